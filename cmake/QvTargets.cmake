@@ -1,0 +1,51 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+# qv_add_gtest(<name> SOURCES <files...> LIBS <targets...> [LOCK <resource>])
+# A GoogleTest program whose cases CTest runs one by one. LOCK serialises
+# the cases with every other test holding the same resource (a fixed port).
+function(qv_add_gtest name)
+  cmake_parse_arguments(ARG "" "LOCK;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(QV_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QV_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  list(APPEND props TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_LOCK)
+    list(APPEND props RESOURCE_LOCK ${ARG_LOCK})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES ${props})
+endfunction()
+
+# qv_add_fuzzer(<name> SOURCES <files...> LIBS <targets...> [SECONDS <n>])
+# A libFuzzer target, built only in the clang fuzz tree (QV_FUZZ), where
+# CTest runs it for a bounded time over its seed corpus folder if present.
+function(qv_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "SECONDS;CORPUS" "SOURCES;LIBS" ${ARGN})
+  if(NOT QV_FUZZ)
+    return()
+  endif()
+  if(NOT ARG_SECONDS)
+    set(ARG_SECONDS 20)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  add_dependencies(fuzzers ${name})
+  set(corpus_dir ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
+  file(MAKE_DIRECTORY ${corpus_dir})
+  set(seeds "")
+  if(ARG_CORPUS)
+    set(seeds ${ARG_CORPUS})
+  endif()
+  add_test(NAME fuzz.${name}
+           COMMAND ${name} -max_total_time=${ARG_SECONDS} -timeout=10 -rss_limit_mb=2048
+                   -print_final_stats=0 ${corpus_dir} ${seeds})
+  set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 300)
+endfunction()
