@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -32,6 +33,12 @@ public:
     HWND GetSafeHwnd() const { return m_hWnd; }
     // Runs on the user-interface thread.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+protected:
+    // Stops delivery at once and waits for a delivery running on another
+    // thread. A class whose objects may be destroyed off the user-interface
+    // thread calls it first in its destructor, before its own members go.
+    void UnregisterTarget();
 
 private:
     HWND m_hWnd;
@@ -64,15 +71,25 @@ public:
 // user-interface thread); 0 when the target has gone.
 LRESULT DeliverMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Installs the dispatcher (nullptr restores the default queue dispatcher,
-// whose user-interface thread is the thread that first used it).
+// Installs the dispatcher (nullptr restores the default queue dispatcher and
+// makes the calling thread its user-interface thread). A dispatcher stays
+// installed until it is replaced and must outlive every use.
 void SetMessageDispatcher(MessageDispatcher* dispatcher);
+MessageDispatcher* GetMessageDispatcher(); // the installed one, never nullptr
+// Whether the calling thread is the installed dispatcher's user-interface thread.
+bool IsUiThread();
 
 // Default queue dispatcher, for tests and programs without windows: delivers
 // the queued messages on the calling thread, which becomes its
 // user-interface thread. PumpMessages returns how many were delivered;
 // PumpMessagesFor pumps until the time is up or the predicate holds.
+// Until some thread pumps or is named, the user-interface thread is the
+// process's main thread. A send from another thread waits until the
+// user-interface thread pumps it, or returns 0 when its target goes first.
 std::size_t PumpMessages();
 std::size_t PumpMessagesFor(std::uint32_t milliseconds);
+std::size_t PumpMessagesFor(std::uint32_t milliseconds, const std::function<bool()>& done);
+// Makes the calling thread the default dispatcher's user-interface thread.
+void SetUiThread();
 
 } // namespace platform
