@@ -1,0 +1,177 @@
+// Reading, caching and atomic writing of profile files.
+#include "platform/ProfileFileCache.h"
+
+#include "platform/Text.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// A profile larger than this is not a settings file; refusing it keeps a
+// stray path from pulling gigabytes into memory.
+constexpr off_t kMaxProfileSize = 64 * 1024 * 1024;
+
+std::int64_t MtimeNs(const struct stat& st) {
+    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() { Close(); }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int Get() const { return m_fd; }
+    bool Close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+bool ReadAll(int fd, std::string& data, std::size_t expected) {
+    data.resize(expected);
+    std::size_t done = 0;
+    for (;;) {
+        if (done == data.size())
+            data.resize(data.size() + 4096); // the file may have grown since fstat
+        const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+        if (done > static_cast<std::size_t>(kMaxProfileSize))
+            return false;
+    }
+    data.resize(done);
+    return true;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string TemporaryPath(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return folder + "." + name + Format(".%d.%u.tmp", static_cast<int>(::getpid()), counter++);
+}
+
+} // namespace
+
+ProfileFileCache& ProfileFileCache::Instance() {
+    static ProfileFileCache cache;
+    return cache;
+}
+
+std::shared_ptr<const ProfileDocument> ProfileFileCache::Cached(const std::string& path, const Stamp& stamp) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto it = m_entries.find(path);
+    if (it == m_entries.end() || !(it->second.stamp == stamp))
+        return nullptr;
+    return it->second.document;
+}
+
+void ProfileFileCache::Remember(const std::string& path, const Stamp& stamp,
+                                std::shared_ptr<const ProfileDocument> document) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_entries[path] = Entry{stamp, std::move(document)};
+}
+
+void ProfileFileCache::Forget(const std::string& path) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_entries.erase(path);
+}
+
+void ProfileFileCache::Flush() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_entries.clear();
+}
+
+ProfileFileCache::Result ProfileFileCache::Load(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        Forget(path);
+        const bool missing = errno == ENOENT || errno == ENOTDIR;
+        return Result{missing ? Status::Missing : Status::Error, nullptr};
+    }
+    if (!S_ISREG(st.st_mode))
+        return Result{Status::Error, nullptr};
+    const Stamp stamp{st.st_size, MtimeNs(st), st.st_ino, st.st_dev};
+    if (auto document = Cached(path, stamp))
+        return Result{Status::Ok, std::move(document)};
+    return ReadAndParse(path);
+}
+
+// The stamp is taken from the open file, so the cached form always belongs
+// to the bytes that were read even if the file is replaced meanwhile.
+ProfileFileCache::Result ProfileFileCache::ReadAndParse(const std::string& path) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0)
+        return Result{errno == ENOENT ? Status::Missing : Status::Error, nullptr};
+    struct stat st {};
+    std::string bytes;
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxProfileSize ||
+        !ReadAll(fd.Get(), bytes, static_cast<std::size_t>(st.st_size)))
+        return Result{Status::Error, nullptr};
+    auto document = std::make_shared<const ProfileDocument>(ProfileDocument::FromText(GbkToUtf8(bytes)));
+    // A file still being appended to is read again next time.
+    if (static_cast<off_t>(bytes.size()) == st.st_size)
+        Remember(path, Stamp{st.st_size, MtimeNs(st), st.st_ino, st.st_dev}, document);
+    return Result{Status::Ok, std::move(document)};
+}
+
+bool ProfileFileCache::Store(const std::string& path, const ProfileDocument& document) {
+    const std::string bytes = Utf8ToGbk(document.ToText());
+    struct stat old {};
+    const bool replacing = ::stat(path.c_str(), &old) == 0;
+    // A read-only profile stays as it is, as on Windows; renaming over it
+    // would only need write access to the folder.
+    if (replacing && ::access(path.c_str(), W_OK) != 0)
+        return false;
+    const std::string temporary = TemporaryPath(path);
+    // The new file gets the default mode (umask applies) or the mode of the
+    // file it replaces, so that an owner-only file stays owner-only.
+    FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd.Get() < 0)
+        return false;
+    struct stat st {};
+    bool ok = (!replacing || ::fchmod(fd.Get(), old.st_mode & 07777) == 0) && WriteAll(fd.Get(), bytes) &&
+              ::fstat(fd.Get(), &st) == 0;
+    ok = fd.Close() && ok;
+    ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // Cached as read back from the bytes written, so that text GBK cannot
+    // hold reads as '?' from the cache just as from the file.
+    Remember(path, Stamp{st.st_size, MtimeNs(st), st.st_ino, st.st_dev},
+             std::make_shared<const ProfileDocument>(ProfileDocument::FromText(GbkToUtf8(bytes))));
+    return true;
+}
+
+} // namespace platform

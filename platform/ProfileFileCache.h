@@ -1,0 +1,63 @@
+// The process-wide cache of parsed profile files, keyed by path and checked
+// against the file's size, modification time and inode on every read, and
+// the atomic write of a profile file (temporary file renamed into place).
+#pragma once
+
+#include "platform/ProfileDocument.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+namespace platform {
+
+class ProfileFileCache {
+public:
+    enum class Status { Ok, Missing, Error };
+    struct Result {
+        Status status = Status::Missing;
+        std::shared_ptr<const ProfileDocument> document; // set when Ok
+    };
+
+    static ProfileFileCache& Instance();
+
+    // The current parsed form of the file; Missing when the file or its
+    // folder does not exist, Error when it exists but cannot be read.
+    Result Load(const std::string& path);
+    // Writes the document as GBK with CRLF lines through a temporary file in
+    // the same folder, keeps the mode of a file it replaces and caches the
+    // result. False when anything fails; the old file is then untouched.
+    bool Store(const std::string& path, const ProfileDocument& document);
+    void Flush();
+
+    // Held across a load-edit-store cycle so that two threads writing keys of
+    // one file do not lose one of the keys.
+    std::mutex& WriteMutex() { return m_writeMutex; }
+
+private:
+    struct Stamp {
+        std::int64_t size = -1;
+        std::int64_t mtimeNs = 0;
+        std::uint64_t inode = 0;
+        std::uint64_t device = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    struct Entry {
+        Stamp stamp;
+        std::shared_ptr<const ProfileDocument> document;
+    };
+
+    std::shared_ptr<const ProfileDocument> Cached(const std::string& path, const Stamp& stamp);
+    void Remember(const std::string& path, const Stamp& stamp,
+                  std::shared_ptr<const ProfileDocument> document);
+    void Forget(const std::string& path);
+    Result ReadAndParse(const std::string& path);
+
+    std::mutex m_mutex; // guards m_entries
+    std::unordered_map<std::string, Entry> m_entries;
+    std::mutex m_writeMutex; // serialises the load-edit-store cycles of all writers
+};
+
+} // namespace platform
