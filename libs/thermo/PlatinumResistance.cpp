@@ -1,0 +1,87 @@
+// Platinum RTD resistance -> temperature by the Callendar-Van Dusen equation with the
+// IEC 60751 coefficients.
+#include "libs/thermo/ThermoConversion.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kA = 3.9083e-3;
+constexpr double kB = -5.775e-7;
+constexpr double kC = -4.183e-12;
+
+// Above 0 degC the equation is quadratic and solved directly, with these rounded
+// constants for A^2, 4B and 1/(2B).
+constexpr double kASquared = 1.527480889e-5;
+constexpr double kFourB = -2.31e-6;
+constexpr double kInverseTwoB = -865800.8658008658;
+
+constexpr double kRatioAt850 = 3.90481125;
+constexpr double kRatioAtMinus200 = 0.1852008;
+constexpr double kMaxTemperature = 850.0;
+constexpr double kMinTemperature = -200.0;
+
+// Below 0 degC the quartic is solved by stepping from -200 degC and halving the first
+// step over which the resistance crosses the reading.
+constexpr double kStep = 0.1;
+constexpr int kStepCount = 2000; // -200 ... 0 degC
+constexpr double kResistanceTolerance = 1e-6;
+constexpr double kTemperatureTolerance = 1e-6;
+
+double ResistanceAt(double r0, double t) {
+    return r0 * (1.0 + kA * t + kB * t * t + kC * (t - 100.0) * t * t * t);
+}
+
+double TemperatureAboveZero(double r0, double r) {
+    const double t = (std::sqrt(std::fabs(kASquared - kFourB * (1.0 - r / r0))) - kA) * kInverseTwoB;
+    return t > kMaxTemperature ? kMaxTemperature : t;
+}
+
+double HalveToRoot(double r0, double r, double low, double high) {
+    double lowDiff = ResistanceAt(r0, low) - r;
+    double mid = (low + high) / 2.0;
+    while (high - low >= kTemperatureTolerance) {
+        mid = (low + high) / 2.0;
+        const double midDiff = ResistanceAt(r0, mid) - r;
+        if (std::fabs(midDiff) < kResistanceTolerance)
+            return mid;
+        if ((midDiff < 0.0) == (lowDiff < 0.0)) {
+            low = mid;
+            lowDiff = midDiff;
+        } else {
+            high = mid;
+        }
+    }
+    return mid;
+}
+
+double TemperatureBelowZero(double r0, double r) {
+    for (int i = 0; i < kStepCount; ++i) {
+        const double t0 = kMinTemperature + i * kStep;
+        const double t1 = kMinTemperature + (i + 1) * kStep;
+        const double diff0 = ResistanceAt(r0, t0) - r;
+        if (std::fabs(diff0) < kResistanceTolerance)
+            return t0;
+        const double diff1 = ResistanceAt(r0, t1) - r;
+        if ((diff0 < 0.0) != (diff1 < 0.0))
+            return HalveToRoot(r0, r, t0, t1);
+    }
+    // No crossing: rounding put the resistance at -200 degC just above the reading.
+    return kMinTemperature;
+}
+
+} // namespace
+
+float PtVoltageToTemperature(float R0, float R) {
+    const double r0 = R0;
+    const double r = R;
+    if (std::isnan(r) || !std::isfinite(r0) || r0 <= 0.0)
+        return NAN;
+    if (r > r0 * kRatioAt850)
+        return static_cast<float>(kMaxTemperature);
+    if (r < r0 * kRatioAtMinus200)
+        return static_cast<float>(kMinTemperature);
+    if (r >= r0)
+        return static_cast<float>(TemperatureAboveZero(r0, r));
+    return static_cast<float>(TemperatureBelowZero(r0, r));
+}
