@@ -2,6 +2,7 @@
 // lookups the main program makes on the file afterwards.
 #include "libs/chaninfo/ChanInfoParse.h"
 
+#include "platform/Files.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
@@ -10,9 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
-namespace fs = std::filesystem;
 using platform::Format;
 
 namespace {
@@ -30,8 +29,7 @@ const std::uint8_t* Bytes(const _CHANNEL_PARAM& param) {
 }
 
 bool FileExists(const std::string& strPath) {
-    std::error_code ec;
-    return !strPath.empty() && fs::is_regular_file(strPath, ec);
+    return !strPath.empty() && platform::FileExists(strPath);
 }
 
 void WriteInt(const std::string& strSection, const std::string& strKey, int nValue,
@@ -95,9 +93,9 @@ void CChanInfoParse::SetParamFileName(const std::string& strFileName, int nModul
     if (!FileExists(m_strInfoFile))
         return;
     ClearReadOnly(m_strInfoFile);
-    std::error_code ec;
-    fs::copy_file(m_strInfoFile, m_strInfoFile + ".bak", fs::copy_options::overwrite_existing, ec);
-    fs::remove(m_strInfoFile, ec);
+    ClearReadOnly(m_strInfoFile + ".bak");
+    platform::CopyFile(m_strInfoFile, m_strInfoFile + ".bak");
+    platform::DeleteFile(m_strInfoFile);
 }
 
 // ---- packets -------------------------------------------------------------
@@ -624,12 +622,8 @@ std::string CChanInfoParse::GetTypeDefFileName() const {
 }
 
 void CChanInfoParse::ClearReadOnly(const std::string& strPath) {
-    std::error_code ec;
-    if (!FileExists(strPath))
-        return;
-    fs::perms perms = fs::status(strPath, ec).permissions();
-    if (!ec && (perms & fs::perms::owner_write) == fs::perms::none)
-        fs::permissions(strPath, fs::perms::owner_write, fs::perm_options::add, ec);
+    if (FileExists(strPath) && platform::IsReadOnly(strPath))
+        platform::SetReadOnly(strPath, false);
 }
 
 // ---- type-definition file ------------------------------------------------

@@ -190,8 +190,9 @@ TEST_F(ChanInfoParseTest, EachKindParsesUnderItsPrefixAndLooksUpAlike) {
         EXPECT_EQ(1, (m_parse.*c.parse)(c.kind, 1, b.data(), b.size()));
         std::string section = "ChannelID" + std::to_string(c.kind);
         EXPECT_EQ("2.500000", Read(section, c.key));
-        if (c.lookup)
+        if (c.lookup) {
             EXPECT_FLOAT_EQ(2.5f, (m_parse.*c.lookup)(c.kind, 7));
+        }
         // A packet without the kind writes no coefficient.
         Bytes other = MakePacket(256, 1, 0, {{c.kind + 1, {7}}}, {{c.kind + 1, {2.5f}}});
         EXPECT_EQ(c.resultWithoutItems, (m_parse.*c.parse)(100, 1, other.data(), other.size()));
