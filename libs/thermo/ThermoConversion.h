@@ -9,10 +9,11 @@
 // millivolts against a 0 degC reference junction (the caller adds the cold-junction
 // voltage before converting back), resistances in ohms.
 //
-// Outside the range of a type's reference function each direction gives a fixed value:
-// the voltage at the range end, or for the inverse the temperature at the range end
-// (types K and E clamp their low end to -270 and -267.68 degC, type B gives 44 degC below
-// 0 mV). A NaN argument gives NaN; +-infinity gives the fixed value of that side.
+// Outside its range each direction gives a fixed value. Forward: the voltage at the end
+// of the reference function's range. Inverse: above the range the top temperature of the
+// type (K 1372, E 1000, T 400, J 1200, B 1820, S and R 1768.1, N 1300 degC); below it
+// K -270, E -267.68, T -200, J -210, B 44, S and R -50, N -200 degC. A NaN argument gives
+// NaN; +-infinity gives the fixed value of its side.
 
 // Voltage of a thermocouple of the given type at temperature degC.
 CORVATH_API float ThermoTemperatureToVoltage(int type, float degC);
