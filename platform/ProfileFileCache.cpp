@@ -148,9 +148,10 @@ bool ProfileFileCache::Store(const std::string& path, const ProfileDocument& doc
     const std::string bytes = Utf8ToGbk(document.ToText());
     struct stat old {};
     const bool replacing = ::stat(path.c_str(), &old) == 0;
-    // A read-only profile stays as it is, as on Windows; renaming over it
-    // would only need write access to the folder.
-    if (replacing && ::access(path.c_str(), W_OK) != 0)
+    // A read-only profile (no write permission for anyone, or none for us)
+    // stays as it is, as on Windows; renaming over it would only need write
+    // access to the folder.
+    if (replacing && ((old.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0))
         return false;
     const std::string temporary = TemporaryPath(path);
     // The new file gets the default mode (umask applies) or the mode of the
