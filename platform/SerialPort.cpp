@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <map>
 #include <mutex>
 #include <poll.h>
@@ -232,6 +233,8 @@ bool SerialPort::OpenPath(const std::string& path, const SerialSettings& setting
         return false;
     }
     m_lastModemLines = ModemLines();
+    NewLineErrors();
+    m_pendingErrors = 0;
     return true;
 }
 
@@ -340,7 +343,7 @@ unsigned SerialPort::WaitEvent(unsigned mask, int timeoutMs) {
     if (m_fd < 0)
         return 0;
     // Modem lines cannot be waited for with poll: look at them every 10 ms.
-    const bool watchLines = (mask & (kEventRlsd | kEventRing)) != 0;
+    const bool watchLines = (mask & (kEventRlsd | kEventRing | kEventErr)) != 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         const int left = RemainingMs(deadline);
@@ -359,6 +362,8 @@ unsigned SerialPort::WaitEvent(unsigned mask, int timeoutMs) {
             if ((lines & ~m_lastModemLines) & TIOCM_RI)
                 seen |= kEventRing;
             m_lastModemLines = lines;
+            if (NewLineErrors() != 0)
+                seen |= kEventErr;
         }
         seen &= mask;
         if (seen != 0 || r < 0 || left == 0)
@@ -366,6 +371,30 @@ unsigned SerialPort::WaitEvent(unsigned mask, int timeoutMs) {
         if (r > 0) // a hang-up nobody asked about: do not spin on it
             ::usleep(static_cast<useconds_t>(std::min(left, 10)) * 1000);
     }
+}
+
+unsigned SerialPort::ClearError() {
+    NewLineErrors();
+    const unsigned errors = m_pendingErrors;
+    m_pendingErrors = 0;
+    return errors;
+}
+
+unsigned SerialPort::NewLineErrors() {
+    serial_icounter_struct ic{};
+    if (m_fd < 0 || ::ioctl(m_fd, TIOCGICOUNT, &ic) != 0)
+        return 0;
+    const int counts[5] = {ic.buf_overrun, ic.overrun, ic.parity, ic.frame, ic.brk};
+    const unsigned flags[5] = {kLineErrorRxOver, kLineErrorOverrun, kLineErrorRxParity, kLineErrorFrame,
+                               kLineErrorBreak};
+    unsigned grown = 0;
+    for (int i = 0; i < 5; ++i) {
+        if (counts[i] != m_errorCounts[i])
+            grown |= flags[i];
+        m_errorCounts[i] = counts[i];
+    }
+    m_pendingErrors |= grown;
+    return grown;
 }
 
 bool SerialPort::Failed() {

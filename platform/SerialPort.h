@@ -36,6 +36,13 @@ constexpr unsigned kEventRlsd = 0x020; // carrier-detect line changed
 constexpr unsigned kEventErr = 0x080;  // line error
 constexpr unsigned kEventRing = 0x100;
 
+// Line-error flags, Windows values.
+constexpr unsigned kLineErrorRxOver = 0x01;
+constexpr unsigned kLineErrorOverrun = 0x02;
+constexpr unsigned kLineErrorRxParity = 0x04;
+constexpr unsigned kLineErrorFrame = 0x08;
+constexpr unsigned kLineErrorBreak = 0x10;
+
 // The device path of COM n: an override set for n, else the prefix followed
 // by n - 1 ("/dev/ttyS" by default). Empty for n < 1.
 std::string SerialDevicePath(int portNumber);
@@ -82,9 +89,13 @@ public:
     bool SetBreak(bool on);
     // Bytes waiting in the input and output queues.
     bool GetQueueStatus(std::uint32_t& inQueue, std::uint32_t& outQueue) const;
+    // Line errors since the last call; 0 where the device does not count
+    // them (pseudo-terminals).
+    unsigned ClearError();
     // Waits for one of the comm events of the mask; returns the events seen,
     // 0 when none came within the time. Received characters are seen by
-    // poll; line-signal changes where the device reports its modem lines.
+    // poll; line-signal changes and line errors where the device reports
+    // its modem lines and error counts.
     unsigned WaitEvent(unsigned mask, int timeoutMs);
 
     int LastError() const { return m_lastError; }
@@ -92,11 +103,16 @@ public:
 private:
     bool Failed();
     unsigned ModemLines() const;
+    // Flags of the error counts that grew since the last look; they are
+    // also kept for ClearError.
+    unsigned NewLineErrors();
 
     int m_fd = -1;
     int m_portNumber = 0;
     int m_lastError = 0;
     unsigned m_lastModemLines = 0;
+    int m_errorCounts[5] = {}; // overrun of the buffer, overrun, parity, frame, break
+    unsigned m_pendingErrors = 0;
 };
 
 } // namespace platform

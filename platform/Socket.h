@@ -38,7 +38,10 @@ public:
     bool IsOpen() const { return m_fd >= 0; }
     int Handle() const { return m_fd; }
     void Close();
-    // how: SHUT_RD, SHUT_WR or SHUT_RDWR.
+    // how: SHUT_RD, SHUT_WR or SHUT_RDWR. Shutting down wakes a thread that
+    // waits on the socket (accept or receive), so a server stops its
+    // threads this way and closes only once they have left: closing a socket
+    // another thread still waits on is not safe.
     bool Shutdown(int how);
     // 1 when ready within the time (0 polls), 0 when not, kSocketError on failure.
     int WaitReadable(int timeoutMs) const;

@@ -167,6 +167,7 @@ TEST_F(SerialTest, ReceivedCharactersRaiseTheEventAndPurgeDropsThem) {
     ASSERT_TRUE(port.GetQueueStatus(in, out));
     EXPECT_EQ(in, 3u);
 
+    EXPECT_EQ(port.ClearError(), 0u); // a pseudo-terminal counts no line errors
     ASSERT_TRUE(port.Purge(kPurgeRxAbort | kPurgeRxClear | kPurgeTxAbort | kPurgeTxClear));
     char buf[8];
     EXPECT_EQ(port.Read(buf, sizeof buf, 0), 0);

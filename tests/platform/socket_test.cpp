@@ -1,5 +1,6 @@
 // Tests of the socket wrappers over real loopback connections.
 #include "platform/Socket.h"
+#include "platform/Time.h"
 
 #include <gtest/gtest.h>
 
@@ -121,6 +122,30 @@ TEST(TcpSocket, TimeoutsAndRefusals) {
     char buf[4];
     EXPECT_EQ(client.Receive(buf, sizeof buf, 0), kSocketError);
     EXPECT_EQ(client.Send(buf, sizeof buf), kSocketError);
+}
+
+TEST(TcpSocket, ShutdownWakesWaitingThreads) {
+    // How a server stops its accepting and receiving threads without
+    // waiting out their time-outs.
+    LoopbackPair pair;
+    ASSERT_TRUE(pair.Connect());
+    int acceptResult = 1, receiveResult = 1;
+    std::thread acceptor([&] {
+        TcpStream s;
+        acceptResult = pair.listener.Accept(s, 60000);
+    });
+    std::thread receiver([&] {
+        char buf[16];
+        receiveResult = pair.server.Receive(buf, sizeof buf, 60000);
+    });
+    platform::Sleep(50);
+    EXPECT_TRUE(pair.listener.Shutdown(SHUT_RDWR));
+    EXPECT_TRUE(pair.server.Shutdown(SHUT_RDWR));
+    acceptor.join();
+    receiver.join();
+    EXPECT_NE(acceptResult, 1);
+    EXPECT_NE(acceptResult, kSocketTimeout);
+    EXPECT_EQ(receiveResult, 0);
 }
 
 TEST(TcpSocket, SecondListenerOnSamePortFails) {
