@@ -1,0 +1,112 @@
+// Reading and writing the channel-parameter file.
+#include "app/ChannelParamFile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "app/ChannelDefaults.h"
+
+namespace {
+
+constexpr std::uint32_t STATE_RECORD_SIZE = sizeof(ChannelStateRecord);
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+bool WriteAll(std::FILE* f, const void* data, std::size_t size) {
+    return std::fwrite(data, 1, size, f) == size;
+}
+
+bool WriteTables(std::FILE* f) {
+    ChannelParamFileHeader header{};
+    header.magic[0] = 'Q';
+    header.magic[1] = 'V';
+    header.nStateRecordSize = STATE_RECORD_SIZE;
+    return WriteAll(f, g_ChannelParams, sizeof(g_ChannelParams)) && WriteAll(f, &header, sizeof(header)) &&
+           WriteAll(f, g_ChannelState, sizeof(g_ChannelState)) &&
+           WriteAll(f, g_AlarmTable, sizeof(g_AlarmTable));
+}
+
+// Reads up to size bytes; false on a read error (a short file is not one).
+bool ReadUpTo(std::FILE* f, void* data, std::size_t size) {
+    std::fread(data, 1, size, f);
+    return std::ferror(f) == 0;
+}
+
+bool IsOurHeader(const ChannelParamFileHeader& header) {
+    return header.magic[0] == 'Q' && header.magic[1] == 'V' && header.nStateRecordSize == STATE_RECORD_SIZE;
+}
+
+// Text fields come from the file: make sure every reader finds their end.
+void TerminateTexts() {
+    for (ChannelParamRecord& r : g_ChannelParams) {
+        r.szUnit[sizeof(r.szUnit) - 1] = '\0';
+        r.szDescription[sizeof(r.szDescription) - 1] = '\0';
+    }
+}
+
+void ClearAlarmsOfHiddenChannels() {
+    for (int id = 0; id < MAX_CHANNEL_COUNT; ++id) {
+        if (g_ChannelParams[id].bShown == 0 || g_ChannelState[id].bPresent == 0) {
+            g_ChannelParams[id].bAlarmEnabled = 0;
+        }
+    }
+}
+
+} // namespace
+
+int SaveChannelParamFile(const std::string& path) {
+    if (path.empty()) {
+        return 0;
+    }
+    const std::string tempPath = path + ".tmp";
+    bool ok = false;
+    {
+        FilePtr f(std::fopen(tempPath.c_str(), "wb"));
+        if (!f) {
+            return 0;
+        }
+        ok = WriteTables(f.get()) && std::fflush(f.get()) == 0;
+        ok = (std::fclose(f.release()) == 0) && ok;
+    }
+    if (!ok || std::rename(tempPath.c_str(), path.c_str()) != 0) {
+        std::remove(tempPath.c_str());
+        return 0;
+    }
+    return 1;
+}
+
+int LoadChannelParamFile(const std::string& path) {
+    FilePtr f(std::fopen(path.c_str(), "rb"));
+    if (!f) {
+        return 0;
+    }
+    ChannelParamFileHeader header{};
+    if (std::fseek(f.get(), static_cast<long>(CHN_HEADER_OFFSET), SEEK_SET) != 0 ||
+        !ReadUpTo(f.get(), &header, sizeof(header))) {
+        return 0;
+    }
+    if (!IsOurHeader(header)) {
+        ResetChannelRecords();
+        return 1;
+    }
+    std::rewind(f.get());
+    if (!ReadUpTo(f.get(), g_ChannelParams, sizeof(g_ChannelParams))) {
+        return 0;
+    }
+    TerminateTexts();
+    std::fseek(f.get(), static_cast<long>(CHN_STATE_OFFSET), SEEK_SET);
+    for (int id = 0; id < MAX_CHANNEL_COUNT; ++id) {
+        SetStateRecordDefaults(id);
+        SetAlarmRecordDefaults(id);
+    }
+    if (!ReadUpTo(f.get(), g_ChannelState, sizeof(g_ChannelState)) ||
+        !ReadUpTo(f.get(), g_AlarmTable, sizeof(g_AlarmTable))) {
+        return 0;
+    }
+    ClearAlarmsOfHiddenChannels();
+    return 1;
+}
