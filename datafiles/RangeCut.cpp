@@ -1,0 +1,104 @@
+// All-or-nothing range deletion over a set of files.
+#include "datafiles/RangeCut.h"
+
+#include "datafiles/RawFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr std::int64_t kCopyBytes = 1 << 20;
+
+std::string StagedName(const std::string& path) {
+    return path + ".bak";
+}
+std::string KeptOriginalName(const std::string& path) {
+    return path + ".old";
+}
+
+bool CopyBytes(CRawFile& from, std::int64_t begin, std::int64_t end, CRawFile& to,
+               std::vector<char>& buffer) {
+    for (std::int64_t pos = begin; pos < end;) {
+        const std::int64_t n = std::min<std::int64_t>(kCopyBytes, end - pos);
+        if (from.ReadAt(pos, buffer.data(), n) != n || !to.WriteAll(buffer.data(), n))
+            return false;
+        pos += n;
+    }
+    return true;
+}
+
+// Writes the file's kept records to its staged copy.
+bool WriteStaged(const RangeCut::Job& job, std::vector<char>& buffer) {
+    CRawFile from;
+    if (!from.Open(job.path.c_str(), CRawFile::kRead | CRawFile::kShareDenyNone))
+        return false;
+    const std::int64_t length = from.Length();
+    CRawFile to;
+    bool ok = length >= 0 && to.Open(StagedName(job.path).c_str(), CRawFile::kCreate | CRawFile::kWrite);
+    ok = ok && CopyBytes(from, 0, job.first * job.recordSize, to, buffer);
+    ok = ok && CopyBytes(from, std::min(length, (job.last + 1) * job.recordSize), length, to, buffer);
+    ok = ok && ::fsync(to.Handle()) == 0;
+    to.Close();
+    from.Close();
+    return ok;
+}
+
+void RemoveStaged(const std::vector<RangeCut::Job>& jobs) {
+    for (const RangeCut::Job& job : jobs)
+        ::unlink(StagedName(job.path).c_str());
+}
+
+} // namespace
+
+std::int64_t RangeCut::RecordCount(const std::string& path, std::int64_t recordSize) {
+    CRawFile file;
+    if (recordSize <= 0 || !file.Open(path.c_str(), CRawFile::kRead | CRawFile::kShareDenyNone))
+        return -1;
+    const std::int64_t length = file.Length();
+    file.Close();
+    return length < 0 ? -1 : length / recordSize;
+}
+
+bool RangeCut::Add(const std::string& path, std::int64_t recordSize, std::int64_t first, std::int64_t last) {
+    const std::int64_t count = RecordCount(path, recordSize);
+    if (count < 0 || first < 0 || last < first || first >= count)
+        return false;
+    jobs.push_back(Job{path, recordSize, first, std::min(last, count - 1)});
+    return true;
+}
+
+bool RangeCut::Apply() const {
+    std::vector<char> buffer(kCopyBytes);
+    for (const Job& job : jobs) {
+        if (!WriteStaged(job, buffer)) {
+            RemoveStaged(jobs);
+            return false;
+        }
+    }
+    // Keep a second name of every original until all renames are done.
+    std::size_t linked = 0;
+    for (; linked < jobs.size(); ++linked) {
+        const std::string old = KeptOriginalName(jobs[linked].path);
+        ::unlink(old.c_str());
+        if (::link(jobs[linked].path.c_str(), old.c_str()) != 0)
+            break;
+    }
+    std::size_t renamed = 0;
+    if (linked == jobs.size()) {
+        for (; renamed < jobs.size(); ++renamed)
+            if (std::rename(StagedName(jobs[renamed].path).c_str(), jobs[renamed].path.c_str()) != 0)
+                break;
+    }
+    const bool ok = renamed == jobs.size();
+    if (!ok) {
+        for (std::size_t i = 0; i < renamed; ++i)
+            std::rename(KeptOriginalName(jobs[i].path).c_str(), jobs[i].path.c_str());
+        RemoveStaged(jobs);
+    }
+    for (std::size_t i = 0; i < linked; ++i)
+        ::unlink(KeptOriginalName(jobs[i].path).c_str());
+    return ok;
+}

@@ -1,0 +1,58 @@
+// Records of the stored runs (".dat" sample blocks, ".stu" status records),
+// the stored-value markers and the names of the per-unit files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct OnlineLayout;
+
+#pragma pack(push, 1)
+// One unit's readings of one sample.
+struct CaseSampleBlock {
+    std::int32_t nCase; // unit number; -1 marks a block that holds no reading
+    float fValue[16];   // raw readings of channels 0..15
+};
+static_assert(sizeof(CaseSampleBlock) == 68);
+
+// One sample's time and batch label.
+struct SampleStatusRecord {
+    double dtTime;        // 8-byte date: days since 1899-12-30
+    std::int32_t nStatus; // status word of that date (0 valid)
+    char szLabel[20];     // at most 19 bytes, zero-terminated
+};
+static_assert(sizeof(SampleStatusRecord) == 32);
+#pragma pack(pop)
+
+constexpr int kCaseChannels = 16;
+constexpr int kMaxCaseBlocks = 512;
+constexpr int kMaxUnits = 256;
+constexpr int kAnalogChannels = 4096;
+
+// Stored-value markers (float readings that stand for a state).
+constexpr float kNotBalanced = 8388609.0f; // 0x4B000001
+constexpr float kNoValue = -8388609.0f;    // 0xCB000001
+constexpr float kThirdMarker = 8388610.0f; // 0x4B000002
+constexpr float kOverflowLimit = 8388608.0f;
+// Result records: the entry could not be computed.
+constexpr float kNoResult = 8388609.0f;
+
+// A block that holds nothing: unit -1, sixteen 0.0.
+CaseSampleBlock MakeEmptyBlock();
+// A block of the given unit whose readings are all the no-value marker.
+CaseSampleBlock MakeNoValueBlock(int unit);
+
+int IsSpecialValue(float value);
+// Sets text for a marker (and for an overflow unless noOverflowText);
+// returns 1 when it set a text, 0 when the caller formats the number.
+int FormatSpecialValue(int noOverflowText, float value, std::string& text);
+
+// Per-unit names: folder + "/" + base + "_" + unit + ".dat" (or ".stu").
+std::string MakeCaseDataFileName(const std::string& path, int unit, int status);
+std::string MakeCaseStatusFileName(const OnlineLayout& layout, const std::string& path, int unit);
+// The status file the readers use: the path itself in the single-file
+// arrangement, else the longest status file among the online units.
+std::string SelectCaseStatusFile(const OnlineLayout& layout, const std::string& path);
+
+// The label of a status record as text, never reading past its 20 bytes.
+std::string StatusLabel(const SampleStatusRecord& record);
