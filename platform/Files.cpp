@@ -99,12 +99,12 @@ bool CopyFile(const std::string& from, const std::string& to, bool failIfExists)
 }
 
 bool MoveFile(const std::string& from, const std::string& to) {
-    if (!FileExists(from) || IsReadOnly(to))
+    if ((!FileExists(from) && !FolderExists(from)) || (FileExists(to) && IsReadOnly(to)))
         return false;
     if (::rename(from.c_str(), to.c_str()) == 0)
         return true;
-    if (errno != EXDEV)
-        return false;
+    if (errno != EXDEV || !FileExists(from))
+        return false; // a folder is not copied across file systems
     return CopyFile(from, to) && DeleteFile(from);
 }
 

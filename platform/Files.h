@@ -26,8 +26,8 @@ std::int64_t FileSize(const std::string& path);
 // Copies a file; with failIfExists an existing target is left alone and the
 // result is false. The target appears complete or not at all.
 bool CopyFile(const std::string& from, const std::string& to, bool failIfExists = false);
-// Renames, replacing an existing target in one step; across file systems a
-// copy followed by deleting the source.
+// Renames a file or folder, replacing an existing target file in one step;
+// a file moved across file systems is copied, then the source deleted.
 bool MoveFile(const std::string& from, const std::string& to);
 bool DeleteFile(const std::string& path);
 // Read-only means no write permission for anyone.

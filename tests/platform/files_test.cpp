@@ -77,9 +77,12 @@ TEST_F(FilesTest, CopyAndMove) {
     EXPECT_FALSE(FileExists(Path("new.txt")));
     EXPECT_EQ(Read("moved.txt"), "source");
     EXPECT_FALSE(MoveFile(Path("missing"), Path("moved.txt")));
+    ASSERT_TRUE(CreateFolder(Path("dir.old")));
+    EXPECT_TRUE(MoveFile(Path("dir.old"), Path("dir.new")));
+    EXPECT_TRUE(FolderExists(Path("dir.new")));
 
     // No temporary copies are left behind.
-    EXPECT_EQ(ListFolder(m_dir).size(), 3u);
+    EXPECT_EQ(ListFolder(m_dir).size(), 4u);
 }
 
 TEST_F(FilesTest, ReadOnlyFilesAreKept) {

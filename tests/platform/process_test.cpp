@@ -51,6 +51,7 @@ TEST(Process, MissingProgramFailsToStart) {
     EXPECT_FALSE(p.Start("/nonexistent/program", {}));
     EXPECT_FALSE(p.Start("qv-no-such-program-anywhere", {}));
     EXPECT_FALSE(p.Start("", {}));
+    EXPECT_FALSE(p.Start("/bin/true", {}, "/nonexistent/folder"));
     EXPECT_FALSE(p.IsRunning());
     EXPECT_FALSE(p.Wait(0));
 }
