@@ -81,7 +81,8 @@ public:
     // The settings the device holds now.
     bool GetSettings(SerialSettings& settings) const;
 
-    // Bytes read (0 when none came within the time; 0 polls), -1 on failure.
+    // Bytes read (0 when none came within the time; 0 polls), -1 on failure
+    // or when the other end hung up.
     int Read(void* buffer, std::size_t length, int timeoutMs);
     // Writes every byte within the time; bytes written, -1 on failure.
     int Write(const void* data, std::size_t length, int timeoutMs = 2000);
