@@ -1,0 +1,237 @@
+// The program's end of one TCP connection to one network acquisition case:
+// sends the encoder's commands, collects the replies, and during a run turns
+// the case's byte stream into case sample blocks for the network case driver.
+#pragma once
+
+#include "acquisition/CaseLinkHost.h"
+#include "acquisition/CaseLinkQueue.h"
+#include "acquisition/CaseProtocol3.h"
+#include "acquisition/CaseSampleBlock.h"
+#include "platform/Message.h"
+#include "platform/Socket.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// Process-wide flags of long case operations and of the start of a run.
+extern std::atomic<std::int32_t> g_bLinkBusy;
+extern std::atomic<std::int32_t> g_bStartGate;
+extern std::atomic<double> g_fFirstDataTime;
+
+class CCaseLink {
+public:
+    static constexpr int kBufferSize = 131072;
+    static constexpr int kMaxModules = 512; // system module index = case x 8 + slot
+    static constexpr int kMaxCaseNo = kMaxModules / 8 - 1;
+    static constexpr int kModuleReplySize = 90;
+    static constexpr int kRawQueueLimit = 1000;
+    static constexpr int kFrameQueueLimit = 10000;
+    static constexpr int kSampleQueueLimit = 1000;
+    // Empty samples written for one gap of lost packets at most; a larger gap
+    // comes from a corrupt counter, not from the network.
+    static constexpr int kMaxLostFill = 16 * 1024;
+
+    CCaseLink(CCaseProtocol3* encoder, CaseLinkHost* host);
+    ~CCaseLink();
+    CCaseLink(const CCaseLink&) = delete;
+    CCaseLink& operator=(const CCaseLink&) = delete;
+
+    // Takes the accepted connection; the peer's dotted address is the link's identity.
+    void Attach(platform::TcpStream&& stream, const std::string& address);
+    const std::string& GetAddress() const { return m_strAddress; }
+    platform::TcpStream& GetSocket() { return m_socket; }
+    void ShutdownSocket();
+    bool IsPeerClosed() const { return m_bPeerClosed.load(); }
+
+    int LoadMapId();
+    std::int32_t GetCaseNo() const { return m_nCaseNo; }
+    void SetCaseNo(std::int32_t caseNo) { m_nCaseNo = caseNo; }
+
+    // Commands and replies.
+    int SendCommand(int len, const std::uint8_t* bytes);
+    void ResetReceive();
+    int ReceiveAll();
+    int ReceiveWhileReceiving();
+    void OnReceive(int err);
+    int SendSampleParam(int a);
+    int SendModuleChannelCmd(int a);
+    int SendModuleSwitchCmd(int a);
+    int SendCmd37(int a);
+    int SendModuleCmdF0(platform::HWND window);
+    int SendModuleCmdF1(platform::HWND window, const std::uint8_t block[21]);
+    int SendModuleCmdF2(platform::HWND window, const std::uint8_t block[13]);
+    int SendChannelParamCmd(const std::vector<int>& channels);
+    int SendCorrectionCoef(int channel, int b1, int b2, std::int32_t value);
+    int RequestLeadData();
+    int RequestSelfTestData();
+    int ReadLeadData(CaseSampleBlock* first, CaseSampleBlock* second);
+    int ReadSelfTestData(CaseSampleBlock* first, CaseSampleBlock* second);
+    int ReadCaseInfo();
+    int ReadChannelInfo();
+    int SendSampleStartCmd(int firstStart);
+    int SendSampleStopCmd();
+
+    // Reply parsers (also fed directly by tests and fuzz targets).
+    int ParseCaseInfoReply(const std::uint8_t* reply, int length);
+    int ParseChannelInfoReply(const std::uint8_t* reply, int length);
+    int ParseTestDataReply(const std::uint8_t* reply, int length, std::uint8_t kind, CaseSampleBlock* first,
+                           CaseSampleBlock* second);
+    const std::uint8_t* GetReplyBuffer() const { return m_reply.data(); }
+    int GetReplyBytes();
+    const std::uint8_t* GetModuleReply() const { return m_moduleReply; }
+
+    // Module tables.
+    void SetModuleChannel(int id);
+    int CopyModuleList(std::int32_t out[kMaxModules]) const;
+    int HasModule(int index) const;
+    int FirstModuleVersion() const;
+    int GetModuleCount() const { return m_nModules; }
+    int GetCaseVersion() const { return m_nCaseVersion; }
+
+    // Run state.
+    void SetReceiving(int flag);
+    int IsReceiving() const { return m_bReceiving.load(); }
+    int IsAlive() const { return m_bAlive.load(); }
+    void SetAlive(int flag) { m_bAlive = flag; }
+    void CopyStateFrom(CCaseLink& old);
+    void MarkRelink();
+    int PopSampleBlock(std::uint8_t* buffer, int size);
+    int QueuedSampleCount() { return static_cast<int>(m_sampleQueue.GetCount()); }
+    // Latest samples for the polled path: one block per slot (8).
+    int GetLatestSample(CaseSampleBlock out[8]);
+    void ClearLatestSamples();
+    void WriteLog(const std::string& name, const std::string& text);
+
+    void SetSampleParams(const std::int32_t params[20]);
+    void SetSampleMode(int mode) { m_nSampleMode = mode; }
+    void SetCaseDataFile(const std::string& folder, const std::string& name);
+    void SetCaseOption(std::uint8_t flag, std::int32_t value);
+    void SetCaseDataSaving(int flag) { m_bDataSaving = flag; }
+    void SetDataMode(int mode) { m_nDataMode = mode; }
+    void OpenCaseFiles();
+    void CloseCaseFiles();
+
+    // The two workers that turn received bytes into sample blocks.
+    bool StartWorkers();
+    void StopWorkers();
+
+    // Receive path, public so that the parsers can be fed without a socket.
+    void PushReceivedBytes(int len, const std::uint8_t* bytes);
+    // Runs the raw-receive worker's step on everything queued; returns blocks handled.
+    int ProcessRawQueue();
+    int ProcessFrameQueue();
+    void ParseDataFrame(const std::uint8_t* frame, int length);
+    void PrepareRun(); // the reset of a start, without the network
+
+private:
+    struct FileSet {
+        std::ofstream dat, stu;
+    };
+
+    void TraceHex(const char* prefix, const std::uint8_t* bytes, int length);
+    void Trace(const std::string& text);
+    void AppendReply(const std::uint8_t* bytes, int length, bool trim);
+    void TrimReplyBuffer();
+    void Drain();
+    int SendBuilt(int length);
+    int SendModuleCommand(platform::HWND window, int length, int waitMs, int code);
+    int ReadTestData(std::uint8_t kind, CaseSampleBlock* first, CaseSampleBlock* second);
+    void ClearModuleTables();
+    void ComputeChannelCoefs();
+    void ComputeSamplingRate();
+    void ReceiveLoop();
+    void AppendAssembly(const std::uint8_t* bytes, int length);
+    void SplitFrames();
+    void ParseSampleBlock();
+    void DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<CaseSampleBlock>>& perSlot);
+    void StoreSamples(CaseSampleBlock* blocks, int bytes);
+    int CountDiscarded(int samples);
+    void DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
+    void QueueSampleBlocks(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
+    void UpdateLatestSample(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
+    void WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
+    void FillLostPackets(std::int32_t header);
+    bool ValidModuleIndex(int slot) const;
+    void RawWorker();
+    void FrameWorker();
+
+    CCaseProtocol3* m_pEncoder;
+    CaseLinkHost* m_pHost;
+    CaseLinkHost m_defaultHost;
+
+    std::string m_strAddress;
+    platform::TcpStream m_socket;
+    std::mutex m_sendMutex; // guards writes to m_socket, so that two commands never interleave
+    std::mutex
+        m_operationMutex; // held by a command-reply operation; OnReceive stays off the socket meanwhile
+    std::atomic<bool> m_bPeerClosed{false};
+    std::atomic<std::int32_t> m_nDataMode{1};
+
+    std::mutex m_hMutex; // guards m_reply, m_nReplyBytes, m_nTotalBytes and m_nThirdCount
+    std::vector<std::uint8_t> m_reply;
+    std::int32_t m_nReplyBytes = 0;
+    std::int32_t m_nTotalBytes = 0;
+    std::int32_t m_nThirdCount = 0;
+    std::vector<std::uint8_t> m_scratch;
+    std::uint8_t m_moduleReply[kModuleReplySize] = {};
+
+    std::array<std::int32_t, kMaxModules> m_ModulePresent{};
+    std::array<std::int32_t, kMaxModules> m_ModuleVersion{};
+    std::array<std::int32_t, kMaxModules> m_ModuleSlot{};
+    std::int32_t m_nModules = 0;
+    std::int32_t m_nCaseVersion = 1;
+    std::int32_t m_nCaseNo = 0;
+    std::int32_t m_bHasMapId = 0;
+    std::int32_t m_nBits = 24;
+    std::int32_t m_nHalfRange = 1 << 23;
+    std::array<std::array<float, 16>, 8> m_ChannelCoef{};
+    std::array<std::atomic<std::int32_t>, 8> m_ModuleChannel{};
+
+    std::array<std::int32_t, 20> m_SampleParams{};
+    float m_fRequestedRate = 10.0f;
+    float m_fHardwareRate = 10.0f;
+    std::int32_t m_nSampleMode = 2;
+    std::int32_t m_nDecimation = 1;
+    std::int32_t m_nDecimationPhase = 0;
+    std::int32_t m_nDiscard = 0;
+    std::int32_t m_nPacketStep = 1;
+    std::int32_t m_nSamplesSinceStart = 0;
+    std::int32_t m_bDiscardDone = 0;
+
+    std::atomic<std::int32_t> m_bReceiving{0};
+    std::atomic<std::int32_t> m_bAlive{1};
+    std::atomic<std::int32_t> m_nIdleRounds{0};
+    std::atomic<std::int32_t> m_bRelinkPending{0};
+    std::atomic<bool> m_bInReceiveLoop{false};
+    bool m_bFirstData = false;
+
+    std::string m_strDataFolder, m_strDataName;
+    std::uint8_t m_bOptionFlag = 0;
+    std::int32_t m_nOptionValue = 0;
+    std::int32_t m_bDataSaving = 0;
+    std::map<int, FileSet> m_files; // by system module index; touched by the raw worker while receiving
+
+    CaseLinkQueue m_rawQueue;
+    CaseLinkQueue m_frameQueue;
+    CaseLinkQueue m_sampleQueue;
+    std::mutex m_csReceive; // guards the assembly buffer and the take from m_rawQueue
+    std::vector<std::uint8_t> m_assembly;
+    int m_nAssembly = 0;
+    std::mutex m_csFrames;   // guards the take from m_frameQueue
+    std::mutex m_csDispatch; // guards the sample state shared by the frame and block paths
+
+    std::map<int, std::int32_t> m_LastCounter;               // module id -> last packet counter
+    std::mutex m_csStatus;                                   // guards m_Latest
+    std::map<int, CaseSampleBlock> m_Latest;                 // slot -> latest sample
+    std::array<std::vector<CaseSampleBlock>, 8> m_Averaging; // per slot, samples of the mean
+
+    std::atomic<bool> m_bWorkersRun{false};
+    std::thread m_rawWorker, m_frameWorker;
+};

@@ -1,0 +1,54 @@
+// A locked first-in-first-out queue of byte blocks with their receive time,
+// through which a case link's socket reader, workers and the driver's
+// processing thread hand data to one another. Each producer checks its own
+// limit; the queue itself never drops.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+class CaseLinkQueue {
+public:
+    struct Packet {
+        double fTime = 0.0;
+        std::vector<std::uint8_t> data;
+    };
+
+    // Appends unless limit blocks already wait; false when dropped.
+    bool AddTail(Packet packet, std::size_t limit) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_packets.size() >= limit)
+            return false;
+        m_packets.push_back(std::move(packet));
+        return true;
+    }
+    // Takes the oldest packet; false when empty.
+    bool TakeHead(Packet& packet) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_packets.empty())
+            return false;
+        packet = std::move(m_packets.front());
+        m_packets.pop_front();
+        return true;
+    }
+    // Drops the oldest count packets.
+    void DropHead(std::size_t count) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        while (count-- > 0 && !m_packets.empty())
+            m_packets.pop_front();
+    }
+    void RemoveAll() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_packets.clear();
+    }
+    std::size_t GetCount() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_packets.size();
+    }
+
+private:
+    std::mutex m_mutex; // guards m_packets
+    std::deque<Packet> m_packets;
+};

@@ -1,0 +1,245 @@
+// The case link's reply and stream parsers, fed without a socket.
+#include "acquisition/CaseLink.h"
+
+#include "CaseSimulator.h"
+#include "FakeChannelSource.h"
+#include "LinkTestHost.h"
+
+#include <gtest/gtest.h>
+
+#include "acquisition/CaseFrame.h"
+
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class CaseLinkParseTest : public ::testing::Test {
+protected:
+    FakeChannelSource source;
+    CCaseProtocol3 encoder{&source};
+    LinkTestHost host;
+    CCaseLink link{&encoder, &host};
+
+    void SetUpModules(int caseNo, int modules, int version, int sampleMode = 2) {
+        link.SetCaseNo(caseNo);
+        const Bytes reply = CCaseSimulator::BuildCaseInfoReply(caseNo, modules, version);
+        ASSERT_EQ(link.ParseCaseInfoReply(reply.data(), static_cast<int>(reply.size())), 1);
+        link.SetSampleMode(sampleMode);
+        link.PrepareRun();
+    }
+    void Feed(const Bytes& bytes) {
+        link.PushReceivedBytes(static_cast<int>(bytes.size()), bytes.data());
+        link.ProcessRawQueue();
+        link.ProcessFrameQueue();
+    }
+    std::vector<std::vector<CaseSampleBlock>> PopAll() {
+        std::vector<std::vector<CaseSampleBlock>> sets;
+        std::uint8_t buffer[65536];
+        for (int length; (length = link.PopSampleBlock(buffer, sizeof buffer)) > 0;) {
+            std::vector<CaseSampleBlock> set(static_cast<std::size_t>(length) / sizeof(CaseSampleBlock));
+            std::memcpy(set.data(), buffer, static_cast<std::size_t>(length));
+            sets.push_back(set);
+        }
+        return sets;
+    }
+};
+
+TEST_F(CaseLinkParseTest, CaseInformationReply) {
+    link.SetCaseNo(2);
+    Bytes nine = CCaseSimulator::BuildCaseInfoReply(2, 8, 3);
+    nine.insert(nine.end(), {0, 0, 9, 0, 0, 0, 0, 0});
+    EXPECT_EQ(link.ParseCaseInfoReply(nine.data(), static_cast<int>(nine.size())), 1);
+    EXPECT_EQ(link.GetModuleCount(), 8) << "at most 8 entries are read";
+    EXPECT_EQ(link.GetCaseVersion(), 3);
+    EXPECT_TRUE(link.HasModule(2 * 8 + 7));
+    EXPECT_FALSE(link.HasModule(3 * 8));
+    EXPECT_FALSE(link.HasModule(-1));
+    EXPECT_FALSE(link.HasModule(512));
+
+    CCaseLink other(&encoder, &host);
+    Bytes badSlot = CCaseSimulator::BuildCaseInfoReply(0, 3, 1);
+    badSlot[8 + 6] = 8;
+    EXPECT_EQ(other.ParseCaseInfoReply(badSlot.data(), static_cast<int>(badSlot.size())), 0);
+    EXPECT_EQ(other.GetModuleCount(), 1) << "the list stays as far as it was filled";
+
+    CCaseLink repeated(&encoder, &host);
+    Bytes twice = CCaseSimulator::BuildCaseInfoReply(0, 2, 1);
+    twice.insert(twice.end(), twice.begin(), twice.begin() + 8);
+    EXPECT_EQ(repeated.ParseCaseInfoReply(twice.data(), static_cast<int>(twice.size())), 1);
+    EXPECT_EQ(repeated.GetModuleCount(), 2) << "a slot reported twice is listed once";
+
+    CCaseLink farCase(&encoder, &host);
+    farCase.SetCaseNo(64); // 64 x 8 would index past the 512 module tables
+    EXPECT_EQ(farCase.ParseCaseInfoReply(nine.data(), 16), 0);
+    EXPECT_EQ(farCase.GetModuleCount(), 0);
+}
+
+TEST_F(CaseLinkParseTest, ChannelInformationReply) {
+    SetUpModules(1, 2, 2);
+    const Bytes reply = CCaseSimulator::BuildChannelInfoReply(2);
+    ASSERT_EQ(reply.size(), 2u * 1408u);
+    EXPECT_EQ(link.ParseChannelInfoReply(reply.data(), static_cast<int>(reply.size())), 1);
+    ASSERT_EQ(host.packets.size(), 32u);
+    EXPECT_EQ(host.packets.begin()->first, 128);
+    EXPECT_EQ(host.packets.rbegin()->first, 128 + 31);
+    EXPECT_EQ(host.packets[128 + 17][2], 1) << "the packet starts after the six header bytes";
+
+    // A reply cut inside the last record: that record is padded, not read past.
+    host.packets.clear();
+    const int cut = static_cast<int>(reply.size()) - 60;
+    Bytes shortReply(reply.begin(), reply.begin() + cut);
+    EXPECT_EQ(link.ParseChannelInfoReply(shortReply.data(), cut), 1);
+    EXPECT_EQ(host.packets[128 + 31][2], 1);
+    EXPECT_EQ(host.packets[128 + 31][61], 0) << "the amplifier type lay past the cut";
+
+    // A missing channel ends the parse.
+    EXPECT_EQ(link.ParseChannelInfoReply(reply.data(), 1408 + 88 * 3), 0);
+}
+
+TEST_F(CaseLinkParseTest, BlockModeDecodesValuesCountersAndCarriesPartialUnits) {
+    SetUpModules(3, 2, 2);
+    Bytes stream;
+    for (int n = 0; n < 5; ++n)
+        for (int slot = 0; slot < 2; ++slot)
+            CCaseSimulator::AppendUnit(stream, 3, slot, n, 2);
+    // Split in awkward places: inside a header, inside values.
+    Feed(Bytes(stream.begin(), stream.begin() + 57));
+    Feed(Bytes(stream.begin() + 57, stream.begin() + 200));
+    Feed(Bytes(stream.begin() + 200, stream.end()));
+
+    const auto sets = PopAll();
+    ASSERT_EQ(sets.size(), 5u);
+    for (int n = 0; n < 5; ++n) {
+        for (int slot = 0; slot < 2; ++slot) {
+            const CaseSampleBlock& block = sets[n][slot];
+            EXPECT_EQ(block.nHeader, slot * 16777216 + n);
+            for (int ch = 0; ch < 16; ++ch)
+                EXPECT_EQ(block.fValues[ch], static_cast<float>(CCaseSimulator::Value(3, slot, ch, n)));
+        }
+    }
+}
+
+TEST_F(CaseLinkParseTest, BlockModeFaults) {
+    SetUpModules(0, 2, 1);
+    Bytes stream;
+    CCaseSimulator::AppendUnit(stream, 0, 0, 0, 1);
+    CCaseSimulator::AppendUnit(stream, 0, 1, 0, 1);
+    Bytes noValues;
+    CCaseSimulator::AppendUnit(noValues, 0, 0, 1, 1);
+    noValues[7] = 0xC0; // slot 0, no values
+    CCaseSimulator::AppendUnit(noValues, 0, 1, 1, 1);
+    noValues[56 + 7] = 9; // slot 9: skipped
+    stream.insert(stream.end(), noValues.begin(), noValues.end());
+    Feed(stream);
+
+    const auto sets = PopAll();
+    ASSERT_EQ(sets.size(), 2u);
+    EXPECT_EQ(sets[0][1].nHeader, 1) << "version 1 headers are the slot";
+    EXPECT_EQ(sets[1][0].nHeader, 0);
+    EXPECT_EQ(sets[1][0].fValues[3], 0.0f) << "a unit without values";
+    EXPECT_EQ(sets[1][1].nHeader, -1) << "the slot-9 unit left slot 1 empty";
+}
+
+TEST_F(CaseLinkParseTest, DiscardedSamplesAtTheStartOfARun) {
+    host.dataThrow = 5;
+    SetUpModules(0, 3, 2);
+    Bytes stream;
+    for (int n = 0; n < 8; ++n)
+        for (int slot = 0; slot < 3; ++slot)
+            CCaseSimulator::AppendUnit(stream, 0, slot, n, 2);
+    Feed(stream);
+    const auto sets = PopAll();
+    ASSERT_EQ(sets.size(), 3u);
+    EXPECT_EQ(sets[0][0].nHeader, 5) << "samples 0..4 are thrown away";
+}
+
+TEST_F(CaseLinkParseTest, DataFrames) {
+    SetUpModules(0, 3, 1);
+    link.SetDataMode(2);
+    link.SetModuleChannel(0 * 16 + 4);
+    link.SetModuleChannel(1 * 16 + 15);
+    link.SetModuleChannel(2 * 16 + 0);
+    auto frame = [](std::initializer_list<std::uint8_t> payload) {
+        Bytes out(payload.size() + 9);
+        WriteFramedCommand(out.data(), out.size(), 0, 0, 0, static_cast<std::uint8_t>(payload.size()),
+                           payload.begin());
+        return out;
+    };
+    Bytes stream = frame({7, 1, 0, 0xFF, 0xFF, 0xFF, 1, 0x80, 0, 0, 2, 0x7F, 0xFF, 0xFF});
+    const Bytes wrongSub = frame({7, 2, 0, 0, 0, 1, 1, 0, 0, 1, 2, 0, 0, 1});
+    stream.insert(stream.end(), wrongSub.begin(), wrongSub.end());
+    const Bytes badSlot = frame({7, 1, 9, 0, 0, 1, 1, 0, 0, 2});
+    stream.insert(stream.end(), badSlot.begin(), badSlot.end());
+    Feed(stream);
+    Feed(frame({7, 1, 0, 0, 0, 0})); // closes the last frame
+
+    const auto sets = PopAll();
+    ASSERT_EQ(sets.size(), 2u) << "the frame with sub-command 2 gives nothing";
+    EXPECT_EQ(sets[0][0].nHeader, 0);
+    EXPECT_EQ(sets[0][0].fValues[4], -1.0f);
+    EXPECT_EQ(sets[0][1].fValues[15], -8388608.0f);
+    EXPECT_EQ(sets[0][2].fValues[0], 8388607.0f);
+    EXPECT_EQ(sets[0][0].fValues[0], 0.0f);
+    EXPECT_EQ(sets[1][1].fValues[15], 2.0f) << "slot 9 is ignored, slot 1 still read";
+}
+
+TEST_F(CaseLinkParseTest, StrainChannelsAreNegated) {
+    host.measureType = 0;
+    SetUpModules(0, 1, 1);
+    Bytes stream;
+    CCaseSimulator::AppendUnit(stream, 0, 0, 7, 1);
+    Feed(stream);
+    const auto sets = PopAll();
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_EQ(sets[0][0].fValues[2], -static_cast<float>(CCaseSimulator::Value(0, 0, 2, 7)));
+}
+
+TEST_F(CaseLinkParseTest, LostPacketFillIsBoundedByACorruptCounter) {
+    const std::string folder = ::testing::TempDir() + "/lostfill";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    SetUpModules(0, 1, 2);
+    link.SetCaseDataFile(folder, "run");
+    link.SetCaseOption(1, 0);
+    link.OpenCaseFiles();
+
+    auto feedSample = [&](std::int64_t counter) {
+        Bytes unit;
+        CCaseSimulator::AppendUnit(unit, 0, 0, counter, 2);
+        Feed(unit);
+    };
+    feedSample(0);
+    feedSample(10);       // 9 lost: filled
+    feedSample(0x7FFFF0); // a counter gone wild: no flood of empty samples
+    link.CloseCaseFiles();
+    const auto size = std::filesystem::file_size(folder + "/run_0.dat");
+    EXPECT_EQ(size, (3u + 9u) * 68u);
+    EXPECT_EQ(std::filesystem::file_size(folder + "/run_0.stu"), (3u + 9u) * 32u);
+}
+
+TEST_F(CaseLinkParseTest, PolledLatestSample) {
+    SetUpModules(0, 2, 1, 0);
+    CaseSampleBlock out[8];
+    EXPECT_EQ(link.GetLatestSample(out), 0);
+    EXPECT_EQ(out[1].nHeader, 1);
+    EXPECT_EQ(out[1].fValues[0], kNoValue);
+
+    Bytes stream;
+    for (int n = 0; n < 3; ++n)
+        for (int slot = 0; slot < 2; ++slot)
+            CCaseSimulator::AppendUnit(stream, 0, slot, n, 1);
+    Feed(stream);
+    EXPECT_TRUE(PopAll().empty()) << "timed sampling is polled, not queued";
+    EXPECT_EQ(link.GetLatestSample(out), 1);
+    EXPECT_EQ(out[1].fValues[5], static_cast<float>(CCaseSimulator::Value(0, 1, 5, 2)));
+    EXPECT_EQ(link.GetLatestSample(out), 0) << "taking the latest samples empties them";
+}
+
+TEST_F(CaseLinkParseTest, LinkWithoutModulesRefusesToStart) {
+    EXPECT_EQ(link.SendSampleStartCmd(1), 0);
+}
+
+} // namespace

@@ -1,0 +1,98 @@
+// A simulated network acquisition case: connects to the program's listener
+// from its own loopback address, answers the case- and channel-information
+// requests, acknowledges parameter, start and stop commands, records every
+// command, and streams deterministic sample data in block or frame form.
+#pragma once
+
+#include "platform/Socket.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct CaseSimulatorOptions {
+    std::string serverIp = "127.0.0.1";
+    std::uint16_t port = 5001;
+    std::string localIp = "127.0.0.2"; // a link is known by its peer's address
+    int caseNo = 0;                    // put into the values and the case-information entries
+    int modules = 8;                   // slots 0..modules-1
+    int version = 2;                   // module version; 2 and above stream packet counters
+    double rate = 100.0;               // samples a second while streaming
+    int reconnectDelayMs = 200;        // after a dropped connection
+};
+
+class CCaseSimulator {
+public:
+    enum class Fault {
+        None,
+        Silent,    // sends nothing, answers nothing
+        Drop,      // closes the connection once, then connects again
+        Malformed, // one sample with a bad slot, a bad sub-command and stray bytes
+        Truncated, // one sample cut short in the middle
+    };
+
+    explicit CCaseSimulator(CaseSimulatorOptions options);
+    ~CCaseSimulator();
+    CCaseSimulator(const CCaseSimulator&) = delete;
+    CCaseSimulator& operator=(const CCaseSimulator&) = delete;
+
+    bool Start();
+    void Stop();
+    void InjectFault(Fault fault);
+    void SetSilent(bool silent) { m_bSilent = silent; }
+
+    // The raw value of a channel in sample n, as streamed (24-bit signed).
+    static std::int32_t Value(int caseNo, int slot, int channel, std::int64_t n);
+    // Sample index that Value encodes in its channel-0 reading of a slot.
+    static std::int64_t SampleIndexOf(std::int32_t channel0Value) { return channel0Value / 128 / 8; }
+
+    bool IsConnected() const { return m_bConnected.load(); }
+    bool IsStreaming() const { return m_bStreaming.load(); }
+    int GetConnectCount() const { return m_nConnects.load(); }
+    std::int64_t GetSamplesSent() const { return m_nSamplesSent.load(); }
+    // The payload of every command received, in order of arrival.
+    std::vector<std::vector<std::uint8_t>> GetCommands();
+    // Payloads whose first two bytes are op0, op1.
+    int CountCommands(std::uint8_t op0, std::uint8_t op1);
+
+    // Builders shared with tests.
+    static std::vector<std::uint8_t> BuildCaseInfoReply(int caseNo, int modules, int version);
+    static std::vector<std::uint8_t> BuildChannelInfoReply(int modules);
+    static void AppendUnit(std::vector<std::uint8_t>& out, int caseNo, int slot, std::int64_t n, int version);
+    static void AppendDataFrame(std::vector<std::uint8_t>& out, int caseNo, int modules,
+                                const int* moduleChannel, std::int64_t n);
+
+private:
+    void Run();
+    bool Connect();
+    void Serve();
+    void HandleCommands();
+    void HandleCommand(const std::vector<std::uint8_t>& payload);
+    void SendReply(const std::vector<std::uint8_t>& bytes);
+    void SendAck(std::uint8_t op0, std::uint8_t op1);
+    void StreamDueSamples();
+    void SendFaultSample(Fault fault);
+
+    CaseSimulatorOptions m_options;
+    platform::TcpStream m_stream;
+    std::thread m_thread;
+    std::atomic<bool> m_bRun{false};
+    std::atomic<bool> m_bConnected{false};
+    std::atomic<bool> m_bStreaming{false};
+    std::atomic<bool> m_bSilent{false};
+    std::atomic<int> m_nConnects{0};
+    std::atomic<int> m_nPendingFault{0};
+    std::atomic<std::int64_t> m_nSamplesSent{0};
+
+    std::vector<std::uint8_t> m_inbox; // command bytes not yet framed
+    int m_nDataMode = 1;               // 2: data frames, else 56-byte units
+    int m_moduleChannel[8] = {};
+    std::int64_t m_nNextSample = 0;
+    std::int64_t m_nStreamStartUs = 0;
+
+    std::mutex m_commandMutex; // guards m_commands
+    std::vector<std::vector<std::uint8_t>> m_commands;
+};
