@@ -1,0 +1,1 @@
+qv_add_bench(bench_profile LIBS qv_platform)
