@@ -65,7 +65,7 @@ int CDataFileAccess::WriteChannelValue(const std::string& path, int first, int l
         // it would append a frame of whatever the buffer held.
         if (file.ReadAt(k * frameSize, frame.data(), frameSize) != frameSize)
             break;
-        frame[slot].fValue[channel] = float(value);
+        frame[slot].fValues[channel] = float(value);
         file.WriteAt(k * frameSize, frame.data(), frameSize);
     }
     file.Close();
@@ -88,7 +88,7 @@ int CDataFileAccess::WriteCaseChannelValue(const std::string& path, int channel,
     for (std::int64_t k = std::max(first, 0); k <= last; ++k) {
         if (file.ReadAt(k * kBlock, &block, kBlock) != kBlock)
             break;
-        block.fValue[place] = value;
+        block.fValues[place] = value;
         file.WriteAt(k * kBlock, &block, kBlock);
     }
     file.Close();

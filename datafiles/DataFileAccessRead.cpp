@@ -25,7 +25,7 @@ int ReadRecords(CRawFile& file, std::int64_t first, int count, std::int64_t size
 } // namespace
 
 float CDataFileAccess::BlockValue(int channel, const CaseSampleBlock& block, int place) const {
-    const float raw = block.fValue[place];
+    const float raw = block.fValues[place];
     if (IsSpecialValue(raw))
         return raw;
     return float(m_channels.ConvertBlockChannelValue(channel, block));

@@ -25,14 +25,14 @@ long long FileLength(const std::string& path) {
 
 CaseSampleBlock MakeEmptyBlock() {
     CaseSampleBlock block{};
-    block.nCase = -1;
+    block.nHeader = -1;
     return block;
 }
 
 CaseSampleBlock MakeNoValueBlock(int unit) {
     CaseSampleBlock block{};
-    block.nCase = unit;
-    for (float& v : block.fValue)
+    block.nHeader = unit;
+    for (float& v : block.fValues)
         v = kNoValue;
     return block;
 }

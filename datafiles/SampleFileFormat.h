@@ -1,6 +1,8 @@
-// Records of the stored runs (".dat" sample blocks, ".stu" status records),
+// Records of the stored runs (".stu" status records beside the ".dat" blocks),
 // the stored-value markers and the names of the per-unit files.
 #pragma once
+
+#include "acquisition/CaseSampleBlock.h"
 
 #include <cstdint>
 #include <string>
@@ -8,13 +10,6 @@
 struct OnlineLayout;
 
 #pragma pack(push, 1)
-// One unit's readings of one sample.
-struct CaseSampleBlock {
-    std::int32_t nCase; // unit number; -1 marks a block that holds no reading
-    float fValue[16];   // raw readings of channels 0..15
-};
-static_assert(sizeof(CaseSampleBlock) == 68);
-
 // One sample's time and batch label.
 struct SampleStatusRecord {
     double dtTime;        // 8-byte date: days since 1899-12-30
@@ -29,9 +24,9 @@ constexpr int kMaxCaseBlocks = 512;
 constexpr int kMaxUnits = 256;
 constexpr int kAnalogChannels = 4096;
 
-// Stored-value markers (float readings that stand for a state).
+// Stored-value markers (float readings that stand for a state); the
+// no-value marker kNoValue comes with the sample block.
 constexpr float kNotBalanced = 8388609.0f; // 0x4B000001
-constexpr float kNoValue = -8388609.0f;    // 0xCB000001
 constexpr float kThirdMarker = 8388610.0f; // 0x4B000002
 constexpr float kOverflowLimit = 8388608.0f;
 // Result records: the entry could not be computed.

@@ -28,7 +28,7 @@ inline float RawValue(int unit, int channel, std::int64_t sample) {
 class HalfChannelTable : public IChannelTable {
 public:
     double ConvertBlockChannelValue(int channel, const CaseSampleBlock& block) const override {
-        return ConvertRawToValue(channel, block.fValue[channel % 16]);
+        return ConvertRawToValue(channel, block.fValues[channel % 16]);
     }
     double ConvertRawToValue(int, float raw) const override { return double(raw) * 0.5; }
     ChannelParamView GetChannelParam(int channel) const override {
@@ -95,13 +95,13 @@ public:
         if (m_spec.emptyBlocks.count({unit, sample}))
             return MakeEmptyBlock();
         CaseSampleBlock block{};
-        block.nCase = unit;
+        block.nHeader = unit;
         for (int ch = 0; ch < 16; ++ch)
-            block.fValue[ch] = RawValue(unit, ch, sample);
+            block.fValues[ch] = RawValue(unit, ch, sample);
         const auto it = m_spec.overrides.find({unit, sample});
         if (it != m_spec.overrides.end())
             for (const auto& [ch, raw] : it->second)
-                block.fValue[ch] = raw;
+                block.fValues[ch] = raw;
         return block;
     }
 

@@ -54,13 +54,13 @@ TEST_P(BothArrangements, FramesAndUnitChannels) {
     CDataFileAccess access(layout, table);
     CaseSampleBlock frame[3];
     ASSERT_EQ(access.ReadFrame(run.DataPath(), 1024, frame), 1);
-    EXPECT_EQ(frame[1].nCase, 0);
-    EXPECT_EQ(frame[1].fValue[1], kNoValue);
-    EXPECT_EQ(frame[2].fValue[15], RawValue(8, 15, 1024));
+    EXPECT_EQ(frame[1].nHeader, 0);
+    EXPECT_EQ(frame[1].fValues[1], kNoValue);
+    EXPECT_EQ(frame[2].fValues[15], RawValue(8, 15, 1024));
     ASSERT_EQ(access.ReadFrame(run.DataPath(), 5, frame), 1);
-    EXPECT_EQ(frame[2].nCase, -1);
+    EXPECT_EQ(frame[2].nHeader, -1);
     ASSERT_EQ(access.ReadFrame(run.DataPath(), 2100, frame), 1);
-    EXPECT_EQ(frame[0].fValue[0], kNoValue);
+    EXPECT_EQ(frame[0].fValues[0], kNoValue);
 
     std::vector<float> rows(4 * 16);
     float* out[4] = {&rows[0], &rows[16], &rows[32], &rows[48]};
@@ -108,10 +108,10 @@ TEST(DataFileAccess, MissingFilesAndShortUnits) {
     EXPECT_EQ(out[20], kNoValue);
     CaseSampleBlock frame[3];
     ASSERT_EQ(access.ReadFrame(run.DataPath(), 30, frame), 1);
-    EXPECT_EQ(frame[0].fValue[4], RawValue(1, 4, 30));
-    EXPECT_EQ(frame[1].fValue[4], kNoValue);
-    EXPECT_EQ(frame[2].nCase, -1);
-    EXPECT_EQ(frame[2].fValue[4], kNoValue);
+    EXPECT_EQ(frame[0].fValues[4], RawValue(1, 4, 30));
+    EXPECT_EQ(frame[1].fValues[4], kNoValue);
+    EXPECT_EQ(frame[2].nHeader, -1);
+    EXPECT_EQ(frame[2].fValues[4], kNoValue);
 
     const OnlineLayout single = OnlineLayout::FromUnits({1, 2, 3}, false);
     CDataFileAccess singleAccess(single, table);
@@ -170,9 +170,9 @@ TEST(DataFileAccess, VectorReaders) {
     ASSERT_EQ(ReadCaseBlocks(run.DataPath(), {2, 6}, 1, 1029, blocks), 1);
     ASSERT_EQ(blocks[2].size(), 1029u);
     ASSERT_EQ(blocks[6].size(), 1029u);
-    EXPECT_EQ(blocks[2][1028].fValue[3], RawValue(2, 3, 1029));
-    EXPECT_EQ(blocks[6][1023].fValue[3], RawValue(6, 3, 1024));
-    EXPECT_EQ(blocks[6][1024].fValue[3], kNoValue);
+    EXPECT_EQ(blocks[2][1028].fValues[3], RawValue(2, 3, 1029));
+    EXPECT_EQ(blocks[6][1023].fValues[3], RawValue(6, 3, 1024));
+    EXPECT_EQ(blocks[6][1024].fValues[3], kNoValue);
     EXPECT_EQ(ReadCaseBlocks(run.DataPath(), {}, 0, 1, blocks), 0);
 
     std::vector<SampleStatusRecord> records;

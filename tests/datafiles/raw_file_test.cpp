@@ -57,7 +57,7 @@ TEST(RawFile, SixtyFourBitOffsetsThroughTheAccessor) {
         ASSERT_GE(fd, 0);
         ASSERT_EQ(::ftruncate(fd, (sample + 2) * 68), 0);
         CaseSampleBlock block{2, {}};
-        block.fValue[9] = 42.0f;
+        block.fValues[9] = 42.0f;
         ASSERT_EQ(::pwrite(fd, &block, 68, sample * 68), 68);
         ::close(fd);
 
@@ -68,7 +68,7 @@ TEST(RawFile, SixtyFourBitOffsetsThroughTheAccessor) {
                   std::uint32_t(offset & 0xFFFFFFFF));
         CaseSampleBlock back{};
         EXPECT_EQ(raw.Read(&back, 68), 68u);
-        EXPECT_EQ(back.fValue[9], 42.0f);
+        EXPECT_EQ(back.fValues[9], 42.0f);
         raw.Close();
 
         // The accessor's sample index is an int; the offsets it makes are not.
