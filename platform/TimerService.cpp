@@ -57,7 +57,8 @@ void TimerService::FireDue(Clock::time_point now) {
             continue;
         }
         // Posted under the lock, so that no tick is posted after KillTimer returns.
-        if (!timer.waiting && !PostMessage(it->first.first, WM_TIMER, it->first.second, 0)) {
+        auto [hWnd, id] = it->first;
+        if (timer.waiting ? !IsWindow(hWnd) : !PostMessage(hWnd, WM_TIMER, id, 0)) {
             it = m_timers.erase(it); // the target has gone
             continue;
         }
