@@ -1,0 +1,68 @@
+// Shared by the channel-model tests: a scratch folder, INI files written as
+// the program finds them (GBK, CRLF), and a reset of the process-wide tables.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/CaseTables.h"
+#include "app/ChannelDefaults.h"
+#include "app/ChannelRecords.h"
+#include "app/ValueConversion.h"
+#include "platform/Profile.h"
+#include "platform/Text.h"
+
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "qv_model_XXXXXX").string();
+        m_path = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+// Writes UTF-8 text with "\n" lines as a GBK file with CRLF lines.
+inline void WriteIniFile(const std::string& path, const std::string& text) {
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n') {
+            crlf += '\r';
+        }
+        crlf += c;
+    }
+    std::ofstream(path, std::ios::binary) << platform::Utf8ToGbk(crlf);
+    platform::FlushProfileCache();
+}
+
+// Program-start state of the tables and settings, then the factory defaults
+// of every channel record.
+inline void ResetChannelModel() {
+    ResetCaseTables();
+    ClearChannelRecords();
+    g_nADBase = 20000;
+    g_nRefChanOffset = -1;
+    g_bGNDInputMode = false;
+    std::fill(std::begin(g_fChannelOffset), std::end(g_fChannelOffset), 0.0f);
+    ResetChannelRecords();
+}
+
+// Brings cases online as a case search would.
+inline void SetOnlineCases(std::initializer_list<int> cases) {
+    std::int32_t online[MAX_CASE_COUNT] = {};
+    for (int c : cases) {
+        online[c] = 1;
+    }
+    BuildCaseTablesFromOnlineFlags(online);
+}
