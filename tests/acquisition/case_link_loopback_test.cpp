@@ -1,0 +1,141 @@
+// One case link against one simulated case over loopback, without the driver.
+#include "acquisition/CaseLink.h"
+
+#include "CaseSimulator.h"
+#include "FakeChannelSource.h"
+#include "LinkTestHost.h"
+
+#include "platform/Time.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace {
+
+// Waits for a condition for at most the given time.
+bool WaitFor(const std::function<bool()>& done, int milliseconds = 5000) {
+    for (int waited = 0; waited < milliseconds; waited += 5) {
+        if (done())
+            return true;
+        platform::Sleep(5);
+    }
+    return done();
+}
+
+class CaseLinkLoopbackTest : public ::testing::Test {
+protected:
+    FakeChannelSource source;
+    CCaseProtocol3 encoder{&source};
+    LinkTestHost host;
+    std::unique_ptr<CCaseLink> link;
+    std::unique_ptr<CCaseSimulator> simulator;
+
+    void Connect(int caseNo, int modules, double rate = 200.0) {
+        platform::TcpListener listener;
+        ASSERT_TRUE(listener.Listen("127.0.0.1", 0));
+        platform::SocketAddress local;
+        ASSERT_TRUE(listener.LocalAddress(local));
+        CaseSimulatorOptions options;
+        options.port = local.port;
+        options.caseNo = caseNo;
+        options.modules = modules;
+        options.rate = rate;
+        simulator = std::make_unique<CCaseSimulator>(options);
+        simulator->Start();
+        platform::TcpStream stream;
+        platform::SocketAddress peer;
+        ASSERT_EQ(listener.Accept(stream, 3000, &peer), 1);
+        EXPECT_EQ(peer.ip, "127.0.0.2");
+        link = std::make_unique<CCaseLink>(&encoder, &host);
+        link->Attach(std::move(stream), peer.ip);
+        link->SetCaseNo(caseNo);
+    }
+    void TearDown() override {
+        if (link)
+            link->SetReceiving(0);
+        simulator.reset();
+        link.reset();
+    }
+};
+
+TEST_F(CaseLinkLoopbackTest, InformationRequestsAndARun) {
+    Connect(1, 3);
+    ASSERT_EQ(link->ReadCaseInfo(), 1);
+    EXPECT_EQ(link->GetModuleCount(), 3);
+    EXPECT_EQ(link->GetCaseVersion(), 2);
+    ASSERT_EQ(link->ReadChannelInfo(), 1);
+    EXPECT_EQ(host.packets.size(), 48u);
+
+    std::int32_t params[20] = {};
+    const float rate = 200.0f;
+    std::memcpy(&params[12], &rate, sizeof rate);
+    link->SetSampleParams(params);
+    link->SetSampleMode(2);
+    ASSERT_TRUE(link->StartWorkers());
+    g_bStartGate = 1;
+    int started = -1;
+    std::thread run([&] { started = link->SendSampleStartCmd(1); });
+    const bool enough = WaitFor([&] { return link->QueuedSampleCount() >= 20; });
+    link->SendSampleStopCmd();
+    run.join();
+    link->StopWorkers();
+    ASSERT_TRUE(enough);
+    EXPECT_EQ(started, 1);
+    EXPECT_EQ(simulator->CountCommands(8, 3), 1);
+    EXPECT_EQ(simulator->CountCommands(11, 1), 1);
+
+    // Every queued set holds the three modules of one sample, in order.
+    std::uint8_t buffer[65536];
+    std::int64_t previous = -1;
+    for (int length; (length = link->PopSampleBlock(buffer, sizeof buffer)) > 0;) {
+        ASSERT_EQ(length, 3 * 68);
+        CaseSampleBlock blocks[3];
+        std::memcpy(blocks, buffer, sizeof blocks);
+        const std::int64_t n = blocks[0].nHeader & 0xFFFFFF;
+        if (previous >= 0)
+            EXPECT_EQ(n, previous + 1);
+        previous = n;
+        for (int slot = 0; slot < 3; ++slot) {
+            EXPECT_EQ(blocks[slot].nHeader, slot * 16777216 + n);
+            for (int ch = 0; ch < 16; ++ch)
+                ASSERT_EQ(blocks[slot].fValues[ch],
+                          static_cast<float>(CCaseSimulator::Value(1, slot, ch, n)));
+        }
+    }
+    EXPECT_GE(previous, 19);
+}
+
+TEST_F(CaseLinkLoopbackTest, CommandsReachTheCaseWhole) {
+    Connect(0, 8);
+    ASSERT_EQ(link->ReadCaseInfo(), 1);
+    EXPECT_EQ(link->SendModuleCmdF0(0), 1);
+    EXPECT_EQ(link->GetModuleReply()[3], 0xF0);
+    std::vector<int> all(128);
+    for (int i = 0; i < 128; ++i)
+        all[i] = i;
+    // 1,820 bytes with 8 modules: sent in two writes, received as one command.
+    EXPECT_EQ(link->SendChannelParamCmd(all), 1);
+    EXPECT_EQ(link->SendSampleParam(2), 1);
+    EXPECT_EQ(link->SendSampleParam(0), 1) << "nothing to send counts as success";
+    ASSERT_TRUE(WaitFor([&] { return simulator->CountCommands(16, 1) == 1; }));
+    const auto commands = simulator->GetCommands();
+    ASSERT_GE(commands.size(), 4u);
+    EXPECT_EQ(commands[2].size(), 1811u);
+    EXPECT_EQ(commands[2][0], 3);
+    EXPECT_EQ(commands[2][1], 14);
+    EXPECT_EQ(commands[2][2], 8);
+}
+
+TEST_F(CaseLinkLoopbackTest, SendFailureMarksTheLinkNotAlive) {
+    Connect(0, 1);
+    simulator->Stop();
+    link->GetSocket().Close();
+    EXPECT_EQ(link->SendCmd37(1), 0);
+    EXPECT_EQ(link->IsAlive(), 0);
+}
+
+} // namespace
