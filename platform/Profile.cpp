@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace platform {
 
@@ -50,7 +51,7 @@ template <typename Edit> bool EditProfile(const std::string& path, bool createWh
     if (loaded.status == ProfileFileCache::Status::Missing && !createWhenMissing)
         return true;
     ProfileDocument document = loaded.document ? *loaded.document : ProfileDocument();
-    return !edit(document) || cache.Store(path, document);
+    return !edit(document) || cache.Store(path, std::move(document));
 }
 
 int ParseProfileInt(const std::string& text) {

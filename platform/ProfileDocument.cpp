@@ -2,6 +2,7 @@
 #include "platform/ProfileDocument.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace platform {
 
@@ -137,6 +138,10 @@ const ProfileDocument::Section* ProfileDocument::FindSection(std::string_view se
     return it == m_sectionMap.end() ? nullptr : &m_sections[it->second];
 }
 
+ProfileDocument::Section* ProfileDocument::FindSection(std::string_view section) {
+    return const_cast<Section*>(std::as_const(*this).FindSection(section));
+}
+
 const std::string* ProfileDocument::FindValue(std::string_view section, std::string_view key) const {
     const Section* found = FindSection(section);
     if (found == nullptr)
@@ -181,16 +186,20 @@ std::size_t ProfileDocument::InsertionLine(const Section& section) const {
 bool ProfileDocument::SetValue(std::string_view section, std::string_view key, std::string_view value) {
     const std::string_view sectionName = ProfileTrim(section);
     const std::string_view keyName = ProfileTrim(key);
-    const Section* found = FindSection(sectionName);
+    Section* found = FindSection(sectionName);
     if (found == nullptr) {
         m_lines.push_back("[" + std::string(sectionName) + "]");
         m_lines.push_back(KeyLine(keyName, value));
     } else if (const auto it = found->map.find(ProfileLower(keyName)); it != found->map.end()) {
-        const KeyEntry& entry = found->keys[it->second];
+        // Rewriting a key moves no line, so the index is patched, not rebuilt:
+        // saving many settings one key at a time stays cheap.
+        KeyEntry& entry = found->keys[it->second];
         std::string line = KeyLine(entry.name, value);
         if (line == m_lines[entry.line])
             return false;
         m_lines[entry.line] = std::move(line);
+        entry.value = std::string(ProfileTrim(value));
+        return true;
     } else {
         const std::size_t at = InsertionLine(*found);
         m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), KeyLine(keyName, value));

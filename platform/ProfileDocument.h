@@ -49,6 +49,7 @@ private:
 
     void BuildIndex();
     const Section* FindSection(std::string_view section) const;
+    Section* FindSection(std::string_view section);
     std::size_t InsertionLine(const Section& section) const;
 
     std::vector<std::string> m_lines;

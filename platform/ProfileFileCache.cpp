@@ -144,8 +144,9 @@ ProfileFileCache::Result ProfileFileCache::ReadAndParse(const std::string& path)
     return Result{Status::Ok, std::move(document)};
 }
 
-bool ProfileFileCache::Store(const std::string& path, const ProfileDocument& document) {
-    const std::string bytes = Utf8ToGbk(document.ToText());
+bool ProfileFileCache::Store(const std::string& path, ProfileDocument document) {
+    const std::string text = document.ToText();
+    const std::string bytes = Utf8ToGbk(text);
     struct stat old {};
     const bool replacing = ::stat(path.c_str(), &old) == 0;
     // A read-only profile (no write permission for anyone, or none for us)
@@ -168,10 +169,12 @@ bool ProfileFileCache::Store(const std::string& path, const ProfileDocument& doc
         ::unlink(temporary.c_str());
         return false;
     }
-    // Cached as read back from the bytes written, so that text GBK cannot
-    // hold reads as '?' from the cache just as from the file.
-    Remember(path, Stamp{st.st_size, MtimeNs(st), st.st_ino, st.st_dev},
-             std::make_shared<const ProfileDocument>(ProfileDocument::FromText(GbkToUtf8(bytes))));
+    // The cache must hold what a read of the file gives: text GBK cannot
+    // hold reads back as '?', so then the written bytes are parsed again.
+    std::string readBack = GbkToUtf8(bytes);
+    auto cached = std::make_shared<const ProfileDocument>(
+        readBack == text ? std::move(document) : ProfileDocument::FromText(readBack));
+    Remember(path, Stamp{st.st_size, MtimeNs(st), st.st_ino, st.st_dev}, std::move(cached));
     return true;
 }
 

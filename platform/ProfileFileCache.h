@@ -29,7 +29,7 @@ public:
     // Writes the document as GBK with CRLF lines through a temporary file in
     // the same folder, keeps the mode of a file it replaces and caches the
     // result. False when anything fails; the old file is then untouched.
-    bool Store(const std::string& path, const ProfileDocument& document);
+    bool Store(const std::string& path, ProfileDocument document);
     void Flush();
 
     // Held across a load-edit-store cycle so that two threads writing keys of

@@ -175,6 +175,8 @@ TEST_F(ProfileTest, WriteKeepsEveryOtherLine) {
                                  "w=4\r\n");
     EXPECT_EQ(GetPrivateProfileInt("A", "x", 0, m_path), 10);
     EXPECT_EQ(GetPrivateProfileString("A", "z", "", m_path), "3");
+    ASSERT_TRUE(WritePrivateProfileString("A", "x", " 11 ", m_path));
+    EXPECT_EQ(GetPrivateProfileString("A", "x", "", m_path), "11");
 
     const std::string created = m_folder + "/new.ini";
     ASSERT_TRUE(WritePrivateProfileString("Sec", "k", "v", created));
