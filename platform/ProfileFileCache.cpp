@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,6 +79,14 @@ std::string TemporaryPath(const std::string& path) {
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     return folder + "." + name + Format(".%d.%u.tmp", static_cast<int>(::getpid()), counter++);
+}
+
+std::string LinkTarget(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error))
+        return path;
+    const std::filesystem::path target = std::filesystem::canonical(path, error);
+    return error ? path : target.string();
 }
 
 } // namespace
@@ -154,7 +163,10 @@ bool ProfileFileCache::Store(const std::string& path, ProfileDocument document) 
     // access to the folder.
     if (replacing && ((old.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0))
         return false;
-    const std::string temporary = TemporaryPath(path);
+    // A profile reached through a symbolic link is replaced where the link
+    // points, so the link stays.
+    const std::string target = LinkTarget(path);
+    const std::string temporary = TemporaryPath(target);
     // The new file gets the default mode (umask applies) or the mode of the
     // file it replaces, so that an owner-only file stays owner-only.
     FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
@@ -164,7 +176,7 @@ bool ProfileFileCache::Store(const std::string& path, ProfileDocument document) 
     bool ok = (!replacing || ::fchmod(fd.Get(), old.st_mode & 07777) == 0) && WriteAll(fd.Get(), bytes) &&
               ::fstat(fd.Get(), &st) == 0;
     ok = fd.Close() && ok;
-    ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(temporary.c_str());
         return false;

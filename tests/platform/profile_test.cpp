@@ -286,6 +286,12 @@ TEST_F(ProfileTest, WritesAreAtomicAndSafe) {
     ASSERT_EQ(::stat(m_path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 
+    const std::string link = m_folder + "/link.ini";
+    fs::create_symlink("test.ini", link);
+    ASSERT_TRUE(WritePrivateProfileString("S", "k1", "through the link", link));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(GetPrivateProfileString("S", "k1", "", m_path), "through the link");
+
     EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", m_folder + "/missing/folder.ini"));
     EXPECT_FALSE(fs::exists(m_folder + "/missing"));
 
