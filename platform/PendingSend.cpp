@@ -45,6 +45,11 @@ void PendingSend::Finish(LRESULT result) {
     m_done.notify_all();
 }
 
+bool PendingSend::IsDone() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_stage == Stage::Done;
+}
+
 LRESULT PendingSend::Wait() {
     LRESULT result = 0;
     {

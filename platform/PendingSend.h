@@ -27,6 +27,7 @@ public:
     LRESULT Wait();
 
     HWND Target() const { return m_hWnd; }
+    bool IsDone();
 
 private:
     enum class Stage { Queued, Running, Done };
