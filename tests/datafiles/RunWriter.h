@@ -57,6 +57,11 @@ private:
 };
 
 struct RunSpec {
+    RunSpec(std::string folder_, std::string name_, std::vector<int> units_, std::int64_t samples_,
+            bool perCase_ = false)
+        : folder(std::move(folder_)), name(std::move(name_)), units(std::move(units_)), samples(samples_),
+          perCase(perCase_) {}
+
     std::string folder;
     std::string name = "run";
     std::vector<int> units{0};
