@@ -1,0 +1,141 @@
+// Converting one sample set of 4,096 channels (256 units of 16): the first
+// stage at acquisition, directly and through the in-place copies, and the
+// second stage to engineering values. Times are reported per channel, with
+// the heap allocations counted per sample set.
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "app/CaseTables.h"
+#include "app/ChannelDefaults.h"
+#include "app/ValueConversion.h"
+
+// The replaced operator new allocates with malloc, so free is its match.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+namespace {
+std::atomic<long> g_allocations{0};
+} // namespace
+
+void* operator new(std::size_t size) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+constexpr int UNITS = MAX_CHANNEL_CASE_COUNT;
+
+// All 256 units online, every type represented, every eighth strain channel
+// compensated by the last channel of its neighbour unit.
+void SetUpChannels() {
+    ResetChannelRecords();
+    std::int32_t online[MAX_CASE_COUNT] = {};
+    for (int u = 0; u < UNITS; ++u) {
+        online[u] = 1;
+    }
+    BuildCaseTablesFromOnlineFlags(online);
+    const int types[] = {0, 0, 0, 0, 0, 1, 5, 6, 2, 3, 4, 20, 0, 0, 0, 0};
+    for (int id = 0; id < MAX_CHANNEL_COUNT; ++id) {
+        const int type = types[id % 16];
+        g_ChannelParams[id].nMeasureType = type;
+        ApplyMeasureTypeDefaults(type, id);
+        if (type == MEASURE_STRAIN && id % 8 == 0) {
+            g_ChannelState[id].nCompChannel = (id + 31) % MAX_CHANNEL_COUNT;
+        }
+        UpdateChannelScale(id);
+    }
+}
+
+struct SampleSet {
+    SampleSet() : blocks(UNITS), pointers(UNITS) {
+        for (int u = 0; u < UNITS; ++u) {
+            desc.nArrayIndex[u] = u;
+            desc.nUnit[u] = u;
+            pointers[u] = &blocks[u];
+        }
+        desc.nModuleCount = UNITS;
+        desc.nSamples = 1;
+    }
+    void Fill() {
+        for (int u = 0; u < UNITS; ++u) {
+            blocks[u].nHeader = u;
+            for (int c = 0; c < 16; ++c) {
+                blocks[u].fValues[c] = float((u * 16 + c) % 997) + 100.0f;
+            }
+        }
+    }
+    std::vector<CaseSampleBlock> blocks;
+    std::vector<CaseSampleBlock*> pointers;
+    SampleBlockDescriptor desc;
+};
+
+void Report(benchmark::State& state, long allocationsBefore) {
+    state.counters["per_channel"] =
+        benchmark::Counter(double(MAX_CHANNEL_COUNT),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["allocs_per_set"] = benchmark::Counter(double(g_allocations.load() - allocationsBefore),
+                                                          benchmark::Counter::kAvgIterations);
+    state.SetItemsProcessed(state.iterations() * MAX_CHANNEL_COUNT);
+}
+
+void BM_FirstStage(benchmark::State& state) {
+    SetUpChannels();
+    SampleSet set;
+    const long before = g_allocations.load();
+    for (auto _ : state) {
+        set.Fill();
+        ConvertSampleBlock(set.desc, set.pointers.data());
+        benchmark::DoNotOptimize(set.blocks.data());
+    }
+    Report(state, before);
+}
+BENCHMARK(BM_FirstStage);
+
+void BM_FirstStageThroughCopies(benchmark::State& state) {
+    SetUpChannels();
+    SampleSet set;
+    set.Fill();
+    ConvertSampleBlockInPlace(set.desc, set.pointers.data()); // sizes this thread's scratch once
+    const long before = g_allocations.load();
+    for (auto _ : state) {
+        set.Fill();
+        ConvertSampleBlockInPlace(set.desc, set.pointers.data());
+        benchmark::DoNotOptimize(set.blocks.data());
+    }
+    Report(state, before);
+}
+BENCHMARK(BM_FirstStageThroughCopies);
+
+void BM_SecondStage(benchmark::State& state) {
+    SetUpChannels();
+    SampleSet set;
+    set.Fill();
+    ConvertSampleBlock(set.desc, set.pointers.data());
+    const long before = g_allocations.load();
+    for (auto _ : state) {
+        double sum = 0.0;
+        for (int id = 0; id < MAX_CHANNEL_COUNT; ++id) {
+            sum += ConvertBlockChannelValue(id, set.blocks[id / 16]);
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    Report(state, before);
+}
+BENCHMARK(BM_SecondStage);
+
+} // namespace
+
+BENCHMARK_MAIN();
