@@ -103,6 +103,7 @@ public:
     void CopyStateFrom(CCaseLink& old);
     void MarkRelink();
     int PopSampleBlock(std::uint8_t* buffer, int size);
+    void DropOldestSamples(int count) { m_sampleQueue.DropHead(static_cast<std::size_t>(count)); }
     int QueuedSampleCount() { return static_cast<int>(m_sampleQueue.GetCount()); }
     // Latest samples for the polled path: one block per slot (8).
     int GetLatestSample(CaseSampleBlock out[8]);

@@ -1,0 +1,723 @@
+// Network case driver: links, management threads, runs, watchdog and the
+// assembly of sample sets.
+#include "acquisition/NetCaseDriver.h"
+
+#include "platform/DebugLog.h"
+#include "platform/Time.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include <poll.h>
+#include <sys/socket.h>
+
+std::atomic<std::int32_t> g_bLinkWatchEnabled{1};
+std::atomic<std::int32_t> g_bStopProcessing{0};
+
+namespace {
+
+std::string TimeText() {
+    return platform::FormatLogTimeStamp();
+}
+
+// Waits for a thread that may be sending to the user-interface thread: when
+// the waiter is that thread, it keeps delivering messages meanwhile.
+void JoinDelivering(std::thread& thread, const std::atomic<bool>& finished) {
+    if (!thread.joinable())
+        return;
+    for (int waited = 0; waited < 10000 && !finished.load(); waited += 5) {
+        platform::PumpMessages();
+        platform::Sleep(5);
+    }
+    thread.join();
+}
+
+} // namespace
+
+CNetCaseDriver::CNetCaseDriver(CCaseProtocol3* encoder, CaseLinkHost* host)
+    : m_pEncoder(encoder), m_pHost(host ? host : &m_defaultHost), m_ModuleLists(kModuleCount),
+      m_popBuffer(65536) {}
+
+CNetCaseDriver::~CNetCaseDriver() {
+    StopProcessingThread();
+    StopWatchdog();
+    m_bNetworkRun = false;
+    if (m_networkThread.joinable())
+        m_networkThread.join();
+    m_listener.Close();
+    std::vector<std::shared_ptr<CCaseLink>> links;
+    {
+        std::lock_guard<platform::CriticalSection> lock(m_csLinks);
+        links.swap(m_links);
+    }
+    for (auto& link : links) {
+        link->SetReceiving(0);
+        link->ShutdownSocket();
+    }
+    m_startThreads.clear();
+}
+
+void CNetCaseDriver::Trace(const std::string& logName, const std::string& text) {
+    m_pHost->WriteLogFile(logName, text);
+}
+
+platform::LRESULT CNetCaseDriver::WindowProc(platform::UINT message, platform::WPARAM wParam,
+                                             platform::LPARAM lParam) {
+    switch (message) {
+    case kLinkNotify:
+        OnLinkNotify();
+        return 0;
+    case kReceiveNotify:
+        // Receiving data never opens a message box: the data is read by its link.
+        return 0;
+    case kBlockReceived:
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+int CNetCaseDriver::Listen(std::uint16_t port, platform::HWND owner) {
+    m_hOwner = owner;
+    if (!m_listener.Listen("", port, 10))
+        return 0;
+    platform::SocketAddress local;
+    m_listener.LocalAddress(local);
+    m_nListenPort = local.port;
+    m_bNetworkRun = true;
+    m_networkThread = std::thread([this] { NetworkThread(); });
+    platform::SendMessage(m_hOwner, kListening, 0, 0);
+    return 1;
+}
+
+// Watches the listener and the idle links; a pending connection is accepted
+// on the user-interface thread, as the original socket notification was.
+void CNetCaseDriver::NetworkThread() {
+    while (m_bNetworkRun.load()) {
+        std::vector<pollfd> fds{{m_listener.Handle(), POLLIN, 0}};
+        std::vector<std::shared_ptr<CCaseLink>> idle;
+        for (auto& link : SnapshotLinks()) {
+            if (!link->IsReceiving() && !link->IsPeerClosed() && link->GetSocket().IsOpen()) {
+                fds.push_back({link->GetSocket().Handle(), POLLIN, 0});
+                idle.push_back(link);
+            }
+        }
+        if (::poll(fds.data(), fds.size(), 20) <= 0)
+            continue;
+        if ((fds[0].revents & POLLIN) && !m_bAcceptPosted.exchange(true)) {
+            if (!platform::PostMessage(GetSafeHwnd(), kLinkNotify))
+                m_bAcceptPosted = false;
+        }
+        bool readable = false;
+        for (std::size_t i = 0; i < idle.size(); ++i) {
+            if (fds[i + 1].revents & (POLLIN | POLLHUP | POLLERR)) {
+                idle[i]->OnReceive(0);
+                readable = true;
+            }
+        }
+        if (readable)
+            platform::Sleep(5); // a link busy with an operation reads its own bytes
+    }
+}
+
+std::vector<std::shared_ptr<CCaseLink>> CNetCaseDriver::SnapshotLinks() {
+    std::lock_guard<platform::CriticalSection> lock(m_csLinks);
+    return m_links;
+}
+
+void CNetCaseDriver::SendAddress(platform::UINT message, const std::string& address) {
+    const std::string copy = address; // the owner reads it during the call
+    platform::SendMessage(m_hOwner, message, 0, reinterpret_cast<platform::LPARAM>(&copy));
+}
+
+void CNetCaseDriver::OnLinkNotify() {
+    m_bAcceptPosted = false;
+    for (;;) {
+        platform::TcpStream stream;
+        platform::SocketAddress peer;
+        if (m_listener.Accept(stream, 0, &peer) != 1)
+            return;
+        auto link = std::make_shared<CCaseLink>(m_pEncoder, m_pHost);
+        link->Attach(std::move(stream), peer.ip);
+        link->LoadMapId();
+        link->SetAlive(1);
+        link->StartWorkers();
+        AddLink(link);
+    }
+}
+
+bool CNetCaseDriver::AddLink(const std::shared_ptr<CCaseLink>& link) {
+    bool relinked = false;
+    int count = 0;
+    {
+        std::lock_guard<platform::CriticalSection> lock(m_csLinks);
+        const int index = FindLinkByAddress(link->GetAddress());
+        if (index >= 0) {
+            RelinkCase(static_cast<std::size_t>(index), link);
+            relinked = true;
+        } else {
+            m_links.push_back(link);
+        }
+        count = static_cast<int>(m_links.size());
+    }
+    Trace(link->GetAddress(), TimeText() + (relinked ? " Relink" : " Link"));
+    SendAddress(kCaseLinked, link->GetAddress());
+    if (!relinked)
+        platform::SendMessage(m_hOwner, kLinkCount, static_cast<platform::WPARAM>(count), 0);
+    return relinked;
+}
+
+// Called under m_csLinks: the new link takes the dropped one's place and state.
+void CNetCaseDriver::RelinkCase(std::size_t index, const std::shared_ptr<CCaseLink>& link) {
+    std::shared_ptr<CCaseLink> old = m_links[index];
+    link->CopyStateFrom(*old);
+    old->SetReceiving(0);
+    old->ShutdownSocket();
+    m_links[index] = link;
+    link->MarkRelink();
+    if (link->IsReceiving()) {
+        auto thread = std::make_unique<CManageThread>();
+        if (thread->Start()) {
+            auto* block = new CManageThread::Block{link};
+            if (thread->PostOperation(CManageThread::kStartSampling, block))
+                m_startThreads.push_back(std::move(thread));
+            else
+                delete block;
+        }
+    }
+}
+
+int CNetCaseDriver::GetLinkCount() {
+    std::lock_guard<platform::CriticalSection> lock(m_csLinks);
+    return static_cast<int>(m_links.size());
+}
+
+int CNetCaseDriver::FindLinkByAddress(const std::string& address) {
+    std::lock_guard<platform::CriticalSection> lock(m_csLinks);
+    for (std::size_t i = 0; i < m_links.size(); ++i) {
+        if (m_links[i]->GetAddress() == address)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::shared_ptr<CCaseLink> CNetCaseDriver::GetLink(int index) {
+    std::lock_guard<platform::CriticalSection> lock(m_csLinks);
+    if (index < 0 || index >= static_cast<int>(m_links.size()))
+        return nullptr;
+    return m_links[static_cast<std::size_t>(index)];
+}
+
+int CNetCaseDriver::CountPresentModules(std::int32_t present[kModuleCount]) {
+    int count = 0;
+    for (auto& link : SnapshotLinks()) {
+        for (int i = 0; i < kModuleCount; ++i) {
+            if (link->HasModule(i) && !present[i]) {
+                present[i] = 1;
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
+std::vector<CaseTableRecord> CNetCaseDriver::GetCaseTable() {
+    std::vector<CaseTableRecord> table;
+    for (auto& link : SnapshotLinks()) {
+        CaseTableRecord record;
+        record.nCaseNo = link->GetCaseNo();
+        std::int32_t list[CCaseLink::kMaxModules];
+        record.nModules = std::min(8, link->CopyModuleList(list));
+        std::copy(list, list + record.nModules, record.nModuleSlot);
+        record.strAddress = link->GetAddress();
+        table.push_back(record);
+    }
+    return table;
+}
+
+std::vector<std::string> CNetCaseDriver::GetLinkedCaseIps() {
+    std::vector<std::string> ips;
+    for (auto& link : SnapshotLinks())
+        ips.push_back(link->GetAddress());
+    return ips;
+}
+
+int CNetCaseDriver::CheckDuplicateCaseNumbers() {
+    const auto links = SnapshotLinks();
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        for (std::size_t j = i + 1; j < links.size(); ++j) {
+            if (links[i]->GetCaseNo() == links[j]->GetCaseNo()) {
+                char text[128];
+                std::snprintf(text, sizeof text, "检测到多个%d号机，请检查控制器设置。",
+                              links[i]->GetCaseNo() + 1);
+                m_pHost->ShowMessage(text);
+                return 0;
+            }
+        }
+    }
+    return 1;
+}
+
+int CNetCaseDriver::GetModuleVersionRange(int& highest) {
+    highest = 1;
+    int result = 2;
+    for (auto& link : SnapshotLinks()) {
+        if (link->GetModuleCount() == 0)
+            continue;
+        const int version = link->FirstModuleVersion();
+        if (version == 1)
+            result = 1;
+        highest = std::max(highest, version);
+    }
+    return result;
+}
+
+// ---- Settings handed to every link -----------------------------------------
+
+void CNetCaseDriver::SetCaseDataFile(const std::string& folder, const std::string& name) {
+    for (auto& link : SnapshotLinks())
+        link->SetCaseDataFile(folder, name);
+}
+
+void CNetCaseDriver::SetCaseOption(std::uint8_t flag, std::int32_t value) {
+    for (auto& link : SnapshotLinks())
+        link->SetCaseOption(flag, value);
+}
+
+void CNetCaseDriver::SetCaseDataSaving(int flag) {
+    for (auto& link : SnapshotLinks())
+        link->SetCaseDataSaving(flag);
+}
+
+void CNetCaseDriver::SetSampleMode(int mode) {
+    m_nSampleMode = mode;
+    for (auto& link : SnapshotLinks())
+        link->SetSampleMode(mode);
+}
+
+void CNetCaseDriver::SetSampleParams(const std::int32_t params[20], float factor) {
+    m_fFactor = factor;
+    const auto links = SnapshotLinks();
+    for (auto& link : links)
+        link->SetSampleParams(params);
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        const bool clockMaster = !m_pHost->IsClkSyncMode() || i + 1 == links.size();
+        links[i]->SendSampleParam(clockMaster ? 1 : 2);
+        if (i + 1 < links.size())
+            platform::Sleep(200);
+    }
+}
+
+int CNetCaseDriver::SetDataMode(int mode) {
+    int result = 0;
+    for (auto& link : SnapshotLinks()) {
+        link->SetDataMode(mode);
+        result = link->SendCmd37(mode);
+    }
+    return result;
+}
+
+int CNetCaseDriver::SendModuleCmdF0(const std::string& address, platform::HWND window) {
+    auto link = GetLink(FindLinkByAddress(address));
+    return link ? link->SendModuleCmdF0(window) : 0;
+}
+
+int CNetCaseDriver::SendModuleCmdF1(const std::string& address, platform::HWND window,
+                                    const std::uint8_t block[21]) {
+    auto link = GetLink(FindLinkByAddress(address));
+    return link ? link->SendModuleCmdF1(window, block) : 0;
+}
+
+int CNetCaseDriver::SendModuleCmdF2(const std::string& address, platform::HWND window,
+                                    const std::uint8_t block[13]) {
+    auto link = GetLink(FindLinkByAddress(address));
+    return link ? link->SendModuleCmdF2(window, block) : 0;
+}
+
+int CNetCaseDriver::SetChannelParams(const std::vector<int>& channels) {
+    // Each link gets the channels of its case, numbered within the case.
+    int result = 1;
+    for (auto& link : SnapshotLinks()) {
+        std::vector<int> own;
+        for (int c : channels) {
+            if (c / 128 == link->GetCaseNo())
+                own.push_back(c % 128);
+        }
+        if (!own.empty() && !link->SendChannelParamCmd(own))
+            result = 0;
+    }
+    return result;
+}
+
+int CNetCaseDriver::SendCaseCommand36(int channelId) {
+    for (auto& link : SnapshotLinks()) {
+        if (link->HasModule(channelId / 16)) {
+            link->SetModuleChannel(channelId);
+            return link->SendModuleChannelCmd(channelId);
+        }
+    }
+    return 0;
+}
+
+int CNetCaseDriver::SendCorrectionCoef(int channel, int b1, int b2, std::int32_t value) {
+    for (auto& link : SnapshotLinks()) {
+        if (link->HasModule(channel / 16))
+            return link->SendCorrectionCoef(channel, b1, b2, value);
+    }
+    return 0;
+}
+
+int CNetCaseDriver::RequestLeadData() {
+    int result = 1;
+    for (auto& link : SnapshotLinks())
+        result &= link->RequestLeadData();
+    return result;
+}
+
+int CNetCaseDriver::RequestSelfTestData() {
+    int result = 1;
+    for (auto& link : SnapshotLinks())
+        result &= link->RequestSelfTestData();
+    return result;
+}
+
+int CNetCaseDriver::ReadLeadData(CaseSampleBlock* first, CaseSampleBlock* second) {
+    for (auto& link : SnapshotLinks())
+        link->ReadLeadData(first, second);
+    return 1;
+}
+
+int CNetCaseDriver::ReadSelfTestData(CaseSampleBlock* first, CaseSampleBlock* second) {
+    for (auto& link : SnapshotLinks())
+        link->ReadSelfTestData(first, second);
+    return 1;
+}
+
+// ---- Management threads ------------------------------------------------------
+
+CNetCaseDriver::ManageList CNetCaseDriver::StartCaseThreads(platform::UINT message,
+                                                            std::uint32_t firstPostDelay) {
+    ManageList threads;
+    std::string indices;
+    {
+        std::lock_guard<platform::CriticalSection> lock(m_csLinks);
+        char line[96];
+        std::snprintf(line, sizeof line, "启动%d线程%d %s", static_cast<int>(m_links.size()), message,
+                      TimeText().c_str());
+        Trace("Sample", line);
+        for (std::size_t i = 0; i < m_links.size(); ++i) {
+            indices += std::to_string(i + 1) + " ";
+            auto thread = std::make_unique<CManageThread>();
+            if (!thread->Start())
+                continue; // this case gets no operation
+            platform::Sleep(firstPostDelay);
+            auto* block = new CManageThread::Block{m_links[i]};
+            bool posted = false;
+            for (int attempt = 0; attempt < 50 && !posted; ++attempt) {
+                posted = thread->PostOperation(message, block);
+                if (!posted)
+                    platform::Sleep(100);
+            }
+            if (!posted) {
+                delete block;
+                continue;
+            }
+            threads.push_back(std::move(thread));
+        }
+    }
+    platform::Sleep(100);
+    g_bStartGate = 1;
+    Trace("Sample", "...... " + TimeText() + " _ " + indices);
+    return threads;
+}
+
+void CNetCaseDriver::WaitCaseThreads(ManageList& threads, std::uint32_t maximum, std::uint32_t step) {
+    char line[96];
+    std::snprintf(line, sizeof line, "等待%d线程退出 %s", static_cast<int>(threads.size()),
+                  TimeText().c_str());
+    Trace("Sample", line);
+    const std::uint32_t limit = maximum > 0 ? maximum : 5000;
+    step = std::max<std::uint32_t>(step, 1);
+    for (auto& thread : threads) {
+        for (std::uint32_t waited = 0; thread->IsBusy() && waited < limit; waited += step)
+            platform::Sleep(step);
+        if (!thread->Quit(5000))
+            Trace("Sample", "management thread did not end in time; left to finish alone " + TimeText());
+    }
+    threads.clear();
+    Trace("Sample", "...... " + TimeText());
+}
+
+int CNetCaseDriver::StartFindCaseThreads() {
+    Trace("Detect", "启动查找机箱线程 " + TimeText());
+    ManageList threads = StartCaseThreads(CManageThread::kReadCaseInfo, 10);
+    WaitCaseThreads(threads, 6000, 20);
+    return 1;
+}
+
+int CNetCaseDriver::ReadChannelInfo() {
+    ManageList threads = StartCaseThreads(CManageThread::kReadChannelInfo, 10);
+    WaitCaseThreads(threads, static_cast<std::uint32_t>(m_pHost->GetDelayChanInfo()) * 2, 20);
+    return 1;
+}
+
+// ---- Runs --------------------------------------------------------------------
+
+int CNetCaseDriver::CreateSampleDataFile() {
+    for (auto& list : m_ModuleLists)
+        list.clear();
+    Trace("Sample", "创建采样数据文件");
+    const int mode = m_nSampleMode.load();
+    const auto links = SnapshotLinks();
+    if (mode == 2 || mode == 7) {
+        for (auto& link : links)
+            link->OpenCaseFiles();
+    }
+    g_bStartGate = 0;
+    m_startThreads = StartCaseThreads(CManageThread::kStartSampling, 10);
+    g_bStopProcessing = 1;
+    return 1;
+}
+
+int CNetCaseDriver::StopSampling() {
+    Trace("Sample", "设置停止接收标志 " + TimeText());
+    auto links = SnapshotLinks();
+    for (auto& link : links)
+        link->SetReceiving(0);
+    WaitCaseThreads(m_startThreads, 0, 20);
+    Trace("Sample", "设置停止处理标志 " + TimeText());
+    g_bStopProcessing = 0;
+    Trace("Sample", "关闭采样数据文件");
+    const int mode = m_nSampleMode.load();
+    if (mode == 2 || mode == 7) {
+        for (auto& link : links)
+            link->CloseCaseFiles();
+    }
+    Trace("Sample", "发送停止命令 " + TimeText());
+    {
+        std::lock_guard<platform::CriticalSection> lock(m_csLinks);
+        for (auto& link : m_links)
+            link->SendSampleStopCmd();
+    }
+    platform::Sleep(500);
+    return 1;
+}
+
+int CNetCaseDriver::FlushCaseData(int close) {
+    if (close) {
+        for (auto& link : SnapshotLinks())
+            link->CloseCaseFiles();
+    }
+    return 1;
+}
+
+void CNetCaseDriver::PauseSampling() {
+    for (auto& link : SnapshotLinks())
+        link->ClearLatestSamples();
+}
+
+void CNetCaseDriver::RequestSampleData() {
+    for (auto& link : SnapshotLinks())
+        link->ClearLatestSamples();
+}
+
+bool CNetCaseDriver::PollSampleData(CaseSampleBlock blocks[kModuleCount]) {
+    bool all = true;
+    for (auto& link : SnapshotLinks()) {
+        if (link->GetModuleCount() == 0)
+            continue;
+        const int caseNo = link->GetCaseNo();
+        if (caseNo < 0 || caseNo > CCaseLink::kMaxCaseNo)
+            continue;
+        CaseSampleBlock latest[8];
+        if (!link->GetLatestSample(latest))
+            all = false;
+        std::int32_t list[CCaseLink::kMaxModules];
+        const int modules = link->CopyModuleList(list);
+        for (int k = 0; k < modules; ++k)
+            blocks[caseNo * 8 + list[k]] = latest[list[k]];
+    }
+    return all;
+}
+
+void CNetCaseDriver::DisconnectAll() {
+    for (auto& link : SnapshotLinks())
+        link->ShutdownSocket();
+}
+
+// ---- Processing thread -------------------------------------------------------
+
+void CNetCaseDriver::StartProcessingThread() {
+    if (m_processing.joinable())
+        return;
+    m_bStopProcessingThread = 0;
+    m_bProcessingDone = false;
+    m_processing = std::thread([this] { ProcessingThread(); });
+}
+
+void CNetCaseDriver::StopProcessingThread() {
+    m_bStopProcessingThread = 1;
+    JoinDelivering(m_processing, m_bProcessingDone);
+}
+
+void CNetCaseDriver::ProcessingThread() {
+    while (!m_bStopProcessingThread.load()) {
+        if (g_bStopProcessing.load() == 1) {
+            ProcessCycle();
+            platform::Sleep(10);
+        } else {
+            platform::Sleep(20);
+        }
+    }
+    m_bProcessingDone = true;
+}
+
+int CNetCaseDriver::ProcessCycle() {
+    const auto links = SnapshotLinks();
+    const int sets = CountReadySets(links);
+    if (sets <= 0)
+        return 0;
+    GatherBlocks(links, sets);
+    DeliverSets(sets);
+    return sets;
+}
+
+int CNetCaseDriver::CountReadySets(const std::vector<std::shared_ptr<CCaseLink>>& links) {
+    std::vector<int> counts;
+    for (auto& link : links) {
+        const int count = link->QueuedSampleCount();
+        if (count == 0 && link->IsReceiving() && link->IsAlive())
+            return 0; // a live case has not delivered yet
+        counts.push_back(count);
+    }
+    if (counts.empty())
+        return 0;
+    const int maximum = *std::max_element(counts.begin(), counts.end());
+    if (maximum == 0)
+        return 0;
+    int minimum = *std::min_element(counts.begin(), counts.end());
+    if (minimum == 0) {
+        minimum = maximum;
+        for (int count : counts) {
+            if (count > 0)
+                minimum = std::min(minimum, count);
+        }
+    }
+    const int threshold = static_cast<int>(2.0f * m_fFactor);
+    if (maximum > minimum + threshold) {
+        // Cases that ran ahead drop their oldest sets to line up again.
+        for (std::size_t i = 0; i < links.size(); ++i) {
+            if (counts[i] > threshold)
+                links[i]->DropOldestSamples(threshold);
+        }
+    }
+    return std::min(minimum, kMaxSetsPerCycle);
+}
+
+void CNetCaseDriver::GatherBlocks(const std::vector<std::shared_ptr<CCaseLink>>& links, int sets) {
+    for (auto& link : links) {
+        const int modules = link->GetModuleCount();
+        const int caseNo = link->GetCaseNo();
+        if (modules == 0 || caseNo < 0 || caseNo > CCaseLink::kMaxCaseNo)
+            continue;
+        std::int32_t list[CCaseLink::kMaxModules];
+        link->CopyModuleList(list);
+        for (int s = 0; s < sets; ++s) {
+            const int length = link->PopSampleBlock(m_popBuffer.data(), static_cast<int>(m_popBuffer.size()));
+            const int blocks = length > 0 ? length / static_cast<int>(sizeof(CaseSampleBlock)) : 0;
+            for (int k = 0; k < modules; ++k) {
+                CaseSampleBlock block; // a missing entry keeps the sets aligned with empty blocks
+                if (k < blocks)
+                    std::memcpy(&block, m_popBuffer.data() + k * sizeof(CaseSampleBlock), sizeof block);
+                m_ModuleLists[static_cast<std::size_t>(caseNo * 8 + list[k])].push_back(block);
+            }
+        }
+    }
+}
+
+void CNetCaseDriver::DeliverSets(int sets) {
+    platform::UINT message;
+    switch (m_nSampleMode.load()) {
+    case 4:
+    case 5:
+        message = 0x867;
+        break;
+    case 2:
+    case 7:
+        message = 0x868;
+        break;
+    case 1:
+        message = 0x869;
+        break;
+    case 0:
+        message = 0x86A;
+        break;
+    case 3:
+        message = 0x86B;
+        break;
+    default:
+        for (auto& list : m_ModuleLists)
+            list.clear();
+        return;
+    }
+    std::vector<CaseSampleBlock> storage(static_cast<std::size_t>(kModuleCount) * sets);
+    CaseSampleBlock* arrays[kModuleCount];
+    for (int i = 0; i < kModuleCount; ++i) {
+        arrays[i] = storage.data() + static_cast<std::size_t>(i) * sets;
+        auto& list = m_ModuleLists[i];
+        const std::size_t n = std::min(list.size(), static_cast<std::size_t>(sets));
+        std::copy(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(n), arrays[i]);
+        list.clear();
+    }
+    platform::SendMessage(m_hOwner, message, static_cast<platform::WPARAM>(sets),
+                          reinterpret_cast<platform::LPARAM>(arrays));
+}
+
+// ---- Watchdog ----------------------------------------------------------------
+
+void CNetCaseDriver::StartWatchdog() {
+    if (m_watchdog.joinable())
+        return;
+    m_bWatchRun = 1;
+    m_bWatchdogDone = false;
+    m_watchdog = std::thread([this] { WatchdogThread(); });
+}
+
+void CNetCaseDriver::StopWatchdog() {
+    m_bWatchRun = 0;
+    JoinDelivering(m_watchdog, m_bWatchdogDone);
+}
+
+void CNetCaseDriver::WatchdogThread() {
+    int ticks = 0;
+    while (m_bWatchRun.load()) {
+        platform::Sleep(500);
+        if (++ticks >= 10 && m_bWatchRun.load()) {
+            ticks = 0;
+            WatchCheck();
+        }
+    }
+    m_bWatchdogDone = true;
+}
+
+void CNetCaseDriver::WatchCheck() {
+    const auto links = SnapshotLinks();
+    if (links.empty() || m_nProjectState.load() == 2 || g_bLinkWatchEnabled.load() != 1)
+        return;
+    bool changed = false;
+    std::vector<DeadLinkEntry> dead;
+    for (auto& link : links) {
+        const int alive = link->IsAlive();
+        auto [it, added] = m_LinkStates.try_emplace(link->GetAddress(), 1);
+        if (it->second != alive)
+            changed = true;
+        it->second = alive;
+        if (!alive)
+            dead.push_back({link->GetAddress(), link->GetCaseNo()});
+    }
+    if (!changed)
+        return;
+    platform::SendMessage(m_hOwner, kDeadLinks, reinterpret_cast<platform::WPARAM>(&dead), 0);
+    platform::SendMessage(m_hOwner, kLinkStatesChanged, 0, 0);
+}

@@ -1,0 +1,164 @@
+// The network case driver: listens for the acquisition cases, keeps one case
+// link per connected case (replacing it when the case connects again), runs
+// long case operations on management threads, starts and stops sampling,
+// watches the links, and assembles the sample sets of all cases for the
+// main frame.
+#pragma once
+
+#include "acquisition/CaseLink.h"
+#include "acquisition/CaseLinkHost.h"
+#include "acquisition/ManageThread.h"
+#include "platform/Message.h"
+#include "platform/Socket.h"
+#include "platform/Sync.h"
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern std::atomic<std::int32_t> g_bLinkWatchEnabled;
+extern std::atomic<std::int32_t> g_bStopProcessing;
+
+// One link as the case search sees it.
+struct CaseTableRecord {
+    std::int32_t nCaseNo = 0;
+    std::int32_t nModules = 0;
+    std::int32_t nModuleSlot[8] = {};
+    std::string strAddress;
+};
+
+// A link reported by the watchdog as not alive (0x8FD).
+struct DeadLinkEntry {
+    std::string strAddress;
+    std::int32_t nCaseNo = 0;
+};
+
+class CNetCaseDriver : public platform::MessageTarget {
+public:
+    // Messages of the driver's own window.
+    static constexpr platform::UINT kLinkNotify = 0x5F5;
+    static constexpr platform::UINT kReceiveNotify = 0x5F4;
+    static constexpr platform::UINT kBlockReceived = 0x876;
+    // Messages to the owner.
+    static constexpr platform::UINT kLinkStatesChanged = 0x85E;
+    static constexpr platform::UINT kListening = 0x85F;
+    static constexpr platform::UINT kCaseLinked = 0x860;
+    static constexpr platform::UINT kLinkCount = 0x861;
+    static constexpr platform::UINT kModuleReply = 0x872;
+    static constexpr platform::UINT kDeadLinks = 0x8FD;
+    static constexpr int kMaxSetsPerCycle = 50;
+    static constexpr int kModuleCount = 512;
+
+    CNetCaseDriver(CCaseProtocol3* encoder, CaseLinkHost* host);
+    ~CNetCaseDriver() override;
+
+    platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM wParam,
+                                 platform::LPARAM lParam) override;
+
+    void SetOwner(platform::HWND owner) { m_hOwner = owner; }
+    // The communication object's encoder, which every link builds its commands with.
+    void SetEncoder(CCaseProtocol3* encoder) { m_pEncoder = encoder; }
+    // Listens on the port (0: any free port, see GetListenPort) on every address.
+    int Listen(std::uint16_t port, platform::HWND owner);
+    std::uint16_t GetListenPort() const { return m_nListenPort; }
+    void OnLinkNotify();
+    // Adds a connected link, or lets it replace the link of the same address
+    // (a case that connected again). True when it replaced one.
+    bool AddLink(const std::shared_ptr<CCaseLink>& link);
+
+    int GetLinkCount();
+    int FindLinkByAddress(const std::string& address);
+    std::shared_ptr<CCaseLink> GetLink(int index);
+    int CountPresentModules(std::int32_t present[kModuleCount]);
+    std::vector<CaseTableRecord> GetCaseTable();
+    std::vector<std::string> GetLinkedCaseIps();
+    int CheckDuplicateCaseNumbers();
+    int GetModuleVersionRange(int& highest);
+
+    void SetCaseDataFile(const std::string& folder, const std::string& name);
+    void SetCaseOption(std::uint8_t flag, std::int32_t value);
+    void SetCaseDataSaving(int flag);
+    void SetSampleMode(int mode);
+    void SetSampleParams(const std::int32_t params[20], float factor = 1.0f);
+    void SetProjectState(int state) { m_nProjectState = state; }
+    int SetDataMode(int mode);
+    int SendModuleCmdF0(const std::string& address, platform::HWND window);
+    int SendModuleCmdF1(const std::string& address, platform::HWND window, const std::uint8_t block[21]);
+    int SendModuleCmdF2(const std::string& address, platform::HWND window, const std::uint8_t block[13]);
+    int SetChannelParams(const std::vector<int>& channels);
+    int SendCaseCommand36(int channelId);
+    int SendCorrectionCoef(int channel, int b1, int b2, std::int32_t value);
+    int RequestLeadData();
+    int RequestSelfTestData();
+    int ReadLeadData(CaseSampleBlock* first, CaseSampleBlock* second);
+    int ReadSelfTestData(CaseSampleBlock* first, CaseSampleBlock* second);
+
+    int ReadChannelInfo();
+    int StartFindCaseThreads();
+    int CreateSampleDataFile();
+    int StopSampling();
+    void PauseSampling();
+    void RequestSampleData();
+    bool PollSampleData(CaseSampleBlock blocks[kModuleCount]);
+    void DisconnectAll();
+    int FlushCaseData(int close);
+
+    void StartWatchdog();
+    void StopWatchdog();
+    void StartProcessingThread();
+    void StopProcessingThread();
+    // One cycle of the processing thread; returns the sets delivered.
+    int ProcessCycle();
+
+private:
+    using ManageList = std::vector<std::unique_ptr<CManageThread>>;
+
+    void Trace(const std::string& logName, const std::string& text);
+    std::vector<std::shared_ptr<CCaseLink>> SnapshotLinks();
+    void RelinkCase(std::size_t index, const std::shared_ptr<CCaseLink>& link);
+    void SendAddress(platform::UINT message, const std::string& address);
+    ManageList StartCaseThreads(platform::UINT message, std::uint32_t firstPostDelay);
+    void WaitCaseThreads(ManageList& threads, std::uint32_t maximum, std::uint32_t step);
+    void NetworkThread();
+    void ProcessingThread();
+    void WatchdogThread();
+    void WatchCheck();
+    int CountReadySets(const std::vector<std::shared_ptr<CCaseLink>>& links);
+    void GatherBlocks(const std::vector<std::shared_ptr<CCaseLink>>& links, int sets);
+    void DeliverSets(int sets);
+
+    CCaseProtocol3* m_pEncoder;
+    CaseLinkHost* m_pHost;
+    CaseLinkHost m_defaultHost;
+    platform::HWND m_hOwner = 0;
+
+    platform::TcpListener m_listener;
+    std::uint16_t m_nListenPort = 0;
+    std::atomic<bool> m_bNetworkRun{false};
+    std::atomic<bool> m_bAcceptPosted{false};
+    std::thread m_networkThread;
+
+    platform::CriticalSection m_csLinks; // guards m_links and every walk over it
+    std::vector<std::shared_ptr<CCaseLink>> m_links;
+    ManageList m_startThreads; // replaced only by the user-interface thread
+
+    std::atomic<std::int32_t> m_nSampleMode{2};
+    std::atomic<std::int32_t> m_nProjectState{0};
+    float m_fFactor = 1.0f;
+
+    std::atomic<std::int32_t> m_bWatchRun{0};
+    std::atomic<bool> m_bWatchdogDone{true};
+    std::atomic<bool> m_bProcessingDone{true};
+    std::thread m_watchdog;
+    std::map<std::string, std::int32_t>
+        m_LinkStates; // address -> last-known alive flag; watchdog thread only
+
+    std::atomic<std::int32_t> m_bStopProcessingThread{0};
+    std::thread m_processing;
+    std::vector<std::vector<CaseSampleBlock>> m_ModuleLists; // 512 lists; processing thread only
+    std::vector<std::uint8_t> m_popBuffer;
+};

@@ -1,0 +1,152 @@
+// The driver's assembly of sample sets from links fed without a socket.
+#include "acquisition/NetCaseDriver.h"
+
+#include "CaseSimulator.h"
+#include "DriverTestOwner.h"
+#include "FakeChannelSource.h"
+#include "LinkTestHost.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class NetCaseDriverTest : public ::testing::Test {
+protected:
+    FakeChannelSource source;
+    CCaseProtocol3 encoder{&source};
+    LinkTestHost host;
+    DriverTestOwner owner;
+    CNetCaseDriver driver{&encoder, &host};
+
+    void SetUp() override {
+        platform::SetUiThread();
+        driver.SetOwner(owner.GetSafeHwnd());
+        driver.SetSampleMode(2);
+    }
+
+    // A link of one case, with its modules, ready to take stream bytes.
+    std::shared_ptr<CCaseLink> AddCase(int caseNo, int modules, const std::string& address) {
+        auto link = std::make_shared<CCaseLink>(&encoder, &host);
+        link->Attach(platform::TcpStream{}, address);
+        link->SetCaseNo(caseNo);
+        const Bytes reply = CCaseSimulator::BuildCaseInfoReply(caseNo, modules, 2);
+        link->ParseCaseInfoReply(reply.data(), static_cast<int>(reply.size()));
+        link->SetSampleMode(2);
+        link->PrepareRun();
+        driver.AddLink(link);
+        return link;
+    }
+    static void Feed(CCaseLink& link, int caseNo, int modules, std::int64_t first, int samples) {
+        Bytes stream;
+        for (std::int64_t n = first; n < first + samples; ++n)
+            for (int slot = 0; slot < modules; ++slot)
+                CCaseSimulator::AppendUnit(stream, caseNo, slot, n, 2);
+        link.PushReceivedBytes(static_cast<int>(stream.size()), stream.data());
+        link.ProcessRawQueue();
+    }
+};
+
+TEST_F(NetCaseDriverTest, SetsCarryEveryCaseAtItsModuleIndex) {
+    auto a = AddCase(0, 2, "10.0.0.1");
+    auto b = AddCase(3, 1, "10.0.0.2");
+    EXPECT_EQ(owner.linkCount, 2);
+    Feed(*a, 0, 2, 0, 4);
+    Feed(*b, 3, 1, 100, 4);
+    EXPECT_EQ(driver.ProcessCycle(), 4);
+    ASSERT_EQ(owner.deliveries.size(), 1u);
+    const auto& d = owner.deliveries[0];
+    EXPECT_EQ(d.message, 0x868u);
+    for (int s = 0; s < 4; ++s) {
+        EXPECT_EQ(d.arrays[1][s].nHeader, 1 * 16777216 + s);
+        EXPECT_EQ(d.arrays[1][s].fValues[7], static_cast<float>(CCaseSimulator::Value(0, 1, 7, s)));
+        EXPECT_EQ(d.arrays[24][s].fValues[15], static_cast<float>(CCaseSimulator::Value(3, 0, 15, 100 + s)));
+        EXPECT_EQ(d.arrays[2][s].nHeader, -1) << "unused module indices hold empty blocks";
+    }
+}
+
+TEST_F(NetCaseDriverTest, ALiveReceivingCaseWithoutDataHoldsTheCycle) {
+    auto a = AddCase(0, 1, "10.0.0.1");
+    auto b = AddCase(1, 1, "10.0.0.2");
+    auto c = AddCase(2, 1, "10.0.0.3");
+    Feed(*a, 0, 1, 0, 3);
+    Feed(*b, 1, 1, 0, 3);
+    c->SetReceiving(1);
+    EXPECT_EQ(driver.ProcessCycle(), 0);
+    c->SetAlive(0); // a silent case no longer holds the others
+    EXPECT_EQ(driver.ProcessCycle(), 3);
+    EXPECT_EQ(owner.deliveries.back().arrays[16][0].nHeader, -1);
+    c->SetReceiving(0);
+}
+
+TEST_F(NetCaseDriverTest, AtMostFiftySetsACycle) {
+    auto a = AddCase(0, 1, "10.0.0.1");
+    Feed(*a, 0, 1, 0, 60);
+    EXPECT_EQ(driver.ProcessCycle(), 50);
+    EXPECT_EQ(driver.ProcessCycle(), 10);
+    EXPECT_EQ(driver.ProcessCycle(), 0);
+    EXPECT_EQ(owner.deliveries[1].arrays[0][0].nHeader, 50);
+}
+
+TEST_F(NetCaseDriverTest, MessageBySamplingModeAndNoneForMode6) {
+    const struct {
+        int mode;
+        platform::UINT message;
+    } cases[] = {{0, 0x86A}, {1, 0x869}, {2, 0x868}, {3, 0x86B}, {4, 0x867}, {5, 0x867}, {7, 0x868}, {6, 0}};
+    auto a = AddCase(0, 1, "10.0.0.1");
+    for (const auto& c : cases) {
+        driver.SetSampleMode(c.mode);
+        a->SetSampleMode(2); // queue the sample whatever the driver's mode
+        Feed(*a, 0, 1, 0, 1);
+        owner.deliveries.clear();
+        EXPECT_EQ(driver.ProcessCycle(), 1) << c.mode;
+        if (c.message == 0)
+            EXPECT_TRUE(owner.deliveries.empty());
+        else
+            EXPECT_EQ(owner.deliveries.at(0).message, c.message) << c.mode;
+    }
+}
+
+TEST_F(NetCaseDriverTest, ACaseThatRanAheadIsRealigned) {
+    auto a = AddCase(0, 1, "10.0.0.1");
+    auto b = AddCase(1, 1, "10.0.0.2");
+    Feed(*a, 0, 1, 0, 10);
+    Feed(*b, 1, 1, 0, 3);
+    EXPECT_EQ(driver.ProcessCycle(), 3);
+    EXPECT_EQ(owner.deliveries[0].arrays[0][0].nHeader, 2)
+        << "the two oldest sets of the fast case were dropped";
+}
+
+TEST_F(NetCaseDriverTest, ACaseConnectingAgainKeepsItsPlaceAndState) {
+    auto a = AddCase(4, 3, "10.0.0.1");
+    AddCase(1, 1, "10.0.0.2");
+    auto again = std::make_shared<CCaseLink>(&encoder, &host);
+    again->Attach(platform::TcpStream{}, "10.0.0.1");
+    EXPECT_TRUE(driver.AddLink(again));
+    EXPECT_EQ(driver.GetLinkCount(), 2);
+    EXPECT_EQ(driver.GetLink(0), again);
+    EXPECT_EQ(again->GetCaseNo(), 4);
+    EXPECT_EQ(again->GetModuleCount(), 3);
+    EXPECT_EQ(owner.linkedAddresses.back(), "10.0.0.1");
+}
+
+TEST_F(NetCaseDriverTest, DuplicateCaseNumbers) {
+    AddCase(1, 1, "10.0.0.1");
+    EXPECT_EQ(driver.CheckDuplicateCaseNumbers(), 1);
+    AddCase(1, 1, "10.0.0.2");
+    EXPECT_EQ(driver.CheckDuplicateCaseNumbers(), 0);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0], "检测到多个2号机，请检查控制器设置。");
+}
+
+TEST_F(NetCaseDriverTest, ModuleVersionRange) {
+    int highest = 0;
+    EXPECT_EQ(driver.GetModuleVersionRange(highest), 2);
+    EXPECT_EQ(highest, 1);
+    AddCase(0, 1, "10.0.0.1"); // version 2
+    EXPECT_EQ(driver.GetModuleVersionRange(highest), 2);
+    EXPECT_EQ(highest, 2);
+}
+
+} // namespace
