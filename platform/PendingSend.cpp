@@ -37,11 +37,9 @@ void PendingSend::Cancel() {
 }
 
 void PendingSend::Finish(LRESULT result) {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_stage = Stage::Done;
-        m_result = result;
-    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stage = Stage::Done;
+    m_result = result;
     m_done.notify_all();
 }
 

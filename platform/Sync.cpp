@@ -10,7 +10,11 @@ std::uint32_t Mutex::Wait(std::uint32_t milliseconds) {
         m_mutex.lock();
         return WAIT_OBJECT_0;
     }
-    return m_mutex.try_lock_for(std::chrono::milliseconds(milliseconds)) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+    // Against the system clock: the steady-clock wait of the library uses a
+    // lock call that ThreadSanitizer does not see, which makes it report
+    // every later unlock as wrong.
+    auto until = std::chrono::system_clock::now() + std::chrono::milliseconds(milliseconds);
+    return m_mutex.try_lock_until(until) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
 void Mutex::Release() {
@@ -18,10 +22,10 @@ void Mutex::Release() {
 }
 
 void Event::Set() {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_signalled = true;
-    }
+    // Notified under the lock: a woken waiter may destroy the event at once,
+    // and must not do so while this call still touches it.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_signalled = true;
     if (m_manualReset) {
         m_cond.notify_all();
     } else {

@@ -168,10 +168,11 @@ TEST_F(MessageTest, DestructionWaitsForAHandlerRunningElsewhere) {
         Event m_entered, m_release;
         std::vector<int> m_values;
         std::atomic<bool> m_handlerDone{false};
-        bool& m_handlerDoneAtDestruction;
-        explicit SlowTarget(bool& doneAtDestruction) : m_handlerDoneAtDestruction(doneAtDestruction) {}
+        std::atomic<bool>& m_handlerDoneAtDestruction;
+        explicit SlowTarget(std::atomic<bool>& doneAtDestruction)
+            : m_handlerDoneAtDestruction(doneAtDestruction) {}
     };
-    bool handlerDoneAtDestruction = false;
+    std::atomic<bool> handlerDoneAtDestruction{false};
     auto* target = new SlowTarget(handlerDoneAtDestruction);
     PostMessage(target->GetSafeHwnd(), WM_USER);
     std::thread destroyer([&] {
@@ -184,7 +185,7 @@ TEST_F(MessageTest, DestructionWaitsForAHandlerRunningElsewhere) {
         delete target;
         releaser.join();
     });
-    PumpMessagesFor(5000, [&] { return handlerDoneAtDestruction; });
+    PumpMessagesFor(5000, [&] { return handlerDoneAtDestruction.load(); });
     destroyer.join();
     EXPECT_TRUE(handlerDoneAtDestruction);
 }
