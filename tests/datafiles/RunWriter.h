@@ -72,6 +72,7 @@ struct RunSpec {
     std::map<std::pair<int, std::int64_t>, std::map<int, float>>
         overrides;                                      // (unit, sample) -> channel -> raw
     std::set<std::pair<int, std::int64_t>> emptyBlocks; // (unit, sample) written as {-1, 0.0...}
+    std::map<int, float> constantRaw;                   // channel number -> raw reading of every sample
 };
 
 class RunWriter {
@@ -103,6 +104,9 @@ public:
         block.nHeader = unit;
         for (int ch = 0; ch < 16; ++ch)
             block.fValues[ch] = RawValue(unit, ch, sample);
+        for (const auto& [channel, raw] : m_spec.constantRaw)
+            if (channel / 16 == unit)
+                block.fValues[channel % 16] = raw;
         const auto it = m_spec.overrides.find({unit, sample});
         if (it != m_spec.overrides.end())
             for (const auto& [ch, raw] : it->second)
