@@ -176,6 +176,8 @@ void CHardwareParamCorrect::CorrectAllChannels() {
 }
 
 void CHardwareParamCorrect::CorrectChannel(int channel) {
+    // Unit x 16 + channel is also case x 128 + channel within the case, the
+    // numbering of the channel information.
     IChannelTypeSource& source = GetChannelTypeSource();
     const int typeId = source.GetAcqChannelTypeID(channel);
     const int subVersion = source.GetChannelSubVersion(channel);

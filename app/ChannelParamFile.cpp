@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include <unistd.h>
+
 #include "app/ChannelDefaults.h"
 
 namespace {
@@ -69,7 +71,7 @@ int SaveChannelParamFile(const std::string& path) {
         if (!f) {
             return 0;
         }
-        ok = WriteTables(f.get()) && std::fflush(f.get()) == 0;
+        ok = WriteTables(f.get()) && std::fflush(f.get()) == 0 && fsync(fileno(f.get())) == 0;
         ok = (std::fclose(f.release()) == 0) && ok;
     }
     if (!ok || std::rename(tempPath.c_str(), path.c_str()) != 0) {
