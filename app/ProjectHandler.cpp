@@ -1,0 +1,195 @@
+// Preparing, saving, opening and closing the current project.
+#include "app/ProjectHandler.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "app/AppSettings.h"
+#include "app/BalanceResults.h"
+#include "app/CaseTables.h"
+#include "app/ChannelParamFile.h"
+#include "app/ProjectFile.h"
+#include "app/ValueConversion.h"
+#include "platform/Files.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+constexpr const char* OWN_SUFFIXES[] = {".dap",    ".dat", ".stu", ".chn", ".zer", ".dst", ".LYT",
+                                        ".PamNew", ".sfc", ".rsc", ".dsi", ".mrk", ".xls"};
+constexpr const char* FOREIGN_FILES_TEXT = "项目文件夹中有不属于该项目的文件，无法建立项目！";
+constexpr const char* DEVICE_MISMATCH_TEXT = "数据与当前软件不匹配，无法打开数据！";
+constexpr const char* OPEN_DATA_CAPTION = "打开数据提示";
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// digits + one of the extensions, e.g. "12.vit".
+bool IsNumberedFile(const std::string& rest, std::initializer_list<const char*> extensions) {
+    std::size_t digits = 0;
+    while (digits < rest.size() && std::isdigit(static_cast<unsigned char>(rest[digits]))) {
+        ++digits;
+    }
+    if (digits == 0) {
+        return false;
+    }
+    const std::string extension = rest.substr(digits);
+    return std::any_of(extensions.begin(), extensions.end(), [&](const char* e) { return extension == e; });
+}
+
+bool IsOwnSuffix(std::string rest) {
+    // Staged copies of our own atomic writes count as the file they replace.
+    for (const char* staging : {".bak", ".tmp"}) {
+        const std::string s = staging;
+        if (rest.size() > s.size() && rest.compare(rest.size() - s.size(), s.size(), s) == 0) {
+            rest.erase(rest.size() - s.size());
+            break;
+        }
+    }
+    if (std::any_of(std::begin(OWN_SUFFIXES), std::end(OWN_SUFFIXES),
+                    [&](const char* s) { return rest == s; })) {
+        return true;
+    }
+    if (StartsWith(rest, "_") && IsNumberedFile(rest.substr(1), {".dat", ".stu"})) {
+        return true;
+    }
+    return IsNumberedFile(rest, {".vit", ".sfd", ".rsd"});
+}
+
+std::vector<std::string> ForeignFiles(const std::string& folder, const std::string& name) {
+    std::vector<std::string> foreign;
+    for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
+        if (!entry.isFolder && !IsProjectOwnFile(name, entry.name)) {
+            foreign.push_back(entry.name);
+        }
+    }
+    return foreign;
+}
+
+void DeleteOwnFiles(const std::string& folder, const std::string& name) {
+    for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
+        if (!entry.isFolder && IsProjectOwnFile(name, entry.name)) {
+            platform::DeleteFile(platform::JoinPath(folder, entry.name));
+        }
+    }
+}
+
+} // namespace
+
+bool IsProjectOwnFile(const std::string& projectName, const std::string& fileName) {
+    if (fileName == "Module.ifo") {
+        return true;
+    }
+    return !projectName.empty() && StartsWith(fileName, projectName) &&
+           IsOwnSuffix(fileName.substr(projectName.size()));
+}
+
+void CProjectHandler::Call(const std::function<void()>& hook) const {
+    if (hook) {
+        hook();
+    }
+}
+
+void CProjectHandler::SetProjectState(int state) {
+    m_state.m_nProjectState = state;
+    if (m_hooks.onStateChanged) {
+        m_hooks.onStateChanged(state);
+    }
+}
+
+bool CProjectHandler::TakeSampleBarSettings() {
+    return !m_hooks.takeSampleBarSettings || m_hooks.takeSampleBarSettings(m_state.m_SampleSettings);
+}
+
+int CProjectHandler::PrepareProject(const std::string& projectFilePath) {
+    CProjectState candidate;
+    candidate.SetProjectFile(projectFilePath);
+    if (!candidate.HasProjectPath()) {
+        return 0;
+    }
+    if (!ForeignFiles(candidate.m_strProjectFolder, candidate.m_strProjectName).empty()) {
+        platform::MessageBox(FOREIGN_FILES_TEXT, g_strAppTitle,
+                             platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        return 0;
+    }
+    m_state.SetProjectFile(projectFilePath);
+    SetProjectState(PROJECT_PREPARED);
+    platform::CreateFolder(m_state.m_strProjectRoot);
+    platform::CreateFolder(m_state.m_strProjectFolder);
+    DeleteOwnFiles(m_state.m_strProjectFolder, m_state.m_strProjectName);
+
+    SaveProjectState();
+    if (m_hooks.showSampleSettings) {
+        m_hooks.showSampleSettings(m_state.m_SampleSettings);
+    }
+    Call(m_hooks.resetViews);
+    m_state.m_nTotalDataCount = 0;
+    return 1;
+}
+
+void CProjectHandler::SaveProjectState() {
+    g_bPerCaseFiles = 1;
+    const std::string projectFile = m_state.GetFilePath(".dap");
+    if (TakeSampleBarSettings()) {
+        WriteProjectFile(m_state, projectFile);
+    }
+    WriteDeviceType(m_state, projectFile);
+    SaveChannelParamFile(m_state.GetFilePath(".chn"));
+    WriteVirtualChannelFile(m_state.GetFilePath(".PamNew"), m_state.m_VirtualChannels);
+    SaveProjectZeros(m_state.GetFilePath(".zer"), m_state.m_strBalanceTime);
+    if (m_hooks.saveCompanionFiles) {
+        m_hooks.saveCompanionFiles(m_state);
+    }
+}
+
+int CProjectHandler::OpenProjectData(const std::string& projectFilePath) {
+    if (ReadDeviceType(projectFilePath) != m_state.m_nDeviceType) {
+        platform::MessageBox(DEVICE_MISMATCH_TEXT, OPEN_DATA_CAPTION,
+                             platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        return 0;
+    }
+    m_state.SetProjectFile(projectFilePath);
+    SetProjectState(PROJECT_OPENED);
+    ReadProjectFile(m_state, projectFilePath);
+    SetChannelsPerModule(g_nPriCaseVersion);
+    if (m_hooks.showSampleSettings) {
+        m_hooks.showSampleSettings(m_state.m_SampleSettings);
+    }
+    if (!UpdateStoredDataCount()) {
+        return 0;
+    }
+    if (!LoadChannelParamFile(m_state.GetFilePath(".chn"))) {
+        return 0;
+    }
+    for (int channel = 0; channel < MAX_CHANNEL_COUNT; ++channel) {
+        UpdateChannelScale(channel);
+    }
+    ReadVirtualChannelFile(m_state.GetFilePath(".PamNew"), m_state.m_VirtualChannels);
+    if (m_hooks.loadCompanionFiles) {
+        m_hooks.loadCompanionFiles(m_state);
+    }
+    Call(m_hooks.rebuildChannelBar);
+    if (m_state.m_bBalanceStatus && LoadProjectZeros(m_state.GetFilePath(".zer"), m_state.m_strBalanceTime)) {
+        Call(m_hooks.zerosLoaded);
+    }
+    return 1;
+}
+
+void CProjectHandler::CloseProject() {
+    if (m_hooks.closeAllWindows) {
+        m_hooks.closeAllWindows(m_state);
+    }
+    if (m_state.HasProjectPath()) {
+        if (TakeSampleBarSettings()) {
+            WriteProjectFile(m_state, m_state.GetFilePath(".dap"));
+        }
+        SaveChannelParamFile(m_state.GetFilePath(".chn"));
+        WriteVirtualChannelFile(m_state.GetFilePath(".PamNew"), m_state.m_VirtualChannels);
+        if (m_hooks.saveCompanionFiles) {
+            m_hooks.saveCompanionFiles(m_state);
+        }
+    }
+    m_state.ClearProject();
+    SetProjectState(PROJECT_NONE);
+}

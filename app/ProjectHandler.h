@@ -1,0 +1,83 @@
+// The main frame's project handling without its windows: preparing a
+// project for a run, saving, opening and closing it, the questions before a
+// run, the stored-sample counts and their status-bar texts, import and
+// export. What belongs to windows or to other parts of the frame is reached
+// through the hooks, each of which may be left empty.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "app/ProjectState.h"
+
+struct ProjectHooks {
+    // The state went to the sampling-parameter bar and the communication object.
+    std::function<void(int state)> onStateChanged;
+    // The bar's validated settings; false when its inputs are not valid (the
+    // bar then shows its own message). Empty: the state's settings are used.
+    std::function<bool(SampleSettings& settings)> takeSampleBarSettings;
+    std::function<void(const SampleSettings& settings)> showSampleSettings;
+    std::function<void()> resetViews;
+    // Open history and curve windows show live data with this total.
+    std::function<void(int total)> switchViewsToLive;
+    // The new-project dialog or automatic naming; false when cancelled.
+    std::function<bool(std::string& folder, std::string& name)> selectNewProject;
+    // Companion files kept by other parts of the frame (rosette and
+    // residual-stress groups, digital channels, controller table, layout).
+    std::function<void(const CProjectState& state)> saveCompanionFiles;
+    std::function<void(CProjectState& state)> loadCompanionFiles;
+    // Saves the layout to the project and closes every child window.
+    std::function<void(const CProjectState& state)> closeAllWindows;
+    std::function<void()> rebuildChannelBar;
+    std::function<void()> sendChannelParams;
+    // The binary zeros were loaded: rebuild the zero sample set.
+    std::function<void()> zerosLoaded;
+};
+
+// Files a project names after itself: name + one of its suffixes, the
+// per-case data files, the virtual-channel and group result files, and
+// "Module.ifo". Only these are ever deleted by preparing a project.
+bool IsProjectOwnFile(const std::string& projectName, const std::string& fileName);
+
+// A chosen path ending in ".dap" (any case) gives its folder and title; any
+// other path is a new project folder named after its last part. 0 for a
+// file name of 61 characters or more, for which the dialog shows
+// FILE_NAME_TOO_LONG_TEXT and opens again.
+constexpr const char* FILE_NAME_TOO_LONG_TEXT = "文件名太长";
+int SplitChosenProjectPath(const std::string& chosen, std::string& folder, std::string& name);
+
+// The texts of the two count panes (ids 900 and 901).
+std::pair<std::string, std::string> DataCountPaneTexts(int kind, int count, int total, bool acquiring,
+                                                       int projectState);
+
+class CProjectHandler {
+public:
+    CProjectHandler(CProjectState& state, ProjectHooks hooks) : m_state(state), m_hooks(std::move(hooks)) {}
+
+    void SetProjectState(int state);
+    // 1 when prepared; 0 when the project folder holds files that are not
+    // the project's own (nothing is deleted and the state is unchanged).
+    int PrepareProject(const std::string& projectFilePath);
+    void SaveProjectState();
+    int OpenProjectData(const std::string& projectFilePath);
+    void CloseProject();
+    // 0 when the user cancelled (or a new project could not be prepared).
+    int ConfirmProjectForSampling();
+
+    int UpdateStoredDataCount();
+    // The largest number of samples in the per-case data files of the online cases.
+    int GetCaseFilesDataCount(int& count) const;
+
+    int ImportProject(const std::string& folder, const std::string& name);
+    int ExportProject(const std::string& folder, const std::string& name);
+
+private:
+    bool TakeSampleBarSettings();
+    int PrepareNewProject();
+    int AskAppendOrOverwrite();
+    void Call(const std::function<void()>& hook) const;
+
+    CProjectState& m_state;
+    ProjectHooks m_hooks;
+};

@@ -1,0 +1,86 @@
+// Choosing a project path, and importing and exporting a project's settings.
+#include "app/ProjectHandler.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "app/AppSettings.h"
+#include "app/ChannelParamFile.h"
+#include "platform/Files.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+constexpr std::size_t MAX_FILE_NAME_CHARS = 60;
+
+std::size_t CharacterCount(const std::string& utf8) {
+    return static_cast<std::size_t>(std::count_if(
+        utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+bool HasProjectExtension(const std::string& path) {
+    std::string extension = platform::ExtensionOf(path);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".dap";
+}
+
+void ShowMessage(const char* text) {
+    platform::MessageBox(text, g_strAppTitle, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+}
+
+} // namespace
+
+int SplitChosenProjectPath(const std::string& chosen, std::string& folder, std::string& name) {
+    const std::string fileName = platform::FileNameOf(chosen);
+    if (fileName.empty() || CharacterCount(fileName) > MAX_FILE_NAME_CHARS) {
+        return 0;
+    }
+    if (HasProjectExtension(chosen)) {
+        folder = platform::FolderOf(chosen);
+        name = fileName.substr(0, fileName.size() - platform::ExtensionOf(fileName).size());
+    } else {
+        folder = chosen;
+        name = fileName;
+    }
+    return 1;
+}
+
+int CProjectHandler::ImportProject(const std::string& folder, const std::string& name) {
+    const std::string base = platform::JoinPath(folder, name);
+    if (!platform::FileExists(base + ".dap")) {
+        ShowMessage("未查找到采样参数文件，导入失败。");
+        return 0;
+    }
+    LoadSystemParam(base + ".dap", g_bSoftwareSpectrum, m_state.m_SampleSettings,
+                    m_state.m_StoredSettings.precision);
+    if (m_hooks.showSampleSettings) {
+        m_hooks.showSampleSettings(m_state.m_SampleSettings);
+    }
+    if (!platform::FileExists(base + ".chn")) {
+        ShowMessage("未查找到通道参数文件，导入失败。");
+        return 0;
+    }
+    if (LoadChannelParamFile(base + ".chn")) {
+        Call(m_hooks.rebuildChannelBar);
+        Call(m_hooks.sendChannelParams);
+    }
+    ReadVirtualChannelFile(base + ".Pam", m_state.m_VirtualChannels);
+    return 1;
+}
+
+int CProjectHandler::ExportProject(const std::string& folder, const std::string& name) {
+    if (!platform::CreateFolder(folder)) {
+        return 0;
+    }
+    const std::string base = platform::JoinPath(folder, name);
+    if (TakeSampleBarSettings()) {
+        StoredWithSampleSettings stored = m_state.m_StoredSettings;
+        stored.bPerCaseFiles = g_bPerCaseFiles;
+        stored.nControllerCount = g_nControllerCount;
+        SaveSystemParam(base + ".dap", m_state.m_SampleSettings, stored);
+    }
+    const int channels = SaveChannelParamFile(base + ".chn");
+    const int virtuals = WriteVirtualChannelFile(base + ".Pam", m_state.m_VirtualChannels);
+    return (channels && virtuals) ? 1 : 0;
+}
