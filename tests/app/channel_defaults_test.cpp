@@ -9,6 +9,7 @@
 #include "ChannelModelTestSupport.h"
 #include "app/ChannelDefaults.h"
 #include "app/ChannelTypeSource.h"
+#include "platform/MessageBox.h"
 
 namespace {
 
@@ -130,6 +131,17 @@ TEST_F(ChannelDefaultsTest, NothingIsCorrectedWithoutOnlineCasesOrWithoutFile) {
     ASSERT_EQ(messages.size(), 1u); // once, not at every correction
     EXPECT_EQ(messages[0], "未查找到硬件配置文件，不能进行参数的正确性修正！");
     EXPECT_EQ(g_ChannelState[0].fFullScale, 1.5f);
+}
+
+TEST_F(ChannelDefaultsTest, MissingFileMessageIsAnApplicationMessageBox) {
+    platform::MessageBoxRecorder recorder;
+    SetOnlineCases({0});
+    CHardwareParamCorrect(g_ChannelParams, g_ChannelState, "", 3).CorrectAllChannels();
+    const auto records = recorder.Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].text, CHardwareParamCorrect::MSG_NO_DESCRIPTION_FILE);
+    EXPECT_EQ(records[0].caption, "QV7416准静态应变测试采集系统");
+    EXPECT_EQ(records[0].flags & platform::MB_ICONMASK, platform::MB_ICONEXCLAMATION);
 }
 
 TEST_F(ChannelDefaultsTest, ChannelsWithoutTypeSectionTakeTheGeneralRanges) {
