@@ -5,14 +5,12 @@
 #include "platform/DebugLog.h"
 #include "platform/Files.h"
 
-std::atomic<bool> g_bOutDebugInfo{false};
-
 void WriteDebugLog(const std::string& strLine, bool bRecreate) {
     WriteLogFile("Debug", strLine, bRecreate);
 }
 
 void WriteLogFile(const std::string& strName, const std::string& strLine, bool bRecreate) {
-    if (!g_bOutDebugInfo.load())
+    if (!g_bOutDebugInfo)
         return;
     platform::AppendLogLine(platform::JoinPath(platform::ProgramFolder(), strName + ".txt"), strLine,
                             bRecreate);

@@ -2,13 +2,13 @@
 // debug-output setting is on, and two small file helpers.
 #pragma once
 
-#include <atomic>
 #include <string>
 
 struct LOGFONT;
 
-// The "OutDebugInfo" setting, read at start-up; polled by every thread that logs.
-extern std::atomic<bool> g_bOutDebugInfo;
+// The "OutDebugInfo" system setting (defined with the other system settings,
+// read once at start-up before any thread logs).
+extern bool g_bOutDebugInfo;
 
 // Appends the line to "Debug.txt" (or name + ".txt") in the program folder;
 // with bRecreate the file starts afresh. Failures are ignored.
