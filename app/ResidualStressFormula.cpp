@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "app/ChannelRecords.h"
 #include "app/ValueConversion.h"
@@ -19,11 +18,7 @@ float GaugeStrain(int channel, const CaseSampleBlock* frame) {
         return kNoValue;
     }
     const CaseSampleBlock& block = frame[channel / CHANNELS_PER_MODULE];
-    float reading;
-    std::memcpy(&reading,
-                reinterpret_cast<const char*>(&block) + offsetof(CaseSampleBlock, fValues) +
-                    (channel % CHANNELS_PER_MODULE) * sizeof(float),
-                sizeof(reading));
+    const float reading = block.fValues[channel % CHANNELS_PER_MODULE];
     double value = ConvertRawToValue(channel, reading);
     const ChannelParamRecord& p = g_ChannelParams[channel];
     if (p.nDisplayType == 1) {

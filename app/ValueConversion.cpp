@@ -18,13 +18,10 @@ namespace {
 constexpr double STRAIN_LIMIT = 1e-15;
 constexpr double SPEED_OFFSET = 32765.0;
 
+// Single values are read in place; the 16 values are copied as a whole since
+// the packed block gives no aligned pointer to them.
 float ReadValue(const CaseSampleBlock& block, int index) {
-    float v;
-    std::memcpy(&v,
-                reinterpret_cast<const char*>(&block) + offsetof(CaseSampleBlock, fValues) +
-                    index * sizeof(float),
-                sizeof(v));
-    return v;
+    return block.fValues[index];
 }
 
 void CopyValuesOut(const CaseSampleBlock& block, float* values) {
@@ -238,10 +235,7 @@ void ApplyCompensationChannels(const SampleBlockDescriptor& desc, CaseSampleBloc
                 if (IsMarkerValue(v) || IsMarkerValue(vq)) {
                     continue;
                 }
-                const float result = CompensatedValue(i, v, q, vq);
-                std::memcpy(reinterpret_cast<char*>(&own[j]) + offsetof(CaseSampleBlock, fValues) +
-                                c * sizeof(float),
-                            &result, sizeof(result));
+                own[j].fValues[c] = CompensatedValue(i, v, q, vq);
             }
         }
     }
