@@ -2,6 +2,7 @@
 #include "app/CaseTables.h"
 
 #include <algorithm>
+#include <bitset>
 #include <vector>
 
 #include "platform/Profile.h"
@@ -41,6 +42,20 @@ int FillChannelsFromCases() {
     return count;
 }
 
+// A case in two slots would break the slot table and convert its block twice.
+bool HasRepeatedCase(const std::vector<int>& cases) {
+    std::bitset<MAX_CHANNEL_CASE_COUNT> seen;
+    for (int c : cases) {
+        if (c >= 0 && seen.test(c)) {
+            return true;
+        }
+        if (c >= 0) {
+            seen.set(c);
+        }
+    }
+    return false;
+}
+
 int ReadProjectInt(const char* keyFormat, int index, int nDefault, const std::string& path) {
     return platform::GetPrivateProfileInt(SECTION_CHANNEL_PARAM, platform::Format(keyFormat, index), nDefault,
                                           path);
@@ -52,16 +67,14 @@ int LoadCaseForm(int caseCount, const std::string& path) {
         return 0;
     }
     std::vector<int> cases(caseCount);
-    int carrying = 0;
     for (int i = 0; i < caseCount; ++i) {
         cases[i] = ReadProjectInt("CaseID%d", i, -1, path);
         if (cases[i] < -1 || cases[i] >= MAX_CHANNEL_CASE_COUNT) {
             return 0;
         }
-        carrying += cases[i] >= 0 ? 1 : 0;
     }
-    if (carrying > MAX_CHANNEL_CASE_COUNT) {
-        return 0; // more channels than the channel list holds
+    if (HasRepeatedCase(cases)) {
+        return 0;
     }
     g_nCaseCount = caseCount;
     for (int i = 0; i < caseCount; ++i) {
@@ -94,11 +107,17 @@ int LoadChannelForm(const std::string& path) {
             return 0;
         }
     }
-    g_nCaseCount = channelCount / CHANNELS_PER_MODULE;
+    std::vector<int> cases(channelCount / CHANNELS_PER_MODULE);
+    for (std::size_t s = 0; s < cases.size(); ++s) {
+        cases[s] = g_ChannelList[s * CHANNELS_PER_MODULE] / CHANNELS_PER_MODULE;
+    }
+    if (HasRepeatedCase(cases)) {
+        return 0;
+    }
+    g_nCaseCount = static_cast<int>(cases.size());
     for (int s = 0; s < g_nCaseCount; ++s) {
-        const int c = g_ChannelList[s * CHANNELS_PER_MODULE] / CHANNELS_PER_MODULE;
-        g_CaseList[s] = c;
-        g_CaseSlot[c] = s;
+        g_CaseList[s] = cases[s];
+        g_CaseSlot[cases[s]] = s;
     }
     FillChannelsFromCases();
     return 1;

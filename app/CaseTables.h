@@ -39,8 +39,9 @@ int BuildCaseTablesFromOnlineFlags(const std::int32_t online[MAX_CASE_COUNT]);
 
 // Rebuilds the case and channel tables from section "ChannelParam" of a
 // project file. 1 on success; 0 for an older-form file without channels or
-// with a negative channel id, and for counts, case numbers or channel ids
-// that do not fit the tables (those are refused before anything is written).
+// with a negative channel id, for counts, case numbers or channel ids that do
+// not fit the tables, and for a case named in two slots (those are refused
+// before the case tables are written).
 int LoadCaseTablesFromProjectFile(const std::string& path);
 
 // Rebuilds the measured-channel list: the frame's channels whose parameter

@@ -94,6 +94,7 @@ TEST_F(CaseTablesTest, BadProjectSectionsFailWithoutWritingPastTheTables) {
         {"case number past the channel ids", "CaseCount=1\nCaseID0=256\n"},
         {"case number past the case tables", "CaseCount=1\nCaseID0=600\n"},
         {"negative case number", "CaseCount=1\nCaseID0=-7\n"},
+        {"case in two slots", "CaseCount=3\nCaseID0=4\nCaseID1=-1\nCaseID2=4\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -102,15 +103,24 @@ TEST_F(CaseTablesTest, BadProjectSectionsFailWithoutWritingPastTheTables) {
     }
 }
 
-TEST_F(CaseTablesTest, RepeatedCasesBeyondTheChannelListAreRefused) {
+TEST_F(CaseTablesTest, RefusedCaseListLeavesTheTablesAsTheyWere) {
     SetOnlineCases({1});
-    std::string section = "CaseCount=257\n";
-    for (int i = 0; i < 257; ++i) {
-        section += "CaseID" + std::to_string(i) + "=9\n";
+    std::string section = "CaseCount=300\n";
+    for (int i = 0; i < 300; ++i) {
+        section += "CaseID" + std::to_string(i) + "=" + std::to_string(i % 256) + "\n";
     }
     EXPECT_EQ(LoadProject(section), 0);
-    EXPECT_EQ(g_nCaseCount, 1); // refused before anything was written
+    EXPECT_EQ(g_nCaseCount, 1);
     EXPECT_EQ(g_CaseList[0], 1);
+    EXPECT_EQ(g_nChannelCount, 16);
+}
+
+TEST_F(CaseTablesTest, OlderFormWithACaseTwiceIsRefused) {
+    std::string section = "ChannelCount=32\n";
+    for (int i = 0; i < 32; ++i) {
+        section += "ChannelID" + std::to_string(i) + "=" + std::to_string(48 + i % 16) + "\n";
+    }
+    EXPECT_EQ(LoadProject(section), 0);
 }
 
 TEST_F(CaseTablesTest, MeasuredListSkipsHiddenAndAbsentChannelsInFrameOrder) {
