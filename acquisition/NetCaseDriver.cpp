@@ -606,9 +606,10 @@ int CNetCaseDriver::CountReadySets(const std::vector<std::shared_ptr<CCaseLink>>
     }
     const int threshold = static_cast<int>(2.0f * m_fFactor);
     if (maximum > minimum + threshold) {
-        // Cases that ran ahead drop their oldest sets to line up again.
+        // Cases that ran ahead drop their oldest sets to line up again; the
+        // cases that did not run ahead keep theirs, so no set loses a case.
         for (std::size_t i = 0; i < links.size(); ++i) {
-            if (counts[i] > threshold)
+            if (counts[i] > minimum + threshold)
                 links[i]->DropOldestSamples(threshold);
         }
     }
