@@ -1,0 +1,27 @@
+// Relative times of the sampled-data exports.
+#include "datafiles/ExportRelativeTime.h"
+
+#include "app/TimeTexts.h"
+#include "datafiles/DataFileAccess.h"
+
+#include <cmath>
+#include <limits>
+
+CExportRelativeTime::CExportRelativeTime(const ExportContext& context) {
+    float seconds = 0.0f;
+    m_bContinuous =
+        GetContinuousSamplePeriod(context.nSamplingMode, context.fSamplingFrequency, seconds) != 0;
+    m_dPeriod = seconds;
+}
+
+void CExportRelativeTime::SetReference(const SampleStatusRecord& record) {
+    m_t0 = record.dtTime > 0.0 ? OleDateTimeToCTime(record.dtTime) : 0;
+}
+
+double CExportRelativeTime::Milliseconds(std::int64_t sample, const SampleStatusRecord& record) const {
+    if (m_bContinuous)
+        return double(sample) * m_dPeriod * 1000.0;
+    if (m_t0 == 0 || !(record.dtTime > 0.0))
+        return std::numeric_limits<double>::quiet_NaN();
+    return double(OleDateTimeToCTime(record.dtTime) - m_t0) * 1000.0;
+}

@@ -1,0 +1,37 @@
+// Buffered writer of the text exports: lines are UTF-8 in memory and reach
+// the file in GBK with CRLF ends; the cell helpers pad by GBK width.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+class CExportTextWriter {
+public:
+    CExportTextWriter() = default;
+    ~CExportTextWriter();
+    CExportTextWriter(const CExportTextWriter&) = delete;
+    CExportTextWriter& operator=(const CExportTextWriter&) = delete;
+
+    // Creates or truncates the file; false when it cannot be opened.
+    bool Open(const std::string& path);
+    // The line and CRLF.
+    void WriteLine(std::string_view line);
+    // Flushes and closes; false when any write failed.
+    bool Close();
+
+private:
+    void Flush();
+
+    std::FILE* m_file = nullptr;
+    std::string m_buffer;
+    bool m_bFailed = false;
+};
+
+// The text, then blanks up to width GBK bytes (a longer text is kept whole), then a tab.
+void AppendCell(std::string& out, std::string_view text, int width);
+// The value as "%.*f" with decimals clamped to 0..15.
+void AppendFixed(std::string& out, double value, int decimals);
+std::string FixedText(double value, int decimals);
+// A value cell of the exports: fixed text padded as a "%-15s\t" column.
+void AppendValueCell(std::string& out, double value, int decimals);
