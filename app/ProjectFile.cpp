@@ -5,6 +5,7 @@
 
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
+#include "app/ProfileWriteBatch.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
@@ -13,23 +14,19 @@ namespace {
 // Channel ids an importance channel may name: measured, virtual and digital.
 constexpr int MAX_IMPORTANCE_CHANNEL_ID = 4231;
 
-void WriteInt(const char* section, const std::string& key, int value, const std::string& path) {
-    platform::WritePrivateProfileString(section, key, platform::Format("%d", value), path);
-}
-
 int ReadInt(const char* section, const std::string& key, int nDefault, const std::string& path) {
     return platform::GetPrivateProfileInt(section, key, nDefault, path);
 }
 
-void WriteCaseTable(const std::string& path) {
+void WriteCaseTable(CProfileWriteBatch& batch) {
     const int caseCount = std::clamp<int>(g_nCaseCount, 0, MAX_CASE_COUNT);
-    WriteInt("ChannelParam", "CaseCount", caseCount, path);
+    batch.WriteInt("ChannelParam", "CaseCount", caseCount);
     for (int i = 0; i < caseCount; ++i) {
-        WriteInt("ChannelParam", platform::Format("CaseID%d", i), g_CaseList[i], path);
+        batch.WriteInt("ChannelParam", platform::Format("CaseID%d", i), g_CaseList[i]);
     }
-    WriteInt("Version_PriCase", "PriCaseVersion", g_nPriCaseVersion, path);
+    batch.WriteInt("Version_PriCase", "PriCaseVersion", g_nPriCaseVersion);
     for (int i = 0; i < MAX_CASE_COUNT; ++i) {
-        WriteInt("System", platform::Format("SlaveCase%d", i), g_SlaveCaseTable[i], path);
+        batch.WriteInt("System", platform::Format("SlaveCase%d", i), g_SlaveCaseTable[i]);
     }
 }
 
@@ -47,24 +44,25 @@ std::string ResolveProjectFilePath(const CProjectState& state, const std::string
 }
 
 int WriteProjectFile(const CProjectState& state, const std::string& givenPath) {
-    const std::string path = ResolveProjectFilePath(state, givenPath);
+    CProfileWriteBatch batch(ResolveProjectFilePath(state, givenPath));
     StoredWithSampleSettings stored = state.m_StoredSettings;
     stored.bPerCaseFiles = g_bPerCaseFiles;
     stored.nControllerCount = g_nControllerCount;
-    SaveSystemParam(path, state.m_SampleSettings, stored);
+    SaveSystemParam(batch, state.m_SampleSettings, stored);
 
-    WriteInt("SystemParam", "TotalDataCount", state.m_nTotalDataCount, path);
-    WriteCaseTable(path);
-    WriteInt("IsBalance", "m_bBalanceStatus", state.m_bBalanceStatus, path);
-    platform::WritePrivateProfileString("BalanceTime", "m_strBalanceTime", state.m_strBalanceTime, path);
-    WriteInt("PortSetting", "m_nBaundRate", state.m_nBaundRate, path);
-    WriteInt("PortSetting", "m_nComPort", state.m_nComPort, path);
-    WriteInt("PortSetting", "m_nInterfaceMode", state.m_nInterfaceMode, path);
-    WriteInt("PortSetting", "m_nDeviceType", state.m_nDeviceType, path);
+    batch.WriteInt("SystemParam", "TotalDataCount", state.m_nTotalDataCount);
+    WriteCaseTable(batch);
+    batch.WriteInt("IsBalance", "m_bBalanceStatus", state.m_bBalanceStatus);
+    batch.WriteString("BalanceTime", "m_strBalanceTime", state.m_strBalanceTime);
+    batch.WriteInt("PortSetting", "m_nBaundRate", state.m_nBaundRate);
+    batch.WriteInt("PortSetting", "m_nComPort", state.m_nComPort);
+    batch.WriteInt("PortSetting", "m_nInterfaceMode", state.m_nInterfaceMode);
+    batch.WriteInt("PortSetting", "m_nDeviceType", state.m_nDeviceType);
     for (int i = 0; i < IMPORTANCE_CHANNEL_COUNT; ++i) {
-        WriteInt("ImportanceChannels", platform::Format("ImportanceChannels%d", i),
-                 state.m_nImportanceChannels[i], path);
+        batch.WriteInt("ImportanceChannels", platform::Format("ImportanceChannels%d", i),
+                       state.m_nImportanceChannels[i]);
     }
+    batch.Commit();
     return 1;
 }
 
@@ -88,8 +86,10 @@ int ReadProjectFile(CProjectState& state, const std::string& givenPath) {
 }
 
 void WriteDeviceType(const CProjectState& state, const std::string& path) {
-    WriteInt("SystemParam", "DeviceType", state.m_nDeviceType, path);
-    WriteInt("SystemParam", "SubDeviceType", state.m_nSubDeviceType, path);
+    CProfileWriteBatch batch(path);
+    batch.WriteInt("SystemParam", "DeviceType", state.m_nDeviceType);
+    batch.WriteInt("SystemParam", "SubDeviceType", state.m_nSubDeviceType);
+    batch.Commit();
 }
 
 int ReadDeviceType(const std::string& path) {

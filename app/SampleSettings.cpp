@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/ProfileWriteBatch.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
@@ -17,10 +18,6 @@ constexpr const char* CASE_DATA_FILE = "CaseDataFile";
 constexpr const char* CONTROLLER_MODULE = "ControllerModule";
 constexpr const char* DATA_PRECISION = "DataPrecision";
 constexpr int MEASURE_TYPE_COUNT = 7;
-
-void WriteInt(const char* section, const char* key, int value, const std::string& path) {
-    platform::WritePrivateProfileString(section, key, platform::Format("%d", value), path);
-}
 
 int ReadInt(const char* section, const char* key, int nDefault, const std::string& path) {
     return platform::GetPrivateProfileInt(section, key, nDefault, path);
@@ -57,36 +54,42 @@ void ReadPrecision(const std::string& path, std::map<int, int>& precision) {
 
 } // namespace
 
-void SaveSystemParam(const std::string& path, const SampleSettings& s,
+void SaveSystemParam(const std::string& path, const SampleSettings& settings,
                      const StoredWithSampleSettings& stored) {
-    platform::WritePrivateProfileString(SYSTEM_PARAM, "SampleFreq", FormatFrequency(s.fSampleFreq), path);
-    WriteInt(SYSTEM_PARAM, "SampleMode", s.nSampleMode, path);
-    WriteInt(SYSTEM_PARAM, "SampleInterval", s.nSampleInterval, path);
-    WriteInt(SYSTEM_PARAM, "SetTimerCount", s.bSetTimerCount, path);
-    WriteInt(SYSTEM_PARAM, "TimerCount", s.nTimerCount, path);
-    platform::WritePrivateProfileString(SYSTEM_PARAM, "SampleStatus", SampleStatusText(s), path);
-    WriteInt(SYSTEM_PARAM, "nSampleRate", s.nSampleRate, path);
-    WriteInt(SYSTEM_PARAM, "AverageMode", s.nAverageMode, path);
-    WriteInt(SYSTEM_PARAM, "AveragePointCount", s.nAveragePointCount, path);
-    WriteInt(SYSTEM_PARAM, "EliminateMaxMin", s.bEliminateMaxMin, path);
-    WriteInt(SYSTEM_PARAM, "AnalysisMode", s.nAnalysisMode, path);
-    WriteInt(SYSTEM_PARAM, "AnalysisBlockSize", s.nAnalysisBlockSize, path);
-    WriteInt(SYSTEM_PARAM, "SampleBlockSize", s.nSampleBlockSize, path);
+    CProfileWriteBatch batch(path);
+    SaveSystemParam(batch, settings, stored);
+    batch.Commit();
+}
 
-    WriteInt(SINGLE_MONITOR, "CaseID", stored.nMonitorCaseId, path);
-    WriteInt(SINGLE_MONITOR, "ChanID", stored.nMonitorChanId, path);
-    WriteInt(SINGLE_MONITOR, "AutoTrigger", stored.bAutoTrigger, path);
-    WriteInt(SINGLE_MONITOR, "MultiTrigger", stored.bMultiTrigger, path);
-    WriteInt(SINGLE_MONITOR, "MoreLevel", stored.bMoreLevel, path);
-    platform::WritePrivateProfileString(SINGLE_MONITOR, "MonitorLevel",
-                                        platform::Format("%f", static_cast<double>(stored.fMonitorLevel)),
-                                        path);
-    WriteInt(STRAIN_REF, "StrainRefUsed", stored.bStrainRefUsed, path);
-    WriteInt(STRAIN_REF, "StrainRefChan", stored.nStrainRefChan, path);
-    WriteInt(CASE_DATA_FILE, "SingleCaseFile", stored.bPerCaseFiles, path);
-    WriteInt(CONTROLLER_MODULE, "ControllerNumber", stored.nControllerCount, path);
+void SaveSystemParam(CProfileWriteBatch& batch, const SampleSettings& s,
+                     const StoredWithSampleSettings& stored) {
+    batch.WriteString(SYSTEM_PARAM, "SampleFreq", FormatFrequency(s.fSampleFreq));
+    batch.WriteInt(SYSTEM_PARAM, "SampleMode", s.nSampleMode);
+    batch.WriteInt(SYSTEM_PARAM, "SampleInterval", s.nSampleInterval);
+    batch.WriteInt(SYSTEM_PARAM, "SetTimerCount", s.bSetTimerCount);
+    batch.WriteInt(SYSTEM_PARAM, "TimerCount", s.nTimerCount);
+    batch.WriteString(SYSTEM_PARAM, "SampleStatus", SampleStatusText(s));
+    batch.WriteInt(SYSTEM_PARAM, "nSampleRate", s.nSampleRate);
+    batch.WriteInt(SYSTEM_PARAM, "AverageMode", s.nAverageMode);
+    batch.WriteInt(SYSTEM_PARAM, "AveragePointCount", s.nAveragePointCount);
+    batch.WriteInt(SYSTEM_PARAM, "EliminateMaxMin", s.bEliminateMaxMin);
+    batch.WriteInt(SYSTEM_PARAM, "AnalysisMode", s.nAnalysisMode);
+    batch.WriteInt(SYSTEM_PARAM, "AnalysisBlockSize", s.nAnalysisBlockSize);
+    batch.WriteInt(SYSTEM_PARAM, "SampleBlockSize", s.nSampleBlockSize);
+
+    batch.WriteInt(SINGLE_MONITOR, "CaseID", stored.nMonitorCaseId);
+    batch.WriteInt(SINGLE_MONITOR, "ChanID", stored.nMonitorChanId);
+    batch.WriteInt(SINGLE_MONITOR, "AutoTrigger", stored.bAutoTrigger);
+    batch.WriteInt(SINGLE_MONITOR, "MultiTrigger", stored.bMultiTrigger);
+    batch.WriteInt(SINGLE_MONITOR, "MoreLevel", stored.bMoreLevel);
+    batch.WriteString(SINGLE_MONITOR, "MonitorLevel",
+                      platform::Format("%f", static_cast<double>(stored.fMonitorLevel)));
+    batch.WriteInt(STRAIN_REF, "StrainRefUsed", stored.bStrainRefUsed);
+    batch.WriteInt(STRAIN_REF, "StrainRefChan", stored.nStrainRefChan);
+    batch.WriteInt(CASE_DATA_FILE, "SingleCaseFile", stored.bPerCaseFiles);
+    batch.WriteInt(CONTROLLER_MODULE, "ControllerNumber", stored.nControllerCount);
     for (const auto& [type, decimals] : stored.precision) {
-        WriteInt(DATA_PRECISION, platform::Format("MeasureType%d", type).c_str(), decimals, path);
+        batch.WriteInt(DATA_PRECISION, platform::Format("MeasureType%d", type), decimals);
     }
 }
 

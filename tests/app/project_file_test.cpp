@@ -1,0 +1,101 @@
+// The project file: what a write and a read carry, the program folder's
+// file, and values from the file that must be bounded.
+#include <gtest/gtest.h>
+
+#include "ProjectTestSupport.h"
+#include "app/AppSettings.h"
+#include "app/ProjectFile.h"
+
+namespace {
+
+class ProjectFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProjectGlobals({3, 7});
+        std::fill(std::begin(g_SlaveCaseTable), std::end(g_SlaveCaseTable), 0);
+        m_state.m_strProgramFolder = m_folder.Path();
+    }
+
+    ProjectScratchFolder m_folder;
+    CProjectState m_state;
+};
+
+TEST_F(ProjectFileTest, WriteAndReadCarryEveryTable) {
+    const std::string path = m_folder.File("p.dap");
+    g_nPriCaseVersion = 4;
+    g_bPerCaseFiles = 1;
+    g_nControllerCount = 2;
+    g_SlaveCaseTable[7] = 5;
+    m_state.m_nTotalDataCount = 123;
+    m_state.m_bBalanceStatus = 1;
+    m_state.m_strBalanceTime = "2024-03-05 14:07:09";
+    m_state.m_nImportanceChannels = {4, 4100, -1, 17, 4224};
+    m_state.m_SampleSettings.nSampleMode = SAMPLE_MODE_CONTINUOUS;
+    m_state.m_SampleSettings.fSampleFreq = 12.5f;
+    ASSERT_EQ(WriteProjectFile(m_state, path), 1);
+    EXPECT_EQ(platform::GetPrivateProfileInt("System", "SlaveCase7", -1, path), 5);
+    EXPECT_EQ(platform::GetPrivateProfileInt("System", "SlaveCase511", -1, path), 0);
+    EXPECT_EQ(platform::GetPrivateProfileInt("PortSetting", "m_nDeviceType", -1, path), 3);
+
+    ResetProjectGlobals();
+    CProjectState read;
+    ASSERT_EQ(ReadProjectFile(read, path), 1);
+    EXPECT_EQ(g_nCaseCount, 2);
+    EXPECT_EQ(g_CaseList[0], 3);
+    EXPECT_EQ(g_CaseList[1], 7);
+    EXPECT_EQ(g_ChannelPos[7 * 16 + 2], 16 + 2);
+    EXPECT_EQ(g_nPriCaseVersion, 4);
+    EXPECT_EQ(g_bPerCaseFiles, 1);
+    EXPECT_EQ(g_nControllerCount, 2);
+    EXPECT_EQ(read.m_nTotalDataCount, 123);
+    EXPECT_EQ(read.m_bBalanceStatus, 1);
+    EXPECT_EQ(read.m_strBalanceTime, "2024-03-05 14:07:09");
+    EXPECT_EQ(read.m_nImportanceChannels, m_state.m_nImportanceChannels);
+    EXPECT_EQ(read.m_SampleSettings.nSampleMode, SAMPLE_MODE_CONTINUOUS);
+    EXPECT_EQ(read.m_SampleSettings.fSampleFreq, 12.5f);
+}
+
+TEST_F(ProjectFileTest, ProgramFolderFileNeverChangesTheCaseTablesOrTheCount) {
+    m_state.m_nTotalDataCount = 50;
+    m_state.m_strBalanceTime = "t";
+    ASSERT_EQ(WriteProjectFile(m_state, ""), 1);
+    EXPECT_TRUE(platform::FileExists(m_folder.File("QV7416.dap")));
+
+    ResetProjectGlobals({9});
+    CProjectState read;
+    read.m_strProgramFolder = m_folder.Path();
+    read.m_nTotalDataCount = 8;
+    ASSERT_EQ(ReadProjectFile(read, ""), 1);
+    EXPECT_EQ(read.m_nTotalDataCount, 8);
+    EXPECT_EQ(g_nCaseCount, 1);
+    EXPECT_EQ(g_CaseList[0], 9);
+    EXPECT_EQ(read.m_strBalanceTime, "t"); // always read
+}
+
+TEST_F(ProjectFileTest, ValuesFromTheFileAreBounded) {
+    const std::string path = m_folder.File("bad.dap");
+    WriteTextFile(path, "[SystemParam]\nTotalDataCount=-5\n[ChannelParam]\nCaseCount=1\nCaseID0=2\n"
+                        "[ImportanceChannels]\nImportanceChannels0=99999\nImportanceChannels1=-7\n"
+                        "ImportanceChannels2=12\n");
+    CProjectState read;
+    ASSERT_EQ(ReadProjectFile(read, path), 1);
+    EXPECT_EQ(read.m_nTotalDataCount, 0);
+    EXPECT_EQ(read.m_nImportanceChannels[0], -1);
+    EXPECT_EQ(read.m_nImportanceChannels[1], -1);
+    EXPECT_EQ(read.m_nImportanceChannels[2], 12);
+
+    WriteTextFile(path, "[ChannelParam]\nCaseCount=100000\n");
+    EXPECT_EQ(ReadProjectFile(read, path), 0);
+    WriteTextFile(path, "[ChannelParam]\nCaseCount=0\nChannelCount=0\n");
+    EXPECT_EQ(ReadProjectFile(read, path), 0); // an older-form list without channels
+}
+
+TEST_F(ProjectFileTest, DeviceType) {
+    const std::string path = m_folder.File("d.dap");
+    EXPECT_EQ(ReadDeviceType(path), 0);
+    WriteDeviceType(m_state, path);
+    EXPECT_EQ(ReadDeviceType(path), DEVICE_TYPE_QV7416);
+    EXPECT_EQ(platform::GetPrivateProfileInt("SystemParam", "SubDeviceType", 0, path), DEVICE_TYPE_QV7416);
+}
+
+} // namespace
