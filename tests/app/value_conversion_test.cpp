@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "ChannelModelTestSupport.h"
@@ -219,6 +220,38 @@ TEST_F(CompensationTest, InPlaceConversionGivesTheSameAsDirect) {
     ConvertSampleBlockInPlace(m_desc, arrays);
     EXPECT_FLOAT_EQ(ValueOf(m_blocks[0][0], 5), 800.0f);
     EXPECT_EQ(m_blocks[0][0].nHeader, 0);
+}
+
+TEST_F(ValueConversionTest, CaseLinksConvertTheirBlocksOnTheirOwnThreads) {
+    // Two links, each with its own unit and its own scale, at the same time.
+    for (int unit : {3, 4}) {
+        for (int c = 0; c < 16; ++c) {
+            SetChannel(unit * 16 + c, MEASURE_VOLTAGE, 0);
+            g_ChannelState[unit * 16 + c].fScale = float(unit);
+        }
+    }
+    auto link = [](int unit, int samples, bool& ok) {
+        for (int round = 0; round < 200; ++round) {
+            std::vector<CaseSampleBlock> blocks(samples, Block(unit, {{0, 10.0f}, {15, 20.0f}}));
+            CaseSampleBlock* arrays[1] = {blocks.data()};
+            SampleBlockDescriptor desc;
+            desc.nModuleCount = 1;
+            desc.nSamples = samples;
+            desc.nUnit[0] = unit;
+            ConvertSampleBlockInPlace(desc, arrays);
+            for (const CaseSampleBlock& b : blocks) {
+                ok = ok && b.nHeader == unit && ValueOf(b, 0) == 10.0f * unit &&
+                     ValueOf(b, 15) == 20.0f * unit;
+            }
+        }
+    };
+    bool ok3 = true, ok4 = true;
+    std::thread first(link, 3, 7, std::ref(ok3));
+    std::thread second(link, 4, 11, std::ref(ok4));
+    first.join();
+    second.join();
+    EXPECT_TRUE(ok3);
+    EXPECT_TRUE(ok4);
 }
 
 TEST_F(ValueConversionTest, SecondStageByMeasurementType) {
