@@ -2,6 +2,7 @@
 #include "RunWriter.h"
 #include "datafiles/DataFileAccess.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace testrun;
@@ -85,6 +86,20 @@ TEST_P(BothArrangements, StatusTexts) {
     EXPECT_EQ(access.ReadSampleTimeTexts(run.StatusPath(), 2099, 2101, times, nullptr), 0);
     SampleStatusRecord record;
     EXPECT_EQ(access.ReadSampleStatus(run.StatusPath(), 2100, &record), 0);
+    if (GetParam())
+        return;
+    // Records past the end are cleared, not left with the caller's bytes.
+    SampleStatusRecord records[3];
+    std::memset(records, 0xAB, sizeof records);
+    SampleStatusRecord* pointers[3] = {&records[0], &records[1], &records[2]};
+    ASSERT_EQ(CDataFileAccess::ReadStatusRecords(run.StatusPath(), 2099, 3, pointers), 1);
+    EXPECT_EQ(StatusLabel(records[0]), RunWriter::Label(2099));
+    EXPECT_EQ(records[2].nStatus, 0);
+    EXPECT_EQ(records[2].szLabel[19], 0);
+    std::int32_t words[2] = {0, 0};
+    ASSERT_EQ(CDataFileAccess::ReadStatusField(run.StatusPath(), 3, 5, 6, words), 1);
+    EXPECT_EQ(std::memcmp(&words[1], "batc", 4), 0);
+    EXPECT_EQ(CDataFileAccess::ReadStatusField(run.StatusPath(), 8, 5, 6, words), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Arrangement, BothArrangements, ::testing::Bool(),

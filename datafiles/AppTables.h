@@ -1,0 +1,18 @@
+// The data files' view of the application's process-wide tables: the online
+// list of the case tables and the channel records with their conversions.
+#pragma once
+
+#include "datafiles/ChannelTable.h"
+#include "datafiles/OnlineLayout.h"
+
+// The online list as the case tables hold it now; perCaseFiles is the
+// project's storage arrangement.
+OnlineLayout OnlineLayoutFromCaseTables(bool perCaseFiles, int digitalChannelCount = 0);
+
+// Channel parameters and conversions of the channel records.
+class CAppChannelTable : public IChannelTable {
+public:
+    double ConvertBlockChannelValue(int channel, const CaseSampleBlock& block) const override;
+    double ConvertRawToValue(int channel, float raw) const override;
+    ChannelParamView GetChannelParam(int channel) const override;
+};
