@@ -1,0 +1,77 @@
+// The four data views and the information view as the main frame sees them:
+// each is a widget that implements the document's view interface. Their
+// drawing comes with the views themselves; here they keep only what the
+// frame and the document call on.
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+
+#include "app/ProjectDocument.h"
+
+class CDataViewBase : public QWidget, public IDocumentView {
+    Q_OBJECT
+public:
+    CDataViewBase(int viewType, const QString& className, QWidget* parent = nullptr);
+    ~CDataViewBase() override;
+
+    int GetViewType() const { return m_nViewType; }
+    // The class name the layout file records windows by.
+    const QString& GetClassName() const { return m_strClassName; }
+    void SetDocument(CQV7411N_NewFrameDoc* doc) { m_pDocument = doc; }
+    CQV7411N_NewFrameDoc* GetDocument() const { return m_pDocument; }
+
+    void ReloadDataWindow() override;
+    void ZoomDistribution(bool zoomIn) override {}
+    void RestoreDefaultWindow() override {}
+    void OpenPropertySheet() override {}
+    void OpenDataCorrection() override {}
+    std::vector<TitleSignal> GetTitleSignals() const override { return {}; }
+    void SetTitle(const std::string& title) override;
+
+signals:
+    void titleChanged(const QString& title);
+
+private:
+    int m_nViewType;
+    QString m_strClassName;
+    CQV7411N_NewFrameDoc* m_pDocument = nullptr;
+    QLabel* m_pLabel;
+};
+
+class CHistoryView : public CDataViewBase {
+    Q_OBJECT
+public:
+    explicit CHistoryView(QWidget* parent = nullptr)
+        : CDataViewBase(VIEW_TYPE_HISTORY, "CHistoryView", parent) {}
+};
+
+class CQV7411N_NewFrameView : public CDataViewBase {
+    Q_OBJECT
+public:
+    explicit CQV7411N_NewFrameView(QWidget* parent = nullptr)
+        : CDataViewBase(VIEW_TYPE_CURVE, "CQV7411N_NewFrameView", parent) {}
+};
+
+class CTableView : public CDataViewBase {
+    Q_OBJECT
+public:
+    explicit CTableView(QWidget* parent = nullptr) : CDataViewBase(VIEW_TYPE_TABLE, "CTableView", parent) {}
+};
+
+class CBarIndicatorView : public CDataViewBase {
+    Q_OBJECT
+public:
+    explicit CBarIndicatorView(QWidget* parent = nullptr)
+        : CDataViewBase(VIEW_TYPE_BAR, "CBarIndicatorView", parent) {}
+};
+
+// The information pane at the left of every child window.
+class CShowInfoView : public QWidget {
+    Q_OBJECT
+public:
+    explicit CShowInfoView(QWidget* parent = nullptr);
+};
+
+// Makes the view of a template (1..4); nullptr for another.
+CDataViewBase* CreateDataView(int viewType);

@@ -1,0 +1,12 @@
+// The document template table.
+#include "app/ui/DocTemplates.h"
+
+#include "app/LayoutFile.h"
+
+const CDocTemplateInfo g_DocTemplates[DOC_TEMPLATE_COUNT] = {
+    {129, "CQV7411N_NewFrameDoc", "CChildFrame", "CHistoryView", VIEW_TYPE_HISTORY},
+    {129, "CQV7411N_NewFrameDoc", "CChildFrame", "CQV7411N_NewFrameView", VIEW_TYPE_CURVE},
+    {143, "CQV7411N_NewFrameDoc", "CChildFrame", "CTableView", VIEW_TYPE_TABLE},
+    {129, "CQV7411N_NewFrameDoc", "CChildFrame", "CBarIndicatorView", VIEW_TYPE_BAR},
+    {129, "CFFTSpectrumDoc", "CFFTSpectrumChildFrm", "CFFTSpectrumView", 0},
+};

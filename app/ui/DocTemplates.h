@@ -1,0 +1,14 @@
+// The five document templates of the program, in the order the layout file
+// names windows by: history, curve, table, bar, and the spectrum windows.
+#pragma once
+
+struct CDocTemplateInfo {
+    int nResourceId;
+    const char* pszDocument;
+    const char* pszFrame;
+    const char* pszView;
+    int nViewType; // 0 for the spectrum template
+};
+
+constexpr int DOC_TEMPLATE_COUNT = 5;
+extern const CDocTemplateInfo g_DocTemplates[DOC_TEMPLATE_COUNT];

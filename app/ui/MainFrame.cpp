@@ -1,0 +1,181 @@
+// The main frame's construction, destruction, command routing and the
+// services it gives the documents.
+#include "app/ui/MainFrame.h"
+
+#include "app/AppSettings.h"
+#include "app/RunFlags.h"
+#include "app/ui/ChildFrame.h"
+#include "app/ui/GraphInterface.h"
+#include "app/ui/ParamBars.h"
+#include "app/ui/ShowDetailWinThread.h"
+#include "platform/Files.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMdiArea>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace {
+
+// How often tool-bar buttons follow their command states, as on idle.
+constexpr int kCommandUpdateIntervalMs = 250;
+
+} // namespace
+
+CMainFrame::CMainFrame(const std::string& programFolder) : m_strProgramFolder(programFolder) {
+    setObjectName("CMainFrame");
+    // The value in effect is 60 seconds whatever the settings file holds.
+    g_nAutoDetectCaseOutTime = 60;
+    g_nModelType = 0;
+    m_project.m_strProgramFolder = programFolder;
+    m_pProjectHandler = std::make_unique<CProjectHandler>(m_project, ProjectHooks{});
+}
+
+CMainFrame::~CMainFrame() {
+    // Views call back into the frame while they close: close them first.
+    if (m_pMdiArea != nullptr) {
+        m_pMdiArea->closeAllSubWindows();
+    }
+    if (m_pProgressThread) {
+        m_pProgressThread->PostThreadMessage(platform::WM_QUIT);
+    }
+    UnregisterTarget();
+}
+
+platform::LRESULT CMainFrame::WindowProc(platform::UINT message, platform::WPARAM wParam,
+                                         platform::LPARAM lParam) {
+    if (message == WM_SET_STATUS_TEXT) {
+        const auto* text = reinterpret_cast<const char*>(lParam);
+        SetStatusText(text != nullptr ? QString::fromUtf8(text) : QString());
+        return 0;
+    }
+    if (message == platform::WM_CLOSE) {
+        close();
+        return 0;
+    }
+    return 0;
+}
+
+void CMainFrame::OnCommand(int id, CommandHandler handler, UpdateHandler update) {
+    m_commandHandlers[id] = std::move(handler);
+    if (update) {
+        m_updateHandlers[id] = std::move(update);
+    }
+}
+
+CCmdUI CMainFrame::QueryCommandState(int id) {
+    CCmdUI state;
+    state.m_nID = id;
+    const auto update = m_updateHandlers.find(id);
+    if (update != m_updateHandlers.end()) {
+        update->second(state);
+    } else {
+        state.m_bEnabled = m_commandHandlers.count(id) != 0;
+    }
+    return state;
+}
+
+bool CMainFrame::RunCommand(int id) {
+    const auto handler = m_commandHandlers.find(id);
+    if (handler == m_commandHandlers.end() || !QueryCommandState(id).m_bEnabled) {
+        return false;
+    }
+    handler->second();
+    return true;
+}
+
+void CMainFrame::ApplyCommandState(QAction* action, const CCmdUI& state) {
+    action->setEnabled(state.m_bEnabled);
+    if (action->isCheckable() != state.m_bChecked && state.m_bChecked) {
+        action->setCheckable(true);
+    }
+    if (action->isCheckable()) {
+        action->setChecked(state.m_bChecked);
+    }
+}
+
+void CMainFrame::UpdateCommandStates() {
+    for (const auto& [id, action] : m_actions) {
+        ApplyCommandState(action, QueryCommandState(id));
+    }
+}
+
+QAction* CMainFrame::GetAction(int id) const {
+    const auto it = m_actions.find(id);
+    return it != m_actions.end() ? it->second : nullptr;
+}
+
+QDockWidget* CMainFrame::GetPane(int id) const {
+    const auto it = m_panes.find(id);
+    return it != m_panes.end() ? it->second : nullptr;
+}
+
+QToolBar* CMainFrame::GetToolBar(int index) const {
+    return index >= 0 && index < static_cast<int>(m_toolBars.size())
+               ? m_toolBars[static_cast<std::size_t>(index)]
+               : nullptr;
+}
+
+std::string CMainFrame::GetDocumentLayoutFile() const {
+    const std::string projectFile = m_project.GetFilePath(".dap");
+    if (!projectFile.empty() && platform::FileExists(projectFile)) {
+        return m_project.GetFilePath(".LYT");
+    }
+    return m_project.GetProgramFilePath(".LYT");
+}
+
+int CMainFrame::GetAnalysisBlockSize() const {
+    const int n = m_SampleSettings.nAnalysisBlockSize;
+    return n > 0 ? n : 256;
+}
+
+bool CMainFrame::IsRunActive() const {
+    return ::IsRunActive();
+}
+
+void CMainFrame::ShowDataCountInStatusBar(int kind, int count, int total, bool acquiring) {
+    const auto texts = DataCountPaneTexts(kind, count, total, acquiring, m_project.m_nProjectState);
+    if (QLabel* pane = m_statusPanes.count(900) ? m_statusPanes[900] : nullptr) {
+        pane->setText(QString::fromStdString(texts.first));
+    }
+    if (QLabel* pane = m_statusPanes.count(901) ? m_statusPanes[901] : nullptr) {
+        pane->setText(QString::fromStdString(texts.second));
+    }
+}
+
+QString CMainFrame::GetPaneText(int id) const {
+    const auto it = m_statusPanes.find(id);
+    return it != m_statusPanes.end() ? it->second->text() : QString();
+}
+
+void CMainFrame::SetStatusText(const QString& text) {
+    if (m_pStatusText != nullptr) {
+        m_pStatusText->setText(text);
+    }
+}
+
+void CMainFrame::ToggleDataLocateBar() {
+    if (m_pDataLocateBar != nullptr) {
+        m_pDataLocateBar->setVisible(!m_pDataLocateBar->isVisible());
+    }
+    if (CChildFrame* child = GetActiveChildFrame()) {
+        child->GetActiveView()->setFocus();
+    }
+}
+
+bool CMainFrame::DeleteStoredSample(int /*index*/) {
+    // Deleting stored samples goes through the data-file accessor, which
+    // the data-file side provides; until then nothing is deleted.
+    return false;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_bClosing || OnClose()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}

@@ -1,0 +1,200 @@
+// The program's main window and hub: menus, tool bars, status bar, the two
+// docked bars, the tabbed MDI area of data windows, and the project and
+// settings it owns. Its topics are split over the MainFrame*.cpp files.
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/LayoutFile.h"
+#include "app/ProjectDocument.h"
+#include "app/ProjectHandler.h"
+#include "app/ProjectState.h"
+#include "app/SampleSettings.h"
+#include "platform/Message.h"
+
+class QAction;
+class QDockWidget;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+class CChildFrame;
+class CChannelParamBar;
+class CSampleParamBar;
+class CShowDetailWinThread;
+class Lurrow;
+class IStartProgress;
+
+// Docking pane ids.
+constexpr int IDR_PANE_CHANNEL_PARAM = 0xF008;
+constexpr int IDR_PANE_SAMPLE_PARAM = 0xF009;
+// Frame commands of the shell.
+constexpr int ID_CLOSE_ALL_WINDOWS = 32790;
+constexpr int ID_APP_EXIT = 57665;
+constexpr int ID_VIEW_TOOLBAR = 59392;
+constexpr int ID_VIEW_STATUS_BAR = 59393;
+constexpr int ID_NEW_SPECTRUM_WINDOW = 32938;
+// Status text sent by the frame and the acquisition side (pane 0).
+constexpr platform::UINT WM_SET_STATUS_TEXT = 0x877;
+
+// The state of one command for its menu item or button.
+struct CCmdUI {
+    int m_nID = 0;
+    bool m_bEnabled = true;
+    bool m_bChecked = false;
+    bool m_bVisible = true;
+    void Enable(bool enable = true) { m_bEnabled = enable; }
+    void SetCheck(bool check = true) { m_bChecked = check; }
+};
+
+class CMainFrame : public QMainWindow, public platform::MessageTarget, public IDocumentHost {
+    Q_OBJECT
+public:
+    using CommandHandler = std::function<void()>;
+    using UpdateHandler = std::function<void(CCmdUI&)>;
+
+    explicit CMainFrame(const std::string& programFolder);
+    ~CMainFrame() override;
+
+    // Builds the frame in the order of its creation; false when start-up
+    // must stop (a missing instrument description file, a channel-parameter
+    // file that cannot be loaded).
+    bool OnCreate();
+    // The close request: false when the frame stays open.
+    bool OnClose();
+
+    platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM wParam,
+                                 platform::LPARAM lParam) override;
+
+    // Commands: a handler runs the command, an update handler decides its
+    // state; a command without a handler is disabled.
+    void OnCommand(int id, CommandHandler handler, UpdateHandler update = {});
+    bool RunCommand(int id);
+    CCmdUI QueryCommandState(int id);
+    void UpdateCommandStates();
+    QAction* GetAction(int id) const;
+
+    std::string GetProgramFolder() const { return m_strProgramFolder; }
+    const std::string& GetLayoutFileName() const { return m_strLayoutFile; }
+    CProjectState& GetProjectState() { return m_project; }
+    CProjectHandler& GetProjectHandler() { return *m_pProjectHandler; }
+    int GetDeviceConnected() const { return m_bDeviceConnected; }
+    void SetDeviceConnected(int connected) { m_bDeviceConnected = connected; }
+    IStartProgress* GetProgressSink() const { return m_pProgressSink; }
+    CShowDetailWinThread* GetProgressThread() const { return m_pProgressThread.get(); }
+    QMdiArea* GetMdiArea() const { return m_pMdiArea; }
+    QDockWidget* GetPane(int id) const;
+    QToolBar* GetToolBar(int index) const;
+    QWidget* GetDataLocateBar() const { return m_pDataLocateBar; }
+    CSampleParamBar* GetSampleParamBar() const { return m_pSampleParamBar; }
+
+    // Data windows.
+    CChildFrame* OpenDataWindow(int viewType, bool withData, int layoutIndex = -1);
+    std::vector<CChildFrame*> GetChildFramesFrontFirst() const;
+    CChildFrame* GetActiveChildFrame() const;
+    void CloseAllChildWindows();
+    void OnCloseChildWindow();
+    void OnCloseAllChildWindows();
+    void OnCloseOtherChildWindows();
+
+    // Window layout file.
+    int SaveWindowLayout(const std::string& fileName);
+    int LoadWindowLayout(const std::string& fileName, bool openWithData);
+
+    // IDocumentHost.
+    int GetProjectState() const override { return m_project.m_nProjectState; }
+    int GetTotalDataCount() const override { return m_project.m_nTotalDataCount; }
+    std::string GetProjectName() const override { return m_project.m_strProjectName; }
+    std::string GetDocumentLayoutFile() const override;
+    bool IsOpeningViewWindow() const override { return m_bOpeningViewWindow; }
+    int GetAnalysisBlockSize() const override;
+    bool IsRunActive() const override;
+    void ShowDataCountInStatusBar(int kind, int count, int total, bool acquiring) override;
+    void ToggleDataLocateBar() override;
+    bool DeleteStoredSample(int index) override;
+
+    QString GetPaneText(int id) const;
+    void SetStatusText(const QString& text);
+
+    // Bar flags of the layout file.
+    int m_bShowSampleParamBar = 1;
+    int m_bShowGraphAtribBar = 1;
+    int m_bShowSampleControlBar = 1;
+    int m_bShowChannelBar = 1;
+    int m_bShowMoveDataBar = 0;
+    int m_nTheme = 2;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Creation steps (MainFrameCreate.cpp).
+    void BuildModelPaths();
+    bool CheckInstrumentFile();
+    void ReadStartupSettings();
+    bool LoadChannelParameters();
+    void RestorePlacement();
+    bool CreateBars();
+    bool CreatePanes();
+    void CreateModelessWindows();
+    void CreateLinks();
+    void ReadRegistrySettings();
+    void SaveRegistrySettings();
+    void SavePlacement();
+
+    // Menus, tool bars and command states (MainFrameMenus.cpp).
+    void CreateMenus();
+    void CreateToolBars();
+    void CreateStatusBar();
+    void RegisterShellCommands();
+    QAction* MakeAction(int id, const QString& text);
+    void AddItems(QMenu* menu, const std::vector<int>& ids);
+    void UpdateMenu(QMenu* menu);
+    void ApplyCommandState(QAction* action, const CCmdUI& state);
+
+    // Data windows (MainFrameWindows.cpp).
+    void RegisterWindowCommands();
+    void OnNewDataWindow(int viewType);
+    void RouteDocumentCommand(int id);
+    void ApplyLayoutBars(const WindowLayoutBars& bars);
+
+    std::string m_strProgramFolder;
+    std::string m_strInstrumentFile;
+    std::string m_strChannelParamFile;
+    std::string m_strLayoutFile;
+    CProjectState m_project;
+    std::unique_ptr<CProjectHandler> m_pProjectHandler;
+    SampleSettings m_SampleSettings;
+    int m_nInterfaceMode = 0;
+    int m_nDeviceType = 3;
+    int m_nSubDeviceType = 3;
+    int m_bDeviceConnected = 0;
+    bool m_bOpeningViewWindow = false;
+    bool m_bCreated = false;
+    bool m_bClosing = false;
+    std::int64_t m_tStartTime = 0;
+
+    std::map<int, CommandHandler> m_commandHandlers;
+    std::map<int, UpdateHandler> m_updateHandlers;
+    std::map<int, QAction*> m_actions;
+    std::map<int, QDockWidget*> m_panes;
+    std::vector<QToolBar*> m_toolBars;
+    std::map<int, QLabel*> m_statusPanes;
+    QLabel* m_pStatusText = nullptr;
+    QMdiArea* m_pMdiArea = nullptr;
+    CSampleParamBar* m_pSampleParamBar = nullptr;
+    CChannelParamBar* m_pChannelParamBar = nullptr;
+    QWidget* m_pDataLocateBar = nullptr;
+    QWidget* m_pModuleInfoWindow = nullptr;
+    QWidget* m_pAlarmStateWindow = nullptr;
+    std::unique_ptr<CShowDetailWinThread> m_pProgressThread;
+    IStartProgress* m_pProgressSink = nullptr;
+    std::unique_ptr<Lurrow> m_pGraphInterface;
+};

@@ -1,0 +1,60 @@
+// Closing the main frame: refused while a run is active; otherwise the
+// layout, the project and the settings are saved before the window goes.
+#include "app/ui/MainFrame.h"
+
+#include "app/AppSettings.h"
+#include "app/ChannelParamFile.h"
+#include "app/ProjectFile.h"
+#include "app/RunFlags.h"
+#include "app/ui/ParamBars.h"
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace {
+
+// Restores the cursor however closing ends.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+bool CMainFrame::OnClose() {
+    if (::IsRunActive()) {
+        platform::MessageBox("当前处于采样中,请停止采样后再关闭应用程序!", g_strAppTitle,
+                             platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        return false;
+    }
+    WaitCursor wait;
+    SetStatusText("正在关闭系统软件，请稍候......");
+    // The documents hold nothing unsaved, so the framework's may-close
+    // question always agrees; it is asked before the transport closes, so a
+    // refused close would leave the program whole.
+    m_bClosing = true;
+    SaveWindowLayout(m_strLayoutFile);
+    SampleSettings settings = m_SampleSettings;
+    if (m_pSampleParamBar != nullptr && m_pSampleParamBar->GetSampleSettings(settings, 0) != 0) {
+        m_SampleSettings = settings;
+        m_project.m_SampleSettings = settings;
+        WriteProjectFile(m_project, "");
+    }
+    if (m_project.m_nProjectState == PROJECT_OPENED || m_project.m_nProjectState == PROJECT_CONFIRMED) {
+        m_pProjectHandler->CloseProject();
+    }
+    SaveRegistrySettings();
+    if (m_project.m_nProjectState != PROJECT_OPENED) {
+        SaveChannelParamFile(m_strChannelParamFile);
+    }
+    // Child windows go first, without asking again.
+    m_pMdiArea->closeAllSubWindows();
+    SavePlacement();
+    return true;
+}

@@ -1,0 +1,234 @@
+// The main frame's creation, in the order the start-up relies on, and the
+// settings it keeps in the registry profile and the placement file.
+#include "app/ui/MainFrame.h"
+
+#include "app/AppSettings.h"
+#include "app/ChannelDefaults.h"
+#include "app/ChannelParamFile.h"
+#include "app/InstrumentIni.h"
+#include "app/ProjectFile.h"
+#include "app/ValueConversion.h"
+#include "app/VirtualChannelFile.h"
+#include "app/ui/ChildFrame.h"
+#include "app/ui/GraphInterface.h"
+#include "app/ui/ParamBars.h"
+#include "app/ui/ShowDetailWinThread.h"
+#include "platform/Files.h"
+#include "platform/MessageBox.h"
+#include "platform/Profile.h"
+#include "platform/RegistryProfile.h"
+#include "platform/Time.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMdiArea>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QToolBar>
+
+#include <cstdint>
+#include <ctime>
+
+namespace {
+
+constexpr const char* kModelName = "QV7416";
+constexpr int kDeviceTypeQV7416 = 3;
+constexpr int kInterfaceNetwork = 2;
+
+// The main window placement as the placement file stores it: 44 bytes.
+struct WindowPlacementRecord {
+    std::int32_t length;
+    std::int32_t flags;
+    std::int32_t showCmd;
+    std::int32_t ptMinX, ptMinY;
+    std::int32_t ptMaxX, ptMaxY;
+    std::int32_t left, top, right, bottom;
+};
+static_assert(sizeof(WindowPlacementRecord) == 44);
+
+std::string PlacementFilePath() {
+    return platform::JoinPath(platform::UserConfigFolder(), "file_placement");
+}
+
+} // namespace
+
+bool CMainFrame::OnCreate() {
+    m_pMdiArea = new QMdiArea(this);
+    setCentralWidget(m_pMdiArea);
+    m_pProgressThread = std::make_unique<CShowDetailWinThread>();
+    if (m_pProgressThread->InitInstance()) {
+        m_pProgressSink = m_pProgressThread->GetProgressSink();
+    }
+    platform::DeleteFile(platform::JoinPath(m_strProgramFolder, "Debug.txt"));
+    ReadRegistrySettings();
+    BuildModelPaths();
+    if (!CheckInstrumentFile()) {
+        return false;
+    }
+    ReadStartupSettings();
+    g_nModelType = m_nDeviceType;
+    if (!LoadChannelParameters()) {
+        return false;
+    }
+    RestorePlacement();
+    if (!CreateBars() || !CreatePanes()) {
+        return false;
+    }
+    ShowDataCountInStatusBar(0, 0, 0, false);
+    CreateModelessWindows();
+    m_pMdiArea->setViewMode(QMdiArea::TabbedView);
+    m_pMdiArea->setTabPosition(QTabWidget::North);
+    m_pMdiArea->setTabsClosable(true);
+    m_pMdiArea->setTabsMovable(true);
+    CreateLinks();
+    setWindowTitle(QString::fromUtf8(g_strAppTitle));
+    m_tStartTime = static_cast<std::int64_t>(std::time(nullptr));
+    m_bCreated = true;
+    return true;
+}
+
+void CMainFrame::ReadRegistrySettings() {
+    const platform::CRegistryProfile& profile = AppRegistryProfile();
+    m_nTheme = profile.GetProfileInt("System", "Theme", 2);
+    m_project.m_nBaundRate = profile.GetProfileInt("System", "m_nBaundRate", 4800);
+    m_project.m_nComPort = profile.GetProfileInt("System", "m_nComPort", 1);
+    m_nInterfaceMode = profile.GetProfileInt("System", "m_nInterfaceMode", 0);
+    // Only the network interface and one model exist, whatever was stored.
+    m_nInterfaceMode = kInterfaceNetwork;
+    m_nDeviceType = kDeviceTypeQV7416;
+    m_nSubDeviceType = kDeviceTypeQV7416;
+    m_project.m_nInterfaceMode = m_nInterfaceMode;
+    m_project.m_nDeviceType = m_nDeviceType;
+    m_project.m_nSubDeviceType = m_nSubDeviceType;
+    m_project.m_strModelName = kModelName;
+}
+
+void CMainFrame::SaveRegistrySettings() {
+    platform::CRegistryProfile& profile = AppRegistryProfile();
+    profile.WriteProfileInt("System", "Theme", m_nTheme);
+    profile.WriteProfileInt("System", "m_nBaundRate", m_project.m_nBaundRate);
+    profile.WriteProfileInt("System", "m_nComPort", m_project.m_nComPort);
+    profile.WriteProfileInt("System", "m_nInterfaceMode", m_nInterfaceMode);
+}
+
+void CMainFrame::BuildModelPaths() {
+    m_strInstrumentFile = m_project.GetProgramFilePath(".INI");
+    m_strChannelParamFile = m_project.GetProgramFilePath(".chn");
+    m_strLayoutFile = m_project.GetProgramFilePath(".LYT");
+}
+
+bool CMainFrame::CheckInstrumentFile() {
+    if (platform::FileExists(m_strInstrumentFile)) {
+        return true;
+    }
+    platform::MessageBox("未获取到配置文件" + m_strInstrumentFile + "\n\n请检查软件安装包！", "提示",
+                         platform::MB_OK | platform::MB_ICONEXCLAMATION);
+    return false;
+}
+
+void CMainFrame::ReadStartupSettings() {
+    ReadProjectFile(m_project, "");
+    m_SampleSettings = m_project.m_SampleSettings;
+    g_InstrumentIni.SetFilePath(m_strInstrumentFile);
+    if (ReadVirtualChannelFile(m_project.GetProgramFilePath("_VirChannel.PamNew"),
+                               m_project.m_VirtualChannels) == 0) {
+        m_project.m_VirtualChannels.clear();
+    }
+    g_bDigitalUsed = platform::GetPrivateProfileInt("System", "DigitalUsed", 0, m_strInstrumentFile) != 0;
+    // Single-point monitoring exists only for device type 2.
+    g_bSingleMonitor =
+        platform::GetPrivateProfileInt("System", "SingleMonitor", 0, m_strInstrumentFile) != 0 &&
+        m_nDeviceType == 2;
+}
+
+bool CMainFrame::LoadChannelParameters() {
+    if (platform::FileExists(m_strChannelParamFile)) {
+        if (LoadChannelParamFile(m_strChannelParamFile) == 0) {
+            platform::MessageBox("通道参数文件" + m_strChannelParamFile + "读取失败！", g_strAppTitle,
+                                 platform::MB_OK | platform::MB_ICONEXCLAMATION);
+            return false;
+        }
+    } else {
+        ResetChannelRecords();
+    }
+    CHardwareParamCorrect correct(g_ChannelParams, g_ChannelState, m_strInstrumentFile, m_nDeviceType);
+    correct.CorrectAllChannels();
+    for (int channel = 0; channel < MAX_CHANNEL_COUNT; ++channel) {
+        UpdateChannelScale(channel);
+    }
+    SaveChannelParamFile(m_strChannelParamFile);
+    return true;
+}
+
+void CMainFrame::RestorePlacement() {
+    WindowPlacementRecord p{};
+    if (!platform::GetPrivateProfileStruct("placement", "1", &p, sizeof(p), PlacementFilePath())) {
+        resize(1024, 720);
+        return;
+    }
+    setGeometry(p.left, p.top, std::max(p.right - p.left, 320), std::max(p.bottom - p.top, 240));
+    if (p.showCmd == 3) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+void CMainFrame::SavePlacement() {
+    const QRect r = normalGeometry().isValid() ? normalGeometry() : geometry();
+    WindowPlacementRecord p{};
+    p.length = sizeof(p);
+    p.showCmd = isMaximized() ? 3 : 1;
+    p.left = r.left();
+    p.top = r.top();
+    p.right = r.left() + r.width();
+    p.bottom = r.top() + r.height();
+    platform::CreateFolder(platform::UserConfigFolder());
+    platform::WritePrivateProfileStruct("placement", "1", &p, sizeof(p), PlacementFilePath());
+}
+
+bool CMainFrame::CreateBars() {
+    CreateMenus();
+    CreateToolBars();
+    CreateStatusBar();
+    RegisterShellCommands();
+    RegisterWindowCommands();
+    return true;
+}
+
+bool CMainFrame::CreatePanes() {
+    const auto makePane = [this](int id, const QString& title, QWidget* bar, Qt::DockWidgetArea area) {
+        auto* pane = new QDockWidget(title, this);
+        pane->setObjectName(QString("Pane%1").arg(id, 0, 16));
+        pane->setWidget(bar);
+        addDockWidget(area, pane);
+        m_panes[id] = pane;
+    };
+    m_pSampleParamBar = new CSampleParamBar;
+    m_pSampleParamBar->SetSampleSettings(m_SampleSettings);
+    m_pSampleParamBar->SetRunState(m_project.m_nProjectState);
+    makePane(IDR_PANE_SAMPLE_PARAM, "采样参数", m_pSampleParamBar, Qt::LeftDockWidgetArea);
+    m_pChannelParamBar = new CChannelParamBar;
+    makePane(IDR_PANE_CHANNEL_PARAM, "通道参数", m_pChannelParamBar, Qt::BottomDockWidgetArea);
+    return true;
+}
+
+void CMainFrame::CreateModelessWindows() {
+    m_pDataLocateBar = new QDialog(this);
+    m_pDataLocateBar->setWindowTitle("数据定位");
+    m_pDataLocateBar->hide();
+    m_pChannelParamBar->BeginRefresh();
+    m_pChannelParamBar->InitTypeTabs();
+    m_pChannelParamBar->FillCaseTabs();
+    m_pChannelParamBar->ShowSelectedTypePage();
+    m_pChannelParamBar->BuildShownChannelList();
+}
+
+void CMainFrame::CreateLinks() {
+    if (g_bSoftwareSpectrum) {
+        m_pGraphInterface = std::make_unique<Lurrow>();
+        m_pGraphInterface->SetParentWnd(this);
+    } else if (QAction* spectrum = GetAction(ID_NEW_SPECTRUM_WINDOW)) {
+        spectrum->setVisible(false);
+    }
+}

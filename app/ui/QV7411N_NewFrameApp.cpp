@@ -1,0 +1,175 @@
+// Start-up and the application commands.
+#include "app/ui/QV7411N_NewFrameApp.h"
+
+#include "app/AppSettings.h"
+#include "app/RunFlags.h"
+#include "app/ui/MainFrame.h"
+#include "platform/Files.h"
+#include "platform/MessageBox.h"
+#include "platform/RegistryProfile.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace {
+
+constexpr int kSplashBitmap = 175;
+
+} // namespace
+
+CQV7411N_NewFrameApp::CQV7411N_NewFrameApp(const std::string& programFolder)
+    : m_strProgramFolder(programFolder), m_projectDialog(nullptr) {}
+
+CQV7411N_NewFrameApp::~CQV7411N_NewFrameApp() = default;
+
+bool CQV7411N_NewFrameApp::CheckSingleInstance(platform::InstanceLock& lock) {
+    if (lock.Acquire(g_strMutexName)) {
+        return true;
+    }
+    platform::MessageBox(std::string(g_strAppTitle) + "正在运行！", "运行提示",
+                         platform::MB_OK | platform::MB_ICONEXCLAMATION);
+    return false;
+}
+
+bool CQV7411N_NewFrameApp::InitInstance() {
+    if (!CheckSingleInstance(m_instanceLock)) {
+        return false;
+    }
+    m_splash.Create(kSplashBitmap, nullptr, QString::fromStdString(m_strProgramFolder));
+    SetRunStatePresets();
+    const std::string settings = MainSettingsPath(m_strProgramFolder);
+    ReadSlaveCaseSettings(settings);
+    LoadSystemSettings(settings);
+    m_recent.ReadList(AppRegistryProfile());
+    m_pMainFrame = std::make_unique<CMainFrame>(m_strProgramFolder);
+    if (!m_pMainFrame->OnCreate()) {
+        m_splash.HideSplashScreen();
+        return false;
+    }
+    RegisterCommands();
+    // No command line: the New command.
+    OnFileNewProject();
+    m_pMainFrame->show();
+    m_pMainFrame->LoadWindowLayout(m_pMainFrame->GetLayoutFileName(), false);
+    m_splash.HideSplashScreen();
+    return true;
+}
+
+int CQV7411N_NewFrameApp::ExitInstance() {
+    m_recent.WriteList(AppRegistryProfile());
+    m_pMainFrame.reset();
+    m_instanceLock.Release();
+    return 0;
+}
+
+void CQV7411N_NewFrameApp::RegisterCommands() {
+    CMainFrame& frame = *m_pMainFrame;
+    frame.OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    frame.OnCommand(ID_HELP_FILE, [this] { OnHelpFile(); });
+    const auto idle = [](CCmdUI& ui) { ui.Enable(!::IsRunActive()); };
+    frame.OnCommand(
+        ID_FILE_NEW_PROJECT, [this] { OnFileNewProject(); }, idle);
+    frame.OnCommand(
+        ID_FILE_OPEN_PROJECT, [this] { OnFileOpenProject(); }, idle);
+    for (int n = 0; n < RECENT_PROJECT_COUNT; ++n) {
+        frame.OnCommand(
+            ID_FILE_MRU_FIRST + n, [this, n] { OnOpenRecentProject(n); },
+            [this, n](CCmdUI& ui) { ui.Enable(g_bSampling.load() == 0 && n < m_recent.GetCount()); });
+    }
+    UpdateRecentMenu();
+}
+
+void CQV7411N_NewFrameApp::UpdateRecentMenu() {
+    for (int n = 0; n < RECENT_PROJECT_COUNT; ++n) {
+        if (QAction* action = m_pMainFrame->GetAction(ID_FILE_MRU_FIRST + n)) {
+            const bool used = n < m_recent.GetCount();
+            action->setVisible(used);
+            if (used) {
+                action->setText(QString("&%1 %2").arg(n + 1).arg(QString::fromStdString(m_recent[n])));
+            }
+        }
+    }
+}
+
+void CQV7411N_NewFrameApp::OnFileNewProject() {
+    CMainFrame& frame = *m_pMainFrame;
+    if (frame.GetDeviceConnected() == 0) {
+        platform::MessageBox("网络设备连接异常，新建工程失败！", g_strAppTitle,
+                             platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        return;
+    }
+    CProjectState& project = frame.GetProjectState();
+    if (project.m_nProjectState == PROJECT_OPENED || project.m_nProjectState == PROJECT_CONFIRMED) {
+        frame.GetProjectHandler().CloseProject();
+    }
+    std::string folder;
+    std::string name;
+    if (!m_projectDialog.SelectProjectFile(false, project.m_strProjectRoot, m_strProgramFolder, folder,
+                                           name)) {
+        return;
+    }
+    frame.GetProjectHandler().PrepareProject(platform::JoinPath(folder, name + ".dap"));
+}
+
+bool CQV7411N_NewFrameApp::OpenProject(const std::string& projectFile) {
+    CMainFrame& frame = *m_pMainFrame;
+    CProjectHandler& handler = frame.GetProjectHandler();
+    const int state = frame.GetProjectState().m_nProjectState;
+    if (state == PROJECT_OPENED || state == PROJECT_CONFIRMED) {
+        handler.CloseProject();
+    }
+    frame.CloseAllChildWindows();
+    handler.SetProjectState(PROJECT_OPENED);
+    if (handler.OpenProjectData(projectFile) == 0) {
+        handler.SetProjectState(PROJECT_NONE);
+        return false;
+    }
+    return true;
+}
+
+void CQV7411N_NewFrameApp::OnFileOpenProject() {
+    std::string folder;
+    std::string name;
+    const std::string& root = m_pMainFrame->GetProjectState().m_strProjectRoot;
+    if (!m_projectDialog.SelectProjectFile(true, root, m_strProgramFolder, folder, name)) {
+        return;
+    }
+    const std::string projectFile = platform::JoinPath(folder, name + ".dap");
+    if (OpenProject(projectFile)) {
+        m_recent.Add(projectFile);
+        UpdateRecentMenu();
+    }
+}
+
+void CQV7411N_NewFrameApp::OnOpenRecentProject(int index) {
+    if (index < 0 || index >= m_recent.GetCount()) {
+        return;
+    }
+    const std::string entry = m_recent[index];
+    if (!platform::FileExists(entry) || !OpenProject(RecentEntryProjectPath(entry))) {
+        m_recent.Remove(index);
+    }
+    UpdateRecentMenu();
+}
+
+void CQV7411N_NewFrameApp::OnHelpFile() {
+    const std::string help = platform::JoinPath(m_strProgramFolder, "QV7416.CHM");
+    if (platform::FileExists(help)) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(help)));
+        return;
+    }
+    platform::MessageBox("未找到相应的帮助文件，无法显示帮助信息！", g_strAppTitle,
+                         platform::MB_OK | platform::MB_ICONEXCLAMATION);
+}
+
+void CQV7411N_NewFrameApp::OnAppAbout() {
+    QMessageBox about(m_pMainFrame.get());
+    about.setWindowTitle("关于");
+    about.setIconPixmap(m_pMainFrame->windowIcon().pixmap(32, 32));
+    about.setText(QString("QV静态测试系统 V%1").arg(QCoreApplication::applicationVersion()));
+    about.addButton("确定", QMessageBox::AcceptRole);
+    about.exec();
+}

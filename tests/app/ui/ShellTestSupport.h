@@ -1,0 +1,29 @@
+// Shared by the window tests: one QApplication with the Qt message delivery
+// for the whole test program, a scratch program folder with its settings
+// file, and configuration and runtime folders of the test's own.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Creates the QApplication and installs the Qt dispatcher on first use.
+void EnsureQtApplication();
+// Runs the Qt event loop until done() holds or the time is up; returns done().
+bool ProcessEventsUntil(const std::function<bool()>& done, int milliseconds = 10000);
+
+class ShellScratch {
+public:
+    ShellScratch();
+    ~ShellScratch();
+    ShellScratch(const ShellScratch&) = delete;
+    ShellScratch& operator=(const ShellScratch&) = delete;
+
+    // The program folder, holding the main settings file unless removed.
+    const std::string& ProgramFolder() const { return m_program; }
+    std::string File(const std::string& name) const { return m_program + "/" + name; }
+    void WriteSettingsFile(const std::string& text);
+
+private:
+    std::string m_root;
+    std::string m_program;
+};

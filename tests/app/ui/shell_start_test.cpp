@@ -1,0 +1,153 @@
+// Start-up and closing of the main program: the single-instance check, a
+// missing instrument description file, the default channel-parameter file,
+// the window layout across a restart, and the refused close during a run.
+#include <gtest/gtest.h>
+
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "ShellTestSupport.h"
+#include "app/AppSettings.h"
+#include "app/ChannelParamFile.h"
+#include "app/OpenViewCounters.h"
+#include "app/RunFlags.h"
+#include "app/ui/ChildFrame.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/QV7411N_NewFrameApp.h"
+#include "platform/Files.h"
+#include "platform/MessageBox.h"
+#include "platform/Profile.h"
+
+namespace {
+
+class ShellStartTest : public ::testing::Test {
+protected:
+    void SetUp() override { EnsureQtApplication(); }
+    void TearDown() override {
+        g_bSampling = 0;
+        g_bSamplePaused = 0;
+    }
+
+    bool HasMessage(const std::string& text, const std::string& caption) const {
+        for (const auto& record : m_boxes.Records()) {
+            if (record.text == text && record.caption == caption) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::vector<int> FrontFirstViewTypes(CMainFrame& frame) const {
+        std::vector<int> types;
+        for (CChildFrame* child : frame.GetChildFramesFrontFirst()) {
+            types.push_back(child->GetViewType());
+        }
+        return types;
+    }
+
+    ShellScratch m_scratch;
+    platform::MessageBoxRecorder m_boxes;
+};
+
+TEST_F(ShellStartTest, SecondInstanceIsRefusedWithTheRunningMessage) {
+    platform::InstanceLock first;
+    ASSERT_TRUE(CQV7411N_NewFrameApp::CheckSingleInstance(first));
+    EXPECT_TRUE(m_boxes.Records().empty());
+
+    CQV7411N_NewFrameApp second(m_scratch.ProgramFolder());
+    EXPECT_FALSE(second.InitInstance());
+    EXPECT_EQ(second.GetMainFrame(), nullptr);
+    ASSERT_EQ(m_boxes.Records().size(), 1u);
+    EXPECT_EQ(m_boxes.Records()[0].text, std::string(g_strAppTitle) + "正在运行！");
+    EXPECT_EQ(m_boxes.Records()[0].caption, "运行提示");
+    EXPECT_EQ(m_boxes.Records()[0].flags & platform::MB_ICONMASK, platform::MB_ICONEXCLAMATION);
+}
+
+TEST_F(ShellStartTest, MissingInstrumentFileStopsStartUpWithItsMessage) {
+    platform::DeleteFile(m_scratch.File("QV7416.INI"));
+    CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
+    EXPECT_FALSE(app.InitInstance());
+    app.ExitInstance();
+    EXPECT_TRUE(
+        HasMessage("未获取到配置文件" + m_scratch.File("QV7416.INI") + "\n\n请检查软件安装包！", "提示"));
+    EXPECT_FALSE(platform::FileExists(m_scratch.File("QV7416.chn")));
+}
+
+TEST_F(ShellStartTest, CleanStartWritesTheDefaultChannelParameterFile) {
+    m_scratch.WriteSettingsFile("[System]\nAutoDetectCaseOutTime=10\nSlaveCase7=abc\nSlaveCase8=5\n");
+    CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(platform::FileSize(m_scratch.File("QV7416.chn")), static_cast<std::int64_t>(CHN_FILE_SIZE));
+    EXPECT_EQ(g_nAutoDetectCaseOutTime, 60);
+    EXPECT_EQ(g_SlaveCaseTable[7], 0);
+    EXPECT_EQ(g_SlaveCaseTable[8], 5);
+    // The start-up New command finds no connected device.
+    EXPECT_TRUE(HasMessage("网络设备连接异常，新建工程失败！", g_strAppTitle));
+    CMainFrame* frame = app.GetMainFrame();
+    EXPECT_EQ(frame->windowTitle().toStdString(), g_strAppTitle);
+    EXPECT_TRUE(frame->close());
+    app.ExitInstance();
+}
+
+TEST_F(ShellStartTest, ChannelParameterFileThatCannotBeReadIsReported) {
+    platform::CreateFolder(m_scratch.File("QV7416.chn"));
+    CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
+    // A folder in the file's place exists but cannot be loaded.
+    const bool started = app.InitInstance();
+    app.ExitInstance();
+    if (!started) {
+        EXPECT_FALSE(m_boxes.Records().empty());
+        EXPECT_NE(m_boxes.Records().back().text.find("QV7416.chn"), std::string::npos);
+    }
+}
+
+TEST_F(ShellStartTest, ClosingWritesTheLayoutAndARestartRestoresTheWindowsInOrder) {
+    {
+        CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
+        ASSERT_TRUE(app.InitInstance());
+        CMainFrame* frame = app.GetMainFrame();
+        ASSERT_TRUE(frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+        ASSERT_TRUE(frame->RunCommand(ID_NEW_TABLE_WINDOW));
+        ASSERT_TRUE(frame->RunCommand(ID_NEW_REALTIME_WINDOW));
+        frame->GetChildFramesFrontFirst()[1]->ShowInfoView(true, 80);
+        EXPECT_EQ(FrontFirstViewTypes(*frame), (std::vector<int>{2, 3, 1}));
+        ASSERT_TRUE(frame->close());
+        app.ExitInstance();
+    }
+    const std::string layout = m_scratch.File("QV7416.LYT");
+    platform::FlushProfileCache();
+    EXPECT_EQ(platform::GetPrivateProfileString("WindowLayout", "WndOrd", "", layout), "231");
+    EXPECT_EQ(platform::GetPrivateProfileInt("WindowLayout", "WndCount", 0, layout), 3);
+    EXPECT_EQ(OpenViewCounters().GetTotal(), 0);
+
+    CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
+    ASSERT_TRUE(app.InitInstance());
+    CMainFrame* frame = app.GetMainFrame();
+    EXPECT_EQ(FrontFirstViewTypes(*frame), (std::vector<int>{2, 3, 1}));
+    const std::vector<CChildFrame*> children = frame->GetChildFramesFrontFirst();
+    EXPECT_FALSE(children[0]->IsInfoViewShown());
+    EXPECT_TRUE(children[1]->IsInfoViewShown());
+    ASSERT_TRUE(frame->close());
+    app.ExitInstance();
+}
+
+TEST_F(ShellStartTest, ClosingDuringARunIsRefusedAndLeavesTheFrameWhole) {
+    CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
+    ASSERT_TRUE(app.InitInstance());
+    CMainFrame* frame = app.GetMainFrame();
+    ASSERT_TRUE(frame->RunCommand(ID_NEW_TABLE_WINDOW));
+    for (auto* flag : {&g_bSampling, &g_bSamplePaused}) {
+        *flag = 1;
+        EXPECT_FALSE(frame->close());
+        EXPECT_TRUE(HasMessage("当前处于采样中,请停止采样后再关闭应用程序!", g_strAppTitle));
+        EXPECT_TRUE(frame->isVisible());
+        EXPECT_EQ(frame->GetChildFramesFrontFirst().size(), 1u);
+        *flag = 0;
+    }
+    EXPECT_FALSE(platform::FileExists(m_scratch.File("QV7416.LYT")));
+    EXPECT_TRUE(frame->close());
+    app.ExitInstance();
+}
+
+} // namespace
