@@ -47,6 +47,10 @@ bool IsProjectOwnFile(const std::string& projectName, const std::string& fileNam
 constexpr const char* FILE_NAME_TOO_LONG_TEXT = "文件名太长";
 int SplitChosenProjectPath(const std::string& chosen, std::string& folder, std::string& name);
 
+// The folder the project dialogs start in: the project root, or program
+// folder + "/Projects" when there is none yet; the folder is created.
+std::string ProjectDialogInitialFolder(const CProjectState& state);
+
 // The texts of the two count panes (ids 900 and 901).
 std::pair<std::string, std::string> DataCountPaneTexts(int kind, int count, int total, bool acquiring,
                                                        int projectState);

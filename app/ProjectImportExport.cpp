@@ -46,6 +46,14 @@ int SplitChosenProjectPath(const std::string& chosen, std::string& folder, std::
     return 1;
 }
 
+std::string ProjectDialogInitialFolder(const CProjectState& state) {
+    const std::string folder = state.m_strProjectRoot.empty()
+                                   ? platform::JoinPath(state.m_strProgramFolder, "Projects")
+                                   : state.m_strProjectRoot;
+    platform::CreateFolder(folder);
+    return folder;
+}
+
 int CProjectHandler::ImportProject(const std::string& folder, const std::string& name) {
     const std::string base = platform::JoinPath(folder, name);
     if (!platform::FileExists(base + ".dap")) {

@@ -4,7 +4,10 @@
 
 #include "ProjectTestSupport.h"
 #include "app/AppSettings.h"
+#include "app/FrameSettings.h"
 #include "app/ProjectFile.h"
+#include "app/ProjectHandler.h"
+#include "platform/RegistryProfile.h"
 
 namespace {
 
@@ -96,6 +99,33 @@ TEST_F(ProjectFileTest, DeviceType) {
     WriteDeviceType(m_state, path);
     EXPECT_EQ(ReadDeviceType(path), DEVICE_TYPE_QV7416);
     EXPECT_EQ(platform::GetPrivateProfileInt("SystemParam", "SubDeviceType", 0, path), DEVICE_TYPE_QV7416);
+}
+
+TEST_F(ProjectFileTest, FrameSettingsAlwaysSelectTheNetworkModel) {
+    platform::CRegistryProfile profile("QV静态测试系统", "QV74xx");
+    profile.SetRootFolder(m_folder.File("config"));
+    for (const char* key : {"m_nWorkMode", "m_nInterfaceMode"}) {
+        profile.WriteProfileInt("System", key, 1);
+    }
+    profile.WriteProfileInt("System", "Theme", 5);
+    FrameSettings settings;
+    m_state.m_nDeviceType = 1;
+    m_state.m_strModelName = "QV7411";
+    LoadFrameSettings(profile, settings, m_state);
+    EXPECT_EQ(settings.nTheme, 5);
+    EXPECT_EQ(settings.nHoldTimeSeconds, 10);
+    EXPECT_EQ(settings.nWorkMode, 0);
+    EXPECT_EQ(m_state.m_nInterfaceMode, 2);
+    EXPECT_EQ(m_state.m_nDeviceType, 3);
+    EXPECT_EQ(m_state.m_nSubDeviceType, 3);
+    EXPECT_EQ(m_state.m_strModelName, "QV7416");
+    SaveFrameSettings(profile, settings, m_state);
+    EXPECT_EQ(profile.GetProfileInt("System", "m_nInterfaceMode", 0), 2);
+
+    EXPECT_EQ(ProjectDialogInitialFolder(m_state), m_folder.File("Projects"));
+    EXPECT_TRUE(platform::FolderExists(m_folder.File("Projects")));
+    m_state.SetProjectFile(m_folder.File("root/P/P.dap"));
+    EXPECT_EQ(ProjectDialogInitialFolder(m_state), m_folder.File("root"));
 }
 
 } // namespace
