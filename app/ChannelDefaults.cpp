@@ -13,7 +13,7 @@
 
 namespace {
 
-#define GBK_DESCRIPTION "\xC3\xE8\xCA\xF6" // 描述
+constexpr const char* GBK_DESCRIPTION = "\xC3\xE8\xCA\xF6"; // 描述
 
 constexpr float PASS_THROUGH_FULL_SCALE = 500.0f;
 constexpr int PASS_THROUGH_LEVEL = 1;
@@ -51,7 +51,7 @@ void ResetParamRecord(int n) {
     p.nChannelId = n;
     p.nMeasureType = MEASURE_STRAIN;
     SetUnit(p.szUnit, GBK_UNIT_MICROSTRAIN);
-    std::snprintf(p.szDescription, sizeof(p.szDescription), GBK_DESCRIPTION "%d", n + 1);
+    std::snprintf(p.szDescription, sizeof(p.szDescription), "%s%d", GBK_DESCRIPTION, n + 1);
     p.bShown = 1;
     p.fReserved56 = 10000.0f;
     p.nBridgeVoltage = 2;

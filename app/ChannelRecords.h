@@ -25,9 +25,9 @@ constexpr int MEASURE_PASS_THROUGH = 20;
 constexpr std::int32_t ZERO_NOT_BALANCED = 0x800001;
 
 // Unit texts as stored in the records (GBK bytes).
-#define GBK_UNIT_MICROSTRAIN "\xA6\xCC\xA6\xC5" // με
-#define GBK_UNIT_CELSIUS "\xA1\xE6"             // ℃
-#define GBK_UNIT_OHM "\xA6\xB8"                 // Ω
+inline constexpr const char* GBK_UNIT_MICROSTRAIN = "\xA6\xCC\xA6\xC5"; // με
+inline constexpr const char* GBK_UNIT_CELSIUS = "\xA1\xE6";             // ℃
+inline constexpr const char* GBK_UNIT_OHM = "\xA6\xB8";                 // Ω
 
 struct ChannelParamRecord {
     std::int32_t nChannelId;
