@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "app/ChannelRecords.h"
 #include "app/InstrumentIni.h"
