@@ -93,6 +93,34 @@ TEST_F(ProjectFileTest, ValuesFromTheFileAreBounded) {
     EXPECT_EQ(ReadProjectFile(read, path), 0); // an older-form list without channels
 }
 
+TEST_F(ProjectFileTest, WritingKeepsOtherKeysAndRefusesLineBreaks) {
+    const std::string path = m_folder.File("shared.dap");
+    WriteTextFile(path, "[Other]\nkeep=1\n[BalanceTime]\nm_strBalanceTime=before\n");
+    m_state.m_strBalanceTime = "two\nlines";
+    WriteProjectFile(m_state, path);
+    EXPECT_EQ(platform::GetPrivateProfileInt("Other", "keep", 0, path), 1);
+    EXPECT_EQ(platform::GetPrivateProfileString("BalanceTime", "m_strBalanceTime", "", path), "before");
+    EXPECT_EQ(platform::GetPrivateProfileInt("ChannelParam", "CaseID1", -1, path), 7);
+}
+
+TEST(ProjectStatePathTest, SuffixesChangeTheFileNameOnly) {
+    CProjectState state;
+    state.SetProjectFile("/data/run.dat/P.x.dap");
+    EXPECT_EQ(state.m_strProjectFolder, "/data/run.dat");
+    EXPECT_EQ(state.m_strProjectName, "P.x");
+    EXPECT_EQ(state.m_strProjectRoot, "/data");
+    EXPECT_EQ(state.GetFilePath(".dat"), "/data/run.dat/P.x.dat");
+    EXPECT_EQ(state.GetCaseFilePath(12, ".stu"), "/data/run.dat/P.x_12.stu");
+    EXPECT_EQ(state.GetModuleInfoPath(), "/data/run.dat/Module.ifo");
+    std::string folder;
+    std::string name;
+    EXPECT_EQ(state.GetProjectPath(folder, name), 0); // no project open yet
+    state.m_nProjectState = PROJECT_OPENED;
+    EXPECT_EQ(state.GetProjectPath(folder, name), 1);
+    EXPECT_EQ(name, "P.x");
+    EXPECT_EQ(CProjectState().GetFilePath(".dat"), "");
+}
+
 TEST_F(ProjectFileTest, DeviceType) {
     const std::string path = m_folder.File("d.dap");
     EXPECT_EQ(ReadDeviceType(path), 0);
