@@ -6,6 +6,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -20,6 +21,12 @@ const COLORREF kLineColours[CGraphDisplayOptions::kCurveCount] = {255, 0x00FF00,
 
 std::string Indexed(const char* pszName, int i) {
     return Format("%s[%d]", pszName, i);
+}
+
+// A range from a file as a float, saturating rather than converting out of range.
+float TextToFloat(const std::string& strText) {
+    double d = std::atof(strText.c_str());
+    return static_cast<float>(std::isfinite(d) ? std::clamp(d, -(double)FLT_MAX, (double)FLT_MAX) : d);
 }
 
 int RoundedInt(double d) {
@@ -122,8 +129,7 @@ CGraphDisplayOptions::CGraphDisplayOptions() {
     m_lftListText.lfHeight = 16;
     m_lftListText.lfWidth = 8;
     ForEachPen(*this, [](const std::string&, std::int32_t& n, int def) { n = def; });
-    ForEachRange(
-        *this, [](const std::string&, float& f, const char* def) { f = static_cast<float>(std::atof(def)); });
+    ForEachRange(*this, [](const std::string&, float& f, const char* def) { f = TextToFloat(def); });
     ForEachMode(*this, [](const std::string&, std::int32_t& n, int def) { n = def; });
 }
 
@@ -165,8 +171,7 @@ int CGraphDisplayOptions::Load(const std::string& strFile, const std::string& st
         return 0;
     ForEachPen(*this, readInt);
     ForEachRange(*this, [&](const std::string& key, float& f, const char* def) {
-        f = static_cast<float>(
-            std::atof(platform::GetPrivateProfileString(strSection, key, def, strFile).c_str()));
+        f = TextToFloat(platform::GetPrivateProfileString(strSection, key, def, strFile));
     });
     ForEachMode(*this, readInt);
     return 1;

@@ -7,6 +7,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -51,12 +52,19 @@ std::string ReadText(const std::string& strSection, const std::string& strKey, s
     return buffer;
 }
 
+// A number from a file as a float; beyond the float range it saturates
+// instead of converting out of range.
+float TextToFloat(const std::string& strText) {
+    double d = std::atof(strText.c_str());
+    return static_cast<float>(std::isfinite(d) ? std::clamp(d, -(double)FLT_MAX, (double)FLT_MAX) : d);
+}
+
 // The coefficient lookup's rule: zero, tiny, not-a-number and the other
 // system's not-a-number text all read as 1.0.
 float CheckedCoief(const std::string& strText) {
     if (strText.find("-1.#QNAN0") != std::string::npos)
         return 1.0f;
-    float fValue = static_cast<float>(std::atof(strText.c_str()));
+    float fValue = TextToFloat(strText);
     if (!(std::fabs(fValue) >= 1e-10f))
         return 1.0f;
     return fValue;
@@ -585,7 +593,7 @@ float CChanInfoParse::GetChannelPulsCoief(int nChannel, int nPulsType, int nCode
                                           : std::string("UnknownType");
     std::string strText =
         ReadText(GetAcqInfoSectionName(nChannel), strKey, m_bSerialNoMode ? 128 : 255, strFile);
-    return static_cast<float>(std::atof(strText.c_str()));
+    return TextToFloat(strText);
 }
 
 float CChanInfoParse::GetChannelSensorCoief(int nChannel, int nCode) {

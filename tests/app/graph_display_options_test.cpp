@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <filesystem>
 #include <unistd.h>
 
@@ -90,6 +91,11 @@ TEST_F(GraphDisplayOptionsTest, SavedRecordReloadsIdentically) {
     ASSERT_EQ(1, loaded.Load(m_file, "CurveView", 3));
     EXPECT_TRUE(loaded == saved);
     EXPECT_EQ("Courier New", loaded.m_lftXUnit.GetFaceName());
+
+    // A range beyond float saturates instead of converting out of range.
+    platform::WritePrivateProfileString("CurveView3", "m_fYmin", "-1e300", m_file);
+    ASSERT_EQ(1, loaded.Load(m_file, "CurveView", 3));
+    EXPECT_EQ(-FLT_MAX, loaded.m_fYmin);
 }
 
 TEST_F(GraphDisplayOptionsTest, MissingOrDamagedFontStopsTheLoad) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -275,8 +276,9 @@ TEST_F(ChanInfoParseTest, CoefficientLookupTurnsZeroAndUnreadableIntoOne) {
         const char* stored;
         float lookup, pulse;
     } cases[] = {
-        {"0.000000", 1.0f, 0.0f}, {"-1.#QNAN0", 1.0f, -1.0f}, {"nan", 1.0f, 0.0f},
-        {"1e-12", 1.0f, 1e-12f},  {"-2.25", -2.25f, -2.25f},  {nullptr, 1.0f, 1.0f},
+        {"0.000000", 1.0f, 0.0f},    {"-1.#QNAN0", 1.0f, -1.0f}, {"nan", 1.0f, 0.0f},
+        {"1e-12", 1.0f, 1e-12f},     {"-2.25", -2.25f, -2.25f},  {nullptr, 1.0f, 1.0f},
+        {"1e300", FLT_MAX, FLT_MAX}, // beyond float: saturated
     };
     int code = 0;
     for (const Case& c : cases) {
