@@ -3,11 +3,12 @@
 
 #include "app/CaseTables.h"
 #include "app/ChannelRecords.h"
+#include "app/ProjectState.h"
 #include "app/ValueConversion.h"
 
 #include <algorithm>
 
-OnlineLayout OnlineLayoutFromCaseTables(bool perCaseFiles, int digitalChannelCount) {
+OnlineLayout OnlineLayoutFromCaseTables(int digitalChannelCount) {
     OnlineLayout layout;
     layout.channelPos.assign(MAX_CHANNEL_COUNT, -1);
     const int cases = std::clamp<int>(g_nCaseCount, 0, MAX_CASE_COUNT);
@@ -26,7 +27,7 @@ OnlineLayout OnlineLayoutFromCaseTables(bool perCaseFiles, int digitalChannelCou
         layout.channelList.push_back(channel);
         layout.channelPos[channel] = g_ChannelPos[channel];
     }
-    layout.bPerCaseFiles = perCaseFiles;
+    layout.bPerCaseFiles = g_bPerCaseFiles != 0;
     layout.nDigitalChanCount = digitalChannelCount;
     return layout;
 }

@@ -5,9 +5,9 @@
 #include "datafiles/ChannelTable.h"
 #include "datafiles/OnlineLayout.h"
 
-// The online list as the case tables hold it now; perCaseFiles is the
-// project's storage arrangement.
-OnlineLayout OnlineLayoutFromCaseTables(bool perCaseFiles, int digitalChannelCount = 0);
+// The online list as the case tables hold it now, with the storage
+// arrangement of g_bPerCaseFiles.
+OnlineLayout OnlineLayoutFromCaseTables(int digitalChannelCount = 0);
 
 // Channel parameters and conversions of the channel records.
 class CAppChannelTable : public IChannelTable {

@@ -97,5 +97,6 @@ int ReadVirtualChannels(const std::string& base, const std::vector<int>& channel
 // untouched for the other modes.
 int GetContinuousSamplePeriod(int samplingMode, float samplingFrequency, float& seconds);
 
-// "%d-%d-%d %02d:%02d:%02d" of a status record's time.
+// "%d-%d-%d %02d:%02d:%02d" of a status record's time; empty for a time
+// whose status word is not 0 or that is not a date.
 std::string FormatStatusTime(double date, std::int32_t status);

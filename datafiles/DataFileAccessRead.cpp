@@ -38,9 +38,11 @@ int CDataFileAccess::ReadColumnsSingle(const std::string& path, const std::vecto
         return 0;
     const std::int64_t frameSize = m_layout.FrameSize();
     const int cases = m_layout.nCaseCount;
-    std::vector<CaseSampleBlock> chunk(std::size_t(std::max(cases, 1)) * kChunkSamples);
+    // One chunk of frames, no larger than the request (a frame may hold 256 units).
+    const int chunkFrames = std::clamp(count, 1, kChunkSamples);
+    std::vector<CaseSampleBlock> chunk(std::size_t(std::max(cases, 1)) * std::size_t(chunkFrames));
     for (int done = 0; done < count;) {
-        const int n = std::min(kChunkSamples, count - done);
+        const int n = std::min(chunkFrames, count - done);
         const int got = frameSize > 0 ? ReadRecords(file, first + done, n, frameSize, chunk.data()) : 0;
         for (std::size_t i = 0; i < channels.size(); ++i) {
             const int slot = m_layout.SlotOfChannel(channels[i]);

@@ -1,9 +1,9 @@
 // Status-record readers of the data-file accessor.
 #include "datafiles/DataFileAccess.h"
 
+#include "app/TimeTexts.h"
 #include "datafiles/RawFile.h"
 #include "platform/Text.h"
-#include "platform/Time.h"
 
 #include <cstring>
 #include <vector>
@@ -29,10 +29,7 @@ std::string LabelText(const SampleStatusRecord& record) {
 } // namespace
 
 std::string FormatStatusTime(double date, std::int32_t status) {
-    platform::LocalDateTime t;
-    if (status != 0 || !platform::LocalFromOleDate(date, t))
-        return "Invalid DateTime";
-    return platform::Format("%d-%d-%d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    return status == 0 ? FormatOleDateTime(date) : std::string();
 }
 
 int CDataFileAccess::ReadStatusRecords(const std::string& path, int first, int count,

@@ -1,6 +1,7 @@
 // A formula compiled once per run: the node list's evaluation order turned
 // into a short program that works on whole chunks of samples, so that a
 // virtual channel costs a few passes over its input columns per chunk.
+// Evaluation uses the program's own work registers: one thread at a time.
 #pragma once
 
 #include "datafiles/ChannelTable.h"

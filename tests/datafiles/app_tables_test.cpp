@@ -1,5 +1,6 @@
 // The data files' view of the application's case tables and channel records.
 #include "app/CaseTables.h"
+#include "app/ProjectState.h"
 #include "datafiles/AppTables.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,9 @@ TEST(AppTables, OnlineListAndChannelRecords) {
     std::int32_t online[MAX_CASE_COUNT] = {};
     online[5] = online[2] = 1;
     BuildCaseTablesFromOnlineFlags(online);
-    const OnlineLayout layout = OnlineLayoutFromCaseTables(true, 3);
+    g_bPerCaseFiles = 1;
+    const OnlineLayout layout = OnlineLayoutFromCaseTables(3);
+    g_bPerCaseFiles = 0;
     ASSERT_EQ(layout.nCaseCount, 2);
     for (int slot = 0; slot < 2; ++slot)
         EXPECT_EQ(layout.caseSlot[layout.caseList[slot]], slot);
