@@ -119,12 +119,14 @@ int CProjectHandler::PrepareProject(const std::string& projectFilePath) {
     platform::CreateFolder(m_state.m_strProjectFolder);
     DeleteOwnFiles(m_state.m_strProjectFolder, m_state.m_strProjectName);
 
+    // Cleared before the save, so the new project file never carries the
+    // previous project's count.
+    m_state.m_nTotalDataCount = 0;
     SaveProjectState();
     if (m_hooks.showSampleSettings) {
         m_hooks.showSampleSettings(m_state.m_SampleSettings);
     }
     Call(m_hooks.resetViews);
-    m_state.m_nTotalDataCount = 0;
     return 1;
 }
 

@@ -56,8 +56,3 @@ void CProjectState::ClearProject() {
     m_VirtualChannels.clear();
     m_bAppendData = false;
 }
-
-CProjectState& ProjectState() {
-    static CProjectState state;
-    return state;
-}

@@ -1,6 +1,6 @@
 // The main frame's current project: its folder, name and state, the paths of
-// its files, its stored-sample count and the settings saved with it. One
-// process-wide instance serves the program; tests make their own.
+// its files, its stored-sample count and the settings saved with it. The
+// main frame owns the program's one instance; tests make their own.
 #pragma once
 
 #include <array>
@@ -71,5 +71,3 @@ public:
     // Back to the no-project state with nothing stored.
     void ClearProject();
 };
-
-CProjectState& ProjectState();

@@ -57,6 +57,7 @@ protected:
 TEST_F(ProjectHandlingTest, PreparedProjectHoldsExactlyItsFiles) {
     m_state.m_VirtualChannels = {MakeVirtualChannel(1), MakeVirtualChannel(2)};
     m_state.m_strBalanceTime = "平衡时间";
+    m_state.m_nTotalDataCount = 77; // of the previous project
     CProjectHandler handler(m_state, m_hooks);
     ASSERT_EQ(handler.PrepareProject(ProjectFile("P")), 1);
 
