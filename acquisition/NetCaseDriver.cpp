@@ -6,6 +6,7 @@
 #include "platform/Time.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -562,12 +563,21 @@ void CNetCaseDriver::StopProcessingThread() {
 }
 
 void CNetCaseDriver::ProcessingThread() {
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point next = Clock::now();
     while (!m_bStopProcessingThread.load()) {
         if (g_bStopProcessing.load() == 1) {
+            // A cycle every 10 ms: the cycle's own time comes off the pause,
+            // so the cap of 50 sets a cycle is a rate of 5,000 sets a second.
             ProcessCycle();
-            platform::Sleep(10);
+            next += std::chrono::milliseconds(10);
+            const Clock::time_point now = Clock::now();
+            if (next < now)
+                next = now; // a late cycle is not made up with a burst
+            std::this_thread::sleep_until(next);
         } else {
             platform::Sleep(20);
+            next = Clock::now();
         }
     }
     m_bProcessingDone = true;
