@@ -124,9 +124,9 @@ ResultStatus RosetteCalcThread(const RosetteCalcParam& param, const std::atomic<
             file.Close();
             return ResultStatus::ParamOutOfRange;
         }
-        ResultStatus groupStatus = gauges > 0 && file.WriteAt(0, &group, kHeader)
-                                       ? CalcGroup(param, group, file, cancel)
-                                       : ResultStatus::DataFileError;
+        const bool header = file.WriteAt(0, &group, kHeader);
+        ResultStatus groupStatus =
+            header && gauges > 0 ? CalcGroup(param, group, file, cancel) : ResultStatus::DataFileError;
         // A group that could not be computed keeps only its header: no record
         // is left from another chunk or an earlier run.
         if (groupStatus != ResultStatus::Done) {

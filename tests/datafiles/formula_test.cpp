@@ -72,6 +72,9 @@ struct Inputs {
     }
     float current[4096];
     OnlineLayout layout = OnlineLayout::FromUnits({0}, false);
+    float* columns[16] = {&current[0],  &current[1],  &current[2],  &current[3], &current[4],  &current[5],
+                          &current[6],  &current[7],  &current[8],  &current[9], &current[10], &current[11],
+                          &current[12], &current[13], &current[14], &current[15]};
 };
 
 } // namespace
@@ -91,6 +94,13 @@ TEST(Formula, TableOfTextsThroughBothEvaluators) {
             EXPECT_EQ(result != nullptr, c.outcome != BadChannel);
             if (c.outcome == Value) {
                 EXPECT_EQ(parens, 0);
+                EXPECT_NEAR(result->value, c.value, 1e-12);
+                // The stored-run form: values by position in the channel list.
+                FreeFormula(list);
+                ASSERT_EQ(ParseFormula(c.text, &list), 1);
+                parens = 0;
+                result = EvaluateFormula(list, nullptr, in.columns, 0, in.layout, parens);
+                ASSERT_NE(result, nullptr);
                 EXPECT_NEAR(result->value, c.value, 1e-12);
             }
             if (c.outcome == Unbalanced) {
