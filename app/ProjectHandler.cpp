@@ -161,6 +161,9 @@ int CProjectHandler::OpenProjectData(const std::string& projectFilePath) {
     if (!UpdateStoredDataCount()) {
         return 0;
     }
+    if (m_state.m_nTotalDataCount > 0 && m_hooks.ensureSampleDataFiles) {
+        m_hooks.ensureSampleDataFiles(m_state);
+    }
     if (!LoadChannelParamFile(m_state.GetFilePath(".chn"))) {
         return 0;
     }

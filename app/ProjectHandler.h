@@ -27,6 +27,8 @@ struct ProjectHooks {
     // residual-stress groups, digital channels, controller table, layout).
     std::function<void(const CProjectState& state)> saveCompanionFiles;
     std::function<void(CProjectState& state)> loadCompanionFiles;
+    // An opened project with stored samples: its data and status files exist afterwards.
+    std::function<void(const CProjectState& state)> ensureSampleDataFiles;
     // Saves the layout to the project and closes every child window.
     std::function<void(const CProjectState& state)> closeAllWindows;
     std::function<void()> rebuildChannelBar;
