@@ -14,7 +14,7 @@ bool Near(float value, float marker) {
 }
 
 // -1 when the file does not exist.
-long long FileLength(const std::string& path) {
+std::int64_t FileLength(const std::string& path) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0)
         return -1;
@@ -76,10 +76,10 @@ std::string SelectCaseStatusFile(const OnlineLayout& layout, const std::string& 
     if (!layout.bPerCaseFiles)
         return path;
     std::string chosen;
-    long long longest = -1;
+    std::int64_t longest = -1;
     for (int unit : layout.caseList) {
         const std::string name = MakeCaseDataFileName(path, unit, 1);
-        const long long length = FileLength(name);
+        const std::int64_t length = FileLength(name);
         if (length > longest) {
             longest = length;
             chosen = name;
