@@ -56,11 +56,15 @@ bool CExportTextWriter::Close() {
     return !m_bFailed;
 }
 
-void AppendCell(std::string& out, std::string_view text, int width) {
+void AppendPadded(std::string& out, std::string_view text, int width) {
     out.append(text);
     const std::size_t length = IsAscii(text) ? text.size() : platform::GbkLength(text);
     if (length < std::size_t(width))
         out.append(std::size_t(width) - length, ' ');
+}
+
+void AppendCell(std::string& out, std::string_view text, int width) {
+    AppendPadded(out, text, width);
     out += '\t';
 }
 

@@ -28,7 +28,9 @@ private:
     bool m_bFailed = false;
 };
 
-// The text, then blanks up to width GBK bytes (a longer text is kept whole), then a tab.
+// The text, then blanks up to width GBK bytes (a longer text is kept whole).
+void AppendPadded(std::string& out, std::string_view text, int width);
+// The padded text and a tab.
 void AppendCell(std::string& out, std::string_view text, int width);
 // The value as "%.*f" with decimals clamped to 0..15.
 void AppendFixed(std::string& out, double value, int decimals);
