@@ -197,6 +197,21 @@ bool WritePrivateProfileStruct(const std::string& section, const std::string& ke
     return WritePrivateProfileString(section, key, hex, path);
 }
 
+ProfileWriteDeferral::ProfileWriteDeferral() {
+    ProfileFileCache::Instance().BeginDeferral();
+}
+
+ProfileWriteDeferral::~ProfileWriteDeferral() {
+    End();
+}
+
+bool ProfileWriteDeferral::End() {
+    if (!m_active)
+        return true;
+    m_active = false;
+    return ProfileFileCache::Instance().EndDeferral();
+}
+
 void FlushProfileCache() {
     ProfileFileCache::Instance().Flush();
 }

@@ -32,8 +32,8 @@ std::size_t GetPrivateProfileString(const std::string& section, const std::strin
 // Writes key=value, creating the file and the section when missing. An empty
 // key deletes the whole section (Windows' NULL key); DeletePrivateProfileKey
 // deletes one key. Returns true on success.
-bool WritePrivateProfileString(const std::string& section, const std::string& key,
-                               const std::string& value, const std::string& path);
+bool WritePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
+                               const std::string& path);
 bool DeletePrivateProfileKey(const std::string& section, const std::string& key, const std::string& path);
 bool DeletePrivateProfileSection(const std::string& section, const std::string& path);
 
@@ -45,10 +45,28 @@ std::vector<std::string> GetPrivateProfileSection(const std::string& section, co
 
 // Structure form: the bytes as upper-case hex followed by one checksum byte
 // (the byte sum modulo 256). A wrong length or checksum reads as failure.
-bool GetPrivateProfileStruct(const std::string& section, const std::string& key, void* data,
-                             std::size_t size, const std::string& path);
+bool GetPrivateProfileStruct(const std::string& section, const std::string& key, void* data, std::size_t size,
+                             const std::string& path);
 bool WritePrivateProfileStruct(const std::string& section, const std::string& key, const void* data,
                                std::size_t size, const std::string& path);
+
+// While an object of this class lives, profile writes (of this and every
+// other thread) update the cached files only, and reads see them; the files
+// are written once when the last such object ends. For writers of thousands
+// of keys, each of which would otherwise rewrite the whole file. A crash
+// before the end loses the pending writes, never the old file.
+class ProfileWriteDeferral {
+public:
+    ProfileWriteDeferral();
+    ~ProfileWriteDeferral(); // ends the deferral if End was not called
+    ProfileWriteDeferral(const ProfileWriteDeferral&) = delete;
+    ProfileWriteDeferral& operator=(const ProfileWriteDeferral&) = delete;
+    // Ends the deferral now; false when a pending file could not be written.
+    bool End();
+
+private:
+    bool m_active = true;
+};
 
 // Drops every cached file (tests; a file changed within the same second and
 // size is otherwise caught by the write path, which updates the cache).

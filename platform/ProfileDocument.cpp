@@ -188,8 +188,16 @@ bool ProfileDocument::SetValue(std::string_view section, std::string_view key, s
     const std::string_view keyName = ProfileTrim(key);
     Section* found = FindSection(sectionName);
     if (found == nullptr) {
+        // A new section goes at the end, so the index grows without a rebuild.
+        const std::size_t header = m_lines.size();
         m_lines.push_back("[" + std::string(sectionName) + "]");
         m_lines.push_back(KeyLine(keyName, value));
+        Section added{std::string(sectionName), header, m_lines.size(), {}, {}};
+        added.map.emplace(ProfileLower(keyName), 0);
+        added.keys.push_back(KeyEntry{std::string(keyName), std::string(ProfileTrim(value)), header + 1});
+        m_sectionMap.emplace(ProfileLower(sectionName), m_sections.size());
+        m_sections.push_back(std::move(added));
+        return true;
     } else if (const auto it = found->map.find(ProfileLower(keyName)); it != found->map.end()) {
         // Rewriting a key moves no line, so the index is patched, not rebuilt:
         // saving many settings one key at a time stays cheap.
@@ -203,6 +211,15 @@ bool ProfileDocument::SetValue(std::string_view section, std::string_view key, s
     } else {
         const std::size_t at = InsertionLine(*found);
         m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), KeyLine(keyName, value));
+        // A key added to the last section moves no indexed line (only the
+        // blank lines after it), so the index is patched: files written key
+        // by key, section after section, stay linear to build.
+        if (found == &m_sections.back()) {
+            found->map.emplace(ProfileLower(keyName), found->keys.size());
+            found->keys.push_back(KeyEntry{std::string(keyName), std::string(ProfileTrim(value)), at});
+            ++found->end;
+            return true;
+        }
     }
     BuildIndex();
     return true;

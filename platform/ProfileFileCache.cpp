@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -112,15 +114,51 @@ void ProfileFileCache::Remember(const std::string& path, const Stamp& stamp,
 
 void ProfileFileCache::Forget(const std::string& path) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_entries.erase(path);
+    const auto it = m_entries.find(path);
+    if (it != m_entries.end() && !it->second.pending)
+        m_entries.erase(it);
 }
 
+// Pending documents are not yet on disk and must survive a flush.
 void ProfileFileCache::Flush() {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_entries.clear();
+    std::erase_if(m_entries, [](const auto& entry) { return !entry.second.pending; });
+}
+
+std::shared_ptr<const ProfileDocument> ProfileFileCache::Pending(const std::string& path) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto it = m_entries.find(path);
+    return it != m_entries.end() && it->second.pending ? it->second.document : nullptr;
+}
+
+void ProfileFileCache::BeginDeferral() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_deferDepth;
+}
+
+bool ProfileFileCache::EndDeferral() {
+    std::lock_guard<std::mutex> writers(m_writeMutex);
+    std::vector<std::pair<std::string, std::shared_ptr<const ProfileDocument>>> pending;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_deferDepth == 0 || --m_deferDepth > 0)
+            return true;
+        for (auto& [path, entry] : m_entries)
+            if (entry.pending) {
+                pending.emplace_back(path, entry.document);
+                entry.pending = false;
+                entry.stamp = Stamp{}; // never matches a file: the next read stats it afresh
+            }
+    }
+    bool ok = true;
+    for (auto& [path, document] : pending)
+        ok = WriteFile(path, *document) && ok;
+    return ok;
 }
 
 ProfileFileCache::Result ProfileFileCache::Load(const std::string& path) {
+    if (auto document = Pending(path))
+        return Result{Status::Ok, std::move(document)};
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         Forget(path);
@@ -154,6 +192,19 @@ ProfileFileCache::Result ProfileFileCache::ReadAndParse(const std::string& path)
 }
 
 bool ProfileFileCache::Store(const std::string& path, ProfileDocument document) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_deferDepth > 0) {
+            Entry& entry = m_entries[path];
+            entry.document = std::make_shared<const ProfileDocument>(std::move(document));
+            entry.pending = true;
+            return true;
+        }
+    }
+    return WriteFile(path, std::move(document));
+}
+
+bool ProfileFileCache::WriteFile(const std::string& path, ProfileDocument document) {
     const std::string text = document.ToText();
     const std::string bytes = Utf8ToGbk(text);
     struct stat old {};

@@ -29,8 +29,15 @@ public:
     // Writes the document as GBK with CRLF lines through a temporary file in
     // the same folder, keeps the mode of a file it replaces and caches the
     // result. False when anything fails; the old file is then untouched.
+    // While writes are deferred, Store only updates the cache (reads see
+    // the pending document) and the file is written when deferral ends.
     bool Store(const std::string& path, ProfileDocument document);
     void Flush();
+
+    // Deferral nests; EndDeferral of the outermost level writes every
+    // pending file and returns false when any write failed.
+    void BeginDeferral();
+    bool EndDeferral();
 
     // Held across a load-edit-store cycle so that two threads writing keys of
     // one file do not lose one of the keys.
@@ -47,6 +54,7 @@ private:
     struct Entry {
         Stamp stamp;
         std::shared_ptr<const ProfileDocument> document;
+        bool pending = false; // written to the cache only, file still to write
     };
 
     std::shared_ptr<const ProfileDocument> Cached(const std::string& path, const Stamp& stamp);
@@ -54,9 +62,12 @@ private:
                   std::shared_ptr<const ProfileDocument> document);
     void Forget(const std::string& path);
     Result ReadAndParse(const std::string& path);
+    std::shared_ptr<const ProfileDocument> Pending(const std::string& path);
+    bool WriteFile(const std::string& path, ProfileDocument document);
 
-    std::mutex m_mutex; // guards m_entries
+    std::mutex m_mutex; // guards m_entries and m_deferDepth
     std::unordered_map<std::string, Entry> m_entries;
+    int m_deferDepth = 0;
     std::mutex m_writeMutex; // serialises the load-edit-store cycles of all writers
 };
 
