@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ProjectTestSupport.h"
+#include "app/SampleBuffers.h"
 #include "app/SampleSettings.h"
 
 namespace {
@@ -122,6 +123,31 @@ TEST_F(SamplingSettingsTest, StoredWithSettingsRoundTripAndBounds) {
     WriteTextFile(m_path, "[ControllerModule]\nControllerNumber=9999\n");
     LoadStoredWithSampleSettings(m_path, in);
     EXPECT_EQ(in.nControllerCount, MAX_CONTROLLER_COUNT);
+}
+
+TEST(SampleBuffersTest, AllocatedBuffersAreKeptUntilFreed) {
+    CSampleBuffers buffers;
+    SampleSettings settings;
+    settings.nAnalysisBlockSize = 64;
+    buffers.CurrentSet()[3].nHeader = 9;
+    ASSERT_EQ(buffers.Alloc(settings, 32, false), 1);
+    EXPECT_EQ(buffers.CurrentSet()[3].nHeader, -1); // marked unused
+    EXPECT_EQ(buffers.FrameBuffer().size(), SAMPLE_FRAME_BUFFER_SIZE);
+    ASSERT_EQ(buffers.ChannelBuffers().size(), 32u);
+    EXPECT_EQ(buffers.ChannelBuffers()[31].size(), 64u);
+    EXPECT_TRUE(buffers.SpectrumBuffers().empty());
+
+    const float* kept = buffers.ChannelBuffers()[0].data();
+    settings.nAnalysisBlockSize = 128;
+    ASSERT_EQ(buffers.Alloc(settings, 48, true), 1);
+    EXPECT_EQ(buffers.ChannelBuffers()[0].data(), kept); // an existing table stays
+    EXPECT_EQ(buffers.SpectrumBuffers().size(), 48u);
+    EXPECT_EQ(buffers.SpectrumBuffers()[0].size(), 128u);
+
+    buffers.Free();
+    EXPECT_TRUE(buffers.FrameBuffer().empty());
+    EXPECT_TRUE(buffers.ChannelBuffers().empty());
+    EXPECT_TRUE(buffers.SpectrumBuffers().empty());
 }
 
 } // namespace
