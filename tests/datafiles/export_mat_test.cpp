@@ -1,0 +1,116 @@
+// MATLAB export through libQVMat32.so, loaded by name from the program
+// folder; the files are read back with libmatio.
+#include "ExportTestSupport.h"
+#include "datafiles/MatExport.h"
+
+#include <matio.h>
+
+using namespace exporttest;
+using namespace testrun;
+
+namespace {
+
+struct MatMatrix {
+    std::size_t rows = 0;
+    std::size_t columns = 0;
+    std::vector<double> values;
+};
+
+MatMatrix ReadMatrix(const std::string& path, const char* name) {
+    MatMatrix matrix;
+    mat_t* file = Mat_Open(path.c_str(), MAT_ACC_RDONLY);
+    if (!file)
+        return matrix;
+    if (matvar_t* variable = Mat_VarRead(file, name)) {
+        if (variable->rank == 2 && variable->class_type == MAT_C_DOUBLE) {
+            matrix.rows = variable->dims[0];
+            matrix.columns = variable->dims[1];
+            const double* data = static_cast<const double*>(variable->data);
+            matrix.values.assign(data, data + matrix.rows * matrix.columns);
+        }
+        Mat_VarFree(variable);
+    }
+    Mat_Close(file);
+    return matrix;
+}
+
+class MatExport : public ExportFixture {
+protected:
+    ExportContext& Run() {
+        RunSpec spec{dir.Path(), "run", {0, 1}, 120};
+        spec.overrides[{0, 7}] = {{1, kNotBalanced}};
+        ExportContext& ctx = Context(spec);
+        ctx.fSamplingFrequency = 50.0f;
+        return ctx;
+    }
+    static SaveDataOptions Options(std::vector<int> channels, int layout) {
+        SaveDataOptions options;
+        options.nFileLayout = layout;
+        for (int channel : channels)
+            options.nChannels[options.nChannelCount++] = channel;
+        return options;
+    }
+    // Engineering value of the test run, markers passed as their numbers.
+    static double Expected(int channel, int sample) {
+        if (channel == 1 && sample == 7)
+            return kNotBalanced;
+        return RawValue(channel / 16, channel % 16, sample) * 0.5;
+    }
+};
+
+TEST_F(MatExport, AllChannelsInOneMatrixChannelAfterChannel) {
+    ExportContext& ctx = Run();
+    ASSERT_EQ(SaveMatFile(ctx, Options({1, 17, 4096, 1, 2}, 1), 5, 100), 1);
+    EXPECT_EQ(lastType, 3);
+    EXPECT_EQ(Files(OutFolder()), std::vector<std::string>{"exp.mat"});
+    const MatMatrix data = ReadMatrix(Out("exp.mat"), "data");
+    ASSERT_EQ(data.rows, 100u);
+    ASSERT_EQ(data.columns, 3u); // the virtual channel and the repeat are left out
+    const int channels[] = {1, 17, 2};
+    for (std::size_t k = 0; k < 3; ++k)
+        for (int i = 0; i < 100; ++i)
+            ASSERT_EQ(data.values[k * 100 + std::size_t(i)], Expected(channels[k], 5 + i)) << k << "/" << i;
+    EXPECT_EQ(ReadMatrix(Out("exp.mat"), "frequency").values, std::vector<double>{50.0});
+}
+
+TEST_F(MatExport, OneFilePerChannelNamedByItsNumberText) {
+    ExportContext& ctx = Run();
+    chosenTitle = "exp_01-01-03"; // an earlier per-channel file gives its base title
+    ASSERT_EQ(SaveMatFile(ctx, Options({1, 17}, 0), 0, 100), 1);
+    EXPECT_EQ(Files(OutFolder()), (std::vector<std::string>{"exp_01-01-02.mat", "exp_01-02-02.mat"}));
+    const MatMatrix data = ReadMatrix(Out("exp_01-02-02.mat"), "data");
+    ASSERT_EQ(data.rows, 100u);
+    ASSERT_EQ(data.columns, 1u);
+    EXPECT_EQ(data.values[99], Expected(17, 99));
+}
+
+TEST_F(MatExport, NothingChosenOrCancelledWritesNothing) {
+    ExportContext& ctx = Run();
+    EXPECT_EQ(SaveMatFile(ctx, Options({4096, 5000}, 1), 0, 10), 0);
+    cancel = true;
+    EXPECT_EQ(SaveMatFile(ctx, Options({1}, 1), 0, 10), 0);
+    EXPECT_TRUE(Files(OutFolder()).empty());
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(MatExport, WithoutTheLibraryTheExportEndsWithTheLoadersMessage) {
+    ExportContext& ctx = Run();
+    ctx.strMatLibrary = "libQVMat32-absent.so";
+    EXPECT_EQ(SaveMatFile(ctx, Options({1}, 1), 0, 10), 0);
+    const auto records = boxes.Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_NE(records[0].text.find("libQVMat32-absent.so"), std::string::npos) << records[0].text;
+    EXPECT_EQ(records[0].flags & platform::MB_ICONMASK, platform::MB_ICONINFORMATION);
+    EXPECT_EQ(asked, 0);
+    EXPECT_TRUE(Files(OutFolder()).empty());
+}
+
+TEST_F(MatExport, ALibraryWithoutTheEntryPointIsRefused) {
+    ExportContext& ctx = Run();
+    ctx.strMatLibrary = "libqv_platform.so";
+    EXPECT_EQ(SaveMatFile(ctx, Options({1}, 1), 0, 10), 0);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"不能加载相应的程序，无法完成该操作"});
+    EXPECT_EQ(asked, 0);
+}
+
+} // namespace
