@@ -49,7 +49,10 @@ public:
     StoredWithSampleSettings m_StoredSettings;
 
     std::vector<VirtualChannelRecord> m_VirtualChannels;
-    bool m_bAppendData = false;             // the run appends to the current project
+    bool m_bAppendData = false; // the run appends to the current project
+    // What the start of a run reads to decide whether the views keep their data.
+    bool m_bKeepViewData = false;
+    bool m_bViewBuffersChanged = false;
     std::int64_t m_tStoragePeriodStart = 0; // seconds since 1970
 
     // Takes folder and name from a project-file path: the folder is the text
@@ -67,6 +70,9 @@ public:
     // program folder + "/" + model name + suffix.
     std::string GetProgramFilePath(const std::string& suffix) const;
     std::string GetModuleInfoPath() const;
+
+    void SetKeepViewData(bool keep) { m_bKeepViewData = keep; }
+    void SetViewBuffersChanged(bool changed) { m_bViewBuffersChanged = changed; }
 
     // Back to the no-project state with nothing stored.
     void ClearProject();
