@@ -2,6 +2,7 @@
 #include "acquisition/NetComm.h"
 
 #include "app/CaseTables.h"
+#include "app/RunFlags.h"
 #include "platform/DebugLog.h"
 
 #include <algorithm>
@@ -30,12 +31,14 @@ int CNetComm::FindCases() {
     m_driver.StartFindCaseThreads();
     if (!m_driver.CheckDuplicateCaseNumbers()) {
         m_bCaseNoConflict = 1;
+        g_bCaseNumberConflict = 1;
         return 0;
     }
     m_pHost->WriteLogFile("Detect", "获取机箱在线状态 " + platform::FormatLogTimeStamp());
     const int present = m_driver.CountPresentModules(m_PresentCases);
     BuildCaseTablesFromOnlineFlags(m_PresentCases);
     m_bCaseNoConflict = 0;
+    g_bCaseNumberConflict = 0;
     int highest = 1;
     m_nCaseStatus = m_driver.GetModuleVersionRange(highest);
     m_pHost->WriteLogFile("Detect", "配置机箱模块信息 " + platform::FormatLogTimeStamp());

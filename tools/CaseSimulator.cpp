@@ -103,11 +103,11 @@ std::vector<std::uint8_t> CCaseSimulator::BuildChannelInfoReply(int modules) {
             std::uint8_t* packet = record.data() + 6;
             packet[0] = 60; // amplifier block at 60, 4 bytes
             packet[1] = 4;
-            packet[2] = 1; // acquisition type
-            packet[3] = 0; // sub-version
+            packet[2] = 3; // acquisition type
+            packet[3] = 1; // sub-version
             packet[12] = 1;
-            const std::uint8_t items[] = {0, 1,    4,    1,    0,
-                                          1, 0x3F, 0x80, 0x00, 0x00}; // code 4, coefficient 1.0
+            // Code item: kind 0, one code (4); coefficient item: kind 0, 1.25 high byte first.
+            const std::uint8_t items[] = {0, 1, 4, 1, 0, 1, 0x3F, 0xA0, 0x00, 0x00};
             std::memcpy(packet + 13, items, sizeof items);
             packet[61] = 1; // amplifier type
             out.insert(out.end(), record.begin(), record.end());

@@ -1,5 +1,7 @@
 // One case link against one simulated case over loopback, without the driver.
 #include "acquisition/CaseLink.h"
+#include "acquisition/CaseProgramHost.h"
+#include "acquisition/ChanInfoWrapper.h"
 
 #include "CaseSimulator.h"
 #include "FakeChannelSource.h"
@@ -9,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -34,7 +37,7 @@ protected:
     std::unique_ptr<CCaseLink> link;
     std::unique_ptr<CCaseSimulator> simulator;
 
-    void Connect(int caseNo, int modules, double rate = 200.0) {
+    void Connect(int caseNo, int modules, double rate = 200.0, CaseLinkHost* linkHost = nullptr) {
         platform::TcpListener listener;
         ASSERT_TRUE(listener.Listen("127.0.0.1", 0));
         platform::SocketAddress local;
@@ -50,7 +53,7 @@ protected:
         platform::SocketAddress peer;
         ASSERT_EQ(listener.Accept(stream, 3000, &peer), 1);
         EXPECT_EQ(peer.ip, "127.0.0.2");
-        link = std::make_unique<CCaseLink>(&encoder, &host);
+        link = std::make_unique<CCaseLink>(&encoder, linkHost ? linkHost : &host);
         link->Attach(std::move(stream), peer.ip);
         link->SetCaseNo(caseNo);
     }
@@ -128,6 +131,22 @@ TEST_F(CaseLinkLoopbackTest, CommandsReachTheCaseWhole) {
     EXPECT_EQ(commands[2][0], 3);
     EXPECT_EQ(commands[2][1], 14);
     EXPECT_EQ(commands[2][2], 8);
+}
+
+TEST_F(CaseLinkLoopbackTest, ChannelInformationReachesTheLibrary) {
+    const std::string file = ::testing::TempDir() + "/netcase_chaninfo.ini";
+    std::remove(file.c_str());
+    g_ChanInfo.SetParamFileName(file);
+    CaseProgramHost programHost;
+    Connect(2, 2, 200.0, &programHost);
+    ASSERT_EQ(link->ReadCaseInfo(), 1);
+    ASSERT_EQ(link->ReadChannelInfo(), 1);
+    for (int channel : {2 * 128, 2 * 128 + 31}) {
+        EXPECT_EQ(g_ChanInfo.GetAcqChannelTypeID(channel), 3) << channel;
+        EXPECT_EQ(g_ChanInfo.GetChannelSubVersion(channel), 1) << channel;
+        EXPECT_FLOAT_EQ(g_ChanInfo.GetChannelFullCoief(channel, 4), 1.25f) << channel;
+    }
+    EXPECT_EQ(g_ChanInfo.GetAcqChannelTypeID(3 * 128), 1) << "no packet: the library's default";
 }
 
 TEST_F(CaseLinkLoopbackTest, SendFailureMarksTheLinkNotAlive) {

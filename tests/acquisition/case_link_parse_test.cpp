@@ -85,14 +85,14 @@ TEST_F(CaseLinkParseTest, ChannelInformationReply) {
     ASSERT_EQ(host.packets.size(), 32u);
     EXPECT_EQ(host.packets.begin()->first, 128);
     EXPECT_EQ(host.packets.rbegin()->first, 128 + 31);
-    EXPECT_EQ(host.packets[128 + 17][2], 1) << "the packet starts after the six header bytes";
+    EXPECT_EQ(host.packets[128 + 17][2], 3) << "the packet starts after the six header bytes";
 
     // A reply cut inside the last record: that record is padded, not read past.
     host.packets.clear();
     const int cut = static_cast<int>(reply.size()) - 60;
     Bytes shortReply(reply.begin(), reply.begin() + cut);
     EXPECT_EQ(link.ParseChannelInfoReply(shortReply.data(), cut), 1);
-    EXPECT_EQ(host.packets[128 + 31][2], 1);
+    EXPECT_EQ(host.packets[128 + 31][2], 3);
     EXPECT_EQ(host.packets[128 + 31][61], 0) << "the amplifier type lay past the cut";
 
     // A missing channel ends the parse.
