@@ -131,6 +131,11 @@ int CProjectHandler::PrepareProject(const std::string& projectFilePath) {
 }
 
 void CProjectHandler::SaveProjectState() {
+    // Without a project every path would be empty, and an empty path means
+    // the program folder's own project file.
+    if (!m_state.HasProjectPath()) {
+        return;
+    }
     g_bPerCaseFiles = 1;
     const std::string projectFile = m_state.GetFilePath(".dap");
     if (TakeSampleBarSettings()) {

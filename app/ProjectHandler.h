@@ -65,6 +65,7 @@ public:
     // 1 when prepared; 0 when the project folder holds files that are not
     // the project's own (nothing is deleted and the state is unchanged).
     int PrepareProject(const std::string& projectFilePath);
+    // Writes the project file and its companion files; nothing without a project.
     void SaveProjectState();
     int OpenProjectData(const std::string& projectFilePath);
     void CloseProject();
