@@ -5,7 +5,9 @@
 #include "datafiles/FormulaProgram.h"
 
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace testrun;
 
@@ -157,4 +159,45 @@ TEST(Formula, MarkersAndNonFiniteResultsOverAChunk) {
     EXPECT_EQ(out[2], float(std::sqrt(2.0)));
     quotient.Evaluate(columns, 2, out.data());
     EXPECT_EQ(out[1], 0.0f);
+}
+
+// Random texts of the language's tokens: whatever parses must give the same
+// float through the node evaluator and the compiled program.
+TEST(Formula, CompiledProgramMatchesTheEvaluatorOnRandomTexts) {
+    const char* tokens[] = {"ch1", "ch2", "ch16", "2",   "0",   ".5",  "3.25", "+",    "-", "*", "/",  "^",
+                            "(",   ")",   "sin",  "cos", "tan", "cot", "log",  "sqrt", " ", "=", "10", "7"};
+    Inputs in;
+    in.current[1] = -2.5f;
+    std::mt19937 random(7411);
+    int accepted = 0;
+    for (int i = 0; i < 20000; ++i) {
+        std::string text;
+        const int length = 1 + int(random() % 9);
+        for (int t = 0; t < length; ++t)
+            text += tokens[random() % (sizeof tokens / sizeof *tokens)];
+        SCOPED_TRACE(text);
+        FormulaNode* list = nullptr;
+        FormulaProgram program;
+        const bool compiled = program.Compile(text.c_str(), in.layout) == FormulaProgram::Status::Ok;
+        if (!ParseFormula(text.c_str(), &list)) {
+            ASSERT_FALSE(compiled);
+            continue;
+        }
+        int parens = 0;
+        FormulaNode* result = EvaluateFormulaLive(list, nullptr, in.current, in.layout, parens);
+        if (!result) { // a channel beyond the online ones
+            FreeFormula(list);
+            ASSERT_EQ(program.GetStatus(), FormulaProgram::Status::BadChannel);
+            continue;
+        }
+        const bool valid = parens == 0;
+        ASSERT_EQ(compiled, valid);
+        const double value = valid ? result->value : 0.0;
+        const float expected = std::isfinite(value) ? float(value) : 0.0f;
+        const float got = program.EvaluateLive(in.current);
+        ASSERT_EQ(std::memcmp(&got, &expected, 4), 0) << got << " vs " << expected;
+        accepted += valid;
+        FreeFormula(list);
+    }
+    EXPECT_GT(accepted, 1000) << "too few texts parsed to compare";
 }

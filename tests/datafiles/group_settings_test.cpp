@@ -85,13 +85,15 @@ TEST(GroupSettings, CountsAreBounded) {
     ASSERT_EQ(LoadStrainFlowerParam(dir.Path() + "/missing.sfc", &count, read, table), 1);
     EXPECT_EQ(count, 0);
     for (const char* stored : {"100000", "-3"}) {
-        platform::WritePrivateProfileString("StrainFlower", "GroupCount", stored, path);
-        for (int i = 0; i < 130; ++i) {
-            const std::string section = "GroupCount" + std::to_string(i);
-            platform::WritePrivateProfileString(section, "type", "0", path);
-            platform::WritePrivateProfileString(section, "Channel1", "1", path);
-        }
-        ASSERT_EQ(LoadStrainFlowerParam(path, &count, read, table), 1);
+        // 130 valid groups behind the stored count.
+        std::string text = std::string("[StrainFlower]\r\nGroupCount=") + stored + "\r\n";
+        for (int i = 0; i < 130; ++i)
+            text += "[GroupCount" + std::to_string(i) + "]\r\ntype=0\r\nChannel1=1\r\n";
+        const std::string file = dir.Path() + "/count" + stored + ".sfc";
+        std::FILE* f = std::fopen(file.c_str(), "wb");
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+        ASSERT_EQ(LoadStrainFlowerParam(file, &count, read, table), 1);
         EXPECT_EQ(count, stored[0] == '-' ? 0 : kMaxResultGroups);
     }
     ASSERT_EQ(SaveStrainFlowerParam(path, 5000, nullptr), 0);

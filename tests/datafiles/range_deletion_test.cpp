@@ -3,8 +3,12 @@
 #include "RunWriter.h"
 #include "datafiles/DataFileAccess.h"
 
+#include <cstring>
+
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace testrun;
 
@@ -149,4 +153,31 @@ TEST(RangeDeletion, FailureHalfWayLeavesEveryFileIntact) {
             after[name] = ReadBytes(dir.Path() + "/" + name);
         EXPECT_EQ(after, before);
     }
+}
+
+// A run past 3 GiB as a sparse file; the cut keeps only its last samples, so
+// only they are copied, from offsets beyond 32 bits.
+TEST(RangeDeletion, SixtyFourBitOffsets) {
+    TempDir dir;
+    const std::string path = dir.Path() + "/big.dat";
+    const std::int64_t samples = (std::int64_t(3) << 30) / 68 + 10;
+    const int fd = ::open(path.c_str(), O_CREAT | O_RDWR | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, samples * 68), 0);
+    for (std::int64_t k = samples - 10; k < samples; ++k) {
+        CaseSampleBlock block{0, {}};
+        block.fValues[0] = float(k - samples);
+        ASSERT_EQ(::pwrite(fd, &block, 68, k * 68), 68);
+    }
+    ::close(fd);
+    int count = int(samples);
+    ASSERT_EQ(CDataFileAccess::DeleteSampleRange(path, 1, 0, int(samples) - 11, count), 1);
+    EXPECT_EQ(count, 10);
+    const std::vector<char> bytes = ReadBytes(path);
+    ASSERT_EQ(bytes.size(), 680u);
+    float first, last;
+    std::memcpy(&first, &bytes[4], 4);
+    std::memcpy(&last, &bytes[9 * 68 + 4], 4);
+    EXPECT_EQ(first, -10.0f);
+    EXPECT_EQ(last, -1.0f);
 }
