@@ -61,11 +61,15 @@ public:
                 prevChar = c;
                 continue;
             }
+            // A trailing '=' is ignored; anywhere else it is an error.
+            if (c == '=') {
+                if (i + 1 != length || m_last == Last::Start)
+                    return false;
+                break;
+            }
             std::size_t consumed = 1;
             bool ok;
-            if (c == '=')
-                ok = i + 1 == length && m_last != Last::Start;
-            else if (std::isdigit(static_cast<unsigned char>(c)))
+            if (std::isdigit(static_cast<unsigned char>(c)))
                 ok = Digit(c, prevNonBlank);
             else if (c == '.')
                 ok = Point();
@@ -95,7 +99,6 @@ private:
         } else {
             m_current->value = m_current->value * 10.0 + d;
         }
-        m_hasDigits = true;
         m_used = true;
         m_last = Last::Number;
         return true;
@@ -177,8 +180,7 @@ private:
     FormulaNode* m_current = nullptr;
     Last m_last = Last::Start;
     bool m_used = false; // the current node holds a token or digits
-    bool m_hasDigits = false;
-    int m_decimals = 0; // > 0 after the number's point
+    int m_decimals = 0;  // > 0 after the number's point
     double m_scale = 1.0;
 };
 
