@@ -166,6 +166,7 @@ TEST_F(ProjectHandlingTest, ReopenedProjectGivesBackEveryTable) {
     }
 
     reader.CloseProject();
+    EXPECT_EQ(platform::GetPrivateProfileInt("SystemParam", "TotalDataCount", -1, ProjectFile("R")), 5);
     EXPECT_EQ(reopened.m_nProjectState, PROJECT_NONE);
     EXPECT_EQ(reopened.m_nTotalDataCount, 0);
     EXPECT_TRUE(reopened.m_VirtualChannels.empty());
@@ -255,6 +256,25 @@ TEST_F(ProjectHandlingTest, QuestionsBeforeARun) {
         EXPECT_EQ(m_state.m_nProjectState, c.state);
     }
     EXPECT_EQ(m_state.m_strProjectName, "N");
+
+    // A prepared project: asked only when no project file was chosen for it.
+    const int resets = m_viewResets;
+    const std::size_t boxes = m_boxes.Records().size();
+    m_state.m_nProjectState = PROJECT_PREPARED;
+    EXPECT_EQ(handler.ConfirmProjectForSampling(), 1);
+    EXPECT_EQ(m_viewResets, resets + 1);
+    EXPECT_EQ(m_boxes.Records().size(), boxes);
+
+    m_state.m_strProjectFile.clear();
+    m_boxes.QueueAnswer(platform::IDCANCEL);
+    EXPECT_EQ(handler.ConfirmProjectForSampling(), 0);
+    EXPECT_EQ(m_boxes.Records().back().flags & platform::MB_DEFMASK, platform::MB_DEFBUTTON2);
+    m_state.m_strProjectFile.clear();
+    m_newProjectName = "M";
+    m_boxes.QueueAnswer(platform::IDYES);
+    m_boxes.QueueAnswer(platform::IDNO); // not sure after all: a new project
+    EXPECT_EQ(handler.ConfirmProjectForSampling(), 1);
+    EXPECT_EQ(m_state.m_strProjectName, "M");
 }
 
 TEST_F(ProjectHandlingTest, ExportThenImport) {
