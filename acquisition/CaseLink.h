@@ -83,6 +83,9 @@ public:
     int ParseChannelInfoReply(const std::uint8_t* reply, int length);
     int ParseTestDataReply(const std::uint8_t* reply, int length, std::uint8_t kind, CaseSampleBlock* first,
                            CaseSampleBlock* second);
+    // Appends received reply bytes (dropping what passes the buffer's size)
+    // and, when asked, removes the echo records in front of the reply.
+    void AppendReply(const std::uint8_t* bytes, int length, bool trim);
     const std::uint8_t* GetReplyBuffer() const { return m_reply.data(); }
     int GetReplyBytes();
     const std::uint8_t* GetModuleReply() const { return m_moduleReply; }
@@ -138,7 +141,6 @@ private:
 
     void TraceHex(const char* prefix, const std::uint8_t* bytes, int length);
     void Trace(const std::string& text);
-    void AppendReply(const std::uint8_t* bytes, int length, bool trim);
     void TrimReplyBuffer();
     void Drain();
     int SendBuilt(int length);

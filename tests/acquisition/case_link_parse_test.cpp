@@ -9,6 +9,7 @@
 
 #include "acquisition/CaseFrame.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -236,6 +237,67 @@ TEST_F(CaseLinkParseTest, PolledLatestSample) {
     EXPECT_EQ(link.GetLatestSample(out), 1);
     EXPECT_EQ(out[1].fValues[5], static_cast<float>(CCaseSimulator::Value(0, 1, 5, 2)));
     EXPECT_EQ(link.GetLatestSample(out), 0) << "taking the latest samples empties them";
+}
+
+TEST_F(CaseLinkParseTest, EchoRecordsInFrontOfAReplyAreRemoved) {
+    Bytes echo(200, 0);
+    const std::uint8_t head[] = {0x55, 0xAA, 0, 0, 0, 0, 0, 4, 1, 2, 3};
+    std::copy(std::begin(head), std::end(head), echo.begin());
+    const Bytes reply = CCaseSimulator::BuildCaseInfoReply(0, 2, 1);
+    Bytes held = echo;
+    held.insert(held.end(), reply.begin(), reply.end());
+    link.AppendReply(held.data(), static_cast<int>(held.size()), true);
+    ASSERT_EQ(link.GetReplyBytes(), static_cast<int>(reply.size()));
+    EXPECT_TRUE(std::equal(reply.begin(), reply.end(), link.GetReplyBuffer()));
+
+    // A count byte that would reach past the held bytes is not an echo.
+    link.ResetReceive();
+    Bytes edge(200, 0);
+    edge[0] = 0x55;
+    edge[1] = 0xAA;
+    edge[7] = 255;
+    link.AppendReply(edge.data(), 200, true);
+    EXPECT_EQ(link.GetReplyBytes(), 200);
+
+    // The held count never passes the buffer.
+    link.ResetReceive();
+    Bytes big(CCaseLink::kBufferSize - 10, 1);
+    link.AppendReply(big.data(), static_cast<int>(big.size()), false);
+    link.AppendReply(big.data(), 100, false);
+    EXPECT_EQ(link.GetReplyBytes(), CCaseLink::kBufferSize);
+}
+
+TEST_F(CaseLinkParseTest, LeadWireAndSelfTestReplies) {
+    SetUpModules(1, 2, 1);
+    Bytes reply{0x13};
+    Bytes frame(138, 0);
+    frame[0] = 0x55;
+    frame[1] = 0xAA;
+    frame[2] = 7;
+    frame[3] = 3;
+    frame[7] = 1; // slot 1
+    frame[10] = 0x3F;
+    frame[11] = 0x80; // first value: the bits of 1.0f
+    frame[74 + 63] = 7;
+    reply.insert(reply.end(), frame.begin(), frame.end());
+    Bytes foreign = frame;
+    foreign[7] = 5; // not a module of this case
+    reply.insert(reply.end(), foreign.begin(), foreign.end());
+
+    std::vector<CaseSampleBlock> first(512), second(512);
+    EXPECT_EQ(
+        link.ParseTestDataReply(reply.data(), static_cast<int>(reply.size()), 3, first.data(), second.data()),
+        1);
+    EXPECT_EQ(first[9].fValues[0], 1.0f);
+    std::uint32_t last = 0;
+    std::memcpy(&last, &second[9].fValues[15], 4);
+    EXPECT_EQ(last, 7u);
+    EXPECT_EQ(first[9].nHeader, -1) << "headers untouched";
+    EXPECT_EQ(first[13].fValues[0], 0.0f);
+
+    std::vector<CaseSampleBlock> other(512), other2(512);
+    link.ParseTestDataReply(reply.data(), static_cast<int>(reply.size()), 4, other.data(), other2.data());
+    EXPECT_EQ(other[9].fValues[0], 0.0f) << "self-test data are frames 7 4";
 }
 
 TEST_F(CaseLinkParseTest, LinkWithoutModulesRefusesToStart) {

@@ -19,5 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<CaseSampleBlock> first(512), second(512);
     link.ParseTestDataReply(reply, length, 3, first.data(), second.data());
     link.ParseTestDataReply(reply, length, 4, first.data(), second.data());
+    link.AppendReply(reply, length, true);
+    link.AppendReply(reply, length, true);
     return 0;
 }
