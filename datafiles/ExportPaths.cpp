@@ -16,7 +16,7 @@ int PrepareExportFolder(const SaveDataOptions& options, std::string& folder, con
 
 std::string CleanPerChannelTitle(const std::string& title) {
     for (int channel = 0; channel < 4096; ++channel) {
-        const std::string suffix = "_" + FormatChannelName(channel);
+        const std::string suffix = std::string(1, '_').append(FormatChannelName(channel));
         if (title.size() > suffix.size() &&
             title.compare(title.size() - suffix.size(), suffix.size(), suffix) == 0)
             return title.substr(0, title.size() - suffix.size());

@@ -83,7 +83,7 @@ int CSampleDataExport::PerChannel(std::string title) {
         std::string name;
         std::string descriptionText;
         if (IsExportedMeasureChannel(channel)) {
-            name = "_" + FormatChannelName(channel);
+            name = std::string(1, '_').append(FormatChannelName(channel));
             descriptionText = m_context.Description(channel);
         } else if (IsExportedVirtualChannel(channel)) {
             name = platform::Format("_虚拟%d", channel - 4095);

@@ -1,0 +1,1 @@
+qv_add_bench(bench_export LIBS qv_core)

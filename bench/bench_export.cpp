@@ -1,0 +1,107 @@
+// Text export of a stored run of 1,000,000 samples of 64 channels (four
+// units, one data file) against a plain C++ loop that writes the same
+// numbers with the same format ("%-15.2f\t" a value, CRLF a row). Both
+// report MB/s written ("bytes_per_second"); the export also reports how much
+// its peak resident memory grew ("peak_rss_growth_MB"), which stays flat
+// because the export streams the run chunk by chunk.
+// QV_BENCH_EXPORT_SAMPLES sets another sample count for a quick run.
+#include "datafiles/ExportSampleData.h"
+#include "tests/datafiles/RunWriter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kUnits = 4;
+constexpr int kChannels = kUnits * 16;
+
+std::int64_t SampleCount() {
+    const char* text = std::getenv("QV_BENCH_EXPORT_SAMPLES");
+    return text ? std::max<std::int64_t>(1, std::atoll(text)) : 1000000;
+}
+
+// The run, written once for all benchmarks.
+struct BenchRun {
+    BenchRun() : spec(dir.Path(), "run", {0, 1, 2, 3}, SampleCount()), writer(spec), layout(writer.Layout()) {
+        writer.Write();
+        fs::create_directories(dir.Path() + "/out");
+    }
+    testrun::TempDir dir;
+    testrun::RunSpec spec;
+    testrun::RunWriter writer;
+    OnlineLayout layout;
+    testrun::HalfChannelTable table;
+};
+
+BenchRun& Run() {
+    static BenchRun run;
+    return run;
+}
+
+long MaxRssKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+void BM_ExportSampleDataText(benchmark::State& state) {
+    BenchRun& run = Run();
+    ExportContext context(run.layout, run.table);
+    context.dataPath = run.writer.DataPath();
+    context.statusPath = run.writer.StatusPath();
+    context.askExportFileName = [&](int, std::string& folder, std::string& title, std::string& extension) {
+        folder = run.dir.Path() + "/out";
+        title = "export";
+        extension = "txt";
+        return 1;
+    };
+    SaveDataOptions options;
+    options.nFileLayout = 1;
+    for (int channel = 0; channel < kChannels; ++channel)
+        options.nChannels[options.nChannelCount++] = channel;
+    const std::string output = run.dir.Path() + "/out/export.txt";
+    const long rssBefore = MaxRssKb();
+    std::int64_t bytes = 0;
+    for (auto _ : state) {
+        if (!ExportSampleData(context, 0, options, 0, int(run.spec.samples), 2))
+            state.SkipWithError("export failed");
+        bytes += std::int64_t(fs::file_size(output));
+        fs::remove(output);
+    }
+    state.SetBytesProcessed(bytes);
+    state.counters["peak_rss_growth_MB"] = double(MaxRssKb() - rssBefore) / 1024.0;
+}
+BENCHMARK(BM_ExportSampleDataText)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+void BM_PlainLoopSameFormat(benchmark::State& state) {
+    BenchRun& run = Run();
+    const std::string output = run.dir.Path() + "/out/plain.txt";
+    std::int64_t bytes = 0;
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(output.c_str(), "wb");
+        for (std::int64_t sample = 0; sample < run.spec.samples; ++sample) {
+            for (int channel = 0; channel < kChannels; ++channel)
+                std::fprintf(file, "%-15.2f\t",
+                             double(testrun::RawValue(channel / 16, channel % 16, sample)) * 0.5);
+            std::fputs("\r\n", file);
+        }
+        std::fclose(file);
+        bytes += std::int64_t(fs::file_size(output));
+        fs::remove(output);
+    }
+    state.SetBytesProcessed(bytes);
+}
+BENCHMARK(BM_PlainLoopSameFormat)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
