@@ -276,6 +276,8 @@ int CChanInfoParse::ParseCoiefPackets(int nFirstChan, int nCount, const std::uin
         return 0;
     int nResult = 1;
     _CHANNEL_PARAM param;
+    // One rewrite of each file for the whole batch of packets, not one a key.
+    platform::ProfileWriteDeferral deferral;
     for (int i = 0; i < nCount; ++i) {
         LoadPacket(pPackets, i, nLen, param);
         nResult = ParseChanCoief(nFirstChan + i, param, nLen, nKind);
@@ -335,6 +337,8 @@ int CChanInfoParse::GetAcqAndAmpTypeInfo(int nFirstChan, int nCount, const std::
         return 0;
     std::string strFile = GetInfoFileName();
     _CHANNEL_PARAM param;
+    // One rewrite of each file for the whole batch of packets, not one a key.
+    platform::ProfileWriteDeferral deferral;
     for (int i = 0; i < nCount; ++i) {
         LoadPacket(pPackets, i, nLen, param);
         bool bNoInfo = param.byAcqType == 255;
@@ -355,6 +359,8 @@ int CChanInfoParse::Get8807AcqAndAmpTypeInfo(int nFirstChan, int nCount, const s
     int nLen = GetChanInfoPacketLenth(m_nModuleType);
     if (!PacketsFit(nCount, nLen, nBytes))
         return 0;
+    // One rewrite of each file for the whole batch of packets, not one a key.
+    platform::ProfileWriteDeferral deferral;
     for (int i = 0; i < nCount; ++i) {
         const std::uint8_t* b = pPackets + static_cast<std::size_t>(i) * nLen;
         int nChannel = nFirstChan + i;
@@ -370,6 +376,8 @@ int CChanInfoParse::Get8807AcqAndAmpTypeInfo_8808(int nModule, int nCount, const
         return 0;
     int nAcqType = pPacket[2] == 255 ? 1 : pPacket[2];
     int nSubVersion = pPacket[3] == 255 ? 0 : pPacket[3];
+    // One rewrite of each file for the whole batch of packets, not one a key.
+    platform::ProfileWriteDeferral deferral;
     for (int i = 0; i < nCount; ++i) {
         int nChannel = nModule * m_nModuleChanStride + i;
         std::string strAcq = Format("ChannelID%d", nChannel);
@@ -386,6 +394,8 @@ int CChanInfoParse::Get8810AmpTypeInfo(int nFirstChan, int nCount, const std::ui
     if (!PacketsFit(nCount, nLen, nBytes))
         return 0;
     _CHANNEL_PARAM param;
+    // One rewrite of each file for the whole batch of packets, not one a key.
+    platform::ProfileWriteDeferral deferral;
     for (int i = 0; i < nCount; ++i) {
         LoadPacket(pPackets, i, nLen, param);
         int nVersion = 0;
@@ -403,6 +413,8 @@ int CChanInfoParse::Get8839AcqAndAmpTypeInfo(int nModule, int nCount, const std:
                                              std::size_t nBytes) {
     if (!PacketsFit(nCount, kPacket8839Len, nBytes))
         return 0;
+    // One rewrite of each file for the whole batch of packets, not one a key.
+    platform::ProfileWriteDeferral deferral;
     for (int i = 0; i < nCount; ++i) {
         const std::uint8_t* b = pPackets + static_cast<std::size_t>(i) * kPacket8839Len;
         int nChannel = nModule * nCount + i;
@@ -440,6 +452,8 @@ int CChanInfoParse::GetGainZeroInfo(int nFirstChan, int nCount, const std::uint8
         return 0;
     std::string strFile = GetInfoFileName();
     _CHANNEL_PARAM param;
+    // One rewrite of each file for the whole batch of packets, not one a key.
+    platform::ProfileWriteDeferral deferral;
     for (int i = 0; i < nCount; ++i) {
         LoadPacket(pPackets, i, nLen, param);
         std::string strSection = GetAcqInfoSectionName(nFirstChan + i);
@@ -515,6 +529,8 @@ int CChanInfoParse::VerifyChannelInfo(int nFirstChan, int nCount, const std::uin
         return 0;
     std::string strFile = GetInfoFileName();
     bool bVerified = false;
+    // One rewrite of each file for the whole batch of packets, not one a key.
+    platform::ProfileWriteDeferral deferral;
     for (int i = 0; i < nCount; ++i) {
         const std::uint8_t* b = pPackets + static_cast<std::size_t>(i) * nLen;
         int p = b[0] + b[1];
