@@ -5,7 +5,6 @@
 
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
-#include "app/ProfileWriteBatch.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
@@ -18,15 +17,19 @@ int ReadInt(const char* section, const std::string& key, int nDefault, const std
     return platform::GetPrivateProfileInt(section, key, nDefault, path);
 }
 
-void WriteCaseTable(CProfileWriteBatch& batch) {
+void WriteInt(const char* section, const std::string& key, int value, const std::string& path) {
+    platform::WritePrivateProfileString(section, key, platform::Format("%d", value), path);
+}
+
+void WriteCaseTable(const std::string& path) {
     const int caseCount = std::clamp<int>(g_nCaseCount, 0, MAX_CASE_COUNT);
-    batch.WriteInt("ChannelParam", "CaseCount", caseCount);
+    WriteInt("ChannelParam", "CaseCount", caseCount, path);
     for (int i = 0; i < caseCount; ++i) {
-        batch.WriteInt("ChannelParam", platform::Format("CaseID%d", i), g_CaseList[i]);
+        WriteInt("ChannelParam", platform::Format("CaseID%d", i), g_CaseList[i], path);
     }
-    batch.WriteInt("Version_PriCase", "PriCaseVersion", g_nPriCaseVersion);
+    WriteInt("Version_PriCase", "PriCaseVersion", g_nPriCaseVersion, path);
     for (int i = 0; i < MAX_CASE_COUNT; ++i) {
-        batch.WriteInt("System", platform::Format("SlaveCase%d", i), g_SlaveCaseTable[i]);
+        WriteInt("System", platform::Format("SlaveCase%d", i), g_SlaveCaseTable[i], path);
     }
 }
 
@@ -44,25 +47,27 @@ std::string ResolveProjectFilePath(const CProjectState& state, const std::string
 }
 
 int WriteProjectFile(const CProjectState& state, const std::string& givenPath) {
-    CProfileWriteBatch batch(ResolveProjectFilePath(state, givenPath));
+    const std::string path = ResolveProjectFilePath(state, givenPath);
+    // Some 600 keys: the file is parsed and replaced once, not once a key.
+    platform::ProfileWriteDeferral deferral;
     StoredWithSampleSettings stored = state.m_StoredSettings;
     stored.bPerCaseFiles = g_bPerCaseFiles;
     stored.nControllerCount = g_nControllerCount;
-    SaveSystemParam(batch, state.m_SampleSettings, stored);
+    SaveSystemParam(path, state.m_SampleSettings, stored);
 
-    batch.WriteInt("SystemParam", "TotalDataCount", state.m_nTotalDataCount);
-    WriteCaseTable(batch);
-    batch.WriteInt("IsBalance", "m_bBalanceStatus", state.m_bBalanceStatus);
-    batch.WriteString("BalanceTime", "m_strBalanceTime", state.m_strBalanceTime);
-    batch.WriteInt("PortSetting", "m_nBaundRate", state.m_nBaundRate);
-    batch.WriteInt("PortSetting", "m_nComPort", state.m_nComPort);
-    batch.WriteInt("PortSetting", "m_nInterfaceMode", state.m_nInterfaceMode);
-    batch.WriteInt("PortSetting", "m_nDeviceType", state.m_nDeviceType);
+    WriteInt("SystemParam", "TotalDataCount", state.m_nTotalDataCount, path);
+    WriteCaseTable(path);
+    WriteInt("IsBalance", "m_bBalanceStatus", state.m_bBalanceStatus, path);
+    platform::WritePrivateProfileString("BalanceTime", "m_strBalanceTime", state.m_strBalanceTime, path);
+    WriteInt("PortSetting", "m_nBaundRate", state.m_nBaundRate, path);
+    WriteInt("PortSetting", "m_nComPort", state.m_nComPort, path);
+    WriteInt("PortSetting", "m_nInterfaceMode", state.m_nInterfaceMode, path);
+    WriteInt("PortSetting", "m_nDeviceType", state.m_nDeviceType, path);
     for (int i = 0; i < IMPORTANCE_CHANNEL_COUNT; ++i) {
-        batch.WriteInt("ImportanceChannels", platform::Format("ImportanceChannels%d", i),
-                       state.m_nImportanceChannels[i]);
+        WriteInt("ImportanceChannels", platform::Format("ImportanceChannels%d", i),
+                 state.m_nImportanceChannels[i], path);
     }
-    batch.Commit();
+    deferral.End();
     return 1;
 }
 
@@ -86,10 +91,8 @@ int ReadProjectFile(CProjectState& state, const std::string& givenPath) {
 }
 
 void WriteDeviceType(const CProjectState& state, const std::string& path) {
-    CProfileWriteBatch batch(path);
-    batch.WriteInt("SystemParam", "DeviceType", state.m_nDeviceType);
-    batch.WriteInt("SystemParam", "SubDeviceType", state.m_nSubDeviceType);
-    batch.Commit();
+    WriteInt("SystemParam", "DeviceType", state.m_nDeviceType, path);
+    WriteInt("SystemParam", "SubDeviceType", state.m_nSubDeviceType, path);
 }
 
 int ReadDeviceType(const std::string& path) {

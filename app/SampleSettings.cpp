@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/ProfileWriteBatch.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
@@ -18,6 +17,17 @@ constexpr const char* CASE_DATA_FILE = "CaseDataFile";
 constexpr const char* CONTROLLER_MODULE = "ControllerModule";
 constexpr const char* DATA_PRECISION = "DataPrecision";
 constexpr int MEASURE_TYPE_COUNT = 7;
+
+// The writes of one file, each a "%d" or a text value.
+struct ProfileWriter {
+    const std::string& path;
+    void WriteString(const char* section, const std::string& key, const std::string& value) const {
+        platform::WritePrivateProfileString(section, key, value, path);
+    }
+    void WriteInt(const char* section, const std::string& key, int value) const {
+        WriteString(section, key, platform::Format("%d", value));
+    }
+};
 
 int ReadInt(const char* section, const char* key, int nDefault, const std::string& path) {
     return platform::GetPrivateProfileInt(section, key, nDefault, path);
@@ -54,42 +64,36 @@ void ReadPrecision(const std::string& path, std::map<int, int>& precision) {
 
 } // namespace
 
-void SaveSystemParam(const std::string& path, const SampleSettings& settings,
+void SaveSystemParam(const std::string& path, const SampleSettings& s,
                      const StoredWithSampleSettings& stored) {
-    CProfileWriteBatch batch(path);
-    SaveSystemParam(batch, settings, stored);
-    batch.Commit();
-}
+    const ProfileWriter writer{path};
+    writer.WriteString(SYSTEM_PARAM, "SampleFreq", FormatFrequency(s.fSampleFreq));
+    writer.WriteInt(SYSTEM_PARAM, "SampleMode", s.nSampleMode);
+    writer.WriteInt(SYSTEM_PARAM, "SampleInterval", s.nSampleInterval);
+    writer.WriteInt(SYSTEM_PARAM, "SetTimerCount", s.bSetTimerCount);
+    writer.WriteInt(SYSTEM_PARAM, "TimerCount", s.nTimerCount);
+    writer.WriteString(SYSTEM_PARAM, "SampleStatus", SampleStatusText(s));
+    writer.WriteInt(SYSTEM_PARAM, "nSampleRate", s.nSampleRate);
+    writer.WriteInt(SYSTEM_PARAM, "AverageMode", s.nAverageMode);
+    writer.WriteInt(SYSTEM_PARAM, "AveragePointCount", s.nAveragePointCount);
+    writer.WriteInt(SYSTEM_PARAM, "EliminateMaxMin", s.bEliminateMaxMin);
+    writer.WriteInt(SYSTEM_PARAM, "AnalysisMode", s.nAnalysisMode);
+    writer.WriteInt(SYSTEM_PARAM, "AnalysisBlockSize", s.nAnalysisBlockSize);
+    writer.WriteInt(SYSTEM_PARAM, "SampleBlockSize", s.nSampleBlockSize);
 
-void SaveSystemParam(CProfileWriteBatch& batch, const SampleSettings& s,
-                     const StoredWithSampleSettings& stored) {
-    batch.WriteString(SYSTEM_PARAM, "SampleFreq", FormatFrequency(s.fSampleFreq));
-    batch.WriteInt(SYSTEM_PARAM, "SampleMode", s.nSampleMode);
-    batch.WriteInt(SYSTEM_PARAM, "SampleInterval", s.nSampleInterval);
-    batch.WriteInt(SYSTEM_PARAM, "SetTimerCount", s.bSetTimerCount);
-    batch.WriteInt(SYSTEM_PARAM, "TimerCount", s.nTimerCount);
-    batch.WriteString(SYSTEM_PARAM, "SampleStatus", SampleStatusText(s));
-    batch.WriteInt(SYSTEM_PARAM, "nSampleRate", s.nSampleRate);
-    batch.WriteInt(SYSTEM_PARAM, "AverageMode", s.nAverageMode);
-    batch.WriteInt(SYSTEM_PARAM, "AveragePointCount", s.nAveragePointCount);
-    batch.WriteInt(SYSTEM_PARAM, "EliminateMaxMin", s.bEliminateMaxMin);
-    batch.WriteInt(SYSTEM_PARAM, "AnalysisMode", s.nAnalysisMode);
-    batch.WriteInt(SYSTEM_PARAM, "AnalysisBlockSize", s.nAnalysisBlockSize);
-    batch.WriteInt(SYSTEM_PARAM, "SampleBlockSize", s.nSampleBlockSize);
-
-    batch.WriteInt(SINGLE_MONITOR, "CaseID", stored.nMonitorCaseId);
-    batch.WriteInt(SINGLE_MONITOR, "ChanID", stored.nMonitorChanId);
-    batch.WriteInt(SINGLE_MONITOR, "AutoTrigger", stored.bAutoTrigger);
-    batch.WriteInt(SINGLE_MONITOR, "MultiTrigger", stored.bMultiTrigger);
-    batch.WriteInt(SINGLE_MONITOR, "MoreLevel", stored.bMoreLevel);
-    batch.WriteString(SINGLE_MONITOR, "MonitorLevel",
-                      platform::Format("%f", static_cast<double>(stored.fMonitorLevel)));
-    batch.WriteInt(STRAIN_REF, "StrainRefUsed", stored.bStrainRefUsed);
-    batch.WriteInt(STRAIN_REF, "StrainRefChan", stored.nStrainRefChan);
-    batch.WriteInt(CASE_DATA_FILE, "SingleCaseFile", stored.bPerCaseFiles);
-    batch.WriteInt(CONTROLLER_MODULE, "ControllerNumber", stored.nControllerCount);
+    writer.WriteInt(SINGLE_MONITOR, "CaseID", stored.nMonitorCaseId);
+    writer.WriteInt(SINGLE_MONITOR, "ChanID", stored.nMonitorChanId);
+    writer.WriteInt(SINGLE_MONITOR, "AutoTrigger", stored.bAutoTrigger);
+    writer.WriteInt(SINGLE_MONITOR, "MultiTrigger", stored.bMultiTrigger);
+    writer.WriteInt(SINGLE_MONITOR, "MoreLevel", stored.bMoreLevel);
+    writer.WriteString(SINGLE_MONITOR, "MonitorLevel",
+                       platform::Format("%f", static_cast<double>(stored.fMonitorLevel)));
+    writer.WriteInt(STRAIN_REF, "StrainRefUsed", stored.bStrainRefUsed);
+    writer.WriteInt(STRAIN_REF, "StrainRefChan", stored.nStrainRefChan);
+    writer.WriteInt(CASE_DATA_FILE, "SingleCaseFile", stored.bPerCaseFiles);
+    writer.WriteInt(CONTROLLER_MODULE, "ControllerNumber", stored.nControllerCount);
     for (const auto& [type, decimals] : stored.precision) {
-        batch.WriteInt(DATA_PRECISION, platform::Format("MeasureType%d", type), decimals);
+        writer.WriteInt(DATA_PRECISION, platform::Format("MeasureType%d", type), decimals);
     }
 }
 

@@ -59,14 +59,9 @@ constexpr int MAX_CONTROLLER_COUNT = 32;
 constexpr int MAX_AVERAGE_POINTS = 256;
 constexpr int MAX_ANALYSIS_BLOCK_SIZE = 65536;
 
-class CProfileWriteBatch;
-
 // Writes SystemParam, SingleMonitor, StrainRef, CaseDataFile,
 // ControllerModule and DataPrecision, in that order.
 void SaveSystemParam(const std::string& path, const SampleSettings& settings,
-                     const StoredWithSampleSettings& stored);
-// The same writes added to a batch of the project file's writes.
-void SaveSystemParam(CProfileWriteBatch& batch, const SampleSettings& settings,
                      const StoredWithSampleSettings& stored);
 // Reads SystemParam (the analysis keys only with the spectrum option on) and
 // DataPrecision into the record and the precision map.

@@ -1,7 +1,7 @@
 // Cost of writing and reading a whole project file (about 600 keys: the
 // sampling settings, 64 cases, the 512-entry case table of the system
-// settings). The writer applies every key in one load-edit-store pass, so a
-// write costs about one parse and one file replacement, not one per key.
+// settings). The writer defers the profile writes, so the file is replaced
+// once a project write, not once a key.
 #include "app/CaseTables.h"
 #include "app/ProjectFile.h"
 #include "app/ProjectState.h"
