@@ -179,6 +179,56 @@ FormulaProgram::Status FormulaProgram::Compile(const char* text, const OnlineLay
     return m_status = Status::Ok;
 }
 
+namespace {
+
+// One loop per operand form, each simple enough for the compiler to vectorise.
+template <class Op>
+void Combine(double* dst, const double* a, double ca, const double* b, double cb, int n, Op op) {
+    if (a && b) {
+        for (int k = 0; k < n; ++k)
+            dst[k] = op(a[k], b[k]);
+    } else if (a) {
+        for (int k = 0; k < n; ++k)
+            dst[k] = op(a[k], cb);
+    } else {
+        for (int k = 0; k < n; ++k)
+            dst[k] = op(ca, b[k]);
+    }
+}
+
+} // namespace
+
+void FormulaProgram::Run(const Instruction& in, const float* const* columns, int done, int n) const {
+    double* dst = &m_work[std::size_t(in.dst) * kChunk];
+    const double* a = in.a >= 0 ? &m_work[std::size_t(in.a) * kChunk] : nullptr;
+    const double* b = in.b >= 0 ? &m_work[std::size_t(in.b) * kChunk] : nullptr;
+    switch (in.kind) {
+    case Instruction::Load:
+        std::copy(columns[in.column] + done, columns[in.column] + done + n, dst);
+        break;
+    case Instruction::Function:
+        for (int k = 0; k < n; ++k)
+            dst[k] = ApplyFunction(in.function, a[k]);
+        break;
+    case Instruction::Neg:
+        for (int k = 0; k < n; ++k)
+            dst[k] = -a[k];
+        break;
+    case Instruction::Add:
+        Combine(dst, a, in.ca, b, in.cb, n, [](double x, double y) { return x + y; });
+        break;
+    case Instruction::Mul:
+        Combine(dst, a, in.ca, b, in.cb, n, [](double x, double y) { return x * y; });
+        break;
+    case Instruction::Div:
+        Combine(dst, a, in.ca, b, in.cb, n, [](double x, double y) { return x / y; });
+        break;
+    case Instruction::Pow:
+        Combine(dst, a, in.ca, b, in.cb, n, formula_detail::Power);
+        break;
+    }
+}
+
 void FormulaProgram::Evaluate(const float* const* columns, int count, float* out) const {
     for (int done = 0; done < count; done += kChunk) {
         const int n = std::min(kChunk, count - done);
@@ -187,65 +237,15 @@ void FormulaProgram::Evaluate(const float* const* columns, int count, float* out
             std::fill(result, result + n, 0.0f);
             continue;
         }
-        for (const Instruction& in : m_code) {
-            double* dst = &m_work[std::size_t(in.dst) * kChunk];
-            const double* a = in.a >= 0 ? &m_work[std::size_t(in.a) * kChunk] : nullptr;
-            const double* b = in.b >= 0 ? &m_work[std::size_t(in.b) * kChunk] : nullptr;
-            switch (in.kind) {
-            case Instruction::Load: {
-                const float* column = columns[in.column] + done;
-                for (int k = 0; k < n; ++k)
-                    dst[k] = column[k];
-                break;
-            }
-            case Instruction::Function:
-                for (int k = 0; k < n; ++k)
-                    dst[k] = ApplyFunction(in.function, a[k]);
-                break;
-            case Instruction::Neg:
-                for (int k = 0; k < n; ++k)
-                    dst[k] = -a[k];
-                break;
-            default:
-                // Plain loops per operand form, so that the compiler can
-                // vectorise the common cases.
-                if (a && b) {
-                    if (in.kind == Instruction::Add)
-                        for (int k = 0; k < n; ++k)
-                            dst[k] = a[k] + b[k];
-                    else if (in.kind == Instruction::Mul)
-                        for (int k = 0; k < n; ++k)
-                            dst[k] = a[k] * b[k];
-                    else
-                        for (int k = 0; k < n; ++k)
-                            dst[k] = Binary(in.kind == Instruction::Div ? Expr::Div : Expr::Pow, a[k], b[k]);
-                } else if (a) {
-                    if (in.kind == Instruction::Add)
-                        for (int k = 0; k < n; ++k)
-                            dst[k] = a[k] + in.cb;
-                    else if (in.kind == Instruction::Mul)
-                        for (int k = 0; k < n; ++k)
-                            dst[k] = a[k] * in.cb;
-                    else
-                        for (int k = 0; k < n; ++k)
-                            dst[k] = Binary(in.kind == Instruction::Div ? Expr::Div : Expr::Pow, a[k], in.cb);
-                } else {
-                    const int kind = in.kind == Instruction::Add   ? Expr::Add
-                                     : in.kind == Instruction::Mul ? Expr::Mul
-                                     : in.kind == Instruction::Div ? Expr::Div
-                                                                   : Expr::Pow;
-                    for (int k = 0; k < n; ++k)
-                        dst[k] = Binary(kind, in.ca, b[k]);
-                }
-                break;
-            }
-        }
+        for (const Instruction& in : m_code)
+            Run(in, columns, done, n);
         const double* value =
             m_resultRegister >= 0 ? &m_work[std::size_t(m_resultRegister) * kChunk] : nullptr;
         for (int k = 0; k < n; ++k) {
             const double v = value ? value[k] : m_constant;
             result[k] = std::isfinite(v) ? float(v) : 0.0f;
         }
+        // A marker among a sample's inputs: the sample has no value.
         for (std::size_t i = 0; i < m_channels.size(); ++i) {
             const float* column = columns[i] + done;
             for (int k = 0; k < n; ++k)

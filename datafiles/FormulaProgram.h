@@ -43,6 +43,8 @@ private:
     };
     friend struct FormulaCompiler;
 
+    void Run(const Instruction& in, const float* const* columns, int done, int n) const;
+
     Status m_status = Status::BadText;
     std::vector<int> m_channels;
     std::vector<Instruction> m_code;
