@@ -296,6 +296,10 @@ int CCaseLink::SendChannelParamCmd(const std::vector<int>& channels) {
     return SendCommand(length, bytes);
 }
 
+int CCaseLink::SendSingleChannelParam(int channel) {
+    return SendBuilt(m_pEncoder->BuildChannelParamCmd(channel));
+}
+
 // ---- Case and channel information ----------------------------------------
 
 void CCaseLink::ClearModuleTables() {

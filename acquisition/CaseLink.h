@@ -68,6 +68,7 @@ public:
     int SendModuleCmdF1(platform::HWND window, const std::uint8_t block[21]);
     int SendModuleCmdF2(platform::HWND window, const std::uint8_t block[13]);
     int SendChannelParamCmd(const std::vector<int>& channels);
+    int SendSingleChannelParam(int channel);
     int SendCorrectionCoef(int channel, int b1, int b2, std::int32_t value);
     int RequestLeadData();
     int RequestSelfTestData();

@@ -73,6 +73,10 @@ platform::LRESULT CNetCaseDriver::WindowProc(platform::UINT message, platform::W
         // Receiving data never opens a message box: the data is read by its link.
         return 0;
     case kBlockReceived:
+        OnBlockReceived(static_cast<int>(wParam), reinterpret_cast<const std::uint8_t*>(lParam));
+        return 0;
+    case platform::WM_TIMER:
+        OnTimer(static_cast<int>(wParam));
         return 0;
     default:
         return 0;
@@ -187,6 +191,34 @@ void CNetCaseDriver::RelinkCase(std::size_t index, const std::shared_ptr<CCaseLi
                 delete block;
         }
     }
+}
+
+void CNetCaseDriver::OnBlockReceived(int length, const std::uint8_t* bytes) {
+    if (length <= 0 || length > CCaseLink::kBufferSize || bytes == nullptr)
+        return;
+    CaseLinkQueue::Packet packet;
+    packet.data.assign(bytes, bytes + length);
+    m_blockQueue.AddTail(std::move(packet), kBlockQueueLimit);
+}
+
+void CNetCaseDriver::OnTimer(int id) {
+    if (id != kAddressTimer)
+        return;
+    // Announces every linked case again, one at a time.
+    for (const std::string& address : GetLinkedCaseIps()) {
+        SendAddress(kCaseLinked, address);
+        platform::Sleep(100);
+    }
+}
+
+int CNetCaseDriver::SetSingleChannelParams(int channel) {
+    if (channel < 0 || channel >= kSystemChannels)
+        return 0;
+    for (auto& link : SnapshotLinks()) {
+        if (link->HasModule(channel / 16))
+            return link->SendSingleChannelParam(channel);
+    }
+    return 0;
 }
 
 int CNetCaseDriver::GetLinkCount() {

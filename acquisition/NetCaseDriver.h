@@ -50,6 +50,9 @@ public:
     static constexpr platform::UINT kLinkCount = 0x861;
     static constexpr platform::UINT kModuleReply = 0x872;
     static constexpr platform::UINT kDeadLinks = 0x8FD;
+    static constexpr int kAddressTimer = 123;
+    static constexpr int kBlockQueueLimit = 1000;
+    static constexpr int kSystemChannels = 4096;
     static constexpr int kMaxSetsPerCycle = 50;
     static constexpr int kModuleCount = 512;
 
@@ -66,6 +69,9 @@ public:
     int Listen(std::uint16_t port, platform::HWND owner);
     std::uint16_t GetListenPort() const { return m_nListenPort; }
     void OnLinkNotify();
+    void OnBlockReceived(int length, const std::uint8_t* bytes);
+    void OnTimer(int id);
+    int GetReceivedBlockCount() { return static_cast<int>(m_blockQueue.GetCount()); }
     // Adds a connected link, or lets it replace the link of the same address
     // (a case that connected again). True when it replaced one.
     bool AddLink(const std::shared_ptr<CCaseLink>& link);
@@ -91,6 +97,8 @@ public:
     int SendModuleCmdF2(const std::string& address, platform::HWND window, const std::uint8_t block[13]);
     int SetChannelParams(const std::vector<int>& channels);
     int SendCaseCommand36(int channelId);
+    // The parameters of one channel, to the link that holds it.
+    int SetSingleChannelParams(int channel);
     int SendCorrectionCoef(int channel, int b1, int b2, std::int32_t value);
     int RequestLeadData();
     int RequestSelfTestData();
@@ -161,4 +169,5 @@ private:
     std::thread m_processing;
     std::vector<std::vector<CaseSampleBlock>> m_ModuleLists; // 512 lists; processing thread only
     std::vector<std::uint8_t> m_popBuffer;
+    CaseLinkQueue m_blockQueue; // blocks handed to the driver window (0x876)
 };

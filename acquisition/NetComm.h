@@ -38,6 +38,8 @@ public:
     bool PollSampleData(CaseSampleBlock* blocks) override { return m_driver.PollSampleData(blocks); }
     void RequestSampleData() override { m_driver.RequestSampleData(); }
     int FindCases() override;
+    // Called by the main frame before each channel during the acquisition start.
+    int SetSingleChannelParams(int channel) { return m_driver.SetSingleChannelParams(channel); }
     int ReadChannelInfo() override;
     int SetChannelParams(const std::vector<int>& channels) override {
         return m_driver.SetChannelParams(channels);

@@ -6,6 +6,8 @@
 #include "FakeChannelSource.h"
 #include "LinkTestHost.h"
 
+#include "platform/MessageBox.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -138,6 +140,26 @@ TEST_F(NetCaseDriverTest, DuplicateCaseNumbers) {
     EXPECT_EQ(driver.CheckDuplicateCaseNumbers(), 0);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0], "检测到多个2号机，请检查控制器设置。");
+}
+
+TEST_F(NetCaseDriverTest, WindowMessagesOfTheDriver) {
+    platform::MessageBoxRecorder boxes;
+    AddCase(0, 1, "10.0.0.1");
+    AddCase(1, 1, "10.0.0.2");
+    owner.linkedAddresses.clear();
+    platform::SendMessage(driver.GetSafeHwnd(), platform::WM_TIMER, CNetCaseDriver::kAddressTimer);
+    EXPECT_EQ(owner.linkedAddresses, (std::vector<std::string>{"10.0.0.1", "10.0.0.2"}));
+    platform::SendMessage(driver.GetSafeHwnd(), platform::WM_TIMER, 7);
+    EXPECT_EQ(owner.linkedAddresses.size(), 2u) << "other timers announce nothing";
+
+    platform::SendMessage(driver.GetSafeHwnd(), CNetCaseDriver::kReceiveNotify);
+    EXPECT_TRUE(boxes.Records().empty()) << "receiving data never opens a message box";
+
+    const std::uint8_t bytes[3] = {1, 2, 3};
+    platform::SendMessage(driver.GetSafeHwnd(), CNetCaseDriver::kBlockReceived, 3,
+                          reinterpret_cast<platform::LPARAM>(bytes));
+    platform::SendMessage(driver.GetSafeHwnd(), CNetCaseDriver::kBlockReceived, 0, 0);
+    EXPECT_EQ(driver.GetReceivedBlockCount(), 1);
 }
 
 TEST_F(NetCaseDriverTest, ModuleVersionRange) {
