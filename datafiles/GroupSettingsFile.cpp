@@ -130,10 +130,14 @@ int LoadStrainFlowerParam(const std::string& path, int* count, RosetteGroupRecor
 }
 
 int SaveStrainFlowerParam(const std::string& path, int count, const RosetteGroupRecord* groups) {
+    // Every key would otherwise rewrite the whole file.
+    platform::ProfileWriteDeferral deferral;
     count = BoundedCount(count);
     WriteInt("StrainFlower", "GroupCount", count, path);
-    if (!groups)
+    if (!groups) {
+        deferral.End();
         return 0;
+    }
     for (int i = 0; i < count; ++i) {
         const RosetteGroupRecord& group = groups[i];
         const std::string section = GroupSection(i);
@@ -151,7 +155,7 @@ int SaveStrainFlowerParam(const std::string& path, int count, const RosetteGroup
         if (group.type == 3 || group.type == 4)
             WriteInt(section, "Channel3", group.Channel[3], path);
     }
-    return 1;
+    return deferral.End() ? 1 : 0;
 }
 
 int LoadRemainStressParam(const std::string& path, int* count, ResidualStressGroupRecord* groups,
@@ -171,10 +175,13 @@ int LoadRemainStressParam(const std::string& path, int* count, ResidualStressGro
 }
 
 int SaveRemainStressParam(const std::string& path, int count, const ResidualStressGroupRecord* groups) {
+    platform::ProfileWriteDeferral deferral;
     count = BoundedCount(count);
     WriteInt("RemainStress", "GroupCount", count, path);
-    if (!groups)
+    if (!groups) {
+        deferral.End();
         return 0;
+    }
     for (int i = 0; i < count; ++i) {
         const ResidualStressGroupRecord& group = groups[i];
         const std::string section = GroupSection(i);
@@ -192,5 +199,5 @@ int SaveRemainStressParam(const std::string& path, int count, const ResidualStre
         for (const auto& [key, value] : floats)
             WriteFloat(section, key, "%.4f", value, path);
     }
-    return 1;
+    return deferral.End() ? 1 : 0;
 }
