@@ -1,0 +1,215 @@
+// The loops of the sampling thread for single, timed and event sampling, the
+// wait for one sample set, the stop of the acquisition, and the
+// balance-acquisition thread.
+#include "acquisition/SamplingControl.h"
+
+#include "acquisition/CommBase.h"
+#include "app/AppSettings.h"
+#include "app/RunFlags.h"
+#include "app/ValueConversion.h"
+#include "platform/MessageBox.h"
+#include "platform/Time.h"
+
+#include <cmath>
+#include <cstring>
+
+using namespace sampling_msg;
+
+namespace {
+void ShowError(const char* text) {
+    platform::MessageBox(text, g_strAppTitle, platform::MB_OK | platform::MB_ICONERROR);
+}
+} // namespace
+
+bool CSamplingControl::WaitSampleData(CaseSampleBlock* destination, int timeoutMs) {
+    CCommBase* comm = m_pHost->GetComm();
+    if (!comm)
+        return false;
+    comm->RequestSampleData();
+    const int limit = timeoutMs / 100;
+    int polls = 0;
+    while (g_bSampling.load()) {
+        if (comm->PollSampleData(destination))
+            return true;
+        platform::Sleep(100);
+        if (++polls >= limit)
+            return false;
+    }
+    return false;
+}
+
+int CSamplingControl::StopAcquisition() {
+    SendText("采集停止中......");
+    Log("发采样停止命令");
+    CCommBase* comm = m_pHost->GetComm();
+    const int result = comm ? comm->StopSampling() : 0;
+    g_bLinkBusy = 0;
+    SendText("采集停止");
+    return result;
+}
+
+void CSamplingControl::DigitalMerge() {
+    // The digital-channel values arrive through their own merge; without a
+    // digital-channel object there is nothing to copy.
+}
+
+void CSamplingControl::EndLoop(int kind, bool timedRecord) {
+    ResetRunFlags();
+    platform::SendMessage(m_hFrame, kSampleComplete, 0, 0);
+    SendStatus(kind);
+    if (timedRecord) {
+        SampleProgressRecord record;
+        record.nSeconds = -2;
+        SendStatus(kind, &record);
+    }
+}
+
+int CSamplingControl::SampleSingle() {
+    std::fill(m_CurrentSet.begin(), m_CurrentSet.end(), CaseSampleBlock{});
+    SendStatus(SAMPLE_MODE_SINGLE);
+    if (!StartAcquisition(m_pHost->GetProject().m_SampleSettings.nSampleMode)) {
+        ShowError("启动采集失败!");
+    } else if (!WaitSampleData(m_CurrentSet.data(), g_nDelayDataGet)) {
+        ShowError("采集数据失败!");
+        // The cases would go on streaming into a run that has ended.
+        StopAcquisition();
+    } else {
+        DigitalMerge();
+        ProcessSampleSet(true);
+        StopAcquisition();
+    }
+    EndLoop(SAMPLE_MODE_SINGLE, false);
+    return 1;
+}
+
+int CSamplingControl::SampleTimed() {
+    CProjectState& project = m_pHost->GetProject();
+    const SampleSettings& settings = project.m_SampleSettings;
+    if (!project.m_bAppendData) {
+        m_nRunStoredCount = 0;
+        m_nShownDataCount = 0;
+    }
+    m_nRunSampleCount = 0;
+    const std::int64_t interval = settings.nSampleInterval;
+    std::int64_t reference = NowMs() - interval * 1000;
+    if (!StartAcquisition(settings.nSampleMode)) {
+        ShowError("启动采集失败!");
+        EndLoop(SAMPLE_MODE_TIMED, true);
+        return 1;
+    }
+    bool stopped = false;
+    while (g_bSampling.load() && (!settings.bSetTimerCount || m_nRunSampleCount < settings.nTimerCount)) {
+        while (g_bSampling.load() && g_bSamplePaused.load()) {
+            SendStatus(SAMPLE_MODE_TIMED);
+            platform::Sleep(200);
+        }
+        SampleProgressRecord record;
+        std::int64_t now = 0;
+        double shown = -1.0;
+        double elapsed = 0.0;
+        do {
+            platform::Sleep(100);
+            if (!g_bSampling.load()) {
+                stopped = true;
+                break;
+            }
+            now = NowMs();
+            elapsed = static_cast<double>(now - reference) * 0.001;
+            if (elapsed != shown) {
+                shown = elapsed;
+                record.nSeconds =
+                    static_cast<std::int32_t>(std::max(0.0, static_cast<double>(interval) - elapsed));
+                std::strcpy(record.szText, " ");
+                SendStatus(SAMPLE_MODE_TIMED, &record);
+            }
+        } while (elapsed < static_cast<double>(interval));
+        if (stopped || !g_bSampling.load())
+            break;
+        reference = now;
+        record.nSeconds = -1;
+        std::fill(m_CurrentSet.begin(), m_CurrentSet.end(), CaseSampleBlock{});
+        if (!WaitSampleData(m_CurrentSet.data(), static_cast<int>(interval * 1000))) {
+            std::strcpy(record.szText, "此次采样失败，请确认设备连接正常！");
+            SendStatus(SAMPLE_MODE_TIMED, &record);
+        } else {
+            DigitalMerge();
+            ProcessSampleSet(true);
+            ++m_nRunSampleCount;
+        }
+    }
+    if (!stopped)
+        StopAcquisition();
+    EndLoop(SAMPLE_MODE_TIMED, true);
+    return 1;
+}
+
+int CSamplingControl::SampleEventWait() {
+    const SampleSettings& settings = m_pHost->GetProject().m_SampleSettings;
+    m_nEventReference = NowMs() - static_cast<std::int64_t>(settings.nSampleInterval) * 1000;
+    m_nStartMark = platform::QueryPerformanceCounter();
+    if (!StartAcquisition(settings.nSampleMode)) {
+        ShowError("启动采集失败!");
+    } else {
+        while (g_bSampling.load())
+            platform::Sleep(100);
+    }
+    EndLoop(SAMPLE_MODE_EVENT, false);
+    return 1;
+}
+
+void CSamplingControl::BalanceThreadBody() {
+    g_bSampling = 1;
+    CCommBase* comm = m_pHost->GetComm();
+    CCaseProtocol3* encoder = comm ? comm->GetProtocol() : nullptr;
+    const int strain = CountChannelsOfType(MEASURE_STRAIN);
+    const int temperature = CountChannelsOfType(MEASURE_THERMOCOUPLE) + CountChannelsOfType(MEASURE_RTD) +
+                            CountChannelsOfType(MEASURE_RESISTANCE);
+    m_bCommandModeChanged = 0;
+    if (encoder && temperature >= 1) {
+        encoder->SetCommandMode(1);
+        m_bCommandModeChanged = 1;
+    } else if (encoder && strain >= 1 && m_bGndBalanceRequest.load()) {
+        encoder->SetCommandMode(4);
+        m_bCommandModeChanged = 1;
+    }
+    if (m_bCommandModeChanged)
+        platform::SendMessage(m_hFrame, kResendChannelParams, 0, 0);
+
+    BackupBalanceValues();
+    for (int i = 0; i < g_nChannelCount && i < MAX_CHANNEL_COUNT; ++i) {
+        if (IsValidChannelId(g_ChannelList[i]))
+            g_ChannelParams[g_ChannelList[i]].nZero = 0;
+    }
+    std::fill(m_ZeroSet.begin(), m_ZeroSet.end(), CaseSampleBlock{});
+    SendStatus(4);
+
+    bool ok = true;
+    if (!StartAcquisition(4)) {
+        ok = false;
+        m_bBalanceValid = 0;
+        ShowError("启动平衡采集失败!");
+    }
+    platform::Sleep(1000);
+    if (!WaitSampleData(m_ZeroSet.data(), 2 * g_nDelayDataGet)) {
+        ok = false;
+        StopAcquisition();
+        ShowError("获取平衡数据失败!");
+    } else {
+        StopAcquisition();
+    }
+    g_bSampling = 0;
+    if (m_bCommandModeChanged && encoder) {
+        encoder->SetCommandMode(0);
+        platform::SendMessage(m_hFrame, kResendChannelParams, 0, 0);
+        m_bCommandModeChanged = 0;
+    }
+    if (ok) {
+        m_bBalanceValid = 1;
+        platform::SendMessage(m_hFrame, kBalanceDataReady, 0, 0);
+    } else {
+        // No zeros from an empty set: the channels keep the zeros they had.
+        RestoreAllZeros();
+        SendStatus(4);
+    }
+    m_bGndBalanceRequest = 0;
+}

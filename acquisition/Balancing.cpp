@@ -1,0 +1,135 @@
+// The frame's side of a balance: backups of the zeros, the zeros computed from
+// the zero sample set with the not-balanced marks, the ground-input
+// difference file and the completion that saves the results.
+#include "acquisition/SamplingControl.h"
+
+#include "app/AppSettings.h"
+#include "app/BalanceResults.h"
+#include "app/CaseTables.h"
+#include "app/TimeTexts.h"
+#include "app/ValueConversion.h"
+#include "platform/Time.h"
+
+#include <cmath>
+
+using namespace sampling_msg;
+
+namespace {
+// Calls f(id, unit, channel) for the 16 channels of every online unit.
+template <typename F> void ForOnlineChannels(F f) {
+    for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
+        const int unit = g_CaseList[slot];
+        if (unit < 0 || unit >= MAX_CHANNEL_CASE_COUNT)
+            continue;
+        for (int c = 0; c < 16; ++c)
+            f(unit * 16 + c, unit, c);
+    }
+}
+} // namespace
+
+void CSamplingControl::BackupBalanceValues() {
+    ForOnlineChannels([this](int id, int unit, int c) {
+        m_BackupZero[static_cast<std::size_t>(id)] = g_ChannelParams[id].nZero;
+        m_BackupValue[static_cast<std::size_t>(id)] = m_ZeroSet[static_cast<std::size_t>(unit)].fValues[c];
+    });
+}
+
+void CSamplingControl::RestoreUnselectedZeros() {
+    ForOnlineChannels([this](int id, int unit, int c) {
+        if (m_BalanceSelect[id] != 0)
+            return;
+        g_ChannelParams[id].nZero = m_BackupZero[static_cast<std::size_t>(id)];
+        m_ZeroSet[static_cast<std::size_t>(unit)].fValues[c] = m_BackupValue[static_cast<std::size_t>(id)];
+    });
+}
+
+void CSamplingControl::RestoreAllZeros() {
+    ForOnlineChannels([this](int id, int unit, int c) {
+        g_ChannelParams[id].nZero = m_BackupZero[static_cast<std::size_t>(id)];
+        m_ZeroSet[static_cast<std::size_t>(unit)].fValues[c] = m_BackupValue[static_cast<std::size_t>(id)];
+    });
+}
+
+void CSamplingControl::ComputeZeroValues(CaseSampleBlock* zeroSet) {
+    const double limit = g_nADBase * 0.5;
+    ForOnlineChannels([zeroSet, limit](int id, int unit, int c) {
+        float& value = zeroSet[unit].fValues[c];
+        const int type = g_ChannelParams[id].nMeasureType;
+        const bool outOfRange =
+            std::fabs(value) > limit && (type == MEASURE_STRAIN || type == MEASURE_BRIDGE_SENSOR);
+        // A reading that no int32 holds cannot be a zero either.
+        const bool unusable = !std::isfinite(value) || std::fabs(value) >= 2147483520.0f;
+        if (outOfRange || unusable || value == kFurtherMarkerValue) {
+            value = kUnbalancedValue;
+            g_ChannelParams[id].nZero = ZERO_NOT_BALANCED;
+        } else {
+            g_ChannelParams[id].nZero = static_cast<std::int32_t>(value);
+        }
+    });
+    ConvertBlockToValues(zeroSet);
+}
+
+void CSamplingControl::OnBalanceDataReady() {
+    const bool ground = m_bGndBalanceRequest.load() != 0;
+    if (ground) {
+        m_OldZeros.assign(MAX_CHANNEL_COUNT, 0);
+        ForOnlineChannels([this](int id, int, int) {
+            if (g_ChannelParams[id].nZero != ZERO_NOT_BALANCED)
+                m_OldZeros[static_cast<std::size_t>(id)] = g_ChannelParams[id].nZero;
+        });
+    }
+    ComputeZeroValues(m_ZeroSet.data());
+    RestoreUnselectedZeros();
+    platform::SendMessage(m_hFrame, kBalanceDone, 0, 0);
+    platform::SendMessage(m_hFrame, kBalanceFinished, 0, 0);
+    if (ground) {
+        std::vector<std::int32_t> difference(MAX_CHANNEL_COUNT, 0);
+        ForOnlineChannels([this, &difference](int id, int, int) {
+            if (g_ChannelParams[id].nZero != ZERO_NOT_BALANCED)
+                difference[static_cast<std::size_t>(id)] =
+                    g_ChannelParams[id].nZero - m_OldZeros[static_cast<std::size_t>(id)];
+        });
+        const std::string path = m_pHost->GetProject().m_strProgramFolder + "/zero.odd";
+        WriteZeroTextFile(path, difference.data(), m_strBalanceTime);
+    }
+}
+
+void CSamplingControl::CompleteBalance() {
+    CProjectState& project = m_pHost->GetProject();
+    m_strBalanceTime = FormatOleDateTime(platform::NowOleDate());
+    project.m_strBalanceTime = m_strBalanceTime;
+    project.m_bBalanceStatus = 1;
+    if (project.HasProjectPath())
+        SaveProjectZeros(project.GetFilePath(".zer"), m_strBalanceTime);
+    if (!project.m_strProgramFolder.empty())
+        SaveProjectZeros(project.GetProgramFilePath(".zer"), m_strBalanceTime);
+    m_pHost->SaveChannelParamFile();
+    m_pHost->WriteProjectFile();
+    m_pHost->SetStatusText(0, "通道平衡完成！");
+    m_pHost->RefreshTableViews();
+    if (m_pHost->IsForwardingOn() && m_bRemoteRequest) {
+        m_pHost->BroadcastPacket(3, 4);
+        m_bRemoteRequest = 0;
+    }
+}
+
+void CSamplingControl::OnBalanceRequest(int value) {
+    if (value < 0)
+        return;
+    m_nRequestValue = value;
+    m_bRequestPending = 1;
+    m_RequestZeros.resize(MAX_CHANNEL_COUNT);
+    for (int id = 0; id < MAX_CHANNEL_COUNT; ++id)
+        m_RequestZeros[static_cast<std::size_t>(id)] = g_ChannelParams[id].nZero;
+    m_RequestZeroSet = m_ZeroSet;
+    OnBalance();
+}
+
+void CSamplingControl::BuildZeroSampleSet() {
+    ForOnlineChannels([this](int id, int unit, int c) {
+        CaseSampleBlock& block = m_ZeroSet[static_cast<std::size_t>(unit)];
+        block.nHeader = unit;
+        const std::int32_t zero = g_ChannelParams[id].nZero;
+        block.fValues[c] = zero == ZERO_NOT_BALANCED ? kUnbalancedValue : static_cast<float>(zero);
+    });
+}

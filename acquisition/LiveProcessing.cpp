@@ -1,0 +1,253 @@
+// Live processing of the sample sets of a run: conversion into the frame's
+// value buffer, storage in the per-unit files, the alarm check, forwarding,
+// and the announcements to the views.
+#include "acquisition/SamplingControl.h"
+
+#include "acquisition/CommBase.h"
+#include "app/CaseTables.h"
+#include "app/RunFlags.h"
+#include "app/ValueConversion.h"
+#include "platform/Time.h"
+
+#include <cmath>
+#include <cstring>
+#include <mutex>
+
+using namespace sampling_msg;
+
+bool CSamplingControl::ConvertSampleSet(float* buffer, const CaseSampleBlock* set) {
+    if (!buffer || !set)
+        return false;
+    for (int i = 0; i < g_nChannelCount && i < MAX_CHANNEL_COUNT; ++i) {
+        const int id = g_ChannelList[i];
+        if (!IsValidChannelId(id))
+            continue;
+        const int unit = id / 16;
+        const int slot = g_CaseSlot[unit];
+        const int position = slot * 16 + id % 16;
+        if (slot < 0 || position >= MAX_CHANNEL_COUNT)
+            continue;
+        const float raw = set[unit].fValues[id % 16];
+        buffer[position] =
+            std::isfinite(raw) ? static_cast<float>(ConvertBlockChannelValue(id, set[unit])) : 0.0f;
+    }
+    return true;
+}
+
+void CSamplingControl::FillChannelValues() {
+    for (int i = 0; i < g_nChannelCount && i < MAX_CHANNEL_COUNT; ++i) {
+        const int id = g_ChannelList[i];
+        if (!IsValidChannelId(id))
+            continue;
+        const int position = g_CaseSlot[id / 16] * 16 + id % 16;
+        if (position >= 0 && position < MAX_CHANNEL_COUNT)
+            m_ChannelValues[static_cast<std::size_t>(id)] = m_ValueBuffer[static_cast<std::size_t>(position)];
+    }
+}
+
+void CSamplingControl::AverageSamples(int n, CaseSampleBlock* const* perUnit) {
+    if (n < 1 || !perUnit)
+        return;
+    for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
+        const int unit = g_CaseList[slot];
+        if (unit < 0 || unit >= kSetBlocks || !perUnit[unit])
+            continue;
+        CaseSampleBlock& mean = m_AveragedSet[static_cast<std::size_t>(unit)];
+        mean.nHeader = unit;
+        for (int ch = 0; ch < 16; ++ch) {
+            double sum = 0.0;
+            for (int s = 0; s < n; ++s)
+                sum += perUnit[unit][s].fValues[ch];
+            mean.fValues[ch] = static_cast<float>(sum / n);
+        }
+    }
+}
+
+void CSamplingControl::CopySample(int index, CaseSampleBlock* const* perUnit) {
+    for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
+        const int unit = g_CaseList[slot];
+        if (unit < 0 || unit >= kSetBlocks || !perUnit[unit])
+            continue;
+        CaseSampleBlock& block = m_CurrentSet[static_cast<std::size_t>(unit)];
+        block = perUnit[unit][index];
+        block.nHeader = unit;
+    }
+}
+
+namespace {
+SampleStatusRecord MakeStatusRecord() {
+    SampleStatusRecord status{};
+    status.dtTime = platform::NowOleDate();
+    const platform::LocalDateTime t = platform::NowLocal();
+    std::snprintf(status.szLabel, sizeof status.szLabel, "%4d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
+                  t.day, t.hour, t.minute, t.second);
+    return status;
+}
+} // namespace
+
+void CSamplingControl::StoreCurrentSet() {
+    m_Status = MakeStatusRecord();
+    platform::SendMessage(m_hFrame, kStoreSampleSet, reinterpret_cast<platform::WPARAM>(&m_Status),
+                          reinterpret_cast<platform::LPARAM>(m_CurrentSet.data()));
+    ++m_nRunStoredCount;
+    ++m_nBatchCounter;
+}
+
+void CSamplingControl::ProcessSampleSet(bool announce) {
+    {
+        std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
+        if (!ConvertSampleSet(m_ValueBuffer.data(), m_CurrentSet.data()))
+            return;
+        FillChannelValues();
+    }
+    if (m_pHost->IsForwardingOn())
+        m_pHost->QueueForwardValues(m_ValueBuffer.data(), g_nCaseCount);
+    platform::SendMessage(m_hFrame, kAlarmCheck, 0, reinterpret_cast<platform::LPARAM>(m_ValueBuffer.data()));
+    if (m_bSaveRealtimeData)
+        StoreCurrentSet();
+    if (announce) {
+        for (auto& counter : m_AnnounceCounters)
+            ++counter;
+        g_bNewSampleData = 1;
+        platform::SendMessage(m_hFrame, kNewSampleSet, 0,
+                              reinterpret_cast<platform::LPARAM>(m_AnnounceCounters));
+    }
+    SendStatus(m_pHost->GetProject().m_SampleSettings.nSampleMode);
+}
+
+void CSamplingControl::OnStoreSampleSet(const SampleStatusRecord* status, const CaseSampleBlock* set) {
+    if (!status || !set)
+        return;
+    for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
+        const int unit = g_CaseList[slot];
+        if (unit < 0 || unit >= kSetBlocks)
+            continue;
+        const auto dat = m_UnitDat.find(unit);
+        if (dat != m_UnitDat.end())
+            std::fwrite(&set[unit], sizeof(CaseSampleBlock), 1, dat->second);
+        const auto stu = m_UnitStu.find(unit);
+        if (stu != m_UnitStu.end())
+            std::fwrite(status, sizeof(SampleStatusRecord), 1, stu->second);
+        ++m_UnitSamples[unit];
+    }
+}
+
+bool CSamplingControl::CheckTrigger(const float* channelValues) {
+    if (!channelValues || !IsValidChannelId(m_nTriggerChannel))
+        return m_bStoring != 0;
+    if (channelValues[m_nTriggerChannel] < m_fTriggerLevel) {
+        m_bTriggerArmed = 1;
+        m_bStoring = 0;
+    } else {
+        m_bStoring = 1;
+    }
+    return m_bStoring != 0;
+}
+
+void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
+    const int mode = m_pHost->GetProject().m_SampleSettings.nSampleMode;
+    if (m_bTriggerMode)
+        SendText("正在等待触发......");
+    for (int i = 0; i < n; ++i) {
+        CopySample(i, perUnit);
+        {
+            std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
+            if (!ConvertSampleSet(m_ValueBuffer.data(), m_CurrentSet.data()))
+                return;
+            FillChannelValues();
+        }
+        ++m_nContinuousCount;
+        if (m_bTriggerMode) {
+            CheckTrigger(m_ChannelValues.data());
+            if (m_bStoring && m_bTriggerArmed) {
+                StoreCurrentSet();
+                m_bTriggerArmed = 0;
+                for (auto& counter : m_AnnounceCounters)
+                    ++counter;
+                platform::SendMessage(m_hFrame, kNewSampleSet, 0,
+                                      reinterpret_cast<platform::LPARAM>(m_AnnounceCounters));
+                SendStatus(1);
+            }
+            continue;
+        }
+        if (m_pHost->IsForwardingOn())
+            m_pHost->QueueForwardValues(m_ValueBuffer.data(), g_nCaseCount);
+        platform::SendMessage(m_hFrame, kAlarmCheck, 0,
+                              reinterpret_cast<platform::LPARAM>(m_ValueBuffer.data()));
+        if (m_bSaveRealtimeData && m_bTriggerArmed) {
+            // The case driver writes the blocks; the frame counts them.
+            m_Status = MakeStatusRecord();
+            ++m_nRunStoredCount;
+            ++m_nBatchCounter;
+        }
+        for (auto& counter : m_AnnounceCounters)
+            ++counter;
+        platform::SendMessage(m_hFrame, kContinuousSample,
+                              reinterpret_cast<platform::WPARAM>(m_AnnounceCounters), 1);
+        SendStatus(mode);
+    }
+    const std::int64_t now = NowMs();
+    if (now - m_nLastRefresh >= 500) {
+        platform::SendMessage(m_hFrame, kViewRefresh, static_cast<platform::WPARAM>(m_AnnounceCounters[0]),
+                              0);
+        m_nLastRefresh = now;
+    }
+}
+
+void CSamplingControl::TimedStep(int n, CaseSampleBlock* const* perUnit) {
+    const SampleSettings& settings = m_pHost->GetProject().m_SampleSettings;
+    const std::int64_t now = NowMs();
+    const double elapsed = static_cast<double>(now - m_nLastTimedTick) * 0.001;
+    if (elapsed != 0.0) {
+        SampleProgressRecord record;
+        record.nSeconds = static_cast<std::int32_t>(std::max(0.0, settings.nSampleInterval - elapsed));
+        std::strcpy(record.szText, " ");
+        SendStatus(SAMPLE_MODE_TIMED, &record);
+    }
+    if (elapsed < settings.nSampleInterval)
+        return;
+    m_nLastTimedTick = now;
+    ++m_nRunSampleCount;
+    if (settings.bSetTimerCount && m_nRunSampleCount >= settings.nTimerCount) {
+        m_nRunSampleCount = settings.nTimerCount;
+        StopAcquisition();
+    }
+    AverageSamples(n, perUnit);
+    m_CurrentSet = m_AveragedSet;
+    ProcessSampleSet(true);
+    platform::SendMessage(m_hFrame, kBatchDone, 0, 0);
+}
+
+void CSamplingControl::HandleSets(platform::UINT message, int n, CaseSampleBlock* const* perUnit) {
+    if (n < 1 || !perUnit || !g_bSampling.load())
+        return;
+    const bool paused = g_bSamplePaused.load() != 0;
+    switch (message) {
+    case kSampleAverageStop:
+        AverageSamples(n, perUnit);
+        StopAcquisition();
+        break;
+    case kSampleBatch:
+        if (!paused) {
+            ProcessBatch(n, perUnit);
+            platform::SendMessage(m_hFrame, kBatchDone, 0, 0);
+        }
+        break;
+    case kSampleSingle:
+        AverageSamples(n, perUnit);
+        m_CurrentSet = m_AveragedSet;
+        ProcessSampleSet(true);
+        StopAcquisition();
+        break;
+    case kSampleTimed:
+        if (!paused)
+            TimedStep(n, perUnit);
+        break;
+    case kSampleDigital:
+        if (!paused)
+            m_pHost->MergeDigitalSample(n, perUnit);
+        break;
+    default:
+        break;
+    }
+}

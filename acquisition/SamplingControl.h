@@ -1,0 +1,195 @@
+// The main frame's sampling side: run control and the sampling thread, the
+// acquisition loops, the acquisition start and the run's files, the live
+// processing of sample sets, balancing and its commands and files. One class
+// split into files by topic; the frame forwards its commands and messages.
+#pragma once
+
+#include "acquisition/AlarmEvaluation.h"
+#include "acquisition/CaseSampleBlock.h"
+#include "acquisition/SamplingHost.h"
+#include "acquisition/SamplingMessages.h"
+#include "datafiles/SampleFileFormat.h"
+#include "platform/Message.h"
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+// Status of a timed run (passed by pointer with the status message).
+struct SampleProgressRecord {
+    std::int32_t nSeconds = 0; // until the next set; -1 while taking one; -2 at the end
+    char szText[64] = {};
+};
+
+// Clears the four run flags.
+void ResetRunFlags();
+
+class CSamplingControl {
+public:
+    static constexpr int kSetBlocks = 512;
+    static constexpr int kValueWords = 4096 + 8;
+
+    CSamplingControl(SamplingHost* host, platform::HWND frame);
+    ~CSamplingControl();
+    CSamplingControl(const CSamplingControl&) = delete;
+    CSamplingControl& operator=(const CSamplingControl&) = delete;
+
+    // The frame's window procedure calls this first; true when handled.
+    bool HandleMessage(platform::UINT message, platform::WPARAM wParam, platform::LPARAM lParam,
+                       platform::LRESULT& result);
+
+    // ---- Run control (commands of the Control menu) ----
+    void OnStartSample();
+    void OnPauseSample();
+    void OnStopSample();
+    bool CanStartSample(int onlineCaseCount) const;
+    void OnSampleComplete();
+    void OnSampleStatus(int kind, const SampleProgressRecord* record);
+
+    // ---- Acquisition loops (sampling thread) ----
+    bool WaitSampleData(CaseSampleBlock* destination, int timeoutMs);
+    int StopAcquisition();
+    int SampleSingle();
+    int SampleTimed();
+    int SampleEventWait();
+
+    // ---- Acquisition start and the run's files ----
+    int StartAcquisition(int mode);
+    int RunContinuous();
+    void StopAndFinish();
+    int DownloadChannelParams(const std::vector<int>& channels);
+    void OnOpenSampleFiles();
+    void OnCloseSampleFiles();
+    void EnsureSampleDataFiles();
+    int PadPerUnitFiles();
+    void GetMaxUnitSampleCount(std::int32_t& count);
+
+    // ---- Live processing ----
+    bool ConvertSampleSet(float* buffer, const CaseSampleBlock* set);
+    void AverageSamples(int n, CaseSampleBlock* const* perUnit);
+    void ProcessSampleSet(bool announce);
+    void OnStoreSampleSet(const SampleStatusRecord* status, const CaseSampleBlock* set);
+    bool CheckTrigger(const float* channelValues);
+
+    // ---- Balancing ----
+    void BuildBalanceChannelList(std::vector<int>& list);
+    void OnBalance();
+    void OnGndBalance();
+    bool DoBalance(const std::vector<int>& list);
+    bool CanBalance(int onlineCaseCount) const;
+    void BackupBalanceValues();
+    void RestoreUnselectedZeros();
+    // Every online channel back to its zero and zero-set value before the balance.
+    void RestoreAllZeros();
+    void ComputeZeroValues(CaseSampleBlock* zeroSet);
+    void OnBalanceDataReady();
+    void OnBalanceRequest(int value);
+    void CompleteBalance();
+    void OnExportZeros();
+    void OnImportZeros();
+    void OnImportGndZeros();
+    void BuildZeroSampleSet();
+
+    // ---- State ----
+    // Millisecond clock of the timed countdown and the event reference
+    // (the C library's clock() in the original); tests give their own.
+    void SetClock(std::function<std::int64_t()> clock) { m_clock = std::move(clock); }
+    std::int64_t NowMs() const { return m_clock(); }
+    bool IsThreadRunning() const { return m_bThreadRunning.load(); }
+    // Waits (pumping nothing) up to the time for the worker threads to end.
+    bool WaitThreadsDone(std::uint32_t milliseconds);
+
+    CAlarmEvaluation& GetAlarms() { return m_alarms; }
+    CaseSampleBlock* GetCurrentSet() { return m_CurrentSet.data(); }
+    CaseSampleBlock* GetZeroSet() { return m_ZeroSet.data(); }
+    const float* GetValueBuffer() const { return m_ValueBuffer.data(); }
+    const float* GetChannelValues() const { return m_ChannelValues.data(); }
+    int GetLastStartedMode() const { return m_nLastStartedMode; }
+    const std::map<int, std::int32_t>& GetUnitSampleCounts() const { return m_UnitSamples; }
+
+    std::atomic<std::int32_t> m_bCanStartSample{1};
+    std::atomic<std::int32_t> m_bCasesFound{0};
+    std::int32_t m_bSaveRealtimeData = 1;
+    std::int32_t m_bSaveRealtimeDataAtStart = 1;
+    std::int32_t m_bRemoteRequest = 0;
+    std::int32_t m_nProjectStateAtStart = 0;
+    std::atomic<std::int32_t> m_nRunSampleCount{0};
+    std::int32_t m_nContinuousCount = 0;
+    std::int32_t m_nShownDataCount = 0;
+    std::int32_t m_nRunStoredCount = 0;
+    std::int64_t m_nRunStartTime = 0;
+    std::uint8_t m_bTriggerMode = 0;
+    std::uint8_t m_bTriggerArmed = 1;
+    std::int32_t m_nTriggerChannel = 0;
+    float m_fTriggerLevel = 0.0f;
+    std::int32_t m_bStoring = 1; // the trigger switches it in trigger mode
+    std::int32_t m_nBatchCounter = 0;
+    std::int32_t m_AnnounceCounters[3] = {};
+    std::int64_t m_nEventReference = 0; // clock ms
+    std::int64_t m_nStartMark = 0;      // high-resolution counter
+    std::int64_t m_nLastTimedTick = 0;  // clock ms of the last timed step
+    std::int64_t m_nLastRefresh = 0;    // clock ms of the last view refresh
+    std::atomic<std::int32_t> m_bBalanceValid{0};
+    std::atomic<std::uint8_t> m_bGndBalanceRequest{0};
+    std::int32_t m_BalanceSelect[MAX_CHANNEL_COUNT] = {};
+    std::string m_strBalanceTime;
+
+private:
+    void SendStatus(int kind, const SampleProgressRecord* record = nullptr);
+    void SendText(const std::string& text);
+    void Log(const std::string& text);
+    void EndLoop(int kind, bool timedRecord);
+    void DigitalMerge();
+    bool StartThread(std::atomic<bool>& running, void (CSamplingControl::*body)());
+    void SampleThreadBody();
+    void BalanceThreadBody();
+    void StoreCurrentSet();
+    void HandleSets(platform::UINT message, int n, CaseSampleBlock* const* perUnit);
+    void ProcessBatch(int n, CaseSampleBlock* const* perUnit);
+    void TimedStep(int n, CaseSampleBlock* const* perUnit);
+    void CopySample(int index, CaseSampleBlock* const* perUnit);
+    void FillChannelValues();
+    void AfterZerosChanged();
+    bool ReadZeroFile(const std::string& path, bool text);
+    std::string ZerosFolder() const;
+    std::string UnitFileName(int unit, const char* extension) const;
+    void CloseUnitFiles();
+
+    SamplingHost* m_pHost;
+    platform::HWND m_hFrame;
+    CAlarmEvaluation m_alarms;
+    std::function<std::int64_t()> m_clock;
+
+    std::vector<CaseSampleBlock> m_CurrentSet;
+    std::vector<CaseSampleBlock> m_AveragedSet;
+    std::vector<CaseSampleBlock> m_ZeroSet;
+    std::vector<float> m_ValueBuffer; // 4096 values then 8 digital words
+    std::vector<float> m_ChannelValues;
+    SampleStatusRecord m_Status{};
+    int m_nLastStartedMode = -1;
+
+    // Backups of a balance: zeros and zero-set values by channel id.
+    std::vector<std::int32_t> m_BackupZero;
+    std::vector<float> m_BackupValue;
+    std::vector<std::int32_t> m_RequestZeros;
+    std::vector<CaseSampleBlock> m_RequestZeroSet;
+    std::int32_t m_nRequestValue = -1;
+    std::uint8_t m_bRequestPending = 0;
+    std::uint8_t m_bCommandModeChanged = 0;
+    std::vector<std::int32_t> m_OldZeros;
+
+    // Per-unit files of the frame's own storage; user-interface thread only.
+    std::map<int, std::FILE*> m_UnitDat;
+    std::map<int, std::FILE*> m_UnitStu;
+    std::map<int, std::int32_t> m_UnitSamples;
+
+    // The sampling and balance threads run detached: they may be blocked in
+    // a send to the user-interface thread, which must never join them.
+    std::atomic<bool> m_bThreadRunning{false};
+    std::atomic<bool> m_bBalanceRunning{false};
+};
