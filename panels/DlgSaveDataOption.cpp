@@ -300,8 +300,6 @@ void CDlgSaveDataOption::ApplyControlState() {
     m_decimate->setEnabled(decimationAllowed);
     m_average->setEnabled(decimationAllowed && m_decimate->isChecked());
     m_step->setEnabled(decimationAllowed && m_decimate->isChecked());
-    if (!m_decimate->isChecked())
-        m_average->setChecked(false);
 }
 
 void CDlgSaveDataOption::MoveItems(QListWidget* from, QListWidget* to, bool all) {

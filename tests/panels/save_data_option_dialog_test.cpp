@@ -1,10 +1,10 @@
 // Offscreen tests of the save-as options dialog: list filling, the control
 // rules and the checks on OK.
+#include "PanelsTestApp.h"
 #include "panels/DlgSaveDataOption.h"
 
 #include "platform/MessageBox.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,14 +19,7 @@ namespace {
 
 class SaveDataOptionDialogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "panels_tests";
-            static char* argv[] = {name, nullptr};
-            static QApplication app(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { EnsurePanelsTestApp(); }
 
     SaveDataOptionDialogTest() {
         sources.measureChannels = {0, 1, 2, 17};
