@@ -45,6 +45,8 @@ bool IsWritableKey(const std::string& key) {
 template <typename Edit> bool EditProfile(const std::string& path, bool createWhenMissing, Edit edit) {
     ProfileFileCache& cache = ProfileFileCache::Instance();
     std::lock_guard<std::mutex> lock(cache.WriteMutex());
+    if (cache.EditPendingInPlace(path, edit))
+        return true;
     const ProfileFileCache::Result loaded = cache.Load(path);
     if (loaded.status == ProfileFileCache::Status::Error)
         return false;

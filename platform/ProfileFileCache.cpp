@@ -131,6 +131,17 @@ std::shared_ptr<const ProfileDocument> ProfileFileCache::Pending(const std::stri
     return it != m_entries.end() && it->second.pending ? it->second.document : nullptr;
 }
 
+bool ProfileFileCache::EditPendingInPlace(const std::string& path,
+                                          const std::function<bool(ProfileDocument&)>& edit) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto it = m_entries.find(path);
+    if (m_deferDepth == 0 || it == m_entries.end() || !it->second.pending || it->second.document.use_count() != 1)
+        return false;
+    // Sole owner, and readers take their copy under m_mutex: safe to change.
+    edit(const_cast<ProfileDocument&>(*it->second.document));
+    return true;
+}
+
 void ProfileFileCache::BeginDeferral() {
     std::lock_guard<std::mutex> lock(m_mutex);
     ++m_deferDepth;

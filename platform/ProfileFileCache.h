@@ -6,6 +6,7 @@
 #include "platform/ProfileDocument.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -33,6 +34,12 @@ public:
     // the pending document) and the file is written when deferral ends.
     bool Store(const std::string& path, ProfileDocument document);
     void Flush();
+
+    // While writes are deferred and the file already has a pending document
+    // that nobody else holds, applies the edit to it in place (no copy of
+    // the whole file a key) and returns true; false when the caller must do
+    // the load-edit-store cycle. Readers wait for the edit.
+    bool EditPendingInPlace(const std::string& path, const std::function<bool(ProfileDocument&)>& edit);
 
     // Deferral nests; EndDeferral of the outermost level writes every
     // pending file and returns false when any write failed.
