@@ -1,0 +1,161 @@
+// Sampling runs through the frame's commands against simulated cases: timed,
+// continuous, single, paused and event runs.
+#include "SamplingFixture.h"
+
+#include "platform/Files.h"
+
+namespace {
+
+using namespace sampling_msg;
+
+const std::vector<SimulatedCase> kTwoCases = {{"127.0.0.2", 0, 2}, {"127.0.0.3", 1, 1}};
+const int kUnits[] = {0, 1, 8};
+
+TEST_F(SamplingLoopbackTest, ATimedRunOfThreeStoresThreeConvertedSetsAndCompletes) {
+    Connect(kTwoCases);
+    UseSteppingClock(400);
+    Start(SAMPLE_MODE_TIMED, 1, 3);
+    EXPECT_EQ(control->m_bCanStartSample.load(), 0);
+    ASSERT_TRUE(WaitCompleted());
+
+    EXPECT_EQ(control->m_nRunSampleCount.load(), 3);
+    EXPECT_EQ(host.project.m_nTotalDataCount, 3);
+    EXPECT_EQ(host.project.m_nProjectState, PROJECT_CONFIRMED);
+    EXPECT_EQ(control->m_bCanStartSample.load(), 1);
+    EXPECT_EQ(g_bSampling.load(), 0);
+    for (const int unit : kUnits) {
+        const auto blocks = ReadBlocks(unit);
+        ASSERT_EQ(blocks.size(), 3u) << "unit " << unit;
+        EXPECT_EQ(platform::FileSize(UnitFile(unit, ".stu")), 3 * 32);
+        for (const auto& block : blocks)
+            ExpectSimulatorValues(block, unit / 8, unit % 8);
+    }
+    // The run's own single pair exists for the readers, empty.
+    EXPECT_EQ(platform::FileSize(folder + "/project/run.dat"), 0);
+    // One stop before the start, one after the third set.
+    for (auto& simulator : simulators) {
+        EXPECT_EQ(simulator->CountCommands(8, 3), 1);
+        EXPECT_EQ(simulator->CountCommands(11, 1), 2);
+    }
+    EXPECT_TRUE(host.SawText("采集结束"));
+    EXPECT_EQ(frame.Count(kNewSampleSet), 3);
+    std::lock_guard<std::mutex> lock(frame.mutex);
+    EXPECT_EQ(frame.statusKinds.back(), SAMPLE_MODE_TIMED);
+}
+
+TEST_F(SamplingLoopbackTest, AContinuousRunStoresWhatArrivesUntilStopped) {
+    Connect(kTwoCases);
+    Start(SAMPLE_MODE_CONTINUOUS);
+    ASSERT_TRUE(PumpUntil([&] { return control->m_nRunStoredCount >= 30; }));
+    control->OnStopSample();
+    EXPECT_EQ(g_bSampling.load(), 0);
+    ASSERT_TRUE(WaitCompleted());
+
+    const auto first = ReadBlocks(0);
+    ASSERT_GE(first.size(), 30u);
+    for (const int unit : kUnits) {
+        const auto blocks = ReadBlocks(unit);
+        ASSERT_EQ(blocks.size(), first.size()) << "every unit padded to the longest";
+        EXPECT_EQ(platform::FileSize(UnitFile(unit, ".stu")), static_cast<std::int64_t>(blocks.size()) * 32);
+        std::int64_t expected = blocks[0].nHeader & 0xFFFFFF;
+        for (const auto& block : blocks) {
+            if ((block.nHeader & 0xFFFFFF) != expected)
+                break; // the padding after the last sample of a slower case
+            ExpectSimulatorValues(block, unit / 8, unit % 8);
+            ++expected;
+        }
+        EXPECT_GE(expected - (blocks[0].nHeader & 0xFFFFFF), 30) << "consecutive samples, none lost";
+    }
+    EXPECT_EQ(host.project.m_nTotalDataCount, static_cast<std::int32_t>(first.size()));
+    EXPECT_GE(frame.Count(kContinuousSample), 30);
+}
+
+TEST_F(SamplingLoopbackTest, ASingleSampleFromASilentCaseFailsAfterTheWaitAndStopsTheCases) {
+    Connect(kTwoCases);
+    g_nDelayDataGet = 500;
+    simulators[1]->SetSilent(true);
+    Start(SAMPLE_MODE_SINGLE);
+    ASSERT_TRUE(WaitCompleted());
+    const auto records = boxes.Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].text, "采集数据失败!");
+    EXPECT_EQ(records[0].flags & platform::MB_ICONMASK, platform::MB_ICONERROR);
+    EXPECT_EQ(simulators[0]->CountCommands(11, 1), 2) << "the failed sample stops the cases";
+    EXPECT_FALSE(simulators[0]->IsStreaming());
+    EXPECT_EQ(control->m_nRunStoredCount, 0);
+    EXPECT_EQ(ReadBlocks(0).size(), 0u);
+    std::lock_guard<std::mutex> lock(frame.mutex);
+    EXPECT_EQ(frame.statusKinds.back(), SAMPLE_MODE_SINGLE);
+}
+
+TEST_F(SamplingLoopbackTest, PauseHoldsATimedRunAndStartResumesIt) {
+    Connect(kTwoCases);
+    UseSteppingClock(400);
+    Start(SAMPLE_MODE_TIMED, 1);
+    ASSERT_TRUE(PumpUntil([&] { return control->m_nRunSampleCount >= 2; }));
+    control->OnPauseSample();
+    EXPECT_EQ(g_bSamplePaused.load(), 1);
+    EXPECT_EQ(control->m_bCanStartSample.load(), 1) << "Start resumes while paused";
+    PumpUntil([] { return false; }, 400); // a set being taken may still finish
+    const int held = control->m_nRunSampleCount;
+    PumpUntil([] { return false; }, 600);
+    EXPECT_EQ(control->m_nRunSampleCount.load(), held);
+    EXPECT_GE(frame.Count(kSampleStatus), 1);
+
+    control->OnStartSample();
+    EXPECT_EQ(g_bSamplePaused.load(), 0);
+    EXPECT_EQ(g_bSampling.load(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return control->m_nRunSampleCount >= held + 2; }));
+    for (auto& simulator : simulators)
+        EXPECT_EQ(simulator->CountCommands(8, 3), 1) << "resuming sends nothing to the cases";
+
+    control->OnPauseSample();
+    control->OnStopSample(); // stop while paused
+    ASSERT_TRUE(WaitCompleted());
+    EXPECT_EQ(g_bSamplePaused.load(), 0);
+    const auto blocks = ReadBlocks(0);
+    EXPECT_EQ(static_cast<int>(blocks.size()), control->m_nRunSampleCount.load());
+}
+
+TEST_F(SamplingLoopbackTest, AnEventRunHandsItsSetsOnFromItsReferenceTimeUntilStopped) {
+    Connect(kTwoCases);
+    control->SetClock([] { return 50000; });
+    Start(SAMPLE_MODE_EVENT, 10);
+    ASSERT_TRUE(PumpUntil([&] {
+        std::lock_guard<std::mutex> lock(host.mutex);
+        return host.merges.size() >= 3;
+    }));
+    EXPECT_EQ(control->m_nEventReference, 40000) << "a first interval is already over at the start";
+    EXPECT_EQ(control->GetLastStartedMode(), SAMPLE_MODE_EVENT);
+    control->OnStopSample();
+    ASSERT_TRUE(WaitCompleted());
+    EXPECT_TRUE(boxes.Records().empty());
+    std::lock_guard<std::mutex> lock(frame.mutex);
+    EXPECT_EQ(frame.statusKinds.back(), SAMPLE_MODE_EVENT);
+}
+
+TEST_F(SamplingLoopbackTest, StartWhileSamplingDoesNothingAndRefusedSettingsStartNothing) {
+    struct RefusingHost : RecordingHost {
+        bool GetSampleSettings(SampleSettings&) override { return false; }
+    };
+    Connect(kTwoCases);
+    RefusingHost refusing;
+    refusing.comm = comm.get();
+    CSamplingControl other(&refusing, frame.GetSafeHwnd());
+    other.OnStartSample();
+    EXPECT_EQ(g_bSampling.load(), 0);
+    EXPECT_EQ(other.m_bCanStartSample.load(), 1);
+
+    EXPECT_FALSE(control->CanStartSample(0));
+    EXPECT_TRUE(control->CanStartSample(3));
+    UseSteppingClock(400);
+    Start(SAMPLE_MODE_TIMED, 1);
+    control->OnStartSample();
+    EXPECT_FALSE(control->CanStartSample(3));
+    control->OnStopSample();
+    ASSERT_TRUE(WaitCompleted());
+    for (auto& simulator : simulators)
+        EXPECT_EQ(simulator->CountCommands(8, 3), 1);
+}
+
+} // namespace
