@@ -1,0 +1,1 @@
+qv_add_bench(bench_channel_bar LIBS qv_core)

@@ -1,0 +1,73 @@
+// The channel-parameter bar's work with up to 4,096 channels: listing the
+// overview (channels grouped by shared description), formatting a whole
+// strain page, and one commit over every row. Run with 1,024 and 4,096
+// channels, the times should grow in proportion.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+
+#include "app/CaseTables.h"
+#include "app/ChannelBarPages.h"
+#include "app/ChannelCommitRules.h"
+#include "app/ChannelDefaults.h"
+#include "app/GbkTextCut.h"
+#include "platform/Text.h"
+
+namespace {
+
+void Prepare(int channels) {
+    ResetCaseTables();
+    ResetChannelRecords();
+    SetChannelsPerModule(0);
+    std::int32_t online[MAX_CASE_COUNT] = {};
+    for (int c = 0; c < channels / CHANNELS_PER_MODULE; ++c) {
+        online[c] = 1;
+    }
+    BuildCaseTablesFromOnlineFlags(online);
+    // Half the channels share a description with three others.
+    for (int c = 0; c < channels; c += 2) {
+        StoreGbkField(g_ChannelParams[c].szDescription, sizeof(g_ChannelParams[c].szDescription),
+                      platform::Format("组%d", c / 8));
+    }
+}
+
+void BM_ListOverview(benchmark::State& state) {
+    Prepare(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ListPageChannels(PAGE_OVERVIEW, GetDefaultRowRange()));
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ListOverview)->Arg(1024)->Arg(4096);
+
+void BM_FormatStrainPage(benchmark::State& state) {
+    Prepare(static_cast<int>(state.range(0)));
+    const std::vector<std::string> modes{"方式1", "方式2", "方式3"};
+    for (auto _ : state) {
+        for (int channel : ListPageChannels(PAGE_STRAIN, GetDefaultRowRange())) {
+            benchmark::DoNotOptimize(FormatPageRow(PAGE_STRAIN, channel, modes, false));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_FormatStrainPage)->Arg(1024)->Arg(4096);
+
+void BM_CommitEveryRow(benchmark::State& state) {
+    Prepare(static_cast<int>(state.range(0)));
+    ChannelBarContext ctx;
+    CellCommit commit;
+    commit.pageId = PAGE_STRAIN;
+    commit.column = 6;
+    commit.text = "350";
+    commit.pageChannels = ListPageChannels(PAGE_STRAIN, GetDefaultRowRange());
+    commit.rowChannels = commit.pageChannels;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(CommitCellEdit(ctx, commit));
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_CommitEveryRow)->Arg(1024)->Arg(4096);
+
+} // namespace
+
+BENCHMARK_MAIN();
