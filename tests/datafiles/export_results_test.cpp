@@ -281,4 +281,13 @@ TEST_F(ResultExport, TextMadeFolderFallsBackToTheChosenPath) {
     EXPECT_EQ(Files(OutFolder()), (std::vector<std::string>{"res", "res.txt"}));
 }
 
+TEST_F(ResultExport, AWriteFailureIsReported) {
+    ExportContext& ctx = Run({1});
+    std::filesystem::create_symlink("/dev/full", Out("exp.xls"));
+    std::filesystem::create_symlink("/dev/full", Out("res.txt"));
+    EXPECT_EQ(SaveResidualStressResults(ctx, Groups({0}), 0, 12, 1), 0);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"另存为Excel文件失败"});
+    EXPECT_EQ(Text(Groups({0}), 12, 0), 0);
+}
+
 } // namespace
