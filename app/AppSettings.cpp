@@ -99,6 +99,7 @@ void SetRunStatePresets() {
     g_nCaseStatusMax = 1;
     g_bPerCaseFiles = 0;
     g_bLinkBusy = 0;
+    g_bLinkWatchEnabled = 1;
     g_bCaseNumberConflict = 0;
 }
 

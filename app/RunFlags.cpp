@@ -1,7 +1,6 @@
 // Storage of the process-wide run flags.
 #include "app/RunFlags.h"
 
-std::atomic<std::int32_t> g_bStopProcessing{0};
 std::atomic<std::int32_t> g_bNewSampleData{0};
 std::atomic<std::int32_t> g_bSamplePaused{0};
 std::atomic<std::int32_t> g_bSampling{0};

@@ -5,7 +5,10 @@
 #include <atomic>
 #include <cstdint>
 
-extern std::atomic<std::int32_t> g_bStopProcessing; // 1 while processing of a run is wanted
+#include "acquisition/NetCaseDriver.h"
+
+// g_bStopProcessing (1 while processing of a run is wanted) lives with the
+// network case driver, which polls it.
 extern std::atomic<std::int32_t> g_bNewSampleData;
 extern std::atomic<std::int32_t> g_bSamplePaused;
 extern std::atomic<std::int32_t> g_bSampling;

@@ -1,6 +1,7 @@
 // Child window placement and its information pane.
 #include "app/ui/ChildFrame.h"
 
+#include <QCloseEvent>
 #include <QStyle>
 
 #include <algorithm>
@@ -31,6 +32,14 @@ CChildFrame::CChildFrame(IDocumentHost* host, int viewType, QWidget* parent)
 CChildFrame::~CChildFrame() {
     // The view goes with the splitter; it must not call back into a freed document.
     m_pView->SetDocument(nullptr);
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+    QMdiSubWindow::closeEvent(event);
+    if (event->isAccepted()) {
+        // The window goes at once for the counters, though Qt deletes it later.
+        m_pView->ViewClosing();
+    }
 }
 
 bool CChildFrame::IsInfoViewShown() const {

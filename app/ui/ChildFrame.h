@@ -31,6 +31,9 @@ public:
     int m_nReserved = 0;
     int m_bShowInfoView = 0;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     QSplitter* m_pSplitter;
     CShowInfoView* m_pInfoView;

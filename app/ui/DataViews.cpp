@@ -17,7 +17,14 @@ CDataViewBase::CDataViewBase(int viewType, const QString& className, QWidget* pa
 }
 
 CDataViewBase::~CDataViewBase() {
-    OpenViewCounters().ViewClosed(m_nViewType);
+    ViewClosing();
+}
+
+void CDataViewBase::ViewClosing() {
+    if (m_bCounted) {
+        m_bCounted = false;
+        OpenViewCounters().ViewClosed(m_nViewType);
+    }
 }
 
 void CDataViewBase::ReloadDataWindow() {

@@ -19,6 +19,8 @@ public:
     // The class name the layout file records windows by.
     const QString& GetClassName() const { return m_strClassName; }
     void SetDocument(CQV7411N_NewFrameDoc* doc) { m_pDocument = doc; }
+    // The window is closing: the view no longer counts as open.
+    void ViewClosing();
     CQV7411N_NewFrameDoc* GetDocument() const { return m_pDocument; }
 
     void ReloadDataWindow() override;
@@ -37,6 +39,7 @@ private:
     QString m_strClassName;
     CQV7411N_NewFrameDoc* m_pDocument = nullptr;
     QLabel* m_pLabel;
+    bool m_bCounted = true;
 };
 
 class CHistoryView : public CDataViewBase {

@@ -2,8 +2,10 @@
 // services it gives the documents.
 #include "app/ui/MainFrame.h"
 
+#include "acquisition/CommBase.h"
 #include "app/AppSettings.h"
 #include "app/RunFlags.h"
+#include "app/StartupWork.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/GraphInterface.h"
 #include "app/ui/ParamBars.h"
@@ -31,7 +33,7 @@ CMainFrame::CMainFrame(const std::string& programFolder) : m_strProgramFolder(pr
     g_nAutoDetectCaseOutTime = 60;
     g_nModelType = 0;
     m_project.m_strProgramFolder = programFolder;
-    m_pProjectHandler = std::make_unique<CProjectHandler>(m_project, ProjectHooks{});
+    InstallProjectHooks();
 }
 
 CMainFrame::~CMainFrame() {
@@ -39,10 +41,14 @@ CMainFrame::~CMainFrame() {
     if (m_pMdiArea != nullptr) {
         m_pMdiArea->closeAllSubWindows();
     }
+    // The start-up worker is waited for with a time limit before the
+    // progress window and the communication object go.
+    m_pStartupWork.reset();
     if (m_pProgressThread) {
         m_pProgressThread->PostThreadMessage(platform::WM_QUIT);
     }
     UnregisterTarget();
+    m_pComm.reset();
 }
 
 platform::LRESULT CMainFrame::WindowProc(platform::UINT message, platform::WPARAM wParam,
@@ -50,6 +56,10 @@ platform::LRESULT CMainFrame::WindowProc(platform::UINT message, platform::WPARA
     if (message == WM_SET_STATUS_TEXT) {
         const auto* text = reinterpret_cast<const char*>(lParam);
         SetStatusText(text != nullptr ? QString::fromUtf8(text) : QString());
+        return 0;
+    }
+    if (message == WM_STARTUP_WORK_DONE) {
+        m_bCasesFound = wParam > 0 ? 1 : 0;
         return 0;
     }
     if (message == platform::WM_CLOSE) {

@@ -31,6 +31,8 @@ class CSampleParamBar;
 class CShowDetailWinThread;
 class Lurrow;
 class IStartProgress;
+class CCommBase;
+class CStartupWork;
 
 // Docking pane ids.
 constexpr int IDR_PANE_CHANNEL_PARAM = 0xF008;
@@ -94,6 +96,15 @@ public:
     QToolBar* GetToolBar(int index) const;
     QWidget* GetDataLocateBar() const { return m_pDataLocateBar; }
     CSampleParamBar* GetSampleParamBar() const { return m_pSampleParamBar; }
+    CCommBase* GetCommBase() const { return m_pComm.get(); }
+    int GetTransportOpen() const { return m_bTransportOpen; }
+    int GetCasesFound() const { return m_bCasesFound; }
+    // Builds the communication object for the model and interface and lets
+    // it listen for the cases; false when it cannot be made.
+    bool CreateInterface(int modelType, int interfaceType);
+    // Runs the first case search on the start-up worker.
+    bool StartFirstCaseSearch();
+    CStartupWork* GetStartupWork() const { return m_pStartupWork.get(); }
 
     // Data windows.
     CChildFrame* OpenDataWindow(int viewType, bool withData, int layoutIndex = -1);
@@ -103,6 +114,9 @@ public:
     void OnCloseChildWindow();
     void OnCloseAllChildWindows();
     void OnCloseOtherChildWindows();
+
+    // Re-initialises every open data window after a project or case change.
+    void ResetAllViews();
 
     // Window layout file.
     int SaveWindowLayout(const std::string& fileName);
@@ -159,6 +173,9 @@ private:
     void UpdateMenu(QMenu* menu);
     void ApplyCommandState(QAction* action, const CCmdUI& state);
 
+    // Project handling hooks (MainFrameProject.cpp).
+    void InstallProjectHooks();
+
     // Data windows (MainFrameWindows.cpp).
     void RegisterWindowCommands();
     void OnNewDataWindow(int viewType);
@@ -197,4 +214,9 @@ private:
     std::unique_ptr<CShowDetailWinThread> m_pProgressThread;
     IStartProgress* m_pProgressSink = nullptr;
     std::unique_ptr<Lurrow> m_pGraphInterface;
+    // Shared with the start-up worker, which may still hold it when the frame goes.
+    std::shared_ptr<CCommBase> m_pComm;
+    int m_bTransportOpen = 0;
+    int m_bCasesFound = 0;
+    std::unique_ptr<CStartupWork> m_pStartupWork;
 };

@@ -2,11 +2,13 @@
 // settings it keeps in the registry profile and the placement file.
 #include "app/ui/MainFrame.h"
 
+#include "acquisition/NetComm.h"
 #include "app/AppSettings.h"
 #include "app/ChannelDefaults.h"
 #include "app/ChannelParamFile.h"
 #include "app/InstrumentIni.h"
 #include "app/ProjectFile.h"
+#include "app/StartupWork.h"
 #include "app/ValueConversion.h"
 #include "app/VirtualChannelFile.h"
 #include "app/ui/ChildFrame.h"
@@ -69,6 +71,15 @@ bool CMainFrame::OnCreate() {
     }
     ReadStartupSettings();
     g_nModelType = m_nDeviceType;
+    if (!CreateInterface(g_nModelType, m_nInterfaceMode)) {
+        return false;
+    }
+    // The network transport never opens: its cases connect by themselves
+    // once the driver listens, so start-up goes on without a search.
+    m_bTransportOpen = m_pComm->Open(m_project.m_nComPort, m_project.m_nBaundRate);
+    if (m_bTransportOpen != 0) {
+        StartFirstCaseSearch();
+    }
     if (!LoadChannelParameters()) {
         return false;
     }
@@ -231,4 +242,41 @@ void CMainFrame::CreateLinks() {
     } else if (QAction* spectrum = GetAction(ID_NEW_SPECTRUM_WINDOW)) {
         spectrum->setVisible(false);
     }
+}
+
+bool CMainFrame::CreateInterface(int modelType, int /*interfaceType*/) {
+    // Only the network transport exists.
+    m_pComm = std::make_shared<CNetComm>();
+    m_pComm->CreateProtocol(modelType);
+    m_pComm->SetOwner(GetSafeHwnd());
+    char title[128] = {};
+    platform::GetPrivateProfileString("SystemParam", "WinTitle", g_strAppTitle, title, sizeof(title),
+                                      m_strInstrumentFile);
+    setWindowTitle(QString::fromUtf8(title));
+    return true;
+}
+
+bool CMainFrame::StartFirstCaseSearch() {
+    if (!m_pComm || !m_pProgressThread) {
+        return false;
+    }
+    std::shared_ptr<CCommBase> comm = m_pComm;
+    m_pStartupWork = std::make_unique<CStartupWork>();
+    return m_pStartupWork->Start(
+        [comm](IStartProgress* progress) {
+            if (progress != nullptr) {
+                progress->Begin();
+                progress->SetText1("正在查找机箱...");
+                progress->SetRange1(0, 1);
+                progress->SetPos1(0);
+            }
+            comm->ResetDevice();
+            const int found = comm->FindCases();
+            if (progress != nullptr) {
+                progress->SetPos1(1);
+                progress->End();
+            }
+            return found;
+        },
+        m_pProgressThread->GetSharedProgressSink(), GetSafeHwnd());
 }

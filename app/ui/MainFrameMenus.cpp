@@ -8,6 +8,7 @@
 #include "app/ui/FrameCommands.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -28,8 +29,17 @@ QAction* CMainFrame::MakeAction(int id, const QString& text) {
     if (QAction* existing = GetAction(id)) {
         return existing;
     }
-    auto* action = new QAction(text.isEmpty() ? FrameCommandMenuText(id) : text, this);
+    const QString menuText = text.isEmpty() ? FrameCommandMenuText(id) : text;
+    auto* action = new QAction(menuText, this);
     action->setData(id);
+    // Buttons show the command without its mnemonic and accelerator.
+    QString buttonText = menuText.section('\t', 0, 0);
+    buttonText = buttonText.left(buttonText.indexOf("(")).remove("...");
+    action->setIconText(buttonText.isEmpty() ? menuText : buttonText);
+    const QString accelerator = menuText.section('\t', 1);
+    if (!accelerator.isEmpty()) {
+        action->setShortcut(QKeySequence(accelerator));
+    }
     connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
     m_actions[id] = action;
     return action;

@@ -18,6 +18,8 @@ public:
     bool InitInstance();
     // The progress interface, or nullptr when there is no window.
     IStartProgress* GetProgressSink();
+    // The same interface for a worker, which keeps it alive while it runs.
+    std::shared_ptr<IStartProgress> GetSharedProgressSink() { return m_pState; }
     // WM_QUIT ends the window; other messages are ignored.
     void PostThreadMessage(platform::UINT message);
     CDlgShowStartDetail* GetWindow() const { return m_pDialog.get(); }

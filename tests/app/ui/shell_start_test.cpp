@@ -4,8 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QMdiArea>
+
+#include <fstream>
+
+#include <cstring>
+
 #include <QMenuBar>
 #include <QStatusBar>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "ShellTestSupport.h"
 #include "app/AppSettings.h"
@@ -90,16 +99,26 @@ TEST_F(ShellStartTest, CleanStartWritesTheDefaultChannelParameterFile) {
     app.ExitInstance();
 }
 
-TEST_F(ShellStartTest, ChannelParameterFileThatCannotBeReadIsReported) {
-    platform::CreateFolder(m_scratch.File("QV7416.chn"));
+TEST_F(ShellStartTest, ChannelParameterFileThatCannotBeReadIsReportedAndKept) {
+    // A socket in the file's place exists but cannot be opened, even by the superuser.
+    const std::string chn = m_scratch.File("QV7416.chn");
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(chn.size(), sizeof(address.sun_path));
+    std::memcpy(address.sun_path, chn.c_str(), chn.size());
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+
     CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
-    // A folder in the file's place exists but cannot be loaded.
-    const bool started = app.InitInstance();
+    EXPECT_FALSE(app.InitInstance());
     app.ExitInstance();
-    if (!started) {
-        EXPECT_FALSE(m_boxes.Records().empty());
-        EXPECT_NE(m_boxes.Records().back().text.find("QV7416.chn"), std::string::npos);
-    }
+    close(fd);
+    ASSERT_FALSE(m_boxes.Records().empty());
+    EXPECT_NE(m_boxes.Records().back().text.find(chn), std::string::npos);
+    struct stat info {};
+    ASSERT_EQ(stat(chn.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISSOCK(info.st_mode)); // not replaced by a default file
 }
 
 TEST_F(ShellStartTest, ClosingWritesTheLayoutAndARestartRestoresTheWindowsInOrder) {

@@ -1,0 +1,72 @@
+// The main frame's side of project handling: the hooks through which the
+// project logic reaches the bars, the views and the communication object.
+#include "app/ui/MainFrame.h"
+
+#include "acquisition/CommBase.h"
+#include "app/ui/ChildFrame.h"
+#include "app/ui/ParamBars.h"
+#include "app/ui/ProjectFileDialog.h"
+
+#include <QMdiArea>
+
+void CMainFrame::InstallProjectHooks() {
+    ProjectHooks hooks;
+    hooks.onStateChanged = [this](int state) {
+        if (m_pSampleParamBar != nullptr) {
+            m_pSampleParamBar->SetRunState(state);
+        }
+        if (m_pComm) {
+            m_pComm->SetProjectState(state);
+        }
+    };
+    hooks.takeSampleBarSettings = [this](SampleSettings& settings) {
+        return m_pSampleParamBar == nullptr || m_pSampleParamBar->GetSampleSettings(settings, 1) != 0;
+    };
+    hooks.showSampleSettings = [this](const SampleSettings& settings) {
+        m_SampleSettings = settings;
+        if (m_pSampleParamBar != nullptr) {
+            m_pSampleParamBar->SetSampleSettings(settings);
+            m_pSampleParamBar->ShowSettings();
+        }
+    };
+    hooks.resetViews = [this] { ResetAllViews(); };
+    hooks.switchViewsToLive = [this](int total) {
+        for (CChildFrame* child : GetChildFramesFrontFirst()) {
+            const int type = child->GetViewType();
+            if (type == VIEW_TYPE_HISTORY || type == VIEW_TYPE_CURVE) {
+                child->GetDocument()->SetStoredData(false);
+                child->GetDocument()->SetTotal(total);
+            }
+        }
+    };
+    hooks.selectNewProject = [this](std::string& folder, std::string& name) {
+        CProjectFileDialog dialog(this);
+        return dialog.SelectProjectFile(false, m_project.m_strProjectRoot, m_strProgramFolder, folder, name);
+    };
+    hooks.closeAllWindows = [this](const CProjectState& state) {
+        SaveWindowLayout(state.GetFilePath(".LYT"));
+        CloseAllChildWindows();
+    };
+    hooks.loadCompanionFiles = [this](CProjectState& state) {
+        LoadWindowLayout(state.GetFilePath(".LYT"), true);
+    };
+    hooks.rebuildChannelBar = [this] {
+        if (m_pChannelParamBar != nullptr) {
+            m_pChannelParamBar->BeginRefresh();
+            m_pChannelParamBar->InitTypeTabs();
+            m_pChannelParamBar->FillCaseTabs();
+            m_pChannelParamBar->ShowSelectedTypePage();
+            m_pChannelParamBar->BuildShownChannelList();
+        }
+    };
+    m_pProjectHandler = std::make_unique<CProjectHandler>(m_project, std::move(hooks));
+}
+
+void CMainFrame::ResetAllViews() {
+    for (CChildFrame* child : GetChildFramesFrontFirst()) {
+        CQV7411N_NewFrameDoc* doc = child->GetDocument();
+        doc->ResetDataWindow();
+        doc->UpdateTitle();
+        child->GetActiveView()->ReloadDataWindow();
+    }
+}

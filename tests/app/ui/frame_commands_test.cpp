@@ -1,0 +1,138 @@
+// The main frame's window commands and their states: the limits of the
+// new-window commands, the always-disabled commands, the document commands
+// of the active window, closing child windows, and what the frame shows.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDockWidget>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "ShellTestSupport.h"
+#include "app/AppSettings.h"
+#include "app/OpenViewCounters.h"
+#include "app/RunFlags.h"
+#include "app/ui/ChildFrame.h"
+#include "app/ui/FrameCommands.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/QV7411N_NewFrameApp.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+class FrameCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureQtApplication();
+        m_app = std::make_unique<CQV7411N_NewFrameApp>(m_scratch.ProgramFolder());
+        ASSERT_TRUE(m_app->InitInstance());
+        m_frame = m_app->GetMainFrame();
+    }
+    void TearDown() override {
+        g_bSampling = 0;
+        if (m_frame != nullptr) {
+            m_frame->close();
+        }
+        m_app->ExitInstance();
+    }
+
+    bool Enabled(int id) { return m_frame->QueryCommandState(id).m_bEnabled; }
+
+    ShellScratch m_scratch;
+    platform::MessageBoxRecorder m_boxes;
+    std::unique_ptr<CQV7411N_NewFrameApp> m_app;
+    CMainFrame* m_frame = nullptr;
+};
+
+TEST_F(FrameCommandsTest, NewWindowCommandsStopAtTheirLimits) {
+    for (int n = 0; n < 4; ++n) {
+        ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+    }
+    EXPECT_FALSE(Enabled(ID_NEW_HISTORY_WINDOW));
+    EXPECT_FALSE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+    EXPECT_EQ(OpenViewCounters().GetCount(VIEW_TYPE_HISTORY), 4);
+    for (int n = 0; n < 8; ++n) {
+        ASSERT_TRUE(m_frame->RunCommand(ID_NEW_REALTIME_WINDOW));
+    }
+    for (int n = 0; n < 4; ++n) {
+        ASSERT_TRUE(m_frame->RunCommand(ID_NEW_TABLE_WINDOW));
+    }
+    EXPECT_FALSE(Enabled(ID_NEW_BAR_WINDOW)); // sixteen in all
+    for (int id : {ID_NEW_HISTORY_WINDOW, ID_NEW_REALTIME_WINDOW, ID_NEW_TABLE_WINDOW}) {
+        EXPECT_FALSE(Enabled(id));
+    }
+    m_frame->OnCloseAllChildWindows();
+    EXPECT_EQ(OpenViewCounters().GetTotal(), 0);
+    EXPECT_TRUE(Enabled(ID_NEW_BAR_WINDOW));
+}
+
+TEST_F(FrameCommandsTest, SharedHandlerKeepsItsCommandsDisabled) {
+    for (int id : AlwaysDisabledCommands()) {
+        EXPECT_FALSE(Enabled(id)) << id;
+        EXPECT_FALSE(m_frame->RunCommand(id)) << id;
+    }
+    // The tool-bar buttons of the three curves never show; the spectrum
+    // button shows only with spectrum windows offered.
+    for (int id : {32941, 32943, 32944, ID_NEW_SPECTRUM_WINDOW}) {
+        EXPECT_FALSE(m_frame->GetAction(id)->isVisible()) << id;
+    }
+}
+
+TEST_F(FrameCommandsTest, DocumentCommandsFollowTheActiveWindow) {
+    EXPECT_FALSE(Enabled(ID_GRAPH_PROPERTIES));
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+    EXPECT_TRUE(Enabled(ID_GRAPH_PROPERTIES));
+    // A live window has no stored data to move through.
+    EXPECT_FALSE(Enabled(ID_DATA_PREV_BLOCK));
+    CQV7411N_NewFrameDoc* doc = m_frame->GetActiveChildFrame()->GetDocument();
+    EXPECT_EQ(m_frame->GetActiveChildFrame()->windowTitle(), "历史曲线");
+    EXPECT_EQ(doc->m_nScreenDataCount, 256);
+    EXPECT_TRUE(m_frame->RunCommand(ID_ZOOM_IN_X));
+    EXPECT_EQ(doc->m_nScreenDataCount, 128);
+    g_bSampling = 1;
+    EXPECT_FALSE(Enabled(ID_ZOOM_IN_X));
+    EXPECT_FALSE(Enabled(ID_FILE_NEW_PROJECT));
+    EXPECT_FALSE(Enabled(ID_FILE_OPEN_PROJECT));
+}
+
+TEST_F(FrameCommandsTest, CloseOtherWindowsKeepsTheActiveOne) {
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_TABLE_WINDOW));
+    EXPECT_TRUE(m_frame->RunCommand(32914)); // one window: nothing to close
+    EXPECT_EQ(m_frame->GetChildFramesFrontFirst().size(), 1u);
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_BAR_WINDOW));
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+    EXPECT_TRUE(m_frame->RunCommand(32914));
+    ASSERT_EQ(m_frame->GetChildFramesFrontFirst().size(), 1u);
+    EXPECT_EQ(m_frame->GetActiveChildFrame()->GetViewType(), VIEW_TYPE_HISTORY);
+    EXPECT_TRUE(m_frame->RunCommand(32912));
+    EXPECT_TRUE(m_frame->GetChildFramesFrontFirst().empty());
+    EXPECT_FALSE(Enabled(32912));
+    EXPECT_FALSE(Enabled(32913));
+}
+
+TEST_F(FrameCommandsTest, FrameShowsItsMenusBarsPanesAndCountPanes) {
+    QStringList menus;
+    for (QAction* action : m_frame->menuBar()->actions()) {
+        menus << action->text();
+    }
+    EXPECT_EQ(menus, (QStringList{"文件(&F)", "查看(&V)", "数据(&D)", "控制(&C)", "设置(&S)", "窗口(&W)",
+                                  "帮助(&H)"}));
+    EXPECT_EQ(m_frame->GetToolBar(0)->windowTitle(), "工具栏");
+    EXPECT_EQ(m_frame->GetToolBar(1)->windowTitle(), "图形属性栏");
+    EXPECT_EQ(m_frame->GetToolBar(2)->windowTitle(), "采样控制栏");
+    ASSERT_NE(m_frame->GetPane(IDR_PANE_SAMPLE_PARAM), nullptr);
+    ASSERT_NE(m_frame->GetPane(IDR_PANE_CHANNEL_PARAM), nullptr);
+    EXPECT_TRUE(m_frame->GetPane(IDR_PANE_SAMPLE_PARAM)->isVisible());
+    EXPECT_EQ(m_frame->GetPaneText(900), "当前窗口数据计数");
+    EXPECT_EQ(m_frame->GetPaneText(901), "当前项目数据总数");
+    EXPECT_FALSE(m_frame->GetDataLocateBar()->isVisible());
+
+    const QImage image = m_frame->grab().toImage();
+    ASSERT_FALSE(image.isNull());
+    if (const char* folder = std::getenv("QV_SHELL_GRAB_DIR")) {
+        ASSERT_TRUE(image.save(QString::fromUtf8(folder) + "/main_frame.png"));
+    }
+}
+
+} // namespace
