@@ -15,6 +15,7 @@ public:
     ~CCaseProtocol3() override = default;
 
     void SetChannelSource(CaseChannelSource* source) { m_pSource = source; }
+    CaseChannelSource* GetChannelSource() const { return m_pSource; }
 
     float GetChannelCoef(int channel, int fullScaleLevel, bool useBridge, bool useCurrent) override;
     int BuildSampleParamCmd(int mode) override;

@@ -9,7 +9,7 @@
 #include <cstring>
 
 CNetComm::CNetComm(CaseLinkHost* host, std::uint16_t port)
-    : m_pHost(host ? host : &m_defaultHost), m_nPort(port), m_driver(nullptr, m_pHost) {}
+    : m_pHost(host ? host : &m_programHost), m_nPort(port), m_driver(nullptr, m_pHost) {}
 
 CNetComm::~CNetComm() = default;
 
@@ -17,6 +17,8 @@ int CNetComm::SetOwner(platform::HWND owner) {
     CCommBase::SetOwner(owner);
     if (!GetProtocol())
         return 0; // without an encoder no link could build a command
+    if (!GetProtocol()->GetChannelSource())
+        GetProtocol()->SetChannelSource(&m_programHost);
     m_driver.SetEncoder(GetProtocol());
     m_driver.SetOwner(owner);
     return m_driver.Listen(m_nPort, owner);

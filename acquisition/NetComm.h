@@ -2,6 +2,7 @@
 // through the network case driver, one TCP link per case.
 #pragma once
 
+#include "acquisition/CaseProgramHost.h"
 #include "acquisition/CommBase.h"
 #include "acquisition/NetCaseDriver.h"
 
@@ -21,6 +22,7 @@ public:
     static constexpr std::uint16_t kCasePort = 5001;
     static constexpr int kMaxControllers = 32;
 
+    // Without a host the transport works on the program's own tables and settings.
     explicit CNetComm(CaseLinkHost* host = nullptr, std::uint16_t port = kCasePort);
     ~CNetComm() override;
 
@@ -73,8 +75,8 @@ public:
 private:
     void FillControllerTable();
 
+    CaseProgramHost m_programHost;
     CaseLinkHost* m_pHost;
-    CaseLinkHost m_defaultHost;
     std::uint16_t m_nPort;
     CNetCaseDriver m_driver;
     std::int32_t m_PresentCases[CNetCaseDriver::kModuleCount] = {};
