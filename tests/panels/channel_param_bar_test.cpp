@@ -202,6 +202,20 @@ TEST_F(ChannelParamBarTest, TextEditCommitsOnEnterAndEscapeDropsIt) {
     g_bSampling = 0;
 }
 
+TEST_F(ChannelParamBarTest, BridgeModeListCarriesPicturesUntilTheChoice) {
+    ShowPage(PAGE_STRAIN);
+    ClickCell(RowOf(1), 2);
+    CPictureTipComboBox* combo = bar.GetCombo();
+    ASSERT_TRUE(combo->isVisible());
+    ASSERT_EQ(combo->GetPictureCount(), 3);
+    EXPECT_EQ(combo->GetPictureOf(2), 226);
+    EXPECT_EQ(combo->GetPictureOf(3), -1);
+    emit combo->activated(0);
+    EXPECT_EQ(g_ChannelParams[1].nBridgeType, 0);
+    EXPECT_EQ(combo->GetPictureCount(), 0);
+    EXPECT_EQ(bar.GetGrid()->GetTextMatrix(RowOf(1), 2), "方式1(120R)");
+}
+
 TEST_F(ChannelParamBarTest, TypeChangeRebuildsTheTabs) {
     ClickCell(RowOf(0), 1);
     CPictureTipComboBox* combo = bar.GetCombo();
