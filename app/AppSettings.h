@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/CaseTables.h"
+#include "app/RunFlags.h"
 
 // Caption of the application's message boxes and the main window title.
 extern const char* const g_strAppTitle;

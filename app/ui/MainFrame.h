@@ -16,6 +16,7 @@
 #include "app/ProjectHandler.h"
 #include "app/ProjectState.h"
 #include "app/SampleSettings.h"
+#include "app/StorageRule.h"
 #include "platform/Message.h"
 
 class QAction;
@@ -153,6 +154,7 @@ private:
     void BuildModelPaths();
     bool CheckInstrumentFile();
     void ReadStartupSettings();
+    void RestrictToFirstProcessor();
     bool LoadChannelParameters();
     void RestorePlacement();
     bool CreateBars();
@@ -189,6 +191,11 @@ private:
     CProjectState m_project;
     std::unique_ptr<CProjectHandler> m_pProjectHandler;
     SampleSettings m_SampleSettings;
+    std::vector<int> m_HighSpeedChannels;
+    StorageRuleSettings m_StorageRule;
+    int m_nEventMode = 0;
+    int m_nOpcLoopMode = 0;
+    int m_nOpcNotifyMode = 0;
     int m_nInterfaceMode = 0;
     int m_nDeviceType = 3;
     int m_nSubDeviceType = 3;

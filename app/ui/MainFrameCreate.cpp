@@ -6,6 +6,7 @@
 #include "app/AppSettings.h"
 #include "app/ChannelDefaults.h"
 #include "app/ChannelParamFile.h"
+#include "app/HighSpeedChannels.h"
 #include "app/InstrumentIni.h"
 #include "app/ProjectFile.h"
 #include "app/StartupWork.h"
@@ -31,7 +32,9 @@
 #include <QToolBar>
 
 #include <cstdint>
+
 #include <ctime>
+#include <sched.h>
 
 namespace {
 
@@ -59,6 +62,7 @@ std::string PlacementFilePath() {
 bool CMainFrame::OnCreate() {
     m_pMdiArea = new QMdiArea(this);
     setCentralWidget(m_pMdiArea);
+    RestrictToFirstProcessor();
     m_pProgressThread = std::make_unique<CShowDetailWinThread>();
     if (m_pProgressThread->InitInstance()) {
         m_pProgressSink = m_pProgressThread->GetProgressSink();
@@ -147,6 +151,17 @@ void CMainFrame::ReadStartupSettings() {
                                m_project.m_VirtualChannels) == 0) {
         m_project.m_VirtualChannels.clear();
     }
+    m_HighSpeedChannels = LoadHighSpeedChannels(HighSpeedChannelFilePath(m_strProgramFolder, kModelName));
+    if (LoadStorageRule(AppRegistryProfile(), m_StorageRule) == 0) {
+        const std::string root = m_project.m_strProjectRoot.empty()
+                                     ? platform::JoinPath(m_strProgramFolder, "Projects")
+                                     : m_project.m_strProjectRoot;
+        SetDefaultStoragePath(m_StorageRule, root);
+    }
+    const platform::CRegistryProfile& profile = AppRegistryProfile();
+    m_nEventMode = profile.GetProfileInt("OPC_SERVER", "EventMode", 0);
+    m_nOpcLoopMode = profile.GetProfileInt("OPC_SERVER", "OpcLoopMode", 0);
+    m_nOpcNotifyMode = profile.GetProfileInt("OPC_SERVER", "OpcNotifyMode", 0);
     g_bDigitalUsed = platform::GetPrivateProfileInt("System", "DigitalUsed", 0, m_strInstrumentFile) != 0;
     // Single-point monitoring exists only for device type 2.
     g_bSingleMonitor =
@@ -279,4 +294,22 @@ bool CMainFrame::StartFirstCaseSearch() {
             return found;
         },
         m_pProgressThread->GetSharedProgressSink(), GetSafeHwnd());
+}
+
+void CMainFrame::RestrictToFirstProcessor() {
+    // Best effort: the process keeps the first processor it may run on.
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof(allowed), &allowed) != 0) {
+        return;
+    }
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+        if (CPU_ISSET(cpu, &allowed)) {
+            cpu_set_t first;
+            CPU_ZERO(&first);
+            CPU_SET(cpu, &first);
+            sched_setaffinity(0, sizeof(first), &first);
+            return;
+        }
+    }
 }

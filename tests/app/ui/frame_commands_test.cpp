@@ -128,6 +128,9 @@ TEST_F(FrameCommandsTest, FrameShowsItsMenusBarsPanesAndCountPanes) {
     EXPECT_EQ(m_frame->GetPaneText(901), "当前项目数据总数");
     EXPECT_FALSE(m_frame->GetDataLocateBar()->isVisible());
 
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_TABLE_WINDOW));
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+    EXPECT_EQ(m_frame->GetActiveChildFrame()->windowTitle(), "历史曲线");
     const QImage image = m_frame->grab().toImage();
     ASSERT_FALSE(image.isNull());
     if (const char* folder = std::getenv("QV_SHELL_GRAB_DIR")) {

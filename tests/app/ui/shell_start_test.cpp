@@ -3,6 +3,7 @@
 // the window layout across a restart, and the refused close during a run.
 #include <gtest/gtest.h>
 
+#include <QDockWidget>
 #include <QMdiArea>
 
 #include <fstream>
@@ -23,6 +24,7 @@
 #include "app/RunFlags.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/MainFrame.h"
+#include "app/ui/ProgramMain.h"
 #include "app/ui/QV7411N_NewFrameApp.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
@@ -75,9 +77,7 @@ TEST_F(ShellStartTest, SecondInstanceIsRefusedWithTheRunningMessage) {
 
 TEST_F(ShellStartTest, MissingInstrumentFileStopsStartUpWithItsMessage) {
     platform::DeleteFile(m_scratch.File("QV7416.INI"));
-    CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
-    EXPECT_FALSE(app.InitInstance());
-    app.ExitInstance();
+    EXPECT_NE(RunMainProgram(m_scratch.ProgramFolder()), 0);
     EXPECT_TRUE(
         HasMessage("未获取到配置文件" + m_scratch.File("QV7416.INI") + "\n\n请检查软件安装包！", "提示"));
     EXPECT_FALSE(platform::FileExists(m_scratch.File("QV7416.chn")));
@@ -130,6 +130,7 @@ TEST_F(ShellStartTest, ClosingWritesTheLayoutAndARestartRestoresTheWindowsInOrde
         ASSERT_TRUE(frame->RunCommand(ID_NEW_TABLE_WINDOW));
         ASSERT_TRUE(frame->RunCommand(ID_NEW_REALTIME_WINDOW));
         frame->GetChildFramesFrontFirst()[1]->ShowInfoView(true, 80);
+        frame->GetPane(IDR_PANE_CHANNEL_PARAM)->close();
         EXPECT_EQ(FrontFirstViewTypes(*frame), (std::vector<int>{2, 3, 1}));
         ASSERT_TRUE(frame->close());
         app.ExitInstance();
@@ -147,6 +148,8 @@ TEST_F(ShellStartTest, ClosingWritesTheLayoutAndARestartRestoresTheWindowsInOrde
     const std::vector<CChildFrame*> children = frame->GetChildFramesFrontFirst();
     EXPECT_FALSE(children[0]->IsInfoViewShown());
     EXPECT_TRUE(children[1]->IsInfoViewShown());
+    EXPECT_FALSE(frame->GetPane(IDR_PANE_CHANNEL_PARAM)->isVisible());
+    EXPECT_TRUE(frame->GetPane(IDR_PANE_SAMPLE_PARAM)->isVisible());
     ASSERT_TRUE(frame->close());
     app.ExitInstance();
 }
