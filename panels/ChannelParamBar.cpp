@@ -59,11 +59,11 @@ public:
 } // namespace
 
 CChannelParamBar::CChannelParamBar(QWidget* parent)
-    : QDockWidget(parent), m_pCaseTabs(nullptr), m_pControllerTabs(nullptr), m_pTypeTabs(nullptr),
+    : QWidget(parent), m_pCaseTabs(nullptr), m_pControllerTabs(nullptr), m_pTypeTabs(nullptr),
       m_pGrid(nullptr), m_pCombo(nullptr), m_pEdit(nullptr) {
     setObjectName("CChannelParamBar");
     setWindowTitle(BAR_TITLE);
-    auto* body = new QWidget(this);
+    QWidget* body = this;
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(0);
@@ -78,7 +78,6 @@ CChannelParamBar::CChannelParamBar(QWidget* parent)
     layout->addWidget(m_pGrid, 1);
     m_pCaseTabs->hide();
     m_pControllerTabs->hide();
-    setWidget(body);
 
     m_pCombo = new CPictureTipComboBox(m_pGrid->viewport());
     m_pCombo->setObjectName("1012");
@@ -525,5 +524,5 @@ bool CChannelParamBar::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::FocusOut && watched == m_pEdit) {
         OnEditFinished();
     }
-    return QDockWidget::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }

@@ -1,10 +1,11 @@
-// The docked channel-parameter bar: one grid page per measurement type (and
-// the overview and alarm pages), paged by case or by controller, edited in
-// place. Everything it changes goes straight into the process-wide channel
-// tables; the rules live in the plain channel-bar classes, this is the glue.
+// The channel-parameter bar, the contents of a dock pane: one grid page per
+// measurement type (and the overview and alarm pages), paged by case or by
+// controller, edited in place. Everything it changes goes straight into the
+// process-wide channel tables; the rules live in the plain channel-bar
+// classes, this is the glue.
 #pragma once
 
-#include <QDockWidget>
+#include <QWidget>
 
 #include <cstdint>
 #include <functional>
@@ -23,7 +24,7 @@ class QLineEdit;
 class QMenu;
 class QTabBar;
 
-class CChannelParamBar : public QDockWidget {
+class CChannelParamBar : public QWidget {
     Q_OBJECT
 public:
     static constexpr unsigned COLOR_ROW_HIGHLIGHT = 16749378;

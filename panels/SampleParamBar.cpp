@@ -39,10 +39,10 @@ QString Number(int n) {
 
 } // namespace
 
-CSampleParamBar::CSampleParamBar(QWidget* parent) : QDockWidget(parent) {
+CSampleParamBar::CSampleParamBar(QWidget* parent) : QWidget(parent) {
     setObjectName("CSampleParamBar");
     setWindowTitle(BAR_TITLE);
-    auto* body = new QWidget(this);
+    QWidget* body = this;
     auto* layout = new QVBoxLayout(body);
 
     m_pModes = new QButtonGroup(this);
@@ -97,7 +97,6 @@ CSampleParamBar::CSampleParamBar(QWidget* parent) : QDockWidget(parent) {
     averaging->addRow(m_pEliminate);
     layout->addWidget(m_pAveraging);
     layout->addStretch(1);
-    setWidget(body);
 
     connect(m_pModes, &QButtonGroup::idClicked, this, &CSampleParamBar::OnModeClicked);
     connect(m_pSetCount, &QCheckBox::clicked, this, [this](bool on) {

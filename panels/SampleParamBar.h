@@ -1,10 +1,11 @@
-// The docked sampling-parameter bar: the sample mode, the timed interval and
-// count, the label and numbering of single samples, the sampling frequency
-// and the spectrum's analysis block. The frame hands it its sampling-settings
-// record and takes the record back, checked, when a run starts.
+// The sampling-parameter bar, the contents of a dock pane: the sample mode,
+// the timed interval and count, the label and numbering of single samples,
+// the sampling frequency and the spectrum's analysis block. The frame hands
+// it its sampling-settings record and takes the record back, checked, when a
+// run starts.
 #pragma once
 
-#include <QDockWidget>
+#include <QWidget>
 
 #include <string>
 #include <vector>
@@ -22,7 +23,7 @@ class QLineEdit;
 class QListWidget;
 class QRadioButton;
 
-class CSampleParamBar : public QDockWidget {
+class CSampleParamBar : public QWidget {
     Q_OBJECT
 public:
     explicit CSampleParamBar(QWidget* parent = nullptr);
