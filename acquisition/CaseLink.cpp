@@ -334,6 +334,7 @@ int CCaseLink::ReadCaseInfo() {
 }
 
 int CCaseLink::ParseCaseInfoReply(const std::uint8_t* reply, int length) {
+    // The trace shows the first 64 bytes: a reply can be far longer than a log line.
     TraceHex(("机箱信息" + std::to_string(length) + ": ").c_str(), reply, std::min(length, 64));
     if (m_nCaseNo < 0 || m_nCaseNo > kMaxCaseNo) {
         Trace("case number out of range: " + std::to_string(m_nCaseNo));
@@ -999,6 +1000,7 @@ int CCaseLink::PopSampleBlock(std::uint8_t* buffer, int size) {
 // ---- Per-case files ------------------------------------------------------
 
 void CCaseLink::OpenCaseFiles() {
+    std::lock_guard<std::mutex> lock(m_csDispatch);
     if (!m_bOptionFlag || m_strDataFolder.empty() || m_nCaseNo < 0 || m_nCaseNo > kMaxCaseNo)
         return;
     for (int k = 0; k < m_nModules; ++k) {
@@ -1011,6 +1013,8 @@ void CCaseLink::OpenCaseFiles() {
 }
 
 void CCaseLink::CloseCaseFiles() {
+    // A worker may still be writing the last samples of the run.
+    std::lock_guard<std::mutex> lock(m_csDispatch);
     m_files.clear();
 }
 

@@ -220,7 +220,7 @@ private:
     std::uint8_t m_bOptionFlag = 0;
     std::int32_t m_nOptionValue = 0;
     std::int32_t m_bDataSaving = 0;
-    std::map<int, FileSet> m_files; // by system module index; touched by the raw worker while receiving
+    std::map<int, FileSet> m_files; // by system module index
 
     CaseLinkQueue m_rawQueue;
     CaseLinkQueue m_frameQueue;
@@ -229,7 +229,7 @@ private:
     std::vector<std::uint8_t> m_assembly;
     int m_nAssembly = 0;
     std::mutex m_csFrames;   // guards the take from m_frameQueue
-    std::mutex m_csDispatch; // guards the sample state shared by the frame and block paths
+    std::mutex m_csDispatch; // guards the sample state shared by the frame and block paths, and m_files
 
     std::map<int, std::int32_t> m_LastCounter;               // module id -> last packet counter
     std::mutex m_csStatus;                                   // guards m_Latest
