@@ -17,6 +17,7 @@
 #include "app/ChannelNaming.h"
 #include "app/ChannelParamFile.h"
 #include "app/ChannelRowRules.h"
+#include "app/OperatorRights.h"
 #include "panels/MSFlexGrid.h"
 #include "panels/PictureTipComboBox.h"
 #include "platform/MessageBox.h"
@@ -195,11 +196,17 @@ TEST_F(ChannelParamBarTest, TextEditCommitsOnEnterAndEscapeDropsIt) {
     QApplication::sendEvent(edit, &esc);
     EXPECT_EQ(GetDescriptionText(2), "东梁");
 
-    // Nothing opens while sampling runs.
+    // Nothing opens while sampling runs, nor when the operator rights forbid it.
     g_bSampling = 1;
     ClickCell(RowOf(2), 2);
     EXPECT_FALSE(edit->isVisible());
     g_bSampling = 0;
+    COperatorRights rights;
+    rights.m_nChannelEditRight = 1;
+    bar.SetOperatorRights(&rights);
+    ClickCell(RowOf(2), 2);
+    EXPECT_FALSE(edit->isVisible());
+    bar.SetOperatorRights(nullptr);
 }
 
 TEST_F(ChannelParamBarTest, BridgeModeListCarriesPicturesUntilTheChoice) {
