@@ -254,9 +254,15 @@ void CDataForwardServer::ListenLoop() {
 }
 
 void CDataForwardServer::AddClient(platform::TcpStream&& stream, const platform::SocketAddress& peer) {
+    ReapFinishedClients();
     std::lock_guard<std::mutex> threadsLock(m_threadsMutex);
-    if (m_clientThreads.size() >= static_cast<std::size_t>(kMaxClients))
-        return; // the stream closes here
+    {
+        // Served clients count; the threads of those that left are ending.
+        std::lock_guard<platform::CriticalSection> lock(m_cs);
+        if (m_clients.size() >= static_cast<std::size_t>(kMaxClients) ||
+            m_clientThreads.size() >= static_cast<std::size_t>(2 * kMaxClients))
+            return; // the stream closes here
+    }
     auto client = std::make_shared<Client>();
     client->strIp = peer.ip;
     client->nPort = peer.port;
