@@ -3,6 +3,8 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
 
 namespace {
 
@@ -20,6 +22,7 @@ unsigned ToBgr(const QColor& c) {
 CMSFlexGrid::CMSFlexGrid(QWidget* parent) : QTableWidget(parent) {
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setSectionsClickable(true);
@@ -194,4 +197,14 @@ void CMSFlexGrid::mouseReleaseEvent(QMouseEvent* event) {
 void CMSFlexGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     QTableWidget::mouseDoubleClickEvent(event);
     emit DblClick();
+}
+
+void CMSFlexGrid::wheelEvent(QWheelEvent* event) {
+    const int notches = event->angleDelta().y() / QWheelEvent::DefaultDeltasPerStep;
+    if (notches == 0 || verticalScrollBar()->maximum() == 0) {
+        QTableWidget::wheelEvent(event);
+        return;
+    }
+    verticalScrollBar()->setValue(verticalScrollBar()->value() - notches);
+    event->accept();
 }

@@ -56,6 +56,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // One wheel notch moves the top row by one.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void OnHeaderPressed(int col);

@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -99,6 +100,21 @@ TEST_F(ExternGridTest, EscapeLeavesTheCellAndScrollingCommits) {
     grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
     EXPECT_FALSE(grid.GetEdit()->isVisible());
     EXPECT_EQ(grid.GetTextMatrix(2, 1), "kept");
+}
+
+TEST_F(ExternGridTest, WheelNotchMovesTheTopRowByOne) {
+    const auto wheel = [this](int delta) {
+        QWheelEvent event(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(grid.viewport(), &event);
+    };
+    ASSERT_EQ(grid.GetTopRow(), 1);
+    wheel(-120);
+    EXPECT_EQ(grid.GetTopRow(), 2);
+    wheel(-240);
+    EXPECT_EQ(grid.GetTopRow(), 4);
+    wheel(120 * 10);
+    EXPECT_EQ(grid.GetTopRow(), 1);
 }
 
 TEST_F(ExternGridTest, ListColumnsOfferTheirChoices) {
