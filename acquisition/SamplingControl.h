@@ -101,6 +101,7 @@ public:
     void SetClock(std::function<std::int64_t()> clock) { m_clock = std::move(clock); }
     std::int64_t NowMs() const { return m_clock(); }
     bool IsThreadRunning() const { return m_bThreadRunning.load(); }
+    bool IsBalanceRunning() const { return m_bBalanceRunning.load(); }
     // Waits (pumping nothing) up to the time for the worker threads to end.
     bool WaitThreadsDone(std::uint32_t milliseconds);
 
