@@ -24,6 +24,7 @@ CChildFrame::CChildFrame(IDocumentHost* host, int viewType, QWidget* parent)
     m_pInfoView->hide();
     setWidget(m_pSplitter);
     m_pDocument = std::make_unique<CQV7411N_NewFrameDoc>(host, viewType, m_pView);
+    m_pDocument->m_nShowGraphType = m_pView->GetDefaultShowGraphType();
     m_pView->SetDocument(m_pDocument.get());
     connect(m_pView, &CDataViewBase::titleChanged, this, &QWidget::setWindowTitle);
     resize(400, 300);

@@ -19,6 +19,8 @@ public:
     // The class name the layout file records windows by.
     const QString& GetClassName() const { return m_strClassName; }
     void SetDocument(CQV7411N_NewFrameDoc* doc) { m_pDocument = doc; }
+    // The display kind a new view starts with.
+    virtual int GetDefaultShowGraphType() const { return 1; }
     // The window is closing: the view no longer counts as open.
     void ViewClosing();
     CQV7411N_NewFrameDoc* GetDocument() const { return m_pDocument; }
@@ -60,6 +62,8 @@ class CTableView : public CDataViewBase {
     Q_OBJECT
 public:
     explicit CTableView(QWidget* parent = nullptr) : CDataViewBase(VIEW_TYPE_TABLE, "CTableView", parent) {}
+    // Measured data.
+    int GetDefaultShowGraphType() const override { return 2; }
 };
 
 class CBarIndicatorView : public CDataViewBase {

@@ -34,6 +34,7 @@ CMainFrame::CMainFrame(const std::string& programFolder) : m_strProgramFolder(pr
     g_nModelType = 0;
     m_project.m_strProgramFolder = programFolder;
     InstallProjectHooks();
+    RegisterShellMessages();
 }
 
 CMainFrame::~CMainFrame() {
@@ -53,20 +54,29 @@ CMainFrame::~CMainFrame() {
 
 platform::LRESULT CMainFrame::WindowProc(platform::UINT message, platform::WPARAM wParam,
                                          platform::LPARAM lParam) {
-    if (message == WM_SET_STATUS_TEXT) {
+    const auto handler = m_messageHandlers.find(message);
+    return handler != m_messageHandlers.end() ? handler->second(wParam, lParam) : 0;
+}
+
+void CMainFrame::OnMessage(platform::UINT message, MessageHandler handler) {
+    m_messageHandlers[message] = std::move(handler);
+}
+
+void CMainFrame::RegisterShellMessages() {
+    // A sent status text: the sender's text lives while the handler runs.
+    OnMessage(WM_SET_STATUS_TEXT, [this](platform::WPARAM, platform::LPARAM lParam) {
         const auto* text = reinterpret_cast<const char*>(lParam);
         SetStatusText(text != nullptr ? QString::fromUtf8(text) : QString());
-        return 0;
-    }
-    if (message == WM_STARTUP_WORK_DONE) {
+        return platform::LRESULT(0);
+    });
+    OnMessage(WM_STARTUP_WORK_DONE, [this](platform::WPARAM wParam, platform::LPARAM) {
         m_bCasesFound = wParam > 0 ? 1 : 0;
-        return 0;
-    }
-    if (message == platform::WM_CLOSE) {
+        return platform::LRESULT(0);
+    });
+    OnMessage(platform::WM_CLOSE, [this](platform::WPARAM, platform::LPARAM) {
         close();
-        return 0;
-    }
-    return 0;
+        return platform::LRESULT(0);
+    });
 }
 
 void CMainFrame::OnCommand(int id, CommandHandler handler, UpdateHandler update) {

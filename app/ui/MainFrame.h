@@ -62,6 +62,7 @@ class CMainFrame : public QMainWindow, public platform::MessageTarget, public ID
 public:
     using CommandHandler = std::function<void()>;
     using UpdateHandler = std::function<void(CCmdUI&)>;
+    using MessageHandler = std::function<platform::LRESULT(platform::WPARAM, platform::LPARAM)>;
 
     explicit CMainFrame(const std::string& programFolder);
     ~CMainFrame() override;
@@ -75,6 +76,9 @@ public:
 
     platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM wParam,
                                  platform::LPARAM lParam) override;
+
+    // Window messages from workers and other windows, one handler each.
+    void OnMessage(platform::UINT message, MessageHandler handler);
 
     // Commands: a handler runs the command, an update handler decides its
     // state; a command without a handler is disabled.
@@ -150,6 +154,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void RegisterShellMessages();
+
     // Creation steps (MainFrameCreate.cpp).
     void BuildModelPaths();
     bool CheckInstrumentFile();
@@ -205,6 +211,7 @@ private:
     bool m_bClosing = false;
     std::int64_t m_tStartTime = 0;
 
+    std::map<platform::UINT, MessageHandler> m_messageHandlers;
     std::map<int, CommandHandler> m_commandHandlers;
     std::map<int, UpdateHandler> m_updateHandlers;
     std::map<int, QAction*> m_actions;

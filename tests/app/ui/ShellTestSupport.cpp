@@ -41,6 +41,7 @@ ShellScratch::ShellScratch() {
     std::filesystem::create_directories(m_program);
     std::filesystem::create_directories(m_root + "/config");
     std::filesystem::create_directories(m_root + "/run");
+    std::filesystem::permissions(m_root + "/run", std::filesystem::perms::owner_all);
     setenv("XDG_CONFIG_HOME", (m_root + "/config").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", (m_root + "/run").c_str(), 1);
     WriteSettingsFile("[System]\nADBASE=20000\nDigitalUsed=0\n");

@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
+
 #include <QDockWidget>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <atomic>
+#include <thread>
 
 #include "ShellTestSupport.h"
 #include "app/AppSettings.h"
@@ -96,6 +100,38 @@ TEST_F(FrameCommandsTest, DocumentCommandsFollowTheActiveWindow) {
     EXPECT_FALSE(Enabled(ID_FILE_OPEN_PROJECT));
 }
 
+TEST_F(FrameCommandsTest, NewWindowShowsStoredDataOfAnOpenedProject) {
+    CProjectState& project = m_frame->GetProjectState();
+    project.m_nProjectState = PROJECT_OPENED;
+    project.m_strProjectName = "T1";
+    project.m_nTotalDataCount = 40;
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_TABLE_WINDOW));
+    const CQV7411N_NewFrameDoc* doc = m_frame->GetActiveChildFrame()->GetDocument();
+    EXPECT_TRUE(doc->IsStoredData());
+    EXPECT_EQ(doc->GetTotal(), 40);
+    EXPECT_EQ(doc->m_nNowDataCount, 40);
+    EXPECT_EQ(m_frame->GetActiveChildFrame()->windowTitle(), "[T1]表格数据_测量数据");
+    project.m_nProjectState = PROJECT_NONE;
+}
+
+TEST_F(FrameCommandsTest, WorkerThreadsReachTheFrameByMessages) {
+    std::atomic<bool> sent{false};
+    std::thread worker([&] {
+        const std::string text = "正在查找机箱...";
+        platform::SendMessage(m_frame->GetSafeHwnd(), WM_SET_STATUS_TEXT, 0,
+                              reinterpret_cast<platform::LPARAM>(text.c_str()));
+        sent = true;
+    });
+    EXPECT_TRUE(ProcessEventsUntil([&] { return sent.load(); }));
+    worker.join();
+    EXPECT_EQ(m_frame->statusBar()->findChildren<QLabel*>().value(0)->text(), "正在查找机箱...");
+
+    g_bSampling = 1;
+    platform::PostMessage(m_frame->GetSafeHwnd(), platform::WM_CLOSE);
+    EXPECT_TRUE(ProcessEventsUntil([&] { return m_boxes.Records().size() > 1; }));
+    EXPECT_TRUE(m_frame->isVisible());
+}
+
 TEST_F(FrameCommandsTest, CloseOtherWindowsKeepsTheActiveOne) {
     ASSERT_TRUE(m_frame->RunCommand(ID_NEW_TABLE_WINDOW));
     EXPECT_TRUE(m_frame->RunCommand(32914)); // one window: nothing to close
@@ -131,6 +167,7 @@ TEST_F(FrameCommandsTest, FrameShowsItsMenusBarsPanesAndCountPanes) {
     ASSERT_TRUE(m_frame->RunCommand(ID_NEW_TABLE_WINDOW));
     ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
     EXPECT_EQ(m_frame->GetActiveChildFrame()->windowTitle(), "历史曲线");
+    EXPECT_EQ(m_frame->GetChildFramesFrontFirst()[1]->windowTitle(), "表格数据_测量数据");
     const QImage image = m_frame->grab().toImage();
     ASSERT_FALSE(image.isNull());
     if (const char* folder = std::getenv("QV_SHELL_GRAB_DIR")) {
