@@ -1,0 +1,1 @@
+qv_add_bench(bench_live_processing LIBS qv_core)
