@@ -223,9 +223,10 @@ void CCaseLink::OnReceive(int err) {
         return;
     // A command-reply operation owns the socket's incoming bytes.
     std::unique_lock<std::mutex> operation(m_operationMutex, std::try_to_lock);
-    if (!operation.owns_lock())
-        return;
-    const int n = m_socket.Receive(m_scratch.data(), m_scratch.size(), 0);
+    if (!operation.owns_lock() || m_bReceiving.load())
+        return; // the start of a run took the socket meanwhile
+    std::uint8_t bytes[4096];
+    const int n = m_socket.Receive(bytes, sizeof bytes, 0);
     if (n > 0)
         m_bAlive = 1;
     else if (n == 0)
@@ -606,7 +607,11 @@ int CCaseLink::SendSampleStartCmd(int firstStart) {
         platform::Sleep(3000);
     PrepareRun();
     Trace("<采样开始命令 " + TimeStamp());
-    m_bReceiving = 1;
+    {
+        // From here the run owns the socket's incoming bytes.
+        std::lock_guard<std::mutex> operation(m_operationMutex);
+        m_bReceiving = 1;
+    }
 
     const int length = m_pEncoder->BuildChannelSettingCmd(m_pHost->FindFrequencyLevel(m_fHardwareRate));
     while (g_bStartGate.load() != 1 && m_bReceiving.load())
