@@ -1,0 +1,1 @@
+qv_add_bench(bench_server LIBS qv_core)
