@@ -60,8 +60,8 @@ public:
     // Stops the sender after it has sent what was already queued.
     void StopSendThread();
 
-    // Sends header + payload (any length) to every client; a client that
-    // cannot take it is removed.
+    // Puts header + payload (any length) in every client's outbox and
+    // returns at once; a client that cannot take it in time is removed.
     void BroadcastPacket(std::uint32_t type, std::uint32_t length, const void* payload);
     // Queues one block per module: first channel = module number x 16, 16
     // channels, sampleCount samples copied from values + module index x 16
