@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -329,8 +330,12 @@ void CNetCaseDriver::SetSampleMode(int mode) {
         link->SetSampleMode(mode);
 }
 
-void CNetCaseDriver::SetSampleParams(const std::int32_t params[20], float factor) {
-    m_fFactor = factor;
+void CNetCaseDriver::SetSampleParams(const std::int32_t params[20]) {
+    // The sampling frequency bounds how far a case may run ahead: two
+    // seconds of samples before the cases are realigned.
+    float rate = 0.0f;
+    std::memcpy(&rate, &params[12], sizeof rate);
+    m_fFactor = std::isfinite(rate) && rate > 0.0f ? rate : 1.0f;
     const auto links = SnapshotLinks();
     for (auto& link : links)
         link->SetSampleParams(params);
@@ -646,7 +651,7 @@ int CNetCaseDriver::CountReadySets(const std::vector<std::shared_ptr<CCaseLink>>
                 minimum = std::min(minimum, count);
         }
     }
-    const int threshold = static_cast<int>(2.0f * m_fFactor);
+    const int threshold = static_cast<int>(std::min(2.0f * m_fFactor, 1.0e9f));
     if (maximum > minimum + threshold) {
         // Cases that ran ahead drop their oldest sets to line up again; the
         // cases that did not run ahead keep theirs, so no set loses a case.

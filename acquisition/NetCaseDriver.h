@@ -89,7 +89,7 @@ public:
     void SetCaseOption(std::uint8_t flag, std::int32_t value);
     void SetCaseDataSaving(int flag);
     void SetSampleMode(int mode);
-    void SetSampleParams(const std::int32_t params[20], float factor = 1.0f);
+    void SetSampleParams(const std::int32_t params[20]);
     void SetProjectState(int state) { m_nProjectState = state; }
     int SetDataMode(int mode);
     int SendModuleCmdF0(const std::string& address, platform::HWND window);
@@ -156,7 +156,7 @@ private:
 
     std::atomic<std::int32_t> m_nSampleMode{2};
     std::atomic<std::int32_t> m_nProjectState{0};
-    float m_fFactor = 1.0f;
+    float m_fFactor = 1.0f; // run-ahead bound: the sampling frequency of the run
 
     std::atomic<std::int32_t> m_bWatchRun{0};
     std::atomic<bool> m_bWatchdogDone{true};

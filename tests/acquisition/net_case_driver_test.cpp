@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -118,6 +120,18 @@ TEST_F(NetCaseDriverTest, ACaseThatRanAheadIsRealigned) {
     EXPECT_EQ(driver.ProcessCycle(), 3);
     EXPECT_EQ(owner.deliveries[0].arrays[0][0].nHeader, 2)
         << "the two oldest sets of the fast case were dropped";
+    EXPECT_EQ(owner.deliveries[0].arrays[8][0].nHeader, 0) << "the slow case keeps its sets";
+    EXPECT_EQ(owner.deliveries[0].arrays[8][2].nHeader, 2);
+
+    // The run's sampling frequency sets the bound: 2 Hz lets a case run 4 sets ahead.
+    std::int32_t params[20] = {};
+    const float rate = 2.0f;
+    std::memcpy(&params[12], &rate, sizeof rate);
+    driver.SetSampleParams(params);
+    Feed(*a, 0, 1, 100, 4); // a holds 9 now, b none
+    Feed(*b, 1, 1, 100, 5);
+    EXPECT_EQ(driver.ProcessCycle(), 5);
+    EXPECT_EQ(owner.deliveries[1].arrays[0][0].nHeader, 5) << "4 ahead: nothing dropped";
 }
 
 TEST_F(NetCaseDriverTest, ACaseConnectingAgainKeepsItsPlaceAndState) {
