@@ -254,7 +254,14 @@ void CQV7411N_NewFrameDoc::ApplyCommand(int id) {
     SetViewDataWindow(left, wanted, actual);
 }
 
-void CQV7411N_NewFrameDoc::LocateData(int position) {
+void CQV7411N_NewFrameDoc::LocateData(int position, bool sync) {
+    MoveToSample(position);
+    if (sync) {
+        m_pHost->LocateOtherViews(this, position);
+    }
+}
+
+void CQV7411N_NewFrameDoc::MoveToSample(int position) {
     const int left = std::max(0, std::min(position, m_nTotal - 1));
     m_nScreenDataLeft = left;
     SetViewDataWindow(left, m_nScreenDataCount, ClampActual(m_nNowDataCount));

@@ -70,6 +70,10 @@ public:
     virtual void ToggleDataLocateBar() = 0;
     // Asks, then deletes one sample set; false when the user said no or it failed.
     virtual bool DeleteStoredSample(int index) = 0;
+    // A project file: project folder, "/", project name and the suffix.
+    virtual std::string GetProjectFilePath(const std::string& suffix) const = 0;
+    // Every other open data window takes the position as its first sample.
+    virtual void LocateOtherViews(const class CQV7411N_NewFrameDoc* from, int position) = 0;
 };
 
 class CQV7411N_NewFrameDoc {
@@ -87,7 +91,21 @@ public:
     bool IsCommandEnabled(int id) const;
     // Runs a document command when it is enabled; false otherwise.
     bool OnCommand(int id);
-    void LocateData(int position);
+    // Moves this window to a sample; with sync every other window follows.
+    void LocateData(int position, bool sync = false);
+    // Takes the position as the first sample, the actual count cut to the total.
+    void MoveToSample(int position);
+
+    // Stored data of the window's first sample. Kind 1: the sample frame
+    // spread over 512 case blocks by case number, in engineering values;
+    // kind 2: the 32-byte result record of the ".dst" file. False when it
+    // cannot be read (beyond the end, or a live window).
+    bool ReadCurrentRecord(int kind, void* buffer) const;
+    // The time text of the first sample; empty for a live window.
+    std::string GetCurrentSampleTime() const;
+    std::string GetClampedSampleTime() const;
+    // The leading date-time part of a sample's time text; empty for an empty path.
+    static std::string GetSampleTimeText(const std::string& statusPath, int index);
 
     void SaveViewState(const std::string& layoutFile, int index) const;
     void LoadViewState(const std::string& layoutFile, int index);
@@ -130,3 +148,7 @@ private:
 
 // The table-kind suffix of a table window's title ("" for kinds without one).
 std::string TableKindSuffix(int kind);
+
+// Deletes one sample set (its frame and status record) from a stored run;
+// count takes the new number of samples. 0 when nothing was deleted.
+int DeleteStoredSampleSet(const std::string& dataPath, int index, int& count);

@@ -11,6 +11,7 @@
 #include "app/ui/ParamBars.h"
 #include "app/ui/ShowDetailWinThread.h"
 #include "platform/Files.h"
+#include "platform/MessageBox.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -186,10 +187,36 @@ void CMainFrame::ToggleDataLocateBar() {
     }
 }
 
-bool CMainFrame::DeleteStoredSample(int /*index*/) {
-    // Deleting stored samples goes through the data-file accessor, which
-    // the data-file side provides; until then nothing is deleted.
-    return false;
+bool CMainFrame::DeleteStoredSample(int index) {
+    if (platform::MessageBox("此操作将删除当前显示的数据! 是否进行此操作?", g_strAppTitle,
+                             platform::MB_YESNO | platform::MB_ICONQUESTION) != platform::IDYES) {
+        return false;
+    }
+    int count = 0;
+    if (DeleteStoredSampleSet(m_project.GetFilePath(".dat"), index, count) == 0) {
+        return false;
+    }
+    m_project.m_nTotalDataCount = count;
+    SetAllViewsDataCount(count);
+    return true;
+}
+
+void CMainFrame::SetAllViewsDataCount(int count) {
+    for (CChildFrame* child : GetChildFramesFrontFirst()) {
+        CQV7411N_NewFrameDoc* doc = child->GetDocument();
+        if (doc->IsStoredData()) {
+            doc->SetTotal(count);
+            doc->MoveToSample(doc->m_nScreenDataLeft);
+        }
+    }
+}
+
+void CMainFrame::LocateOtherViews(const CQV7411N_NewFrameDoc* from, int position) {
+    for (CChildFrame* child : GetChildFramesFrontFirst()) {
+        if (child->GetDocument() != from) {
+            child->GetDocument()->MoveToSample(position);
+        }
+    }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -138,6 +138,12 @@ public:
     void ShowDataCountInStatusBar(int kind, int count, int total, bool acquiring) override;
     void ToggleDataLocateBar() override;
     bool DeleteStoredSample(int index) override;
+    std::string GetProjectFilePath(const std::string& suffix) const override {
+        return m_project.GetFilePath(suffix);
+    }
+    void LocateOtherViews(const CQV7411N_NewFrameDoc* from, int position) override;
+    // Gives every open data window a new total and keeps its window inside it.
+    void SetAllViewsDataCount(int count);
 
     QString GetPaneText(int id) const;
     void SetStatusText(const QString& text);

@@ -4,6 +4,10 @@
 
 #include "ChannelModelTestSupport.h"
 #include "app/ProjectDocument.h"
+#include "app/ProjectState.h"
+#include "datafiles/SampleFileFormat.h"
+
+#include <fstream>
 
 namespace {
 
@@ -19,6 +23,8 @@ public:
     void ShowDataCountInStatusBar(int, int count, int, bool) override { shownCount = count; }
     void ToggleDataLocateBar() override { ++locateToggles; }
     bool DeleteStoredSample(int) override { return false; }
+    std::string GetProjectFilePath(const std::string& suffix) const override { return base + suffix; }
+    void LocateOtherViews(const CQV7411N_NewFrameDoc*, int position) override { located = position; }
 
     int state = 2;
     int total = 100;
@@ -27,6 +33,8 @@ public:
     bool running = false;
     int shownCount = -1;
     int locateToggles = 0;
+    std::string base;
+    int located = -1;
 };
 
 class FakeView : public IDocumentView {
@@ -163,6 +171,62 @@ TEST(ProjectDocumentTest, LayoutWindowIsSavedPerKindAndClampedWhenLoaded) {
     EXPECT_EQ(fresh.m_nScreenDataLeft, 0);
     EXPECT_EQ(fresh.m_nScreenDataCount, 256);
     EXPECT_EQ(fresh.m_nNowDataCount, 256);
+}
+
+TEST(ProjectDocumentTest, StoredRecordsOfTheFirstSampleAndTheirTimes) {
+    ResetChannelModel();
+    g_bPerCaseFiles = 0;
+    SetOnlineCases({0, 2});
+    ScratchFolder folder;
+    FakeHost host;
+    host.base = folder.File("P1");
+    host.total = 2;
+    FakeView view;
+    // Two samples of the two online units, and their status records.
+    CaseSampleBlock frames[2][2];
+    for (int sample = 0; sample < 2; ++sample) {
+        for (int slot = 0; slot < 2; ++slot) {
+            frames[sample][slot].nHeader = slot * 2;
+            std::fill(std::begin(frames[sample][slot].fValues), std::end(frames[sample][slot].fValues),
+                      100.0f * (sample + 1) + slot);
+        }
+    }
+    std::ofstream(host.base + ".dat", std::ios::binary)
+        .write(reinterpret_cast<const char*>(frames), sizeof(frames));
+    SampleStatusRecord status[2] = {{45658.5, 0, "a"}, {45658.75, 0, "b"}};
+    std::ofstream(host.base + ".stu", std::ios::binary)
+        .write(reinterpret_cast<const char*>(status), sizeof(status));
+    const char result[64] = "first result record.............second result record";
+    std::ofstream(host.base + ".dst", std::ios::binary).write(result, 64);
+
+    CQV7411N_NewFrameDoc doc(&host, VIEW_TYPE_TABLE, &view);
+    doc.OnOpenDocument(host.base + ".dap");
+    doc.m_nScreenDataLeft = 1;
+    std::vector<CaseSampleBlock> values(MAX_CASE_COUNT);
+    ASSERT_TRUE(doc.ReadCurrentRecord(1, values.data()));
+    EXPECT_EQ(values[0].nHeader, 0);
+    EXPECT_EQ(values[1].nHeader, -1);
+    EXPECT_EQ(values[2].nHeader, 2);
+    EXPECT_FLOAT_EQ(values[2].fValues[5], static_cast<float>(ConvertBlockChannelValue(37, frames[1][1])));
+    char record[32] = {};
+    ASSERT_TRUE(doc.ReadCurrentRecord(2, record));
+    EXPECT_EQ(std::string(record, 6), "second");
+    EXPECT_EQ(doc.GetCurrentSampleTime(), "2025-1-1 18:00:00");
+
+    doc.m_nScreenDataLeft = 2; // beyond the end
+    EXPECT_FALSE(doc.ReadCurrentRecord(1, values.data()));
+    EXPECT_FALSE(doc.ReadCurrentRecord(2, record));
+    EXPECT_EQ(doc.GetCurrentSampleTime(), "");
+    EXPECT_EQ(doc.GetClampedSampleTime(), "2025-1-1 18:00:00");
+    EXPECT_EQ(CQV7411N_NewFrameDoc::GetSampleTimeText("", 0), "");
+
+    doc.LocateData(0, true);
+    EXPECT_EQ(doc.m_nScreenDataLeft, 0);
+    EXPECT_EQ(host.located, 0);
+    doc.SetStoredData(false);
+    EXPECT_EQ(doc.GetCurrentSampleTime(), "");
+    EXPECT_FALSE(doc.ReadCurrentRecord(1, values.data()));
+    ResetChannelModel();
 }
 
 TEST(ProjectDocumentTest, TitlesByViewKind) {

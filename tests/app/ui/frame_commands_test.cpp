@@ -11,16 +11,20 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <atomic>
+#include <fstream>
 #include <thread>
 
 #include "ShellTestSupport.h"
+#include "acquisition/CaseSampleBlock.h"
 #include "app/AppSettings.h"
+#include "app/CaseTables.h"
 #include "app/OpenViewCounters.h"
 #include "app/RunFlags.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/FrameCommands.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/QV7411N_NewFrameApp.h"
+#include "platform/Files.h"
 #include "platform/MessageBox.h"
 
 namespace {
@@ -130,6 +134,41 @@ TEST_F(FrameCommandsTest, WorkerThreadsReachTheFrameByMessages) {
     platform::PostMessage(m_frame->GetSafeHwnd(), platform::WM_CLOSE);
     EXPECT_TRUE(ProcessEventsUntil([&] { return m_boxes.Records().size() > 1; }));
     EXPECT_TRUE(m_frame->isVisible());
+}
+
+TEST_F(FrameCommandsTest, DeletingTheShownSampleAsksThenCutsTheRunForEveryWindow) {
+    std::int32_t online[MAX_CASE_COUNT] = {};
+    online[0] = 1;
+    BuildCaseTablesFromOnlineFlags(online);
+    g_bPerCaseFiles = 0;
+    CProjectState& project = m_frame->GetProjectState();
+    project.SetProjectFolderAndName(m_scratch.File("Projects/T1"), "T1");
+    platform::CreateFolder(project.m_strProjectFolder);
+    project.m_nProjectState = PROJECT_OPENED;
+    project.m_nTotalDataCount = 3;
+    std::vector<CaseSampleBlock> blocks(3);
+    std::vector<char> status(3 * 32, 0);
+    std::ofstream(project.GetFilePath(".dat"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(blocks.data()), 3 * sizeof(CaseSampleBlock));
+    std::ofstream(project.GetFilePath(".stu"), std::ios::binary).write(status.data(), status.size());
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_TABLE_WINDOW));
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+
+    m_boxes.QueueAnswer(platform::IDNO);
+    EXPECT_TRUE(m_frame->RunCommand(ID_DELETE_CURRENT_DATA));
+    EXPECT_EQ(m_boxes.Records().back().text, "此操作将删除当前显示的数据! 是否进行此操作?");
+    EXPECT_EQ(platform::FileSize(project.GetFilePath(".dat")), 3 * 68);
+
+    m_boxes.QueueAnswer(platform::IDYES);
+    EXPECT_TRUE(m_frame->RunCommand(ID_DELETE_CURRENT_DATA));
+    EXPECT_EQ(platform::FileSize(project.GetFilePath(".dat")), 2 * 68);
+    EXPECT_EQ(platform::FileSize(project.GetFilePath(".stu")), 2 * 32);
+    EXPECT_EQ(project.m_nTotalDataCount, 2);
+    for (CChildFrame* child : m_frame->GetChildFramesFrontFirst()) {
+        EXPECT_EQ(child->GetDocument()->GetTotal(), 2);
+    }
+    project.ClearProject();
+    ResetCaseTables();
 }
 
 TEST_F(FrameCommandsTest, CloseOtherWindowsKeepsTheActiveOne) {
