@@ -112,6 +112,50 @@ TEST_F(CaseLinkLoopbackTest, InformationRequestsAndARun) {
     EXPECT_GE(previous, 19);
 }
 
+TEST_F(CaseLinkLoopbackTest, MalformedAndTruncatedSamplesDoNotStopTheStream) {
+    Connect(0, 3, 500.0);
+    ASSERT_EQ(link->ReadCaseInfo(), 1);
+    std::int32_t params[20] = {};
+    const float rate = 500.0f;
+    std::memcpy(&params[12], &rate, sizeof rate);
+    link->SetSampleParams(params);
+    link->SetSampleMode(2);
+    ASSERT_TRUE(link->StartWorkers());
+    g_bStartGate = 1;
+    std::thread run([&] { link->SendSampleStartCmd(1); });
+    std::vector<std::vector<CaseSampleBlock>> sets;
+    auto popInto = [&] {
+        std::uint8_t buffer[65536];
+        for (int length; (length = link->PopSampleBlock(buffer, sizeof buffer)) > 0;) {
+            std::vector<CaseSampleBlock> set(static_cast<std::size_t>(length) / sizeof(CaseSampleBlock));
+            std::memcpy(set.data(), buffer, static_cast<std::size_t>(length));
+            sets.push_back(set);
+        }
+        return sets.size();
+    };
+    ASSERT_TRUE(WaitFor([&] { return popInto() >= 20; }));
+    simulator->InjectFault(CCaseSimulator::Fault::Malformed);
+    ASSERT_TRUE(WaitFor([&] { return popInto() >= 40; }));
+    simulator->InjectFault(CCaseSimulator::Fault::Truncated);
+    const std::size_t afterFaults = popInto();
+    ASSERT_TRUE(WaitFor([&] { return popInto() >= afterFaults + 40; }));
+    link->SendSampleStopCmd();
+    run.join();
+    link->StopWorkers();
+
+    // Every set has the three modules; once the stream is in step again the
+    // values are exact.
+    for (const auto& set : sets)
+        ASSERT_EQ(set.size(), 3u);
+    for (std::size_t i = sets.size() - 20; i < sets.size(); ++i) {
+        const std::int64_t n = sets[i][0].nHeader & 0xFFFFFF;
+        for (int slot = 0; slot < 3; ++slot)
+            for (int ch = 0; ch < 16; ++ch)
+                ASSERT_EQ(sets[i][slot].fValues[ch],
+                          static_cast<float>(CCaseSimulator::Value(0, slot, ch, n)));
+    }
+}
+
 TEST_F(CaseLinkLoopbackTest, CommandsReachTheCaseWhole) {
     Connect(0, 8);
     ASSERT_EQ(link->ReadCaseInfo(), 1);
