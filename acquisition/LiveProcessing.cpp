@@ -9,6 +9,7 @@
 #include "app/ValueConversion.h"
 #include "platform/Time.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -85,10 +86,46 @@ SampleStatusRecord MakeStatusRecord() {
 }
 } // namespace
 
+void CSamplingControl::OpenVirtualChannels() {
+    const std::vector<std::string> formulas = m_pHost->GetVirtualChannelFormulas();
+    // Frames carry all sixteen channels of every online unit.
+    std::vector<int> units(g_CaseList, g_CaseList + std::clamp(g_nCaseCount, 0, MAX_CASE_COUNT));
+    const OnlineLayout layout = OnlineLayout::FromUnits(units, true);
+    m_VirtualPrograms.assign(formulas.size(), FormulaProgram());
+    for (std::size_t i = 0; i < formulas.size(); ++i)
+        m_VirtualPrograms[i].Compile(formulas[i].c_str(), layout);
+    m_VirtualResults.clear();
+    m_VirtualFiles.Close();
+    if (!formulas.empty() && m_bSaveRealtimeData)
+        m_VirtualFiles.Open(m_pHost->GetProject());
+}
+
+void CSamplingControl::CloseVirtualChannels() {
+    m_VirtualFiles.Close();
+}
+
+bool CSamplingControl::EvaluateVirtualChannels() {
+    m_VirtualResults.clear();
+    for (std::size_t i = 0; i < m_VirtualPrograms.size(); ++i) {
+        // A formula that does not compile is left out; the program gives
+        // 0.0 for a result that is not a finite number.
+        if (m_VirtualPrograms[i].IsValid())
+            m_VirtualResults[static_cast<int>(i)] = m_VirtualPrograms[i].EvaluateLive(m_ChannelValues.data());
+    }
+    return !m_VirtualResults.empty();
+}
+
+void CSamplingControl::WriteVirtualChannelValues() {
+    std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
+    for (const auto& [index, value] : m_VirtualResults)
+        m_VirtualFiles.Append(index, value);
+}
+
 void CSamplingControl::StoreCurrentSet() {
     m_Status = MakeStatusRecord();
     platform::SendMessage(m_hFrame, kStoreSampleSet, reinterpret_cast<platform::WPARAM>(&m_Status),
                           reinterpret_cast<platform::LPARAM>(m_CurrentSet.data()));
+    WriteVirtualChannelValues();
     ++m_nRunStoredCount;
     ++m_nBatchCounter;
 }
@@ -102,6 +139,7 @@ void CSamplingControl::ProcessSampleSet(bool announce) {
     }
     if (m_pHost->IsForwardingOn())
         m_pHost->QueueForwardValues(m_ValueBuffer.data(), g_nCaseCount);
+    EvaluateVirtualChannels();
     platform::SendMessage(m_hFrame, kAlarmCheck, 0, reinterpret_cast<platform::LPARAM>(m_ValueBuffer.data()));
     if (m_bSaveRealtimeData)
         StoreCurrentSet();
@@ -159,6 +197,7 @@ void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
         ++m_nContinuousCount;
         if (m_bTriggerMode) {
             CheckTrigger(m_ChannelValues.data());
+            EvaluateVirtualChannels();
             if (m_bStoring && m_bTriggerArmed) {
                 StoreCurrentSet();
                 m_bTriggerArmed = 0;
@@ -172,11 +211,13 @@ void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
         }
         if (m_pHost->IsForwardingOn())
             m_pHost->QueueForwardValues(m_ValueBuffer.data(), g_nCaseCount);
+        EvaluateVirtualChannels();
         platform::SendMessage(m_hFrame, kAlarmCheck, 0,
                               reinterpret_cast<platform::LPARAM>(m_ValueBuffer.data()));
         if (m_bSaveRealtimeData && m_bTriggerArmed) {
             // The case driver writes the blocks; the frame counts them.
             m_Status = MakeStatusRecord();
+            WriteVirtualChannelValues();
             ++m_nRunStoredCount;
             ++m_nBatchCounter;
         }

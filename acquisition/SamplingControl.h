@@ -8,6 +8,8 @@
 #include "acquisition/CaseSampleBlock.h"
 #include "acquisition/SamplingHost.h"
 #include "acquisition/SamplingMessages.h"
+#include "app/VirtualChannelValueFiles.h"
+#include "datafiles/FormulaProgram.h"
 #include "datafiles/SampleFileFormat.h"
 #include "platform/Message.h"
 
@@ -75,6 +77,13 @@ public:
     void ProcessSampleSet(bool announce);
     void OnStoreSampleSet(const SampleStatusRecord* status, const CaseSampleBlock* set);
     bool CheckTrigger(const float* channelValues);
+    // Compiles the virtual channels' formulas for the run and opens their
+    // value files; closes them again.
+    void OpenVirtualChannels();
+    void CloseVirtualChannels();
+    bool EvaluateVirtualChannels();
+    void WriteVirtualChannelValues();
+    const std::map<int, float>& GetVirtualResults() const { return m_VirtualResults; }
 
     // ---- Balancing ----
     void BuildBalanceChannelList(std::vector<int>& list);
@@ -160,6 +169,10 @@ private:
     std::string ZerosFolder() const;
     std::string UnitFileName(int unit, const char* extension) const;
     void CloseUnitFiles();
+
+    std::vector<FormulaProgram> m_VirtualPrograms;
+    std::map<int, float> m_VirtualResults; // virtual channel index -> value of the last set
+    CVirtualChannelValueFiles m_VirtualFiles;
 
     SamplingHost* m_pHost;
     platform::HWND m_hFrame;

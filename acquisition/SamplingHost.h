@@ -79,6 +79,9 @@ public:
     virtual void StartForwardSender(int /*caseCount*/) {}
     virtual void StopForwardSender() {}
 
+    // Formula texts of the project's virtual channels, in channel order.
+    virtual std::vector<std::string> GetVirtualChannelFormulas() { return {}; }
+
     // Digital channels (event sampling hands its batches to their merge).
     virtual void MergeDigitalSample(int /*count*/, CaseSampleBlock* const* /*perUnit*/) {}
 

@@ -167,6 +167,7 @@ void CSamplingControl::OnStartSample() {
         platform::SendMessage(m_hFrame, kOpenSampleFiles, 0, 0);
     if (continuous && m_bTriggerMode)
         m_bSaveRealtimeData = 0;
+    OpenVirtualChannels();
     if (m_pHost->IsForwardingOn())
         m_pHost->StartForwardSender(g_nCaseCount);
 
@@ -177,6 +178,7 @@ void CSamplingControl::OnStartSample() {
         // Without a thread nothing would ever complete the run: undo the start.
         ResetRunFlags();
         OnCloseSampleFiles();
+        CloseVirtualChannels();
         m_pHost->EnableSampleInputs(true);
         m_pHost->EnableChannelBar(true);
         m_pHost->SetProjectState(m_nProjectStateAtStart);
@@ -245,6 +247,7 @@ void CSamplingControl::OnSampleComplete() {
     const bool continuous = project.m_SampleSettings.nSampleMode == SAMPLE_MODE_CONTINUOUS;
     if (!continuous || m_bTriggerMode)
         platform::SendMessage(m_hFrame, kCloseSampleFiles, 0, 0);
+    CloseVirtualChannels();
     EnsureSampleDataFiles();
     PadPerUnitFiles();
     m_pHost->WriteProjectFile();

@@ -1,0 +1,173 @@
+// Live processing without cases: conversion into frame order, storage of the
+// set, live virtual channels, the alarm check, the trigger of continuous
+// trigger mode and the batches the handlers ignore.
+#include "SamplingFixture.h"
+
+#include "app/ChannelDefaults.h"
+#include "app/VirtualChannelValueFiles.h"
+#include "platform/Files.h"
+
+#include <cmath>
+
+namespace {
+
+using namespace sampling_msg;
+
+struct FormulaHost : RecordingHost {
+    std::vector<std::string> formulas;
+    std::vector<std::string> GetVirtualChannelFormulas() override { return formulas; }
+};
+
+// Units 2 and 5 online; every channel a voltage channel.
+class LiveProcessingTest : public ::testing::Test {
+protected:
+    FormulaHost host;
+    RecordingFrame frame;
+    std::unique_ptr<CSamplingControl> control;
+    std::string folder;
+
+    void SetUp() override {
+        platform::SetUiThread();
+        ResetRunFlags();
+        ResetCaseTables();
+        ResetChannelRecords();
+        folder =
+            ::testing::TempDir() + "/live_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        host.project.SetProjectFolderAndName(folder, "run");
+        control = std::make_unique<CSamplingControl>(&host, frame.GetSafeHwnd());
+        frame.control = control.get();
+        const int units[] = {2, 5};
+        g_nCaseCount = 2;
+        for (int slot = 0; slot < 2; ++slot) {
+            g_CaseList[slot] = units[slot];
+            g_CaseSlot[units[slot]] = slot;
+            for (int c = 0; c < 16; ++c) {
+                const int id = units[slot] * 16 + c;
+                g_ChannelList[g_nChannelCount++] = id;
+                g_ChannelState[id].bPresent = 1;
+                g_ChannelParams[id].nMeasureType = MEASURE_VOLTAGE;
+                ApplyMeasureTypeDefaults(MEASURE_VOLTAGE, id);
+                UpdateChannelScale(id);
+            }
+        }
+        g_bSampling = 1;
+    }
+    void TearDown() override {
+        ResetRunFlags();
+        control.reset();
+        ResetCaseTables();
+        ResetChannelRecords();
+    }
+    void SetRaw(int id, float raw) { control->GetCurrentSet()[id / 16].fValues[id % 16] = raw; }
+    float Buffered(int id) const { return control->GetValueBuffer()[g_CaseSlot[id / 16] * 16 + id % 16]; }
+};
+
+TEST_F(LiveProcessingTest, ASetIsConvertedStoredEvaluatedAndAnnounced) {
+    host.formulas = {"ch81+ch33", "1/(ch81-ch81)", "ch81+"};
+    host.project.m_VirtualChannels.resize(3);
+    g_AlarmTable[80] = {80, 0, 1, -1e9f, 0.0f}; // always over its limit
+    control->GetAlarms().BuildAlarmChannelList();
+    control->GetAlarms().SetLogTarget(folder, "run", false, nullptr);
+    control->OnOpenSampleFiles();
+    control->OpenVirtualChannels();
+    for (int unit : {5, 2}) {
+        control->GetCurrentSet()[unit].nHeader = unit;
+        for (int c = 0; c < 16; ++c)
+            SetRaw(unit * 16 + c, static_cast<float>(unit * 1000 + c * 10));
+    }
+    SetRaw(83, std::numeric_limits<float>::infinity());
+    SetRaw(34, std::numeric_limits<float>::quiet_NaN());
+    control->ProcessSampleSet(true);
+    control->ProcessSampleSet(true);
+    control->OnCloseSampleFiles();
+    control->CloseVirtualChannels();
+
+    EXPECT_EQ(Buffered(80), static_cast<float>(ConvertRawToValue(80, 5000.0f)));
+    EXPECT_EQ(control->GetValueBuffer()[16], Buffered(80)) << "unit 5 is in slot 1";
+    EXPECT_EQ(Buffered(33), static_cast<float>(ConvertRawToValue(33, 2010.0f)));
+    EXPECT_EQ(Buffered(83), 0.0f) << "a reading that is not a number converts to 0";
+    EXPECT_EQ(Buffered(34), 0.0f);
+    EXPECT_EQ(control->GetChannelValues()[33], Buffered(33));
+
+    // Virtual channels: chN reads channel N - 1.
+    const auto& results = control->GetVirtualResults();
+    ASSERT_EQ(results.size(), 2u) << "the formula that does not parse is left out";
+    EXPECT_FLOAT_EQ(results.at(0), Buffered(80) + Buffered(32));
+    EXPECT_EQ(results.at(1), 0.0f) << "a division by zero stores 0";
+    EXPECT_EQ(platform::FileSize(VirtualChannelValueFilePath(host.project, 1)), 8);
+
+    for (int unit : {5, 2}) {
+        EXPECT_EQ(platform::FileSize(folder + "/run_" + std::to_string(unit) + ".dat"), 2 * 68);
+        EXPECT_EQ(platform::FileSize(folder + "/run_" + std::to_string(unit) + ".stu"), 2 * 32);
+    }
+    EXPECT_EQ(control->m_nRunStoredCount, 2);
+    EXPECT_EQ(frame.Count(kNewSampleSet), 2);
+    EXPECT_EQ(frame.Count(kAlarmCheck), 2);
+    EXPECT_TRUE(control->GetAlarms().GetAlarmState());
+    EXPECT_TRUE(platform::FileExists(folder + "/run.xls"));
+}
+
+TEST_F(LiveProcessingTest, TheTriggerStoresOneSampleForEachRiseToTheLevel) {
+    const float level = static_cast<float>(ConvertRawToValue(80, 10.0f));
+    ASSERT_LT(ConvertRawToValue(80, 9.0f), level);
+    struct Case {
+        std::vector<float> raw;
+        int stored;
+    };
+    const Case cases[] = {
+        {{5, 12, 15, 8, 11, 10}, 2},
+        {{12, 13, 14}, 1}, // at the level from the start: the armed flag stores one
+        {{10, 9, 9}, 1},   // equality counts as reached
+        {{1, 2, 3}, 0},
+    };
+    host.project.m_SampleSettings.nSampleMode = SAMPLE_MODE_CONTINUOUS;
+    control->m_bTriggerMode = 1;
+    control->m_nTriggerChannel = 80;
+    control->m_fTriggerLevel = level;
+    for (const Case& c : cases) {
+        control->m_bTriggerArmed = 1;
+        control->m_nRunStoredCount = 0;
+        std::vector<CaseSampleBlock> unit5(c.raw.size()), unit2(c.raw.size());
+        for (std::size_t i = 0; i < c.raw.size(); ++i)
+            unit5[i].fValues[0] = c.raw[i];
+        std::vector<CaseSampleBlock*> perUnit(512, nullptr);
+        perUnit[5] = unit5.data();
+        perUnit[2] = unit2.data();
+        platform::LRESULT result = 0;
+        control->HandleMessage(kSampleBatch, c.raw.size(), reinterpret_cast<platform::LPARAM>(perUnit.data()),
+                               result);
+        EXPECT_EQ(control->m_nRunStoredCount, c.stored) << c.raw.size() << " samples from " << c.raw[0];
+    }
+}
+
+TEST_F(LiveProcessingTest, HandlersIgnoreEmptyBatchesAndBatchesOutsideARun) {
+    std::vector<CaseSampleBlock> unit5(2), unit2(2);
+    unit5[0].fValues[3] = 10.0f;
+    unit5[1].fValues[3] = 30.0f;
+    std::vector<CaseSampleBlock*> perUnit(512, nullptr);
+    perUnit[5] = unit5.data();
+    perUnit[2] = unit2.data();
+    const auto lParam = reinterpret_cast<platform::LPARAM>(perUnit.data());
+    platform::LRESULT result = 0;
+    host.project.m_SampleSettings.nSampleMode = SAMPLE_MODE_EVENT;
+    control->HandleMessage(kSampleDigital, 0, lParam, result);
+    g_bSamplePaused = 1;
+    control->HandleMessage(kSampleDigital, 2, lParam, result);
+    g_bSamplePaused = 0;
+    EXPECT_TRUE(host.merges.empty());
+    control->HandleMessage(kSampleDigital, 2, lParam, result);
+    EXPECT_EQ(host.merges, std::vector<int>{2});
+
+    // The average of a single-sample batch becomes the current set.
+    control->HandleMessage(kSampleSingle, 2, lParam, result);
+    EXPECT_EQ(control->GetCurrentSet()[5].nHeader, 5);
+    EXPECT_EQ(control->GetCurrentSet()[5].fValues[3], 20.0f);
+    EXPECT_EQ(frame.Count(kNewSampleSet), 1);
+    g_bSampling = 0;
+    control->HandleMessage(kSampleSingle, 2, lParam, result);
+    EXPECT_EQ(frame.Count(kNewSampleSet), 1);
+}
+
+} // namespace
