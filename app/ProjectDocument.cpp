@@ -3,6 +3,7 @@
 #include "app/ProjectDocument.h"
 
 #include "app/ChannelNaming.h"
+#include "app/ChannelRecords.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
@@ -265,6 +266,23 @@ void CQV7411N_NewFrameDoc::MoveToSample(int position) {
     const int left = std::max(0, std::min(position, m_nTotal - 1));
     m_nScreenDataLeft = left;
     SetViewDataWindow(left, m_nScreenDataCount, ClampActual(m_nNowDataCount));
+}
+
+void CQV7411N_NewFrameDoc::SyncViewsToSample(int sample) {
+    if (m_nViewType == VIEW_TYPE_HISTORY && !m_pHost->IsRunActive()) {
+        m_pHost->SyncViewsToSample(sample);
+    }
+}
+
+void CQV7411N_NewFrameDoc::ApplyDataCorrection(int channel, float k, float b) {
+    if (channel < 0 || channel >= MAX_CHANNEL_COUNT) {
+        return;
+    }
+    ChannelParamRecord& record = g_ChannelParams[channel];
+    record.fCorrectionSlope *= k;
+    record.fCorrectionOffset += b;
+    record.bCorrected = 1;
+    m_pHost->RefreshAllViews();
 }
 
 std::string CQV7411N_NewFrameDoc::ViewStateSection(int viewType, int index) {

@@ -74,6 +74,10 @@ public:
     virtual std::string GetProjectFilePath(const std::string& suffix) const = 0;
     // Every other open data window takes the position as its first sample.
     virtual void LocateOtherViews(const class CQV7411N_NewFrameDoc* from, int position) = 0;
+    // Moves the table windows and the distribution curve windows to a sample.
+    virtual void SyncViewsToSample(int sample) = 0;
+    // Redraws every open data window after a data edit.
+    virtual void RefreshAllViews() = 0;
 };
 
 class CQV7411N_NewFrameDoc {
@@ -96,6 +100,12 @@ public:
     // Takes the position as the first sample, the actual count cut to the total.
     void MoveToSample(int position);
 
+    // From a history window while no run is active: the table and
+    // distribution windows follow to the sample.
+    void SyncViewsToSample(int sample);
+    // Applies k x v + b to a channel's correction and redraws every window.
+    void ApplyDataCorrection(int channel, float k, float b);
+
     // Stored data of the window's first sample. Kind 1: the sample frame
     // spread over 512 case blocks by case number, in engineering values;
     // kind 2: the 32-byte result record of the ".dst" file. False when it
@@ -115,6 +125,7 @@ public:
     std::string BuildTitle() const;
 
     int GetViewType() const { return m_nViewType; }
+    bool IsDistribution() const;
     bool IsStoredData() const { return m_bStoredData; }
     void SetStoredData(bool stored) { m_bStoredData = stored; }
     int GetTotal() const { return m_nTotal; }
@@ -129,7 +140,6 @@ public:
 
 private:
     bool IsHistoryOrCurve() const;
-    bool IsDistribution() const;
     bool IsRealTimeCurve() const;
     int ClampActual(int wanted) const;
     void ClampWindowToTotal();

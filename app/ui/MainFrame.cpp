@@ -211,6 +211,21 @@ void CMainFrame::SetAllViewsDataCount(int count) {
     }
 }
 
+void CMainFrame::SyncViewsToSample(int sample) {
+    for (CChildFrame* child : GetChildFramesFrontFirst()) {
+        CQV7411N_NewFrameDoc* doc = child->GetDocument();
+        if (doc->GetViewType() == VIEW_TYPE_TABLE || doc->IsDistribution()) {
+            doc->MoveToSample(sample);
+        }
+    }
+}
+
+void CMainFrame::RefreshAllViews() {
+    for (CChildFrame* child : GetChildFramesFrontFirst()) {
+        child->GetActiveView()->ReloadDataWindow();
+    }
+}
+
 void CMainFrame::LocateOtherViews(const CQV7411N_NewFrameDoc* from, int position) {
     for (CChildFrame* child : GetChildFramesFrontFirst()) {
         if (child->GetDocument() != from) {

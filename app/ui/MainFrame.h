@@ -142,6 +142,8 @@ public:
         return m_project.GetFilePath(suffix);
     }
     void LocateOtherViews(const CQV7411N_NewFrameDoc* from, int position) override;
+    void SyncViewsToSample(int sample) override;
+    void RefreshAllViews() override;
     // Gives every open data window a new total and keeps its window inside it.
     void SetAllViewsDataCount(int count);
 

@@ -25,6 +25,8 @@ public:
     bool DeleteStoredSample(int) override { return false; }
     std::string GetProjectFilePath(const std::string& suffix) const override { return base + suffix; }
     void LocateOtherViews(const CQV7411N_NewFrameDoc*, int position) override { located = position; }
+    void SyncViewsToSample(int sample) override { synced = sample; }
+    void RefreshAllViews() override { ++refreshes; }
 
     int state = 2;
     int total = 100;
@@ -35,6 +37,8 @@ public:
     int locateToggles = 0;
     std::string base;
     int located = -1;
+    int synced = -1;
+    int refreshes = 0;
 };
 
 class FakeView : public IDocumentView {
@@ -226,6 +230,33 @@ TEST(ProjectDocumentTest, StoredRecordsOfTheFirstSampleAndTheirTimes) {
     doc.SetStoredData(false);
     EXPECT_EQ(doc.GetCurrentSampleTime(), "");
     EXPECT_FALSE(doc.ReadCurrentRecord(1, values.data()));
+    ResetChannelModel();
+}
+
+TEST(ProjectDocumentTest, CorrectionAndSyncReachTheFrame) {
+    ResetChannelModel();
+    FakeHost host;
+    FakeView view;
+    CQV7411N_NewFrameDoc history(&host, VIEW_TYPE_HISTORY, &view);
+    g_ChannelParams[5].fCorrectionSlope = 2.0f;
+    g_ChannelParams[5].fCorrectionOffset = 1.0f;
+    history.ApplyDataCorrection(5, 1.5f, -0.5f);
+    EXPECT_FLOAT_EQ(g_ChannelParams[5].fCorrectionSlope, 3.0f);
+    EXPECT_FLOAT_EQ(g_ChannelParams[5].fCorrectionOffset, 0.5f);
+    EXPECT_EQ(g_ChannelParams[5].bCorrected, 1);
+    EXPECT_EQ(host.refreshes, 1);
+    history.ApplyDataCorrection(MAX_CHANNEL_COUNT, 2.0f, 0.0f);
+    EXPECT_EQ(host.refreshes, 1);
+
+    history.SyncViewsToSample(7);
+    EXPECT_EQ(host.synced, 7);
+    host.running = true;
+    history.SyncViewsToSample(9);
+    EXPECT_EQ(host.synced, 7);
+    host.running = false;
+    CQV7411N_NewFrameDoc table(&host, VIEW_TYPE_TABLE, &view);
+    table.SyncViewsToSample(9);
+    EXPECT_EQ(host.synced, 7);
     ResetChannelModel();
 }
 

@@ -87,4 +87,10 @@ TEST_F(ProjectCommandsTest, RecentProjectWhoseFileIsGoneLeavesTheList) {
     EXPECT_FALSE(m_frame->QueryCommandState(ID_FILE_MRU_FIRST + 1).m_bEnabled);
 }
 
+TEST_F(ProjectCommandsTest, MissingHelpFileIsReported) {
+    EXPECT_TRUE(m_frame->RunCommand(ID_HELP_FILE));
+    EXPECT_EQ(m_boxes.Records().back().text, "未找到相应的帮助文件，无法显示帮助信息！");
+    EXPECT_EQ(m_boxes.Records().back().caption, g_strAppTitle);
+}
+
 } // namespace
