@@ -2,6 +2,7 @@
 #include "acquisition/NetComm.h"
 
 #include "app/CaseTables.h"
+#include "app/ProjectState.h"
 #include "app/RunFlags.h"
 #include "platform/DebugLog.h"
 
@@ -26,6 +27,7 @@ int CNetComm::SetOwner(platform::HWND owner) {
 
 int CNetComm::FindCases() {
     m_controllers.clear();
+    g_nControllerCount = 0;
     std::fill(std::begin(m_PresentCases), std::end(m_PresentCases), 0);
     if (m_driver.GetLinkCount() == 0)
         return 0;
@@ -43,6 +45,8 @@ int CNetComm::FindCases() {
     g_bCaseNumberConflict = 0;
     int highest = 1;
     m_nCaseStatus = m_driver.GetModuleVersionRange(highest);
+    g_nCaseStatusMin = m_nCaseStatus;
+    g_nCaseStatusMax = highest;
     m_pHost->WriteLogFile("Detect", "配置机箱模块信息 " + platform::FormatLogTimeStamp());
     FillControllerTable();
     return present;
@@ -63,6 +67,7 @@ void CNetComm::FillControllerTable() {
     std::stable_sort(
         m_controllers.begin(), m_controllers.end(),
         [](const ControllerRecord& a, const ControllerRecord& b) { return a.nController < b.nController; });
+    g_nControllerCount = static_cast<std::int32_t>(m_controllers.size());
 }
 
 int CNetComm::ReadChannelInfo() {

@@ -9,6 +9,8 @@
 #include "LinkTestHost.h"
 
 #include "app/CaseTables.h"
+#include "app/ProjectState.h"
+#include "app/RunFlags.h"
 
 #include <gtest/gtest.h>
 
@@ -124,6 +126,8 @@ TEST_F(NetCaseLoopbackTest, SearchChannelInformationAndAContinuousRun) {
     ASSERT_EQ(comm->GetControllerTable().size(), 3u);
     EXPECT_EQ(comm->GetControllerTable()[2].nController, 2);
     EXPECT_STREQ(comm->GetControllerTable()[2].szAddress, "127.0.0.4");
+    EXPECT_EQ(g_nControllerCount, 3);
+    EXPECT_EQ(g_nCaseStatusMin.load(), 2) << "all modules of version 2";
 
     EXPECT_EQ(comm->ReadChannelInfo(), 1);
     EXPECT_EQ(host.packets.size(), 14u * 16u);
