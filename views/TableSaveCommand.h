@@ -1,0 +1,56 @@
+// The table view's three data exports: what the save-options dialog is
+// preset with for the display mode, which samples go out, which exporter
+// runs and which message reports a failure.
+#pragma once
+
+#include "datafiles/ExportContext.h"
+#include "datafiles/SaveDataOptions.h"
+#include "views/TableData.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+enum class TableSaveKind { Text, Spreadsheet, Matlab };
+
+// The options dialog's preset: its item kind (1 channels, 2 rosette groups,
+// 3 digital channels, 4 residual-stress groups) and the listed entries
+// (channel ids, or group numbers from 1).
+struct TableSavePreset {
+    int nItemKind = 1;
+    std::vector<int> items;
+};
+TableSavePreset MakeTableSavePreset(const CTableData& table);
+
+// The samples an export covers: first and count (count 0: nothing).
+struct TableSaveRange {
+    int first = 0;
+    int count = 0;
+};
+TableSaveRange MakeTableSaveRange(const CTableData& table, TableSaveKind kind, int rangeChoice);
+
+// Runs the options dialog: true after OK with the options filled in.
+using RunSaveOptionsDialogFn =
+    std::function<bool(const TableSavePreset& preset, TableSaveKind kind, SaveDataOptions& options)>;
+
+class CTableSaveCommand {
+public:
+    CTableSaveCommand(const CTableData& table, const ExportContext& context, SaveDataOptions& options)
+        : m_table(table), m_context(context), m_options(options) {}
+
+    RunSaveOptionsDialogFn runOptionsDialog;
+    // 1 written, 0 not written (cancelled, refused or failed). A failure of a
+    // text export is reported with its message; a cancel reports nothing.
+    int Run(TableSaveKind kind);
+
+private:
+    int RunText(const ExportContext& context, const TableSaveRange& range);
+    int RunSpreadsheet(const ExportContext& context, const TableSaveRange& range);
+    bool AskTextFile(const ExportContext& context, std::string& path);
+    void Report(const char* text) const;
+
+    const CTableData& m_table;
+    const ExportContext& m_context;
+    SaveDataOptions& m_options;
+    bool m_bCancelled = false;
+};

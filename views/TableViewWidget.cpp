@@ -1,0 +1,389 @@
+// The table view window.
+#include "views/TableViewWidget.h"
+
+#include "views/DlgPageSetup.h"
+#include "views/DlgTableProperty.h"
+#include "views/TablePrinter.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTableView>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kStripHeight = 22;
+constexpr int kTwipsPerPixel = 15;
+
+std::vector<CTableViewWidget*>& Registry() {
+    static std::vector<CTableViewWidget*> views;
+    return views;
+}
+
+} // namespace
+
+const std::vector<CTableViewWidget*>& CTableViewWidget::TableViews() {
+    return Registry();
+}
+
+CTableViewWidget* CTableViewWidget::Create(const TableWorld& world, QWidget* parent) {
+    if (Registry().size() >= std::size_t(kMaxTableViews))
+        return nullptr;
+    return new CTableViewWidget(world, parent);
+}
+
+CTableViewWidget::CTableViewWidget(const TableWorld& world, QWidget* parent)
+    : QWidget(parent), m_data(world) {
+    setObjectName("CTableView");
+    Registry().push_back(this);
+    m_data.m_nChansPerUnit = world.nModelType == 1 ? 8 : 16;
+    m_data.onAlarm = [this] {
+        if (onAlarmSound)
+            onAlarmSound();
+        else
+            QApplication::beep();
+    };
+    m_model = new CTableGridModel(m_data.m_grid, this);
+    m_grid = new QTableView(this);
+    m_grid->setModel(m_model);
+    m_grid->horizontalHeader()->hide();
+    m_grid->verticalHeader()->hide();
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->verticalHeader()->setDefaultSectionSize(kTableRowHeight / kTwipsPerPixel);
+    m_grid->installEventFilter(this);
+    m_grid->viewport()->installEventFilter(this);
+    m_status = new QPushButton(this);
+    m_status->setFlat(true);
+    m_topTabs = new QTabBar(this);
+    m_bottomTabs = new QTabBar(this);
+    m_bottomTabs->setShape(QTabBar::RoundedSouth);
+    m_topTabs->hide();
+    m_bottomTabs->hide();
+    connect(m_grid, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        if (QApplication::keyboardModifiers() & Qt::ControlModifier)
+            m_data.m_bCtrlDown = true;
+        OnCellClicked(index.row(), index.column());
+    });
+    connect(m_topTabs, &QTabBar::currentChanged, this, [this](int index) {
+        if (!m_bSyncingTabs)
+            OnTabChosen(true, index);
+    });
+    connect(m_bottomTabs, &QTabBar::currentChanged, this, [this](int index) {
+        if (!m_bSyncingTabs)
+            OnTabChosen(false, index);
+    });
+    resize(640, 400);
+}
+
+CTableViewWidget::~CTableViewWidget() {
+    auto& views = Registry();
+    views.erase(std::remove(views.begin(), views.end(), this), views.end());
+    m_data.FreeDataBuffer();
+}
+
+void CTableViewWidget::InitialUpdate() {
+    m_data.InitialUpdate();
+    SyncView();
+}
+
+void CTableViewWidget::ReceiveData(int kind, const CaseSampleBlock* sampleSet, const float* values) {
+    m_data.ReceiveData(kind, sampleSet, values);
+}
+
+void CTableViewWidget::UpdateStatusText(const std::string& timeText, const std::string& statusText) {
+    m_data.UpdateStatusText(timeText, statusText);
+    SyncTabs();
+}
+
+void CTableViewWidget::UpdateTable() {
+    m_data.UpdateTable();
+    SyncView();
+}
+
+void CTableViewWidget::Refresh() {
+    m_data.Refresh();
+    SyncView();
+}
+
+void CTableViewWidget::LoadBatchData() {
+    m_data.LoadBatchData();
+}
+
+void CTableViewWidget::ShowStoredSample(int position) {
+    m_data.m_nPosition = position;
+    m_data.m_bStoredData = true;
+    if (m_data.World().bSampling)
+        return;
+    m_data.LoadBatchData();
+    m_data.UpdateTable();
+    m_data.UpdateStatusText("", "");
+    SyncView();
+}
+
+void CTableViewWidget::SetShowDataType(int mode) {
+    if (!m_data.SetShowDataType(mode))
+        return;
+    SyncView();
+    if (onModeChanged)
+        onModeChanged();
+}
+
+void CTableViewWidget::SyncTabs() {
+    m_bSyncingTabs = true;
+    auto fill = [](QTabBar* bar, const std::vector<std::string>& texts, int selected, bool shown) {
+        while (bar->count() > 0)
+            bar->removeTab(0);
+        for (const std::string& text : texts)
+            bar->addTab(QString::fromStdString(text));
+        if (selected >= 0 && selected < bar->count())
+            bar->setCurrentIndex(selected);
+        bar->setVisible(shown);
+    };
+    fill(m_topTabs, m_data.m_topTabs, m_data.m_nTopTabSelected, m_data.m_bShowTopTabs);
+    fill(m_bottomTabs, m_data.m_bottomTabs, m_data.m_nBottomTabSelected, m_data.m_bShowBottomTabs);
+    m_status->setVisible(m_data.m_bShowStatusStrip);
+    m_status->setText(QString::fromStdString(m_data.m_strStatus));
+    m_bSyncingTabs = false;
+    LayoutChildren();
+}
+
+void CTableViewWidget::SyncView() {
+    m_model->Sync();
+    const auto& widths = m_data.m_grid.columnWidths;
+    for (std::size_t c = 0; c < widths.size(); ++c)
+        m_grid->setColumnWidth(int(c), widths[c] / kTwipsPerPixel);
+    SyncTabs();
+}
+
+void CTableViewWidget::LayoutChildren() {
+    const int w = width();
+    const int h = height();
+    m_status->setGeometry(0, 0, w, kStripHeight);
+    m_topTabs->setGeometry(0, 0, w, kStripHeight);
+    m_bottomTabs->setGeometry(0, h - kStripHeight, w, kStripHeight);
+    const bool paging = m_data.m_bPageByUnit || m_data.m_bPageByController;
+    m_grid->setGeometry(0, kStripHeight, w, std::max(0, h - kStripHeight - (paging ? kStripHeight : 0)));
+}
+
+void CTableViewWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    LayoutChildren();
+    m_data.m_nClientWidth = m_grid->viewport()->width();
+    m_data.SetColumnWidths();
+    SyncView();
+}
+
+bool CTableViewWidget::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        m_data.m_bCtrlDown = static_cast<QKeyEvent*>(event)->key() == Qt::Key_Control;
+        break;
+    case QEvent::KeyRelease:
+        m_data.m_bCtrlDown = false;
+        break;
+    case QEvent::MouseButtonPress:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+            m_data.m_bCtrlDown = false;
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CTableViewWidget::OnCellClicked(int row, int column) {
+    m_data.OnGridClick(row, column);
+    m_model->Sync();
+}
+
+void CTableViewWidget::OnTabChosen(bool top, int index) {
+    m_data.OnTabSelected(top, index);
+    SyncView();
+}
+
+std::vector<QString> CTableViewWidget::ContextMenuTexts() const {
+    std::vector<QString> texts{"显示平衡状态(&S)", "显示平衡结果(&V)", "显示测量数据(&R)",
+                               "显示应变花值(&Y)", "显示历史数据(&H)", "表格属性(&G)"};
+    if (m_data.World().bDigitalUsed)
+        texts.push_back("数字量历史数据(&D)");
+    return texts;
+}
+
+void CTableViewWidget::contextMenuEvent(QContextMenuEvent* event) {
+    if (m_data.m_bCtrlDown)
+        return;
+    QMenu menu(this);
+    static const int ids[] = {ID_TABLE_SHOW_BALANCE_STATE, ID_TABLE_SHOW_BALANCE_VALUES,
+                              ID_TABLE_SHOW_MEASURED,      ID_TABLE_SHOW_ROSETTE,
+                              ID_TABLE_SHOW_HISTORY,       ID_TABLE_PROPERTIES};
+    const std::vector<QString> texts = ContextMenuTexts();
+    auto add = [&](const QString& text, int id) {
+        QAction* action = menu.addAction(text, this, [this, id] { OnCommand(id); });
+        const int mode = TableModeOfCommand(id);
+        action->setCheckable(mode >= 0);
+        action->setChecked(mode >= 0 && mode == m_data.m_nShowDataType);
+    };
+    for (int i = 0; i < 6; ++i) {
+        if (i == 5)
+            menu.addSeparator();
+        add(texts[std::size_t(i)], ids[i]);
+    }
+    if (texts.size() > 6) {
+        menu.addSeparator();
+        add(texts[6], ID_TABLE_SHOW_DIGITAL_HISTORY);
+    }
+    menu.exec(event->globalPos());
+}
+
+bool CTableViewWidget::OnCommand(int id) {
+    const int mode = TableModeOfCommand(id);
+    if (mode >= 0) {
+        SetShowDataType(mode);
+        return true;
+    }
+    if (!IsCommandEnabled(id))
+        return false;
+    switch (id) {
+    case ID_TABLE_PROPERTIES:
+        ShowPropertyDialog();
+        return true;
+    case ID_TABLE_PAGE_SETUP:
+        ShowPageSetup();
+        return true;
+    case ID_TABLE_PRINT: {
+        QPrinter printer;
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() == QDialog::Accepted)
+            PrintTo(printer);
+        return true;
+    }
+    case ID_TABLE_PRINT_PREVIEW: {
+        QPrintPreviewDialog preview(this);
+        connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+                [this](QPrinter* printer) { PrintTo(*printer); });
+        preview.exec();
+        return true;
+    }
+    case ID_TABLE_SAVE_TEXT:
+        SaveData(TableSaveKind::Text);
+        return true;
+    case ID_TABLE_SAVE_EXCEL:
+        SaveData(TableSaveKind::Spreadsheet);
+        return true;
+    case ID_TABLE_SAVE_MATLAB:
+        SaveData(TableSaveKind::Matlab);
+        return true;
+    case ID_TABLE_SAVE_BITMAP: {
+        std::string folder, title, extension;
+        if (m_pExportContext && m_pExportContext->askExportFileName &&
+            m_pExportContext->askExportFileName(2, folder, title, extension))
+            SaveBitmap(QString::fromStdString(folder + "/" + title + "." + extension));
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+int CTableViewWidget::PrintTo(QPrinter& printer) const {
+    return PrintTableGrid(m_data.m_grid, m_PageSetup, printer);
+}
+
+bool CTableViewWidget::ShowPageSetup() {
+    CDlgPageSetup dialog(this);
+    dialog.SetValues(m_PageSetup);
+    const int result = runPageSetupDialog ? runPageSetupDialog(dialog) : dialog.exec();
+    if (result != QDialog::Accepted)
+        return false;
+    m_PageSetup = dialog.GetValues();
+    return true;
+}
+
+void CTableViewWidget::ShowPropertyDialog() {
+    CDlgTableProperty dialog(m_data.World().caseList, m_measureTypes, this);
+    dialog.m_bShowDescrib = m_data.m_bShowDescrib;
+    dialog.m_nDecimals = m_data.m_nDataPrecision;
+    dialog.m_nCaseNumber = m_data.m_nSelCaseID;
+    dialog.m_bShowUnit = m_data.m_bShowUnit;
+    dialog.m_nRows = m_data.m_nRowLimit;
+    dialog.m_bPagedByUnit = m_data.m_bPageByUnit;
+    dialog.m_DecimalsByType = m_data.m_PrecisionByType;
+    const int result = runPropertyDialog ? runPropertyDialog(dialog) : dialog.exec();
+    if (result != QDialog::Accepted)
+        return;
+    m_data.m_nSelCaseID = dialog.m_nCaseNumber;
+    m_data.m_nSelFirstChannel = dialog.m_nCaseNumber * 16;
+    auto take = [&dialog](CTableData& data) {
+        data.m_nDataPrecision = dialog.m_nDecimals;
+        data.m_bShowDescrib = dialog.m_bShowDescrib;
+        data.m_bShowUnit = dialog.m_bShowUnit;
+        data.m_nRowLimit = dialog.m_nRows;
+        data.m_PrecisionByType = dialog.m_DecimalsByType;
+    };
+    take(m_data);
+    if (onPrecisionChanged)
+        onPrecisionChanged(dialog.m_DecimalsByType);
+    if (!dialog.m_bApplyToAll) {
+        Refresh();
+        return;
+    }
+    for (CTableViewWidget* view : TableViews()) {
+        take(view->m_data);
+        view->Refresh();
+    }
+}
+
+int CTableViewWidget::RunDefaultSaveOptionsDialog(const TableSavePreset& preset, TableSaveKind kind,
+                                                  SaveDataOptions& options) {
+    if (m_pSaveSources == nullptr)
+        return 0;
+    CDlgSaveDataOption dialog(*m_pSaveSources, this);
+    dialog.SetExportKind(kind == TableSaveKind::Text          ? CDlgSaveDataOption::kText
+                         : kind == TableSaveKind::Spreadsheet ? CDlgSaveDataOption::kSpreadsheet
+                                                              : CDlgSaveDataOption::kMatlab);
+    dialog.SetItemKind(preset.nItemKind);
+    if (preset.nItemKind == CDlgSaveDataOption::kPoints ||
+        preset.nItemKind == CDlgSaveDataOption::kDigitalChannels)
+        dialog.SetDisplayedPoints(preset.items);
+    else
+        dialog.SetPreselectedGroups(preset.items);
+    dialog.SetOptions(options);
+    if (dialog.exec() != QDialog::Accepted)
+        return 0;
+    options = dialog.GetOptions();
+    return 1;
+}
+
+int CTableViewWidget::SaveData(TableSaveKind kind) {
+    if (m_pExportContext == nullptr ||
+        !IsCommandEnabled(kind == TableSaveKind::Text          ? ID_TABLE_SAVE_TEXT
+                          : kind == TableSaveKind::Spreadsheet ? ID_TABLE_SAVE_EXCEL
+                                                               : ID_TABLE_SAVE_MATLAB))
+        return 0;
+    CTableSaveCommand command(m_data, *m_pExportContext, m_SaveOptions);
+    command.runOptionsDialog =
+        runSaveOptionsDialog ? runSaveOptionsDialog
+                             : RunSaveOptionsDialogFn([this](const TableSavePreset& preset, TableSaveKind k,
+                                                             SaveDataOptions& options) {
+                                   return RunDefaultSaveOptionsDialog(preset, k, options) != 0;
+                               });
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const int result = command.Run(kind);
+    QApplication::restoreOverrideCursor();
+    return result;
+}
+
+bool CTableViewWidget::SaveBitmap(const QString& path) {
+    repaint();
+    return grab().save(path, "BMP");
+}
