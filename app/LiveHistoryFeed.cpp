@@ -1,0 +1,60 @@
+// The live history buffer and its compression.
+#include "app/LiveHistoryFeed.h"
+
+void CLiveHistoryFeed::Reset(int blockSize, int channelCount) {
+    m_nBlock = blockSize > 1 ? blockSize : 2;
+    m_nKeep = static_cast<int>(m_nBlock * 0.75) - 1;
+    if (m_nKeep < 1)
+        m_nKeep = 1;
+    m_nWindow = m_nBlock - m_nKeep;
+    m_Buffers.assign(static_cast<std::size_t>(channelCount > 0 ? channelCount : 0),
+                     std::vector<float>(static_cast<std::size_t>(m_nBlock), 0.0f));
+}
+
+void CLiveHistoryFeed::Store(int slot, const float* latest) {
+    if (slot < 0 || slot >= m_nBlock)
+        return;
+    for (std::size_t c = 0; c < m_Buffers.size(); ++c)
+        m_Buffers[c][static_cast<std::size_t>(slot)] = latest[c];
+}
+
+void CLiveHistoryFeed::Compress() {
+    // Slot k takes slot trunc(k × (1 ÷ 0.75)) in single precision; the source
+    // is never below k, so the squeeze runs in place.
+    const float step = 1.0f / 0.75f;
+    for (auto& buffer : m_Buffers) {
+        for (int k = 0; k < m_nKeep; ++k)
+            buffer[static_cast<std::size_t>(k)] =
+                buffer[static_cast<std::size_t>(static_cast<float>(k) * step)];
+    }
+}
+
+CLiveHistoryFeed::Step CLiveHistoryFeed::Feed(int a, int s, const float* latest) {
+    Step step;
+    if (m_Buffers.empty() || a < 1 || s < 1)
+        return step;
+    if (s <= m_nBlock) {
+        Store((a - 1) % m_nBlock, latest);
+        const int j = (s - 1) % m_nBlock;
+        step.nAxisEnd = m_nBlock;
+        step.nPoints = j + 1;
+        step.nDrawFrom = j == 0 ? 0 : j - 1;
+        step.nDrawTo = j;
+        step.bRepaintErase = j == 0;
+        return step;
+    }
+    const int r = (s - m_nKeep - 1) % m_nWindow;
+    const int p = r + m_nKeep;
+    if (r == 0) {
+        Compress();
+        step.bCompressed = true;
+        step.bRepaintNoErase = true;
+    } else {
+        Store(p - 1, latest);
+    }
+    step.nPoints = p;
+    step.nDrawFrom = 0;
+    step.nDrawTo = p - 1;
+    step.nAxisEnd = ((s - m_nBlock) / m_nWindow + 1) * m_nWindow + m_nBlock;
+    return step;
+}

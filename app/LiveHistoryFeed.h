@@ -1,0 +1,42 @@
+// The live buffer behind the history views during a run: the first B samples
+// one by one, then at every W-th sample the run so far is squeezed into the
+// first K slots and the axis grows by W, so a view always shows the whole run
+// in B points.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class CLiveHistoryFeed {
+public:
+    // What the open history views are told for one sample.
+    struct Step {
+        int nPoints = 0;   // points the views receive
+        int nDrawFrom = 0; // first and last point drawn
+        int nDrawTo = 0;
+        int nAxisEnd = 0; // the time axis' end (its length while s <= B)
+        bool bRepaintErase = false;
+        bool bRepaintNoErase = false; // after a compression
+        bool bCompressed = false;
+    };
+
+    // B points per channel for this many channels; all values 0.
+    void Reset(int blockSize, int channelCount);
+    // One sample: a is the first announce counter, s the counter of the
+    // sampling mode (the third in continuous mode), latest the newest value
+    // of every channel (channelCount values).
+    Step Feed(int a, int s, const float* latest);
+
+    const float* GetBuffer(int channel) const { return m_Buffers[channel].data(); }
+    int GetKeep() const { return m_nKeep; }
+    int GetWindow() const { return m_nWindow; }
+
+private:
+    void Store(int slot, const float* latest);
+    void Compress();
+
+    int m_nBlock = 0;
+    int m_nKeep = 0;   // K = trunc(B × 0.75) − 1
+    int m_nWindow = 0; // W = B − K
+    std::vector<std::vector<float>> m_Buffers;
+};
