@@ -6,20 +6,12 @@
 #include "datafiles/ExportContext.h"
 #include "datafiles/SaveDataOptions.h"
 #include "views/TableData.h"
+#include "views/TableSaveTypes.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
-enum class TableSaveKind { Text, Spreadsheet, Matlab };
-
-// The options dialog's preset: its item kind (1 channels, 2 rosette groups,
-// 3 digital channels, 4 residual-stress groups) and the listed entries
-// (channel ids, or group numbers from 1).
-struct TableSavePreset {
-    int nItemKind = 1;
-    std::vector<int> items;
-};
 TableSavePreset MakeTableSavePreset(const CTableData& table);
 
 // The samples an export covers: first and count (count 0: nothing).
@@ -28,10 +20,6 @@ struct TableSaveRange {
     int count = 0;
 };
 TableSaveRange MakeTableSaveRange(const CTableData& table, TableSaveKind kind, int rangeChoice);
-
-// Runs the options dialog: true after OK with the options filled in.
-using RunSaveOptionsDialogFn =
-    std::function<bool(const TableSavePreset& preset, TableSaveKind kind, SaveDataOptions& options)>;
 
 class CTableSaveCommand {
 public:

@@ -1,8 +1,15 @@
 // The table view window.
+// The table logic comes before any Qt header: the online layout it reads has
+// a member named like one of Qt's keywords.
+#include "views/TableData.h"
+#include "views/TableSaveCommand.h"
+
 #include "views/TableViewWidget.h"
 
+#include "panels/DlgSaveDataOption.h"
 #include "views/DlgPageSetup.h"
 #include "views/DlgTableProperty.h"
+#include "views/TableGridModel.h"
 #include "views/TablePrinter.h"
 
 #include <QApplication>
@@ -42,7 +49,7 @@ CTableViewWidget* CTableViewWidget::Create(const TableWorld& world, QWidget* par
 }
 
 CTableViewWidget::CTableViewWidget(const TableWorld& world, QWidget* parent)
-    : QWidget(parent), m_data(world) {
+    : QWidget(parent), m_pData(std::make_unique<CTableData>(world)), m_data(*m_pData) {
     setObjectName("CTableView");
     Registry().push_back(this);
     m_data.m_nChansPerUnit = world.nModelType == 1 ? 8 : 16;
@@ -89,6 +96,14 @@ CTableViewWidget::~CTableViewWidget() {
     auto& views = Registry();
     views.erase(std::remove(views.begin(), views.end(), this), views.end());
     m_data.FreeDataBuffer();
+}
+
+bool CTableViewWidget::IsCommandEnabled(int id) const {
+    return m_data.IsCommandEnabled(id);
+}
+
+bool CTableViewWidget::IsCommandChecked(int id) const {
+    return m_data.IsCommandChecked(id);
 }
 
 void CTableViewWidget::InitialUpdate() {

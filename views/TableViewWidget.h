@@ -4,21 +4,24 @@
 // after every new sample set; with no run it shows the document's sample.
 #pragma once
 
-// The plain headers come first: one of them has a member named like a Qt keyword.
+#include "datafiles/SaveDataOptions.h"
 #include "views/PageSetupValues.h"
-#include "views/TableData.h"
-#include "views/TableSaveCommand.h"
-
-#include "panels/DlgSaveDataOption.h"
-#include "views/TableGridModel.h"
+#include "views/TableSaveTypes.h"
 
 #include <QWidget>
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
+struct CaseSampleBlock;
+struct ExportContext;
+struct SaveOptionSources;
+struct TableWorld;
 class CDlgPageSetup;
+class CTableData;
+class CTableGridModel;
 class CDlgTableProperty;
 class QPrinter;
 class QPushButton;
@@ -36,8 +39,8 @@ public:
     static const std::vector<CTableViewWidget*>& TableViews();
     ~CTableViewWidget() override;
 
-    CTableData& Data() { return m_data; }
-    const CTableData& Data() const { return m_data; }
+    CTableData& Data() { return *m_pData; }
+    const CTableData& Data() const { return *m_pData; }
     QTableView* Grid() const { return m_grid; }
     CTableGridModel* Model() const { return m_model; }
     QPushButton* StatusStrip() const { return m_status; }
@@ -55,8 +58,8 @@ public:
     // The document moved its window: show the stored sample at position.
     void ShowStoredSample(int position);
     bool OnCommand(int id);
-    bool IsCommandEnabled(int id) const { return m_data.IsCommandEnabled(id); }
-    bool IsCommandChecked(int id) const { return m_data.IsCommandChecked(id); }
+    bool IsCommandEnabled(int id) const;
+    bool IsCommandChecked(int id) const;
     void OnCellClicked(int row, int column);
     void OnTabChosen(bool top, int index);
 
@@ -100,7 +103,8 @@ private:
     int RunDefaultSaveOptionsDialog(const TableSavePreset& preset, TableSaveKind kind,
                                     SaveDataOptions& options);
 
-    CTableData m_data;
+    std::unique_ptr<CTableData> m_pData;
+    CTableData& m_data;
     CTableGridModel* m_model = nullptr;
     QTableView* m_grid = nullptr;
     QPushButton* m_status = nullptr;
