@@ -2,7 +2,9 @@
 // services it gives the documents.
 #include "app/ui/MainFrame.h"
 
+#include "acquisition/CaseProgramHost.h"
 #include "acquisition/CommBase.h"
+#include "acquisition/DataForwardServer.h"
 #include "app/AppSettings.h"
 #include "app/RunFlags.h"
 #include "app/StartupWork.h"
@@ -50,7 +52,9 @@ CMainFrame::~CMainFrame() {
         m_pProgressThread->PostThreadMessage(platform::WM_QUIT);
     }
     UnregisterTarget();
+    m_pRemoteServer.reset();
     m_pComm.reset();
+    m_pCaseHost.reset();
 }
 
 platform::LRESULT CMainFrame::WindowProc(platform::UINT message, platform::WPARAM wParam,

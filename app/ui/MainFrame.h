@@ -34,6 +34,8 @@ class Lurrow;
 class IStartProgress;
 class CCommBase;
 class CStartupWork;
+class CaseProgramHost;
+class CDataForwardServer;
 
 // Docking pane ids.
 constexpr int IDR_PANE_CHANNEL_PARAM = 0xF008;
@@ -102,6 +104,7 @@ public:
     QWidget* GetDataLocateBar() const { return m_pDataLocateBar; }
     CSampleParamBar* GetSampleParamBar() const { return m_pSampleParamBar; }
     CCommBase* GetCommBase() const { return m_pComm.get(); }
+    CDataForwardServer* GetRemoteServer() const { return m_pRemoteServer.get(); }
     int GetTransportOpen() const { return m_bTransportOpen; }
     int GetCasesFound() const { return m_bCasesFound; }
     // Builds the communication object for the model and interface and lets
@@ -237,7 +240,11 @@ private:
     IStartProgress* m_pProgressSink = nullptr;
     std::unique_ptr<Lurrow> m_pGraphInterface;
     // Shared with the start-up worker, which may still hold it when the frame goes.
+    std::shared_ptr<CaseProgramHost> m_pCaseHost;
     std::shared_ptr<CCommBase> m_pComm;
+    // The remote-control and data-forwarding server, when "OutControlEnable" is set.
+    int m_bOutControlEnable = 0;
+    std::unique_ptr<CDataForwardServer> m_pRemoteServer;
     int m_bTransportOpen = 0;
     int m_bCasesFound = 0;
     std::unique_ptr<CStartupWork> m_pStartupWork;

@@ -2,6 +2,7 @@
 // layout, the project and the settings are saved before the window goes.
 #include "app/ui/MainFrame.h"
 
+#include "acquisition/DataForwardServer.h"
 #include "app/AppSettings.h"
 #include "app/ChannelParamFile.h"
 #include "app/ProjectFile.h"
@@ -39,6 +40,10 @@ bool CMainFrame::OnClose() {
     // question always agrees; it is asked before the transport closes, so a
     // refused close would leave the program whole.
     m_bClosing = true;
+    if (m_bOutControlEnable != 0 && m_pRemoteServer) {
+        m_pRemoteServer->Stop();
+        m_pRemoteServer.reset();
+    }
     SaveWindowLayout(m_strLayoutFile);
     SampleSettings settings = m_SampleSettings;
     if (m_pSampleParamBar != nullptr && m_pSampleParamBar->GetSampleSettings(settings, 0) != 0) {

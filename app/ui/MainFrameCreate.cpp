@@ -2,6 +2,8 @@
 // settings it keeps in the registry profile and the placement file.
 #include "app/ui/MainFrame.h"
 
+#include "acquisition/CaseProgramHost.h"
+#include "acquisition/DataForwardServer.h"
 #include "acquisition/NetComm.h"
 #include "app/AppSettings.h"
 #include "app/ChannelDefaults.h"
@@ -251,6 +253,13 @@ void CMainFrame::CreateModelessWindows() {
 }
 
 void CMainFrame::CreateLinks() {
+    m_bOutControlEnable =
+        platform::GetPrivateProfileInt("System", "OutControlEnable", 0, m_strInstrumentFile);
+    if (m_bOutControlEnable != 0) {
+        m_pRemoteServer = std::make_unique<CDataForwardServer>();
+        m_pRemoteServer->SetOwner(GetSafeHwnd());
+        m_pRemoteServer->StartListenThread();
+    }
     if (g_bSoftwareSpectrum) {
         m_pGraphInterface = std::make_unique<Lurrow>();
         m_pGraphInterface->SetParentWnd(this);
@@ -261,8 +270,9 @@ void CMainFrame::CreateLinks() {
 
 bool CMainFrame::CreateInterface(int modelType, int /*interfaceType*/) {
     // Only the network transport exists.
-    m_pComm = std::make_shared<CNetComm>();
-    m_pComm->CreateProtocol(modelType);
+    m_pCaseHost = std::make_shared<CaseProgramHost>();
+    m_pComm = std::make_shared<CNetComm>(m_pCaseHost.get());
+    m_pComm->CreateProtocol(modelType, m_pCaseHost.get());
     m_pComm->SetOwner(GetSafeHwnd());
     char title[128] = {};
     platform::GetPrivateProfileString("SystemParam", "WinTitle", g_strAppTitle, title, sizeof(title),
@@ -276,9 +286,10 @@ bool CMainFrame::StartFirstCaseSearch() {
         return false;
     }
     std::shared_ptr<CCommBase> comm = m_pComm;
+    std::shared_ptr<CaseProgramHost> host = m_pCaseHost;
     m_pStartupWork = std::make_unique<CStartupWork>();
     return m_pStartupWork->Start(
-        [comm](IStartProgress* progress) {
+        [comm, host](IStartProgress* progress) {
             if (progress != nullptr) {
                 progress->Begin();
                 progress->SetText1("正在查找机箱...");

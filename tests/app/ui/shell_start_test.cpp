@@ -154,6 +154,19 @@ TEST_F(ShellStartTest, ClosingWritesTheLayoutAndARestartRestoresTheWindowsInOrde
     app.ExitInstance();
 }
 
+TEST_F(ShellStartTest, RemoteServerRunsOnlyWhenSwitchedOnAndStopsAtClosing) {
+    for (int enabled : {0, 1}) {
+        m_scratch.WriteSettingsFile("[System]\nOutControlEnable=" + std::to_string(enabled) + "\n");
+        CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
+        ASSERT_TRUE(app.InitInstance());
+        CMainFrame* frame = app.GetMainFrame();
+        EXPECT_EQ(frame->GetRemoteServer() != nullptr, enabled == 1);
+        ASSERT_TRUE(frame->close());
+        EXPECT_EQ(frame->GetRemoteServer(), nullptr);
+        app.ExitInstance();
+    }
+}
+
 TEST_F(ShellStartTest, ClosingDuringARunIsRefusedAndLeavesTheFrameWhole) {
     CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
     ASSERT_TRUE(app.InitInstance());
