@@ -1,7 +1,6 @@
-// Cursor and point markers of the history view, and the folder dialog.
+// Cursor and point markers of the history view.
 #include "app/ui/MarkerDrawer.h"
 
-#include <QFileDialog>
 #include <QPainter>
 
 #include <cmath>
@@ -45,8 +44,4 @@ void CMarkerDrawer::DrawPointMarker(QPainter& painter, const QPen& pen, int inde
     const QPoint diamond[] = {{x, y - h}, {x + h, y}, {x, y + h}, {x - h, y}, {x, y - h}};
     painter.drawPolyline(diamond, 5);
     painter.restore();
-}
-
-QString BrowseForFolder(QWidget* owner, const QString& startFolder, const QString& title) {
-    return QFileDialog::getExistingDirectory(owner, title, startFolder, QFileDialog::ShowDirsOnly);
 }

@@ -5,11 +5,9 @@
 
 #include <QPoint>
 #include <QRect>
-#include <QString>
 
 class QPainter;
 class QPen;
-class QWidget;
 
 class CMarkerDrawer {
 public:
@@ -37,6 +35,3 @@ private:
     double m_fScaleX = 1.0;
     double m_fScaleY = 1.0;
 };
-
-// The folder dialog starting at a folder; empty when cancelled.
-QString BrowseForFolder(QWidget* owner, const QString& startFolder, const QString& title);
