@@ -17,6 +17,7 @@
 #include "app/ProjectState.h"
 #include "app/SampleSettings.h"
 #include "app/StorageRule.h"
+#include "app/ui/ProjectFileDialog.h"
 #include "platform/Message.h"
 
 class QAction;
@@ -46,6 +47,8 @@ constexpr int ID_APP_EXIT = 57665;
 constexpr int ID_VIEW_TOOLBAR = 59392;
 constexpr int ID_VIEW_STATUS_BAR = 59393;
 constexpr int ID_NEW_SPECTRUM_WINDOW = 32938;
+constexpr int ID_IMPORT_PROJECT = 32877;
+constexpr int ID_EXPORT_PROJECT = 32878;
 // Status text sent by the frame and the acquisition side (pane 0).
 constexpr platform::UINT WM_SET_STATUS_TEXT = 0x877;
 
@@ -94,6 +97,9 @@ public:
     const std::string& GetLayoutFileName() const { return m_strLayoutFile; }
     CProjectState& GetProjectState() { return m_project; }
     CProjectHandler& GetProjectHandler() { return *m_pProjectHandler; }
+    CProjectFileDialog& GetProjectFileDialog() { return m_projectDialog; }
+    void OnImportProject();
+    void OnExportProject();
     int GetDeviceConnected() const { return m_bDeviceConnected; }
     void SetDeviceConnected(int connected) { m_bDeviceConnected = connected; }
     IStartProgress* GetProgressSink() const { return m_pProgressSink; }
@@ -107,6 +113,7 @@ public:
     CDataForwardServer* GetRemoteServer() const { return m_pRemoteServer.get(); }
     int GetTransportOpen() const { return m_bTransportOpen; }
     int GetCasesFound() const { return m_bCasesFound; }
+    void SetCasesFound(int found) { m_bCasesFound = found; }
     // Builds the communication object for the model and interface and lets
     // it listen for the cases; false when it cannot be made.
     bool CreateInterface(int modelType, int interfaceType);
@@ -194,6 +201,7 @@ private:
 
     // Project handling hooks (MainFrameProject.cpp).
     void InstallProjectHooks();
+    void RegisterProjectCommands();
 
     // Data windows (MainFrameWindows.cpp).
     void RegisterWindowCommands();
@@ -207,6 +215,7 @@ private:
     std::string m_strLayoutFile;
     CProjectState m_project;
     std::unique_ptr<CProjectHandler> m_pProjectHandler;
+    CProjectFileDialog m_projectDialog{this};
     SampleSettings m_SampleSettings;
     std::vector<int> m_HighSpeedChannels;
     StorageRuleSettings m_StorageRule;

@@ -221,6 +221,7 @@ bool CMainFrame::CreateBars() {
     CreateStatusBar();
     RegisterShellCommands();
     RegisterWindowCommands();
+    RegisterProjectCommands();
     return true;
 }
 

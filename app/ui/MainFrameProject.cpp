@@ -40,8 +40,8 @@ void CMainFrame::InstallProjectHooks() {
         }
     };
     hooks.selectNewProject = [this](std::string& folder, std::string& name) {
-        CProjectFileDialog dialog(this);
-        return dialog.SelectProjectFile(false, m_project.m_strProjectRoot, m_strProgramFolder, folder, name);
+        return m_projectDialog.SelectProjectFile(false, m_project.m_strProjectRoot, m_strProgramFolder,
+                                                 folder, name);
     };
     hooks.closeAllWindows = [this](const CProjectState& state) {
         SaveWindowLayout(state.GetFilePath(".LYT"));
@@ -68,5 +68,37 @@ void CMainFrame::ResetAllViews() {
         doc->ResetDataWindow();
         doc->UpdateTitle();
         child->GetActiveView()->ReloadDataWindow();
+    }
+}
+
+void CMainFrame::RegisterProjectCommands() {
+    // Both need confirmed cases and no run; import also no open project.
+    OnCommand(
+        ID_IMPORT_PROJECT, [this] { OnImportProject(); },
+        [this](CCmdUI& ui) {
+            const int state = m_project.m_nProjectState;
+            ui.Enable(!IsRunActive() && m_bCasesFound != 0 && state != PROJECT_OPENED &&
+                      state != PROJECT_CONFIRMED);
+        });
+    OnCommand(
+        ID_EXPORT_PROJECT, [this] { OnExportProject(); },
+        [this](CCmdUI& ui) { ui.Enable(!IsRunActive() && m_bCasesFound != 0); });
+}
+
+void CMainFrame::OnImportProject() {
+    std::string folder;
+    std::string name;
+    if (m_projectDialog.SelectProjectFile(true, m_project.m_strProjectRoot, m_strProgramFolder, folder,
+                                          name)) {
+        m_pProjectHandler->ImportProject(folder, name);
+    }
+}
+
+void CMainFrame::OnExportProject() {
+    std::string folder;
+    std::string name;
+    if (m_projectDialog.SelectProjectFile(false, m_project.m_strProjectRoot, m_strProgramFolder, folder,
+                                          name)) {
+        m_pProjectHandler->ExportProject(folder, name);
     }
 }

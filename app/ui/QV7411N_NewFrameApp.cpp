@@ -21,7 +21,7 @@ constexpr int kSplashBitmap = 175;
 } // namespace
 
 CQV7411N_NewFrameApp::CQV7411N_NewFrameApp(const std::string& programFolder)
-    : m_strProgramFolder(programFolder), m_projectDialog(nullptr) {}
+    : m_strProgramFolder(programFolder) {}
 
 CQV7411N_NewFrameApp::~CQV7411N_NewFrameApp() = default;
 
@@ -56,6 +56,10 @@ bool CQV7411N_NewFrameApp::InitInstance() {
     m_pMainFrame->LoadWindowLayout(m_pMainFrame->GetLayoutFileName(), false);
     m_splash.HideSplashScreen();
     return true;
+}
+
+CProjectFileDialog& CQV7411N_NewFrameApp::GetProjectFileDialog() {
+    return m_pMainFrame->GetProjectFileDialog();
 }
 
 int CQV7411N_NewFrameApp::ExitInstance() {
@@ -107,8 +111,8 @@ void CQV7411N_NewFrameApp::OnFileNewProject() {
     }
     std::string folder;
     std::string name;
-    if (!m_projectDialog.SelectProjectFile(false, project.m_strProjectRoot, m_strProgramFolder, folder,
-                                           name)) {
+    if (!GetProjectFileDialog().SelectProjectFile(false, project.m_strProjectRoot, m_strProgramFolder, folder,
+                                                  name)) {
         return;
     }
     frame.GetProjectHandler().PrepareProject(platform::JoinPath(folder, name + ".dap"));
@@ -134,7 +138,7 @@ void CQV7411N_NewFrameApp::OnFileOpenProject() {
     std::string folder;
     std::string name;
     const std::string& root = m_pMainFrame->GetProjectState().m_strProjectRoot;
-    if (!m_projectDialog.SelectProjectFile(true, root, m_strProgramFolder, folder, name)) {
+    if (!GetProjectFileDialog().SelectProjectFile(true, root, m_strProgramFolder, folder, name)) {
         return;
     }
     const std::string projectFile = platform::JoinPath(folder, name + ".dap");

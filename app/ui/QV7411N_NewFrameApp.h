@@ -37,7 +37,7 @@ public:
 
     CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
     CRecentProjectList& GetRecentProjects() { return m_recent; }
-    CProjectFileDialog& GetProjectFileDialog() { return m_projectDialog; }
+    CProjectFileDialog& GetProjectFileDialog();
     const std::string& GetProgramFolder() const { return m_strProgramFolder; }
 
     void OnFileNewProject();
@@ -57,5 +57,4 @@ private:
     CSplash m_splash;
     CRecentProjectList m_recent;
     std::unique_ptr<CMainFrame> m_pMainFrame;
-    CProjectFileDialog m_projectDialog;
 };

@@ -87,6 +87,26 @@ TEST_F(ProjectCommandsTest, RecentProjectWhoseFileIsGoneLeavesTheList) {
     EXPECT_FALSE(m_frame->QueryCommandState(ID_FILE_MRU_FIRST + 1).m_bEnabled);
 }
 
+TEST_F(ProjectCommandsTest, ExportThenImportNeedConfirmedCases) {
+    EXPECT_FALSE(m_frame->QueryCommandState(ID_EXPORT_PROJECT).m_bEnabled);
+    EXPECT_FALSE(m_frame->QueryCommandState(ID_IMPORT_PROJECT).m_bEnabled);
+    m_frame->SetCasesFound(1);
+    const std::string folder = m_scratch.File("Projects/E1");
+    QueueChoices({folder, folder + "/E1.dap", m_scratch.File("Projects/none.dap")});
+    EXPECT_TRUE(m_frame->RunCommand(ID_EXPORT_PROJECT));
+    for (const char* suffix : {".dap", ".chn", ".Pam"}) {
+        EXPECT_TRUE(platform::FileExists(folder + "/E1" + suffix)) << suffix;
+    }
+    EXPECT_TRUE(m_frame->RunCommand(ID_IMPORT_PROJECT));
+    EXPECT_EQ(m_titles[1], "打开项目");
+    EXPECT_TRUE(m_frame->RunCommand(ID_IMPORT_PROJECT));
+    EXPECT_EQ(m_boxes.Records().back().text, "未查找到采样参数文件，导入失败。");
+    m_frame->GetProjectState().m_nProjectState = PROJECT_OPENED;
+    EXPECT_FALSE(m_frame->QueryCommandState(ID_IMPORT_PROJECT).m_bEnabled);
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_EXPORT_PROJECT).m_bEnabled);
+    m_frame->GetProjectState().m_nProjectState = PROJECT_NONE;
+}
+
 TEST_F(ProjectCommandsTest, MissingHelpFileIsReported) {
     EXPECT_TRUE(m_frame->RunCommand(ID_HELP_FILE));
     EXPECT_EQ(m_boxes.Records().back().text, "未找到相应的帮助文件，无法显示帮助信息！");
