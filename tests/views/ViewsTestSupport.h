@@ -1,0 +1,71 @@
+// Shared set-up of the view tests: the one QApplication, and a table world
+// of two online units over a stored run written by the run writer.
+#pragma once
+
+// The data-file headers come before any Qt header (a member of the online
+// layout is named like a Qt keyword).
+#include "datafiles/RunWriter.h"
+#include "views/TableData.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+inline void EnsureViewsTestApp() {
+    if (QApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "views_tests";
+        static char* argv[] = {name, nullptr};
+        // Never destroyed: a static application object would outlive Qt's own statics.
+        static QApplication* app = new QApplication(argc, argv);
+        (void)app;
+    }
+}
+
+namespace viewtest {
+
+// Units 0 and 1 online, all 32 channels enabled and present, strain channels
+// with units and descriptions; a run of `samples` stored samples.
+class TableWorldFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        world.caseList = {0, 1};
+        for (int channel = 0; channel < 32; ++channel) {
+            world.channelList.push_back(channel);
+            TableChannelInfo& info = world.channels[std::size_t(channel)];
+            info.bEnabled = info.bPresent = true;
+            info.strDescription = "描述" + std::to_string(channel);
+            info.strUnit = "με";
+        }
+        world.nMeasChanCount = 32;
+        world.channelTable = &channels;
+        world.layout = OnlineLayout::FromUnits({0, 1}, false);
+    }
+
+    // Writes the run and points the world at it.
+    void StoreRun(std::int64_t samples, testrun::RunSpec* spec = nullptr) {
+        testrun::RunSpec defaultSpec{dir.Path(), "run", {0, 1}, samples};
+        writer = std::make_unique<testrun::RunWriter>(spec ? *spec : defaultSpec);
+        writer->Write();
+        world.dataPath = writer->DataPath();
+        world.statusPath = writer->StatusPath();
+        world.digitalPath = dir.Path() + "/run.dst";
+        world.nStoredCount = int(samples);
+        world.nProjectState = 2;
+    }
+
+    // The stored engineering value of a channel at a sample.
+    static float Stored(int channel, std::int64_t sample) {
+        return testrun::RawValue(channel / 16, channel % 16, sample) * 0.5f;
+    }
+
+    testrun::TempDir dir;
+    testrun::HalfChannelTable channels;
+    TableWorld world;
+    std::unique_ptr<testrun::RunWriter> writer;
+};
+
+} // namespace viewtest
