@@ -12,3 +12,6 @@ struct CDocTemplateInfo {
 
 constexpr int DOC_TEMPLATE_COUNT = 5;
 extern const CDocTemplateInfo g_DocTemplates[DOC_TEMPLATE_COUNT];
+
+// The template (1..4) whose view has this class name; 0 for none.
+int FindDocTemplateOfView(const char* viewClassName);

@@ -23,13 +23,6 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-namespace {
-
-// How often tool-bar buttons follow their command states, as on idle.
-constexpr int kCommandUpdateIntervalMs = 250;
-
-} // namespace
-
 CMainFrame::CMainFrame(const std::string& programFolder) : m_strProgramFolder(programFolder) {
     setObjectName("CMainFrame");
     // The value in effect is 60 seconds whatever the settings file holds.

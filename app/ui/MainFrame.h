@@ -227,7 +227,6 @@ private:
     int m_nSubDeviceType = 3;
     int m_bDeviceConnected = 0;
     bool m_bOpeningViewWindow = false;
-    bool m_bCreated = false;
     bool m_bClosing = false;
     std::int64_t m_tStartTime = 0;
 

@@ -102,7 +102,6 @@ bool CMainFrame::OnCreate() {
     CreateLinks();
     setWindowTitle(QString::fromUtf8(g_strAppTitle));
     m_tStartTime = static_cast<std::int64_t>(std::time(nullptr));
-    m_bCreated = true;
     return true;
 }
 

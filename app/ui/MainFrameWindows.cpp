@@ -6,6 +6,7 @@
 #include "app/AppSettings.h"
 #include "app/OpenViewCounters.h"
 #include "app/ui/ChildFrame.h"
+#include "app/ui/DocTemplates.h"
 #include "app/ui/GraphInterface.h"
 #include "platform/Message.h"
 
@@ -168,7 +169,8 @@ int CMainFrame::SaveWindowLayout(const std::string& fileName) {
     int kindIndex[VIEW_TYPE_BAR + 1] = {};
     for (std::size_t n = 0; n < children.size(); ++n) {
         CChildFrame* child = children[n];
-        const int type = child->GetViewType();
+        // Recorded by the class of the template's view, the right-hand pane.
+        const int type = FindDocTemplateOfView(child->GetActiveView()->GetClassName().toLatin1().constData());
         child->SaveWindowPlacement(file, static_cast<int>(n));
         child->GetDocument()->SaveViewState(file, kindIndex[type]++);
         types.push_back(type);
@@ -200,7 +202,8 @@ int CMainFrame::LoadWindowLayout(const std::string& fileName, bool openWithData)
         if (type == 0) {
             continue;
         }
-        CChildFrame* child = OpenDataWindow(type, withData, kindIndex[type]++);
+        const int viewType = g_DocTemplates[type - 1].nViewType;
+        CChildFrame* child = OpenDataWindow(viewType, withData, kindIndex[viewType]++);
         if (child != nullptr) {
             child->LoadWindowPlacement(file, static_cast<int>(opened.size()));
             opened.push_back(child);

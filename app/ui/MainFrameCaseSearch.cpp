@@ -1,0 +1,443 @@
+// The frame's binding of the case search, detection, connections, timers,
+// fault alert and command states to its windows and its public operations.
+#include "app/ui/MainFrameCaseSearch.h"
+
+#include "acquisition/CommBase.h"
+#include "acquisition/DataForwardServer.h"
+#include "acquisition/NetComm.h"
+#include "app/AppSettings.h"
+#include "app/CaseTables.h"
+#include "app/ChannelDefaults.h"
+#include "app/RunFlags.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/MenuPruning.h"
+#include "app/ui/ParamBars.h"
+#include "platform/MessageBox.h"
+#include "platform/Time.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QDockWidget>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr platform::UINT kCaseLinkChanged = platform::WM_USER + 1118;
+constexpr platform::UINT kCaseLinkWaiting = platform::WM_USER + 1119;
+constexpr platform::UINT kCaseLinkConnected = platform::WM_USER + 1120;
+constexpr platform::UINT kCaseLinkCount = platform::WM_USER + 1121;
+constexpr platform::UINT kReconnectCases = platform::WM_USER + 1122;
+constexpr platform::UINT kClearStatusText = platform::WM_USER + 1139;
+constexpr platform::UINT kEnableParamBar = platform::WM_USER + 1140;
+constexpr platform::UINT kSendChannelParams = platform::WM_USER + 1246;
+constexpr platform::UINT kModuleFault = platform::WM_USER + 1277;
+constexpr int kTimerPeriodMs = 1000;
+
+// Commands whose handler and state this shell provides.
+constexpr int ID_DETECT_CASE = 32794;
+constexpr int ID_CONTINUE_TEST = 32829;
+constexpr int ID_SHOW_MODULE_INFO = 32901;
+constexpr int ID_CONTROLLER_MAPPING = 32929;
+constexpr int ID_NETWORK_SETTING = 32896;
+constexpr int ID_GRAPH_BAR = 32812;
+constexpr int ID_SAMPLE_CONTROL_BAR = 32814;
+constexpr int ID_CHANNEL_PANE = 32828;
+constexpr int ID_PAGING_BY_CASE = 32885;
+constexpr int ID_PAGING_BY_IP = 32930;
+constexpr int ID_TABLE_PAGING_BY_CASE = 32886;
+constexpr int ID_TABLE_PAGING_BY_IP = 32931;
+constexpr int ID_SAVE_REALTIME = 32866;
+constexpr int ID_NO_SAVE_REALTIME = 32868;
+
+void ApplyResult(CCmdUI& ui, const CommandStateResult& result) {
+    if (result.bSetEnabled)
+        ui.Enable(result.bEnabled);
+    ui.SetCheck(result.bChecked);
+}
+
+} // namespace
+
+// ---- Hosts ---------------------------------------------------------------------
+
+class CMainFrameCaseSearch::SearchHost : public CaseSearchHost {
+public:
+    explicit SearchHost(CMainFrameCaseSearch& shell) : m_shell(shell), m_frame(shell.m_frame) {}
+
+    CCommBase* GetComm() override { return m_frame.GetCommBase(); }
+    void SetStatusText(const std::string& text) override {
+        m_frame.SetStatusText(QString::fromStdString(text));
+    }
+    void BeginWaitCursor() override { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    void EndWaitCursor() override { QGuiApplication::restoreOverrideCursor(); }
+    int GetProjectState() override { return m_frame.GetProjectState().m_nProjectState; }
+    void CloseProject() override { m_frame.GetProjectHandler().CloseProject(); }
+    void SetProjectState(int state) override { m_frame.GetProjectHandler().SetProjectState(state); }
+    void ClearAppendingFlag() override { m_frame.GetProjectState().m_bAppendData = false; }
+    void SetCasesFound(int found) override {
+        m_frame.SetCasesFound(found);
+        if (m_shell.m_providers.setCasesFound)
+            m_shell.m_providers.setCasesFound(found);
+    }
+    void CorrectAllChannels() override {
+        CHardwareParamCorrect correct(g_ChannelParams, g_ChannelState,
+                                      m_frame.GetProjectState().GetProgramFilePath(".INI"), g_nModelType);
+        correct.CorrectAllChannels();
+    }
+    void RefreshChannelParamBar() override {
+        QDockWidget* pane = m_frame.GetPane(IDR_PANE_CHANNEL_PARAM);
+        auto* bar = pane ? qobject_cast<CChannelParamBar*>(pane->widget()) : nullptr;
+        if (bar == nullptr)
+            return;
+        bar->BeginRefresh();
+        bar->InitTypeTabs();
+        bar->FillCaseTabs();
+        bar->ShowSelectedTypePage();
+        bar->BuildShownChannelList();
+    }
+    void ResetAllViews() override { m_frame.ResetAllViews(); }
+    int RecreateSampleParamBar() override {
+        CSampleParamBar* bar = m_frame.GetSampleParamBar();
+        if (bar == nullptr)
+            return 0;
+        SampleSettings settings = m_frame.GetProjectState().m_SampleSettings;
+        if (!bar->GetSampleSettings(settings, 1))
+            return 0; // the bar refused its inputs and said why
+        m_frame.GetProjectState().m_SampleSettings = settings;
+        bar->SetSampleSettings(settings);
+        bar->SetRunState(GetProjectState());
+        bar->ShowSettings();
+        return 1;
+    }
+    void RepaintFrame() override { m_frame.repaint(); }
+    bool IsRemoteRequest() override { return m_shell.m_providers.isRemoteRequest(); }
+    void SetRemoteRequest(bool remote) override {
+        if (m_shell.m_providers.setRemoteRequest)
+            m_shell.m_providers.setRemoteRequest(remote);
+    }
+    bool IsForwardingOn() override { return m_frame.GetRemoteServer() != nullptr; }
+    void BroadcastPacket(int type, const std::vector<std::uint8_t>& payload) override {
+        if (CDataForwardServer* server = m_frame.GetRemoteServer())
+            server->BroadcastPacket(static_cast<std::uint32_t>(type),
+                                    static_cast<std::uint32_t>(payload.size()), payload.data());
+    }
+
+private:
+    CMainFrameCaseSearch& m_shell;
+    CMainFrame& m_frame;
+};
+
+class CMainFrameCaseSearch::ConnectionsHost : public CaseConnectionsHost {
+public:
+    explicit ConnectionsHost(CMainFrameCaseSearch& shell) : m_shell(shell), m_frame(shell.m_frame) {}
+
+    CCommBase* GetComm() override { return m_frame.GetCommBase(); }
+    bool HasStatusBar() override { return m_frame.statusBar() != nullptr; }
+    void SetStatusText(const std::string& text) override {
+        m_frame.SetStatusText(QString::fromStdString(text));
+    }
+    bool IsModuleInfoVisible() override {
+        return m_shell.m_pModuleInfo && m_shell.m_pModuleInfo->isVisible();
+    }
+    void SetModuleInfoText(const std::string& text) override {
+        if (m_shell.m_pModuleInfoText)
+            m_shell.m_pModuleInfoText->setPlainText(QString::fromStdString(text));
+    }
+    std::vector<CaseTableRecord> GetCaseTable() override {
+        auto* net = dynamic_cast<CNetComm*>(m_frame.GetCommBase());
+        return net ? net->GetDriver().GetCaseTable() : std::vector<CaseTableRecord>{};
+    }
+    void SetCasesFound(int found) override { m_shell.m_pSearchHost->SetCasesFound(found); }
+
+private:
+    CMainFrameCaseSearch& m_shell;
+    CMainFrame& m_frame;
+};
+
+class CMainFrameCaseSearch::TimersHost : public FrameTimersHost {
+public:
+    explicit TimersHost(CMainFrameCaseSearch& shell) : m_shell(shell) {}
+
+    int GetConnectedCount() override {
+        return static_cast<int>(m_shell.m_connections.GetConnectedAddresses().size());
+    }
+    int GetProjectState() override { return m_shell.m_frame.GetProjectState().m_nProjectState; }
+    bool HasStatusBar() override { return m_shell.m_frame.statusBar() != nullptr; }
+    void SetStatusText(const std::string& text) override {
+        m_shell.m_frame.SetStatusText(QString::fromStdString(text));
+    }
+    void KillTimer(int id) override {
+        if (QTimer* timer =
+                id == CFrameTimers::kWaitConnectTimer ? m_shell.m_pWaitTimer : m_shell.m_pDetectTimer)
+            timer->stop();
+    }
+    void ShowMessage(const std::string& text, platform::UINT flags) override {
+        platform::MessageBox(text, m_shell.m_frame.windowTitle().toStdString(), flags);
+    }
+    bool DetectCases() override { return m_shell.m_search.DetectCasesAndReport() != 0; }
+    std::int64_t Now() override { return platform::NowTimeT(); }
+
+private:
+    CMainFrameCaseSearch& m_shell;
+};
+
+class CMainFrameCaseSearch::FaultAlert : public IModuleFaultAlert {
+public:
+    explicit FaultAlert(CMainFrameCaseSearch& shell) : m_shell(shell) {}
+    bool IsVisible() override { return m_shell.m_pFaultAlert->isVisible(); }
+    void SlideIn() override { m_shell.m_pFaultAlert->show(); }
+    void SetModuleList(const std::vector<DeadLinkEntry>& modules) override {
+        m_shell.m_pFaultList->clear();
+        for (const DeadLinkEntry& entry : modules)
+            m_shell.m_pFaultList->addItem(QString("%1  机箱 %2")
+                                              .arg(QString::fromStdString(entry.strAddress))
+                                              .arg(entry.nCaseNo + 1, 2, 10, QChar('0')));
+    }
+
+private:
+    CMainFrameCaseSearch& m_shell;
+};
+
+// ---- The shell -------------------------------------------------------------------
+
+CMainFrameCaseSearch::CMainFrameCaseSearch(CMainFrame& frame)
+    : QObject(&frame), m_frame(frame), m_pSearchHost(std::make_unique<SearchHost>(*this)),
+      m_pConnectionsHost(std::make_unique<ConnectionsHost>(*this)),
+      m_pTimersHost(std::make_unique<TimersHost>(*this)),
+      m_pFaultAlertAdapter(std::make_unique<FaultAlert>(*this)), m_search(m_pSearchHost.get()),
+      m_connections(m_pConnectionsHost.get()), m_timers(m_pTimersHost.get()) {}
+
+CMainFrameCaseSearch::~CMainFrameCaseSearch() = default;
+
+CMainFrameCaseSearch* InstallCaseSearch(CMainFrame& frame) {
+    auto* shell = new CMainFrameCaseSearch(frame);
+    shell->Install();
+    return shell;
+}
+
+void CMainFrameCaseSearch::Install() {
+    CreateWindows();
+    RegisterCommands();
+    RegisterMessages();
+    for (QAction* item : m_frame.menuBar()->actions()) {
+        if (QMenu* menu = item->menu())
+            connect(menu, &QMenu::aboutToShow, this, [this, menu] { PruneMenu(menu); });
+    }
+    m_pWaitTimer = new QTimer(this);
+    connect(m_pWaitTimer, &QTimer::timeout, this, [this] { OnTimer(CFrameTimers::kWaitConnectTimer); });
+    m_pDetectTimer = new QTimer(this);
+    connect(m_pDetectTimer, &QTimer::timeout, this, [this] { OnTimer(CFrameTimers::kAutoDetectTimer); });
+    m_pWaitTimer->start(kTimerPeriodMs);
+    m_nStyle = m_frame.m_nTheme;
+    ApplyStyle(m_nStyle);
+}
+
+void CMainFrameCaseSearch::CreateWindows() {
+    m_pModuleInfo = new QDialog(&m_frame);
+    m_pModuleInfo->setWindowTitle("模块信息");
+    m_pModuleInfoText = new QPlainTextEdit(m_pModuleInfo);
+    m_pModuleInfoText->setReadOnly(true);
+    (new QVBoxLayout(m_pModuleInfo))->addWidget(m_pModuleInfoText);
+    m_pModuleInfo->hide();
+
+    m_pFaultAlert = new QDialog(&m_frame, Qt::Tool);
+    m_pFaultAlert->setWindowTitle("模块故障提醒");
+    m_pFaultList = new QListWidget(m_pFaultAlert);
+    (new QVBoxLayout(m_pFaultAlert))->addWidget(m_pFaultList);
+    m_pFaultAlert->hide();
+}
+
+void CMainFrameCaseSearch::StartAutoDetect() {
+    m_timers.StartAutoDetect();
+    m_pDetectTimer->start(kTimerPeriodMs);
+}
+
+bool CMainFrameCaseSearch::IsTimerActive(int id) const {
+    const QTimer* timer = id == CFrameTimers::kWaitConnectTimer ? m_pWaitTimer : m_pDetectTimer;
+    return timer && timer->isActive();
+}
+
+void CMainFrameCaseSearch::OnTimer(int id) {
+    m_timers.OnTimer(id);
+}
+
+QString CMainFrameCaseSearch::GetModuleInfoText() const {
+    return m_pModuleInfoText ? m_pModuleInfoText->toPlainText() : QString();
+}
+
+FrameCommandState CMainFrameCaseSearch::CollectCommandState() const {
+    FrameCommandState s;
+    CProjectState& project = m_frame.GetProjectState();
+    s.nProjectState = project.m_nProjectState;
+    s.nStoredDataCount = project.m_nTotalDataCount;
+    s.bSampling = g_bSampling.load() != 0;
+    s.bPaused = g_bSamplePaused.load() != 0;
+    s.nMeasuredChannels = g_nMeasChanCount;
+    s.nSampleMode = project.m_SampleSettings.nSampleMode;
+    s.bSaveRealtimeData = m_nSaveRealtimeData;
+    s.nSpectrumFlag = project.m_SampleSettings.nAnalysisMode;
+    s.bSoftwareDebug = g_bSoftwareDebug;
+    s.bSoftwareSpectrum = g_bSoftwareSpectrum;
+    s.bCasesFound = m_frame.GetCasesFound() != 0;
+    s.nConnectionCount = m_connections.GetConnectionCount();
+    s.bCanStartSample = m_providers.canStartSample();
+    s.bListenerReady = m_frame.GetCommBase() != nullptr;
+    s.bModuleInfoVisible = m_pModuleInfo && m_pModuleInfo->isVisible();
+    s.bDataLocateVisible = m_frame.GetDataLocateBar() && m_frame.GetDataLocateBar()->isVisible();
+    const QToolBar* graph = m_frame.GetToolBar(1);
+    const QToolBar* control = m_frame.GetToolBar(2);
+    s.bGraphBarVisible = graph && graph->isVisible();
+    s.bSampleControlBarVisible = control && control->isVisible();
+    const QDockWidget* pane = m_frame.GetPane(IDR_PANE_CHANNEL_PARAM);
+    s.bChannelPaneOpen = pane && pane->isVisible();
+    s.nDockingTheme = FrameStyleOf(m_nStyle).nDockingTheme;
+    if (m_providers.completeCommandState)
+        m_providers.completeCommandState(s);
+    return s;
+}
+
+void CMainFrameCaseSearch::PruneMenu(QMenu* menu) {
+    MenuPruneOptions options;
+    options.bDigitalUsed = g_bDigitalUsed;
+    options.bSoftwareDebug = g_bSoftwareDebug;
+    options.bProgrammedStrain = g_bProgrammedStrain;
+    options.bDigitalLibraryLoaded = m_providers.digitalLibraryLoaded();
+    PruneFrameMenu(menu, options);
+    const FrameCommandState state = CollectCommandState();
+    for (QAction* action : menu->actions()) {
+        bool ok = false;
+        const int id = action->data().toInt(&ok);
+        if (ok && GetFrameCommandState(id, state).bRemoveFromMenu)
+            menu->removeAction(action);
+    }
+}
+
+void CMainFrameCaseSearch::ApplyStyle(int style) {
+    m_nStyle = FrameStyleOf(style).nStyle;
+    m_frame.m_nTheme = m_nStyle;
+}
+
+void CMainFrameCaseSearch::RegisterCommands() {
+    const auto state = [this](int id) {
+        return [this, id](CCmdUI& ui) { ApplyResult(ui, GetFrameCommandState(id, CollectCommandState())); };
+    };
+    m_frame.OnCommand(
+        ID_DETECT_CASE, [this] { m_search.OnDetectCase(); }, state(ID_DETECT_CASE));
+    m_frame.OnCommand(
+        ID_CONTINUE_TEST, [this] { m_search.OnContinueTest(); },
+        [this](CCmdUI& ui) {
+            ui.Enable(!::IsRunActive() && m_frame.GetProjectState().m_nProjectState >= 2);
+        });
+    m_frame.OnCommand(
+        ID_SHOW_MODULE_INFO,
+        [this] {
+            const bool show = !m_pModuleInfo->isVisible();
+            m_pModuleInfo->setVisible(show);
+            m_bModuleWindowFlag = show ? 1 : 0;
+            if (show)
+                m_connections.RefreshModuleInfo();
+        },
+        state(ID_SHOW_MODULE_INFO));
+    // The mapping and network dialogs come with the panels; until then the
+    // commands only follow their enabling rule.
+    m_frame.OnCommand(
+        ID_CONTROLLER_MAPPING, [] {}, state(ID_CONTROLLER_MAPPING));
+    m_frame.OnCommand(
+        ID_NETWORK_SETTING, [] {}, state(ID_NETWORK_SETTING));
+    const auto toggleBar = [this](int index) {
+        return [this, index] {
+            if (QToolBar* bar = m_frame.GetToolBar(index))
+                bar->setVisible(!bar->isVisible());
+            m_frame.m_bShowGraphAtribBar = m_frame.GetToolBar(1) && m_frame.GetToolBar(1)->isVisible();
+            m_frame.m_bShowSampleControlBar = m_frame.GetToolBar(2) && m_frame.GetToolBar(2)->isVisible();
+        };
+    };
+    m_frame.OnCommand(ID_GRAPH_BAR, toggleBar(1), state(ID_GRAPH_BAR));
+    m_frame.OnCommand(ID_SAMPLE_CONTROL_BAR, toggleBar(2), state(ID_SAMPLE_CONTROL_BAR));
+    m_frame.OnCommand(
+        ID_CHANNEL_PANE,
+        [this] {
+            if (QDockWidget* pane = m_frame.GetPane(IDR_PANE_CHANNEL_PARAM)) {
+                pane->setVisible(!pane->isVisible());
+                m_frame.m_bShowChannelBar = pane->isVisible() ? 1 : 0;
+            }
+        },
+        state(ID_CHANNEL_PANE));
+    m_frame.OnCommand(ID_PAGING_BY_CASE, [this] { TogglePagingByCase(m_ChannelBarPaging, g_nCaseCount); });
+    m_frame.OnCommand(ID_PAGING_BY_IP,
+                      [this] { TogglePagingByIp(m_ChannelBarPaging, m_connections.GetConnectionCount()); });
+    m_frame.OnCommand(ID_TABLE_PAGING_BY_CASE, [this] { TogglePagingByCase(m_TablePaging, g_nCaseCount); });
+    m_frame.OnCommand(ID_TABLE_PAGING_BY_IP,
+                      [this] { TogglePagingByIp(m_TablePaging, m_connections.GetConnectionCount()); });
+    for (const FrameStyle& style : FrameStyles()) {
+        const int value = style.nStyle;
+        m_frame.OnCommand(
+            style.nCommand, [this, value] { ApplyStyle(value); }, state(style.nCommand));
+    }
+    for (int id : {ID_SAVE_REALTIME, ID_NO_SAVE_REALTIME}) {
+        m_frame.OnCommand(
+            id,
+            [this] {
+                FrameCommandState s = CollectCommandState();
+                const int saving = s.bSaveRealtimeData ? 0 : 1;
+                if (QAction* on = m_frame.GetAction(ID_SAVE_REALTIME))
+                    on->setVisible(saving == 1);
+                if (QAction* off = m_frame.GetAction(ID_NO_SAVE_REALTIME))
+                    off->setVisible(saving == 0);
+                if (CCommBase* comm = m_frame.GetCommBase())
+                    comm->SetCaseDataSaving(saving);
+                m_nSaveRealtimeData = saving;
+            },
+            state(id));
+    }
+}
+
+void CMainFrameCaseSearch::RegisterMessages() {
+    m_frame.OnMessage(kCaseLinkWaiting, [this](platform::WPARAM, platform::LPARAM) {
+        m_connections.OnCaseLinkWaiting();
+        return platform::LRESULT(0);
+    });
+    m_frame.OnMessage(kCaseLinkConnected, [this](platform::WPARAM, platform::LPARAM lParam) {
+        if (const auto* address = reinterpret_cast<const std::string*>(lParam))
+            m_connections.OnCaseLinkConnected(*address);
+        return platform::LRESULT(0);
+    });
+    m_frame.OnMessage(kCaseLinkChanged, [this](platform::WPARAM, platform::LPARAM) {
+        m_connections.OnCaseLinkChanged();
+        return platform::LRESULT(0);
+    });
+    m_frame.OnMessage(kCaseLinkCount, [this](platform::WPARAM wParam, platform::LPARAM) {
+        m_connections.OnCaseLinkCount(static_cast<int>(wParam));
+        return platform::LRESULT(0);
+    });
+    m_frame.OnMessage(kReconnectCases, [this](platform::WPARAM, platform::LPARAM) {
+        m_connections.OnReconnectCases();
+        return platform::LRESULT(0);
+    });
+    m_frame.OnMessage(kModuleFault, [this](platform::WPARAM wParam, platform::LPARAM lParam) {
+        static const std::vector<DeadLinkEntry> kNone;
+        const auto* modules = reinterpret_cast<const std::vector<DeadLinkEntry>*>(wParam);
+        OnModuleFault(m_pFaultAlertAdapter.get(), modules ? *modules : kNone, lParam != 0);
+        return platform::LRESULT(0);
+    });
+    m_frame.OnMessage(kSendChannelParams, [this](platform::WPARAM, platform::LPARAM) {
+        m_search.SendChannelParams();
+        return platform::LRESULT(0);
+    });
+    m_frame.OnMessage(kClearStatusText, [this](platform::WPARAM, platform::LPARAM) {
+        m_frame.SetStatusText(QString());
+        return platform::LRESULT(0);
+    });
+    m_frame.OnMessage(kEnableParamBar, [this](platform::WPARAM wParam, platform::LPARAM) {
+        if (QDockWidget* pane = m_frame.GetPane(IDR_PANE_CHANNEL_PARAM))
+            pane->widget()->setEnabled(wParam == 1);
+        return platform::LRESULT(0);
+    });
+}
