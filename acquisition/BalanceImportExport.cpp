@@ -4,6 +4,7 @@
 
 #include "app/AppSettings.h"
 #include "app/BalanceResults.h"
+#include "app/RunFlags.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
@@ -26,6 +27,10 @@ void Warn(const char* text) {
     platform::MessageBox(text, g_strAppTitle, platform::MB_OK | platform::MB_ICONWARNING);
 }
 } // namespace
+
+bool CSamplingControl::CanUseZeroFiles(int onlineCaseCount) {
+    return !g_bSampling.load() && !g_bSamplePaused.load() && onlineCaseCount > 0;
+}
 
 std::string CSamplingControl::ZerosFolder() const {
     const std::string folder = m_pHost->GetProject().m_strProgramFolder + "/Zeros";

@@ -91,6 +91,8 @@ public:
     void OnGndBalance();
     bool DoBalance(const std::vector<int>& list);
     bool CanBalance(int onlineCaseCount) const;
+    // The update rule of the three zero-file commands.
+    static bool CanUseZeroFiles(int onlineCaseCount);
     void BackupBalanceValues();
     void RestoreUnselectedZeros();
     // Every online channel back to its zero and zero-set value before the balance.
@@ -127,6 +129,7 @@ public:
     std::int32_t m_bSaveRealtimeData = 1;
     std::int32_t m_bSaveRealtimeDataAtStart = 1;
     std::int32_t m_bRemoteRequest = 0;
+    std::int32_t m_bRemoteRun = 0; // the current run was started remotely
     std::int32_t m_nProjectStateAtStart = 0;
     std::atomic<std::int32_t> m_nRunSampleCount{0};
     std::int32_t m_nContinuousCount = 0;

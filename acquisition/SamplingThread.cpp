@@ -131,6 +131,7 @@ void CSamplingControl::OnStartSample() {
     Log("项目路径名称 " + project.m_strProjectFolder + "/" + project.m_strProjectName);
     g_bPerCaseFiles = 1;
 
+    m_bRemoteRun = m_bRemoteRequest;
     m_nProjectStateAtStart = project.m_nProjectState;
     m_pHost->SetProjectState(PROJECT_PREPARED);
     project.m_strProjectFile = project.GetFilePath(".dap");
@@ -271,10 +272,11 @@ void CSamplingControl::OnSampleComplete() {
         m_pHost->StartResultWorkers(project.m_nTotalDataCount);
     if (m_pHost->IsForwardingOn()) {
         m_pHost->StopForwardSender();
-        if (m_bRemoteRequest)
+        if (m_bRemoteRun)
             m_pHost->BroadcastPacket(5, 1);
     }
     m_bRemoteRequest = 0;
+    m_bRemoteRun = 0;
     Log("采样完成处理结束");
     SendText("采集结束");
 }

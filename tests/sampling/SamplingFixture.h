@@ -40,6 +40,11 @@ struct RecordingHost : SamplingHost {
     CProjectState project;
     std::mutex mutex; // guards the records below
     std::vector<std::string> pane0;
+    std::vector<std::string> pane3;
+    std::vector<std::pair<int, std::int32_t>> broadcasts;
+    std::vector<std::string> prepared;
+    bool forwarding = false;
+    int confirmations = 0;
     std::vector<int> merges;
     std::vector<int> selected;
     std::vector<std::string> chosenPaths; // answers of the file dialog, in order
@@ -53,6 +58,19 @@ struct RecordingHost : SamplingHost {
         std::lock_guard<std::mutex> lock(mutex);
         if (pane == 0)
             pane0.push_back(text);
+        else if (pane == 3)
+            pane3.push_back(text);
+    }
+    bool IsForwardingOn() override { return forwarding; }
+    void BroadcastPacket(int type, std::int32_t value) override { broadcasts.emplace_back(type, value); }
+    bool ConfirmProjectForSampling() override {
+        ++confirmations;
+        return true;
+    }
+    void PrepareProject(const std::string& path) override {
+        prepared.push_back(path);
+        if (!path.empty())
+            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     }
     void MergeDigitalSample(int count, CaseSampleBlock* const*) override {
         std::lock_guard<std::mutex> lock(mutex);

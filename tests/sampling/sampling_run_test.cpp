@@ -4,6 +4,8 @@
 
 #include "platform/Files.h"
 
+#include <cstring>
+
 namespace {
 
 using namespace sampling_msg;
@@ -156,6 +158,68 @@ TEST_F(SamplingLoopbackTest, StartWhileSamplingDoesNothingAndRefusedSettingsStar
     ASSERT_TRUE(WaitCompleted());
     for (auto& simulator : simulators)
         EXPECT_EQ(simulator->CountCommands(8, 3), 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SamplingLoopbackTest, ARemoteStartUsesTheNetCtrlProjectAsksNothingAndTellsTheClients) {
+    Connect(kTwoCases);
+    host.forwarding = true;
+    control->m_bRemoteRequest = 1;
+    Start(SAMPLE_MODE_SINGLE);
+    ASSERT_TRUE(WaitCompleted());
+    EXPECT_EQ(host.confirmations, 0);
+    EXPECT_TRUE(boxes.Records().empty());
+    ASSERT_EQ(host.prepared.size(), 1u);
+    EXPECT_EQ(host.prepared[0], folder + "/Projects/NetCtrl/NetCtrl.dap");
+    EXPECT_EQ(host.project.m_strProjectRoot, folder + "/Projects");
+    EXPECT_EQ(host.broadcasts, (std::vector<std::pair<int, std::int32_t>>{{4, 1}, {5, 1}}));
+    EXPECT_EQ(control->m_bRemoteRequest, 0);
+    EXPECT_EQ(platform::FileSize(folder + "/Projects/NetCtrl/NetCtrl_0.dat"), 68);
+}
+
+// Status texts of the run without cases.
+TEST(SamplingStatusTest, PaneTextsByKindAndFlags) {
+    platform::SetUiThread();
+    RecordingHost host;
+    RecordingFrame frame;
+    CSamplingControl control(&host, frame.GetSafeHwnd());
+    struct Case {
+        int sampling;
+        int paused;
+        int kind;
+        int seconds; // -9: no record
+        const char* pane0;
+        const char* pane3;
+    };
+    const Case cases[] = {
+        {1, 0, 0, 7, "系统当前正处于定时采样中......7 S", " "},
+        {1, 0, 0, -9, "", nullptr},
+        {1, 0, 1, -9, "单次采样中......", nullptr},
+        {1, 0, 2, -9, "连续采样中......", nullptr},
+        {1, 0, 3, -9, "事件采样中......   ", nullptr},
+        {1, 0, 4, -9, "平衡采样中......", nullptr},
+        {1, 1, 2, -9, "采样暂停", nullptr},
+        {0, 0, 0, -2, "", " "},
+        {0, 0, 1, -9, "采样停止", nullptr},
+        {1, 0, 9, -9, "", nullptr},
+    };
+    for (const Case& c : cases) {
+        host.pane0.clear();
+        host.pane3.clear();
+        g_bSampling = c.sampling;
+        g_bSamplePaused = c.paused;
+        SampleProgressRecord record;
+        record.nSeconds = c.seconds;
+        std::strcpy(record.szText, " ");
+        control.OnSampleStatus(c.kind, c.seconds == -9 ? nullptr : &record);
+        ASSERT_EQ(host.pane0.size(), 1u);
+        EXPECT_EQ(host.pane0[0], c.pane0) << "kind " << c.kind;
+        EXPECT_EQ(host.pane3.size(), c.pane3 ? 1u : 0u) << "kind " << c.kind;
+    }
+    ResetRunFlags();
 }
 
 } // namespace
