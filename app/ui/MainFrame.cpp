@@ -23,7 +23,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-CMainFrame::CMainFrame(const std::string& programFolder) : m_strProgramFolder(programFolder) {
+CMainFrame::CMainFrame(const std::string& programFolder)
+    : m_strProgramFolder(programFolder), m_OperatorRights(AppRegistryProfile()) {
     setObjectName("CMainFrame");
     // The value in effect is 60 seconds whatever the settings file holds.
     g_nAutoDetectCaseOutTime = 60;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/LayoutFile.h"
+#include "app/OperatorRights.h"
 #include "app/ProjectDocument.h"
 #include "app/ProjectHandler.h"
 #include "app/ProjectState.h"
@@ -97,6 +98,7 @@ public:
     const std::string& GetLayoutFileName() const { return m_strLayoutFile; }
     CProjectState& GetProjectState() { return m_project; }
     CProjectHandler& GetProjectHandler() { return *m_pProjectHandler; }
+    COperatorRights& GetOperatorRights() { return m_OperatorRights; }
     CProjectFileDialog& GetProjectFileDialog() { return m_projectDialog; }
     void OnImportProject();
     void OnExportProject();
@@ -214,6 +216,8 @@ private:
     std::string m_strChannelParamFile;
     std::string m_strLayoutFile;
     CProjectState m_project;
+    // Read from the registry profile at construction, written back at destruction.
+    COperatorRights m_OperatorRights;
     std::unique_ptr<CProjectHandler> m_pProjectHandler;
     CProjectFileDialog m_projectDialog{this};
     SampleSettings m_SampleSettings;

@@ -29,6 +29,7 @@
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
+#include "platform/RegistryProfile.h"
 
 namespace {
 
@@ -97,6 +98,9 @@ TEST_F(ShellStartTest, CleanStartWritesTheDefaultChannelParameterFile) {
     EXPECT_EQ(frame->windowTitle().toStdString(), g_strAppTitle);
     EXPECT_TRUE(frame->close());
     app.ExitInstance();
+    // The frame's settings and operator rights go back to the registry profile.
+    EXPECT_EQ(AppRegistryProfile().GetProfileInt("System", "Theme", -1), 2);
+    EXPECT_EQ(AppRegistryProfile().GetProfileInt("System", "RightCancel", -1), 1);
 }
 
 TEST_F(ShellStartTest, ChannelParameterFileThatCannotBeReadIsReportedAndKept) {
