@@ -136,6 +136,9 @@ public:
     void PrepareRun(); // the reset of a start, without the network
 
 private:
+    // Seconds since 1970 with the milliseconds, the time stamp of received data.
+    static double NowSeconds();
+
     struct FileSet {
         std::ofstream dat, stu;
     };

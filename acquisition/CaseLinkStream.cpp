@@ -1,0 +1,463 @@
+// The sample stream of one network case: received bytes to sample blocks,
+// dispatch of kept samples, the per-case files and the two workers.
+#include "acquisition/CaseLink.h"
+
+#include "acquisition/CaseFrame.h"
+#include "datafiles/SampleFileFormat.h"
+#include "platform/Time.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+constexpr int kUnitSize = 56;
+
+// 24-bit two's complement, most significant byte first.
+std::int32_t Signed24(const std::uint8_t* b) {
+    std::int32_t v = (b[0] << 16) | (b[1] << 8) | b[2];
+    return (v & 0x800000) ? v - 0x1000000 : v;
+}
+
+} // namespace
+
+// ---- Receive path --------------------------------------------------------
+
+void CCaseLink::PushReceivedBytes(int len, const std::uint8_t* bytes) {
+    if (len <= 0 || len > kBufferSize)
+        return;
+    CaseLinkQueue::Packet packet;
+    packet.fTime = NowSeconds();
+    packet.data.assign(bytes, bytes + len);
+    m_rawQueue.AddTail(std::move(packet), kRawQueueLimit);
+}
+
+void CCaseLink::AppendAssembly(const std::uint8_t* bytes, int length) {
+    if (length > kBufferSize)
+        return;
+    if (m_nAssembly + length > kBufferSize)
+        m_nAssembly = 0;
+    std::memcpy(m_assembly.data() + m_nAssembly, bytes, static_cast<std::size_t>(length));
+    m_nAssembly += length;
+}
+
+int CCaseLink::ProcessRawQueue() {
+    int handled = 0;
+    CaseLinkQueue::Packet packet;
+    std::lock_guard<std::mutex> lock(m_csReceive);
+    while (m_rawQueue.TakeHead(packet)) {
+        AppendAssembly(packet.data.data(), static_cast<int>(packet.data.size()));
+        if (m_nDataMode.load() == 2)
+            SplitFrames();
+        else
+            ParseSampleBlock();
+        ++handled;
+    }
+    return handled;
+}
+
+void CCaseLink::SplitFrames() {
+    int start = 0, end = 0, keepFrom = 0;
+    while (FindDataFrame(m_assembly.data(), m_nAssembly, start, end)) {
+        CaseLinkQueue::Packet frame;
+        frame.data.assign(m_assembly.begin() + start, m_assembly.begin() + end);
+        m_frameQueue.AddTail(std::move(frame), kFrameQueueLimit);
+        keepFrom = start = end;
+    }
+    m_nAssembly -= keepFrom;
+    std::memmove(m_assembly.data(), m_assembly.data() + keepFrom, static_cast<std::size_t>(m_nAssembly));
+}
+
+int CCaseLink::ProcessFrameQueue() {
+    int handled = 0;
+    CaseLinkQueue::Packet frame;
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(m_csFrames);
+            if (!m_frameQueue.TakeHead(frame))
+                return handled;
+        }
+        const int length = static_cast<int>(frame.data.size());
+        if (length >= 1 && length <= kBufferSize - 1)
+            ParseDataFrame(frame.data.data(), length);
+        ++handled;
+    }
+}
+
+void CCaseLink::ParseDataFrame(const std::uint8_t* b, int length) {
+    if (length < 10 || b[0] != 0x55 || b[1] != 0xAA || b[8] != 7 || b[9] != 1 || m_nModules == 0)
+        return;
+    float value[8] = {};
+    for (int i = 0; i < m_nModules && 10 + 4 * i + 4 <= length; ++i) {
+        const std::uint8_t* group = b + 10 + 4 * i;
+        if (group[0] < 8)
+            value[group[0]] = static_cast<float>(Signed24(group + 1));
+    }
+    std::vector<CaseSampleBlock> blocks(static_cast<std::size_t>(m_nModules));
+    for (int k = 0; k < m_nModules; ++k) {
+        const int slot = m_ModuleSlot[k];
+        const int channel = m_ModuleChannel[slot].load();
+        if (channel >= 0 && channel < 16) {
+            blocks[k].nHeader = slot;
+            blocks[k].fValues[channel] = value[slot];
+        }
+    }
+    StoreSamples(blocks.data(), m_nModules * static_cast<int>(sizeof(CaseSampleBlock)));
+}
+
+void CCaseLink::StoreSamples(CaseSampleBlock* blocks, int bytes) {
+    std::lock_guard<std::mutex> lock(m_csDispatch);
+    const int samples = bytes / static_cast<int>(sizeof(CaseSampleBlock)) / m_nModules;
+    const int firstKept = CountDiscarded(samples);
+    std::vector<std::vector<CaseSampleBlock>> perSlot(8);
+    for (int s = firstKept; s < samples; ++s) {
+        for (int k = 0; k < m_nModules; ++k) {
+            CaseSampleBlock block = blocks[s * m_nModules + k];
+            const int slot = m_ModuleSlot[k];
+            for (int ch = 0; ch < 16; ++ch)
+                block.fValues[ch] *= m_ChannelCoef[slot][ch];
+            perSlot[slot].push_back(block);
+        }
+    }
+    DispatchSamples(perSlot, samples - firstKept);
+}
+
+// Counts samples of a new batch against the discard at the start of a run;
+// returns how many of them are thrown away. The sample that makes the count
+// pass the discard is the first one kept, in block and in frame mode alike.
+int CCaseLink::CountDiscarded(int samples) {
+    const int before = m_nSamplesSinceStart;
+    m_nSamplesSinceStart += samples;
+    if (m_bDiscardDone)
+        return 0;
+    const int thrown = std::clamp(m_nDiscard / m_nModules - before, 0, samples);
+    if (thrown < samples) {
+        m_bDiscardDone = 1;
+        if (m_bAlive.load() && m_fRequestedRate > 0.0f)
+            g_fFirstDataTime = g_fFirstDataTime.load() + (before + thrown + 1) / m_fRequestedRate;
+    }
+    return thrown;
+}
+
+void CCaseLink::DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<CaseSampleBlock>>& perSlot) {
+    const int slot = unit[7] & 0x3F;
+    if (slot >= 8)
+        return;
+    CaseSampleBlock block;
+    std::int32_t counter = 0;
+    if (m_nCaseVersion >= 2)
+        counter = std::max(0, Signed24(unit + 4));
+    block.nHeader = m_nCaseVersion < 2 ? slot : slot * 16777216 + counter;
+    if ((unit[7] & 0xC0) != 0xC0) {
+        for (int ch = 0; ch < 16; ++ch)
+            block.fValues[ch] = static_cast<float>(Signed24(unit + 8 + 3 * ch)) * m_ChannelCoef[slot][ch];
+    }
+    perSlot[slot].push_back(block);
+}
+
+void CCaseLink::ParseSampleBlock() {
+    const std::uint8_t* b = m_assembly.data();
+    const int n = m_nAssembly;
+    std::vector<int> units;
+    int p = 0;
+    while (p + 1 < n) {
+        if (b[p] == 0x55 && b[p + 1] == 0xAA) {
+            if (p + kUnitSize > n)
+                break; // an incomplete unit waits for the rest
+            units.push_back(p);
+            p += kUnitSize;
+        } else {
+            ++p;
+        }
+    }
+    int keepFrom = (p + 1 == n && b[p] != 0x55) ? n : std::min(p, n);
+    if (m_nModules == 0) {
+        m_nAssembly = 0;
+        return;
+    }
+    const int groups = static_cast<int>(units.size()) / m_nModules;
+    const int decoded = groups * m_nModules;
+    if (decoded < static_cast<int>(units.size()))
+        keepFrom = units[decoded];
+
+    if (groups > 0) {
+        std::lock_guard<std::mutex> lock(m_csDispatch);
+        const int firstKept = CountDiscarded(groups);
+        const int kept = groups - firstKept;
+        if (kept > 0) {
+            std::vector<std::vector<CaseSampleBlock>> perSlot(8);
+            for (int u = firstKept * m_nModules; u < decoded; ++u)
+                DecodeUnit(b + units[u], perSlot);
+            // A corrupt group may repeat one slot: never more samples than groups.
+            for (auto& list : perSlot) {
+                if (static_cast<int>(list.size()) > kept)
+                    list.resize(static_cast<std::size_t>(kept));
+            }
+            DispatchSamples(perSlot, kept);
+        }
+    }
+    m_nAssembly = n - keepFrom;
+    std::memmove(m_assembly.data(), m_assembly.data() + keepFrom, static_cast<std::size_t>(m_nAssembly));
+}
+
+// ---- Dispatch of kept samples -------------------------------------------
+
+void CCaseLink::DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
+    if (m_nDecimation >= 2) {
+        std::vector<int> keep;
+        for (int s = 0; s < samples; ++s) {
+            if (m_nDecimationPhase++ % m_nDecimation == 0)
+                keep.push_back(s);
+        }
+        for (auto& list : perSlot) {
+            std::vector<CaseSampleBlock> kept;
+            for (int s : keep) {
+                if (s < static_cast<int>(list.size()))
+                    kept.push_back(list[static_cast<std::size_t>(s)]);
+            }
+            list.swap(kept);
+        }
+        samples = static_cast<int>(keep.size());
+    }
+    if (samples == 0)
+        return;
+    const int mode = m_nSampleMode;
+    if (mode != 4 && mode != 6) {
+        for (int slot = 0; slot < 8; ++slot) {
+            if (!perSlot[slot].empty())
+                m_pHost->ConvertSampleBlockInPlace(
+                    perSlot[slot].data(), static_cast<int>(perSlot[slot].size()), m_nCaseNo * 8 + slot);
+        }
+    }
+    if (mode == 2 || mode == 7) {
+        if (m_bOptionFlag) {
+            const auto& first = perSlot[m_ModuleSlot[0]];
+            if (m_nCaseVersion >= 2 && !first.empty())
+                FillLostPackets(first.front().nHeader);
+            WriteSamplesToFile(perSlot, samples);
+        }
+        QueueSampleBlocks(perSlot, samples);
+    } else if (mode == 3) {
+        QueueSampleBlocks(perSlot, samples);
+    }
+    UpdateLatestSample(perSlot, samples);
+    if (m_nCaseVersion >= 2) {
+        for (const auto& list : perSlot) {
+            if (!list.empty() && list.back().nHeader >= 0)
+                m_LastCounter[(list.back().nHeader >> 24) & 0x7F] = list.back().nHeader & 0xFFFFFF;
+        }
+    }
+}
+
+void CCaseLink::QueueSampleBlocks(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
+    if (m_sampleQueue.GetCount() >= kSampleQueueLimit)
+        return;
+    const CaseSampleBlock empty;
+    for (int s = 0; s < samples; ++s) {
+        CaseLinkQueue::Packet entry;
+        entry.data.resize(static_cast<std::size_t>(m_nModules) * sizeof(CaseSampleBlock));
+        for (int k = 0; k < m_nModules; ++k) {
+            const auto& list = perSlot[m_ModuleSlot[k]];
+            const CaseSampleBlock& block = s < static_cast<int>(list.size()) ? list[s] : empty;
+            std::memcpy(entry.data.data() + k * sizeof(CaseSampleBlock), &block, sizeof block);
+        }
+        m_sampleQueue.AddTail(std::move(entry), kSampleQueueLimit * 2);
+    }
+}
+
+void CCaseLink::UpdateLatestSample(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
+    std::map<int, CaseSampleBlock> latest;
+    const int mode = m_nSampleMode;
+    if (mode != 4 && mode != 6 && mode != 7) {
+        for (int slot = 0; slot < 8; ++slot) {
+            if (!perSlot[slot].empty())
+                latest[slot] = perSlot[slot].back();
+        }
+    } else {
+        int n = m_pHost->GetAverageCount();
+        if (mode == 4 && m_fRequestedRate < 10.0f)
+            n = static_cast<int>(2.0f * m_fRequestedRate);
+        n = std::max(1, n);
+        for (int slot = 0; slot < 8; ++slot) {
+            auto& list = m_Averaging[slot];
+            for (const CaseSampleBlock& block : perSlot[slot]) {
+                list.push_back(block);
+                if (static_cast<int>(list.size()) < n)
+                    continue;
+                CaseSampleBlock mean = list.back();
+                for (int ch = 0; ch < 16; ++ch) {
+                    double sum = 0, high = list[0].fValues[ch], low = high;
+                    for (const auto& b : list) {
+                        sum += b.fValues[ch];
+                        high = std::max<double>(high, b.fValues[ch]);
+                        low = std::min<double>(low, b.fValues[ch]);
+                    }
+                    mean.fValues[ch] = n < 3 ? static_cast<float>(sum / n)
+                                             : static_cast<float>((sum - high - low) / (n - 2));
+                }
+                latest[slot] = mean;
+                list.clear();
+            }
+        }
+    }
+    if (latest.empty())
+        return;
+    std::lock_guard<std::mutex> lock(m_csStatus);
+    for (auto& [slot, block] : latest)
+        m_Latest[slot] = block;
+}
+
+int CCaseLink::GetLatestSample(CaseSampleBlock out[8]) {
+    std::map<int, CaseSampleBlock> latest;
+    {
+        std::lock_guard<std::mutex> lock(m_csStatus);
+        if (m_bAlive.load())
+            latest.swap(m_Latest);
+    }
+    for (int k = 0; k < m_nModules; ++k) {
+        const int slot = m_ModuleSlot[k];
+        auto it = latest.find(slot);
+        if (it != latest.end()) {
+            out[slot] = it->second;
+            continue;
+        }
+        out[slot].nHeader = slot;
+        std::fill(std::begin(out[slot].fValues), std::end(out[slot].fValues), kNoValue);
+    }
+    return latest.empty() ? 0 : 1;
+}
+
+void CCaseLink::ClearLatestSamples() {
+    std::lock_guard<std::mutex> lock(m_csStatus);
+    m_Latest.clear();
+}
+
+int CCaseLink::PopSampleBlock(std::uint8_t* buffer, int size) {
+    CaseLinkQueue::Packet entry;
+    if (!m_sampleQueue.TakeHead(entry))
+        return 0;
+    const int length = static_cast<int>(entry.data.size());
+    if (length == 1)
+        return -2;
+    if (length < 2 || length > size)
+        return 0;
+    std::memcpy(buffer, entry.data.data(), static_cast<std::size_t>(length));
+    return length;
+}
+
+// ---- Per-case files ------------------------------------------------------
+
+void CCaseLink::OpenCaseFiles() {
+    std::lock_guard<std::mutex> lock(m_csDispatch);
+    if (!m_bOptionFlag || m_strDataFolder.empty() || m_nCaseNo < 0 || m_nCaseNo > kMaxCaseNo)
+        return;
+    for (int k = 0; k < m_nModules; ++k) {
+        const int index = m_nCaseNo * 8 + m_ModuleSlot[k];
+        const std::string base = m_strDataFolder + "/" + m_strDataName + "_" + std::to_string(index);
+        FileSet& files = m_files[index];
+        files.dat.open(base + ".dat", std::ios::binary | std::ios::app);
+        files.stu.open(base + ".stu", std::ios::binary | std::ios::app);
+    }
+}
+
+void CCaseLink::CloseCaseFiles() {
+    // A worker may still be writing the last samples of the run.
+    std::lock_guard<std::mutex> lock(m_csDispatch);
+    m_files.clear();
+}
+
+void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
+    SampleStatusRecord status{};
+    status.dtTime = platform::NowOleDate();
+    const platform::LocalDateTime t = platform::NowLocal();
+    std::snprintf(status.szLabel, sizeof status.szLabel, "%4d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
+                  t.day, t.hour, t.minute, t.second);
+    const CaseSampleBlock empty;
+    for (int k = 0; k < m_nModules; ++k) {
+        const int slot = m_ModuleSlot[k];
+        auto it = m_files.find(m_nCaseNo * 8 + slot);
+        if (it == m_files.end())
+            continue;
+        const auto& list = perSlot[slot];
+        for (int s = 0; s < samples; ++s) {
+            const CaseSampleBlock& block = s < static_cast<int>(list.size()) ? list[s] : empty;
+            it->second.dat.write(reinterpret_cast<const char*>(&block), sizeof block);
+            it->second.stu.write(reinterpret_cast<const char*>(&status), sizeof status);
+        }
+        it->second.dat.flush();
+        it->second.stu.flush();
+    }
+}
+
+void CCaseLink::FillLostPackets(std::int32_t header) {
+    if (header < 0)
+        return;
+    const int id = (header >> 24) & 0x7F;
+    const int counter = header & 0xFFFFFF;
+    auto it = m_LastCounter.find(id);
+    if (it == m_LastCounter.end())
+        return;
+    const int lost = (counter - it->second - 1) / std::max(1, m_nPacketStep);
+    if (lost <= 1)
+        return;
+    char line[128];
+    std::snprintf(line, sizeof line, "ModuleID:%d Current:%d - Last:%d - Lost:%d\n", m_nCaseNo, counter,
+                  it->second, lost);
+    WriteLog(m_strAddress, line);
+    if (lost > kMaxLostFill)
+        return; // a counter this far off is corrupt; filling would flood the files
+    std::vector<std::vector<CaseSampleBlock>> empty(8);
+    for (int k = 0; k < m_nModules; ++k)
+        empty[m_ModuleSlot[k]].assign(1024, CaseSampleBlock{});
+    for (int left = lost; left > 0; left -= 1024)
+        WriteSamplesToFile(empty, std::min(left, 1024));
+}
+
+void CCaseLink::WriteLog(const std::string& name, const std::string& text) {
+    std::error_code error;
+    if (m_strDataFolder.empty() || !std::filesystem::is_directory(m_strDataFolder, error))
+        return;
+    std::ofstream file(m_strDataFolder + "/" + name + ".log", std::ios::app);
+    file << text;
+}
+
+// ---- Workers -------------------------------------------------------------
+
+bool CCaseLink::StartWorkers() {
+    if (m_bWorkersRun.exchange(true))
+        return false;
+    m_rawWorker = std::thread([this] { RawWorker(); });
+    m_frameWorker = std::thread([this] { FrameWorker(); });
+    return true;
+}
+
+void CCaseLink::StopWorkers() {
+    m_bWorkersRun = false;
+    if (m_rawWorker.joinable())
+        m_rawWorker.join();
+    if (m_frameWorker.joinable())
+        m_frameWorker.join();
+}
+
+void CCaseLink::RawWorker() {
+    while (m_bWorkersRun.load()) {
+        if (m_rawQueue.GetCount() == 0 || !m_bReceiving.load()) {
+            platform::Sleep(20);
+            continue;
+        }
+        platform::Sleep(ProcessRawQueue() > 0 ? 1 : 10);
+    }
+    m_rawQueue.RemoveAll();
+}
+
+void CCaseLink::FrameWorker() {
+    while (m_bWorkersRun.load()) {
+        if (m_frameQueue.GetCount() == 0 || !m_bReceiving.load()) {
+            platform::Sleep(20);
+            continue;
+        }
+        platform::Sleep(ProcessFrameQueue() > 0 ? 1 : 10);
+    }
+}
