@@ -68,8 +68,8 @@ public:
     void SetFlag(std::uint8_t flag) override { m_nFlag.store(flag); }
     std::uint8_t GetFlag() const { return m_nFlag.load(); }
 
-    // The progress-bar range message keeps 16 bits of each bound.
-    static int CutTo16Bits(int value) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(value)); }
+    // The progress-bar range message keeps the low 16 bits of each bound.
+    static int CutTo16Bits(int value) { return static_cast<std::uint16_t>(value); }
 
 private:
     template <typename F> void Change(F&& change);

@@ -45,7 +45,7 @@ TEST_F(ProgressWindowTest, WorkerDrivesTheWindowThroughPostedChanges) {
     ASSERT_TRUE(ProcessEventsUntil([&] { return m_dialog->isVisible() && m_dialog->Bar1()->value() == 3; }));
     EXPECT_EQ(m_dialog->windowTitle(), "进度提示");
     EXPECT_EQ(m_dialog->Text1(), "正在查找机箱...");
-    EXPECT_EQ(m_dialog->Bar1()->maximum(), 70000 - 65536); // the range keeps 16 bits
+    EXPECT_EQ(m_dialog->Bar1()->maximum(), 70000 - 65536); // the range keeps the low 16 bits
     EXPECT_FALSE(work.IsDone());
 
     release.Set();
