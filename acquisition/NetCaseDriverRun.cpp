@@ -1,0 +1,300 @@
+// Network case driver: start and stop of runs, the processing thread that
+// assembles sample sets from all links, and the link watchdog.
+#include "acquisition/NetCaseDriver.h"
+
+#include "platform/DebugLog.h"
+#include "platform/Time.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+std::string TimeText() {
+    return platform::FormatLogTimeStamp();
+}
+
+// Waits for a thread that may be sending to the user-interface thread: when
+// the waiter is that thread, it keeps delivering messages meanwhile.
+void JoinDelivering(std::thread& thread, const std::atomic<bool>& finished) {
+    if (!thread.joinable())
+        return;
+    for (int waited = 0; waited < 10000 && !finished.load(); waited += 5) {
+        platform::PumpMessages();
+        platform::Sleep(5);
+    }
+    thread.join();
+}
+
+} // namespace
+
+// ---- Runs --------------------------------------------------------------------
+
+int CNetCaseDriver::CreateSampleDataFile() {
+    for (auto& list : m_ModuleLists)
+        list.clear();
+    Trace("Sample", "创建采样数据文件");
+    const int mode = m_nSampleMode.load();
+    const auto links = SnapshotLinks();
+    if (mode == 2 || mode == 7) {
+        for (auto& link : links)
+            link->OpenCaseFiles();
+    }
+    g_bStartGate = 0;
+    m_startThreads = StartCaseThreads(CManageThread::kStartSampling, 10);
+    g_bStopProcessing = 1;
+    return 1;
+}
+
+int CNetCaseDriver::StopSampling() {
+    Trace("Sample", "设置停止接收标志 " + TimeText());
+    auto links = SnapshotLinks();
+    for (auto& link : links)
+        link->SetReceiving(0);
+    WaitCaseThreads(m_startThreads, 0, 20);
+    Trace("Sample", "设置停止处理标志 " + TimeText());
+    g_bStopProcessing = 0;
+    Trace("Sample", "关闭采样数据文件");
+    const int mode = m_nSampleMode.load();
+    if (mode == 2 || mode == 7) {
+        for (auto& link : links)
+            link->CloseCaseFiles();
+    }
+    Trace("Sample", "发送停止命令 " + TimeText());
+    {
+        std::lock_guard<platform::CriticalSection> lock(m_csLinks);
+        for (auto& link : m_links)
+            link->SendSampleStopCmd();
+    }
+    platform::Sleep(500);
+    return 1;
+}
+
+int CNetCaseDriver::FlushCaseData(int close) {
+    if (close) {
+        for (auto& link : SnapshotLinks())
+            link->CloseCaseFiles();
+    }
+    return 1;
+}
+
+void CNetCaseDriver::PauseSampling() {
+    for (auto& link : SnapshotLinks())
+        link->ClearLatestSamples();
+}
+
+void CNetCaseDriver::RequestSampleData() {
+    for (auto& link : SnapshotLinks())
+        link->ClearLatestSamples();
+}
+
+bool CNetCaseDriver::PollSampleData(CaseSampleBlock blocks[kModuleCount]) {
+    bool all = true;
+    for (auto& link : SnapshotLinks()) {
+        if (link->GetModuleCount() == 0)
+            continue;
+        const int caseNo = link->GetCaseNo();
+        if (caseNo < 0 || caseNo > CCaseLink::kMaxCaseNo)
+            continue;
+        CaseSampleBlock latest[8];
+        if (!link->GetLatestSample(latest))
+            all = false;
+        std::int32_t list[CCaseLink::kMaxModules];
+        const int modules = link->CopyModuleList(list);
+        for (int k = 0; k < modules; ++k)
+            blocks[caseNo * 8 + list[k]] = latest[list[k]];
+    }
+    return all;
+}
+
+void CNetCaseDriver::DisconnectAll() {
+    for (auto& link : SnapshotLinks())
+        link->ShutdownSocket();
+}
+
+// ---- Processing thread -------------------------------------------------------
+
+void CNetCaseDriver::StartProcessingThread() {
+    if (m_processing.joinable())
+        return;
+    m_bStopProcessingThread = 0;
+    m_bProcessingDone = false;
+    m_processing = std::thread([this] { ProcessingThread(); });
+}
+
+void CNetCaseDriver::StopProcessingThread() {
+    m_bStopProcessingThread = 1;
+    JoinDelivering(m_processing, m_bProcessingDone);
+}
+
+void CNetCaseDriver::ProcessingThread() {
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point next = Clock::now();
+    while (!m_bStopProcessingThread.load()) {
+        if (g_bStopProcessing.load() == 1) {
+            // A cycle every 10 ms: the cycle's own time comes off the pause,
+            // so the cap of 50 sets a cycle is a rate of 5,000 sets a second.
+            ProcessCycle();
+            next += std::chrono::milliseconds(10);
+            const Clock::time_point now = Clock::now();
+            if (next < now)
+                next = now; // a late cycle is not made up with a burst
+            std::this_thread::sleep_until(next);
+        } else {
+            platform::Sleep(20);
+            next = Clock::now();
+        }
+    }
+    m_bProcessingDone = true;
+}
+
+int CNetCaseDriver::ProcessCycle() {
+    const auto links = SnapshotLinks();
+    const int sets = CountReadySets(links);
+    if (sets <= 0)
+        return 0;
+    GatherBlocks(links, sets);
+    DeliverSets(sets);
+    return sets;
+}
+
+int CNetCaseDriver::CountReadySets(const std::vector<std::shared_ptr<CCaseLink>>& links) {
+    std::vector<int> counts;
+    for (auto& link : links) {
+        const int count = link->QueuedSampleCount();
+        if (count == 0 && link->IsReceiving() && link->IsAlive())
+            return 0; // a live case has not delivered yet
+        counts.push_back(count);
+    }
+    if (counts.empty())
+        return 0;
+    const int maximum = *std::max_element(counts.begin(), counts.end());
+    if (maximum == 0)
+        return 0;
+    int minimum = *std::min_element(counts.begin(), counts.end());
+    if (minimum == 0) {
+        minimum = maximum;
+        for (int count : counts) {
+            if (count > 0)
+                minimum = std::min(minimum, count);
+        }
+    }
+    const int threshold = static_cast<int>(std::min(2.0f * m_fFactor, 1.0e9f));
+    if (maximum > minimum + threshold) {
+        // Cases that ran ahead drop their oldest sets to line up again; the
+        // cases that did not run ahead keep theirs, so no set loses a case.
+        for (std::size_t i = 0; i < links.size(); ++i) {
+            if (counts[i] > minimum + threshold)
+                links[i]->DropOldestSamples(threshold);
+        }
+    }
+    return std::min(minimum, kMaxSetsPerCycle);
+}
+
+void CNetCaseDriver::GatherBlocks(const std::vector<std::shared_ptr<CCaseLink>>& links, int sets) {
+    for (auto& link : links) {
+        const int modules = link->GetModuleCount();
+        const int caseNo = link->GetCaseNo();
+        if (modules == 0 || caseNo < 0 || caseNo > CCaseLink::kMaxCaseNo)
+            continue;
+        std::int32_t list[CCaseLink::kMaxModules];
+        link->CopyModuleList(list);
+        for (int s = 0; s < sets; ++s) {
+            const int length = link->PopSampleBlock(m_popBuffer.data(), static_cast<int>(m_popBuffer.size()));
+            const int blocks = length > 0 ? length / static_cast<int>(sizeof(CaseSampleBlock)) : 0;
+            for (int k = 0; k < modules; ++k) {
+                CaseSampleBlock block; // a missing entry keeps the sets aligned with empty blocks
+                if (k < blocks)
+                    std::memcpy(&block, m_popBuffer.data() + k * sizeof(CaseSampleBlock), sizeof block);
+                m_ModuleLists[static_cast<std::size_t>(caseNo * 8 + list[k])].push_back(block);
+            }
+        }
+    }
+}
+
+void CNetCaseDriver::DeliverSets(int sets) {
+    platform::UINT message;
+    switch (m_nSampleMode.load()) {
+    case 4:
+    case 5:
+        message = 0x867;
+        break;
+    case 2:
+    case 7:
+        message = 0x868;
+        break;
+    case 1:
+        message = 0x869;
+        break;
+    case 0:
+        message = 0x86A;
+        break;
+    case 3:
+        message = 0x86B;
+        break;
+    default:
+        for (auto& list : m_ModuleLists)
+            list.clear();
+        return;
+    }
+    std::vector<CaseSampleBlock> storage(static_cast<std::size_t>(kModuleCount) * sets);
+    CaseSampleBlock* arrays[kModuleCount];
+    for (int i = 0; i < kModuleCount; ++i) {
+        arrays[i] = storage.data() + static_cast<std::size_t>(i) * sets;
+        auto& list = m_ModuleLists[i];
+        const std::size_t n = std::min(list.size(), static_cast<std::size_t>(sets));
+        std::copy(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(n), arrays[i]);
+        list.clear();
+    }
+    platform::SendMessage(m_hOwner, message, static_cast<platform::WPARAM>(sets),
+                          reinterpret_cast<platform::LPARAM>(arrays));
+}
+
+// ---- Watchdog ----------------------------------------------------------------
+
+void CNetCaseDriver::StartWatchdog() {
+    if (m_watchdog.joinable())
+        return;
+    m_bWatchRun = 1;
+    m_bWatchdogDone = false;
+    m_watchdog = std::thread([this] { WatchdogThread(); });
+}
+
+void CNetCaseDriver::StopWatchdog() {
+    m_bWatchRun = 0;
+    JoinDelivering(m_watchdog, m_bWatchdogDone);
+}
+
+void CNetCaseDriver::WatchdogThread() {
+    int ticks = 0;
+    while (m_bWatchRun.load()) {
+        platform::Sleep(500);
+        if (++ticks >= 10 && m_bWatchRun.load()) {
+            ticks = 0;
+            WatchCheck();
+        }
+    }
+    m_bWatchdogDone = true;
+}
+
+void CNetCaseDriver::WatchCheck() {
+    const auto links = SnapshotLinks();
+    if (links.empty() || m_nProjectState.load() == 2 || g_bLinkWatchEnabled.load() != 1)
+        return;
+    bool changed = false;
+    std::vector<DeadLinkEntry> dead;
+    for (auto& link : links) {
+        const int alive = link->IsAlive();
+        auto [it, added] = m_LinkStates.try_emplace(link->GetAddress(), 1);
+        if (it->second != alive)
+            changed = true;
+        it->second = alive;
+        if (!alive)
+            dead.push_back({link->GetAddress(), link->GetCaseNo()});
+    }
+    if (!changed)
+        return;
+    platform::SendMessage(m_hOwner, kDeadLinks, reinterpret_cast<platform::WPARAM>(&dead), 0);
+    platform::SendMessage(m_hOwner, kLinkStatesChanged, 0, 0);
+}
