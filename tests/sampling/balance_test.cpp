@@ -73,6 +73,7 @@ TEST_F(SamplingLoopbackTest, ABalanceWithoutDataFailsAndKeepsTheOldZeros) {
     simulators[0]->SetSilent(true);
     for (int id = 0; id < 16; ++id)
         g_ChannelParams[id].nZero = 500 + id;
+    g_ChannelParams[3].nMeasureType = MEASURE_RTD; // the temperature command mode around the balance
     control->OnBalance();
     ASSERT_TRUE(PumpUntil([&] { return !control->IsBalanceRunning(); }, 15000));
     ASSERT_EQ(boxes.Records().size(), 1u);
@@ -83,6 +84,8 @@ TEST_F(SamplingLoopbackTest, ABalanceWithoutDataFailsAndKeepsTheOldZeros) {
     EXPECT_FALSE(platform::FileExists(folder + "/project/run.zer"));
     EXPECT_EQ(control->m_bBalanceValid.load(), 0);
     EXPECT_EQ(g_bSampling.load(), 0);
+    EXPECT_EQ(frame.Count(kResendChannelParams), 2);
+    EXPECT_EQ(comm->GetProtocol()->GetCommandMode(), 0);
 }
 
 // Balancing and the zero files without cases: two units online, 0 and 3.

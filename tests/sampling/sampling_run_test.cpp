@@ -223,3 +223,24 @@ TEST(SamplingStatusTest, PaneTextsByKindAndFlags) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SamplingLoopbackTest, ATimedSetThatDoesNotArriveIsReportedAndTheRunGoesOn) {
+    Connect(kTwoCases);
+    simulators[1]->SetSilent(true);
+    UseSteppingClock(400);
+    Start(SAMPLE_MODE_TIMED, 1, 2);
+    ASSERT_TRUE(PumpUntil([&] {
+        std::lock_guard<std::mutex> lock(host.mutex);
+        return std::count(host.pane3.begin(), host.pane3.end(), "此次采样失败，请确认设备连接正常！") >= 2;
+    }));
+    EXPECT_EQ(control->m_nRunSampleCount.load(), 0) << "failed sets are not counted";
+    EXPECT_EQ(g_bSampling.load(), 1);
+    control->OnStopSample();
+    ASSERT_TRUE(WaitCompleted());
+    EXPECT_TRUE(boxes.Records().empty());
+    EXPECT_EQ(control->m_nRunStoredCount, 0);
+}
+
+} // namespace
