@@ -1,0 +1,215 @@
+// The table view window offscreen: live refresh of changed cells only, the
+// four-window limit, mode commands and tabs, the properties dialog, printing
+// to PDF, saving and the bitmap.
+#include "ViewsTestSupport.h"
+
+#include "datafiles/DataFileAccess.h"
+#include "datafiles/ExportContext.h"
+#include "platform/MessageBox.h"
+#include "views/TableSaveCommand.h"
+
+#include "views/DlgTableProperty.h"
+#include "views/TableGridModel.h"
+#include "views/TableViewWidget.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTabBar>
+
+#include <array>
+
+using namespace viewtest;
+
+namespace {
+
+class TableViewWidgetTest : public TableWorldFixture {
+protected:
+    void SetUp() override {
+        EnsureViewsTestApp();
+        TableWorldFixture::SetUp();
+        for (int slot = 0; slot < 2; ++slot)
+            sampleSet[std::size_t(slot)].nHeader = slot;
+        values.fill(0.0f);
+    }
+
+    std::unique_ptr<CTableViewWidget> View() {
+        std::unique_ptr<CTableViewWidget> view(CTableViewWidget::Create(world));
+        view->onAlarmSound = [this] { ++alarmSounds; };
+        view->InitialUpdate();
+        return view;
+    }
+
+    void Feed(CTableViewWidget& view) {
+        view.ReceiveData(1, sampleSet.data(), values.data());
+        view.UpdateStatusText("t", "s");
+        view.UpdateTable();
+    }
+
+    static QString Cell(const CTableViewWidget& view, int row, int column, int role = Qt::DisplayRole) {
+        return view.Model()->data(view.Model()->index(row, column), role).toString();
+    }
+
+    std::array<CaseSampleBlock, 512> sampleSet{};
+    std::array<float, 4104> values{};
+    int alarmSounds = 0;
+};
+
+TEST_F(TableViewWidgetTest, LiveSampleSetsRefreshOnlyTheCellsThatChanged) {
+    world.bSampling = true;
+    world.channels[20].bAlarm = true;
+    world.channels[20].fUpper = 100.0f;
+    auto view = View();
+    for (int i = 0; i < 32; ++i)
+        values[std::size_t(i)] = float(i);
+    int resets = 0, changes = 0;
+    QObject::connect(view->Model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+    QObject::connect(view->Model(), &QAbstractItemModel::dataChanged, [&] { ++changes; });
+    Feed(*view);
+    EXPECT_EQ(Cell(*view, 2, 5), "20");
+    EXPECT_EQ(changes, 1);
+    values[20] = 150.0f;
+    Feed(*view);
+    EXPECT_EQ(view->Model()->LastChangedCells(), 1);
+    EXPECT_EQ(Cell(*view, 2, 5), "150");
+    EXPECT_EQ(view->Model()->data(view->Model()->index(2, 5), Qt::BackgroundRole).value<QColor>(),
+              QColor(255, 0, 0));
+    EXPECT_EQ(alarmSounds, 1);
+    Feed(*view); // nothing new: nothing announced
+    EXPECT_EQ(view->Model()->LastChangedCells(), 0);
+    EXPECT_EQ(resets, 0);
+    EXPECT_EQ(view->StatusStrip()->text(), "采样时间: t    采样状态: s");
+}
+
+TEST_F(TableViewWidgetTest, AFifthTableViewCannotBeOpened) {
+    std::vector<std::unique_ptr<CTableViewWidget>> views;
+    for (int i = 0; i < 4; ++i)
+        views.emplace_back(CTableViewWidget::Create(world));
+    EXPECT_EQ(CTableViewWidget::Create(world), nullptr);
+    views.erase(views.begin() + 1);
+    EXPECT_EQ(CTableViewWidget::TableViews().size(), 3u);
+    views.emplace_back(CTableViewWidget::Create(world));
+    EXPECT_NE(views.back(), nullptr);
+}
+
+TEST_F(TableViewWidgetTest, ModeCommandsSwitchLayoutTabsAndTitle) {
+    StoreRun(5);
+    auto view = View();
+    int retitles = 0;
+    view->onModeChanged = [&] { ++retitles; };
+    EXPECT_TRUE(view->OnCommand(ID_TABLE_SHOW_HISTORY));
+    EXPECT_EQ(view->Data().m_nShowDataType, TABLE_HISTORY);
+    EXPECT_TRUE(view->IsCommandChecked(ID_TABLE_SHOW_HISTORY));
+    EXPECT_FALSE(view->TopTabs()->isHidden());
+    EXPECT_EQ(view->TopTabs()->count(), 2);
+    EXPECT_TRUE(view->StatusStrip()->isHidden());
+    EXPECT_EQ(Cell(*view, 5, 0).toStdString(), FormatStatusTime(testrun::RunWriter::Time(4), 0));
+    view->TopTabs()->setCurrentIndex(1); // the other unit
+    EXPECT_EQ(view->Data().m_nSelCaseID, 1);
+    EXPECT_TRUE(view->OnCommand(ID_TABLE_SHOW_HISTORY)); // the same mode again changes nothing
+    EXPECT_EQ(retitles, 1);
+    EXPECT_TRUE(view->OnCommand(ID_TABLE_SHOW_MEASURED));
+    EXPECT_TRUE(view->TopTabs()->isHidden());
+    EXPECT_EQ(retitles, 2);
+}
+
+TEST_F(TableViewWidgetTest, PropertiesKeepDecimalsPerTypeAndRefuseOutOfRange) {
+    platform::MessageBoxRecorder boxes;
+    auto view = View();
+    std::map<int, int> frameCopy;
+    view->onPrecisionChanged = [&](const std::map<int, int>& map) { frameCopy = map; };
+    view->runPropertyDialog = [&](CDlgTableProperty& dialog) {
+        dialog.OnInitDialog();
+        EXPECT_EQ(dialog.TypeCombo()->currentText(), "应变应力");
+        dialog.DecimalsEdit()->setText("3");
+        dialog.OnDecimalsLeft();
+        dialog.DecimalsEdit()->setText("16");
+        dialog.accept();
+        EXPECT_NE(dialog.result(), QDialog::Accepted);
+        dialog.DecimalsEdit()->setText("3");
+        dialog.RowsEdit()->setText("5");
+        dialog.accept();
+        EXPECT_NE(dialog.result(), QDialog::Accepted);
+        dialog.RowsEdit()->setText("6");
+        dialog.accept();
+        return dialog.result();
+    };
+    view->ShowPropertyDialog();
+    EXPECT_EQ(boxes.Records().size(), 2u);
+    EXPECT_EQ(view->Data().m_PrecisionByType, (std::map<int, int>{{0, 3}}));
+    EXPECT_EQ(frameCopy, view->Data().m_PrecisionByType);
+    EXPECT_EQ(view->Data().m_nRowLimit, 6);
+}
+
+TEST_F(TableViewWidgetTest, ApplyToAllTablesLeavesTheirUnits) {
+    auto first = View();
+    auto second = View();
+    first->runPropertyDialog = [](CDlgTableProperty& dialog) {
+        dialog.OnInitDialog();
+        dialog.UnitCombo()->setCurrentIndex(1);
+        dialog.DecimalsEdit()->setText("2");
+        dialog.DescribCheck()->setChecked(true);
+        dialog.ApplyAllCheck()->setChecked(true);
+        dialog.accept();
+        return dialog.result();
+    };
+    first->ShowPropertyDialog();
+    EXPECT_EQ(first->Data().m_nSelCaseID, 1);
+    EXPECT_EQ(second->Data().m_nSelCaseID, 0);
+    EXPECT_EQ(second->Data().m_nDataPrecision, 2);
+    EXPECT_TRUE(second->Data().m_bShowDescrib);
+    EXPECT_EQ(second->Model()->rowCount(), 5) << "the other table was laid out again";
+}
+
+TEST_F(TableViewWidgetTest, HistoryOfMoreRowsThanAPagePrintsOnTwoPdfPages) {
+    StoreRun(50);
+    auto view = View();
+    view->Data().m_nRowLimit = 33;
+    view->SetShowDataType(TABLE_HISTORY);
+    ASSERT_EQ(view->Model()->rowCount(), 34);
+    const QString path = QString::fromStdString(dir.Path() + "/table.pdf");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    EXPECT_EQ(view->PrintTo(printer), 2);
+    QFile pdf(path);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_EQ(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), 2);
+}
+
+TEST_F(TableViewWidgetTest, SaveCommandsWriteThroughTheExportersAndTheBitmapIsABmp) {
+    StoreRun(4);
+    auto view = View();
+    ExportContext context(world.layout, channels);
+    context.dataPath = world.dataPath;
+    context.statusPath = world.statusPath;
+    context.askExportFileName = [this](int type, std::string& folder, std::string& title, std::string& ext) {
+        folder = dir.Path();
+        title = "saved";
+        ext = type == 0 ? "txt" : type == 1 ? "xls" : "bmp";
+        return 1;
+    };
+    view->SetExportContext(&context);
+    view->runSaveOptionsDialog = [](const TableSavePreset& preset, TableSaveKind, SaveDataOptions& options) {
+        options.nChannelCount = 0;
+        for (int channel : preset.items)
+            options.nChannels[options.nChannelCount++] = channel;
+        return true;
+    };
+    EXPECT_TRUE(view->OnCommand(ID_TABLE_SAVE_TEXT));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() + "/saved.txt"));
+    EXPECT_EQ(view->m_SaveOptions.nChannelCount, 16);
+    EXPECT_TRUE(view->OnCommand(ID_TABLE_SAVE_BITMAP));
+    QFile bitmap(QString::fromStdString(dir.Path() + "/saved.bmp"));
+    ASSERT_TRUE(bitmap.open(QIODevice::ReadOnly));
+    EXPECT_EQ(bitmap.read(2), "BM");
+    world.bSampling = true;
+    EXPECT_FALSE(view->OnCommand(ID_TABLE_SAVE_EXCEL)) << "no export while a run samples";
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/saved.xls"));
+}
+
+} // namespace
