@@ -147,7 +147,7 @@ std::string CMainFrame::GetDocumentLayoutFile() const {
 }
 
 int CMainFrame::GetAnalysisBlockSize() const {
-    const int n = m_SampleSettings.nAnalysisBlockSize;
+    const int n = m_project.m_SampleSettings.nAnalysisBlockSize;
     return n > 0 ? n : 256;
 }
 

@@ -220,7 +220,6 @@ private:
     COperatorRights m_OperatorRights;
     std::unique_ptr<CProjectHandler> m_pProjectHandler;
     CProjectFileDialog m_projectDialog{this};
-    SampleSettings m_SampleSettings;
     std::vector<int> m_HighSpeedChannels;
     StorageRuleSettings m_StorageRule;
     int m_nEventMode = 0;

@@ -45,9 +45,8 @@ bool CMainFrame::OnClose() {
         m_pRemoteServer.reset();
     }
     SaveWindowLayout(m_strLayoutFile);
-    SampleSettings settings = m_SampleSettings;
+    SampleSettings settings = m_project.m_SampleSettings;
     if (m_pSampleParamBar != nullptr && m_pSampleParamBar->GetSampleSettings(settings, 0) != 0) {
-        m_SampleSettings = settings;
         m_project.m_SampleSettings = settings;
         WriteProjectFile(m_project, "");
     }

@@ -146,7 +146,6 @@ bool CMainFrame::CheckInstrumentFile() {
 
 void CMainFrame::ReadStartupSettings() {
     ReadProjectFile(m_project, "");
-    m_SampleSettings = m_project.m_SampleSettings;
     g_InstrumentIni.SetFilePath(m_strInstrumentFile);
     if (ReadVirtualChannelFile(m_project.GetProgramFilePath("_VirChannel.PamNew"),
                                m_project.m_VirtualChannels) == 0) {
@@ -233,7 +232,7 @@ bool CMainFrame::CreatePanes() {
         m_panes[id] = pane;
     };
     m_pSampleParamBar = new CSampleParamBar;
-    m_pSampleParamBar->SetSampleSettings(m_SampleSettings);
+    m_pSampleParamBar->SetSampleSettings(m_project.m_SampleSettings);
     m_pSampleParamBar->SetRunState(m_project.m_nProjectState);
     makePane(IDR_PANE_SAMPLE_PARAM, "采样参数", m_pSampleParamBar, Qt::LeftDockWidgetArea);
     m_pChannelParamBar = new CChannelParamBar;

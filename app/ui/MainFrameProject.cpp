@@ -23,7 +23,6 @@ void CMainFrame::InstallProjectHooks() {
         return m_pSampleParamBar == nullptr || m_pSampleParamBar->GetSampleSettings(settings, 1) != 0;
     };
     hooks.showSampleSettings = [this](const SampleSettings& settings) {
-        m_SampleSettings = settings;
         if (m_pSampleParamBar != nullptr) {
             m_pSampleParamBar->SetSampleSettings(settings);
             m_pSampleParamBar->ShowSettings();
