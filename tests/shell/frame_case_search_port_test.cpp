@@ -1,0 +1,119 @@
+// The whole frame on the program's case port: the search from the menu finds
+// two simulated cases, and the automatic detection on the frame's timer
+// notices a case that connects later.
+#include "ShellTestSupport.h"
+
+#include "CaseSimulator.h"
+#include "acquisition/CaseSearch.h"
+#include "acquisition/ChanInfoWrapper.h"
+#include "acquisition/FrameTimers.h"
+#include "app/CaseTables.h"
+#include "app/RunFlags.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/MainFrameCaseSearch.h"
+#include "app/ui/QV7411N_NewFrameApp.h"
+#include "platform/Files.h"
+#include "platform/MessageBox.h"
+
+#include <QDialog>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace {
+
+class FrameCaseSearchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureQtApplication();
+        ResetCaseTables();
+        // The program's transport reads the case numbers beside the program.
+        m_mapFile = platform::JoinPath(platform::ProgramFolder(), "MapCfg.ini");
+        ASSERT_FALSE(std::filesystem::exists(m_mapFile)) << "a test left " << m_mapFile;
+        std::ofstream(m_mapFile) << "[127.0.0.2]\r\nMapID=0\r\n[127.0.0.3]\r\nMapID=1\r\n";
+        // The channel information goes to a file of this test's own.
+        g_ChanInfo.SetParamFileName(m_scratch.File("chaninfo.ini"));
+        m_app = std::make_unique<CQV7411N_NewFrameApp>(m_scratch.ProgramFolder());
+        ASSERT_TRUE(m_app->InitInstance());
+        m_frame = m_app->GetMainFrame();
+        m_shell = InstallCaseSearch(*m_frame);
+    }
+    void TearDown() override {
+        m_simulators.clear();
+        if (m_frame != nullptr)
+            m_frame->close();
+        m_app->ExitInstance();
+        std::filesystem::remove(m_mapFile);
+        ResetCaseTables();
+    }
+    void StartCase(const char* address, int caseNo, int modules) {
+        CaseSimulatorOptions options; // the program's port 5001
+        options.localIp = address;
+        options.caseNo = caseNo;
+        options.modules = modules;
+        m_simulators.push_back(std::make_unique<CCaseSimulator>(options));
+        m_simulators.back()->Start();
+    }
+    int Connected() { return static_cast<int>(m_shell->GetConnections().GetConnectedAddresses().size()); }
+
+    ShellScratch m_scratch;
+    platform::MessageBoxRecorder m_boxes;
+    std::string m_mapFile;
+    std::unique_ptr<CQV7411N_NewFrameApp> m_app;
+    CMainFrame* m_frame = nullptr;
+    CMainFrameCaseSearch* m_shell = nullptr;
+    std::vector<std::unique_ptr<CCaseSimulator>> m_simulators;
+};
+
+TEST_F(FrameCaseSearchTest, TheSearchFromTheMenuFindsTwoCases) {
+    StartCase("127.0.0.2", 0, 2);
+    StartCase("127.0.0.3", 1, 3);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return Connected() == 2; }));
+    EXPECT_TRUE(m_frame->QueryCommandState(32929).m_bEnabled) << "mapping once controllers connected";
+
+    m_boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(m_frame->RunCommand(32794));
+    ASSERT_FALSE(m_boxes.Records().empty());
+    EXPECT_EQ(m_boxes.Records().back().text, "找到如下机箱:\n\n01-01  01-02  \n02-01  02-02  02-03  ");
+    ASSERT_EQ(g_nCaseCount, 5);
+    EXPECT_EQ(g_CaseList[2], 8);
+    EXPECT_EQ(g_nChannelCount, 80);
+    EXPECT_EQ(g_ChannelList[32], 128);
+    EXPECT_EQ(m_frame->GetCasesFound(), 1);
+    EXPECT_EQ(g_ChanInfo.GetAcqChannelTypeID(128 + 47), 3);
+    EXPECT_EQ(m_frame->GetPaneText(0).toStdString(), "");
+    for (auto& simulator : m_simulators)
+        EXPECT_EQ(simulator->CountCommands(3, 14), 1) << "the parameters went to each case";
+
+    ASSERT_TRUE(m_frame->RunCommand(32901));
+    EXPECT_TRUE(m_shell->GetModuleInfoWindow()->isVisible());
+    EXPECT_TRUE(m_frame->QueryCommandState(32901).m_bChecked);
+    const std::string info = m_shell->GetModuleInfoText().toStdString();
+    EXPECT_NE(info.find("IP: 127.0.0.2  机箱: 01  模块: 01 02"), std::string::npos) << info;
+    EXPECT_NE(info.find("IP: 127.0.0.3  机箱: 02  模块: 01 02 03"), std::string::npos) << info;
+    m_shell->GetModuleInfoWindow()->hide();
+    EXPECT_FALSE(m_frame->QueryCommandState(32901).m_bChecked) << "the check follows the window";
+}
+
+TEST_F(FrameCaseSearchTest, TheDetectionTimerNoticesACaseThatConnectsLater) {
+    m_shell->StartAutoDetect();
+    ASSERT_TRUE(m_shell->IsTimerActive(CFrameTimers::kAutoDetectTimer));
+    ProcessEventsUntil([] { return false; }, 1500); // a tick or two with no case
+    EXPECT_TRUE(m_shell->IsTimerActive(CFrameTimers::kAutoDetectTimer));
+    EXPECT_EQ(g_nCaseCount, 0);
+
+    StartCase("127.0.0.3", 1, 3);
+    ASSERT_TRUE(
+        ProcessEventsUntil([&] { return !m_shell->IsTimerActive(CFrameTimers::kAutoDetectTimer); }, 20000));
+    EXPECT_EQ(g_nCaseCount, 3);
+    EXPECT_EQ(g_CaseList[0], 8);
+    EXPECT_EQ(m_shell->GetSearch().m_bCaseSearched, 1);
+    EXPECT_FALSE(m_shell->IsTimerActive(CFrameTimers::kWaitConnectTimer)) << "a case is connected";
+    for (const auto& record : m_boxes.Records())
+        EXPECT_NE(record.text, AutoDetectTimeoutText());
+}
+
+} // namespace
