@@ -135,6 +135,7 @@ TEST_F(ShellStartTest, ClosingWritesTheLayoutAndARestartRestoresTheWindowsInOrde
         ASSERT_TRUE(frame->RunCommand(ID_NEW_REALTIME_WINDOW));
         frame->GetChildFramesFrontFirst()[1]->ShowInfoView(true, 80);
         frame->GetPane(IDR_PANE_CHANNEL_PARAM)->close();
+        frame->resize(900, 640);
         EXPECT_EQ(FrontFirstViewTypes(*frame), (std::vector<int>{2, 3, 1}));
         ASSERT_TRUE(frame->close());
         app.ExitInstance();
@@ -153,6 +154,7 @@ TEST_F(ShellStartTest, ClosingWritesTheLayoutAndARestartRestoresTheWindowsInOrde
     EXPECT_FALSE(children[0]->IsInfoViewShown());
     EXPECT_TRUE(children[1]->IsInfoViewShown());
     EXPECT_FALSE(frame->GetPane(IDR_PANE_CHANNEL_PARAM)->isVisible());
+    EXPECT_EQ(frame->size(), QSize(900, 640)); // the main window placement
     EXPECT_TRUE(frame->GetPane(IDR_PANE_SAMPLE_PARAM)->isVisible());
     ASSERT_TRUE(frame->close());
     app.ExitInstance();
