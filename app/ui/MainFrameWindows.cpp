@@ -198,14 +198,16 @@ int CMainFrame::LoadWindowLayout(const std::string& fileName, bool openWithData)
     const bool withData = openWithData && file == fileName;
     std::vector<CChildFrame*> opened;
     int kindIndex[VIEW_TYPE_BAR + 1] = {};
-    for (int type : TemplatesToOpen(layout)) {
-        if (type == 0) {
+    const std::vector<int> templates = TemplatesToOpen(layout);
+    for (std::size_t n = 0; n < templates.size(); ++n) {
+        if (templates[n] == 0) {
             continue;
         }
-        const int viewType = g_DocTemplates[type - 1].nViewType;
+        // Placements are saved by the window's place in "WndOrd".
+        const int viewType = g_DocTemplates[templates[n] - 1].nViewType;
         CChildFrame* child = OpenDataWindow(viewType, withData, kindIndex[viewType]++);
         if (child != nullptr) {
-            child->LoadWindowPlacement(file, static_cast<int>(opened.size()));
+            child->LoadWindowPlacement(file, static_cast<int>(n));
             opened.push_back(child);
         }
     }
