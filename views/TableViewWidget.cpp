@@ -6,6 +6,7 @@
 
 #include "views/TableViewWidget.h"
 
+#include "app/AlarmSoundPlayer.h"
 #include "panels/DlgSaveDataOption.h"
 #include "views/DlgPageSetup.h"
 #include "views/DlgTableProperty.h"
@@ -53,11 +54,16 @@ CTableViewWidget::CTableViewWidget(const TableWorld& world, QWidget* parent)
     setObjectName("CTableView");
     Registry().push_back(this);
     m_data.m_nChansPerUnit = world.nModelType == 1 ? 8 : 16;
+    m_pAlarmSound = std::make_unique<CAlarmSoundPlayer>();
+    // A fill with a cell in alarm plays the sound again from its start.
     m_data.onAlarm = [this] {
-        if (onAlarmSound)
+        if (onAlarmSound) {
             onAlarmSound();
-        else
-            QApplication::beep();
+            return;
+        }
+        if (m_pAlarmSound->IsRunning())
+            m_pAlarmSound->Stop();
+        m_pAlarmSound->Start();
     };
     m_model = new CTableGridModel(m_data.m_grid, this);
     m_grid = new QTableView(this);

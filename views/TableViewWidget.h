@@ -19,6 +19,7 @@ struct CaseSampleBlock;
 struct ExportContext;
 struct SaveOptionSources;
 struct TableWorld;
+class CAlarmSoundPlayer;
 class CDlgPageSetup;
 class CTableData;
 class CTableGridModel;
@@ -85,7 +86,7 @@ public:
     std::function<void(const std::map<int, int>&)> onPrecisionChanged;
     // The mode changed: the document re-titles its window.
     std::function<void()> onModeChanged;
-    // Starts the alarm sound again (the view stops one that is playing first).
+    // Replaces the view's own alarm-sound player (tests).
     std::function<void()> onAlarmSound;
 
     std::vector<QString> ContextMenuTexts() const;
@@ -104,6 +105,7 @@ private:
                                     SaveDataOptions& options);
 
     std::unique_ptr<CTableData> m_pData;
+    std::unique_ptr<CAlarmSoundPlayer> m_pAlarmSound;
     CTableData& m_data;
     CTableGridModel* m_model = nullptr;
     QTableView* m_grid = nullptr;

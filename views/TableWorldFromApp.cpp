@@ -1,0 +1,54 @@
+// The table view's inputs from the program's tables.
+#include "views/TableWorldFromApp.h"
+
+#include "app/AppSettings.h"
+#include "app/CaseTables.h"
+#include "app/RunFlags.h"
+#include "app/ValueConversion.h"
+#include "datafiles/AppTables.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// A zero-terminated GBK field as UTF-8, never reading past the field.
+template <std::size_t N> std::string FieldText(const char (&field)[N]) {
+    return platform::GbkToUtf8(std::string_view(field, strnlen(field, N)));
+}
+
+} // namespace
+
+void FillTableWorldFromAppTables(TableWorld& world) {
+    static const CAppChannelTable appChannels;
+    world.caseList.assign(g_CaseList, g_CaseList + std::clamp<int>(g_nCaseCount, 0, MAX_CASE_COUNT));
+    world.channelList.assign(g_ChannelList,
+                             g_ChannelList + std::clamp<int>(g_nChannelCount, 0, MAX_CHANNEL_COUNT));
+    world.nMeasChanCount = g_nMeasChanCount;
+    world.channels.resize(MAX_CHANNEL_COUNT);
+    for (int channel = 0; channel < MAX_CHANNEL_COUNT; ++channel) {
+        const ChannelParamRecord& param = g_ChannelParams[channel];
+        const AlarmRecord& alarm = g_AlarmTable[channel];
+        TableChannelInfo& info = world.channels[std::size_t(channel)];
+        info.nMeasureType = param.nMeasureType;
+        info.bEnabled = param.bShown != 0;
+        info.bPresent = g_ChannelState[channel].bPresent != 0;
+        info.nDisplayType = param.nDisplayType;
+        info.nBridgeType = param.nBridgeType;
+        info.nZero = param.nZero;
+        info.strDescription = FieldText(param.szDescription);
+        info.strUnit = FieldText(param.szUnit);
+        info.bAlarm = alarm.bEnabled != 0;
+        info.nAlarmType = alarm.nAlarmType;
+        info.fUpper = alarm.fUpper;
+        info.fLower = alarm.fLower;
+    }
+    world.nModelType = g_nModelType;
+    world.nRefChanOffset = g_nRefChanOffset;
+    world.bSampling = g_bSampling.load() != 0;
+    world.bPaused = g_bSamplePaused.load() != 0;
+    world.bDigitalUsed = g_bDigitalUsed;
+    world.layout = OnlineLayoutFromCaseTables(int(std::min<std::size_t>(world.digitalChannels.size(), 8)));
+    world.channelTable = &appChannels;
+}
