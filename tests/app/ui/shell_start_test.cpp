@@ -5,6 +5,7 @@
 
 #include <QDockWidget>
 #include <QMdiArea>
+#include <QToolBar>
 
 #include <fstream>
 
@@ -156,6 +157,23 @@ TEST_F(ShellStartTest, ClosingWritesTheLayoutAndARestartRestoresTheWindowsInOrde
     EXPECT_FALSE(frame->GetPane(IDR_PANE_CHANNEL_PARAM)->isVisible());
     EXPECT_EQ(frame->size(), QSize(900, 640)); // the main window placement
     EXPECT_TRUE(frame->GetPane(IDR_PANE_SAMPLE_PARAM)->isVisible());
+    ASSERT_TRUE(frame->close());
+    app.ExitInstance();
+}
+
+TEST_F(ShellStartTest, StartUpReopensTheWindowsAndBarsOfTheLayoutFile) {
+    std::ofstream(m_scratch.File("QV7416.LYT"), std::ios::binary)
+        << "[WindowLayout]\r\nWndOrd=2131\r\nWndCount=4\r\nm_bShowSampleParamBar=0\r\n"
+           "m_bShowGraphAtribBar=0\r\nm_bShowMoveDataBar=1\r\n";
+    CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
+    ASSERT_TRUE(app.InitInstance());
+    CMainFrame* frame = app.GetMainFrame();
+    EXPECT_EQ(FrontFirstViewTypes(*frame), (std::vector<int>{2, 1, 3, 1}));
+    EXPECT_FALSE(frame->GetPane(IDR_PANE_SAMPLE_PARAM)->isVisible());
+    EXPECT_TRUE(frame->GetPane(IDR_PANE_CHANNEL_PARAM)->isVisible());
+    EXPECT_FALSE(frame->GetToolBar(1)->isVisible());
+    EXPECT_TRUE(frame->GetToolBar(2)->isVisible());
+    EXPECT_TRUE(frame->GetDataLocateBar()->isVisible());
     ASSERT_TRUE(frame->close());
     app.ExitInstance();
 }
