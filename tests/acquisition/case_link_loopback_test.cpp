@@ -112,6 +112,45 @@ TEST_F(CaseLinkLoopbackTest, InformationRequestsAndARun) {
     EXPECT_GE(previous, 19);
 }
 
+TEST_F(CaseLinkLoopbackTest, FrameModeCarriesTheChosenChannelOfEachModule) {
+    Connect(1, 2, 300.0);
+    ASSERT_EQ(link->ReadCaseInfo(), 1);
+    link->SetDataMode(2);
+    ASSERT_EQ(link->SendCmd37(2), 1);
+    for (int id : {1 * 128 + 0 * 16 + 5, 1 * 128 + 1 * 16 + 15}) {
+        link->SetModuleChannel(id);
+        ASSERT_EQ(link->SendModuleChannelCmd(id), 1);
+    }
+    std::int32_t params[20] = {};
+    const float rate = 300.0f;
+    std::memcpy(&params[12], &rate, sizeof rate);
+    link->SetSampleParams(params);
+    link->SetSampleMode(2);
+    ASSERT_TRUE(link->StartWorkers());
+    g_bStartGate = 1;
+    std::thread run([&] { link->SendSampleStartCmd(1); });
+    const bool enough = WaitFor([&] { return link->QueuedSampleCount() >= 10; });
+    link->SendSampleStopCmd();
+    run.join();
+    link->StopWorkers();
+    ASSERT_TRUE(enough);
+
+    std::uint8_t buffer[65536];
+    int sets = 0;
+    for (int length; (length = link->PopSampleBlock(buffer, sizeof buffer)) > 0; ++sets) {
+        ASSERT_EQ(length, 2 * 68);
+        CaseSampleBlock blocks[2];
+        std::memcpy(blocks, buffer, sizeof blocks);
+        EXPECT_EQ(blocks[0].nHeader, 0);
+        EXPECT_EQ(blocks[1].nHeader, 1);
+        const std::int64_t n = CCaseSimulator::SampleIndexOf(static_cast<std::int32_t>(blocks[0].fValues[5]));
+        EXPECT_EQ(blocks[0].fValues[5], static_cast<float>(CCaseSimulator::Value(1, 0, 5, n)));
+        EXPECT_EQ(blocks[1].fValues[15], static_cast<float>(CCaseSimulator::Value(1, 1, 15, n)));
+        EXPECT_EQ(blocks[1].fValues[0], 0.0f) << "a frame carries one channel a module";
+    }
+    EXPECT_GE(sets, 10);
+}
+
 TEST_F(CaseLinkLoopbackTest, MalformedAndTruncatedSamplesDoNotStopTheStream) {
     Connect(0, 3, 500.0);
     ASSERT_EQ(link->ReadCaseInfo(), 1);
