@@ -268,6 +268,48 @@ TEST_F(TableDataTest, StoredResultsShowNoResultAsDashesAndRosetteAlarms) {
     EXPECT_EQ(Text(residualTable, 1, 9), "2.5");
 }
 
+TEST_F(TableDataTest, DigitalQuantitiesInMeasuredRowsAndTheirOwnHistory) {
+    StoreRun(6);
+    world.bDigitalUsed = true;
+    world.digitalChannels = {{3, "压力", "", "kPa"}, {4, "流量", "进口流量", "L/s"}};
+    world.layout.nDigitalChanCount = 2;
+    std::FILE* f = std::fopen(world.digitalPath.c_str(), "wb");
+    for (int sample = 0; sample < 6; ++sample) {
+        const float record[8] = {float(sample) + 0.5f, float(sample) * 10.0f};
+        std::fwrite(record, sizeof record, 1, f);
+    }
+    std::fclose(f);
+
+    CTableData measured(world);
+    measured.m_bShowDescrib = measured.m_bShowUnit = true;
+    measured.m_nDataPrecision = 1;
+    measured.m_nPosition = 2;
+    measured.m_bStoredData = true;
+    measured.InitialUpdate();
+    ASSERT_EQ(measured.m_grid.Rows(), 7 + 3);
+    EXPECT_EQ(Text(measured, 7, 0), "描述");
+    EXPECT_EQ(Text(measured, 8, 0), "数字量");
+    EXPECT_EQ(Text(measured, 9, 0), "单位");
+    EXPECT_EQ(Text(measured, 7, 1), "压力"); // the name stands in for an empty description
+    EXPECT_EQ(Text(measured, 7, 2), "进口流量");
+    EXPECT_EQ(Text(measured, 8, 1), "2.5");
+    EXPECT_EQ(Text(measured, 8, 2), "20.0");
+    EXPECT_EQ(Text(measured, 9, 2), "L/s");
+
+    CTableData history(world);
+    history.m_nShowDataType = TABLE_DIGITAL_HISTORY;
+    history.m_nRowLimit = 6;
+    history.m_nDataPrecision = 1;
+    history.m_nPosition = 3; // three samples from here, no moving back
+    history.InitialUpdate();
+    EXPECT_EQ(Text(history, 0, 1), "   压力   ");
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Text(history, 1 + i, 0), FormatStatusTime(testrun::RunWriter::Time(3 + i), 0));
+        EXPECT_EQ(Text(history, 1 + i, 1), std::to_string(3 + i) + ".5");
+    }
+    EXPECT_EQ(Text(history, 4, 0), "");
+}
+
 TEST_F(TableDataTest, BalanceAndCheckModesShowStatesAndColours) {
     world.bBalanceResults = true;
     world.strBalanceTime = "2026-1-2 03:04:05";
