@@ -25,6 +25,18 @@
 #include <memory>
 #include <mutex>
 
+#include <unistd.h>
+
+// A fresh folder of this test and process under the test's temporary folder.
+inline std::string MakeTestFolder(const std::string& prefix) {
+    const std::string folder = ::testing::TempDir() + "/qv_" + prefix + "_" +
+                               ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                               std::to_string(::getpid());
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
 // The link's first conversion stage as the program does it: zero and scale.
 struct ConvertingLinkHost : LinkTestHost {
     float GetFrequency(int) override { return 100.0f; }
@@ -143,9 +155,7 @@ protected:
         ResetCaseTables();
         ClearChannelRecords();
         savedDelay = g_nDelayDataGet;
-        folder = ::testing::TempDir() + "/sampling_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(folder);
+        folder = MakeTestFolder("sampling");
         std::filesystem::create_directories(folder + "/project");
         linkHost.programFolder = folder;
         host.project.m_strProgramFolder = folder;

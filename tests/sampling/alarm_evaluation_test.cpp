@@ -1,6 +1,8 @@
 // Alarm types and limits, the watched-channel list and the alarm log.
 #include "acquisition/AlarmEvaluation.h"
 
+#include "SamplingFixture.h"
+
 #include "app/CaseTables.h"
 #include "platform/Text.h"
 
@@ -59,9 +61,7 @@ protected:
         Watch(1 * 16 + 0, 1, 0.0f, -5.0f);
         Watch(3 * 16 + 5, 3, 5.0f, -5.0f);
         g_AlarmTable[1 * 16 + 4] = {20, 0, 0, 1.0f, 0.0f}; // alarm off
-        folder = ::testing::TempDir() + "/alarm_log";
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
+        folder = MakeTestFolder("alarm");
     }
     void TearDown() override {
         ResetCaseTables();

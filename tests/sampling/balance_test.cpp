@@ -102,9 +102,7 @@ protected:
         ResetCaseTables();
         ClearChannelRecords();
         g_nADBase = 20000;
-        folder = ::testing::TempDir() + "/balance_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(folder);
+        folder = MakeTestFolder("balance");
         std::filesystem::create_directories(folder + "/project");
         host.project.m_strProgramFolder = folder;
         host.project.SetProjectFolderAndName(folder + "/project", "run");

@@ -31,10 +31,7 @@ protected:
         ResetRunFlags();
         ResetCaseTables();
         ResetChannelRecords();
-        folder =
-            ::testing::TempDir() + "/live_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
+        folder = MakeTestFolder("live");
         host.project.SetProjectFolderAndName(folder, "run");
         control = std::make_unique<CSamplingControl>(&host, frame.GetSafeHwnd());
         frame.control = control.get();

@@ -16,10 +16,7 @@ protected:
     void SetUp() override {
         platform::SetUiThread();
         ResetCaseTables();
-        folder = ::testing::TempDir() + "/runfiles_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
+        folder = MakeTestFolder("runfiles");
         host.project.SetProjectFolderAndName(folder, "run");
         control = std::make_unique<CSamplingControl>(&host, frame.GetSafeHwnd());
         g_nCaseCount = 2;
