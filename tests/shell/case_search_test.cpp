@@ -43,7 +43,7 @@ TEST_F(ShellSearchTest, TheSearchCommandFindsTwoCasesWithTheirChannels) {
     ASSERT_EQ(host.downloads.size(), 1u);
     EXPECT_EQ(host.downloads[0].size(), 80u);
     for (auto& simulator : simulators)
-        EXPECT_EQ(simulator->CountCommands(3, 14), 1);
+        EXPECT_TRUE(PumpUntil([&] { return simulator->CountCommands(3, 14) == 1; }, 3000));
     EXPECT_EQ(search.m_bSendParamsAfterSearch, 1);
     EXPECT_EQ(g_bLinkBusy.load(), 0);
     EXPECT_EQ(g_bLinkWatchEnabled.load(), 1);

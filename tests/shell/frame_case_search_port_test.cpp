@@ -86,7 +86,8 @@ TEST_F(FrameCaseSearchTest, TheSearchFromTheMenuFindsTwoCases) {
     EXPECT_EQ(g_ChanInfo.GetAcqChannelTypeID(128 + 47), 3);
     EXPECT_EQ(m_frame->GetPaneText(0).toStdString(), "");
     for (auto& simulator : m_simulators)
-        EXPECT_EQ(simulator->CountCommands(3, 14), 1) << "the parameters went to each case";
+        EXPECT_TRUE(ProcessEventsUntil([&] { return simulator->CountCommands(3, 14) == 1; }, 3000))
+            << "the parameters went to each case";
 
     ASSERT_TRUE(m_frame->RunCommand(32901));
     EXPECT_TRUE(m_shell->GetModuleInfoWindow()->isVisible());
