@@ -8,6 +8,7 @@
 #include "acquisition/CaseLink.h"
 #include "acquisition/CaseLinkHost.h"
 #include "acquisition/ManageThread.h"
+#include "acquisition/OwnerRelay.h"
 #include "platform/Message.h"
 #include "platform/Socket.h"
 #include "platform/Sync.h"
@@ -161,6 +162,8 @@ private:
     std::atomic<std::int32_t> m_bWatchRun{0};
     std::atomic<bool> m_bWatchdogDone{true};
     std::atomic<bool> m_bProcessingDone{true};
+    COwnerRelaySlot m_processingRelay; // the processing thread's way to the owner
+    COwnerRelaySlot m_watchRelay;      // the watchdog's way to the owner
     std::thread m_watchdog;
     std::map<std::string, std::int32_t>
         m_LinkStates; // address -> last-known alive flag; watchdog thread only

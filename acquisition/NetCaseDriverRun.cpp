@@ -15,15 +15,17 @@ std::string TimeText() {
     return platform::FormatLogTimeStamp();
 }
 
-// Waits for a thread that may be sending to the user-interface thread: when
-// the waiter is that thread, it keeps delivering messages meanwhile.
-void JoinDelivering(std::thread& thread, const std::atomic<bool>& finished) {
+// Waits for a worker that may be sending to the user-interface thread: the
+// waiter keeps delivering messages meanwhile, and a send still waiting after
+// the time is cancelled by closing the worker's relay.
+void JoinDelivering(std::thread& thread, const std::atomic<bool>& finished, COwnerRelaySlot& relay) {
     if (!thread.joinable())
         return;
-    for (int waited = 0; waited < 10000 && !finished.load(); waited += 5) {
+    for (int waited = 0; waited < 2000 && !finished.load(); waited += 5) {
         platform::PumpMessages();
         platform::Sleep(5);
     }
+    relay.Close();
     thread.join();
 }
 
@@ -120,12 +122,13 @@ void CNetCaseDriver::StartProcessingThread() {
         return;
     m_bStopProcessingThread = 0;
     m_bProcessingDone = false;
+    m_processingRelay.Open(m_hOwner);
     m_processing = std::thread([this] { ProcessingThread(); });
 }
 
 void CNetCaseDriver::StopProcessingThread() {
     m_bStopProcessingThread = 1;
-    JoinDelivering(m_processing, m_bProcessingDone);
+    JoinDelivering(m_processing, m_bProcessingDone, m_processingRelay);
 }
 
 void CNetCaseDriver::ProcessingThread() {
@@ -247,7 +250,7 @@ void CNetCaseDriver::DeliverSets(int sets) {
         std::copy(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(n), arrays[i]);
         list.clear();
     }
-    platform::SendMessage(m_hOwner, message, static_cast<platform::WPARAM>(sets),
+    platform::SendMessage(m_processingRelay.Target(m_hOwner), message, static_cast<platform::WPARAM>(sets),
                           reinterpret_cast<platform::LPARAM>(arrays));
 }
 
@@ -258,12 +261,13 @@ void CNetCaseDriver::StartWatchdog() {
         return;
     m_bWatchRun = 1;
     m_bWatchdogDone = false;
+    m_watchRelay.Open(m_hOwner);
     m_watchdog = std::thread([this] { WatchdogThread(); });
 }
 
 void CNetCaseDriver::StopWatchdog() {
     m_bWatchRun = 0;
-    JoinDelivering(m_watchdog, m_bWatchdogDone);
+    JoinDelivering(m_watchdog, m_bWatchdogDone, m_watchRelay);
 }
 
 void CNetCaseDriver::WatchdogThread() {
@@ -295,6 +299,7 @@ void CNetCaseDriver::WatchCheck() {
     }
     if (!changed)
         return;
-    platform::SendMessage(m_hOwner, kDeadLinks, reinterpret_cast<platform::WPARAM>(&dead), 0);
-    platform::SendMessage(m_hOwner, kLinkStatesChanged, 0, 0);
+    const platform::HWND target = m_watchRelay.Target(m_hOwner);
+    platform::SendMessage(target, kDeadLinks, reinterpret_cast<platform::WPARAM>(&dead), 0);
+    platform::SendMessage(target, kLinkStatesChanged, 0, 0);
 }
