@@ -8,6 +8,7 @@
 #include "platform/MessageBox.h"
 #include "views/TableSaveCommand.h"
 
+#include "views/DlgPageSetup.h"
 #include "views/DlgTableProperty.h"
 #include "views/TableGridModel.h"
 #include "views/TableViewWidget.h"
@@ -162,6 +163,26 @@ TEST_F(TableViewWidgetTest, ApplyToAllTablesLeavesTheirUnits) {
     EXPECT_EQ(second->Data().m_nDataPrecision, 2);
     EXPECT_TRUE(second->Data().m_bShowDescrib);
     EXPECT_EQ(second->Model()->rowCount(), 5) << "the other table was laid out again";
+}
+
+TEST_F(TableViewWidgetTest, PageSetupTakesTheDialogsValuesOnlyAfterOk) {
+    auto view = View();
+    int answer = QDialog::Rejected;
+    view->runPageSetupDialog = [&](CDlgPageSetup& dialog) {
+        EXPECT_EQ(dialog.FieldEdit(CDlgPageSetup::HeaderText)->text(), "QVTestVelmor测试_7411N");
+        dialog.FieldEdit(CDlgPageSetup::FooterText)->setText("第二页脚");
+        dialog.FieldEdit(CDlgPageSetup::Top)->setText("2.5");
+        if (answer == QDialog::Accepted)
+            dialog.accept();
+        return dialog.result();
+    };
+    EXPECT_TRUE(view->OnCommand(ID_TABLE_PAGE_SETUP));
+    EXPECT_EQ(view->m_PageSetup.strFooter, "--- pagefoot ---");
+    answer = QDialog::Accepted;
+    EXPECT_TRUE(view->OnCommand(ID_TABLE_PAGE_SETUP));
+    EXPECT_EQ(view->m_PageSetup.strFooter, "第二页脚");
+    EXPECT_FLOAT_EQ(view->m_PageSetup.fTopMargin, 2.5f);
+    EXPECT_FLOAT_EQ(view->m_PageSetup.fLeftMargin, 2.0f);
 }
 
 TEST_F(TableViewWidgetTest, HistoryOfMoreRowsThanAPagePrintsOnTwoPdfPages) {
