@@ -157,7 +157,7 @@ int CSamplingControl::SampleEventWait() {
     return 1;
 }
 
-void CSamplingControl::BalanceThreadBody() {
+void CSamplingControl::BalanceAcquisitionThread() {
     g_bSampling = 1;
     CCommBase* comm = m_pHost->GetComm();
     CCaseProtocol3* encoder = comm ? comm->GetProtocol() : nullptr;
@@ -212,4 +212,55 @@ void CSamplingControl::BalanceThreadBody() {
         SendStatus(4);
     }
     m_bGndBalanceRequest = 0;
+}
+
+bool CSamplingControl::StartLinkZeroAcquisition() {
+    if (IsRunActive() || m_bLinkZeroRunning.load() || m_bLinkSamplingRunning.load() ||
+        m_bBalanceRunning.load())
+        return false;
+    return StartThread(m_bLinkZeroRunning, &CSamplingControl::LinkZeroAcquisitionThread);
+}
+
+bool CSamplingControl::StartLinkSampling() {
+    if (IsRunActive() || m_bLinkZeroRunning.load() || m_bLinkSamplingRunning.load() ||
+        m_bBalanceRunning.load())
+        return false;
+    return StartThread(m_bLinkSamplingRunning, &CSamplingControl::LinkSamplingThread);
+}
+
+void CSamplingControl::LinkZeroAcquisitionThread() {
+    std::fill(m_ZeroSet.begin(), m_ZeroSet.end(), CaseSampleBlock{});
+    g_bSampling = 1;
+    LinkAcquisitionLoop(6, kLinkZeroSet);
+    m_bBalanceValid = 1;
+    g_bSampling = 0;
+}
+
+void CSamplingControl::LinkSamplingThread() {
+    g_bSampling = 1;
+    LinkAcquisitionLoop(7, kLinkSampleSet);
+    g_bSampling = 0;
+    platform::SendMessage(m_hFrame, kSampleComplete, 0, 0);
+}
+
+void CSamplingControl::LinkAcquisitionLoop(int mode, platform::UINT message) {
+    SendText("启动采样......");
+    if (!StartAcquisition(mode)) {
+        SendText("启动采样失败！");
+        return;
+    }
+    while (g_bSampling.load()) {
+        SendText("采样进行中......");
+        if (m_hLinkSampleEvent.Wait(200) != platform::WAIT_OBJECT_0 || !g_bSampling.load())
+            continue;
+        SendText("获取采样数据......");
+        WaitSampleData(m_LinkSet.data(), g_nDelayDataGet);
+        // A handler that did not take the set leaves the event set: the
+        // next pass reads again.
+        if (platform::SendMessage(m_hFrame, message, 0, 0) == 1)
+            m_hLinkSampleEvent.Reset();
+    }
+    StopAcquisition();
+    SendText("采样结束！");
+    platform::SendMessage(m_hFrame, kLinkRunEnded, message, 0);
 }

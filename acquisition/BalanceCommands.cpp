@@ -73,5 +73,5 @@ bool CSamplingControl::DoBalance(const std::vector<int>& list) {
             m_BalanceSelect[id] = 1;
     }
     m_pHost->SetStatusText(0, "正在进行平衡... ...");
-    return StartThread(m_bBalanceRunning, &CSamplingControl::BalanceThreadBody);
+    return StartThread(m_bBalanceRunning, &CSamplingControl::BalanceAcquisitionThread);
 }

@@ -12,6 +12,7 @@
 #include "datafiles/FormulaProgram.h"
 #include "datafiles/SampleFileFormat.h"
 #include "platform/Message.h"
+#include "platform/Sync.h"
 
 #include <atomic>
 #include <cstdint>
@@ -59,6 +60,15 @@ public:
     int SampleSingle();
     int SampleTimed();
     int SampleEventWait();
+    // Acquisitions driven by the calibrator link: a zero set (mode 6) and a
+    // sampling run (mode 7), each on its own thread. Every set read is sent
+    // to the frame with the given message; SetLinkSampleEvent asks for the
+    // next set. False when a run or link acquisition is active.
+    bool StartLinkZeroAcquisition();
+    bool StartLinkSampling();
+    void SetLinkSampleEvent() { m_hLinkSampleEvent.Set(); }
+    void LinkAcquisitionLoop(int mode, platform::UINT message);
+    CaseSampleBlock* GetLinkSet() { return m_LinkSet.data(); }
 
     // ---- Acquisition start and the run's files ----
     int StartAcquisition(int mode);
@@ -159,8 +169,10 @@ private:
     void EndLoop(int kind, bool timedRecord);
     void DigitalMerge();
     bool StartThread(std::atomic<bool>& running, void (CSamplingControl::*body)());
-    void SampleThreadBody();
-    void BalanceThreadBody();
+    void SampleThreadProc();
+    void BalanceAcquisitionThread();
+    void LinkZeroAcquisitionThread();
+    void LinkSamplingThread();
     void StoreCurrentSet();
     void HandleSets(platform::UINT message, int n, CaseSampleBlock* const* perUnit);
     void ProcessBatch(int n, CaseSampleBlock* const* perUnit);
@@ -185,7 +197,9 @@ private:
     std::vector<CaseSampleBlock> m_CurrentSet;
     std::vector<CaseSampleBlock> m_AveragedSet;
     std::vector<CaseSampleBlock> m_ZeroSet;
-    std::vector<float> m_ValueBuffer; // 4096 values then 8 digital words
+    std::vector<CaseSampleBlock> m_LinkSet;
+    platform::Event m_hLinkSampleEvent{true, false}; // manual reset: stays set until a set is taken
+    std::vector<float> m_ValueBuffer;                // 4096 values then 8 digital words
     std::vector<float> m_ChannelValues;
     SampleStatusRecord m_Status{};
     int m_nLastStartedMode = -1;
@@ -209,4 +223,6 @@ private:
     // a send to the user-interface thread, which must never join them.
     std::atomic<bool> m_bThreadRunning{false};
     std::atomic<bool> m_bBalanceRunning{false};
+    std::atomic<bool> m_bLinkZeroRunning{false};
+    std::atomic<bool> m_bLinkSamplingRunning{false};
 };

@@ -36,8 +36,8 @@ std::int64_t SteadyMs() {
 
 CSamplingControl::CSamplingControl(SamplingHost* host, platform::HWND frame)
     : m_pHost(host), m_hFrame(frame), m_clock(SteadyMs), m_CurrentSet(kSetBlocks), m_AveragedSet(kSetBlocks),
-      m_ZeroSet(kSetBlocks), m_ValueBuffer(kValueWords), m_ChannelValues(MAX_CHANNEL_COUNT),
-      m_BackupZero(MAX_CHANNEL_COUNT), m_BackupValue(MAX_CHANNEL_COUNT) {}
+      m_ZeroSet(kSetBlocks), m_LinkSet(kSetBlocks), m_ValueBuffer(kValueWords),
+      m_ChannelValues(MAX_CHANNEL_COUNT), m_BackupZero(MAX_CHANNEL_COUNT), m_BackupValue(MAX_CHANNEL_COUNT) {}
 
 CSamplingControl::~CSamplingControl() {
     g_bSampling = 0;
@@ -47,7 +47,8 @@ CSamplingControl::~CSamplingControl() {
 
 bool CSamplingControl::WaitThreadsDone(std::uint32_t milliseconds) {
     const std::int64_t end = SteadyMs() + milliseconds;
-    while (m_bThreadRunning.load() || m_bBalanceRunning.load()) {
+    while (m_bThreadRunning.load() || m_bBalanceRunning.load() || m_bLinkZeroRunning.load() ||
+           m_bLinkSamplingRunning.load()) {
         if (SteadyMs() >= end)
             return false;
         platform::Sleep(5);
@@ -175,7 +176,7 @@ void CSamplingControl::OnStartSample() {
     m_nRunStartTime = platform::NowTimeT();
     Log("启动采样线程");
     m_bCanStartSample = 0;
-    if (!StartThread(m_bThreadRunning, &CSamplingControl::SampleThreadBody)) {
+    if (!StartThread(m_bThreadRunning, &CSamplingControl::SampleThreadProc)) {
         // Without a thread nothing would ever complete the run: undo the start.
         ResetRunFlags();
         OnCloseSampleFiles();
@@ -192,7 +193,7 @@ void CSamplingControl::OnStartSample() {
     }
 }
 
-void CSamplingControl::SampleThreadBody() {
+void CSamplingControl::SampleThreadProc() {
     switch (m_pHost->GetProject().m_SampleSettings.nSampleMode) {
     case SAMPLE_MODE_TIMED:
         SampleTimed();

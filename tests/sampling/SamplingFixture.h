@@ -22,6 +22,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <mutex>
 
@@ -107,6 +108,8 @@ struct RecordingFrame : platform::MessageTarget {
     std::mutex mutex; // guards messages
     std::vector<platform::UINT> messages;
     std::vector<int> statusKinds;
+    std::map<platform::UINT, platform::LRESULT> answers; // results of messages the control does not handle
+    std::vector<std::pair<platform::UINT, platform::WPARAM>> linkEnds;
 
     platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM wParam,
                                  platform::LPARAM lParam) override {
@@ -115,6 +118,11 @@ struct RecordingFrame : platform::MessageTarget {
             messages.push_back(message);
             if (message == sampling_msg::kSampleStatus)
                 statusKinds.push_back(static_cast<int>(wParam));
+            if (message == sampling_msg::kLinkRunEnded)
+                linkEnds.emplace_back(message, wParam);
+            const auto answer = answers.find(message);
+            if (answer != answers.end())
+                return answer->second;
         }
         platform::LRESULT result = 0;
         if (control)

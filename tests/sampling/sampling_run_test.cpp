@@ -244,3 +244,30 @@ TEST_F(SamplingLoopbackTest, ATimedSetThatDoesNotArriveIsReportedAndTheRunGoesOn
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SamplingLoopbackTest, TheCalibratorLinkReadsASetEachTimeItAsksAndEndsWithTheRun) {
+    Connect(kTwoCases);
+    frame.answers[kLinkSampleSet] = 1;
+    ASSERT_TRUE(control->StartLinkSampling());
+    EXPECT_FALSE(control->StartLinkZeroAcquisition()) << "one link acquisition at a time";
+    ASSERT_TRUE(PumpUntil([&] { return host.SawText("采样进行中......"); }));
+    EXPECT_EQ(control->GetLastStartedMode(), 7);
+    for (int taken = 1; taken <= 2; ++taken) {
+        control->SetLinkSampleEvent();
+        ASSERT_TRUE(PumpUntil([&] { return frame.Count(kLinkSampleSet) == taken; }));
+    }
+    PumpUntil([] { return false; }, 500);
+    EXPECT_EQ(frame.Count(kLinkSampleSet), 2) << "a taken set is not read again until asked";
+    for (const int unit : kUnits)
+        EXPECT_GE(control->GetLinkSet()[unit].nHeader, 0) << unit;
+
+    control->OnStopSample();
+    ASSERT_TRUE(PumpUntil([&] { return frame.Count(kLinkRunEnded) == 1; }));
+    ASSERT_TRUE(WaitCompleted());
+    std::lock_guard<std::mutex> lock(frame.mutex);
+    EXPECT_EQ(frame.linkEnds[0].second, kLinkSampleSet);
+}
+
+} // namespace
