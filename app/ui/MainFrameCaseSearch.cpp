@@ -8,9 +8,12 @@
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
 #include "app/ChannelDefaults.h"
+#include "app/OpenViewCounters.h"
 #include "app/RunFlags.h"
+#include "app/ui/FrameThemes.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/MenuPruning.h"
+#include "app/ui/PageSetupDialog.h"
 #include "app/ui/ParamBars.h"
 #include "platform/MessageBox.h"
 #include "platform/Time.h"
@@ -54,6 +57,8 @@ constexpr int ID_PAGING_BY_CASE = 32885;
 constexpr int ID_PAGING_BY_IP = 32930;
 constexpr int ID_TABLE_PAGING_BY_CASE = 32886;
 constexpr int ID_TABLE_PAGING_BY_IP = 32931;
+constexpr int ID_TOGGLE_SPECTRUM = 32945;
+constexpr int ID_PAGE_SETUP = 32819;
 constexpr int ID_SAVE_REALTIME = 32866;
 constexpr int ID_NO_SAVE_REALTIME = 32868;
 
@@ -285,6 +290,7 @@ FrameCommandState CMainFrameCaseSearch::CollectCommandState() const {
     s.nSpectrumFlag = project.m_SampleSettings.nAnalysisMode;
     s.bSoftwareDebug = g_bSoftwareDebug;
     s.bSoftwareSpectrum = g_bSoftwareSpectrum;
+    s.nDataWindows = OpenViewCounters().GetTotal();
     s.bCasesFound = m_frame.GetCasesFound() != 0;
     s.nConnectionCount = m_connections.GetConnectionCount();
     s.bCanStartSample = m_providers.canStartSample();
@@ -322,6 +328,25 @@ void CMainFrameCaseSearch::PruneMenu(QMenu* menu) {
 void CMainFrameCaseSearch::ApplyStyle(int style) {
     m_nStyle = FrameStyleOf(style).nStyle;
     m_frame.m_nTheme = m_nStyle;
+    ApplyFrameTheme(m_frame, m_nStyle);
+}
+
+void CMainFrameCaseSearch::OnPageSetup() {
+    const std::string layout = m_frame.GetDocumentLayoutFile();
+    LoadPrintParam(layout, m_PrintParams);
+    CPageSetupDialog dialog(m_PrintParams, &m_frame);
+    if (m_pageSetupRunner ? m_pageSetupRunner(dialog) : dialog.exec() == QDialog::Accepted) {
+        m_PrintParams = dialog.GetParameters();
+        SavePrintParam(layout, m_PrintParams);
+    }
+}
+
+void CMainFrameCaseSearch::OnToggleSpectrum() {
+    SampleSettings& settings = m_frame.GetProjectState().m_SampleSettings;
+    settings.nAnalysisMode = settings.nAnalysisMode == 0 ? 1 : 0;
+    if (CSampleParamBar* bar = m_frame.GetSampleParamBar())
+        bar->SetSampleSettings(settings);
+    m_pSearchHost->RecreateSampleParamBar();
 }
 
 void CMainFrameCaseSearch::RegisterCommands() {
@@ -376,6 +401,10 @@ void CMainFrameCaseSearch::RegisterCommands() {
     m_frame.OnCommand(ID_TABLE_PAGING_BY_CASE, [this] { TogglePagingByCase(m_TablePaging, g_nCaseCount); });
     m_frame.OnCommand(ID_TABLE_PAGING_BY_IP,
                       [this] { TogglePagingByIp(m_TablePaging, m_connections.GetConnectionCount()); });
+    m_frame.OnCommand(
+        ID_PAGE_SETUP, [this] { OnPageSetup(); }, state(ID_PAGE_SETUP));
+    m_frame.OnCommand(
+        ID_TOGGLE_SPECTRUM, [this] { OnToggleSpectrum(); }, state(ID_TOGGLE_SPECTRUM));
     for (const FrameStyle& style : FrameStyles()) {
         const int value = style.nStyle;
         m_frame.OnCommand(

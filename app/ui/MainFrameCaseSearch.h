@@ -64,6 +64,9 @@ public:
     PagingFlags m_TablePaging;
     int m_nStyle = 2;
     int m_nSaveRealtimeData = 1;
+    PrintParameters m_PrintParams;
+    // Tests answer the page-setup dialog; true for OK.
+    void SetPageSetupRunner(std::function<bool(QDialog&)> runner) { m_pageSetupRunner = std::move(runner); }
 
 private:
     class SearchHost;
@@ -75,6 +78,8 @@ private:
     void RegisterMessages();
     void CreateWindows();
     void ApplyStyle(int style);
+    void OnToggleSpectrum();
+    void OnPageSetup();
 
     CMainFrame& m_frame;
     Providers m_providers;
@@ -91,6 +96,7 @@ private:
     QPlainTextEdit* m_pModuleInfoText = nullptr;
     QDialog* m_pFaultAlert = nullptr;
     QListWidget* m_pFaultList = nullptr;
+    std::function<bool(QDialog&)> m_pageSetupRunner;
 };
 
 // The frame's one-line hookup: creates the shell as the frame's child and installs it.

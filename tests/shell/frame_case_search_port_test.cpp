@@ -7,15 +7,23 @@
 #include "acquisition/CaseSearch.h"
 #include "acquisition/ChanInfoWrapper.h"
 #include "acquisition/FrameTimers.h"
+#include "app/AppSettings.h"
 #include "app/CaseTables.h"
 #include "app/RunFlags.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/MainFrameCaseSearch.h"
+#include "app/ui/PageSetupDialog.h"
 #include "app/ui/QV7411N_NewFrameApp.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
+#include "platform/Profile.h"
 
+#include <QAction>
 #include <QDialog>
+#include <QDoubleSpinBox>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 
 #include <gtest/gtest.h>
 
@@ -115,6 +123,59 @@ TEST_F(FrameCaseSearchTest, TheDetectionTimerNoticesACaseThatConnectsLater) {
     EXPECT_FALSE(m_shell->IsTimerActive(CFrameTimers::kWaitConnectTimer)) << "a case is connected";
     for (const auto& record : m_boxes.Records())
         EXPECT_NE(record.text, AutoDetectTimeoutText());
+}
+
+TEST_F(FrameCaseSearchTest, StylesSpectrumAndPageSetupCommands) {
+    EXPECT_TRUE(m_frame->QueryCommandState(32908).m_bChecked) << "a new start shows Office 2003";
+    ASSERT_TRUE(m_frame->RunCommand(32909));
+    EXPECT_TRUE(m_frame->QueryCommandState(32909).m_bChecked);
+    EXPECT_FALSE(m_frame->QueryCommandState(32908).m_bChecked);
+    EXPECT_EQ(m_frame->m_nTheme, 0);
+
+    // Without the spectrum option 频谱分析 leaves its menu when the menu opens.
+    g_bSoftwareSpectrum = false;
+    QMenu* settings = nullptr;
+    for (QAction* item : m_frame->menuBar()->actions())
+        if (item->menu() && item->menu()->actions().contains(m_frame->GetAction(32945)))
+            settings = item->menu();
+    ASSERT_NE(settings, nullptr);
+    QMetaObject::invokeMethod(settings, "aboutToShow");
+    EXPECT_FALSE(settings->actions().contains(m_frame->GetAction(32945)));
+    g_bSoftwareSpectrum = true;
+    ASSERT_TRUE(m_frame->RunCommand(32945));
+    EXPECT_EQ(m_frame->GetProjectState().m_SampleSettings.nAnalysisMode, 1);
+    EXPECT_TRUE(m_frame->QueryCommandState(32945).m_bChecked);
+    g_bSoftwareSpectrum = false;
+
+    m_shell->SetPageSetupRunner([](QDialog& dialog) {
+        auto* page = dynamic_cast<CPageSetupDialog*>(&dialog);
+        page->findChildren<QDoubleSpinBox*>().at(0)->setValue(12.5);
+        return true;
+    });
+    ASSERT_TRUE(m_frame->RunCommand(32819));
+    EXPECT_EQ(platform::GetPrivateProfileString("PrintParameters", "fltMarginTop", "",
+                                                m_frame->GetDocumentLayoutFile()),
+              "12.500000");
+    g_bSampling = 1;
+    EXPECT_FALSE(m_frame->QueryCommandState(32819).m_bEnabled);
+    g_bSampling = 0;
+}
+
+TEST_F(FrameCaseSearchTest, LinkMessagesReachTheConnectionsAndTheFaultAlert) {
+    StartCase("127.0.0.2", 0, 2);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return Connected() == 1; }));
+    EXPECT_EQ(m_shell->GetConnections().GetConnectionCount(), 1);
+
+    const std::vector<DeadLinkEntry> dead = {{"127.0.0.2", 0}};
+    platform::SendMessage(m_frame->GetSafeHwnd(), platform::WM_USER + 1277,
+                          reinterpret_cast<platform::WPARAM>(&dead), 0);
+    EXPECT_TRUE(m_shell->GetFaultAlertWindow()->isVisible());
+    EXPECT_EQ(m_shell->GetFaultAlertWindow()->findChild<QListWidget*>()->count(), 1);
+
+    platform::SendMessage(m_frame->GetSafeHwnd(), platform::WM_USER + 1122, 0, 0);
+    EXPECT_EQ(Connected(), 0);
+    EXPECT_FALSE(m_frame->QueryCommandState(32929).m_bEnabled) << "mapping waits for a connection";
+    EXPECT_EQ(m_frame->GetCasesFound(), 0);
 }
 
 } // namespace
