@@ -111,6 +111,15 @@ public:
     // kind 2: the 32-byte result record of the ".dst" file. False when it
     // cannot be read (beyond the end, or a live window).
     bool ReadCurrentRecord(int kind, void* buffer) const;
+    // The rosette (6 values) or residual-stress (9 values) results of a
+    // group at the window's first sample.
+    bool ReadRosetteRecord(int group, float* record) const;
+    bool ReadResidualStressRecord(int group, float* record) const;
+    // One result column of a group over count samples from first.
+    bool ReadRosetteColumn(int group, int first, int count, int column, float* out) const;
+    bool ReadResidualStressColumn(int group, int first, int count, int column, float* out) const;
+    // Values first..last of a virtual channel (id 4096 and above) from its result file.
+    bool ReadVirtualChannelData(int channel, int first, int last, float* out) const;
     // The time text of the first sample; empty for a live window.
     std::string GetCurrentSampleTime() const;
     std::string GetClampedSampleTime() const;

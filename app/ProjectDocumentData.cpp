@@ -7,6 +7,8 @@
 #include "app/ValueConversion.h"
 #include "datafiles/AppTables.h"
 #include "datafiles/DataFileAccess.h"
+#include "datafiles/ResultFiles.h"
+#include "datafiles/VirtualChannels.h"
 #include "platform/Files.h"
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 namespace {
 
 constexpr std::size_t kResultRecordSize = 32;
+constexpr int kFirstVirtualChannelId = 4096;
 
 bool ReadFrameAsValues(const std::string& dataPath, int sample, CaseSampleBlock* out) {
     const OnlineLayout layout = OnlineLayoutFromCaseTables();
@@ -50,6 +53,29 @@ bool ReadResultRecord(const std::string& path, int index, void* buffer) {
     std::ifstream in(path, std::ios::binary);
     in.seekg(offset);
     return static_cast<bool>(in.read(static_cast<char*>(buffer), kResultRecordSize));
+}
+
+bool ReadResultColumn(const ResultKind& kind, const std::string& dataPath, int group, int first, int count,
+                      int column, float* out) {
+    if (column < 0 || column >= kind.valueCount || count <= 0 || out == nullptr) {
+        return false;
+    }
+    std::vector<float> records(static_cast<std::size_t>(count) * static_cast<std::size_t>(kind.valueCount));
+    if (ReadResultRange(kind, ResultFileName(kind, dataPath, group), first, first + count, records.data()) ==
+        0) {
+        return false;
+    }
+    for (int k = 0; k < count; ++k) {
+        out[k] = records[static_cast<std::size_t>(k) * static_cast<std::size_t>(kind.valueCount) +
+                         static_cast<std::size_t>(column)];
+    }
+    return true;
+}
+
+bool ReadResultRecord(const ResultKind& kind, const std::string& dataPath, int group, int index,
+                      float* record) {
+    return record != nullptr &&
+           ReadResultRange(kind, ResultFileName(kind, dataPath, group), index, index + 1, record) != 0;
 }
 
 } // namespace
@@ -100,4 +126,41 @@ int DeleteStoredSampleSet(const std::string& dataPath, int index, int& count) {
     const CAppChannelTable channels;
     const CDataFileAccess access(layout, channels);
     return access.DeleteRunRange(dataPath, index, index, count);
+}
+
+bool CQV7411N_NewFrameDoc::ReadRosetteRecord(int group, float* record) const {
+    return ReadResultRecord(RosetteResults(), m_pHost->GetProjectFilePath(".dat"), group, m_nScreenDataLeft,
+                            record);
+}
+
+bool CQV7411N_NewFrameDoc::ReadResidualStressRecord(int group, float* record) const {
+    return ReadResultRecord(ResidualStressResults(), m_pHost->GetProjectFilePath(".dat"), group,
+                            m_nScreenDataLeft, record);
+}
+
+bool CQV7411N_NewFrameDoc::ReadRosetteColumn(int group, int first, int count, int column, float* out) const {
+    return ReadResultColumn(RosetteResults(), m_pHost->GetProjectFilePath(".dat"), group, first, count,
+                            column, out);
+}
+
+bool CQV7411N_NewFrameDoc::ReadResidualStressColumn(int group, int first, int count, int column,
+                                                    float* out) const {
+    return ReadResultColumn(ResidualStressResults(), m_pHost->GetProjectFilePath(".dat"), group, first, count,
+                            column, out);
+}
+
+bool CQV7411N_NewFrameDoc::ReadVirtualChannelData(int channel, int first, int last, float* out) const {
+    if (channel < kFirstVirtualChannelId || first < 0 || last < first || out == nullptr) {
+        return false;
+    }
+    const std::string path =
+        VirtualChannelFileName(m_pHost->GetProjectFilePath(".dat"), channel - (kFirstVirtualChannelId - 1));
+    const std::int64_t count = static_cast<std::int64_t>(last) - first + 1;
+    if (platform::FileSize(path) < (first + count) * static_cast<std::int64_t>(sizeof(float))) {
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(first) * static_cast<std::streamoff>(sizeof(float)));
+    return static_cast<bool>(
+        in.read(reinterpret_cast<char*>(out), count * static_cast<std::streamsize>(sizeof(float))));
 }

@@ -233,6 +233,44 @@ TEST(ProjectDocumentTest, StoredRecordsOfTheFirstSampleAndTheirTimes) {
     ResetChannelModel();
 }
 
+TEST(ProjectDocumentTest, ResultColumnsAndVirtualChannelsOfTheRun) {
+    ScratchFolder folder;
+    FakeHost host;
+    host.base = folder.File("P1");
+    FakeView view;
+    // Rosette group 2: a 60-byte header, then records of 6 floats.
+    std::vector<float> rosette(4 * 6);
+    for (std::size_t i = 0; i < rosette.size(); ++i) {
+        rosette[i] = static_cast<float>(i);
+    }
+    std::ofstream file(host.base + "2.sfd", std::ios::binary);
+    file.write(std::string(60, '\0').data(), 60);
+    file.write(reinterpret_cast<const char*>(rosette.data()),
+               static_cast<std::streamsize>(rosette.size() * 4));
+    file.close();
+    const float virtuals[3] = {1.5f, 2.5f, 3.5f};
+    std::ofstream(host.base + "1.vit", std::ios::binary).write(reinterpret_cast<const char*>(virtuals), 12);
+
+    CQV7411N_NewFrameDoc doc(&host, VIEW_TYPE_CURVE, &view);
+    doc.OnOpenDocument(host.base + ".dap");
+    float column[2] = {};
+    ASSERT_TRUE(doc.ReadRosetteColumn(2, 1, 2, 3, column));
+    EXPECT_FLOAT_EQ(column[0], 9.0f);
+    EXPECT_FLOAT_EQ(column[1], 15.0f);
+    EXPECT_FALSE(doc.ReadRosetteColumn(2, 3, 2, 3, column)); // beyond the end
+    EXPECT_FALSE(doc.ReadRosetteColumn(2, 0, 1, 6, column)); // no such column
+    EXPECT_FALSE(doc.ReadRosetteColumn(1, 0, 1, 0, column)); // no such group
+    float record[6] = {};
+    doc.m_nScreenDataLeft = 3;
+    ASSERT_TRUE(doc.ReadRosetteRecord(2, record));
+    EXPECT_FLOAT_EQ(record[5], 23.0f);
+    float values[2] = {};
+    ASSERT_TRUE(doc.ReadVirtualChannelData(4096, 1, 2, values));
+    EXPECT_FLOAT_EQ(values[1], 3.5f);
+    EXPECT_FALSE(doc.ReadVirtualChannelData(4096, 2, 3, values));
+    EXPECT_FALSE(doc.ReadVirtualChannelData(17, 0, 0, values));
+}
+
 TEST(ProjectDocumentTest, CorrectionAndSyncReachTheFrame) {
     ResetChannelModel();
     FakeHost host;
