@@ -79,11 +79,39 @@ int CSamplingControl::DownloadChannelParams(const std::vector<int>& channels) {
         return 0;
     const int result = comm->SetChannelParams(channels);
     const int steps = comm->SetShortCircuitMode(static_cast<int>(channels.size()));
-    for (int i = 0; i < steps; ++i)
+    const CCaseProtocol3* encoder = comm->GetProtocol();
+    const bool shortCircuit = encoder && encoder->GetCommandMode() == 1;
+    const char* title = shortCircuit       ? "正在设置测温短路模式......"
+                        : m_bRestoreParams ? "正在恢复通道参数设置......"
+                                           : "正在设置通道参数......";
+    const char* closing = shortCircuit       ? "测温短路模式设置完成！"
+                          : m_bRestoreParams ? "恢复通道参数设置完成！"
+                                             : "通道参数设置结束！";
+    // The progress window only for more than two steps of 120 ms.
+    const bool window = steps > 2;
+    for (int i = 0; i < steps; ++i) {
+        if (window)
+            m_pHost->ShowProgressStep(i + 1, title);
         platform::Sleep(120);
+    }
+    if (window) {
+        m_pHost->ShowProgressStep(steps, closing);
+        platform::Sleep(200);
+        m_pHost->CloseProgress();
+    }
     platform::SendMessage(m_hFrame, kParamsSet, 0, 0);
     m_pHost->SetStatusText(0, "通道参数设置完成");
     return result;
+}
+
+bool CSamplingControl::IsOnlineStrainChannel(int channel) {
+    if (!IsValidChannelId(channel) || g_ChannelParams[channel].nMeasureType != MEASURE_STRAIN)
+        return false;
+    for (int i = 0; i < g_nChannelCount && i < MAX_CHANNEL_COUNT; ++i) {
+        if (g_ChannelList[i] == channel)
+            return true;
+    }
+    return false;
 }
 
 std::string CSamplingControl::UnitFileName(int unit, const char* extension) const {

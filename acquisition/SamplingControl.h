@@ -75,6 +75,9 @@ public:
     int RunContinuous();
     void StopAndFinish();
     int DownloadChannelParams(const std::vector<int>& channels);
+    // Set while the parameters are sent again to undo a temporary mode.
+    std::uint8_t m_bRestoreParams = 0;
+    static bool IsOnlineStrainChannel(int channel);
     void OnOpenSampleFiles();
     void OnCloseSampleFiles();
     void EnsureSampleDataFiles();

@@ -356,6 +356,14 @@ bool CSamplingControl::HandleMessage(platform::UINT message, platform::WPARAM wP
     case kSampleDigital:
         HandleSets(message, static_cast<int>(wParam), reinterpret_cast<CaseSampleBlock* const*>(lParam));
         return true;
+    case kDownloadParams:
+        if (wParam)
+            result = DownloadChannelParams(*reinterpret_cast<const std::vector<int>*>(wParam));
+        return true;
+    case kClearChannelZero:
+        if (IsValidChannelId(static_cast<int>(wParam)))
+            g_ChannelParams[wParam].nZero = 0;
+        return true;
     case kResendChannelParams:
         m_pHost->SendChannelParams();
         return true;

@@ -271,3 +271,25 @@ TEST_F(SamplingLoopbackTest, TheCalibratorLinkReadsASetEachTimeItAsksAndEndsWith
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SamplingLoopbackTest, ADownloadSendsEachCaseItsChannelsAndReportsTheEnd) {
+    Connect(kTwoCases);
+    const std::size_t before0 = simulators[0]->GetCommands().size();
+    const std::size_t before1 = simulators[1]->GetCommands().size();
+    const std::vector<int> channels = {0, 1, 17}; // case 0 only
+    platform::LRESULT result = 0;
+    ASSERT_TRUE(
+        control->HandleMessage(kDownloadParams, reinterpret_cast<platform::WPARAM>(&channels), 0, result));
+    EXPECT_EQ(result, 1);
+    ASSERT_TRUE(PumpUntil([&] { return simulators[0]->GetCommands().size() > before0; }));
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(simulators[1]->GetCommands().size(), before1);
+    EXPECT_EQ(frame.Count(kParamsSet), 1);
+    std::lock_guard<std::mutex> lock(host.mutex);
+    EXPECT_EQ(host.pane0.front(), "正在设置通道参数......");
+    EXPECT_EQ(host.pane0.back(), "通道参数设置完成");
+}
+
+} // namespace
