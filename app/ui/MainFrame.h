@@ -95,6 +95,8 @@ public:
     QAction* GetAction(int id) const;
 
     std::string GetProgramFolder() const { return m_strProgramFolder; }
+    // Data windows as tabs (true) or as free child windows (false).
+    void EnableMDITabs(bool enable);
     const std::string& GetLayoutFileName() const { return m_strLayoutFile; }
     CProjectState& GetProjectState() { return m_project; }
     CProjectHandler& GetProjectHandler() { return *m_pProjectHandler; }

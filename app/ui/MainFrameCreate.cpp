@@ -95,10 +95,7 @@ bool CMainFrame::OnCreate() {
     }
     ShowDataCountInStatusBar(0, 0, 0, false);
     CreateModelessWindows();
-    m_pMdiArea->setViewMode(QMdiArea::TabbedView);
-    m_pMdiArea->setTabPosition(QTabWidget::North);
-    m_pMdiArea->setTabsClosable(true);
-    m_pMdiArea->setTabsMovable(true);
+    EnableMDITabs(true);
     CreateLinks();
     setWindowTitle(QString::fromUtf8(g_strAppTitle));
     m_tStartTime = static_cast<std::int64_t>(std::time(nullptr));

@@ -58,6 +58,15 @@ void CMainFrame::RegisterWindowCommands() {
     OnCommand(ID_CLOSE_ALL_WINDOWS, [this] { CloseAllChildWindows(); });
 }
 
+void CMainFrame::EnableMDITabs(bool enable) {
+    m_pMdiArea->setViewMode(enable ? QMdiArea::TabbedView : QMdiArea::SubWindowView);
+    if (enable) {
+        m_pMdiArea->setTabPosition(QTabWidget::North);
+        m_pMdiArea->setTabsClosable(true);
+        m_pMdiArea->setTabsMovable(true);
+    }
+}
+
 void CMainFrame::OnNewDataWindow(int viewType) {
     if (!OpenViewCounters().CanOpen(viewType)) {
         return;
