@@ -12,6 +12,7 @@
 #include "app/RunFlags.h"
 #include "app/ui/FrameThemes.h"
 #include "app/ui/MainFrame.h"
+#include "app/ui/MdiTabMenu.h"
 #include "app/ui/MenuPruning.h"
 #include "app/ui/PageSetupDialog.h"
 #include "app/ui/ParamBars.h"
@@ -242,6 +243,7 @@ void CMainFrameCaseSearch::Install() {
     m_pWaitTimer->start(kTimerPeriodMs);
     m_nStyle = m_frame.m_nTheme;
     ApplyStyle(m_nStyle);
+    CMdiTabMenu::Install(m_frame);
 }
 
 void CMainFrameCaseSearch::CreateWindows() {

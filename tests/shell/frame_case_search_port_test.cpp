@@ -12,6 +12,7 @@
 #include "app/RunFlags.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/MainFrameCaseSearch.h"
+#include "app/ui/MdiTabMenu.h"
 #include "app/ui/PageSetupDialog.h"
 #include "app/ui/QV7411N_NewFrameApp.h"
 #include "platform/Files.h"
@@ -22,8 +23,12 @@
 #include <QDialog>
 #include <QDoubleSpinBox>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTabBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -176,6 +181,27 @@ TEST_F(FrameCaseSearchTest, LinkMessagesReachTheConnectionsAndTheFaultAlert) {
     EXPECT_EQ(Connected(), 0);
     EXPECT_FALSE(m_frame->QueryCommandState(32929).m_bEnabled) << "mapping waits for a connection";
     EXPECT_EQ(m_frame->GetCasesFound(), 0);
+}
+
+TEST_F(FrameCaseSearchTest, TabsCloseOnDoubleClickAndOfferTheWindowMenu) {
+    m_frame->OpenDataWindow(3, false);
+    m_frame->OpenDataWindow(4, false);
+    m_frame->show();
+    QTabBar* bar = m_frame->GetMdiArea()->findChild<QTabBar*>();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return bar->count() == 2; }));
+    const QPoint first = bar->tabRect(0).center();
+    QTest::mouseClick(bar, Qt::RightButton, {}, first);
+    CMdiTabMenu* tabs = m_frame->findChild<CMdiTabMenu*>();
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_NE(tabs->GetLastMenu(), nullptr);
+    EXPECT_EQ(tabs->GetLastMenu()->actions().size(), 3);
+    EXPECT_EQ(tabs->GetLastMenu()->actions().at(0)->text(), "关闭");
+    tabs->GetLastMenu()->close();
+    EXPECT_EQ(m_frame->GetMdiArea()->activeSubWindow(), m_frame->GetMdiArea()->subWindowList().at(0));
+
+    QTest::mouseDClick(bar, Qt::LeftButton, {}, first);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return m_frame->GetMdiArea()->subWindowList().size() == 1; }));
 }
 
 } // namespace
