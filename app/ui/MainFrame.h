@@ -228,6 +228,11 @@ private:
     int m_nOpcLoopMode = 0;
     int m_nOpcNotifyMode = 0;
     int m_nInterfaceMode = 0;
+    int m_nDigitalBaundRate = 4800;
+    int m_nDigitalComPort = 2;
+    int m_nWorkMode = 0;
+    int m_bShowIpModule = 1;
+    int m_nHoldTimeSeconds = 10;
     int m_nDeviceType = 3;
     int m_nSubDeviceType = 3;
     int m_bDeviceConnected = 0;

@@ -108,7 +108,13 @@ void CMainFrame::ReadRegistrySettings() {
     m_project.m_nBaundRate = profile.GetProfileInt("System", "m_nBaundRate", 4800);
     m_project.m_nComPort = profile.GetProfileInt("System", "m_nComPort", 1);
     m_nInterfaceMode = profile.GetProfileInt("System", "m_nInterfaceMode", 0);
+    m_nDigitalBaundRate = profile.GetProfileInt("System", "m_nDigitalBaundRate", 4800);
+    m_nDigitalComPort = profile.GetProfileInt("System", "m_nDigitalComPort", 2);
+    m_nWorkMode = profile.GetProfileInt("System", "m_nWorkMode", 0);
+    m_bShowIpModule = profile.GetProfileInt("System", "m_bShowIpModule", 1);
+    m_nHoldTimeSeconds = profile.GetProfileInt("System", "HoldTimeSeconds", 10);
     // Only the network interface and one model exist, whatever was stored.
+    m_nWorkMode = 0;
     m_nInterfaceMode = kInterfaceNetwork;
     m_nDeviceType = kDeviceTypeQV7416;
     m_nSubDeviceType = kDeviceTypeQV7416;
@@ -124,6 +130,11 @@ void CMainFrame::SaveRegistrySettings() {
     profile.WriteProfileInt("System", "m_nBaundRate", m_project.m_nBaundRate);
     profile.WriteProfileInt("System", "m_nComPort", m_project.m_nComPort);
     profile.WriteProfileInt("System", "m_nInterfaceMode", m_nInterfaceMode);
+    profile.WriteProfileInt("System", "m_nDigitalBaundRate", m_nDigitalBaundRate);
+    profile.WriteProfileInt("System", "m_nDigitalComPort", m_nDigitalComPort);
+    profile.WriteProfileInt("System", "m_nWorkMode", m_nWorkMode);
+    profile.WriteProfileInt("System", "m_bShowIpModule", m_bShowIpModule);
+    profile.WriteProfileInt("System", "HoldTimeSeconds", m_nHoldTimeSeconds);
 }
 
 void CMainFrame::BuildModelPaths() {
