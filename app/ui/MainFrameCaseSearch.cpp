@@ -17,6 +17,7 @@
 #include "app/ui/PageSetupDialog.h"
 #include "app/ui/ParamBars.h"
 #include "platform/MessageBox.h"
+#include "platform/RegistryProfile.h"
 #include "platform/Time.h"
 
 #include <QAction>
@@ -44,6 +45,8 @@ constexpr platform::UINT kEnableParamBar = platform::WM_USER + 1140;
 constexpr platform::UINT kSendChannelParams = platform::WM_USER + 1246;
 constexpr platform::UINT kModuleFault = platform::WM_USER + 1277;
 constexpr int kTimerPeriodMs = 1000;
+// The module-window flag in the registry profile.
+constexpr const char* kModuleWindowKey = "m_bShowIpModule";
 
 // Commands whose handler and state this shell provides.
 constexpr int ID_DETECT_CASE = 32794;
@@ -230,6 +233,10 @@ CMainFrameCaseSearch* InstallCaseSearch(CMainFrame& frame) {
 
 void CMainFrameCaseSearch::Install() {
     CreateWindows();
+    // The module window comes back as the user left it.
+    m_bModuleWindowFlag = AppRegistryProfile().GetProfileInt("System", kModuleWindowKey, 1) != 0 ? 1 : 0;
+    if (m_bModuleWindowFlag)
+        m_pModuleInfo->show();
     RegisterCommands();
     RegisterMessages();
     for (QAction* item : m_frame.menuBar()->actions()) {
@@ -241,6 +248,11 @@ void CMainFrameCaseSearch::Install() {
     m_pDetectTimer = new QTimer(this);
     connect(m_pDetectTimer, &QTimer::timeout, this, [this] { OnTimer(CFrameTimers::kAutoDetectTimer); });
     m_pWaitTimer->start(kTimerPeriodMs);
+    // Exactly one of the two saving buttons shows.
+    if (QAction* on = m_frame.GetAction(ID_SAVE_REALTIME))
+        on->setVisible(m_nSaveRealtimeData == 1);
+    if (QAction* off = m_frame.GetAction(ID_NO_SAVE_REALTIME))
+        off->setVisible(m_nSaveRealtimeData == 0);
     m_nStyle = m_frame.m_nTheme;
     ApplyStyle(m_nStyle);
     CMdiTabMenu::Install(m_frame);
@@ -368,6 +380,7 @@ void CMainFrameCaseSearch::RegisterCommands() {
             const bool show = !m_pModuleInfo->isVisible();
             m_pModuleInfo->setVisible(show);
             m_bModuleWindowFlag = show ? 1 : 0;
+            AppRegistryProfile().WriteProfileInt("System", kModuleWindowKey, m_bModuleWindowFlag);
             if (show)
                 m_connections.RefreshModuleInfo();
         },

@@ -102,6 +102,9 @@ TEST_F(FrameCaseSearchTest, TheSearchFromTheMenuFindsTwoCases) {
         EXPECT_TRUE(ProcessEventsUntil([&] { return simulator->CountCommands(3, 14) == 1; }, 3000))
             << "the parameters went to each case";
 
+    EXPECT_TRUE(m_shell->GetModuleInfoWindow()->isVisible()) << "the saved flag's default shows it";
+    ASSERT_TRUE(m_frame->RunCommand(32901));
+    EXPECT_FALSE(m_shell->GetModuleInfoWindow()->isVisible());
     ASSERT_TRUE(m_frame->RunCommand(32901));
     EXPECT_TRUE(m_shell->GetModuleInfoWindow()->isVisible());
     EXPECT_TRUE(m_frame->QueryCommandState(32901).m_bChecked);
