@@ -182,8 +182,22 @@ bool CSamplingControl::CheckTrigger(const float* channelValues) {
     return m_bStoring != 0;
 }
 
+bool CSamplingControl::BatchRows(int first, int last, int blockSize, int& from, int& to) {
+    if (blockSize < 1 || first < 1 || last < 1)
+        return false;
+    const int s = (first - 1) % blockSize;
+    const int e = (last - 1) % blockSize;
+    if (s < 1 || e < 1)
+        return false;
+    const bool sameBlock = (first - 1) / blockSize == (last - 1) / blockSize;
+    from = (sameBlock ? s : 1) - 1;
+    to = e;
+    return true;
+}
+
 void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
     const int mode = m_pHost->GetProject().m_SampleSettings.nSampleMode;
+    const int firstAnnounced = m_AnnounceCounters[0] + 1;
     if (m_bTriggerMode)
         SendText("正在等待触发......");
     for (int i = 0; i < n; ++i) {
@@ -227,6 +241,10 @@ void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
                               reinterpret_cast<platform::WPARAM>(m_AnnounceCounters), 1);
         SendStatus(mode);
     }
+    int from = 0, to = 0;
+    if (BatchRows(firstAnnounced, m_AnnounceCounters[0],
+                  m_pHost->GetProject().m_SampleSettings.nAnalysisBlockSize, from, to))
+        m_pHost->MarkCurveRows(from, to);
     const std::int64_t now = NowMs();
     if (now - m_nLastRefresh >= 500) {
         platform::SendMessage(m_hFrame, kViewRefresh, static_cast<platform::WPARAM>(m_AnnounceCounters[0]),

@@ -90,6 +90,9 @@ public:
     void ProcessSampleSet(bool announce);
     void OnStoreSampleSet(const SampleStatusRecord* status, const CaseSampleBlock* set);
     bool CheckTrigger(const float* channelValues);
+    // Rows of the curve views a batch of announced samples first..last
+    // touches within blocks of blockSize; false when there is nothing to mark.
+    static bool BatchRows(int first, int last, int blockSize, int& from, int& to);
     // Compiles the virtual channels' formulas for the run and opens their
     // value files; closes them again.
     void OpenVirtualChannels();

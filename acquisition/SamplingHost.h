@@ -61,6 +61,8 @@ public:
     virtual void RefreshTableViews() {}
     virtual void ShowBalanceTableView() {}
     virtual void StartResultWorkers(int /*storedCount*/) {}
+    // Every open curve view updates its rows from..to of the current block.
+    virtual void MarkCurveRows(int /*from*/, int /*to*/) {}
 
     // Status bar: pane texts and the two data counts.
     virtual void SetStatusText(int /*pane*/, const std::string&) {}

@@ -168,3 +168,30 @@ TEST_F(LiveProcessingTest, HandlersIgnoreEmptyBatchesAndBatchesOutsideARun) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(BatchRowsTest, RowsOfTheCurveViewsInBlocksOfTheAnalysisSize) {
+    struct Case {
+        int first, last, block;
+        bool marked;
+        int from, to;
+    };
+    const Case cases[] = {
+        {3, 7, 10, true, 1, 6},   // inside one block: from the batch's own row
+        {8, 14, 10, true, 0, 3},  // into the next block: from its start
+        {1, 5, 10, false, 0, 0},  // the batch starts a block
+        {5, 11, 10, false, 0, 0}, // the batch ends on a block's first row
+        {3, 7, 0, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        int from = 0, to = 0;
+        EXPECT_EQ(CSamplingControl::BatchRows(c.first, c.last, c.block, from, to), c.marked) << c.first;
+        if (c.marked) {
+            EXPECT_EQ(from, c.from) << c.first;
+            EXPECT_EQ(to, c.to) << c.first;
+        }
+    }
+}
+
+} // namespace
