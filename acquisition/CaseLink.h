@@ -157,7 +157,7 @@ private:
     void AppendAssembly(const std::uint8_t* bytes, int length);
     void SplitFrames();
     void ParseSampleBlock();
-    void DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<CaseSampleBlock>>& perSlot);
+    void DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<CaseSampleBlock>>& perSlot, int sample);
     void StoreSamples(CaseSampleBlock* blocks, int bytes);
     int CountDiscarded(int samples);
     void DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);

@@ -141,11 +141,13 @@ int CCaseLink::CountDiscarded(int samples) {
     return thrown;
 }
 
-void CCaseLink::DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<CaseSampleBlock>>& perSlot) {
+void CCaseLink::DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<CaseSampleBlock>>& perSlot,
+                           int sample) {
     const int slot = unit[7] & 0x3F;
-    if (slot >= 8)
-        return;
-    CaseSampleBlock block;
+    if (slot >= 8 || perSlot[slot].empty())
+        return; // not a module of this case
+    CaseSampleBlock& block = perSlot[slot][static_cast<std::size_t>(sample)];
+    block = CaseSampleBlock{};
     std::int32_t counter = 0;
     if (m_nCaseVersion >= 2)
         counter = std::max(0, Signed24(unit + 4));
@@ -154,7 +156,6 @@ void CCaseLink::DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<Cas
         for (int ch = 0; ch < 16; ++ch)
             block.fValues[ch] = static_cast<float>(Signed24(unit + 8 + 3 * ch)) * m_ChannelCoef[slot][ch];
     }
-    perSlot[slot].push_back(block);
 }
 
 void CCaseLink::ParseSampleBlock() {
@@ -177,23 +178,54 @@ void CCaseLink::ParseSampleBlock() {
         m_nAssembly = 0;
         return;
     }
-    const int groups = static_cast<int>(units.size()) / m_nModules;
-    const int decoded = groups * m_nModules;
-    if (decoded < static_cast<int>(units.size()))
-        keepFrom = units[decoded];
+    // Group starts: a unit begins a new sample after m_nModules units, and also
+    // when its module came already or comes before the previous unit's module
+    // in the case's order (a unit was lost): the modules of later samples then
+    // stay together instead of shifting against each other for the rest of the run.
+    int order[64];
+    std::fill(std::begin(order), std::end(order), -1);
+    for (int k = 0; k < m_nModules; ++k)
+        order[m_ModuleSlot[k]] = k;
+    std::vector<int> groupStart;
+    int start = 0, last = -1;
+    unsigned seen = 0;
+    for (int u = 0; u < static_cast<int>(units.size()); ++u) {
+        const int slot = b[units[u] + 7] & 0x3F;
+        const int position = order[slot];
+        if (u > start && position >= 0 && ((seen & (1u << slot)) || position <= last)) {
+            groupStart.push_back(start);
+            start = u;
+            seen = 0;
+            last = -1;
+        }
+        if (position >= 0) {
+            seen |= 1u << slot;
+            last = position;
+        }
+        if (u + 1 - start == m_nModules) {
+            groupStart.push_back(start);
+            start = u + 1;
+            seen = 0;
+            last = -1;
+        }
+    }
+    if (start < static_cast<int>(units.size()))
+        keepFrom = units[start]; // an incomplete sample waits for the rest
+    const int groups = static_cast<int>(groupStart.size());
+    groupStart.push_back(start);
 
     if (groups > 0) {
         std::lock_guard<std::mutex> lock(m_csDispatch);
         const int firstKept = CountDiscarded(groups);
         const int kept = groups - firstKept;
         if (kept > 0) {
+            // Each unit goes to its own sample; a module missing from a sample stays empty.
             std::vector<std::vector<CaseSampleBlock>> perSlot(8);
-            for (int u = firstKept * m_nModules; u < decoded; ++u)
-                DecodeUnit(b + units[u], perSlot);
-            // A corrupt group may repeat one slot: never more samples than groups.
-            for (auto& list : perSlot) {
-                if (static_cast<int>(list.size()) > kept)
-                    list.resize(static_cast<std::size_t>(kept));
+            for (int k = 0; k < m_nModules; ++k)
+                perSlot[m_ModuleSlot[k]].assign(static_cast<std::size_t>(kept), CaseSampleBlock{});
+            for (int g = firstKept; g < groups; ++g) {
+                for (int u = groupStart[g]; u < groupStart[g + 1]; ++u)
+                    DecodeUnit(b + units[u], perSlot, g - firstKept);
             }
             DispatchSamples(perSlot, kept);
         }

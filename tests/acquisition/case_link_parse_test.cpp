@@ -144,6 +144,26 @@ TEST_F(CaseLinkParseTest, BlockModeFaults) {
     EXPECT_EQ(sets[1][1].nHeader, -1) << "the slot-9 unit left slot 1 empty";
 }
 
+TEST_F(CaseLinkParseTest, ALostUnitCostsOneModuleOfOneSample) {
+    SetUpModules(0, 3, 2);
+    Bytes stream;
+    for (int n = 0; n < 5; ++n) {
+        for (int slot = 0; slot < 3; ++slot) {
+            if (n == 1 && slot == 1)
+                continue; // lost
+            CCaseSimulator::AppendUnit(stream, 0, slot, n, 2);
+        }
+    }
+    Feed(stream);
+    const auto sets = PopAll();
+    ASSERT_EQ(sets.size(), 5u);
+    EXPECT_EQ(sets[1][1].nHeader, -1);
+    EXPECT_EQ(sets[1][2].nHeader, 2 * 16777216 + 1);
+    for (int n : {0, 2, 3, 4})
+        for (int slot = 0; slot < 3; ++slot)
+            EXPECT_EQ(sets[n][slot].nHeader, slot * 16777216 + n) << n << " " << slot;
+}
+
 TEST_F(CaseLinkParseTest, DiscardedSamplesAtTheStartOfARun) {
     host.dataThrow = 5;
     SetUpModules(0, 3, 2);
