@@ -4,6 +4,7 @@
 #include "acquisition/SamplingControl.h"
 
 #include "acquisition/CommBase.h"
+#include "app/AppSettings.h"
 #include "app/CaseTables.h"
 #include "app/RunFlags.h"
 #include "app/ValueConversion.h"
@@ -182,6 +183,29 @@ bool CSamplingControl::CheckTrigger(const float* channelValues) {
     return m_bStoring != 0;
 }
 
+void CSamplingControl::AppendFftSamples() {
+    for (int i = 0; i < g_nChannelCount && i < MAX_CHANNEL_COUNT; ++i) {
+        const int id = g_ChannelList[i];
+        if (IsValidChannelId(id))
+            m_FftValues[id].push_back(m_ChannelValues[static_cast<std::size_t>(id)]);
+    }
+}
+
+void CSamplingControl::FeedFftSpectrum() {
+    if (!m_pHost->HasSpectrumGraph())
+        return;
+    const int blockSize = m_pHost->GetProject().m_SampleSettings.nAnalysisBlockSize;
+    m_FftBuffers.resize(static_cast<std::size_t>(std::clamp(g_nChannelCount, 0, MAX_CHANNEL_COUNT)));
+    for (std::size_t i = 0; i < m_FftBuffers.size(); ++i) {
+        const std::vector<float>& values = m_FftValues[g_ChannelList[i]];
+        const std::size_t n = std::min(values.size(), static_cast<std::size_t>(std::max(blockSize, 0)));
+        m_FftBuffers[i].assign(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+    m_pHost->FeedSpectrum(blockSize, m_FftBuffers, m_bSaveRealtimeData != 0);
+    for (auto& [id, values] : m_FftValues)
+        values.clear();
+}
+
 bool CSamplingControl::BatchRows(int first, int last, int blockSize, int& from, int& to) {
     if (blockSize < 1 || first < 1 || last < 1)
         return false;
@@ -240,6 +264,12 @@ void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
         platform::SendMessage(m_hFrame, kContinuousSample,
                               reinterpret_cast<platform::WPARAM>(m_AnnounceCounters), 1);
         SendStatus(mode);
+        const SampleSettings& settings = m_pHost->GetProject().m_SampleSettings;
+        if (g_bSoftwareSpectrum && settings.nAnalysisMode == 1) {
+            AppendFftSamples();
+            if (settings.nAnalysisBlockSize > 0 && m_AnnounceCounters[0] % settings.nAnalysisBlockSize == 0)
+                FeedFftSpectrum();
+        }
     }
     int from = 0, to = 0;
     if (BatchRows(firstAnnounced, m_AnnounceCounters[0],

@@ -92,6 +92,10 @@ public:
     bool CheckTrigger(const float* channelValues);
     // Rows of the curve views a batch of announced samples first..last
     // touches within blocks of blockSize; false when there is nothing to mark.
+    // Spectrum analysis of continuous runs: values gathered per online
+    // channel and handed over once per analysis block.
+    void AppendFftSamples();
+    void FeedFftSpectrum();
     static bool BatchRows(int first, int last, int blockSize, int& from, int& to);
     // Compiles the virtual channels' formulas for the run and opens their
     // value files; closes them again.
@@ -191,6 +195,8 @@ private:
     std::string UnitFileName(int unit, const char* extension) const;
     void CloseUnitFiles();
 
+    std::map<int, std::vector<float>> m_FftValues; // channel id -> values since the last hand-over
+    std::vector<std::vector<float>> m_FftBuffers;  // hand-over buffers, one per online channel
     std::vector<FormulaProgram> m_VirtualPrograms;
     std::map<int, float> m_VirtualResults; // virtual channel index -> value of the last set
     CVirtualChannelValueFiles m_VirtualFiles;

@@ -81,6 +81,12 @@ public:
     virtual void StartForwardSender(int /*caseCount*/) {}
     virtual void StopForwardSender() {}
 
+    // The spectrum windows' graph object: whether it exists, and the hand-over
+    // of one analysis block per online channel (frame order).
+    virtual bool HasSpectrumGraph() { return false; }
+    virtual void FeedSpectrum(int /*blockSize*/, const std::vector<std::vector<float>>& /*buffers*/,
+                              bool /*save*/) {}
+
     // Formula texts of the project's virtual channels, in channel order.
     virtual std::vector<std::string> GetVirtualChannelFormulas() { return {}; }
 

@@ -15,7 +15,12 @@ using namespace sampling_msg;
 
 struct FormulaHost : RecordingHost {
     std::vector<std::string> formulas;
+    std::vector<std::vector<std::vector<float>>> spectrumFeeds;
     std::vector<std::string> GetVirtualChannelFormulas() override { return formulas; }
+    bool HasSpectrumGraph() override { return true; }
+    void FeedSpectrum(int, const std::vector<std::vector<float>>& buffers, bool) override {
+        spectrumFeeds.push_back(buffers);
+    }
 };
 
 // Units 2 and 5 online; every channel a voltage channel.
@@ -137,6 +142,28 @@ TEST_F(LiveProcessingTest, TheTriggerStoresOneSampleForEachRiseToTheLevel) {
                                result);
         EXPECT_EQ(control->m_nRunStoredCount, c.stored) << c.raw.size() << " samples from " << c.raw[0];
     }
+}
+
+TEST_F(LiveProcessingTest, TheSpectrumGetsOneBlockOfEveryChannelPerAnalysisBlock) {
+    g_bSoftwareSpectrum = true;
+    host.project.m_SampleSettings.nSampleMode = SAMPLE_MODE_CONTINUOUS;
+    host.project.m_SampleSettings.nAnalysisMode = 1;
+    host.project.m_SampleSettings.nAnalysisBlockSize = 2;
+    std::vector<CaseSampleBlock> unit2(5), unit5(5);
+    for (int i = 0; i < 5; ++i)
+        unit2[static_cast<std::size_t>(i)].fValues[1] = static_cast<float>(100 * i);
+    std::vector<CaseSampleBlock*> perUnit(512, nullptr);
+    perUnit[2] = unit2.data();
+    perUnit[5] = unit5.data();
+    platform::LRESULT result = 0;
+    control->HandleMessage(kSampleBatch, 5, reinterpret_cast<platform::LPARAM>(perUnit.data()), result);
+    g_bSoftwareSpectrum = false;
+    ASSERT_EQ(host.spectrumFeeds.size(), 2u) << "after the second and the fourth sample";
+    ASSERT_EQ(host.spectrumFeeds[1].size(), 32u);
+    EXPECT_EQ(host.spectrumFeeds[1][1],
+              (std::vector<float>{static_cast<float>(ConvertRawToValue(33, 200.0f)),
+                                  static_cast<float>(ConvertRawToValue(33, 300.0f))}));
+    EXPECT_EQ(frame.Count(kContinuousSample), 5);
 }
 
 TEST_F(LiveProcessingTest, HandlersIgnoreEmptyBatchesAndBatchesOutsideARun) {
