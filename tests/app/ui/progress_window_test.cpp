@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QProgressBar>
 
+#include <cstdlib>
+
 #include "ShellTestSupport.h"
 #include "app/StartupWork.h"
 #include "app/ui/ShowDetailWinThread.h"
@@ -47,6 +49,9 @@ TEST_F(ProgressWindowTest, WorkerDrivesTheWindowThroughPostedChanges) {
     EXPECT_EQ(m_dialog->Text1(), "正在查找机箱...");
     EXPECT_EQ(m_dialog->Bar1()->maximum(), 70000 - 65536); // the range keeps the low 16 bits
     EXPECT_FALSE(work.IsDone());
+    if (const char* folder = std::getenv("QV_SHELL_GRAB_DIR")) {
+        ASSERT_TRUE(m_dialog->grab().save(QString::fromUtf8(folder) + "/progress_window.png"));
+    }
 
     release.Set();
     ASSERT_TRUE(work.Wait(10000));
