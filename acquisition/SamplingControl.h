@@ -17,7 +17,6 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <map>
 #include <string>
@@ -75,8 +74,6 @@ public:
     int RunContinuous();
     void StopAndFinish();
     int DownloadChannelParams(const std::vector<int>& channels);
-    // Set while the parameters are sent again to undo a temporary mode.
-    std::uint8_t m_bRestoreParams = 0;
     static bool IsOnlineStrainChannel(int channel);
     void OnOpenSampleFiles();
     void OnCloseSampleFiles();
@@ -90,12 +87,12 @@ public:
     void ProcessSampleSet(bool announce);
     void OnStoreSampleSet(const SampleStatusRecord* status, const CaseSampleBlock* set);
     bool CheckTrigger(const float* channelValues);
-    // Rows of the curve views a batch of announced samples first..last
-    // touches within blocks of blockSize; false when there is nothing to mark.
     // Spectrum analysis of continuous runs: values gathered per online
     // channel and handed over once per analysis block.
     void AppendFftSamples();
     void FeedFftSpectrum();
+    // Rows of the curve views a batch of announced samples first..last
+    // touches within blocks of blockSize; false when there is nothing to mark.
     static bool BatchRows(int first, int last, int blockSize, int& from, int& to);
     // Compiles the virtual channels' formulas for the run and opens their
     // value files; closes them again.
@@ -171,6 +168,7 @@ public:
     std::atomic<std::uint8_t> m_bGndBalanceRequest{0};
     std::int32_t m_BalanceSelect[MAX_CHANNEL_COUNT] = {};
     std::string m_strBalanceTime;
+    std::uint8_t m_bRestoreParams = 0; // the parameters are sent again to undo a temporary mode
 
 private:
     void SendStatus(int kind, const SampleProgressRecord* record = nullptr);
