@@ -73,6 +73,8 @@ platform::LRESULT CNetCaseDriver::WindowProc(platform::UINT message, platform::W
 
 int CNetCaseDriver::Listen(std::uint16_t port, platform::HWND owner) {
     m_hOwner = owner;
+    if (m_bNetworkRun.load())
+        return 1; // already listening; a new owner takes the messages from now on
     if (!m_listener.Listen("", port, 10))
         return 0;
     platform::SocketAddress local;

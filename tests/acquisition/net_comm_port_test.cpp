@@ -36,6 +36,7 @@ TEST(NetCommPort, ListensOn5001AndLinksACaseThatConnectsAfterOpen) {
     }
     ASSERT_EQ(listening, 1);
     EXPECT_EQ(owner.listening, 1);
+    EXPECT_EQ(comm.SetOwner(owner.GetSafeHwnd()), 1) << "a second call keeps the listener";
     EXPECT_EQ(comm.GetDriver().GetListenPort(), 5001);
     EXPECT_EQ(comm.Open(1, 9600), 0) << "the network transport opens nothing";
     EXPECT_EQ(comm.Close(), 0);
