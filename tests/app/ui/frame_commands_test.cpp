@@ -20,10 +20,12 @@
 #include "app/CaseTables.h"
 #include "app/OpenViewCounters.h"
 #include "app/RunFlags.h"
+#include "app/StartupWork.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/FrameCommands.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/QV7411N_NewFrameApp.h"
+#include "app/ui/ShowDetailWinThread.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 
@@ -169,6 +171,18 @@ TEST_F(FrameCommandsTest, DeletingTheShownSampleAsksThenCutsTheRunForEveryWindow
     }
     project.ClearProject();
     ResetCaseTables();
+}
+
+TEST_F(FrameCommandsTest, FirstCaseSearchRunsOnTheStartUpWorker) {
+    // The network transport never opens, so start-up ran no search.
+    EXPECT_EQ(m_frame->GetTransportOpen(), 0);
+    EXPECT_EQ(m_frame->GetStartupWork(), nullptr);
+    m_frame->SetCasesFound(1);
+    ASSERT_TRUE(m_frame->StartFirstCaseSearch());
+    ASSERT_TRUE(m_frame->GetStartupWork()->Wait(10000));
+    // No case has connected: the result reaches the frame by a posted message.
+    EXPECT_TRUE(ProcessEventsUntil([&] { return m_frame->GetCasesFound() == 0; }));
+    EXPECT_FALSE(m_frame->GetProgressThread()->GetWindow()->isVisible());
 }
 
 TEST_F(FrameCommandsTest, CloseOtherWindowsKeepsTheActiveOne) {
