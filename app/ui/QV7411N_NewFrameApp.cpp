@@ -1,6 +1,7 @@
 // Start-up and the application commands.
 #include "app/ui/QV7411N_NewFrameApp.h"
 
+#include "app/AlarmSoundPlayer.h"
 #include "app/AppSettings.h"
 #include "app/RunFlags.h"
 #include "app/ui/MainFrame.h"
@@ -173,7 +174,9 @@ void CQV7411N_NewFrameApp::OnAppAbout() {
     QMessageBox about(m_pMainFrame.get());
     about.setWindowTitle("关于");
     about.setIconPixmap(m_pMainFrame->windowIcon().pixmap(32, 32));
-    about.setText(QString("QV静态测试系统 V%1").arg(QCoreApplication::applicationVersion()));
+    // The program's version, as its version resource would give it.
+    const FileVersionInfo version{1, 0, 0, 0};
+    about.setText(QString::fromStdString(GetVersionCaption(&version)));
     about.addButton("确定", QMessageBox::AcceptRole);
     about.exec();
 }
