@@ -303,9 +303,14 @@ void CCaseLink::UpdateLatestSample(const std::vector<std::vector<CaseSampleBlock
     std::map<int, CaseSampleBlock> latest;
     const int mode = m_nSampleMode;
     if (mode != 4 && mode != 6 && mode != 7) {
+        // A module's latest sample is its last one that carries data.
         for (int slot = 0; slot < 8; ++slot) {
-            if (!perSlot[slot].empty())
-                latest[slot] = perSlot[slot].back();
+            for (auto it = perSlot[slot].rbegin(); it != perSlot[slot].rend(); ++it) {
+                if (it->nHeader >= 0) {
+                    latest[slot] = *it;
+                    break;
+                }
+            }
         }
     } else {
         int n = m_pHost->GetAverageCount();
@@ -315,6 +320,8 @@ void CCaseLink::UpdateLatestSample(const std::vector<std::vector<CaseSampleBlock
         for (int slot = 0; slot < 8; ++slot) {
             auto& list = m_Averaging[slot];
             for (const CaseSampleBlock& block : perSlot[slot]) {
+                if (block.nHeader < 0)
+                    continue; // a sample that lost this module does not enter the mean
                 list.push_back(block);
                 if (static_cast<int>(list.size()) < n)
                     continue;
