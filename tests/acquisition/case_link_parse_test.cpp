@@ -320,6 +320,27 @@ TEST_F(CaseLinkParseTest, LeadWireAndSelfTestReplies) {
     EXPECT_EQ(other[9].fValues[0], 0.0f) << "self-test data are frames 7 4";
 }
 
+TEST_F(CaseLinkParseTest, AveragedLatestSampleDropsTheLargestAndSmallest) {
+    const struct {
+        int count;
+        float expected; // channel 3 of slot 0, samples 0..count-1
+    } cases[] = {
+        {5, static_cast<float>(CCaseSimulator::Value(0, 0, 3, 2))},
+        {2, (CCaseSimulator::Value(0, 0, 3, 0) + CCaseSimulator::Value(0, 0, 3, 1)) / 2.0f},
+    };
+    for (const auto& c : cases) {
+        host.averageCount = c.count;
+        SetUpModules(0, 1, 1, 6);
+        Bytes stream;
+        for (int n = 0; n < c.count; ++n)
+            CCaseSimulator::AppendUnit(stream, 0, 0, n, 1);
+        Feed(stream);
+        CaseSampleBlock out[8];
+        ASSERT_EQ(link.GetLatestSample(out), 1) << c.count;
+        EXPECT_FLOAT_EQ(out[0].fValues[3], c.expected) << c.count;
+    }
+}
+
 TEST_F(CaseLinkParseTest, LinkWithoutModulesRefusesToStart) {
     EXPECT_EQ(link.SendSampleStartCmd(1), 0);
 }
