@@ -60,7 +60,8 @@ TEST_F(ShellSearchTest, TheSearchCommandFindsTwoCasesWithTheirChannels) {
     } tableHost;
     tableHost.net = comm.get();
     CCaseConnections connections(&tableHost);
-    for (const std::string& address : comm->GetLinkedCaseIps())
+    EXPECT_EQ(comm->GetLinkedCaseIps().size(), 2u);
+    for (const char* address : {"127.0.0.2", "127.0.0.3"})
         connections.OnCaseLinkConnected(address);
     EXPECT_EQ(tableHost.text, "IP: 127.0.0.2  机箱: 01  模块: 01 02\r\n"
                               "IP: 127.0.0.3  机箱: 02  模块: 01 02 03\r\n");

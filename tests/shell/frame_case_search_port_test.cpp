@@ -7,6 +7,7 @@
 #include "acquisition/CaseSearch.h"
 #include "acquisition/ChanInfoWrapper.h"
 #include "acquisition/FrameTimers.h"
+#include "acquisition/NetComm.h"
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
 #include "app/RunFlags.h"
@@ -43,22 +44,27 @@ protected:
     void SetUp() override {
         EnsureQtApplication();
         ResetCaseTables();
-        // The program's transport reads the case numbers beside the program.
+        // The program's transport reads the case numbers beside the program;
+        // the file lives there only while a test of this program runs.
         m_mapFile = platform::JoinPath(platform::ProgramFolder(), "MapCfg.ini");
-        ASSERT_FALSE(std::filesystem::exists(m_mapFile)) << "a test left " << m_mapFile;
-        std::ofstream(m_mapFile) << "[127.0.0.2]\r\nMapID=0\r\n[127.0.0.3]\r\nMapID=1\r\n";
+        std::ofstream(m_mapFile, std::ios::trunc) << "[127.0.0.2]\r\nMapID=0\r\n[127.0.0.3]\r\nMapID=1\r\n";
         // The channel information goes to a file of this test's own.
         g_ChanInfo.SetParamFileName(m_scratch.File("chaninfo.ini"));
         m_app = std::make_unique<CQV7411N_NewFrameApp>(m_scratch.ProgramFolder());
         ASSERT_TRUE(m_app->InitInstance());
         m_frame = m_app->GetMainFrame();
         m_shell = InstallCaseSearch(*m_frame);
+        auto* net = dynamic_cast<CNetComm*>(m_frame->GetCommBase());
+        ASSERT_NE(net, nullptr);
+        ASSERT_EQ(net->GetDriver().GetListenPort(), CNetComm::kCasePort)
+            << "another program holds the case port";
     }
     void TearDown() override {
         m_simulators.clear();
         if (m_frame != nullptr)
             m_frame->close();
-        m_app->ExitInstance();
+        if (m_app)
+            m_app->ExitInstance();
         std::filesystem::remove(m_mapFile);
         ResetCaseTables();
     }
