@@ -57,6 +57,7 @@ struct RecordingHost : SamplingHost {
     std::vector<std::pair<int, std::int32_t>> broadcasts;
     std::vector<std::string> prepared;
     bool forwarding = false;
+    float testLevels[2] = {0.0f, 0.0f};
     int confirmations = 0;
     std::vector<int> merges;
     std::vector<int> selected;
@@ -75,6 +76,7 @@ struct RecordingHost : SamplingHost {
             pane3.push_back(text);
     }
     bool IsForwardingOn() override { return forwarding; }
+    float GetTestLevel(int i) override { return testLevels[i == 0 ? 0 : 1]; }
     void BroadcastPacket(int type, std::int32_t value) override { broadcasts.emplace_back(type, value); }
     bool ConfirmProjectForSampling() override {
         ++confirmations;
