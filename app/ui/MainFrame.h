@@ -182,7 +182,6 @@ private:
     void BuildModelPaths();
     bool CheckInstrumentFile();
     void ReadStartupSettings();
-    void RestrictToFirstProcessor();
     bool LoadChannelParameters();
     void RestorePlacement();
     bool CreateBars();

@@ -34,9 +34,7 @@
 #include <QToolBar>
 
 #include <cstdint>
-
 #include <ctime>
-#include <sched.h>
 
 namespace {
 
@@ -64,7 +62,6 @@ std::string PlacementFilePath() {
 bool CMainFrame::OnCreate() {
     m_pMdiArea = new QMdiArea(this);
     setCentralWidget(m_pMdiArea);
-    RestrictToFirstProcessor();
     m_pProgressThread = std::make_unique<CShowDetailWinThread>();
     if (m_pProgressThread->InitInstance()) {
         m_pProgressSink = m_pProgressThread->GetProgressSink();
@@ -312,22 +309,4 @@ bool CMainFrame::StartFirstCaseSearch() {
             return found;
         },
         m_pProgressThread->GetSharedProgressSink(), GetSafeHwnd());
-}
-
-void CMainFrame::RestrictToFirstProcessor() {
-    // Best effort: the process keeps the first processor it may run on.
-    cpu_set_t allowed;
-    CPU_ZERO(&allowed);
-    if (sched_getaffinity(0, sizeof(allowed), &allowed) != 0) {
-        return;
-    }
-    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-        if (CPU_ISSET(cpu, &allowed)) {
-            cpu_set_t first;
-            CPU_ZERO(&first);
-            CPU_SET(cpu, &first);
-            sched_setaffinity(0, sizeof(first), &first);
-            return;
-        }
-    }
 }
