@@ -141,8 +141,9 @@ TEST(FrameCommandStates, FollowTheFramesState) {
         SCOPED_TRACE(row.what);
         EXPECT_TRUE(result.bHandled);
         EXPECT_EQ(result.bSetEnabled, row.touchesEnabled);
-        if (row.touchesEnabled)
+        if (row.touchesEnabled) {
             EXPECT_EQ(result.bEnabled, row.enabled);
+        }
         EXPECT_EQ(result.bChecked, row.checked);
         EXPECT_EQ(result.bRemoveFromMenu, row.removed);
     }
