@@ -3,6 +3,7 @@
 // the window layout across a restart, and the refused close during a run.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QDockWidget>
 #include <QMdiArea>
 #include <QToolBar>
@@ -178,13 +179,15 @@ TEST_F(ShellStartTest, StartUpReopensTheWindowsAndBarsOfTheLayoutFile) {
     app.ExitInstance();
 }
 
-TEST_F(ShellStartTest, RemoteServerRunsOnlyWhenSwitchedOnAndStopsAtClosing) {
+TEST_F(ShellStartTest, RemoteServerAndSpectrumButtonFollowTheirSwitches) {
     for (int enabled : {0, 1}) {
-        m_scratch.WriteSettingsFile("[System]\nOutControlEnable=" + std::to_string(enabled) + "\n");
+        m_scratch.WriteSettingsFile("[System]\nOutControlEnable=" + std::to_string(enabled) +
+                                    "\nSoftwareSpectrum=" + std::to_string(enabled) + "\n");
         CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
         ASSERT_TRUE(app.InitInstance());
         CMainFrame* frame = app.GetMainFrame();
         EXPECT_EQ(frame->GetRemoteServer() != nullptr, enabled == 1);
+        EXPECT_EQ(frame->GetAction(ID_NEW_SPECTRUM_WINDOW)->isVisible(), enabled == 1);
         ASSERT_TRUE(frame->close());
         EXPECT_EQ(frame->GetRemoteServer(), nullptr);
         app.ExitInstance();
