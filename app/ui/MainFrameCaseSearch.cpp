@@ -43,6 +43,7 @@ constexpr platform::UINT kReconnectCases = platform::WM_USER + 1122;
 constexpr platform::UINT kClearStatusText = platform::WM_USER + 1139;
 constexpr platform::UINT kEnableParamBar = platform::WM_USER + 1140;
 constexpr platform::UINT kSendChannelParams = platform::WM_USER + 1246;
+constexpr platform::UINT kTakeSampleBarSettings = platform::WM_USER + 1209;
 constexpr platform::UINT kModuleFault = platform::WM_USER + 1277;
 constexpr int kTimerPeriodMs = 1000;
 // The module-window flag in the registry profile.
@@ -473,6 +474,13 @@ void CMainFrameCaseSearch::RegisterMessages() {
     });
     m_frame.OnMessage(kSendChannelParams, [this](platform::WPARAM, platform::LPARAM) {
         m_search.SendChannelParams();
+        return platform::LRESULT(0);
+    });
+    m_frame.OnMessage(kTakeSampleBarSettings, [this](platform::WPARAM, platform::LPARAM) {
+        SampleSettings settings = m_frame.GetProjectState().m_SampleSettings;
+        CSampleParamBar* bar = m_frame.GetSampleParamBar();
+        if (bar != nullptr && bar->GetSampleSettings(settings, 1))
+            m_frame.GetProjectState().m_SampleSettings = settings;
         return platform::LRESULT(0);
     });
     m_frame.OnMessage(kClearStatusText, [this](platform::WPARAM, platform::LPARAM) {

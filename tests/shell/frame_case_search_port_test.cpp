@@ -15,6 +15,7 @@
 #include "app/ui/MainFrameCaseSearch.h"
 #include "app/ui/MdiTabMenu.h"
 #include "app/ui/PageSetupDialog.h"
+#include "app/ui/ParamBars.h"
 #include "app/ui/QV7411N_NewFrameApp.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
@@ -160,6 +161,13 @@ TEST_F(FrameCaseSearchTest, StylesSpectrumAndPageSetupCommands) {
     EXPECT_EQ(m_frame->GetProjectState().m_SampleSettings.nAnalysisMode, 1);
     EXPECT_TRUE(m_frame->QueryCommandState(32945).m_bChecked);
     g_bSoftwareSpectrum = false;
+
+    // The sampling-parameter bar hands its settings back to the frame.
+    SampleSettings fromBar = m_frame->GetProjectState().m_SampleSettings;
+    fromBar.nSampleMode = 3;
+    m_frame->GetSampleParamBar()->SetSampleSettings(fromBar);
+    platform::SendMessage(m_frame->GetSafeHwnd(), platform::WM_USER + 1209, 0, 0);
+    EXPECT_EQ(m_frame->GetProjectState().m_SampleSettings.nSampleMode, 3);
 
     m_shell->SetPageSetupRunner([](QDialog& dialog) {
         auto* page = dynamic_cast<CPageSetupDialog*>(&dialog);
