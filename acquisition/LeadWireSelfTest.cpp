@@ -2,6 +2,8 @@
 // worker steps, and the formulas that judge each strain channel.
 #include "acquisition/LeadWireSelfTest.h"
 
+#include "acquisition/BoundedWait.h"
+
 #include "acquisition/CaseLink.h"
 #include "acquisition/CommBase.h"
 #include "acquisition/NetCaseDriver.h"
@@ -14,7 +16,6 @@
 #include "platform/MessageBox.h"
 #include "platform/Time.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <system_error>
@@ -66,9 +67,8 @@ CLeadWireSelfTest::CLeadWireSelfTest(SamplingHost* host, platform::HWND frame)
 CLeadWireSelfTest::~CLeadWireSelfTest() {
     // The worker may wait in a send to the user-interface thread: wait for it
     // only a bounded time.
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (m_bWorkerRunning.load() && std::chrono::steady_clock::now() < end)
-        platform::Sleep(5);
+    m_bAbort = true;
+    WaitBounded([this] { return !m_bWorkerRunning.load(); }, 5000);
 }
 
 bool CLeadWireSelfTest::StartWorker(int (CLeadWireSelfTest::*body)()) {
@@ -101,11 +101,14 @@ float CLeadWireSelfTest::TestLevel(int channel) {
     return m_pHost->GetTestLevel(g_ChannelParams[channel].fGaugeResistance < 150.0f ? 1 : 0);
 }
 
-void CLeadWireSelfTest::Wait(int seconds) {
+bool CLeadWireSelfTest::Wait(int seconds) {
     for (int i = 0; i < seconds; ++i) {
+        if (m_bAbort.load())
+            return false;
         platform::SendMessage(m_hFrame, kProgressStep, static_cast<platform::WPARAM>(i + 1), 0);
         platform::Sleep(m_nSecondMs);
     }
+    return !m_bAbort.load();
 }
 
 void CLeadWireSelfTest::Step(int step, const std::string& text, std::uint32_t pauseMs) {
@@ -152,7 +155,12 @@ int CLeadWireSelfTest::MeasureLeadResistance() {
     m_bLeadDone = 0;
     Step(1, "获取导线电阻数据", 0);
     comm->RequestLeadData(0);
-    Wait(g_bInterface485 ? g_nInterface485RLead : 20);
+    if (!Wait(g_bInterface485 ? g_nInterface485RLead : 20)) {
+        m_bMeasuring = 0;
+        g_bLinkBusy = 0;
+        g_bLinkWatchEnabled = 1;
+        return 0;
+    }
     for (auto& set : m_LeadSets)
         set = EmptySet();
     comm->ReadLeadData(GetLeadSet(0), GetLeadSet(1), 0);
@@ -337,7 +345,11 @@ int CLeadWireSelfTest::RunChannelSelfTest() {
     g_bLinkBusy = 1;
     Step(1, "获取通道自检数据", 0);
     comm->RequestSelfTestData();
-    Wait(g_bInterface485 ? g_nInterface485Check : 25);
+    if (!Wait(g_bInterface485 ? g_nInterface485Check : 25)) {
+        m_bSelfTestRunning = 0;
+        g_bLinkBusy = 0;
+        return 0;
+    }
     Step(2, "判断自检结果", 0);
     for (auto& set : m_TestSets)
         set = EmptySet();

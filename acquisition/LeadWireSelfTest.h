@@ -60,7 +60,8 @@ public:
 private:
     float Coef(int channel, int level, bool bridge, bool current);
     float TestLevel(int channel);
-    void Wait(int seconds);
+    // False when the measurement was given up (the object is going away).
+    bool Wait(int seconds);
     void Step(int step, const std::string& text, std::uint32_t pauseMs);
     void FinishEarly();
     bool StartWorker(int (CLeadWireSelfTest::*body)());
@@ -71,4 +72,5 @@ private:
     std::vector<std::vector<CaseSampleBlock>> m_LeadSets;
     std::vector<std::vector<CaseSampleBlock>> m_TestSets;
     std::atomic<bool> m_bWorkerRunning{false};
+    std::atomic<bool> m_bAbort{false}; // set by the destructor: the worker leaves at its next second
 };

@@ -130,7 +130,8 @@ public:
     std::int64_t NowMs() const { return m_clock(); }
     bool IsThreadRunning() const { return m_bThreadRunning.load(); }
     bool IsBalanceRunning() const { return m_bBalanceRunning.load(); }
-    // Waits (pumping nothing) up to the time for the worker threads to end.
+    // Waits up to the time for the worker threads to end (delivering the
+    // queued messages when called on the user-interface thread).
     bool WaitThreadsDone(std::uint32_t milliseconds);
 
     CAlarmEvaluation& GetAlarms() { return m_alarms; }

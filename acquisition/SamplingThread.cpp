@@ -2,6 +2,7 @@
 // thread, the completion handler, the status texts and the message dispatch.
 #include "acquisition/SamplingControl.h"
 
+#include "acquisition/BoundedWait.h"
 #include "acquisition/CommBase.h"
 #include "acquisition/NetCaseDriver.h"
 #include "app/AppSettings.h"
@@ -46,14 +47,12 @@ CSamplingControl::~CSamplingControl() {
 }
 
 bool CSamplingControl::WaitThreadsDone(std::uint32_t milliseconds) {
-    const std::int64_t end = SteadyMs() + milliseconds;
-    while (m_bThreadRunning.load() || m_bBalanceRunning.load() || m_bLinkZeroRunning.load() ||
-           m_bLinkSamplingRunning.load()) {
-        if (SteadyMs() >= end)
-            return false;
-        platform::Sleep(5);
-    }
-    return true;
+    return WaitBounded(
+        [this] {
+            return !m_bThreadRunning.load() && !m_bBalanceRunning.load() && !m_bLinkZeroRunning.load() &&
+                   !m_bLinkSamplingRunning.load();
+        },
+        milliseconds);
 }
 
 bool CSamplingControl::StartThread(std::atomic<bool>& running, void (CSamplingControl::*body)()) {

@@ -232,3 +232,19 @@ TEST_F(LeadWireTest, SelfTestRunAndEarlyReturns) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(LeadWireTest, GoingAwayDuringTheWaitEndsTheWorkerCleanly) {
+    lead->SetSecondLength(50); // a 20-second wait without the 485 setting
+    boxes.QueueAnswer(platform::IDYES);
+    lead->OnLeadResistanceTest();
+    ASSERT_TRUE(PumpUntil([&] { return frame.Count(kProgressStep) >= 1; }));
+    lead.reset();
+    EXPECT_EQ(g_bLinkBusy.load(), 0);
+    EXPECT_EQ(g_bLinkWatchEnabled.load(), 1);
+    EXPECT_LT(frame.Count(kProgressStep), 20);
+    lead = std::make_unique<CLeadWireSelfTest>(&host, frame.GetSafeHwnd());
+}
+
+} // namespace
