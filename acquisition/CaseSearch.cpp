@@ -79,6 +79,17 @@ std::string FoundCasesText(const std::int32_t* units, int count) {
     return text;
 }
 
+bool IsOnlineStrainChannel(int channel) {
+    if (!IsValidChannelId(channel) || !g_ChannelState[channel].bPresent ||
+        g_ChannelParams[channel].nMeasureType != MEASURE_STRAIN)
+        return false;
+    for (int i = 0; i < g_nChannelCount; ++i) {
+        if (g_ChannelList[i] == channel)
+            return true;
+    }
+    return false;
+}
+
 std::vector<std::uint8_t> CaseListPayload(const std::int32_t* units, int count) {
     std::vector<std::uint8_t> payload;
     const auto put = [&payload](std::int32_t value) {

@@ -24,6 +24,9 @@ constexpr int kCaseListPacketType = 2;
 std::string NotFoundCasesText();
 // "%02d-%02d  " per online unit, a line break before each new case.
 std::string FoundCasesText(const std::int32_t* units, int count);
+// The channel is in the channel list, present and of measurement type 0
+// (what the strain reference channel must be after a search).
+bool IsOnlineStrainChannel(int channel);
 // Online unit count then the unit numbers, each a little-endian int32.
 std::vector<std::uint8_t> CaseListPayload(const std::int32_t* units, int count);
 

@@ -113,6 +113,11 @@ public:
         bar->BuildShownChannelList();
     }
     void ResetAllViews() override { m_frame.ResetAllViews(); }
+    void CheckStrainReference() override {
+        StoredWithSampleSettings& stored = m_frame.GetProjectState().m_StoredSettings;
+        if (!IsOnlineStrainChannel(stored.nStrainRefChan))
+            stored.bStrainRefUsed = 0;
+    }
     int RecreateSampleParamBar() override {
         CSampleParamBar* bar = m_frame.GetSampleParamBar();
         if (bar == nullptr)

@@ -38,6 +38,9 @@ TEST_F(ShellSearchTest, TheSearchCommandFindsTwoCasesWithTheirChannels) {
     for (int channel : {0, 31, 128, 128 + 47})
         EXPECT_EQ(g_ChanInfo.GetAcqChannelTypeID(channel), 3) << channel;
     EXPECT_EQ(g_nStrainChanCount, 80);
+    EXPECT_TRUE(IsOnlineStrainChannel(128 + 47));
+    EXPECT_FALSE(IsOnlineStrainChannel(16 * 2)) << "module 3 of case 1 is not online";
+    EXPECT_FALSE(IsOnlineStrainChannel(-1));
 
     // The user said yes: the parameters went to both cases, once.
     ASSERT_EQ(host.downloads.size(), 1u);
