@@ -444,6 +444,8 @@ void CMainFrameCaseSearch::RegisterCommands() {
                 if (CCommBase* comm = m_frame.GetCommBase())
                     comm->SetCaseDataSaving(saving);
                 m_nSaveRealtimeData = saving;
+                if (m_providers.setSaveRealtimeData)
+                    m_providers.setSaveRealtimeData(saving);
             },
             state(id));
     }

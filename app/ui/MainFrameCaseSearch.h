@@ -36,6 +36,8 @@ public:
         std::function<void(bool)> setRemoteRequest;
         std::function<void(FrameCommandState&)> completeCommandState;
         std::function<bool()> digitalLibraryLoaded = [] { return false; };
+        // The sampling side's copy of the real-time saving flag.
+        std::function<void(int)> setSaveRealtimeData;
     };
 
     explicit CMainFrameCaseSearch(CMainFrame& frame);
