@@ -162,6 +162,20 @@ TEST_F(FrameCaseSearchTest, StylesSpectrumAndPageSetupCommands) {
     EXPECT_TRUE(m_frame->QueryCommandState(32945).m_bChecked);
     g_bSoftwareSpectrum = false;
 
+    // Real-time saving: exactly one of its two buttons shows.
+    int samplingCopy = -1;
+    m_shell->GetProviders().setSaveRealtimeData = [&](int saving) { samplingCopy = saving; };
+    EXPECT_FALSE(m_frame->GetAction(32868)->isVisible());
+    ASSERT_TRUE(m_frame->RunCommand(32866));
+    EXPECT_EQ(samplingCopy, 0);
+    EXPECT_FALSE(m_frame->GetAction(32866)->isVisible());
+    EXPECT_TRUE(m_frame->GetAction(32868)->isVisible());
+    EXPECT_TRUE(m_frame->QueryCommandState(32868).m_bChecked);
+    g_bSampling = 1;
+    m_frame->GetProjectState().m_SampleSettings.nSampleMode = 1;
+    EXPECT_FALSE(m_frame->QueryCommandState(32868).m_bEnabled) << "not in a single-sample run";
+    g_bSampling = 0;
+
     // The sampling-parameter bar hands its settings back to the frame.
     SampleSettings fromBar = m_frame->GetProjectState().m_SampleSettings;
     fromBar.nSampleMode = 3;
