@@ -110,6 +110,7 @@ struct RecordingFrame : platform::MessageTarget {
     std::mutex mutex; // guards messages
     std::vector<platform::UINT> messages;
     std::vector<int> statusKinds;
+    int holdStatuses = 0; // timed-run statuses sent while the loop holds in a pause
     std::map<platform::UINT, platform::LRESULT> answers; // results of messages the control does not handle
     std::vector<std::pair<platform::UINT, platform::WPARAM>> linkEnds;
 
@@ -118,8 +119,11 @@ struct RecordingFrame : platform::MessageTarget {
         {
             std::lock_guard<std::mutex> lock(mutex);
             messages.push_back(message);
-            if (message == sampling_msg::kSampleStatus)
+            if (message == sampling_msg::kSampleStatus) {
                 statusKinds.push_back(static_cast<int>(wParam));
+                if (wParam == 0 && lParam == 0 && g_bSamplePaused.load())
+                    ++holdStatuses;
+            }
             if (message == sampling_msg::kLinkRunEnded)
                 linkEnds.emplace_back(message, wParam);
             const auto answer = answers.find(message);

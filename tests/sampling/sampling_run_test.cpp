@@ -98,7 +98,8 @@ TEST_F(SamplingLoopbackTest, PauseHoldsATimedRunAndStartResumesIt) {
     control->OnPauseSample();
     EXPECT_EQ(g_bSamplePaused.load(), 1);
     EXPECT_EQ(control->m_bCanStartSample.load(), 1) << "Start resumes while paused";
-    PumpUntil([] { return false; }, 400); // a set being taken may still finish
+    // A set being taken still finishes; then the loop holds.
+    ASSERT_TRUE(PumpUntil([&] { return frame.holdStatuses >= 1; }));
     const int held = control->m_nRunSampleCount;
     PumpUntil([] { return false; }, 600);
     EXPECT_EQ(control->m_nRunSampleCount.load(), held);
@@ -255,6 +256,7 @@ TEST_F(SamplingLoopbackTest, TheCalibratorLinkReadsASetEachTimeItAsksAndEndsWith
     ASSERT_TRUE(PumpUntil([&] { return host.SawText("采样进行中......"); }));
     EXPECT_EQ(control->GetLastStartedMode(), 7);
     for (int taken = 1; taken <= 2; ++taken) {
+        PumpUntil([] { return false; }, 300); // the loop resets the event after the last set was taken
         control->SetLinkSampleEvent();
         ASSERT_TRUE(PumpUntil([&] { return frame.Count(kLinkSampleSet) == taken; }));
     }
