@@ -7,7 +7,6 @@
 #include "views/TableViewWidget.h"
 
 #include "app/AlarmSoundPlayer.h"
-#include "panels/DlgSaveDataOption.h"
 #include "views/DlgPageSetup.h"
 #include "views/DlgTableProperty.h"
 #include "views/TableGridModel.h"
@@ -364,27 +363,6 @@ void CTableViewWidget::ShowPropertyDialog() {
     }
 }
 
-int CTableViewWidget::RunDefaultSaveOptionsDialog(const TableSavePreset& preset, TableSaveKind kind,
-                                                  SaveDataOptions& options) {
-    if (m_pSaveSources == nullptr)
-        return 0;
-    CDlgSaveDataOption dialog(*m_pSaveSources, this);
-    dialog.SetExportKind(kind == TableSaveKind::Text          ? CDlgSaveDataOption::kText
-                         : kind == TableSaveKind::Spreadsheet ? CDlgSaveDataOption::kSpreadsheet
-                                                              : CDlgSaveDataOption::kMatlab);
-    dialog.SetItemKind(preset.nItemKind);
-    if (preset.nItemKind == CDlgSaveDataOption::kPoints ||
-        preset.nItemKind == CDlgSaveDataOption::kDigitalChannels)
-        dialog.SetDisplayedPoints(preset.items);
-    else
-        dialog.SetPreselectedGroups(preset.items);
-    dialog.SetOptions(options);
-    if (dialog.exec() != QDialog::Accepted)
-        return 0;
-    options = dialog.GetOptions();
-    return 1;
-}
-
 int CTableViewWidget::SaveData(TableSaveKind kind) {
     if (m_pExportContext == nullptr ||
         !IsCommandEnabled(kind == TableSaveKind::Text          ? ID_TABLE_SAVE_TEXT
@@ -392,12 +370,7 @@ int CTableViewWidget::SaveData(TableSaveKind kind) {
                                                                : ID_TABLE_SAVE_MATLAB))
         return 0;
     CTableSaveCommand command(m_data, *m_pExportContext, m_SaveOptions);
-    command.runOptionsDialog =
-        runSaveOptionsDialog ? runSaveOptionsDialog
-                             : RunSaveOptionsDialogFn([this](const TableSavePreset& preset, TableSaveKind k,
-                                                             SaveDataOptions& options) {
-                                   return RunDefaultSaveOptionsDialog(preset, k, options) != 0;
-                               });
+    command.runOptionsDialog = runSaveOptionsDialog;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const int result = command.Run(kind);
     QApplication::restoreOverrideCursor();

@@ -17,7 +17,6 @@
 
 struct CaseSampleBlock;
 struct ExportContext;
-struct SaveOptionSources;
 struct TableWorld;
 class CAlarmSoundPlayer;
 class CDlgPageSetup;
@@ -76,9 +75,10 @@ public:
 
     // --- what the frame hands in ---
     void SetExportContext(const ExportContext* context) { m_pExportContext = context; }
-    void SetSaveOptionSources(const SaveOptionSources* sources) { m_pSaveSources = sources; }
     void SetMeasureTypes(const std::vector<int>& types) { m_measureTypes = types; }
-    // Dialog runners; tests answer the dialogs through them.
+    // Dialog runners; tests answer the dialogs through them. The save
+    // commands do nothing without the options dialog's runner
+    // (MakeTableSaveOptionsDialogRunner).
     RunSaveOptionsDialogFn runSaveOptionsDialog;
     std::function<int(CDlgTableProperty&)> runPropertyDialog;
     std::function<int(CDlgPageSetup&)> runPageSetupDialog;
@@ -113,7 +113,6 @@ private:
     QTabBar* m_topTabs = nullptr;
     QTabBar* m_bottomTabs = nullptr;
     const ExportContext* m_pExportContext = nullptr;
-    const SaveOptionSources* m_pSaveSources = nullptr;
     std::vector<int> m_measureTypes{0, 1, 2, 3, 4, 5, 6};
     bool m_bSyncingTabs = false;
 };

@@ -8,18 +8,22 @@
 #include "platform/MessageBox.h"
 #include "views/TableSaveCommand.h"
 
+#include "panels/DlgSaveDataOption.h"
 #include "views/DlgPageSetup.h"
 #include "views/DlgTableProperty.h"
 #include "views/TableGridModel.h"
+#include "views/TableSaveOptionsDialog.h"
 #include "views/TableViewWidget.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTimer>
 
 #include <array>
 
@@ -231,6 +235,48 @@ TEST_F(TableViewWidgetTest, SaveCommandsWriteThroughTheExportersAndTheBitmapIsAB
     world.bSampling = true;
     EXPECT_FALSE(view->OnCommand(ID_TABLE_SAVE_EXCEL)) << "no export while a run samples";
     EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/saved.xls"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(TableSaveOptionsDialog, RunnerHandsTheRecordInAndBackAfterOk) {
+    EnsureViewsTestApp();
+    SaveOptionSources sources;
+    for (int channel = 0; channel < 32; ++channel) {
+        sources.measureChannels.push_back(channel);
+        sources.allChannels.push_back(channel);
+    }
+    sources.nStoredDataCount = 10;
+    const RunSaveOptionsDialogFn run = MakeTableSaveOptionsDialogRunner(sources, nullptr);
+    SaveDataOptions options;
+    options.nDataRange = 1;
+    options.nChannels[0] = 17;
+    options.nChannelCount = 1;
+    platform::MessageBoxRecorder boxes; // a refused OK must not wait for a person
+    int listed = -1;
+    QTimer::singleShot(0, [&listed] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        listed = dialog->findChild<QListWidget*>("available")->count() +
+                 dialog->findChild<QListWidget*>("chosen")->count();
+        dialog->findChild<QPushButton*>("addAll")->click();
+        dialog->accept();
+    });
+    ASSERT_TRUE(run(TableSavePreset{1, {16, 17, 18}}, TableSaveKind::Text, options));
+    EXPECT_EQ(listed, 3) << "the dialog lists the view's channels";
+    EXPECT_EQ(options.nDataRange, 1);
+    EXPECT_EQ(options.nChannelCount, 3);
+    EXPECT_TRUE(boxes.Records().empty());
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    options.nDataRange = 0;
+    EXPECT_FALSE(run(TableSavePreset{1, {16}}, TableSaveKind::Spreadsheet, options));
+    EXPECT_EQ(options.nDataRange, 0) << "a cancel leaves the record";
 }
 
 } // namespace
