@@ -1,10 +1,11 @@
 // Batch labels, the balance check, sample-set clearing, print parameters,
-// paging, key-point lists and the live history buffer.
+// paging, key-point lists and the feeds of the live views.
 #include "acquisition/CaseSampleBlock.h"
 #include "app/CaseTables.h"
 #include "app/ChannelRecords.h"
 #include "app/FrameValues.h"
 #include "app/LiveHistoryFeed.h"
+#include "app/LiveViewFeed.h"
 #include "app/PrintParameters.h"
 #include "platform/Profile.h"
 
@@ -176,6 +177,43 @@ TEST(LiveHistory, TheWholeRunFitsTheBufferByCompression) {
     }
     EXPECT_TRUE(step.bCompressed) << "every W-th sample compresses again";
     EXPECT_EQ(step.nAxisEnd, 386);
+}
+
+} // namespace
+
+namespace {
+
+TEST(LiveViews, CurveViewsFillTheirBatchPointByPoint) {
+    struct Case {
+        int a, mode;
+        bool senderDraws;
+        int start, points;
+        bool erase, draw;
+        int from, to;
+        bool append;
+    };
+    const Case cases[] = {
+        {1, 1, false, 0, 1, true, true, 0, 0, false},      // first point of a batch: erase, draw point 0
+        {1, 2, false, 0, 1, false, true, 0, 0, false},     // mode 2 never erases
+        {5, 1, false, 0, 5, false, true, 3, 4, false},     // later points draw j-1..j
+        {5, 1, true, 0, 5, false, false, 3, 4, false},     // the sender draws them itself
+        {257, 1, false, 256, 1, true, true, 0, 0, false},  // the next batch of 256
+        {300, 3, false, 256, 0, false, false, 0, 0, true}, // the distribution view appends
+    };
+    for (const Case& c : cases) {
+        const CurveFeedStep step = CurveFeed(c.a, 256, c.mode, c.senderDraws);
+        SCOPED_TRACE(c.a);
+        EXPECT_EQ(step.nBatchStart, c.start);
+        EXPECT_EQ(step.nPointCount, c.points);
+        EXPECT_EQ(step.bRepaintErase, c.erase);
+        EXPECT_EQ(step.bDraw, c.draw);
+        EXPECT_EQ(step.nDrawFrom, c.from);
+        EXPECT_EQ(step.nDrawTo, c.to);
+        EXPECT_EQ(step.bAppend, c.append);
+    }
+    EXPECT_EQ(BarBatchStart(513, 256), 512);
+    EXPECT_EQ(TableRowPosition(0), 0);
+    EXPECT_EQ(TableRowPosition(7), 6);
 }
 
 } // namespace
