@@ -187,6 +187,22 @@ TEST_F(ShellSearchTest, ADetectionThatFindsNothingReleasesTheCaseLockAndIsNotBus
     EXPECT_TRUE(boxes.Records().empty()) << "the detection is quiet";
 }
 
+TEST_F(ShellSearchTest, ADetectionRunsNeitherTwiceNorBeforeTheNetworkIsReady) {
+    Connect(kTwoCases);
+    search.m_bDetecting = 1;
+    EXPECT_EQ(search.DetectCasesAndReport(), 0);
+    EXPECT_EQ(g_nCaseCount, 0) << "a detection already running is not entered again";
+    search.m_bDetecting = 0;
+    struct NotReadyHost : RecordingSearchHost {
+        bool IsNetworkReady() override { return false; }
+    } notReady;
+    notReady.comm = comm.get();
+    CCaseSearch early(&notReady);
+    EXPECT_EQ(early.DetectCasesAndReport(), 0);
+    EXPECT_EQ(g_nCaseCount, 0);
+    EXPECT_EQ(early.m_bDetecting, 0);
+}
+
 TEST_F(ShellSearchTest, ADetectionWithDataAsksFirstUnlessRemote) {
     Connect(kTwoCases);
     host.projectState = 2;
