@@ -110,7 +110,7 @@ struct RecordingFrame : platform::MessageTarget {
     std::mutex mutex; // guards messages
     std::vector<platform::UINT> messages;
     std::vector<int> statusKinds;
-    int holdStatuses = 0; // timed-run statuses sent while the loop holds in a pause
+    int holdStatuses = 0; // timed-run statuses without a record sent while paused
     std::map<platform::UINT, platform::LRESULT> answers; // results of messages the control does not handle
     std::vector<std::pair<platform::UINT, platform::WPARAM>> linkEnds;
 

@@ -98,8 +98,9 @@ TEST_F(SamplingLoopbackTest, PauseHoldsATimedRunAndStartResumesIt) {
     control->OnPauseSample();
     EXPECT_EQ(g_bSamplePaused.load(), 1);
     EXPECT_EQ(control->m_bCanStartSample.load(), 1) << "Start resumes while paused";
-    // A set being taken still finishes; then the loop holds.
-    ASSERT_TRUE(PumpUntil([&] { return frame.holdStatuses >= 1; }));
+    // A set being taken still finishes (its processing sends one status of
+    // this kind); then the loop holds, sending one every 200 ms.
+    ASSERT_TRUE(PumpUntil([&] { return frame.holdStatuses >= 2; }));
     const int held = control->m_nRunSampleCount;
     PumpUntil([] { return false; }, 600);
     EXPECT_EQ(control->m_nRunSampleCount.load(), held);
