@@ -187,6 +187,7 @@ void CSamplingControl::BalanceAcquisitionThread() {
     if (!StartAcquisition(4)) {
         ok = false;
         m_bBalanceValid = 0;
+        m_bRequestPending = 0;
         ShowError("启动平衡采集失败!");
     }
     platform::Sleep(1000);
