@@ -221,7 +221,7 @@ private:
     std::vector<std::int32_t> m_RequestZeros;
     std::vector<CaseSampleBlock> m_RequestZeroSet;
     std::int32_t m_nRequestValue = -1;
-    std::uint8_t m_bRequestPending = 0;
+    std::atomic<std::uint8_t> m_bRequestPending{0}; // written by the balance thread too
     std::uint8_t m_bCommandModeChanged = 0;
     std::vector<std::int32_t> m_OldZeros;
 
