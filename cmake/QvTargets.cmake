@@ -1,8 +1,11 @@
 # Helpers shared by every folder's CMakeLists.txt.
 
-# qv_add_gtest(<name> SOURCES <files...> LIBS <targets...> [LOCK <resource>])
+# qv_add_gtest(<name> SOURCES <files...> LIBS <targets...> [LOCK <resource>] [TIMEOUT <s>])
 # A GoogleTest program whose cases CTest runs one by one. LOCK serialises
-# the cases with every other test holding the same resource (a fixed port).
+# the cases with every other test holding the same resource: every test that
+# opens one of the program's fixed ports (the case port 5001, the server port
+# 2501) holds "fixed_ports". One name only: a property value cannot carry a
+# list through test discovery.
 function(qv_add_gtest name)
   cmake_parse_arguments(ARG "" "LOCK;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(QV_FUZZ)
@@ -11,7 +14,7 @@ function(qv_add_gtest name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QV_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
+  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
