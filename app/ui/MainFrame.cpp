@@ -1,14 +1,20 @@
 // The main frame's construction, destruction, command routing and the
 // services it gives the documents.
+// Ahead of any Qt header, which defines "slots" as a macro that the data-file headers use as a name.
+#include "acquisition/SamplingControl.h"
+
 #include "app/ui/MainFrame.h"
 
 #include "acquisition/CaseProgramHost.h"
 #include "acquisition/CommBase.h"
 #include "acquisition/DataForwardServer.h"
+#include "acquisition/LeadWireSelfTest.h"
+#include "acquisition/RemoteCommandDispatch.h"
 #include "app/AppSettings.h"
 #include "app/RunFlags.h"
 #include "app/StartupWork.h"
 #include "app/ui/ChildFrame.h"
+#include "app/ui/FrameSamplingHost.h"
 #include "app/ui/GraphInterface.h"
 #include "app/ui/ParamBars.h"
 #include "app/ui/ShowDetailWinThread.h"
@@ -32,6 +38,7 @@ CMainFrame::CMainFrame(const std::string& programFolder)
     m_project.m_strProgramFolder = programFolder;
     InstallProjectHooks();
     RegisterShellMessages();
+    InstallSampling();
 }
 
 CMainFrame::~CMainFrame() {
@@ -46,6 +53,13 @@ CMainFrame::~CMainFrame() {
         m_pProgressThread->PostThreadMessage(platform::WM_QUIT);
     }
     UnregisterTarget();
+    // The sampling side's workers are given up before the links they use go.
+    m_pLeadWireTest.reset();
+    m_pSampling.reset();
+    if (m_pRemoteServer) {
+        m_pRemoteServer->StopSendThread();
+        m_pRemoteServer->Stop();
+    }
     m_pRemoteServer.reset();
     m_pComm.reset();
     m_pCaseHost.reset();
@@ -53,6 +67,13 @@ CMainFrame::~CMainFrame() {
 
 platform::LRESULT CMainFrame::WindowProc(platform::UINT message, platform::WPARAM wParam,
                                          platform::LPARAM lParam) {
+    // The status text shares its number with the acquisition side's
+    // progress text: that one comes in wParam, the frame's own in lParam.
+    const bool frameStatusText = message == WM_SET_STATUS_TEXT && wParam == 0;
+    platform::LRESULT result = 0;
+    if (m_pSampling && !frameStatusText && m_pSampling->HandleMessage(message, wParam, lParam, result)) {
+        return result;
+    }
     const auto handler = m_messageHandlers.find(message);
     return handler != m_messageHandlers.end() ? handler->second(wParam, lParam) : 0;
 }
@@ -69,7 +90,7 @@ void CMainFrame::RegisterShellMessages() {
         return platform::LRESULT(0);
     });
     OnMessage(WM_STARTUP_WORK_DONE, [this](platform::WPARAM wParam, platform::LPARAM) {
-        m_bCasesFound = wParam > 0 ? 1 : 0;
+        SetCasesFound(wParam > 0 ? 1 : 0);
         return platform::LRESULT(0);
     });
     OnMessage(platform::WM_CLOSE, [this](platform::WPARAM, platform::LPARAM) {

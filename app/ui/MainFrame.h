@@ -38,6 +38,11 @@ class CCommBase;
 class CStartupWork;
 class CaseProgramHost;
 class CDataForwardServer;
+class CSamplingControl;
+class CLeadWireSelfTest;
+class CRemoteCommandDispatch;
+class CFrameSamplingHost;
+class CMainFrameCaseSearch;
 
 // Docking pane ids.
 constexpr int IDR_PANE_CHANNEL_PARAM = 0xF008;
@@ -117,13 +122,23 @@ public:
     CDataForwardServer* GetRemoteServer() const { return m_pRemoteServer.get(); }
     int GetTransportOpen() const { return m_bTransportOpen; }
     int GetCasesFound() const { return m_bCasesFound; }
-    void SetCasesFound(int found) { m_bCasesFound = found; }
+    // The frame's flag and the sampling side's copy of it.
+    void SetCasesFound(int found);
     // Builds the communication object for the model and interface and lets
     // it listen for the cases; false when it cannot be made.
     bool CreateInterface(int modelType, int interfaceType);
     // Runs the first case search on the start-up worker.
     bool StartFirstCaseSearch();
     CStartupWork* GetStartupWork() const { return m_pStartupWork.get(); }
+
+    // Sampling side and remote control (MainFrameSampling.cpp, MainFrameRemote.cpp).
+    CSamplingControl& GetSampling() const { return *m_pSampling; }
+    CLeadWireSelfTest& GetLeadWireTest() const { return *m_pLeadWireTest; }
+    CRemoteCommandDispatch& GetRemoteDispatch() const { return *m_pRemoteDispatch; }
+    // The case-search shell the sampling side and the remote commands use;
+    // gives it the frame's sampling state.
+    void AttachCaseSearch(CMainFrameCaseSearch* shell);
+    CMainFrameCaseSearch* GetCaseSearch() const { return m_pCaseSearch; }
 
     // Data windows.
     CChildFrame* OpenDataWindow(int viewType, bool withData, int layoutIndex = -1);
@@ -212,6 +227,13 @@ private:
     void RouteDocumentCommand(int id);
     void ApplyLayoutBars(const WindowLayoutBars& bars);
 
+    // Sampling side and remote control.
+    void InstallSampling();
+    void RegisterSamplingCommands();
+    void RegisterSamplingMessages();
+    void InstallRemoteControl();
+    void CheckOpenFileLimit();
+
     std::string m_strProgramFolder;
     std::string m_strInstrumentFile;
     std::string m_strChannelParamFile;
@@ -265,4 +287,9 @@ private:
     int m_bTransportOpen = 0;
     int m_bCasesFound = 0;
     std::unique_ptr<CStartupWork> m_pStartupWork;
+    std::unique_ptr<CFrameSamplingHost> m_pSamplingHost;
+    std::unique_ptr<CSamplingControl> m_pSampling;
+    std::unique_ptr<CLeadWireSelfTest> m_pLeadWireTest;
+    std::unique_ptr<CRemoteCommandDispatch> m_pRemoteDispatch;
+    CMainFrameCaseSearch* m_pCaseSearch = nullptr; // a child object of the frame
 };

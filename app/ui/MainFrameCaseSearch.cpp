@@ -234,6 +234,7 @@ CMainFrameCaseSearch::~CMainFrameCaseSearch() = default;
 CMainFrameCaseSearch* InstallCaseSearch(CMainFrame& frame) {
     auto* shell = new CMainFrameCaseSearch(frame);
     shell->Install();
+    frame.AttachCaseSearch(shell);
     return shell;
 }
 

@@ -3,6 +3,8 @@
 #include "app/ui/MainFrame.h"
 
 #include "acquisition/DataForwardServer.h"
+#include "acquisition/LeadWireSelfTest.h"
+#include "acquisition/RemoteCommandDispatch.h"
 #include "app/AppSettings.h"
 #include "app/ChannelParamFile.h"
 #include "app/ProjectFile.h"
@@ -29,7 +31,7 @@ public:
 } // namespace
 
 bool CMainFrame::OnClose() {
-    if (::IsRunActive()) {
+    if (::IsRunActive() || m_pLeadWireTest->IsBusy()) {
         platform::MessageBox("当前处于采样中,请停止采样后再关闭应用程序!", g_strAppTitle,
                              platform::MB_OK | platform::MB_ICONEXCLAMATION);
         return false;
@@ -41,6 +43,8 @@ bool CMainFrame::OnClose() {
     // refused close would leave the program whole.
     m_bClosing = true;
     if (m_bOutControlEnable != 0 && m_pRemoteServer) {
+        m_pRemoteDispatch->SetServer(nullptr);
+        m_pRemoteServer->StopSendThread();
         m_pRemoteServer->Stop();
         m_pRemoteServer.reset();
     }

@@ -5,6 +5,7 @@
 #include "acquisition/CaseProgramHost.h"
 #include "acquisition/DataForwardServer.h"
 #include "acquisition/NetComm.h"
+#include "acquisition/RemoteCommandDispatch.h"
 #include "app/AppSettings.h"
 #include "app/ChannelDefaults.h"
 #include "app/ChannelParamFile.h"
@@ -263,6 +264,7 @@ void CMainFrame::CreateLinks() {
         m_pRemoteServer = std::make_unique<CDataForwardServer>();
         m_pRemoteServer->SetOwner(GetSafeHwnd());
         m_pRemoteServer->StartListenThread();
+        m_pRemoteDispatch->SetServer(m_pRemoteServer.get());
     }
     if (g_bSoftwareSpectrum) {
         m_pGraphInterface = std::make_unique<Lurrow>();

@@ -1,0 +1,215 @@
+// The frame's answers to the sampling side and the remote-command dispatcher.
+#include "app/ui/FrameSamplingHost.h"
+
+#include "acquisition/DataForwardServer.h"
+#include "acquisition/SamplingControl.h"
+#include "app/CaseTables.h"
+#include "app/ProjectFile.h"
+#include "app/RunFlags.h"
+#include "app/StartProgress.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/MainFrameCaseSearch.h"
+#include "app/ui/ParamBars.h"
+
+#include <QDockWidget>
+#include <QFileDialog>
+
+#include <algorithm>
+#include <mutex>
+
+namespace {
+
+constexpr int kDataCountKind = 5;
+constexpr int kProgressSteps = 4;
+
+} // namespace
+
+CCommBase* CFrameSamplingHost::GetComm() {
+    return m_frame.GetCommBase();
+}
+
+CProjectState& CFrameSamplingHost::GetProject() {
+    return m_frame.GetProjectState();
+}
+
+bool CFrameSamplingHost::GetSampleSettings(SampleSettings& settings) {
+    settings = GetProject().m_SampleSettings;
+    CSampleParamBar* bar = m_frame.GetSampleParamBar();
+    return bar == nullptr || bar->GetSampleSettings(settings, 1) != 0;
+}
+
+void CFrameSamplingHost::ShowSampleSettings(const SampleSettings& settings) {
+    if (CSampleParamBar* bar = m_frame.GetSampleParamBar()) {
+        bar->SetSampleSettings(settings);
+        bar->SetRunState(GetProject().m_nProjectState);
+        bar->ShowSettings();
+    }
+}
+
+void CFrameSamplingHost::EnableSampleInputs(bool enable) {
+    if (CSampleParamBar* bar = m_frame.GetSampleParamBar())
+        bar->EnableInputs(enable);
+}
+
+void CFrameSamplingHost::EnableChannelBar(bool enable) {
+    if (QDockWidget* pane = m_frame.GetPane(IDR_PANE_CHANNEL_PARAM))
+        pane->widget()->setEnabled(enable);
+}
+
+void CFrameSamplingHost::SendChannelParams() {
+    if (CMainFrameCaseSearch* shell = m_frame.GetCaseSearch())
+        shell->GetSearch().SendChannelParams();
+}
+
+bool CFrameSamplingHost::ConfirmProjectForSampling() {
+    return m_frame.GetProjectHandler().ConfirmProjectForSampling() != 0;
+}
+
+void CFrameSamplingHost::PrepareProject(const std::string& projectFilePath) {
+    m_frame.GetProjectHandler().PrepareProject(projectFilePath);
+}
+
+void CFrameSamplingHost::SetProjectState(int state) {
+    m_frame.GetProjectHandler().SetProjectState(state);
+}
+
+void CFrameSamplingHost::WriteProjectFile() {
+    CProjectState& project = GetProject();
+    ::WriteProjectFile(project, project.GetFilePath(".dap"));
+}
+
+void CFrameSamplingHost::WriteDeviceType() {
+    CProjectState& project = GetProject();
+    ::WriteDeviceType(project, project.GetFilePath(".dap"));
+}
+
+void CFrameSamplingHost::ResetDataCounters() {
+    GetProject().m_nTotalDataCount = 0;
+    m_frame.SetAllViewsDataCount(0);
+}
+
+void CFrameSamplingHost::ResetAllViews() {
+    m_frame.ResetAllViews();
+}
+
+void CFrameSamplingHost::ReloadViewData(bool /*append*/) {
+    m_frame.SetAllViewsDataCount(GetProject().m_nTotalDataCount);
+    m_frame.RefreshAllViews();
+}
+
+void CFrameSamplingHost::RefreshTableViews() {
+    m_frame.RefreshAllViews();
+}
+
+void CFrameSamplingHost::SetStatusText(int pane, const std::string& text) {
+    // Only the message pane exists as its own text; the count panes follow ShowDataCount.
+    if (pane == 0)
+        m_frame.SetStatusText(QString::fromStdString(text));
+}
+
+void CFrameSamplingHost::ShowDataCount(int count, int stored, bool sampling) {
+    m_frame.ShowDataCountInStatusBar(kDataCountKind, count, stored, sampling);
+}
+
+bool CFrameSamplingHost::ChooseFile(bool save, const std::string& filter, const std::string& title,
+                                    const std::string& folder, std::string& path) {
+    const QString chosen =
+        save ? QFileDialog::getSaveFileName(&m_frame, QString::fromStdString(title),
+                                            QString::fromStdString(folder), QString::fromStdString(filter))
+             : QFileDialog::getOpenFileName(&m_frame, QString::fromStdString(title),
+                                            QString::fromStdString(folder), QString::fromStdString(filter));
+    if (chosen.isEmpty())
+        return false;
+    path = chosen.toStdString();
+    return true;
+}
+
+bool CFrameSamplingHost::IsForwardingOn() {
+    return m_frame.GetRemoteServer() != nullptr;
+}
+
+void CFrameSamplingHost::QueueForwardValues(const float* values, int caseCount) {
+    // The value buffer holds 16 values a case slot, in the order of the case list.
+    if (CDataForwardServer* server = m_frame.GetRemoteServer())
+        server->QueueDataBlocks(std::clamp(caseCount, 0, MAX_CASE_COUNT), g_CaseList, 1, values);
+}
+
+void CFrameSamplingHost::BroadcastPacket(int type, std::int32_t value) {
+    if (CDataForwardServer* server = m_frame.GetRemoteServer())
+        server->BroadcastPacket(static_cast<std::uint32_t>(type), sizeof value, &value);
+}
+
+void CFrameSamplingHost::StartForwardSender(int /*caseCount*/) {
+    if (CDataForwardServer* server = m_frame.GetRemoteServer())
+        server->StartSendThread();
+}
+
+void CFrameSamplingHost::StopForwardSender() {
+    if (CDataForwardServer* server = m_frame.GetRemoteServer())
+        server->StopSendThread();
+}
+
+void CFrameSamplingHost::ShowProgressStep(int step, const std::string& text) {
+    // The progress window runs on its own thread and takes calls from any thread.
+    IStartProgress* progress = m_frame.GetProgressSink();
+    if (progress == nullptr)
+        return;
+    if (step <= 1) {
+        progress->Begin();
+        progress->SetRange1(0, kProgressSteps);
+    }
+    progress->SetText1(text);
+    progress->SetPos1(step);
+}
+
+void CFrameSamplingHost::CloseProgress() {
+    if (IStartProgress* progress = m_frame.GetProgressSink())
+        progress->End();
+}
+
+bool CFrameSamplingHost::IsRemoteRequest() {
+    return m_pSampling != nullptr && m_pSampling->m_bRemoteRequest != 0;
+}
+
+void CFrameSamplingHost::SetRemoteRequest(bool remote) {
+    if (m_pSampling != nullptr)
+        m_pSampling->m_bRemoteRequest = remote ? 1 : 0;
+}
+
+bool CFrameSamplingHost::IsRunActive() {
+    return ::IsRunActive();
+}
+
+bool CFrameSamplingHost::CanStartSample() {
+    return m_pSampling != nullptr && m_pSampling->CanStartSample(g_nCaseCount);
+}
+
+void CFrameSamplingHost::DetectCase() {
+    if (CMainFrameCaseSearch* shell = m_frame.GetCaseSearch())
+        shell->GetSearch().OnDetectCase();
+}
+
+void CFrameSamplingHost::Balance() {
+    if (m_pSampling != nullptr)
+        m_pSampling->OnBalance();
+}
+
+void CFrameSamplingHost::StartSample() {
+    if (m_pSampling != nullptr)
+        m_pSampling->OnStartSample();
+}
+
+void CFrameSamplingHost::StopSample() {
+    if (m_pSampling != nullptr)
+        m_pSampling->OnStopSample();
+}
+
+void CFrameSamplingHost::GetCurrentValues(std::vector<float>& values) {
+    values.clear();
+    if (m_pSampling == nullptr)
+        return;
+    const int count = std::clamp(g_nChannelCount, 0, CSamplingControl::kValueWords);
+    std::lock_guard<platform::CriticalSection> lock(GetDataLock());
+    const float* buffer = m_pSampling->GetValueBuffer();
+    values.assign(buffer, buffer + count);
+}

@@ -1,0 +1,149 @@
+// The main frame's sampling side: the run, balance, zero-file and lead-wire
+// commands with their enabling rules, and the acquisition side's messages
+// that the frame itself answers.
+// Ahead of any Qt header, which defines "slots" as a macro that the data-file headers use as a name.
+#include "acquisition/SamplingControl.h"
+
+#include "app/ui/MainFrame.h"
+
+#include "acquisition/LeadWireSelfTest.h"
+#include "acquisition/OpenFileLimit.h"
+#include "acquisition/RemoteCommandDispatch.h"
+#include "app/AppSettings.h"
+#include "app/CaseTables.h"
+#include "app/ChannelRecords.h"
+#include "app/RunFlags.h"
+#include "app/StartProgress.h"
+#include "app/ValueConversion.h"
+#include "app/ui/FrameSamplingHost.h"
+#include "app/ui/MainFrameCaseSearch.h"
+#include "app/ui/ParamBars.h"
+#include "platform/MessageBox.h"
+
+#include <QDockWidget>
+
+namespace {
+
+using namespace sampling_msg;
+
+constexpr int ID_START_SAMPLE = 32788;
+constexpr int ID_PAUSE_SAMPLE = 32789;
+constexpr int ID_STOP_SAMPLE = 32791;
+constexpr int ID_BALANCE = 32792;
+constexpr int ID_GND_BALANCE = 32949;
+constexpr int ID_EXPORT_ZEROS = 32841;
+constexpr int ID_IMPORT_ZEROS = 32842;
+constexpr int ID_IMPORT_GND_ZEROS = 32950;
+constexpr int ID_LEAD_RESISTANCE_TEST = 32905;
+constexpr int ID_CHANNEL_SELF_TEST = 32906;
+
+} // namespace
+
+void CMainFrame::InstallSampling() {
+    m_pSamplingHost = std::make_unique<CFrameSamplingHost>(*this);
+    m_pSampling = std::make_unique<CSamplingControl>(m_pSamplingHost.get(), GetSafeHwnd());
+    m_pSamplingHost->SetSampling(m_pSampling.get());
+    m_pLeadWireTest = std::make_unique<CLeadWireSelfTest>(m_pSamplingHost.get(), GetSafeHwnd());
+    RegisterSamplingCommands();
+    RegisterSamplingMessages();
+    InstallRemoteControl();
+    CheckOpenFileLimit();
+}
+
+void CMainFrame::CheckOpenFileLimit() {
+    std::string message;
+    if (RaiseOpenFileLimit(kWantedOpenFiles, message) == 0)
+        platform::MessageBox(message, g_strAppTitle, platform::MB_OK | platform::MB_ICONWARNING);
+}
+
+void CMainFrame::SetCasesFound(int found) {
+    m_bCasesFound = found;
+    m_pSampling->m_bCasesFound = found;
+}
+
+void CMainFrame::AttachCaseSearch(CMainFrameCaseSearch* shell) {
+    m_pCaseSearch = shell;
+    if (shell == nullptr)
+        return;
+    CMainFrameCaseSearch::Providers& providers = shell->GetProviders();
+    // The run-control flag alone: the search itself is what finds the cases.
+    providers.canStartSample = [this] { return m_pSampling->m_bCanStartSample.load() != 0; };
+    providers.setCasesFound = [this](int found) { SetCasesFound(found); };
+    providers.isRemoteRequest = [this] { return m_pSamplingHost->IsRemoteRequest(); };
+    providers.setRemoteRequest = [this](bool remote) { m_pSamplingHost->SetRemoteRequest(remote); };
+    providers.setSaveRealtimeData = [this](int saving) { m_pSampling->m_bSaveRealtimeData = saving; };
+}
+
+void CMainFrame::RegisterSamplingCommands() {
+    CSamplingControl& sampling = *m_pSampling;
+    CLeadWireSelfTest& lead = *m_pLeadWireTest;
+    OnCommand(
+        ID_START_SAMPLE, [&sampling] { sampling.OnStartSample(); },
+        [&sampling](CCmdUI& ui) {
+            ui.Enable(sampling.CanStartSample(g_nCaseCount));
+            ui.SetCheck(g_bSampling.load() != 0 && g_bSamplePaused.load() == 0);
+        });
+    OnCommand(
+        ID_PAUSE_SAMPLE, [&sampling] { sampling.OnPauseSample(); },
+        [](CCmdUI& ui) {
+            ui.Enable(g_bSampling.load() != 0);
+            ui.SetCheck(g_bSamplePaused.load() != 0);
+        });
+    OnCommand(
+        ID_STOP_SAMPLE, [&sampling] { sampling.OnStopSample(); },
+        [](CCmdUI& ui) { ui.Enable(::IsRunActive()); });
+    const auto balanceState = [&sampling](CCmdUI& ui) { ui.Enable(sampling.CanBalance(g_nCaseCount)); };
+    OnCommand(
+        ID_BALANCE, [&sampling] { sampling.OnBalance(); }, balanceState);
+    OnCommand(
+        ID_GND_BALANCE, [&sampling] { sampling.OnGndBalance(); }, balanceState);
+    const auto zeroFileState = [](CCmdUI& ui) { ui.Enable(CSamplingControl::CanUseZeroFiles(g_nCaseCount)); };
+    OnCommand(
+        ID_EXPORT_ZEROS, [&sampling] { sampling.OnExportZeros(); }, zeroFileState);
+    OnCommand(
+        ID_IMPORT_ZEROS, [&sampling] { sampling.OnImportZeros(); }, zeroFileState);
+    OnCommand(
+        ID_IMPORT_GND_ZEROS, [&sampling] { sampling.OnImportGndZeros(); }, zeroFileState);
+    const auto leadState = [&lead](CCmdUI& ui) {
+        ui.Enable(lead.CanMeasureLeadResistance());
+        ui.SetCheck(lead.m_bMeasuring.load() != 0);
+    };
+    OnCommand(
+        ID_LEAD_RESISTANCE_TEST, [&lead] { lead.OnLeadResistanceTest(); }, leadState);
+    OnCommand(
+        ID_CHANNEL_SELF_TEST, [&lead] { lead.OnChannelSelfTest(); }, leadState);
+}
+
+void CMainFrame::RegisterSamplingMessages() {
+    const auto nothing = [](platform::WPARAM, platform::LPARAM) { return platform::LRESULT(0); };
+    // The views take new sets and batches on their own refresh; the result
+    // windows of the lead-wire and self-test measurements, and the
+    // calibrator link, which would take the sets it is offered, are not part
+    // of this frame yet: a set offered is not taken.
+    for (const platform::UINT message :
+         {kNewSampleSet, kContinuousSample, kBatchDone, kBalanceDone, kLeadResults, kSelfTestResults,
+          kLinkZeroSet, kLinkSampleSet, kLinkRunEnded})
+        OnMessage(message, nothing);
+    OnMessage(kViewRefresh, [this](platform::WPARAM wParam, platform::LPARAM) {
+        ShowDataCountInStatusBar(5, static_cast<int>(wParam), m_project.m_nTotalDataCount,
+                                 g_bSampling.load() != 0);
+        return platform::LRESULT(0);
+    });
+    OnMessage(kLeadApplied, [this](platform::WPARAM, platform::LPARAM) {
+        for (int id = 0; id < MAX_CHANNEL_COUNT; ++id)
+            UpdateChannelScale(id);
+        if (m_pChannelParamBar != nullptr)
+            m_pChannelParamBar->BuildShownChannelList();
+        return platform::LRESULT(0);
+    });
+    OnMessage(kProgressShow, [this](platform::WPARAM, platform::LPARAM) {
+        if (m_pProgressSink != nullptr)
+            m_pProgressSink->Begin();
+        return platform::LRESULT(0);
+    });
+    OnMessage(kProgressStep, [this](platform::WPARAM wParam, platform::LPARAM) {
+        if (m_pProgressSink != nullptr)
+            m_pProgressSink->SetPos2(static_cast<int>(wParam));
+        return platform::LRESULT(0);
+    });
+}
