@@ -6,6 +6,7 @@
 #include "acquisition/CommBase.h"
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
+#include "app/RunFlags.h"
 #include "platform/DebugLog.h"
 #include "platform/MessageBox.h"
 
@@ -53,7 +54,8 @@ struct CaseTablesCopy {
 } // namespace
 
 int CCaseSearch::DetectCasesAndReport() {
-    if ((m_pHost->IsNetworkInterface() && !m_pHost->IsNetworkReady()) || m_bDetecting)
+    // A search rebuilds the case and channel tables that a run is using.
+    if ((m_pHost->IsNetworkInterface() && !m_pHost->IsNetworkReady()) || m_bDetecting || IsRunActive())
         return 0;
     m_bDetecting = 1;
     const int state = m_pHost->GetProjectState();
@@ -85,6 +87,8 @@ int CCaseSearch::DetectCasesAndReport() {
 }
 
 void CCaseSearch::OnContinueTest() {
+    if (IsRunActive())
+        return;
     CaseTablesCopy kept;
     kept.Keep();
     m_pHost->BeginWaitCursor();

@@ -106,6 +106,9 @@ std::vector<std::uint8_t> CaseListPayload(const std::int32_t* units, int count) 
 // ---- The command -----------------------------------------------------------------
 
 void CCaseSearch::OnDetectCase() {
+    // A search rebuilds the case and channel tables that a run is using.
+    if (IsRunActive())
+        return;
     const int state = m_pHost->GetProjectState();
     if (state == 2 || state == 3) {
         if (!m_pHost->IsRemoteRequest() &&
