@@ -1,0 +1,146 @@
+// The whole frame on the program's case port with two simulated cases found
+// by its own search command; what the tests of its runs share.
+#pragma once
+
+#include "ShellTestSupport.h"
+
+#include "CaseSimulator.h"
+#include "acquisition/ChanInfoWrapper.h"
+#include "acquisition/NetComm.h"
+#include "acquisition/SamplingControl.h"
+#include "app/CaseTables.h"
+#include "app/ChannelRecords.h"
+#include "app/RunFlags.h"
+#include "app/SampleSettings.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/MainFrameCaseSearch.h"
+#include "app/ui/ParamBars.h"
+#include "app/ui/QV7411N_NewFrameApp.h"
+#include "platform/Files.h"
+#include "platform/MessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+class FrameRunTest : public ::testing::Test {
+protected:
+    // Units of the two cases: case 0 with two modules, case 1 with one.
+    static constexpr int kUnits[] = {0, 1, 8};
+    static constexpr std::int32_t kZero = 100;
+    static constexpr float kScale = 0.5f;
+
+    // Settings lines added to the scratch program's settings file.
+    virtual const char* ExtraSettings() const { return ""; }
+
+    void SetUp() override {
+        EnsureQtApplication();
+        ResetRunFlags();
+        ResetCaseTables();
+        ClearChannelRecords();
+        m_scratch.WriteSettingsFile(std::string("[System]\nADBASE=20000\nDigitalUsed=0\n") + ExtraSettings());
+        // The transport reads the case numbers beside the program that runs.
+        m_mapFile = platform::JoinPath(platform::ProgramFolder(), "MapCfg.ini");
+        std::ofstream(m_mapFile, std::ios::trunc) << "[127.0.0.2]\r\nMapID=0\r\n[127.0.0.3]\r\nMapID=1\r\n";
+        g_ChanInfo.SetParamFileName(m_scratch.File("chaninfo.ini"));
+        m_app = std::make_unique<CQV7411N_NewFrameApp>(m_scratch.ProgramFolder());
+        ASSERT_TRUE(m_app->InitInstance());
+        m_frame = m_app->GetMainFrame();
+        m_shell = InstallCaseSearch(*m_frame);
+        auto* net = dynamic_cast<CNetComm*>(m_frame->GetCommBase());
+        ASSERT_NE(net, nullptr);
+        ASSERT_EQ(net->GetDriver().GetListenPort(), CNetComm::kCasePort)
+            << "another program holds the case port";
+        StartCase("127.0.0.2", 0, 2);
+        StartCase("127.0.0.3", 1, 1);
+        ASSERT_TRUE(ProcessEventsUntil(
+            [&] { return m_shell->GetConnections().GetConnectedAddresses().size() == m_simulators.size(); }));
+    }
+    void TearDown() override {
+        ResetRunFlags();
+        if (m_frame != nullptr)
+            ProcessEventsUntil([&] { return !m_frame->GetSampling().IsThreadRunning(); }, 15000);
+        m_simulators.clear();
+        if (m_frame != nullptr)
+            m_frame->close();
+        if (m_app)
+            m_app->ExitInstance();
+        std::filesystem::remove(m_mapFile);
+        ResetCaseTables();
+        ClearChannelRecords();
+    }
+
+    void StartCase(const char* address, int caseNo, int modules) {
+        CaseSimulatorOptions options; // the program's case port
+        options.localIp = address;
+        options.caseNo = caseNo;
+        options.modules = modules;
+        m_simulators.push_back(std::make_unique<CCaseSimulator>(options));
+        m_simulators.back()->Start();
+    }
+
+    // Every channel converts as (reading - kZero) * kScale.
+    static void UseVoltageConversion() {
+        for (int i = 0; i < g_nChannelCount; ++i) {
+            const int id = g_ChannelList[i];
+            g_ChannelParams[id].nChannelId = id;
+            g_ChannelParams[id].nMeasureType = MEASURE_VOLTAGE;
+            g_ChannelParams[id].nZero = kZero;
+            g_ChannelState[id].fScale = kScale;
+        }
+    }
+
+    // The settings the next start takes from the sampling-parameter bar.
+    void SetRunSettings(int mode, int interval, int count) {
+        SampleSettings settings = m_frame->GetProjectState().m_SampleSettings;
+        settings.nSampleMode = mode;
+        settings.nSampleInterval = interval;
+        settings.nTimerCount = count;
+        settings.bSetTimerCount = count > 0 ? 1 : 0;
+        settings.fSampleFreq = 100.0f;
+        m_frame->GetProjectState().m_SampleSettings = settings;
+        m_frame->GetSampleParamBar()->SetSampleSettings(settings);
+    }
+
+    // The run has completed and its thread has ended.
+    bool WaitRunCompleted(int milliseconds = 20000) {
+        CSamplingControl& sampling = m_frame->GetSampling();
+        return ProcessEventsUntil(
+            [&] {
+                return !IsRunActive() && !sampling.IsThreadRunning() && sampling.m_bCanStartSample.load();
+            },
+            milliseconds);
+    }
+
+    static std::vector<CaseSampleBlock> ReadBlocks(const std::string& dataFile) {
+        std::ifstream file(dataFile, std::ios::binary);
+        std::vector<CaseSampleBlock> blocks;
+        CaseSampleBlock block;
+        while (file.read(reinterpret_cast<char*>(&block), sizeof block))
+            blocks.push_back(block);
+        return blocks;
+    }
+
+    // A stored block holds the converted values the simulator sent for the
+    // sample its header counts.
+    static void ExpectSimulatorValues(const CaseSampleBlock& block, int unit) {
+        const std::int64_t n = block.nHeader & 0xFFFFFF;
+        ASSERT_EQ(block.nHeader >> 24, unit % 8);
+        for (int ch = 0; ch < 16; ++ch) {
+            const auto raw = static_cast<float>(CCaseSimulator::Value(unit / 8, unit % 8, ch, n));
+            ASSERT_EQ(block.fValues[ch], (raw - static_cast<float>(kZero)) * kScale) << "channel " << ch;
+        }
+    }
+
+    ShellScratch m_scratch;
+    platform::MessageBoxRecorder m_boxes;
+    std::string m_mapFile;
+    std::unique_ptr<CQV7411N_NewFrameApp> m_app;
+    CMainFrame* m_frame = nullptr;
+    CMainFrameCaseSearch* m_shell = nullptr;
+    std::vector<std::unique_ptr<CCaseSimulator>> m_simulators;
+};

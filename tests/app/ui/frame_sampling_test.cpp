@@ -1,0 +1,103 @@
+// Runs through the frame's own commands against two simulated cases: the
+// commands follow the run's state, a timed run stores its sets in the
+// project, and the case search keeps out of a running run.
+#include "FrameRunFixture.h"
+
+namespace {
+
+constexpr int ID_DETECT_CASE = 32794;
+constexpr int ID_START_SAMPLE = 32788;
+constexpr int ID_PAUSE_SAMPLE = 32789;
+constexpr int ID_STOP_SAMPLE = 32791;
+constexpr int ID_BALANCE = 32792;
+constexpr int ID_EXPORT_ZEROS = 32841;
+
+class FrameSamplingTest : public FrameRunTest {
+protected:
+    void Search() {
+        m_boxes.QueueAnswer(platform::IDYES);
+        ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
+        ASSERT_EQ(g_nCaseCount, 3);
+        UseVoltageConversion();
+    }
+    // Enabled states of start, pause, stop, balance and zero export.
+    std::vector<bool> RunCommandStates() {
+        std::vector<bool> states;
+        for (const int id : {ID_START_SAMPLE, ID_PAUSE_SAMPLE, ID_STOP_SAMPLE, ID_BALANCE, ID_EXPORT_ZEROS})
+            states.push_back(m_frame->QueryCommandState(id).m_bEnabled);
+        return states;
+    }
+};
+
+TEST_F(FrameSamplingTest, ATimedRunOfThreeFromTheMenuStoresThreeSetsInTheProject) {
+    using States = std::vector<bool>;
+    EXPECT_EQ(RunCommandStates(), (States{false, false, false, false, false})) << "no case found yet";
+    Search();
+    EXPECT_EQ(RunCommandStates(), (States{true, false, false, true, true}));
+
+    const std::string projectFile = m_scratch.File("Projects/Run/Run.dap");
+    ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(projectFile), 1);
+    SetRunSettings(SAMPLE_MODE_TIMED, 1, 3);
+    auto now = std::make_shared<std::atomic<std::int64_t>>(100000);
+    m_frame->GetSampling().SetClock([now] { return now->fetch_add(400); });
+    const std::size_t boxesBefore = m_boxes.Records().size();
+
+    ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
+    EXPECT_EQ(RunCommandStates(), (States{false, true, true, false, false}));
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_START_SAMPLE).m_bChecked);
+    ASSERT_TRUE(WaitRunCompleted());
+
+    EXPECT_EQ(m_boxes.Records().size(), boxesBefore) << "a prepared project asks nothing";
+    EXPECT_EQ(m_frame->GetSampling().m_nRunSampleCount.load(), 3);
+    EXPECT_EQ(m_frame->GetProjectState().m_nTotalDataCount, 3);
+    EXPECT_EQ(m_frame->GetProjectState().m_nProjectState, PROJECT_CONFIRMED);
+    for (const int unit : kUnits) {
+        const std::string base = m_scratch.File("Projects/Run/Run_" + std::to_string(unit));
+        const auto blocks = ReadBlocks(base + ".dat");
+        ASSERT_EQ(blocks.size(), 3u) << "unit " << unit;
+        EXPECT_EQ(platform::FileSize(base + ".stu"), 3 * 32);
+        for (const auto& block : blocks)
+            ExpectSimulatorValues(block, unit);
+    }
+    EXPECT_EQ(RunCommandStates(), (States{true, false, false, true, true})) << "the frame is ready again";
+}
+
+TEST_F(FrameSamplingTest, PauseHoldsTheRunUntilStopFromTheMenu) {
+    Search();
+    ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
+    SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
+    ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return m_frame->GetSampling().m_nRunStoredCount >= 5; }));
+
+    ASSERT_TRUE(m_frame->RunCommand(ID_PAUSE_SAMPLE));
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_PAUSE_SAMPLE).m_bChecked);
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_START_SAMPLE).m_bEnabled) << "start resumes a paused run";
+    EXPECT_FALSE(m_frame->QueryCommandState(ID_START_SAMPLE).m_bChecked);
+    m_frame->close();
+    EXPECT_TRUE(m_frame->isVisible()) << "the frame stays open while a run is paused";
+
+    ASSERT_TRUE(m_frame->RunCommand(ID_STOP_SAMPLE));
+    ASSERT_TRUE(WaitRunCompleted());
+    EXPECT_GE(m_frame->GetProjectState().m_nTotalDataCount, 5);
+    EXPECT_EQ(ReadBlocks(m_scratch.File("Projects/Run/Run_8.dat")).size(),
+              static_cast<std::size_t>(m_frame->GetProjectState().m_nTotalDataCount));
+}
+
+TEST_F(FrameSamplingTest, TheCaseSearchKeepsOutOfARunningRun) {
+    Search();
+    std::vector<int> requests;
+    for (auto& simulator : m_simulators)
+        requests.push_back(simulator->CountCommands(2, 11));
+    g_bSampling = 1;
+    m_shell->GetSearch().OnDetectCase();
+    EXPECT_EQ(m_shell->GetSearch().DetectCasesAndReport(), 0);
+    m_shell->GetSearch().OnContinueTest();
+    ProcessEventsUntil([] { return false; }, 200);
+    for (std::size_t i = 0; i < m_simulators.size(); ++i)
+        EXPECT_EQ(m_simulators[i]->CountCommands(2, 11), requests[i]) << "no case was asked again";
+    EXPECT_EQ(g_nCaseCount, 3);
+    EXPECT_EQ(m_frame->GetCasesFound(), 1);
+    g_bSampling = 0;
+}
+
+} // namespace
