@@ -83,7 +83,8 @@ protected:
         m_simulators.back()->Start();
     }
 
-    // Every channel converts as (reading - kZero) * kScale.
+    // Every channel's stored value is (reading - kZero) * kScale, and its
+    // engineering value a thousandth of that.
     static void UseVoltageConversion() {
         for (int i = 0; i < g_nChannelCount; ++i) {
             const int id = g_ChannelList[i];
@@ -91,6 +92,7 @@ protected:
             g_ChannelParams[id].nMeasureType = MEASURE_VOLTAGE;
             g_ChannelParams[id].nZero = kZero;
             g_ChannelState[id].fScale = kScale;
+            g_ChannelParams[id].fScaleDivisor = 1.0f;
         }
     }
 
