@@ -4,6 +4,7 @@
 #include "acquisition/DataForwardServer.h"
 #include "acquisition/SamplingControl.h"
 #include "app/CaseTables.h"
+#include "app/ChannelParamFile.h"
 #include "app/ProjectFile.h"
 #include "app/RunFlags.h"
 #include "app/StartProgress.h"
@@ -81,6 +82,11 @@ void CFrameSamplingHost::WriteProjectFile() {
 void CFrameSamplingHost::WriteDeviceType() {
     CProjectState& project = GetProject();
     ::WriteDeviceType(project, project.GetFilePath(".dap"));
+}
+
+void CFrameSamplingHost::SaveChannelParamFile() {
+    // The frame's channel-parameter file, the one it loads at start-up.
+    ::SaveChannelParamFile(GetProject().GetProgramFilePath(".chn"));
 }
 
 void CFrameSamplingHost::ResetDataCounters() {

@@ -29,6 +29,7 @@ public:
     void SetProjectState(int state) override;
     void WriteProjectFile() override;
     void WriteDeviceType() override;
+    void SaveChannelParamFile() override;
     void ResetDataCounters() override;
     void ResetAllViews() override;
     void ReloadViewData(bool append) override;
