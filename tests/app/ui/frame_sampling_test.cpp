@@ -3,6 +3,8 @@
 // project, and the case search keeps out of a running run.
 #include "FrameRunFixture.h"
 
+#include "acquisition/LeadWireSelfTest.h"
+
 namespace {
 
 constexpr int ID_DETECT_CASE = 32794;
@@ -11,6 +13,7 @@ constexpr int ID_PAUSE_SAMPLE = 32789;
 constexpr int ID_STOP_SAMPLE = 32791;
 constexpr int ID_BALANCE = 32792;
 constexpr int ID_EXPORT_ZEROS = 32841;
+constexpr int ID_LEAD_RESISTANCE_TEST = 32905;
 
 class FrameSamplingTest : public FrameRunTest {
 protected:
@@ -98,6 +101,24 @@ TEST_F(FrameSamplingTest, TheCaseSearchKeepsOutOfARunningRun) {
     EXPECT_EQ(g_nCaseCount, 3);
     EXPECT_EQ(m_frame->GetCasesFound(), 1);
     g_bSampling = 0;
+}
+
+TEST_F(FrameSamplingTest, TheFrameStaysOpenWhileTheLeadWireTestRuns) {
+    Search();
+    EXPECT_FALSE(m_frame->QueryCommandState(ID_LEAD_RESISTANCE_TEST).m_bEnabled) << "no strain channel";
+    g_ChannelParams[g_ChannelList[0]].nMeasureType = MEASURE_STRAIN;
+    ASSERT_TRUE(m_frame->QueryCommandState(ID_LEAD_RESISTANCE_TEST).m_bEnabled);
+
+    CLeadWireSelfTest& lead = m_frame->GetLeadWireTest();
+    lead.SetSecondLength(100);
+    m_boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(m_frame->RunCommand(ID_LEAD_RESISTANCE_TEST));
+    ASSERT_TRUE(lead.IsBusy());
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_LEAD_RESISTANCE_TEST).m_bChecked);
+    m_frame->close();
+    EXPECT_TRUE(m_frame->isVisible()) << "the frame stays open while the measurement runs";
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !lead.IsBusy(); }, 30000));
+    EXPECT_FALSE(m_frame->QueryCommandState(ID_LEAD_RESISTANCE_TEST).m_bChecked);
 }
 
 } // namespace
