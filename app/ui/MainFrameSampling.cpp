@@ -36,6 +36,8 @@ constexpr int ID_IMPORT_ZEROS = 32842;
 constexpr int ID_IMPORT_GND_ZEROS = 32950;
 constexpr int ID_LEAD_RESISTANCE_TEST = 32905;
 constexpr int ID_CHANNEL_SELF_TEST = 32906;
+// The status bar's data counts of a run.
+constexpr int kRunCountKind = 5;
 
 } // namespace
 
@@ -125,7 +127,7 @@ void CMainFrame::RegisterSamplingMessages() {
           kLinkZeroSet, kLinkSampleSet, kLinkRunEnded})
         OnMessage(message, nothing);
     OnMessage(kViewRefresh, [this](platform::WPARAM wParam, platform::LPARAM) {
-        ShowDataCountInStatusBar(5, static_cast<int>(wParam), m_project.m_nTotalDataCount,
+        ShowDataCountInStatusBar(kRunCountKind, static_cast<int>(wParam), m_project.m_nTotalDataCount,
                                  g_bSampling.load() != 0);
         return platform::LRESULT(0);
     });
