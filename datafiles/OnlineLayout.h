@@ -8,9 +8,9 @@
 
 struct OnlineLayout {
     static std::array<int, 256> NoSlots() {
-        std::array<int, 256> slots;
-        slots.fill(-1);
-        return slots;
+        std::array<int, 256> unitSlots;
+        unitSlots.fill(-1);
+        return unitSlots;
     }
 
     int nCaseCount = 0;
