@@ -4,6 +4,7 @@
 // user-interface thread unless its comment says otherwise.
 #pragma once
 
+#include "app/GlobalDataLock.h"
 #include "app/ProjectState.h"
 #include "app/SampleSettings.h"
 #include "platform/Sync.h"
@@ -25,7 +26,7 @@ public:
     virtual CProjectState& GetProject() = 0;
     // Guards the value arrays shared with the views and the files written
     // during a run (the frame's global data lock).
-    virtual platform::CriticalSection& GetDataLock() { return m_dataLock; }
+    virtual platform::CriticalSection& GetDataLock() { return g_csData; }
 
     // Sampling-parameter bar: the validated record (false when the bar
     // refuses its inputs), showing a record again, enabling its inputs.
@@ -98,7 +99,4 @@ public:
     virtual float GetTestLevel(int) { return 0.0f; }
     virtual void ShowProgressStep(int /*step*/, const std::string&) {}
     virtual void CloseProgress() {}
-
-private:
-    platform::CriticalSection m_dataLock; // the default data lock: guards nothing else
 };
