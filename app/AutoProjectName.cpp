@@ -5,9 +5,9 @@
 
 #include "app/AppSettings.h"
 #include "app/ProjectClock.h"
+#include "app/TimeTexts.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
-#include "platform/Text.h"
 
 namespace {
 
@@ -45,48 +45,16 @@ std::string BuildName(const StorageRuleSettings& rule, const IProjectClock& cloc
 
 } // namespace
 
-std::string FormatFileNameDate(const platform::LocalDateTime& t, int mode) {
-    switch (mode) {
-    case 1:
-        return platform::Format("%4d%02d%02d", t.year, t.month, t.day);
-    case 2:
-        return platform::Format("%02d_%02d_%4d", t.month, t.day, t.year);
-    case 3:
-        return platform::Format("%02d%02d%4d", t.month, t.day, t.year);
-    case 4:
-        return platform::Format("%02d_%02d_%4d", t.day, t.month, t.year);
-    case 5:
-        return platform::Format("%02d%02d%4d", t.day, t.month, t.year);
-    default:
-        return platform::Format("%4d_%02d_%02d", t.year, t.month, t.day);
-    }
-}
-
-std::string FormatFileNameTime(const platform::LocalDateTime& t, int mode) {
-    switch (mode) {
-    case 1:
-        return platform::Format("%02d_%02d_%02d", t.hour, t.minute, t.second);
-    case 2:
-        return platform::Format("%02d%02d%02d", t.second, t.minute, t.hour);
-    case 3:
-        return platform::Format("%02d_%02d_%02d", t.second, t.minute, t.hour);
-    default:
-        return platform::Format("%02d%02d%02d", t.hour, t.minute, t.second);
-    }
-}
-
 std::string BuildAutoNameSuffix(const StorageRuleSettings& rule, const platform::LocalDateTime& t) {
-    const std::string date = FormatFileNameDate(t, rule.iDataIndex);
-    if (rule.bNumStoring) {
-        const int width = std::clamp<int>(rule.iNumDefaultLength, 0, MAX_NUMBER_WIDTH);
-        const std::string number = platform::Format("%0*d", width, rule.iStartNum);
-        return rule.bDataStoring ? "_" + date + "_" + number : "_" + number;
-    }
-    if (rule.bTimeStoring) {
-        const std::string time = FormatFileNameTime(t, rule.iTimeIndex);
-        return rule.bDataStoring ? "_" + date + "_" + time : "_" + time;
-    }
-    return "_" + date;
+    AutoNameSettings settings;
+    settings.bDate = rule.bDataStoring;
+    settings.nDateMode = rule.iDataIndex;
+    settings.bNumber = rule.bNumStoring;
+    settings.nNumber = rule.iStartNum;
+    settings.nNumberWidth = std::clamp<int>(rule.iNumDefaultLength, 0, MAX_NUMBER_WIDTH);
+    settings.bTime = rule.bTimeStoring;
+    settings.nTimeMode = rule.iTimeIndex;
+    return BuildAutoFileName(settings, t);
 }
 
 std::int64_t RequiredFreeSpace(const StorageRuleSettings& rule, const AutoNameContext& context) {

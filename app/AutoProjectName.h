@@ -15,10 +15,6 @@ class CRegistryProfile;
 
 constexpr std::int64_t AUTO_NAME_MIN_FREE_BYTES = 104857600; // 100 MiB
 
-// File-name forms of a date and a time by mode, at a given time (the
-// clock-free twins of the naming helpers).
-std::string FormatFileNameDate(const platform::LocalDateTime& t, int mode);
-std::string FormatFileNameTime(const platform::LocalDateTime& t, int mode);
 // The name suffix the rule's naming switches ask for, at time t.
 std::string BuildAutoNameSuffix(const StorageRuleSettings& rule, const platform::LocalDateTime& t);
 

@@ -154,8 +154,7 @@ std::string FormatElapsedTime(int nMode, float fMilliseconds, int nDecimals) {
     }
 }
 
-std::string FormatDateForFileName(int nMode) {
-    LocalDateTime t = platform::NowLocal();
+std::string FormatDateForFileName(int nMode, const LocalDateTime& t) {
     switch (nMode) {
     case 1:
         return Format("%4d%02d%02d", t.year, t.month, t.day);
@@ -172,8 +171,7 @@ std::string FormatDateForFileName(int nMode) {
     }
 }
 
-std::string FormatTimeForFileName(int nMode) {
-    LocalDateTime t = platform::NowLocal();
+std::string FormatTimeForFileName(int nMode, const LocalDateTime& t) {
     switch (nMode) {
     case 1:
         return Format("%02d_%02d_%02d", t.hour, t.minute, t.second);
@@ -186,16 +184,28 @@ std::string FormatTimeForFileName(int nMode) {
     }
 }
 
-std::string BuildAutoFileName(const AutoNameSettings& settings) {
-    std::string strDate = FormatDateForFileName(settings.nDateMode);
+std::string FormatDateForFileName(int nMode) {
+    return FormatDateForFileName(nMode, platform::NowLocal());
+}
+
+std::string FormatTimeForFileName(int nMode) {
+    return FormatTimeForFileName(nMode, platform::NowLocal());
+}
+
+std::string BuildAutoFileName(const AutoNameSettings& settings, const LocalDateTime& t) {
+    std::string strDate = FormatDateForFileName(settings.nDateMode, t);
     if (settings.bNumber) {
         int nWidth = std::clamp(settings.nNumberWidth, 0, 20);
         std::string strNumber = Format(Format("%%0%dd", nWidth).c_str(), settings.nNumber);
         return settings.bDate ? "_" + strDate + "_" + strNumber : "_" + strNumber;
     }
     if (settings.bTime) {
-        std::string strTime = FormatTimeForFileName(settings.nTimeMode);
+        std::string strTime = FormatTimeForFileName(settings.nTimeMode, t);
         return settings.bDate ? "_" + strDate + "_" + strTime : "_" + strTime;
     }
     return "_" + strDate;
+}
+
+std::string BuildAutoFileName(const AutoNameSettings& settings) {
+    return BuildAutoFileName(settings, platform::NowLocal());
 }

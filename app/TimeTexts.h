@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Time.h"
+
 // An 8-byte date and whether it was built from a possible date and time.
 struct OleDate {
     double dDate = 0.0;
@@ -39,6 +41,9 @@ int SplitTimeStampFraction(const std::string& strText, std::string& strHead, std
 // for seconds; "" for another mode.
 std::string FormatElapsedTime(int nMode, float fMilliseconds, int nDecimals);
 
+// File-name forms of a date and a time by mode, at time t or now.
+std::string FormatDateForFileName(int nMode, const platform::LocalDateTime& t);
+std::string FormatTimeForFileName(int nMode, const platform::LocalDateTime& t);
 std::string FormatDateForFileName(int nMode);
 std::string FormatTimeForFileName(int nMode);
 
@@ -52,4 +57,6 @@ struct AutoNameSettings {
     bool bTime = false;
     int nTimeMode = 0;
 };
+// The name suffix at time t, or now; date and time come from one reading of the clock.
+std::string BuildAutoFileName(const AutoNameSettings& settings, const platform::LocalDateTime& t);
 std::string BuildAutoFileName(const AutoNameSettings& settings);
