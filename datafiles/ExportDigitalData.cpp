@@ -70,11 +70,9 @@ bool CDigitalDataExport::WriteRows(const std::vector<int>& positions, bool perCh
 
 bool CDigitalDataExport::WriteDecimatedRows(const std::vector<int>& positions, bool remainder) {
     const std::vector<DecimationGroup> groups =
-        DecimationGroups(m_first, m_count, m_options.nStep, remainder);
-    if (groups.empty()) {
-        platform::MessageBox("抽点个数为零!", m_context.strAppTitle, platform::MB_OK);
+        ExportDecimationGroups(m_context, m_first, m_count, m_options.nStep, remainder);
+    if (groups.empty())
         return false;
-    }
     CExportChunkReader reader(m_context, {}, {}, true);
     CExportRelativeTime clock(m_context);
     ExportChunk chunk;

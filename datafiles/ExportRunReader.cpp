@@ -5,6 +5,7 @@
 #include "datafiles/RawFile.h"
 #include "datafiles/VirtualChannels.h"
 #include "platform/Files.h"
+#include "platform/MessageBox.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -213,5 +214,13 @@ std::vector<DecimationGroup> DecimationGroups(int first, int count, int step, bo
         groups.push_back({std::int64_t(first) + std::int64_t(step) * i, step});
     if (remainder && count % step > 0)
         groups.push_back({std::int64_t(first) + std::int64_t(step) * whole, count % step});
+    return groups;
+}
+
+std::vector<DecimationGroup> ExportDecimationGroups(const ExportContext& context, int first, int count,
+                                                    int step, bool remainder) {
+    std::vector<DecimationGroup> groups = DecimationGroups(first, count, step, remainder);
+    if (groups.empty())
+        platform::MessageBox("抽点个数为零!", context.strAppTitle, platform::MB_OK);
     return groups;
 }

@@ -96,3 +96,6 @@ struct DecimationGroup {
 // Groups of step samples from first over count samples; the remainder forms
 // a last, shorter group when asked.
 std::vector<DecimationGroup> DecimationGroups(int first, int count, int step, bool remainder);
+// The groups of an export; none after the message "抽点个数为零!".
+std::vector<DecimationGroup> ExportDecimationGroups(const ExportContext& context, int first, int count,
+                                                    int step, bool remainder);

@@ -9,7 +9,6 @@
 #include "datafiles/ExportRunReader.h"
 #include "datafiles/ExportTextWriter.h"
 #include "platform/Files.h"
-#include "platform/MessageBox.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -175,11 +174,9 @@ bool CSampleDataExport::WriteRows(const std::vector<int>& channels, bool digital
 
 bool CSampleDataExport::WriteDecimatedRows(const std::vector<int>& channels, bool remainder) {
     const std::vector<DecimationGroup> groups =
-        DecimationGroups(m_first, m_count, m_options.nStep, remainder);
-    if (groups.empty()) {
-        platform::MessageBox("抽点个数为零!", m_context.strAppTitle, platform::MB_OK);
+        ExportDecimationGroups(m_context, m_first, m_count, m_options.nStep, remainder);
+    if (groups.empty())
         return false;
-    }
     CDecimatedValueReader reader(m_context, channels, m_options.bAverage != 0,
                                  std::int64_t(m_first) + m_count);
     CExportRelativeTime clock(m_context);
