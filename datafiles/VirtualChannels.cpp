@@ -2,6 +2,7 @@
 // read once for all the channels the formulas use.
 #include "datafiles/VirtualChannels.h"
 
+#include "app/NumberTexts.h"
 #include "datafiles/DataFileAccess.h"
 #include "datafiles/RawFile.h"
 
@@ -58,20 +59,6 @@ std::vector<std::unique_ptr<CRawFile>> CreateFiles(const std::string& dataPath, 
 void CloseAll(std::vector<std::unique_ptr<CRawFile>>& files) {
     for (auto& file : files)
         file->Close();
-}
-
-// The two-operand operation of an older virtual channel.
-double OperatorResult(double a, double b, int code) {
-    switch (code) {
-    case 1:
-        return a - b;
-    case 2:
-        return a * b;
-    case 3:
-        return std::fabs(b) <= 1e-6 ? 0.0 : a / b;
-    default:
-        return a + b;
-    }
 }
 
 bool HasSquare(const std::string& text) {
@@ -158,7 +145,7 @@ int ComputeOperatorVirtualChannels(const VirtualChannelRun& run,
                 const bool square = HasSquare(def.strFirst);
                 const double va = square ? double(a[k]) * a[k] : double(a[k]) * def.fKA;
                 const double vb = square ? double(b[k]) * b[k] : double(b[k]) * def.fKB;
-                double r = OperatorResult(va, vb, def.nOperation);
+                double r = ApplyArithmeticOp(va, vb, def.nOperation);
                 if (HasSquare(def.strSecond))
                     r = std::sqrt(r);
                 out[k] = std::isfinite(r) ? float(r) : 0.0f;
