@@ -14,19 +14,6 @@
 
 using namespace sampling_msg;
 
-namespace {
-// Calls f(id, unit, channel) for the 16 channels of every online unit.
-template <typename F> void ForOnlineChannels(F f) {
-    for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
-        const int unit = g_CaseList[slot];
-        if (unit < 0 || unit >= MAX_CHANNEL_CASE_COUNT)
-            continue;
-        for (int c = 0; c < 16; ++c)
-            f(unit * 16 + c, unit, c);
-    }
-}
-} // namespace
-
 void CSamplingControl::BackupBalanceValues() {
     ForOnlineChannels([this](int id, int unit, int c) {
         m_BackupZero[static_cast<std::size_t>(id)] = g_ChannelParams[id].nZero;

@@ -26,17 +26,6 @@ using namespace sampling_msg;
 namespace {
 constexpr int kSetBlocks = 512;
 
-// Calls f(id, unit, channel) for the 16 channels of every online unit.
-template <typename F> void ForOnlineChannels(F f) {
-    for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
-        const int unit = g_CaseList[slot];
-        if (unit < 0 || unit >= MAX_CHANNEL_CASE_COUNT)
-            continue;
-        for (int c = 0; c < 16; ++c)
-            f(unit * 16 + c, unit, c);
-    }
-}
-
 bool IsStrain(int id) {
     return g_ChannelParams[id].nMeasureType == MEASURE_STRAIN;
 }

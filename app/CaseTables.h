@@ -48,5 +48,17 @@ int LoadCaseTablesFromProjectFile(const std::string& path);
 // record is shown and whose state record is present, in frame order.
 void BuildMeasuredChannelList();
 
+// Calls f(id, unit, channel) for the 16 channels of every online unit that
+// can carry channel ids.
+template <typename F> void ForOnlineChannels(F f) {
+    for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
+        const int unit = g_CaseList[slot];
+        if (unit < 0 || unit >= MAX_CHANNEL_CASE_COUNT)
+            continue;
+        for (int c = 0; c < CHANNELS_PER_MODULE; ++c)
+            f(unit * CHANNELS_PER_MODULE + c, unit, c);
+    }
+}
+
 // Puts every table to its program-start state (all zero, 32 channels a case).
 void ResetCaseTables();
