@@ -78,6 +78,21 @@ int ModuleCount(const SampleBlockDescriptor& desc) {
                                  : (desc.nModuleCount > MAX_CASE_COUNT ? MAX_CASE_COUNT : desc.nModuleCount);
 }
 
+// Calls f(module, channel, id) for the 16 channels of every module of the
+// descriptor whose unit can carry channel ids.
+template <typename F> void ForDescriptorChannels(const SampleBlockDescriptor& desc, F f) {
+    const int modules = ModuleCount(desc);
+    for (int m = 0; m < modules; ++m) {
+        const int unit = desc.nUnit[m];
+        if (unit < 0 || unit >= MAX_CHANNEL_CASE_COUNT) {
+            continue;
+        }
+        for (int c = 0; c < CHANNELS_PER_MODULE; ++c) {
+            f(m, c, unit * CHANNELS_PER_MODULE + c);
+        }
+    }
+}
+
 // The compensated value of strain channel i whose compensation channel q
 // reads vq in the same sample.
 float CompensatedValue(int i, float v, int q, float vq) {
@@ -191,54 +206,36 @@ void ConvertModuleSamples(int unit, float values[CHANNELS_PER_MODULE]) {
 }
 
 bool HasCompensatedStrainChannels(const SampleBlockDescriptor& desc) {
-    const int modules = ModuleCount(desc);
-    for (int m = 0; m < modules; ++m) {
-        const int unit = desc.nUnit[m];
-        if (unit < 0 || unit >= MAX_CHANNEL_CASE_COUNT) {
-            continue;
-        }
-        for (int c = 0; c < CHANNELS_PER_MODULE; ++c) {
-            if (IsCompensatedStrainChannel(unit * CHANNELS_PER_MODULE + c)) {
-                return true;
-            }
-        }
-    }
-    return false;
+    bool found = false;
+    ForDescriptorChannels(desc,
+                          [&found](int, int, int id) { found = found || IsCompensatedStrainChannel(id); });
+    return found;
 }
 
 void ApplyCompensationChannels(const SampleBlockDescriptor& desc, CaseSampleBlock* const* arrays) {
     int moduleOfUnit[MAX_CHANNEL_CASE_COUNT];
     BuildUnitIndex(desc, moduleOfUnit);
-    const int modules = ModuleCount(desc);
-    for (int m = 0; m < modules; ++m) {
-        const int unit = desc.nUnit[m];
-        if (unit < 0 || unit >= MAX_CHANNEL_CASE_COUNT) {
-            continue;
+    ForDescriptorChannels(desc, [&](int m, int c, int i) {
+        const int q = g_ChannelState[i].nCompChannel;
+        if (!IsCompensatedStrainChannel(i) || !IsValidChannelId(q) || q == i ||
+            g_ChannelParams[i].nZero == ZERO_NOT_BALANCED || g_ChannelParams[q].nZero == ZERO_NOT_BALANCED) {
+            return;
         }
-        for (int c = 0; c < CHANNELS_PER_MODULE; ++c) {
-            const int i = unit * CHANNELS_PER_MODULE + c;
-            const int q = g_ChannelState[i].nCompChannel;
-            if (!IsCompensatedStrainChannel(i) || !IsValidChannelId(q) || q == i ||
-                g_ChannelParams[i].nZero == ZERO_NOT_BALANCED ||
-                g_ChannelParams[q].nZero == ZERO_NOT_BALANCED) {
+        const int mq = moduleOfUnit[q / CHANNELS_PER_MODULE];
+        if (mq < 0) {
+            return;
+        }
+        CaseSampleBlock* own = arrays[desc.nArrayIndex[m]];
+        const CaseSampleBlock* other = arrays[desc.nArrayIndex[mq]];
+        for (int j = 0; j < desc.nSamples; ++j) {
+            const float v = ReadValue(own[j], c);
+            const float vq = ReadValue(other[j], q % CHANNELS_PER_MODULE);
+            if (IsMarkerValue(v) || IsMarkerValue(vq)) {
                 continue;
             }
-            const int mq = moduleOfUnit[q / CHANNELS_PER_MODULE];
-            if (mq < 0) {
-                continue;
-            }
-            CaseSampleBlock* own = arrays[desc.nArrayIndex[m]];
-            const CaseSampleBlock* other = arrays[desc.nArrayIndex[mq]];
-            for (int j = 0; j < desc.nSamples; ++j) {
-                const float v = ReadValue(own[j], c);
-                const float vq = ReadValue(other[j], q % CHANNELS_PER_MODULE);
-                if (IsMarkerValue(v) || IsMarkerValue(vq)) {
-                    continue;
-                }
-                own[j].fValues[c] = CompensatedValue(i, v, q, vq);
-            }
+            own[j].fValues[c] = CompensatedValue(i, v, q, vq);
         }
-    }
+    });
 }
 
 void ConvertSampleBlock(const SampleBlockDescriptor& desc, CaseSampleBlock* const* arrays) {
