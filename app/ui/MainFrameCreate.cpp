@@ -17,6 +17,7 @@
 #include "app/VirtualChannelFile.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/GraphInterface.h"
+#include "app/ui/MainFrameCaseSearch.h"
 #include "app/ui/ParamBars.h"
 #include "app/ui/ShowDetailWinThread.h"
 #include "platform/Files.h"
@@ -95,6 +96,9 @@ bool CMainFrame::OnCreate() {
     CreateModelessWindows();
     EnableMDITabs(true);
     CreateLinks();
+    // Case search, detection, link events, module windows, timers and the
+    // command states of the acquisition side.
+    InstallCaseSearch(*this);
     setWindowTitle(QString::fromUtf8(g_strAppTitle));
     m_tStartTime = static_cast<std::int64_t>(std::time(nullptr));
     return true;
@@ -131,6 +135,9 @@ void CMainFrame::SaveRegistrySettings() {
     profile.WriteProfileInt("System", "m_nDigitalBaundRate", m_nDigitalBaundRate);
     profile.WriteProfileInt("System", "m_nDigitalComPort", m_nDigitalComPort);
     profile.WriteProfileInt("System", "m_nWorkMode", m_nWorkMode);
+    if (m_pCaseSearch != nullptr) {
+        m_bShowIpModule = m_pCaseSearch->m_bModuleWindowFlag;
+    }
     profile.WriteProfileInt("System", "m_bShowIpModule", m_bShowIpModule);
     profile.WriteProfileInt("System", "HoldTimeSeconds", m_nHoldTimeSeconds);
 }

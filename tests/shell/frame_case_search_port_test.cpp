@@ -54,7 +54,8 @@ protected:
         m_app = std::make_unique<CQV7411N_NewFrameApp>(m_scratch.ProgramFolder());
         ASSERT_TRUE(m_app->InitInstance());
         m_frame = m_app->GetMainFrame();
-        m_shell = InstallCaseSearch(*m_frame);
+        m_shell = m_frame->GetCaseSearch();
+        ASSERT_NE(m_shell, nullptr) << "the frame installs its case search at creation";
         auto* net = dynamic_cast<CNetComm*>(m_frame->GetCommBase());
         ASSERT_NE(net, nullptr);
         ASSERT_EQ(net->GetDriver().GetListenPort(), CNetComm::kCasePort)
