@@ -31,6 +31,16 @@ SocketAddress FromSockaddr(const sockaddr_in& addr) {
     return SocketAddress{FormatIPv4(addr.sin_addr.s_addr), ntohs(addr.sin_port)};
 }
 
+// One end of a socket (getsockname or getpeername); false without one.
+bool EndpointAddress(int fd, int (*query)(int, sockaddr*, socklen_t*), SocketAddress& address) {
+    sockaddr_in addr{};
+    socklen_t len = sizeof addr;
+    if (fd < 0 || query(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        return false;
+    address = FromSockaddr(addr);
+    return true;
+}
+
 // poll() on one descriptor, retried on EINTR: 1 ready, 0 time-out, -1 error.
 int PollOne(int fd, short events, int timeoutMs) {
     pollfd p{fd, events, 0};
@@ -120,12 +130,7 @@ bool Socket::SetNonBlocking(bool on) {
 }
 
 bool Socket::LocalAddress(SocketAddress& address) const {
-    sockaddr_in addr{};
-    socklen_t len = sizeof addr;
-    if (m_fd < 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-        return false;
-    address = FromSockaddr(addr);
-    return true;
+    return EndpointAddress(m_fd, ::getsockname, address);
 }
 
 bool Socket::Create(int type) {
@@ -257,12 +262,7 @@ int TcpStream::Receive(void* buffer, std::size_t length, int timeoutMs) {
 }
 
 bool TcpStream::PeerAddress(SocketAddress& address) const {
-    sockaddr_in addr{};
-    socklen_t len = sizeof addr;
-    if (m_fd < 0 || ::getpeername(m_fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-        return false;
-    address = FromSockaddr(addr);
-    return true;
+    return EndpointAddress(m_fd, ::getpeername, address);
 }
 
 // ---- TcpListener ----
