@@ -9,6 +9,22 @@
 
 namespace {
 
+// Repeats a read or write of the bytes not yet done (op(done)) until all
+// length bytes are through, an error or end of file; retried on EINTR.
+// Returns the bytes done.
+template <typename Op> std::int64_t TransferAll(std::int64_t length, Op op) {
+    std::int64_t done = 0;
+    while (done < length) {
+        const ssize_t n = op(done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
 int AccessFlags(unsigned flags) {
     switch (flags & 3) {
     case 0:
@@ -74,17 +90,9 @@ void CRawFile::Write(const void* data, unsigned length) {
 unsigned CRawFile::Read(void* data, unsigned length) {
     if (m_hFile < 0 || length == 0)
         return 0;
-    unsigned done = 0;
     auto* out = static_cast<char*>(data);
-    while (done < length) {
-        const ssize_t n = ::read(m_hFile, out + done, length - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += unsigned(n);
-    }
-    return done;
+    return unsigned(
+        TransferAll(length, [&](std::int64_t done) { return ::read(m_hFile, out + done, length - done); }));
 }
 
 std::int64_t CRawFile::Seek64(std::int64_t offset) {
@@ -96,49 +104,28 @@ std::int64_t CRawFile::Seek64(std::int64_t offset) {
 std::int64_t CRawFile::ReadAt(std::int64_t offset, void* data, std::int64_t length) {
     if (m_hFile < 0 || offset < 0 || length <= 0)
         return 0;
-    std::int64_t done = 0;
     auto* out = static_cast<char*>(data);
-    while (done < length) {
-        const ssize_t n = ::pread(m_hFile, out + done, size_t(length - done), off_t(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    return done;
+    return TransferAll(length, [&](std::int64_t done) {
+        return ::pread(m_hFile, out + done, size_t(length - done), off_t(offset + done));
+    });
 }
 
 bool CRawFile::WriteAt(std::int64_t offset, const void* data, std::int64_t length) {
     if (m_hFile < 0 || offset < 0)
         return false;
-    std::int64_t done = 0;
     const auto* in = static_cast<const char*>(data);
-    while (done < length) {
-        const ssize_t n = ::pwrite(m_hFile, in + done, size_t(length - done), off_t(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
+    return TransferAll(length, [&](std::int64_t done) {
+               return ::pwrite(m_hFile, in + done, size_t(length - done), off_t(offset + done));
+           }) >= length;
 }
 
 bool CRawFile::WriteAll(const void* data, std::int64_t length) {
     if (m_hFile < 0)
         return false;
-    std::int64_t done = 0;
     const auto* in = static_cast<const char*>(data);
-    while (done < length) {
-        const ssize_t n = ::write(m_hFile, in + done, size_t(length - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
+    return TransferAll(length, [&](std::int64_t done) {
+               return ::write(m_hFile, in + done, size_t(length - done));
+           }) >= length;
 }
 
 std::int64_t CRawFile::Length() const {
