@@ -68,6 +68,25 @@ void ResetParamRecord(int n) {
     p.fCorrectionOffset = 0.0f;
 }
 
+// The unit a measure type starts with; none for the other types.
+const char* DefaultUnit(int measureType, int displayType) {
+    switch (measureType) {
+    case MEASURE_STRAIN:
+        return displayType == 1 ? "MPa" : GBK_UNIT_MICROSTRAIN;
+    case MEASURE_THERMOCOUPLE:
+    case MEASURE_RTD:
+        return GBK_UNIT_CELSIUS;
+    case MEASURE_SPEED:
+        return "RPM";
+    case MEASURE_VOLTAGE:
+        return "mV";
+    case MEASURE_RESISTANCE:
+        return GBK_UNIT_OHM;
+    default:
+        return nullptr;
+    }
+}
+
 void SetPassThroughDefaults(ChannelParamRecord& p, ChannelStateRecord& s) {
     s.fFullScale = PASS_THROUGH_FULL_SCALE;
     s.nFullScaleLevel = PASS_THROUGH_LEVEL;
@@ -94,27 +113,15 @@ void ApplyMeasureTypeDefaults(int measureType, int channel) {
     if (measureType != MEASURE_THERMOCOUPLE) {
         s.nCompChannel = -1;
     }
-    switch (measureType) {
-    case MEASURE_THERMOCOUPLE:
-    case MEASURE_RTD:
-        SetUnit(p.szUnit, GBK_UNIT_CELSIUS);
-        break;
-    case MEASURE_SPEED:
-        SetUnit(p.szUnit, "RPM");
-        break;
-    case MEASURE_VOLTAGE:
-        SetUnit(p.szUnit, "mV");
+    // A strain channel keeps its unit: it depends on the display type.
+    const char* unit = measureType == MEASURE_STRAIN ? nullptr : DefaultUnit(measureType, 0);
+    if (unit) {
+        SetUnit(p.szUnit, unit);
+    }
+    if (measureType == MEASURE_VOLTAGE || measureType == MEASURE_RESISTANCE) {
         p.fSensitivity = 1.0f;
-        break;
-    case MEASURE_RESISTANCE:
-        SetUnit(p.szUnit, GBK_UNIT_OHM);
-        p.fSensitivity = 1.0f;
-        break;
-    case MEASURE_PASS_THROUGH:
+    } else if (measureType == MEASURE_PASS_THROUGH) {
         SetPassThroughDefaults(p, s);
-        break;
-    default:
-        break;
     }
     if (measureType != MEASURE_STRAIN) {
         p.fCoefficient = 1.0f;
@@ -132,25 +139,8 @@ void CHardwareParamCorrect::SetDefaultUnit(int channel) {
         return;
     }
     ChannelParamRecord& p = m_pRecords[channel];
-    switch (p.nMeasureType) {
-    case MEASURE_STRAIN:
-        SetUnit(p.szUnit, p.nDisplayType == 1 ? "MPa" : GBK_UNIT_MICROSTRAIN);
-        break;
-    case MEASURE_THERMOCOUPLE:
-    case MEASURE_RTD:
-        SetUnit(p.szUnit, GBK_UNIT_CELSIUS);
-        break;
-    case MEASURE_SPEED:
-        SetUnit(p.szUnit, "RPM");
-        break;
-    case MEASURE_VOLTAGE:
-        SetUnit(p.szUnit, "mV");
-        break;
-    case MEASURE_RESISTANCE:
-        SetUnit(p.szUnit, GBK_UNIT_OHM);
-        break;
-    default:
-        break;
+    if (const char* unit = DefaultUnit(p.nMeasureType, p.nDisplayType)) {
+        SetUnit(p.szUnit, unit);
     }
 }
 
