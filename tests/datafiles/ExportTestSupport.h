@@ -5,6 +5,7 @@
 
 #include "RunWriter.h"
 #include "datafiles/ExportContext.h"
+#include "datafiles/SaveDataOptions.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 
@@ -63,6 +64,15 @@ inline std::vector<std::string> Files(const std::string& folder) {
 class ExportFixture : public ::testing::Test {
 protected:
     ExportFixture() { std::filesystem::create_directories(OutFolder()); }
+
+    // Export options over the given channels (or result groups) in a file layout.
+    static SaveDataOptions Options(const std::vector<int>& entries, int layout = 1) {
+        SaveDataOptions options;
+        options.nFileLayout = layout;
+        for (int entry : entries)
+            options.nChannels[options.nChannelCount++] = entry;
+        return options;
+    }
 
     std::string OutFolder() const { return dir.Path() + "/out"; }
     std::string Out(const std::string& name) const { return OutFolder() + "/" + name; }

@@ -43,13 +43,6 @@ protected:
         ctx.fSamplingFrequency = 50.0f;
         return ctx;
     }
-    static SaveDataOptions Options(std::vector<int> channels, int layout) {
-        SaveDataOptions options;
-        options.nFileLayout = layout;
-        for (int channel : channels)
-            options.nChannels[options.nChannelCount++] = channel;
-        return options;
-    }
     // Engineering value of the test run, markers passed as their numbers.
     static double Expected(int channel, int sample) {
         if (channel == 1 && sample == 7)

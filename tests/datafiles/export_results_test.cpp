@@ -53,14 +53,6 @@ protected:
         return ctx;
     }
 
-    static SaveDataOptions Groups(std::vector<int> entries, int layout = 1) {
-        SaveDataOptions options;
-        options.nFileLayout = layout;
-        for (int entry : entries)
-            options.nChannels[options.nChannelCount++] = entry;
-        return options;
-    }
-
     static std::string Repeat(const std::string& text, int n) {
         std::string out;
         for (int i = 0; i < n; ++i)
@@ -79,7 +71,7 @@ protected:
 TEST_F(ResultExport, SpreadsheetOneFileForTwoResidualGroups) {
     ExportContext& ctx = Run({1, 3});
     ctx.fSamplingFrequency = 2.0f;
-    SaveDataOptions options = Groups({0, 2});
+    SaveDataOptions options = Options({0, 2});
     options.bRelativeTime = options.bChannelMark = 1;
     ASSERT_EQ(SaveResidualStressResults(ctx, options, 1, 2, 1), 1);
     EXPECT_EQ(lastType, 1);
@@ -97,7 +89,7 @@ TEST_F(ResultExport, SpreadsheetOneFileForTwoResidualGroups) {
 
 TEST_F(ResultExport, SpreadsheetHeadingDepthFollowsMarksAndDescriptions) {
     ExportContext& ctx = Run({1}, RosetteResults());
-    SaveDataOptions options = Groups({0});
+    SaveDataOptions options = Options({0});
     options.bSampleStatus = options.bAbsoluteTime = 1;
     // Neither marks nor descriptions: three heading lines, the third empty under the results.
     ASSERT_EQ(SaveRosetteResults(ctx, options, 0, 1, 0), 1);
@@ -118,7 +110,7 @@ TEST_F(ResultExport, SpreadsheetHeadingDepthFollowsMarksAndDescriptions) {
 TEST_F(ResultExport, SpreadsheetPerGroupSkipsAMissingResultFileAndSaysSo) {
     ExportContext& ctx = Run({1, 3}, RosetteResults());
     ctx.rosetteGroupTypes = {2, 0, 4};
-    SaveDataOptions options = Groups({0, 1, 2}, 0);
+    SaveDataOptions options = Options({0, 1, 2}, 0);
     options.bRelativeTime = options.bChannelMark = 1;
     EXPECT_EQ(SaveRosetteResults(ctx, options, 0, 1, 2), 0);
     EXPECT_TRUE(Messages().empty());
@@ -132,7 +124,7 @@ TEST_F(ResultExport, SpreadsheetPerGroupSkipsAMissingResultFileAndSaysSo) {
 TEST_F(ResultExport, SpreadsheetGroupNamesCannotLeaveTheFolder) {
     ExportContext& ctx = Run({1});
     ctx.residualGroupNames = {"../../x"};
-    ASSERT_EQ(SaveResidualStressResults(ctx, Groups({0}, 0), 0, 1, 0), 1);
+    ASSERT_EQ(SaveResidualStressResults(ctx, Options({0}, 0), 0, 1, 0), 1);
     EXPECT_EQ(Files(OutFolder()), std::vector<std::string>{"组1(.._.._x).xls"});
 }
 
@@ -163,7 +155,7 @@ TEST_F(ResultExport, SpreadsheetFailures) {
         platform::MessageBoxRecorder recorder;
         ExportContext& ctx = Run({1});
         WriteResults(ResidualStressResults(), 2, 3);
-        SaveDataOptions options = Groups({0});
+        SaveDataOptions options = Options({0});
         c.setUp(options);
         EXPECT_EQ(SaveResidualStressResults(ctx, options, 0, 4, 1), 0) << c.name;
         std::vector<std::string> texts;
@@ -179,7 +171,7 @@ TEST_F(ResultExport, TextLinesAreSamplesThenGroups) {
     ExportContext& ctx = Run({1, 3});
     ctx.nSamplingMode = 2;
     ctx.fSamplingFrequency = 4.0f;
-    SaveDataOptions options = Groups({2, 0});
+    SaveDataOptions options = Options({2, 0});
     options.bRelativeTime = options.bAbsoluteTime = 1;
     ASSERT_EQ(Text(options, 3, 10 - 10 + 2), 1);
     const std::vector<std::string> lines = ReadLines(Out("res.txt"));
@@ -207,7 +199,7 @@ TEST_F(ResultExport, TextRelativeTimeUsesTheRunsSamplingInterval) {
         ExportContext& ctx = Run({1});
         ctx.nSamplingMode = c.mode;
         ctx.fSamplingFrequency = c.frequency;
-        SaveDataOptions options = Groups({0});
+        SaveDataOptions options = Options({0});
         options.bRelativeTime = 1;
         ASSERT_EQ(Text(options, 1, 10), 1);
         EXPECT_EQ(ReadLines(Out("res.txt")).at(1).substr(0, 20),
@@ -232,7 +224,7 @@ TEST_F(ResultExport, TextDecimationAveragesWholeSteps) {
         ExportContext& ctx = Run({1});
         ctx.nSamplingMode = 2;
         ctx.fSamplingFrequency = 2.0f;
-        SaveDataOptions options = Groups({0});
+        SaveDataOptions options = Options({0});
         options.bDecimate = 1;
         options.bAverage = c.average;
         options.nStep = c.step;
@@ -253,7 +245,7 @@ TEST_F(ResultExport, TextDecimationAveragesWholeSteps) {
 
 TEST_F(ResultExport, RosetteTextBeginsWithTheDirectionAngle) {
     Run({2}, RosetteResults());
-    ASSERT_EQ(Text(Groups({1}), 1, 0, RosetteResults()), 1);
+    ASSERT_EQ(Text(Options({1}), 1, 0, RosetteResults()), 1);
     EXPECT_EQ(ReadLines(Out("res.txt")),
               (std::vector<std::string>{
                   "ψ                  ε1                 ε2                 σ1                 "
@@ -264,15 +256,15 @@ TEST_F(ResultExport, RosetteTextBeginsWithTheDirectionAngle) {
 
 TEST_F(ResultExport, TextWritesNothingForAnotherLayoutOrMissingResults) {
     Run({1});
-    EXPECT_EQ(Text(Groups({0}, 0), 2, 0), 1);
-    EXPECT_EQ(Text(Groups({0, 1}), 2, 0), 0); // group 2 has no results
-    EXPECT_EQ(Text(Groups({0}), 13, 0), 0);   // beyond the stored results
+    EXPECT_EQ(Text(Options({0}, 0), 2, 0), 1);
+    EXPECT_EQ(Text(Options({0, 1}), 2, 0), 0); // group 2 has no results
+    EXPECT_EQ(Text(Options({0}), 13, 0), 0);   // beyond the stored results
     EXPECT_TRUE(Files(OutFolder()).empty());
 }
 
 TEST_F(ResultExport, TextMadeFolderFallsBackToTheChosenPath) {
     Run({1});
-    SaveDataOptions options = Groups({0});
+    SaveDataOptions options = Options({0});
     options.bMakeFolder = 1;
     ASSERT_EQ(Text(options, 1, 0), 1);
     EXPECT_EQ(Files(Out("res")), std::vector<std::string>{"res.txt"});
@@ -285,9 +277,9 @@ TEST_F(ResultExport, AWriteFailureIsReported) {
     ExportContext& ctx = Run({1});
     std::filesystem::create_symlink("/dev/full", Out("exp.xls"));
     std::filesystem::create_symlink("/dev/full", Out("res.txt"));
-    EXPECT_EQ(SaveResidualStressResults(ctx, Groups({0}), 0, 12, 1), 0);
+    EXPECT_EQ(SaveResidualStressResults(ctx, Options({0}), 0, 12, 1), 0);
     EXPECT_EQ(Messages(), std::vector<std::string>{"另存为Excel文件失败"});
-    EXPECT_EQ(Text(Groups({0}), 12, 0), 0);
+    EXPECT_EQ(Text(Options({0}), 12, 0), 0);
 }
 
 } // namespace

@@ -17,13 +17,6 @@ protected:
         spec.overrides[{1, 3}] = {{1, kNoValue}};
         return spec;
     }
-    static SaveDataOptions Options(std::vector<int> channels, int layout) {
-        SaveDataOptions options;
-        options.nFileLayout = layout;
-        for (int channel : channels)
-            options.nChannels[options.nChannelCount++] = channel;
-        return options;
-    }
     // Cells of column c of the rows below the two heading lines.
     static std::vector<std::string> Column(const std::vector<std::string>& lines, std::size_t c) {
         std::vector<std::string> column;
