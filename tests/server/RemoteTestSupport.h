@@ -9,6 +9,8 @@
 #include "platform/Message.h"
 #include "platform/Socket.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -171,6 +173,28 @@ inline bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
     }
     return true;
 }
+
+// A packet type no reply uses: broadcast after a command, it marks where
+// the command's replies end.
+constexpr std::uint32_t kMarkerType = 99;
+
+// A listening server whose commands reach the dispatcher through the frame
+// stand-in on this thread.
+class RemoteServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetUiThread();
+        host.dispatch = &dispatch;
+        target.dispatch = &dispatch;
+        server.SetOwner(target.GetSafeHwnd());
+        ASSERT_EQ(1, server.StartListenThread());
+    }
+
+    RemoteFrameTarget target;
+    FakeFrameHost host;
+    CDataForwardServer server{0};
+    CRemoteCommandDispatch dispatch{host, &server};
+};
 
 // Holds the server's client-list lock, which stalls the sender before it
 // can take the next batch of blocks.

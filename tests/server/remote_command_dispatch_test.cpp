@@ -10,22 +10,17 @@
 
 namespace {
 
-constexpr std::uint32_t kMarkerType = 99;
-
 struct Reply {
     std::uint32_t type;
     std::vector<std::int32_t> values;
 };
 
-class RemoteCommandDispatchTest : public ::testing::Test {
+class RemoteCommandDispatchTest : public RemoteServerTest {
 protected:
     void SetUp() override {
-        platform::SetUiThread();
-        host.dispatch = &dispatch;
-        target.dispatch = &dispatch;
-        server.SetOwner(target.GetSafeHwnd());
-        ASSERT_EQ(1, server.StartListenThread());
-        Connect(client);
+        RemoteServerTest::SetUp();
+        if (!HasFatalFailure())
+            Connect(client);
     }
 
     void Connect(RemoteTestClient& c) {
@@ -58,10 +53,6 @@ protected:
         return Reply{packet.header.dwType, packet.Ints()};
     }
 
-    RemoteFrameTarget target;
-    FakeFrameHost host;
-    CDataForwardServer server{0};
-    CRemoteCommandDispatch dispatch{host, &server};
     RemoteTestClient client;
     std::size_t handled = 0;
 };

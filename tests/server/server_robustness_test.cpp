@@ -13,23 +13,7 @@
 
 namespace {
 
-constexpr std::uint32_t kMarkerType = 99;
-
-class ServerRobustnessTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        platform::SetUiThread();
-        host.dispatch = &dispatch;
-        target.dispatch = &dispatch;
-        server.SetOwner(target.GetSafeHwnd());
-        ASSERT_EQ(1, server.StartListenThread());
-    }
-
-    RemoteFrameTarget target;
-    FakeFrameHost host;
-    CDataForwardServer server{0};
-    CRemoteCommandDispatch dispatch{host, &server};
-};
+using ServerRobustnessTest = RemoteServerTest;
 
 TEST_F(ServerRobustnessTest, ConnectionsBeyondTheBoundAreClosedAtOnce) {
     constexpr int kClients = 200;
