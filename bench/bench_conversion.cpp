@@ -14,6 +14,7 @@
 #include "app/CaseTables.h"
 #include "app/ChannelDefaults.h"
 #include "app/ValueConversion.h"
+#include "bench/BenchChannels.h"
 
 // The replaced operator new allocates with malloc, so free is its match.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
@@ -43,21 +44,11 @@ constexpr int UNITS = MAX_CHANNEL_CASE_COUNT;
 // All 256 units online, every type represented, every eighth strain channel
 // compensated by the last channel of its neighbour unit.
 void SetUpChannels() {
-    ResetChannelRecords();
-    std::int32_t online[MAX_CASE_COUNT] = {};
-    for (int u = 0; u < UNITS; ++u) {
-        online[u] = 1;
-    }
-    BuildCaseTablesFromOnlineFlags(online);
-    const int types[] = {0, 0, 0, 0, 0, 1, 5, 6, 2, 3, 4, 20, 0, 0, 0, 0};
-    for (int id = 0; id < MAX_CHANNEL_COUNT; ++id) {
-        const int type = types[id % 16];
-        g_ChannelParams[id].nMeasureType = type;
-        ApplyMeasureTypeDefaults(type, id);
-        if (type == MEASURE_STRAIN && id % 8 == 0) {
+    SetUpMixedChannels();
+    for (int id = 0; id < MAX_CHANNEL_COUNT; id += 8) {
+        if (g_ChannelParams[id].nMeasureType == MEASURE_STRAIN) {
             g_ChannelState[id].nCompChannel = (id + 31) % MAX_CHANNEL_COUNT;
         }
-        UpdateChannelScale(id);
     }
 }
 

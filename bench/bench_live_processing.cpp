@@ -10,6 +10,7 @@
 #include "app/ChannelDefaults.h"
 #include "app/RunFlags.h"
 #include "app/ValueConversion.h"
+#include "bench/BenchChannels.h"
 
 #include <filesystem>
 
@@ -32,17 +33,8 @@ struct BenchFrame : platform::MessageTarget {
 };
 
 void SetUpChannels() {
-    ResetChannelRecords();
-    std::int32_t online[MAX_CASE_COUNT] = {};
-    for (int u = 0; u < MAX_CHANNEL_CASE_COUNT; ++u)
-        online[u] = 1;
-    BuildCaseTablesFromOnlineFlags(online);
-    const int types[] = {0, 0, 0, 0, 0, 1, 5, 6, 2, 3, 4, 20, 0, 0, 0, 0};
+    SetUpMixedChannels();
     for (int id = 0; id < MAX_CHANNEL_COUNT; ++id) {
-        const int type = types[id % 16];
-        g_ChannelParams[id].nMeasureType = type;
-        ApplyMeasureTypeDefaults(type, id);
-        UpdateChannelScale(id);
         g_ChannelParams[id].nZero = 100;
         // Every type in use; only every eighth channel (over limit) alarms.
         if (id % 8 == 0)
