@@ -57,6 +57,15 @@ protected:
         link->Attach(std::move(stream), peer.ip);
         link->SetCaseNo(caseNo);
     }
+    // Continuous sampling at the given rate, workers running, start gate open.
+    void StartWorkersForContinuousRun(float rate) {
+        std::int32_t params[20] = {};
+        std::memcpy(&params[12], &rate, sizeof rate);
+        link->SetSampleParams(params);
+        link->SetSampleMode(2);
+        ASSERT_TRUE(link->StartWorkers());
+        g_bStartGate = 1;
+    }
     void TearDown() override {
         if (link)
             link->SetReceiving(0);
@@ -73,13 +82,7 @@ TEST_F(CaseLinkLoopbackTest, InformationRequestsAndARun) {
     ASSERT_EQ(link->ReadChannelInfo(), 1);
     EXPECT_EQ(host.packets.size(), 48u);
 
-    std::int32_t params[20] = {};
-    const float rate = 200.0f;
-    std::memcpy(&params[12], &rate, sizeof rate);
-    link->SetSampleParams(params);
-    link->SetSampleMode(2);
-    ASSERT_TRUE(link->StartWorkers());
-    g_bStartGate = 1;
+    ASSERT_NO_FATAL_FAILURE(StartWorkersForContinuousRun(200.0f));
     int started = -1;
     std::thread run([&] { started = link->SendSampleStartCmd(1); });
     const bool enough = WaitFor([&] { return link->QueuedSampleCount() >= 20; });
@@ -121,13 +124,7 @@ TEST_F(CaseLinkLoopbackTest, FrameModeCarriesTheChosenChannelOfEachModule) {
         link->SetModuleChannel(id);
         ASSERT_EQ(link->SendModuleChannelCmd(id), 1);
     }
-    std::int32_t params[20] = {};
-    const float rate = 300.0f;
-    std::memcpy(&params[12], &rate, sizeof rate);
-    link->SetSampleParams(params);
-    link->SetSampleMode(2);
-    ASSERT_TRUE(link->StartWorkers());
-    g_bStartGate = 1;
+    ASSERT_NO_FATAL_FAILURE(StartWorkersForContinuousRun(300.0f));
     std::thread run([&] { link->SendSampleStartCmd(1); });
     const bool enough = WaitFor([&] { return link->QueuedSampleCount() >= 10; });
     link->SendSampleStopCmd();
@@ -154,13 +151,7 @@ TEST_F(CaseLinkLoopbackTest, FrameModeCarriesTheChosenChannelOfEachModule) {
 TEST_F(CaseLinkLoopbackTest, MalformedAndTruncatedSamplesDoNotStopTheStream) {
     Connect(0, 3, 500.0);
     ASSERT_EQ(link->ReadCaseInfo(), 1);
-    std::int32_t params[20] = {};
-    const float rate = 500.0f;
-    std::memcpy(&params[12], &rate, sizeof rate);
-    link->SetSampleParams(params);
-    link->SetSampleMode(2);
-    ASSERT_TRUE(link->StartWorkers());
-    g_bStartGate = 1;
+    ASSERT_NO_FATAL_FAILURE(StartWorkersForContinuousRun(500.0f));
     std::thread run([&] { link->SendSampleStartCmd(1); });
     std::vector<std::vector<CaseSampleBlock>> sets;
     auto popInto = [&] {
