@@ -128,11 +128,24 @@ public:
     }
 
 private:
-    void WriteSingle() const {
-        std::FILE* dat = std::fopen(DataPath().c_str(), "wb");
-        std::FILE* stu = std::fopen(StatusPath().c_str(), "wb");
-        for (std::int64_t k = 0; k < m_spec.samples; ++k) {
-            for (int unit : m_spec.units) {
+    void WriteSingle() const { WriteFiles(DataPath(), StatusPath(), m_spec.units, m_spec.samples); }
+
+    void WritePerCase() const {
+        for (int unit : m_spec.units) {
+            if (m_spec.missingUnits.count(unit))
+                continue;
+            WriteFiles(MakeCaseDataFileName(DataPath(), unit, 0), MakeCaseDataFileName(DataPath(), unit, 1),
+                       {unit}, SamplesOf(unit));
+        }
+    }
+
+    // Each sample's blocks of the units, then its status record.
+    void WriteFiles(const std::string& datPath, const std::string& stuPath, const std::vector<int>& units,
+                    std::int64_t samples) const {
+        std::FILE* dat = std::fopen(datPath.c_str(), "wb");
+        std::FILE* stu = std::fopen(stuPath.c_str(), "wb");
+        for (std::int64_t k = 0; k < samples; ++k) {
+            for (int unit : units) {
                 const CaseSampleBlock block = Block(unit, k);
                 std::fwrite(&block, sizeof block, 1, dat);
             }
@@ -141,23 +154,6 @@ private:
         }
         std::fclose(dat);
         std::fclose(stu);
-    }
-
-    void WritePerCase() const {
-        for (int unit : m_spec.units) {
-            if (m_spec.missingUnits.count(unit))
-                continue;
-            std::FILE* dat = std::fopen(MakeCaseDataFileName(DataPath(), unit, 0).c_str(), "wb");
-            std::FILE* stu = std::fopen(MakeCaseDataFileName(DataPath(), unit, 1).c_str(), "wb");
-            for (std::int64_t k = 0; k < SamplesOf(unit); ++k) {
-                const CaseSampleBlock block = Block(unit, k);
-                std::fwrite(&block, sizeof block, 1, dat);
-                const SampleStatusRecord record = Status(k);
-                std::fwrite(&record, sizeof record, 1, stu);
-            }
-            std::fclose(dat);
-            std::fclose(stu);
-        }
     }
 
     RunSpec m_spec;
