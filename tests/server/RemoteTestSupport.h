@@ -32,6 +32,10 @@ struct ReceivedPacket {
         std::memcpy(&value, payload.data() + byteOffset, 4);
         return value;
     }
+    // A reply of the given type to a command (not forwarded data).
+    bool IsReply(std::uint32_t type) const {
+        return header.dwType == type && header.wData == 0 && header.wReply == 1;
+    }
     std::vector<std::int32_t> Ints() const {
         std::vector<std::int32_t> values(payload.size() / 4);
         for (std::size_t i = 0; i < values.size(); ++i)

@@ -2,6 +2,7 @@
 // finds the cases, balances, starts, receives the forwarded data, reads the
 // current values and stops; the stored run holds what the cases sent.
 #include "FrameRunFixture.h"
+#include "server/RemoteTestSupport.h"
 
 #include "acquisition/DataForwardServer.h"
 #include "acquisition/RemotePacket.h"
@@ -14,25 +15,6 @@
 #include <thread>
 
 namespace {
-
-struct Packet {
-    RemotePacketHeader header{};
-    std::vector<std::uint8_t> payload;
-
-    std::int32_t IntAt(std::size_t index) const {
-        std::int32_t value = 0;
-        std::memcpy(&value, payload.data() + 4 * index, 4);
-        return value;
-    }
-    float FloatAt(std::size_t byteOffset) const {
-        float value = 0;
-        std::memcpy(&value, payload.data() + byteOffset, 4);
-        return value;
-    }
-    bool IsReply(std::uint32_t type) const {
-        return header.dwType == type && header.wData == 0 && header.wReply == 1;
-    }
-};
 
 // A client whose own thread collects whole packets while the test pumps the
 // frame's messages.
@@ -52,7 +34,8 @@ public:
     bool Send(const std::string& command) { return m_stream.SendAll(command.data(), command.size(), 3000); }
 
     // The first packet from index on that matches, waiting while the frame works.
-    bool WaitFor(const std::function<bool(const Packet&)>& match, Packet& found, std::size_t from = 0) {
+    bool WaitFor(const std::function<bool(const ReceivedPacket&)>& match, ReceivedPacket& found,
+                 std::size_t from = 0) {
         return ProcessEventsUntil([&] {
             std::lock_guard<std::mutex> lock(m_mutex);
             for (std::size_t i = from; i < m_packets.size(); ++i)
@@ -63,7 +46,7 @@ public:
             return false;
         });
     }
-    std::vector<Packet> Packets() {
+    std::vector<ReceivedPacket> Packets() {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_packets;
     }
@@ -84,7 +67,7 @@ private:
                 continue;
             inbox.insert(inbox.end(), buffer, buffer + n);
             while (inbox.size() >= sizeof(RemotePacketHeader)) {
-                Packet packet;
+                ReceivedPacket packet;
                 std::memcpy(&packet.header, inbox.data(), sizeof packet.header);
                 const std::size_t total = sizeof packet.header + packet.header.dwLength;
                 if (inbox.size() < total)
@@ -102,7 +85,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_bRun{true};
     std::mutex m_mutex; // guards m_packets
-    std::vector<Packet> m_packets;
+    std::vector<ReceivedPacket> m_packets;
 };
 
 class FrameRemoteTest : public FrameRunTest {
@@ -110,11 +93,12 @@ protected:
     const char* ExtraSettings() const override { return "OutControlEnable=1\n"; }
 
     // The reply of the given type to a command sent now.
-    Packet Command(const std::string& command, std::uint32_t type) {
+    ReceivedPacket Command(const std::string& command, std::uint32_t type) {
         const std::size_t from = m_client.Count();
-        Packet reply;
+        ReceivedPacket reply;
         EXPECT_TRUE(m_client.Send(command));
-        EXPECT_TRUE(m_client.WaitFor([type](const Packet& p) { return p.IsReply(type); }, reply, from))
+        EXPECT_TRUE(
+            m_client.WaitFor([type](const ReceivedPacket& p) { return p.IsReply(type); }, reply, from))
             << command;
         return reply;
     }
@@ -145,18 +129,18 @@ TEST_F(FrameRemoteTest, AClientFindsBalancesRunsReadsAndStops) {
     ASSERT_EQ(m_frame->GetRemoteServer()->GetListenPort(), CDataForwardServer::kDefaultPort)
         << "another program holds the server port";
     ASSERT_TRUE(m_client.Connect(CDataForwardServer::kDefaultPort));
-    Packet greeting;
-    ASSERT_TRUE(
-        m_client.WaitFor([](const Packet& p) { return p.header.dwType == kRemotePacketGreeting; }, greeting));
+    ReceivedPacket greeting;
+    ASSERT_TRUE(m_client.WaitFor(
+        [](const ReceivedPacket& p) { return p.header.dwType == kRemotePacketGreeting; }, greeting));
     const std::size_t boxes = m_boxes.Records().size();
 
-    const Packet found = Command("QVDAS_FINDCASE", kRemoteFindCase);
+    const ReceivedPacket found = Command("QVDAS_FINDCASE", kRemoteFindCase);
     ASSERT_EQ(found.payload.size(), 16u);
     EXPECT_EQ((std::vector<std::int32_t>{found.IntAt(0), found.IntAt(1), found.IntAt(2), found.IntAt(3)}),
               (std::vector<std::int32_t>{3, 0, 1, 8}));
     EXPECT_EQ(m_frame->GetCasesFound(), 1);
 
-    const Packet balanced = Command("QVDAS_BALANCE", kRemoteBalance);
+    const ReceivedPacket balanced = Command("QVDAS_BALANCE", kRemoteBalance);
     ASSERT_EQ(balanced.payload.size(), 4u);
     EXPECT_EQ(balanced.IntAt(0), 4);
     ASSERT_TRUE(ProcessEventsUntil([&] { return !m_frame->GetSampling().IsBalanceRunning(); }));
@@ -164,15 +148,15 @@ TEST_F(FrameRemoteTest, AClientFindsBalancesRunsReadsAndStops) {
 
     UseVoltageConversion();
     SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
-    const Packet started = Command("QVDAS_STARTSAMPLE", kRemoteStartSample);
+    const ReceivedPacket started = Command("QVDAS_STARTSAMPLE", kRemoteStartSample);
     ASSERT_EQ(started.payload.size(), 4u);
     EXPECT_EQ(started.IntAt(0), 1);
 
     // Forwarded data: one block of 16 float values per unit and sample.
     for (const int unit : kUnits) {
-        Packet data;
+        ReceivedPacket data;
         ASSERT_TRUE(m_client.WaitFor(
-            [unit](const Packet& p) {
+            [unit](const ReceivedPacket& p) {
                 return p.header.dwType == kRemotePacketData && p.header.wData == 1 &&
                        p.payload.size() == 12 + 64 && p.IntAt(0) == unit * 16;
             },
@@ -185,7 +169,7 @@ TEST_F(FrameRemoteTest, AClientFindsBalancesRunsReadsAndStops) {
         ExpectSampleOf(unit, values);
     }
 
-    const Packet current = Command("QVDAS_CURRENT", kRemoteCurrent);
+    const ReceivedPacket current = Command("QVDAS_CURRENT", kRemoteCurrent);
     ASSERT_EQ(current.payload.size(), 4u + 4u * 48u);
     EXPECT_EQ(current.IntAt(0), 48);
     for (std::size_t slot = 0; slot < 3; ++slot) {
@@ -195,7 +179,7 @@ TEST_F(FrameRemoteTest, AClientFindsBalancesRunsReadsAndStops) {
     }
 
     ASSERT_TRUE(ProcessEventsUntil([&] { return m_frame->GetSampling().m_nRunStoredCount >= 10; }));
-    const Packet stopped = Command("QVDAS_STOPSAMPLE", kRemoteStopSample);
+    const ReceivedPacket stopped = Command("QVDAS_STOPSAMPLE", kRemoteStopSample);
     ASSERT_EQ(stopped.payload.size(), 4u);
     EXPECT_EQ(stopped.IntAt(0), 1);
     ASSERT_TRUE(WaitRunCompleted());
