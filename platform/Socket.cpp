@@ -118,6 +118,13 @@ int Socket::WaitReadable(int timeoutMs) const {
     return m_fd < 0 ? kSocketError : PollOne(m_fd, POLLIN, timeoutMs);
 }
 
+int Socket::ReadyToRead(int timeoutMs) {
+    const int ready = WaitReadable(timeoutMs);
+    if (ready < 0)
+        return Fail();
+    return ready == 0 ? kSocketTimeout : 1;
+}
+
 int Socket::WaitWritable(int timeoutMs) const {
     return m_fd < 0 ? kSocketError : PollOne(m_fd, POLLOUT, timeoutMs);
 }
@@ -245,11 +252,8 @@ bool TcpStream::SendAll(const void* data, std::size_t length, int timeoutMs) {
 }
 
 int TcpStream::Receive(void* buffer, std::size_t length, int timeoutMs) {
-    const int ready = WaitReadable(timeoutMs);
-    if (ready < 0)
-        return Fail();
-    if (ready == 0)
-        return kSocketTimeout;
+    if (const int ready = ReadyToRead(timeoutMs); ready != 1)
+        return ready;
     for (;;) {
         const ssize_t n = ::recv(m_fd, buffer, static_cast<std::size_t>(ClampLength(length)), MSG_DONTWAIT);
         if (n >= 0)
@@ -277,11 +281,8 @@ bool TcpListener::Listen(const std::string& ip, std::uint16_t port, int backlog)
 }
 
 int TcpListener::Accept(TcpStream& stream, int timeoutMs, SocketAddress* peer) {
-    const int ready = WaitReadable(timeoutMs);
-    if (ready < 0)
-        return Fail();
-    if (ready == 0)
-        return kSocketTimeout;
+    if (const int ready = ReadyToRead(timeoutMs); ready != 1)
+        return ready;
     sockaddr_in addr{};
     socklen_t len = sizeof addr;
     // Non-blocking accept: a client that gave up between poll and accept
@@ -343,11 +344,8 @@ int UdpSocket::SendTo(const void* data, std::size_t length, const std::string& i
 }
 
 int UdpSocket::ReceiveFrom(void* buffer, std::size_t length, int timeoutMs, SocketAddress* from) {
-    const int ready = WaitReadable(timeoutMs);
-    if (ready < 0)
-        return Fail();
-    if (ready == 0)
-        return kSocketTimeout;
+    if (const int ready = ReadyToRead(timeoutMs); ready != 1)
+        return ready;
     sockaddr_in addr{};
     socklen_t len = sizeof addr;
     const ssize_t n = ::recvfrom(m_fd, buffer, static_cast<std::size_t>(ClampLength(length)), MSG_DONTWAIT,

@@ -55,6 +55,9 @@ public:
 protected:
     bool Create(int type);
     bool Bind(const std::string& ip, std::uint16_t port, bool reuseAddress);
+    // 1 when readable within the time, else what a read returns for it:
+    // kSocketTimeout, or kSocketError with the error recorded.
+    int ReadyToRead(int timeoutMs);
     int Fail();    // records errno, returns kSocketError
     bool Failed(); // records errno, returns false
     void Adopt(int fd);
