@@ -3,6 +3,7 @@
 #include "app/ui/MainFrame.h"
 
 #include "acquisition/CaseProgramHost.h"
+#include "acquisition/ChanInfoWrapper.h"
 #include "acquisition/DataForwardServer.h"
 #include "acquisition/NetComm.h"
 #include "acquisition/RemoteCommandDispatch.h"
@@ -160,6 +161,9 @@ bool CMainFrame::CheckInstrumentFile() {
 void CMainFrame::ReadStartupSettings() {
     ReadProjectFile(m_project, "");
     g_InstrumentIni.SetFilePath(m_strInstrumentFile);
+    // The modules' channel information is gathered afresh at every start, in
+    // a file of the program folder (the library keeps the last one as .bak).
+    g_ChanInfo.SetParamFileName(platform::JoinPath(m_strProgramFolder, "ChanInfo.ini"));
     if (ReadVirtualChannelFile(m_project.GetProgramFilePath("_VirChannel.PamNew"),
                                m_project.m_VirtualChannels) == 0) {
         m_project.m_VirtualChannels.clear();
