@@ -10,7 +10,7 @@
 #include "app/StartProgress.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/MainFrameCaseSearch.h"
-#include "app/ui/ParamBars.h"
+#include "panels/SampleParamBar.h"
 
 #include <QDockWidget>
 #include <QFileDialog>
@@ -43,13 +43,13 @@ void CFrameSamplingHost::ShowSampleSettings(const SampleSettings& settings) {
     if (CSampleParamBar* bar = m_frame.GetSampleParamBar()) {
         bar->SetSampleSettings(settings);
         bar->SetRunState(GetProject().m_nProjectState);
-        bar->ShowSettings();
+        bar->InitControls();
     }
 }
 
 void CFrameSamplingHost::EnableSampleInputs(bool enable) {
     if (CSampleParamBar* bar = m_frame.GetSampleParamBar())
-        bar->EnableInputs(enable);
+        bar->setEnabled(enable);
 }
 
 void CFrameSamplingHost::EnableChannelBar(bool enable) {

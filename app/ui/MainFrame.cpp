@@ -16,7 +16,6 @@
 #include "app/ui/ChildFrame.h"
 #include "app/ui/FrameSamplingHost.h"
 #include "app/ui/GraphInterface.h"
-#include "app/ui/ParamBars.h"
 #include "app/ui/ShowDetailWinThread.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ChannelDefaults.h"
 #include "app/LayoutFile.h"
 #include "app/OperatorRights.h"
 #include "app/ProjectDocument.h"
@@ -43,6 +44,7 @@ class CLeadWireSelfTest;
 class CRemoteCommandDispatch;
 class CFrameSamplingHost;
 class CMainFrameCaseSearch;
+struct ControllerRecord;
 
 // Docking pane ids.
 constexpr int IDR_PANE_CHANNEL_PARAM = 0xF008;
@@ -118,6 +120,9 @@ public:
     QToolBar* GetToolBar(int index) const;
     QWidget* GetDataLocateBar() const { return m_pDataLocateBar; }
     CSampleParamBar* GetSampleParamBar() const { return m_pSampleParamBar; }
+    CChannelParamBar* GetChannelParamBar() const { return m_pChannelParamBar; }
+    // Hands the channel bar the frame's current state and rebuilds its pages.
+    void RefreshChannelParamBar();
     CCommBase* GetCommBase() const { return m_pComm.get(); }
     CDataForwardServer* GetRemoteServer() const { return m_pRemoteServer.get(); }
     int GetTransportOpen() const { return m_bTransportOpen; }
@@ -202,6 +207,13 @@ private:
     bool CreateBars();
     bool CreatePanes();
     void CreateModelessWindows();
+
+    // The docked bars' setup and their messages (MainFrameBars.cpp).
+    void SetupSampleParamBar();
+    void SetupChannelParamBar();
+    void RegisterBarMessages();
+    void OnSampleParamsChanged();
+    std::vector<ControllerRecord> ControllerTable() const;
     void CreateLinks();
     void ReadRegistrySettings();
     void SaveRegistrySettings();
@@ -272,6 +284,7 @@ private:
     QMdiArea* m_pMdiArea = nullptr;
     CSampleParamBar* m_pSampleParamBar = nullptr;
     CChannelParamBar* m_pChannelParamBar = nullptr;
+    std::unique_ptr<CHardwareParamCorrect> m_pHardwareCorrector; // the channel bar's
     QWidget* m_pDataLocateBar = nullptr;
     QWidget* m_pModuleInfoWindow = nullptr;
     QWidget* m_pAlarmStateWindow = nullptr;

@@ -15,7 +15,8 @@
 #include "app/ui/MdiTabMenu.h"
 #include "app/ui/MenuPruning.h"
 #include "app/ui/PageSetupDialog.h"
-#include "app/ui/ParamBars.h"
+#include "panels/ChannelParamBar.h"
+#include "panels/SampleParamBar.h"
 #include "platform/MessageBox.h"
 #include "platform/RegistryProfile.h"
 #include "platform/Time.h"
@@ -101,17 +102,7 @@ public:
                                       m_frame.GetProjectState().GetProgramFilePath(".INI"), g_nModelType);
         correct.CorrectAllChannels();
     }
-    void RefreshChannelParamBar() override {
-        QDockWidget* pane = m_frame.GetPane(IDR_PANE_CHANNEL_PARAM);
-        auto* bar = pane ? qobject_cast<CChannelParamBar*>(pane->widget()) : nullptr;
-        if (bar == nullptr)
-            return;
-        bar->BeginRefresh();
-        bar->InitTypeTabs();
-        bar->FillCaseTabs();
-        bar->ShowSelectedTypePage();
-        bar->BuildShownChannelList();
-    }
+    void RefreshChannelParamBar() override { m_frame.RefreshChannelParamBar(); }
     void ResetAllViews() override { m_frame.ResetAllViews(); }
     void CheckStrainReference() override {
         StoredWithSampleSettings& stored = m_frame.GetProjectState().m_StoredSettings;
@@ -128,7 +119,7 @@ public:
         m_frame.GetProjectState().m_SampleSettings = settings;
         bar->SetSampleSettings(settings);
         bar->SetRunState(GetProjectState());
-        bar->ShowSettings();
+        bar->InitControls();
         return 1;
     }
     void RepaintFrame() override { m_frame.repaint(); }
@@ -417,9 +408,15 @@ void CMainFrameCaseSearch::RegisterCommands() {
             }
         },
         state(ID_CHANNEL_PANE));
-    m_frame.OnCommand(ID_PAGING_BY_CASE, [this] { TogglePagingByCase(m_ChannelBarPaging, g_nCaseCount); });
-    m_frame.OnCommand(ID_PAGING_BY_IP,
-                      [this] { TogglePagingByIp(m_ChannelBarPaging, m_connections.GetConnectionCount()); });
+    // The channel bar pages by the new flags at once.
+    m_frame.OnCommand(ID_PAGING_BY_CASE, [this] {
+        TogglePagingByCase(m_ChannelBarPaging, g_nCaseCount);
+        m_frame.RefreshChannelParamBar();
+    });
+    m_frame.OnCommand(ID_PAGING_BY_IP, [this] {
+        TogglePagingByIp(m_ChannelBarPaging, m_connections.GetConnectionCount());
+        m_frame.RefreshChannelParamBar();
+    });
     m_frame.OnCommand(ID_TABLE_PAGING_BY_CASE, [this] { TogglePagingByCase(m_TablePaging, g_nCaseCount); });
     m_frame.OnCommand(ID_TABLE_PAGING_BY_IP,
                       [this] { TogglePagingByIp(m_TablePaging, m_connections.GetConnectionCount()); });
@@ -487,7 +484,7 @@ void CMainFrameCaseSearch::RegisterMessages() {
     m_frame.OnMessage(kTakeSampleBarSettings, [this](platform::WPARAM, platform::LPARAM) {
         SampleSettings settings = m_frame.GetProjectState().m_SampleSettings;
         CSampleParamBar* bar = m_frame.GetSampleParamBar();
-        if (bar != nullptr && bar->GetSampleSettings(settings, 1))
+        if (bar != nullptr && bar->GetSampleSettings(settings, 0))
             m_frame.GetProjectState().m_SampleSettings = settings;
         return platform::LRESULT(0);
     });

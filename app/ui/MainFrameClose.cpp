@@ -9,7 +9,7 @@
 #include "app/ChannelParamFile.h"
 #include "app/ProjectFile.h"
 #include "app/RunFlags.h"
-#include "app/ui/ParamBars.h"
+#include "panels/SampleParamBar.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>

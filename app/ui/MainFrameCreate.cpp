@@ -19,8 +19,9 @@
 #include "app/ui/ChildFrame.h"
 #include "app/ui/GraphInterface.h"
 #include "app/ui/MainFrameCaseSearch.h"
-#include "app/ui/ParamBars.h"
 #include "app/ui/ShowDetailWinThread.h"
+#include "panels/ChannelParamBar.h"
+#include "panels/SampleParamBar.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
@@ -249,11 +250,12 @@ bool CMainFrame::CreatePanes() {
         m_panes[id] = pane;
     };
     m_pSampleParamBar = new CSampleParamBar;
-    m_pSampleParamBar->SetSampleSettings(m_project.m_SampleSettings);
-    m_pSampleParamBar->SetRunState(m_project.m_nProjectState);
+    SetupSampleParamBar();
     makePane(IDR_PANE_SAMPLE_PARAM, "采样参数", m_pSampleParamBar, Qt::LeftDockWidgetArea);
     m_pChannelParamBar = new CChannelParamBar;
+    SetupChannelParamBar();
     makePane(IDR_PANE_CHANNEL_PARAM, "通道参数", m_pChannelParamBar, Qt::BottomDockWidgetArea);
+    RegisterBarMessages();
     return true;
 }
 
@@ -261,11 +263,7 @@ void CMainFrame::CreateModelessWindows() {
     m_pDataLocateBar = new QDialog(this);
     m_pDataLocateBar->setWindowTitle("数据定位");
     m_pDataLocateBar->hide();
-    m_pChannelParamBar->BeginRefresh();
-    m_pChannelParamBar->InitTypeTabs();
-    m_pChannelParamBar->FillCaseTabs();
-    m_pChannelParamBar->ShowSelectedTypePage();
-    m_pChannelParamBar->BuildShownChannelList();
+    RefreshChannelParamBar();
 }
 
 void CMainFrame::CreateLinks() {

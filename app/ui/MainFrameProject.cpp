@@ -4,8 +4,9 @@
 
 #include "acquisition/CommBase.h"
 #include "app/ui/ChildFrame.h"
-#include "app/ui/ParamBars.h"
 #include "app/ui/ProjectFileDialog.h"
+#include "panels/ChannelParamBar.h"
+#include "panels/SampleParamBar.h"
 
 #include <QMdiArea>
 
@@ -14,6 +15,9 @@ void CMainFrame::InstallProjectHooks() {
     hooks.onStateChanged = [this](int state) {
         if (m_pSampleParamBar != nullptr) {
             m_pSampleParamBar->SetRunState(state);
+        }
+        if (m_pChannelParamBar != nullptr) {
+            m_pChannelParamBar->SetProjectState(state);
         }
         if (m_pComm) {
             m_pComm->SetProjectState(state);
@@ -25,7 +29,7 @@ void CMainFrame::InstallProjectHooks() {
     hooks.showSampleSettings = [this](const SampleSettings& settings) {
         if (m_pSampleParamBar != nullptr) {
             m_pSampleParamBar->SetSampleSettings(settings);
-            m_pSampleParamBar->ShowSettings();
+            m_pSampleParamBar->InitControls();
         }
     };
     hooks.resetViews = [this] { ResetAllViews(); };
@@ -49,15 +53,7 @@ void CMainFrame::InstallProjectHooks() {
     hooks.loadCompanionFiles = [this](CProjectState& state) {
         LoadWindowLayout(state.GetFilePath(".LYT"), true);
     };
-    hooks.rebuildChannelBar = [this] {
-        if (m_pChannelParamBar != nullptr) {
-            m_pChannelParamBar->BeginRefresh();
-            m_pChannelParamBar->InitTypeTabs();
-            m_pChannelParamBar->FillCaseTabs();
-            m_pChannelParamBar->ShowSelectedTypePage();
-            m_pChannelParamBar->BuildShownChannelList();
-        }
-    };
+    hooks.rebuildChannelBar = [this] { RefreshChannelParamBar(); };
     m_pProjectHandler = std::make_unique<CProjectHandler>(m_project, std::move(hooks));
 }
 

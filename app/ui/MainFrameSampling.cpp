@@ -17,7 +17,7 @@
 #include "app/ValueConversion.h"
 #include "app/ui/FrameSamplingHost.h"
 #include "app/ui/MainFrameCaseSearch.h"
-#include "app/ui/ParamBars.h"
+#include "panels/ChannelParamBar.h"
 #include "platform/MessageBox.h"
 
 #include <QDockWidget>

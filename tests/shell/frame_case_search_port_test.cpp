@@ -15,8 +15,8 @@
 #include "app/ui/MainFrameCaseSearch.h"
 #include "app/ui/MdiTabMenu.h"
 #include "app/ui/PageSetupDialog.h"
-#include "app/ui/ParamBars.h"
 #include "app/ui/QV7411N_NewFrameApp.h"
+#include "panels/SampleParamBar.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
@@ -181,6 +181,7 @@ TEST_F(FrameCaseSearchTest, StylesSpectrumAndPageSetupCommands) {
     SampleSettings fromBar = m_frame->GetProjectState().m_SampleSettings;
     fromBar.nSampleMode = 3;
     m_frame->GetSampleParamBar()->SetSampleSettings(fromBar);
+    m_frame->GetSampleParamBar()->InitControls();
     platform::SendMessage(m_frame->GetSafeHwnd(), platform::WM_USER + 1209, 0, 0);
     EXPECT_EQ(m_frame->GetProjectState().m_SampleSettings.nSampleMode, 3);
 

@@ -14,8 +14,8 @@
 #include "app/SampleSettings.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/MainFrameCaseSearch.h"
-#include "app/ui/ParamBars.h"
 #include "app/ui/QV7411N_NewFrameApp.h"
+#include "panels/SampleParamBar.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 
@@ -106,6 +106,7 @@ protected:
         settings.fSampleFreq = 100.0f;
         m_frame->GetProjectState().m_SampleSettings = settings;
         m_frame->GetSampleParamBar()->SetSampleSettings(settings);
+        m_frame->GetSampleParamBar()->InitControls();
     }
 
     // The run has completed and its thread has ended.

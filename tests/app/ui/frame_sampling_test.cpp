@@ -40,9 +40,9 @@ TEST_F(FrameSamplingTest, ATimedRunOfThreeFromTheMenuStoresThreeSetsInTheProject
 
     const std::string projectFile = m_scratch.File("Projects/Run/Run.dap");
     ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(projectFile), 1);
-    SetRunSettings(SAMPLE_MODE_TIMED, 1, 3);
+    SetRunSettings(SAMPLE_MODE_TIMED, 10, 3); // the bar's shortest interval
     auto now = std::make_shared<std::atomic<std::int64_t>>(100000);
-    m_frame->GetSampling().SetClock([now] { return now->fetch_add(400); });
+    m_frame->GetSampling().SetClock([now] { return now->fetch_add(4000); });
     const std::size_t boxesBefore = m_boxes.Records().size();
 
     ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
