@@ -1,7 +1,12 @@
 // The data views' shells and their open-window counting.
+// The table view's plain headers come before any Qt header: the online layout
+// they include has a member named like one of Qt's keywords.
+#include "views/TableWorldFromApp.h"
+
 #include "app/ui/DataViews.h"
 
 #include "app/OpenViewCounters.h"
+#include "views/TableViewWidget.h"
 
 #include <QVBoxLayout>
 
@@ -35,6 +40,33 @@ void CDataViewBase::SetTitle(const std::string& title) {
     const QString text = QString::fromStdString(title);
     m_pLabel->setText(text);
     emit titleChanged(text);
+}
+
+CTableView::CTableView(QWidget* parent)
+    : CDataViewBase(VIEW_TYPE_TABLE, "CTableView", parent), m_pWorld(std::make_unique<TableWorld>()) {
+    FillTableWorldFromAppTables(*m_pWorld);
+    m_pTable = CTableViewWidget::Create(*m_pWorld, this);
+    if (m_pTable != nullptr) {
+        if (auto* box = qobject_cast<QBoxLayout*>(layout()))
+            box->addWidget(m_pTable, 1);
+        m_pTable->InitialUpdate();
+    }
+}
+
+CTableView::~CTableView() {
+    // The grid reads the world until it goes.
+    delete m_pTable;
+}
+
+void CTableView::ReloadDataWindow() {
+    CQV7411N_NewFrameDoc* doc = GetDocument();
+    if (m_pTable == nullptr || doc == nullptr) {
+        CDataViewBase::ReloadDataWindow();
+        return;
+    }
+    FillTableWorldFromAppTables(*m_pWorld);
+    m_pWorld->nStoredCount = doc->GetTotal();
+    m_pTable->ShowStoredSample(doc->m_nScreenDataLeft);
 }
 
 CShowInfoView::CShowInfoView(QWidget* parent) : QWidget(parent) {

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QWidget>
 
+#include <memory>
+
 #include "app/ProjectDocument.h"
 
 class CDataViewBase : public QWidget, public IDocumentView {
@@ -58,12 +60,26 @@ public:
         : CDataViewBase(VIEW_TYPE_CURVE, "CQV7411N_NewFrameView", parent) {}
 };
 
+class CTableViewWidget;
+struct TableWorld;
+
+// The table view: the grid window of views/ over the program's tables.
 class CTableView : public CDataViewBase {
     Q_OBJECT
 public:
-    explicit CTableView(QWidget* parent = nullptr) : CDataViewBase(VIEW_TYPE_TABLE, "CTableView", parent) {}
+    explicit CTableView(QWidget* parent = nullptr);
+    ~CTableView() override;
+    // nullptr when four table views were open already.
+    CTableViewWidget* GetTable() const { return m_pTable; }
+    TableWorld& GetWorld() { return *m_pWorld; }
+    // Shows the stored sample at the document's position.
+    void ReloadDataWindow() override;
     // Measured data.
     int GetDefaultShowGraphType() const override { return 2; }
+
+private:
+    std::unique_ptr<TableWorld> m_pWorld;
+    CTableViewWidget* m_pTable = nullptr;
 };
 
 class CBarIndicatorView : public CDataViewBase {
