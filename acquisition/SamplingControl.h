@@ -138,6 +138,8 @@ public:
     CaseSampleBlock* GetCurrentSet() { return m_CurrentSet.data(); }
     CaseSampleBlock* GetZeroSet() { return m_ZeroSet.data(); }
     const float* GetValueBuffer() const { return m_ValueBuffer.data(); }
+    // The status record of the last stored set.
+    const SampleStatusRecord& GetStatusRecord() const { return m_Status; }
     const float* GetChannelValues() const { return m_ChannelValues.data(); }
     int GetLastStartedMode() const { return m_nLastStartedMode; }
     const std::map<int, std::int32_t>& GetUnitSampleCounts() const { return m_UnitSamples; }

@@ -110,7 +110,10 @@ void CTableData::ReceiveData(int kind, const CaseSampleBlock* sampleSet, const f
             break;
         m_emptyUnits.assign(std::size_t(cases), false);
         for (int slot = 0; slot < cases; ++slot) {
-            const CaseSampleBlock* block = sampleSet ? &sampleSet[slot] : nullptr;
+            // The sample set holds a block per unit number, not per slot.
+            const int unit = m_world.caseList[std::size_t(slot)];
+            const CaseSampleBlock* block =
+                sampleSet && unit >= 0 && unit < kMaxCaseBlocks ? &sampleSet[unit] : nullptr;
             m_emptyUnits[std::size_t(slot)] = block && block->nHeader == -1;
             for (int ch = 0; ch < m_nChansPerUnit && ch < 16; ++ch) {
                 // A marker reading keeps its meaning; its converted value has none.

@@ -243,6 +243,8 @@ private:
     void InstallSampling();
     void RegisterSamplingCommands();
     void RegisterSamplingMessages();
+    // Hands the current sample set to every open table view (MainFrameViewFeed.cpp).
+    void FeedTableViews();
     void InstallRemoteControl();
     void CheckOpenFileLimit();
 

@@ -118,17 +118,28 @@ void CMainFrame::RegisterSamplingCommands() {
 
 void CMainFrame::RegisterSamplingMessages() {
     const auto nothing = [](platform::WPARAM, platform::LPARAM) { return platform::LRESULT(0); };
-    // The views take new sets and batches on their own refresh; the result
-    // windows of the lead-wire and self-test measurements, and the
-    // calibrator link, which would take the sets it is offered, are not part
-    // of this frame yet: a set offered is not taken.
-    for (const platform::UINT message :
-         {kNewSampleSet, kContinuousSample, kBatchDone, kBalanceDone, kLeadResults, kSelfTestResults,
-          kLinkZeroSet, kLinkSampleSet, kLinkRunEnded})
+    // The result windows of the lead-wire and self-test measurements, and
+    // the calibrator link, which would take the sets it is offered, are not
+    // part of this frame yet: a set offered is not taken.
+    for (const platform::UINT message : {kBatchDone, kBalanceDone, kLeadResults, kSelfTestResults,
+                                         kLinkZeroSet, kLinkSampleSet, kLinkRunEnded})
         OnMessage(message, nothing);
+    // Of the views only the table views take the live sets yet; a continuous
+    // run feeds them on its slower refresh.
+    OnMessage(kNewSampleSet, [this](platform::WPARAM, platform::LPARAM) {
+        g_bNewSampleData = 1;
+        FeedTableViews();
+        return platform::LRESULT(0);
+    });
+    OnMessage(kContinuousSample, [](platform::WPARAM, platform::LPARAM) {
+        g_bNewSampleData = 1;
+        return platform::LRESULT(0);
+    });
     OnMessage(kViewRefresh, [this](platform::WPARAM wParam, platform::LPARAM) {
         ShowDataCountInStatusBar(kRunCountKind, static_cast<int>(wParam), m_project.m_nTotalDataCount,
                                  g_bSampling.load() != 0);
+        g_bNewSampleData = 1;
+        FeedTableViews();
         return platform::LRESULT(0);
     });
     OnMessage(kLeadApplied, [this](platform::WPARAM, platform::LPARAM) {

@@ -1,0 +1,104 @@
+// A table view open in the frame follows a run against two simulated cases:
+// while the run goes on it shows the last stored sample with its time.
+#include "FrameRunFixture.h"
+
+#include "app/OpenViewCounters.h"
+#include "datafiles/DataFileAccess.h"
+#include "platform/Text.h"
+#include "views/TableData.h"
+#include "views/TableViewWidget.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr int ID_DETECT_CASE = 32794;
+constexpr int ID_START_SAMPLE = 32788;
+constexpr int ID_STOP_SAMPLE = 32791;
+
+// What the table showed at one moment of the run.
+struct TableSnapshot {
+    int position = -1;
+    std::vector<std::vector<std::string>> cells; // by unit slot, then channel
+    std::string status;
+};
+
+class FrameTableFeedTest : public FrameRunTest {
+protected:
+    static TableSnapshot Snapshot(const CTableData& data) {
+        TableSnapshot shot{data.m_nPosition, {}, data.m_strStatus};
+        for (int slot = 0; slot < static_cast<int>(std::size(kUnits)); ++slot) {
+            shot.cells.emplace_back();
+            for (int ch = 0; ch < 16; ++ch)
+                shot.cells.back().push_back(
+                    data.m_grid
+                        .At(data.ValueRowOfGroup(data.RowGroup(slot, ch)), ch % data.ColumnsPerRow() + 1)
+                        .text);
+        }
+        return shot;
+    }
+
+    static SampleStatusRecord ReadStatus(const std::string& statusFile, int index) {
+        std::ifstream file(statusFile, std::ios::binary);
+        SampleStatusRecord record{};
+        file.seekg(static_cast<std::streamoff>(index) * sizeof record);
+        file.read(reinterpret_cast<char*>(&record), sizeof record);
+        return record;
+    }
+};
+
+TEST_F(FrameTableFeedTest, AnOpenTableShowsTheLastStoredSampleOfATimedRun) {
+    m_boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
+    ASSERT_EQ(g_nCaseCount, 3);
+    UseVoltageConversion();
+    ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_TABLE_WINDOW));
+    ASSERT_EQ(CTableViewWidget::TableViews().size(), 1u);
+    CTableData& data = CTableViewWidget::TableViews().front()->Data();
+    ASSERT_EQ(data.m_nShowDataType, TABLE_MEASURED);
+    constexpr int kDecimals = 3;
+    data.m_nDataPrecision = kDecimals;
+    data.m_PrecisionByType.clear();
+
+    // No count limit: the snapshot is taken during the run, before the
+    // run's end reloads the views from the stored files.
+    SetRunSettings(SAMPLE_MODE_TIMED, 10, 0);
+    auto now = std::make_shared<std::atomic<std::int64_t>>(100000);
+    m_frame->GetSampling().SetClock([now] { return now->fetch_add(4000); });
+    ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
+    // The sampling thread counts a stored set before the frame is told of
+    // it, so the view's own position says which sample it was handed.
+    TableSnapshot shot;
+    ASSERT_TRUE(ProcessEventsUntil([&] {
+        if (g_bSampling.load() == 0 || data.m_nPosition < 1)
+            return false;
+        shot = Snapshot(data);
+        return true;
+    }));
+    ASSERT_TRUE(m_frame->RunCommand(ID_STOP_SAMPLE));
+    ASSERT_TRUE(WaitRunCompleted());
+
+    const int last = shot.position;
+    for (int slot = 0; slot < static_cast<int>(std::size(kUnits)); ++slot) {
+        const int unit = kUnits[slot];
+        SCOPED_TRACE("unit " + std::to_string(unit));
+        const auto blocks = ReadBlocks(m_scratch.File("Projects/Run/Run_" + std::to_string(unit) + ".dat"));
+        ASSERT_GT(static_cast<int>(blocks.size()), last);
+        ExpectSimulatorValues(blocks[static_cast<std::size_t>(last)], unit);
+        for (int ch = 0; ch < 16; ++ch) {
+            const std::string& text =
+                shot.cells[static_cast<std::size_t>(slot)][static_cast<std::size_t>(ch)];
+            ASSERT_FALSE(text.empty()) << "channel " << ch;
+            const double expected = blocks[static_cast<std::size_t>(last)].fValues[ch] * 0.001;
+            EXPECT_NEAR(std::strtod(text.c_str(), nullptr), expected, 0.5e-3 + 1e-6) << "channel " << ch;
+        }
+    }
+    const SampleStatusRecord status = ReadStatus(m_scratch.File("Projects/Run/Run_0.stu"), last);
+    const std::string time = FormatStatusTime(status.dtTime, status.nStatus);
+    ASSERT_FALSE(time.empty());
+    EXPECT_EQ(shot.status, "采样时间: " + time + "    采样状态: " + platform::GbkToUtf8(StatusLabel(status)));
+}
+
+} // namespace
