@@ -1,9 +1,13 @@
 // termios implementation of the serial port and the COM-number mapping.
 #include "platform/SerialPort.h"
 
+#include "platform/Files.h"
+#include "platform/Profile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <map>
@@ -125,7 +129,44 @@ std::string SerialDevicePath(int portNumber) {
     const auto it = map.overrides.find(portNumber);
     if (it != map.overrides.end())
         return it->second;
+    const std::string mapped =
+        GetPrivateProfileString("Ports", "COM" + std::to_string(portNumber), "", SerialPortMapFile());
+    if (!mapped.empty())
+        return mapped;
     return map.prefix + std::to_string(portNumber - 1);
+}
+
+std::string SerialPortMapFile() {
+    return JoinPath(JoinPath(UserConfigFolder(), "QV74xx"), "SerialPorts.ini");
+}
+
+std::vector<int> ListSerialPorts(int maxPort) {
+    std::vector<int> ports;
+    std::string prefix;
+    {
+        DeviceMap& map = Devices();
+        std::lock_guard<std::mutex> lock(map.mutex);
+        prefix = map.prefix;
+    }
+    for (int n = 1; n <= maxPort; ++n) {
+        const std::string path = SerialDevicePath(n);
+        if (::access(path.c_str(), F_OK) != 0)
+            continue;
+        if (path == prefix + std::to_string(n - 1) && path.rfind("/dev/", 0) == 0) {
+            // A default device node exists for every possible UART: list it
+            // only when the kernel found a port behind it (type not 0).
+            const std::string type = "/sys/class/tty/" + FileNameOf(path) + "/type";
+            char text[16] = {};
+            const int fd = ::open(type.c_str(), O_RDONLY | O_CLOEXEC);
+            const ssize_t got = fd >= 0 ? ::read(fd, text, sizeof text - 1) : -1;
+            if (fd >= 0)
+                ::close(fd);
+            if (got > 0 && std::atoi(text) == 0)
+                continue;
+        }
+        ports.push_back(n);
+    }
+    return ports;
 }
 
 void SetSerialDevicePath(int portNumber, const std::string& path) {
@@ -239,8 +280,13 @@ bool SerialPort::OpenPath(const std::string& path, const SerialSettings& setting
 }
 
 void SerialPort::Close() {
-    if (m_fd >= 0)
+    // The exclusive mark stays on the device while anyone else holds it
+    // open (a pseudo-terminal's own side does): take it off, or the port
+    // could not be opened again.
+    if (m_fd >= 0) {
+        ::ioctl(m_fd, TIOCNXCL);
         ::close(m_fd);
+    }
     m_fd = -1;
     m_portNumber = 0;
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct termios;
 
@@ -43,9 +44,17 @@ constexpr unsigned kLineErrorRxParity = 0x04;
 constexpr unsigned kLineErrorFrame = 0x08;
 constexpr unsigned kLineErrorBreak = 0x10;
 
-// The device path of COM n: an override set for n, else the prefix followed
-// by n - 1 ("/dev/ttyS" by default). Empty for n < 1.
+// The device path of COM n: an override set for n, else the user's mapping
+// (key "COMn" of section [Ports] in SerialPortMapFile, e.g.
+// COM3=/dev/ttyUSB0), else the prefix followed by n - 1 ("/dev/ttyS" by
+// default). Empty for n < 1.
 std::string SerialDevicePath(int portNumber);
+// <user configuration folder>/QV74xx/SerialPorts.ini, read at each use.
+std::string SerialPortMapFile();
+// The COM numbers 1..maxPort whose device is present: a mapped or
+// overridden path that exists, or a default serial device the kernel
+// reports as a real port. For the port dialogs.
+std::vector<int> ListSerialPorts(int maxPort = 64);
 // Points COM n at a path (tests point it at a pseudo-terminal); an empty
 // path removes the override.
 void SetSerialDevicePath(int portNumber, const std::string& path);

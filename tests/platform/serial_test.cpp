@@ -1,10 +1,14 @@
 // Tests of the serial port over real pseudo-terminals.
+#include "platform/Profile.h"
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialPort.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <termios.h>
 
@@ -199,4 +203,37 @@ TEST_F(SerialTest, PeerHangUpEndsReads) {
     m_pty.Close();
     char buf[4];
     EXPECT_EQ(port.Read(buf, sizeof buf, 1000), -1);
+}
+
+// The user's mapping file points COM n at any device, and the listing shows
+// the mapped ports that are present.
+TEST(SerialDevicePath, UserMappingFileAndListing) {
+    char pattern[] = "/tmp/qv-serialmap-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string root = pattern;
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string keep = saved ? saved : "";
+    ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.Open());
+    std::filesystem::create_directories(root + "/QV74xx");
+    ASSERT_TRUE(WritePrivateProfileString("Ports", "COM3", pty.SlavePath(), SerialPortMapFile()));
+    ASSERT_TRUE(WritePrivateProfileString("Ports", "COM4", root + "/absent", SerialPortMapFile()));
+    EXPECT_EQ(SerialPortMapFile(), root + "/QV74xx/SerialPorts.ini");
+    EXPECT_EQ(SerialDevicePath(3), pty.SlavePath());
+    EXPECT_EQ(SerialDevicePath(5), "/dev/ttyS4");
+    SetSerialDevicePath(3, "/dev/pts/999"); // an override still comes first
+    EXPECT_EQ(SerialDevicePath(3), "/dev/pts/999");
+    SetSerialDevicePath(3, "");
+    const std::vector<int> ports = ListSerialPorts(8);
+    EXPECT_NE(std::find(ports.begin(), ports.end(), 3), ports.end());
+    EXPECT_EQ(std::find(ports.begin(), ports.end(), 4), ports.end());
+    SerialPort port;
+    EXPECT_TRUE(port.Open(3, SerialSettings{}));
+    port.Close();
+    if (saved)
+        ::setenv("XDG_CONFIG_HOME", keep.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(root);
 }
