@@ -87,6 +87,11 @@ public:
     virtual bool HasSpectrumGraph() { return false; }
     virtual void FeedSpectrum(int /*blockSize*/, const std::vector<std::vector<float>>& /*buffers*/,
                               bool /*save*/) {}
+    // At a run's start: the run's parameters go to the graph object, which
+    // resets its windows. At its end: the windows re-read and redraw when
+    // the graph object holds data.
+    virtual void PassSpectrumRunParams() {}
+    virtual void RefreshSpectrumViews() {}
 
     // Formula texts of the project's virtual channels, in channel order.
     virtual std::vector<std::string> GetVirtualChannelFormulas() { return {}; }

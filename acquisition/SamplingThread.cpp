@@ -169,6 +169,7 @@ void CSamplingControl::OnStartSample() {
     if (continuous && m_bTriggerMode)
         m_bSaveRealtimeData = 0;
     OpenVirtualChannels();
+    m_pHost->PassSpectrumRunParams();
     if (m_pHost->IsForwardingOn())
         m_pHost->StartForwardSender(g_nCaseCount);
 
@@ -270,6 +271,7 @@ void CSamplingControl::OnSampleComplete() {
         project.m_SampleSettings.nSampleMode == SAMPLE_MODE_SINGLE && !m_bSaveRealtimeData;
     if (project.m_nTotalDataCount >= 0 && !singleWithoutSaving)
         m_pHost->StartResultWorkers(project.m_nTotalDataCount);
+    m_pHost->RefreshSpectrumViews();
     if (m_pHost->IsForwardingOn()) {
         m_pHost->StopForwardSender();
         if (m_bRemoteRun)

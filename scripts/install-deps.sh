@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-wqy-microhei
   libmatio-dev
+  libfftw3-dev
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "acquisition/CaseFrame.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -68,6 +69,11 @@ std::int32_t CCaseSimulator::Value(int caseNo, int slot, int channel, std::int64
     return channel == 15 ? -raw : raw;
 }
 
+std::int32_t CCaseSimulator::SineValue(const SineWave& sine, std::int64_t n) {
+    const double phase = 2.0 * M_PI * static_cast<double>(n % sine.period) / sine.period;
+    return static_cast<std::int32_t>(std::lround(sine.amplitude * std::sin(phase)));
+}
+
 std::vector<std::vector<std::uint8_t>> CCaseSimulator::GetCommands() {
     std::lock_guard<std::mutex> lock(m_commandMutex);
     return m_commands;
@@ -117,20 +123,20 @@ std::vector<std::uint8_t> CCaseSimulator::BuildChannelInfoReply(int modules) {
 }
 
 void CCaseSimulator::AppendUnit(std::vector<std::uint8_t>& out, int caseNo, int slot, std::int64_t n,
-                                int version) {
+                                int version, const SineWave& sine) {
     out.insert(out.end(), {0x55, 0xAA, 0, 0});
     Put24(out, version >= 2 ? static_cast<std::int32_t>(n & 0x7FFFFF) : 0);
     out.push_back(static_cast<std::uint8_t>(slot));
     for (int ch = 0; ch < 16; ++ch)
-        Put24(out, Value(caseNo, slot, ch, n));
+        Put24(out, sine.period > 0 ? SineValue(sine, n) : Value(caseNo, slot, ch, n));
 }
 
 void CCaseSimulator::AppendDataFrame(std::vector<std::uint8_t>& out, int caseNo, int modules,
-                                     const int* moduleChannel, std::int64_t n) {
+                                     const int* moduleChannel, std::int64_t n, const SineWave& sine) {
     std::vector<std::uint8_t> payload{7, 1};
     for (int slot = 0; slot < modules; ++slot) {
         payload.push_back(static_cast<std::uint8_t>(slot));
-        Put24(payload, Value(caseNo, slot, moduleChannel[slot], n));
+        Put24(payload, sine.period > 0 ? SineValue(sine, n) : Value(caseNo, slot, moduleChannel[slot], n));
     }
     std::vector<std::uint8_t> frame(payload.size() + kCaseFrameOverhead);
     WriteFramedCommand(frame.data(), frame.size(), 0, 0, 0, static_cast<std::uint8_t>(payload.size()),
@@ -251,10 +257,11 @@ void CCaseSimulator::StreamDueSamples() {
     std::vector<std::uint8_t> out;
     for (; m_nNextSample < due; ++m_nNextSample) {
         if (m_nDataMode == 2) {
-            AppendDataFrame(out, m_options.caseNo, m_options.modules, m_moduleChannel, m_nNextSample);
+            AppendDataFrame(out, m_options.caseNo, m_options.modules, m_moduleChannel, m_nNextSample,
+                            m_options.sine);
         } else {
             for (int slot = 0; slot < m_options.modules; ++slot)
-                AppendUnit(out, m_options.caseNo, slot, m_nNextSample, m_options.version);
+                AppendUnit(out, m_options.caseNo, slot, m_nNextSample, m_options.version, m_options.sine);
         }
     }
     if (m_stream.SendAll(out.data(), out.size(), 3000))
@@ -266,14 +273,14 @@ void CCaseSimulator::SendFaultSample(Fault fault) {
     if (fault == Fault::Malformed) {
         // A group whose units carry slot 63, stray bytes and a wrong frame.
         for (int slot = 0; slot < m_options.modules; ++slot) {
-            AppendUnit(out, m_options.caseNo, slot, m_nNextSample, m_options.version);
+            AppendUnit(out, m_options.caseNo, slot, m_nNextSample, m_options.version, m_options.sine);
             out[out.size() - 49] = 63;
         }
         out.insert(out.end(), {0x13, 0x37, 0x55});
         const auto bad = Framed({7, 2, 0, 1, 2, 3});
         out.insert(out.end(), bad.begin(), bad.end());
     } else if (fault == Fault::Truncated) {
-        AppendUnit(out, m_options.caseNo, 0, m_nNextSample, m_options.version);
+        AppendUnit(out, m_options.caseNo, 0, m_nNextSample, m_options.version, m_options.sine);
         out.resize(30);
     }
     m_stream.SendAll(out.data(), out.size(), 3000);

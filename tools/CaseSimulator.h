@@ -13,6 +13,13 @@
 #include <thread>
 #include <vector>
 
+// A sine on every channel in place of the value rule: raw value
+// amplitude · sin(2π n / period) in sample n; off while period is 0.
+struct SineWave {
+    int period = 0;
+    std::int32_t amplitude = 100000;
+};
+
 struct CaseSimulatorOptions {
     std::string serverIp = "127.0.0.1";
     std::uint16_t port = 5001;
@@ -22,6 +29,7 @@ struct CaseSimulatorOptions {
     int version = 2;                   // module version; 2 and above stream packet counters
     double rate = 100.0;               // samples a second while streaming
     int reconnectDelayMs = 200;        // after a dropped connection
+    SineWave sine;                     // the waveform of the streamed values
 };
 
 class CCaseSimulator {
@@ -46,6 +54,7 @@ public:
 
     // The raw value of a channel in sample n, as streamed (24-bit signed).
     static std::int32_t Value(int caseNo, int slot, int channel, std::int64_t n);
+    static std::int32_t SineValue(const SineWave& sine, std::int64_t n);
     // Sample index that Value encodes in its channel-0 reading of a slot.
     static std::int64_t SampleIndexOf(std::int32_t channel0Value) { return channel0Value / 128 / 8; }
 
@@ -61,9 +70,10 @@ public:
     // Builders shared with tests.
     static std::vector<std::uint8_t> BuildCaseInfoReply(int caseNo, int modules, int version);
     static std::vector<std::uint8_t> BuildChannelInfoReply(int modules);
-    static void AppendUnit(std::vector<std::uint8_t>& out, int caseNo, int slot, std::int64_t n, int version);
+    static void AppendUnit(std::vector<std::uint8_t>& out, int caseNo, int slot, std::int64_t n, int version,
+                           const SineWave& sine = {});
     static void AppendDataFrame(std::vector<std::uint8_t>& out, int caseNo, int modules,
-                                const int* moduleChannel, std::int64_t n);
+                                const int* moduleChannel, std::int64_t n, const SineWave& sine = {});
 
 private:
     void Run();

@@ -3,6 +3,7 @@
 // instrument.
 #include "CaseSimulator.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -16,9 +17,9 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 
 void Usage() {
-    std::fprintf(stderr,
-                 "usage: qv_case_sim [--server IP] [--port N] [--local IP] [--case N] [--modules N]\n"
-                 "                   [--version N] [--rate HZ] [--silent-after S] [--drop-after S]\n");
+    std::fprintf(stderr, "usage: qv_case_sim [--server IP] [--port N] [--local IP] [--case N] [--modules N]\n"
+                         "                   [--version N] [--rate HZ] [--silent-after S] [--drop-after S]\n"
+                         "                   [--sine-period SAMPLES] [--sine-amplitude COUNTS]\n");
 }
 
 } // namespace
@@ -47,6 +48,10 @@ int main(int argc, char** argv) {
             options.version = std::atoi(value);
         else if (arg == "--rate")
             options.rate = std::atof(value);
+        else if (arg == "--sine-period")
+            options.sine.period = std::max(std::atoi(value), 0);
+        else if (arg == "--sine-amplitude")
+            options.sine.amplitude = std::clamp(std::atoi(value), 0, 0x7FFFFF);
         else if (arg == "--silent-after")
             silentAfter = std::atof(value);
         else if (arg == "--drop-after")

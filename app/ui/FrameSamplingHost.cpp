@@ -72,6 +72,8 @@ void CFrameSamplingHost::PrepareProject(const std::string& projectFilePath) {
 
 void CFrameSamplingHost::SetProjectState(int state) {
     m_frame.GetProjectHandler().SetProjectState(state);
+    // The spectrum windows step through the stored blocks once a run holds data.
+    m_frame.PassProjectStateToGraphInterface();
 }
 
 void CFrameSamplingHost::WriteProjectFile() {
@@ -218,4 +220,21 @@ void CFrameSamplingHost::GetCurrentValues(std::vector<float>& values) {
     std::lock_guard<platform::CriticalSection> lock(GetDataLock());
     const float* buffer = m_pSampling->GetValueBuffer();
     values.assign(buffer, buffer + count);
+}
+
+bool CFrameSamplingHost::HasSpectrumGraph() {
+    return m_frame.GetGraphInterface() != nullptr;
+}
+
+void CFrameSamplingHost::FeedSpectrum(int blockSize, const std::vector<std::vector<float>>& buffers,
+                                      bool save) {
+    m_frame.FeedSpectrum(blockSize, buffers, save);
+}
+
+void CFrameSamplingHost::PassSpectrumRunParams() {
+    m_frame.PassParamsToGraphInterface(true);
+}
+
+void CFrameSamplingHost::RefreshSpectrumViews() {
+    m_frame.RefreshSpectrumViews();
 }

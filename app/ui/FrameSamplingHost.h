@@ -42,6 +42,10 @@ public:
     void BroadcastPacket(int type, std::int32_t value) override;
     void StartForwardSender(int caseCount) override;
     void StopForwardSender() override;
+    bool HasSpectrumGraph() override;
+    void FeedSpectrum(int blockSize, const std::vector<std::vector<float>>& buffers, bool save) override;
+    void PassSpectrumRunParams() override;
+    void RefreshSpectrumViews() override;
     void ShowProgressStep(int step, const std::string& text) override;
     void CloseProgress() override;
 

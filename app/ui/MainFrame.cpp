@@ -15,8 +15,9 @@
 #include "app/StartupWork.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/FrameSamplingHost.h"
-#include "app/ui/GraphInterface.h"
 #include "app/ui/ShowDetailWinThread.h"
+#include "libs/spectrum/FFTSpectrumChildFrm.h"
+#include "libs/spectrum/Lurrow.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 
@@ -44,6 +45,11 @@ CMainFrame::~CMainFrame() {
     // Views call back into the frame while they close: close them first.
     if (m_pMdiArea != nullptr) {
         m_pMdiArea->closeAllSubWindows();
+    }
+    // Spectrum windows hold the graph interface, which goes before the
+    // frame's child widgets: they go now.
+    for (CFFTSpectrumChildFrm* spectrum : GetSpectrumFrames()) {
+        delete spectrum;
     }
     // The start-up worker is waited for with a time limit before the
     // progress window and the communication object go.

@@ -34,6 +34,7 @@ class CChannelParamBar;
 class CSampleParamBar;
 class CShowDetailWinThread;
 class Lurrow;
+class CFFTSpectrumChildFrm;
 class IStartProgress;
 class CCommBase;
 class CStartupWork;
@@ -149,6 +150,8 @@ public:
     CChildFrame* OpenDataWindow(int viewType, bool withData, int layoutIndex = -1);
     std::vector<CChildFrame*> GetChildFramesFrontFirst() const;
     CChildFrame* GetActiveChildFrame() const;
+    // The active child window, or the front one while the program is inactive.
+    QMdiSubWindow* GetFrontSubWindow() const;
     void CloseAllChildWindows();
     void OnCloseChildWindow();
     void OnCloseAllChildWindows();
@@ -156,6 +159,23 @@ public:
 
     // Re-initialises every open data window after a project or case change.
     void ResetAllViews();
+
+    // Spectrum windows (MainFrameSpectrum.cpp). The graph-interface object
+    // exists when spectrum windows are offered ("SoftwareSpectrum").
+    Lurrow* GetGraphInterface() const { return m_pGraphInterface.get(); }
+    // Hands the graph interface the run's parameters; false without one.
+    bool PassParamsToGraphInterface(bool resetViews);
+    void PassProjectStateToGraphInterface();
+    void OnNewSpectrumWindow();
+    // Opens the spectrum windows a layout file names and lets them read it.
+    void RestoreSpectrumWindows(const std::string& layoutFile);
+    // One analysis block per online channel, frame order.
+    void FeedSpectrum(int blockSize, const std::vector<std::vector<float>>& buffers, bool save);
+    // At a run's end: the windows re-read and redraw when the graph holds data.
+    void RefreshSpectrumViews();
+    int GetSpectrumViewCount() const;
+    CFFTSpectrumChildFrm* GetActiveSpectrumFrame() const;
+    std::vector<CFFTSpectrumChildFrm*> GetSpectrumFrames() const;
 
     // Window layout file.
     int SaveWindowLayout(const std::string& fileName);
@@ -238,6 +258,10 @@ private:
     void OnNewDataWindow(int viewType);
     void RouteDocumentCommand(int id);
     void ApplyLayoutBars(const WindowLayoutBars& bars);
+    CFFTSpectrumChildFrm* OpenSpectrumWindow();
+    // A command of the active spectrum window: runs it (ui null) or sets its
+    // state; false when no spectrum window is active.
+    bool RouteSpectrumCommand(int id, CCmdUI* ui);
 
     // Sampling side and remote control.
     void InstallSampling();

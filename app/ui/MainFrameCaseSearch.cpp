@@ -123,6 +123,9 @@ public:
         return 1;
     }
     void RepaintFrame() override { m_frame.repaint(); }
+    void PassParamsToGraphInterface(bool resetViews) override {
+        m_frame.PassParamsToGraphInterface(resetViews);
+    }
     bool IsRemoteRequest() override { return m_shell.m_providers.isRemoteRequest(); }
     void SetRemoteRequest(bool remote) override {
         if (m_shell.m_providers.setRemoteRequest)
@@ -302,6 +305,7 @@ FrameCommandState CMainFrameCaseSearch::CollectCommandState() const {
     s.nSpectrumFlag = project.m_SampleSettings.nAnalysisMode;
     s.bSoftwareDebug = g_bSoftwareDebug;
     s.bSoftwareSpectrum = g_bSoftwareSpectrum;
+    s.nSpectrumWindows = m_frame.GetSpectrumViewCount();
     s.nDataWindows = OpenViewCounters().GetTotal();
     s.bCasesFound = m_frame.GetCasesFound() != 0;
     s.nConnectionCount = m_connections.GetConnectionCount();
@@ -424,6 +428,8 @@ void CMainFrameCaseSearch::RegisterCommands() {
         ID_PAGE_SETUP, [this] { OnPageSetup(); }, state(ID_PAGE_SETUP));
     m_frame.OnCommand(
         ID_TOGGLE_SPECTRUM, [this] { OnToggleSpectrum(); }, state(ID_TOGGLE_SPECTRUM));
+    m_frame.OnCommand(
+        ID_NEW_SPECTRUM_WINDOW, [this] { m_frame.OnNewSpectrumWindow(); }, state(ID_NEW_SPECTRUM_WINDOW));
     for (const FrameStyle& style : FrameStyles()) {
         const int value = style.nStyle;
         m_frame.OnCommand(

@@ -17,9 +17,9 @@
 #include "app/ValueConversion.h"
 #include "app/VirtualChannelFile.h"
 #include "app/ui/ChildFrame.h"
-#include "app/ui/GraphInterface.h"
 #include "app/ui/MainFrameCaseSearch.h"
 #include "app/ui/ShowDetailWinThread.h"
+#include "libs/spectrum/Lurrow.h"
 #include "panels/ChannelParamBar.h"
 #include "panels/SampleParamBar.h"
 #include "platform/Files.h"
@@ -278,6 +278,7 @@ void CMainFrame::CreateLinks() {
     if (g_bSoftwareSpectrum) {
         m_pGraphInterface = std::make_unique<Lurrow>();
         m_pGraphInterface->SetParentWnd(this);
+        m_pGraphInterface->SetProgramFolder(m_strProgramFolder);
     } else if (QAction* spectrum = GetAction(ID_NEW_SPECTRUM_WINDOW)) {
         spectrum->setVisible(false);
     }

@@ -7,7 +7,7 @@
 #include "app/OpenViewCounters.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DocTemplates.h"
-#include "app/ui/GraphInterface.h"
+#include "libs/spectrum/Lurrow.h"
 #include "platform/Message.h"
 
 #include <QDockWidget>
@@ -43,8 +43,14 @@ void CMainFrame::RegisterWindowCommands() {
     }
     for (int id : kDocumentCommands) {
         OnCommand(
-            id, [this, id] { RouteDocumentCommand(id); },
+            id,
+            [this, id] {
+                if (!RouteSpectrumCommand(id, nullptr))
+                    RouteDocumentCommand(id);
+            },
             [this, id](CCmdUI& ui) {
+                if (RouteSpectrumCommand(id, &ui))
+                    return;
                 const CChildFrame* child = GetActiveChildFrame();
                 ui.Enable(child != nullptr && child->GetDocument()->IsCommandEnabled(id));
             });
@@ -98,7 +104,7 @@ void CMainFrame::RouteDocumentCommand(int id) {
     }
 }
 
-CChildFrame* CMainFrame::GetActiveChildFrame() const {
+QMdiSubWindow* CMainFrame::GetFrontSubWindow() const {
     if (m_pMdiArea == nullptr) {
         return nullptr;
     }
@@ -108,7 +114,11 @@ CChildFrame* CMainFrame::GetActiveChildFrame() const {
         const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
         active = windows.isEmpty() ? nullptr : windows.last();
     }
-    return qobject_cast<CChildFrame*>(active);
+    return active;
+}
+
+CChildFrame* CMainFrame::GetActiveChildFrame() const {
+    return qobject_cast<CChildFrame*>(GetFrontSubWindow());
 }
 
 std::vector<CChildFrame*> CMainFrame::GetChildFramesFrontFirst() const {
@@ -226,7 +236,7 @@ int CMainFrame::LoadWindowLayout(const std::string& fileName, bool openWithData)
     }
     ApplyLayoutBars(layout.m_Bars);
     if (g_bSoftwareSpectrum && m_pGraphInterface) {
-        m_pGraphInterface->OpenSpectrumLayout(file);
+        RestoreSpectrumWindows(file);
     }
     return 1;
 }

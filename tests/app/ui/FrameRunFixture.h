@@ -36,6 +36,8 @@ protected:
 
     // Settings lines added to the scratch program's settings file.
     virtual const char* ExtraSettings() const { return ""; }
+    // The waveform the simulated cases stream (the value rule by default).
+    virtual SineWave Waveform() const { return {}; }
 
     void SetUp() override {
         EnsureQtApplication();
@@ -79,6 +81,7 @@ protected:
         options.localIp = address;
         options.caseNo = caseNo;
         options.modules = modules;
+        options.sine = Waveform();
         m_simulators.push_back(std::make_unique<CCaseSimulator>(options));
         m_simulators.back()->Start();
     }
