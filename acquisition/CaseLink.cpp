@@ -557,6 +557,7 @@ void CCaseLink::PrepareRun() {
     {
         std::lock_guard<std::mutex> lock(m_csDispatch);
         m_nSamplesSinceStart = 0;
+        m_nSkippedSamples = 0;
         m_nDecimationPhase = 0;
         m_bDiscardDone = 0;
         m_LastCounter.clear();

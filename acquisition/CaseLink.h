@@ -7,6 +7,8 @@
 #include "acquisition/CaseLinkQueue.h"
 #include "acquisition/CaseProtocol3.h"
 #include "acquisition/CaseSampleBlock.h"
+#include "datafiles/RawFile.h"
+#include "datafiles/SampleFileFormat.h"
 #include "platform/Message.h"
 #include "platform/Socket.h"
 
@@ -109,6 +111,9 @@ public:
     int PopSampleBlock(std::uint8_t* buffer, int size);
     void DropOldestSamples(int count) { m_sampleQueue.DropHead(static_cast<std::size_t>(count)); }
     int QueuedSampleCount() { return static_cast<int>(m_sampleQueue.GetCount()); }
+    // Samples of this run left out of live processing because the sample
+    // queue was full (they are still in the case files).
+    std::int64_t SkippedSampleCount() const { return m_nSkippedSamples.load(); }
     // Latest samples for the polled path: one block per slot (8).
     int GetLatestSample(CaseSampleBlock out[8]);
     void ClearLatestSamples();
@@ -140,7 +145,11 @@ private:
     static double NowSeconds();
 
     struct FileSet {
-        std::ofstream dat, stu;
+        CRawFile dat, stu;
+        ~FileSet() {
+            dat.Close();
+            stu.Close();
+        }
     };
 
     void TraceHex(const char* prefix, const std::uint8_t* bytes, int length);
@@ -223,7 +232,10 @@ private:
     std::uint8_t m_bOptionFlag = 0;
     std::int32_t m_nOptionValue = 0;
     std::int32_t m_bDataSaving = 0;
-    std::map<int, FileSet> m_files; // by system module index
+    std::atomic<std::int64_t> m_nSkippedSamples{0};
+    std::map<int, FileSet> m_files;                // by system module index
+    std::vector<SampleStatusRecord> m_statusBatch; // one batch's status records, for one write
+    std::vector<CaseSampleBlock> m_blockBatch;     // a short slot's blocks padded to the batch
 
     CaseLinkQueue m_rawQueue;
     CaseLinkQueue m_frameQueue;

@@ -284,8 +284,11 @@ void CCaseLink::DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSl
 }
 
 void CCaseLink::QueueSampleBlocks(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
-    if (m_sampleQueue.GetCount() >= kSampleQueueLimit)
+    if (m_sampleQueue.GetCount() >= kSampleQueueLimit) {
+        // Counted, so that the driver reports them: never skipped unseen.
+        m_nSkippedSamples += samples;
         return;
+    }
     const CaseSampleBlock empty;
     for (int s = 0; s < samples; ++s) {
         CaseLinkQueue::Packet entry;
@@ -396,8 +399,12 @@ void CCaseLink::OpenCaseFiles() {
         const int index = m_nCaseNo * 8 + m_ModuleSlot[k];
         const std::string base = m_strDataFolder + "/" + m_strDataName + "_" + std::to_string(index);
         FileSet& files = m_files[index];
-        files.dat.open(base + ".dat", std::ios::binary | std::ios::app);
-        files.stu.open(base + ".stu", std::ios::binary | std::ios::app);
+        // Appended to: a run continued after a relink or a restart keeps its earlier records.
+        for (auto [file, extension] : {std::pair{&files.dat, ".dat"}, std::pair{&files.stu, ".stu"}}) {
+            if (file->Open((base + extension).c_str(),
+                           CRawFile::kWrite | CRawFile::kCreate | CRawFile::kNoTruncate))
+                file->Seek(0, 0, 2);
+        }
     }
 }
 
@@ -413,20 +420,29 @@ void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock
     const platform::LocalDateTime t = platform::NowLocal();
     std::snprintf(status.szLabel, sizeof status.szLabel, "%4d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
                   t.day, t.hour, t.minute, t.second);
-    const CaseSampleBlock empty;
+    // One write per file and batch: the records of a batch reach the file
+    // together, never one 68-byte block at a time.
+    const auto count = static_cast<std::size_t>(samples);
+    if (m_statusBatch.size() != count)
+        m_statusBatch.assign(count, status);
+    else
+        std::fill(m_statusBatch.begin(), m_statusBatch.end(), status);
     for (int k = 0; k < m_nModules; ++k) {
         const int slot = m_ModuleSlot[k];
         auto it = m_files.find(m_nCaseNo * 8 + slot);
         if (it == m_files.end())
             continue;
         const auto& list = perSlot[slot];
-        for (int s = 0; s < samples; ++s) {
-            const CaseSampleBlock& block = s < static_cast<int>(list.size()) ? list[s] : empty;
-            it->second.dat.write(reinterpret_cast<const char*>(&block), sizeof block);
-            it->second.stu.write(reinterpret_cast<const char*>(&status), sizeof status);
+        const CaseSampleBlock* blocks = list.data();
+        if (list.size() < count) {
+            // A slot short of samples is padded with empty blocks.
+            m_blockBatch.assign(count, CaseSampleBlock{});
+            std::copy(list.begin(), list.end(), m_blockBatch.begin());
+            blocks = m_blockBatch.data();
         }
-        it->second.dat.flush();
-        it->second.stu.flush();
+        it->second.dat.WriteAll(blocks, static_cast<std::int64_t>(count * sizeof(CaseSampleBlock)));
+        it->second.stu.WriteAll(m_statusBatch.data(),
+                                static_cast<std::int64_t>(count * sizeof(SampleStatusRecord)));
     }
 }
 

@@ -85,6 +85,9 @@ public:
         return 0;
     }
     virtual int PauseSampling(int flag) { return 0; }
+    // Sample sets of the current run left out of live processing because
+    // the transport's queues were full.
+    virtual std::int64_t GetSkippedSets() { return 0; }
 
 private:
     std::int32_t m_nModelType = 0;

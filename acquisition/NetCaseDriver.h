@@ -122,6 +122,9 @@ public:
     void StopProcessingThread();
     // One cycle of the processing thread; returns the sets delivered.
     int ProcessCycle();
+    // Sets of the run that a case could not queue for live processing (its
+    // queue was full): the most any case has skipped.
+    std::int64_t GetSkippedSets();
 
 private:
     using ManageList = std::vector<std::unique_ptr<CManageThread>>;

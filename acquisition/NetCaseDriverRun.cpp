@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -134,15 +135,32 @@ void CNetCaseDriver::StopProcessingThread() {
 void CNetCaseDriver::ProcessingThread() {
     using Clock = std::chrono::steady_clock;
     Clock::time_point next = Clock::now();
+    Clock::time_point lastSkipLog = next - std::chrono::seconds(1);
+    std::int64_t loggedSkipped = 0;
     while (!m_bStopProcessingThread.load()) {
         if (g_bStopProcessing.load() == 1) {
             // A cycle every 10 ms: the cycle's own time comes off the pause,
             // so the cap of 50 sets a cycle is a rate of 5,000 sets a second.
-            ProcessCycle();
+            // A cycle that took the most sets may have left more waiting: the
+            // next one follows at once, so that a late cycle is caught up
+            // instead of filling the case queues.
+            const int delivered = ProcessCycle();
             next += std::chrono::milliseconds(10);
             const Clock::time_point now = Clock::now();
-            if (next < now)
-                next = now; // a late cycle is not made up with a burst
+            if (next < now || delivered >= kMaxSetsPerCycle)
+                next = now;
+            const std::int64_t skipped = GetSkippedSets();
+            if (skipped < loggedSkipped)
+                loggedSkipped = 0; // a new run
+            if (skipped > loggedSkipped && now - lastSkipLog >= std::chrono::seconds(1)) {
+                char line[128];
+                std::snprintf(line, sizeof line, "实时处理跳过%lld组采样数据(共%lld组) %s",
+                              static_cast<long long>(skipped - loggedSkipped),
+                              static_cast<long long>(skipped), TimeText().c_str());
+                Trace("Sample", line);
+                loggedSkipped = skipped;
+                lastSkipLog = now;
+            }
             std::this_thread::sleep_until(next);
         } else {
             platform::Sleep(20);
@@ -160,6 +178,13 @@ int CNetCaseDriver::ProcessCycle() {
     GatherBlocks(links, sets);
     DeliverSets(sets);
     return sets;
+}
+
+std::int64_t CNetCaseDriver::GetSkippedSets() {
+    std::int64_t most = 0;
+    for (auto& link : SnapshotLinks())
+        most = std::max(most, link->SkippedSampleCount());
+    return most;
 }
 
 int CNetCaseDriver::CountReadySets(const std::vector<std::shared_ptr<CCaseLink>>& links) {

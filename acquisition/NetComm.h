@@ -71,6 +71,7 @@ public:
     int SendModuleCmdF1(int value, const std::string& address, const std::uint8_t block[21]) override;
     int SendModuleCmdF2(int value, const std::string& address, const std::uint8_t block[13]) override;
     int PauseSampling(int flag) override;
+    std::int64_t GetSkippedSets() override { return m_driver.GetSkippedSets(); }
 
 private:
     void FillControllerTable();

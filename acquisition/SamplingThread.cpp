@@ -304,6 +304,14 @@ void CSamplingControl::OnSampleStatus(int kind, const SampleProgressRecord* reco
         case 2:
             pane0 = "连续采样中......";
             count = m_nContinuousCount;
+            if (CCommBase* comm = m_pHost->GetComm()) {
+                // Sets the live processing could not keep up with are shown, never lost unseen.
+                if (const std::int64_t skipped = comm->GetSkippedSets(); skipped > 0) {
+                    char text[64];
+                    std::snprintf(text, sizeof text, "  实时处理跳过%lld组", static_cast<long long>(skipped));
+                    pane0 += text;
+                }
+            }
             break;
         case 3:
             pane0 = "事件采样中......   ";

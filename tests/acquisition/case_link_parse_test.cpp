@@ -10,8 +10,12 @@
 #include "acquisition/CaseFrame.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -346,3 +350,67 @@ TEST_F(CaseLinkParseTest, LinkWithoutModulesRefusesToStart) {
 }
 
 } // namespace
+
+// A run killed while it writes leaves per-case files whose whole records all
+// read back as written: each batch reaches a file in one write.
+TEST_F(CaseLinkParseTest, KilledRunLeavesWholeRecords) {
+    const std::string folder = ::testing::TempDir() + "/killed" + std::to_string(::getpid());
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    SetUpModules(1, 3, 2);
+    link.SetCaseDataFile(folder, "run");
+    link.SetCaseOption(1, 0);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        link.OpenCaseFiles();
+        for (std::int64_t counter = 0;; counter += 50) {
+            Bytes stream;
+            for (int n = 0; n < 50; ++n)
+                for (int slot = 0; slot < 3; ++slot)
+                    CCaseSimulator::AppendUnit(stream, 1, slot, counter + n, 2);
+            Feed(stream);
+            PopAll();
+        }
+    }
+    while (!std::filesystem::exists(folder + "/run_10.dat") ||
+           std::filesystem::file_size(folder + "/run_10.dat") < 68 * 2000)
+        ::usleep(1000);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    for (int slot = 0; slot < 3; ++slot) {
+        std::ifstream dat(folder + "/run_" + std::to_string(8 + slot) + ".dat", std::ios::binary);
+        CaseSampleBlock block;
+        std::int64_t n = 0;
+        for (; dat.read(reinterpret_cast<char*>(&block), sizeof block); ++n) {
+            ASSERT_EQ(block.nHeader, slot * 16777216 + n) << "record " << n;
+            ASSERT_EQ(block.fValues[15], static_cast<float>(CCaseSimulator::Value(1, slot, 15, n)));
+        }
+        EXPECT_GT(n, 0);
+        std::ifstream stu(folder + "/run_" + std::to_string(8 + slot) + ".stu", std::ios::binary);
+        SampleStatusRecord record;
+        for (std::int64_t r = 0; stu.read(reinterpret_cast<char*>(&record), sizeof record); ++r)
+            ASSERT_EQ(std::string(record.szLabel).size(), 19u) << "record " << r;
+    }
+    std::filesystem::remove_all(folder);
+}
+
+// Samples that find the sample queue full miss live processing: they are
+// counted for the report, and a new run starts the count again.
+TEST_F(CaseLinkParseTest, AFullSampleQueueCountsTheSkippedSamples) {
+    SetUpModules(0, 2, 2);
+    Bytes stream;
+    for (int n = 0; n < CCaseLink::kSampleQueueLimit + 120; ++n)
+        for (int slot = 0; slot < 2; ++slot)
+            CCaseSimulator::AppendUnit(stream, 0, slot, n, 2);
+    for (std::size_t at = 0; at < stream.size(); at += 56 * 2 * 40)
+        Feed(Bytes(stream.begin() + at, stream.begin() + std::min(stream.size(), at + 56 * 2 * 40)));
+    EXPECT_EQ(link.QueuedSampleCount(), CCaseLink::kSampleQueueLimit);
+    EXPECT_EQ(link.SkippedSampleCount(), 120);
+    link.PrepareRun();
+    EXPECT_EQ(link.SkippedSampleCount(), 0);
+}

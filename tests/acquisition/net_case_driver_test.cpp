@@ -93,6 +93,18 @@ TEST_F(NetCaseDriverTest, AtMostFiftySetsACycle) {
     EXPECT_EQ(owner.deliveries[1].arrays[0][0].nHeader, 50);
 }
 
+TEST_F(NetCaseDriverTest, AFloodThatFillsACaseQueueReportsTheSkippedSets) {
+    auto a = AddCase(0, 1, "10.0.0.1");
+    auto b = AddCase(1, 1, "10.0.0.2");
+    EXPECT_EQ(driver.GetSkippedSets(), 0);
+    const int limit = CCaseLink::kSampleQueueLimit;
+    Feed(*a, 0, 1, 0, limit);
+    Feed(*a, 0, 1, limit, 25); // the queue is full: none of these is queued
+    Feed(*b, 1, 1, 0, limit);
+    Feed(*b, 1, 1, limit, 7);
+    EXPECT_EQ(driver.GetSkippedSets(), 25) << "the case that skipped the most";
+}
+
 TEST_F(NetCaseDriverTest, MessageBySamplingModeAndNoneForMode6) {
     const struct {
         int mode;

@@ -221,6 +221,19 @@ TEST(SamplingStatusTest, PaneTextsByKindAndFlags) {
         EXPECT_EQ(host.pane0[0], c.pane0) << "kind " << c.kind;
         EXPECT_EQ(host.pane3.size(), c.pane3 ? 1u : 0u) << "kind " << c.kind;
     }
+
+    // Sets the transport could not queue for live processing are shown.
+    struct SkippingComm : CCommBase {
+        std::int64_t GetSkippedSets() override { return 42; }
+    } comm;
+    host.comm = &comm;
+    host.pane0.clear();
+    g_bSampling = 1;
+    g_bSamplePaused = 0;
+    control.OnSampleStatus(2, nullptr);
+    ASSERT_EQ(host.pane0.size(), 1u);
+    EXPECT_EQ(host.pane0[0], "连续采样中......  实时处理跳过42组");
+    host.comm = nullptr;
     ResetRunFlags();
 }
 
