@@ -3,6 +3,7 @@
 #include "acquisition/NetCaseDriver.h"
 
 #include "platform/DebugLog.h"
+#include "platform/Profile.h"
 #include "platform/Time.h"
 
 #include <algorithm>
@@ -328,11 +329,17 @@ void CNetCaseDriver::SetSampleParams(const std::int32_t params[20]) {
     const auto links = SnapshotLinks();
     for (auto& link : links)
         link->SetSampleParams(params);
+    // Each case gets 200 ms to take its parameters before the next command
+    // that depends on them. The cases take them on their own, so their
+    // pauses overlap: without clock synchronisation every case is sent its
+    // parameters at once; with it the clock followers first, all together,
+    // and the clock master once their pause is over.
+    const bool clockSync = m_pHost->IsClkSyncMode();
     for (std::size_t i = 0; i < links.size(); ++i) {
-        const bool clockMaster = !m_pHost->IsClkSyncMode() || i + 1 == links.size();
-        links[i]->SendSampleParam(clockMaster ? 1 : 2);
-        if (i + 1 < links.size())
+        const bool clockMaster = !clockSync || i + 1 == links.size();
+        if (clockMaster && clockSync && i > 0)
             platform::Sleep(200);
+        links[i]->SendSampleParam(clockMaster ? 1 : 2);
     }
 }
 
@@ -484,6 +491,10 @@ int CNetCaseDriver::StartFindCaseThreads() {
 }
 
 int CNetCaseDriver::ReadChannelInfo() {
+    // Every case's channel information goes to one file: kept in memory
+    // while the cases answer, and written once when all have, instead of
+    // once for every channel.
+    platform::ProfileWriteDeferral oneWrite;
     ManageList threads = StartCaseThreads(CManageThread::kReadChannelInfo, 10);
     WaitCaseThreads(threads, static_cast<std::uint32_t>(m_pHost->GetDelayChanInfo()) * 2, 20);
     return 1;
