@@ -198,22 +198,21 @@ void CDataForwardServer::BroadcastPacket(std::uint32_t type, std::uint32_t lengt
 
 int CDataForwardServer::QueueDataBlocks(int nModules, const std::int32_t* pModules, int nSampleCount,
                                         const float* pValues) {
-    if (!m_bSendRun.load() || m_blockQueue.GetCount() > kMaxQueuedBlocks)
+    if (!m_bSendRun.load() || m_nQueuedBlocks.load() > kMaxQueuedBlocks)
         return 0;
     if (nModules < 1 || !pModules || !pValues || nSampleCount < 1 ||
         nSampleCount > kForwardMaxValues / kForwardChansPerBlock)
         return 1;
-    const std::size_t values = static_cast<std::size_t>(nSampleCount) * kForwardChansPerBlock;
-    for (int i = 0; i < nModules; ++i) {
-        auto block = std::make_unique<DATA_BLOCK>();
-        block->nFirstChannel = static_cast<std::int32_t>(static_cast<std::uint32_t>(pModules[i]) * 16u);
-        block->nChansPerBlock = kForwardChansPerBlock;
-        block->nSampleCount = nSampleCount;
-        block->pValues = std::make_unique<float[]>(values);
-        std::memcpy(block->pValues.get(), pValues + static_cast<std::size_t>(i) * kForwardChansPerBlock,
-                    values * sizeof(float));
-        m_blockQueue.AddTail(std::move(block));
-    }
+    if (m_nClients.load() == 0)
+        return 1; // nobody to send to: no copy, no packet
+    const std::size_t values = static_cast<std::size_t>(nModules - 1 + nSampleCount) * kForwardChansPerBlock;
+    auto set = std::make_unique<ForwardSet>();
+    set->modules.assign(pModules, pModules + nModules);
+    set->nSampleCount = nSampleCount;
+    set->pValues = std::make_unique_for_overwrite<float[]>(values);
+    std::memcpy(set->pValues.get(), pValues, values * sizeof(float));
+    m_nQueuedBlocks += nModules;
+    m_blockQueue.AddTail(std::move(set));
     m_blockWake.Set();
     return 1;
 }
@@ -221,7 +220,10 @@ int CDataForwardServer::QueueDataBlocks(int nModules, const std::int32_t* pModul
 void CDataForwardServer::SetForwardFormat(std::int32_t nFirst, std::int32_t nSecond) {
     m_nForwardFormat[0] = nFirst;
     m_nForwardFormat[1] = nSecond;
-    m_blockQueue.Clear();
+    CPacketQueue<ForwardSet>::EntryList dropped;
+    m_blockQueue.TakeAll(dropped);
+    for (const auto& set : dropped)
+        m_nQueuedBlocks -= static_cast<int>(set->modules.size());
 }
 
 void CDataForwardServer::DropAllClients() {
@@ -273,6 +275,7 @@ void CDataForwardServer::AddClient(platform::TcpStream&& stream, const platform:
     {
         std::lock_guard<platform::CriticalSection> lock(m_cs);
         m_clients.push_back(client);
+        m_nClients.store(static_cast<int>(m_clients.size()));
     }
     try {
         client->thread = std::thread(&CDataForwardServer::ClientLoop, this, client);
@@ -309,6 +312,7 @@ void CDataForwardServer::RemoveClient(const ClientPtr& client) {
             break;
         }
     }
+    m_nClients.store(static_cast<int>(m_clients.size()));
 }
 
 void CDataForwardServer::ReapFinishedClients() {
@@ -375,21 +379,36 @@ void CDataForwardServer::OutputLoop() {
 }
 
 void CDataForwardServer::SendQueuedBlocks() {
-    CPacketQueue<DATA_BLOCK>::EntryList blocks;
-    m_blockQueue.TakeAll(blocks);
-    for (const auto& block : blocks) {
-        const std::int64_t values = static_cast<std::int64_t>(block->nChansPerBlock) * block->nSampleCount;
-        if (values < 0 || values > kForwardMaxValues)
-            continue; // only this block is left out; the others still go
-        const ForwardBlockHead head{block->nFirstChannel, block->nChansPerBlock, block->nSampleCount};
-        Enqueue(std::make_shared<const RemotePacket>(BuildDataPacket(
-            head, block->pValues.get(), static_cast<std::size_t>(values), m_bFloatData != 0)));
+    CPacketQueue<ForwardSet>::EntryList sets;
+    m_blockQueue.TakeAll(sets);
+    if (sets.empty())
+        return;
+    // The packets of everything taken go out back to back: one buffer, one
+    // pass over the clients and one wake of the output thread.
+    std::size_t bytes = 0;
+    for (const auto& set : sets)
+        bytes += set->modules.size() * (sizeof(RemotePacketHeader) + sizeof(ForwardBlockHead) +
+                                        std::size_t(kForwardChansPerBlock) * set->nSampleCount * 4);
+    auto packets = std::make_shared<RemotePacket>();
+    packets->reserve(bytes);
+    for (const auto& set : sets) {
+        const std::int64_t values = static_cast<std::int64_t>(kForwardChansPerBlock) * set->nSampleCount;
+        for (std::size_t i = 0; i < set->modules.size() && values <= kForwardMaxValues; ++i) {
+            const ForwardBlockHead head{
+                static_cast<std::int32_t>(static_cast<std::uint32_t>(set->modules[i]) * 16u),
+                kForwardChansPerBlock, set->nSampleCount};
+            AppendDataPacket(*packets, head, set->pValues.get() + i * kForwardChansPerBlock,
+                             static_cast<std::size_t>(values), m_bFloatData != 0);
+        }
+        m_nQueuedBlocks -= static_cast<int>(set->modules.size());
     }
+    if (!packets->empty())
+        Enqueue(packets);
 }
 
 void CDataForwardServer::SendLoop() {
     while (m_bSendRun.load()) {
-        if (m_blockQueue.IsEmpty())
+        if (m_nQueuedBlocks.load() == 0)
             m_blockWake.Wait(kSendIdleWaitMs);
         SendQueuedBlocks();
     }

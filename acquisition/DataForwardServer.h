@@ -67,8 +67,10 @@ public:
     // channels, sampleCount samples copied from values + module index x 16
     // (the caller's array holds at least (modules - 1) x 16 + sampleCount x
     // 16 values). 0 when the sender is not running or more than 300 blocks
-    // wait; 1 otherwise, also when there is nothing to queue. A block of
-    // more than 4,096 values could never be sent and is not queued.
+    // wait; 1 otherwise, also when there is nothing to queue or no client to
+    // send to (then nothing is copied). A block of more than 4,096 values
+    // could never be sent and is not queued. The blocks of one call are
+    // copied together and made into packets on the sender's thread.
     int QueueDataBlocks(int nModules, const std::int32_t* pModules, int nSampleCount, const float* pValues);
     // Keeps the two values and empties the block queue.
     void SetForwardFormat(std::int32_t nFirst, std::int32_t nSecond);
@@ -81,13 +83,19 @@ public:
     std::uint16_t GetListenPort() const { return m_nListenPort.load(); }
     // Connected clients that have not been dropped.
     int GetClientCount();
-    int GetQueuedBlockCount() { return m_blockQueue.GetCount(); }
+    int GetQueuedBlockCount() const { return m_nQueuedBlocks.load(); }
 
 private:
     // Tests hold the client-list lock to keep the sender from taking blocks.
     friend struct DataForwardServerProbe;
     struct Client;
     struct CommandRelay;
+    // The blocks of one QueueDataBlocks call, in one allocation.
+    struct ForwardSet {
+        std::vector<std::int32_t> modules;
+        std::int32_t nSampleCount = 0;
+        std::unique_ptr<float[]> pValues; // (modules - 1) x 16 + samples x 16
+    };
     using ClientPtr = std::shared_ptr<Client>;
 
     void ListenLoop();
@@ -122,10 +130,12 @@ private:
 
     platform::CriticalSection m_cs; // guards m_clients
     std::vector<ClientPtr> m_clients;
+    std::atomic<int> m_nClients{0};       // m_clients.size(), read without the lock
     std::mutex m_threadsMutex;            // guards m_clientThreads
     std::list<ClientPtr> m_clientThreads; // clients whose thread is not yet joined
 
-    CPacketQueue<DATA_BLOCK> m_blockQueue;
+    CPacketQueue<ForwardSet> m_blockQueue;
+    std::atomic<int> m_nQueuedBlocks{0}; // module blocks in m_blockQueue
     std::shared_ptr<CommandRelay> m_relay;
     platform::WorkerThread m_commandThread;
 };

@@ -1,7 +1,7 @@
-// Command matching and packet building of the remote-control server, written
-// byte by byte in little-endian order.
+// Command matching and packet building of the remote-control server.
 #include "acquisition/RemotePacket.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <string_view>
@@ -19,16 +19,9 @@ constexpr CommandText kCommands[] = {
     {"QVDAS_CURRENT", kRemoteCurrent},
 };
 
-void PutLe(RemotePacket& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-void PutFloat(RemotePacket& out, float value) {
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    PutLe(out, bits, 4);
-}
+// Packets are built by copying whole records and value arrays: the wire is
+// little-endian, as this machine is.
+static_assert(std::endian::native == std::endian::little, "packets are copied as stored in memory");
 
 // The C conversion of an out-of-range float is undefined; the wire gets the
 // nearest 16-bit value instead, and 0 for a value that is not a number.
@@ -42,15 +35,12 @@ std::int16_t ToWireShort(float value) {
     return static_cast<std::int16_t>(value);
 }
 
+// The header followed by room for length payload bytes.
 RemotePacket BuildPacket(std::uint32_t type, std::uint16_t data, std::uint16_t reply, std::size_t length) {
-    RemotePacket out;
-    out.reserve(sizeof(RemotePacketHeader) + length);
-    PutLe(out, kRemotePacketMagic, 4);
-    PutLe(out, type, 4);
-    PutLe(out, 1, 4);
-    PutLe(out, data, 2);
-    PutLe(out, reply, 2);
-    PutLe(out, static_cast<std::uint32_t>(length), 4);
+    const RemotePacketHeader header{
+        kRemotePacketMagic, type, 1, data, reply, static_cast<std::uint32_t>(length)};
+    RemotePacket out(sizeof header + length);
+    std::memcpy(out.data(), &header, sizeof header);
     return out;
 }
 
@@ -79,23 +69,39 @@ RemotePacket BuildReplyPacket(std::uint32_t type, const void* payload, std::size
     if (!payload)
         length = 0;
     RemotePacket out = BuildPacket(type, 0, 1, length);
-    const auto* bytes = static_cast<const std::uint8_t*>(payload);
-    out.insert(out.end(), bytes, bytes + length);
+    if (length > 0)
+        std::memcpy(out.data() + sizeof(RemotePacketHeader), payload, length);
     return out;
 }
 
 RemotePacket BuildDataPacket(const ForwardBlockHead& head, const float* values, std::size_t count,
                              bool floatData) {
-    const std::size_t valueSize = floatData ? 4 : 2;
-    RemotePacket out = BuildPacket(kRemotePacketData, 1, 1, sizeof(ForwardBlockHead) + count * valueSize);
-    PutLe(out, static_cast<std::uint32_t>(head.nFirstChannel), 4);
-    PutLe(out, static_cast<std::uint32_t>(head.nChannels), 4);
-    PutLe(out, static_cast<std::uint32_t>(head.nSampleCount), 4);
-    for (std::size_t i = 0; i < count; ++i) {
-        if (floatData)
-            PutFloat(out, values[i]);
-        else
-            PutLe(out, static_cast<std::uint16_t>(ToWireShort(values[i])), 2);
-    }
+    RemotePacket out;
+    AppendDataPacket(out, head, values, count, floatData);
     return out;
+}
+
+void AppendDataPacket(RemotePacket& out, const ForwardBlockHead& head, const float* values, std::size_t count,
+                      bool floatData) {
+    const std::size_t valueSize = floatData ? 4 : 2;
+    const std::size_t length = sizeof(ForwardBlockHead) + count * valueSize;
+    const RemotePacketHeader header{
+        kRemotePacketMagic, kRemotePacketData, 1, 1, 1, static_cast<std::uint32_t>(length)};
+    const std::size_t start = out.size();
+    out.resize(start + sizeof header + length);
+    std::uint8_t* p = out.data() + start;
+    std::memcpy(p, &header, sizeof header);
+    p += sizeof header;
+    std::memcpy(p, &head, sizeof head);
+    p += sizeof head;
+    if (count == 0)
+        return;
+    if (floatData) {
+        std::memcpy(p, values, count * sizeof(float));
+    } else {
+        for (std::size_t i = 0; i < count; ++i, p += 2) {
+            const std::int16_t wire = ToWireShort(values[i]);
+            std::memcpy(p, &wire, sizeof wire);
+        }
+    }
 }

@@ -62,3 +62,7 @@ RemotePacket BuildReplyPacket(std::uint32_t type, const void* payload, std::size
 // floatData is 0.
 RemotePacket BuildDataPacket(const ForwardBlockHead& head, const float* values, std::size_t count,
                              bool floatData);
+// The same packet appended to out: packets that go out together are built
+// into one buffer.
+void AppendDataPacket(RemotePacket& out, const ForwardBlockHead& head, const float* values, std::size_t count,
+                      bool floatData);

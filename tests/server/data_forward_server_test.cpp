@@ -175,6 +175,31 @@ TEST_F(DataForwardServerTest, MoreThanThreeHundredWaitingBlocksRefuseTheNext) {
     ExpectNothingBeforeMarker(client);
 }
 
+// With nobody to send to, a set is taken and dropped at once; a client
+// that connects then gets the sets from its arrival on.
+TEST_F(DataForwardServerTest, WithoutAClientNothingIsQueued) {
+    StartServer();
+    ASSERT_EQ(1, server->StartSendThread());
+    std::vector<std::int32_t> modules(256);
+    std::iota(modules.begin(), modules.end(), 0);
+    std::vector<float> values(256 * 16, 1.0f);
+    for (int i = 0; i < 500; ++i)
+        ASSERT_EQ(1, server->QueueDataBlocks(256, modules.data(), 1, values.data()));
+    EXPECT_EQ(0, server->GetQueuedBlockCount());
+
+    RemoteTestClient client;
+    Connect(client);
+    values[16] = 7.5f;
+    ASSERT_EQ(1, server->QueueDataBlocks(2, modules.data(), 1, values.data()));
+    ReceivedPacket packet;
+    ASSERT_TRUE(client.ReadPacket(packet));
+    EXPECT_EQ(0, packet.IntAt(0));
+    ASSERT_TRUE(client.ReadPacket(packet));
+    EXPECT_EQ(16, packet.IntAt(0));
+    EXPECT_EQ(7.5f, packet.FloatAt(12));
+    ExpectNothingBeforeMarker(client);
+}
+
 TEST_F(DataForwardServerTest, BlockOfMoreThan4096ValuesIsNotSent) {
     StartServer();
     RemoteTestClient client;
