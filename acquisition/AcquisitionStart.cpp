@@ -56,6 +56,7 @@ int CSamplingControl::RunContinuous() {
     m_nContinuousCount = 0;
     m_nEventReference = NowMs() - static_cast<std::int64_t>(settings.nSampleInterval) * 1000;
     m_nLastTimedTick = m_nEventReference;
+    m_nLastStatus = std::numeric_limits<std::int64_t>::min() / 2;
     m_nStartMark = platform::QueryPerformanceCounter();
     if (StartAcquisition(settings.nSampleMode)) {
         while (g_bSampling.load())

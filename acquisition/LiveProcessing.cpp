@@ -263,7 +263,11 @@ void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
             ++counter;
         platform::SendMessage(m_hFrame, kContinuousSample,
                               reinterpret_cast<platform::WPARAM>(m_AnnounceCounters), 1);
-        SendStatus(mode);
+        const std::int64_t statusTime = NowMs();
+        if (statusTime - m_nLastStatus >= kStatusIntervalMs) {
+            SendStatus(mode);
+            m_nLastStatus = statusTime;
+        }
         const SampleSettings& settings = m_pHost->GetProject().m_SampleSettings;
         if (g_bSoftwareSpectrum && settings.nAnalysisMode == 1) {
             AppendFftSamples();
