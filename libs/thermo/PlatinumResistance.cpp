@@ -2,6 +2,7 @@
 // IEC 60751 coefficients.
 #include "libs/thermo/ThermoConversion.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -21,8 +22,8 @@ constexpr double kRatioAtMinus200 = 0.1852008;
 constexpr double kMaxTemperature = 850.0;
 constexpr double kMinTemperature = -200.0;
 
-// Below 0 degC the quartic is solved by stepping from -200 degC and halving the first
-// step over which the resistance crosses the reading.
+// Below 0 degC the quartic's root is the first 0.1 degC step from -200 degC over which
+// the resistance crosses the reading, halved.
 constexpr double kStep = 0.1;
 constexpr int kStepCount = 2000; // -200 ... 0 degC
 constexpr double kResistanceTolerance = 1e-6;
@@ -55,8 +56,38 @@ double HalveToRoot(double r0, double r, double low, double high) {
     return mid;
 }
 
+// The slope of ResistanceAt over r0.
+double SlopeAt(double t) {
+    return kA + 2.0 * kB * t + kC * (4.0 * t - 300.0) * t * t;
+}
+
+// The root's neighbourhood, by Newton's method from the quadratic's root: the
+// resistance rises steadily below 0 degC, so a few steps come within far less
+// than one 0.1 degC step of it.
+double EstimateBelowZero(double r0, double r) {
+    double t = std::clamp(TemperatureAboveZero(r0, r), kMinTemperature, 0.0);
+    for (int i = 0; i < 4; ++i)
+        t = std::clamp(t - (ResistanceAt(r0, t) - r) / (r0 * SlopeAt(t)), kMinTemperature, 0.0);
+    return t;
+}
+
+// The 0.1 degC steps from -200 degC are searched for the first whose start
+// is within the tolerance of the reading or over which the resistance
+// crosses it. The resistance rises with the temperature, so every step
+// that starts below the reading by more than the tolerance, and whose end
+// is below it too, comes before that first step: the search starts at the
+// step of the estimate, moved back until its start lies below the reading,
+// and gives the same step, and root, as stepping all the way from -200.
 double TemperatureBelowZero(double r0, double r) {
-    for (int i = 0; i < kStepCount; ++i) {
+    const auto isBelow = [&](int i) {
+        const double diff = ResistanceAt(r0, kMinTemperature + i * kStep) - r;
+        return diff < 0.0 && std::fabs(diff) >= kResistanceTolerance;
+    };
+    int first = std::clamp(static_cast<int>((EstimateBelowZero(r0, r) - kMinTemperature) / kStep) - 1, 0,
+                           kStepCount - 1);
+    while (first > 0 && !isBelow(first))
+        --first;
+    for (int i = first; i < kStepCount; ++i) {
         const double t0 = kMinTemperature + i * kStep;
         const double t1 = kMinTemperature + (i + 1) * kStep;
         const double diff0 = ResistanceAt(r0, t0) - r;

@@ -23,9 +23,10 @@ double EvaluateRange(const ThermoRange& range, double x) {
 } // namespace
 
 double EvaluatePolynomial(std::span<const double> coeffs, double x) {
+    // Horner's rule: one multiply and add a term instead of a power.
     double sum = 0.0;
-    for (size_t i = 0; i < coeffs.size(); ++i)
-        sum += coeffs[i] * std::pow(x, static_cast<double>(i));
+    for (size_t i = coeffs.size(); i-- > 0;)
+        sum = sum * x + coeffs[i];
     return sum;
 }
 

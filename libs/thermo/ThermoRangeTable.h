@@ -40,7 +40,8 @@ inline constexpr double kRootSearchTolerance = 0.0005;
 // shrink any of the intervals to a point, so a reachable value is always found first.
 inline constexpr int kRootSearchMaxSteps = 64;
 
-// sum of c_i * x^i, each power by std::pow, as the standard's tables are evaluated.
+// sum of c_i * x^i, by Horner's rule in double: as a float it equals the term-by-term
+// sum of powers with which the standard's tables are evaluated.
 double EvaluatePolynomial(std::span<const double> coeffs, double x);
 
 // The table's value at x; NaN for a NaN x.
