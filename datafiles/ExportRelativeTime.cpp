@@ -23,5 +23,10 @@ double CExportRelativeTime::Milliseconds(std::int64_t sample, const SampleStatus
         return double(sample) * m_dPeriod * 1000.0;
     if (m_t0 == 0 || !(record.dtTime > 0.0))
         return std::numeric_limits<double>::quiet_NaN();
-    return double(OleDateTimeToCTime(record.dtTime) - m_t0) * 1000.0;
+    // The rows of one batch share their time: its conversion is kept.
+    if (record.dtTime != m_dLastDate) {
+        m_dLastDate = record.dtTime;
+        m_nLastTime = OleDateTimeToCTime(record.dtTime);
+    }
+    return double(m_nLastTime - m_t0) * 1000.0;
 }

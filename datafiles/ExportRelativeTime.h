@@ -20,4 +20,6 @@ private:
     bool m_bContinuous = false;
     double m_dPeriod = 0.0; // seconds
     std::int64_t m_t0 = 0;
+    mutable double m_dLastDate = 0.0; // the last record time converted, and its result
+    mutable std::int64_t m_nLastTime = 0;
 };

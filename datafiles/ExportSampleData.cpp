@@ -152,7 +152,10 @@ bool CSampleDataExport::WriteRows(const std::vector<int>& channels, bool digital
             const std::int64_t sample = chunk.first + k;
             const SampleStatusRecord& record = chunk.records[std::size_t(k)];
             m_row.clear();
-            AppendRowPrefix(m_row, m_options, clock.Milliseconds(sample, record), record);
+            // The relative time is worked out only for its column: a
+            // record's local time costs a time-zone conversion.
+            AppendRowPrefix(m_row, m_options,
+                            m_options.bRelativeTime ? clock.Milliseconds(sample, record) : 0.0, record);
             for (std::size_t c = 0; c < channels.size(); ++c) {
                 if (IsExportedMeasureChannel(channels[c])) {
                     AppendRealValue(m_row, channels[c], chunk.blocks[source[c]][std::size_t(k)]);
@@ -186,8 +189,9 @@ bool CSampleDataExport::WriteDecimatedRows(const std::vector<int>& channels, boo
         reader.ReadGroup(groups[g].start, groups[g].length, values, record);
         if (g == 0)
             clock.SetReference(record);
-        m_row = FormatDecimatedRowPrefix(m_options, clock.Milliseconds(groups[g].start, record),
-                                         RecordTimeText(record));
+        m_row = FormatDecimatedRowPrefix(
+            m_options, m_options.bRelativeTime ? clock.Milliseconds(groups[g].start, record) : 0.0,
+            m_options.bAbsoluteTime || m_options.bSampleStatus ? RecordTimeText(record) : std::string());
         for (double value : values)
             AppendValueCell(m_row, value, m_decimals);
         m_writer.WriteLine(m_row);

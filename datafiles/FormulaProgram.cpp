@@ -256,13 +256,14 @@ void FormulaProgram::Evaluate(const float* const* columns, int count, float* out
 }
 
 float FormulaProgram::EvaluateLive(const float* current) const {
-    std::vector<float> inputs(m_channels.size());
-    std::vector<const float*> columns(m_channels.size());
+    // Called for every live sample: the inputs reuse the program's own room.
+    m_liveInputs.resize(m_channels.size());
+    m_liveColumns.resize(m_channels.size());
     for (std::size_t i = 0; i < m_channels.size(); ++i) {
-        inputs[i] = current[m_channels[i]];
-        columns[i] = &inputs[i];
+        m_liveInputs[i] = current[m_channels[i]];
+        m_liveColumns[i] = &m_liveInputs[i];
     }
     float out = 0.0f;
-    Evaluate(columns.data(), 1, &out);
+    Evaluate(m_liveColumns.data(), 1, &out);
     return out;
 }

@@ -51,5 +51,7 @@ private:
     int m_registers = 0;
     int m_resultRegister = -1; // -1: the result is the constant below
     double m_constant = 0.0;
-    mutable std::vector<double> m_work; // registers of one chunk
+    mutable std::vector<double> m_work;      // registers of one chunk
+    mutable std::vector<float> m_liveInputs; // one live sample's inputs, and their columns
+    mutable std::vector<const float*> m_liveColumns;
 };

@@ -161,10 +161,18 @@ void CTableViewWidget::SetShowDataType(int mode) {
 void CTableViewWidget::SyncTabs() {
     m_bSyncingTabs = true;
     auto fill = [](QTabBar* bar, const std::vector<std::string>& texts, int selected, bool shown) {
-        while (bar->count() > 0)
-            bar->removeTab(0);
-        for (const std::string& text : texts)
-            bar->addTab(QString::fromStdString(text));
+        // The tabs are rebuilt only when the units change: a tab bar lays
+        // itself out again on every tab added or removed.
+        const int count = static_cast<int>(texts.size());
+        bool same = bar->count() == count;
+        for (int i = 0; same && i < count; ++i)
+            same = bar->tabText(i) == QString::fromStdString(texts[std::size_t(i)]);
+        if (!same) {
+            while (bar->count() > 0)
+                bar->removeTab(0);
+            for (const std::string& text : texts)
+                bar->addTab(QString::fromStdString(text));
+        }
         if (selected >= 0 && selected < bar->count())
             bar->setCurrentIndex(selected);
         bar->setVisible(shown);
