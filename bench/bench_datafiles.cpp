@@ -93,6 +93,26 @@ void BM_VirtualChannelFormula(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kSamples);
 }
 
+// The same formula on live samples, one call a sample as the run's live
+// processing makes it: against the chunked evaluation above per sample.
+void BM_VirtualChannelLive(benchmark::State& state) {
+    Columns c;
+    const OnlineLayout layout = OnlineLayout::FromUnits({0}, false);
+    FormulaProgram program;
+    program.Compile("sqrt(ch1^(2)+ch2^(2))", layout);
+    std::vector<float> current(4096, 0.0f);
+    const int first = program.Channels().at(0), second = program.Channels().at(1);
+    for (auto _ : state) {
+        for (int k = 0; k < kSamples; ++k) {
+            current[std::size_t(first)] = c.a[std::size_t(k)];
+            current[std::size_t(second)] = c.b[std::size_t(k)];
+            c.out[std::size_t(k)] = program.EvaluateLive(current.data());
+        }
+        benchmark::DoNotOptimize(c.out.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kSamples);
+}
+
 // The same expression in C++, with the same marker and finiteness rules.
 void BM_VirtualChannelInCpp(benchmark::State& state) {
     Columns c;
@@ -113,6 +133,7 @@ void BM_VirtualChannelInCpp(benchmark::State& state) {
 BENCHMARK(BM_SequentialReadOfRun)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadOneChannelOfRun)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_VirtualChannelFormula)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VirtualChannelLive)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VirtualChannelInCpp)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -1,38 +1,89 @@
-// Sample sets assembled per second, and the program's CPU time for them,
-// with 32 simulated cases of 8 modules (4,096 channels) streaming over
-// loopback. The simulated cases run as separate processes, so the CPU time
-// measured here is the program's alone.
-#include "acquisition/NetComm.h"
+// Sample sets a second, and the program's CPU for them, with 32 simulated
+// cases of 8 modules (4,096 channels) streaming 5,000 samples a second over
+// loopback. The simulated cases (and the forwarding client) run as separate
+// processes, so the CPU measured here is the program's alone.
+//
+// BM_ProgramPath runs the program's own path: the main frame found the
+// cases with its search command and runs a continuous run from its Start
+// command, with conversion of every channel, alarms watched on 512
+// channels, the per-case files written, an open table view fed, and the
+// forwarding server on, without a client (arg 0) and with one client taking
+// every packet (arg 1). BM_TransportOnly is the baseline of the same run: the
+// transport alone, delivering sets to a receiver that only counts them.
+// "sets_per_core" is the rate the measured work would sustain on one core.
+// The frame listens on its fixed ports: run it inside its own network
+// namespace (unshare -rn) when other programs may hold them.
+#include "SimulatedCases.h"
 
+#include "ShellTestSupport.h"
+
+#include "acquisition/ChanInfoWrapper.h"
+#include "acquisition/DataForwardServer.h"
+#include "acquisition/NetComm.h"
+#include "acquisition/SamplingControl.h"
+#include "app/CaseTables.h"
+#include "app/ChannelRecords.h"
+#include "app/OpenViewCounters.h"
+#include "app/RunFlags.h"
+#include "app/SampleSettings.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/QV7411N_NewFrameApp.h"
+#include "panels/SampleParamBar.h"
+#include "platform/Files.h"
 #include "platform/Message.h"
-#include "platform/Time.h"
+#include "platform/MessageBox.h"
 
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
-#include <vector>
-
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
 constexpr int kCases = 32;
 constexpr int kModules = 8;
 constexpr double kRate = 5000.0; // samples a second a case
+constexpr int kAlarmChannels = 512;
+constexpr int kMeasureMs = 2000;
 
-struct BenchHost : CaseLinkHost {
+constexpr int ID_DETECT_CASE = 32794;
+constexpr int ID_START_SAMPLE = 32788;
+constexpr int ID_STOP_SAMPLE = 32791;
+
+// Measures the CPU and the sets counted over the benchmark's iterations,
+// each of which waits (delivering messages) for kMeasureMs.
+class RateMeter {
+public:
+    template <typename Count, typename Wait> void Measure(benchmark::State& state, Count count, Wait wait) {
+        for (auto _ : state) {
+            const long long setsBefore = count();
+            const double cpuBefore = bench::CpuSeconds(), wallBefore = bench::WallSeconds();
+            wait();
+            m_wall += bench::WallSeconds() - wallBefore;
+            m_cpu += bench::CpuSeconds() - cpuBefore;
+            m_sets += count() - setsBefore;
+        }
+    }
+    void Report(benchmark::State& state) const {
+        if (m_wall <= 0)
+            return;
+        state.counters["sets_per_second"] = m_sets / m_wall;
+        state.counters["cpu_cores"] = m_cpu / m_wall;
+        state.counters["sets_per_core"] = m_cpu > 0 ? m_sets / m_cpu : 0.0;
+    }
+
+private:
+    long long m_sets = 0;
+    double m_cpu = 0, m_wall = 0;
+};
+
+// ---- The transport alone -------------------------------------------------
+
+struct TransportHost : CaseLinkHost {
     std::string folder;
     std::string GetProgramFolder() override { return folder; }
 };
@@ -47,109 +98,178 @@ struct CountingOwner : platform::MessageTarget {
     }
 };
 
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-std::string ProgramFolder() {
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-}
-
-class NetworkRun {
-public:
-    bool Start() {
-        platform::SetUiThread();
-        host.folder = std::filesystem::temp_directory_path().string() + "/bench_network";
-        std::filesystem::create_directories(host.folder);
-        std::ofstream map(host.folder + "/MapCfg.ini");
-        for (int i = 0; i < kCases; ++i)
-            map << "[127.0.0." << i + 2 << "]\r\nMapID=" << i << "\r\n";
-        map.close();
-
-        comm = std::make_unique<CNetComm>(&host, 0);
-        comm->CreateProtocol(3);
-        if (!comm->SetOwner(owner.GetSafeHwnd()))
-            return false;
-        const std::string simulator = ProgramFolder() + "/qv_case_sim";
-        const std::string port = std::to_string(comm->GetDriver().GetListenPort());
-        for (int i = 0; i < kCases; ++i) {
-            const std::string local = "127.0.0." + std::to_string(i + 2), caseNo = std::to_string(i),
-                              modules = std::to_string(kModules), rate = std::to_string(kRate);
-            std::vector<std::string> args{simulator, "--port",    port,    "--local", local, "--case",
-                                          caseNo,    "--modules", modules, "--rate",  rate};
-            std::vector<char*> argv;
-            for (auto& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            pid_t pid = 0;
-            posix_spawn_file_actions_t actions;
-            posix_spawn_file_actions_init(&actions);
-            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-            const int spawned = posix_spawn(&pid, simulator.c_str(), &actions, nullptr, argv.data(), environ);
-            posix_spawn_file_actions_destroy(&actions);
-            if (spawned != 0)
-                return false;
-            children.push_back(pid);
-        }
-        platform::PumpMessagesFor(10000, [&] { return comm->GetDriver().GetLinkCount() == kCases; });
-        if (comm->GetDriver().GetLinkCount() != kCases || comm->FindCases() != kCases * kModules)
-            return false;
-        std::int32_t params[20] = {};
-        const float rate = static_cast<float>(kRate);
-        std::memcpy(&params[12], &rate, sizeof rate);
-        comm->SetSampleMode(2);
-        comm->SetSampleParams(params);
-        comm->GetDriver().StartProcessingThread();
-        comm->StartSampling();
-        platform::PumpMessagesFor(1000); // settle
-        return true;
-    }
-    void Stop() {
-        if (comm) {
-            comm->StopSampling();
-            comm->GetDriver().StopProcessingThread();
-        }
-        for (pid_t pid : children) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-        comm.reset();
-    }
-
-    BenchHost host;
+void BM_TransportOnly(benchmark::State& state) {
+    platform::SetUiThread();
+    TransportHost host;
+    host.folder =
+        std::filesystem::temp_directory_path().string() + "/bench_network_" + std::to_string(getpid());
+    bench::WriteCaseMap(host.folder, kCases);
     CountingOwner owner;
-    std::unique_ptr<CNetComm> comm;
-    std::vector<pid_t> children;
-};
-
-void BM_NetworkSampleSets(benchmark::State& state) {
-    NetworkRun run;
-    if (!run.Start()) {
-        run.Stop();
-        state.SkipWithError("the simulated cases could not be linked and started");
+    auto comm = std::make_unique<CNetComm>(&host, 0);
+    comm->CreateProtocol(3);
+    bench::SimulatedCases simulators;
+    if (!comm->SetOwner(owner.GetSafeHwnd()) ||
+        !simulators.Start(kCases, kModules, kRate, comm->GetDriver().GetListenPort())) {
+        state.SkipWithError("the simulated cases could not be started");
         return;
     }
-    long long sets = 0;
-    double cpu = 0, wall = 0;
-    for (auto _ : state) {
-        const long long setsBefore = run.owner.sets.load();
-        const double cpuBefore = CpuSeconds();
-        const auto begin = std::chrono::steady_clock::now();
-        platform::PumpMessagesFor(2000);
-        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-        cpu += CpuSeconds() - cpuBefore;
-        sets += run.owner.sets.load() - setsBefore;
+    platform::PumpMessagesFor(10000, [&] { return comm->GetDriver().GetLinkCount() == kCases; });
+    if (comm->GetDriver().GetLinkCount() != kCases || comm->FindCases() != kCases * kModules) {
+        state.SkipWithError("the simulated cases could not be linked");
+        return;
     }
-    run.Stop();
-    state.counters["sets_per_second"] = sets / wall;
-    state.counters["channels_per_set"] = kCases * kModules * 16;
-    state.counters["cpu_cores"] = cpu / wall;
+    std::int32_t params[20] = {};
+    const float rate = static_cast<float>(kRate);
+    std::memcpy(&params[12], &rate, sizeof rate);
+    comm->SetSampleMode(2);
+    comm->SetSampleParams(params);
+    comm->GetDriver().StartProcessingThread();
+    comm->StartSampling();
+    platform::PumpMessagesFor(1000); // settle
+    RateMeter meter;
+    meter.Measure(
+        state, [&] { return owner.sets.load(); }, [] { platform::PumpMessagesFor(kMeasureMs); });
+    meter.Report(state);
+    comm->StopSampling();
+    comm->GetDriver().StopProcessingThread();
+    simulators.Stop();
+    comm.reset();
+    std::filesystem::remove_all(host.folder);
 }
-BENCHMARK(BM_NetworkSampleSets)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TransportOnly)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---- The program's own path ----------------------------------------------
+
+// A forwarding client in a process of its own that reads every byte sent.
+const char* const kReaderScript = R"(
+import socket, time
+for attempt in range(200):
+    try:
+        s = socket.create_connection(("127.0.0.1", 2501))
+        break
+    except OSError:
+        time.sleep(0.05)
+while s.recv(1 << 20):
+    pass
+)";
+
+class FrameRun {
+public:
+    bool Start(bool client, std::string& error) {
+        ResetRunFlags();
+        ResetCaseTables();
+        ClearChannelRecords();
+        m_scratch.WriteSettingsFile("[System]\nADBASE=20000\nDigitalUsed=0\nOutControlEnable=1\n");
+        bench::WriteCaseMap(platform::ProgramFolder(), kCases);
+        g_ChanInfo.SetParamFileName(m_scratch.File("chaninfo.ini"));
+        m_app = std::make_unique<CQV7411N_NewFrameApp>(m_scratch.ProgramFolder());
+        if (!m_app->InitInstance())
+            return Fail(error, "the frame did not start");
+        m_frame = m_app->GetMainFrame();
+        auto* net = dynamic_cast<CNetComm*>(m_frame->GetCommBase());
+        if (net == nullptr || !m_simulators.Start(kCases, kModules, kRate, net->GetDriver().GetListenPort()))
+            return Fail(error, "the simulated cases could not be started");
+        if (!ProcessEventsUntil([&] { return net->GetDriver().GetLinkCount() == kCases; }, 20000))
+            return Fail(error, "not every simulated case linked");
+        m_boxes.QueueAnswer(platform::IDYES);
+        if (!m_frame->RunCommand(ID_DETECT_CASE) || g_nCaseCount != kCases * kModules)
+            return Fail(error, "the search did not find every module");
+        SetUpChannels();
+        if (m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")) != 1 ||
+            !m_frame->RunCommand(ID_NEW_TABLE_WINDOW))
+            return Fail(error, "no project or no table view");
+        SampleSettings settings = m_frame->GetProjectState().m_SampleSettings;
+        settings.nSampleMode = SAMPLE_MODE_CONTINUOUS;
+        settings.nSampleInterval = 1;
+        settings.bSetTimerCount = 0;
+        settings.fSampleFreq = static_cast<float>(kRate);
+        m_frame->GetProjectState().m_SampleSettings = settings;
+        m_frame->GetSampleParamBar()->SetSampleSettings(settings);
+        m_frame->GetSampleParamBar()->InitControls();
+        if (client) {
+            CDataForwardServer* server = m_frame->GetRemoteServer();
+            if (server == nullptr || !m_client.StartReader(kReaderScript))
+                return Fail(error, "no forwarding client");
+            if (!ProcessEventsUntil([&] { return server->GetClientCount() == 1; }, 20000))
+                return Fail(error, "the forwarding client did not connect");
+        }
+        if (!m_frame->RunCommand(ID_START_SAMPLE) ||
+            !ProcessEventsUntil([&] { return m_frame->GetSampling().m_nRunStoredCount >= 5000; }, 30000))
+            return Fail(error, "the run did not start storing");
+        return true;
+    }
+    long long StoredSets() const { return m_frame ? m_frame->GetSampling().m_nRunStoredCount : 0; }
+    void Stop() {
+        if (m_frame != nullptr) {
+            if (IsRunActive())
+                m_frame->RunCommand(ID_STOP_SAMPLE);
+            CSamplingControl& sampling = m_frame->GetSampling();
+            ProcessEventsUntil([&] { return !IsRunActive() && !sampling.IsThreadRunning(); }, 30000);
+        }
+        m_simulators.Stop();
+        m_client.Stop();
+        if (m_frame != nullptr)
+            m_frame->close();
+        if (m_app)
+            m_app->ExitInstance();
+        m_app.reset();
+        m_frame = nullptr;
+        std::filesystem::remove(platform::JoinPath(platform::ProgramFolder(), "MapCfg.ini"));
+        ResetCaseTables();
+        ClearChannelRecords();
+    }
+
+private:
+    static bool Fail(std::string& error, const char* text) {
+        error = text;
+        return false;
+    }
+    // Voltage channels with a zero and a scale, and alarms on the first 512
+    // channels with limits the readings never pass.
+    static void SetUpChannels() {
+        for (int i = 0; i < g_nChannelCount; ++i) {
+            const int id = g_ChannelList[i];
+            g_ChannelParams[id].nChannelId = id;
+            g_ChannelParams[id].nMeasureType = MEASURE_VOLTAGE;
+            g_ChannelParams[id].nZero = 100;
+            g_ChannelState[id].fScale = 0.5f;
+            g_ChannelParams[id].fScaleDivisor = 1.0f;
+            g_AlarmTable[id] = AlarmRecord{id, 0, i < kAlarmChannels ? 1 : 0, 1.0e30f, -1.0e30f};
+        }
+    }
+
+    ShellScratch m_scratch;
+    platform::MessageBoxRecorder m_boxes;
+    std::unique_ptr<CQV7411N_NewFrameApp> m_app;
+    CMainFrame* m_frame = nullptr;
+    bench::SimulatedCases m_simulators;
+    bench::SimulatedCases m_client;
+};
+
+void BM_ProgramPath(benchmark::State& state) {
+    EnsureQtApplication();
+    FrameRun run;
+    std::string error;
+    if (!run.Start(state.range(0) != 0, error)) {
+        run.Stop();
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    RateMeter meter;
+    meter.Measure(
+        state, [&] { return run.StoredSets(); },
+        [] { ProcessEventsUntil([] { return false; }, kMeasureMs); });
+    run.Stop();
+    meter.Report(state);
+}
+BENCHMARK(BM_ProgramPath)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -27,6 +27,31 @@ void BM_TypeBSearchedGap(benchmark::State& state) {
 }
 BENCHMARK(BM_TypeBSearchedGap);
 
+// The plain baseline of a conversion: the ten coefficients of type K's inverse over
+// 0 ... 500 degC, summed by Horner's rule in double, with no range lookup.
+void BM_BarePolynomialLoop(benchmark::State& state) {
+    static const double coeffs[] = {0.0,           2.508355e+01, 7.860106e-02,  -2.503131e-01, 8.315270e-02,
+                                    -1.228034e-02, 9.804036e-04, -4.413030e-05, 1.057734e-06,  -1.052755e-08};
+    float mV = 20.644f;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(mV);
+        double sum = 0.0;
+        for (int i = 9; i >= 0; --i)
+            sum = sum * mV + coeffs[i];
+        benchmark::DoNotOptimize(static_cast<float>(sum));
+    }
+}
+BENCHMARK(BM_BarePolynomialLoop);
+
+void BM_TypeKVoltageToTemperatureMid(benchmark::State& state) {
+    float mV = 20.644f;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(mV);
+        benchmark::DoNotOptimize(ThermoVoltageToTemperature(0, mV));
+    }
+}
+BENCHMARK(BM_TypeKVoltageToTemperatureMid);
+
 // Arg: resistance of a Pt100 in ohms; 20 is near -195 degC, 99 near -2.5 degC (the most
 // steps), 138 above 0 degC (closed form).
 void BM_Pt100ToTemperature(benchmark::State& state) {
