@@ -6,9 +6,12 @@
 #include "app/ui/DataViews.h"
 
 #include "app/OpenViewCounters.h"
+#include "views/CurveViewWidget.h"
 #include "views/TableViewWidget.h"
 
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 CDataViewBase::CDataViewBase(int viewType, const QString& className, QWidget* parent)
     : QWidget(parent), m_nViewType(viewType), m_strClassName(className), m_pLabel(new QLabel(this)) {
@@ -67,6 +70,95 @@ void CTableView::ReloadDataWindow() {
     FillTableWorldFromAppTables(*m_pWorld);
     m_pWorld->nStoredCount = doc->GetTotal();
     m_pTable->ShowStoredSample(doc->m_nScreenDataLeft);
+}
+
+CQV7411N_NewFrameView::CQV7411N_NewFrameView(QWidget* parent)
+    : CDataViewBase(VIEW_TYPE_CURVE, "CQV7411N_NewFrameView", parent),
+      m_pCurve(CCurveViewWidget::Create(this)) {
+    if (m_pCurve != nullptr) {
+        TitleLabel()->hide();
+        if (auto* box = qobject_cast<QBoxLayout*>(layout()))
+            box->addWidget(m_pCurve, 1);
+        setFocusProxy(m_pCurve);
+    }
+}
+
+CQV7411N_NewFrameView::~CQV7411N_NewFrameView() {
+    delete m_pCurve;
+}
+
+void CQV7411N_NewFrameView::ViewClosing() {
+    if (m_pCurve != nullptr)
+        m_pCurve->Unregister();
+    CDataViewBase::ViewClosing();
+}
+
+void CQV7411N_NewFrameView::OnInitialUpdate() {
+    CQV7411N_NewFrameDoc* doc = GetDocument();
+    if (m_pCurve == nullptr || doc == nullptr)
+        return;
+    CCurveViewModel& model = m_pCurve->Model();
+    model.m_bStoredData = doc->IsStoredData();
+    if (doc->IsStoredData() && model.m_nShowGraphType != 3) {
+        model.m_nFirstSample = doc->m_nScreenDataLeft;
+        model.m_nWindowCount = std::max(doc->m_nScreenDataCount, 1);
+        model.SetPointCount(doc->m_nNowDataCount);
+    }
+    m_pCurve->InitialUpdate();
+    if (doc->IsStoredData())
+        ReloadDataWindow();
+    doc->UpdateTitle();
+}
+
+void CQV7411N_NewFrameView::ReloadDataWindow() {
+    CQV7411N_NewFrameDoc* doc = GetDocument();
+    if (m_pCurve == nullptr || doc == nullptr) {
+        CDataViewBase::ReloadDataWindow();
+        return;
+    }
+    m_pCurve->RefreshWorld();
+    m_pCurve->SyncWithDocument(doc->m_nScreenDataLeft, doc->m_nNowDataCount, doc->m_nScreenDataCount,
+                               doc->IsStoredData());
+    if (doc->IsStoredData() && !m_pCurve->Model().m_bSampling)
+        m_pCurve->LoadCurveData();
+    else
+        m_pCurve->Invalidate();
+}
+
+void CQV7411N_NewFrameView::OpenPropertySheet() {
+    if (m_pCurve != nullptr)
+        m_pCurve->ShowPropertySheet();
+}
+
+std::vector<TitleSignal> CQV7411N_NewFrameView::GetTitleSignals() const {
+    std::vector<TitleSignal> signals_;
+    if (m_pCurve == nullptr)
+        return signals_;
+    const CCurveViewModel& model = m_pCurve->Model();
+    for (int id : model.GetChannelIDs()) {
+        TitleSignal signal;
+        signal.id = id;
+        if (model.m_nLineType == 2)
+            signal.kind = TitleSignal::Rosette;
+        else if (model.m_nLineType == 4)
+            signal.kind = TitleSignal::ResidualStress;
+        else if (id >= 4224)
+            signal.kind = TitleSignal::Digital;
+        else if (id >= 4096)
+            signal.kind = TitleSignal::Virtual;
+        signals_.push_back(signal);
+    }
+    return signals_;
+}
+
+void CQV7411N_NewFrameView::SaveLayout(const std::string& file, int index) const {
+    if (m_pCurve != nullptr)
+        m_pCurve->SaveLayout(file, index);
+}
+
+void CQV7411N_NewFrameView::LoadLayout(const std::string& file, int index) {
+    if (m_pCurve != nullptr)
+        m_pCurve->LoadLayout(file, index);
 }
 
 CShowInfoView::CShowInfoView(QWidget* parent) : QWidget(parent) {

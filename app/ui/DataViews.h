@@ -24,7 +24,7 @@ public:
     // The display kind a new view starts with.
     virtual int GetDefaultShowGraphType() const { return 1; }
     // The window is closing: the view no longer counts as open.
-    void ViewClosing();
+    virtual void ViewClosing();
     CQV7411N_NewFrameDoc* GetDocument() const { return m_pDocument; }
 
     void ReloadDataWindow() override;
@@ -34,9 +34,18 @@ public:
     void OpenDataCorrection() override {}
     std::vector<TitleSignal> GetTitleSignals() const override { return {}; }
     void SetTitle(const std::string& title) override;
+    // After the document opened (and the layout file was read): the view
+    // takes its data.
+    virtual void OnInitialUpdate() {}
+    // The view's own section of the window layout file.
+    virtual void SaveLayout(const std::string& /*file*/, int /*index*/) const {}
+    virtual void LoadLayout(const std::string& /*file*/, int /*index*/) {}
 
 signals:
     void titleChanged(const QString& title);
+
+protected:
+    QLabel* TitleLabel() const { return m_pLabel; }
 
 private:
     int m_nViewType;
@@ -53,11 +62,29 @@ public:
         : CDataViewBase(VIEW_TYPE_HISTORY, "CHistoryView", parent) {}
 };
 
+class CCurveViewWidget;
+
+// The real-time and distribution curve view: the curve window of views/
+// over the document's window of samples.
 class CQV7411N_NewFrameView : public CDataViewBase {
     Q_OBJECT
 public:
-    explicit CQV7411N_NewFrameView(QWidget* parent = nullptr)
-        : CDataViewBase(VIEW_TYPE_CURVE, "CQV7411N_NewFrameView", parent) {}
+    explicit CQV7411N_NewFrameView(QWidget* parent = nullptr);
+    ~CQV7411N_NewFrameView() override;
+    // nullptr when eight curve views were open already.
+    CCurveViewWidget* GetCurve() const { return m_pCurve; }
+    void OnInitialUpdate() override;
+    // Follows the document's window and loads the stored data.
+    void ReloadDataWindow() override;
+    void OpenPropertySheet() override;
+    std::vector<TitleSignal> GetTitleSignals() const override;
+    void SaveLayout(const std::string& file, int index) const override;
+    void LoadLayout(const std::string& file, int index) override;
+    // A closing window is fed no more.
+    void ViewClosing() override;
+
+private:
+    CCurveViewWidget* m_pCurve = nullptr;
 };
 
 class CTableViewWidget;

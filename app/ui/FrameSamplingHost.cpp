@@ -105,6 +105,10 @@ void CFrameSamplingHost::ReloadViewData(bool /*append*/) {
     m_frame.RefreshAllViews();
 }
 
+void CFrameSamplingHost::MarkCurveRows(int from, int to) {
+    m_frame.MarkCurveRows(from, to);
+}
+
 void CFrameSamplingHost::RefreshTableViews() {
     m_frame.RefreshAllViews();
 }

@@ -34,6 +34,7 @@ public:
     void ResetAllViews() override;
     void ReloadViewData(bool append) override;
     void RefreshTableViews() override;
+    void MarkCurveRows(int from, int to) override;
     void SetStatusText(int pane, const std::string& text) override;
     void ShowDataCount(int count, int stored, bool sampling) override;
     bool ChooseFile(bool save, const std::string& filter, const std::string& title, const std::string& folder,

@@ -46,6 +46,7 @@ class CRemoteCommandDispatch;
 class CFrameSamplingHost;
 class CMainFrameCaseSearch;
 struct ControllerRecord;
+struct CurveWorld;
 
 // Docking pane ids.
 constexpr int IDR_PANE_CHANNEL_PARAM = 0xF008;
@@ -159,6 +160,11 @@ public:
 
     // Re-initialises every open data window after a project or case change.
     void ResetAllViews();
+    // Curve views (MainFrameCurveViews.cpp): every open one draws its rows
+    // from..to of the current page.
+    void MarkCurveRows(int from, int to);
+    // What a curve view reads of the frame.
+    void FillCurveWorld(CurveWorld& world) const;
 
     // Spectrum windows (MainFrameSpectrum.cpp). The graph-interface object
     // exists when spectrum windows are offered ("SoftwareSpectrum").
@@ -269,6 +275,12 @@ private:
     void RegisterSamplingMessages();
     // Hands the current sample set to every open table view (MainFrameViewFeed.cpp).
     void FeedTableViews();
+    // Hands the current converted set to every open curve view, page by page;
+    // senderDraws: the sender draws the rows after its batch.
+    void FeedCurveViews(const std::int32_t* counters, bool senderDraws);
+    void SetupCurveView(CChildFrame* child);
+    std::string GraphDefaultsFile() const;
+    void InstallGraphBarPopup();
     void InstallRemoteControl();
     void CheckOpenFileLimit();
 

@@ -116,6 +116,7 @@ void CMainFrame::CreateToolBars() {
     graphButton->setDefaultAction(MakeAction(ID_GRAPH_PROPERTIES, QString()));
     graphButton->setPopupMode(QToolButton::MenuButtonPopup);
     graph->addWidget(graphButton);
+    InstallGraphBarPopup();
     addBar("采样控制栏", "SampleControlBar", {32788, 32789, 32791, kSeparator, 32866, 32868, 32920});
     addBar("数据浏览栏", "DataBrowseBar", {32800, 32801, 32802, 32803, kSeparator, 32804, 32805});
     // These buttons are never shown.

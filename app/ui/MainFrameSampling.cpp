@@ -124,15 +124,17 @@ void CMainFrame::RegisterSamplingMessages() {
     for (const platform::UINT message : {kBatchDone, kBalanceDone, kLeadResults, kSelfTestResults,
                                          kLinkZeroSet, kLinkSampleSet, kLinkRunEnded})
         OnMessage(message, nothing);
-    // Of the views only the table views take the live sets yet; a continuous
-    // run feeds them on its slower refresh.
-    OnMessage(kNewSampleSet, [this](platform::WPARAM, platform::LPARAM) {
+    // The table views take every set and, in a continuous run, its slower
+    // refresh; the curve views take every set page by page.
+    OnMessage(kNewSampleSet, [this](platform::WPARAM, platform::LPARAM lParam) {
         g_bNewSampleData = 1;
         FeedTableViews();
+        FeedCurveViews(reinterpret_cast<const std::int32_t*>(lParam), false);
         return platform::LRESULT(0);
     });
-    OnMessage(kContinuousSample, [](platform::WPARAM, platform::LPARAM) {
+    OnMessage(kContinuousSample, [this](platform::WPARAM wParam, platform::LPARAM lParam) {
         g_bNewSampleData = 1;
+        FeedCurveViews(reinterpret_cast<const std::int32_t*>(wParam), lParam != 0);
         return platform::LRESULT(0);
     });
     OnMessage(kViewRefresh, [this](platform::WPARAM wParam, platform::LPARAM) {

@@ -93,6 +93,11 @@ CChildFrame* CMainFrame::OpenDataWindow(int viewType, bool withData, int layoutI
     } else {
         child->GetDocument()->OnNewDocument(layoutIndex);
     }
+    if (layoutIndex >= 0) {
+        child->GetActiveView()->LoadLayout(GetDocumentLayoutFile(), layoutIndex);
+    }
+    SetupCurveView(child);
+    child->GetActiveView()->OnInitialUpdate();
     child->show();
     m_pMdiArea->setActiveSubWindow(child);
     return child;
@@ -191,6 +196,7 @@ int CMainFrame::SaveWindowLayout(const std::string& fileName) {
         // Recorded by the class of the template's view, the right-hand pane.
         const int type = FindDocTemplateOfView(child->GetActiveView()->GetClassName().toLatin1().constData());
         child->SaveWindowPlacement(file, static_cast<int>(n));
+        child->GetActiveView()->SaveLayout(file, kindIndex[type]);
         child->GetDocument()->SaveViewState(file, kindIndex[type]++);
         types.push_back(type);
     }

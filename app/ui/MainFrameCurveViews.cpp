@@ -1,0 +1,138 @@
+// The main frame's side of the curve views: what each one reads of the
+// frame (its tables, the project's files, its flags), its live feed after
+// every new sample set, the rows a continuous batch marks, and the cursor
+// popup of the graph-attribute bar.
+// Ahead of any Qt header, which defines "slots" as a macro that the data-file headers use as a name.
+#include "acquisition/SamplingControl.h"
+#include "views/CurveWorldFromApp.h"
+
+#include "app/ui/MainFrame.h"
+
+#include "app/GlobalDataLock.h"
+#include "app/LiveViewFeed.h"
+#include "app/RunFlags.h"
+#include "app/SampleSettings.h"
+#include "app/ui/ChildFrame.h"
+#include "app/ui/DataViews.h"
+#include "platform/Files.h"
+#include "platform/Text.h"
+#include "views/CurveViewWidget.h"
+
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+namespace {
+
+// A zero-terminated text field of a virtual-channel record.
+std::string RecordText(const VirtualChannelRecord& record, std::size_t offset, std::size_t width) {
+    const char* field = reinterpret_cast<const char*>(record.bytes + offset);
+    return platform::GbkToUtf8(std::string_view(field, strnlen(field, width)));
+}
+
+} // namespace
+
+void CMainFrame::FillCurveWorld(CurveWorld& world) const {
+    FillCurveWorldFromAppTables(world);
+    world.nProjectState = m_project.m_nProjectState;
+    world.nStoredCount = m_project.m_nTotalDataCount;
+    world.dataPath = m_project.GetFilePath(".dat");
+    world.digitalPath = m_project.GetFilePath(".dst");
+    world.virtualBase = m_project.GetFilePath("");
+    world.bBalanceResultsInUse = m_project.m_bBalanceStatus != 0;
+    world.nSampleMode = m_project.m_SampleSettings.nSampleMode;
+    world.virtualChannels.clear();
+    for (const VirtualChannelRecord& record : m_project.m_VirtualChannels)
+        world.virtualChannels.push_back({RecordText(record, 1032, 64), RecordText(record, 1096, 16)});
+}
+
+std::string CMainFrame::GraphDefaultsFile() const {
+    const std::string folder = m_project.HasProjectPath() ? m_project.m_strProjectFolder : m_strProgramFolder;
+    return folder + "/defaultGraph.def";
+}
+
+void CMainFrame::SetupCurveView(CChildFrame* child) {
+    auto* view = qobject_cast<CQV7411N_NewFrameView*>(child->GetActiveView());
+    CCurveViewWidget* curve = view != nullptr ? view->GetCurve() : nullptr;
+    if (curve == nullptr)
+        return;
+    CQV7411N_NewFrameDoc* doc = child->GetDocument();
+    curve->fillWorld = [this](CurveWorld& world) { FillCurveWorld(world); };
+    curve->defaultsFile = [this] { return IsOpeningViewWindow() ? GraphDefaultsFile() : std::string(); };
+    curve->onModeChanged = [doc](int mode) {
+        doc->m_nShowGraphType = mode;
+        doc->UpdateTitle();
+    };
+    curve->onDistributionWindow = [doc](int count) {
+        doc->m_nScreenDataCount = doc->m_nNowDataCount = count;
+    };
+    curve->onSelectionChanged = [this, doc] {
+        m_project.SetKeepViewData(false);
+        doc->UpdateTitle();
+    };
+    curve->onBuffersChanged = [this] { m_project.SetViewBuffersChanged(true); };
+    curve->Model().m_fSampleInterval = float(GetSampleTimeStep(m_project.m_SampleSettings));
+}
+
+void CMainFrame::FeedCurveViews(const std::int32_t* counters, bool senderDraws) {
+    if (counters == nullptr)
+        return;
+    CSamplingControl& sampling = *m_pSampling;
+    const int blockSize = GetAnalysisBlockSize();
+    const std::map<int, float>& virtualValues = sampling.GetVirtualResults();
+    // The acquisition writes the current converted set under this lock.
+    std::lock_guard<platform::CriticalSection> lock(g_csData);
+    const std::vector<CCurveViewWidget*> views = CCurveViewWidget::CurveViews();
+    for (CCurveViewWidget* view : views) {
+        CCurveViewModel& model = view->Model();
+        const CurveFeedStep step = CurveFeed(counters[0], blockSize, model.m_nShowGraphType, senderDraws);
+        if (!view->IsLive() || counters[0] <= 1)
+            view->PrepareForSampling(blockSize);
+        model.m_nFirstSample = step.nBatchStart;
+        view->SetVirtualChannelValues(virtualValues);
+        if (step.bAppend) {
+            view->AppendRealTimeData(1, 0, sampling.GetValueBuffer(), nullptr);
+            view->Invalidate();
+            continue;
+        }
+        model.SetPointCount(step.nPointCount);
+        view->AppendRealTimeData(1, 0, sampling.GetValueBuffer(), nullptr);
+        if (step.bRepaintErase)
+            view->Invalidate();
+        if (step.bDraw)
+            view->DrawNewPoints(step.nDrawFrom, step.nDrawTo);
+    }
+}
+
+void CMainFrame::MarkCurveRows(int from, int to) {
+    for (CCurveViewWidget* view : CCurveViewWidget::CurveViews())
+        view->DrawNewPoints(from, to);
+}
+
+void CMainFrame::InstallGraphBarPopup() {
+    QToolBar* bar = GetToolBar(1);
+    if (bar == nullptr)
+        return;
+    for (auto* button : bar->findChildren<QToolButton*>()) {
+        if (button->defaultAction() != GetAction(ID_GRAPH_PROPERTIES))
+            continue;
+        auto* menu = new QMenu(button);
+        button->setMenu(menu);
+        // The active curve view's cursor popup, built afresh each time it opens.
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+            menu->clear();
+            CChildFrame* child = GetActiveChildFrame();
+            auto* view =
+                child != nullptr ? qobject_cast<CQV7411N_NewFrameView*>(child->GetActiveView()) : nullptr;
+            if (view == nullptr || view->GetCurve() == nullptr)
+                return;
+            QMenu* popup = view->GetCurve()->BuildCursorMenu(menu);
+            for (QAction* action : popup->actions())
+                menu->addAction(action);
+        });
+    }
+}

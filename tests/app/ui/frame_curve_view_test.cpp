@@ -1,0 +1,143 @@
+// A real-time curve window opened from the frame's window menu follows a
+// continuous run against two simulated cases: its signals are chosen from
+// its context menu, its curves hold the converted values the run stores, a
+// page starts anew after W samples, and the window layout brings the view's
+// channels, mode and options back.
+#include "FrameRunFixture.h"
+
+#include "app/ChannelNaming.h"
+#include "app/OpenViewCounters.h"
+#include "app/ui/ChildFrame.h"
+#include "app/ui/DataViews.h"
+#include "views/CurveViewWidget.h"
+#include "views/DlgPlotSignalSelect.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMenu>
+
+#include <memory>
+
+namespace {
+
+constexpr int ID_DETECT_CASE = 32794;
+constexpr int ID_START_SAMPLE = 32788;
+constexpr int ID_STOP_SAMPLE = 32791;
+constexpr int kPageWidth = 16;
+
+class FrameCurveViewTest : public FrameRunTest {
+protected:
+    // Picks the listed channels (by the start of their texts) in the dialog.
+    static void Choose(CDlgPlotSignalSelect& dialog, const std::vector<QString>& names) {
+        dialog.RemoveAll();
+        for (int row = 0; row < dialog.Available()->count(); ++row) {
+            const QString text = dialog.Available()->item(row)->text();
+            bool wanted = false;
+            for (const QString& name : names)
+                wanted = wanted || text.startsWith(name + "[");
+            dialog.Available()->item(row)->setSelected(wanted);
+        }
+        dialog.AddSelected();
+    }
+
+    static bool TriggerMenuItem(CCurveViewWidget& view, int id) {
+        std::unique_ptr<QMenu> menu(view.BuildContextMenu(nullptr));
+        for (QAction* action : menu->actions()) {
+            if (action->data().toInt() == id && action->isEnabled()) {
+                action->trigger();
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+TEST_F(FrameCurveViewTest, ARealTimeWindowDrawsAContinuousRunPageByPage) {
+    m_boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
+    ASSERT_EQ(g_nCaseCount, 3);
+    UseVoltageConversion();
+    ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
+    SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
+    {
+        SampleSettings settings = m_frame->GetProjectState().m_SampleSettings;
+        settings.nAnalysisBlockSize = kPageWidth;
+        m_frame->GetProjectState().m_SampleSettings = settings;
+        m_frame->GetSampleParamBar()->SetSampleSettings(settings);
+    }
+
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_REALTIME_WINDOW));
+    ASSERT_EQ(CCurveViewWidget::CurveViews().size(), 1u);
+    CCurveViewWidget& view = *CCurveViewWidget::CurveViews().front();
+    // Channel 1 of unit 0 and channel 5 of unit 8 (case 1, module 0).
+    view.runSignalDialog = [](CDlgPlotSignalSelect& dialog) {
+        Choose(dialog, {QString::fromStdString(FormatChannelName(1)),
+                        QString::fromStdString(FormatChannelName(133))});
+        dialog.TryAccept();
+        return dialog.result();
+    };
+    ASSERT_TRUE(TriggerMenuItem(view, ID_SELECT_SIGNALS));
+    ASSERT_EQ(view.Model().GetChannelIDs(), (std::vector<int>{1, 133}));
+    view.Model().m_Options.m_nScareType = 1;
+
+    ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
+    // A page has been filled and a new one begun with a few points.
+    int first = 0;
+    std::vector<std::vector<float>> points(2);
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] {
+            const CCurveViewModel& m = view.Model();
+            if (g_bSampling.load() == 0 || m.m_nFirstSample < kPageWidth || m.PointCount() < 3)
+                return false;
+            first = m.m_nFirstSample;
+            for (int c = 0; c < 2; ++c) {
+                points[std::size_t(c)].clear();
+                for (int i = 0; i < m.PointCount(); ++i)
+                    points[std::size_t(c)].push_back(m.PointValue(c, i));
+            }
+            return true;
+        },
+        20000));
+    EXPECT_EQ(first % kPageWidth, 0);
+    EXPECT_LE(points[0].size(), std::size_t(kPageWidth));
+    EXPECT_FALSE(view.RenderImage().isNull());
+    ASSERT_TRUE(m_frame->RunCommand(ID_STOP_SAMPLE));
+    ASSERT_TRUE(WaitRunCompleted());
+
+    // The points are the stored samples first, first + 1, ... in engineering values.
+    const int units[2] = {0, 8};
+    const int places[2] = {1, 5};
+    for (int c = 0; c < 2; ++c) {
+        const auto blocks =
+            ReadBlocks(m_scratch.File("Projects/Run/Run_" + std::to_string(units[c]) + ".dat"));
+        ASSERT_GE(int(blocks.size()), first + int(points[std::size_t(c)].size()));
+        for (std::size_t i = 0; i < points[std::size_t(c)].size(); ++i) {
+            const CaseSampleBlock& block = blocks[std::size_t(first) + i];
+            ExpectSimulatorValues(block, units[c]);
+            EXPECT_NEAR(points[std::size_t(c)][i], block.fValues[places[c]] * 0.001, 1e-4)
+                << "curve " << c << " point " << i;
+        }
+    }
+
+    // The layout file brings the channels, the mode and the options back.
+    view.Model().m_STRealViewOption.nLegend = 0;
+    view.Model().m_nCursorType = 2;
+    const std::string layout = m_frame->GetDocumentLayoutFile();
+    ASSERT_EQ(m_frame->SaveWindowLayout(layout), 1);
+    m_frame->CloseAllChildWindows();
+    ASSERT_TRUE(ProcessEventsUntil([] { return CCurveViewWidget::CurveViews().empty(); }));
+    ASSERT_EQ(m_frame->LoadWindowLayout(layout, true), 1);
+    ASSERT_EQ(CCurveViewWidget::CurveViews().size(), 1u);
+    const CCurveViewModel& restored = CCurveViewWidget::CurveViews().front()->Model();
+    EXPECT_EQ(restored.GetChannelIDs(), (std::vector<int>{1, 133}));
+    EXPECT_EQ(restored.m_nShowGraphType, 1);
+    EXPECT_EQ(restored.m_Options.m_nScareType, 1);
+    EXPECT_EQ(restored.m_nCursorType, 2);
+    EXPECT_EQ(restored.m_STRealViewOption.nLegend, 0);
+    // Opened on the stored run, it shows the stored values.
+    EXPECT_TRUE(restored.m_bStoredData);
+    EXPECT_GT(restored.PointCount(), 0);
+}
+
+} // namespace

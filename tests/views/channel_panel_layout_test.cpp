@@ -1,0 +1,192 @@
+// The channel-value painter's geometry with fixed text metrics: scale labels
+// with their precision, zero rule and skip rules, the distribution stride,
+// the label of each channel class, and the curve envelope a repaint draws.
+#include "views/ChannelPanelLayout.h"
+#include "views/CurveEnvelope.h"
+#include "views/CurveWorld.h"
+
+#include "app/ChannelNaming.h"
+
+#include "acquisition/CaseSampleBlock.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Every character 6 pixels wide, every line 12 high.
+class FixedMetrics : public IPanelMetrics {
+public:
+    int TextWidth(int, const std::string& text) const override { return 6 * int(text.size()); }
+    int TextHeight(int) const override { return 12; }
+    int AverageCharWidth(int) const override { return 6; }
+};
+
+class PanelLayoutTest : public ::testing::Test {
+protected:
+    PanelLayoutTest() {
+        fields.rcClient = {0, 0, 500, 400};
+        fields.rcPlot = {90, 30, 470, 370};
+        options.m_fYmax = 1.0f;
+        options.m_fYmin = -1.0f;
+        options.m_nYGridCount = 4;
+        options.m_nYPrecision = 1;
+        world.channels[17].strDescription = "梁";
+        world.virtualChannels = {{"合力", "kN"}};
+        world.digitalChannels = {{"转速", "rpm"}, {"", "V"}};
+    }
+
+    std::vector<std::string> Texts(int font) const {
+        std::vector<std::string> texts;
+        for (const PanelText& t : LayoutChannelPanel(fields, options, FixedMetrics(), world).texts)
+            if (t.font == font)
+                texts.push_back(t.text);
+        return texts;
+    }
+
+    ChannelPanelFields fields;
+    CGraphDisplayOptions options;
+    CurveWorld world;
+};
+
+TEST_F(PanelLayoutTest, YLabelsRunFromTopToBottomWithThePrecision) {
+    EXPECT_EQ(Texts(kFontYScale), (std::vector<std::string>{"1.0", "0.5", "0.0", "-0.5", "-1.0"}));
+    options.m_fYmax = 1.0000004f;
+    options.m_fYmin = -0.9999996f;
+    EXPECT_EQ(Texts(kFontYScale)[2], "0.0"); // a computed 0.0000004 shows as 0
+}
+
+TEST_F(PanelLayoutTest, GridCountsDecideGridAndLabels) {
+    options.m_nYGridCount = 0;
+    const ChannelPanelDrawing none = LayoutChannelPanel(fields, options, FixedMetrics(), world);
+    EXPECT_TRUE(Texts(kFontYScale).empty());
+    for (const PanelLine& line : none.grid)
+        EXPECT_TRUE(line.vertical);
+    options.m_nYGridCount = 1;
+    EXPECT_EQ(Texts(kFontYScale), (std::vector<std::string>{"1.0", "-1.0"}));
+    // A low plot leaves out the middle labels that would overlap.
+    options.m_nYGridCount = 10;
+    fields.rcPlot.bottom = 90;
+    const std::vector<std::string> crowded = Texts(kFontYScale);
+    EXPECT_EQ(crowded.front(), "1.0");
+    EXPECT_EQ(crowded.back(), "-1.0");
+    EXPECT_LT(crowded.size(), 11u);
+}
+
+TEST_F(PanelLayoutTest, XLabelsCountSamplesOrSeconds) {
+    options.m_fXmin = 0.0f;
+    options.m_fXmax = 100.0f;
+    options.m_nXGridCount = 4;
+    options.m_nXPrecision = 2;
+    options.m_nXShowType = 0;
+    EXPECT_EQ(Texts(kFontXScale), (std::vector<std::string>{"0", "25", "50", "75", "100"}));
+    options.m_nXShowType = 1;
+    fields.fXStep = 0.01f;
+    EXPECT_EQ(Texts(kFontXScale), (std::vector<std::string>{"0.00", "0.25", "0.50", "0.75", "1.00"}));
+}
+
+TEST_F(PanelLayoutTest, DistributionLabelsTakeAStrideAndShortVirtualNames) {
+    fields.nGraphKind = 2;
+    for (int j = 0; j < 20; ++j)
+        fields.distributionIds.push_back(j < 19 ? j : 4096);
+    fields.rcPlot.right = 2000; // room for every label
+    fields.rcClient.right = 2100;
+    const std::vector<std::string> texts = Texts(kFontXScale);
+    ASSERT_EQ(texts.size(), 7u); // points 0, 3, 6, 9, 12, 15, 18
+    EXPECT_EQ(texts[1], FormatChannelName(3));
+    fields.distributionIds = {0, 4096, 4224};
+    EXPECT_EQ(Texts(kFontXScale), (std::vector<std::string>{FormatChannelName(0), "虚拟:1", "数字:1"}));
+    fields.distributionIds = {4096, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    EXPECT_EQ(Texts(kFontXScale).front(), "虚:1");
+}
+
+TEST_F(PanelLayoutTest, ChannelLabelNamesEachClassInItsColour) {
+    options.m_clrChannelID = 0x123456;
+    struct Case {
+        int id, kind, active;
+        std::string text;
+        COLORREF colour;
+    } cases[] = {
+        {17, 1, 2, FormatChannelName(17) + "[梁]", options.m_Line[2]},
+        {4096, 1, 9, "虚拟:1[合力]", 0x123456},
+        {4224, 1, 0, "数字:1[转速]", options.m_Line[0]},
+        {4225, 1, 0, "数字:2", options.m_Line[0]},
+        {3, 2, 0, "应变花组_3", options.m_Line[0]},
+        {2, 4, 0, "残余应力组_2", options.m_Line[0]},
+    };
+    for (const Case& c : cases) {
+        fields.nLabelChannel = c.id;
+        fields.nSignalKind = c.kind;
+        fields.nActiveIndex = c.active;
+        const ChannelPanelDrawing d = LayoutChannelPanel(fields, options, FixedMetrics(), world);
+        const auto it = std::find_if(d.texts.begin(), d.texts.end(),
+                                     [](const PanelText& t) { return t.font == kFontChannelId; });
+        ASSERT_NE(it, d.texts.end());
+        EXPECT_EQ(it->text, c.text);
+        EXPECT_EQ(it->colour, c.colour) << c.text;
+        EXPECT_EQ(it->y + 12, fields.rcPlot.top);
+    }
+    fields.nGraphKind = 3;
+    fields.nLabelChannel = 17;
+    fields.nSecondChannel = 4096;
+    fields.nSignalKind = 1;
+    EXPECT_EQ(Texts(kFontChannelId).front(), FormatChannelName(17) + "[梁]  虚拟:1");
+    EXPECT_EQ(CurveChannelUnit(4096, world), "kN");
+    EXPECT_EQ(CurveChannelUnit(4225, world), "V");
+    EXPECT_EQ(CurveChannelUnit(4300, world), "");
+}
+
+CCurveSeries MakeCurve(int count) {
+    CCurveSeries curve;
+    curve.m_nCount = count;
+    curve.AllocBuffers();
+    curve.m_rcPlot = {10, 0, 110, 100};
+    for (int i = 0; i < count; ++i)
+        curve.m_Values[std::size_t(i)] = float(i % 10);
+    return curve;
+}
+
+TEST(CurveEnvelope, ADenseCurveTakesOneSpanAPixelColumn) {
+    const CCurveSeries curve = MakeCurve(1000);
+    CCurveEnvelope envelope;
+    envelope.Build(curve, 1000);
+    int spans = 0;
+    envelope.Walk(
+        [&](int x, float lo, float hi) {
+            ++spans;
+            EXPECT_GE(x, 10);
+            EXPECT_LE(x, 110);
+            EXPECT_LE(lo, hi);
+        },
+        [](int, float, int, float) {});
+    EXPECT_EQ(spans, 101);
+    EXPECT_FLOAT_EQ(envelope.Columns().front().fMin, 0.0f);
+    EXPECT_FLOAT_EQ(envelope.Columns().front().fMax, 4.0f); // points 0..4 round into column 0
+
+    // Added one by one (live) the columns come out the same.
+    CCurveEnvelope grown;
+    for (int i = 0; i < 1000; ++i)
+        grown.Add(curve, i);
+    ASSERT_EQ(grown.Columns().size(), envelope.Columns().size());
+    for (std::size_t c = 0; c < grown.Columns().size(); ++c)
+        EXPECT_EQ(grown.Columns()[c].fMax, envelope.Columns()[c].fMax);
+}
+
+TEST(CurveEnvelope, AMarkerBreaksTheLine) {
+    CCurveSeries curve = MakeCurve(50);
+    curve.m_Values[25] = kNoValue;
+    CCurveEnvelope envelope;
+    envelope.Build(curve, 50);
+    const auto column = [&](int index) {
+        return envelope.Columns()[std::size_t(curve.IndexToX(index) - curve.m_rcPlot.left)];
+    };
+    EXPECT_TRUE(column(24).bJoinPrevious);
+    EXPECT_FALSE(column(25).bUsed);
+    EXPECT_FALSE(column(26).bJoinPrevious);
+    EXPECT_TRUE(column(27).bJoinPrevious);
+    EXPECT_FALSE(column(0).bJoinPrevious);
+}
+
+} // namespace

@@ -1,0 +1,139 @@
+// The curve view window offscreen over stored runs of both arrangements:
+// curve pixels sit where the series mapping puts them, markers leave gaps,
+// and the view's commands reach the model from its context menu.
+#include "ViewsTestSupport.h"
+
+#include "app/ChannelNaming.h"
+#include "views/CurveViewWidget.h"
+#include "views/DlgPlotSignalSelect.h"
+#include "views/GraphPaintTools.h"
+
+#include <QAction>
+#include <QImage>
+#include <QListWidget>
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct Arrangement {
+    bool perCase;
+    const char* name;
+};
+
+class CurveViewWidgetTest : public ::testing::TestWithParam<Arrangement> {
+protected:
+    void SetUp() override {
+        EnsureViewsTestApp();
+        testrun::RunSpec spec{dir.Path(), "run", {0, 1}, 300, GetParam().perCase};
+        // Channel 1 holds the no-value marker at sample 50.
+        spec.overrides[{0, 50}] = {{1, kNoValue}};
+        writer = std::make_unique<testrun::RunWriter>(spec);
+        writer->Write();
+        for (int id = 0; id < 32; ++id) {
+            world.measChanList.push_back(id);
+            world.channelList.push_back(id);
+            CurveChannelText& c = world.channels[std::size_t(id)];
+            c.bEnabled = c.bPresent = true;
+            c.strUnit = "με";
+            c.strDescription = "测点" + std::to_string(id);
+        }
+        world.nCaseCount = 2;
+        world.nProjectState = 2;
+        world.nStoredCount = 300;
+        world.dataPath = writer->DataPath();
+        world.layout = writer->Layout();
+        world.channelTable = &channels;
+        view.reset(CCurveViewWidget::Create());
+        ASSERT_NE(view, nullptr);
+        view->fillWorld = [this](CurveWorld& w) { w = world; };
+        view->resize(640, 420);
+    }
+
+    // Shows channels in time mode over samples first .. first + 255.
+    void ShowStored(std::vector<int> ids, int first) {
+        CCurveViewModel& m = view->Model();
+        CurveSignalChoice choice;
+        choice.ids = std::move(ids);
+        view->RefreshWorld();
+        m.ApplySignalChoice(choice, world);
+        m.m_Options.m_nScareType = 0;
+        m.m_fltOldCoordYMax = 700.0f;
+        m.m_fltOldCoordYMin = 400.0f;
+        view->SyncWithDocument(first, 256, 256, true);
+        ASSERT_TRUE(view->LoadCurveData());
+    }
+
+    testrun::TempDir dir;
+    testrun::HalfChannelTable channels;
+    std::unique_ptr<testrun::RunWriter> writer;
+    CurveWorld world;
+    std::unique_ptr<CCurveViewWidget> view;
+};
+
+TEST_P(CurveViewWidgetTest, CurvePixelsFollowTheSeriesAndMarkersLeaveGaps) {
+    ShowStored({1}, 10);
+    const QImage image = view->RenderImage();
+    const CCurveViewModel& m = view->Model();
+    const CCurveSeries& curve = m.m_Curves.front();
+    const QRgb colour = ToQColor(m.m_Options.m_Line[0]).rgb();
+    ASSERT_NE(colour, image.pixel(m.GetPlotRect().left + 2, m.GetPlotRect().top + 2));
+    for (int i : {0, 10, 39, 120, 255}) {
+        const float value = float(testrun::RawValue(0, 1, 10 + i)) * 0.5f;
+        ASSERT_FLOAT_EQ(m.PointValue(0, i), value);
+        EXPECT_EQ(image.pixel(curve.IndexToX(i), curve.YValueToPixel(value)), colour) << "point " << i;
+    }
+    // Sample 50 is point 40: its column holds no curve pixel.
+    const int gapX = curve.IndexToX(40);
+    ASSERT_NE(gapX, curve.IndexToX(39));
+    ASSERT_NE(gapX, curve.IndexToX(41));
+    for (int y = m.GetPlotRect().top + 1; y < m.GetPlotRect().bottom; ++y)
+        EXPECT_NE(image.pixel(gapX, y), colour) << "y " << y;
+}
+
+TEST_P(CurveViewWidgetTest, ContextMenuCommandsReachTheView) {
+    ShowStored({0, 2}, 0);
+    std::unique_ptr<QMenu> menu(view->BuildContextMenu(nullptr));
+    const auto trigger = [&](int id) {
+        for (QAction* action : menu->actions())
+            if (action->data().toInt() == id) {
+                action->trigger();
+                return true;
+            }
+        return false;
+    };
+    ASSERT_TRUE(trigger(ID_SINGLE_CURSOR));
+    EXPECT_EQ(view->Model().m_nCursorType, 1);
+    ASSERT_TRUE(trigger(ID_ZOOM_IN_Y));
+    EXPECT_FLOAT_EQ(view->Model().m_fltOldCoordYMax, 350.0f);
+    ASSERT_TRUE(trigger(ID_AUTO_SCALE));
+    EXPECT_EQ(view->Model().m_Options.m_nScareType, 1);
+
+    // The signal selection swaps in channel 5 and takes distribution mode.
+    view->runSignalDialog = [](CDlgPlotSignalSelect& dialog) {
+        dialog.RemoveAll();
+        for (int row = 0; row < dialog.Available()->count(); ++row) {
+            const QString text = dialog.Available()->item(row)->text();
+            dialog.Available()->item(row)->setSelected(
+                text.startsWith(QString::fromStdString(FormatChannelName(5))) ||
+                text.startsWith(QString::fromStdString(FormatChannelName(7))));
+        }
+        dialog.AddSelected();
+        dialog.SetMode(3);
+        dialog.TryAccept();
+        return dialog.result();
+    };
+    ASSERT_TRUE(trigger(ID_SELECT_SIGNALS));
+    EXPECT_EQ(view->Model().m_nShowGraphType, 3);
+    EXPECT_EQ(view->Model().CurrentChoice().ids, (std::vector<int>{5, 7}));
+    EXPECT_FALSE(view->RenderImage().isNull());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothArrangements, CurveViewWidgetTest,
+                         ::testing::Values(Arrangement{false, "OneFile"}, Arrangement{true, "PerUnit"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

@@ -1,0 +1,770 @@
+// The curve view window: painting, input and commands over the curve model.
+#include "views/CurveViewWidget.h"
+
+#include "app/RunFlags.h"
+#include "datafiles/SampleFileFormat.h"
+#include "platform/Files.h"
+#include "views/ChannelPanelPainter.h"
+#include "views/CurveWorldFromApp.h"
+#include "views/GraphPaintTools.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace {
+
+std::vector<CCurveViewWidget*>& Registry() {
+    static std::vector<CCurveViewWidget*> views;
+    return views;
+}
+
+bool IsGapValue(float value) {
+    return !std::isfinite(value) || IsSpecialValue(value) != 0;
+}
+
+QRect PlotQRect(const PlotRect& r) {
+    return QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
+}
+
+struct MenuItem {
+    int id;
+    const char* text;
+};
+
+const MenuItem kContextItems[] = {
+    {ID_SELECT_SIGNALS, "选择观察测点(&S)"},
+    {ID_CURVE_PROPERTIES, "图形属性(&A)"},
+    {0, nullptr},
+    {ID_AUTO_SCALE, "自动刻度(&A)"},
+    {ID_ZOOM_IN_Y, "纵向放大(&V)"},
+    {ID_ZOOM_OUT_Y, "纵向缩小(W)"},
+    {0, nullptr},
+    {ID_SINGLE_CURSOR, "单光标(&O)"},
+    {ID_DOUBLE_CURSOR, "双光标(&T)"},
+    {ID_PEAK_CURSOR, "峰值光标(&P)"},
+    {ID_CURSOR_SYNC, "光标同步(&S)"},
+    {0, nullptr},
+    {ID_DRAW_MODE_NORMAL, "普通绘图方式"},
+    {ID_DRAW_MODE_XY, "XY方式"},
+    {ID_DRAW_MODE_DISTRIBUTION, "分布方式"},
+};
+
+const MenuItem kCursorItems[] = {
+    {ID_SINGLE_CURSOR, "单光标(&O)"},
+    {ID_DOUBLE_CURSOR, "双光标(&T)"},
+    {ID_PEAK_CURSOR, "峰值光标(&P)"},
+    {ID_CURSOR_SYNC, "光标同步(&S)"},
+};
+
+} // namespace
+
+CCurveViewWidget* CCurveViewWidget::Create(QWidget* parent) {
+    if (int(Registry().size()) >= kMaxCurveViews)
+        return nullptr;
+    return new CCurveViewWidget(parent);
+}
+
+const std::vector<CCurveViewWidget*>& CCurveViewWidget::CurveViews() {
+    return Registry();
+}
+
+CCurveViewWidget::CCurveViewWidget(QWidget* parent)
+    : QWidget(parent), m_pPainter(std::make_unique<CChannelPanelPainter>()) {
+    setObjectName("CurveView");
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(200, 150);
+    Registry().push_back(this);
+    fillWorld = [](CurveWorld& world) { FillCurveWorldFromAppTables(world); };
+    m_pPainter->TakeOptions(m_model.m_Options);
+}
+
+CCurveViewWidget::~CCurveViewWidget() {
+    Unregister();
+    m_model.FreeCurveBuffers();
+}
+
+void CCurveViewWidget::Unregister() {
+    auto& views = Registry();
+    views.erase(std::remove(views.begin(), views.end(), this), views.end());
+}
+
+// ------------------------------------------------------- frame and document
+
+void CCurveViewWidget::RefreshRunFlags() {
+    m_model.m_bSampling = g_bSampling.load() != 0;
+    m_model.m_bPaused = g_bSamplePaused.load() != 0;
+    m_model.m_bNewSampleData = g_bNewSampleData.load() != 0;
+}
+
+void CCurveViewWidget::RefreshWorld() {
+    if (fillWorld)
+        fillWorld(m_world);
+    RefreshRunFlags();
+}
+
+void CCurveViewWidget::InitialUpdate() {
+    RefreshWorld();
+    if (defaultsFile) {
+        const std::string file = defaultsFile();
+        if (!file.empty() && platform::FileExists(file) && m_model.m_Options.Load(file, "RealView", 0) != 0)
+            m_pPainter->TakeOptions(m_model.m_Options);
+    }
+    m_model.FreeCurveBuffers();
+    m_model.AllocCurveBuffers(m_world);
+    m_model.InitRangeFromChannels(m_world);
+    if (m_world.HoldsData() && !m_model.m_bSampling)
+        m_model.LoadCurveData(m_world);
+    AfterModelChange(false);
+}
+
+void CCurveViewWidget::SyncWithDocument(int first, int pointCount, int windowCount, bool storedData) {
+    CCurveViewModel& m = m_model;
+    m.m_bStoredData = storedData;
+    // Back on stored data after a run: the buffers take the window again.
+    if (m_bLive && !m.m_bSampling) {
+        m_bLive = false;
+        m.FreeCurveBuffers();
+        m.AllocCurveBuffers(m_world);
+    }
+    if (m.m_nShowGraphType == 3)
+        return;
+    m.m_nFirstSample = std::max(first, 0);
+    const int window = std::clamp(windowCount, 1, 1 << 24);
+    if (window != m.m_nWindowCount && !m.m_bSampling) {
+        m.m_nWindowCount = window;
+        m.FreeCurveBuffers();
+        m.AllocCurveBuffers(m_world);
+    }
+    m.SetPointCount(pointCount);
+    m.ClampCursors();
+    m_bEnvelopesDirty = true;
+}
+
+bool CCurveViewWidget::LoadCurveData() {
+    RefreshWorld();
+    const bool ok = m_model.LoadCurveData(m_world);
+    m_bEnvelopesDirty = true;
+    Invalidate();
+    return ok;
+}
+
+void CCurveViewWidget::SetVirtualChannelValues(std::map<int, float> values) {
+    m_model.m_VirtualValues = std::move(values);
+}
+
+int CCurveViewWidget::AppendRealTimeData(int kind, int count, const float* sampleSet,
+                                         const float* const* blocks) {
+    RefreshRunFlags();
+    const int points = m_model.AppendRealTimeData(kind, count, sampleSet, blocks, m_world);
+    if (kind == 1 && m_model.m_nShowGraphType == 1 && !m_bEnvelopesDirty) {
+        for (std::size_t c = 0; c < m_envelopes.size() && c < m_model.m_Curves.size(); ++c)
+            m_envelopes[c].Add(m_model.m_Curves[c], points - 1);
+    } else {
+        m_bEnvelopesDirty = true;
+    }
+    return points;
+}
+
+void CCurveViewWidget::Invalidate() {
+    m_bCacheDirty = true;
+    update();
+}
+
+void CCurveViewWidget::DrawNewPoints(int first, int last) {
+    const CCurveViewModel& m = m_model;
+    const bool wholeView = m.m_STRealViewOption.nStatistics != 0 || m.m_bCursorFollow != 0;
+    if (m.m_nShowGraphType != 1 || wholeView || m.m_Options.m_nScareType == 1 || m_bCacheDirty ||
+        m_bEnvelopesDirty || m_cache.size() != size() || !m.HasCurves()) {
+        Invalidate();
+        return;
+    }
+    // The new segment goes onto the cached picture; the screen takes it on
+    // its next paint, which Qt gathers to the screen's rate.
+    const CCurveSeries& curve0 = m.m_Curves.front();
+    const int fromX = curve0.IndexToX(std::max(first, 0)) - 1;
+    const int toX = curve0.IndexToX(std::max(last, 0)) + 1;
+    QPainter painter(&m_cache);
+    painter.setClipRect(PlotQRect(m.GetPlotRect()));
+    if (CurvesShown()) {
+        for (int c = 0; c < int(m.m_Curves.size()); ++c)
+            PaintTimeSegment(painter, c, fromX, toX);
+    }
+    update(QRect(fromX - 4, m.GetPlotRect().top, toX - fromX + 8,
+                 m.GetPlotRect().bottom - m.GetPlotRect().top + 1));
+}
+
+void CCurveViewWidget::PrepareForSampling(int pageWidth) {
+    RefreshRunFlags();
+    m_model.m_bSampling = true;
+    m_model.m_bStoredData = false;
+    const int w = std::max(pageWidth, 1);
+    m_model.m_nPageLength = w;
+    if (m_model.m_nShowGraphType != 3)
+        m_model.m_nWindowCount = w;
+    m_model.FreeCurveBuffers();
+    m_model.AllocCurveBuffers(m_world);
+    m_model.SetPointCount(0);
+    m_bEnvelopesDirty = true;
+    m_bLive = true;
+    Invalidate();
+}
+
+void CCurveViewWidget::SetHoldFlag(int showTime) {
+    m_model.m_Options.m_nXShowType = showTime != 0 ? 1 : 0;
+}
+
+void CCurveViewWidget::RevalidateChannels() {
+    RefreshWorld();
+    m_model.RevalidateChannels(m_world);
+}
+
+void CCurveViewWidget::AfterModelChange(bool reload) {
+    RefreshRunFlags();
+    if (reload && m_model.m_bStoredData && !m_model.m_bSampling)
+        m_model.LoadCurveData(m_world);
+    m_model.LayoutPlot(width(), height());
+    m_pPainter->TakeOptions(m_model.m_Options);
+    m_bEnvelopesDirty = true;
+    if (onBuffersChanged)
+        onBuffersChanged();
+    Invalidate();
+}
+
+void CCurveViewWidget::Repaint() {
+    Invalidate();
+}
+
+// ---------------------------------------------------------------- commands
+
+bool CCurveViewWidget::IsCommandEnabled(int id) const {
+    const CCurveViewModel& m = m_model;
+    switch (id) {
+    case ID_ZOOM_IN_Y:
+        return m.CanZoomIn();
+    case ID_ZOOM_OUT_Y:
+        return m.CanZoomOut();
+    case ID_DOUBLE_CURSOR:
+        return m.m_nShowGraphType != 2;
+    case ID_CURSOR_SYNC:
+        return g_bSampling.load() == 0 && m.m_nCursorType != 3 && m.m_nShowGraphType != 3;
+    case ID_SELECT_SIGNALS:
+        return m_world.nCaseCount >= 1;
+    case ID_DRAW_MODE_NORMAL:
+    case ID_DRAW_MODE_XY:
+    case ID_DRAW_MODE_DISTRIBUTION:
+    case ID_CURVE_PROPERTIES:
+    case ID_AUTO_SCALE:
+    case ID_SINGLE_CURSOR:
+    case ID_PEAK_CURSOR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CCurveViewWidget::IsCommandChecked(int id) const {
+    const CCurveViewModel& m = m_model;
+    switch (id) {
+    case ID_AUTO_SCALE:
+        return m.m_Options.m_nScareType == 1;
+    case ID_SINGLE_CURSOR:
+        return m.m_nCursorType == 1;
+    case ID_DOUBLE_CURSOR:
+        return m.m_nCursorType == 2;
+    case ID_PEAK_CURSOR:
+        return m.m_nCursorType == 3;
+    case ID_CURSOR_SYNC:
+        return m.m_bCursorSync;
+    case ID_DRAW_MODE_NORMAL:
+    case ID_DRAW_MODE_XY:
+    case ID_DRAW_MODE_DISTRIBUTION:
+        return m.m_nShowGraphType == id - ID_DRAW_MODE_NORMAL + 1;
+    default:
+        return false;
+    }
+}
+
+bool CCurveViewWidget::OnCommand(int id) {
+    RefreshWorld();
+    if (!IsCommandEnabled(id))
+        return false;
+    CCurveViewModel& m = m_model;
+    switch (id) {
+    case ID_DRAW_MODE_NORMAL:
+    case ID_DRAW_MODE_XY:
+    case ID_DRAW_MODE_DISTRIBUTION:
+        m.SetDrawingMode(id - ID_DRAW_MODE_NORMAL + 1, m_world);
+        if (onModeChanged)
+            onModeChanged(m.m_nShowGraphType);
+        AfterModelChange(true);
+        return true;
+    case ID_ZOOM_IN_Y:
+    case ID_ZOOM_OUT_Y:
+        m.ZoomY(id == ID_ZOOM_IN_Y);
+        break;
+    case ID_AUTO_SCALE:
+        m.ToggleAutoScale();
+        break;
+    case ID_SINGLE_CURSOR:
+        m.ToggleCursorType(1);
+        break;
+    case ID_DOUBLE_CURSOR:
+        m.ToggleCursorType(2);
+        break;
+    case ID_PEAK_CURSOR:
+        m.ToggleCursorType(3);
+        break;
+    case ID_CURSOR_SYNC:
+        m.m_bCursorSync = !m.m_bCursorSync;
+        break;
+    case ID_CURVE_PROPERTIES:
+        ShowPropertySheet();
+        return true;
+    case ID_SELECT_SIGNALS:
+        OnSignalSelect();
+        return true;
+    default:
+        return false;
+    }
+    Repaint();
+    return true;
+}
+
+namespace {
+
+QMenu* BuildMenu(CCurveViewWidget* view, QWidget* parent, const MenuItem* items, std::size_t count) {
+    auto* menu = new QMenu(parent);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (items[i].id == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        const int id = items[i].id;
+        QAction* action = menu->addAction(QString::fromUtf8(items[i].text));
+        action->setData(id);
+        action->setEnabled(view->IsCommandEnabled(id));
+        action->setCheckable(true);
+        action->setChecked(view->IsCommandChecked(id));
+        QObject::connect(action, &QAction::triggered, view, [view, id] { view->OnCommand(id); });
+    }
+    return menu;
+}
+
+} // namespace
+
+QMenu* CCurveViewWidget::BuildContextMenu(QWidget* parent) {
+    return BuildMenu(this, parent, kContextItems, std::size(kContextItems));
+}
+
+QMenu* CCurveViewWidget::BuildCursorMenu(QWidget* parent) {
+    return BuildMenu(this, parent, kCursorItems, std::size(kCursorItems));
+}
+
+void CCurveViewWidget::ApplyGraphAttributes(const CGraphDisplayOptions& options,
+                                            const RealViewOption& option) {
+    RefreshWorld();
+    m_model.ApplyGraphAttributes(options, option, m_world);
+    if (defaultsFile) {
+        const std::string file = defaultsFile();
+        if (!file.empty())
+            m_model.m_Options.Save(file, "RealView", 0);
+    }
+    AfterModelChange(true);
+}
+
+void CCurveViewWidget::SaveLayout(const std::string& file, int index) const {
+    m_model.SaveLayout(file, index);
+}
+
+void CCurveViewWidget::LoadLayout(const std::string& file, int index) {
+    m_model.FreeCurveBuffers();
+    m_model.LoadLayout(file, index);
+    m_pPainter->TakeOptions(m_model.m_Options);
+}
+
+// ---------------------------------------------------------------- painting
+
+bool CCurveViewWidget::CurvesShown() const {
+    const CCurveViewModel& m = m_model;
+    if (!m.HasCurves())
+        return false;
+    if (m.m_bSampling)
+        return m.m_bNewSampleData;
+    return m.m_bStoredData;
+}
+
+void CCurveViewWidget::PrepareFrameStep() {
+    CCurveViewModel& m = m_model;
+    m.ApplyFrameRanges();
+    ChannelPanelFields& f = m_pPainter->m_Fields;
+    f.rcClient = m.GetClientRect();
+    f.rcPlot = m.GetPlotRect();
+    f.bGridShown = m.m_STRealViewOption.nGrid != 0;
+    f.bLabelShown = true;
+    f.bUnitXShown = f.bUnitYShown = true;
+    f.nSignalKind = m.m_nLineType;
+    f.nActiveIndex = m.m_nActiveLine;
+    f.fXStep = m.m_fSampleInterval;
+    f.distributionIds.clear();
+    const int active = m.CurveChannel(m.m_nActiveLine);
+    switch (m.m_nShowGraphType) {
+    case 2: {
+        f.nGraphKind = 3;
+        f.nLabelChannel = m.CurveChannel(0);
+        f.nSecondChannel = active;
+        if (m.m_bXYRet != 0) {
+            f.nLabelChannel = m.m_nXYRefChannelID;
+            f.nSecondChannel = active;
+            if (m.m_bXYRefFixX != 0)
+                std::swap(f.nLabelChannel, f.nSecondChannel);
+        } else {
+            const int pair = std::clamp(m.m_nActiveLine, 0, std::max(m.GetChannelCount() / 2, 1) - 1);
+            f.nLabelChannel = m.CurveChannel(2 * pair);
+            f.nSecondChannel = m.CurveChannel(2 * pair + 1);
+        }
+        f.strUnitX = CurveChannelUnit(m.CurveChannel(0), m_world);
+        f.strUnitY = CurveChannelUnit(active, m_world);
+        break;
+    }
+    case 3:
+        f.nGraphKind = 2;
+        f.distributionIds.assign(m.m_nSelLineID_Group.begin(),
+                                 m.m_nSelLineID_Group.begin() + std::clamp(m.m_nWindowCount, 0, 4096));
+        f.nLabelChannel = m.ChannelUnderActiveCursor();
+        f.strUnitX = f.strUnitY = CurveChannelUnit(m.CurveChannel(0), m_world);
+        break;
+    default:
+        f.nGraphKind = 1;
+        f.nLabelChannel = active;
+        f.strUnitX = m.m_Options.m_nXShowType == 1 ? "s" : "次";
+        f.strUnitY = m.m_nLineType == 1 ? CurveChannelUnit(active, m_world) : std::string();
+        break;
+    }
+    m.ApplyCurveLimits();
+}
+
+void CCurveViewWidget::RebuildEnvelopes() {
+    const CCurveViewModel& m = m_model;
+    m_envelopes.resize(m.m_Curves.size());
+    for (std::size_t c = 0; c < m.m_Curves.size(); ++c)
+        m_envelopes[c].Build(m.m_Curves[c], m.PointCount());
+    m_bEnvelopesDirty = false;
+}
+
+void CCurveViewWidget::RebuildCache() {
+    RefreshRunFlags();
+    m_model.LayoutPlot(width(), height());
+    if (m_cache.size() != size())
+        m_cache = QPixmap(size());
+    PrepareFrameStep();
+    QPainter painter(&m_cache);
+    m_pPainter->Draw(painter, m_model.m_Options, m_world);
+    if (CurvesShown())
+        PaintCurves(painter);
+    m_bCacheDirty = false;
+}
+
+void CCurveViewWidget::PaintTimeSegment(QPainter& painter, int c, int fromX, int toX) {
+    const CCurveViewModel& m = m_model;
+    if (c >= int(m_envelopes.size()))
+        return;
+    const CCurveSeries& curve = m.m_Curves[std::size_t(c)];
+    const COLORREF colour = m.m_Options.m_Line[c % CGraphDisplayOptions::kCurveCount];
+    painter.setPen(
+        PenFromStyle(m.m_Options.m_PenStyle_Line[c % 8], m.m_Options.m_PenWidth_Line[c % 8], colour));
+    m_envelopes[std::size_t(c)].Walk(
+        [&](int x, float lo, float hi) {
+            if (x < fromX || x > toX)
+                return;
+            painter.drawLine(x, curve.YValueToPixel(hi), x, curve.YValueToPixel(lo));
+        },
+        [&](int x1, float v1, int x2, float v2) {
+            if (x2 < fromX || x1 > toX)
+                return;
+            painter.drawLine(x1, curve.YValueToPixel(v1), x2, curve.YValueToPixel(v2));
+        });
+}
+
+void CCurveViewWidget::PaintXY(QPainter& painter) {
+    const CCurveViewModel& m = m_model;
+    const int curves = int(m.m_Curves.size());
+    const int points = m.PointCount();
+    // Pairs of (X curve, Y curve) and the colour of each.
+    std::vector<std::array<int, 3>> pairs;
+    if (m.m_bXYRet != 0) {
+        for (int c = 1; c < curves; ++c)
+            pairs.push_back(m.m_bXYRefFixX != 0 ? std::array<int, 3>{c, 0, c - 1}
+                                                : std::array<int, 3>{0, c, c - 1});
+    } else {
+        for (int c = 0; c + 1 < curves; c += 2)
+            pairs.push_back({c, c + 1, c / 2});
+    }
+    for (const auto& [xc, yc, colourIndex] : pairs) {
+        const CCurveSeries& xs = m.m_Curves[std::size_t(xc)];
+        const CCurveSeries& ys = m.m_Curves[std::size_t(yc)];
+        painter.setPen(PenFromStyle(m.m_Options.m_PenStyle_Line[colourIndex % 8],
+                                    m.m_Options.m_PenWidth_Line[colourIndex % 8],
+                                    m.m_Options.m_Line[colourIndex % 8]));
+        QPolygon line;
+        const auto flush = [&] {
+            if (line.size() > 1)
+                painter.drawPolyline(line);
+            else if (line.size() == 1)
+                painter.drawPoint(line.front());
+            line.clear();
+        };
+        for (int i = 0; i < points; ++i) {
+            const float xv = m.PointValue(xc, i), yv = m.PointValue(yc, i);
+            if (IsGapValue(xv) || IsGapValue(yv)) {
+                flush();
+                continue;
+            }
+            const QPoint p(xs.XValueToPixel(xv), ys.YValueToPixel(yv));
+            // Points on one pixel are drawn once.
+            if (line.isEmpty() || line.back() != p)
+                line.append(p);
+        }
+        flush();
+    }
+}
+
+void CCurveViewWidget::PaintDistribution(QPainter& painter) {
+    const CCurveViewModel& m = m_model;
+    const int points = std::min(m.m_nWindowCount, m.PointCount());
+    for (int c = 0; c < int(m.m_Curves.size()); ++c) {
+        const CCurveSeries& curve = m.m_Curves[std::size_t(c)];
+        const COLORREF colour = m.m_Options.m_Line[c % 8];
+        painter.setPen(
+            PenFromStyle(m.m_Options.m_PenStyle_Line[c % 8], m.m_Options.m_PenWidth_Line[c % 8], colour));
+        QPolygon line;
+        for (int j = 0; j < points; ++j) {
+            const float v = m.PointValue(c, j);
+            if (IsGapValue(v)) {
+                if (line.size() > 1)
+                    painter.drawPolyline(line);
+                line.clear();
+                continue;
+            }
+            line.append(
+                QPoint(curve.m_nCount > 1 ? curve.IndexToX(j) : curve.m_rcPlot.left, curve.YValueToPixel(v)));
+        }
+        if (line.size() > 1)
+            painter.drawPolyline(line);
+        painter.setBrush(ToQColor(colour));
+        for (int j = 0; j < points; ++j) {
+            const float v = m.PointValue(c, j);
+            if (!IsGapValue(v))
+                painter.drawEllipse(QPoint(curve.m_nCount > 1 ? curve.IndexToX(j) : curve.m_rcPlot.left,
+                                           curve.YValueToPixel(v)),
+                                    4, 4);
+        }
+        painter.setBrush(Qt::NoBrush);
+    }
+}
+
+void CCurveViewWidget::PaintCurves(QPainter& painter) {
+    const CCurveViewModel& m = m_model;
+    painter.save();
+    painter.setClipRect(PlotQRect(m.GetPlotRect()));
+    if (m.m_nShowGraphType == 1) {
+        // Nothing while curve 0 holds fewer points than the count asks for.
+        if (int(m.m_Curves.front().m_Values.size()) >= m.PointCount() - 1) {
+            if (m_bEnvelopesDirty)
+                RebuildEnvelopes();
+            for (int c = 0; c < int(m.m_Curves.size()); ++c)
+                PaintTimeSegment(painter, c, m.GetPlotRect().left, m.GetPlotRect().right);
+        }
+    } else if (m.m_nShowGraphType == 2) {
+        PaintXY(painter);
+    } else {
+        PaintDistribution(painter);
+    }
+    painter.restore();
+}
+
+void CCurveViewWidget::PaintCursors(QPainter& painter) {
+    CCurveViewModel& m = m_model;
+    if (m.m_nCursorType == 0 || !m.HasCurves() || m.PointCount() < 1)
+        return;
+    const PlotRect& plot = m.GetPlotRect();
+    const auto cursorPen = [&m](int n) {
+        return PenFromStyle(m.m_Options.m_PenStyle_Cursor[n], m.m_Options.m_PenWidth_Cursor[n],
+                            m.m_Options.m_Cursor[n]);
+    };
+    const auto mark = [&](int x, int y) { painter.drawRect(x - 3, y - 3, 6, 6); };
+    if (m.m_nShowGraphType == 2) {
+        if (m.m_bSampling && !m.m_bPaused)
+            m.m_Cursor0 = m.PointCount() - 1;
+        if (m.m_nCursorType == 3) {
+            m.m_bCursorSync = false;
+            m.m_Cursor0 = m.m_Curves.front().FindPeakIndex(0, m.PointCount());
+        }
+        const int xc = m.m_bXYRet != 0 ? (m.m_bXYRefFixX != 0 ? m.m_nActiveLine : 0) : 2 * m.m_nActiveLine;
+        const int yc =
+            m.m_bXYRet != 0 ? (m.m_bXYRefFixX != 0 ? 0 : m.m_nActiveLine) : 2 * m.m_nActiveLine + 1;
+        if (xc >= int(m.m_Curves.size()) || yc >= int(m.m_Curves.size()))
+            return;
+        const float xv = m.PointValue(xc, m.m_Cursor0), yv = m.PointValue(yc, m.m_Cursor0);
+        if (IsGapValue(xv) || IsGapValue(yv))
+            return;
+        painter.setPen(cursorPen(0));
+        mark(m.m_Curves[std::size_t(xc)].XValueToPixel(xv), m.m_Curves[std::size_t(yc)].YValueToPixel(yv));
+        return;
+    }
+    const auto drawAt = [&](int n, const std::vector<int>& indexes) {
+        painter.setPen(cursorPen(n));
+        const int x = m.m_Curves.front().IndexToX(indexes.front());
+        if (m.m_nCursorType != 3)
+            painter.drawLine(x, plot.top, x, plot.bottom);
+        for (std::size_t c = 0; c < m.m_Curves.size(); ++c) {
+            const CCurveSeries& curve = m.m_Curves[c];
+            const float v = m.PointValue(int(c), indexes[c]);
+            if (!IsGapValue(v))
+                mark(curve.IndexToX(indexes[c]), curve.YValueToPixel(v));
+        }
+    };
+    m.ClampCursors();
+    if (m.m_nCursorType == 3) {
+        m.m_bCursorSync = false;
+        std::vector<int> peaks;
+        for (const CCurveSeries& curve : m.m_Curves)
+            peaks.push_back(curve.FindPeakIndex(0, m.PointCount()));
+        m.m_Cursor0 = peaks.back();
+        drawAt(0, peaks);
+        return;
+    }
+    drawAt(0, std::vector<int>(m.m_Curves.size(), m.m_Cursor0));
+    if (m.m_nCursorType == 2)
+        drawAt(1, std::vector<int>(m.m_Curves.size(), m.m_Cursor1));
+}
+
+void CCurveViewWidget::PaintLegend(QPainter& painter) {
+    const CCurveViewModel& m = m_model;
+    if (m.m_STRealViewOption.nLegend == 0)
+        return;
+    for (const LegendEntry& entry : m.LegendEntries()) {
+        const QRect r(QPoint(entry.rect.left, entry.rect.top),
+                      QPoint(entry.rect.right - 1, entry.rect.bottom - 1));
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(ToQColor(m.m_Options.m_Line[entry.nColour % 8]));
+        painter.drawRect(r);
+        if (entry.bActive) {
+            painter.setPen(
+                PenFromStyle(m.m_Options.m_PenStyle_Line[0], m.m_Options.m_PenWidth_Line[0], 0xFFFFFF));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(QRect(QPoint(entry.rect.left + 3, entry.rect.top + 3),
+                                   QPoint(entry.rect.left + 10, entry.rect.top + 10)));
+        }
+    }
+    painter.setBrush(Qt::NoBrush);
+}
+
+void CCurveViewWidget::PaintOverlay(QPainter& painter) {
+    if (CurvesShown())
+        PaintCursors(painter);
+    PaintLegend(painter);
+    if (m_bBand) {
+        painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(m_bandStart, m_bandEnd).normalized());
+    }
+}
+
+void CCurveViewWidget::paintEvent(QPaintEvent*) {
+    if (m_bCacheDirty || m_cache.size() != size())
+        RebuildCache();
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_cache);
+    PaintOverlay(painter);
+}
+
+QImage CCurveViewWidget::RenderImage() {
+    RebuildCache();
+    QImage image = m_cache.toImage();
+    QPainter painter(&image);
+    PaintOverlay(painter);
+    return image;
+}
+
+void CCurveViewWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_model.LayoutPlot(width(), height());
+    m_bEnvelopesDirty = true;
+    m_bCacheDirty = true;
+}
+
+// ------------------------------------------------------------------- input
+
+void CCurveViewWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    setFocus();
+    const QPoint p = event->position().toPoint();
+    m_bandStart = m_bandEnd = p;
+    m_bBand = false;
+    const PlotRect& plot = m_model.GetPlotRect();
+    const bool inPlot =
+        p.x() >= plot.left && p.x() <= plot.right && p.y() >= plot.top && p.y() <= plot.bottom;
+    RefreshRunFlags();
+    if (inPlot && !(event->modifiers() & Qt::ControlModifier) && m_model.m_nShowGraphType != 2 &&
+        m_model.PlaceCursorAt(p.x()))
+        update();
+}
+
+void CCurveViewWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton))
+        return;
+    const QPoint p = event->position().toPoint();
+    const PlotRect& plot = m_model.GetPlotRect();
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (m_model.m_nShowGraphType == 1 && m_model.m_bStoredData && !m_model.m_bSampling) {
+            m_bandEnd = QPoint(std::clamp(p.x(), plot.left, plot.right), p.y());
+            m_bBand = std::abs(m_bandEnd.x() - m_bandStart.x()) > 5;
+            update();
+        }
+        return;
+    }
+    if (p.x() >= plot.left && p.x() <= plot.right && p.y() >= plot.top && p.y() <= plot.bottom &&
+        m_model.m_nShowGraphType != 2 && m_model.PlaceCursorAt(p.x()))
+        update();
+}
+
+void CCurveViewWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_bBand) {
+        m_bBand = false;
+        update();
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CCurveViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    m_model.LegendDoubleClick(p.x(), p.y());
+    Invalidate();
+}
+
+void CCurveViewWidget::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) {
+        if (m_model.MoveCursorByKey(event->key() == Qt::Key_Left ? -1 : 1))
+            update();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void CCurveViewWidget::contextMenuEvent(QContextMenuEvent* event) {
+    RefreshWorld();
+    QMenu* menu = BuildContextMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}

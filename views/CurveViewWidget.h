@@ -1,0 +1,148 @@
+// The real-time and distribution curve view window: paints the curve model
+// through the channel-value painter, from a cached picture of frame, grid
+// and curves with the cursors and legend drawn over it; takes the mouse,
+// the keys and the view's commands; runs the signal selection and the
+// property sheet. The main frame feeds it after every new sample set.
+#pragma once
+
+#include "views/CurveEnvelope.h"
+#include "views/CurveViewModel.h"
+#include "views/CurveWorld.h"
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QMenu;
+class CChannelPanelPainter;
+class CDlgPlotSignalSelect;
+class CPropRealTimeViewSheet;
+
+// Commands of the curve view.
+constexpr int ID_DRAW_MODE_NORMAL = 32784;
+constexpr int ID_DRAW_MODE_XY = 32785;
+constexpr int ID_DRAW_MODE_DISTRIBUTION = 32786;
+constexpr int ID_ZOOM_IN_Y = 32806;
+constexpr int ID_ZOOM_OUT_Y = 32807;
+constexpr int ID_CURVE_PROPERTIES = 32817;
+constexpr int ID_AUTO_SCALE = 32818;
+constexpr int ID_SINGLE_CURSOR = 32795;
+constexpr int ID_DOUBLE_CURSOR = 32796;
+constexpr int ID_PEAK_CURSOR = 32797;
+constexpr int ID_CURSOR_SYNC = 32888;
+constexpr int ID_SELECT_SIGNALS = 32832;
+constexpr int ID_CURVE_PRINT_PREVIEW = 57609;
+
+class CCurveViewWidget : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kMaxCurveViews = 8;
+
+    // A new curve view, or nullptr when eight are open already.
+    static CCurveViewWidget* Create(QWidget* parent = nullptr);
+    // The open curve views in the order they were opened.
+    static const std::vector<CCurveViewWidget*>& CurveViews();
+    ~CCurveViewWidget() override;
+    // Leaves the list of open curve views (its window is closing).
+    void Unregister();
+
+    CCurveViewModel& Model() { return m_model; }
+    const CCurveViewModel& Model() const { return m_model; }
+    CurveWorld& World() { return m_world; }
+
+    // --- what the main frame and the document call ---
+    // Takes the program's tables and run flags again.
+    void RefreshWorld();
+    void InitialUpdate();
+    void SyncWithDocument(int first, int pointCount, int windowCount, bool storedData);
+    bool LoadCurveData();
+    void SetVirtualChannelValues(std::map<int, float> values);
+    int AppendRealTimeData(int kind, int count, const float* sampleSet, const float* const* blocks);
+    // Draws the points first..last just appended, or repaints.
+    void DrawNewPoints(int first, int last);
+    // Repaints everything (with erasing: the cached picture is made anew).
+    void Invalidate();
+    // A run starts: the pages are W samples long and the buffers live.
+    void PrepareForSampling(int pageWidth);
+    // Fed by a run since its last preparation.
+    bool IsLive() const { return m_bLive; }
+    void SetHoldFlag(int showTime);
+    void RevalidateChannels();
+
+    bool OnCommand(int id);
+    bool IsCommandEnabled(int id) const;
+    bool IsCommandChecked(int id) const;
+    // The view's context menu ("MainView") and the cursor popup ("MainCursor").
+    QMenu* BuildContextMenu(QWidget* parent);
+    QMenu* BuildCursorMenu(QWidget* parent);
+
+    void OnSignalSelect();
+    void ShowPropertySheet();
+    // A property sheet's result reaches the view.
+    void ApplyGraphAttributes(const CGraphDisplayOptions& options, const RealViewOption& option);
+
+    void SaveLayout(const std::string& file, int index) const;
+    void LoadLayout(const std::string& file, int index);
+
+    // The picture the screen shows, at the widget's size.
+    QImage RenderImage();
+
+    // --- what the owner hands in ---
+    std::function<void(CurveWorld&)> fillWorld;
+    // The graph defaults file ("defaultGraph.def" of the project or program folder).
+    std::function<std::string()> defaultsFile;
+    // The drawing mode changed: the document keeps it.
+    std::function<void(int mode)> onModeChanged;
+    // A distribution selection set the window length.
+    std::function<void(int count)> onDistributionWindow;
+    // A selection was made: the frame's keep-view-data flag is cleared.
+    std::function<void()> onSelectionChanged;
+    std::function<void()> onBuffersChanged;
+    // Dialog runners; tests answer the dialogs through them.
+    std::function<int(CDlgPlotSignalSelect&)> runSignalDialog;
+    std::function<int(CPropRealTimeViewSheet&)> runPropertySheet;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    explicit CCurveViewWidget(QWidget* parent);
+    void RefreshRunFlags();
+    void PrepareFrameStep();
+    void RebuildCache();
+    void RebuildEnvelopes();
+    void PaintCurves(QPainter& painter);
+    void PaintTimeSegment(QPainter& painter, int curve, int fromX, int toX);
+    void PaintXY(QPainter& painter);
+    void PaintDistribution(QPainter& painter);
+    void PaintOverlay(QPainter& painter);
+    void PaintCursors(QPainter& painter);
+    void PaintLegend(QPainter& painter);
+    bool CurvesShown() const;
+    void AfterModelChange(bool reload);
+    void Repaint();
+
+    CCurveViewModel m_model;
+    CurveWorld m_world;
+    std::unique_ptr<CChannelPanelPainter> m_pPainter;
+    std::vector<CCurveEnvelope> m_envelopes;
+    bool m_bEnvelopesDirty = true;
+    QPixmap m_cache;
+    bool m_bCacheDirty = true;
+    // The Ctrl-drag band.
+    QPoint m_bandStart, m_bandEnd;
+    bool m_bBand = false;
+    bool m_bLive = false;
+};

@@ -1,0 +1,23 @@
+// Turning the graph options' Windows-style records into Qt's: colours,
+// logical fonts and pen styles.
+#pragma once
+
+#include "app/GraphDisplayOptions.h"
+
+#include <QColor>
+#include <QFont>
+#include <QPen>
+
+inline QColor ToQColor(COLORREF colour) {
+    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+}
+
+inline COLORREF ToColorRef(const QColor& colour) {
+    return COLORREF(colour.red()) | COLORREF(colour.green()) << 8 | COLORREF(colour.blue()) << 16;
+}
+
+// The font of a logical font: its height in pixels (either sign), weight,
+// italic, underline and strike-out.
+QFont FontFromLogFont(const LOGFONT& font);
+// Styles 0..4: solid, dash, dot, dash-dot, dash-dot-dot; a wider pen is solid.
+QPen PenFromStyle(int style, int width, COLORREF colour);
