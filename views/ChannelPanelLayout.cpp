@@ -49,7 +49,10 @@ void LayoutYScale(const ChannelPanelFields& f, const CGraphDisplayOptions& o, co
         } else if (y < previousBottom || y + h > p.bottom - h || (i == 1 && y < p.top + h)) {
             continue;
         }
-        const int x = p.left - int(platform::Utf8ToGbk(text).size() + 1) * avg;
+        // (length + 1) average widths left of the plot, and never into it
+        // when the digits are wider than the average.
+        const int x = p.left - std::max(int(platform::Utf8ToGbk(text).size() + 1) * avg,
+                                        m.TextWidth(kFontYScale, text) + avg);
         d.texts.push_back({kFontYScale, o.m_clrYScale, x, y, text});
         d.ticks.push_back({{p.left - 3, tickY, p.left + 1, tickY + 1}, false});
         previousBottom = y + h;

@@ -423,15 +423,19 @@ void CCurveViewModel::ApplyFrameRanges() {
             o.m_fXmin = -kDefaultRange;
         }
     };
+    // A stored range: Y always, X only for XY curves.
+    const auto take = [&o, this](float yMax, float yMin, float xMax, float xMin) {
+        o.m_fYmax = yMax;
+        o.m_fYmin = yMin;
+        if (m_nShowGraphType == 2) {
+            o.m_fXmax = xMax;
+            o.m_fXmin = xMin;
+        }
+    };
     const bool noData = !m_bStoredData || !m_bBuffersReady;
     switch (o.m_nScareType) {
     case 0:
-        o.m_fYmax = m_fltOldCoordYMax;
-        o.m_fYmin = m_fltOldCoordYMin;
-        if (m_nShowGraphType == 2) {
-            o.m_fXmax = m_fltOldCoordXMax;
-            o.m_fXmin = m_fltOldCoordXMin;
-        }
+        take(m_fltOldCoordYMax, m_fltOldCoordYMin, m_fltOldCoordXMax, m_fltOldCoordXMin);
         break;
     case 1:
         if (m_nShowGraphType == 1) {
@@ -466,12 +470,7 @@ void CCurveViewModel::ApplyFrameRanges() {
         }
         break;
     default:
-        o.m_fYmax = m_fZoomYMax;
-        o.m_fYmin = m_fZoomYMin;
-        if (m_nShowGraphType == 2) {
-            o.m_fXmax = m_fZoomXMax;
-            o.m_fXmin = m_fZoomXMin;
-        }
+        take(m_fZoomYMax, m_fZoomYMin, m_fZoomXMax, m_fZoomXMin);
         break;
     }
     if (m_nShowGraphType == 1) {

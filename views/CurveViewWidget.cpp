@@ -351,8 +351,11 @@ QMenu* BuildMenu(CCurveViewWidget* view, QWidget* parent, const MenuItem* items,
         QAction* action = menu->addAction(QString::fromUtf8(items[i].text));
         action->setData(id);
         action->setEnabled(view->IsCommandEnabled(id));
-        action->setCheckable(true);
-        action->setChecked(view->IsCommandChecked(id));
+        // Only the switches carry a check mark.
+        const bool isSwitch =
+            id != ID_SELECT_SIGNALS && id != ID_CURVE_PROPERTIES && id != ID_ZOOM_IN_Y && id != ID_ZOOM_OUT_Y;
+        action->setCheckable(isSwitch);
+        action->setChecked(isSwitch && view->IsCommandChecked(id));
         QObject::connect(action, &QAction::triggered, view, [view, id] { view->OnCommand(id); });
     }
     return menu;
