@@ -54,6 +54,9 @@ const MenuItem kContextItems[] = {
     {ID_DRAW_MODE_NORMAL, "普通绘图方式"},
     {ID_DRAW_MODE_XY, "XY方式"},
     {ID_DRAW_MODE_DISTRIBUTION, "分布方式"},
+    {0, nullptr},
+    {ID_CURVE_PRINT, "打印(&P)..."},
+    {ID_CURVE_PRINT_PREVIEW, "打印预览(&V)"},
 };
 
 const MenuItem kCursorItems[] = {
@@ -264,6 +267,8 @@ bool CCurveViewWidget::IsCommandEnabled(int id) const {
     case ID_AUTO_SCALE:
     case ID_SINGLE_CURSOR:
     case ID_PEAK_CURSOR:
+    case ID_CURVE_PRINT:
+    case ID_CURVE_PRINT_PREVIEW:
         return true;
     default:
         return false;
@@ -331,6 +336,10 @@ bool CCurveViewWidget::OnCommand(int id) {
     case ID_SELECT_SIGNALS:
         OnSignalSelect();
         return true;
+    case ID_CURVE_PRINT:
+    case ID_CURVE_PRINT_PREVIEW:
+        OnPrint(id == ID_CURVE_PRINT_PREVIEW);
+        return true;
     default:
         return false;
     }
@@ -352,8 +361,8 @@ QMenu* BuildMenu(CCurveViewWidget* view, QWidget* parent, const MenuItem* items,
         action->setData(id);
         action->setEnabled(view->IsCommandEnabled(id));
         // Only the switches carry a check mark.
-        const bool isSwitch =
-            id != ID_SELECT_SIGNALS && id != ID_CURVE_PROPERTIES && id != ID_ZOOM_IN_Y && id != ID_ZOOM_OUT_Y;
+        const bool isSwitch = id != ID_SELECT_SIGNALS && id != ID_CURVE_PROPERTIES && id != ID_ZOOM_IN_Y &&
+                              id != ID_ZOOM_OUT_Y && id != ID_CURVE_PRINT && id != ID_CURVE_PRINT_PREVIEW;
         action->setCheckable(isSwitch);
         action->setChecked(isSwitch && view->IsCommandChecked(id));
         QObject::connect(action, &QAction::triggered, view, [view, id] { view->OnCommand(id); });
@@ -686,6 +695,16 @@ void CCurveViewWidget::paintEvent(QPaintEvent*) {
         RebuildCache();
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_cache);
+    PaintOverlay(painter);
+}
+
+void CCurveViewWidget::PaintPicture(QPainter& painter) {
+    RefreshRunFlags();
+    m_model.LayoutPlot(width(), height());
+    PrepareFrameStep();
+    m_pPainter->Draw(painter, m_model.m_Options, m_world);
+    if (CurvesShown())
+        PaintCurves(painter);
     PaintOverlay(painter);
 }
 

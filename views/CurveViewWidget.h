@@ -8,6 +8,7 @@
 #include "views/CurveEnvelope.h"
 #include "views/CurveViewModel.h"
 #include "views/CurveWorld.h"
+#include "views/PageSetupValues.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -19,6 +20,7 @@
 #include <vector>
 
 class QMenu;
+class QPrinter;
 class CChannelPanelPainter;
 class CDlgPlotSignalSelect;
 class CPropRealTimeViewSheet;
@@ -36,6 +38,7 @@ constexpr int ID_DOUBLE_CURSOR = 32796;
 constexpr int ID_PEAK_CURSOR = 32797;
 constexpr int ID_CURSOR_SYNC = 32888;
 constexpr int ID_SELECT_SIGNALS = 32832;
+constexpr int ID_CURVE_PRINT = 57607;
 constexpr int ID_CURVE_PRINT_PREVIEW = 57609;
 
 class CCurveViewWidget : public QWidget {
@@ -91,6 +94,17 @@ public:
 
     // The picture the screen shows, at the widget's size.
     QImage RenderImage();
+    // Draws the whole picture (frame, curves, cursors, legend) with a painter
+    // that may scale it, as printing does.
+    void PaintPicture(QPainter& painter);
+    // The views printed by this view's print command: the curve views shown
+    // on screen when more than one is, else this view alone.
+    std::vector<CCurveViewWidget*> ViewsToPrint();
+    // Prints the views on one page, arranged as on the screen, with the
+    // header and footer of the page setup; 1 on success.
+    static int PrintViews(QPrinter& printer, const PageSetupValues& setup,
+                          const std::vector<CCurveViewWidget*>& views);
+    void OnPrint(bool preview);
 
     // --- what the owner hands in ---
     std::function<void(CurveWorld&)> fillWorld;
@@ -106,6 +120,10 @@ public:
     // Dialog runners; tests answer the dialogs through them.
     std::function<int(CDlgPlotSignalSelect&)> runSignalDialog;
     std::function<int(CPropRealTimeViewSheet&)> runPropertySheet;
+    // The frame's page setup (margins, header and footer).
+    std::function<PageSetupValues()> pageSetup;
+    // Around the print preview: the frame takes its window tabs away and back.
+    std::function<void(bool previewing)> onPrintPreview;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -10,6 +10,7 @@
 
 #include "app/GlobalDataLock.h"
 #include "app/LiveViewFeed.h"
+#include "app/PrintParameters.h"
 #include "app/RunFlags.h"
 #include "app/SampleSettings.h"
 #include "app/ui/ChildFrame.h"
@@ -75,6 +76,21 @@ void CMainFrame::SetupCurveView(CChildFrame* child) {
         doc->UpdateTitle();
     };
     curve->onBuffersChanged = [this] { m_project.SetViewBuffersChanged(true); };
+    curve->pageSetup = [this] {
+        PrintParameters print;
+        LoadPrintParam(GetDocumentLayoutFile(), print);
+        PageSetupValues setup;
+        setup.strHeader = print.strHeaderContent;
+        setup.strFooter = print.strFootContent;
+        setup.fHeaderHeight = print.fltHeaderHeight;
+        setup.fFooterHeight = print.fltFootHeight;
+        setup.fTopMargin = print.fltMarginTop;
+        setup.fBottomMargin = print.fltMarginDown;
+        setup.fLeftMargin = print.fltMarginLeft;
+        setup.fRightMargin = print.fltMarginRight;
+        return setup;
+    };
+    curve->onPrintPreview = [this](bool previewing) { EnableMDITabs(!previewing); };
     curve->Model().m_fSampleInterval = float(GetSampleTimeStep(m_project.m_SampleSettings));
 }
 

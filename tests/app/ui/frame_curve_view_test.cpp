@@ -16,6 +16,8 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <memory>
 
@@ -80,6 +82,21 @@ TEST_F(FrameCurveViewTest, ARealTimeWindowDrawsAContinuousRunPageByPage) {
     ASSERT_TRUE(TriggerMenuItem(view, ID_SELECT_SIGNALS));
     ASSERT_EQ(view.Model().GetChannelIDs(), (std::vector<int>{1, 133}));
     view.Model().m_Options.m_nScareType = 1;
+
+    // The graph-attribute bar's drop-down opens the active view's cursor popup.
+    QMenu* popup = nullptr;
+    for (auto* button : m_frame->GetToolBar(1)->findChildren<QToolButton*>())
+        if (button->menu() != nullptr)
+            popup = button->menu();
+    ASSERT_NE(popup, nullptr);
+    emit popup->aboutToShow();
+    QAction* single = nullptr;
+    for (QAction* action : popup->actions())
+        if (action->data().toInt() == ID_SINGLE_CURSOR)
+            single = action;
+    ASSERT_NE(single, nullptr);
+    single->trigger();
+    EXPECT_EQ(view.Model().m_nCursorType, 1);
 
     ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
     // A page has been filled and a new one begun with a few points.

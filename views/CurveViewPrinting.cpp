@@ -1,0 +1,84 @@
+// Printing of the curve views: one view or all shown views on one page with
+// the header and footer of the page setup. The picture is carried onto the
+// paper by the painter's scale, so the view's fonts and boxes never change.
+#include "views/CurvePrintLayout.h"
+#include "views/CurveViewWidget.h"
+
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+#include <algorithm>
+
+std::vector<CCurveViewWidget*> CCurveViewWidget::ViewsToPrint() {
+    std::vector<CCurveViewWidget*> shown;
+    for (CCurveViewWidget* view : CurveViews())
+        if (view->isVisible() && view->window() == window())
+            shown.push_back(view);
+    if (shown.size() < 2)
+        return {this};
+    return shown;
+}
+
+int CCurveViewWidget::PrintViews(QPrinter& printer, const PageSetupValues& setup,
+                                 const std::vector<CCurveViewWidget*>& views) {
+    if (views.empty())
+        return 0;
+    // The screen area printed: the union of the views' places in their window.
+    QWidget* top = views.front()->window();
+    QRect source;
+    std::vector<QRect> places;
+    for (CCurveViewWidget* view : views) {
+        const QRect place(view->mapTo(top, QPoint(0, 0)), view->size());
+        places.push_back(place);
+        source = source.united(place);
+    }
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return 0;
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const double pxPerMm = printer.resolution() / 25.4;
+    const CurvePrintGeometry g =
+        ComputeCurvePrintGeometry(setup, {0, 0, double(page.width()), double(page.height())}, pxPerMm,
+                                  pxPerMm, source.width(), source.height());
+    for (std::size_t i = 0; i < views.size(); ++i) {
+        painter.save();
+        painter.translate(g.body.left + (places[i].left() - source.left()) * g.scaleX,
+                          g.body.top + (places[i].top() - source.top()) * g.scaleY);
+        painter.scale(g.scaleX, g.scaleY);
+        painter.setClipRect(QRect(QPoint(0, 0), views[i]->size()));
+        views[i]->PaintPicture(painter);
+        painter.restore();
+    }
+    painter.setPen(Qt::black);
+    QFont font(QStringLiteral("宋体"));
+    font.setPointSize(10);
+    painter.setFont(font);
+    const auto rect = [](const PrintRectF& r) { return QRectF(r.left, r.top, r.Width(), r.Height()); };
+    painter.drawText(rect(g.header), Qt::AlignCenter, QString::fromStdString(setup.strHeader));
+    painter.drawLine(QPointF(g.header.left, g.separatorY), QPointF(g.header.right, g.separatorY));
+    painter.drawText(rect(g.footer), Qt::AlignHCenter | Qt::AlignBottom,
+                     QString::fromStdString(setup.strFooter));
+    return painter.end() ? 1 : 0;
+}
+
+void CCurveViewWidget::OnPrint(bool preview) {
+    const PageSetupValues setup = pageSetup ? pageSetup() : PageSetupValues();
+    const std::vector<CCurveViewWidget*> views = ViewsToPrint();
+    QPrinter printer(QPrinter::HighResolution);
+    if (!preview) {
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() == QDialog::Accepted)
+            PrintViews(printer, setup, views);
+        return;
+    }
+    if (onPrintPreview)
+        onPrintPreview(true);
+    QPrintPreviewDialog dialog(&printer, this);
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [&](QPrinter* target) { PrintViews(*target, setup, views); });
+    dialog.exec();
+    if (onPrintPreview)
+        onPrintPreview(false);
+}
