@@ -7,6 +7,7 @@
 #include "platform/Text.h"
 
 #include <QCloseEvent>
+#include <QMdiArea>
 
 #include <algorithm>
 
@@ -80,7 +81,9 @@ void CFFTSpectrumChildFrm::ReadPlacement(const std::string& file, int index) {
     // Sizes stay within what a screen can show.
     setGeometry(std::clamp(left, -10000, 10000), std::clamp(top, -10000, 10000),
                 std::clamp(right - left, 1, 10000), std::clamp(bottom - top, 1, 10000));
-    if (showCmd == SW_SHOWMAXIMIZED)
+    // A tab of a tabbed window area fills the area whatever its placement.
+    const bool tabbed = mdiArea() != nullptr && mdiArea()->viewMode() == QMdiArea::TabbedView;
+    if (showCmd == SW_SHOWMAXIMIZED || tabbed)
         showMaximized();
     else if (showCmd == SW_SHOWMINIMIZED)
         showMinimized();
