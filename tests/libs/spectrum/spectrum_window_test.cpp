@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
@@ -21,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 
 using namespace lurrow;
@@ -237,6 +239,27 @@ TEST_F(SpectrumWindowTest, ContextMenuCursorsAndClipboard) {
     QApplication::clipboard()->clear();
     view->OnCommand(ID_SPECTRUM_COPY_BITMAP);
     EXPECT_FALSE(QApplication::clipboard()->image().isNull());
+}
+
+TEST_F(SpectrumWindowTest, DataExportFromTheContextMenuWritesTheChosenFile) {
+    CFFTSpectrumChildFrm* child = Open();
+    HandOver(4.0f);
+    const std::string chosen = m_scratch.File("peaks");
+    QTimer::singleShot(0, [chosen] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle().toStdString(), "保存数据文件");
+        dialog->selectFile(QString::fromStdString(chosen));
+        QMetaObject::invokeMethod(dialog, "accept"); // the dialog's own check of the name, then OK
+    });
+    ASSERT_TRUE(child->GetView()->OnCommand(ID_SPECTRUM_EXPORT_DATA));
+    std::ifstream in(chosen + ".xls", std::ios::binary);
+    std::string row;
+    std::vector<std::string> rows;
+    while (std::getline(in, row))
+        rows.push_back(row);
+    ASSERT_EQ(rows.size(), 101u);
+    EXPECT_EQ(rows[1], "3.91\t4.00\t\r"); // bin 1 of channel 0 at 1000 / 256 Hz
 }
 
 TEST_F(SpectrumWindowTest, ASeventeenthWindowIsRefused) {
