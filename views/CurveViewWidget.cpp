@@ -784,6 +784,12 @@ void CCurveViewWidget::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+void CCurveViewWidget::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    if (g_bSampling.load() == 0 && onFocus)
+        onFocus(m_model.PointCount());
+}
+
 void CCurveViewWidget::contextMenuEvent(QContextMenuEvent* event) {
     RefreshWorld();
     QMenu* menu = BuildContextMenu(this);

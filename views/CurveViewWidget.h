@@ -117,6 +117,8 @@ public:
     // A selection was made: the frame's keep-view-data flag is cleared.
     std::function<void()> onSelectionChanged;
     std::function<void()> onBuffersChanged;
+    // The view took the focus outside a run: the status bar shows its point count.
+    std::function<void(int pointCount)> onFocus;
     // Dialog runners; tests answer the dialogs through them.
     std::function<int(CDlgPlotSignalSelect&)> runSignalDialog;
     std::function<int(CPropRealTimeViewSheet&)> runPropertySheet;
@@ -134,6 +136,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     explicit CCurveViewWidget(QWidget* parent);

@@ -91,6 +91,9 @@ void CMainFrame::SetupCurveView(CChildFrame* child) {
         return setup;
     };
     curve->onPrintPreview = [this](bool previewing) { EnableMDITabs(!previewing); };
+    curve->onFocus = [this](int count) {
+        ShowDataCountInStatusBar(VIEW_TYPE_CURVE, count, m_project.m_nTotalDataCount, false);
+    };
     curve->Model().m_fSampleInterval = float(GetSampleTimeStep(m_project.m_SampleSettings));
 }
 
@@ -106,8 +109,10 @@ void CMainFrame::FeedCurveViews(const std::int32_t* counters, bool senderDraws) 
     for (CCurveViewWidget* view : views) {
         CCurveViewModel& model = view->Model();
         const CurveFeedStep step = CurveFeed(counters[0], blockSize, model.m_nShowGraphType, senderDraws);
-        if (!view->IsLive() || counters[0] <= 1)
+        if (!view->IsLive() || counters[0] <= 1) {
+            model.m_fSampleInterval = float(GetSampleTimeStep(m_project.m_SampleSettings));
             view->PrepareForSampling(blockSize);
+        }
         model.m_nFirstSample = step.nBatchStart;
         view->SetVirtualChannelValues(virtualValues);
         if (step.bAppend) {

@@ -4,9 +4,11 @@
 
 #include "acquisition/CommBase.h"
 #include "app/ui/ChildFrame.h"
+#include "app/ui/DataViews.h"
 #include "app/ui/ProjectFileDialog.h"
 #include "panels/ChannelParamBar.h"
 #include "panels/SampleParamBar.h"
+#include "views/CurveViewWidget.h"
 
 #include <QMdiArea>
 
@@ -61,6 +63,11 @@ void CMainFrame::ResetAllViews() {
     for (CChildFrame* child : GetChildFramesFrontFirst()) {
         CQV7411N_NewFrameDoc* doc = child->GetDocument();
         doc->ResetDataWindow();
+        // A curve view keeps only channels that are still measured.
+        if (auto* curve = qobject_cast<CQV7411N_NewFrameView*>(child->GetActiveView());
+            curve != nullptr && curve->GetCurve() != nullptr) {
+            curve->GetCurve()->RevalidateChannels();
+        }
         doc->UpdateTitle();
         child->GetActiveView()->ReloadDataWindow();
     }
