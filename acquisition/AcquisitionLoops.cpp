@@ -49,11 +49,13 @@ int CSamplingControl::StopAcquisition() {
 }
 
 void CSamplingControl::DigitalMerge() {
-    // The digital-channel values arrive through their own merge; without a
-    // digital-channel object there is nothing to copy.
+    ReadDigitalWords();
 }
 
 void CSamplingControl::EndLoop(int kind, bool timedRecord) {
+    if (g_bDigitalUsed && m_digital.IsLoaded())
+        ShowDigitalStatus(5);
+    m_bDigitalRun = 0;
     ResetRunFlags();
     platform::SendMessage(m_hFrame, kSampleComplete, 0, 0);
     SendStatus(kind);

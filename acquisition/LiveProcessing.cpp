@@ -127,6 +127,8 @@ void CSamplingControl::StoreCurrentSet() {
     platform::SendMessage(m_hFrame, kStoreSampleSet, reinterpret_cast<platform::WPARAM>(&m_Status),
                           reinterpret_cast<platform::LPARAM>(m_CurrentSet.data()));
     WriteVirtualChannelValues();
+    if (g_bDigitalUsed)
+        WriteDigitalRecord(m_DigitalWords);
     ++m_nRunStoredCount;
     ++m_nBatchCounter;
 }
@@ -226,6 +228,8 @@ void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
         SendText("正在等待触发......");
     for (int i = 0; i < n; ++i) {
         CopySample(i, perUnit);
+        if (!m_bTriggerMode)
+            ReadDigitalWords();
         {
             std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
             if (!ConvertSampleSet(m_ValueBuffer.data(), m_CurrentSet.data()))
@@ -256,6 +260,8 @@ void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
             // The case driver writes the blocks; the frame counts them.
             m_Status = MakeStatusRecord();
             WriteVirtualChannelValues();
+            if (g_bDigitalUsed)
+                WriteDigitalRecord(m_DigitalWords);
             ++m_nRunStoredCount;
             ++m_nBatchCounter;
         }
@@ -307,6 +313,7 @@ void CSamplingControl::TimedStep(int n, CaseSampleBlock* const* perUnit) {
     }
     AverageSamples(n, perUnit);
     m_CurrentSet = m_AveragedSet;
+    DigitalMerge();
     ProcessSampleSet(true);
     platform::SendMessage(m_hFrame, kBatchDone, 0, 0);
 }
@@ -329,6 +336,7 @@ void CSamplingControl::HandleSets(platform::UINT message, int n, CaseSampleBlock
     case kSampleSingle:
         AverageSamples(n, perUnit);
         m_CurrentSet = m_AveragedSet;
+        DigitalMerge();
         ProcessSampleSet(true);
         StopAcquisition();
         break;
@@ -338,7 +346,7 @@ void CSamplingControl::HandleSets(platform::UINT message, int n, CaseSampleBlock
         break;
     case kSampleDigital:
         if (!paused)
-            m_pHost->MergeDigitalSample(n, perUnit);
+            MergeDigitalSample(n, perUnit);
         break;
     default:
         break;

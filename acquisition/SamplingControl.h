@@ -6,6 +6,9 @@
 
 #include "acquisition/AlarmEvaluation.h"
 #include "acquisition/CaseSampleBlock.h"
+#include "acquisition/DigitalInterface.h"
+#include "acquisition/DigitalMeterPort.h"
+#include "acquisition/DigitalParamFile.h"
 #include "acquisition/SamplingHost.h"
 #include "acquisition/SamplingMessages.h"
 #include "app/VirtualChannelValueFiles.h"
@@ -17,9 +20,12 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <functional>
 #include <limits>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -31,6 +37,27 @@ struct SampleProgressRecord {
 
 // Clears the four run flags.
 void ResetRunFlags();
+
+// A case block queued in event sampling with its time (seconds since 1970),
+// and the element of the per-position arrays WM_USER+1239 hands over:
+// bytes 8 to 75 are the case's 68-byte block.
+struct QueuedCaseBlock {
+    double dTime = 0.0;
+    std::int32_t nHeader = -1;
+    float fValues[16] = {};
+};
+static_assert(sizeof(QueuedCaseBlock) == 80, "a queued case block is 80 bytes");
+
+// Whether a case block's time falls in the hundredth of a second a
+// load-control stamp names (whole seconds, nanoseconds).
+bool DigitalStampMatchesCaseTime(double t, std::uint32_t time1, std::uint32_t time2);
+
+// One load-control command: its code and stamp.
+struct MoogCommand {
+    int code = -1;
+    std::uint32_t time1 = 0;
+    std::uint32_t time2 = 0;
+};
 
 class CSamplingControl {
 public:
@@ -124,6 +151,53 @@ public:
     void OnImportGndZeros();
     void BuildZeroSampleSet();
 
+    // ---- Digital channels (DigitalChannels.cpp) ----
+    // At the frame's creation when digital channels are in use: the
+    // library, or else the meter reader on the digital port.
+    void InitDigitalInterface(int comPort, int baud);
+    bool LoadDigitalInterfaceDll(const std::string& name);
+    bool FreeDigitalInterfaceDll();
+    bool IsDigitalLibraryLoaded() const { return m_digital.IsLoaded(); }
+    CDigitalInterface& GetDigitalInterface() { return m_digital; }
+    CDigitalMeterPort* GetDigitalMeter() { return m_pDigitalMeter.get(); }
+    bool ShowDigitalStatus(int stage);
+    int GetDigitalCount() const { return m_nDigitalCount; }
+    const DigitalChannelTable& GetDigitalTable() const { return m_DigitalTable; }
+    void SetDigitalChannels(int count, const DigitalChannelTable& table);
+    const std::string& GetDigitalProgramFile() const { return m_strDigitalProgramFile; }
+    // Closes the meter reader and opens it on the new port; 1 when it opened.
+    int ReopenDigitalMeter(int comPort, int baud);
+    // The frame's close: stop stages, the library freed, the table saved.
+    void CloseDigitalChannels();
+    void ClearDigitalQueues();
+    bool StartDigitalChannels();
+    void StopDigitalChannels();
+    void WaitDigitalThreadDone();
+    bool IsDigitalThreadRunning() const { return m_bDigitalThreadRunning.load(); }
+    void ReadDigitalWords();
+    void OpenDigitalDataFile();
+    void WriteDigitalRecord(const float words[8]);
+    void CloseDigitalDataFile();
+    // Event sampling: the queues, the merge of a streamed batch, the
+    // load-control commands and their stores.
+    int CountDigitalRecords();
+    int CountCaseBlocks();
+    void DropDigitalRecords(int k);
+    void DropCaseBlocks(int k);
+    void TrimSampleQueues();
+    void MergeDigitalSample(int n, CaseSampleBlock* const* perUnit);
+    void OnMoogCommand(int code, const std::uint32_t* words);
+    void DigitalEventAcquisition(const MoogCommand& command);
+    void StoreQueuedBatch(int n);
+    void OnStoreMergedBlock(int n, QueuedCaseBlock* const* perPosition);
+    platform::UINT GetDigitalMessage() const { return m_nDigitalMessage; }
+    // The stamp of the run's first merged sample (sample i is this + i / f).
+    double GetDigitalFirstTime() {
+        std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
+        return m_dDigitalFirstTime;
+    }
+    const float* GetRawBalance(int unit) const { return m_RawBalance[unit]; }
+
     // ---- State ----
     // Millisecond clock of the timed countdown and the event reference
     // (the C library's clock() in the original); tests give their own.
@@ -147,7 +221,9 @@ public:
 
     std::atomic<std::int32_t> m_bCanStartSample{1};
     std::atomic<std::int32_t> m_bCasesFound{0};
-    std::int32_t m_bSaveRealtimeData = 1;
+    // Written by the commands and the load-control handler, read by the
+    // digital poll thread.
+    std::atomic<std::int32_t> m_bSaveRealtimeData{1};
     std::int32_t m_bSaveRealtimeDataAtStart = 1;
     std::int32_t m_bRemoteRequest = 0;
     std::int32_t m_bRemoteRun = 0; // the current run was started remotely
@@ -155,7 +231,7 @@ public:
     std::atomic<std::int32_t> m_nRunSampleCount{0};
     std::int32_t m_nContinuousCount = 0;
     std::int32_t m_nShownDataCount = 0;
-    std::int32_t m_nRunStoredCount = 0;
+    std::atomic<std::int32_t> m_nRunStoredCount{0}; // the digital poll thread stores too
     std::int64_t m_nRunStartTime = 0;
     std::uint8_t m_bTriggerMode = 0;
     std::uint8_t m_bTriggerArmed = 1;
@@ -184,6 +260,16 @@ private:
     void Log(const std::string& text);
     void EndLoop(int kind, bool timedRecord);
     void DigitalMerge();
+    int CommandBit(int code) const;
+    void SendCommandAction(std::uint32_t mask);
+    void StartCommandThread(MoogCommand command);
+    void MoogCommandThread(MoogCommand command);
+    void CommandPulse(int code);
+    void DigitalPollThread();
+    // Finds the queued record and block of the command's stamp and drops
+    // what lies before them; false when the run ended or the stamp is older
+    // than everything queued.
+    bool FindCommandStart(const MoogCommand& command);
     bool StartThread(std::atomic<bool>& running, void (CSamplingControl::*body)());
     void SampleThreadProc();
     void BalanceAcquisitionThread();
@@ -236,6 +322,33 @@ private:
     std::map<int, std::FILE*> m_UnitDat;
     std::map<int, std::FILE*> m_UnitStu;
     std::map<int, std::int32_t> m_UnitSamples;
+
+    // Digital channels.
+    CDigitalInterface m_digital;
+    std::unique_ptr<CDigitalMeterPort> m_pDigitalMeter;
+    std::string m_strDigitalProgramFile;
+    std::string m_strCmdBitFile;
+    platform::UINT m_nDigitalMessage = 0;
+    int m_nDigitalCount = 0;
+    DigitalChannelTable m_DigitalTable{};
+    float m_DigitalWords[8] = {};
+    std::vector<DigitalRecord> m_DigitalBuffers[8];
+    std::atomic<int> m_nMoogCode{-1};
+    std::mutex m_commandMutex; // guards m_MoogCommands, the commands waiting for the poll thread
+    std::deque<MoogCommand> m_MoogCommands;
+    std::atomic<std::uint8_t> m_bDigitalRun{0};
+    std::atomic<bool> m_bDigitalThreadRunning{false};
+    std::atomic<int> m_nCommandThreads{0};
+    float m_RawBalance[256][16] = {};
+    // Guards the 512 case queues, the 8 digital queues, the merged-sample
+    // count and the run's first stamp.
+    platform::CriticalSection m_csDigitalQueues;
+    std::vector<std::deque<QueuedCaseBlock>> m_CaseQueues = std::vector<std::deque<QueuedCaseBlock>>(512);
+    std::deque<DigitalRecord> m_DigitalQueues[8];
+    std::int64_t m_nMergedSamples = 0;
+    double m_dDigitalFirstTime = 0.0;
+    std::mutex m_digitalFileMutex; // guards m_pDigitalFile (the run's ".dst")
+    std::FILE* m_pDigitalFile = nullptr;
 
     // The sampling and balance threads run detached: they may be blocked in
     // a send to the user-interface thread, which must never join them.

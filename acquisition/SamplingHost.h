@@ -96,9 +96,6 @@ public:
     // Formula texts of the project's virtual channels, in channel order.
     virtual std::vector<std::string> GetVirtualChannelFormulas() { return {}; }
 
-    // Digital channels (event sampling hands its batches to their merge).
-    virtual void MergeDigitalSample(int /*count*/, CaseSampleBlock* const* /*perUnit*/) {}
-
     // Lead-wire and self-test: the instrument file's test levels (0 first,
     // 1 second) and the progress window.
     virtual float GetTestLevel(int) { return 0.0f; }

@@ -42,8 +42,11 @@ CSamplingControl::CSamplingControl(SamplingHost* host, platform::HWND frame)
 
 CSamplingControl::~CSamplingControl() {
     g_bSampling = 0;
+    m_bDigitalRun = 0;
     WaitThreadsDone(5000);
+    WaitBounded([this] { return !m_bDigitalThreadRunning.load() && m_nCommandThreads.load() == 0; }, 5000);
     CloseUnitFiles();
+    CloseDigitalDataFile();
 }
 
 bool CSamplingControl::WaitThreadsDone(std::uint32_t milliseconds) {
@@ -153,6 +156,7 @@ void CSamplingControl::OnStartSample() {
     m_pHost->EnableSampleInputs(false);
     m_pHost->EnableChannelBar(false);
     std::fill(m_ValueBuffer.begin(), m_ValueBuffer.end(), 0.0f);
+    ClearDigitalQueues();
     m_pHost->EnsureRealtimeTableView();
     if (!project.m_bAppendData) {
         for (int kind = 1; kind <= 3; ++kind)
@@ -168,6 +172,8 @@ void CSamplingControl::OnStartSample() {
         platform::SendMessage(m_hFrame, kOpenSampleFiles, 0, 0);
     if (continuous && m_bTriggerMode)
         m_bSaveRealtimeData = 0;
+    if (g_bDigitalUsed)
+        OpenDigitalDataFile();
     OpenVirtualChannels();
     m_pHost->PassSpectrumRunParams();
     if (m_pHost->IsForwardingOn())
@@ -175,11 +181,16 @@ void CSamplingControl::OnStartSample() {
 
     m_nRunStartTime = platform::NowTimeT();
     Log("启动采样线程");
+    if (g_bDigitalUsed && m_digital.IsLoaded())
+        StartDigitalChannels();
     m_bCanStartSample = 0;
     if (!StartThread(m_bThreadRunning, &CSamplingControl::SampleThreadProc)) {
         // Without a thread nothing would ever complete the run: undo the start.
         ResetRunFlags();
+        m_bDigitalRun = 0;
+        WaitDigitalThreadDone();
         OnCloseSampleFiles();
+        CloseDigitalDataFile();
         CloseVirtualChannels();
         m_pHost->EnableSampleInputs(true);
         m_pHost->EnableChannelBar(true);
@@ -239,16 +250,22 @@ void CSamplingControl::OnStopSample() {
     m_pHost->WriteProjectFile();
     StopAcquisition();
     ResetRunFlags();
+    if (g_bDigitalUsed && m_digital.IsLoaded())
+        StopDigitalChannels();
 }
 
 void CSamplingControl::OnSampleComplete() {
     CProjectState& project = m_pHost->GetProject();
     Log("采样完成处理");
     SendText("正在采集完成处理...");
+    // The digital poll thread's last stores land before the files close.
+    m_bDigitalRun = 0;
+    WaitDigitalThreadDone();
     GetMaxUnitSampleCount(project.m_nTotalDataCount);
     const bool continuous = project.m_SampleSettings.nSampleMode == SAMPLE_MODE_CONTINUOUS;
     if (!continuous || m_bTriggerMode)
         platform::SendMessage(m_hFrame, kCloseSampleFiles, 0, 0);
+    CloseDigitalDataFile();
     CloseVirtualChannels();
     EnsureSampleDataFiles();
     PadPerUnitFiles();
@@ -337,7 +354,14 @@ void CSamplingControl::OnSampleStatus(int kind, const SampleProgressRecord* reco
 bool CSamplingControl::HandleMessage(platform::UINT message, platform::WPARAM wParam, platform::LPARAM lParam,
                                      platform::LRESULT& result) {
     result = 0;
+    if (m_nDigitalMessage != 0 && message == m_nDigitalMessage) {
+        OnMoogCommand(static_cast<int>(wParam), reinterpret_cast<const std::uint32_t*>(lParam));
+        return true;
+    }
     switch (message) {
+    case kStoreMergedBlock:
+        OnStoreMergedBlock(static_cast<int>(wParam), reinterpret_cast<QueuedCaseBlock* const*>(lParam));
+        return true;
     case kSampleStatus:
         OnSampleStatus(static_cast<int>(wParam), reinterpret_cast<const SampleProgressRecord*>(lParam));
         return true;

@@ -282,6 +282,19 @@ private:
     std::string GraphDefaultsFile() const;
     void InstallGraphBarPopup();
     void InstallRemoteControl();
+
+public:
+    // Digital channels (MainFrameDigital.cpp).
+    void InitDigitalChannels();
+    void CloseDigitalChannels();
+    void RegisterDigitalCommands();
+    void OnDigitalChannelSetting();
+    // The project's digital file while a project is open, else the program folder's.
+    std::string DigitalParamFilePath() const;
+    void SaveDigitalSettings(const CProjectState& state);
+    void LoadDigitalSettings(const CProjectState& state);
+
+private:
     void CheckOpenFileLimit();
 
     std::string m_strProgramFolder;

@@ -58,6 +58,7 @@ bool CMainFrame::OnClose() {
         m_pProjectHandler->CloseProject();
     }
     SaveRegistrySettings();
+    CloseDigitalChannels();
     if (m_project.m_nProjectState != PROJECT_OPENED) {
         SaveChannelParamFile(m_strChannelParamFile);
     }

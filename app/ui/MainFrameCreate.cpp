@@ -98,6 +98,7 @@ bool CMainFrame::OnCreate() {
     CreateModelessWindows();
     EnableMDITabs(true);
     CreateLinks();
+    InitDigitalChannels();
     // Case search, detection, link events, module windows, timers and the
     // command states of the acquisition side.
     InstallCaseSearch(*this);

@@ -3,6 +3,7 @@
 // buttons on a short timer, as the framework does on idle.
 #include "app/ui/MainFrame.h"
 
+#include "app/CommandStates.h"
 #include "app/ProjectDocument.h"
 #include "app/RecentProjectList.h"
 #include "app/ui/FrameCommands.h"
@@ -85,7 +86,11 @@ void CMainFrame::CreateMenus() {
                          32805, 32859, 32861, 32854, kSeparator, 32853, 32844, 32837});
     addMenu("控制(&C)", {32794, kSeparator, 32792, 32841, 32842, kSeparator, 32788, 32789, 32791, 32920,
                          kSeparator, 32866, 32868, kSeparator, 32905, 32906, 32915, 32916});
-    addMenu("设置(&S)", {32862, 32929, 32896, kSeparator, 32831, 32834, 32945, 32903, 32889});
+    QMenu* settings =
+        addMenu("设置(&S)", {32862, 32929, 32896, kSeparator, 32831, 32834, 32945, 32903, 32889});
+    QMenu* digital = settings->addMenu("数字传感器通道");
+    AddItems(digital, {ID_DIGITAL_CHANNEL_SETTINGS});
+    connect(digital, &QMenu::aboutToShow, this, [this, digital] { UpdateMenu(digital); });
     QMenu* window = addMenu("窗口(&W)", {32773, 32774, 32775, 32881, kSeparator, 32790, kSeparator});
     QMenu* style = window->addMenu("风格");
     AddItems(style, {32907, 32908, 32909, 32910, 32911});

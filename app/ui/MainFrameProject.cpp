@@ -53,8 +53,10 @@ void CMainFrame::InstallProjectHooks() {
         CloseAllChildWindows();
     };
     hooks.loadCompanionFiles = [this](CProjectState& state) {
+        LoadDigitalSettings(state);
         LoadWindowLayout(state.GetFilePath(".LYT"), true);
     };
+    hooks.saveCompanionFiles = [this](const CProjectState& state) { SaveDigitalSettings(state); };
     hooks.rebuildChannelBar = [this] { RefreshChannelParamBar(); };
     m_pProjectHandler = std::make_unique<CProjectHandler>(m_project, std::move(hooks));
 }

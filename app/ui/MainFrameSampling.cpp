@@ -47,6 +47,7 @@ void CMainFrame::InstallSampling() {
     m_pSamplingHost->SetSampling(m_pSampling.get());
     m_pLeadWireTest = std::make_unique<CLeadWireSelfTest>(m_pSamplingHost.get(), GetSafeHwnd());
     RegisterSamplingCommands();
+    RegisterDigitalCommands();
     RegisterSamplingMessages();
     InstallRemoteControl();
     CheckOpenFileLimit();
@@ -74,6 +75,7 @@ void CMainFrame::AttachCaseSearch(CMainFrameCaseSearch* shell) {
     providers.isRemoteRequest = [this] { return m_pSamplingHost->IsRemoteRequest(); };
     providers.setRemoteRequest = [this](bool remote) { m_pSamplingHost->SetRemoteRequest(remote); };
     providers.setSaveRealtimeData = [this](int saving) { m_pSampling->m_bSaveRealtimeData = saving; };
+    providers.digitalLibraryLoaded = [this] { return m_pSampling->IsDigitalLibraryLoaded(); };
 }
 
 void CMainFrame::RegisterSamplingCommands() {

@@ -59,7 +59,6 @@ struct RecordingHost : SamplingHost {
     bool forwarding = false;
     float testLevels[2] = {0.0f, 0.0f};
     int confirmations = 0;
-    std::vector<int> merges;
     std::vector<int> selected;
     std::vector<std::string> chosenPaths; // answers of the file dialog, in order
     int dialogs = 0;
@@ -86,10 +85,6 @@ struct RecordingHost : SamplingHost {
         prepared.push_back(path);
         if (!path.empty())
             std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    }
-    void MergeDigitalSample(int count, CaseSampleBlock* const*) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        merges.push_back(count);
     }
     void ReloadViewData(bool) override { ++reloads; }
     bool ChooseFile(bool, const std::string&, const std::string&, const std::string&,

@@ -180,9 +180,9 @@ TEST_F(LiveProcessingTest, HandlersIgnoreEmptyBatchesAndBatchesOutsideARun) {
     g_bSamplePaused = 1;
     control->HandleMessage(kSampleDigital, 2, lParam, result);
     g_bSamplePaused = 0;
-    EXPECT_TRUE(host.merges.empty());
+    EXPECT_EQ(frame.Count(kContinuousSample), 0);
     control->HandleMessage(kSampleDigital, 2, lParam, result);
-    EXPECT_EQ(host.merges, std::vector<int>{2});
+    EXPECT_EQ(frame.Count(kContinuousSample), 2); // each set of the batch is announced
 
     // The average of a single-sample batch becomes the current set.
     control->HandleMessage(kSampleSingle, 2, lParam, result);

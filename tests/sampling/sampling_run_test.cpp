@@ -125,10 +125,8 @@ TEST_F(SamplingLoopbackTest, AnEventRunHandsItsSetsOnFromItsReferenceTimeUntilSt
     Connect(kTwoCases);
     control->SetClock([] { return 50000; });
     Start(SAMPLE_MODE_EVENT, 10);
-    ASSERT_TRUE(PumpUntil([&] {
-        std::lock_guard<std::mutex> lock(host.mutex);
-        return host.merges.size() >= 3;
-    }));
+    // Every streamed set is merged and announced.
+    ASSERT_TRUE(PumpUntil([&] { return frame.Count(kContinuousSample) >= 3; }));
     EXPECT_EQ(control->m_nEventReference, 40000) << "a first interval is already over at the start";
     EXPECT_EQ(control->GetLastStartedMode(), SAMPLE_MODE_EVENT);
     control->OnStopSample();

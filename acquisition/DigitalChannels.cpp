@@ -1,0 +1,652 @@
+// The digital channels of the sampling side: the digital-interface library
+// or, without it, the serial meter reader; the status stages; the digital
+// words of each sample set and their ".dst" file; and, in event sampling,
+// the queues of stamped case blocks and digital records from which the
+// load-control system's commands pick what is stored.
+#include "acquisition/SamplingControl.h"
+
+#include "acquisition/BoundedWait.h"
+#include "acquisition/CaseLink.h"
+#include "app/AppSettings.h"
+#include "app/CaseTables.h"
+#include "app/DebugLogFiles.h"
+#include "app/RunFlags.h"
+#include "app/TimeTexts.h"
+#include "platform/Files.h"
+#include "platform/MessageBox.h"
+#include "platform/Profile.h"
+#include "platform/Text.h"
+#include "platform/Time.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+using namespace sampling_msg;
+
+namespace {
+
+SampleStatusRecord StatusRecordNow(const char* label) {
+    SampleStatusRecord status{};
+    status.dtTime = platform::NowOleDate();
+    std::strncpy(status.szLabel, label, 19);
+    return status;
+}
+
+} // namespace
+
+bool DigitalStampMatchesCaseTime(double t, std::uint32_t time1, std::uint32_t time2) {
+    // Whole hundredths of the block's time, robust to the representation of
+    // a time like T + 0.57 (which lies just below it as a double).
+    const auto hundredths = static_cast<std::int64_t>(std::floor(t * 100.0 + 1e-3));
+    const std::int64_t key = static_cast<std::int64_t>(time1) * 100 + time2 / 10000000;
+    return hundredths == key;
+}
+
+// ---- Library, meter reader and stages -------------------------------------
+
+void CSamplingControl::InitDigitalInterface(int comPort, int baud) {
+    m_nDigitalMessage = platform::RegisterWindowMessage(DIGITAL_COMMAND_MESSAGE);
+    const std::string& folder = m_pHost->GetProject().m_strProgramFolder;
+    m_strDigitalProgramFile = platform::JoinPath(folder, DIGITAL_PROGRAM_FILE);
+    LoadDigitalParamFile(m_strDigitalProgramFile, m_nDigitalCount, m_DigitalTable);
+    if (!LoadDigitalInterfaceDll(DigitalLibraryName())) {
+        m_pDigitalMeter = std::make_unique<CDigitalMeterPort>();
+        m_pDigitalMeter->SetPortParams(comPort, baud);
+        m_pDigitalMeter->SetChannelCount(m_nDigitalCount);
+        m_pDigitalMeter->OpenDigitalPort();
+        return;
+    }
+    m_digital.SetDigitalParam(m_strDigitalProgramFile.c_str());
+    m_digital.SetMessageWnd(m_hFrame, m_nDigitalMessage);
+    ShowDigitalStatus(0);
+    ShowDigitalStatus(2);
+}
+
+bool CSamplingControl::LoadDigitalInterfaceDll(const std::string& name) {
+    return m_digital.LoadDigitalInterfaceDll(name.empty() ? DigitalLibraryName() : name);
+}
+
+bool CSamplingControl::FreeDigitalInterfaceDll() {
+    // The library goes only after every thread that may call it has ended.
+    WaitBounded([this] { return !m_bDigitalThreadRunning.load() && m_nCommandThreads.load() == 0; }, 10000);
+    return m_digital.FreeDigitalInterfaceDll();
+}
+
+bool CSamplingControl::ShowDigitalStatus(int stage) {
+    if (!m_digital.IsLoaded())
+        return false;
+    switch (stage) {
+    case 0:
+        SendText("数字量库加载...");
+        m_digital.LoadDigitalDll();
+        return true;
+    case 1:
+        SendText("数字量库释放...");
+        m_digital.FreeDigitalDll();
+        return true;
+    case 2:
+        SendText("启动数字量服务连接...");
+        m_digital.StartSensorServer();
+        return true;
+    case 3:
+        SendText("停止数字量服务连接...");
+        m_digital.StopSensorServer();
+        return true;
+    case 4: {
+        SendText("启动加载系统通道服务...");
+        std::vector<const char*> names;
+        for (int i = 0; i < m_nDigitalCount; ++i)
+            names.push_back(m_DigitalTable[static_cast<std::size_t>(i)].szName);
+        const bool ok = m_digital.StartLCSRunChannel(m_nDigitalCount, names.data());
+        SendText(ok ? "启动加载系统通道服务...成功" : "启动加载系统通道服务...失败");
+        return ok;
+    }
+    case 5:
+        SendText("停止加载系统通道服务...");
+        return m_digital.StopLoadControlSystem();
+    default:
+        return true;
+    }
+}
+
+void CSamplingControl::SetDigitalChannels(int count, const DigitalChannelTable& table) {
+    m_nDigitalCount = std::clamp(count, 0, kMaxDigitalChannels);
+    m_DigitalTable = table;
+    if (m_pDigitalMeter)
+        m_pDigitalMeter->SetChannelCount(m_nDigitalCount);
+}
+
+int CSamplingControl::ReopenDigitalMeter(int comPort, int baud) {
+    if (!m_pDigitalMeter)
+        return 1;
+    m_pDigitalMeter->CloseDigitalPort();
+    m_pDigitalMeter->SetPortParams(comPort, baud);
+    return m_pDigitalMeter->OpenDigitalPort();
+}
+
+void CSamplingControl::CloseDigitalChannels() {
+    if (m_digital.IsLoaded()) {
+        ShowDigitalStatus(5);
+        ShowDigitalStatus(3);
+        ShowDigitalStatus(1);
+    }
+    m_bDigitalRun = 0;
+    FreeDigitalInterfaceDll();
+    if (m_pDigitalMeter) {
+        m_pDigitalMeter->CloseDigitalPort();
+        m_pDigitalMeter.reset();
+    }
+    if (!m_strDigitalProgramFile.empty())
+        SaveDigitalParamFile(m_strDigitalProgramFile, m_nDigitalCount, m_DigitalTable);
+}
+
+// ---- Run start and stop ----------------------------------------------------
+
+void CSamplingControl::ClearDigitalQueues() {
+    std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
+    for (auto& queue : m_CaseQueues)
+        queue.clear();
+    for (auto& queue : m_DigitalQueues)
+        queue.clear();
+    m_nMergedSamples = 0;
+}
+
+bool CSamplingControl::StartDigitalChannels() {
+    const SampleSettings& settings = m_pHost->GetProject().m_SampleSettings;
+    if (m_digital.IsLoaded()) {
+        m_digital.SetDasFreq(settings.fSampleFreq);
+        if (m_nDigitalCount > 0 && !ShowDigitalStatus(4))
+            platform::MessageBox("启动数字量通道失败，请确认连接是否正常或重新建立连接。", g_strAppTitle,
+                                 platform::MB_OK | platform::MB_ICONEXCLAMATION);
+    }
+    if (settings.nSampleMode == SAMPLE_MODE_EVENT)
+        m_bSaveRealtimeData = 0;
+    m_strCmdBitFile = platform::JoinPath(m_pHost->GetProject().m_strProgramFolder, "CmdBit.ini");
+    {
+        std::lock_guard<std::mutex> lock(m_commandMutex);
+        m_MoogCommands.clear();
+    }
+    m_nMoogCode = -1;
+    if (!m_bDigitalThreadRunning.load()) {
+        m_bDigitalRun = 1;
+        if (!StartThread(m_bDigitalThreadRunning, &CSamplingControl::DigitalPollThread))
+            m_bDigitalRun = 0;
+    }
+    return true;
+}
+
+void CSamplingControl::StopDigitalChannels() {
+    if (m_digital.IsLoaded())
+        ShowDigitalStatus(5);
+    // The poll thread may be storing and sending to this thread: it is not
+    // waited for here. It ends by itself, and the completion of the run
+    // waits for it (delivering its stores) before the files close.
+    m_bDigitalRun = 0;
+    SendText("数字量通道停止......");
+}
+
+void CSamplingControl::WaitDigitalThreadDone() {
+    WaitBounded([this] { return !m_bDigitalThreadRunning.load(); }, 30000);
+}
+
+// ---- The digital words of each sample set and the ".dst" file -------------
+
+void CSamplingControl::ReadDigitalWords() {
+    if (!g_bDigitalUsed)
+        return;
+    if (m_digital.IsLoaded()) {
+        DigitalRecord records[8] = {};
+        m_digital.GetDigitalChanCurData(m_nDigitalCount, records);
+        for (int d = 0; d < 8; ++d)
+            m_DigitalWords[d] = d < m_nDigitalCount ? records[d].fValue : 0.0f;
+    } else if (m_pDigitalMeter) {
+        m_pDigitalMeter->ReadDigitalValues(m_DigitalWords);
+    }
+    std::copy(m_DigitalWords, m_DigitalWords + 8, m_ValueBuffer.begin() + MAX_CHANNEL_COUNT);
+}
+
+void CSamplingControl::OpenDigitalDataFile() {
+    CloseDigitalDataFile();
+    const CProjectState& project = m_pHost->GetProject();
+    if (!g_bDigitalUsed || !project.HasProjectPath())
+        return;
+    const std::string path = project.GetFilePath(".dst");
+    std::lock_guard<std::mutex> lock(m_digitalFileMutex);
+    if (project.m_bAppendData && platform::FileExists(path)) {
+        m_pDigitalFile = std::fopen(path.c_str(), "r+b");
+        if (m_pDigitalFile)
+            std::fseek(m_pDigitalFile, static_cast<long>(std::max(project.m_nTotalDataCount, 0)) * 32,
+                       SEEK_SET);
+    } else {
+        m_pDigitalFile = std::fopen(path.c_str(), "wb");
+    }
+}
+
+void CSamplingControl::WriteDigitalRecord(const float words[8]) {
+    std::lock_guard<std::mutex> lock(m_digitalFileMutex);
+    if (m_pDigitalFile)
+        std::fwrite(words, sizeof(float), 8, m_pDigitalFile);
+}
+
+void CSamplingControl::CloseDigitalDataFile() {
+    std::lock_guard<std::mutex> lock(m_digitalFileMutex);
+    if (m_pDigitalFile)
+        std::fclose(m_pDigitalFile);
+    m_pDigitalFile = nullptr;
+}
+
+// ---- Queues ----------------------------------------------------------------
+
+int CSamplingControl::CountDigitalRecords() {
+    std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
+    return static_cast<int>(m_DigitalQueues[0].size());
+}
+
+int CSamplingControl::CountCaseBlocks() {
+    std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
+    return g_nCaseCount > 0 ? static_cast<int>(m_CaseQueues[static_cast<std::size_t>(g_CaseList[0])].size())
+                            : 0;
+}
+
+void CSamplingControl::DropDigitalRecords(int k) {
+    std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
+    for (int d = 0; d < std::max(m_nDigitalCount, 1) && d < 8; ++d) {
+        auto& queue = m_DigitalQueues[d];
+        queue.erase(queue.begin(), queue.begin() + std::min<std::ptrdiff_t>(k, std::ssize(queue)));
+    }
+}
+
+void CSamplingControl::DropCaseBlocks(int k) {
+    std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
+    for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
+        auto& queue = m_CaseQueues[static_cast<std::size_t>(g_CaseList[slot])];
+        queue.erase(queue.begin(), queue.begin() + std::min<std::ptrdiff_t>(k, std::ssize(queue)));
+    }
+}
+
+void CSamplingControl::TrimSampleQueues() {
+    const auto limit =
+        static_cast<std::ptrdiff_t>(std::max(1.0f, m_pHost->GetProject().m_SampleSettings.fSampleFreq) * 10);
+    std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
+    if (g_nCaseCount > 0) {
+        const std::ptrdiff_t excess =
+            std::ssize(m_CaseQueues[static_cast<std::size_t>(g_CaseList[0])]) - limit;
+        if (excess > 0)
+            for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
+                auto& queue = m_CaseQueues[static_cast<std::size_t>(g_CaseList[slot])];
+                queue.erase(queue.begin(), queue.begin() + std::min(excess, std::ssize(queue)));
+            }
+    }
+    const std::ptrdiff_t excess = std::ssize(m_DigitalQueues[0]) - limit;
+    if (excess > 0)
+        for (auto& queue : m_DigitalQueues)
+            queue.erase(queue.begin(), queue.begin() + std::min(excess, std::ssize(queue)));
+}
+
+// ---- The merge of an event-sampling batch ---------------------------------
+
+void CSamplingControl::MergeDigitalSample(int n, CaseSampleBlock* const* perUnit) {
+    if (n < 1 || !perUnit)
+        return;
+    const SampleSettings& settings = m_pHost->GetProject().m_SampleSettings;
+    const double frequency = settings.fSampleFreq > 0 ? settings.fSampleFreq : 1.0;
+    TrimSampleQueues();
+    const bool library = g_bDigitalUsed && m_digital.IsLoaded();
+    if (library) {
+        DigitalRecord* buffers[8];
+        for (int d = 0; d < 8; ++d) {
+            m_DigitalBuffers[d].assign(static_cast<std::size_t>(n), DigitalRecord{});
+            buffers[d] = m_DigitalBuffers[d].data();
+        }
+        m_digital.GetDigitalChanBatchData(n, buffers);
+        std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
+        for (int s = 0; s < n; ++s)
+            for (int d = 0; d < m_nDigitalCount; ++d)
+                m_DigitalQueues[d].push_back(m_DigitalBuffers[d][static_cast<std::size_t>(s)]);
+    }
+    const int firstAnnounced = m_AnnounceCounters[0] + 1;
+    for (int s = 0; s < n; ++s) {
+        {
+            std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
+            if (m_nMergedSamples == 0)
+                m_dDigitalFirstTime = g_fFirstDataTime.load();
+            // Sample i of the run is stamped first time + i / f.
+            const double stamp = m_dDigitalFirstTime + static_cast<double>(m_nMergedSamples) / frequency;
+            for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
+                const int unit = g_CaseList[slot];
+                if (unit < 0 || unit >= kSetBlocks)
+                    continue;
+                CaseSampleBlock& block = m_CurrentSet[static_cast<std::size_t>(unit)];
+                block.nHeader = unit;
+                if (perUnit[unit])
+                    std::memcpy(block.fValues, perUnit[unit][s].fValues, sizeof block.fValues);
+                QueuedCaseBlock queued{};
+                queued.dTime = stamp;
+                queued.nHeader = unit;
+                std::memcpy(queued.fValues, block.fValues, sizeof queued.fValues);
+                m_CaseQueues[static_cast<std::size_t>(unit)].push_back(queued);
+            }
+            ++m_nMergedSamples;
+        }
+        if (g_bDigitalUsed) {
+            if (library)
+                for (int d = 0; d < 8; ++d)
+                    m_DigitalWords[d] = m_DigitalBuffers[d][static_cast<std::size_t>(s)].fValue;
+            else if (m_pDigitalMeter)
+                m_pDigitalMeter->ReadDigitalValues(m_DigitalWords);
+            std::copy(m_DigitalWords, m_DigitalWords + 8, m_ValueBuffer.begin() + MAX_CHANNEL_COUNT);
+        }
+        {
+            std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
+            if (!ConvertSampleSet(m_ValueBuffer.data(), m_CurrentSet.data()))
+                break;
+            FillChannelValues();
+        }
+        m_Status = StatusRecordNow(settings.szSampleStatus);
+        for (auto& counter : m_AnnounceCounters)
+            ++counter;
+        platform::SendMessage(m_hFrame, kContinuousSample,
+                              reinterpret_cast<platform::WPARAM>(m_AnnounceCounters), 1);
+        SendStatus(settings.nSampleMode);
+    }
+    int from = 0, to = 0;
+    if (BatchRows(firstAnnounced, m_AnnounceCounters[0], settings.nAnalysisBlockSize, from, to))
+        m_pHost->MarkCurveRows(from, to);
+    const std::int64_t now = NowMs();
+    if (now - m_nLastRefresh >= 500) {
+        platform::SendMessage(m_hFrame, kViewRefresh, static_cast<platform::WPARAM>(m_AnnounceCounters[0]),
+                              0);
+        m_nLastRefresh = now;
+    }
+}
+
+// ---- Load-control commands -------------------------------------------------
+
+int CSamplingControl::CommandBit(int code) const {
+    char text[32] = {};
+    platform::GetPrivateProfileString(platform::Format("DAStoLCS%d", code), "Bit", "0", text, sizeof text,
+                                      m_strCmdBitFile);
+    return std::atoi(text);
+}
+
+void CSamplingControl::SendCommandAction(std::uint32_t mask) {
+    if (m_digital.IsLoaded())
+        m_digital.StartLCSExecuteAction(mask);
+}
+
+void CSamplingControl::OnMoogCommand(int code, const std::uint32_t* words) {
+    MoogCommand command{code, words ? words[0] : 0u, words ? words[1] : 0u};
+    m_nMoogCode = code;
+    switch (code) {
+    case 0:
+        SendText("Moog平衡命令......");
+        std::memset(m_RawBalance, 0, sizeof m_RawBalance);
+        StartCommandThread(command);
+        break;
+    case 1: {
+        SendText("Moog事件命令......");
+        {
+            std::lock_guard<std::mutex> lock(m_commandMutex);
+            m_MoogCommands.push_back(command);
+        }
+        StartCommandThread(command);
+        break;
+    }
+    case 2: {
+        SendText("Moog连续命令......");
+        {
+            std::lock_guard<std::mutex> lock(m_commandMutex);
+            m_MoogCommands.push_back(command);
+        }
+        m_bSaveRealtimeData = 1;
+        const int n = CommandBit(2);
+        if (n >= 1 && n < 31)
+            SendCommandAction((1u << (n - 1)) + (1u << n));
+        break;
+    }
+    case 3:
+        SendText("Moog连续结束......");
+        m_bSaveRealtimeData = 0;
+        SendCommandAction(0);
+        break;
+    default:
+        break;
+    }
+}
+
+void CSamplingControl::StartCommandThread(MoogCommand command) {
+    ++m_nCommandThreads;
+    try {
+        std::thread([this, command] {
+            MoogCommandThread(command);
+            --m_nCommandThreads;
+        }).detach();
+    } catch (const std::system_error&) {
+        --m_nCommandThreads;
+    }
+}
+
+void CSamplingControl::MoogCommandThread(MoogCommand command) {
+    if (command.code == 0) {
+        std::vector<CaseSampleBlock> zero(kSetBlocks);
+        if (!WaitSampleData(zero.data(), 2000))
+            return;
+        for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
+            const int unit = g_CaseList[slot];
+            if (unit >= 0 && unit < 256)
+                std::memcpy(m_RawBalance[unit], zero[static_cast<std::size_t>(unit)].fValues,
+                            sizeof m_RawBalance[unit]);
+        }
+    } else if (command.code != 1) {
+        return;
+    }
+    CommandPulse(command.code);
+}
+
+void CSamplingControl::CommandPulse(int code) {
+    const int n = CommandBit(code);
+    if (n >= 1 && n < 31) {
+        SendCommandAction(1u << (n - 1));
+        platform::Sleep(2000);
+        SendCommandAction(1u << n);
+        platform::Sleep(500);
+    } else if (n != 0) {
+        WriteLogFile("Sample", platform::Format("DAStoLCS%d: Bit=%d 不是 1 到 30 的位", code, n));
+    }
+    SendCommandAction(0);
+}
+
+// ---- The poll thread and the stores ---------------------------------------
+
+void CSamplingControl::DigitalPollThread() {
+    for (;;) {
+        MoogCommand command{};
+        bool have = false;
+        {
+            std::lock_guard<std::mutex> lock(m_commandMutex);
+            if (!m_MoogCommands.empty()) {
+                command = m_MoogCommands.front();
+                m_MoogCommands.pop_front();
+                have = true;
+            }
+        }
+        if (have) {
+            DigitalEventAcquisition(command);
+            continue;
+        }
+        if (!m_bDigitalRun.load())
+            return;
+        platform::Sleep(20);
+    }
+}
+
+bool CSamplingControl::FindCommandStart(const MoogCommand& command) {
+    // Digital side: the record whose words equal the stamp.
+    const int digitalCount = std::max(m_nDigitalCount, 0);
+    for (;;) {
+        if (!g_bSampling.load())
+            return false;
+        std::vector<DigitalRecord> first;
+        {
+            std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
+            first.assign(m_DigitalQueues[0].begin(), m_DigitalQueues[0].end());
+        }
+        const auto it = std::find_if(first.begin(), first.end(), [&](const DigitalRecord& r) {
+            return r.nTime1 == command.time1 && r.nTime2 == command.time2;
+        });
+        if (digitalCount > 0 && it != first.end()) {
+            DropDigitalRecords(static_cast<int>(it - first.begin()));
+            break;
+        }
+        const std::uint64_t stamp = (std::uint64_t(command.time1) << 32) | command.time2;
+        if (!first.empty() && stamp < ((std::uint64_t(first.front().nTime1) << 32) | first.front().nTime2)) {
+            SendText("加载系统命令的时间早于缓存的数据，此命令不存储数据");
+            return false;
+        }
+        DropDigitalRecords(static_cast<int>(first.size()));
+        platform::Sleep(200);
+    }
+    // Case side: the block of the same hundredth of a second.
+    for (;;) {
+        if (!g_bSampling.load() || g_nCaseCount < 1)
+            return false;
+        std::vector<QueuedCaseBlock> first;
+        {
+            std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
+            const auto& queue = m_CaseQueues[static_cast<std::size_t>(g_CaseList[0])];
+            first.assign(queue.begin(), queue.end());
+        }
+        const auto it = std::find_if(first.begin(), first.end(), [&](const QueuedCaseBlock& b) {
+            return DigitalStampMatchesCaseTime(b.dTime, command.time1, command.time2);
+        });
+        if (it != first.end()) {
+            DropCaseBlocks(static_cast<int>(it - first.begin()));
+            return true;
+        }
+        if (!first.empty() &&
+            static_cast<double>(command.time1) + command.time2 * 1e-9 < first.front().dTime - 0.01) {
+            SendText("加载系统命令的时间早于缓存的数据，此命令不存储数据");
+            return false;
+        }
+        DropCaseBlocks(static_cast<int>(first.size()));
+        platform::Sleep(200);
+    }
+}
+
+void CSamplingControl::DigitalEventAcquisition(const MoogCommand& command) {
+    if (command.code != 1 && command.code != 2)
+        return;
+    if (!FindCommandStart(command))
+        return;
+    const std::string label(m_pHost->GetProject().m_SampleSettings.szSampleStatus,
+                            strnlen(m_pHost->GetProject().m_SampleSettings.szSampleStatus, 19));
+    if (command.code == 1) {
+        std::vector<CaseSampleBlock> set(kSetBlocks);
+        for (auto& block : set)
+            block = CaseSampleBlock{};
+        float words[8] = {};
+        SampleStatusRecord status = StatusRecordNow(label.c_str());
+        {
+            std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
+            for (int d = 0; d < m_nDigitalCount && d < 8; ++d)
+                if (!m_DigitalQueues[d].empty())
+                    words[d] = m_DigitalQueues[d].front().fValue;
+            for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
+                const int unit = g_CaseList[slot];
+                const auto& queue = m_CaseQueues[static_cast<std::size_t>(unit)];
+                if (queue.empty())
+                    continue;
+                CaseSampleBlock& block = set[static_cast<std::size_t>(unit)];
+                block.nHeader = queue.front().nHeader;
+                std::memcpy(block.fValues, queue.front().fValues, sizeof block.fValues);
+                status.dtTime = CTimeToOleDateTime(static_cast<std::int64_t>(queue.front().dTime)).dDate;
+            }
+        }
+        platform::SendMessage(m_hFrame, kStoreSampleSet, reinterpret_cast<platform::WPARAM>(&status),
+                              reinterpret_cast<platform::LPARAM>(set.data()));
+        WriteDigitalRecord(words);
+        ++m_nRunStoredCount;
+        return;
+    }
+    const int batch = std::max(1, static_cast<int>(m_pHost->GetProject().m_SampleSettings.fSampleFreq * 3));
+    // Stores while the switch is on and the run goes on; then the rest.
+    while (m_bSaveRealtimeData.load() && g_bSampling.load()) {
+        if (CountDigitalRecords() >= batch)
+            StoreQueuedBatch(batch);
+        else
+            platform::Sleep(200);
+    }
+    const int rest = m_nDigitalCount > 0 ? CountDigitalRecords() : CountCaseBlocks();
+    if (rest > 0)
+        StoreQueuedBatch(rest);
+}
+
+void CSamplingControl::StoreQueuedBatch(int n) {
+    std::vector<std::vector<DigitalRecord>> digital(8);
+    std::vector<std::vector<QueuedCaseBlock>> cases;
+    std::vector<QueuedCaseBlock*> perPosition;
+    int m = 0;
+    {
+        std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
+        for (int d = 0; d < m_nDigitalCount && d < 8; ++d) {
+            auto& queue = m_DigitalQueues[d];
+            const auto take = std::min<std::ptrdiff_t>(n, std::ssize(queue));
+            digital[static_cast<std::size_t>(d)].assign(queue.begin(), queue.begin() + take);
+            queue.erase(queue.begin(), queue.begin() + take);
+        }
+        if (g_nCaseCount > 0)
+            m = static_cast<int>(std::min<std::size_t>(
+                static_cast<std::size_t>(n), m_CaseQueues[static_cast<std::size_t>(g_CaseList[0])].size()));
+        for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
+            auto& queue = m_CaseQueues[static_cast<std::size_t>(g_CaseList[slot])];
+            const auto take = std::min<std::ptrdiff_t>(m, std::ssize(queue));
+            std::vector<QueuedCaseBlock> blocks(static_cast<std::size_t>(m), QueuedCaseBlock{0.0, -1, {}});
+            std::copy(queue.begin(), queue.begin() + take, blocks.begin());
+            queue.erase(queue.begin(), queue.begin() + take);
+            cases.push_back(std::move(blocks));
+        }
+    }
+    for (int s = 0; s < n; ++s) {
+        float words[8] = {};
+        for (int d = 0; d < m_nDigitalCount && d < 8; ++d)
+            if (static_cast<std::size_t>(s) < digital[static_cast<std::size_t>(d)].size())
+                words[d] = digital[static_cast<std::size_t>(d)][static_cast<std::size_t>(s)].fValue;
+        WriteDigitalRecord(words);
+    }
+    for (auto& blocks : cases)
+        perPosition.push_back(blocks.data());
+    if (m > 0)
+        platform::SendMessage(m_hFrame, kStoreMergedBlock, static_cast<platform::WPARAM>(m),
+                              reinterpret_cast<platform::LPARAM>(perPosition.data()));
+    m_nRunStoredCount += m;
+}
+
+void CSamplingControl::OnStoreMergedBlock(int n, QueuedCaseBlock* const* perPosition) {
+    if (n < 1 || !perPosition)
+        return;
+    const std::string label(m_pHost->GetProject().m_SampleSettings.szSampleStatus,
+                            strnlen(m_pHost->GetProject().m_SampleSettings.szSampleStatus, 19));
+    const SampleStatusRecord status = StatusRecordNow(label.c_str());
+    for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
+        const int unit = g_CaseList[slot];
+        const QueuedCaseBlock* blocks = perPosition[slot];
+        if (!blocks)
+            continue;
+        const auto dat = m_UnitDat.find(unit);
+        const auto stu = m_UnitStu.find(unit);
+        for (int s = 0; s < n; ++s) {
+            CaseSampleBlock block;
+            block.nHeader = blocks[s].nHeader;
+            std::memcpy(block.fValues, blocks[s].fValues, sizeof block.fValues);
+            if (dat != m_UnitDat.end())
+                std::fwrite(&block, sizeof block, 1, dat->second);
+            if (stu != m_UnitStu.end())
+                std::fwrite(&status, sizeof status, 1, stu->second);
+        }
+        m_UnitSamples[unit] += n;
+    }
+}

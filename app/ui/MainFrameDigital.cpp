@@ -1,0 +1,74 @@
+// The main frame's digital channels: the library or meter reader started at
+// creation and stopped at close, the channel-settings command of the
+// digital sensor submenu, and the digital settings kept with each project.
+#include "app/ui/MainFrame.h"
+
+#include "acquisition/SamplingControl.h"
+#include "app/AppSettings.h"
+#include "app/CommandStates.h"
+#include "app/RunFlags.h"
+#include "platform/Files.h"
+
+void CMainFrame::InitDigitalChannels() {
+    if (!g_bDigitalUsed)
+        return;
+    m_pSampling->InitDigitalInterface(m_nDigitalComPort, m_nDigitalBaundRate);
+}
+
+void CMainFrame::CloseDigitalChannels() {
+    if (g_bDigitalUsed)
+        m_pSampling->CloseDigitalChannels();
+}
+
+std::string CMainFrame::DigitalParamFilePath() const {
+    const bool projectOpen = m_project.m_nProjectState != PROJECT_NONE && m_project.HasProjectPath();
+    return projectOpen ? m_project.GetFilePath(DIGITAL_PROJECT_SUFFIX) : m_pSampling->GetDigitalProgramFile();
+}
+
+void CMainFrame::SaveDigitalSettings(const CProjectState& state) {
+    if (!g_bDigitalUsed || !state.HasProjectPath())
+        return;
+    SaveDigitalParamFile(state.GetFilePath(DIGITAL_PROJECT_SUFFIX), m_pSampling->GetDigitalCount(),
+                         m_pSampling->GetDigitalTable());
+}
+
+void CMainFrame::LoadDigitalSettings(const CProjectState& state) {
+    if (!g_bDigitalUsed || !state.HasProjectPath())
+        return;
+    int count = 0;
+    DigitalChannelTable table{};
+    // A project without its file keeps no digital channels.
+    LoadDigitalParamFile(state.GetFilePath(DIGITAL_PROJECT_SUFFIX), count, table);
+    m_pSampling->SetDigitalChannels(count, table);
+}
+
+void CMainFrame::RegisterDigitalCommands() {
+    OnCommand(
+        ID_DIGITAL_CHANNEL_SETTINGS, [this] { OnDigitalChannelSetting(); },
+        [this](CCmdUI& ui) { ui.Enable(g_bDigitalUsed && m_pSampling->IsDigitalLibraryLoaded()); });
+}
+
+void CMainFrame::OnDigitalChannelSetting() {
+    CSamplingControl& sampling = *m_pSampling;
+    CDigitalInterface& library = sampling.GetDigitalInterface();
+    if (!library.IsLoaded())
+        return;
+    const std::string current = DigitalParamFilePath();
+    library.SetDigitalParam(current.c_str());
+    sampling.ShowDigitalStatus(5);
+    if (library.LoadDigitalChannel()) {
+        const std::string import = platform::JoinPath(m_strProgramFolder, DIGITAL_IMPORT_FILE);
+        int count = 0;
+        DigitalChannelTable table{};
+        if (LoadDigitalParamFile(import, count, table)) {
+            sampling.SetDigitalChannels(count, table);
+            SaveDigitalParamFile(sampling.GetDigitalProgramFile(), count, table);
+            if (m_project.m_nProjectState != PROJECT_NONE && m_project.HasProjectPath())
+                SaveDigitalSettings(m_project);
+            RefreshAllViews();
+            platform::DeleteFile(import);
+        }
+    }
+    sampling.ShowDigitalStatus(0);
+    sampling.ShowDigitalStatus(2);
+}
