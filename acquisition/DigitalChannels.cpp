@@ -173,8 +173,11 @@ bool CSamplingControl::StartDigitalChannels() {
     m_nMoogCode = -1;
     if (!m_bDigitalThreadRunning.load()) {
         m_bDigitalRun = 1;
-        if (!StartThread(m_bDigitalThreadRunning, &CSamplingControl::DigitalPollThread))
+        m_bDigitalPollActive = true;
+        if (!StartThread(m_bDigitalThreadRunning, &CSamplingControl::DigitalPollThread)) {
             m_bDigitalRun = 0;
+            m_bDigitalPollActive = false;
+        }
     }
     return true;
 }
@@ -184,7 +187,7 @@ void CSamplingControl::StopDigitalChannels() {
         ShowDigitalStatus(5);
     // The poll thread may be storing and sending to this thread: it is not
     // waited for here. It ends by itself, and the completion of the run
-    // waits for it (delivering its stores) before the files close.
+    // follows its last store (OnSampleComplete).
     m_bDigitalRun = 0;
     SendText("数字量通道停止......");
 }
@@ -463,6 +466,13 @@ void CSamplingControl::CommandPulse(int code) {
 // ---- The poll thread and the stores ---------------------------------------
 
 void CSamplingControl::DigitalPollThread() {
+    ServeDigitalCommands();
+    m_bDigitalPollActive = false;
+    if (m_bCompletionDeferred.exchange(false))
+        platform::PostMessage(m_hFrame, kSampleComplete, 0, 0);
+}
+
+void CSamplingControl::ServeDigitalCommands() {
     for (;;) {
         MoogCommand command{};
         bool have = false;

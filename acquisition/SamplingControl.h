@@ -266,6 +266,7 @@ private:
     void MoogCommandThread(MoogCommand command);
     void CommandPulse(int code);
     void DigitalPollThread();
+    void ServeDigitalCommands();
     // Finds the queued record and block of the command's stamp and drops
     // what lies before them; false when the run ended or the stamp is older
     // than everything queued.
@@ -338,6 +339,8 @@ private:
     std::deque<MoogCommand> m_MoogCommands;
     std::atomic<std::uint8_t> m_bDigitalRun{0};
     std::atomic<bool> m_bDigitalThreadRunning{false};
+    std::atomic<bool> m_bDigitalPollActive{false};  // cleared by the poll thread as its last act
+    std::atomic<bool> m_bCompletionDeferred{false}; // the run's completion waits for the poll thread
     std::atomic<int> m_nCommandThreads{0};
     float m_RawBalance[256][16] = {};
     // Guards the 512 case queues, the 8 digital queues, the merged-sample

@@ -258,9 +258,15 @@ void CSamplingControl::OnSampleComplete() {
     CProjectState& project = m_pHost->GetProject();
     Log("采样完成处理");
     SendText("正在采集完成处理...");
-    // The digital poll thread's last stores land before the files close.
+    // The digital poll thread's last stores land before the files close:
+    // while it still runs, the completion waits for the message it posts
+    // when it ends (never blocking this thread, which its stores need).
     m_bDigitalRun = 0;
-    WaitDigitalThreadDone();
+    if (m_bDigitalPollActive.load()) {
+        m_bCompletionDeferred = true;
+        if (m_bDigitalPollActive.load() || !m_bCompletionDeferred.exchange(false))
+            return;
+    }
     GetMaxUnitSampleCount(project.m_nTotalDataCount);
     const bool continuous = project.m_SampleSettings.nSampleMode == SAMPLE_MODE_CONTINUOUS;
     if (!continuous || m_bTriggerMode)

@@ -38,13 +38,19 @@ protected:
     virtual const char* ExtraSettings() const { return ""; }
     // The waveform the simulated cases stream (the value rule by default).
     virtual SineWave Waveform() const { return {}; }
+    // 1 when the scratch program uses digital channels.
+    virtual int DigitalUsedSetting() const { return 0; }
+    // Runs before the program starts: files beside it, port mappings.
+    virtual void PrepareProgram() {}
 
     void SetUp() override {
         EnsureQtApplication();
         ResetRunFlags();
         ResetCaseTables();
         ClearChannelRecords();
-        m_scratch.WriteSettingsFile(std::string("[System]\nADBASE=20000\nDigitalUsed=0\n") + ExtraSettings());
+        m_scratch.WriteSettingsFile(std::string("[System]\nADBASE=20000\nDigitalUsed=") +
+                                    std::to_string(DigitalUsedSetting()) + "\n" + ExtraSettings());
+        PrepareProgram();
         // The transport reads the case numbers beside the program that runs.
         m_mapFile = platform::JoinPath(platform::ProgramFolder(), "MapCfg.ini");
         std::ofstream(m_mapFile, std::ios::trunc) << "[127.0.0.2]\r\nMapID=0\r\n[127.0.0.3]\r\nMapID=1\r\n";
