@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -52,11 +53,11 @@ void CSamplingControl::InitDigitalInterface(int comPort, int baud) {
     m_nDigitalMessage = platform::RegisterWindowMessage(DIGITAL_COMMAND_MESSAGE);
     const std::string& folder = m_pHost->GetProject().m_strProgramFolder;
     m_strDigitalProgramFile = platform::JoinPath(folder, DIGITAL_PROGRAM_FILE);
-    LoadDigitalParamFile(m_strDigitalProgramFile, m_nDigitalCount, m_DigitalTable);
+    LoadDigitalParamFile(m_strDigitalProgramFile, g_nDigitalChanCount, g_DigitalChanTable);
     if (!LoadDigitalInterfaceDll(DigitalLibraryName())) {
         m_pDigitalMeter = std::make_unique<CDigitalMeterPort>();
         m_pDigitalMeter->SetPortParams(comPort, baud);
-        m_pDigitalMeter->SetChannelCount(m_nDigitalCount);
+        m_pDigitalMeter->SetChannelCount(g_nDigitalChanCount);
         m_pDigitalMeter->OpenDigitalPort();
         return;
     }
@@ -99,9 +100,9 @@ bool CSamplingControl::ShowDigitalStatus(int stage) {
     case 4: {
         SendText("启动加载系统通道服务...");
         std::vector<const char*> names;
-        for (int i = 0; i < m_nDigitalCount; ++i)
-            names.push_back(m_DigitalTable[static_cast<std::size_t>(i)].szName);
-        const bool ok = m_digital.StartLCSRunChannel(m_nDigitalCount, names.data());
+        for (int i = 0; i < g_nDigitalChanCount; ++i)
+            names.push_back(g_DigitalChanTable[static_cast<std::size_t>(i)].szName);
+        const bool ok = m_digital.StartLCSRunChannel(g_nDigitalChanCount, names.data());
         SendText(ok ? "启动加载系统通道服务...成功" : "启动加载系统通道服务...失败");
         return ok;
     }
@@ -114,10 +115,10 @@ bool CSamplingControl::ShowDigitalStatus(int stage) {
 }
 
 void CSamplingControl::SetDigitalChannels(int count, const DigitalChannelTable& table) {
-    m_nDigitalCount = std::clamp(count, 0, kMaxDigitalChannels);
-    m_DigitalTable = table;
+    g_nDigitalChanCount = std::clamp(count, 0, kMaxDigitalChannels);
+    g_DigitalChanTable = table;
     if (m_pDigitalMeter)
-        m_pDigitalMeter->SetChannelCount(m_nDigitalCount);
+        m_pDigitalMeter->SetChannelCount(g_nDigitalChanCount);
 }
 
 int CSamplingControl::ReopenDigitalMeter(int comPort, int baud) {
@@ -141,7 +142,7 @@ void CSamplingControl::CloseDigitalChannels() {
         m_pDigitalMeter.reset();
     }
     if (!m_strDigitalProgramFile.empty())
-        SaveDigitalParamFile(m_strDigitalProgramFile, m_nDigitalCount, m_DigitalTable);
+        SaveDigitalParamFile(m_strDigitalProgramFile, g_nDigitalChanCount, g_DigitalChanTable);
 }
 
 // ---- Run start and stop ----------------------------------------------------
@@ -159,7 +160,7 @@ bool CSamplingControl::StartDigitalChannels() {
     const SampleSettings& settings = m_pHost->GetProject().m_SampleSettings;
     if (m_digital.IsLoaded()) {
         m_digital.SetDasFreq(settings.fSampleFreq);
-        if (m_nDigitalCount > 0 && !ShowDigitalStatus(4))
+        if (g_nDigitalChanCount > 0 && !ShowDigitalStatus(4))
             platform::MessageBox("启动数字量通道失败，请确认连接是否正常或重新建立连接。", g_strAppTitle,
                                  platform::MB_OK | platform::MB_ICONEXCLAMATION);
     }
@@ -203,9 +204,9 @@ void CSamplingControl::ReadDigitalWords() {
         return;
     if (m_digital.IsLoaded()) {
         DigitalRecord records[8] = {};
-        m_digital.GetDigitalChanCurData(m_nDigitalCount, records);
+        m_digital.GetDigitalChanCurData(g_nDigitalChanCount, records);
         for (int d = 0; d < 8; ++d)
-            m_DigitalWords[d] = d < m_nDigitalCount ? records[d].fValue : 0.0f;
+            m_DigitalWords[d] = d < g_nDigitalChanCount ? records[d].fValue : 0.0f;
     } else if (m_pDigitalMeter) {
         m_pDigitalMeter->ReadDigitalValues(m_DigitalWords);
     }
@@ -256,14 +257,18 @@ int CSamplingControl::CountCaseBlocks() {
 }
 
 void CSamplingControl::DropDigitalRecords(int k) {
+    if (k <= 0)
+        return;
     std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
-    for (int d = 0; d < std::max(m_nDigitalCount, 1) && d < 8; ++d) {
+    for (int d = 0; d < std::max(g_nDigitalChanCount, 1) && d < 8; ++d) {
         auto& queue = m_DigitalQueues[d];
         queue.erase(queue.begin(), queue.begin() + std::min<std::ptrdiff_t>(k, std::ssize(queue)));
     }
 }
 
 void CSamplingControl::DropCaseBlocks(int k) {
+    if (k <= 0)
+        return;
     std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
     for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
         auto& queue = m_CaseQueues[static_cast<std::size_t>(g_CaseList[slot])];
@@ -308,7 +313,7 @@ void CSamplingControl::MergeDigitalSample(int n, CaseSampleBlock* const* perUnit
         m_digital.GetDigitalChanBatchData(n, buffers);
         std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
         for (int s = 0; s < n; ++s)
-            for (int d = 0; d < m_nDigitalCount; ++d)
+            for (int d = 0; d < g_nDigitalChanCount; ++d)
                 m_DigitalQueues[d].push_back(m_DigitalBuffers[d][static_cast<std::size_t>(s)]);
     }
     const int firstAnnounced = m_AnnounceCounters[0] + 1;
@@ -495,56 +500,59 @@ void CSamplingControl::ServeDigitalCommands() {
 }
 
 bool CSamplingControl::FindCommandStart(const MoogCommand& command) {
-    // Digital side: the record whose words equal the stamp.
-    const int digitalCount = std::max(m_nDigitalCount, 0);
-    for (;;) {
-        if (!g_bSampling.load())
-            return false;
-        std::vector<DigitalRecord> first;
-        {
-            std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
-            first.assign(m_DigitalQueues[0].begin(), m_DigitalQueues[0].end());
-        }
+    // Each side is searched in place under the lock (no send happens
+    // there): a copy would cost the whole queue, and what is dropped after
+    // a miss is then exactly what was searched.
+    enum Found { kMissed, kFound, kTooOld };
+    const std::uint64_t stamp = (std::uint64_t(command.time1) << 32) | command.time2;
+    const auto digitalSide = [&]() {
+        std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
+        const auto& first = m_DigitalQueues[0];
         const auto it = std::find_if(first.begin(), first.end(), [&](const DigitalRecord& r) {
             return r.nTime1 == command.time1 && r.nTime2 == command.time2;
         });
-        if (digitalCount > 0 && it != first.end()) {
-            DropDigitalRecords(static_cast<int>(it - first.begin()));
-            break;
+        const auto k = static_cast<int>(it - first.begin());
+        if (g_nDigitalChanCount > 0 && it != first.end()) {
+            DropDigitalRecords(k);
+            return kFound;
         }
-        const std::uint64_t stamp = (std::uint64_t(command.time1) << 32) | command.time2;
-        if (!first.empty() && stamp < ((std::uint64_t(first.front().nTime1) << 32) | first.front().nTime2)) {
-            SendText("加载系统命令的时间早于缓存的数据，此命令不存储数据");
-            return false;
-        }
-        DropDigitalRecords(static_cast<int>(first.size()));
-        platform::Sleep(200);
-    }
-    // Case side: the block of the same hundredth of a second.
-    for (;;) {
-        if (!g_bSampling.load() || g_nCaseCount < 1)
-            return false;
-        std::vector<QueuedCaseBlock> first;
-        {
-            std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
-            const auto& queue = m_CaseQueues[static_cast<std::size_t>(g_CaseList[0])];
-            first.assign(queue.begin(), queue.end());
-        }
+        if (!first.empty() && stamp < ((std::uint64_t(first.front().nTime1) << 32) | first.front().nTime2))
+            return kTooOld;
+        DropDigitalRecords(k);
+        return kMissed;
+    };
+    const auto caseSide = [&]() {
+        std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
+        const auto& first = m_CaseQueues[static_cast<std::size_t>(g_CaseList[0])];
         const auto it = std::find_if(first.begin(), first.end(), [&](const QueuedCaseBlock& b) {
             return DigitalStampMatchesCaseTime(b.dTime, command.time1, command.time2);
         });
+        const auto k = static_cast<int>(it - first.begin());
         if (it != first.end()) {
-            DropCaseBlocks(static_cast<int>(it - first.begin()));
-            return true;
+            DropCaseBlocks(k);
+            return kFound;
         }
         if (!first.empty() &&
-            static_cast<double>(command.time1) + command.time2 * 1e-9 < first.front().dTime - 0.01) {
-            SendText("加载系统命令的时间早于缓存的数据，此命令不存储数据");
-            return false;
+            static_cast<double>(command.time1) + command.time2 * 1e-9 < first.front().dTime - 0.01)
+            return kTooOld;
+        DropCaseBlocks(k);
+        return kMissed;
+    };
+    for (const auto& side : {std::function<Found()>(digitalSide), std::function<Found()>(caseSide)}) {
+        for (;;) {
+            if (!g_bSampling.load() || g_nCaseCount < 1)
+                return false;
+            const Found found = side();
+            if (found == kFound)
+                break;
+            if (found == kTooOld) {
+                SendText("加载系统命令的时间早于缓存的数据，此命令不存储数据");
+                return false;
+            }
+            platform::Sleep(200);
         }
-        DropCaseBlocks(static_cast<int>(first.size()));
-        platform::Sleep(200);
     }
+    return true;
 }
 
 void CSamplingControl::DigitalEventAcquisition(const MoogCommand& command) {
@@ -555,16 +563,17 @@ void CSamplingControl::DigitalEventAcquisition(const MoogCommand& command) {
     const std::string label(m_pHost->GetProject().m_SampleSettings.szSampleStatus,
                             strnlen(m_pHost->GetProject().m_SampleSettings.szSampleStatus, 19));
     if (command.code == 1) {
-        std::vector<CaseSampleBlock> set(kSetBlocks);
-        for (auto& block : set)
-            block = CaseSampleBlock{};
+        // The event set: empty blocks (header -1, values 0) but the online cases'.
+        std::vector<CaseSampleBlock>& set = m_EventSet;
+        set.assign(kSetBlocks, CaseSampleBlock{});
         float words[8] = {};
         SampleStatusRecord status = StatusRecordNow(label.c_str());
         {
             std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
-            for (int d = 0; d < m_nDigitalCount && d < 8; ++d)
+            for (int d = 0; d < g_nDigitalChanCount && d < 8; ++d)
                 if (!m_DigitalQueues[d].empty())
                     words[d] = m_DigitalQueues[d].front().fValue;
+            double lastTime = -1.0; // the last online case in list order gives the date
             for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
                 const int unit = g_CaseList[slot];
                 const auto& queue = m_CaseQueues[static_cast<std::size_t>(unit)];
@@ -573,8 +582,10 @@ void CSamplingControl::DigitalEventAcquisition(const MoogCommand& command) {
                 CaseSampleBlock& block = set[static_cast<std::size_t>(unit)];
                 block.nHeader = queue.front().nHeader;
                 std::memcpy(block.fValues, queue.front().fValues, sizeof block.fValues);
-                status.dtTime = CTimeToOleDateTime(static_cast<std::int64_t>(queue.front().dTime)).dDate;
+                lastTime = queue.front().dTime;
             }
+            if (lastTime >= 0.0)
+                status.dtTime = CTimeToOleDateTime(static_cast<std::int64_t>(lastTime)).dDate;
         }
         platform::SendMessage(m_hFrame, kStoreSampleSet, reinterpret_cast<platform::WPARAM>(&status),
                               reinterpret_cast<platform::LPARAM>(set.data()));
@@ -590,7 +601,7 @@ void CSamplingControl::DigitalEventAcquisition(const MoogCommand& command) {
         else
             platform::Sleep(200);
     }
-    const int rest = m_nDigitalCount > 0 ? CountDigitalRecords() : CountCaseBlocks();
+    const int rest = g_nDigitalChanCount > 0 ? CountDigitalRecords() : CountCaseBlocks();
     if (rest > 0)
         StoreQueuedBatch(rest);
 }
@@ -602,7 +613,7 @@ void CSamplingControl::StoreQueuedBatch(int n) {
     int m = 0;
     {
         std::lock_guard<platform::CriticalSection> lock(m_csDigitalQueues);
-        for (int d = 0; d < m_nDigitalCount && d < 8; ++d) {
+        for (int d = 0; d < g_nDigitalChanCount && d < 8; ++d) {
             auto& queue = m_DigitalQueues[d];
             const auto take = std::min<std::ptrdiff_t>(n, std::ssize(queue));
             digital[static_cast<std::size_t>(d)].assign(queue.begin(), queue.begin() + take);
@@ -622,7 +633,7 @@ void CSamplingControl::StoreQueuedBatch(int n) {
     }
     for (int s = 0; s < n; ++s) {
         float words[8] = {};
-        for (int d = 0; d < m_nDigitalCount && d < 8; ++d)
+        for (int d = 0; d < g_nDigitalChanCount && d < 8; ++d)
             if (static_cast<std::size_t>(s) < digital[static_cast<std::size_t>(d)].size())
                 words[d] = digital[static_cast<std::size_t>(d)][static_cast<std::size_t>(s)].fValue;
         WriteDigitalRecord(words);

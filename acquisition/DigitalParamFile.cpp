@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 
+int g_nDigitalChanCount = 0;
+DigitalChannelTable g_DigitalChanTable{};
+
 bool LoadDigitalParamFile(const std::string& path, int& count, DigitalChannelTable& table) {
     count = 0;
     std::FILE* f = std::fopen(path.c_str(), "rb");

@@ -7,6 +7,11 @@
 
 #include <string>
 
+// The process-wide digital channel table: its count (0 to 8) and records.
+// Changed only while no run is active.
+extern int g_nDigitalChanCount;
+extern DigitalChannelTable g_DigitalChanTable;
+
 constexpr const char* DIGITAL_PROGRAM_FILE = "Digistal.dsi";
 constexpr const char* DIGITAL_IMPORT_FILE = "digital.pam";
 constexpr const char* DIGITAL_PROJECT_SUFFIX = ".dsi";

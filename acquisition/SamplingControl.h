@@ -161,8 +161,8 @@ public:
     CDigitalInterface& GetDigitalInterface() { return m_digital; }
     CDigitalMeterPort* GetDigitalMeter() { return m_pDigitalMeter.get(); }
     bool ShowDigitalStatus(int stage);
-    int GetDigitalCount() const { return m_nDigitalCount; }
-    const DigitalChannelTable& GetDigitalTable() const { return m_DigitalTable; }
+    int GetDigitalCount() const { return g_nDigitalChanCount; }
+    const DigitalChannelTable& GetDigitalTable() const { return g_DigitalChanTable; }
     void SetDigitalChannels(int count, const DigitalChannelTable& table);
     const std::string& GetDigitalProgramFile() const { return m_strDigitalProgramFile; }
     // Closes the meter reader and opens it on the new port; 1 when it opened.
@@ -330,10 +330,9 @@ private:
     std::string m_strDigitalProgramFile;
     std::string m_strCmdBitFile;
     platform::UINT m_nDigitalMessage = 0;
-    int m_nDigitalCount = 0;
-    DigitalChannelTable m_DigitalTable{};
     float m_DigitalWords[8] = {};
     std::vector<DigitalRecord> m_DigitalBuffers[8];
+    std::vector<CaseSampleBlock> m_EventSet = std::vector<CaseSampleBlock>(512); // poll thread only
     std::atomic<int> m_nMoogCode{-1};
     std::mutex m_commandMutex; // guards m_MoogCommands, the commands waiting for the poll thread
     std::deque<MoogCommand> m_MoogCommands;

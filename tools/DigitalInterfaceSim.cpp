@@ -34,7 +34,8 @@ struct SimState {
     platform::UINT message = 0;
     float frequency = 10.0f;
     double origin = 0.0;
-    std::int64_t next = 0; // the next sample the batch function hands out
+    bool originSet = false; // a test set the origin; else the first batch of a run sets it
+    std::int64_t next = 0;  // the next sample the batch function hands out
     int sensors = 0;
     bool runChannelResult = true;
     bool newChannels = false;
@@ -207,6 +208,12 @@ DIGITAL_EXPORT void GetDigitalChanBatchData(int n, DigitalRecord* const* buffers
     SimState& s = State();
     std::lock_guard<std::mutex> lock(s.mutex);
     LogCall(s, "GetDigitalChanBatchData", "%d", n);
+    if (s.next == 0 && !s.originSet) {
+        // The run's first samples were taken just before they were asked for.
+        const double now =
+            std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+        s.origin = now - static_cast<double>(std::max(n, 0)) / (s.frequency > 0 ? s.frequency : 1.0f);
+    }
     for (int i = 0; i < n; ++i)
         for (int d = 0; d < 8 && buffers; ++d) {
             if (!buffers[d])
@@ -250,6 +257,7 @@ DIGITAL_EXPORT int GetRecordMode() {
 DIGITAL_EXPORT void DigitalSimSetTimeOrigin(double t0) {
     std::lock_guard<std::mutex> lock(State().mutex);
     State().origin = t0;
+    State().originSet = true;
 }
 
 DIGITAL_EXPORT void DigitalSimStamp(std::int64_t k, std::uint32_t* time1, std::uint32_t* time2) {

@@ -1,8 +1,10 @@
 // The table view's inputs from the program's tables.
 #include "views/TableWorldFromApp.h"
 
+#include "acquisition/DigitalParamFile.h"
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
+#include "app/ChannelNaming.h"
 #include "app/RunFlags.h"
 #include "app/ValueConversion.h"
 #include "datafiles/AppTables.h"
@@ -49,6 +51,14 @@ void FillTableWorldFromAppTables(TableWorld& world) {
     world.bSampling = g_bSampling.load() != 0;
     world.bPaused = g_bSamplePaused.load() != 0;
     world.bDigitalUsed = g_bDigitalUsed;
+    world.digitalChannels.clear();
+    for (int i = 0; g_bDigitalUsed && i < std::clamp(g_nDigitalChanCount, 0, kMaxDigitalChannels); ++i) {
+        const DigitalChannelRecord& record = g_DigitalChanTable[static_cast<std::size_t>(i)];
+        world.digitalChannels.push_back({kFirstDigitalChannel + i,
+                                         std::string(record.szName, strnlen(record.szName, 64)),
+                                         std::string(record.szDescription, strnlen(record.szDescription, 64)),
+                                         std::string(record.szUnit, strnlen(record.szUnit, 64))});
+    }
     world.layout = OnlineLayoutFromCaseTables(int(std::min<std::size_t>(world.digitalChannels.size(), 8)));
     world.channelTable = &appChannels;
 }
