@@ -198,7 +198,7 @@ public:
             return Fail(error, "the run did not start storing");
         return true;
     }
-    long long StoredSets() const { return m_frame ? m_frame->GetSampling().m_nRunStoredCount : 0; }
+    long long StoredSets() const { return m_frame ? m_frame->GetSampling().m_nRunStoredCount.load() : 0; }
     void Stop() {
         if (m_frame != nullptr) {
             if (IsRunActive())
