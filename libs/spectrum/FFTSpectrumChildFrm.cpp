@@ -78,12 +78,17 @@ void CFFTSpectrumChildFrm::ReadPlacement(const std::string& file, int index) {
     const int showCmd = read("showCmd", SW_SHOWNORMAL);
     const int left = read("windowLeft", 0), top = read("windowTop", 0);
     const int right = read("windowRight", 400), bottom = read("windowBottom", 200);
+    // A tab of a tabbed window area fills the area whatever its placement.
+    if (mdiArea() != nullptr && mdiArea()->viewMode() == QMdiArea::TabbedView) {
+        showMaximized();
+        return;
+    }
+    if (isMaximized() || isMinimized())
+        showNormal();
     // Sizes stay within what a screen can show.
     setGeometry(std::clamp(left, -10000, 10000), std::clamp(top, -10000, 10000),
                 std::clamp(right - left, 1, 10000), std::clamp(bottom - top, 1, 10000));
-    // A tab of a tabbed window area fills the area whatever its placement.
-    const bool tabbed = mdiArea() != nullptr && mdiArea()->viewMode() == QMdiArea::TabbedView;
-    if (showCmd == SW_SHOWMAXIMIZED || tabbed)
+    if (showCmd == SW_SHOWMAXIMIZED)
         showMaximized();
     else if (showCmd == SW_SHOWMINIMIZED)
         showMinimized();

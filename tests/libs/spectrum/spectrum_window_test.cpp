@@ -174,6 +174,13 @@ TEST_F(SpectrumWindowTest, LayoutRoundTripKeepsChannelsGraphSettingsAndPlacement
     EXPECT_EQ(restored->geometry(), QRect(10, 20, 500, 300));
 }
 
+TEST_F(SpectrumWindowTest, InATabbedAreaTheWindowFillsItsTabWhateverItsPlacement) {
+    m_pArea->setViewMode(QMdiArea::TabbedView);
+    CFFTSpectrumChildFrm* child = Open(); // no section: the 400 × 200 default placement
+    QApplication::processEvents();
+    EXPECT_EQ(child->size(), m_pArea->viewport()->size());
+}
+
 TEST_F(SpectrumWindowTest, LayoutFileOfEachProjectStatus) {
     CFFTSpectrumChildFrm* child = Open();
     const struct {
