@@ -12,9 +12,7 @@
 namespace {
 
 std::string ShippedSettingsPath() {
-    return (std::filesystem::path(__FILE__).parent_path() / "../../data/QV7416.INI")
-        .lexically_normal()
-        .string();
+    return (std::filesystem::path(QV_SOURCE_DIR) / "data/QV7416.INI").string();
 }
 
 class DefaultSettingsTest : public ::testing::Test {
