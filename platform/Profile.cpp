@@ -53,7 +53,14 @@ template <typename Edit> bool EditProfile(const std::string& path, bool createWh
     if (loaded.status == ProfileFileCache::Status::Missing && !createWhenMissing)
         return true;
     ProfileDocument document = loaded.document ? *loaded.document : ProfileDocument();
-    return !edit(document) || cache.Store(path, std::move(document));
+    const bool changed = edit(document);
+    // While writes are deferred the copy becomes the pending document even
+    // when this edit changed nothing, so that the next edits work on it in
+    // place: a writer of thousands of keys that mostly rewrites the values
+    // already there would otherwise copy the whole file for every key.
+    if (!changed && !cache.IsDeferring())
+        return true;
+    return cache.Store(path, std::move(document));
 }
 
 int ParseProfileInt(const std::string& text) {

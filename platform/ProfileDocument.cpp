@@ -211,18 +211,23 @@ bool ProfileDocument::SetValue(std::string_view section, std::string_view key, s
     } else {
         const std::size_t at = InsertionLine(*found);
         m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), KeyLine(keyName, value));
-        // A key added to the last section moves no indexed line (only the
-        // blank lines after it), so the index is patched: files written key
-        // by key, section after section, stay linear to build.
-        if (found == &m_sections.back()) {
-            found->map.emplace(ProfileLower(keyName), found->keys.size());
-            found->keys.push_back(KeyEntry{std::string(keyName), std::string(ProfileTrim(value)), at});
-            ++found->end;
-            return true;
+        // One key line came in at `at`: every indexed line from there on
+        // moves down by one, so the index is patched, not rebuilt, and a file
+        // written key by key into sections that are not the last (channel
+        // and amplifier sections in turn) stays cheap to build.
+        for (Section& other : m_sections) {
+            if (other.header >= at)
+                ++other.header;
+            if (other.end >= at)
+                ++other.end;
+            for (KeyEntry& entry : other.keys)
+                if (entry.line >= at)
+                    ++entry.line;
         }
+        found->map.emplace(ProfileLower(keyName), found->keys.size());
+        found->keys.push_back(KeyEntry{std::string(keyName), std::string(ProfileTrim(value)), at});
+        return true;
     }
-    BuildIndex();
-    return true;
 }
 
 bool ProfileDocument::DeleteKey(std::string_view section, std::string_view key) {

@@ -135,11 +135,17 @@ bool ProfileFileCache::EditPendingInPlace(const std::string& path,
                                           const std::function<bool(ProfileDocument&)>& edit) {
     std::lock_guard<std::mutex> lock(m_mutex);
     const auto it = m_entries.find(path);
-    if (m_deferDepth == 0 || it == m_entries.end() || !it->second.pending || it->second.document.use_count() != 1)
+    if (m_deferDepth == 0 || it == m_entries.end() || !it->second.pending ||
+        it->second.document.use_count() != 1)
         return false;
     // Sole owner, and readers take their copy under m_mutex: safe to change.
     edit(const_cast<ProfileDocument&>(*it->second.document));
     return true;
+}
+
+bool ProfileFileCache::IsDeferring() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_deferDepth > 0;
 }
 
 void ProfileFileCache::BeginDeferral() {

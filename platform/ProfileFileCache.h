@@ -45,6 +45,7 @@ public:
     // pending file and returns false when any write failed.
     void BeginDeferral();
     bool EndDeferral();
+    bool IsDeferring();
 
     // Held across a load-edit-store cycle so that two threads writing keys of
     // one file do not lose one of the keys.
