@@ -15,6 +15,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -54,22 +55,41 @@ void BM_CaseSearch(benchmark::State& state) {
         state.SkipWithError("not every simulated case linked");
         return;
     }
+    double find = 0, read = 0, coefs = 0;
     for (auto _ : state) {
+        const double begin = bench::WallSeconds();
         if (comm->FindCases() != cases * kModules) {
             state.SkipWithError("the search did not find every module");
             break;
         }
+        const double found = bench::WallSeconds();
         comm->ReadChannelInfo();
+        const double informed = bench::WallSeconds();
         for (int slot = 0; slot < g_nCaseCount; ++slot)
             for (int channel = 0; channel < CHANNELS_PER_MODULE; ++channel)
                 comm->GetProtocol()->ComputeChannelCoefs(g_CaseList[slot] * CHANNELS_PER_MODULE + channel);
+        find += found - begin;
+        read += informed - found;
+        coefs += bench::WallSeconds() - informed;
     }
+    // Seconds of each step of one search: the search for the modules, the
+    // channel-information read and the coefficients.
+    const double n = std::max<double>(1, double(state.iterations()));
+    state.counters["find_s"] = find / n;
+    state.counters["read_s"] = read / n;
+    state.counters["coefs_s"] = coefs / n;
     simulators.Stop();
     comm.reset();
     std::filesystem::remove_all(host.folder);
     state.counters["cases"] = cases;
 }
-BENCHMARK(BM_CaseSearch)->Arg(4)->Arg(32)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CaseSearch)
+    ->Arg(4)
+    ->Arg(32)
+    ->Arg(12)
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 
