@@ -7,6 +7,7 @@
 
 #include "acquisition/BoundedWait.h"
 #include "acquisition/CaseLink.h"
+#include "acquisition/DigitalCommandBits.h"
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
 #include "app/DebugLogFiles.h"
@@ -375,10 +376,12 @@ void CSamplingControl::MergeDigitalSample(int n, CaseSampleBlock* const* perUnit
 // ---- Load-control commands -------------------------------------------------
 
 int CSamplingControl::CommandBit(int code) const {
-    char text[32] = {};
-    platform::GetPrivateProfileString(platform::Format("DAStoLCS%d", code), "Bit", "0", text, sizeof text,
-                                      m_strCmdBitFile);
-    return std::atoi(text);
+    const std::string section = platform::Format("DAStoLCS%d", code);
+    const std::string text = platform::GetPrivateProfileString(section, "Bit", "", m_strCmdBitFile);
+    const int bit = CommandBitFromText(text);
+    if (bit == 0 && !text.empty() && text != "0")
+        WriteLogFile("Sample", section + ": Bit=" + text + " 不是 1 到 31 的位");
+    return bit;
 }
 
 void CSamplingControl::SendCommandAction(std::uint32_t mask) {
@@ -411,9 +414,9 @@ void CSamplingControl::OnMoogCommand(int code, const std::uint32_t* words) {
             m_MoogCommands.push_back(command);
         }
         m_bSaveRealtimeData = 1;
-        const int n = CommandBit(2);
-        if (n >= 1 && n < 31)
-            SendCommandAction((1u << (n - 1)) + (1u << n));
+        const std::uint32_t mask = ContinuousCommandMask(CommandBit(2));
+        if (mask != 0)
+            SendCommandAction(mask);
         break;
     }
     case 3:
@@ -456,16 +459,14 @@ void CSamplingControl::MoogCommandThread(MoogCommand command) {
 }
 
 void CSamplingControl::CommandPulse(int code) {
-    const int n = CommandBit(code);
-    if (n >= 1 && n < 31) {
-        SendCommandAction(1u << (n - 1));
-        platform::Sleep(2000);
-        SendCommandAction(1u << n);
-        platform::Sleep(500);
-    } else if (n != 0) {
-        WriteLogFile("Sample", platform::Format("DAStoLCS%d: Bit=%d 不是 1 到 30 的位", code, n));
+    const std::vector<std::uint32_t> masks = CommandPulseMasks(CommandBit(code));
+    // 2,000 ms after the first mask, 500 ms after the second.
+    const std::uint32_t pauses[] = {2000, 500};
+    for (std::size_t i = 0; i < masks.size(); ++i) {
+        SendCommandAction(masks[i]);
+        if (i + 1 < masks.size())
+            platform::Sleep(pauses[i]);
     }
-    SendCommandAction(0);
 }
 
 // ---- The poll thread and the stores ---------------------------------------

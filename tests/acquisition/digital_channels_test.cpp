@@ -1,6 +1,7 @@
 // Digital channels without a frame: the digital parameter file, the match
 // of load-control stamps to queued case blocks, and the binding of the
 // digital-interface library (the stand-in and its variant without a function).
+#include "acquisition/DigitalCommandBits.h"
 #include "acquisition/DigitalInterface.h"
 #include "acquisition/DigitalParamFile.h"
 #include "acquisition/SamplingControl.h"
@@ -143,6 +144,35 @@ TEST(DigitalInterfaceBinding, AllFourteenFunctionsOrNone) {
     EXPECT_FALSE(binding.LoadDigitalInterfaceDll("NoSuchDigitalInterface"));
     EXPECT_TRUE(binding.FreeDigitalInterfaceDll());
     EXPECT_EQ(binding.SetDasFreq, nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST(DigitalCommandBits, BitsOneToThirtyOneOnlyAndTheirMasks) {
+    struct Case {
+        const char* text;
+        int bit;
+        std::vector<std::uint32_t> pulse;
+        std::uint32_t continuous;
+    };
+    const Case cases[] = {
+        {"1", 1, {1u, 2u, 0u}, 3u},
+        {"3", 3, {4u, 8u, 0u}, 12u},
+        {"31", 31, {0x40000000u, 0x80000000u, 0u}, 0xC0000000u},
+        {"32", 0, {0u}, 0u},
+        {"0", 0, {0u}, 0u},
+        {"-1", 0, {0u}, 0u},
+        {"abc", 0, {0u}, 0u},
+        {"3x", 0, {0u}, 0u},
+        {"", 0, {0u}, 0u},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CommandBitFromText(c.text), c.bit) << c.text;
+        EXPECT_EQ(CommandPulseMasks(c.bit), c.pulse) << c.text;
+        EXPECT_EQ(ContinuousCommandMask(c.bit), c.continuous) << c.text;
+    }
 }
 
 } // namespace
