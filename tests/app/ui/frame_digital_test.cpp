@@ -126,7 +126,8 @@ protected:
         order = m_standIn.Function<decltype(&DigitalSimOrderCommand)>("DigitalSimOrderCommand");
         calls = m_standIn.Function<decltype(&DigitalSimCallCount)>("DigitalSimCallCount");
         actions = m_standIn.Function<decltype(&DigitalSimActions)>("DigitalSimActions");
-        ASSERT_TRUE(setOrigin && stamp && value && fetched && order && calls && actions);
+        newChannels = m_standIn.Function<decltype(&DigitalSimSetNewChannels)>("DigitalSimSetNewChannels");
+        ASSERT_TRUE(setOrigin && stamp && value && fetched && order && calls && actions && newChannels);
     }
 
     // Starts an event run, lines the stand-in's clock up with the run's
@@ -173,6 +174,7 @@ protected:
     decltype(&DigitalSimOrderCommand) order = nullptr;
     decltype(&DigitalSimCallCount) calls = nullptr;
     decltype(&DigitalSimActions) actions = nullptr;
+    decltype(&DigitalSimSetNewChannels) newChannels = nullptr;
     int m_nActionsBefore = 0;
 };
 
@@ -216,6 +218,30 @@ TEST_F(FrameDigitalLibraryTest, AnEventCommandStoresExactlyItsSetAndPulsesTheCom
     EXPECT_EQ(calls("StopSensorServer"), stops + 1);
     EXPECT_EQ(calls("FreeDigitalDll"), frees + 1);
     EXPECT_FALSE(sampling.IsDigitalLibraryLoaded());
+}
+
+TEST_F(FrameDigitalLibraryTest, TheChannelSettingsCommandImportsTheChannelToolsFile) {
+    // The channel tool made new settings and left them beside the program.
+    DigitalChannelTable made{};
+    std::strcpy(made[0].szName, "油缸力");
+    std::strcpy(made[1].szName, "位移");
+    const std::string import = m_scratch.File(DIGITAL_IMPORT_FILE);
+    ASSERT_TRUE(SaveDigitalParamFile(import, 2, made));
+    newChannels(1);
+    const int stops = calls("StopLoadControlSystem"), starts = calls("StartSensorServer");
+    ASSERT_TRUE(m_frame->RunCommand(ID_DIGITAL_CHANNEL_SETTINGS));
+    newChannels(0);
+    CSamplingControl& sampling = m_frame->GetSampling();
+    EXPECT_EQ(sampling.GetDigitalCount(), 2);
+    EXPECT_STREQ(sampling.GetDigitalTable()[0].szName, "油缸力");
+    EXPECT_FALSE(platform::FileExists(import)) << "the import file is used once";
+    int count = 0;
+    DigitalChannelTable saved{};
+    ASSERT_TRUE(LoadDigitalParamFile(m_scratch.File(DIGITAL_PROGRAM_FILE), count, saved));
+    EXPECT_EQ(count, 2);
+    EXPECT_STREQ(saved[1].szName, "位移");
+    EXPECT_EQ(calls("StopLoadControlSystem"), stops + 1);
+    EXPECT_EQ(calls("StartSensorServer"), starts + 1);
 }
 
 TEST_F(FrameDigitalLibraryTest, AContinuousCommandStoresBatchesAndStopLosesNothing) {
