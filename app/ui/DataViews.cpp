@@ -130,6 +130,13 @@ void CQV7411N_NewFrameView::OpenPropertySheet() {
         m_pCurve->ShowPropertySheet();
 }
 
+void CQV7411N_NewFrameView::ZoomDistribution(bool zoomIn) {
+    if (m_pCurve == nullptr)
+        return;
+    m_pCurve->Model().ZoomY(zoomIn);
+    m_pCurve->Invalidate();
+}
+
 std::vector<TitleSignal> CQV7411N_NewFrameView::GetTitleSignals() const {
     std::vector<TitleSignal> signals_;
     if (m_pCurve == nullptr)

@@ -77,6 +77,8 @@ public:
     // Follows the document's window and loads the stored data.
     void ReloadDataWindow() override;
     void OpenPropertySheet() override;
+    // Distribution display: the horizontal zoom commands halve or double the value axis.
+    void ZoomDistribution(bool zoomIn) override;
     std::vector<TitleSignal> GetTitleSignals() const override;
     void SaveLayout(const std::string& file, int index) const override;
     void LoadLayout(const std::string& file, int index) override;
