@@ -211,18 +211,18 @@ bool ProfileDocument::SetValue(std::string_view section, std::string_view key, s
     } else {
         const std::size_t at = InsertionLine(*found);
         m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), KeyLine(keyName, value));
-        // One key line came in at `at`: every indexed line from there on
-        // moves down by one, so the index is patched, not rebuilt, and a file
+        // One key line came in at `at`, after the section's own keys: the
+        // sections after it (the index holds them in file order) move down
+        // by one line, so the index is patched, not rebuilt, and a file
         // written key by key into sections that are not the last (channel
         // and amplifier sections in turn) stays cheap to build.
-        for (Section& other : m_sections) {
-            if (other.header >= at)
-                ++other.header;
-            if (other.end >= at)
-                ++other.end;
-            for (KeyEntry& entry : other.keys)
-                if (entry.line >= at)
-                    ++entry.line;
+        ++found->end;
+        for (auto other = m_sections.begin() + (found - m_sections.data()) + 1; other != m_sections.end();
+             ++other) {
+            ++other->header;
+            ++other->end;
+            for (KeyEntry& entry : other->keys)
+                ++entry.line;
         }
         found->map.emplace(ProfileLower(keyName), found->keys.size());
         found->keys.push_back(KeyEntry{std::string(keyName), std::string(ProfileTrim(value)), at});
