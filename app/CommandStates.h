@@ -73,4 +73,6 @@ struct MenuPruneOptions {
 std::vector<MenuRemoval> MenuRemovals(const MenuPruneOptions& options);
 // The submenu that holds this command is removed whole (digital sensor channels).
 constexpr int ID_DIGITAL_CHANNEL_SETTINGS = 32956;
+// The storage-rule dialog of the settings menu.
+constexpr int ID_STORAGE_RULE = 32959;
 bool RemoveDigitalChannelSubmenu(const MenuPruneOptions& options);

@@ -288,6 +288,9 @@ public:
     void InitDigitalChannels();
     void CloseDigitalChannels();
     void RegisterDigitalCommands();
+    // The data dialogs of the settings menu (MainFrameDataDialogs.cpp).
+    void RegisterDataDialogCommands();
+    void OnStorageRule();
     void OnDigitalChannelSetting();
     // The project's digital file while a project is open, else the program folder's.
     std::string DigitalParamFilePath() const;

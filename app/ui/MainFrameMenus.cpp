@@ -86,8 +86,8 @@ void CMainFrame::CreateMenus() {
                          32805, 32859, 32861, 32854, kSeparator, 32853, 32844, 32837});
     addMenu("控制(&C)", {32794, kSeparator, 32792, 32841, 32842, kSeparator, 32788, 32789, 32791, 32920,
                          kSeparator, 32866, 32868, kSeparator, 32905, 32906, 32915, 32916});
-    QMenu* settings =
-        addMenu("设置(&S)", {32862, 32929, 32896, kSeparator, 32831, 32834, 32945, 32903, 32889});
+    QMenu* settings = addMenu(
+        "设置(&S)", {32862, 32929, 32896, kSeparator, 32831, 32834, 32945, 32903, 32889, kSeparator, 32959});
     QMenu* digital = settings->addMenu("数字传感器通道");
     AddItems(digital, {ID_DIGITAL_CHANNEL_SETTINGS});
     connect(digital, &QMenu::aboutToShow, this, [this, digital] { UpdateMenu(digital); });

@@ -48,6 +48,7 @@ void CMainFrame::InstallSampling() {
     m_pLeadWireTest = std::make_unique<CLeadWireSelfTest>(m_pSamplingHost.get(), GetSafeHwnd());
     RegisterSamplingCommands();
     RegisterDigitalCommands();
+    RegisterDataDialogCommands();
     RegisterSamplingMessages();
     InstallRemoteControl();
     CheckOpenFileLimit();

@@ -1,0 +1,114 @@
+// The data dialogs reached from the frame's settings menu, driven as a user
+// would: the storage rule edited in its dialog and kept in the profile.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include "ShellTestSupport.h"
+#include "app/AppSettings.h"
+#include "app/CommandStates.h"
+#include "app/RunFlags.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/QV7411N_NewFrameApp.h"
+#include "datafiles/ui/DlgStorageRule.h"
+#include "platform/MessageBox.h"
+#include "platform/RegistryProfile.h"
+
+namespace {
+
+class FrameDataDialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureQtApplication();
+        m_app = std::make_unique<CQV7411N_NewFrameApp>(m_scratch.ProgramFolder());
+        ASSERT_TRUE(m_app->InitInstance());
+        m_frame = m_app->GetMainFrame();
+    }
+    void TearDown() override {
+        g_bSampling = 0;
+        if (m_frame != nullptr)
+            m_frame->close();
+        m_app->ExitInstance();
+    }
+
+    // The action of a command in the named top-level menu.
+    QAction* MenuAction(const QString& menuTitle, int id) {
+        for (QAction* top : m_frame->menuBar()->actions()) {
+            if (top->menu() == nullptr || top->text() != menuTitle)
+                continue;
+            for (QAction* item : top->menu()->actions()) {
+                if (item->data().toInt() == id)
+                    return item;
+            }
+        }
+        return nullptr;
+    }
+
+    // Runs fill on the modal dialog of type D once it is shown.
+    template <class D> void WhenModal(std::function<void(D&)> fill) {
+        auto* timer = new QTimer(m_frame);
+        timer->setInterval(20);
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, fill] {
+            if (auto* dialog = dynamic_cast<D*>(QApplication::activeModalWidget())) {
+                timer->stop();
+                timer->deleteLater();
+                fill(*dialog);
+            }
+        });
+        timer->start();
+    }
+
+    ShellScratch m_scratch;
+    platform::MessageBoxRecorder m_boxes;
+    std::unique_ptr<CQV7411N_NewFrameApp> m_app;
+    CMainFrame* m_frame = nullptr;
+};
+
+TEST_F(FrameDataDialogsTest, StorageRuleFromTheSettingsMenuIsSavedOnOk) {
+    QAction* action = MenuAction(QString::fromUtf8("设置(&S)"), ID_STORAGE_RULE);
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->text(), QString::fromUtf8("数据存储规则(&R)"));
+    g_bSampling = 1;
+    EXPECT_FALSE(m_frame->QueryCommandState(ID_STORAGE_RULE).m_bEnabled) << "not while a run samples";
+    g_bSampling = 0;
+    ASSERT_TRUE(m_frame->QueryCommandState(ID_STORAGE_RULE).m_bEnabled);
+
+    WhenModal<CDlgStorageRule>([](CDlgStorageRule& dialog) {
+        auto* prefix = dialog.findChild<QLineEdit*>("prefix");
+        prefix->setText("Bridge");
+        emit prefix->textEdited("Bridge");
+        dialog.findChild<QCheckBox*>("autoName")->click();
+        auto* editor = dialog.findChild<QLineEdit*>("pathEditor");
+        editor->setText("/srv/runs");
+        emit editor->textEdited("/srv/runs");
+        dialog.findChild<QPushButton*>("ok")->click();
+    });
+    action->trigger();
+
+    platform::CRegistryProfile& profile = AppRegistryProfile();
+    EXPECT_EQ(profile.GetProfileString("StorageRule", "ProjectName", ""), "Bridge");
+    EXPECT_EQ(profile.GetProfileInt("StorageRule", "bAutoName", 0), 1);
+    StorageRuleSettings saved;
+    LoadStorageRule(profile, saved);
+    EXPECT_EQ(StoragePath(saved, 0), "/srv/runs");
+
+    WhenModal<CDlgStorageRule>([](CDlgStorageRule& dialog) {
+        auto* prefix = dialog.findChild<QLineEdit*>("prefix");
+        EXPECT_EQ(prefix->text(), "Bridge") << "the dialog opens on the frame's rule";
+        prefix->setText("Other");
+        emit prefix->textEdited("Other");
+        dialog.findChild<QPushButton*>("cancel")->click();
+    });
+    action->trigger();
+    EXPECT_EQ(profile.GetProfileString("StorageRule", "ProjectName", ""), "Bridge")
+        << "cancel writes nothing";
+}
+
+} // namespace
