@@ -38,20 +38,28 @@ double TemperatureAboveZero(double r0, double r) {
     return t > kMaxTemperature ? kMaxTemperature : t;
 }
 
-double HalveToRoot(double r0, double r, double low, double high) {
-    double lowDiff = ResistanceAt(r0, low) - r;
+// The halving of a 0.1 degC step down to kTemperatureTolerance. root is the root to
+// far better than that tolerance: the resistance rises at least kA * r0 a degC below
+// 0 degC, so a mid farther from it than `sure` lies on root's side of it and misses the
+// reading by more than kResistanceTolerance. Only the mids within `sure` of the root
+// (the last few) are evaluated; the halving, and its result, stay the same.
+double HalveToRoot(double r0, double r, double low, double high, double lowDiff, double root) {
+    const bool lowBelow = lowDiff < 0.0;
+    const double sure = 1.01 * kResistanceTolerance / (kA * r0) + 1e-9;
     double mid = (low + high) / 2.0;
     while (high - low >= kTemperatureTolerance) {
         mid = (low + high) / 2.0;
-        const double midDiff = ResistanceAt(r0, mid) - r;
-        if (std::fabs(midDiff) < kResistanceTolerance)
-            return mid;
-        if ((midDiff < 0.0) == (lowDiff < 0.0)) {
-            low = mid;
-            lowDiff = midDiff;
-        } else {
-            high = mid;
+        bool midBelow = mid < root;
+        if (std::fabs(mid - root) <= sure) {
+            const double midDiff = ResistanceAt(r0, mid) - r;
+            if (std::fabs(midDiff) < kResistanceTolerance)
+                return mid;
+            midBelow = midDiff < 0.0;
         }
+        if (midBelow == lowBelow)
+            low = mid;
+        else
+            high = mid;
     }
     return mid;
 }
@@ -61,12 +69,13 @@ double SlopeAt(double t) {
     return kA + 2.0 * kB * t + kC * (4.0 * t - 300.0) * t * t;
 }
 
-// The root's neighbourhood, by Newton's method from the quadratic's root: the
-// resistance rises steadily below 0 degC, so a few steps come within far less
-// than one 0.1 degC step of it.
+// The root, by Newton's method from the quadratic's root: the resistance rises
+// steadily and bends little below 0 degC, so the quadratic's root is within a few
+// degC and each step squares the error (times about 5e-4 / degC): after three the
+// error is at the level of the rounding.
 double EstimateBelowZero(double r0, double r) {
     double t = std::clamp(TemperatureAboveZero(r0, r), kMinTemperature, 0.0);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 3; ++i)
         t = std::clamp(t - (ResistanceAt(r0, t) - r) / (r0 * SlopeAt(t)), kMinTemperature, 0.0);
     return t;
 }
@@ -83,8 +92,8 @@ double TemperatureBelowZero(double r0, double r) {
         const double diff = ResistanceAt(r0, kMinTemperature + i * kStep) - r;
         return diff < 0.0 && std::fabs(diff) >= kResistanceTolerance;
     };
-    int first = std::clamp(static_cast<int>((EstimateBelowZero(r0, r) - kMinTemperature) / kStep) - 1, 0,
-                           kStepCount - 1);
+    const double root = EstimateBelowZero(r0, r);
+    int first = std::clamp(static_cast<int>((root - kMinTemperature) / kStep) - 1, 0, kStepCount - 1);
     while (first > 0 && !isBelow(first))
         --first;
     for (int i = first; i < kStepCount; ++i) {
@@ -95,7 +104,7 @@ double TemperatureBelowZero(double r0, double r) {
             return t0;
         const double diff1 = ResistanceAt(r0, t1) - r;
         if ((diff0 < 0.0) != (diff1 < 0.0))
-            return HalveToRoot(r0, r, t0, t1);
+            return HalveToRoot(r0, r, t0, t1, diff0, root);
     }
     // No crossing: rounding put the resistance at -200 degC just above the reading.
     return kMinTemperature;
