@@ -38,32 +38,6 @@ double TemperatureAboveZero(double r0, double r) {
     return t > kMaxTemperature ? kMaxTemperature : t;
 }
 
-// The halving of a 0.1 degC step down to kTemperatureTolerance. root is the root to
-// far better than that tolerance: the resistance rises at least kA * r0 a degC below
-// 0 degC, so a mid farther from it than `sure` lies on root's side of it and misses the
-// reading by more than kResistanceTolerance. Only the mids within `sure` of the root
-// (the last few) are evaluated; the halving, and its result, stay the same.
-double HalveToRoot(double r0, double r, double low, double high, double lowDiff, double root) {
-    const bool lowBelow = lowDiff < 0.0;
-    const double sure = 1.01 * kResistanceTolerance / (kA * r0) + 1e-9;
-    double mid = (low + high) / 2.0;
-    while (high - low >= kTemperatureTolerance) {
-        mid = (low + high) / 2.0;
-        bool midBelow = mid < root;
-        if (std::fabs(mid - root) <= sure) {
-            const double midDiff = ResistanceAt(r0, mid) - r;
-            if (std::fabs(midDiff) < kResistanceTolerance)
-                return mid;
-            midBelow = midDiff < 0.0;
-        }
-        if (midBelow == lowBelow)
-            low = mid;
-        else
-            high = mid;
-    }
-    return mid;
-}
-
 // The slope of ResistanceAt over r0.
 double SlopeAt(double t) {
     return kA + 2.0 * kB * t + kC * (4.0 * t - 300.0) * t * t;
@@ -71,40 +45,82 @@ double SlopeAt(double t) {
 
 // The root, by Newton's method from the quadratic's root: the resistance rises
 // steadily and bends little below 0 degC, so the quadratic's root is within a few
-// degC and each step squares the error (times about 5e-4 / degC): after three the
-// error is at the level of the rounding.
+// degC and each step squares the error (times about 5e-4 / degC): after two it is
+// below 1e-8 degC.
 double EstimateBelowZero(double r0, double r) {
     double t = std::clamp(TemperatureAboveZero(r0, r), kMinTemperature, 0.0);
-    for (int i = 0; i < 3; ++i)
-        t = std::clamp(t - (ResistanceAt(r0, t) - r) / (r0 * SlopeAt(t)), kMinTemperature, 0.0);
+    for (int i = 0; i < 2; ++i) {
+        const double inverseSlope = 1.0 / (r0 * SlopeAt(t)); // beside the resistance, not after it
+        t = std::clamp(t - (ResistanceAt(r0, t) - r) * inverseSlope, kMinTemperature, 0.0);
+    }
     return t;
+}
+
+// The difference between the resistance at t and the reading, where its value matters.
+// root is the root to far better than kTemperatureTolerance, and the resistance rises
+// at least kA * r0 a degC below 0 degC: at a t farther from root than `sure` the
+// difference has root's side's sign and exceeds kResistanceTolerance, which is all the
+// search asks of it, so it is not evaluated there.
+struct BelowZeroDiff {
+    double r0;
+    double r;
+    double root;
+    double sure;
+
+    double operator()(double t) const {
+        if (t < root - sure)
+            return -HUGE_VAL;
+        if (t > root + sure)
+            return HUGE_VAL;
+        return ResistanceAt(r0, t) - r;
+    }
+};
+
+double HalveToRoot(const BelowZeroDiff& diffAt, double low, double high) {
+    double lowDiff = diffAt(low);
+    double mid = (low + high) / 2.0;
+    while (high - low >= kTemperatureTolerance) {
+        mid = (low + high) / 2.0;
+        const double midDiff = diffAt(mid);
+        if (std::fabs(midDiff) < kResistanceTolerance)
+            return mid;
+        if ((midDiff < 0.0) == (lowDiff < 0.0)) {
+            low = mid;
+            lowDiff = midDiff;
+        } else {
+            high = mid;
+        }
+    }
+    return mid;
 }
 
 // The 0.1 degC steps from -200 degC are searched for the first whose start
 // is within the tolerance of the reading or over which the resistance
-// crosses it. The resistance rises with the temperature, so every step
-// that starts below the reading by more than the tolerance, and whose end
-// is below it too, comes before that first step: the search starts at the
-// step of the estimate, moved back until its start lies below the reading,
-// and gives the same step, and root, as stepping all the way from -200.
+// crosses it, and that step is halved. The resistance rises with the
+// temperature, so every step that starts below the reading by more than the
+// tolerance, and whose end is below it too, comes before that first step: the
+// search starts at the step of the estimate, moved back until its start lies
+// below the reading, and gives the same step, and root, as stepping all the way
+// from -200. Only the few differences near the root are evaluated.
 double TemperatureBelowZero(double r0, double r) {
+    const double root = EstimateBelowZero(r0, r);
+    const BelowZeroDiff diffAt{r0, r, root, 1.01 * kResistanceTolerance / (kA * r0) + 1e-7};
     const auto isBelow = [&](int i) {
-        const double diff = ResistanceAt(r0, kMinTemperature + i * kStep) - r;
+        const double diff = diffAt(kMinTemperature + i * kStep);
         return diff < 0.0 && std::fabs(diff) >= kResistanceTolerance;
     };
-    const double root = EstimateBelowZero(r0, r);
     int first = std::clamp(static_cast<int>((root - kMinTemperature) / kStep) - 1, 0, kStepCount - 1);
     while (first > 0 && !isBelow(first))
         --first;
     for (int i = first; i < kStepCount; ++i) {
         const double t0 = kMinTemperature + i * kStep;
         const double t1 = kMinTemperature + (i + 1) * kStep;
-        const double diff0 = ResistanceAt(r0, t0) - r;
+        const double diff0 = diffAt(t0);
         if (std::fabs(diff0) < kResistanceTolerance)
             return t0;
-        const double diff1 = ResistanceAt(r0, t1) - r;
+        const double diff1 = diffAt(t1);
         if ((diff0 < 0.0) != (diff1 < 0.0))
-            return HalveToRoot(r0, r, t0, t1, diff0, root);
+            return HalveToRoot(diffAt, t0, t1);
     }
     // No crossing: rounding put the resistance at -200 degC just above the reading.
     return kMinTemperature;
