@@ -57,6 +57,12 @@ public:
     static int WriteChannelValue(const std::string& path, int first, int last, int caseCount, int slot,
                                  int channel, int value);
     int WriteCaseChannelValue(const std::string& path, int channel, int first, int last, float value) const;
+    // Writes raw to the listed channels at samples first..last in the run's
+    // arrangement, every file or none: 0 when a channel is not online, the
+    // range lies outside the run or a file cannot be rewritten (each file is
+    // then unchanged). Samples past a file's end are left alone.
+    int WriteRunValues(const std::string& dataPath, const std::vector<int>& channels, int first, int last,
+                       float raw) const;
 
     // Range deletion: removes samples first..last inclusive. Every form
     // checks the range against the samples stored, writes the kept samples

@@ -5,6 +5,7 @@
 #include "datafiles/RawFile.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -156,4 +157,33 @@ int CDataFileAccess::DeleteRunRange(const std::string& dataPath, int first, int 
         return 0;
     sampleCount = int(RangeCut::RecordCount(dataPath, frameSize));
     return 1;
+}
+
+int CDataFileAccess::WriteRunValues(const std::string& dataPath, const std::vector<int>& channels, int first,
+                                    int last, float raw) const {
+    if (first > last)
+        std::swap(first, last);
+    if (channels.empty() || first < 0)
+        return 0;
+    // Byte offsets of the values in a frame (one file) or in a unit's block.
+    std::map<std::string, std::vector<std::pair<std::int64_t, float>>> patches;
+    const std::int64_t valueOffset = offsetof(CaseSampleBlock, fValues);
+    for (int channel : channels) {
+        const int slot = m_layout.SlotOfChannel(channel);
+        if (channel < 0 || channel >= kAnalogChannels || slot < 0)
+            return 0;
+        const std::int64_t place = channel % 16;
+        if (m_layout.bPerCaseFiles)
+            patches[MakeCaseDataFileName(dataPath, channel / 16, 0)].emplace_back(
+                valueOffset + place * std::int64_t(sizeof(float)), raw);
+        else
+            patches[dataPath].emplace_back(slot * kBlock + valueOffset + place * std::int64_t(sizeof(float)),
+                                           raw);
+    }
+    const std::int64_t recordSize = m_layout.bPerCaseFiles ? kBlock : m_layout.FrameSize();
+    RangeCut cut;
+    for (auto& [path, fields] : patches)
+        if (!cut.AddPatch(path, recordSize, first, last, std::move(fields)))
+            return 0;
+    return cut.Apply() ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 #include <vector>
 
@@ -30,7 +31,27 @@ bool CopyBytes(CRawFile& from, std::int64_t begin, std::int64_t end, CRawFile& t
     return true;
 }
 
-// Writes the file's kept records to its staged copy.
+// Copies records first..last with the job's fields overwritten.
+bool CopyPatched(const RangeCut::Job& job, CRawFile& from, CRawFile& to, std::vector<char>& buffer) {
+    const std::int64_t perChunk = std::max<std::int64_t>(1, kCopyBytes / job.recordSize);
+    for (std::int64_t k = job.first; k <= job.last;) {
+        const std::int64_t records = std::min(perChunk, job.last - k + 1);
+        const std::int64_t n = records * job.recordSize;
+        if (n > std::int64_t(buffer.size()))
+            buffer.resize(std::size_t(n));
+        if (from.ReadAt(k * job.recordSize, buffer.data(), n) != n)
+            return false;
+        for (std::int64_t r = 0; r < records; ++r)
+            for (const auto& [offset, value] : job.patches)
+                std::memcpy(buffer.data() + r * job.recordSize + offset, &value, sizeof value);
+        if (!to.WriteAll(buffer.data(), n))
+            return false;
+        k += records;
+    }
+    return true;
+}
+
+// Writes the file's kept (or patched) records to its staged copy.
 bool WriteStaged(const RangeCut::Job& job, std::vector<char>& buffer) {
     CRawFile from;
     if (!from.Open(job.path.c_str(), CRawFile::kRead | CRawFile::kShareDenyNone))
@@ -39,6 +60,8 @@ bool WriteStaged(const RangeCut::Job& job, std::vector<char>& buffer) {
     CRawFile to;
     bool ok = length >= 0 && to.Open(StagedName(job.path).c_str(), CRawFile::kCreate | CRawFile::kWrite);
     ok = ok && CopyBytes(from, 0, job.first * job.recordSize, to, buffer);
+    if (!job.patches.empty())
+        ok = ok && CopyPatched(job, from, to, buffer);
     ok = ok && CopyBytes(from, std::min(length, (job.last + 1) * job.recordSize), length, to, buffer);
     ok = ok && ::fsync(to.Handle()) == 0;
     to.Close();
@@ -67,6 +90,17 @@ bool RangeCut::Add(const std::string& path, std::int64_t recordSize, std::int64_
     if (count < 0 || first < 0 || last < first || first >= count)
         return false;
     jobs.push_back(Job{path, recordSize, first, std::min(last, count - 1)});
+    return true;
+}
+
+bool RangeCut::AddPatch(const std::string& path, std::int64_t recordSize, std::int64_t first,
+                        std::int64_t last, std::vector<std::pair<std::int64_t, float>> patches) {
+    for (const auto& patch : patches)
+        if (patch.first < 0 || patch.first + std::int64_t(sizeof(float)) > recordSize)
+            return false;
+    if (patches.empty() || !Add(path, recordSize, first, last))
+        return false;
+    jobs.back().patches = std::move(patches);
     return true;
 }
 

@@ -113,6 +113,13 @@ public:
     // A double click: makes the entry's curve active; false between entries.
     bool LegendDoubleClick(int x, int y);
 
+    // The lines of the cursor read-out box (after clamping the cursors) and
+    // of the statistics box. xStep: seconds per sample of the X read-outs
+    // (1 when the X axis counts samples). Markers read out as their text and
+    // take no part in the statistics.
+    std::vector<std::string> BuildCursorReadouts(double xStep);
+    std::vector<std::string> BuildStatisticsLines() const;
+
     // The distribution channel under cursor 0 (mode 3's label).
     int ChannelUnderActiveCursor() const;
 

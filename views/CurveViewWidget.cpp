@@ -50,6 +50,7 @@ const MenuItem kContextItems[] = {
     {ID_DOUBLE_CURSOR, "双光标(&T)"},
     {ID_PEAK_CURSOR, "峰值光标(&P)"},
     {ID_CURSOR_SYNC, "光标同步(&S)"},
+    {ID_EDIT_DATA, "数据编辑(&D)"},
     {0, nullptr},
     {ID_DRAW_MODE_NORMAL, "普通绘图方式"},
     {ID_DRAW_MODE_XY, "XY方式"},
@@ -57,6 +58,11 @@ const MenuItem kContextItems[] = {
     {0, nullptr},
     {ID_CURVE_PRINT, "打印(&P)..."},
     {ID_CURVE_PRINT_PREVIEW, "打印预览(&V)"},
+    {ID_SAVE_AS_BITMAP, "另存为位图(&B)"},
+    {0, nullptr},
+    {ID_SAVE_DATA_FILE, "数据输出(&E)"},
+    {0, nullptr},
+    {ID_COPY_BITMAP, "复制位图(&C)"},
 };
 
 const MenuItem kCursorItems[] = {
@@ -269,7 +275,12 @@ bool CCurveViewWidget::IsCommandEnabled(int id) const {
     case ID_PEAK_CURSOR:
     case ID_CURVE_PRINT:
     case ID_CURVE_PRINT_PREVIEW:
+    case ID_EDIT_DATA:
+    case ID_COPY_BITMAP:
+    case ID_SAVE_AS_BITMAP:
         return true;
+    case ID_SAVE_DATA_FILE:
+        return m.PointCount() >= 1 && m.HasCurves();
     default:
         return false;
     }
@@ -340,6 +351,18 @@ bool CCurveViewWidget::OnCommand(int id) {
     case ID_CURVE_PRINT_PREVIEW:
         OnPrint(id == ID_CURVE_PRINT_PREVIEW);
         return true;
+    case ID_EDIT_DATA:
+        OnEditData();
+        return true;
+    case ID_SAVE_DATA_FILE:
+        OnSaveDataFile();
+        return true;
+    case ID_COPY_BITMAP:
+        OnCopyToClipboard();
+        return true;
+    case ID_SAVE_AS_BITMAP:
+        OnSaveAsBitmap();
+        return true;
     default:
         return false;
     }
@@ -362,7 +385,9 @@ QMenu* BuildMenu(CCurveViewWidget* view, QWidget* parent, const MenuItem* items,
         action->setEnabled(view->IsCommandEnabled(id));
         // Only the switches carry a check mark.
         const bool isSwitch = id != ID_SELECT_SIGNALS && id != ID_CURVE_PROPERTIES && id != ID_ZOOM_IN_Y &&
-                              id != ID_ZOOM_OUT_Y && id != ID_CURVE_PRINT && id != ID_CURVE_PRINT_PREVIEW;
+                              id != ID_ZOOM_OUT_Y && id != ID_CURVE_PRINT && id != ID_CURVE_PRINT_PREVIEW &&
+                              id != ID_EDIT_DATA && id != ID_SAVE_DATA_FILE && id != ID_COPY_BITMAP &&
+                              id != ID_SAVE_AS_BITMAP;
         action->setCheckable(isSwitch);
         action->setChecked(isSwitch && view->IsCommandChecked(id));
         QObject::connect(action, &QAction::triggered, view, [view, id] { view->OnCommand(id); });
@@ -679,9 +704,57 @@ void CCurveViewWidget::PaintLegend(QPainter& painter) {
     painter.setBrush(Qt::NoBrush);
 }
 
+namespace {
+
+// A box of text lines with its top-left corner at (x, y), kept inside the client.
+void PaintTextBox(QPainter& painter, const std::vector<std::string>& lines, int x, int y,
+                  const QRect& client) {
+    if (lines.empty())
+        return;
+    const QFontMetrics metrics = painter.fontMetrics();
+    int width = 0;
+    for (const std::string& line : lines)
+        width = std::max(width, metrics.horizontalAdvance(QString::fromStdString(line)));
+    const int lineHeight = metrics.height();
+    QRect box(x, y, width + 8, lineHeight * int(lines.size()) + 6);
+    if (box.right() > client.right())
+        box.moveLeft(std::max(0, box.left() - (box.right() - client.right())));
+    if (box.bottom() > client.bottom())
+        box.moveTop(std::max(0, box.top() - (box.bottom() - client.bottom())));
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::white);
+    painter.drawRect(box);
+    painter.setBrush(Qt::NoBrush);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        painter.drawText(box.left() + 4, box.top() + 3 + metrics.ascent() + int(i) * lineHeight,
+                         QString::fromStdString(lines[i]));
+}
+
+} // namespace
+
+void CCurveViewWidget::PaintReadouts(QPainter& painter) {
+    CCurveViewModel& m = m_model;
+    const PlotRect& plot = m.GetPlotRect();
+    const QRect client(0, 0, width(), height());
+    const auto corner = [&](const std::array<int, 2>& box, int x, int y) {
+        return box[0] == 0 && box[1] == 0 ? QPoint(x, y) : QPoint(box[0], box[1]);
+    };
+    if (m.m_nCursorType > 0) {
+        const double step = m.m_fSampleInterval > 0.0f ? double(m.m_fSampleInterval) : 1.0;
+        const QPoint at = corner(m.m_CursorBox, plot.left + 4, plot.top + 4);
+        PaintTextBox(painter, m.BuildCursorReadouts(step), at.x(), at.y(), client);
+    }
+    if (m.m_STRealViewOption.nStatistics != 0) {
+        const QPoint at = corner(m.m_StatisticBox, plot.right - 120, plot.top + 4);
+        PaintTextBox(painter, m.BuildStatisticsLines(), at.x(), at.y(), client);
+    }
+}
+
 void CCurveViewWidget::PaintOverlay(QPainter& painter) {
-    if (CurvesShown())
+    if (CurvesShown()) {
         PaintCursors(painter);
+        PaintReadouts(painter);
+    }
     PaintLegend(painter);
     if (m_bBand) {
         painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));

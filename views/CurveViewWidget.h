@@ -22,6 +22,7 @@
 class QMenu;
 class QPrinter;
 class CChannelPanelPainter;
+class CCursorEditDlg;
 class CDlgPlotSignalSelect;
 class CPropRealTimeViewSheet;
 
@@ -38,6 +39,10 @@ constexpr int ID_DOUBLE_CURSOR = 32796;
 constexpr int ID_PEAK_CURSOR = 32797;
 constexpr int ID_CURSOR_SYNC = 32888;
 constexpr int ID_SELECT_SIGNALS = 32832;
+constexpr int ID_EDIT_DATA = 32840;
+constexpr int ID_SAVE_DATA_FILE = 32838;
+constexpr int ID_COPY_BITMAP = 32839;
+constexpr int ID_SAVE_AS_BITMAP = 32846;
 constexpr int ID_CURVE_PRINT = 57607;
 constexpr int ID_CURVE_PRINT_PREVIEW = 57609;
 
@@ -85,12 +90,30 @@ public:
     QMenu* BuildCursorMenu(QWidget* parent);
 
     void OnSignalSelect();
+    // "数据编辑": a new value at the single cursor, or zeroing or deleting
+    // the samples between the double cursors, in the stored run.
+    void OnEditData();
     void ShowPropertySheet();
     // A property sheet's result reaches the view.
     void ApplyGraphAttributes(const CGraphDisplayOptions& options, const RealViewOption& option);
 
     void SaveLayout(const std::string& file, int index) const;
     void LoadLayout(const std::string& file, int index);
+
+    // --- pictures and the displayed-data file ---
+    // The view's own rendering at its size.
+    QImage GrabImage();
+    bool SaveBitmap(const std::string& path);
+    void OnSaveAsBitmap();
+    void OnCopyToClipboard();
+    // The name of a curve in the displayed-data file.
+    std::string BuildCurveName(int curve) const;
+    // The displayed-data file's text (UTF-8, "\n" line ends).
+    std::string DisplayedDataText();
+    // Writes it (GBK, CRLF); ".xls" is appended to a name ending in neither
+    // ".xls" nor ".txt". 1 written; a file that cannot be made is reported.
+    int SaveDisplayedData(std::string path);
+    void OnSaveDataFile();
 
     // The picture the screen shows, at the widget's size.
     QImage RenderImage();
@@ -122,6 +145,15 @@ public:
     // Dialog runners; tests answer the dialogs through them.
     std::function<int(CDlgPlotSignalSelect&)> runSignalDialog;
     std::function<int(CPropRealTimeViewSheet&)> runPropertySheet;
+    std::function<int(CCursorEditDlg&)> runCursorEditDialog;
+    // The export file question (type 2: bitmap): folder, title, extension; 0 cancelled.
+    std::function<int(int type, std::string& folder, std::string& title, std::string& extension)>
+        askExportFileName;
+    // The displayed-data file's path; empty when cancelled.
+    std::function<std::string()> askDataOutputPath;
+    // The stored run was edited: count is its new sample count after a
+    // deletion, -1 when only values changed.
+    std::function<void(int count)> onStoredRunChanged;
     // The frame's page setup (margins, header and footer).
     std::function<PageSetupValues()> pageSetup;
     // Around the print preview: the frame takes its window tabs away and back.
@@ -151,6 +183,7 @@ private:
     void PaintOverlay(QPainter& painter);
     void PaintCursors(QPainter& painter);
     void PaintLegend(QPainter& painter);
+    void PaintReadouts(QPainter& painter);
     bool CurvesShown() const;
     void AfterModelChange(bool reload);
     void Repaint();

@@ -90,6 +90,13 @@ void CMainFrame::SetupCurveView(CChildFrame* child) {
         setup.fRightMargin = print.fltMarginRight;
         return setup;
     };
+    curve->onStoredRunChanged = [this](int count) {
+        if (count >= 0) {
+            m_project.m_nTotalDataCount = count;
+            SetAllViewsDataCount(count);
+        }
+        RefreshAllViews();
+    };
     curve->onPrintPreview = [this](bool previewing) { EnableMDITabs(!previewing); };
     curve->onFocus = [this](int count) {
         ShowDataCountInStatusBar(VIEW_TYPE_CURVE, count, m_project.m_nTotalDataCount, false);

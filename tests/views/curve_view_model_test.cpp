@@ -360,3 +360,93 @@ TEST(CurveModelLayout, KeysRoundTripAndBadValuesTakeDefaults) {
 }
 
 } // namespace
+
+namespace {
+
+class CurveReadoutTest : public CurveModelTest {
+protected:
+    // Curve 0: 1, 4, marker, 2; curve 1: 10, 20, 30, 40.
+    void SetUp() override {
+        Choose(1, {0, 1}, true);
+        const float first[] = {1.0f, 4.0f, kNoValue, 2.0f};
+        for (int n = 1; n <= 4; ++n) {
+            model.SetPointCount(n);
+            const auto set = SampleSet([&](int id) { return id == 0 ? first[n - 1] : float(n * 10); });
+            model.AppendRealTimeData(1, 0, set.data(), nullptr, world);
+        }
+        model.m_Options.m_nXShowType = 0;
+        model.m_Options.m_nXPrecision = 1;
+        model.m_Options.m_nYPrecision = 2;
+    }
+};
+
+TEST_F(CurveReadoutTest, ReadoutsFollowTheCursorTypeAndClampTheCursors) {
+    std::string marker;
+    ASSERT_NE(FormatSpecialValue(0, kNoValue, marker), 0);
+    struct Case {
+        int type, c0, c1;
+        bool data;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {1, 9, 0, true, {"X1:3", "Y11:2.00", "Y12:40.00"}},
+        {3, 1, 0, true, {"X1:1", "Y11:4.00", "Y12:20.00"}},
+        // Swapped cursors: dx and dy are negative.
+        {2,
+         3,
+         1,
+         true,
+         {"X1:3", "Y11:2.00", "Y12:40.00", "X2:1", "Y21:4.00", "Y22:20.00", "dx:-2.0", "dy1:2.00",
+          "dy2:-20.00"}},
+        // A marker reads out as its text and has no difference.
+        {2,
+         2,
+         0,
+         true,
+         {"X1:2", "Y11:" + marker, "Y12:30.00", "X2:0", "Y21:1.00", "Y22:10.00", "dx:-2.0",
+          "dy1:", "dy2:-20.00"}},
+        // Neither stored data nor a run: every value is 0.
+        {1, 1, 0, false, {"X1:1", "Y11:0.00", "Y12:0.00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type * 100 + c.c0 * 10 + c.c1);
+        model.m_nCursorType = c.type;
+        model.m_Cursor0 = c.c0;
+        model.m_Cursor1 = c.c1;
+        model.m_bSampling = c.data;
+        EXPECT_EQ(model.BuildCursorReadouts(1.0), c.lines);
+        EXPECT_EQ(model.m_Cursor0, std::min(c.c0, 3));
+    }
+    // Time on the X axis multiplies by the step.
+    model.m_Options.m_nXShowType = 1;
+    model.m_nCursorType = 1;
+    model.m_Cursor0 = 2;
+    model.m_nFirstSample = 10;
+    EXPECT_EQ(model.BuildCursorReadouts(0.5).front(), "X1:6.0");
+    model.m_nCursorType = 0;
+    EXPECT_TRUE(model.BuildCursorReadouts(1.0).empty());
+}
+
+TEST_F(CurveReadoutTest, StatisticsLeaveMarkersOutAndTakeTheCursorRange) {
+    RealViewOption& o = model.m_STRealViewOption;
+    o.nMax = o.nMin = o.nAverage = o.nStdDev = o.nPeakPeak = 1;
+    model.m_nCursorType = 1;
+    EXPECT_EQ(model.BuildStatisticsLines(),
+              (std::vector<std::string>{"最大值:4.00", "最小值:1.00", "平均值:2.33", "标准差:1.25",
+                                        "峰峰值:3.00"}));
+    // Between swapped double cursors, on the active curve.
+    model.m_nCursorType = 2;
+    model.m_Cursor0 = 3;
+    model.m_Cursor1 = 2;
+    model.m_nActiveLine = 1;
+    o.nMin = o.nStdDev = 0;
+    EXPECT_EQ(model.BuildStatisticsLines(),
+              (std::vector<std::string>{"最大值:40.00", "平均值:35.00", "峰峰值:10.00"}));
+    model.m_bSampling = false;
+    EXPECT_EQ(model.BuildStatisticsLines(),
+              (std::vector<std::string>{"最大值:0.00", "平均值:0.00", "峰峰值:0.00"}));
+    o.nMax = o.nAverage = o.nPeakPeak = 0;
+    EXPECT_TRUE(model.BuildStatisticsLines().empty());
+}
+
+} // namespace

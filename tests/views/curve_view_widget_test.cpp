@@ -4,11 +4,17 @@
 #include "ViewsTestSupport.h"
 
 #include "app/ChannelNaming.h"
+#include "app/NumberTexts.h"
+#include "datafiles/DataFileAccess.h"
+#include "platform/MessageBox.h"
+#include "platform/Text.h"
 #include "views/CurveViewWidget.h"
 #include "views/DlgPlotSignalSelect.h"
 #include "views/GraphPaintTools.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
 #include <QListWidget>
 #include <QMenu>
@@ -130,6 +136,61 @@ TEST_P(CurveViewWidgetTest, ContextMenuCommandsReachTheView) {
     EXPECT_EQ(view->Model().m_nShowGraphType, 3);
     EXPECT_EQ(view->Model().CurrentChoice().ids, (std::vector<int>{5, 7}));
     EXPECT_FALSE(view->RenderImage().isNull());
+}
+
+TEST_P(CurveViewWidgetTest, DisplayedDataFileHoldsTheWindowInGbkWithCrLf) {
+    ShowStored({1, 17}, 10);
+    view->SyncWithDocument(10, 3, 3, true);
+    ASSERT_TRUE(view->LoadCurveData());
+    view->Model().m_Options.m_nYPrecision = 1;
+    std::string expected = "\t测点名称\t测点1\t测点17\t\r\n时间\t单位\tμε\tμε\t\r\n";
+    for (int k = 10; k < 13; ++k)
+        expected += FormatStatusTime(testrun::RunWriter::Time(k), 0) + "\t" + std::to_string(k) + "\t" +
+                    FormatValueDecimals(testrun::RawValue(0, 1, k) * 0.5, 1) + "\t" +
+                    FormatValueDecimals(testrun::RawValue(1, 1, k) * 0.5, 1) + "\t\r\n";
+    ASSERT_EQ(platform::Utf8ToGbk("测点"), "\xb2\xe2\xb5\xe3");
+    const std::string gbkText = platform::Utf8ToGbk(expected);
+    const std::vector<char> gbk(gbkText.begin(), gbkText.end());
+    // The name keeps its extension when it is .xls or .txt; any other gets .xls.
+    const std::pair<std::string, std::string> names[] = {
+        {"a.txt", "a.txt"}, {"b.xls", "b.xls"}, {"c.dat", "c.dat.xls"}, {"d.TXT", "d.TXT.xls"}};
+    for (const auto& [given, written] : names) {
+        view->askDataOutputPath = [&, given = given] { return dir.Path() + "/" + given; };
+        std::unique_ptr<QMenu> menu(view->BuildContextMenu(nullptr));
+        for (QAction* action : menu->actions())
+            if (action->data().toInt() == ID_SAVE_DATA_FILE)
+                action->trigger();
+        EXPECT_EQ(testrun::ReadBytes(dir.Path() + "/" + written), gbk) << given;
+    }
+    // A file that cannot be made is reported.
+    platform::MessageBoxRecorder boxes;
+    EXPECT_EQ(view->SaveDisplayedData(dir.Path() + "/missing/e.xls"), 0);
+    EXPECT_EQ(boxes.Records().size(), 1u);
+    // No points: nothing is written.
+    view->SyncWithDocument(10, 0, 0, true);
+    view->Model().SetPointCount(0);
+    EXPECT_EQ(view->SaveDisplayedData(dir.Path() + "/f.xls"), 0);
+    EXPECT_TRUE(testrun::ReadBytes(dir.Path() + "/f.xls").empty());
+}
+
+TEST_P(CurveViewWidgetTest, BitmapAndClipboardTakeTheViewsOwnPicture) {
+    ShowStored({1}, 10);
+    const std::string path = dir.Path() + "/view.bmp";
+    view->askExportFileName = [&](int type, std::string& folder, std::string& title, std::string& extension) {
+        EXPECT_EQ(type, 2);
+        folder = dir.Path();
+        title = "view";
+        extension = "bmp";
+        return 1;
+    };
+    ASSERT_TRUE(view->OnCommand(ID_SAVE_AS_BITMAP));
+    QImage saved(QString::fromStdString(path), "BMP");
+    ASSERT_FALSE(saved.isNull());
+    EXPECT_EQ(saved.size(), view->size());
+    ASSERT_TRUE(view->OnCommand(ID_COPY_BITMAP));
+    const QImage copied = QGuiApplication::clipboard()->image();
+    EXPECT_EQ(copied.size(), view->size());
+    EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32), saved.convertToFormat(QImage::Format_RGB32));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothArrangements, CurveViewWidgetTest,

@@ -9,6 +9,7 @@
 #include "app/OpenViewCounters.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
+#include "views/CursorEditDlg.h"
 #include "views/CurveViewWidget.h"
 #include "views/DlgPlotSignalSelect.h"
 
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
+#include <QRadioButton>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -155,6 +157,34 @@ TEST_F(FrameCurveViewTest, ARealTimeWindowDrawsAContinuousRunPageByPage) {
     // Opened on the stored run, it shows the stored values.
     EXPECT_TRUE(restored.m_bStoredData);
     EXPECT_GT(restored.PointCount(), 0);
+
+    // "数据编辑" of the context menu deletes the samples between the double
+    // cursors from every unit's files; the stored count and the view follow.
+    CCurveViewWidget& stored = *CCurveViewWidget::CurveViews().front();
+    const int before = m_frame->GetProjectState().m_nTotalDataCount;
+    ASSERT_GE(before, 4);
+    const auto unitSamples = [this](int unit) {
+        return ReadBlocks(m_scratch.File("Projects/Run/Run_" + std::to_string(unit) + ".dat")).size();
+    };
+    const std::size_t unit8Before = unitSamples(8);
+    stored.Model().m_nFirstSample = 0;
+    stored.Model().m_Cursor0 = 2;
+    stored.Model().m_Cursor1 = 1;
+    stored.runCursorEditDialog = [](CCursorEditDlg& dialog) {
+        EXPECT_TRUE(dialog.DeleteButton()->isEnabled());
+        dialog.DeleteButton()->click();
+        EXPECT_TRUE(dialog.AllScopeButton()->isChecked());
+        dialog.TryAccept();
+        return dialog.result();
+    };
+    m_boxes.QueueAnswer(platform::IDNO);
+    ASSERT_TRUE(TriggerMenuItem(stored, ID_EDIT_DATA));
+    EXPECT_EQ(m_frame->GetProjectState().m_nTotalDataCount, before);
+    m_boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(TriggerMenuItem(stored, ID_EDIT_DATA));
+    EXPECT_EQ(m_frame->GetProjectState().m_nTotalDataCount, before - 2);
+    EXPECT_EQ(unitSamples(8), unit8Before - 2);
+    EXPECT_LE(stored.Model().PointCount(), before - 2);
 }
 
 } // namespace
