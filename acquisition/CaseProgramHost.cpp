@@ -22,7 +22,7 @@ bool IsChannel(int channel) {
 } // namespace
 
 std::string CaseProgramHost::GetProgramFolder() {
-    return platform::ProgramFolder();
+    return m_strProgramFolder;
 }
 
 void CaseProgramHost::WriteLogFile(const std::string& logName, const std::string& text) {

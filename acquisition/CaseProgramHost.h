@@ -5,9 +5,17 @@
 
 #include "acquisition/CaseChannelSource.h"
 #include "acquisition/CaseLinkHost.h"
+#include "platform/Files.h"
+
+#include <string>
+#include <utility>
 
 class CaseProgramHost : public CaseLinkHost, public CaseChannelSource {
 public:
+    // programFolder: the folder of "MapCfg.ini" (the program's own folder).
+    explicit CaseProgramHost(std::string programFolder = platform::ProgramFolder())
+        : m_strProgramFolder(std::move(programFolder)) {}
+
     // CaseLinkHost
     std::string GetProgramFolder() override;
     void WriteLogFile(const std::string& logName, const std::string& text) override;
@@ -47,4 +55,7 @@ public:
     int GetParaCode(int level) override;
     int GetDataRatio(int level) override;
     int GetPackageRatio(int level) override;
+
+private:
+    std::string m_strProgramFolder;
 };

@@ -1,11 +1,43 @@
 # Helpers shared by every folder's CMakeLists.txt.
 
+# Tests that open one of the program's fixed ports (the case port 5001, the
+# server port 2501) must never meet another run's listener on the same
+# machine. Where the system lets an unprivileged user make a private network
+# namespace, each such test case runs in one of its own (tests/run_netns.sh)
+# and needs no lock; elsewhere they hold the resource lock "fixed_ports" and
+# run one at a time.
+if(NOT DEFINED QV_TEST_NETNS)
+  set(netns_ok OFF)
+  find_program(QV_UNSHARE unshare)
+  find_program(QV_IP ip PATHS /usr/sbin /sbin)
+  if(QV_UNSHARE AND QV_IP)
+    execute_process(COMMAND ${QV_UNSHARE} -rn ${QV_IP} link set lo up RESULT_VARIABLE netns_rc OUTPUT_QUIET
+                    ERROR_QUIET)
+    if(netns_rc EQUAL 0)
+      set(netns_ok ON)
+    endif()
+  endif()
+  set(QV_TEST_NETNS ${netns_ok} CACHE BOOL "Run the fixed-port tests in private network namespaces")
+  message(STATUS "Fixed-port tests in private network namespaces: ${QV_TEST_NETNS}")
+endif()
+
+# qv_fixed_port_test(<target> <props-var>): isolates a test program that opens
+# the fixed ports, either by its namespace launcher or by appending the lock
+# to the test properties in <props-var>.
+function(qv_fixed_port_test target props_var)
+  if(QV_TEST_NETNS)
+    set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR
+                                               "${CMAKE_SOURCE_DIR}/tests/run_netns.sh;${QV_UNSHARE};${QV_IP}")
+  else()
+    set(${props_var} ${${props_var}} RESOURCE_LOCK fixed_ports PARENT_SCOPE)
+  endif()
+endfunction()
+
 # qv_add_gtest(<name> SOURCES <files...> LIBS <targets...> [LOCK <resource>] [TIMEOUT <s>])
-# A GoogleTest program whose cases CTest runs one by one. LOCK serialises
-# the cases with every other test holding the same resource: every test that
-# opens one of the program's fixed ports (the case port 5001, the server port
-# 2501) holds "fixed_ports". One name only: a property value cannot carry a
-# list through test discovery.
+# A GoogleTest program whose cases CTest runs one by one. LOCK fixed_ports
+# marks a program that opens the fixed ports (isolated as above); any other
+# LOCK serialises the cases with every other test holding the same resource.
+# One name only: a property value cannot carry a list through test discovery.
 function(qv_add_gtest name)
   cmake_parse_arguments(ARG "" "LOCK;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(QV_FUZZ)
@@ -19,7 +51,9 @@ function(qv_add_gtest name)
     set(ARG_TIMEOUT 120)
   endif()
   list(APPEND props TIMEOUT ${ARG_TIMEOUT})
-  if(ARG_LOCK)
+  if(ARG_LOCK STREQUAL "fixed_ports")
+    qv_fixed_port_test(${name} props)
+  elseif(ARG_LOCK)
     list(APPEND props RESOURCE_LOCK ${ARG_LOCK})
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES ${props})

@@ -287,7 +287,7 @@ void CMainFrame::CreateLinks() {
 
 bool CMainFrame::CreateInterface(int modelType, int /*interfaceType*/) {
     // Only the network transport exists.
-    m_pCaseHost = std::make_shared<CaseProgramHost>();
+    m_pCaseHost = std::make_shared<CaseProgramHost>(m_strProgramFolder);
     m_pComm = std::make_shared<CNetComm>(m_pCaseHost.get());
     m_pComm->CreateProtocol(modelType, m_pCaseHost.get());
     m_pComm->SetOwner(GetSafeHwnd());

@@ -211,7 +211,7 @@ TEST_F(CaseLinkLoopbackTest, ChannelInformationReachesTheLibrary) {
     const std::string file = ::testing::TempDir() + "/netcase_chaninfo.ini";
     std::remove(file.c_str());
     g_ChanInfo.SetParamFileName(file);
-    CaseProgramHost programHost;
+    CaseProgramHost programHost{::testing::TempDir()};
     Connect(2, 2, 200.0, &programHost);
     ASSERT_EQ(link->ReadCaseInfo(), 1);
     ASSERT_EQ(link->ReadChannelInfo(), 1);

@@ -34,7 +34,7 @@ struct SimulatedCase {
 
 // Hands the channel information to the program's library, and records it.
 struct SearchLinkHost : LinkTestHost {
-    CaseProgramHost program;
+    CaseProgramHost program{""};
     void SetCurrentInfoCase(int caseNo) override { program.SetCurrentInfoCase(caseNo); }
     void ParseChannelInfo(int channel, const std::uint8_t* packet) override {
         program.ParseChannelInfo(channel, packet);

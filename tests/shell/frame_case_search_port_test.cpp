@@ -45,9 +45,8 @@ protected:
     void SetUp() override {
         EnsureQtApplication();
         ResetCaseTables();
-        // The program's transport reads the case numbers beside the program;
-        // the file lives there only while a test of this program runs.
-        m_mapFile = platform::JoinPath(platform::ProgramFolder(), "MapCfg.ini");
+        // The program's transport reads the case numbers in its program folder.
+        m_mapFile = m_scratch.File("MapCfg.ini");
         std::ofstream(m_mapFile, std::ios::trunc) << "[127.0.0.2]\r\nMapID=0\r\n[127.0.0.3]\r\nMapID=1\r\n";
         // The channel information goes to a file of this test's own.
         g_ChanInfo.SetParamFileName(m_scratch.File("chaninfo.ini"));
