@@ -15,9 +15,39 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include <cstdio>
+
 namespace {
 
 constexpr int kSplashBitmap = 175;
+
+// Installed while the start-up runs: the splash stays on top of every other
+// window, so it is hidden before any box the start-up shows (the New
+// command's connection message, a settings file that cannot be read);
+// otherwise the box would open under it and the program would look hung.
+class CSplashClearingBoxes : public platform::MessageBoxHandler {
+public:
+    explicit CSplashClearingBoxes(CSplash& splash)
+        : m_splash(splash), m_previous(platform::GetMessageBoxHandler()) {
+        platform::SetMessageBoxHandler(this);
+    }
+    ~CSplashClearingBoxes() override { platform::SetMessageBoxHandler(m_previous); }
+    CSplashClearingBoxes(const CSplashClearingBoxes&) = delete;
+    CSplashClearingBoxes& operator=(const CSplashClearingBoxes&) = delete;
+
+    int Show(const std::string& text, const std::string& caption, platform::UINT flags) override {
+        m_splash.HideSplashScreen();
+        if (m_previous != nullptr) {
+            return m_previous->Show(text, caption, flags);
+        }
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+        return platform::MessageBoxDefaultAnswer(flags);
+    }
+
+private:
+    CSplash& m_splash;
+    platform::MessageBoxHandler* m_previous;
+};
 
 } // namespace
 
@@ -40,6 +70,7 @@ bool CQV7411N_NewFrameApp::InitInstance() {
         return false;
     }
     m_splash.Create(kSplashBitmap, nullptr, QString::fromStdString(m_strProgramFolder));
+    const CSplashClearingBoxes boxes(m_splash);
     SetRunStatePresets();
     const std::string settings = MainSettingsPath(m_strProgramFolder);
     ReadSlaveCaseSettings(settings);

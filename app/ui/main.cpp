@@ -8,5 +8,6 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("QV74xx");
     QApplication::setApplicationVersion("1.0.0(0)");
+    InstallQtTranslations();
     return RunMainProgram(platform::ProgramFolder());
 }

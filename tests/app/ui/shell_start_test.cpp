@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDockWidget>
 #include <QMdiArea>
 #include <QToolBar>
@@ -84,6 +85,46 @@ TEST_F(ShellStartTest, MissingInstrumentFileStopsStartUpWithItsMessage) {
     EXPECT_TRUE(
         HasMessage("未获取到配置文件" + m_scratch.File("QV7416.INI") + "\n\n请检查软件安装包！", "提示"));
     EXPECT_FALSE(platform::FileExists(m_scratch.File("QV7416.chn")));
+}
+
+// Records the boxes that open while a splash window is still showing: under
+// a window manager such a box sits beneath the splash, out of the user's reach.
+class SplashWatchingBoxes : public platform::MessageBoxRecorder {
+public:
+    int Show(const std::string& text, const std::string& caption, platform::UINT flags) override {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->windowType() == Qt::SplashScreen && window->isVisible()) {
+                m_underSplash.push_back(text);
+            }
+        }
+        return MessageBoxRecorder::Show(text, caption, flags);
+    }
+    std::vector<std::string> m_underSplash;
+};
+
+TEST_F(ShellStartTest, NoStartUpBoxOpensUnderTheSplash) {
+    {
+        SplashWatchingBoxes boxes;
+        CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
+        ASSERT_TRUE(app.InitInstance());
+        ASSERT_EQ(boxes.Records().size(), 1u);
+        EXPECT_EQ(boxes.Records()[0].text, "网络设备连接异常，新建工程失败！");
+        EXPECT_TRUE(boxes.m_underSplash.empty());
+        app.GetMainFrame()->close();
+        app.ExitInstance();
+    }
+    // A start-up that ends on a box shows it in the splash's place as well.
+    platform::DeleteFile(m_scratch.File("QV7416.INI"));
+    SplashWatchingBoxes boxes;
+    EXPECT_NE(RunMainProgram(m_scratch.ProgramFolder()), 0);
+    ASSERT_FALSE(boxes.Records().empty());
+    EXPECT_TRUE(boxes.m_underSplash.empty());
+}
+
+TEST_F(ShellStartTest, QtsOwnButtonsSpeakChinese) {
+    ASSERT_TRUE(InstallQtTranslations());
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("取消"));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QString("打开"));
 }
 
 TEST_F(ShellStartTest, CleanStartWritesTheDefaultChannelParameterFile) {
