@@ -19,6 +19,18 @@ void CCaseConnections::OnCaseLinkConnected(const std::string& address) {
     RefreshModuleInfo();
 }
 
+void CCaseConnections::OnCaseLinkCount(int count) {
+    m_nConnectionCount = count;
+    if (count >= static_cast<int>(m_ConnectedAddresses.size()))
+        return;
+    const std::vector<CaseTableRecord> table = m_pHost->GetCaseTable();
+    std::erase_if(m_ConnectedAddresses, [&table](const std::string& address) {
+        return std::none_of(table.begin(), table.end(),
+                            [&address](const CaseTableRecord& r) { return r.strAddress == address; });
+    });
+    RefreshModuleInfo();
+}
+
 void CCaseConnections::RemoveConnectedAddress(const std::string& address) {
     const auto it = std::find(m_ConnectedAddresses.begin(), m_ConnectedAddresses.end(), address);
     if (it != m_ConnectedAddresses.end())

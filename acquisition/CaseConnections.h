@@ -36,7 +36,9 @@ public:
     void OnCaseLinkWaiting();
     void OnCaseLinkConnected(const std::string& address);
     void OnCaseLinkChanged() { RefreshModuleInfo(); }
-    void OnCaseLinkCount(int count) { m_nConnectionCount = count; }
+    // Keeps the count; when links were freed (their peers closed), the
+    // connected-address list keeps only the addresses still linked.
+    void OnCaseLinkCount(int count);
     void OnReconnectCases();
 
     void RemoveConnectedAddress(const std::string& address);

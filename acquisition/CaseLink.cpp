@@ -173,7 +173,7 @@ int CCaseLink::ReceiveAll() {
             AppendReply(m_scratch.data(), n, true);
             continue;
         }
-        if (n == 0)
+        if (n == 0 || n == platform::kSocketError)
             m_bPeerClosed = true;
         return -1;
     }
@@ -197,8 +197,11 @@ int CCaseLink::ReceiveWhileReceiving() {
 }
 
 void CCaseLink::Drain() {
-    while (m_socket.Receive(m_scratch.data(), m_scratch.size(), 0) > 0) {
+    int n = 0;
+    while ((n = m_socket.Receive(m_scratch.data(), m_scratch.size(), 0)) > 0) {
     }
+    if (n == 0 || n == platform::kSocketError)
+        m_bPeerClosed = true;
 }
 
 void CCaseLink::OnReceive(int err) {
@@ -212,8 +215,8 @@ void CCaseLink::OnReceive(int err) {
     const int n = m_socket.Receive(bytes, sizeof bytes, 0);
     if (n > 0)
         m_bAlive = 1;
-    else if (n == 0)
-        m_bPeerClosed = true;
+    else if (n == 0 || n == platform::kSocketError)
+        m_bPeerClosed = true; // closed, or reset: the connection is gone
 }
 
 int CCaseLink::SendSampleParam(int a) {

@@ -106,20 +106,57 @@ void CNetCaseDriver::NetworkThread() {
                 m_bAcceptPosted = false;
         }
         bool readable = false;
+        bool closed = false;
         for (std::size_t i = 0; i < idle.size(); ++i) {
             if (fds[i + 1].revents & (POLLIN | POLLHUP | POLLERR)) {
                 idle[i]->OnReceive(0);
                 readable = true;
+                closed = closed || idle[i]->IsPeerClosed();
             }
         }
+        idle.clear();
+        if (closed)
+            RemoveClosedLinks();
         if (readable)
             platform::Sleep(5); // a link busy with an operation reads its own bytes
     }
 }
 
+int CNetCaseDriver::RemoveClosedLinks() {
+    std::vector<std::shared_ptr<CCaseLink>> closed;
+    int count = 0;
+    {
+        std::lock_guard<platform::CriticalSection> lock(m_csLinks);
+        const auto gone = std::stable_partition(m_links.begin(), m_links.end(), [](const auto& link) {
+            return !(link->IsPeerClosed() && !link->IsReceiving() && link->GetModuleCount() == 0);
+        });
+        closed.assign(std::make_move_iterator(gone), std::make_move_iterator(m_links.end()));
+        m_links.erase(gone, m_links.end());
+        count = static_cast<int>(m_links.size());
+    }
+    if (closed.empty())
+        return 0;
+    for (auto& link : closed) {
+        Trace(link->GetAddress(), TimeText() + " Closed");
+        link->ShutdownSocket();
+    }
+    // The owner keeps the connection count; posted, so that the network
+    // thread never waits for the user-interface thread.
+    platform::PostMessage(m_hOwner, kLinkCount, static_cast<platform::WPARAM>(count), 0);
+    const int freed = static_cast<int>(closed.size());
+    closed.clear(); // the last reference but an operation's frees the link, its threads and buffers
+    return freed;
+}
+
 std::vector<std::shared_ptr<CCaseLink>> CNetCaseDriver::SnapshotLinks() {
     std::lock_guard<platform::CriticalSection> lock(m_csLinks);
     return m_links;
+}
+
+std::vector<std::shared_ptr<CCaseLink>> CNetCaseDriver::SnapshotLiveLinks() {
+    std::vector<std::shared_ptr<CCaseLink>> live = SnapshotLinks();
+    std::erase_if(live, [](const auto& link) { return link->IsPeerClosed(); });
+    return live;
 }
 
 void CNetCaseDriver::SendAddress(platform::UINT message, const std::string& address) {
@@ -235,7 +272,7 @@ std::shared_ptr<CCaseLink> CNetCaseDriver::GetLink(int index) {
 
 int CNetCaseDriver::CountPresentModules(std::int32_t present[kModuleCount]) {
     int count = 0;
-    for (auto& link : SnapshotLinks()) {
+    for (auto& link : SnapshotLiveLinks()) {
         for (int i = 0; i < kModuleCount; ++i) {
             if (link->HasModule(i) && !present[i]) {
                 present[i] = 1;
@@ -248,7 +285,7 @@ int CNetCaseDriver::CountPresentModules(std::int32_t present[kModuleCount]) {
 
 std::vector<CaseTableRecord> CNetCaseDriver::GetCaseTable() {
     std::vector<CaseTableRecord> table;
-    for (auto& link : SnapshotLinks()) {
+    for (auto& link : SnapshotLiveLinks()) {
         CaseTableRecord record;
         record.nCaseNo = link->GetCaseNo();
         std::int32_t list[CCaseLink::kMaxModules];
@@ -268,7 +305,7 @@ std::vector<std::string> CNetCaseDriver::GetLinkedCaseIps() {
 }
 
 int CNetCaseDriver::CheckDuplicateCaseNumbers() {
-    const auto links = SnapshotLinks();
+    const auto links = SnapshotLiveLinks();
     for (std::size_t i = 0; i < links.size(); ++i) {
         for (std::size_t j = i + 1; j < links.size(); ++j) {
             if (links[i]->GetCaseNo() == links[j]->GetCaseNo()) {
@@ -286,7 +323,7 @@ int CNetCaseDriver::CheckDuplicateCaseNumbers() {
 int CNetCaseDriver::GetModuleVersionRange(int& highest) {
     highest = 1;
     int result = 2;
-    for (auto& link : SnapshotLinks()) {
+    for (auto& link : SnapshotLiveLinks()) {
         if (link->GetModuleCount() == 0)
             continue;
         const int version = link->FirstModuleVersion();
@@ -489,6 +526,8 @@ int CNetCaseDriver::StartFindCaseThreads() {
     // waits overlap and 32 cases take about as long as one.
     ManageList threads = StartCaseThreads(CManageThread::kReadCaseInfo, 0);
     WaitCaseThreads(threads, 6000, 20);
+    // A case that went away answered nothing; its link leaves the list.
+    RemoveClosedLinks();
     return 1;
 }
 

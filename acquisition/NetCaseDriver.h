@@ -78,6 +78,11 @@ public:
     bool AddLink(const std::shared_ptr<CCaseLink>& link);
 
     int GetLinkCount();
+    // Frees the idle links whose peer has closed and that hold no modules (a
+    // port check, a scanner, a case that went away before or during a
+    // search); returns how many were freed. A link that is receiving a run
+    // stays for the relink and the watchdog.
+    int RemoveClosedLinks();
     int FindLinkByAddress(const std::string& address);
     std::shared_ptr<CCaseLink> GetLink(int index);
     int CountPresentModules(std::int32_t present[kModuleCount]);
@@ -131,6 +136,9 @@ private:
 
     void Trace(const std::string& logName, const std::string& text);
     std::vector<std::shared_ptr<CCaseLink>> SnapshotLinks();
+    // The links whose peer has not closed: the live connections a search and
+    // its duplicate check look at.
+    std::vector<std::shared_ptr<CCaseLink>> SnapshotLiveLinks();
     void RelinkCase(std::size_t index, const std::shared_ptr<CCaseLink>& link);
     void SendAddress(platform::UINT message, const std::string& address);
     ManageList StartCaseThreads(platform::UINT message, std::uint32_t firstPostDelay);

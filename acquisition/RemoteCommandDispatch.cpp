@@ -3,10 +3,47 @@
 
 #include "acquisition/DataForwardServer.h"
 #include "acquisition/RemotePacket.h"
+#include "app/DebugLogFiles.h"
+#include "platform/DebugLog.h"
+#include "platform/MessageBox.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
+
+// Installed while a remote command runs on the user-interface thread. The
+// client's server thread waits for that command, and nobody sits at the
+// program to click a box, so no box is shown: its text goes to the log and
+// it is answered with the button that changes nothing (Cancel, else No,
+// else OK). The command then ends as it would after that answer and the
+// client gets its reply.
+class CRemoteQuietBoxes : public platform::MessageBoxHandler {
+public:
+    CRemoteQuietBoxes() : m_previous(platform::GetMessageBoxHandler()) {
+        platform::SetMessageBoxHandler(this);
+    }
+    ~CRemoteQuietBoxes() override { platform::SetMessageBoxHandler(m_previous); }
+    CRemoteQuietBoxes(const CRemoteQuietBoxes&) = delete;
+    CRemoteQuietBoxes& operator=(const CRemoteQuietBoxes&) = delete;
+
+    int Show(const std::string& text, const std::string& caption, platform::UINT flags) override {
+        const std::string line = platform::FormatLogTimeStamp() + " 远程请求, 未显示提示: " + text;
+        std::fprintf(stderr, "%s\n", line.c_str());
+        ::WriteLogFile("Remote", line);
+        const std::vector<int> buttons = platform::MessageBoxButtons(flags);
+        for (int quiet : {platform::IDCANCEL, platform::IDNO}) {
+            for (int button : buttons) {
+                if (button == quiet)
+                    return quiet;
+            }
+        }
+        return buttons.front();
+    }
+
+private:
+    platform::MessageBoxHandler* m_previous;
+};
 
 void AppendLe(std::vector<std::uint8_t>& out, std::uint32_t value) {
     for (int i = 0; i < 4; ++i)
@@ -22,6 +59,7 @@ void AppendFloat(std::vector<std::uint8_t>& out, float value) {
 } // namespace
 
 platform::LRESULT CRemoteCommandDispatch::OnRemoteCommand(platform::WPARAM code) {
+    const CRemoteQuietBoxes quiet;
     switch (code) {
     case kRemoteFindCase:
         RunFindCase();

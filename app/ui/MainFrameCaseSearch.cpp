@@ -126,6 +126,10 @@ public:
     void PassParamsToGraphInterface(bool resetViews) override {
         m_frame.PassParamsToGraphInterface(resetViews);
     }
+    // The module information window shows the modules the search found.
+    void RefreshLinkedCaseIps(const std::vector<std::string>& /*addresses*/) override {
+        m_shell.m_connections.RefreshModuleInfo();
+    }
     bool IsRemoteRequest() override { return m_shell.m_providers.isRemoteRequest(); }
     void SetRemoteRequest(bool remote) override {
         if (m_shell.m_providers.setRemoteRequest)

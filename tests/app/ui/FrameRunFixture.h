@@ -42,6 +42,8 @@ protected:
     virtual int DigitalUsedSetting() const { return 0; }
     // Runs before the program starts: files beside it, port mappings.
     virtual void PrepareProgram() {}
+    // The case numbers of the two simulated cases' addresses.
+    virtual const char* MapText() const { return "[127.0.0.2]\r\nMapID=0\r\n[127.0.0.3]\r\nMapID=1\r\n"; }
 
     void SetUp() override {
         EnsureQtApplication();
@@ -51,9 +53,9 @@ protected:
         m_scratch.WriteSettingsFile(std::string("[System]\nADBASE=20000\nDigitalUsed=") +
                                     std::to_string(DigitalUsedSetting()) + "\n" + ExtraSettings());
         PrepareProgram();
-        // The transport reads the case numbers beside the program that runs.
-        m_mapFile = platform::JoinPath(platform::ProgramFolder(), "MapCfg.ini");
-        std::ofstream(m_mapFile, std::ios::trunc) << "[127.0.0.2]\r\nMapID=0\r\n[127.0.0.3]\r\nMapID=1\r\n";
+        // The transport reads the case numbers in the program folder.
+        m_mapFile = m_scratch.File("MapCfg.ini");
+        std::ofstream(m_mapFile, std::ios::trunc) << MapText();
         g_ChanInfo.SetParamFileName(m_scratch.File("chaninfo.ini"));
         m_app = std::make_unique<CQV7411N_NewFrameApp>(m_scratch.ProgramFolder());
         ASSERT_TRUE(m_app->InitInstance());

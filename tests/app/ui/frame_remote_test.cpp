@@ -2,91 +2,22 @@
 // finds the cases, balances, starts, receives the forwarded data, reads the
 // current values and stops; the stored run holds what the cases sent.
 #include "FrameRunFixture.h"
-#include "server/RemoteTestSupport.h"
+#include "RemotePacketCollector.h"
 
 #include "acquisition/DataForwardServer.h"
 #include "acquisition/RemotePacket.h"
 #include "app/ValueConversion.h"
 #include "platform/Socket.h"
 
+#include <QStringList>
+
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <mutex>
 #include <thread>
 
 namespace {
-
-// A client whose own thread collects whole packets while the test pumps the
-// frame's messages.
-class PacketCollector {
-public:
-    ~PacketCollector() {
-        m_bRun = false;
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    bool Connect(std::uint16_t port) {
-        if (!m_stream.Connect("127.0.0.1", port, 3000))
-            return false;
-        m_thread = std::thread([this] { Collect(); });
-        return true;
-    }
-    bool Send(const std::string& command) { return m_stream.SendAll(command.data(), command.size(), 3000); }
-
-    // The first packet from index on that matches, waiting while the frame works.
-    bool WaitFor(const std::function<bool(const ReceivedPacket&)>& match, ReceivedPacket& found,
-                 std::size_t from = 0) {
-        return ProcessEventsUntil([&] {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            for (std::size_t i = from; i < m_packets.size(); ++i)
-                if (match(m_packets[i])) {
-                    found = m_packets[i];
-                    return true;
-                }
-            return false;
-        });
-    }
-    std::vector<ReceivedPacket> Packets() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_packets;
-    }
-    std::size_t Count() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_packets.size();
-    }
-
-private:
-    void Collect() {
-        std::vector<std::uint8_t> inbox;
-        std::uint8_t buffer[65536];
-        while (m_bRun.load()) {
-            const int n = m_stream.Receive(buffer, sizeof buffer, 50);
-            if (n == 0 || n == platform::kSocketError)
-                return;
-            if (n < 0)
-                continue;
-            inbox.insert(inbox.end(), buffer, buffer + n);
-            while (inbox.size() >= sizeof(RemotePacketHeader)) {
-                ReceivedPacket packet;
-                std::memcpy(&packet.header, inbox.data(), sizeof packet.header);
-                const std::size_t total = sizeof packet.header + packet.header.dwLength;
-                if (inbox.size() < total)
-                    break;
-                packet.payload.assign(inbox.begin() + sizeof packet.header,
-                                      inbox.begin() + static_cast<std::ptrdiff_t>(total));
-                inbox.erase(inbox.begin(), inbox.begin() + static_cast<std::ptrdiff_t>(total));
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_packets.push_back(std::move(packet));
-            }
-        }
-    }
-
-    platform::TcpStream m_stream;
-    std::thread m_thread;
-    std::atomic<bool> m_bRun{true};
-    std::mutex m_mutex; // guards m_packets
-    std::vector<ReceivedPacket> m_packets;
-};
 
 class FrameRemoteTest : public FrameRunTest {
 protected:
@@ -199,6 +130,72 @@ TEST_F(FrameRemoteTest, AClientFindsBalancesRunsReadsAndStops) {
         }
         EXPECT_GE(expected - (blocks[0].nHeader & 0xFFFFFF), 10) << "consecutive samples, none lost";
     }
+}
+
+// Connections to the case port that close at once (a port check, a scanner,
+// a case that went away) are freed and take no part in a search: the menu's
+// search and a client's search both find the two real cases.
+TEST_F(FrameRemoteTest, ConnectionsThatCloseAtOnceAreFreedAndIgnoredBySearches) {
+    CNetCaseDriver& driver = dynamic_cast<CNetComm*>(m_frame->GetCommBase())->GetDriver();
+    // No case number in the map file: each would count as a second case 1.
+    const std::vector<std::string> strays = {"127.0.0.1", "127.0.1.1", "127.0.1.2", "127.0.1.3", "127.0.1.4"};
+    for (const std::string& address : strays) {
+        platform::TcpStream stray;
+        ASSERT_TRUE(stray.Connect("127.0.0.1", CNetComm::kCasePort, 3000, address)) << address;
+    }
+    ProcessEventsUntil([] { return false; }, 1000); // the program accepts them
+    EXPECT_TRUE(ProcessEventsUntil([&] {
+        return driver.GetLinkCount() == 2 && m_shell->GetConnections().GetConnectedAddresses().size() == 2;
+    })) << "closed links are freed, not kept";
+
+    m_boxes.QueueAnswer(platform::IDNO);
+    ASSERT_TRUE(m_frame->RunCommand(32794));
+    ASSERT_FALSE(m_boxes.Records().empty());
+    EXPECT_EQ(m_boxes.Records().back().text, "找到如下机箱:\n\n01-01  01-02  \n02-01  ");
+    ASSERT_EQ(g_nCaseCount, 3);
+    // The module window shows what the search found, for the live links only.
+    const QStringList info = m_shell->GetModuleInfoText().split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(info.size(), 2) << info.join('|').toStdString();
+    EXPECT_TRUE(info.contains("IP: 127.0.0.2  机箱: 01  模块: 01 02")) << info.join('|').toStdString();
+    EXPECT_TRUE(info.contains("IP: 127.0.0.3  机箱: 02  模块: 01")) << info.join('|').toStdString();
+
+    ASSERT_TRUE(m_client.Connect(CDataForwardServer::kDefaultPort));
+    const std::size_t boxes = m_boxes.Records().size();
+    // A case that goes away just before the search.
+    {
+        platform::TcpStream stray;
+        ASSERT_TRUE(stray.Connect("127.0.0.1", CNetComm::kCasePort, 3000, "127.0.1.9"));
+    }
+    const ReceivedPacket found = Command("QVDAS_FINDCASE", kRemoteFindCase);
+    ASSERT_EQ(found.payload.size(), 16u);
+    EXPECT_EQ((std::vector<std::int32_t>{found.IntAt(0), found.IntAt(1), found.IntAt(2), found.IntAt(3)}),
+              (std::vector<std::int32_t>{3, 0, 1, 8}));
+    EXPECT_EQ(m_boxes.Records().size(), boxes);
+    EXPECT_TRUE(ProcessEventsUntil([&] { return driver.GetLinkCount() == 2; }));
+}
+
+// Two cases mapped to one case number: the menu's search says so in a box; a
+// client's search shows none (nobody is there to click it) and gets the
+// answer of a search that found nothing.
+class FrameRemoteDuplicateTest : public FrameRemoteTest {
+protected:
+    const char* MapText() const override { return "[127.0.0.2]\r\nMapID=0\r\n[127.0.0.3]\r\nMapID=0\r\n"; }
+};
+
+TEST_F(FrameRemoteDuplicateTest, ARemoteSearchAnswersWithoutABox) {
+    ASSERT_TRUE(m_client.Connect(CDataForwardServer::kDefaultPort));
+    const std::size_t boxes = m_boxes.Records().size();
+    const auto asked = std::chrono::steady_clock::now();
+    const ReceivedPacket found = Command("QVDAS_FINDCASE", kRemoteFindCase);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(8));
+    ASSERT_EQ(found.payload.size(), 4u);
+    EXPECT_EQ(found.IntAt(0), 0);
+    EXPECT_EQ(m_boxes.Records().size(), boxes) << "no box on the remote path";
+    EXPECT_EQ(m_frame->GetSampling().m_bRemoteRequest, 0);
+
+    ASSERT_TRUE(m_frame->RunCommand(32794));
+    ASSERT_GT(m_boxes.Records().size(), boxes);
+    EXPECT_EQ(m_boxes.Records()[boxes].text, "检测到多个1号机，请检查控制器设置。");
 }
 
 } // namespace
