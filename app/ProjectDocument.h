@@ -134,6 +134,8 @@ public:
     std::string BuildTitle() const;
 
     int GetViewType() const { return m_nViewType; }
+    // The main frame, which holds the project this window reads.
+    const IDocumentHost* GetHost() const { return m_pHost; }
     bool IsDistribution() const;
     bool IsStoredData() const { return m_bStoredData; }
     void SetStoredData(bool stored) { m_bStoredData = stored; }

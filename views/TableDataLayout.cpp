@@ -102,6 +102,7 @@ void CTableData::RebuildGrid() {
     m_bPageByController = m_world.bPageByController;
     ClampSelectedCase();
     LayoutRows();
+    SetColumnWidths();
 }
 
 void CTableData::LayoutRows() {

@@ -139,6 +139,15 @@ void CTableViewWidget::LoadBatchData() {
     m_data.LoadBatchData();
 }
 
+void CTableViewWidget::Relayout() {
+    // A window not yet shown has no width of its own; its first resize fits the columns.
+    if (m_grid->isVisible())
+        m_data.m_nClientWidth = m_grid->viewport()->width();
+    m_data.RebuildGrid();
+    m_data.AllocDataBuffer();
+    SyncView();
+}
+
 void CTableViewWidget::ShowStoredSample(int position) {
     m_data.m_nPosition = position;
     m_data.m_bStoredData = true;

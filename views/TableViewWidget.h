@@ -55,6 +55,9 @@ public:
     void Refresh();
     void SetShowDataType(int mode);
     void LoadBatchData();
+    // The world changed (other units online, another project): the grid is
+    // laid out anew for it, the value buffer sized for it, the columns fitted.
+    void Relayout();
     // The document moved its window: show the stored sample at position.
     void ShowStoredSample(int position);
     bool OnCommand(int id);

@@ -6,6 +6,7 @@
 #include "app/ui/DataViews.h"
 
 #include "app/OpenViewCounters.h"
+#include "app/ProjectDocument.h"
 #include "views/CurveViewWidget.h"
 #include "views/TableViewWidget.h"
 
@@ -67,9 +68,25 @@ void CTableView::ReloadDataWindow() {
         CDataViewBase::ReloadDataWindow();
         return;
     }
+    FillWorld();
+    m_pTable->Relayout();
+    if (m_pWorld->nStoredCount > 0) {
+        m_pTable->ShowStoredSample(doc->m_nScreenDataLeft);
+    } else {
+        m_pTable->UpdateTable();
+    }
+}
+
+void CTableView::FillWorld() {
     FillTableWorldFromAppTables(*m_pWorld);
-    m_pWorld->nStoredCount = doc->GetTotal();
-    m_pTable->ShowStoredSample(doc->m_nScreenDataLeft);
+    const CQV7411N_NewFrameDoc* doc = GetDocument();
+    if (doc == nullptr || doc->GetHost() == nullptr)
+        return;
+    const IDocumentHost& project = *doc->GetHost();
+    m_pWorld->nProjectState = project.GetProjectState();
+    m_pWorld->nStoredCount = project.GetTotalDataCount();
+    m_pWorld->dataPath = project.GetProjectFilePath(".dat");
+    m_pWorld->statusPath = project.GetProjectFilePath(".stu");
 }
 
 CQV7411N_NewFrameView::CQV7411N_NewFrameView(QWidget* parent)

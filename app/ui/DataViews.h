@@ -101,12 +101,17 @@ public:
     // nullptr when four table views were open already.
     CTableViewWidget* GetTable() const { return m_pTable; }
     TableWorld& GetWorld() { return *m_pWorld; }
-    // Shows the stored sample at the document's position.
+    // Takes the program's tables again (a search may have changed the
+    // units, a run the stored samples), lays the grid out anew and shows the
+    // stored sample at the document's position.
     void ReloadDataWindow() override;
     // Measured data.
     int GetDefaultShowGraphType() const override { return 2; }
 
 private:
+    // The program's tables and the project the document reads.
+    void FillWorld();
+
     std::unique_ptr<TableWorld> m_pWorld;
     CTableViewWidget* m_pTable = nullptr;
 };

@@ -3,11 +3,17 @@
 #include "FrameRunFixture.h"
 
 #include "app/OpenViewCounters.h"
+#include "app/ProjectDocument.h"
 #include "datafiles/DataFileAccess.h"
 #include "platform/Text.h"
 #include "views/TableData.h"
 #include "views/TableViewWidget.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTableView>
+
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -99,6 +105,78 @@ TEST_F(FrameTableFeedTest, AnOpenTableShowsTheLastStoredSampleOfATimedRun) {
     const std::string time = FormatStatusTime(status.dtTime, status.nStatus);
     ASSERT_FALSE(time.empty());
     EXPECT_EQ(shot.status, "采样时间: " + time + "    采样状态: " + platform::GbkToUtf8(StatusLabel(status)));
+}
+
+// A table window opened before the search (as one the layout file restores at
+// start) gets the found units' rows and readable columns; after a stopped run
+// its history display lists the stored samples, and once the project is
+// opened again the document's commands move a table through the stored run.
+TEST_F(FrameTableFeedTest, TablesFollowTheSearchTheRunAndTheOpenedProject) {
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_TABLE_WINDOW));
+    ASSERT_EQ(CTableViewWidget::TableViews().size(), 1u);
+    CTableViewWidget* table = CTableViewWidget::TableViews().front();
+    m_boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
+    ASSERT_EQ(g_nCaseCount, 3);
+    CTableData& data = table->Data();
+    ASSERT_EQ(data.m_grid.Rows(), 4) << "a heading row and one row per unit";
+    EXPECT_EQ(data.m_grid.At(1, 0).text, "01-01");
+    EXPECT_EQ(data.m_grid.At(3, 0).text, "02-01");
+    // The columns share the window's width, not the width of a window that was never shown.
+    int columnsWidth = 0;
+    for (int column = 0; column < data.m_grid.Columns(); ++column)
+        columnsWidth += table->Grid()->columnWidth(column);
+    const int viewportWidth = table->Grid()->viewport()->width();
+    EXPECT_GT(columnsWidth, viewportWidth * 9 / 10);
+    EXPECT_LT(columnsWidth, viewportWidth + data.m_grid.Columns());
+
+    UseVoltageConversion();
+    ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
+    SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
+    ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return m_frame->GetSampling().m_nRunStoredCount >= 20; }));
+    EXPECT_FALSE(data.m_grid.At(1, 1).text.empty()) << "the table follows the run";
+    ASSERT_TRUE(m_frame->RunCommand(ID_STOP_SAMPLE));
+    ASSERT_TRUE(WaitRunCompleted());
+    const int stored = m_frame->GetProjectState().m_nTotalDataCount;
+    ASSERT_GE(stored, 20);
+
+    ASSERT_TRUE(table->OnCommand(ID_TABLE_SHOW_HISTORY));
+    ASSERT_EQ(data.m_nShowDataType, TABLE_HISTORY);
+    const int first = data.HeadingRows();
+    int rows = 0;
+    while (first + rows < data.m_grid.Rows() && !data.m_grid.At(first + rows, 0).text.empty())
+        ++rows;
+    EXPECT_EQ(rows, std::min(data.m_nRowLimit, stored)) << "the history lists the stored samples";
+    EXPECT_FALSE(data.m_grid.At(first, 2).text.empty());
+
+    // The project opened again: a new table shows stored samples and moves
+    // with the document's commands.
+    m_frame->GetProjectHandler().CloseProject();
+    m_frame->CloseAllChildWindows();
+    m_app->GetProjectFileDialog().SetChooser(
+        [&](bool, const std::string&, const std::string&) { return m_scratch.File("Projects/Run/Run.dap"); });
+    m_app->OnFileOpenProject();
+    ASSERT_EQ(m_frame->GetProjectState().m_nProjectState, PROJECT_OPENED);
+    ASSERT_EQ(m_frame->GetProjectState().m_nTotalDataCount, stored);
+    m_frame->CloseAllChildWindows(); // the ones the project's layout restored
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // as the event loop would
+    ASSERT_TRUE(CTableViewWidget::TableViews().empty());
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_TABLE_WINDOW));
+    ASSERT_EQ(CTableViewWidget::TableViews().size(), 1u);
+    CTableData& opened = CTableViewWidget::TableViews().front()->Data();
+    ASSERT_EQ(opened.m_nShowDataType, TABLE_MEASURED);
+    ASSERT_TRUE(m_frame->RunCommand(ID_DATA_LAST));
+    EXPECT_EQ(opened.m_nPosition, stored - 1);
+    const std::string lastText = opened.m_grid.At(1, 1).text;
+    EXPECT_FALSE(lastText.empty());
+    ASSERT_TRUE(m_frame->RunCommand(ID_DATA_FIRST));
+    EXPECT_EQ(opened.m_nPosition, 0);
+    EXPECT_FALSE(opened.m_grid.At(1, 1).text.empty());
+    EXPECT_NE(opened.m_grid.At(1, 1).text, lastText) << "another sample";
+    ASSERT_TRUE(m_frame->RunCommand(ID_DATA_NEXT_BATCH));
+    EXPECT_EQ(opened.m_nPosition, 1);
+    EXPECT_NE(opened.m_strStatus.find("采样时间: "), std::string::npos);
 }
 
 } // namespace
