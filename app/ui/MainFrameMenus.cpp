@@ -122,6 +122,9 @@ void CMainFrame::CreateToolBars() {
     graphButton->setPopupMode(QToolButton::MenuButtonPopup);
     graph->addWidget(graphButton);
     InstallGraphBarPopup();
+    // A second row: at the default 1024-pixel width one row would push the
+    // sampling and browsing commands into the bars' overflow.
+    addToolBarBreak();
     addBar("采样控制栏", "SampleControlBar", {32788, 32789, 32791, kSeparator, 32866, 32868, 32920});
     addBar("数据浏览栏", "DataBrowseBar", {32800, 32801, 32802, 32803, kSeparator, 32804, 32805});
     // These buttons are never shown.
