@@ -1,5 +1,6 @@
 #include "libs/transfer/ProgrammedLink.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -40,17 +41,38 @@ private:
 };
 
 struct LinkConnection {
-    platform::TcpStream stream; // closed only when the last user has let go
+    // Closed only when the last user has let go. The receive thread and the
+    // closers use the descriptor directly; only senders, one at a time under
+    // sendMutex, go through the stream object.
+    platform::TcpStream stream;
     std::mutex sendMutex;
     std::atomic<bool> open{true};
     std::unique_ptr<LinkRelay> relay;
+    platform::HWND relayHwnd = 0; // set before the receive thread starts
+    std::mutex threadMutex;       // guards thread
     std::thread thread;
 
     // Ends the connection without closing the descriptor: a thread waiting
     // on it wakes up, and no newer socket can take its number meanwhile.
     void Drop() {
         open.store(false);
-        stream.Shutdown(SHUT_RDWR);
+        ::shutdown(stream.Handle(), SHUT_RDWR);
+    }
+
+    // Bytes received (> 0); 0 when the peer closed or the link failed.
+    int Receive(std::uint8_t* buffer, std::size_t length) {
+        for (;;) {
+            pollfd p{stream.Handle(), POLLIN, 0};
+            const int ready = ::poll(&p, 1, -1);
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready < 0)
+                return 0;
+            const ssize_t n = ::recv(stream.Handle(), buffer, length, 0);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+                continue;
+            return n > 0 ? static_cast<int>(n) : 0;
+        }
     }
 };
 
@@ -76,11 +98,15 @@ public:
         auto connection = std::make_shared<LinkConnection>();
         connection->stream = std::move(stream);
         connection->relay = std::make_unique<LinkRelay>(m_window, connection.get());
+        connection->relayHwnd = connection->relay->GetSafeHwnd();
         return connection;
     }
 
     // Starts the receive thread; false when it cannot be created.
     static bool Start(const std::shared_ptr<LinkConnection>& connection) {
+        std::lock_guard<std::mutex> lock(connection->threadMutex);
+        if (!connection->open.load())
+            return true; // dropped before it began: nothing to receive
         try {
             connection->thread = std::thread(Receive, connection);
         } catch (const std::system_error&) {
@@ -96,14 +122,19 @@ public:
         if (!connection)
             return;
         connection->Drop();
-        if (!connection->thread.joinable())
+        std::thread thread;
+        {
+            std::lock_guard<std::mutex> lock(connection->threadMutex);
+            thread = std::move(connection->thread);
+        }
+        if (!thread.joinable())
             return;
-        if (tls_delivering == connection.get() || connection->thread.get_id() == std::this_thread::get_id()) {
-            connection->thread.detach();
+        if (tls_delivering == connection.get() || thread.get_id() == std::this_thread::get_id()) {
+            thread.detach();
             return;
         }
         connection->relay.reset(); // cancels a delivery queued for the user-interface thread
-        connection->thread.join();
+        thread.join();
     }
 
     static int Send(const std::shared_ptr<LinkConnection>& connection, const char* data, int length) {
@@ -119,14 +150,14 @@ public:
 private:
     static void Receive(std::shared_ptr<LinkConnection> connection) {
         CLinkPacketAssembler assembler;
-        const platform::HWND relay = connection->relay->GetSafeHwnd();
+        const platform::HWND relay = connection->relayHwnd;
         std::uint8_t chunk[kReceiveChunk];
         auto deliver = [&](const std::uint8_t* packet, std::size_t length) {
             if (connection->open.load())
                 platform::SendMessage(relay, 0, length, reinterpret_cast<platform::LPARAM>(packet));
         };
         while (connection->open.load()) {
-            const int received = connection->stream.Receive(chunk, sizeof chunk, -1);
+            const int received = connection->Receive(chunk, sizeof chunk);
             if (received <= 0 || !assembler.Feed(chunk, static_cast<std::size_t>(received), deliver))
                 break;
         }
@@ -138,9 +169,9 @@ private:
 
 } // namespace vetchel_detail
 
-using vetchel_detail::LinkEndpoint;
 using vetchel_detail::kAcceptPollMs;
 using vetchel_detail::kConnectTimeoutMs;
+using vetchel_detail::LinkEndpoint;
 
 // ---------------------------------------------------------------- client
 
@@ -286,10 +317,10 @@ void CProgrammedServer::AcceptLoop() {
         if (accepted != 1)
             break;
         auto connection = m_endpoint->MakeConnection(std::move(stream));
-        if (!LinkEndpoint::Start(connection))
-            break;
         std::shared_ptr<vetchel_detail::LinkConnection> previous;
         {
+            // The new peer is in place before its first packet can arrive,
+            // so that a reply to it goes to it.
             std::lock_guard<std::mutex> lock(m_mutex);
             previous = std::move(m_peer);
             m_peer = connection;
@@ -297,6 +328,10 @@ void CProgrammedServer::AcceptLoop() {
         }
         // The suite has one peer: a new connection replaces the old one.
         LinkEndpoint::Stop(previous);
+        if (!LinkEndpoint::Start(connection)) {
+            CloseClient();
+            break;
+        }
     }
 }
 
