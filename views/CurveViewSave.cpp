@@ -130,7 +130,10 @@ int CCurveViewWidget::SaveDisplayedData(std::string path) {
         return 0;
     if (!EndsWith(path, ".xls") && !EndsWith(path, ".txt"))
         path += ".xls";
-    std::string text = platform::Utf8ToGbk(DisplayedDataText());
+    return WriteTextFileCrLf(path, platform::Utf8ToGbk(DisplayedDataText())) ? 1 : 0;
+}
+
+bool WriteTextFileCrLf(const std::string& path, const std::string& text) {
     std::string lines;
     lines.reserve(text.size() + text.size() / 16);
     for (char ch : text) {
@@ -142,12 +145,10 @@ int CCurveViewWidget::SaveDisplayedData(std::string path) {
     bool ok = file != nullptr && std::fwrite(lines.data(), 1, lines.size(), file) == lines.size();
     if (file != nullptr)
         ok = std::fclose(file) == 0 && ok;
-    if (!ok) {
-        platform::MessageBox("无法写入数据文件: " + path, g_strAppTitle,
+    if (!ok)
+        platform::MessageBox("无法写入文件: " + path, g_strAppTitle,
                              platform::MB_OK | platform::MB_ICONERROR);
-        return 0;
-    }
-    return 1;
+    return ok;
 }
 
 void CCurveViewWidget::OnSaveDataFile() {

@@ -63,6 +63,9 @@ const MenuItem kContextItems[] = {
     {ID_SAVE_DATA_FILE, "数据输出(&E)"},
     {0, nullptr},
     {ID_COPY_BITMAP, "复制位图(&C)"},
+    {0, nullptr},
+    {ID_PEAK_LIST, "峰值列表(&F)"},
+    {ID_PEAK_OUTPUT, "峰值输出(&E)"},
 };
 
 const MenuItem kCursorItems[] = {
@@ -281,6 +284,10 @@ bool CCurveViewWidget::IsCommandEnabled(int id) const {
         return true;
     case ID_SAVE_DATA_FILE:
         return m.PointCount() >= 1 && m.HasCurves();
+    case ID_PEAK_LIST:
+        return PeakCommandsEnabled();
+    case ID_PEAK_OUTPUT:
+        return PeakCommandsEnabled() && m.m_bPeakListShown;
     default:
         return false;
     }
@@ -299,6 +306,8 @@ bool CCurveViewWidget::IsCommandChecked(int id) const {
         return m.m_nCursorType == 3;
     case ID_CURSOR_SYNC:
         return m.m_bCursorSync;
+    case ID_PEAK_LIST:
+        return m.m_bPeakListShown;
     case ID_DRAW_MODE_NORMAL:
     case ID_DRAW_MODE_XY:
     case ID_DRAW_MODE_DISTRIBUTION:
@@ -363,6 +372,12 @@ bool CCurveViewWidget::OnCommand(int id) {
     case ID_SAVE_AS_BITMAP:
         OnSaveAsBitmap();
         return true;
+    case ID_PEAK_LIST:
+        OnPeakList();
+        return true;
+    case ID_PEAK_OUTPUT:
+        OnPeakOutput();
+        return true;
     default:
         return false;
     }
@@ -387,7 +402,7 @@ QMenu* BuildMenu(CCurveViewWidget* view, QWidget* parent, const MenuItem* items,
         const bool isSwitch = id != ID_SELECT_SIGNALS && id != ID_CURVE_PROPERTIES && id != ID_ZOOM_IN_Y &&
                               id != ID_ZOOM_OUT_Y && id != ID_CURVE_PRINT && id != ID_CURVE_PRINT_PREVIEW &&
                               id != ID_EDIT_DATA && id != ID_SAVE_DATA_FILE && id != ID_COPY_BITMAP &&
-                              id != ID_SAVE_AS_BITMAP;
+                              id != ID_SAVE_AS_BITMAP && id != ID_PEAK_OUTPUT;
         action->setCheckable(isSwitch);
         action->setChecked(isSwitch && view->IsCommandChecked(id));
         QObject::connect(action, &QAction::triggered, view, [view, id] { view->OnCommand(id); });
@@ -506,6 +521,9 @@ void CCurveViewWidget::RebuildCache() {
     m_pPainter->Draw(painter, m_model.m_Options, m_world);
     if (CurvesShown())
         PaintCurves(painter);
+    // The picture is made anew when the data change: so is the peak list.
+    if (m_model.m_bPeakListShown)
+        UpdatePeakList();
     m_bCacheDirty = false;
 }
 
@@ -704,9 +722,6 @@ void CCurveViewWidget::PaintLegend(QPainter& painter) {
     painter.setBrush(Qt::NoBrush);
 }
 
-namespace {
-
-// A box of text lines with its top-left corner at (x, y), kept inside the client.
 void PaintTextBox(QPainter& painter, const std::vector<std::string>& lines, int x, int y,
                   const QRect& client) {
     if (lines.empty())
@@ -730,8 +745,6 @@ void PaintTextBox(QPainter& painter, const std::vector<std::string>& lines, int 
                          QString::fromStdString(lines[i]));
 }
 
-} // namespace
-
 void CCurveViewWidget::PaintReadouts(QPainter& painter) {
     CCurveViewModel& m = m_model;
     const PlotRect& plot = m.GetPlotRect();
@@ -753,6 +766,7 @@ void CCurveViewWidget::PaintReadouts(QPainter& painter) {
 void CCurveViewWidget::PaintOverlay(QPainter& painter) {
     if (CurvesShown()) {
         PaintCursors(painter);
+        PaintPeaks(painter);
         PaintReadouts(painter);
     }
     PaintLegend(painter);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "views/CurveEnvelope.h"
+#include "views/CurvePeaks.h"
 #include "views/CurveViewModel.h"
 #include "views/CurveWorld.h"
 #include "views/PageSetupValues.h"
@@ -43,6 +44,8 @@ constexpr int ID_EDIT_DATA = 32840;
 constexpr int ID_SAVE_DATA_FILE = 32838;
 constexpr int ID_COPY_BITMAP = 32839;
 constexpr int ID_SAVE_AS_BITMAP = 32846;
+constexpr int ID_PEAK_LIST = 32946;
+constexpr int ID_PEAK_OUTPUT = 32947;
 constexpr int ID_CURVE_PRINT = 57607;
 constexpr int ID_CURVE_PRINT_PREVIEW = 57609;
 
@@ -115,6 +118,16 @@ public:
     int SaveDisplayedData(std::string path);
     void OnSaveDataFile();
 
+    // --- the peak list ---
+    // Its entries over the active curve, rebuilt when the data change.
+    void UpdatePeakList();
+    const PeakList& Peaks() const { return m_peaks; }
+    void OnPeakList();
+    // Writes the list to the chosen folder and title with ".txt"; 1 written,
+    // a file that cannot be made is reported.
+    int SavePeakFile(const std::string& chosen);
+    void OnPeakOutput();
+
     // The picture the screen shows, at the widget's size.
     QImage RenderImage();
     // Draws the whole picture (frame, curves, cursors, legend) with a painter
@@ -151,6 +164,8 @@ public:
         askExportFileName;
     // The displayed-data file's path; empty when cancelled.
     std::function<std::string()> askDataOutputPath;
+    // The peak output file's path; empty when cancelled.
+    std::function<std::string()> askPeakFilePath;
     // The stored run was edited: count is its new sample count after a
     // deletion, -1 when only values changed.
     std::function<void(int count)> onStoredRunChanged;
@@ -184,6 +199,8 @@ private:
     void PaintCursors(QPainter& painter);
     void PaintLegend(QPainter& painter);
     void PaintReadouts(QPainter& painter);
+    void PaintPeaks(QPainter& painter);
+    bool PeakCommandsEnabled() const;
     bool CurvesShown() const;
     void AfterModelChange(bool reload);
     void Repaint();
@@ -199,4 +216,12 @@ private:
     QPoint m_bandStart, m_bandEnd;
     bool m_bBand = false;
     bool m_bLive = false;
+    PeakList m_peaks;
 };
+
+// Writes the text with "\r\n" line ends; a file that cannot be made or
+// written is reported (error box) and gives false.
+bool WriteTextFileCrLf(const std::string& path, const std::string& text);
+// A box of text lines with its top-left corner at (x, y), kept inside the client.
+void PaintTextBox(QPainter& painter, const std::vector<std::string>& lines, int x, int y,
+                  const QRect& client);

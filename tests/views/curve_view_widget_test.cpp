@@ -193,6 +193,39 @@ TEST_P(CurveViewWidgetTest, BitmapAndClipboardTakeTheViewsOwnPicture) {
     EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32), saved.convertToFormat(QImage::Format_RGB32));
 }
 
+TEST_P(CurveViewWidgetTest, PeakListFromTheContextMenuIsListedAndWritten) {
+    ShowStored({1}, 0);
+    view->Model().m_STRealViewOption.nPeakListCount = 4;
+    const auto menuAction = [&](int id) {
+        std::unique_ptr<QMenu> menu(view->BuildContextMenu(nullptr));
+        for (QAction* action : menu->actions())
+            if (action->data().toInt() == id)
+                return std::make_pair(action->isEnabled(), action->isChecked());
+        return std::make_pair(false, false);
+    };
+    EXPECT_EQ(menuAction(ID_PEAK_OUTPUT).first, false);
+    ASSERT_TRUE(view->OnCommand(ID_PEAK_LIST));
+    EXPECT_EQ(menuAction(ID_PEAK_LIST), std::make_pair(true, true));
+    // Channel 1 rises by one a sample up to 999 (sample 255 is the window's
+    // last point, below the wrap at 1000): no local maximum, so the first
+    // four points, largest first.
+    const PeakList& peaks = view->Peaks();
+    ASSERT_EQ(peaks.entries.size(), 4u);
+    EXPECT_EQ(peaks.entries[0].nIndex, 3);
+    EXPECT_EQ(peaks.entries[3].nIndex, 0);
+    EXPECT_FALSE(view->RenderImage().isNull());
+
+    view->askPeakFilePath = [&] { return dir.Path() + "/peaks.dat"; };
+    ASSERT_TRUE(view->OnCommand(ID_PEAK_OUTPUT));
+    const std::vector<char> bytes = testrun::ReadBytes(dir.Path() + "/peaks.txt");
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(text.rfind(platform::Utf8ToGbk("序号"), 0), 0u);
+    EXPECT_NE(text.find("\r\n3   "), std::string::npos);
+    // Off again: the output is disabled.
+    ASSERT_TRUE(view->OnCommand(ID_PEAK_LIST));
+    EXPECT_EQ(menuAction(ID_PEAK_OUTPUT).first, false);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothArrangements, CurveViewWidgetTest,
                          ::testing::Values(Arrangement{false, "OneFile"}, Arrangement{true, "PerUnit"}),
                          [](const auto& info) { return std::string(info.param.name); });
