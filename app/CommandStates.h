@@ -75,4 +75,5 @@ std::vector<MenuRemoval> MenuRemovals(const MenuPruneOptions& options);
 constexpr int ID_DIGITAL_CHANNEL_SETTINGS = 32956;
 // The storage-rule dialog of the settings menu.
 constexpr int ID_STORAGE_RULE = 32959;
+constexpr int ID_VIRTUAL_CHANNEL_SETTINGS = 32834;
 bool RemoveDigitalChannelSubmenu(const MenuPruneOptions& options);

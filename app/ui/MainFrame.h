@@ -291,6 +291,7 @@ public:
     // The data dialogs of the settings menu (MainFrameDataDialogs.cpp).
     void RegisterDataDialogCommands();
     void OnStorageRule();
+    void OnVirtualChannelSettings();
     void OnDigitalChannelSetting();
     // The project's digital file while a project is open, else the program folder's.
     std::string DigitalParamFilePath() const;

@@ -15,9 +15,13 @@
 #include "app/AppSettings.h"
 #include "app/CommandStates.h"
 #include "app/RunFlags.h"
+#include "app/VirtualChannelFile.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/QV7411N_NewFrameApp.h"
+#include "datafiles/VirtualChannelEdit.h"
 #include "datafiles/ui/DlgStorageRule.h"
+#include "datafiles/ui/DlgVirtualChannel.h"
+#include "panels/MsExternGrid.h"
 #include "platform/MessageBox.h"
 #include "platform/RegistryProfile.h"
 
@@ -109,6 +113,40 @@ TEST_F(FrameDataDialogsTest, StorageRuleFromTheSettingsMenuIsSavedOnOk) {
     action->trigger();
     EXPECT_EQ(profile.GetProfileString("StorageRule", "ProjectName", ""), "Bridge")
         << "cancel writes nothing";
+}
+
+TEST_F(FrameDataDialogsTest, VirtualChannelsFromTheSettingsMenuAreKeptInTheDefaultFile) {
+    QAction* action = MenuAction(QString::fromUtf8("设置(&S)"), ID_VIRTUAL_CHANNEL_SETTINGS);
+    ASSERT_NE(action, nullptr);
+    ASSERT_TRUE(m_frame->QueryCommandState(ID_VIRTUAL_CHANNEL_SETTINGS).m_bEnabled);
+    bool refused = false;
+    WhenModal<CDlgVirtualChannel>([&refused](CDlgVirtualChannel& dialog) {
+        auto* formula = dialog.findChild<QLineEdit*>("formula");
+        formula->setText("1");
+        dialog.PressKey("×");
+        dialog.PressKey("π");
+        dialog.findChild<QPushButton*>("add")->click();
+        dialog.findChild<QPushButton*>("apply")->click();
+        refused = dialog.isVisible();
+        auto* grid = dialog.findChild<CMsExternGrid*>("virtualChannels");
+        grid->SetTextMatrix(1, 2, "area");
+        emit grid->CellChanged(1, 2);
+        dialog.findChild<QPushButton*>("apply")->click();
+    });
+    action->trigger();
+    EXPECT_TRUE(refused) << "a channel without a tag is refused";
+    std::vector<std::string> texts;
+    for (const auto& record : m_boxes.Records())
+        texts.push_back(record.text);
+    EXPECT_EQ(texts.back(), VIRTUAL_TAG_EMPTY) << "the only box the dialog shows";
+
+    std::vector<VirtualChannelRecord> records;
+    ASSERT_NE(
+        ReadVirtualChannelFile(m_frame->GetProjectState().GetProgramFilePath("_VirChannel.PamNew"), records),
+        0);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(RowOfRecord(records[0]).strFormula, "1*3.1415926");
+    EXPECT_EQ(RowOfRecord(records[0]).strTag, "area");
 }
 
 } // namespace
