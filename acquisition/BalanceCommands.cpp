@@ -25,14 +25,14 @@ bool CSamplingControl::CanBalance(int onlineCaseCount) const {
     return !IsRunActive() && m_bCasesFound.load() && m_bCanStartSample.load() && onlineCaseCount > 0;
 }
 
-void CSamplingControl::OnBalance() {
+bool CSamplingControl::OnBalance() {
     std::vector<int> list;
     BuildBalanceChannelList(list);
     if (static_cast<int>(list.size()) < g_nChannelCount &&
         platform::MessageBox("是否对选取的通道进行平衡操作？", g_strAppTitle,
                              platform::MB_OKCANCEL | platform::MB_ICONWARNING) != platform::IDOK)
-        return;
-    DoBalance(list);
+        return false;
+    return DoBalance(list);
 }
 
 void CSamplingControl::OnGndBalance() {

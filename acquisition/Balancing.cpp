@@ -109,7 +109,24 @@ void CSamplingControl::OnBalanceRequest(int value) {
     for (int id = 0; id < MAX_CHANNEL_COUNT; ++id)
         m_RequestZeros[static_cast<std::size_t>(id)] = g_ChannelParams[id].nZero;
     m_RequestZeroSet = m_ZeroSet;
-    OnBalance();
+    // A request whose balance never started restores nothing later.
+    if (!OnBalance())
+        m_bRequestPending = 0;
+}
+
+void CSamplingControl::OnBalanceDone() {
+    if (!m_bRequestPending.exchange(0))
+        return;
+    if (m_RequestZeros.size() != static_cast<std::size_t>(MAX_CHANNEL_COUNT) ||
+        m_RequestZeroSet.size() != m_ZeroSet.size())
+        return;
+    ForOnlineChannels([this](int id, int unit, int c) {
+        if (id == m_nRequestValue)
+            return;
+        g_ChannelParams[id].nZero = m_RequestZeros[static_cast<std::size_t>(id)];
+        m_ZeroSet[static_cast<std::size_t>(unit)].fValues[c] =
+            m_RequestZeroSet[static_cast<std::size_t>(unit)].fValues[c];
+    });
 }
 
 void CSamplingControl::BuildZeroSampleSet() {

@@ -15,18 +15,18 @@ class CaseConnectionsHost {
 public:
     virtual ~CaseConnectionsHost() = default;
     virtual CCommBase* GetComm() = 0;
-    virtual bool IsNetworkInterface() { return true; }
-    virtual bool HasStatusBar() { return true; }
-    virtual void SetStatusText(const std::string& text) {}
+    virtual bool IsNetworkInterface() = 0;
+    virtual bool HasStatusBar() = 0;
+    virtual void SetStatusText(const std::string& text) = 0;
     // The connection window, when it exists.
-    virtual void AddToConnectionWindow(const std::string& address) {}
-    virtual void UpdateConnectionWindow() {}
+    virtual void AddToConnectionWindow(const std::string& address) = 0;
+    virtual void UpdateConnectionWindow() = 0;
     // The module information window.
-    virtual bool IsModuleInfoVisible() { return false; }
-    virtual void SetModuleInfoText(const std::string& text) {}
+    virtual bool IsModuleInfoVisible() = 0;
+    virtual void SetModuleInfoText(const std::string& text) = 0;
     // The cases' links as the driver knows them (address, case, modules).
-    virtual std::vector<CaseTableRecord> GetCaseTable() { return {}; }
-    virtual void SetCasesFound(int found) {}
+    virtual std::vector<CaseTableRecord> GetCaseTable() = 0;
+    virtual void SetCasesFound(int found) = 0;
 };
 
 class CCaseConnections {

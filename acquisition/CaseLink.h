@@ -40,6 +40,7 @@ public:
     // comes from a corrupt counter, not from the network.
     static constexpr int kMaxLostFill = 16 * 1024;
 
+    // The host must outlive the link.
     CCaseLink(CCaseProtocol3* encoder, CaseLinkHost* host);
     ~CCaseLink();
     CCaseLink(const CCaseLink&) = delete;
@@ -180,7 +181,6 @@ private:
 
     CCaseProtocol3* m_pEncoder;
     CaseLinkHost* m_pHost;
-    CaseLinkHost m_defaultHost;
 
     std::string m_strAddress;
     platform::TcpStream m_socket;

@@ -14,32 +14,32 @@ public:
     virtual ~CaseLinkHost() = default;
 
     // Folder holding "MapCfg.ini" and the trace files.
-    virtual std::string GetProgramFolder() { return {}; }
+    virtual std::string GetProgramFolder() = 0;
     // Trace line under a log name while debug output is on.
-    virtual void WriteLogFile(const std::string& logName, const std::string& text) {}
+    virtual void WriteLogFile(const std::string& logName, const std::string& text) = 0;
 
     // System settings.
-    virtual int GetDelayChanInfo() { return 10000; } // ms
-    virtual int GetAverageCount() { return 20; }
-    virtual bool IsClkSyncMode() { return false; }
-    virtual bool IsSamplePaused() { return false; }
+    virtual int GetDelayChanInfo() = 0; // ms
+    virtual int GetAverageCount() = 0;
+    virtual bool IsClkSyncMode() = 0;
+    virtual bool IsSamplePaused() = 0;
 
     // Instrument description: frequency levels and samples to discard.
-    virtual int GetFrequencyLevelCount() { return 1; }
-    virtual float GetFrequency(int level) { return 10.0f; }
-    virtual int FindFrequencyLevel(float rate) { return 0; }
-    virtual int GetDataThrow(int level) { return 0; }
+    virtual int GetFrequencyLevelCount() = 0;
+    virtual float GetFrequency(int level) = 0;
+    virtual int FindFrequencyLevel(float rate) = 0;
+    virtual int GetDataThrow(int level) = 0;
 
     // Channel gain factor and measurement type of system channel c.
-    virtual float GetChannelGainFactor(int channel) { return 1.0f; }
-    virtual int GetMeasureType(int channel) { return 5; }
+    virtual float GetChannelGainFactor(int channel) = 0;
+    virtual int GetMeasureType(int channel) = 0;
     // Raw measured quantities of one module to engineering values, in place.
-    virtual void ConvertSampleBlockInPlace(CaseSampleBlock* blocks, int count, int moduleIndex) {}
+    virtual void ConvertSampleBlockInPlace(CaseSampleBlock* blocks, int count, int moduleIndex) = 0;
 
     // Channel information library: one 256-byte packet of system channel c.
-    virtual void SetCurrentInfoCase(int caseNo) {}
-    virtual void ParseChannelInfo(int channel, const std::uint8_t* packet) {}
+    virtual void SetCurrentInfoCase(int caseNo) = 0;
+    virtual void ParseChannelInfo(int channel, const std::uint8_t* packet) = 0;
 
     // Message box with the program's title and the exclamation icon.
-    virtual void ShowMessage(const std::string& text) {}
+    virtual void ShowMessage(const std::string& text) = 0;
 };

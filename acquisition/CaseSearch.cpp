@@ -19,39 +19,10 @@
 
 #include <cstdio>
 
-// ---- Host defaults -------------------------------------------------------------
-
-int CaseSearchHost::ShowMessage(const std::string& text, platform::UINT flags) {
-    return platform::MessageBox(text, g_strAppTitle, flags);
-}
-
-void CaseSearchHost::Log(const std::string& logName, const std::string& text) {
-    if (g_bOutDebugInfo)
-        ::WriteLogFile(logName, text);
-}
-
-int CaseSearchHost::StopAcquisition() {
-    CCommBase* comm = GetComm();
+int StopCaseAcquisition(CCommBase* comm) {
     const int result = comm ? comm->StopSampling() : 0;
     g_bLinkBusy = 0;
     return result;
-}
-
-int CaseSearchHost::DownloadChannelParams(const std::vector<int>& channels) {
-    CCommBase* comm = GetComm();
-    return comm ? comm->SetChannelParams(channels) : 0;
-}
-
-int CaseSearchHost::GetAcqChannelTypeID(int channel) {
-    return g_ChanInfo.GetAcqChannelTypeID(channel);
-}
-
-int CaseSearchHost::GetCaseVersion() {
-    return g_nPriCaseVersion;
-}
-
-void CaseSearchHost::Sleep(std::uint32_t milliseconds) {
-    platform::Sleep(milliseconds);
 }
 
 // ---- Texts ---------------------------------------------------------------------

@@ -27,6 +27,9 @@ std::string FoundCasesText(const std::int32_t* units, int count);
 // The channel is in the channel list, present and of measurement type 0
 // (what the strain reference channel must be after a search).
 bool IsOnlineStrainChannel(int channel);
+// Stops any acquisition on the cases and frees the link; 0 when the cases
+// did not answer.
+int StopCaseAcquisition(CCommBase* comm);
 // Online unit count then the unit numbers, each a little-endian int32.
 std::vector<std::uint8_t> CaseListPayload(const std::int32_t* units, int count);
 

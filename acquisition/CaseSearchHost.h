@@ -19,64 +19,64 @@ public:
     virtual CCommBase* GetComm() = 0;
 
     // Message box captioned with the program title; returns the answer.
-    virtual int ShowMessage(const std::string& text, platform::UINT flags);
+    virtual int ShowMessage(const std::string& text, platform::UINT flags) = 0;
     // Pane 0 of the status bar.
-    virtual void SetStatusText(const std::string& text) {}
-    virtual void BeginWaitCursor() {}
-    virtual void EndWaitCursor() {}
+    virtual void SetStatusText(const std::string& text) = 0;
+    virtual void BeginWaitCursor() = 0;
+    virtual void EndWaitCursor() = 0;
     // A trace line under a log name ("Sample", "Detect"), written only while
     // debug output is on.
-    virtual void Log(const std::string& logName, const std::string& text);
+    virtual void Log(const std::string& logName, const std::string& text) = 0;
 
     // Project.
     virtual int GetProjectState() = 0;
-    virtual void CloseProject() {}
-    virtual void SetProjectState(int state) {}
-    virtual void ClearAppendingFlag() {}
+    virtual void CloseProject() = 0;
+    virtual void SetProjectState(int state) = 0;
+    virtual void ClearAppendingFlag() = 0;
     // The frame mode word that decides whether a detection asks first.
-    virtual int GetFrameMode() { return 0; }
+    virtual int GetFrameMode() = 0;
     // The network interface is in use and its listener is ready.
-    virtual bool IsNetworkInterface() { return true; }
-    virtual bool IsNetworkReady() { return true; }
+    virtual bool IsNetworkInterface() = 0;
+    virtual bool IsNetworkReady() = 0;
 
     // Acquisition side.
     // Stops any acquisition on the cases; 0 when the cases did not answer.
-    virtual int StopAcquisition();
-    virtual void SetCasesFound(int found) {}
-    virtual void SetBalanceValid(int valid) {}
-    virtual void SetReadingChannelInfo(bool reading) {}
+    virtual int StopAcquisition() = 0;
+    virtual void SetCasesFound(int found) = 0;
+    virtual void SetBalanceValid(int valid) = 0;
+    virtual void SetReadingChannelInfo(bool reading) = 0;
     // Sends the parameters of these channels to the cases.
-    virtual int DownloadChannelParams(const std::vector<int>& channels);
+    virtual int DownloadChannelParams(const std::vector<int>& channels) = 0;
     // Corrects the parameters of every channel for the found hardware.
-    virtual void CorrectAllChannels() {}
+    virtual void CorrectAllChannels() = 0;
     // Acquisition type of a channel from the channel information library.
-    virtual int GetAcqChannelTypeID(int channel);
+    virtual int GetAcqChannelTypeID(int channel) = 0;
     // The found hardware offers the lead-wire and self-test measurements.
-    virtual void UpdateLeadTestOffer() {}
+    virtual void UpdateLeadTestOffer() = 0;
     // The frame's strain reference channel is no longer an online strain channel.
-    virtual void CheckStrainReference() {}
-    virtual void RefreshTestGrids() {}
-    virtual void RefreshLinkedCaseIps(const std::vector<std::string>& addresses) {}
+    virtual void CheckStrainReference() = 0;
+    virtual void RefreshTestGrids() = 0;
+    virtual void RefreshLinkedCaseIps(const std::vector<std::string>& addresses) = 0;
     // Case version that sets the channels per module.
-    virtual int GetCaseVersion();
+    virtual int GetCaseVersion() = 0;
 
     // Bars and views.
-    virtual void RefreshChannelParamBar() {}
-    virtual void ResetAllViews() {}
-    virtual int RecreateSampleParamBar() { return 1; }
-    virtual void ShowEventSamplingOption() {}
-    virtual void PassParamsToGraphInterface(bool resetViews) {}
-    virtual void RepaintFrame() {}
+    virtual void RefreshChannelParamBar() = 0;
+    virtual void ResetAllViews() = 0;
+    virtual int RecreateSampleParamBar() = 0;
+    virtual void ShowEventSamplingOption() = 0;
+    virtual void PassParamsToGraphInterface(bool resetViews) = 0;
+    virtual void RepaintFrame() = 0;
 
     // Links.
-    virtual bool IsRemoteRequest() { return false; }
-    virtual void SetRemoteRequest(bool remote) {}
-    virtual bool IsForwardingOn() { return false; }
-    virtual void BroadcastPacket(int type, const std::vector<std::uint8_t>& payload) {}
-    virtual void NotifyCalibratorCasesChanged() {}
-    virtual void SendKelvaneReply(int code) {}
+    virtual bool IsRemoteRequest() = 0;
+    virtual void SetRemoteRequest(bool remote) = 0;
+    virtual bool IsForwardingOn() = 0;
+    virtual void BroadcastPacket(int type, const std::vector<std::uint8_t>& payload) = 0;
+    virtual void NotifyCalibratorCasesChanged() = 0;
+    virtual void SendKelvaneReply(int code) = 0;
     // Releases the process-wide case-operation lock when this thread holds it.
-    virtual void ReleaseCaseOpMutex() {}
+    virtual void ReleaseCaseOpMutex() = 0;
     // Pause after a stop before the cases are searched (ms).
-    virtual void Sleep(std::uint32_t milliseconds);
+    virtual void Sleep(std::uint32_t milliseconds) = 0;
 };

@@ -5,10 +5,6 @@
 #include "app/AppSettings.h"
 #include "platform/MessageBox.h"
 
-int FrameTimersHost::GetAutoDetectTimeout() {
-    return g_nAutoDetectCaseOutTime;
-}
-
 std::string AutoDetectTimeoutText() {
     return NotFoundCasesText() + "\n\n请于故障排除后手动查找机箱。";
 }

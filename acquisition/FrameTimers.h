@@ -15,17 +15,17 @@ public:
     // Connected network addresses.
     virtual int GetConnectedCount() = 0;
     virtual int GetProjectState() = 0;
-    virtual bool HasStatusBar() { return true; }
-    virtual void SetStatusText(const std::string& text) {}
-    virtual void KillTimer(int id) {}
+    virtual bool HasStatusBar() = 0;
+    virtual void SetStatusText(const std::string& text) = 0;
+    virtual void KillTimer(int id) = 0;
     // Message box under the frame title.
-    virtual void ShowMessage(const std::string& text, platform::UINT flags) {}
+    virtual void ShowMessage(const std::string& text, platform::UINT flags) = 0;
     // The quiet case search; true when cases were found.
     virtual bool DetectCases() = 0;
     // Seconds since 1970.
     virtual std::int64_t Now() = 0;
     // Seconds the automatic search may take (AutoDetectCaseOutTime).
-    virtual int GetAutoDetectTimeout();
+    virtual int GetAutoDetectTimeout() = 0;
 };
 
 class CFrameTimers {

@@ -57,6 +57,7 @@ public:
     static constexpr int kMaxSetsPerCycle = 50;
     static constexpr int kModuleCount = 512;
 
+    // The host must outlive the driver.
     CNetCaseDriver(CCaseProtocol3* encoder, CaseLinkHost* host);
     ~CNetCaseDriver() override;
 
@@ -153,7 +154,6 @@ private:
 
     CCaseProtocol3* m_pEncoder;
     CaseLinkHost* m_pHost;
-    CaseLinkHost m_defaultHost;
     platform::HWND m_hOwner = 0;
 
     platform::TcpListener m_listener;

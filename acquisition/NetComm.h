@@ -23,7 +23,7 @@ public:
     static constexpr int kMaxControllers = 32;
 
     // Without a host the transport works on the program's own tables and settings.
-    explicit CNetComm(CaseLinkHost* host = nullptr, std::uint16_t port = kCasePort);
+    explicit CNetComm(CaseLinkHost* host, std::uint16_t port = kCasePort);
     ~CNetComm() override;
 
     CNetCaseDriver& GetDriver() { return m_driver; }

@@ -132,7 +132,8 @@ public:
 
     // ---- Balancing ----
     void BuildBalanceChannelList(std::vector<int>& list);
-    void OnBalance();
+    // False when no balance started (refused, cancelled or busy).
+    bool OnBalance();
     void OnGndBalance();
     bool DoBalance(const std::vector<int>& list);
     bool CanBalance(int onlineCaseCount) const;
@@ -145,6 +146,11 @@ public:
     void ComputeZeroValues(CaseSampleBlock* zeroSet);
     void OnBalanceDataReady();
     void OnBalanceRequest(int value);
+    // WM_USER+1241 after a balance: with the request flag of the bar's
+    // single-channel balance set, every online channel but the requested one
+    // takes back its zero and zero-set value from before the request; the
+    // flag is cleared.
+    void OnBalanceDone();
     void CompleteBalance();
     void OnExportZeros();
     void OnImportZeros();

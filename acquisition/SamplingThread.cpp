@@ -409,6 +409,9 @@ bool CSamplingControl::HandleMessage(platform::UINT message, platform::WPARAM wP
     case kBalanceDataReady:
         OnBalanceDataReady();
         return true;
+    case kBalanceDone:
+        OnBalanceDone();
+        return true;
     case kBalanceFinished:
         m_pHost->ShowBalanceTableView();
         CompleteBalance();

@@ -32,6 +32,21 @@ bool WriteTables(std::FILE* f) {
            WriteAll(f, g_AlarmTable, sizeof(g_AlarmTable));
 }
 
+// The bytes of the existing file past the tables written, copied to the
+// new file so that a save never cuts what another writer put behind them.
+bool CopyTail(const std::string& path, std::FILE* to, long from) {
+    FilePtr f(std::fopen(path.c_str(), "rb"));
+    if (!f || std::fseek(f.get(), from, SEEK_SET) != 0)
+        return true; // no old file, or nothing behind the tables
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0) {
+        if (!WriteAll(to, buffer, n))
+            return false;
+    }
+    return std::ferror(f.get()) == 0;
+}
+
 // Reads up to size bytes; false on a read error (a short file is not one).
 bool ReadUpTo(std::FILE* f, void* data, std::size_t size) {
     std::fread(data, 1, size, f);
@@ -71,7 +86,10 @@ int SaveChannelParamFile(const std::string& path) {
         if (!f) {
             return 0;
         }
-        ok = WriteTables(f.get()) && std::fflush(f.get()) == 0 && fsync(fileno(f.get())) == 0;
+        ok = WriteTables(f.get());
+        const long written = std::ftell(f.get());
+        ok = ok && written > 0 && CopyTail(path, f.get(), written) && std::fflush(f.get()) == 0 &&
+             fsync(fileno(f.get())) == 0;
         ok = (std::fclose(f.release()) == 0) && ok;
     }
     if (!ok || std::rename(tempPath.c_str(), path.c_str()) != 0) {

@@ -11,12 +11,13 @@
 #include "app/RunFlags.h"
 #include "app/ValueConversion.h"
 #include "bench/BenchChannels.h"
+#include "tests/FakeHosts.h"
 
 #include <filesystem>
 
 namespace {
 
-struct BenchHost : SamplingHost {
+struct BenchHost : FakeSamplingHost {
     CProjectState project;
     CCommBase* GetComm() override { return nullptr; }
     CProjectState& GetProject() override { return project; }

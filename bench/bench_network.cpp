@@ -32,6 +32,7 @@
 #include "platform/Files.h"
 #include "platform/Message.h"
 #include "platform/MessageBox.h"
+#include "tests/FakeHosts.h"
 
 #include <benchmark/benchmark.h>
 
@@ -83,7 +84,7 @@ private:
 
 // ---- The transport alone -------------------------------------------------
 
-struct TransportHost : CaseLinkHost {
+struct TransportHost : FakeCaseLinkHost {
     std::string folder;
     std::string GetProgramFolder() override { return folder; }
 };

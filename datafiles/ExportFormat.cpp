@@ -4,6 +4,7 @@
 #include "app/ChannelNaming.h"
 #include "app/TimeTexts.h"
 #include "datafiles/DataFileAccess.h"
+#include "datafiles/ExportRunReader.h"
 #include "datafiles/ExportTextWriter.h"
 #include "platform/Text.h"
 
@@ -100,7 +101,7 @@ void AppendRowPrefix(std::string& out, const SaveDataOptions& options, double mi
     if (options.bAbsoluteTime)
         AppendCell(out, RecordTimeText(record), kTimeWidth);
     if (options.bSampleStatus)
-        AppendCell(out, StatusLabel(record), kStatusWidth);
+        AppendCell(out, RecordLabelText(record), kStatusWidth);
 }
 
 std::string FormatRowPrefix(const SaveDataOptions& options, double milliseconds,

@@ -307,6 +307,15 @@ void CChannelParamBar::OnComboChosen(int index) {
     CommitCellEdit(text, index);
 }
 
+std::vector<int> CChannelParamBar::GetSelectedChannels() const {
+    std::vector<int> channels;
+    for (int row : m_selectedRows) {
+        if (row >= 1 && row < m_pGrid->GetRows())
+            channels.push_back(ChannelOfRow(row));
+    }
+    return channels;
+}
+
 std::vector<int> CChannelParamBar::SelectedChannels() const {
     std::vector<int> channels;
     for (int row = std::max(m_nFirstRow, 1); row <= m_nLastRow && row < m_pGrid->GetRows(); ++row) {

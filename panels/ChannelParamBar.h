@@ -75,6 +75,8 @@ public:
     QTabBar* GetControllerTabs() { return m_pControllerTabs; }
     int GetCurrentPageId() const;
     const std::vector<int>& GetSelectedRows() const { return m_selectedRows; }
+    // The channels of the selected rows, in selection order.
+    std::vector<int> GetSelectedChannels() const;
     int GetCurrentChannel() const { return m_nCurChannel; }
 
 protected:

@@ -11,6 +11,7 @@ packages=(
   fonts-wqy-microhei
   libmatio-dev
   libfftw3-dev
+  poppler-utils
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "views/TablePrintLayout.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
 
@@ -23,6 +24,10 @@ int CharacterCount(const std::string& utf8) {
     return count;
 }
 
+// The printing sizes given in device units are those of a printer of this
+// resolution; other devices scale them so that a page looks the same on each.
+constexpr double kReferenceDpi = 600.0;
+
 // A font of the given pixel height whose average character is about width.
 QFont SizedFont(const char* face, double height, double width) {
     QFont font(face);
@@ -31,8 +36,28 @@ QFont SizedFont(const char* face, double height, double width) {
     return font;
 }
 
+// Draws the text centred on one line, in the painter's font made smaller
+// where the text would run out of its rectangle.
 void DrawCentred(QPainter& painter, const QRectF& rect, const std::string& text) {
-    painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine, QString::fromStdString(text));
+    const QString qtext = QString::fromStdString(text);
+    QFont font = painter.font();
+    const QFontMetricsF metrics(font, painter.device());
+    const double width = metrics.horizontalAdvance(qtext);
+    const double height = metrics.height();
+    double fit = 1.0;
+    if (width > rect.width() * 0.95)
+        fit = std::min(fit, rect.width() * 0.95 / width);
+    if (height > rect.height())
+        fit = std::min(fit, rect.height() / height);
+    if (fit < 1.0) {
+        font.setPixelSize(std::max(1, int(font.pixelSize() * fit)));
+        painter.save();
+        painter.setFont(font);
+        painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine, qtext);
+        painter.restore();
+        return;
+    }
+    painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine, qtext);
 }
 
 } // namespace
@@ -45,7 +70,9 @@ void DrawTablePage(QPainter& painter, const TableGrid& grid, const PageSetupValu
 
     painter.setFont(SizedFont("宋体", 13.0 * pxY / 3.0, 7.0 * pxX / 3.0));
     DrawCentred(painter, ToQt(g.header), setup.strHeader);
-    painter.setFont(SizedFont("宋体", 50.0, 50.0));
+    // Device units of the reference printer: pixels per millimetre × 25.4 is this device's resolution.
+    const double unit = pxY * 25.4 / kReferenceDpi;
+    painter.setFont(SizedFont("宋体", 50.0 * unit, 50.0 * unit));
     DrawCentred(painter, ToQt(g.footer), setup.strFooter);
 
     int first = 0, end = 0;
@@ -57,7 +84,8 @@ void DrawTablePage(QPainter& painter, const TableGrid& grid, const PageSetupValu
             const double width = g.columnWidths[std::size_t(column)];
             const QRectF cell(left, top, width, g.rowHeight);
             const std::string& text = grid.At(row, column).text;
-            const double charWidth = std::clamp(width / (std::max(1, CharacterCount(text)) * 1.5), 1.0, 20.0);
+            const double charWidth =
+                std::clamp(width / (std::max(1, CharacterCount(text)) * 1.5), 1.0 * unit, 20.0 * unit);
             painter.setFont(SizedFont("Arial", g.rowHeight, charWidth));
             painter.drawRect(cell);
             DrawCentred(painter, cell, text);

@@ -299,6 +299,11 @@ bool CTableViewWidget::OnCommand(int id) {
         return true;
     case ID_TABLE_PRINT: {
         QPrinter printer;
+        if (runPrintDialog) {
+            if (runPrintDialog(printer))
+                PrintTo(printer);
+            return true;
+        }
         QPrintDialog dialog(&printer, this);
         if (dialog.exec() == QDialog::Accepted)
             PrintTo(printer);

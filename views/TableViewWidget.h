@@ -85,6 +85,8 @@ public:
     RunSaveOptionsDialogFn runSaveOptionsDialog;
     std::function<int(CDlgTableProperty&)> runPropertyDialog;
     std::function<int(CDlgPageSetup&)> runPageSetupDialog;
+    // The print dialog: true when the printer is set up and printing goes on.
+    std::function<bool(QPrinter&)> runPrintDialog;
     // The frame's copy of the decimals map is replaced by a new one.
     std::function<void(const std::map<int, int>&)> onPrecisionChanged;
     // The mode changed: the document re-titles its window.

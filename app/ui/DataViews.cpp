@@ -3,11 +3,20 @@
 // they include has a member named like one of Qt's keywords.
 #include "views/TableWorldFromApp.h"
 
+#include "datafiles/AppTables.h"
+#include "datafiles/ExportContext.h"
+
 #include "app/ui/DataViews.h"
 
+#include "app/AppSettings.h"
+#include "app/CaseTables.h"
+#include "app/ChannelRecords.h"
 #include "app/OpenViewCounters.h"
 #include "app/ProjectDocument.h"
+#include "panels/DlgSaveDataOption.h"
+#include "platform/Text.h"
 #include "views/CurveViewWidget.h"
+#include "views/TableSaveOptionsDialog.h"
 #include "views/TableViewWidget.h"
 
 #include <QVBoxLayout>
@@ -58,8 +67,53 @@ CTableView::CTableView(QWidget* parent)
 }
 
 CTableView::~CTableView() {
-    // The grid reads the world until it goes.
+    // The grid reads the world and the export source until it goes.
     delete m_pTable;
+}
+
+// What the view's exports read: the online arrangement, the channel
+// conversions and the run's files.
+struct TableExportSource {
+    TableExportSource() : layout(OnlineLayoutFromCaseTables()), context(layout, channels) {}
+    OnlineLayout layout;
+    CAppChannelTable channels;
+    ExportContext context;
+};
+
+void CTableView::SetExportSettings(const ExportSettings& settings) {
+    if (m_pTable == nullptr)
+        return;
+    // The grid keeps a pointer to the context: hand it the new one first.
+    auto source = std::make_unique<TableExportSource>();
+    ExportContext& context = source->context;
+    const std::string base = settings.strDataPath.substr(0, settings.strDataPath.rfind('.'));
+    context.dataPath = settings.strDataPath;
+    context.statusPath = base + ".stu";
+    context.digitalPath = base + ".dst";
+    context.nSamplingMode = settings.nSamplingMode;
+    context.fSamplingFrequency = settings.fSamplingFrequency;
+    context.askExportFileName = settings.askFileName;
+    context.strAppTitle = g_strAppTitle;
+    context.channelDescription = [](int channel) {
+        return IsValidChannelId(channel) ? platform::GbkToUtf8(g_ChannelParams[channel].szDescription)
+                                         : std::string();
+    };
+    if (!m_pSaveSources)
+        m_pSaveSources = std::make_unique<SaveOptionSources>();
+    SaveOptionSources& sources = *m_pSaveSources;
+    sources = SaveOptionSources{};
+    for (int i = 0; i < g_nChannelCount && i < MAX_CHANNEL_COUNT; ++i) {
+        sources.measureChannels.push_back(g_ChannelList[i]);
+        sources.allChannels.push_back(g_ChannelList[i]);
+    }
+    sources.nStoredDataCount = settings.nStoredCount;
+    // The exports cover what the project has stored.
+    m_pWorld->nStoredCount = settings.nStoredCount;
+    sources.strAppTitle = g_strAppTitle;
+    m_pTable->SetExportContext(&context);
+    if (!m_pTable->runSaveOptionsDialog)
+        m_pTable->runSaveOptionsDialog = MakeTableSaveOptionsDialogRunner(sources, this);
+    m_pExport = std::move(source);
 }
 
 void CTableView::ReloadDataWindow() {

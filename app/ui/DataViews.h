@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "app/ProjectDocument.h"
 
@@ -91,6 +93,8 @@ private:
 
 class CTableViewWidget;
 struct TableWorld;
+struct TableExportSource;
+struct SaveOptionSources;
 
 // The table view: the grid window of views/ over the program's tables.
 class CTableView : public CDataViewBase {
@@ -107,12 +111,26 @@ public:
     void ReloadDataWindow() override;
     // Measured data.
     int GetDefaultShowGraphType() const override { return 2; }
+    // The run the view's save commands export: the open project's stored
+    // files, its settings and the file dialog. Renewed before each export.
+    struct ExportSettings {
+        std::string strDataPath; // the project's ".dat"
+        int nSamplingMode = 0;
+        float fSamplingFrequency = 0.0f;
+        int nStoredCount = 0;
+        std::function<int(int type, std::string& folder, std::string& title, std::string& extension)>
+            askFileName;
+    };
+    void SetExportSettings(const ExportSettings& settings);
 
 private:
     // The program's tables and the project the document reads.
     void FillWorld();
 
     std::unique_ptr<TableWorld> m_pWorld;
+    std::unique_ptr<TableExportSource> m_pExport;
+    // The save-options dialog's lists; the dialog runner keeps a reference.
+    std::unique_ptr<SaveOptionSources> m_pSaveSources;
     CTableViewWidget* m_pTable = nullptr;
 };
 

@@ -5,15 +5,28 @@
 #include "acquisition/SamplingControl.h"
 #include "app/CaseTables.h"
 #include "app/ChannelParamFile.h"
+#include "app/GlobalDataLock.h"
+#include "app/InstrumentIni.h"
+#include "app/OpenViewCounters.h"
 #include "app/ProjectFile.h"
 #include "app/RunFlags.h"
 #include "app/StartProgress.h"
+#include "app/ui/ChildFrame.h"
+#include "app/ui/DataViews.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/MainFrameCaseSearch.h"
+#include "panels/ChannelParamBar.h"
 #include "panels/SampleParamBar.h"
+#include "views/TableData.h"
+#include "views/TableViewWidget.h"
 
 #include <QDockWidget>
-#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include <cstring>
 
 #include <algorithm>
 #include <mutex>
@@ -22,6 +35,19 @@ namespace {
 
 constexpr int kDataCountKind = 5;
 constexpr int kProgressSteps = 4;
+constexpr int kViewKindTable = 3;
+// The formula text of a virtual-channel definition: zero-terminated at byte 8.
+constexpr std::size_t kFormulaOffset = 8;
+
+CTableView* TableViewOf(CChildFrame* child) {
+    return child == nullptr ? nullptr : qobject_cast<CTableView*>(child->GetActiveView());
+}
+
+// Brings a table view's window to the top of the data windows.
+void Activate(CMainFrame& frame, CChildFrame* child) {
+    frame.GetMdiArea()->setActiveSubWindow(child);
+    child->raise();
+}
 
 } // namespace
 
@@ -125,15 +151,7 @@ void CFrameSamplingHost::ShowDataCount(int count, int stored, bool sampling) {
 
 bool CFrameSamplingHost::ChooseFile(bool save, const std::string& filter, const std::string& title,
                                     const std::string& folder, std::string& path) {
-    const QString chosen =
-        save ? QFileDialog::getSaveFileName(&m_frame, QString::fromStdString(title),
-                                            QString::fromStdString(folder), QString::fromStdString(filter))
-             : QFileDialog::getOpenFileName(&m_frame, QString::fromStdString(title),
-                                            QString::fromStdString(folder), QString::fromStdString(filter));
-    if (chosen.isEmpty())
-        return false;
-    path = chosen.toStdString();
-    return true;
+    return m_frame.ChooseFile(save, filter, title, folder, path);
 }
 
 bool CFrameSamplingHost::IsForwardingOn() {
@@ -241,4 +259,103 @@ void CFrameSamplingHost::PassSpectrumRunParams() {
 
 void CFrameSamplingHost::RefreshSpectrumViews() {
     m_frame.RefreshSpectrumViews();
+}
+
+platform::CriticalSection& CFrameSamplingHost::GetDataLock() {
+    return g_csData;
+}
+
+std::vector<int> CFrameSamplingHost::GetSelectedChannels() {
+    CChannelParamBar* bar = m_frame.GetChannelParamBar();
+    return bar == nullptr ? std::vector<int>{} : bar->GetSelectedChannels();
+}
+
+bool CFrameSamplingHost::VerifyStopRights() {
+    COperatorRights& rights = m_frame.GetOperatorRights();
+    if (!IsStopGuarded(rights) || IsRemoteRequest())
+        return true;
+    bool ok = false;
+    const QString code =
+        QInputDialog::getText(&m_frame, QString::fromUtf8("权限验证"), QString::fromUtf8("操作码:"),
+                              QLineEdit::Password, QString(), &ok);
+    return ok && code.toStdString() == rights.m_strOperationCode;
+}
+
+void CFrameSamplingHost::PrepareViewsForSampling() {
+    // The table views start the run empty; the other views keep no run state yet.
+    ResetViewData(kViewKindTable);
+}
+
+void CFrameSamplingHost::ResetViewData(int kind) {
+    // Only the table views hold data buffers of their own.
+    if (kind != kViewKindTable)
+        return;
+    for (CTableViewWidget* table : CTableViewWidget::TableViews())
+        table->Refresh();
+}
+
+void CFrameSamplingHost::EnsureRealtimeTableView() {
+    CChildFrame* activeTable = nullptr;
+    for (CChildFrame* child : m_frame.GetChildFramesFrontFirst()) {
+        CTableView* view = TableViewOf(child);
+        if (view == nullptr || view->GetTable() == nullptr)
+            return; // a history, curve or bar window shows the run already
+        if (view->GetTable()->Data().m_nShowDataType == TABLE_MEASURED) {
+            Activate(m_frame, child);
+            return;
+        }
+        if (activeTable == nullptr)
+            activeTable = child;
+    }
+    if (CTableView* view = TableViewOf(activeTable)) {
+        const int kind = view->GetTable()->Data().m_nShowDataType;
+        if (kind == TABLE_BALANCE_STATE || kind == TABLE_BALANCE_VALUES || kind == TABLE_CHECK_RESULTS) {
+            view->GetTable()->SetShowDataType(TABLE_MEASURED);
+            view->GetTable()->Refresh();
+            Activate(m_frame, activeTable);
+            return;
+        }
+    }
+    if (OpenViewCounters().CanOpen(VIEW_TYPE_TABLE))
+        m_frame.OpenDataWindow(VIEW_TYPE_TABLE, false);
+}
+
+void CFrameSamplingHost::ShowBalanceTableView() {
+    for (CChildFrame* child : m_frame.GetChildFramesFrontFirst()) {
+        CTableView* view = TableViewOf(child);
+        if (view != nullptr && view->GetTable() != nullptr &&
+            view->GetTable()->Data().m_nShowDataType == TABLE_BALANCE_VALUES) {
+            Activate(m_frame, child);
+            view->GetTable()->Refresh();
+            return;
+        }
+    }
+    if (!OpenViewCounters().CanOpen(VIEW_TYPE_TABLE))
+        return;
+    CTableView* view = TableViewOf(m_frame.OpenDataWindow(VIEW_TYPE_TABLE, false));
+    if (view != nullptr && view->GetTable() != nullptr)
+        view->GetTable()->SetShowDataType(TABLE_BALANCE_VALUES);
+}
+
+void CFrameSamplingHost::StartResultWorkers(int /*storedCount*/) {
+    // Not yet: the rosette and residual-stress result workers are not started at a run's end.
+}
+
+// The curve views take their data from the stored files when they repaint;
+// no open view keeps rows of the live block.
+void CFrameSamplingHost::MarkCurveRows(int /*from*/, int /*to*/) {}
+
+std::vector<std::string> CFrameSamplingHost::GetVirtualChannelFormulas() {
+    std::vector<std::string> formulas;
+    for (const VirtualChannelRecord& record : GetProject().m_VirtualChannels) {
+        const auto* text = reinterpret_cast<const char*>(record.bytes + kFormulaOffset);
+        formulas.emplace_back(text, strnlen(text, sizeof record.bytes - kFormulaOffset));
+    }
+    return formulas;
+}
+
+float CFrameSamplingHost::GetTestLevel(int level) {
+    // The full-scale levels of the instrument description: the first for
+    // gauges of 150 ohm and above, the second for smaller ones.
+    return g_InstrumentIni.GetFullValue(level);
 }

@@ -49,6 +49,17 @@ public:
     void RefreshSpectrumViews() override;
     void ShowProgressStep(int step, const std::string& text) override;
     void CloseProgress() override;
+    platform::CriticalSection& GetDataLock() override;
+    std::vector<int> GetSelectedChannels() override;
+    bool VerifyStopRights() override;
+    void PrepareViewsForSampling() override;
+    void ResetViewData(int kind) override;
+    void EnsureRealtimeTableView() override;
+    void ShowBalanceTableView() override;
+    void StartResultWorkers(int storedCount) override;
+    void MarkCurveRows(int from, int to) override;
+    std::vector<std::string> GetVirtualChannelFormulas() override;
+    float GetTestLevel(int level) override;
 
     // IRemoteCommandHost and SamplingHost alike.
     bool IsForwardingOn() override;

@@ -45,6 +45,7 @@ class CLeadWireSelfTest;
 class CRemoteCommandDispatch;
 class CFrameSamplingHost;
 class CMainFrameCaseSearch;
+class CTableView;
 struct ControllerRecord;
 struct CurveWorld;
 
@@ -128,6 +129,9 @@ public:
     CCommBase* GetCommBase() const { return m_pComm.get(); }
     CDataForwardServer* GetRemoteServer() const { return m_pRemoteServer.get(); }
     int GetTransportOpen() const { return m_bTransportOpen; }
+    // The frame mode word (m_nWorkMode) and whether the cases are reached over the network.
+    int GetWorkMode() const { return m_nWorkMode; }
+    bool IsNetworkInterface() const;
     int GetCasesFound() const { return m_bCasesFound; }
     // The frame's flag and the sampling side's copy of it.
     void SetCasesFound(int found);
@@ -182,6 +186,18 @@ public:
     int GetSpectrumViewCount() const;
     CFFTSpectrumChildFrm* GetActiveSpectrumFrame() const;
     std::vector<CFFTSpectrumChildFrm*> GetSpectrumFrames() const;
+
+    // The active data window's table view, when it is one (MainFrameTables.cpp).
+    CTableView* GetActiveTableView() const;
+    // Gives a table view the open project's run for its save commands.
+    void UpdateTableExport(CTableView& view);
+
+    // The file dialog of the frame's commands; false when cancelled. Tests give their own.
+    using FileChooser = std::function<bool(bool save, const std::string& filter, const std::string& title,
+                                           const std::string& folder, std::string& path)>;
+    void SetFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
+    bool ChooseFile(bool save, const std::string& filter, const std::string& title, const std::string& folder,
+                    std::string& path);
 
     // Window layout file.
     int SaveWindowLayout(const std::string& fileName);
@@ -261,6 +277,7 @@ private:
 
     // Data windows (MainFrameWindows.cpp).
     void RegisterWindowCommands();
+    void RegisterTableCommands();
     void OnNewDataWindow(int viewType);
     void RouteDocumentCommand(int id);
     void ApplyLayoutBars(const WindowLayoutBars& bars);
@@ -328,6 +345,7 @@ private:
     bool m_bClosing = false;
     std::int64_t m_tStartTime = 0;
 
+    FileChooser m_fileChooser;
     std::map<platform::UINT, MessageHandler> m_messageHandlers;
     std::map<int, CommandHandler> m_commandHandlers;
     std::map<int, UpdateHandler> m_updateHandlers;

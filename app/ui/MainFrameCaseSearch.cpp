@@ -2,12 +2,15 @@
 // fault alert and command states to its windows and its public operations.
 #include "app/ui/MainFrameCaseSearch.h"
 
+#include "acquisition/ChanInfoWrapper.h"
 #include "acquisition/CommBase.h"
 #include "acquisition/DataForwardServer.h"
 #include "acquisition/NetComm.h"
+#include "acquisition/SamplingControl.h"
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
 #include "app/ChannelDefaults.h"
+#include "app/DebugLogFiles.h"
 #include "app/OpenViewCounters.h"
 #include "app/RunFlags.h"
 #include "app/ui/FrameThemes.h"
@@ -130,6 +133,47 @@ public:
     void RefreshLinkedCaseIps(const std::vector<std::string>& /*addresses*/) override {
         m_shell.m_connections.RefreshModuleInfo();
     }
+    int ShowMessage(const std::string& text, platform::UINT flags) override {
+        return platform::MessageBox(text, g_strAppTitle, flags);
+    }
+    void Log(const std::string& logName, const std::string& text) override {
+        if (g_bOutDebugInfo)
+            ::WriteLogFile(logName, text);
+    }
+    int GetFrameMode() override { return m_frame.GetWorkMode(); }
+    bool IsNetworkInterface() override { return m_frame.IsNetworkInterface(); }
+    // Ready once the driver listens for the cases.
+    bool IsNetworkReady() override {
+        auto* net = dynamic_cast<CNetComm*>(m_frame.GetCommBase());
+        return net != nullptr && net->GetDriver().GetListenPort() > 0;
+    }
+    int StopAcquisition() override { return StopCaseAcquisition(GetComm()); }
+    void SetBalanceValid(int valid) override { m_frame.GetSampling().m_bBalanceValid = valid; }
+    // The search itself keeps the channel bar out of reach while it reads
+    // (wait cursor, modal question boxes); no other window asks.
+    void SetReadingChannelInfo(bool) override {}
+    int DownloadChannelParams(const std::vector<int>& channels) override {
+        CCommBase* comm = GetComm();
+        return comm ? comm->SetChannelParams(channels) : 0;
+    }
+    int GetAcqChannelTypeID(int channel) override { return g_ChanInfo.GetAcqChannelTypeID(channel); }
+    // The lead-wire and self-test commands take their state from the online
+    // strain channels at every menu update; nothing is kept to refresh.
+    void UpdateLeadTestOffer() override {}
+    // The lead-wire and self-test results are reported in text; no result grid is open to refresh.
+    void RefreshTestGrids() override {}
+    int GetCaseVersion() override { return g_nPriCaseVersion; }
+    void ShowEventSamplingOption() override {
+        if (CSampleParamBar* bar = m_frame.GetSampleParamBar())
+            bar->ShowEventSampleOption(true);
+    }
+    // This program has no calibrator link: no calibrator waits for the case list or a reply.
+    void NotifyCalibratorCasesChanged() override {}
+    void SendKelvaneReply(int) override {}
+    // The case search runs on the user-interface thread only, so no
+    // process-wide case-operation lock exists to release.
+    void ReleaseCaseOpMutex() override {}
+    void Sleep(std::uint32_t milliseconds) override { platform::Sleep(milliseconds); }
     bool IsRemoteRequest() override { return m_shell.m_providers.isRemoteRequest(); }
     void SetRemoteRequest(bool remote) override {
         if (m_shell.m_providers.setRemoteRequest)
@@ -168,6 +212,11 @@ public:
         return net ? net->GetDriver().GetCaseTable() : std::vector<CaseTableRecord>{};
     }
     void SetCasesFound(int found) override { m_shell.m_pSearchHost->SetCasesFound(found); }
+    bool IsNetworkInterface() override { return m_frame.IsNetworkInterface(); }
+    // The connected addresses are listed in the module information window;
+    // there is no separate connection window.
+    void AddToConnectionWindow(const std::string&) override {}
+    void UpdateConnectionWindow() override {}
 
 private:
     CMainFrameCaseSearch& m_shell;
@@ -196,6 +245,7 @@ public:
     }
     bool DetectCases() override { return m_shell.m_search.DetectCasesAndReport() != 0; }
     std::int64_t Now() override { return platform::NowTimeT(); }
+    int GetAutoDetectTimeout() override { return g_nAutoDetectCaseOutTime; }
 
 private:
     CMainFrameCaseSearch& m_shell;

@@ -238,6 +238,7 @@ bool CMainFrame::CreateBars() {
     CreateStatusBar();
     RegisterShellCommands();
     RegisterWindowCommands();
+    RegisterTableCommands();
     RegisterProjectCommands();
     return true;
 }
@@ -283,6 +284,10 @@ void CMainFrame::CreateLinks() {
     } else if (QAction* spectrum = GetAction(ID_NEW_SPECTRUM_WINDOW)) {
         spectrum->setVisible(false);
     }
+}
+
+bool CMainFrame::IsNetworkInterface() const {
+    return m_nInterfaceMode == kInterfaceNetwork;
 }
 
 bool CMainFrame::CreateInterface(int modelType, int /*interfaceType*/) {

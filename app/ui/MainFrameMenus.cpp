@@ -73,19 +73,26 @@ void CMainFrame::CreateMenus() {
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateMenu(menu); });
         return menu;
     };
-    QMenu* file = addMenu("文件(&F)", {57600, 57601, kSeparator, 32829, kSeparator, 32877, 32878, kSeparator,
-                                       32819, kSeparator});
+    QMenu* file =
+        addMenu("文件(&F)", {57600, 57601, kSeparator, 32829, kSeparator, 32877, 32878, kSeparator});
+    // The active table view's exports.
+    QMenu* saveAs = file->addMenu("另存为(&A)");
+    AddItems(saveAs, {32830, 32847, 32887, 32846});
+    connect(saveAs, &QMenu::aboutToShow, this, [this, saveAs] { UpdateMenu(saveAs); });
+    AddItems(file, {kSeparator, 32819, 57607, 57609, kSeparator});
     for (int n = 0; n < RECENT_PROJECT_COUNT; ++n) {
         MakeAction(ID_FILE_MRU_FIRST + n, QString())->setVisible(false);
         file->addAction(GetAction(ID_FILE_MRU_FIRST + n));
     }
     AddItems(file, {kSeparator, ID_APP_EXIT});
-    addMenu("查看(&V)", {59392, 59393, 32812, 32814, 32828, kSeparator, 32885, 32930, 32886, 32931,
-                         kSeparator, 32874, 32901});
+    addMenu("查看(&V)",
+            {59392, 59393, 32812, 32814, 32828, kSeparator, 32885, 32930,      32886, 32931, kSeparator,
+             32822, 32823, 32824, 32825, 32826, 32933,      32821, kSeparator, 32874, 32901});
     addMenu("数据(&D)", {32800, 32801, 32802, 32803, kSeparator, 32809, 32810, kSeparator, 32799, 32804,
                          32805, 32859, 32861, 32854, kSeparator, 32853, 32844, 32837});
-    addMenu("控制(&C)", {32794, kSeparator, 32792, 32841, 32842, kSeparator, 32788, 32789, 32791, 32920,
-                         kSeparator, 32866, 32868, kSeparator, 32905, 32906, 32915, 32916});
+    addMenu("控制(&C)",
+            {32794, kSeparator, 32792,      32841, 32842, 32949,      32950, kSeparator, 32788, 32789,
+             32791, 32920,      kSeparator, 32866, 32868, kSeparator, 32905, 32906,      32915, 32916});
     QMenu* settings = addMenu(
         "设置(&S)", {32862, 32929, 32896, kSeparator, 32831, 32834, 32945, 32903, 32889, kSeparator, 32959});
     QMenu* digital = settings->addMenu("数字传感器通道");
@@ -114,8 +121,8 @@ void CMainFrame::CreateToolBars() {
         return bar;
     };
     addBar("工具栏", "MainToolBar",
-           {57600, 57601, kSeparator, 32794, 32792, kSeparator, 32773, 32774, 32775, 32881, 32938, 32941,
-            32943, 32944});
+           {57600, 57601, kSeparator, 32794, 32792, 32949, 32950, kSeparator, 32773, 32774, 32775, 32881,
+            32938, 32941, 32943, 32944});
     QToolBar* graph = addBar("图形属性栏", "GraphAttributeBar", {});
     auto* graphButton = new QToolButton(graph);
     graphButton->setDefaultAction(MakeAction(ID_GRAPH_PROPERTIES, QString()));

@@ -124,8 +124,8 @@ void CMainFrame::RegisterSamplingMessages() {
     // The result windows of the lead-wire and self-test measurements, and
     // the calibrator link, which would take the sets it is offered, are not
     // part of this frame yet: a set offered is not taken.
-    for (const platform::UINT message : {kBatchDone, kBalanceDone, kLeadResults, kSelfTestResults,
-                                         kLinkZeroSet, kLinkSampleSet, kLinkRunEnded})
+    for (const platform::UINT message :
+         {kBatchDone, kLeadResults, kSelfTestResults, kLinkZeroSet, kLinkSampleSet, kLinkRunEnded})
         OnMessage(message, nothing);
     // The table views take every set and, in a continuous run, its slower
     // refresh; the curve views take every set page by page.

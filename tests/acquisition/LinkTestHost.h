@@ -2,14 +2,14 @@
 // record of the channel-information packets handed to the library.
 #pragma once
 
-#include "acquisition/CaseLinkHost.h"
+#include "tests/FakeHosts.h"
 
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
-struct LinkTestHost : CaseLinkHost {
+struct LinkTestHost : FakeCaseLinkHost {
     std::string programFolder;
     int dataThrow = 0;
     int measureType = 5; // not strain: coefficients stay +1

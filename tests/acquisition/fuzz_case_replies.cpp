@@ -1,6 +1,7 @@
 // Fuzz target: the case-information, channel-information and lead-wire /
 // self-test reply parsers of a case link.
 #include "acquisition/CaseLink.h"
+#include "tests/FakeHosts.h"
 
 #include <cstdint>
 #include <vector>
@@ -9,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 1)
         return 0;
     static CCaseProtocol3 encoder;
-    static CaseLinkHost host;
+    static FakeCaseLinkHost host;
     CCaseLink link(&encoder, &host);
     link.SetCaseNo(static_cast<std::int8_t>(data[0]) % 70);
     const std::uint8_t* reply = data + 1;

@@ -1,6 +1,7 @@
 // Fuzz target: a case link's sample stream in block and in frame form,
 // arriving in arbitrary pieces.
 #include "acquisition/CaseLink.h"
+#include "tests/FakeHosts.h"
 
 #include "CaseSimulator.h"
 
@@ -11,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 3)
         return 0;
     static CCaseProtocol3 encoder;
-    static CaseLinkHost host;
+    static FakeCaseLinkHost host;
     CCaseLink link(&encoder, &host);
     const int modules = 1 + data[0] % 8;
     const int version = 1 + (data[0] >> 3) % 2;

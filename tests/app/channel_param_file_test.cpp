@@ -144,10 +144,16 @@ TEST_F(ChannelParamFileTest, UnterminatedTextsAreCutAtTheirField) {
     EXPECT_EQ(std::strlen(g_ChannelParams[0].szDescription), 19u);
 }
 
-TEST_F(ChannelParamFileTest, SaveReplacesTheWholeFileOrNothing) {
+TEST_F(ChannelParamFileTest, SaveReplacesTheTablesKeepsTheTailOrChangesNothing) {
     WriteBytes(m_path, std::vector<char>(900000, 'x'));
+    MarkTables();
     ASSERT_EQ(SaveChannelParamFile(m_path), 1);
-    EXPECT_EQ(std::filesystem::file_size(m_path), 884752u);
+    const std::vector<char> bytes = ReadBytes(m_path);
+    ASSERT_EQ(bytes.size(), 900000u) << "the bytes past the tables stay";
+    EXPECT_EQ(0, std::memcmp(bytes.data(), g_ChannelParams, 491520));
+    EXPECT_EQ(0, std::memcmp(bytes.data() + 802832, g_AlarmTable, 81920));
+    EXPECT_EQ(std::vector<char>(bytes.begin() + 884752, bytes.end()),
+              std::vector<char>(900000 - 884752, 'x'));
 
     EXPECT_EQ(SaveChannelParamFile(""), 0);
     EXPECT_EQ(SaveChannelParamFile(m_folder.File("missing/QV7416.chn")), 0);

@@ -3,6 +3,10 @@
 #include "ExportTestSupport.h"
 #include "datafiles/ExportSampleData.h"
 
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
 using namespace exporttest;
 using namespace testrun;
 
@@ -253,6 +257,38 @@ TEST_F(SampledExport, AWriteFailureIsReported) {
     ExportContext& ctx = Context(Spec());
     std::filesystem::create_symlink("/dev/full", Out("exp.txt"));
     EXPECT_EQ(ExportSampleData(ctx, 0, Options({1, 2}, 1), 0, 10, 2), 0);
+}
+
+} // namespace
+
+namespace {
+
+// A batch label as the program stores it: GBK bytes in the status record.
+void WriteGbkLabel(const std::string& statusPath, std::int64_t sample, const std::string& utf8) {
+    const std::string gbk = platform::Utf8ToGbk(utf8);
+    std::fstream file(statusPath, std::ios::binary | std::ios::in | std::ios::out);
+    SampleStatusRecord record{};
+    file.seekg(sample * std::int64_t(sizeof record));
+    file.read(reinterpret_cast<char*>(&record), sizeof record);
+    std::memset(record.szLabel, 0, sizeof record.szLabel);
+    std::memcpy(record.szLabel, gbk.data(), std::min(gbk.size(), sizeof record.szLabel - 1));
+    file.seekp(sample * std::int64_t(sizeof record));
+    file.write(reinterpret_cast<const char*>(&record), sizeof record);
+}
+
+TEST_F(SampledExport, ChineseBatchLabelsReachTheTextAndSpreadsheetFilesIntact) {
+    ExportContext& ctx = Context(Spec());
+    WriteGbkLabel(ctx.statusPath, 1, "试验批次2");
+    SaveDataOptions options = Options({1}, 1);
+    options.bSampleStatus = 1;
+    ASSERT_EQ(ExportSampleData(ctx, 0, options, 1, 2, 2), 1);
+    ASSERT_EQ(SaveSampleDataXls(ctx, options, 1, 2, 2), 1);
+    for (const char* file : {"exp.txt", "exp.xls"}) {
+        const std::vector<std::string> lines = ReadLines(Out(file));
+        ASSERT_EQ(lines.size(), 4u) << file;
+        EXPECT_EQ(Cells(lines[2]).at(0), "试验批次2") << file;
+        EXPECT_EQ(Cells(lines[3]).at(0), "batch-0000000000002") << file;
+    }
 }
 
 } // namespace

@@ -48,7 +48,7 @@ struct ConvertingLinkHost : LinkTestHost {
     }
 };
 
-struct RecordingHost : SamplingHost {
+struct RecordingHost : FakeSamplingHost {
     CCommBase* comm = nullptr;
     CProjectState project;
     std::mutex mutex; // guards the records below

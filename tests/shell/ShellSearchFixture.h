@@ -42,7 +42,7 @@ struct SearchLinkHost : LinkTestHost {
     }
 };
 
-struct RecordingSearchHost : CaseSearchHost {
+struct RecordingSearchHost : FakeCaseSearchHost {
     CCommBase* comm = nullptr;
     int projectState = 0;
     int casesFound = -1;
@@ -65,7 +65,7 @@ struct RecordingSearchHost : CaseSearchHost {
     void SetCasesFound(int found) override { casesFound = found; }
     int DownloadChannelParams(const std::vector<int>& channels) override {
         downloads.push_back(channels);
-        return CaseSearchHost::DownloadChannelParams(channels);
+        return FakeCaseSearchHost::DownloadChannelParams(channels);
     }
     bool IsRemoteRequest() override { return remote; }
     void SetRemoteRequest(bool value) override { remote = value; }

@@ -54,7 +54,7 @@ TEST_F(ShellSearchTest, TheSearchCommandFindsTwoCasesWithTheirChannels) {
                                                           "读取通道信息完成！", "查找机箱结束!"}));
 
     // The module information follows the connected controllers and their modules.
-    struct TableHost : CaseConnectionsHost {
+    struct TableHost : FakeCaseConnectionsHost {
         CNetComm* net = nullptr;
         std::string text;
         CCommBase* GetComm() override { return net; }

@@ -8,7 +8,7 @@ namespace {
 
 // The frame's timer side: connections from the driver's link events, the
 // detection as the quiet search, and a clock the test sets.
-struct TimerTestHost : FrameTimersHost, CaseConnectionsHost {
+struct TimerTestHost : FakeFrameTimersHost, FakeCaseConnectionsHost {
     CCaseSearch* search = nullptr;
     CCommBase* comm = nullptr;
     CCaseConnections connections{this};

@@ -7,6 +7,10 @@
 
 #include <QFile>
 #include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace {
 
@@ -66,6 +70,83 @@ TEST(TablePrint, PdfHoldsOnePagePerThirtyTwoRows) {
         EXPECT_EQ(PrintTableGrid(grid, PageSetupValues{}, printer), TablePrintPageCount(rows));
         EXPECT_EQ(PdfPageCount(path), TablePrintPageCount(rows)) << rows;
     }
+}
+
+struct PdfWord {
+    QString text;
+    double xMin, yMin, xMax, yMax;
+};
+
+// The words of page 1 with their boxes in points, as pdftotext sees them.
+std::vector<PdfWord> FirstPageWords(const QString& pdf, double& pageHeight) {
+    QProcess process;
+    process.start("pdftotext", {"-bbox", "-f", "1", "-l", "1", pdf, "-"});
+    EXPECT_TRUE(process.waitForFinished(30000)) << "pdftotext (poppler-utils) must run";
+    const QString html = QString::fromUtf8(process.readAllStandardOutput());
+    const QRegularExpression page(R"re(<page width="([\d.]+)" height="([\d.]+)")re");
+    pageHeight = page.match(html).captured(2).toDouble();
+    const QRegularExpression word(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+    std::vector<PdfWord> words;
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        words.push_back({m.captured(5), m.captured(1).toDouble(), m.captured(2).toDouble(),
+                         m.captured(3).toDouble(), m.captured(4).toDouble()});
+    }
+    return words;
+}
+
+// A page prints alike at a screen's and at a fine printer's resolution: the
+// footer stays inside its band, neighbouring Chinese cells do not overlap, and
+// the cell text keeps its size.
+TEST(TablePrint, APageLooksTheSameAtNinetySixAndTwelveHundredDpi) {
+    EnsureViewsTestApp();
+    testrun::TempDir dir;
+    TableGrid grid;
+    grid.Reset(40, 6);
+    for (int r = 0; r < 40; ++r)
+        for (int c = 0; c < 6; ++c)
+            grid.SetText(r, c, "应变测点" + std::to_string(r * 6 + c));
+    PageSetupValues setup;
+    setup.strFooter = "试验报告页脚";
+    setup.strHeader = "页眉";
+    double cellHeight[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        const int dpi = i == 0 ? 96 : 1200;
+        SCOPED_TRACE(dpi);
+        const QString path = QString::fromStdString(dir.Path() + "/t" + std::to_string(dpi) + ".pdf");
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        printer.setResolution(dpi);
+        printer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        ASSERT_EQ(PrintTableGrid(grid, setup, printer), 2);
+        double pageHeight = 0;
+        const std::vector<PdfWord> words = FirstPageWords(path, pageHeight);
+        ASSERT_GT(pageHeight, 0);
+        const auto footer = std::find_if(words.begin(), words.end(),
+                                         [&](const PdfWord& w) { return w.text == "试验报告页脚"; });
+        ASSERT_NE(footer, words.end());
+        const double band = 10.0 / 25.4 * 72.0; // the footer band is 1 cm at the page's foot
+        EXPECT_GE(footer->yMin, pageHeight - band - 0.5);
+        EXPECT_LE(footer->yMax, pageHeight + 0.5);
+        std::vector<PdfWord> cells;
+        for (const PdfWord& w : words)
+            if (w.text.startsWith("应变测点"))
+                cells.push_back(w);
+        ASSERT_EQ(cells.size(), 32u * 6u);
+        for (std::size_t a = 0; a < cells.size(); ++a)
+            for (std::size_t b = a + 1; b < cells.size(); ++b) {
+                const bool apart =
+                    cells[a].xMax <= cells[b].xMin + 0.1 || cells[b].xMax <= cells[a].xMin + 0.1 ||
+                    cells[a].yMax <= cells[b].yMin + 0.1 || cells[b].yMax <= cells[a].yMin + 0.1;
+                EXPECT_TRUE(apart) << cells[a].text.toStdString() << " overlaps "
+                                   << cells[b].text.toStdString();
+            }
+        cellHeight[i] = cells[0].yMax - cells[0].yMin;
+        EXPECT_GT(cellHeight[i], 4.0) << "points: legible";
+    }
+    EXPECT_NEAR(cellHeight[1] / cellHeight[0], 1.0, 0.2);
 }
 
 } // namespace

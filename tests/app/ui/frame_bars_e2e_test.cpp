@@ -14,6 +14,7 @@
 #include "platform/Text.h"
 
 #include <QDockWidget>
+#include <QMenu>
 #include <QTabBar>
 
 #include <string>
@@ -22,6 +23,7 @@ namespace {
 
 constexpr int ID_DETECT_CASE = 32794;
 constexpr int ID_START_SAMPLE = 32788;
+constexpr int ID_BALANCE = 32792;
 constexpr int COL_STRAIN_BRIDGE_VOLTAGE = 3;
 
 // Parameter download to a case: op 3, 14, module count, then per module
@@ -103,9 +105,76 @@ protected:
         return counts;
     }
 
+    // Every online channel starts from this zero; a balance waits for its end.
+    static constexpr std::int32_t kOldZero = 777;
+    void GiveAllChannelsTheOldZero() {
+        for (int i = 0; i < g_nChannelCount; ++i)
+            g_ChannelParams[g_ChannelList[i]].nZero = kOldZero;
+    }
+    bool WaitBalanceDone() {
+        CSamplingControl& sampling = m_frame->GetSampling();
+        return ProcessEventsUntil([&] { return !sampling.IsBalanceRunning() && !sampling.IsThreadRunning(); },
+                                  20000);
+    }
+    // The channels whose zero is no longer the old one, with the project's
+    // ".zer" holding each channel's zero.
+    std::vector<int> ChangedZeros() {
+        std::ifstream zer(m_frame->GetProjectState().GetFilePath(".zer"), std::ios::binary);
+        std::vector<std::int32_t> stored(MAX_CHANNEL_COUNT);
+        zer.read(reinterpret_cast<char*>(stored.data()), MAX_CHANNEL_COUNT * 4);
+        EXPECT_TRUE(zer.good()) << "the project's balance file";
+        std::vector<int> changed;
+        for (int i = 0; i < g_nChannelCount; ++i) {
+            const int id = g_ChannelList[i];
+            EXPECT_EQ(stored[static_cast<std::size_t>(id)], g_ChannelParams[id].nZero) << "channel " << id;
+            if (g_ChannelParams[id].nZero != kOldZero)
+                changed.push_back(id);
+        }
+        return changed;
+    }
+
     CChannelParamBar* m_bar = nullptr;
     std::string m_chnFile;
 };
+
+TEST_F(FrameBarsE2eTest, TheBarsSingleChannelBalanceGivesOnlyThatChannelANewZero) {
+    constexpr int kChannel = 21;
+    ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
+    ShowPage(PAGE_OVERVIEW);
+    if (HasFatalFailure())
+        return;
+    GiveAllChannelsTheOldZero();
+    m_bar->GetGrid()->SelectRange(RowOf(kChannel), 1, RowOf(kChannel), 1);
+    m_bar->BeginCellEdit();
+    std::unique_ptr<QMenu> menu(m_bar->CreateContextMenu());
+    ASSERT_NE(menu, nullptr);
+    const QString balanceText = QString::fromStdString("平衡" + FormatChannelName(kChannel) + "通道");
+    ASSERT_EQ(menu->actions().value(0)->text(), balanceText);
+    const std::size_t boxesBefore = m_boxes.Records().size();
+
+    menu->actions()[0]->trigger();
+    ASSERT_TRUE(WaitBalanceDone());
+
+    EXPECT_EQ(m_boxes.Records().size(), boxesBefore) << "one channel's balance asks nothing";
+    EXPECT_EQ(ChangedZeros(), std::vector<int>{kChannel});
+}
+
+TEST_F(FrameBarsE2eTest, TheBalanceCommandBalancesTheRowsPickedInTheBar) {
+    ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
+    ShowPage(PAGE_OVERVIEW);
+    if (HasFatalFailure())
+        return;
+    GiveAllChannelsTheOldZero();
+    PickRows(RowOf(4), RowOf(5));
+    PickRows(RowOf(130), RowOf(130), true);
+    m_boxes.QueueAnswer(platform::IDOK);
+
+    ASSERT_TRUE(m_frame->RunCommand(ID_BALANCE));
+    ASSERT_TRUE(WaitBalanceDone());
+
+    EXPECT_EQ(m_boxes.Records().back().text, "是否对选取的通道进行平衡操作？");
+    EXPECT_EQ(ChangedZeros(), (std::vector<int>{4, 5, 130}));
+}
 
 TEST_F(FrameBarsE2eTest, ABridgeVoltageEditReachesItsGroupTheFileAndItsModule) {
     // Channel 21: case 0, module 1, group 20..23; its neighbours keep theirs.

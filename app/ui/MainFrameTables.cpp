@@ -1,0 +1,130 @@
+// The frame's table commands: the display modes, the table properties, print,
+// print preview and the save-as commands go to the active table view; the
+// save-as commands export the open project's stored run.
+// The table view's plain headers come before any Qt header: the online layout
+// they include has a member named like one of Qt's keywords.
+#include "views/TableData.h"
+
+#include "app/ui/MainFrame.h"
+
+#include "app/AppSettings.h"
+#include "app/RunFlags.h"
+#include "app/ui/ChildFrame.h"
+#include "app/ui/DataViews.h"
+#include "views/TableViewWidget.h"
+
+#include <QFileDialog>
+
+namespace {
+
+const int kTableViewCommands[] = {
+    ID_TABLE_SHOW_BALANCE_STATE, ID_TABLE_SHOW_BALANCE_VALUES,  ID_TABLE_SHOW_MEASURED, ID_TABLE_SHOW_ROSETTE,
+    ID_TABLE_SHOW_HISTORY,       ID_TABLE_SHOW_RESIDUAL_STRESS, ID_TABLE_PROPERTIES};
+const int kTableSaveCommands[] = {ID_TABLE_SAVE_TEXT, ID_TABLE_SAVE_EXCEL, ID_TABLE_SAVE_MATLAB,
+                                  ID_TABLE_SAVE_BITMAP};
+
+// The export file dialog's filter and extension by export type (0 text,
+// 1 spreadsheet, 2 bitmap, 3 MATLAB).
+struct ExportFileType {
+    const char* filter;
+    const char* extension;
+};
+ExportFileType FileTypeOf(int type) {
+    switch (type) {
+    case 1:
+        return {"Excel文件(*.xls)", "xls"};
+    case 2:
+        return {"位图文件(*.bmp)", "bmp"};
+    case 3:
+        return {"Matlab文件(*.mat)", "mat"};
+    default:
+        return {"文本文件(*.txt)", "txt"};
+    }
+}
+
+} // namespace
+
+CTableView* CMainFrame::GetActiveTableView() const {
+    CChildFrame* child = GetActiveChildFrame();
+    auto* view = child == nullptr ? nullptr : qobject_cast<CTableView*>(child->GetActiveView());
+    return view != nullptr && view->GetTable() != nullptr ? view : nullptr;
+}
+
+bool CMainFrame::ChooseFile(bool save, const std::string& filter, const std::string& title,
+                            const std::string& folder, std::string& path) {
+    if (m_fileChooser)
+        return m_fileChooser(save, filter, title, folder, path);
+    const QString chosen =
+        save ? QFileDialog::getSaveFileName(this, QString::fromStdString(title),
+                                            QString::fromStdString(folder), QString::fromStdString(filter))
+             : QFileDialog::getOpenFileName(this, QString::fromStdString(title),
+                                            QString::fromStdString(folder), QString::fromStdString(filter));
+    if (chosen.isEmpty())
+        return false;
+    path = chosen.toStdString();
+    return true;
+}
+
+void CMainFrame::UpdateTableExport(CTableView& view) {
+    CTableView::ExportSettings settings;
+    settings.strDataPath = m_project.GetFilePath(".dat");
+    settings.nSamplingMode = m_project.m_SampleSettings.nSampleMode;
+    settings.fSamplingFrequency = m_project.m_SampleSettings.fSampleFreq;
+    settings.nStoredCount = m_project.m_nTotalDataCount;
+    settings.askFileName = [this](int type, std::string& folder, std::string& title, std::string& extension) {
+        const ExportFileType fileType = FileTypeOf(type);
+        std::string path;
+        if (!ChooseFile(true, fileType.filter, "另存为", m_project.m_strProjectFolder, path))
+            return 0;
+        const std::size_t slash = path.rfind('/');
+        folder = slash == std::string::npos ? "." : path.substr(0, slash);
+        title = slash == std::string::npos ? path : path.substr(slash + 1);
+        const std::size_t dot = title.rfind('.');
+        extension = dot == std::string::npos ? fileType.extension : title.substr(dot + 1);
+        if (dot != std::string::npos)
+            title.resize(dot);
+        return 1;
+    };
+    view.SetExportSettings(settings);
+}
+
+void CMainFrame::RegisterTableCommands() {
+    const auto routeToTable = [this](int id) {
+        return [this, id] {
+            if (CTableView* view = GetActiveTableView())
+                view->GetTable()->OnCommand(id);
+        };
+    };
+    for (const int id : kTableViewCommands) {
+        OnCommand(id, routeToTable(id), [this, id](CCmdUI& ui) {
+            const CTableView* view = GetActiveTableView();
+            ui.Enable(view != nullptr && view->GetTable()->IsCommandEnabled(id));
+            ui.SetCheck(view != nullptr && view->GetTable()->IsCommandChecked(id));
+        });
+    }
+    // The save-as commands: not while sampling, and only with stored data.
+    for (const int id : kTableSaveCommands) {
+        OnCommand(
+            id,
+            [this, id] {
+                CTableView* view = GetActiveTableView();
+                if (view == nullptr)
+                    return;
+                UpdateTableExport(*view);
+                view->GetTable()->OnCommand(id);
+            },
+            [this, id](CCmdUI& ui) {
+                const CTableView* view = GetActiveTableView();
+                ui.Enable(view != nullptr && g_bSampling.load() == 0 &&
+                          (m_project.m_nProjectState == PROJECT_OPENED ||
+                           m_project.m_nProjectState == PROJECT_CONFIRMED) &&
+                          (id == ID_TABLE_SAVE_BITMAP || view->GetTable()->IsCommandEnabled(id)));
+            });
+    }
+    // Print and print preview: not while sampling.
+    for (const int id : {ID_TABLE_PRINT, ID_TABLE_PRINT_PREVIEW}) {
+        OnCommand(id, routeToTable(id), [this](CCmdUI& ui) {
+            ui.Enable(GetActiveTableView() != nullptr && g_bSampling.load() == 0);
+        });
+    }
+}
