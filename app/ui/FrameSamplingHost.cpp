@@ -295,11 +295,17 @@ void CFrameSamplingHost::ResetViewData(int kind) {
 }
 
 void CFrameSamplingHost::EnsureRealtimeTableView() {
+    // A window of another kind (history, curve, bar or spectrum) shows the run already.
+    for (QMdiSubWindow* window : m_frame.GetMdiArea()->subWindowList()) {
+        auto* child = qobject_cast<CChildFrame*>(window);
+        if (child == nullptr || TableViewOf(child) == nullptr)
+            return;
+    }
     CChildFrame* activeTable = nullptr;
     for (CChildFrame* child : m_frame.GetChildFramesFrontFirst()) {
         CTableView* view = TableViewOf(child);
-        if (view == nullptr || view->GetTable() == nullptr)
-            return; // a history, curve or bar window shows the run already
+        if (view->GetTable() == nullptr)
+            continue;
         if (view->GetTable()->Data().m_nShowDataType == TABLE_MEASURED) {
             Activate(m_frame, child);
             return;
