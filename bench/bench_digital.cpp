@@ -10,6 +10,7 @@
 #include "app/CaseTables.h"
 #include "app/RunFlags.h"
 #include "platform/DynamicLibrary.h"
+#include "tests/FakeHosts.h"
 
 #include <cstring>
 #include <vector>
@@ -19,7 +20,7 @@ namespace {
 constexpr int kUnits = 64;
 constexpr float kRate = 100.0f;
 
-struct BenchHost : SamplingHost {
+struct BenchHost : FakeSamplingHost {
     CProjectState project;
     CCommBase* GetComm() override { return nullptr; }
     CProjectState& GetProject() override { return project; }

@@ -347,10 +347,6 @@ void CFrameSamplingHost::StartResultWorkers(int /*storedCount*/) {
     // Not yet: the rosette and residual-stress result workers are not started at a run's end.
 }
 
-// The curve views take their data from the stored files when they repaint;
-// no open view keeps rows of the live block.
-void CFrameSamplingHost::MarkCurveRows(int /*from*/, int /*to*/) {}
-
 std::vector<std::string> CFrameSamplingHost::GetVirtualChannelFormulas() {
     std::vector<std::string> formulas;
     for (const VirtualChannelRecord& record : GetProject().m_VirtualChannels) {

@@ -57,7 +57,6 @@ public:
     void EnsureRealtimeTableView() override;
     void ShowBalanceTableView() override;
     void StartResultWorkers(int storedCount) override;
-    void MarkCurveRows(int from, int to) override;
     std::vector<std::string> GetVirtualChannelFormulas() override;
     float GetTestLevel(int level) override;
 

@@ -100,6 +100,7 @@ public:
     // state; a command without a handler is disabled.
     void OnCommand(int id, CommandHandler handler, UpdateHandler update = {});
     bool RunCommand(int id);
+    bool HasCommandHandler(int id) const { return m_commandHandlers.count(id) != 0; }
     CCmdUI QueryCommandState(int id);
     void UpdateCommandStates();
     QAction* GetAction(int id) const;
