@@ -33,7 +33,6 @@ const InertItem kInertItems[] = {
     {32920, "添加采样标记: comes with the test-function dialogs and their sample-label dialog"},
     {32862, "端口设置: only the network interface exists; always disabled"},
     {32831, "应变花设置: the rosette settings dialog is not built yet"},
-    {32834, "计算通道设置: the virtual-channel dialog is not built yet"},
     {32874, "重要测点观测: the important-points window is not built yet"},
     {32915, "电阻测量显示窗: the lead-wire result window is not built yet; the results go to the report"},
     {32916, "通道自检显示窗: the self-test result window is not built yet; the results go to the report"},
