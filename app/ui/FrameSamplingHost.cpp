@@ -17,11 +17,11 @@
 #include "app/ui/MainFrameCaseSearch.h"
 #include "panels/ChannelParamBar.h"
 #include "panels/SampleParamBar.h"
+#include "views/DlgRightsVerify.h"
 #include "views/TableData.h"
 #include "views/TableViewWidget.h"
 
 #include <QDockWidget>
-#include <QInputDialog>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -274,11 +274,15 @@ bool CFrameSamplingHost::VerifyStopRights() {
     COperatorRights& rights = m_frame.GetOperatorRights();
     if (!IsStopGuarded(rights) || IsRemoteRequest())
         return true;
-    bool ok = false;
-    const QString code =
-        QInputDialog::getText(&m_frame, QString::fromUtf8("权限验证"), QString::fromUtf8("操作码:"),
-                              QLineEdit::Password, QString(), &ok);
-    return ok && code.toStdString() == rights.m_strOperationCode;
+    CDlgRightsVerify dialog(&m_frame);
+    dialog.SetVerifyCode(rights.m_strOperationCode);
+    const int result = m_frame.runRightsDialog ? m_frame.runRightsDialog(dialog) : dialog.exec();
+    if (result != QDialog::Accepted)
+        return false;
+    // "Stop asking again": the code is not asked for until the rights change.
+    if (dialog.GetNoRepeatPrompt())
+        rights.SetRightCancel(1);
+    return true;
 }
 
 void CFrameSamplingHost::PrepareViewsForSampling() {

@@ -44,6 +44,7 @@ class CSamplingControl;
 class CLeadWireSelfTest;
 class CRemoteCommandDispatch;
 class CFrameSamplingHost;
+class CDlgRightsVerify;
 class CMainFrameCaseSearch;
 class CTableView;
 struct ControllerRecord;
@@ -112,6 +113,8 @@ public:
     CProjectState& GetProjectState() { return m_project; }
     CProjectHandler& GetProjectHandler() { return *m_pProjectHandler; }
     COperatorRights& GetOperatorRights() { return m_OperatorRights; }
+    // Runs the permission-code dialog; tests answer it through this.
+    std::function<int(CDlgRightsVerify&)> runRightsDialog;
     CProjectFileDialog& GetProjectFileDialog() { return m_projectDialog; }
     void OnImportProject();
     void OnExportProject();

@@ -12,11 +12,14 @@
 #include "views/CursorEditDlg.h"
 #include "views/CurveViewWidget.h"
 #include "views/DlgPlotSignalSelect.h"
+#include "views/DlgRightsVerify.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QToolBar>
 #include <QToolButton>
@@ -185,6 +188,38 @@ TEST_F(FrameCurveViewTest, ARealTimeWindowDrawsAContinuousRunPageByPage) {
     EXPECT_EQ(m_frame->GetProjectState().m_nTotalDataCount, before - 2);
     EXPECT_EQ(unitSamples(8), unit8Before - 2);
     EXPECT_LE(stored.Model().PointCount(), before - 2);
+}
+
+TEST_F(FrameCurveViewTest, AGuardedStopAsksForTheCodeAndCancelKeepsTheRun) {
+    m_boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
+    UseVoltageConversion();
+    ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
+    SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
+    COperatorRights& rights = m_frame->GetOperatorRights();
+    rights.m_strOperationCode = "停止7";
+    rights.m_nStopControlRight = 1;
+    rights.m_nRightCancel = 0;
+    int asked = 0;
+    bool answer = false;
+    m_frame->runRightsDialog = [&](CDlgRightsVerify& dialog) {
+        ++asked;
+        if (!answer)
+            return int(QDialog::Rejected);
+        dialog.CodeEdit()->setText(QString::fromUtf8("停止7"));
+        dialog.OkButton()->click();
+        return dialog.result();
+    };
+    ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
+    ASSERT_TRUE(ProcessEventsUntil([] { return g_bSampling.load() != 0; }, 20000));
+    m_frame->RunCommand(ID_STOP_SAMPLE);
+    EXPECT_EQ(asked, 1);
+    EXPECT_NE(g_bSampling.load(), 0);
+    answer = true;
+    ASSERT_TRUE(m_frame->RunCommand(ID_STOP_SAMPLE));
+    EXPECT_EQ(asked, 2);
+    ASSERT_TRUE(WaitRunCompleted());
+    rights.m_strOperationCode.clear();
 }
 
 } // namespace
