@@ -4,6 +4,7 @@
 #include "acquisition/SamplingControl.h"
 
 #include "acquisition/CommBase.h"
+#include "acquisition/RunWriteError.h"
 #include "app/AppSettings.h"
 #include "app/RunFlags.h"
 #include "app/ValueConversion.h"
@@ -139,7 +140,8 @@ int CSamplingControl::SampleTimed() {
             ++m_nRunSampleCount;
         }
     }
-    if (!stopped)
+    // A failed write cleared the flag without the Stop command's stop.
+    if (!stopped || g_nRunWriteError.load() != 0)
         StopAcquisition();
     EndLoop(SAMPLE_MODE_TIMED, true);
     return 1;
@@ -154,6 +156,8 @@ int CSamplingControl::SampleEventWait() {
     } else {
         while (g_bSampling.load())
             platform::Sleep(100);
+        if (g_nRunWriteError.load() != 0)
+            StopAcquisition();
     }
     EndLoop(SAMPLE_MODE_EVENT, false);
     return 1;

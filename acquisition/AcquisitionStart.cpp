@@ -5,11 +5,13 @@
 #include "acquisition/CaseLink.h"
 #include "acquisition/CommBase.h"
 #include "acquisition/NetComm.h"
+#include "acquisition/RunWriteError.h"
 #include "app/CaseTables.h"
 #include "app/RunFlags.h"
 #include "platform/Files.h"
 #include "platform/Time.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace sampling_msg;
@@ -59,8 +61,12 @@ int CSamplingControl::RunContinuous() {
     m_nLastStatus = std::numeric_limits<std::int64_t>::min() / 2;
     m_nStartMark = platform::QueryPerformanceCounter();
     if (StartAcquisition(settings.nSampleMode)) {
-        while (g_bSampling.load())
+        // The cases' files (or the frame's, in trigger mode) failed to take
+        // a write: the run stops here.
+        while (g_bSampling.load() && g_nRunWriteError.load() == 0)
             platform::Sleep(100);
+        if (g_nRunWriteError.load() != 0)
+            StopAcquisition();
     }
     ResetRunFlags();
     platform::SendMessage(m_hFrame, kSampleComplete, 0, 0);
@@ -124,12 +130,15 @@ std::string CSamplingControl::UnitFileName(int unit, const char* extension) cons
 namespace {
 // Opens a run file: created (emptied) unless the run appends to an existing
 // one; positioned at its end. A file that cannot be opened is removed again.
-std::FILE* OpenRunFile(const std::string& path, bool append) {
+bool OpenRunFile(const std::string& path, bool append, std::map<int, platform::RecordFile>& files, int unit) {
     const bool create = !append || !platform::FileExists(path);
-    std::FILE* file = std::fopen(path.c_str(), create ? "wb" : "ab");
-    if (!file)
+    platform::RecordFile file;
+    if (!file.Open(path, create)) {
         platform::DeleteFile(path);
-    return file;
+        return false;
+    }
+    files[unit] = std::move(file);
+    return true;
 }
 } // namespace
 
@@ -138,22 +147,29 @@ void CSamplingControl::OnOpenSampleFiles() {
     const bool append = m_pHost->GetProject().m_bAppendData;
     for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
         const int unit = g_CaseList[slot];
-        if (std::FILE* dat = OpenRunFile(UnitFileName(unit, ".dat"), append))
-            m_UnitDat[unit] = dat;
-        if (std::FILE* stu = OpenRunFile(UnitFileName(unit, ".stu"), append))
-            m_UnitStu[unit] = stu;
+        OpenRunFile(UnitFileName(unit, ".dat"), append, m_UnitDat, unit);
+        OpenRunFile(UnitFileName(unit, ".stu"), append, m_UnitStu, unit);
         m_UnitSamples[unit] = 0;
     }
 }
 
 void CSamplingControl::CloseUnitFiles() {
     // Only the file objects go; the files stay on disk.
-    for (auto& [unit, file] : m_UnitDat)
-        std::fclose(file);
-    for (auto& [unit, file] : m_UnitStu)
-        std::fclose(file);
-    m_UnitDat.clear();
-    m_UnitStu.clear();
+    for (auto* files : {&m_UnitDat, &m_UnitStu}) {
+        for (auto& [unit, file] : *files) {
+            if (!file.Close())
+                ReportRunWriteError(file.Error());
+        }
+        files->clear();
+    }
+}
+
+void CSamplingControl::StopForWriteError(int error) {
+    if (!ReportRunWriteError(error))
+        return;
+    Log("数据写入失败 " + RunWriteErrorText(error));
+    // The loops notice the cleared flag and stop the cases (Stop does the same).
+    g_bSampling = 0;
 }
 
 void CSamplingControl::OnCloseSampleFiles() {
@@ -167,15 +183,13 @@ void CSamplingControl::EnsureSampleDataFiles() {
     for (const char* extension : {".dat", ".stu"}) {
         const std::string path = project.GetFilePath(extension);
         if (!platform::FileExists(path)) {
-            if (std::FILE* file = std::fopen(path.c_str(), "wb"))
-                std::fclose(file);
+            platform::RecordFile file;
+            file.Open(path, true);
         }
     }
 }
 
 void CSamplingControl::GetMaxUnitSampleCount(std::int32_t& count) {
-    for (auto& [unit, file] : m_UnitDat)
-        std::fflush(file);
     for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
         const std::int64_t size = platform::FileSize(UnitFileName(g_CaseList[slot], ".dat"));
         const auto samples =
@@ -185,45 +199,74 @@ void CSamplingControl::GetMaxUnitSampleCount(std::int32_t& count) {
     }
 }
 
+namespace {
+// Appends copies of the record until the file holds target records; false
+// when a write fails (the file then still ends on a whole record).
+bool PadFile(const std::string& path, const void* record, std::int64_t size, std::int64_t target) {
+    if (!platform::TrimToWholeRecords(path, size, -1))
+        return false;
+    const std::int64_t held = std::max<std::int64_t>(0, platform::FileSize(path)) / size;
+    if (held >= target)
+        return true;
+    constexpr std::int64_t kChunk = 256;
+    std::vector<char> chunk(static_cast<std::size_t>(size * kChunk));
+    for (std::int64_t i = 0; i < kChunk; ++i)
+        std::memcpy(chunk.data() + i * size, record, static_cast<std::size_t>(size));
+    platform::RecordFile file;
+    bool ok = file.Open(path, false);
+    for (std::int64_t left = target - held; ok && left > 0; left -= kChunk)
+        ok = file.Append(chunk.data(), static_cast<std::size_t>(std::min(left, kChunk) * size));
+    ok = file.Close() && ok;
+    if (!ok)
+        ReportRunWriteError(file.Error());
+    return ok;
+}
+} // namespace
+
+std::int64_t CSamplingControl::TrimUnitFilesToCommonCount() {
+    std::int64_t common = -1;
+    for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
+        const int unit = g_CaseList[slot];
+        const std::int64_t blocks =
+            std::max<std::int64_t>(0, platform::FileSize(UnitFileName(unit, ".dat"))) / 68;
+        const std::int64_t records =
+            std::max<std::int64_t>(0, platform::FileSize(UnitFileName(unit, ".stu"))) / 32;
+        const std::int64_t held = std::min(blocks, records);
+        common = common < 0 ? held : std::min(common, held);
+    }
+    for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
+        const int unit = g_CaseList[slot];
+        if (!platform::TrimToWholeRecords(UnitFileName(unit, ".dat"), 68, common) ||
+            !platform::TrimToWholeRecords(UnitFileName(unit, ".stu"), 32, common))
+            return -1;
+    }
+    return std::max<std::int64_t>(common, 0);
+}
+
 int CSamplingControl::PadPerUnitFiles() {
-    const CProjectState& project = m_pHost->GetProject();
+    CProjectState& project = m_pHost->GetProject();
     if (!project.HasProjectPath())
         return 0;
     const std::int64_t target = project.m_nTotalDataCount;
-    int result = 1;
-    for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
+    bool padded = g_nRunWriteError.load() == 0;
+    for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT && padded; ++slot) {
         const int unit = g_CaseList[slot];
-        const std::string dat = UnitFileName(unit, ".dat");
-        const std::string stu = UnitFileName(unit, ".stu");
-        const std::int64_t blocks = std::max<std::int64_t>(0, platform::FileSize(dat)) / 68;
-        const std::int64_t records = std::max<std::int64_t>(0, platform::FileSize(stu)) / 32;
-        if (blocks < target) {
-            CaseSampleBlock block;
-            block.nHeader = unit;
-            std::FILE* file = std::fopen(dat.c_str(), "ab");
-            if (!file) {
-                result = 0;
-                continue;
-            }
-            for (std::int64_t i = blocks; i < target; ++i)
-                std::fwrite(&block, sizeof block, 1, file);
-            std::fclose(file);
-        }
-        if (records < target) {
-            SampleStatusRecord status{};
-            status.dtTime = platform::NowOleDate();
-            const platform::LocalDateTime t = platform::NowLocal();
-            std::snprintf(status.szLabel, sizeof status.szLabel, "%4d-%02d-%02d %02d:%02d:%02d", t.year,
-                          t.month, t.day, t.hour, t.minute, t.second);
-            std::FILE* file = std::fopen(stu.c_str(), "ab");
-            if (!file) {
-                result = 0;
-                continue;
-            }
-            for (std::int64_t i = records; i < target; ++i)
-                std::fwrite(&status, sizeof status, 1, file);
-            std::fclose(file);
-        }
+        CaseSampleBlock block;
+        block.nHeader = unit;
+        SampleStatusRecord status{};
+        status.dtTime = platform::NowOleDate();
+        const platform::LocalDateTime t = platform::NowLocal();
+        std::snprintf(status.szLabel, sizeof status.szLabel, "%4d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
+                      t.day, t.hour, t.minute, t.second);
+        padded = PadFile(UnitFileName(unit, ".dat"), &block, sizeof block, target) &&
+                 PadFile(UnitFileName(unit, ".stu"), &status, sizeof status, target);
     }
-    return result;
+    if (padded)
+        return 1;
+    // No room to pad: the run keeps the samples that every unit holds whole.
+    const std::int64_t common = TrimUnitFilesToCommonCount();
+    if (common < 0)
+        return 0;
+    project.m_nTotalDataCount = static_cast<std::int32_t>(common);
+    return 1;
 }

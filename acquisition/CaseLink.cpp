@@ -75,7 +75,19 @@ int CCaseLink::LoadMapId() {
     const std::string value = platform::GetPrivateProfileString(m_strAddress, "MapID", "", path);
     if (value.empty())
         return 0;
-    m_nCaseNo = std::atoi(value.c_str());
+    // Only a case number the program can hold maps the case; anything else
+    // (text, a number out of range) is logged and leaves the case unmapped.
+    const bool digits = value.size() <= 3 &&
+                        std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const int caseNo = digits ? std::atoi(value.c_str()) : -1;
+    if (caseNo < 0 || caseNo > kMaxMappedCaseNo) {
+        const std::string line = "MapCfg.ini: MapID=" + value + " 无效（应为0-" +
+                                 std::to_string(kMaxMappedCaseNo) + "），机箱未映射";
+        Trace(line);
+        WriteLog(m_strAddress, line + "\n");
+        return 0;
+    }
+    m_nCaseNo = caseNo;
     m_bHasMapId = 1;
     return 1;
 }
@@ -520,6 +532,7 @@ void CCaseLink::CopyStateFrom(CCaseLink& old) {
     m_nDataMode = old.m_nDataMode.load();
     std::lock_guard<std::mutex> lock(old.m_csDispatch);
     m_LastCounter = old.m_LastCounter;
+    m_LastCounterTime = old.m_LastCounterTime;
 }
 
 void CCaseLink::MarkRelink() {
@@ -564,6 +577,7 @@ void CCaseLink::PrepareRun() {
         m_nDecimationPhase = 0;
         m_bDiscardDone = 0;
         m_LastCounter.clear();
+        m_LastCounterTime.clear();
         for (auto& list : m_Averaging)
             list.clear();
     }

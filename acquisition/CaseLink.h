@@ -32,6 +32,8 @@ public:
     static constexpr int kBufferSize = 131072;
     static constexpr int kMaxModules = 512; // system module index = case x 8 + slot
     static constexpr int kMaxCaseNo = kMaxModules / 8 - 1;
+    // Case numbers a MapID may give: 32 cases of 8 units make the 256 units.
+    static constexpr int kMaxMappedCaseNo = 31;
     static constexpr int kModuleReplySize = 90;
     static constexpr int kRawQueueLimit = 1000;
     static constexpr int kFrameQueueLimit = 10000;
@@ -39,6 +41,10 @@ public:
     // Empty samples written for one gap of lost packets at most; a larger gap
     // comes from a corrupt counter, not from the network.
     static constexpr int kMaxLostFill = 16 * 1024;
+    // Samples a lost-packet fill may always add beyond what the rate allows.
+    static constexpr int kLostFillSlack = 16;
+    // Folder of the program folder that holds each case's log file.
+    static constexpr const char* kCaseLogFolder = "Log";
 
     // The host must outlive the link.
     CCaseLink(CCaseProtocol3* encoder, CaseLinkHost* host);
@@ -118,6 +124,7 @@ public:
     // Latest samples for the polled path: one block per slot (8).
     int GetLatestSample(CaseSampleBlock out[8]);
     void ClearLatestSamples();
+    // Appends to name + ".log" in the program's case log folder.
     void WriteLog(const std::string& name, const std::string& text);
 
     void SetSampleParams(const std::int32_t params[20]);
@@ -144,6 +151,9 @@ public:
 private:
     // Seconds since 1970 with the milliseconds, the time stamp of received data.
     static double NowSeconds();
+    static double SteadySeconds();
+    // Most samples a gap of lost packets can hold after elapsed seconds.
+    int MaxLostSamples(double elapsedSeconds) const;
 
     struct FileSet {
         CRawFile dat, stu;
@@ -246,9 +256,10 @@ private:
     std::mutex m_csFrames;   // guards the take from m_frameQueue
     std::mutex m_csDispatch; // guards the sample state shared by the frame and block paths, and m_files
 
-    std::map<int, std::int32_t> m_LastCounter;               // module id -> last packet counter
-    std::mutex m_csStatus;                                   // guards m_Latest
-    std::map<int, CaseSampleBlock> m_Latest;                 // slot -> latest sample
+    std::map<int, double> m_LastCounterTime;   // module id -> when its last counter came (steady s)
+    std::map<int, std::int32_t> m_LastCounter; // module id -> last packet counter
+    std::mutex m_csStatus;                     // guards m_Latest
+    std::map<int, CaseSampleBlock> m_Latest;   // slot -> latest sample
     std::array<std::vector<CaseSampleBlock>, 8> m_Averaging; // per slot, samples of the mean
 
     std::atomic<bool> m_bWorkersRun{false};

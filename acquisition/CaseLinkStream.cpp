@@ -7,6 +7,7 @@
 #include "platform/Time.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -276,9 +277,13 @@ void CCaseLink::DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSl
     }
     UpdateLatestSample(perSlot, samples);
     if (m_nCaseVersion >= 2) {
+        const double now = SteadySeconds();
         for (const auto& list : perSlot) {
-            if (!list.empty() && list.back().nHeader >= 0)
-                m_LastCounter[(list.back().nHeader >> 24) & 0x7F] = list.back().nHeader & 0xFFFFFF;
+            if (!list.empty() && list.back().nHeader >= 0) {
+                const int id = (list.back().nHeader >> 24) & 0x7F;
+                m_LastCounter[id] = list.back().nHeader & 0xFFFFFF;
+                m_LastCounterTime[id] = now;
+            }
         }
     }
 }
@@ -446,6 +451,19 @@ void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock
     }
 }
 
+double CCaseLink::SteadySeconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+int CCaseLink::MaxLostSamples(double elapsedSeconds) const {
+    // The time since the last packet and a second more at the run's rate,
+    // and a few samples for the grouping of the stream.
+    const double rate = std::max(1.0, static_cast<double>(m_fRequestedRate));
+    const double samples = (elapsedSeconds + 1.0) * rate + kLostFillSlack;
+    return static_cast<int>(std::min(samples, static_cast<double>(kMaxLostFill)));
+}
+
 void CCaseLink::FillLostPackets(std::int32_t header) {
     if (header < 0)
         return;
@@ -457,12 +475,23 @@ void CCaseLink::FillLostPackets(std::int32_t header) {
     const int lost = (counter - it->second - 1) / std::max(1, m_nPacketStep);
     if (lost <= 1)
         return;
-    char line[128];
+    char line[160];
     std::snprintf(line, sizeof line, "ModuleID:%d Current:%d - Last:%d - Lost:%d\n", m_nCaseNo, counter,
                   it->second, lost);
     WriteLog(m_strAddress, line);
-    if (lost > kMaxLostFill)
-        return; // a counter this far off is corrupt; filling would flood the files
+    // No more samples can have been lost than the case could have sent since
+    // its last packet: a larger jump is a corrupt (or crafted) counter. The
+    // stream goes on from the new counter without filling.
+    const auto since = m_LastCounterTime.find(id);
+    const double elapsed =
+        since != m_LastCounterTime.end() ? std::max(0.0, SteadySeconds() - since->second) : 0.0;
+    const int bound = MaxLostSamples(elapsed);
+    if (lost > bound) {
+        std::snprintf(line, sizeof line, "ModuleID:%d Lost:%d > %d possible in %.3f s: not filled\n",
+                      m_nCaseNo, lost, bound, elapsed);
+        WriteLog(m_strAddress, line);
+        return;
+    }
     std::vector<std::vector<CaseSampleBlock>> empty(8);
     for (int k = 0; k < m_nModules; ++k)
         empty[m_ModuleSlot[k]].assign(1024, CaseSampleBlock{});
@@ -471,10 +500,16 @@ void CCaseLink::FillLostPackets(std::int32_t header) {
 }
 
 void CCaseLink::WriteLog(const std::string& name, const std::string& text) {
-    std::error_code error;
-    if (m_strDataFolder.empty() || !std::filesystem::is_directory(m_strDataFolder, error))
+    // Case logs live in the program's log folder: a project folder holds only
+    // the project's own files, and the next run's preparation must not find
+    // strangers there.
+    const std::string programFolder = m_pHost->GetProgramFolder();
+    if (programFolder.empty())
         return;
-    std::ofstream file(m_strDataFolder + "/" + name + ".log", std::ios::app);
+    const std::string folder = programFolder + "/" + kCaseLogFolder;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    std::ofstream file(folder + "/" + name + ".log", std::ios::app);
     file << text;
 }
 

@@ -45,6 +45,10 @@ struct CDataForwardServer::Client {
     std::thread thread;
     std::atomic<bool> bDropped{false};
     std::atomic<bool> bFinished{false};
+    // Set by the client's thread at its first command; an idle client that
+    // never sent one may give its place to a new client.
+    std::atomic<bool> bCommanded{false};
+    Clock::time_point connectedAt = Clock::now();
     std::shared_ptr<std::atomic<int>> pPendingCommands = std::make_shared<std::atomic<int>>(0);
 
     std::mutex outMutex; // guards outbox, nHeadOffset, nOutboxBytes and headSince
@@ -258,13 +262,9 @@ void CDataForwardServer::ListenLoop() {
 void CDataForwardServer::AddClient(platform::TcpStream&& stream, const platform::SocketAddress& peer) {
     ReapFinishedClients();
     std::lock_guard<std::mutex> threadsLock(m_threadsMutex);
-    {
-        // Served clients count; the threads of those that left are ending.
-        std::lock_guard<platform::CriticalSection> lock(m_cs);
-        if (m_clients.size() >= static_cast<std::size_t>(kMaxClients) ||
-            m_clientThreads.size() >= static_cast<std::size_t>(2 * kMaxClients))
-            return; // the stream closes here
-    }
+    // Served clients count; the threads of those that left are ending.
+    if (m_clientThreads.size() >= static_cast<std::size_t>(2 * kMaxClients) || !MakeRoomForClient())
+        return; // the stream closes here
     auto client = std::make_shared<Client>();
     client->strIp = peer.ip;
     client->nPort = peer.port;
@@ -287,6 +287,27 @@ void CDataForwardServer::AddClient(platform::TcpStream&& stream, const platform:
     m_outputWake.Set();
 }
 
+bool CDataForwardServer::MakeRoomForClient() {
+    std::lock_guard<platform::CriticalSection> lock(m_cs);
+    int live = 0;
+    Client* oldestIdle = nullptr;
+    const Clock::time_point idleBefore = Clock::now() - std::chrono::milliseconds(kIdleGraceMs);
+    for (const ClientPtr& client : m_clients) {
+        if (client->bDropped.load())
+            continue;
+        ++live;
+        if (!client->bCommanded.load() && client->connectedAt <= idleBefore &&
+            (!oldestIdle || client->connectedAt < oldestIdle->connectedAt))
+            oldestIdle = client.get();
+    }
+    if (live < kMaxClients)
+        return true;
+    if (!oldestIdle)
+        return false;
+    oldestIdle->Drop(); // its thread removes it from the list
+    return true;
+}
+
 void CDataForwardServer::ClientLoop(const ClientPtr& client) {
     std::uint8_t buffer[kReceiveSize];
     while (m_bListenRun.load() && !client->bDropped.load()) {
@@ -296,8 +317,10 @@ void CDataForwardServer::ClientLoop(const ClientPtr& client) {
         if (n <= 0)
             break; // the client went away
         const int code = MatchRemoteCommand(buffer, static_cast<std::size_t>(n));
-        if (code != 0)
+        if (code != 0) {
+            client->bCommanded.store(true);
             PassCommand(*client, code);
+        }
     }
     RemoveClient(client);
     client->bFinished.store(true);

@@ -29,9 +29,13 @@ class CDataForwardServer {
 public:
     static constexpr std::uint16_t kDefaultPort = 2501;
     static constexpr int kMaxQueuedBlocks = 300;
-    // Clients served at once; one beyond is closed as soon as it is accepted,
-    // so that a flood of connections cannot exhaust threads.
+    // Clients served at once. When all places are taken, the client that has
+    // been connected longest without ever sending a command (and for at
+    // least kIdleGraceMs) gives its place to the new one; when there is none,
+    // the new one is closed as soon as it is accepted, so that a flood of
+    // connections can neither exhaust threads nor lock out real clients.
     static constexpr int kMaxClients = 64;
+    static constexpr int kIdleGraceMs = 2000;
     static constexpr int kReceiveSize = 4096;
     // A client that has not taken a whole packet within this time is removed.
     static constexpr int kSendTimeoutMs = 3000;
@@ -104,6 +108,9 @@ private:
     void SendLoop();
 
     void AddClient(platform::TcpStream&& stream, const platform::SocketAddress& peer);
+    // With every place taken, drops the longest idle client; false when
+    // every client has sent a command or is too new to count as idle.
+    bool MakeRoomForClient();
     void RemoveClient(const ClientPtr& client);
     void ReapFinishedClients();
     void JoinAllClients();

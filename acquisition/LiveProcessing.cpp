@@ -4,6 +4,7 @@
 #include "acquisition/SamplingControl.h"
 
 #include "acquisition/CommBase.h"
+#include "acquisition/RunWriteError.h"
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
 #include "app/RunFlags.h"
@@ -123,9 +124,13 @@ void CSamplingControl::WriteVirtualChannelValues() {
 }
 
 void CSamplingControl::StoreCurrentSet() {
+    if (g_nRunWriteError.load() != 0)
+        return; // the run is stopping: nothing more is stored
     m_Status = MakeStatusRecord();
     platform::SendMessage(m_hFrame, kStoreSampleSet, reinterpret_cast<platform::WPARAM>(&m_Status),
                           reinterpret_cast<platform::LPARAM>(m_CurrentSet.data()));
+    if (g_nRunWriteError.load() != 0)
+        return;
     WriteVirtualChannelValues();
     if (g_bDigitalUsed)
         WriteDigitalRecord(m_DigitalWords);
@@ -157,18 +162,28 @@ void CSamplingControl::ProcessSampleSet(bool announce) {
 }
 
 void CSamplingControl::OnStoreSampleSet(const SampleStatusRecord* status, const CaseSampleBlock* set) {
-    if (!status || !set)
+    if (!status || !set || g_nRunWriteError.load() != 0)
         return;
+    // Each record goes straight to the kernel, so a crash loses no stored
+    // set; a unit whose block went in but whose status record did not gets
+    // its block taken back, so its two files keep equal counts.
     for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
         const int unit = g_CaseList[slot];
         if (unit < 0 || unit >= kSetBlocks)
             continue;
         const auto dat = m_UnitDat.find(unit);
-        if (dat != m_UnitDat.end())
-            std::fwrite(&set[unit], sizeof(CaseSampleBlock), 1, dat->second);
         const auto stu = m_UnitStu.find(unit);
-        if (stu != m_UnitStu.end())
-            std::fwrite(status, sizeof(SampleStatusRecord), 1, stu->second);
+        const bool hasDat = dat != m_UnitDat.end();
+        if (hasDat && !dat->second.Append(&set[unit], sizeof(CaseSampleBlock))) {
+            StopForWriteError(dat->second.Error());
+            return;
+        }
+        if (stu != m_UnitStu.end() && !stu->second.Append(status, sizeof(SampleStatusRecord))) {
+            if (hasDat)
+                dat->second.Truncate(dat->second.Size() - static_cast<std::int64_t>(sizeof(CaseSampleBlock)));
+            StopForWriteError(stu->second.Error());
+            return;
+        }
         ++m_UnitSamples[unit];
     }
 }

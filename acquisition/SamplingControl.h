@@ -15,6 +15,7 @@
 #include "datafiles/FormulaProgram.h"
 #include "datafiles/SampleFileFormat.h"
 #include "platform/Message.h"
+#include "platform/RecordFile.h"
 #include "platform/Sync.h"
 
 #include <atomic>
@@ -106,6 +107,9 @@ public:
     void OnOpenSampleFiles();
     void OnCloseSampleFiles();
     void EnsureSampleDataFiles();
+    // Brings the per-unit files to equal length: padded up to the project's
+    // count, or, after a write failed (no room to pad), cut back to the
+    // whole samples that every unit holds. 0 when they could not be made equal.
     int PadPerUnitFiles();
     void GetMaxUnitSampleCount(std::int32_t& count);
 
@@ -293,6 +297,11 @@ private:
     std::string ZerosFolder() const;
     std::string UnitFileName(int unit, const char* extension) const;
     void CloseUnitFiles();
+    // Cuts every online unit's files to the whole samples all of them hold;
+    // that count, or -1 when a file could not be cut.
+    std::int64_t TrimUnitFilesToCommonCount();
+    // A data write of the run failed: the run stops, the user is told at its end.
+    void StopForWriteError(int error);
 
     std::map<int, std::vector<float>> m_FftValues; // channel id -> values since the last hand-over
     std::vector<std::vector<float>> m_FftBuffers;  // hand-over buffers, one per online channel
@@ -326,8 +335,8 @@ private:
     std::vector<std::int32_t> m_OldZeros;
 
     // Per-unit files of the frame's own storage; user-interface thread only.
-    std::map<int, std::FILE*> m_UnitDat;
-    std::map<int, std::FILE*> m_UnitStu;
+    std::map<int, platform::RecordFile> m_UnitDat;
+    std::map<int, platform::RecordFile> m_UnitStu;
     std::map<int, std::int32_t> m_UnitSamples;
 
     // Digital channels.

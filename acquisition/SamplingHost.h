@@ -41,7 +41,8 @@ public:
 
     // Project handling.
     virtual bool ConfirmProjectForSampling() = 0;
-    virtual void PrepareProject(const std::string&) = 0;
+    // False when the project could not be prepared; a remote request shows no message.
+    virtual bool PrepareProject(const std::string&) = 0;
     virtual void SetProjectState(int state) = 0;
     virtual void WriteProjectFile() = 0;
     virtual void WriteDeviceType() = 0;

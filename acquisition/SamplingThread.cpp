@@ -5,6 +5,7 @@
 #include "acquisition/BoundedWait.h"
 #include "acquisition/CommBase.h"
 #include "acquisition/NetCaseDriver.h"
+#include "acquisition/RunWriteError.h"
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
 #include "app/DebugLogFiles.h"
@@ -107,7 +108,8 @@ void CSamplingControl::OnStartSample() {
     if (!m_pHost->GetSampleSettings(settings))
         return;
     project.m_SampleSettings = settings;
-    if (!m_bSaveRealtimeData &&
+    // A remote start asks nothing: the client asked for a run as the settings stand.
+    if (!m_bSaveRealtimeData && !m_bRemoteRequest &&
         platform::MessageBox("实时采集数据处于不存盘状态，是否继续启动采集？", g_strAppTitle,
                              platform::MB_YESNO | platform::MB_ICONWARNING) != platform::IDYES)
         return;
@@ -127,7 +129,12 @@ void CSamplingControl::OnStartSample() {
         project.m_strProjectRoot = root;
         project.SetProjectFolderAndName(root + "/NetCtrl", "NetCtrl");
         project.m_strProjectFile = project.GetFilePath(".dap");
-        m_pHost->PrepareProject(project.m_strProjectFile);
+        if (!m_pHost->PrepareProject(project.m_strProjectFile)) {
+            // A run on a project that was not prepared would mix with what
+            // the folder holds: the start ends and the client is told.
+            Log("项目准备失败 " + project.m_strProjectFolder);
+            return;
+        }
         m_pHost->ResetAllViews();
         m_pHost->ResetDataCounters();
     }
@@ -145,6 +152,7 @@ void CSamplingControl::OnStartSample() {
     m_alarms.SetLogTarget(project.m_strProjectFolder, project.m_strProjectName, project.m_bAppendData,
                           &m_pHost->GetDataLock());
 
+    g_nRunWriteError = 0;
     g_bSampling = 1;
     g_bSamplePaused = 0;
     m_nContinuousCount = 0;
@@ -295,10 +303,19 @@ void CSamplingControl::OnSampleComplete() {
     if (project.m_nTotalDataCount >= 0 && !singleWithoutSaving)
         m_pHost->StartResultWorkers(project.m_nTotalDataCount);
     m_pHost->RefreshSpectrumViews();
+    // A run stopped because its data could not be written: the remote
+    // client reads it in the end packet's value, the user in a message.
+    const int writeError = g_nRunWriteError.load();
+    if (writeError != 0) {
+        Log("数据写入失败，保存的数据个数 " + std::to_string(project.m_nTotalDataCount));
+        if (!m_bRemoteRun)
+            platform::MessageBox(RunWriteErrorText(writeError), g_strAppTitle,
+                                 platform::MB_OK | platform::MB_ICONERROR);
+    }
     if (m_pHost->IsForwardingOn()) {
         m_pHost->StopForwardSender();
         if (m_bRemoteRun)
-            m_pHost->BroadcastPacket(5, 1);
+            m_pHost->BroadcastPacket(5, writeError != 0 ? kRunEndWriteFailed : 1);
     }
     m_bRemoteRequest = 0;
     m_bRemoteRun = 0;

@@ -10,6 +10,7 @@
 #include "platform/RegistryProfile.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 const char* const g_strAppTitle = "QV7416准静态应变测试采集系统";
@@ -49,6 +50,28 @@ bool ReadBool(const char* key, int nDefault, const std::string& path) {
     return ReadInt(key, nDefault, path) != 0;
 }
 
+// Keys whose value sizes a wait, a buffer or a loop.
+struct BoundedKey {
+    const char* key;
+    int nDefault;
+    int nMin;
+    int nMax;
+};
+constexpr BoundedKey BOUNDED_KEYS[] = {
+    {"DelayBufferCount", 3, 0, 60},     {"DelayChanInfo", 10000, 0, 600000},
+    {"DelayDataGet", 10000, 0, 600000}, {"LeadRCells", 2, 0, 64},
+    {"AverageCount", 20, 1, 10000},     {"AutoDetectCaseOutTime", 60, 0, 3600},
+};
+
+int ReadBounded(const char* key, const std::string& path) {
+    for (const BoundedKey& bounded : BOUNDED_KEYS) {
+        if (std::string(bounded.key) == key) {
+            return std::clamp(ReadInt(key, bounded.nDefault, path), bounded.nMin, bounded.nMax);
+        }
+    }
+    return ReadInt(key, 0, path);
+}
+
 } // namespace
 
 std::string MainSettingsPath(const std::string& programFolder) {
@@ -61,23 +84,34 @@ void LoadSystemSettings(const std::string& path) {
     // Read as an unsigned integer: "-1" stands for 4294967295.
     g_fFullValue = static_cast<float>(static_cast<std::uint32_t>(ReadInt("FullValue", 20000, path)));
     g_nRefChanOffset = ReadInt("RefrenceChanOffset", -1, path);
-    g_nDelayBufferCount = ReadInt("DelayBufferCount", 3, path);
-    g_nDelayChanInfo = ReadInt("DelayChanInfo", 10000, path);
-    g_nDelayDataGet = ReadInt("DelayDataGet", 10000, path);
-    g_nLeadRCells = ReadInt("LeadRCells", 2, path);
+    g_nDelayBufferCount = ReadBounded("DelayBufferCount", path);
+    g_nDelayChanInfo = ReadBounded("DelayChanInfo", path);
+    g_nDelayDataGet = ReadBounded("DelayDataGet", path);
+    g_nLeadRCells = ReadBounded("LeadRCells", path);
     g_bSoftwareDebug = ReadBool("SoftwareDebug", 0, path);
     g_bSoftwareMAC = ReadBool("SoftwareMAC", 0, path);
     g_bOutDebugInfo = ReadBool("OutDebugInfo", 0, path);
     g_bInterface485 = ReadBool("Interface485", 0, path);
     g_nInterface485RLead = ReadInt("Interface485RLead", 25, path);
     g_nInterface485Check = ReadInt("Interface485Check", 35, path);
-    g_nAverageCount = ReadInt("AverageCount", 20, path);
+    g_nAverageCount = ReadBounded("AverageCount", path);
     g_bNetworkMonitor = ReadBool("NetworkMonitor", 1, path);
     g_bProgrammedStrain = ReadBool("ProgrammedStrain", 0, path);
     g_bSoftwareSpectrum = ReadBool("SoftwareSpectrum", 0, path);
     g_bClkSyncMode = ReadBool("ClkSyncMode", 1, path);
     g_bGNDInputMode = ReadBool("GNDInputMode", 0, path);
-    g_nAutoDetectCaseOutTime = ReadInt("AutoDetectCaseOutTime", 60, path);
+    g_nAutoDetectCaseOutTime = ReadBounded("AutoDetectCaseOutTime", path);
+}
+
+std::vector<std::string> FindSystemSettingsOutOfRange(const std::string& path) {
+    std::vector<std::string> found;
+    for (const BoundedKey& bounded : BOUNDED_KEYS) {
+        const int value = ReadInt(bounded.key, bounded.nDefault, path);
+        if (value < bounded.nMin || value > bounded.nMax) {
+            found.push_back(platform::Format("[%s] %s=%d", SYSTEM_SECTION, bounded.key, value));
+        }
+    }
+    return found;
 }
 
 void ReadSlaveCaseSettings(const std::string& path) {

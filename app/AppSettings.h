@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/CaseTables.h"
 #include "app/RunFlags.h"
@@ -49,8 +50,12 @@ extern std::int32_t g_SlaveCaseTable[MAX_CASE_COUNT];
 // The main settings file of a program folder.
 std::string MainSettingsPath(const std::string& programFolder);
 // Reads the keys of section "System" in their fixed order; a missing file or
-// key gives the default.
+// key gives the default. Counts and waits are bounded to what the program
+// can use (an absurd value takes the nearest bound).
 void LoadSystemSettings(const std::string& path);
+// The bounded keys of section "System" whose value lies outside its bounds,
+// as "[System] key=value" texts.
+std::vector<std::string> FindSystemSettingsOutOfRange(const std::string& path);
 // Reads "SlaveCase0".."SlaveCase511" as text and converts each with the
 // decimal text-to-integer rule, so a non-numeric text gives 0.
 void ReadSlaveCaseSettings(const std::string& path);

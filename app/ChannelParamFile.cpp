@@ -99,6 +99,19 @@ int SaveChannelParamFile(const std::string& path) {
     return 1;
 }
 
+ChannelParamFileCheck CheckChannelParamFile(const std::string& path) {
+    FilePtr f(std::fopen(path.c_str(), "rb"));
+    if (!f) {
+        return ChannelParamFileCheck::Missing;
+    }
+    ChannelParamFileHeader header{};
+    if (std::fseek(f.get(), static_cast<long>(CHN_HEADER_OFFSET), SEEK_SET) != 0 ||
+        std::fread(&header, 1, sizeof(header), f.get()) != sizeof(header) || !IsOurHeader(header)) {
+        return ChannelParamFileCheck::Damaged;
+    }
+    return ChannelParamFileCheck::Usable;
+}
+
 int LoadChannelParamFile(const std::string& path) {
     FilePtr f(std::fopen(path.c_str(), "rb"));
     if (!f) {

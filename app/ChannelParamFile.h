@@ -34,3 +34,11 @@ int SaveChannelParamFile(const std::string& path);
 // short file fills the tables as far as it reaches; the state and alarm
 // records beyond it keep their loader defaults.
 int LoadChannelParamFile(const std::string& path);
+
+// What a channel-parameter file on disk looks like before it is loaded.
+enum class ChannelParamFileCheck {
+    Missing,
+    Damaged, // too short to hold its header, or a header that is not ours
+    Usable,
+};
+ChannelParamFileCheck CheckChannelParamFile(const std::string& path);

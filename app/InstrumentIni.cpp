@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/Profile.h"
 #include "platform/Text.h"
@@ -75,8 +76,34 @@ int CInstrumentIni::ReadInt(const std::string& section, const std::string& key, 
     return platform::GetPrivateProfileInt(section, key, nDefault, m_strFilePath);
 }
 
+int CInstrumentIni::ReadCount(const std::string& section, const std::string& key) const {
+    // Every item of a list is read and offered one by one: an absurd count
+    // in an edited file must not turn that into billions of reads.
+    return BoundItemCount(ReadInt(section, key, 0));
+}
+
+int CInstrumentIni::BoundItemCount(int count) {
+    return count < 0 ? 0 : (count > kMaxItemCount ? kMaxItemCount : count);
+}
+
+std::vector<std::string> CInstrumentIni::FindCountsOutOfRange() const {
+    std::vector<std::string> found;
+    const std::pair<const char*, const char*> keys[] = {
+        {SECTION_FREQUENCY, "FrequencyLevelCount"}, {SECTION_CHAN_PARAMS, "FullValueCount"},
+        {SECTION_INPUT_MODE, "InputModeCount"},     {SECTION_BRIDGE_VOLTAGE, "BridgeVoltageCount"},
+        {SECTION_SYSTEM, "MeasureSelCount"},
+    };
+    for (const auto& [section, key] : keys) {
+        const int value = ReadInt(section, key, 0);
+        if (value != BoundItemCount(value)) {
+            found.push_back(platform::Format("[%s] %s=%d", section, key, value));
+        }
+    }
+    return found;
+}
+
 int CInstrumentIni::GetFrequencyLevelCount() const {
-    return ReadInt(SECTION_FREQUENCY, "FrequencyLevelCount", 0);
+    return ReadCount(SECTION_FREQUENCY, "FrequencyLevelCount");
 }
 
 int CInstrumentIni::GetFrequencyText(int i, std::string& out) const {
@@ -112,7 +139,7 @@ int CInstrumentIni::GetDataThrow(int i) const {
 }
 
 int CInstrumentIni::GetFullValueCount() const {
-    return ReadInt(SECTION_CHAN_PARAMS, "FullValueCount", 0);
+    return ReadCount(SECTION_CHAN_PARAMS, "FullValueCount");
 }
 
 float CInstrumentIni::GetFullValue(int i) const {
@@ -137,21 +164,21 @@ int CInstrumentIni::FindFullValueIndex(double value) const {
 int CInstrumentIni::GetTypeFullValueCount(int type, int measure) const {
     const std::string section = TypeSection(type);
     if (measure != -1) {
-        const int count = ReadInt(section, platform::Format("FullValueCount_Measure%d", measure), 0);
+        const int count = ReadCount(section, platform::Format("FullValueCount_Measure%d", measure));
         if (count != 0) {
             return count;
         }
     }
-    return ReadInt(section, "FullValueCount", 0);
+    return ReadCount(section, "FullValueCount");
 }
 
 std::string CInstrumentIni::TypeFullValueKey(int type, int i, int measure, bool& inTypeSection) const {
     const std::string section = TypeSection(type);
     inTypeSection = true;
-    if (measure != -1 && ReadInt(section, platform::Format("FullValueCount_Measure%d", measure), 0) != 0) {
+    if (measure != -1 && ReadCount(section, platform::Format("FullValueCount_Measure%d", measure)) != 0) {
         return platform::Format("FullValue_Measure%d_%d", measure, i);
     }
-    if (ReadInt(section, "FullValueCount", 0) != 0) {
+    if (ReadCount(section, "FullValueCount") != 0) {
         return platform::Format("FullValue%d", i);
     }
     inTypeSection = false;
@@ -177,7 +204,7 @@ int CInstrumentIni::GetTypeFullValueCode(int type, int i, int measure) const {
 }
 
 int CInstrumentIni::GetInputModeCount() const {
-    return ReadInt(SECTION_INPUT_MODE, "InputModeCount", 0);
+    return ReadCount(SECTION_INPUT_MODE, "InputModeCount");
 }
 
 int CInstrumentIni::GetInputModeText(int i, std::string& out) const {
@@ -189,7 +216,7 @@ int CInstrumentIni::GetInputModeCode(int i) const {
 }
 
 int CInstrumentIni::GetBridgeVoltageCount() const {
-    return ReadInt(SECTION_BRIDGE_VOLTAGE, "BridgeVoltageCount", 0);
+    return ReadCount(SECTION_BRIDGE_VOLTAGE, "BridgeVoltageCount");
 }
 
 int CInstrumentIni::GetBridgeVoltageText(int i, std::string& out) const {
@@ -199,12 +226,12 @@ int CInstrumentIni::GetBridgeVoltageText(int i, std::string& out) const {
 int CInstrumentIni::GetTypeBridgeVoltageCount(int type, int measure) const {
     const std::string section = TypeSection(type);
     if (measure != -1) {
-        const int count = ReadInt(section, platform::Format("BridgeVoltageCount_Measure%d", measure), 0);
+        const int count = ReadCount(section, platform::Format("BridgeVoltageCount_Measure%d", measure));
         if (count != 0) {
             return count;
         }
     }
-    return ReadInt(section, "BridgeVoltageCount", 0);
+    return ReadCount(section, "BridgeVoltageCount");
 }
 
 int CInstrumentIni::GetTypeBridgeVoltageText(int type, int i, int measure, std::string& out) const {
@@ -231,7 +258,7 @@ int CInstrumentIni::FindBridgeVoltageCode(double volts) const {
 
 std::string CInstrumentIni::TypeBridgeVoltagePrefix(int type, int measure) const {
     if (measure != -1 &&
-        ReadInt(TypeSection(type), platform::Format("BridgeVoltageCount_Measure%d", measure), 0) != 0) {
+        ReadCount(TypeSection(type), platform::Format("BridgeVoltageCount_Measure%d", measure)) != 0) {
         return platform::Format("BridgeVoltage_Measure%d_", measure);
     }
     return "BridgeVoltage";
@@ -251,7 +278,7 @@ int CInstrumentIni::FindTypeBridgeVoltageCode(int type, int measure, double volt
 }
 
 int CInstrumentIni::GetMeasureSelCount() const {
-    return ReadInt(SECTION_SYSTEM, "MeasureSelCount", 0);
+    return ReadCount(SECTION_SYSTEM, "MeasureSelCount");
 }
 
 int CInstrumentIni::GetMeasureSel(int i) const {
@@ -259,7 +286,7 @@ int CInstrumentIni::GetMeasureSel(int i) const {
 }
 
 int CInstrumentIni::GetTypeMeasureSelCount(int type) const {
-    return ReadInt(TypeSection(type), "MeasureSelCount", 0);
+    return ReadCount(TypeSection(type), "MeasureSelCount");
 }
 
 int CInstrumentIni::GetTypeMeasureSel(int type, int i) const {

@@ -6,9 +6,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class CInstrumentIni {
 public:
+    // Every list count read from the file is bounded to 0..kMaxItemCount.
+    static constexpr int kMaxItemCount = 256;
+    static int BoundItemCount(int count);
+
     CInstrumentIni() = default;
     virtual ~CInstrumentIni() = default;
 
@@ -56,8 +61,13 @@ public:
 
     bool MatchesSubVersion(int type, int subversion) const;
 
+    // The general list counts of the file that lie outside 0..kMaxItemCount,
+    // as "[section] key=value" texts (read bounded all the same).
+    std::vector<std::string> FindCountsOutOfRange() const;
+
 private:
     int ReadInt(const std::string& section, const std::string& key, int nDefault) const;
+    int ReadCount(const std::string& section, const std::string& key) const;
     // Key of a type section's full-scale item i, chosen by measure type.
     std::string TypeFullValueKey(int type, int i, int measure, bool& inTypeSection) const;
     std::string TypeBridgeVoltagePrefix(int type, int measure) const;

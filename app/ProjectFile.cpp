@@ -2,6 +2,7 @@
 #include "app/ProjectFile.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
@@ -97,4 +98,17 @@ void WriteDeviceType(const CProjectState& state, const std::string& path) {
 
 int ReadDeviceType(const std::string& path) {
     return ReadInt("SystemParam", "DeviceType", 0, path);
+}
+
+bool IsProjectFileComplete(const std::string& path) {
+    // A default no file can hold tells a missing key from a stored value.
+    constexpr const char* kMissing = "\x01";
+    for (const auto& [section, key] : {std::pair<const char*, const char*>{"SystemParam", "DeviceType"},
+                                       {"ChannelParam", "CaseCount"},
+                                       {"Version_PriCase", "PriCaseVersion"}}) {
+        if (platform::GetPrivateProfileString(section, key, kMissing, path) == kMissing) {
+            return false;
+        }
+    }
+    return true;
 }

@@ -18,6 +18,9 @@ int ReadProjectFile(CProjectState& state, const std::string& path);
 void WriteDeviceType(const CProjectState& state, const std::string& path);
 // DeviceType of the file, 0 when missing.
 int ReadDeviceType(const std::string& path);
+// The file holds the keys every project file written by a run holds (its
+// device type and case table); false for a missing or cut-short file.
+bool IsProjectFileComplete(const std::string& path);
 
 // The project file that an empty path stands for.
 std::string ResolveProjectFilePath(const CProjectState& state, const std::string& path);

@@ -12,6 +12,7 @@
 #include "app/ValueConversion.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -20,6 +21,17 @@ constexpr const char* OWN_SUFFIXES[] = {".dap",    ".dat", ".stu", ".chn", ".zer
 constexpr const char* FOREIGN_FILES_TEXT = "项目文件夹中有不属于该项目的文件，无法建立项目！";
 constexpr const char* DEVICE_MISMATCH_TEXT = "数据与当前软件不匹配，无法打开数据！";
 constexpr const char* OPEN_DATA_CAPTION = "打开数据提示";
+constexpr const char* PROJECT_FILE_MISSING_TEXT = "项目文件%s不存在，无法打开项目！";
+constexpr const char* PROJECT_FILE_DAMAGED_TEXT = "项目文件%s不完整或已损坏，无法打开项目！";
+constexpr const char* CHANNEL_FILE_MISSING_TEXT = "项目的通道参数文件%s不存在，无法打开项目！";
+constexpr const char* CHANNEL_FILE_DAMAGED_TEXT = "项目的通道参数文件%s已损坏，无法打开项目！";
+constexpr const char* CHANNEL_FILE_SAVE_FAILED_TEXT =
+    "通道参数文件%s保存失败（磁盘空间不足或无法写入），项目无法建立！";
+
+void ShowFileMessage(const char* format, const std::string& path, const char* caption) {
+    platform::MessageBox(platform::Format(format, path.c_str()), caption,
+                         platform::MB_OK | platform::MB_ICONEXCLAMATION);
+}
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
@@ -102,15 +114,17 @@ bool CProjectHandler::TakeSampleBarSettings() {
     return !m_hooks.takeSampleBarSettings || m_hooks.takeSampleBarSettings(m_state.m_SampleSettings);
 }
 
-int CProjectHandler::PrepareProject(const std::string& projectFilePath) {
+int CProjectHandler::PrepareProject(const std::string& projectFilePath, bool showMessages) {
     CProjectState candidate;
     candidate.SetProjectFile(projectFilePath);
     if (!candidate.HasProjectPath()) {
         return 0;
     }
     if (!ForeignFiles(candidate.m_strProjectFolder, candidate.m_strProjectName).empty()) {
-        platform::MessageBox(FOREIGN_FILES_TEXT, g_strAppTitle,
-                             platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        if (showMessages) {
+            platform::MessageBox(FOREIGN_FILES_TEXT, g_strAppTitle,
+                                 platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        }
         return 0;
     }
     m_state.SetProjectFile(projectFilePath);
@@ -122,7 +136,11 @@ int CProjectHandler::PrepareProject(const std::string& projectFilePath) {
     // Cleared before the save, so the new project file never carries the
     // previous project's count.
     m_state.m_nTotalDataCount = 0;
-    SaveProjectState();
+    if (!SaveProjectState(showMessages)) {
+        // A project without its channel parameters could never be opened.
+        SetProjectState(PROJECT_NONE);
+        return 0;
+    }
     if (m_hooks.showSampleSettings) {
         m_hooks.showSampleSettings(m_state.m_SampleSettings);
     }
@@ -130,11 +148,11 @@ int CProjectHandler::PrepareProject(const std::string& projectFilePath) {
     return 1;
 }
 
-void CProjectHandler::SaveProjectState() {
+bool CProjectHandler::SaveProjectState(bool showMessages) {
     // Without a project every path would be empty, and an empty path means
     // the program folder's own project file.
     if (!m_state.HasProjectPath()) {
-        return;
+        return true;
     }
     g_bPerCaseFiles = 1;
     const std::string projectFile = m_state.GetFilePath(".dap");
@@ -142,15 +160,42 @@ void CProjectHandler::SaveProjectState() {
         WriteProjectFile(m_state, projectFile);
     }
     WriteDeviceType(m_state, projectFile);
-    SaveChannelParamFile(m_state.GetFilePath(".chn"));
+    const std::string channelFile = m_state.GetFilePath(".chn");
+    const bool channelsSaved = SaveChannelParamFile(channelFile) != 0;
+    if (!channelsSaved && showMessages) {
+        ShowFileMessage(CHANNEL_FILE_SAVE_FAILED_TEXT, channelFile, g_strAppTitle);
+    }
     WriteVirtualChannelFile(m_state.GetFilePath(".PamNew"), m_state.m_VirtualChannels);
     SaveProjectZeros(m_state.GetFilePath(".zer"), m_state.m_strBalanceTime);
     if (m_hooks.saveCompanionFiles) {
         m_hooks.saveCompanionFiles(m_state);
     }
+    return channelsSaved;
 }
 
 int CProjectHandler::OpenProjectData(const std::string& projectFilePath) {
+    // Say which file keeps the project from opening, before anything changes.
+    if (!platform::FileExists(projectFilePath)) {
+        ShowFileMessage(PROJECT_FILE_MISSING_TEXT, projectFilePath, OPEN_DATA_CAPTION);
+        return 0;
+    }
+    if (!IsProjectFileComplete(projectFilePath)) {
+        ShowFileMessage(PROJECT_FILE_DAMAGED_TEXT, projectFilePath, OPEN_DATA_CAPTION);
+        return 0;
+    }
+    CProjectState candidate;
+    candidate.SetProjectFile(projectFilePath);
+    const std::string channelFile = candidate.GetFilePath(".chn");
+    switch (CheckChannelParamFile(channelFile)) {
+    case ChannelParamFileCheck::Missing:
+        ShowFileMessage(CHANNEL_FILE_MISSING_TEXT, channelFile, OPEN_DATA_CAPTION);
+        return 0;
+    case ChannelParamFileCheck::Damaged:
+        ShowFileMessage(CHANNEL_FILE_DAMAGED_TEXT, channelFile, OPEN_DATA_CAPTION);
+        return 0;
+    case ChannelParamFileCheck::Usable:
+        break;
+    }
     if (ReadDeviceType(projectFilePath) != m_state.m_nDeviceType) {
         platform::MessageBox(DEVICE_MISMATCH_TEXT, OPEN_DATA_CAPTION,
                              platform::MB_OK | platform::MB_ICONEXCLAMATION);

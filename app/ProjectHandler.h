@@ -64,9 +64,16 @@ public:
     void SetProjectState(int state);
     // 1 when prepared; 0 when the project folder holds files that are not
     // the project's own (nothing is deleted and the state is unchanged).
-    int PrepareProject(const std::string& projectFilePath);
-    // Writes the project file and its companion files; nothing without a project.
-    void SaveProjectState();
+    // Without showMessages the refusal is not shown (a remote start asks
+    // nothing and tells its client instead).
+    int PrepareProject(const std::string& projectFilePath, bool showMessages = true);
+    // Writes the project file and its companion files; nothing without a
+    // project. False when the channel-parameter file could not be written
+    // (the project could not be opened again); the message names it unless
+    // showMessages is false.
+    bool SaveProjectState(bool showMessages = true);
+    // 0, with a message saying which file is missing or damaged, when the
+    // project cannot be opened.
     int OpenProjectData(const std::string& projectFilePath);
     void CloseProject();
     // 0 when the user cancelled (or a new project could not be prepared).

@@ -59,11 +59,11 @@ function(qv_add_gtest name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES ${props})
 endfunction()
 
-# qv_add_fuzzer(<name> SOURCES <files...> LIBS <targets...> [SECONDS <n>])
+# qv_add_fuzzer(<name> SOURCES <files...> LIBS <targets...> [SECONDS <n>] [ARGS <libFuzzer flags...>])
 # A libFuzzer target, built only in the clang fuzz tree (QV_FUZZ), where
 # CTest runs it for a bounded time over its seed corpus folder if present.
 function(qv_add_fuzzer name)
-  cmake_parse_arguments(ARG "" "SECONDS;CORPUS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "SECONDS;CORPUS" "SOURCES;LIBS;ARGS" ${ARGN})
   if(NOT QV_FUZZ)
     return()
   endif()
@@ -83,6 +83,6 @@ function(qv_add_fuzzer name)
   endif()
   add_test(NAME fuzz.${name}
            COMMAND ${name} -max_total_time=${ARG_SECONDS} -timeout=10 -rss_limit_mb=2048
-                   -print_final_stats=0 ${corpus_dir} ${seeds})
+                   -print_final_stats=0 ${ARG_ARGS} ${corpus_dir} ${seeds})
   set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 300)
 endfunction()

@@ -51,7 +51,7 @@ struct FakeSamplingHost : SamplingHost {
     std::vector<int> GetSelectedChannels() override { return {}; }
     void SendChannelParams() override {}
     bool ConfirmProjectForSampling() override { return true; }
-    void PrepareProject(const std::string&) override {}
+    bool PrepareProject(const std::string&) override { return true; }
     void SetProjectState(int state) override { GetProject().m_nProjectState = state; }
     void WriteProjectFile() override {}
     void WriteDeviceType() override {}

@@ -177,7 +177,12 @@ void CCaseSimulator::Serve() {
         const int fault = m_nPendingFault.exchange(0);
         if (fault == static_cast<int>(Fault::Drop))
             return;
-        if (fault != 0 && m_bStreaming.load())
+        if (fault == static_cast<int>(Fault::CounterJump) && m_bStreaming.load()) {
+            // The stream goes on from far ahead, at its own rate.
+            m_nNextSample += kCounterJump;
+            m_nStreamStartUs -=
+                static_cast<std::int64_t>(static_cast<double>(kCounterJump) / m_options.rate * 1e6);
+        } else if (fault != 0 && m_bStreaming.load())
             SendFaultSample(static_cast<Fault>(fault));
 
         const int n = m_stream.Receive(buffer, sizeof buffer, 2);

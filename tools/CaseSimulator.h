@@ -36,11 +36,13 @@ class CCaseSimulator {
 public:
     enum class Fault {
         None,
-        Silent,    // sends nothing, answers nothing
-        Drop,      // closes the connection once, then connects again
-        Malformed, // one sample with a bad slot, a bad sub-command and stray bytes
-        Truncated, // one sample cut short in the middle
+        Silent,      // sends nothing, answers nothing
+        Drop,        // closes the connection once, then connects again
+        Malformed,   // one sample with a bad slot, a bad sub-command and stray bytes
+        Truncated,   // one sample cut short in the middle
+        CounterJump, // the packet counter (and sample index) jumps ahead by kCounterJump
     };
+    static constexpr std::int64_t kCounterJump = 16000;
 
     explicit CCaseSimulator(CaseSimulatorOptions options);
     ~CCaseSimulator();

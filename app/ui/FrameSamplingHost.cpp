@@ -62,7 +62,8 @@ CProjectState& CFrameSamplingHost::GetProject() {
 bool CFrameSamplingHost::GetSampleSettings(SampleSettings& settings) {
     settings = GetProject().m_SampleSettings;
     CSampleParamBar* bar = m_frame.GetSampleParamBar();
-    return bar == nullptr || bar->GetSampleSettings(settings, 1) != 0;
+    // A remote start asks nothing: refused inputs end it without a message.
+    return bar == nullptr || bar->GetSampleSettings(settings, IsRemoteRequest() ? 0 : 1) != 0;
 }
 
 void CFrameSamplingHost::ShowSampleSettings(const SampleSettings& settings) {
@@ -92,8 +93,8 @@ bool CFrameSamplingHost::ConfirmProjectForSampling() {
     return m_frame.GetProjectHandler().ConfirmProjectForSampling() != 0;
 }
 
-void CFrameSamplingHost::PrepareProject(const std::string& projectFilePath) {
-    m_frame.GetProjectHandler().PrepareProject(projectFilePath);
+bool CFrameSamplingHost::PrepareProject(const std::string& projectFilePath) {
+    return m_frame.GetProjectHandler().PrepareProject(projectFilePath, !IsRemoteRequest()) != 0;
 }
 
 void CFrameSamplingHost::SetProjectState(int state) {

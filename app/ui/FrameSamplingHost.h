@@ -25,7 +25,7 @@ public:
     void EnableChannelBar(bool enable) override;
     void SendChannelParams() override;
     bool ConfirmProjectForSampling() override;
-    void PrepareProject(const std::string& projectFilePath) override;
+    bool PrepareProject(const std::string& projectFilePath) override;
     void SetProjectState(int state) override;
     void WriteProjectFile() override;
     void WriteDeviceType() override;

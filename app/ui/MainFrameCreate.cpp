@@ -13,6 +13,7 @@
 #include "app/HighSpeedChannels.h"
 #include "app/InstrumentIni.h"
 #include "app/ProjectFile.h"
+#include "app/SettingsFileCheck.h"
 #include "app/StartupWork.h"
 #include "app/ValueConversion.h"
 #include "app/VirtualChannelFile.h"
@@ -152,12 +153,35 @@ void CMainFrame::BuildModelPaths() {
 }
 
 bool CMainFrame::CheckInstrumentFile() {
-    if (platform::FileExists(m_strInstrumentFile)) {
-        return true;
+    if (!platform::FileExists(m_strInstrumentFile)) {
+        platform::MessageBox("未获取到配置文件" + m_strInstrumentFile + "\n\n请检查软件安装包！", "提示",
+                             platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        return false;
     }
-    platform::MessageBox("未获取到配置文件" + m_strInstrumentFile + "\n\n请检查软件安装包！", "提示",
-                         platform::MB_OK | platform::MB_ICONEXCLAMATION);
-    return false;
+    // Noise in place of the settings would run the program on defaults and
+    // be overwritten by its first write: the start ends and the file stays.
+    if (!IsProfileTextFile(m_strInstrumentFile)) {
+        platform::MessageBox("配置文件" + m_strInstrumentFile +
+                                 "内容无法识别（文件已损坏）。\n\n请检查软件安装包！",
+                             "提示", platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        return false;
+    }
+    CInstrumentIni ini;
+    ini.SetFilePath(m_strInstrumentFile);
+    std::vector<std::string> outOfRange = ini.FindCountsOutOfRange();
+    for (std::string& text : FindSystemSettingsOutOfRange(m_strInstrumentFile)) {
+        outOfRange.push_back(std::move(text));
+    }
+    if (!outOfRange.empty()) {
+        std::string list;
+        for (const std::string& text : outOfRange) {
+            list += "\n" + text;
+        }
+        platform::MessageBox("配置文件" + m_strInstrumentFile + "中以下数值超出范围，已按其范围的限值使用：" +
+                                 list,
+                             "提示", platform::MB_OK | platform::MB_ICONEXCLAMATION);
+    }
+    return true;
 }
 
 void CMainFrame::ReadStartupSettings() {
@@ -189,14 +213,31 @@ void CMainFrame::ReadStartupSettings() {
 }
 
 bool CMainFrame::LoadChannelParameters() {
-    if (platform::FileExists(m_strChannelParamFile)) {
+    switch (CheckChannelParamFile(m_strChannelParamFile)) {
+    case ChannelParamFileCheck::Usable:
         if (LoadChannelParamFile(m_strChannelParamFile) == 0) {
             platform::MessageBox("通道参数文件" + m_strChannelParamFile + "读取失败！", g_strAppTitle,
                                  platform::MB_OK | platform::MB_ICONEXCLAMATION);
             return false;
         }
-    } else {
+        break;
+    case ChannelParamFileCheck::Damaged: {
+        // The defaults are saved below: the user's file goes aside first.
+        const std::string aside = KeepFileAside(m_strChannelParamFile);
+        if (aside.empty()) {
+            platform::MessageBox("通道参数文件" + m_strChannelParamFile + "已损坏，且无法另存！",
+                                 g_strAppTitle, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+            return false;
+        }
+        platform::MessageBox("通道参数文件" + m_strChannelParamFile + "已损坏，已另存为" + aside +
+                                 "，通道参数恢复为默认值。",
+                             g_strAppTitle, platform::MB_OK | platform::MB_ICONEXCLAMATION);
         ResetChannelRecords();
+        break;
+    }
+    case ChannelParamFileCheck::Missing:
+        ResetChannelRecords();
+        break;
     }
     CHardwareParamCorrect correct(g_ChannelParams, g_ChannelState, m_strInstrumentFile, m_nDeviceType);
     correct.CorrectAllChannels();

@@ -81,10 +81,11 @@ struct RecordingHost : FakeSamplingHost {
         ++confirmations;
         return true;
     }
-    void PrepareProject(const std::string& path) override {
+    bool PrepareProject(const std::string& path) override {
         prepared.push_back(path);
         if (!path.empty())
             std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        return true;
     }
     void ReloadViewData(bool) override { ++reloads; }
     bool ChooseFile(bool, const std::string&, const std::string&, const std::string&,

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <random>
 #include <thread>
@@ -39,6 +40,39 @@ TEST_F(ServerRobustnessTest, ConnectionsBeyondTheBoundAreClosedAtOnce) {
     RemoteTestClient late;
     ASSERT_TRUE(late.Connect(server.GetListenPort()));
     ASSERT_TRUE(late.ReadGreeting());
+}
+
+// Every place taken by clients that never said anything: a new client still
+// gets its greeting, in the place of the longest idle one; a client that has
+// sent a command keeps its place.
+TEST_F(ServerRobustnessTest, IdleClientsGiveWayToANewClient) {
+    std::vector<std::unique_ptr<RemoteTestClient>> clients;
+    for (int i = 0; i < CDataForwardServer::kMaxClients; ++i) {
+        clients.push_back(std::make_unique<RemoteTestClient>());
+        ASSERT_TRUE(clients.back()->Connect(server.GetListenPort())) << i;
+        ASSERT_TRUE(clients.back()->ReadGreeting()) << i;
+    }
+    ASSERT_TRUE(clients[0]->Send("QVDAS_CURRENT"));
+    ASSERT_TRUE(target.PumpUntilHandled(1));
+
+    // Too new to count as idle: the flood protection closes the newcomer.
+    RemoteTestClient early;
+    ASSERT_TRUE(early.Connect(server.GetListenPort()));
+    EXPECT_TRUE(early.ClosedByServer());
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(CDataForwardServer::kIdleGraceMs + 200));
+    std::vector<std::unique_ptr<RemoteTestClient>> newcomers;
+    for (int round = 0; round < 2; ++round) {
+        newcomers.push_back(std::make_unique<RemoteTestClient>());
+        RemoteTestClient& late = *newcomers.back();
+        ASSERT_TRUE(late.Connect(server.GetListenPort())) << round;
+        ASSERT_TRUE(late.ReadGreeting()) << round;
+        EXPECT_TRUE(clients[1 + round]->ClosedByServer()) << "the longest idle client gave way";
+        ASSERT_TRUE(WaitFor([&] { return server.GetClientCount() == CDataForwardServer::kMaxClients; }));
+    }
+    // The client that spoke is still served.
+    ASSERT_TRUE(clients[0]->Send("QVDAS_CURRENT"));
+    ASSERT_TRUE(target.PumpUntilHandled(2));
 }
 
 // Reads everything the well-behaved client gets until the marker; asks for

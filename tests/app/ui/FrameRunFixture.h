@@ -107,6 +107,16 @@ protected:
         }
     }
 
+    // The frame's own case search command finds the three units; every
+    // channel then converts as UseVoltageConversion says.
+    void Search() {
+        constexpr int ID_DETECT_CASE = 32794;
+        m_boxes.QueueAnswer(platform::IDYES);
+        ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
+        ASSERT_EQ(g_nCaseCount, 3);
+        UseVoltageConversion();
+    }
+
     // The settings the next start takes from the sampling-parameter bar.
     void SetRunSettings(int mode, int interval, int count) {
         SampleSettings settings = m_frame->GetProjectState().m_SampleSettings;

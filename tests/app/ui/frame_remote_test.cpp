@@ -23,6 +23,14 @@ class FrameRemoteTest : public FrameRunTest {
 protected:
     const char* ExtraSettings() const override { return "OutControlEnable=1\n"; }
 
+    // The client connects to the frame's server and is greeted.
+    void ConnectClient() {
+        ASSERT_TRUE(m_client.Connect(CDataForwardServer::kDefaultPort));
+        ReceivedPacket greeting;
+        ASSERT_TRUE(m_client.WaitFor(
+            [](const ReceivedPacket& p) { return p.header.dwType == kRemotePacketGreeting; }, greeting));
+    }
+
     // The reply of the given type to a command sent now.
     ReceivedPacket Command(const std::string& command, std::uint32_t type) {
         const std::size_t from = m_client.Count();
@@ -59,10 +67,7 @@ TEST_F(FrameRemoteTest, AClientFindsBalancesRunsReadsAndStops) {
     ASSERT_NE(m_frame->GetRemoteServer(), nullptr);
     ASSERT_EQ(m_frame->GetRemoteServer()->GetListenPort(), CDataForwardServer::kDefaultPort)
         << "another program holds the server port";
-    ASSERT_TRUE(m_client.Connect(CDataForwardServer::kDefaultPort));
-    ReceivedPacket greeting;
-    ASSERT_TRUE(m_client.WaitFor(
-        [](const ReceivedPacket& p) { return p.header.dwType == kRemotePacketGreeting; }, greeting));
+    ConnectClient();
     const std::size_t boxes = m_boxes.Records().size();
 
     const ReceivedPacket found = Command("QVDAS_FINDCASE", kRemoteFindCase);
@@ -196,6 +201,66 @@ TEST_F(FrameRemoteDuplicateTest, ARemoteSearchAnswersWithoutABox) {
     ASSERT_TRUE(m_frame->RunCommand(32794));
     ASSERT_GT(m_boxes.Records().size(), boxes);
     EXPECT_EQ(m_boxes.Records()[boxes].text, "检测到多个1号机，请检查控制器设置。");
+}
+
+// A remote start prepares the program's remote project every time: what the
+// last run left there (its data, the case links' logs) must not stop the
+// next start, and the client hears the start and the end of both runs.
+TEST_F(FrameRemoteTest, TwoRemoteStartsInARowBothAnswerStartAndEnd) {
+    ConnectClient();
+    ASSERT_EQ(Command("QVDAS_FINDCASE", kRemoteFindCase).payload.size(), 16u);
+    const std::size_t boxes = m_boxes.Records().size();
+    SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
+
+    for (int run = 1; run <= 2; ++run) {
+        const ReceivedPacket started = Command("QVDAS_STARTSAMPLE", kRemoteStartSample);
+        ASSERT_EQ(started.payload.size(), 4u) << "run " << run;
+        EXPECT_EQ(started.IntAt(0), 1) << "run " << run;
+        ASSERT_TRUE(ProcessEventsUntil([&] { return m_frame->GetSampling().m_nRunStoredCount >= 3; }))
+            << "run " << run;
+        const ReceivedPacket ended = Command("QVDAS_STOPSAMPLE", kRemoteStopSample);
+        ASSERT_EQ(ended.payload.size(), 4u) << "run " << run;
+        EXPECT_EQ(ended.IntAt(0), 1) << "run " << run;
+        ASSERT_TRUE(WaitRunCompleted()) << "run " << run;
+    }
+    EXPECT_EQ(m_boxes.Records().size(), boxes) << "a remote start asks nothing";
+
+    // The case logs went to the program's log folder, not into the project.
+    for (const auto& entry : std::filesystem::directory_iterator(m_scratch.File("Projects/NetCtrl")))
+        EXPECT_NE(entry.path().extension(), ".log") << entry.path();
+    EXPECT_TRUE(std::filesystem::exists(m_scratch.File("Log/127.0.0.2.log")));
+}
+
+// Every place of the frame's server taken by clients that never say a word:
+// a real client still gets its greeting and its answers.
+TEST_F(FrameRemoteTest, IdleClientsDoNotLockOutARealClient) {
+    std::vector<std::unique_ptr<RemoteTestClient>> idle;
+    for (int i = 0; i < CDataForwardServer::kMaxClients; ++i) {
+        idle.push_back(std::make_unique<RemoteTestClient>());
+        ASSERT_TRUE(idle.back()->Connect(CDataForwardServer::kDefaultPort)) << i;
+        ASSERT_TRUE(idle.back()->ReadGreeting()) << i;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(CDataForwardServer::kIdleGraceMs + 200));
+    ConnectClient();
+    EXPECT_EQ(Command("QVDAS_FINDCASE", kRemoteFindCase).payload.size(), 16u);
+}
+
+// A remote start that cannot prepare its project (the folder holds a file
+// that is not the project's) still answers: the start failed, nothing ran.
+TEST_F(FrameRemoteTest, ARemoteStartThatCannotPrepareAnswersWithoutAsking) {
+    ConnectClient();
+    ASSERT_EQ(Command("QVDAS_FINDCASE", kRemoteFindCase).payload.size(), 16u);
+    std::filesystem::create_directories(m_scratch.File("Projects/NetCtrl"));
+    std::ofstream(m_scratch.File("Projects/NetCtrl/notes.txt")) << "the user's own file";
+    const std::size_t boxes = m_boxes.Records().size();
+    SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
+
+    const ReceivedPacket started = Command("QVDAS_STARTSAMPLE", kRemoteStartSample);
+    ASSERT_EQ(started.payload.size(), 4u);
+    EXPECT_EQ(started.IntAt(0), 0);
+    EXPECT_FALSE(IsRunActive());
+    EXPECT_EQ(m_boxes.Records().size(), boxes);
+    EXPECT_TRUE(std::filesystem::exists(m_scratch.File("Projects/NetCtrl/notes.txt")));
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int ID_DETECT_CASE = 32794;
 constexpr int ID_START_SAMPLE = 32788;
 constexpr int ID_PAUSE_SAMPLE = 32789;
 constexpr int ID_STOP_SAMPLE = 32791;
@@ -16,14 +15,7 @@ constexpr int ID_EXPORT_ZEROS = 32841;
 constexpr int ID_LEAD_RESISTANCE_TEST = 32905;
 
 class FrameSamplingTest : public FrameRunTest {
-protected:
-    void Search() {
-        m_boxes.QueueAnswer(platform::IDYES);
-        ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
-        ASSERT_EQ(g_nCaseCount, 3);
-        UseVoltageConversion();
-    }
-    // Enabled states of start, pause, stop, balance and zero export.
+protected:    // Enabled states of start, pause, stop, balance and zero export.
     std::vector<bool> RunCommandStates() {
         std::vector<bool> states;
         for (const int id : {ID_START_SAMPLE, ID_PAUSE_SAMPLE, ID_STOP_SAMPLE, ID_BALANCE, ID_EXPORT_ZEROS})
