@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/ChannelDefaults.h"
@@ -102,7 +103,9 @@ int SaveChannelParamFile(const std::string& path) {
 ChannelParamFileCheck CheckChannelParamFile(const std::string& path) {
     FilePtr f(std::fopen(path.c_str(), "rb"));
     if (!f) {
-        return ChannelParamFileCheck::Missing;
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0 ? ChannelParamFileCheck::Unreadable
+                                                : ChannelParamFileCheck::Missing;
     }
     ChannelParamFileHeader header{};
     if (std::fseek(f.get(), static_cast<long>(CHN_HEADER_OFFSET), SEEK_SET) != 0 ||

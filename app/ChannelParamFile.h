@@ -38,7 +38,8 @@ int LoadChannelParamFile(const std::string& path);
 // What a channel-parameter file on disk looks like before it is loaded.
 enum class ChannelParamFileCheck {
     Missing,
-    Damaged, // too short to hold its header, or a header that is not ours
+    Unreadable, // there, but it cannot be opened for reading
+    Damaged,    // too short to hold its header, or a header that is not ours
     Usable,
 };
 ChannelParamFileCheck CheckChannelParamFile(const std::string& path);

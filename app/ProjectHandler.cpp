@@ -24,6 +24,7 @@ constexpr const char* OPEN_DATA_CAPTION = "打开数据提示";
 constexpr const char* PROJECT_FILE_MISSING_TEXT = "项目文件%s不存在，无法打开项目！";
 constexpr const char* PROJECT_FILE_DAMAGED_TEXT = "项目文件%s不完整或已损坏，无法打开项目！";
 constexpr const char* CHANNEL_FILE_MISSING_TEXT = "项目的通道参数文件%s不存在，无法打开项目！";
+constexpr const char* CHANNEL_FILE_UNREADABLE_TEXT = "项目的通道参数文件%s无法读取，无法打开项目！";
 constexpr const char* CHANNEL_FILE_DAMAGED_TEXT = "项目的通道参数文件%s已损坏，无法打开项目！";
 constexpr const char* CHANNEL_FILE_SAVE_FAILED_TEXT =
     "通道参数文件%s保存失败（磁盘空间不足或无法写入），项目无法建立！";
@@ -189,6 +190,9 @@ int CProjectHandler::OpenProjectData(const std::string& projectFilePath) {
     switch (CheckChannelParamFile(channelFile)) {
     case ChannelParamFileCheck::Missing:
         ShowFileMessage(CHANNEL_FILE_MISSING_TEXT, channelFile, OPEN_DATA_CAPTION);
+        return 0;
+    case ChannelParamFileCheck::Unreadable:
+        ShowFileMessage(CHANNEL_FILE_UNREADABLE_TEXT, channelFile, OPEN_DATA_CAPTION);
         return 0;
     case ChannelParamFileCheck::Damaged:
         ShowFileMessage(CHANNEL_FILE_DAMAGED_TEXT, channelFile, OPEN_DATA_CAPTION);

@@ -215,6 +215,7 @@ void CMainFrame::ReadStartupSettings() {
 bool CMainFrame::LoadChannelParameters() {
     switch (CheckChannelParamFile(m_strChannelParamFile)) {
     case ChannelParamFileCheck::Usable:
+    case ChannelParamFileCheck::Unreadable:
         if (LoadChannelParamFile(m_strChannelParamFile) == 0) {
             platform::MessageBox("通道参数文件" + m_strChannelParamFile + "读取失败！", g_strAppTitle,
                                  platform::MB_OK | platform::MB_ICONEXCLAMATION);
