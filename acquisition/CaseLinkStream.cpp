@@ -3,10 +3,12 @@
 #include "acquisition/CaseLink.h"
 
 #include "acquisition/CaseFrame.h"
+#include "acquisition/RunWriteError.h"
 #include "datafiles/SampleFileFormat.h"
 #include "platform/Time.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -420,6 +422,8 @@ void CCaseLink::CloseCaseFiles() {
 }
 
 void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
+    if (g_nRunWriteError.load() != 0)
+        return; // the run is stopping on a failed write: nothing more is stored
     SampleStatusRecord status{};
     status.dtTime = platform::NowOleDate();
     const platform::LocalDateTime t = platform::NowLocal();
@@ -445,9 +449,26 @@ void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock
             std::copy(list.begin(), list.end(), m_blockBatch.begin());
             blocks = m_blockBatch.data();
         }
-        it->second.dat.WriteAll(blocks, static_cast<std::int64_t>(count * sizeof(CaseSampleBlock)));
-        it->second.stu.WriteAll(m_statusBatch.data(),
-                                static_cast<std::int64_t>(count * sizeof(SampleStatusRecord)));
+        FileSet& files = it->second;
+        const std::int64_t datLength = files.dat.Length();
+        const std::int64_t stuLength = files.stu.Length();
+        errno = 0;
+        if (!files.dat.WriteAll(blocks, static_cast<std::int64_t>(count * sizeof(CaseSampleBlock))) ||
+            !files.stu.WriteAll(m_statusBatch.data(),
+                                static_cast<std::int64_t>(count * sizeof(SampleStatusRecord)))) {
+            // A full disk (or any failed write): the batch is taken back from
+            // both files, so they end on whole records and in step, and the
+            // run is stopped by the frame, which tells the user.
+            const int error = errno != 0 ? errno : ENOSPC;
+            files.dat.SetLength(datLength);
+            files.stu.SetLength(stuLength);
+            if (ReportRunWriteError(error)) {
+                const std::string line = "写入失败 " + m_strDataFolder + ": " + std::strerror(error);
+                Trace(line);
+                WriteLog(m_strAddress, line + "\n");
+            }
+            return;
+        }
     }
 }
 

@@ -51,6 +51,34 @@ protected:
         return false;
     }
 
+    // A run of the mode from the menu on a disk that fills during it: the
+    // run stops by itself, the user is told, and what was stored stays a
+    // whole, openable project.
+    void RunOnFillingDisk(int mode, std::int32_t leastStored) {
+        SmallDisk disk(kDiskBytes);
+        if (!disk.IsMounted())
+            GTEST_SKIP() << "no small file system can be mounted here";
+        Search();
+        const std::string projectFile = disk.File("Run/Run.dap");
+        ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(projectFile), 1);
+        // A first page for each of the six run files and one more: a unit's
+        // data file needs a second page after some sixty sets, and only one gets it.
+        ASSERT_TRUE(disk.FillLeaving(7 * 4096));
+        SetRunSettings(mode, mode == SAMPLE_MODE_TIMED ? 10 : 1, 0);
+        auto now = std::make_shared<std::atomic<std::int64_t>>(100000);
+        m_frame->GetSampling().SetClock([now] { return now->fetch_add(20000); }); // every set due at once
+
+        ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
+        ASSERT_TRUE(WaitRunCompleted(60000)) << "the run stops by itself";
+        EXPECT_TRUE(BoxSaid("磁盘空间已满")) << "the user is told";
+
+        const std::int32_t stored = m_frame->GetProjectState().m_nTotalDataCount;
+        EXPECT_GE(stored, leastStored);
+        ExpectWholeEqualFiles(disk.File("Run/Run"), stored);
+        ASSERT_TRUE(OpenFromMenu(projectFile));
+        EXPECT_EQ(m_frame->GetProjectState().m_nTotalDataCount, stored);
+    }
+
     // Every unit's files end on whole records and hold the same count.
     static void ExpectWholeEqualFiles(const std::string& base, std::int64_t count) {
         for (const int unit : kUnits) {
@@ -61,32 +89,13 @@ protected:
     }
 };
 
-// The disk fills during a timed run: the run stops by itself, the user is
-// told, and what was stored stays a whole, openable project.
 TEST_F(FrameRunStorageTest, ATimedRunOnAFillingDiskStopsAndTellsTheUser) {
-    SmallDisk disk(kDiskBytes);
-    if (!disk.IsMounted())
-        GTEST_SKIP() << "no small file system can be mounted here";
-    Search();
-    const std::string projectFile = disk.File("Run/Run.dap");
-    ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(projectFile), 1);
-    // A first page for each of the six run files and one more: a unit's
-    // data file needs a second page after some sixty sets, and only one gets it.
-    ASSERT_TRUE(disk.FillLeaving(7 * 4096));
-    SetRunSettings(SAMPLE_MODE_TIMED, 10, 0);
-    auto now = std::make_shared<std::atomic<std::int64_t>>(100000);
-    m_frame->GetSampling().SetClock([now] { return now->fetch_add(20000); });
+    RunOnFillingDisk(SAMPLE_MODE_TIMED, 50);
+}
 
-    ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
-    ASSERT_TRUE(WaitRunCompleted(60000)) << "the run stops by itself";
-    EXPECT_TRUE(BoxSaid("磁盘空间已满")) << "the user is told";
-
-    const std::int32_t stored = m_frame->GetProjectState().m_nTotalDataCount;
-    EXPECT_GE(stored, 50);
-    ExpectWholeEqualFiles(disk.File("Run/Run"), stored);
-
-    ASSERT_TRUE(OpenFromMenu(projectFile));
-    EXPECT_EQ(m_frame->GetProjectState().m_nTotalDataCount, stored);
+// The case links store the sets of a continuous run.
+TEST_F(FrameRunStorageTest, AContinuousRunOnAFillingDiskStopsAndTellsTheUser) {
+    RunOnFillingDisk(SAMPLE_MODE_CONTINUOUS, 20);
 }
 
 // A new project on a full disk: its channel parameters cannot be written,
