@@ -8,6 +8,7 @@
 #include "acquisition/BoundedWait.h"
 #include "acquisition/CaseLink.h"
 #include "acquisition/DigitalCommandBits.h"
+#include "acquisition/RunWriteError.h"
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
 #include "app/DebugLogFiles.h"
@@ -648,7 +649,7 @@ void CSamplingControl::StoreQueuedBatch(int n) {
 }
 
 void CSamplingControl::OnStoreMergedBlock(int n, QueuedCaseBlock* const* perPosition) {
-    if (n < 1 || !perPosition)
+    if (n < 1 || !perPosition || g_nRunWriteError.load() != 0)
         return;
     const std::string label(m_pHost->GetProject().m_SampleSettings.szSampleStatus,
                             strnlen(m_pHost->GetProject().m_SampleSettings.szSampleStatus, 19));
@@ -658,17 +659,13 @@ void CSamplingControl::OnStoreMergedBlock(int n, QueuedCaseBlock* const* perPosi
         const QueuedCaseBlock* blocks = perPosition[slot];
         if (!blocks)
             continue;
-        const auto dat = m_UnitDat.find(unit);
-        const auto stu = m_UnitStu.find(unit);
         for (int s = 0; s < n; ++s) {
             CaseSampleBlock block;
             block.nHeader = blocks[s].nHeader;
             std::memcpy(block.fValues, blocks[s].fValues, sizeof block.fValues);
-            if (dat != m_UnitDat.end())
-                std::fwrite(&block, sizeof block, 1, dat->second);
-            if (stu != m_UnitStu.end())
-                std::fwrite(&status, sizeof status, 1, stu->second);
+            if (!StoreUnitRecord(unit, block, status))
+                return;
+            ++m_UnitSamples[unit];
         }
-        m_UnitSamples[unit] += n;
     }
 }

@@ -161,29 +161,36 @@ void CSamplingControl::ProcessSampleSet(bool announce) {
     SendStatus(m_pHost->GetProject().m_SampleSettings.nSampleMode);
 }
 
-void CSamplingControl::OnStoreSampleSet(const SampleStatusRecord* status, const CaseSampleBlock* set) {
-    if (!status || !set || g_nRunWriteError.load() != 0)
-        return;
+bool CSamplingControl::StoreUnitRecord(int unit, const CaseSampleBlock& block,
+                                       const SampleStatusRecord& status) {
     // Each record goes straight to the kernel, so a crash loses no stored
     // set; a unit whose block went in but whose status record did not gets
     // its block taken back, so its two files keep equal counts.
+    const auto dat = m_UnitDat.find(unit);
+    const auto stu = m_UnitStu.find(unit);
+    const bool hasDat = dat != m_UnitDat.end();
+    if (hasDat && !dat->second.Append(&block, sizeof block)) {
+        StopForWriteError(dat->second.Error());
+        return false;
+    }
+    if (stu != m_UnitStu.end() && !stu->second.Append(&status, sizeof status)) {
+        if (hasDat)
+            dat->second.Truncate(dat->second.Size() - static_cast<std::int64_t>(sizeof block));
+        StopForWriteError(stu->second.Error());
+        return false;
+    }
+    return true;
+}
+
+void CSamplingControl::OnStoreSampleSet(const SampleStatusRecord* status, const CaseSampleBlock* set) {
+    if (!status || !set || g_nRunWriteError.load() != 0)
+        return;
     for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
         const int unit = g_CaseList[slot];
         if (unit < 0 || unit >= kSetBlocks)
             continue;
-        const auto dat = m_UnitDat.find(unit);
-        const auto stu = m_UnitStu.find(unit);
-        const bool hasDat = dat != m_UnitDat.end();
-        if (hasDat && !dat->second.Append(&set[unit], sizeof(CaseSampleBlock))) {
-            StopForWriteError(dat->second.Error());
+        if (!StoreUnitRecord(unit, set[unit], *status))
             return;
-        }
-        if (stu != m_UnitStu.end() && !stu->second.Append(status, sizeof(SampleStatusRecord))) {
-            if (hasDat)
-                dat->second.Truncate(dat->second.Size() - static_cast<std::int64_t>(sizeof(CaseSampleBlock)));
-            StopForWriteError(stu->second.Error());
-            return;
-        }
         ++m_UnitSamples[unit];
     }
 }

@@ -302,6 +302,9 @@ private:
     std::int64_t TrimUnitFilesToCommonCount();
     // A data write of the run failed: the run stops, the user is told at its end.
     void StopForWriteError(int error);
+    // Appends one block and its status record to the unit's run files;
+    // false (the run stopping) when either could not be written.
+    bool StoreUnitRecord(int unit, const CaseSampleBlock& block, const SampleStatusRecord& status);
 
     std::map<int, std::vector<float>> m_FftValues; // channel id -> values since the last hand-over
     std::vector<std::vector<float>> m_FftBuffers;  // hand-over buffers, one per online channel
