@@ -72,8 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     access.ReadChannelColumns(path, {5, 9 * 16 + 15}, first, count, out);
     std::vector<CaseSampleBlock> frame(512);
     access.ReadFrame(path, first, frame.data());
-    std::string times, labels;
-    access.ReadSampleTimeTexts(path, first, first + count, &times, &labels);
+    std::vector<std::string> times(static_cast<std::size_t>(count) + 1), labels(times.size());
+    access.ReadSampleTimeTexts(path, first, first + count, times.data(), labels.data());
     SampleStatusRecord status{};
     access.ReadSampleStatus(path, first, &status);
     std::vector<std::vector<CaseSampleBlock>> byUnit(256); // indexed by unit number
