@@ -4,8 +4,14 @@
 #include "FrameRunFixture.h"
 
 #include "app/ChannelNaming.h"
+#include "libs/spectrum/FFTSpectrumChildFrm.h"
+#include "libs/spectrum/FFTSpectrumView.h"
+#include "libs/spectrum/Lurrow.h"
+#include "libs/spectrum/SpectrumGraphCtrl.h"
 #include "panels/ChannelParamBar.h"
 #include "panels/MSFlexGrid.h"
+
+#include <QComboBox>
 
 #include <QDockWidget>
 
@@ -15,11 +21,12 @@
 namespace {
 
 constexpr int ID_DETECT_CASE = 32794;
+constexpr int ID_TOGGLE_SPECTRUM = 32945;
 
 class FrameBarsTest : public FrameRunTest {
 protected:
     const char* ExtraSettings() const override {
-        return "[SampleFrequency]\nFrequencyLevelCount=3\nFrequency0=1,1Hz,001\n"
+        return "SoftwareSpectrum=1\n[SampleFrequency]\nFrequencyLevelCount=3\nFrequency0=1,1Hz,001\n"
                "Frequency1=10,10Hz,004\nFrequency2=100,100Hz,007\n";
     }
 };
@@ -70,13 +77,54 @@ TEST_F(FrameBarsTest, ASamplingBarChangeReachesTheFrameAndResetsItsRun) {
     // A mode button: the frame takes the mode, and leaving continuous
     // sampling leaves the run alone.
     m_frame->GetProjectHandler().SetProjectState(PROJECT_CONFIRMED);
+    project.m_strProjectFile = m_scratch.File("Projects/Run/Run.dap");
     bar->OnModeClicked(SAMPLE_MODE_CONTINUOUS);
     EXPECT_EQ(project.m_SampleSettings.nSampleMode, SAMPLE_MODE_CONTINUOUS);
     EXPECT_EQ(project.m_nProjectState, PROJECT_PREPARED);
+    EXPECT_EQ(project.m_strProjectFile, "");
     m_frame->GetProjectHandler().SetProjectState(PROJECT_CONFIRMED);
     bar->OnModeClicked(SAMPLE_MODE_TIMED);
     EXPECT_EQ(project.m_SampleSettings.nSampleMode, SAMPLE_MODE_TIMED);
     EXPECT_EQ(project.m_nProjectState, PROJECT_CONFIRMED);
+}
+
+TEST_F(FrameBarsTest, NewSettingsAskWhereTheNextRunGoesAndReachTheSpectrumWindows) {
+    CProjectState& project = m_frame->GetProjectState();
+    m_boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
+    ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
+    ASSERT_TRUE(m_frame->RunCommand(ID_TOGGLE_SPECTRUM));
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_SPECTRUM_WINDOW));
+    ASSERT_EQ(m_frame->GetSpectrumFrames().size(), 1u);
+    const lurrow::CSpectrumGraph& graph =
+        m_frame->GetSpectrumFrames().front()->GetView()->GetGraphCtrl()->Graph();
+    Lurrow* graphInterface = m_frame->GetGraphInterface();
+    CSampleParamBar* bar = m_frame->GetSampleParamBar();
+    bar->OnModeClicked(SAMPLE_MODE_CONTINUOUS);
+    auto* points = bar->findChild<QComboBox*>("1456");
+    ASSERT_NE(points, nullptr);
+    const int index = points->findText("1024");
+    ASSERT_GE(index, 0);
+    ASSERT_NE(graphInterface->GetBlockSize(), 1024);
+
+    m_frame->GetProjectHandler().SetProjectState(PROJECT_CONFIRMED);
+    project.m_strProjectFile = project.GetFilePath(".dap");
+    bar->OnTimePointsSelected(index);
+    EXPECT_EQ(project.m_nProjectState, PROJECT_PREPARED);
+    EXPECT_EQ(project.m_strProjectFile, "");
+    // The graph interface has the new block and the window's lines were
+    // laid out anew at its line count.
+    EXPECT_EQ(graphInterface->GetBlockSize(), 1024);
+    EXPECT_EQ(graphInterface->GetSampleRate(), project.m_SampleSettings.fSampleFreq);
+    EXPECT_EQ(graph.GetAxisCount(), lurrow::SpectralLineCount(1024));
+    ASSERT_EQ(graph.GetLineCount(), 1);
+    EXPECT_EQ(graph.GetLine(0).size(), static_cast<std::size_t>(lurrow::SpectralLineCount(1024)));
+
+    // The next start asks whether the project's data are to be overwritten.
+    m_boxes.QueueAnswer(platform::IDCANCEL);
+    EXPECT_EQ(m_frame->GetProjectHandler().ConfirmProjectForSampling(), 0);
+    ASSERT_FALSE(m_boxes.Records().empty());
+    EXPECT_EQ(m_boxes.Records().back().text, "没有建立新项目，是否覆盖当前的测试项目？");
 }
 
 } // namespace
