@@ -151,6 +151,19 @@ void CCurveViewModel::SetDrawingMode(int mode, const CurveWorld& world) {
     AllocCurveBuffers(world);
 }
 
+bool CCurveViewModel::ResetSignalKind(const CurveWorld& world) {
+    m_bPeakListShown = false;
+    m_bTheoryShown = false;
+    if (m_nLineType != 2 && m_nLineType != 4)
+        return false;
+    m_nLineType = 1;
+    if (FreeCurveBuffers())
+        AllocCurveBuffers(world);
+    else
+        RevalidateChannels(world);
+    return true;
+}
+
 void CCurveViewModel::SetPointCount(int count) {
     const int held = m_Curves.empty() ? count : m_Curves.front().m_nCount;
     m_nPointCount = std::clamp(count, 0, std::max(held, 0));

@@ -72,6 +72,10 @@ public:
     // Puts unmeasured analog channels of a time waveform back to measured ones.
     void RevalidateChannels(const CurveWorld& world);
     void SetDrawingMode(int mode, const CurveWorld& world);
+    // After a project or unit change: the peak list and the theory values go;
+    // a rosette or residual-strain view falls back to time curves of measured
+    // channels. True when the signal kind changed.
+    bool ResetSignalKind(const CurveWorld& world);
 
     // --- data ---
     // Kind 1: one sample set; kind 2: count samples of per-measured-channel
@@ -183,6 +187,8 @@ public:
     int m_bXYRefFixX = 0;
     int m_nPeakListCount = 10;
     bool m_bPeakListShown = false;
+    // Theory values are drawn and read out.
+    bool m_bTheoryShown = false;
     std::map<int, float> m_VirtualValues;
     int m_nXGridCount = 10, m_nYGridCount = 10;
     // Index 0 of the XY ring: the oldest point once 4096 are held.

@@ -238,6 +238,14 @@ void CCurveViewWidget::RevalidateChannels() {
     m_model.RevalidateChannels(m_world);
 }
 
+void CCurveViewWidget::ResetSignalKind() {
+    RefreshWorld();
+    if (m_model.ResetSignalKind(m_world))
+        AfterModelChange(true);
+    else
+        Invalidate();
+}
+
 void CCurveViewWidget::AfterModelChange(bool reload) {
     RefreshRunFlags();
     if (reload && m_model.m_bStoredData && !m_model.m_bSampling)

@@ -84,6 +84,9 @@ public:
     bool IsLive() const { return m_bLive; }
     void SetHoldFlag(int showTime);
     void RevalidateChannels();
+    // Hides the peak list and the theory values; a rosette or residual-strain
+    // view returns to time curves and is drawn anew.
+    void ResetSignalKind();
 
     bool OnCommand(int id);
     bool IsCommandEnabled(int id) const;

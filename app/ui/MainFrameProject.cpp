@@ -65,10 +65,14 @@ void CMainFrame::ResetAllViews() {
     for (CChildFrame* child : GetChildFramesFrontFirst()) {
         CQV7411N_NewFrameDoc* doc = child->GetDocument();
         doc->ResetDataWindow();
-        // A curve view keeps only channels that are still measured.
+        // A curve view keeps only channels that are still measured, returns
+        // to time curves and counts samples on its X axis unless the frame
+        // works in mode 2.
         if (auto* curve = qobject_cast<CQV7411N_NewFrameView*>(child->GetActiveView());
             curve != nullptr && curve->GetCurve() != nullptr) {
             curve->GetCurve()->RevalidateChannels();
+            curve->GetCurve()->ResetSignalKind();
+            curve->GetCurve()->SetHoldFlag(m_nWorkMode == 2 ? 1 : 0);
         }
         doc->UpdateTitle();
         child->GetActiveView()->ReloadDataWindow();

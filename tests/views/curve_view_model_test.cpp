@@ -278,6 +278,23 @@ TEST_F(CurveModelTest, RevalidationPutsUnmeasuredChannelsBackOnMeasuredOnes) {
     EXPECT_EQ(model.m_nSelIndex_Group[0], 0);
 }
 
+TEST_F(CurveModelTest, ResetAfterAProjectChangeReturnsRosettesToMeasuredTimeCurves) {
+    CurveSignalChoice choice;
+    choice.nKind = 2;
+    choice.ids = {600, 601};
+    model.ApplySignalChoice(choice, world);
+    model.m_bPeakListShown = model.m_bTheoryShown = true;
+    EXPECT_TRUE(model.ResetSignalKind(world));
+    EXPECT_EQ(model.m_nLineType, 1);
+    EXPECT_FALSE(model.m_bPeakListShown || model.m_bTheoryShown);
+    EXPECT_EQ(model.GetChannelIDs(), (std::vector<int>{0, 1}));
+    // A time-curve view keeps its channels.
+    model.m_bPeakListShown = true;
+    EXPECT_FALSE(model.ResetSignalKind(world));
+    EXPECT_FALSE(model.m_bPeakListShown);
+    EXPECT_EQ(model.GetChannelIDs(), (std::vector<int>{0, 1}));
+}
+
 TEST_F(CurveModelTest, SignalChoiceWithAReferencePutsItFirst) {
     CurveSignalChoice choice;
     choice.nMode = 2;
