@@ -1,6 +1,7 @@
 // The curve view's pictures and its displayed-data file: the bitmap and the
 // clipboard take the view's own rendering, never the screen, which may show
-// a covering window.
+// a covering window. The save-as commands hand the stored run to the
+// exporters.
 #include "views/CurveViewWidget.h"
 
 #include "app/AppSettings.h"
@@ -8,6 +9,7 @@
 #include "datafiles/DataFileAccess.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
+#include "views/StoredDataSave.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -58,6 +61,69 @@ void CCurveViewWidget::OnSaveAsBitmap() {
     }
     if (!SaveBitmap(path))
         platform::MessageBox("保存位图文件失败!", g_strAppTitle, platform::MB_OK | platform::MB_ICONERROR);
+}
+
+void CCurveViewWidget::SetExportContext(const ExportContext* context, int storedCount) {
+    m_pExportContext = context;
+    m_nExportStoredCount = storedCount;
+}
+
+TableSavePreset CCurveViewWidget::SavePreset(TableSaveKind kind) const {
+    const CCurveViewModel& m = m_model;
+    TableSavePreset preset;
+    preset.nItemKind = m.m_nLineType == 2 || m.m_nLineType == 4 ? m.m_nLineType : 1;
+    // Rosette and residual-stress groups, and channels for MATLAB, are those below 4096.
+    const bool below4096 = preset.nItemKind != 1 || kind == TableSaveKind::Matlab;
+    for (int id : m.GetChannelIDs())
+        if (!below4096 || id < 4096)
+            preset.items.push_back(id);
+    return preset;
+}
+
+StoredSaveRange CCurveViewWidget::SaveRange(int rangeChoice) const {
+    const CCurveViewModel& m = m_model;
+    StoredSaveRange range;
+    switch (rangeChoice) {
+    case 0:
+        range.count = m_nExportStoredCount;
+        break;
+    case 1:
+        range.first = m.m_nFirstSample;
+        range.count = m.PointCount();
+        break;
+    case 2:
+        range.first = m.m_nFirstSample + std::min(m.m_Cursor0, m.m_Cursor1);
+        range.count = std::abs(m.m_Cursor0 - m.m_Cursor1) + 1;
+        break;
+    default:
+        break;
+    }
+    return range;
+}
+
+int CCurveViewWidget::SaveData(TableSaveKind kind) {
+    const int id = kind == TableSaveKind::Text          ? ID_SAVE_AS_TEXT
+                   : kind == TableSaveKind::Spreadsheet ? ID_SAVE_AS_EXCEL
+                                                        : ID_SAVE_AS_MATLAB;
+    const int lineType = m_model.m_nLineType;
+    if (m_pExportContext == nullptr || !IsCommandEnabled(id) ||
+        (lineType != 1 && lineType != 2 && lineType != 4))
+        return 0;
+    StoredSaveJob job;
+    job.values = lineType == 2   ? SavedValues::Rosette
+                 : lineType == 4 ? SavedValues::ResidualStress
+                                 : SavedValues::Samples;
+    job.preset = SavePreset(kind);
+    job.decimals = m_model.m_Options.m_nYPrecision;
+    job.dataPath = m_pExportContext->dataPath;
+    job.statusPath = m_pExportContext->statusPath;
+    job.range = [this](int choice) { return SaveRange(choice); };
+    CStoredDataSave save(*m_pExportContext, m_SaveOptions);
+    save.runOptionsDialog = runSaveOptionsDialog;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const int result = save.Run(kind, job);
+    QApplication::restoreOverrideCursor();
+    return result;
 }
 
 void CCurveViewWidget::OnCopyToClipboard() {

@@ -292,6 +292,12 @@ bool CCurveViewWidget::IsCommandEnabled(int id) const {
         return true;
     case ID_SAVE_DATA_FILE:
         return m.PointCount() >= 1 && m.HasCurves();
+    case ID_SAVE_AS_TEXT:
+        return true;
+    case ID_SAVE_AS_EXCEL:
+        return m.m_nLineType == 1 || m.m_nLineType == 2 || m.m_nLineType == 4;
+    case ID_SAVE_AS_MATLAB:
+        return m.m_nLineType == 1;
     case ID_PEAK_LIST:
         return PeakCommandsEnabled();
     case ID_PEAK_OUTPUT:
@@ -373,6 +379,15 @@ bool CCurveViewWidget::OnCommand(int id) {
         return true;
     case ID_SAVE_DATA_FILE:
         OnSaveDataFile();
+        return true;
+    case ID_SAVE_AS_TEXT:
+        SaveData(TableSaveKind::Text);
+        return true;
+    case ID_SAVE_AS_EXCEL:
+        SaveData(TableSaveKind::Spreadsheet);
+        return true;
+    case ID_SAVE_AS_MATLAB:
+        SaveData(TableSaveKind::Matlab);
         return true;
     case ID_COPY_BITMAP:
         OnCopyToClipboard();

@@ -10,6 +10,7 @@
 #include "views/CurveViewModel.h"
 #include "views/CurveWorld.h"
 #include "views/PageSetupValues.h"
+#include "views/TableSaveTypes.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -20,6 +21,7 @@
 #include <string>
 #include <vector>
 
+struct ExportContext;
 class QMenu;
 class QPrinter;
 class CChannelPanelPainter;
@@ -44,6 +46,9 @@ constexpr int ID_EDIT_DATA = 32840;
 constexpr int ID_SAVE_DATA_FILE = 32838;
 constexpr int ID_COPY_BITMAP = 32839;
 constexpr int ID_SAVE_AS_BITMAP = 32846;
+constexpr int ID_SAVE_AS_TEXT = 32830;
+constexpr int ID_SAVE_AS_EXCEL = 32847;
+constexpr int ID_SAVE_AS_MATLAB = 32887;
 constexpr int ID_PEAK_LIST = 32946;
 constexpr int ID_PEAK_OUTPUT = 32947;
 constexpr int ID_CURVE_PRINT = 57607;
@@ -121,6 +126,19 @@ public:
     int SaveDisplayedData(std::string path);
     void OnSaveDataFile();
 
+    // --- save-as of the stored run ---
+    // The run's exports and the stored sample count, renewed before each save.
+    void SetExportContext(const ExportContext* context, int storedCount);
+    // The options dialog's preset: the curves' channels or groups.
+    TableSavePreset SavePreset(TableSaveKind kind) const;
+    // The samples of a data-range choice: all stored, the window, or those
+    // under and between the cursors.
+    StoredSaveRange SaveRange(int rangeChoice) const;
+    // Text, spreadsheet or MATLAB files of the shown signals; 1 written.
+    int SaveData(TableSaveKind kind);
+    // The options kept for the view's lifetime.
+    SaveDataOptions m_SaveOptions;
+
     // --- the peak list ---
     // Its entries over the active curve, rebuilt when the data change.
     void UpdatePeakList();
@@ -162,6 +180,7 @@ public:
     std::function<int(CDlgPlotSignalSelect&)> runSignalDialog;
     std::function<int(CPropRealTimeViewSheet&)> runPropertySheet;
     std::function<int(CCursorEditDlg&)> runCursorEditDialog;
+    RunSaveOptionsDialogFn runSaveOptionsDialog;
     // The export file question (type 2: bitmap): folder, title, extension; 0 cancelled.
     std::function<int(int type, std::string& folder, std::string& title, std::string& extension)>
         askExportFileName;
@@ -220,6 +239,8 @@ private:
     bool m_bBand = false;
     bool m_bLive = false;
     PeakList m_peaks;
+    const ExportContext* m_pExportContext = nullptr;
+    int m_nExportStoredCount = 0;
 };
 
 // Writes the text with "\r\n" line ends; a file that cannot be made or

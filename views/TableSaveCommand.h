@@ -5,6 +5,7 @@
 
 #include "datafiles/ExportContext.h"
 #include "datafiles/SaveDataOptions.h"
+#include "views/StoredDataSave.h"
 #include "views/TableData.h"
 #include "views/TableSaveTypes.h"
 
@@ -15,10 +16,7 @@
 TableSavePreset MakeTableSavePreset(const CTableData& table);
 
 // The samples an export covers: first and count (count 0: nothing).
-struct TableSaveRange {
-    int first = 0;
-    int count = 0;
-};
+using TableSaveRange = StoredSaveRange;
 TableSaveRange MakeTableSaveRange(const CTableData& table, TableSaveKind kind, int rangeChoice);
 
 class CTableSaveCommand {
@@ -32,13 +30,7 @@ public:
     int Run(TableSaveKind kind);
 
 private:
-    int RunText(const ExportContext& context, const TableSaveRange& range);
-    int RunSpreadsheet(const ExportContext& context, const TableSaveRange& range);
-    bool AskTextFile(const ExportContext& context, std::string& path);
-    void Report(const char* text) const;
-
     const CTableData& m_table;
     const ExportContext& m_context;
     SaveDataOptions& m_options;
-    bool m_bCancelled = false;
 };

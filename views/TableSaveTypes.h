@@ -17,6 +17,12 @@ struct TableSavePreset {
     std::vector<int> items;
 };
 
+// The samples an export covers: first and count (count 0: nothing).
+struct StoredSaveRange {
+    int first = 0;
+    int count = 0;
+};
+
 // Runs the options dialog: true after OK with the options filled in.
 using RunSaveOptionsDialogFn =
     std::function<bool(const TableSavePreset& preset, TableSaveKind kind, SaveDataOptions& options)>;

@@ -71,20 +71,22 @@ CTableView::~CTableView() {
     delete m_pTable;
 }
 
-// What the view's exports read: the online arrangement, the channel
+// What a view's exports read: the online arrangement, the channel
 // conversions and the run's files.
-struct TableExportSource {
-    TableExportSource() : layout(OnlineLayoutFromCaseTables()), context(layout, channels) {}
+struct ViewExportSource {
+    ViewExportSource() : layout(OnlineLayoutFromCaseTables()), context(layout, channels) {}
     OnlineLayout layout;
     CAppChannelTable channels;
     ExportContext context;
 };
 
-void CTableView::SetExportSettings(const ExportSettings& settings) {
-    if (m_pTable == nullptr)
-        return;
-    // The grid keeps a pointer to the context: hand it the new one first.
-    auto source = std::make_unique<TableExportSource>();
+namespace {
+
+// The export source of the settings, and the save-options dialog's lists
+// refilled in place (the dialog runner keeps a reference to them).
+std::unique_ptr<ViewExportSource> MakeViewExportSource(const ViewExportSettings& settings,
+                                                       SaveOptionSources& sources) {
+    auto source = std::make_unique<ViewExportSource>();
     ExportContext& context = source->context;
     const std::string base = settings.strDataPath.substr(0, settings.strDataPath.rfind('.'));
     context.dataPath = settings.strDataPath;
@@ -98,21 +100,30 @@ void CTableView::SetExportSettings(const ExportSettings& settings) {
         return IsValidChannelId(channel) ? platform::GbkToUtf8(g_ChannelParams[channel].szDescription)
                                          : std::string();
     };
-    if (!m_pSaveSources)
-        m_pSaveSources = std::make_unique<SaveOptionSources>();
-    SaveOptionSources& sources = *m_pSaveSources;
     sources = SaveOptionSources{};
     for (int i = 0; i < g_nChannelCount && i < MAX_CHANNEL_COUNT; ++i) {
         sources.measureChannels.push_back(g_ChannelList[i]);
         sources.allChannels.push_back(g_ChannelList[i]);
     }
     sources.nStoredDataCount = settings.nStoredCount;
+    sources.strAppTitle = g_strAppTitle;
+    return source;
+}
+
+} // namespace
+
+void CTableView::SetExportSettings(const ExportSettings& settings) {
+    if (m_pTable == nullptr)
+        return;
+    if (!m_pSaveSources)
+        m_pSaveSources = std::make_unique<SaveOptionSources>();
+    // The grid keeps a pointer to the context: hand it the new one first.
+    auto source = MakeViewExportSource(settings, *m_pSaveSources);
     // The exports cover what the project has stored.
     m_pWorld->nStoredCount = settings.nStoredCount;
-    sources.strAppTitle = g_strAppTitle;
-    m_pTable->SetExportContext(&context);
+    m_pTable->SetExportContext(&source->context);
     if (!m_pTable->runSaveOptionsDialog)
-        m_pTable->runSaveOptionsDialog = MakeTableSaveOptionsDialogRunner(sources, this);
+        m_pTable->runSaveOptionsDialog = MakeTableSaveOptionsDialogRunner(*m_pSaveSources, this);
     m_pExport = std::move(source);
 }
 
@@ -156,6 +167,18 @@ CQV7411N_NewFrameView::CQV7411N_NewFrameView(QWidget* parent)
 
 CQV7411N_NewFrameView::~CQV7411N_NewFrameView() {
     delete m_pCurve;
+}
+
+void CQV7411N_NewFrameView::SetExportSettings(const ViewExportSettings& settings) {
+    if (m_pCurve == nullptr)
+        return;
+    if (!m_pSaveSources)
+        m_pSaveSources = std::make_unique<SaveOptionSources>();
+    auto source = MakeViewExportSource(settings, *m_pSaveSources);
+    m_pCurve->SetExportContext(&source->context, settings.nStoredCount);
+    if (!m_pCurve->runSaveOptionsDialog)
+        m_pCurve->runSaveOptionsDialog = MakeTableSaveOptionsDialogRunner(*m_pSaveSources, this);
+    m_pExport = std::move(source);
 }
 
 void CQV7411N_NewFrameView::ViewClosing() {

@@ -68,6 +68,21 @@ class CCurveViewWidget;
 
 // The real-time and distribution curve view: the curve window of views/
 // over the document's window of samples.
+class CTableViewWidget;
+struct TableWorld;
+struct ViewExportSource;
+struct SaveOptionSources;
+
+// The run a view's save commands export: the open project's stored files,
+// its settings and the file dialog. Renewed before each export.
+struct ViewExportSettings {
+    std::string strDataPath; // the project's ".dat"
+    int nSamplingMode = 0;
+    float fSamplingFrequency = 0.0f;
+    int nStoredCount = 0;
+    std::function<int(int type, std::string& folder, std::string& title, std::string& extension)> askFileName;
+};
+
 class CQV7411N_NewFrameView : public CDataViewBase {
     Q_OBJECT
 public:
@@ -86,15 +101,14 @@ public:
     void LoadLayout(const std::string& file, int index) override;
     // A closing window is fed no more.
     void ViewClosing() override;
+    void SetExportSettings(const ViewExportSettings& settings);
 
 private:
     CCurveViewWidget* m_pCurve = nullptr;
+    std::unique_ptr<ViewExportSource> m_pExport;
+    // The save-options dialog's lists; the dialog runner keeps a reference.
+    std::unique_ptr<SaveOptionSources> m_pSaveSources;
 };
-
-class CTableViewWidget;
-struct TableWorld;
-struct TableExportSource;
-struct SaveOptionSources;
 
 // The table view: the grid window of views/ over the program's tables.
 class CTableView : public CDataViewBase {
@@ -113,14 +127,7 @@ public:
     int GetDefaultShowGraphType() const override { return 2; }
     // The run the view's save commands export: the open project's stored
     // files, its settings and the file dialog. Renewed before each export.
-    struct ExportSettings {
-        std::string strDataPath; // the project's ".dat"
-        int nSamplingMode = 0;
-        float fSamplingFrequency = 0.0f;
-        int nStoredCount = 0;
-        std::function<int(int type, std::string& folder, std::string& title, std::string& extension)>
-            askFileName;
-    };
+    using ExportSettings = ViewExportSettings;
     void SetExportSettings(const ExportSettings& settings);
 
 private:
@@ -128,7 +135,7 @@ private:
     void FillWorld();
 
     std::unique_ptr<TableWorld> m_pWorld;
-    std::unique_ptr<TableExportSource> m_pExport;
+    std::unique_ptr<ViewExportSource> m_pExport;
     // The save-options dialog's lists; the dialog runner keeps a reference.
     std::unique_ptr<SaveOptionSources> m_pSaveSources;
     CTableViewWidget* m_pTable = nullptr;

@@ -47,6 +47,8 @@ class CFrameSamplingHost;
 class CDlgRightsVerify;
 class CMainFrameCaseSearch;
 class CTableView;
+class CQV7411N_NewFrameView;
+struct ViewExportSettings;
 struct ControllerRecord;
 struct CurveWorld;
 
@@ -195,6 +197,12 @@ public:
     CTableView* GetActiveTableView() const;
     // Gives a table view the open project's run for its save commands.
     void UpdateTableExport(CTableView& view);
+    // The active data window's curve view, when it is one.
+    CQV7411N_NewFrameView* GetActiveCurveView() const;
+    // The open project's run for a view's save commands, and the export file
+    // question (type 0 text, 1 spreadsheet, 2 bitmap, 3 MATLAB; 0 cancelled).
+    ViewExportSettings MakeViewExportSettings();
+    int AskExportFileName(int type, std::string& folder, std::string& title, std::string& extension);
 
     // The file dialog of the frame's commands; false when cancelled. Tests give their own.
     using FileChooser = std::function<bool(bool save, const std::string& filter, const std::string& title,

@@ -98,6 +98,10 @@ void CMainFrame::SetupCurveView(CChildFrame* child) {
         RefreshAllViews();
     };
     curve->onPrintPreview = [this](bool previewing) { EnableMDITabs(!previewing); };
+    curve->askExportFileName = [this](int type, std::string& folder, std::string& title,
+                                      std::string& extension) {
+        return AskExportFileName(type, folder, title, extension);
+    };
     curve->onFocus = [this](int count) {
         ShowDataCountInStatusBar(VIEW_TYPE_CURVE, count, m_project.m_nTotalDataCount, false);
     };

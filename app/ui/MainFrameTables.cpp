@@ -1,6 +1,7 @@
 // The frame's table commands: the display modes, the table properties, print,
 // print preview and the save-as commands go to the active table view; the
-// save-as commands export the open project's stored run.
+// save-as commands go to the active curve view too and export the open
+// project's stored run.
 // The table view's plain headers come before any Qt header: the online layout
 // they include has a member named like one of Qt's keywords.
 #include "views/TableData.h"
@@ -11,6 +12,7 @@
 #include "app/RunFlags.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
+#include "views/CurveViewWidget.h"
 #include "views/TableViewWidget.h"
 
 #include <QFileDialog>
@@ -65,27 +67,41 @@ bool CMainFrame::ChooseFile(bool save, const std::string& filter, const std::str
     return true;
 }
 
-void CMainFrame::UpdateTableExport(CTableView& view) {
-    CTableView::ExportSettings settings;
+int CMainFrame::AskExportFileName(int type, std::string& folder, std::string& title, std::string& extension) {
+    const ExportFileType fileType = FileTypeOf(type);
+    std::string path;
+    if (!ChooseFile(true, fileType.filter, "另存为", m_project.m_strProjectFolder, path))
+        return 0;
+    const std::size_t slash = path.rfind('/');
+    folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    title = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = title.rfind('.');
+    extension = dot == std::string::npos ? fileType.extension : title.substr(dot + 1);
+    if (dot != std::string::npos)
+        title.resize(dot);
+    return 1;
+}
+
+ViewExportSettings CMainFrame::MakeViewExportSettings() {
+    ViewExportSettings settings;
     settings.strDataPath = m_project.GetFilePath(".dat");
     settings.nSamplingMode = m_project.m_SampleSettings.nSampleMode;
     settings.fSamplingFrequency = m_project.m_SampleSettings.fSampleFreq;
     settings.nStoredCount = m_project.m_nTotalDataCount;
     settings.askFileName = [this](int type, std::string& folder, std::string& title, std::string& extension) {
-        const ExportFileType fileType = FileTypeOf(type);
-        std::string path;
-        if (!ChooseFile(true, fileType.filter, "另存为", m_project.m_strProjectFolder, path))
-            return 0;
-        const std::size_t slash = path.rfind('/');
-        folder = slash == std::string::npos ? "." : path.substr(0, slash);
-        title = slash == std::string::npos ? path : path.substr(slash + 1);
-        const std::size_t dot = title.rfind('.');
-        extension = dot == std::string::npos ? fileType.extension : title.substr(dot + 1);
-        if (dot != std::string::npos)
-            title.resize(dot);
-        return 1;
+        return AskExportFileName(type, folder, title, extension);
     };
-    view.SetExportSettings(settings);
+    return settings;
+}
+
+void CMainFrame::UpdateTableExport(CTableView& view) {
+    view.SetExportSettings(MakeViewExportSettings());
+}
+
+CQV7411N_NewFrameView* CMainFrame::GetActiveCurveView() const {
+    CChildFrame* child = GetActiveChildFrame();
+    auto* view = child == nullptr ? nullptr : qobject_cast<CQV7411N_NewFrameView*>(child->GetActiveView());
+    return view != nullptr && view->GetCurve() != nullptr ? view : nullptr;
 }
 
 void CMainFrame::RegisterTableCommands() {
@@ -102,23 +118,32 @@ void CMainFrame::RegisterTableCommands() {
             ui.SetCheck(view != nullptr && view->GetTable()->IsCommandChecked(id));
         });
     }
-    // The save-as commands: not while sampling, and only with stored data.
+    // The save-as commands, for the active table or curve view: not while
+    // sampling, and only with stored data.
     for (const int id : kTableSaveCommands) {
         OnCommand(
             id,
             [this, id] {
-                CTableView* view = GetActiveTableView();
-                if (view == nullptr)
-                    return;
-                UpdateTableExport(*view);
-                view->GetTable()->OnCommand(id);
+                if (CTableView* view = GetActiveTableView()) {
+                    UpdateTableExport(*view);
+                    view->GetTable()->OnCommand(id);
+                } else if (CQV7411N_NewFrameView* curve = GetActiveCurveView()) {
+                    curve->SetExportSettings(MakeViewExportSettings());
+                    curve->GetCurve()->OnCommand(id);
+                }
             },
             [this, id](CCmdUI& ui) {
+                const bool stored =
+                    g_bSampling.load() == 0 && (m_project.m_nProjectState == PROJECT_OPENED ||
+                                                m_project.m_nProjectState == PROJECT_CONFIRMED);
                 const CTableView* view = GetActiveTableView();
-                ui.Enable(view != nullptr && g_bSampling.load() == 0 &&
-                          (m_project.m_nProjectState == PROJECT_OPENED ||
-                           m_project.m_nProjectState == PROJECT_CONFIRMED) &&
-                          (id == ID_TABLE_SAVE_BITMAP || view->GetTable()->IsCommandEnabled(id)));
+                const CQV7411N_NewFrameView* curve = GetActiveCurveView();
+                bool enabled = false;
+                if (view != nullptr)
+                    enabled = id == ID_TABLE_SAVE_BITMAP || view->GetTable()->IsCommandEnabled(id);
+                else if (curve != nullptr)
+                    enabled = curve->GetCurve()->IsCommandEnabled(id);
+                ui.Enable(stored && enabled);
             });
     }
     // Print and print preview: not while sampling.

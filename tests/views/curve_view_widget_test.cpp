@@ -6,6 +6,8 @@
 #include "app/ChannelNaming.h"
 #include "app/NumberTexts.h"
 #include "datafiles/DataFileAccess.h"
+#include "datafiles/ExportContext.h"
+#include "datafiles/ExportTestSupport.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "views/CurveViewWidget.h"
@@ -21,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -224,6 +227,89 @@ TEST_P(CurveViewWidgetTest, PeakListFromTheContextMenuIsListedAndWritten) {
     // Off again: the output is disabled.
     ASSERT_TRUE(view->OnCommand(ID_PEAK_LIST));
     EXPECT_EQ(menuAction(ID_PEAK_OUTPUT).first, false);
+}
+
+TEST_P(CurveViewWidgetTest, SaveAsWritesTheShownChannelsOverTheChosenRange) {
+    ShowStored({1, 2}, 10);
+    std::filesystem::create_directories(dir.Path() + "/out");
+    ExportContext context(world.layout, channels);
+    context.dataPath = world.dataPath;
+    context.statusPath = writer->StatusPath();
+    context.strAppTitle = "QV";
+    context.askExportFileName = [&](int type, std::string& folder, std::string& title,
+                                    std::string& extension) {
+        folder = dir.Path() + "/out";
+        title = "exp";
+        extension = type == 0 ? "txt" : "xls";
+        return 1;
+    };
+    view->SetExportContext(&context, 300);
+    TableSavePreset preset;
+    int range = 0;
+    int channelCount = 0; // 0: the preset's channels
+    bool cancel = false;
+    view->runSaveOptionsDialog = [&](const TableSavePreset& p, TableSaveKind, SaveDataOptions& o) {
+        preset = p;
+        if (cancel)
+            return false;
+        o.nDataRange = range;
+        o.nFileLayout = 1;
+        o.nChannelCount = 0;
+        for (int i = 0; i < (channelCount > 0 ? channelCount : int(p.items.size())); ++i)
+            o.nChannels[o.nChannelCount++] = p.items[std::size_t(i) % p.items.size()];
+        return true;
+    };
+    platform::MessageBoxRecorder boxes;
+    const std::string text = dir.Path() + "/out/exp.txt";
+    ASSERT_EQ(view->SaveData(TableSaveKind::Text), 1);
+    EXPECT_EQ(preset.nItemKind, 1);
+    EXPECT_EQ(preset.items, (std::vector<int>{1, 2}));
+    const auto all = exporttest::ReadLines(text);
+    ASSERT_GE(all.size(), 300u);
+    const std::size_t header = all.size() - 300;
+    // The cursors 5 and 2 take the samples 12..15 of the window from 10.
+    view->Model().m_nCursorType = 2;
+    view->Model().m_Cursor0 = 5;
+    view->Model().m_Cursor1 = 2;
+    range = 2;
+    ASSERT_EQ(view->SaveData(TableSaveKind::Text), 1);
+    const auto cursors = exporttest::ReadLines(text);
+    ASSERT_EQ(cursors.size(), header + 4);
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(cursors[header + i], all[header + 12 + i]);
+    range = 1;
+    ASSERT_EQ(view->SaveData(TableSaveKind::Text), 1);
+    EXPECT_EQ(exporttest::ReadLines(text).size(), header + 256);
+    EXPECT_TRUE(boxes.Records().empty());
+
+    // 256 channels in one spreadsheet are refused and the options stay;
+    // a cancelled dialog keeps them too.
+    range = 0;
+    channelCount = 256;
+    EXPECT_EQ(view->SaveData(TableSaveKind::Spreadsheet), 0);
+    ASSERT_EQ(boxes.Records().size(), 1u);
+    EXPECT_EQ(view->m_SaveOptions.nDataRange, 1);
+    cancel = true;
+    EXPECT_EQ(view->SaveData(TableSaveKind::Spreadsheet), 0);
+    EXPECT_EQ(view->m_SaveOptions.nDataRange, 1);
+    cancel = false;
+    channelCount = 255;
+    EXPECT_EQ(view->SaveData(TableSaveKind::Spreadsheet), 1);
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() + "/out/exp.xls"));
+    EXPECT_EQ(view->m_SaveOptions.ChannelCount(), 255);
+
+    // MATLAB is offered for time waveforms of measured channels only.
+    CurveSignalChoice choice;
+    choice.ids = {1, 4097};
+    view->Model().ApplySignalChoice(choice, world);
+    EXPECT_EQ(view->SavePreset(TableSaveKind::Matlab).items, (std::vector<int>{1}));
+    EXPECT_EQ(view->SavePreset(TableSaveKind::Spreadsheet).items, (std::vector<int>{1, 4097}));
+    choice.nKind = 2;
+    choice.ids = {1, 2};
+    view->Model().ApplySignalChoice(choice, world);
+    EXPECT_FALSE(view->IsCommandEnabled(ID_SAVE_AS_MATLAB));
+    EXPECT_TRUE(view->IsCommandEnabled(ID_SAVE_AS_EXCEL));
+    EXPECT_EQ(view->SavePreset(TableSaveKind::Text).nItemKind, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothArrangements, CurveViewWidgetTest,

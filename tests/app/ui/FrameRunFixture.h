@@ -19,6 +19,10 @@
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -158,6 +162,33 @@ protected:
             const auto raw = static_cast<float>(CCaseSimulator::Value(unit / 8, unit % 8, ch, n));
             ASSERT_EQ(block.fValues[ch], (raw - static_cast<float>(kZero)) * kScale) << "channel " << ch;
         }
+    }
+
+    // A timed run of count samples stored without waiting for a clock.
+    void StoreTimedRun(int count) {
+        SetRunSettings(SAMPLE_MODE_TIMED, 10, count);
+        auto now = std::make_shared<std::atomic<std::int64_t>>(100000);
+        m_frame->GetSampling().SetClock([now] { return now->fetch_add(4000); });
+        ASSERT_TRUE(m_frame->RunCommand(32788)); // 开始采样
+        ASSERT_TRUE(WaitRunCompleted());
+    }
+    // The command's item in the menu bar's menus (one level of submenus).
+    QAction* MenuItem(const char* menuTitle, int id) {
+        for (QAction* top : m_frame->menuBar()->actions()) {
+            if (top->menu() == nullptr || !top->text().startsWith(QString::fromUtf8(menuTitle)))
+                continue;
+            emit top->menu()->aboutToShow();
+            for (QAction* item : top->menu()->actions()) {
+                QMenu* sub = item->menu();
+                if (sub != nullptr)
+                    emit sub->aboutToShow();
+                for (QAction* action : sub != nullptr ? sub->actions() : QList<QAction*>{item})
+                    if (action->data().toInt() == id)
+                        return action;
+            }
+        }
+        ADD_FAILURE() << "no item " << id << " in menu " << menuTitle;
+        return nullptr;
     }
 
     ShellScratch m_scratch;

@@ -33,31 +33,6 @@ protected:
         UseVoltageConversion();
         ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
     }
-    void StoreTimedRun(int count) {
-        SetRunSettings(SAMPLE_MODE_TIMED, 10, count);
-        auto now = std::make_shared<std::atomic<std::int64_t>>(100000);
-        m_frame->GetSampling().SetClock([now] { return now->fetch_add(4000); });
-        ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
-        ASSERT_TRUE(WaitRunCompleted());
-    }
-    // The command's item in the menu bar's menus (one level of submenus).
-    QAction* MenuItem(const char* menuTitle, int id) {
-        for (QAction* top : m_frame->menuBar()->actions()) {
-            if (top->menu() == nullptr || !top->text().startsWith(QString::fromUtf8(menuTitle)))
-                continue;
-            emit top->menu()->aboutToShow();
-            for (QAction* item : top->menu()->actions()) {
-                QMenu* sub = item->menu();
-                if (sub != nullptr)
-                    emit sub->aboutToShow();
-                for (QAction* action : sub != nullptr ? sub->actions() : QList<QAction*>{item})
-                    if (action->data().toInt() == id)
-                        return action;
-            }
-        }
-        ADD_FAILURE() << "no item " << id << " in menu " << menuTitle;
-        return nullptr;
-    }
     // The lines of a GBK text file, without their line ends.
     static std::vector<std::string> GbkLines(const std::string& path) {
         std::ifstream file(path, std::ios::binary);
