@@ -11,10 +11,15 @@
 #include "app/SampleBarRules.h"
 #include "panels/ChannelParamBar.h"
 #include "panels/MSFlexGrid.h"
+#include "panels/PictureTipComboBox.h"
 #include "platform/Text.h"
+#include "tooltip/PPToolTip.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QDockWidget>
 #include <QMenu>
+#include <QScreen>
 #include <QTabBar>
 
 #include <string>
@@ -24,6 +29,7 @@ namespace {
 constexpr int ID_DETECT_CASE = 32794;
 constexpr int ID_START_SAMPLE = 32788;
 constexpr int ID_BALANCE = 32792;
+constexpr int COL_STRAIN_BRIDGE_MODE = 2;
 constexpr int COL_STRAIN_BRIDGE_VOLTAGE = 3;
 
 // Parameter download to a case: op 3, 14, module count, then per module
@@ -277,3 +283,101 @@ TEST_F(FrameBarsE2eTest, ATimedStartBelowTheShortestIntervalIsRefused) {
 }
 
 } // namespace
+
+// The tip windows on the screen.
+static std::vector<CPPToolTip*> VisibleTips() {
+    std::vector<CPPToolTip*> tips;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* tip = qobject_cast<CPPToolTip*>(w);
+        if (tip != nullptr && tip->isVisible())
+            tips.push_back(tip);
+    }
+    return tips;
+}
+
+// Whether a tip window shows a drawing of the bridge (its gauges are blue).
+static bool ShowsBridgePicture(CPPToolTip* tip) {
+    const QImage image = tip->grab().toImage();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.blue() > 150 && c.red() < 60 && c.green() < 120)
+                return true;
+        }
+    return false;
+}
+
+// A program whose description file lists the bridge input modes.
+class FrameBridgeTipE2eTest : public FrameBarsE2eTest {
+protected:
+    const char* ExtraSettings() const override {
+        return "[BridgeInputMode]\nInputModeCount=4\nInputMode0=M1,quarter 120,000\nInputMode1=M1b,quarter "
+               "350,001\n"
+               "InputMode2=M2,quarter common,002\nInputMode3=M3,half Poisson,003\n";
+    }
+};
+
+TEST_F(FrameBridgeTipE2eTest, TheBridgeModeListShowsTheHighlightedModesPictureBesideIt) {
+    constexpr int kChannel = 21;
+    for (int c = 16; c < 28; ++c)
+        g_ChannelParams[c].nMeasureType = MEASURE_STRAIN;
+    g_ChannelParams[kChannel].nBridgeType = 0;
+    ShowPage(PAGE_STRAIN);
+    if (HasFatalFailure())
+        return;
+    CPictureTipComboBox* combo = m_bar->GetCombo();
+    auto openList = [&](int column) {
+        m_bar->GetGrid()->SelectRange(RowOf(kChannel), column, RowOf(kChannel), column);
+        m_bar->BeginCellEdit();
+        combo->showPopup();
+        QApplication::processEvents();
+    };
+
+    openList(COL_STRAIN_BRIDGE_MODE);
+    ASSERT_GT(combo->GetPictureCount(), 2);
+    std::vector<CPPToolTip*> tips = VisibleTips();
+    ASSERT_EQ(tips.size(), 1u);
+    CPPToolTip* tip = tips[0];
+    EXPECT_FALSE(tip->isActiveWindow());
+    EXPECT_NE(tip->GetText().find("<bmp idres=225>"), std::string::npos);
+    EXPECT_TRUE(ShowsBridgePicture(tip));
+    // Right of the box's lower-right corner, its anchor on its left side at
+    // that corner, the whole tip kept on the screen.
+    const QPoint corner = combo->mapToGlobal(combo->rect().bottomRight() + QPoint(1, 1));
+    EXPECT_EQ(tip->x(), corner.x());
+    EXPECT_GE(tip->GetAnchorDirection(), 32);
+    EXPECT_LE(tip->GetAnchorDirection(), 34);
+    const QRect screen = QApplication::primaryScreen()->virtualGeometry();
+    EXPECT_LE(tip->y() + tip->GetPlacement().window.Height(), screen.bottom() + 1);
+
+    // Moving the highlight changes the picture.
+    combo->view()->setCurrentIndex(combo->model()->index(2, 0));
+    QApplication::processEvents();
+    tips = VisibleTips();
+    ASSERT_EQ(tips.size(), 1u);
+    EXPECT_NE(tips[0]->GetText().find("<bmp idres=226>"), std::string::npos);
+
+    // A choice removes the window; the next opening makes it again.
+    combo->hidePopup();
+    emit combo->activated(2);
+    QApplication::processEvents();
+    EXPECT_EQ(combo->GetToolTip(), nullptr);
+    EXPECT_TRUE(VisibleTips().empty());
+    EXPECT_EQ(g_ChannelParams[kChannel].nBridgeType, 2);
+    openList(COL_STRAIN_BRIDGE_MODE);
+    ASSERT_EQ(VisibleTips().size(), 1u);
+    EXPECT_NE(VisibleTips()[0]->GetText().find("<bmp idres=226>"), std::string::npos);
+
+    // A tab change (to the overview page) removes it too.
+    combo->hidePopup();
+    m_bar->GetTypeTabs()->setCurrentIndex(0);
+    QApplication::processEvents();
+    EXPECT_EQ(combo->GetToolTip(), nullptr);
+    EXPECT_TRUE(VisibleTips().empty());
+
+    // A list without pictures (the measurement types) shows none.
+    openList(1);
+    EXPECT_EQ(combo->GetPictureCount(), 0);
+    EXPECT_TRUE(VisibleTips().empty());
+    combo->hidePopup();
+}

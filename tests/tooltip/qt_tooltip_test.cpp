@@ -1,0 +1,139 @@
+// The tip renderer on the painter canvas, the picture store and the tip
+// window, offscreen.
+#include "tooltip/PPToolTip.h"
+#include "tooltip/TipPictureStore.h"
+#include "tooltip/TipQtCanvas.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void EnsureApp() {
+    if (QApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "tooltip_qt_tests";
+        static char* argv[] = {name, nullptr};
+        static QApplication* app = new QApplication(argc, argv);
+        (void)app;
+    }
+}
+
+bool Near(QRgb p, int r, int g, int b) {
+    return std::abs(qRed(p) - r) < 8 && std::abs(qGreen(p) - g) < 8 && std::abs(qBlue(p) - b) < 8;
+}
+
+} // namespace
+
+TEST(TipQtCanvas, DrawsFillsBordersPictureAndTextWhereMeasured) {
+    EnsureApp();
+    QImage red(20, 10, QImage::Format_RGB32);
+    red.fill(QColor(255, 0, 0));
+    const int id = CTipPictureStore::Instance().Register(red);
+    CTipHtmlRenderer renderer;
+    const std::string markup =
+        "<table border=1 bordercolor=#0000ff bgcolor=#00ff00><tr><td><bmp handle=" + std::to_string(id) +
+        "></td><td>Tip text</td></tr></table>";
+    QImage image(1, 1, QImage::Format_RGB32);
+    CTipQtCanvas measuring(nullptr, &image);
+    const TipSize size = renderer.Measure(measuring, markup);
+    ASSERT_GT(size.cx, 40);
+    ASSERT_GT(size.cy, 14);
+    image = QImage(size.cx, size.cy, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        CTipQtCanvas canvas(&p, &image);
+        renderer.Draw(canvas, {0, 0, size.cx, size.cy});
+    }
+    CTipPictureStore::Instance().Unregister(id);
+    // Table border 1, the cell's inherited border 1, padding 2: the picture's
+    // top-left corner is at (4, 4).
+    EXPECT_TRUE(Near(image.pixel(4, 4), 255, 0, 0));
+    EXPECT_TRUE(Near(image.pixel(23, 13), 255, 0, 0));
+    EXPECT_FALSE(Near(image.pixel(24, 14), 255, 0, 0));
+    EXPECT_TRUE(Near(image.pixel(0, size.cy / 2), 0, 0, 255)); // raised border, light side
+    EXPECT_TRUE(Near(image.pixel(5, size.cy - 4), 0, 255, 0)); // the table's fill below the picture
+    // The text is drawn in the second cell, inside the measured size.
+    int dark = 0;
+    for (int y = 0; y < size.cy; ++y)
+        for (int x = 28; x < size.cx - 1; ++x)
+            dark += qGray(image.pixel(x, y)) < 80 ? 1 : 0;
+    EXPECT_GT(dark, 10);
+}
+
+TEST(TipPictureStore, BridgePicturesAndStringLines) {
+    EnsureApp();
+    CTipPictureStore& store = CTipPictureStore::Instance();
+    for (const int bitmap : {200, 225, 226, 227, 228, 229, 230})
+        EXPECT_FALSE(store.LoadBitmap(bitmap).isNull()) << bitmap;
+    EXPECT_TRUE(store.LoadBitmap(231).isNull());
+    EXPECT_TRUE(store.LoadBitmap(0).isNull());
+    EXPECT_TRUE(CTipPictureStore::LoadFile("/nonexistent/picture.bmp").isNull());
+
+    store.SetResourceString(61001, "prompt\ntip\nrest");
+    store.SetResourceString(61002, "single");
+    EXPECT_EQ(store.GetResourceStringLine(61001, 0), "prompt");
+    EXPECT_EQ(store.GetResourceStringLine(61001, 1), "tip");
+    EXPECT_EQ(store.GetResourceStringLine(61001, 2), "rest");
+    EXPECT_EQ(store.GetResourceStringLine(61002, 0), "single");
+    EXPECT_EQ(store.GetResourceStringLine(61002, 1), "");
+    EXPECT_EQ(store.GetResourceStringLine(61003, 0), "");
+}
+
+TEST(PPToolTip, ShowsAtItsPointUnfocusedAndHidesOnAClickOrAKey) {
+    EnsureApp();
+    QWidget owner;
+    owner.setGeometry(50, 50, 300, 200);
+    owner.show();
+    CPPToolTip tip;
+    ASSERT_TRUE(tip.Create(&owner, true));
+    tip.SetTipStyle(32);
+    const QPoint point(200, 150);
+    tip.ShowTipAtPoint(point, "<b>Hello</b> tip");
+    ASSERT_TRUE(tip.isVisible());
+    EXPECT_FALSE(tip.isActiveWindow());
+    EXPECT_EQ(tip.GetAnchorDirection(), 32);
+    EXPECT_EQ(tip.pos() + QPoint(tip.GetPlacement().anchor.x, tip.GetPlacement().anchor.y), point);
+
+    // Button-up leaves the tip; a button-down hides it.
+    QMouseEvent up(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(55, 55), Qt::LeftButton, Qt::NoButton,
+                   Qt::NoModifier);
+    QApplication::sendEvent(&owner, &up);
+    EXPECT_TRUE(tip.isVisible());
+    QMouseEvent down(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(55, 55), Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&owner, &down);
+    EXPECT_FALSE(tip.isVisible());
+
+    tip.ShowTipAtPoint(point, "again");
+    ASSERT_TRUE(tip.isVisible());
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(&owner, &key);
+    EXPECT_FALSE(tip.isVisible());
+
+    tip.ShowTipAtPoint(point, ""); // a tip without text is never put on the screen
+    EXPECT_FALSE(tip.isVisible());
+}
+
+TEST(PPToolTip, IconTipRegistersItsIconForTheTipOnly) {
+    EnsureApp();
+    QWidget owner;
+    CPPToolTip tip;
+    tip.Create(&owner, false);
+    QImage icon(16, 16, QImage::Format_RGB32);
+    icon.fill(Qt::blue);
+    tip.ShowTipAtPoint(QPoint(100, 100), "text", &icon);
+    const std::string text = tip.GetText();
+    const std::size_t at = text.find("<icon handle=");
+    ASSERT_NE(at, std::string::npos);
+    const int handle = std::atoi(text.c_str() + at + 13);
+    EXPECT_FALSE(CTipPictureStore::Instance().Find(handle).isNull());
+    tip.ShowTipAtPoint(QPoint(100, 100), "plain");
+    EXPECT_TRUE(CTipPictureStore::Instance().Find(handle).isNull()); // the entry went with its tip
+}

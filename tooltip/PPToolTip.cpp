@@ -1,0 +1,243 @@
+// The HTML tip window.
+#include "tooltip/PPToolTip.h"
+
+#include "platform/MulDiv.h"
+#include "tooltip/TipPictureStore.h"
+#include "tooltip/TipQtCanvas.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace {
+
+TipColor FromQColor(const QColor& c) {
+    return TipRgb(c.red(), c.green(), c.blue());
+}
+
+QRect ToQRect(const TipRect& r) {
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
+
+} // namespace
+
+CPPToolTip::CPPToolTip() : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setFocusPolicy(Qt::NoFocus);
+    const QPalette palette = QApplication::palette();
+    const TipColor info = FromQColor(palette.color(QPalette::ToolTipBase));
+    m_colors[0] = m_colors[1] = m_colors[2] = info;
+    m_borderColor = FromQColor(palette.color(QPalette::ToolTipText));
+    // System colour names follow the palette.
+    CTipVocabulary& v = m_renderer.GetVocabulary();
+    v.SetSystemColor("infobackground", info);
+    v.SetSystemColor("infotext", m_borderColor);
+    v.SetSystemColor("window", FromQColor(palette.color(QPalette::Base)));
+    v.SetSystemColor("windowtext", FromQColor(palette.color(QPalette::Text)));
+    v.SetSystemColor("buttonface", FromQColor(palette.color(QPalette::Button)));
+    v.SetSystemColor("buttontext", FromQColor(palette.color(QPalette::ButtonText)));
+    v.SetSystemColor("buttonshadow", FromQColor(palette.color(QPalette::Dark)));
+    v.SetSystemColor("highlight", FromQColor(palette.color(QPalette::Highlight)));
+    v.SetSystemColor("highlighttext", FromQColor(palette.color(QPalette::HighlightedText)));
+    m_renderer.SetDisabledColor(FromQColor(palette.color(QPalette::Dark)));
+    m_renderer.SetMaxWidth(0);
+    m_renderer.SetHoverNotify([this](int) { update(); });
+    m_sizes = TipSizes::Defaults(true);
+}
+
+CPPToolTip::~CPPToolTip() {
+    ReleaseIcon();
+}
+
+bool CPPToolTip::Create(QWidget* parent, bool balloon) {
+    m_pParent = parent;
+    m_bCreated = true;
+    SetDefaultSizes(balloon);
+    if (parent != nullptr)
+        RelayEventsOf(parent);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive)
+            HideNow();
+    });
+    return true;
+}
+
+void CPPToolTip::RelayEventsOf(QObject* source) {
+    if (source != nullptr)
+        source->installEventFilter(this);
+}
+
+void CPPToolTip::DestroyWindow() {
+    HideNow();
+    m_bCreated = false;
+}
+
+void CPPToolTip::SetSize(int index, int value) {
+    if (index >= 0 && index < static_cast<int>(m_sizes.v.size()))
+        m_sizes.v[index] = value;
+}
+
+void CPPToolTip::SetBackColors(TipColor first, TipColor middle, TipColor last) {
+    m_colors[0] = first;
+    m_colors[1] = middle;
+    m_colors[2] = last;
+}
+
+void CPPToolTip::SetBorder(TipColor color, int cx, int cy) {
+    m_borderColor = color;
+    m_nBorderCx = cx;
+    m_nBorderCy = cy;
+}
+
+void CPPToolTip::SetTipShadow(int dx, int dy, int darkness, bool, int, int) {
+    m_nShadowDx = dx;
+    m_nShadowDy = dy;
+    m_nDarkness = std::clamp(darkness, 0, 100);
+}
+
+void CPPToolTip::ReleaseIcon() {
+    if (m_nIconId != 0)
+        CTipPictureStore::Instance().Unregister(m_nIconId);
+    m_nIconId = 0;
+}
+
+void CPPToolTip::ShowTipAtPoint(const QPoint& screenPoint, const std::string& text, const QImage* icon) {
+    if (!m_bCreated)
+        return;
+    HideNow();
+    ReleaseIcon();
+    m_text = text;
+    if (icon != nullptr && !icon->isNull()) {
+        // The icon goes with the tip: registered by id, never by address.
+        m_nIconId = CTipPictureStore::Instance().Register(*icon);
+        m_text = "<table><tr><td><icon handle=" + std::to_string(m_nIconId) + "></td><td>" + text +
+                 "</td></tr></table>";
+    }
+    m_nState = 2;
+    ShowTip(screenPoint);
+}
+
+void CPPToolTip::HideNow() {
+    m_nState = 0;
+    if (isVisible())
+        hide();
+}
+
+QRect CPPToolTip::ScreenArea(const QPoint& point) const {
+    QScreen* screen = QGuiApplication::screenAt(point);
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->virtualGeometry() : QRect(0, 0, 1024, 768);
+}
+
+void CPPToolTip::ShowTip(const QPoint& pt) {
+    if (m_text.empty())
+        return; // a tip without text never shows
+    QImage scratch(1, 1, QImage::Format_ARGB32);
+    CTipQtCanvas measuring(nullptr, &scratch);
+    const TipSize size = m_renderer.Measure(measuring, m_text);
+    const int mx = m_sizes.v[2];
+    const int my = m_sizes.v[3];
+    TipRect text{0, 0, size.cx, size.cy};
+    const TipRect body{0, 0, size.cx + 2 * mx, size.cy + 2 * my};
+    text = {mx, my, mx + size.cx, my + size.cy};
+    const QRect s = ScreenArea(pt);
+    m_placement = PlaceTip(m_nStyle, {pt.x(), pt.y()}, body, text,
+                           {s.left(), s.top(), s.right() + 1, s.bottom() + 1}, m_sizes);
+    const TipRect& w = m_placement.window;
+    const TipOutline outline =
+        BuildTipOutline(m_placement.direction, m_placement.anchor, w.Width(), w.Height(), m_sizes);
+    m_outline = QPainterPath();
+    m_outline.addRoundedRect(
+        QRectF(outline.body.left, outline.body.top, outline.body.Width() + 1, outline.body.Height() + 1),
+        m_sizes.v[0] / 2.0, m_sizes.v[1] / 2.0);
+    if (outline.hasAnchor) {
+        QPainterPath triangle;
+        triangle.moveTo(outline.triangle[0].x, outline.triangle[0].y);
+        triangle.lineTo(outline.triangle[1].x, outline.triangle[1].y);
+        triangle.lineTo(outline.triangle[2].x, outline.triangle[2].y);
+        triangle.closeSubpath();
+        m_outline = m_outline.united(triangle);
+    }
+
+    // The background, once per show: the effect over the body, the body's
+    // edge line repeated over the anchor strip.
+    m_back = QImage(w.Width(), w.Height(), QImage::Format_ARGB32);
+    m_back.fill(Qt::transparent);
+    {
+        QPainter p(&m_back);
+        CTipQtCanvas canvas(&p, &m_back);
+        TipFillEffect(canvas, m_nEffect, m_placement.body, m_colors[0], m_colors[1], m_colors[2],
+                      m_nGranularity, 5, m_random);
+        const TipRect& b = m_placement.body;
+        const int dir = m_placement.direction;
+        if (dir >= 0 && dir <= 2 && b.top > 0)
+            p.drawTiledPixmap(0, 0, w.Width(), b.top,
+                              QPixmap::fromImage(m_back.copy(0, b.top + 1, w.Width(), 1)));
+        else if (dir >= 16 && dir <= 18 && b.bottom < w.Height())
+            p.drawTiledPixmap(0, b.bottom, w.Width(), w.Height() - b.bottom,
+                              QPixmap::fromImage(m_back.copy(0, b.bottom - 1, w.Width(), 1)));
+        else if (dir >= 32 && dir <= 34 && b.left > 0)
+            p.drawTiledPixmap(0, 0, b.left, w.Height(),
+                              QPixmap::fromImage(m_back.copy(b.left + 1, 0, 1, w.Height())));
+        else if (dir >= 48 && dir <= 50 && b.right < w.Width())
+            p.drawTiledPixmap(b.right, 0, w.Width() - b.right, w.Height(),
+                              QPixmap::fromImage(m_back.copy(b.right - 1, 0, 1, w.Height())));
+    }
+
+    QRegion region(m_outline.toFillPolygon().toPolygon());
+    if (m_nShadowDx != 0 || m_nShadowDy != 0)
+        region = region.united(region.translated(m_nShadowDx, m_nShadowDy));
+    setMask(region);
+    setGeometry(pt.x() - m_placement.anchor.x, pt.y() - m_placement.anchor.y, w.Width() + m_nShadowDx,
+                w.Height() + m_nShadowDy);
+    show();
+    raise();
+    update();
+}
+
+void CPPToolTip::paintEvent(QPaintEvent*) {
+    if (m_back.isNull())
+        return;
+    QPainter p(this);
+    // The shadow: the outline moved by the offsets, in the grey of the darkness.
+    if (m_nShadowDx != 0 || m_nShadowDy != 0) {
+        const int grey = platform::MulDiv(255, 100 - m_nDarkness, 100);
+        p.fillPath(m_outline.translated(m_nShadowDx, m_nShadowDy), QColor(0, 0, 0, 255 - grey));
+    }
+    p.save();
+    p.setClipPath(m_outline);
+    p.drawImage(0, 0, m_back);
+    CTipQtCanvas canvas(&p, this);
+    m_renderer.Draw(canvas, m_placement.text);
+    p.restore();
+    if (m_nBorderCx > 0 && m_nBorderCy > 0) {
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(QPen(CTipQtCanvas::ToQColor(m_borderColor), std::max(m_nBorderCx, m_nBorderCy)));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(m_outline);
+    }
+}
+
+bool CPPToolTip::eventFilter(QObject* watched, QEvent* event) {
+    if (m_bCreated && m_nState != 0) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+            HideNow();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

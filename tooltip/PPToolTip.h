@@ -1,0 +1,78 @@
+// CPPToolTip: the HTML tip window. Its owner creates it, and asks it to show
+// a tip at a screen point; the tip is drawn by the tip renderer inside a
+// balloon with an anchor and a drop shadow, and hides on a click, a key, a
+// wheel turn, deactivation or a new tip. A top-level tool-tip window that
+// never takes the focus.
+#pragma once
+
+#include "tooltip/TipHtmlRenderer.h"
+#include "tooltip/TipPlacement.h"
+
+#include <QImage>
+#include <QPainterPath>
+#include <QPointer>
+#include <QWidget>
+
+#include <string>
+
+class CPPToolTip : public QWidget {
+    Q_OBJECT
+public:
+    CPPToolTip();
+    ~CPPToolTip() override;
+
+    // Makes the window, owned by parent; events of the parent (and of the
+    // widgets given to RelayEventsOf) then pass through RelayEvent.
+    bool Create(QWidget* parent, bool balloon);
+    void RelayEventsOf(QObject* source);
+    void DestroyWindow();
+
+    // Shows the tip at once at a screen point; with an icon, the icon stands
+    // left of the text. It stays until hidden.
+    void ShowTipAtPoint(const QPoint& screenPoint, const std::string& text, const QImage* icon = nullptr);
+    void HideNow();
+
+    void SetSize(int index, int value);
+    void SetDefaultSizes(bool balloon) { m_sizes = TipSizes::Defaults(balloon); }
+    void SetTipStyle(int style) { m_nStyle = style; }
+    void SetBackColors(TipColor first, TipColor middle, TipColor last);
+    void SetBorder(TipColor color, int cx, int cy);
+    void SetTipShadow(int dx, int dy, int darkness, bool gradient, int depthX, int depthY);
+
+    CTipHtmlRenderer& GetRenderer() { return m_renderer; }
+    int GetState() const { return m_nState; }
+    int GetAnchorDirection() const { return m_placement.direction; }
+    const TipPlacement& GetPlacement() const { return m_placement; }
+    const std::string& GetText() const { return m_text; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ShowTip(const QPoint& screenPoint);
+    void ReleaseIcon();
+    QRect ScreenArea(const QPoint& point) const;
+
+    CTipHtmlRenderer m_renderer;
+    QPointer<QWidget> m_pParent;
+    bool m_bCreated = false;
+    int m_nState = 0; // 0 hidden, 2 shown
+    std::string m_text;
+    int m_nIconId = 0; // the icon tip's picture in the store
+    TipSizes m_sizes;
+    int m_nStyle = 16;
+    TipColor m_colors[3];
+    int m_nEffect = 0;
+    int m_nGranularity = 0;
+    TipColor m_borderColor;
+    int m_nBorderCx = 1;
+    int m_nBorderCy = 1;
+    int m_nShadowDx = 6;
+    int m_nShadowDy = 6;
+    int m_nDarkness = 50;
+    TipPlacement m_placement;
+    QPainterPath m_outline;
+    QImage m_back;
+    TipRandom m_random;
+};
