@@ -10,6 +10,12 @@ CTipPictureStore& CTipPictureStore::Instance() {
     return store;
 }
 
+CTipPictureStore::CTipPictureStore() {
+    // Command strings: the status-bar prompt, then after "\n" the button's tip.
+    m_strings[32920] = "\u91c7\u6837\u8fc7\u7a0b\u4e2d\u7ed9\u4fe1\u53f7\u505a\u6807\u8bb0\n\u6dfb\u52a0"
+                       "\u91c7\u6837\u6807\u8bb0";
+}
+
 QImage CTipPictureStore::LoadBitmap(int id) const {
     if (id == 0)
         return {};

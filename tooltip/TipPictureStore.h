@@ -31,6 +31,8 @@ public:
     void SetResourceString(int id, const std::string& text);
 
 private:
+    CTipPictureStore();
+
     mutable std::mutex m_mutex; // guards the registry and the string table
     std::map<int, QImage> m_registry;
     std::map<int, std::string> m_strings;

@@ -7,6 +7,7 @@
 #include "app/ProjectDocument.h"
 #include "app/RecentProjectList.h"
 #include "app/ui/FrameCommands.h"
+#include "tooltip/TipPictureStore.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -41,6 +42,14 @@ QAction* CMainFrame::MakeAction(int id, const QString& text) {
     if (!accelerator.isEmpty()) {
         action->setShortcut(QKeySequence(accelerator));
     }
+    // A command string of the string table: line 0 the status-bar prompt, line 1 the button's tip.
+    const CTipPictureStore& strings = CTipPictureStore::Instance();
+    const std::string prompt = strings.GetResourceStringLine(id, 0);
+    const std::string tip = strings.GetResourceStringLine(id, 1);
+    if (!prompt.empty())
+        action->setStatusTip(QString::fromStdString(prompt));
+    if (!tip.empty())
+        action->setToolTip(QString::fromStdString(tip));
     connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
     m_actions[id] = action;
     return action;

@@ -21,6 +21,8 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTabBar>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <string>
 
@@ -380,4 +382,16 @@ TEST_F(FrameBridgeTipE2eTest, TheBridgeModeListShowsTheHighlightedModesPictureBe
     EXPECT_EQ(combo->GetPictureCount(), 0);
     EXPECT_TRUE(VisibleTips().empty());
     combo->hidePopup();
+}
+
+TEST_F(FrameBarsE2eTest, TheAddMarkButtonShowsItsTipAndPrompt) {
+    QAction* action = m_frame->GetAction(32920);
+    ASSERT_NE(action, nullptr);
+    QToolButton* button = nullptr;
+    for (QToolBar* bar : m_frame->findChildren<QToolBar*>())
+        if (auto* b = qobject_cast<QToolButton*>(bar->widgetForAction(action)))
+            button = b;
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->toolTip(), QString::fromUtf8("添加采样标记"));
+    EXPECT_EQ(action->statusTip(), QString::fromUtf8("采样过程中给信号做标记"));
 }
