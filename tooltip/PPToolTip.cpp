@@ -167,7 +167,7 @@ void CPPToolTip::ShowTip(const QPoint& pt) {
 
     // The background, once per show: the effect over the body, the body's
     // edge line repeated over the anchor strip.
-    m_back = QImage(w.Width(), w.Height(), QImage::Format_ARGB32);
+    m_back = QImage(w.Width(), w.Height(), QImage::Format_ARGB32_Premultiplied);
     m_back.fill(Qt::transparent);
     {
         QPainter p(&m_back);

@@ -19,9 +19,17 @@ CTipPictureStore::CTipPictureStore() {
 QImage CTipPictureStore::LoadBitmap(int id) const {
     if (id == 0)
         return {};
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        const auto it = m_bitmaps.find(id);
+        if (it != m_bitmaps.end())
+            return it->second;
+    }
     QImage image(QStringLiteral(":/tip/bitmaps/%1.png").arg(id));
     if (image.isNull())
         image = DrawBridgePicture(id);
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_bitmaps[id] = image; // a program bitmap never changes: made once
     return image;
 }
 

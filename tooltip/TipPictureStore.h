@@ -33,7 +33,8 @@ public:
 private:
     CTipPictureStore();
 
-    mutable std::mutex m_mutex; // guards the registry and the string table
+    mutable std::mutex m_mutex; // guards the bitmap cache, the registry and the string table
+    mutable std::map<int, QImage> m_bitmaps;
     std::map<int, QImage> m_registry;
     std::map<int, std::string> m_strings;
     int m_nNextId = 1;

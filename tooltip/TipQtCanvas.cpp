@@ -16,6 +16,7 @@ namespace {
 
 struct CachedFont {
     QFont font;
+    QFontMetrics fm;
     TipTextMetrics tm;
 };
 
@@ -41,7 +42,7 @@ const CachedFont& FontFor(const TipFont& f) {
     const int cell = std::max(probe.ascent() + probe.descent(), 1);
     font.setPixelSize(std::max(1, height * height / cell));
     const QFontMetrics fm(font);
-    CachedFont entry{font, {fm.ascent() + fm.descent(), fm.ascent(), fm.descent()}};
+    CachedFont entry{font, fm, {fm.ascent() + fm.descent(), fm.ascent(), fm.descent()}};
     return cache.emplace(key, entry).first->second;
 }
 
@@ -70,22 +71,26 @@ QColor CTipQtCanvas::ToQColor(TipColor c) {
     return QColor(TipRed(c), TipGreen(c), TipBlue(c));
 }
 
-CTipQtCanvas::CTipQtCanvas(QPainter* painter, QPaintDevice* device) : m_pPainter(painter) {
+CTipQtCanvas::CTipQtCanvas(QPainter* painter, QPaintDevice* device) : m_pPainter(painter), m_fm(QFont()) {
     if (device != nullptr && device->logicalDpiY() > 0)
         m_nDpi = device->logicalDpiY();
     SelectFont(TipFont());
 }
 
 void CTipQtCanvas::SelectFont(const TipFont& font) {
+    if (m_bFontSelected && font == m_selected)
+        return;
     const CachedFont& cached = FontFor(font);
+    m_selected = font;
+    m_bFontSelected = true;
     m_font = cached.font;
+    m_fm = cached.fm;
     m_tm = cached.tm;
 }
 
 TipSize CTipQtCanvas::GetTextExtent(std::string_view text) {
     const QString s = QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-    const QFontMetrics fm(m_font);
-    int width = fm.horizontalAdvance(s);
+    int width = m_fm.horizontalAdvance(s);
     if (m_nBreaks > 0) {
         const int blanks = static_cast<int>(s.count(QLatin1Char(' ')));
         const int used = std::min(blanks, m_nBreaks);
@@ -113,7 +118,7 @@ void CTipQtCanvas::TextOut(int x, int y, std::string_view text) {
         return;
     }
     // Justified: each blank carries its share of the extra width.
-    const QFontMetrics fm(m_font);
+    const QFontMetrics& fm = m_fm;
     int px = x;
     int blanks = 0;
     const QStringList words = s.split(QLatin1Char(' '));
@@ -134,6 +139,7 @@ void CTipQtCanvas::Polyline(const std::vector<TipPoint>& points, TipColor color,
     if (m_pPainter == nullptr || points.size() < 2)
         return;
     QPen pen(ToQColor(color), width, QtPen(style), Qt::FlatCap, Qt::MiterJoin);
+    pen.setCosmetic(width <= 1); // thin lines take the painter's fast path
     m_pPainter->setPen(pen);
     QPolygon polygon;
     for (const TipPoint& p : points)
@@ -207,6 +213,10 @@ void CTipQtCanvas::PaintImage(int x, int y, int cx, int cy, QImage image, const 
         return;
     if (image.width() != cx || image.height() != cy)
         image = image.scaled(cx, cy, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if ((o.effects & 0x000F) == 0 && !o.useMask && !o.shadow) {
+        m_pPainter->drawImage(x, y, image);
+        return;
+    }
     image = image.convertToFormat(QImage::Format_ARGB32);
     const QRgb mask = qRgb(TipRed(o.mask), TipGreen(o.mask), TipBlue(o.mask));
     QImage shadow(image.size(), QImage::Format_ARGB32);

@@ -6,6 +6,7 @@
 #include "tooltip/TipCanvas.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 
 #include <map>
@@ -56,6 +57,9 @@ private:
     QPainter* m_pPainter;
     int m_nDpi = 96;
     QFont m_font;
+    QFontMetrics m_fm;
+    TipFont m_selected;
+    bool m_bFontSelected = false;
     TipTextMetrics m_tm;
     int m_nExtra = 0;
     int m_nBreaks = 0;

@@ -1,0 +1,93 @@
+// The tip renderer against QTextDocument: measuring and painting typical
+// tips into an image (the channel bar's picture tip; a few hundred bytes of
+// styled text with a two-column table, a span, a link and a rule).
+#include "tooltip/TipHtmlRenderer.h"
+#include "tooltip/TipPictureStore.h"
+#include "tooltip/TipQtCanvas.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QPainter>
+#include <QTextDocument>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+const char* const kPictureTip = "<table><tr><td><bmp idres=227></td></tr></table>";
+const char* const kPictureHtml = "<table><tr><td><img src=\"tip:227\"></td></tr></table>";
+
+const char* const kTextTip =
+    "<h2>Channel 21</h2><b>Strain</b> gauge, <i>quarter bridge</i> at <font color=red>350 ohm</font>.<br>"
+    "<table border=1 "
+    "cellpadding=2><tr><td>Zero</td><td>777</td></tr><tr><td>Coefficient</td><td>2.000</td></tr>"
+    "<tr><td colspan=2 align=center>last balanced at 10:42</td></tr></table>"
+    "<br><hr width=100% size=1><br>See <a href=\"http://example.com/manual\">the manual</a> for the bridge "
+    "modes.";
+const char* const kTextHtml =
+    "<h2>Channel 21</h2><b>Strain</b> gauge, <i>quarter bridge</i> at <font color=red>350 ohm</font>.<br>"
+    "<table border=1 "
+    "cellpadding=2><tr><td>Zero</td><td>777</td></tr><tr><td>Coefficient</td><td>2.000</td></tr>"
+    "<tr><td colspan=2 align=center>last balanced at 10:42</td></tr></table>"
+    "<hr>See <a href=\"http://example.com/manual\">the manual</a> for the bridge modes.";
+
+void RenderTip(benchmark::State& state, const char* markup) {
+    CTipHtmlRenderer renderer;
+    QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        CTipQtCanvas measuring(nullptr, &scratch);
+        const TipSize size = renderer.Measure(measuring, markup);
+        QImage image(size.cx, size.cy, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        CTipQtCanvas canvas(&p, &image);
+        renderer.Draw(canvas, {0, 0, size.cx, size.cy});
+        benchmark::DoNotOptimize(image.bits());
+    }
+}
+
+void RenderDocument(benchmark::State& state, const char* html) {
+    const QImage picture = CTipPictureStore::Instance().LoadBitmap(227);
+    for (auto _ : state) {
+        QTextDocument doc;
+        doc.addResource(QTextDocument::ImageResource, QUrl("tip:227"), picture);
+        doc.setHtml(QString::fromUtf8(html));
+        const QSizeF size = doc.documentLayout()->documentSize();
+        QImage image(static_cast<int>(size.width()) + 1, static_cast<int>(size.height()) + 1,
+                     QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        doc.drawContents(&p);
+        benchmark::DoNotOptimize(image.bits());
+    }
+}
+
+void BM_TipRenderer_PictureTip(benchmark::State& state) {
+    RenderTip(state, kPictureTip);
+}
+void BM_QTextDocument_PictureTip(benchmark::State& state) {
+    RenderDocument(state, kPictureHtml);
+}
+void BM_TipRenderer_StyledText(benchmark::State& state) {
+    RenderTip(state, kTextTip);
+}
+void BM_QTextDocument_StyledText(benchmark::State& state) {
+    RenderDocument(state, kTextHtml);
+}
+
+BENCHMARK(BM_TipRenderer_PictureTip);
+BENCHMARK(BM_QTextDocument_PictureTip);
+BENCHMARK(BM_TipRenderer_StyledText);
+BENCHMARK(BM_QTextDocument_StyledText);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
