@@ -2,6 +2,7 @@
 #include "tooltip/PPToolTip.h"
 
 #include "platform/MulDiv.h"
+#include "tooltip/TipDrawHelper.h"
 #include "tooltip/TipPictureStore.h"
 #include "tooltip/TipQtCanvas.h"
 
@@ -94,10 +95,13 @@ void CPPToolTip::SetBorder(TipColor color, int cx, int cy) {
     m_nBorderCy = cy;
 }
 
-void CPPToolTip::SetTipShadow(int dx, int dy, int darkness, bool, int, int) {
+void CPPToolTip::SetTipShadow(int dx, int dy, int darkness, bool gradient, int depthX, int depthY) {
     m_nShadowDx = dx;
     m_nShadowDy = dy;
-    m_nDarkness = std::clamp(darkness, 0, 100);
+    m_nDarkness = std::min(darkness, 100);
+    m_bShadowGradient = gradient;
+    m_nShadowDepthX = depthX;
+    m_nShadowDepthY = depthY;
 }
 
 void CPPToolTip::ReleaseIcon() {
@@ -194,34 +198,78 @@ void CPPToolTip::ShowTip(const QPoint& pt) {
     if (m_nShadowDx != 0 || m_nShadowDy != 0)
         region = region.united(region.translated(m_nShadowDx, m_nShadowDy));
     setMask(region);
-    setGeometry(pt.x() - m_placement.anchor.x, pt.y() - m_placement.anchor.y, w.Width() + m_nShadowDx,
-                w.Height() + m_nShadowDy);
+    const QRect geometry(pt.x() - m_placement.anchor.x, pt.y() - m_placement.anchor.y,
+                         w.Width() + m_nShadowDx, w.Height() + m_nShadowDy);
+    // What lies under the tip, taken once before it shows: the shadow and
+    // the translucency are composed over it. Where the platform gives no
+    // screen, the window's own alpha carries them.
+    m_screen = QImage();
+    if (QScreen* screen = QGuiApplication::screenAt(pt); screen != nullptr && !isVisible()) {
+        const QRect local = geometry.translated(-screen->geometry().topLeft());
+        const QPixmap under = screen->grabWindow(0, local.x(), local.y(), local.width(), local.height());
+        if (!under.isNull() && under.size() == geometry.size())
+            m_screen = under.toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    setGeometry(geometry);
     show();
     raise();
     update();
 }
 
-void CPPToolTip::paintEvent(QPaintEvent*) {
-    if (m_back.isNull())
-        return;
-    QPainter p(this);
-    // The shadow: the outline moved by the offsets, in the grey of the darkness.
-    if (m_nShadowDx != 0 || m_nShadowDy != 0) {
-        const int grey = platform::MulDiv(255, 100 - m_nDarkness, 100);
-        p.fillPath(m_outline.translated(m_nShadowDx, m_nShadowDy), QColor(0, 0, 0, 255 - grey));
-    }
-    p.save();
+// The tip in memory: background, markup, border.
+QImage CPPToolTip::ComposeTip() {
+    QImage tip = m_back.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&tip);
     p.setClipPath(m_outline);
-    p.drawImage(0, 0, m_back);
-    CTipQtCanvas canvas(&p, this);
+    CTipQtCanvas canvas(&p, &tip);
     m_renderer.Draw(canvas, m_placement.text);
-    p.restore();
+    p.setClipping(false);
     if (m_nBorderCx > 0 && m_nBorderCy > 0) {
-        p.setRenderHint(QPainter::Antialiasing, false);
         p.setPen(QPen(CTipQtCanvas::ToQColor(m_borderColor), std::max(m_nBorderCx, m_nBorderCy)));
         p.setBrush(Qt::NoBrush);
         p.drawPath(m_outline);
     }
+    return tip;
+}
+
+void CPPToolTip::paintEvent(QPaintEvent*) {
+    if (m_back.isNull())
+        return;
+    const int transparency = std::clamp(m_nTransparency, 0, 100);
+    const QImage tip = ComposeTip();
+    // The shadow's grey, paler as the tip grows transparent.
+    int grey = platform::MulDiv(255, 100 - m_nDarkness, 100);
+    grey += (255 - grey) * transparency / 100;
+    const bool shadow = m_nShadowDx != 0 || m_nShadowDy != 0;
+    QPainter out(this);
+    if (m_screen.isNull()) {
+        if (shadow)
+            out.fillPath(m_outline.translated(m_nShadowDx, m_nShadowDy), QColor(0, 0, 0, 255 - grey));
+        out.setClipPath(m_outline);
+        out.setOpacity((100 - transparency) / 100.0);
+        out.drawImage(0, 0, tip);
+        return;
+    }
+    QImage composition = m_screen;
+    const int w = composition.width() - m_nShadowDx;
+    const int h = composition.height() - m_nShadowDy;
+    if (shadow) {
+        QImage mask(std::max(w, 1), std::max(h, 1), QImage::Format_RGB32);
+        mask.fill(Qt::white);
+        QPainter pm(&mask);
+        pm.fillPath(m_outline, QColor(grey, grey, grey));
+        pm.end();
+        CTipDrawHelper::DrawShadow(composition, m_nShadowDx, m_nShadowDy, w, h, mask, m_bShadowGradient,
+                                   m_nShadowDepthX, m_nShadowDepthY);
+    }
+    QImage blended = composition;
+    CTipDrawHelper::AlphaBlend(blended, 0, 0, w, h, tip, 0, 0, 100 - transparency);
+    {
+        QPainter pc(&composition);
+        pc.setClipPath(m_outline);
+        pc.drawImage(0, 0, blended);
+    }
+    out.drawImage(0, 0, composition);
 }
 
 bool CPPToolTip::eventFilter(QObject* watched, QEvent* event) {

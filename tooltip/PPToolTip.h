@@ -38,6 +38,8 @@ public:
     void SetBackColors(TipColor first, TipColor middle, TipColor last);
     void SetBorder(TipColor color, int cx, int cy);
     void SetTipShadow(int dx, int dy, int darkness, bool gradient, int depthX, int depthY);
+    // 0 opaque to 100 invisible.
+    void SetTransparency(int transparency) { m_nTransparency = transparency; }
 
     CTipHtmlRenderer& GetRenderer() { return m_renderer; }
     int GetState() const { return m_nState; }
@@ -51,6 +53,7 @@ protected:
 
 private:
     void ShowTip(const QPoint& screenPoint);
+    QImage ComposeTip();
     void ReleaseIcon();
     QRect ScreenArea(const QPoint& point) const;
 
@@ -71,6 +74,11 @@ private:
     int m_nShadowDx = 6;
     int m_nShadowDy = 6;
     int m_nDarkness = 50;
+    bool m_bShadowGradient = true;
+    int m_nShadowDepthX = 7;
+    int m_nShadowDepthY = 7;
+    int m_nTransparency = 0;
+    QImage m_screen; // what lay under the tip when it showed
     TipPlacement m_placement;
     QPainterPath m_outline;
     QImage m_back;

@@ -1,6 +1,7 @@
 // The tip renderer on the painter canvas, the picture store and the tip
 // window, offscreen.
 #include "tooltip/PPToolTip.h"
+#include "tooltip/TipDrawHelper.h"
 #include "tooltip/TipPictureStore.h"
 #include "tooltip/TipQtCanvas.h"
 
@@ -136,4 +137,38 @@ TEST(PPToolTip, IconTipRegistersItsIconForTheTipOnly) {
     EXPECT_FALSE(CTipPictureStore::Instance().Find(handle).isNull());
     tip.ShowTipAtPoint(QPoint(100, 100), "plain");
     EXPECT_TRUE(CTipPictureStore::Instance().Find(handle).isNull()); // the entry went with its tip
+}
+
+TEST(PPToolTip, ShadowAndTransparencyOverAWindowOfKnownColour) {
+    EnsureApp();
+    QWidget owner;
+    owner.setAutoFillBackground(true);
+    QPalette palette = owner.palette();
+    palette.setColor(QPalette::Window, QColor(0, 128, 255));
+    owner.setPalette(palette);
+    owner.setGeometry(0, 0, 400, 300);
+    owner.show();
+    QApplication::processEvents();
+
+    CPPToolTip tip;
+    tip.Create(&owner, true);
+    tip.SetTipStyle(32);
+    tip.SetTipShadow(6, 6, 50, false, 7, 7);
+    tip.ShowTipAtPoint(QPoint(100, 100), "<b>shadow</b>");
+    ASSERT_TRUE(tip.isVisible());
+    const QImage shown = tip.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int w = tip.GetPlacement().window.Width();
+    const int h = tip.GetPlacement().window.Height();
+    // Right of the body, inside the shifted outline: the owner darkened by the grey 128 of darkness 50.
+    const QRgb under = qRgb(0, 128, 255);
+    EXPECT_EQ(shown.pixel(w + 2, h / 2), CTipDrawHelper::Darker(under, 128 / 255.0));
+    // The body shows the tip's own background, not the owner.
+    EXPECT_NE(shown.pixel(w / 2, h - 3), under);
+
+    // Fully transparent: nothing of the tip, no shadow.
+    tip.SetTransparency(100);
+    tip.ShowTipAtPoint(QPoint(100, 100), "<b>shadow</b>");
+    const QImage invisible = tip.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(invisible.pixel(w + 2, h / 2), under);
+    EXPECT_EQ(invisible.pixel(w / 2, h - 3), under);
 }
