@@ -1,6 +1,7 @@
 // The tip renderer against QTextDocument: measuring and painting typical
 // tips into an image (the channel bar's picture tip; a few hundred bytes of
 // styled text with a two-column table, a span, a link and a rule).
+#include "tooltip/TipDrawHelper.h"
 #include "tooltip/TipHtmlRenderer.h"
 #include "tooltip/TipPictureStore.h"
 #include "tooltip/TipQtCanvas.h"
@@ -74,6 +75,27 @@ void BM_TipRenderer_StyledText(benchmark::State& state) {
 void BM_QTextDocument_StyledText(benchmark::State& state) {
     RenderDocument(state, kTextHtml);
 }
+
+// A soft shadow under a 400 x 300 tip: the blur's running sums keep the
+// cost flat in the depth.
+void BM_DrawShadow(benchmark::State& state) {
+    const int depth = static_cast<int>(state.range(0));
+    QImage mask(400, 300, QImage::Format_RGB32);
+    mask.fill(Qt::white);
+    {
+        QPainter p(&mask);
+        p.setBrush(QColor(128, 128, 128));
+        p.setPen(Qt::NoPen);
+        p.drawRoundedRect(10, 10, 380, 280, 8, 8);
+    }
+    QImage screen(406, 306, QImage::Format_RGB32);
+    for (auto _ : state) {
+        screen.fill(QColor(0, 128, 255));
+        CTipDrawHelper::DrawShadow(screen, 6, 6, 400, 300, mask, true, depth, depth);
+        benchmark::DoNotOptimize(screen.bits());
+    }
+}
+BENCHMARK(BM_DrawShadow)->Arg(7)->Arg(63);
 
 BENCHMARK(BM_TipRenderer_PictureTip);
 BENCHMARK(BM_QTextDocument_PictureTip);
