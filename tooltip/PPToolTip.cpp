@@ -7,10 +7,15 @@
 #include "tooltip/TipQtCanvas.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QScreen>
+#include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -47,8 +52,18 @@ CPPToolTip::CPPToolTip() : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHin
     v.SetSystemColor("highlighttext", FromQColor(palette.color(QPalette::HighlightedText)));
     m_renderer.SetDisabledColor(FromQColor(palette.color(QPalette::Dark)));
     m_renderer.SetMaxWidth(0);
-    m_renderer.SetHoverNotify([this](int) { update(); });
+    // A hovered link changes: repainted at once, fully opaque.
+    m_renderer.SetHoverNotify([this](int) {
+        m_bOpaqueRepaint = true;
+        repaint();
+        m_bOpaqueRepaint = false;
+    });
+    // Links open through the desktop, never through a command line built from the target.
+    m_renderer.SetLinkOpener([](const std::string& target) {
+        return QDesktopServices::openUrl(QUrl::fromUserInput(QString::fromStdString(target))) ? 33 : 0;
+    });
     m_sizes = TipSizes::Defaults(true);
+    setMouseTracking(true);
 }
 
 CPPToolTip::~CPPToolTip() {
@@ -65,6 +80,7 @@ bool CPPToolTip::Create(QWidget* parent, bool balloon) {
         if (state != Qt::ApplicationActive)
             HideNow();
     });
+    m_machine.SetTipDelay(6, 100); // the animation tick
     return true;
 }
 
@@ -75,6 +91,7 @@ void CPPToolTip::RelayEventsOf(QObject* source) {
 
 void CPPToolTip::DestroyWindow() {
     HideNow();
+    m_machine.SetTipDelay(6, 0);
     m_bCreated = false;
 }
 
@@ -113,23 +130,69 @@ void CPPToolTip::ReleaseIcon() {
 void CPPToolTip::ShowTipAtPoint(const QPoint& screenPoint, const std::string& text, const QImage* icon) {
     if (!m_bCreated)
         return;
-    HideNow();
     ReleaseIcon();
-    m_text = text;
+    TipToolInfo record;
+    record.text = text;
     if (icon != nullptr && !icon->isNull()) {
         // The icon goes with the tip: registered by id, never by address.
         m_nIconId = CTipPictureStore::Instance().Register(*icon);
-        m_text = "<table><tr><td><icon handle=" + std::to_string(m_nIconId) + "></td><td>" + text +
-                 "</td></tr></table>";
+        record.text = "<table><tr><td><icon handle=" + std::to_string(m_nIconId) + "></td><td>" + text +
+                      "</td></tr></table>";
     }
-    m_nState = 2;
-    ShowTip(screenPoint);
+    m_machine.ShowRecordAtPoint({screenPoint.x(), screenPoint.y()}, record);
 }
 
 void CPPToolTip::HideNow() {
-    m_nState = 0;
-    if (isVisible())
-        hide();
+    m_machine.HideNow();
+}
+
+// ---- the state machine's host ----
+
+void CPPToolTip::StartTimer(int id, int ms) {
+    QTimer*& timer = m_timers[id];
+    if (timer == nullptr) {
+        timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this, id] { m_machine.OnTimer(id); });
+    }
+    timer->start(ms);
+}
+
+void CPPToolTip::KillTimer(int id) {
+    const auto it = m_timers.find(id);
+    if (it != m_timers.end())
+        it->second->stop();
+}
+
+void CPPToolTip::ShowTipWindow(TipPoint point, int transparency) {
+    m_nCurTransparency = transparency;
+    m_text = m_machine.GetCurrentTip().text;
+    ShowTip(QPoint(point.x, point.y));
+}
+
+void CPPToolTip::HideTipWindow() {
+    hide();
+}
+
+bool CPPToolTip::IsTipWindowVisible() const {
+    return isVisible();
+}
+
+void CPPToolTip::RepaintTip(int transparency) {
+    m_nCurTransparency = transparency;
+    repaint();
+}
+
+TipPoint CPPToolTip::GetCursorPos() const {
+    const QPoint p = QCursor::pos();
+    return {p.x(), p.y()};
+}
+
+bool CPPToolTip::AdvanceAnimations() {
+    return m_renderer.AdvanceAnimations();
+}
+
+void CPPToolTip::SetTransparency(int transparency) {
+    m_machine.SetDefaultTransparency(transparency);
 }
 
 QRect CPPToolTip::ScreenArea(const QPoint& point) const {
@@ -235,7 +298,7 @@ QImage CPPToolTip::ComposeTip() {
 void CPPToolTip::paintEvent(QPaintEvent*) {
     if (m_back.isNull())
         return;
-    const int transparency = std::clamp(m_nTransparency, 0, 100);
+    const int transparency = m_bOpaqueRepaint ? 0 : std::clamp(m_nCurTransparency, 0, 100);
     const QImage tip = ComposeTip();
     // The shadow's grey, paler as the tip grows transparent.
     int grey = platform::MulDiv(255, 100 - m_nDarkness, 100);
@@ -273,19 +336,48 @@ void CPPToolTip::paintEvent(QPaintEvent*) {
 }
 
 bool CPPToolTip::eventFilter(QObject* watched, QEvent* event) {
-    if (m_bCreated && m_nState != 0) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::NonClientAreaMouseButtonPress:
-        case QEvent::NonClientAreaMouseButtonDblClick:
-            HideNow();
-            break;
-        default:
-            break;
-        }
-    }
+    if (m_bCreated)
+        RelayEvent(event);
     return QWidget::eventFilter(watched, event);
+}
+
+// The owner's input: a move goes to the state machine; a button-down
+// (after a click on a link of the tip), a wheel turn or a key hides the tip;
+// button-ups and the rest change nothing.
+void CPPToolTip::RelayEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseMove: {
+        const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+        m_machine.OnMouseMove({global.x(), global.y()}, isVisible() && geometry().contains(global));
+        break;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonPress: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint global = mouse->globalPosition().toPoint();
+        if (mouse->button() == Qt::LeftButton && isVisible() && geometry().contains(global)) {
+            const QPoint local = mapFromGlobal(global);
+            m_renderer.OnLButtonDown({local.x(), local.y()});
+        }
+        HideNow();
+        break;
+    }
+    case QEvent::MouseButtonDblClick:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+        HideNow();
+        break;
+    default:
+        break;
+    }
+}
+
+void CPPToolTip::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint local = event->position().toPoint();
+    setCursor(m_renderer.OnSetCursor({local.x(), local.y()}) ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void CPPToolTip::mousePressEvent(QMouseEvent* event) {
+    RelayEvent(event);
 }

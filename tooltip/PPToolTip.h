@@ -7,15 +7,20 @@
 
 #include "tooltip/TipHtmlRenderer.h"
 #include "tooltip/TipPlacement.h"
+#include "tooltip/TipStateMachine.h"
 
 #include <QImage>
 #include <QPainterPath>
 #include <QPointer>
 #include <QWidget>
 
+#include <map>
+
 #include <string>
 
-class CPPToolTip : public QWidget {
+class QTimer;
+
+class CPPToolTip : public QWidget, private ITipStateHost {
     Q_OBJECT
 public:
     CPPToolTip();
@@ -39,19 +44,34 @@ public:
     void SetBorder(TipColor color, int cx, int cy);
     void SetTipShadow(int dx, int dy, int darkness, bool gradient, int depthX, int depthY);
     // 0 opaque to 100 invisible.
-    void SetTransparency(int transparency) { m_nTransparency = transparency; }
+    void SetTransparency(int transparency);
+    // which: 2 auto-hide, 3 show delay, 4 fade-in step, 5 fade-out step, 6 animation period (ms).
+    void SetTipDelay(int which, int ms) { m_machine.SetTipDelay(which, ms); }
+    // Input of the owner: moves, button-downs, wheel turns and keys.
+    void RelayEvent(QEvent* event);
 
     CTipHtmlRenderer& GetRenderer() { return m_renderer; }
-    int GetState() const { return m_nState; }
+    int GetState() const { return m_machine.GetState(); }
     int GetAnchorDirection() const { return m_placement.direction; }
     const TipPlacement& GetPlacement() const { return m_placement; }
     const std::string& GetText() const { return m_text; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void StartTimer(int id, int ms) override;
+    void KillTimer(int id) override;
+    void ShowTipWindow(TipPoint point, int transparency) override;
+    void HideTipWindow() override;
+    bool IsTipWindowVisible() const override;
+    void RepaintTip(int transparency) override;
+    TipPoint GetCursorPos() const override;
+    bool AdvanceAnimations() override;
+
     void ShowTip(const QPoint& screenPoint);
     QImage ComposeTip();
     void ReleaseIcon();
@@ -60,7 +80,10 @@ private:
     CTipHtmlRenderer m_renderer;
     QPointer<QWidget> m_pParent;
     bool m_bCreated = false;
-    int m_nState = 0; // 0 hidden, 2 shown
+    CTipStateMachine m_machine{*this};
+    std::map<int, QTimer*> m_timers;
+    int m_nCurTransparency = 0;
+    bool m_bOpaqueRepaint = false;
     std::string m_text;
     int m_nIconId = 0; // the icon tip's picture in the store
     TipSizes m_sizes;
@@ -77,7 +100,6 @@ private:
     bool m_bShadowGradient = true;
     int m_nShadowDepthX = 7;
     int m_nShadowDepthY = 7;
-    int m_nTransparency = 0;
     QImage m_screen; // what lay under the tip when it showed
     TipPlacement m_placement;
     QPainterPath m_outline;

@@ -6,9 +6,11 @@
 #include "tooltip/TipQtCanvas.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QUrl>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -24,6 +26,15 @@ void EnsureApp() {
         (void)app;
     }
 }
+
+// Receives the links the desktop would open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void Open(const QUrl& url) { urls << url; }
+};
 
 bool Near(QRgb p, int r, int g, int b) {
     return std::abs(qRed(p) - r) < 8 && std::abs(qGreen(p) - g) < 8 && std::abs(qBlue(p) - b) < 8;
@@ -172,3 +183,50 @@ TEST(PPToolTip, ShadowAndTransparencyOverAWindowOfKnownColour) {
     EXPECT_EQ(invisible.pixel(w + 2, h / 2), under);
     EXPECT_EQ(invisible.pixel(w / 2, h - 3), under);
 }
+
+TEST(PPToolTip, LinksShowTheHandAndOpenThroughTheDesktop) {
+    EnsureApp();
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("tiptest", &catcher, "Open");
+    QWidget owner;
+    owner.setGeometry(0, 0, 300, 200);
+    owner.show();
+    CPPToolTip tip;
+    tip.Create(&owner, false);
+    tip.SetTipStyle(32);
+    tip.ShowTipAtPoint(QPoint(50, 50), "<a href=\"tiptest:one\">open</a> <a>none</a>");
+    ASSERT_TRUE(tip.isVisible());
+    tip.grab(); // paints, and so lays out the link areas
+    const auto areas = tip.GetRenderer().GetLinkAreas();
+    ASSERT_EQ(areas.size(), 2u);
+    const QPoint inFirst((areas[0].rect.left + areas[0].rect.right) / 2,
+                         (areas[0].rect.top + areas[0].rect.bottom) / 2);
+    const QPoint inSecond((areas[1].rect.left + areas[1].rect.right) / 2,
+                          (areas[1].rect.top + areas[1].rect.bottom) / 2);
+
+    QMouseEvent over(QEvent::MouseMove, inFirst, tip.mapToGlobal(inFirst), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&tip, &over);
+    EXPECT_EQ(tip.cursor().shape(), Qt::PointingHandCursor);
+    QMouseEvent empty(QEvent::MouseMove, inSecond, tip.mapToGlobal(inSecond), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&tip, &empty);
+    EXPECT_EQ(tip.cursor().shape(), Qt::ArrowCursor); // a link without a target keeps the arrow
+
+    // A click on the empty link does nothing but hide; on the link, it opens its target.
+    QMouseEvent clickEmpty(QEvent::MouseButtonPress, inSecond, tip.mapToGlobal(inSecond), Qt::LeftButton,
+                           Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&tip, &clickEmpty);
+    EXPECT_FALSE(tip.isVisible());
+    EXPECT_TRUE(catcher.urls.isEmpty());
+    tip.ShowTipAtPoint(QPoint(50, 50), "<a href=\"tiptest:one\">open</a> <a>none</a>");
+    tip.grab();
+    QMouseEvent click(QEvent::MouseButtonPress, inFirst, tip.mapToGlobal(inFirst), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&tip, &click);
+    ASSERT_EQ(catcher.urls.size(), 1);
+    EXPECT_EQ(catcher.urls[0], QUrl("tiptest:one"));
+    QDesktopServices::unsetUrlHandler("tiptest");
+}
+
+#include "qt_tooltip_test.moc"
