@@ -1,6 +1,7 @@
 // The tip renderer on the painter canvas, the picture store and the tip
 // window, offscreen.
 #include "tooltip/PPToolTip.h"
+#include "tooltip/ResourcePicture.h"
 #include "tooltip/TipDrawHelper.h"
 #include "tooltip/TipPictureStore.h"
 #include "tooltip/TipQtCanvas.h"
@@ -10,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QWidget>
 
@@ -230,3 +232,43 @@ TEST(PPToolTip, LinksShowTheHandAndOpenThroughTheDesktop) {
 }
 
 #include "qt_tooltip_test.moc"
+
+TEST(ResourcePicture, LoadsByIdAndKeepsTheOldPictureOnFailure) {
+    EnsureApp();
+    CResourcePicture picture;
+    EXPECT_EQ(picture.LoadFromResource(9000), 0);
+    EXPECT_FALSE(picture.HasPicture());
+    ASSERT_EQ(picture.LoadFromResource(9001), 1);
+    EXPECT_EQ(picture.GetSizeInPixels(), QSize(4, 3));
+    EXPECT_EQ(picture.LoadFromResource(9002), 0); // bytes that do not decode
+    EXPECT_EQ(picture.LoadFromResource(9003), 0); // no such picture
+    QImage image(10, 10, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    EXPECT_EQ(picture.Render(&p, 0, 0, 0, 0), 1); // the earlier picture, at its own size
+    EXPECT_EQ(picture.Render(&p, 6, 6, 8, 10), 1);
+    p.end();
+    EXPECT_EQ(image.pixel(3, 2), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(4, 3), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(7, 9), qRgb(255, 0, 0));
+}
+
+TEST(TipQtCanvas, PicturesByFileAndMissingOnes) {
+    EnsureApp();
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath("strip.png");
+    QImage strip(48, 16, QImage::Format_RGB32);
+    strip.fill(Qt::green);
+    ASSERT_TRUE(strip.save(path));
+    CTipHtmlRenderer renderer;
+    QImage device(1, 1, QImage::Format_RGB32);
+    CTipQtCanvas canvas(nullptr, &device);
+    const std::string file = path.toStdString();
+    EXPECT_EQ(renderer.Measure(canvas, "<bmp file=\"" + file + "\">"), (TipSize{49, 17}));
+    EXPECT_EQ(renderer.Measure(canvas, "<ilst file=\"" + file + "\" cx=16>"), (TipSize{17, 17}));
+    EXPECT_EQ(renderer.Measure(canvas, "<icon file=\"" + file + "\" width=24 height=24>"), (TipSize{25, 25}));
+    EXPECT_EQ(renderer.Measure(canvas, "<bmp file=\"" + file + ".missing\">"), (TipSize{1, 1}));
+    EXPECT_EQ(renderer.Measure(canvas, "<bmp idres=4242>"), (TipSize{1, 1}));
+    EXPECT_EQ(renderer.Measure(canvas, "<bmp idres=230 width=50% height=50%>"), (TipSize{91, 76}));
+}
