@@ -22,6 +22,11 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 } // namespace
 
+std::string MarkTextOnOneLine(const std::string& text) {
+    // One line a key: a lone "\n" or "\r" must not end the value either.
+    return ReplaceAll(ReplaceAll(ReplaceAll(text, "\r\n", "||"), "\n", "||"), "\r", "||");
+}
+
 int GetSampleMarkCount(const std::string& markPath) {
     return std::clamp(platform::GetPrivateProfileInt(MARK_SECTION, "SampleMarkCount", 0, markPath), 0,
                       MAX_SAMPLE_MARK_COUNT);
@@ -49,11 +54,8 @@ void SaveSampleMarks(const std::string& markPath, int count, int sampleIndex, co
     platform::WritePrivateProfileString(MARK_SECTION, platform::Format("SampleMark%d", count - 1),
                                         platform::Format("%d", sampleIndex), markPath);
     if (text) {
-        // One line a key: a lone "\n" or "\r" must not end the value either.
-        const std::string stored =
-            ReplaceAll(ReplaceAll(ReplaceAll(*text, "\r\n", "||"), "\n", "||"), "\r", "||");
         platform::WritePrivateProfileString(INFO_SECTION, platform::Format("SampleMarkInfo%d", sampleIndex),
-                                            stored, markPath);
+                                            MarkTextOnOneLine(*text), markPath);
     }
 }
 

@@ -10,6 +10,8 @@
 constexpr int MAX_SAMPLE_MARK_COUNT = 65536;
 constexpr int SAMPLE_MARK_TEXT_SIZE = 100;
 
+// A mark's text as it is stored and sent: every line break becomes "||".
+std::string MarkTextOnOneLine(const std::string& text);
 // SampleMarkCount of the file, bounded to 0..MAX_SAMPLE_MARK_COUNT.
 int GetSampleMarkCount(const std::string& markPath);
 // SampleMark%d for 0..count-1.

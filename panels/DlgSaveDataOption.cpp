@@ -4,6 +4,7 @@
 
 #include "app/ChannelNaming.h"
 #include "app/NumberTexts.h"
+#include "panels/DialogControls.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 
@@ -39,13 +40,6 @@ QRadioButton* NewRadio(const char* text, const char* name, QWidget* parent) {
     auto* radio = new QRadioButton(QString::fromUtf8(text), parent);
     radio->setObjectName(name);
     return radio;
-}
-
-QPushButton* NewButton(const char* text, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromUtf8(text), parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
 }
 
 } // namespace
@@ -122,7 +116,7 @@ void CDlgSaveDataOption::BuildControls() {
     };
     for (const Move& move : {Move{">", "add", true, false}, Move{"<", "remove", false, false},
                              Move{">>", "addAll", true, true}, Move{"<<", "removeAll", false, true}}) {
-        QPushButton* button = NewButton(move.text, move.name, this);
+        QPushButton* button = NewDialogButton(move.text, move.name, this);
         moveLayout->addWidget(button);
         connect(button, &QPushButton::clicked, this, [this, move] {
             if (move.forward)
@@ -155,8 +149,8 @@ void CDlgSaveDataOption::BuildControls() {
     options->addWidget(m_step, row, 1);
 
     auto* buttons = new QHBoxLayout;
-    QPushButton* ok = NewButton("确认", "ok", this);
-    QPushButton* cancel = NewButton("取消", "cancel", this);
+    QPushButton* ok = NewDialogButton("确认", "ok", this);
+    QPushButton* cancel = NewDialogButton("取消", "cancel", this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CDlgSaveDataOption::accept);
     connect(cancel, &QPushButton::clicked, this, &CDlgSaveDataOption::reject);

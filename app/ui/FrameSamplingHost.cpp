@@ -99,6 +99,8 @@ bool CFrameSamplingHost::PrepareProject(const std::string& projectFilePath) {
 
 void CFrameSamplingHost::SetProjectState(int state) {
     m_frame.GetProjectHandler().SetProjectState(state);
+    if (state == PROJECT_PREPARED)
+        m_frame.StartSampleMarks();
     // The spectrum windows step through the stored blocks once a run holds data.
     m_frame.PassProjectStateToGraphInterface();
 }

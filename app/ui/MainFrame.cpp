@@ -205,6 +205,8 @@ void CMainFrame::SetStatusText(const QString& text) {
 void CMainFrame::ToggleDataLocateBar() {
     if (m_pDataLocateBar != nullptr) {
         m_pDataLocateBar->setVisible(!m_pDataLocateBar->isVisible());
+        if (m_pDataLocateBar->isVisible())
+            AttachLocateData();
     }
     if (CChildFrame* child = GetActiveChildFrame()) {
         child->GetActiveView()->setFocus();

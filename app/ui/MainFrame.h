@@ -17,6 +17,7 @@
 #include "app/ProjectDocument.h"
 #include "app/ProjectHandler.h"
 #include "app/ProjectState.h"
+#include "app/SampleMarks.h"
 #include "app/SampleSettings.h"
 #include "app/StorageRule.h"
 #include "app/ui/ProjectFileDialog.h"
@@ -49,6 +50,9 @@ class CMainFrameCaseSearch;
 class CTableView;
 class CQV7411N_NewFrameView;
 struct ViewExportSettings;
+class CDlgLocateData;
+class CDlgSampleLabel;
+class CDlgComputingWait;
 struct ControllerRecord;
 struct CurveWorld;
 
@@ -327,8 +331,27 @@ public:
     void SaveDigitalSettings(const CProjectState& state);
     void LoadDigitalSettings(const CProjectState& state);
 
+    // Test-function windows (MainFrameTestDialogs.cpp).
+    CDlgLocateData* GetLocateData() const { return m_pLocateData; }
+    CDlgSampleLabel* GetSampleLabel() const { return m_pSampleLabel; }
+    // A run starts: its sample marks are counted afresh (or after the
+    // project's marks when the run appends).
+    void StartSampleMarks();
+    void OnAddSampleMark();
+    // The text of the mark that the add-mark command began; 1 when written.
+    int AddSampleMark(const std::string& text);
+    // The box "正在进行计算，请稍候......": shown from the first begin until as
+    // many ends came (one pair for each result worker of a finished run).
+    void BeginComputingWait();
+    void EndComputingWait();
+    bool IsComputingWaitShown() const;
+
 private:
     void CheckOpenFileLimit();
+    void CreateTestDialogWindows();
+    void RegisterTestDialogCommands();
+    // Attaches the locate window to the active data window.
+    void AttachLocateData();
 
     std::string m_strProgramFolder;
     std::string m_strInstrumentFile;
@@ -370,7 +393,12 @@ private:
     CSampleParamBar* m_pSampleParamBar = nullptr;
     CChannelParamBar* m_pChannelParamBar = nullptr;
     std::unique_ptr<CHardwareParamCorrect> m_pHardwareCorrector; // the channel bar's
-    QWidget* m_pDataLocateBar = nullptr;
+    QWidget* m_pDataLocateBar = nullptr;                         // the locate window, m_pLocateData
+    CDlgLocateData* m_pLocateData = nullptr;
+    CDlgSampleLabel* m_pSampleLabel = nullptr;
+    CDlgComputingWait* m_pComputingWait = nullptr;
+    int m_nComputingWaits = 0;
+    CSampleMarkRecorder m_markRecorder;
     QWidget* m_pModuleInfoWindow = nullptr;
     QWidget* m_pAlarmStateWindow = nullptr;
     std::unique_ptr<CShowDetailWinThread> m_pProgressThread;

@@ -304,9 +304,7 @@ bool CMainFrame::CreatePanes() {
 }
 
 void CMainFrame::CreateModelessWindows() {
-    m_pDataLocateBar = new QDialog(this);
-    m_pDataLocateBar->setWindowTitle("数据定位");
-    m_pDataLocateBar->hide();
+    CreateTestDialogWindows();
     RefreshChannelParamBar();
 }
 

@@ -49,6 +49,7 @@ void CMainFrame::InstallSampling() {
     RegisterSamplingCommands();
     RegisterDigitalCommands();
     RegisterDataDialogCommands();
+    RegisterTestDialogCommands();
     RegisterSamplingMessages();
     InstallRemoteControl();
     CheckOpenFileLimit();

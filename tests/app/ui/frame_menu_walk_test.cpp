@@ -30,7 +30,6 @@ struct InertItem {
 // Items on a menu or tool bar that have no live command yet, or that the
 // program keeps disabled on purpose.
 const InertItem kInertItems[] = {
-    {32920, "添加采样标记: comes with the test-function dialogs and their sample-label dialog"},
     {32862, "端口设置: only the network interface exists; always disabled"},
     {32831, "应变花设置: the rosette settings dialog is not built yet"},
     {32874, "重要测点观测: the important-points window is not built yet"},

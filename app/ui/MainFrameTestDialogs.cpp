@@ -1,0 +1,92 @@
+// The frame's test-function windows: the locate-data window, the sample-mark
+// text and the box shown while a finished run's results are computed.
+#include "app/ui/MainFrame.h"
+
+#include "app/RunFlags.h"
+#include "app/SampleMarks.h"
+#include "app/ui/ChildFrame.h"
+#include "panels/DlgComputingWait.h"
+#include "panels/DlgLocateData.h"
+#include "panels/DlgSampleLabel.h"
+
+#include <QMdiArea>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int ID_ADD_SAMPLE_MARK = 32920;
+// The locate window moves the attached window as the main view.
+constexpr int kLocateMainView = 1;
+
+} // namespace
+
+void CMainFrame::CreateTestDialogWindows() {
+    m_pLocateData = new CDlgLocateData(this);
+    m_pDataLocateBar = m_pLocateData;
+    m_pDataLocateBar->hide();
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
+        if (m_pLocateData->isVisible())
+            AttachLocateData();
+    });
+    m_pSampleLabel = new CDlgSampleLabel(this);
+    m_pSampleLabel->SetTarget(GetSafeHwnd());
+    m_pSampleLabel->hide();
+    m_pComputingWait = new CDlgComputingWait(this);
+    m_pComputingWait->hide();
+}
+
+void CMainFrame::RegisterTestDialogCommands() {
+    OnCommand(
+        ID_ADD_SAMPLE_MARK, [this] { OnAddSampleMark(); }, [](CCmdUI& ui) { ui.Enable(::IsRunActive()); });
+    OnMessage(WM_SAMPLE_LABEL_TEXT, [this](platform::WPARAM wParam, platform::LPARAM) {
+        const auto* text = reinterpret_cast<const std::string*>(wParam);
+        return platform::LRESULT(text != nullptr ? AddSampleMark(*text) : 0);
+    });
+}
+
+void CMainFrame::AttachLocateData() {
+    CChildFrame* child = GetActiveChildFrame();
+    if (child == nullptr) {
+        m_pLocateData->AttachView(nullptr, nullptr, 0);
+        return;
+    }
+    CQV7411N_NewFrameDoc* doc = child->GetDocument();
+    m_pLocateData->AttachView(child, doc, kLocateMainView);
+    m_pLocateData->InitSlider(doc->m_nScreenDataLeft, doc->m_nScreenDataCount, doc->GetTotal() - 1);
+}
+
+void CMainFrame::StartSampleMarks() {
+    m_markRecorder.StartRun(m_project.GetFilePath(".mrk"), m_project.m_bAppendData);
+}
+
+void CMainFrame::OnAddSampleMark() {
+    m_markRecorder.BeginMark(m_project.m_nTotalDataCount);
+    m_pSampleLabel->ClearLabel();
+    m_pSampleLabel->show();
+    m_pSampleLabel->raise();
+}
+
+int CMainFrame::AddSampleMark(const std::string& text) {
+    // A cancelled dialog delivers no text: no mark is added for it.
+    if (text.empty())
+        return 0;
+    return m_markRecorder.AddSampleMark(m_project.GetFilePath(".mrk"), text);
+}
+
+void CMainFrame::BeginComputingWait() {
+    if (m_nComputingWaits++ == 0) {
+        m_pComputingWait->show();
+        m_pComputingWait->raise();
+    }
+}
+
+void CMainFrame::EndComputingWait() {
+    m_nComputingWaits = std::max(0, m_nComputingWaits - 1);
+    if (m_nComputingWaits == 0)
+        m_pComputingWait->hide();
+}
+
+bool CMainFrame::IsComputingWaitShown() const {
+    return m_pComputingWait != nullptr && m_pComputingWait->isVisible();
+}

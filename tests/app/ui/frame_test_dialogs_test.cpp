@@ -1,0 +1,117 @@
+// The frame's test-function windows against two simulated cases: a mark
+// added during a run from its tool-bar command, the locate window moving a
+// stored table window (and nothing during a run), and the computing box.
+#include "FrameRunFixture.h"
+
+#include "app/OpenViewCounters.h"
+#include "app/ui/ChildFrame.h"
+#include "panels/DlgComputingWait.h"
+#include "panels/DlgLocateData.h"
+#include "panels/DlgSampleLabel.h"
+#include "platform/Profile.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+
+namespace {
+
+constexpr int ID_DETECT_CASE = 32794;
+constexpr int ID_START_SAMPLE = 32788;
+constexpr int ID_STOP_SAMPLE = 32791;
+constexpr int ID_ADD_SAMPLE_MARK = 32920;
+
+class FrameTestDialogsTest : public FrameRunTest {
+protected:
+    // Finds the cases and starts a continuous run into a new project; true
+    // once at least `stored` sets are stored.
+    void StartRun(int stored) {
+        m_boxes.QueueAnswer(platform::IDYES);
+        ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
+        UseVoltageConversion();
+        ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
+        SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
+        ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
+        ASSERT_TRUE(ProcessEventsUntil([&] { return m_frame->GetSampling().m_nRunStoredCount >= stored; }));
+    }
+    void StopRun() {
+        ASSERT_TRUE(m_frame->RunCommand(ID_STOP_SAMPLE));
+        ASSERT_TRUE(WaitRunCompleted());
+    }
+    // Runs the add-mark command, types the text and presses a button.
+    void AddMark(const QString& text, const char* button) {
+        ASSERT_TRUE(m_frame->RunCommand(ID_ADD_SAMPLE_MARK));
+        CDlgSampleLabel* label = m_frame->GetSampleLabel();
+        ASSERT_TRUE(label->isVisible());
+        auto* edit = label->findChild<QPlainTextEdit*>("label");
+        EXPECT_EQ(edit->toPlainText(), "") << "the text of the last mark is cleared";
+        edit->setPlainText(text);
+        label->findChild<QPushButton*>(button)->click();
+        EXPECT_FALSE(label->isVisible());
+    }
+};
+
+TEST_F(FrameTestDialogsTest, AMarkAddedDuringARunIsWrittenToTheProjectMarkFile) {
+    EXPECT_FALSE(m_frame->QueryCommandState(ID_ADD_SAMPLE_MARK).m_bEnabled) << "no run";
+    StartRun(3);
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_ADD_SAMPLE_MARK).m_bEnabled);
+    const int marked = m_frame->GetProjectState().m_nTotalDataCount;
+    AddMark("A\nB", "ok");
+    AddMark("not this", "cancel");
+    StopRun();
+
+    const std::string marks = m_scratch.File("Projects/Run/Run.mrk");
+    EXPECT_EQ(GetSampleMarkCount(marks), 1) << "a cancelled text adds no mark";
+    EXPECT_EQ(ReadSampleMarkIndexes(marks, 1), std::vector<int>{marked});
+    EXPECT_EQ(ReadSampleMarkText(marks, marked), "A\r\nB");
+    char stored[64] = {};
+    platform::GetPrivateProfileString("SampleMarkInfo", "SampleMarkInfo" + std::to_string(marked), "", stored,
+                                      sizeof stored, marks);
+    EXPECT_STREQ(stored, "A||B");
+    EXPECT_FALSE(m_frame->QueryCommandState(ID_ADD_SAMPLE_MARK).m_bEnabled);
+}
+
+TEST_F(FrameTestDialogsTest, TheLocateWindowMovesAStoredTableWindowButNotDuringARun) {
+    StartRun(6);
+    StopRun();
+    const int total = m_frame->GetProjectState().m_nTotalDataCount;
+    CChildFrame* table = m_frame->OpenDataWindow(VIEW_TYPE_TABLE, true);
+    ASSERT_NE(table, nullptr);
+    ASSERT_TRUE(table->GetDocument()->IsStoredData());
+    ASSERT_TRUE(m_frame->QueryCommandState(ID_DATA_LOCATE).m_bEnabled);
+
+    ASSERT_TRUE(m_frame->RunCommand(ID_DATA_LOCATE));
+    CDlgLocateData* locate = m_frame->GetLocateData();
+    ASSERT_TRUE(locate->isVisible());
+    auto* slider = locate->findChild<QSlider*>("slider");
+    EXPECT_EQ(slider->maximum(), total - 1);
+    slider->setValue(3);
+    EXPECT_EQ(table->GetDocument()->m_nScreenDataLeft, 3);
+
+    g_bSampling = 1;
+    slider->setValue(1);
+    EXPECT_EQ(table->GetDocument()->m_nScreenDataLeft, 3) << "nothing moves during a run";
+    g_bSampling = 0;
+
+    locate->close();
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_DATA_LOCATE).m_bEnabled) << "closing clears the open flag";
+    // A window closed under the locate window is never touched.
+    ASSERT_TRUE(m_frame->RunCommand(ID_DATA_LOCATE));
+    delete table;
+    slider->setValue(2);
+}
+
+TEST_F(FrameTestDialogsTest, TheComputingBoxStaysUntilEveryWorkerHasEnded) {
+    m_frame->BeginComputingWait();
+    m_frame->BeginComputingWait();
+    EXPECT_TRUE(m_frame->IsComputingWaitShown());
+    m_frame->EndComputingWait();
+    EXPECT_TRUE(m_frame->IsComputingWaitShown());
+    m_frame->EndComputingWait();
+    EXPECT_FALSE(m_frame->IsComputingWaitShown());
+    m_frame->EndComputingWait(); // an unmatched end leaves it closed
+    m_frame->BeginComputingWait();
+    EXPECT_TRUE(m_frame->IsComputingWaitShown());
+}
+
+} // namespace
