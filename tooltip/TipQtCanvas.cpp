@@ -1,6 +1,7 @@
 // The tip renderer's painter canvas.
 #include "tooltip/TipQtCanvas.h"
 
+#include "tooltip/TipDrawHelper.h"
 #include "tooltip/TipPictureStore.h"
 
 #include <QFontMetrics>
@@ -59,10 +60,6 @@ Qt::PenStyle QtPen(TipPenStyle style) {
     default:
         return Qt::SolidLine;
     }
-}
-
-int Grey(QRgb p) {
-    return static_cast<int>(0.299 * qRed(p) + 0.587 * qGreen(p) + 0.114 * qBlue(p));
 }
 
 } // namespace
@@ -207,54 +204,45 @@ std::string CTipQtCanvas::LoadResourceString(int id) {
 }
 
 // Effects of the style word (grey, darker, lighter, one colour), the mask
-// colour made transparent, and a shadow of the picture's shape.
+// colour made transparent, and a shadow: of the picture's shape (soft with
+// 0x0200) or a copy of the picture itself.
 void CTipQtCanvas::PaintImage(int x, int y, int cx, int cy, QImage image, const TipPaintOptions& o) {
     if (m_pPainter == nullptr || image.isNull() || cx <= 0 || cy <= 0)
         return;
     if (image.width() != cx || image.height() != cy)
         image = image.scaled(cx, cy, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    if ((o.effects & 0x000F) == 0 && !o.useMask && !o.shadow) {
+    if ((o.effects & 0x800F) == 0 && !o.useMask && !o.shadow) {
         m_pPainter->drawImage(x, y, image);
         return;
     }
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    const QRgb mask = qRgb(TipRed(o.mask), TipGreen(o.mask), TipBlue(o.mask));
-    QImage shadow(image.size(), QImage::Format_ARGB32);
-    shadow.fill(Qt::transparent);
-    for (int row = 0; row < image.height(); ++row) {
-        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(row));
-        QRgb* shade = reinterpret_cast<QRgb*>(shadow.scanLine(row));
-        for (int col = 0; col < image.width(); ++col) {
-            QRgb p = line[col];
-            if (o.useMask && (p & 0xFFFFFF) == (mask & 0xFFFFFF)) {
-                line[col] = 0;
-                continue;
+    const QRgb transparent = qRgb(TipRed(o.mask), TipGreen(o.mask), TipBlue(o.mask));
+    const QRgb colour = qRgb(TipRed(o.shadowColor), TipGreen(o.shadowColor), TipBlue(o.shadowColor));
+    CTipDrawHelper helper;
+    const QImage painted =
+        helper.CreateEffectBitmap(image, cx, cy, o.effects, o.useMask, transparent, colour);
+    if (o.shadow) {
+        if (o.effects & 0x0300) {
+            // The shape in the shadow's grey on white; the darkening it
+            // makes becomes black of that much alpha.
+            const QImage mask = helper.CreateEffectBitmap(image, cx, cy, 0x8008, o.useMask, transparent,
+                                                          CTipDrawHelper::Invert(colour));
+            QImage factor(cx, cy, QImage::Format_RGB32);
+            factor.fill(Qt::white);
+            CTipDrawHelper::DrawShadow(factor, 0, 0, cx, cy, mask, (o.effects & 0x0200) != 0, o.depthX,
+                                       o.depthY);
+            QImage shade(cx, cy, QImage::Format_ARGB32);
+            for (int row = 0; row < cy; ++row) {
+                const QRgb* f = reinterpret_cast<const QRgb*>(factor.constScanLine(row));
+                QRgb* d = reinterpret_cast<QRgb*>(shade.scanLine(row));
+                for (int col = 0; col < cx; ++col)
+                    d[col] = qRgba(0, 0, 0, 255 - qBlue(f[col]));
             }
-            int r = qRed(p), g = qGreen(p), b = qBlue(p);
-            if (o.effects & 0x0001)
-                r = g = b = Grey(p);
-            if (o.effects & 0x0002) {
-                r = r * 3 / 4;
-                g = g * 3 / 4;
-                b = b * 3 / 4;
-            }
-            if (o.effects & 0x0004) {
-                r = std::min(r * 5 / 4, 255);
-                g = std::min(g * 5 / 4, 255);
-                b = std::min(b * 5 / 4, 255);
-            }
-            if (o.effects & 0x0008) {
-                r = TipRed(m_textColor);
-                g = TipGreen(m_textColor);
-                b = TipBlue(m_textColor);
-            }
-            line[col] = qRgba(r, g, b, qAlpha(p));
-            shade[col] = qRgba(0, 0, 0, qAlpha(p) * (255 - TipRed(o.shadowColor)) / 255);
+            m_pPainter->drawImage(x + o.dx, y + o.dy, shade);
+        } else {
+            m_pPainter->drawImage(x + o.dx, y + o.dy, painted);
         }
     }
-    if (o.shadow)
-        m_pPainter->drawImage(x + o.dx, y + o.dy, shadow);
-    m_pPainter->drawImage(x, y, image);
+    m_pPainter->drawImage(x, y, painted);
 }
 
 void CTipQtCanvas::DrawBitmap(int x, int y, int cx, int cy, const TipPicture& picture,

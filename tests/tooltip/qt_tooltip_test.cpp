@@ -272,3 +272,34 @@ TEST(TipQtCanvas, PicturesByFileAndMissingOnes) {
     EXPECT_EQ(renderer.Measure(canvas, "<bmp idres=4242>"), (TipSize{1, 1}));
     EXPECT_EQ(renderer.Measure(canvas, "<bmp idres=230 width=50% height=50%>"), (TipSize{91, 76}));
 }
+
+TEST(TipQtCanvas, PictureEffectsAndShadows) {
+    EnsureApp();
+    QImage picture(10, 10, QImage::Format_RGB32);
+    picture.fill(QColor(200, 100, 0));
+    picture.setPixel(0, 0, qRgb(255, 0, 255)); // the mask colour
+    const int id = CTipPictureStore::Instance().Register(picture);
+    auto paint = [&](CTipHtmlRenderer& renderer, const std::string& markup) {
+        QImage image(1, 1, QImage::Format_RGB32);
+        CTipQtCanvas measuring(nullptr, &image);
+        const TipSize size = renderer.Measure(measuring, markup);
+        image = QImage(size.cx, size.cy, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        CTipQtCanvas canvas(&p, &image);
+        renderer.Draw(canvas, {0, 0, size.cx, size.cy});
+        return image;
+    };
+    const std::string handle = std::to_string(id);
+    CTipHtmlRenderer hard;
+    hard.SetImageShadow(4, 4, 50, false, 7, 7);
+    const QImage shaded = paint(hard, "<bmp handle=" + handle + " style=gs mask=#ff00ff>");
+    EXPECT_EQ(shaded.pixel(5, 5), qRgb(118, 118, 118));   // grey: 59.8 + 58.7 + 0, truncated
+    EXPECT_EQ(shaded.pixel(0, 0), qRgb(255, 255, 255));   // the mask colour shows what lies under
+    EXPECT_EQ(shaded.pixel(12, 12), qRgb(128, 128, 128)); // the shape's shadow in the grey of darkness 50
+    CTipHtmlRenderer soft;                                // the gradient shadow fades toward its edge
+    const QImage blurred = paint(soft, "<bmp handle=" + handle + " style=s>");
+    EXPECT_LT(qRed(blurred.pixel(9, 9)), 255);
+    EXPECT_GT(qRed(blurred.pixel(13, 13)), qRed(blurred.pixel(10, 10)));
+    CTipPictureStore::Instance().Unregister(id);
+}
