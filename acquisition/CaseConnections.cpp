@@ -16,6 +16,9 @@ void CCaseConnections::OnCaseLinkConnected(const std::string& address) {
     m_pHost->AddToConnectionWindow(address);
     RemoveConnectedAddress(address);
     m_ConnectedAddresses.push_back(address);
+    // A case that connects again after the frame dropped the connections
+    // brings no new count from the driver; it is connected all the same.
+    m_nConnectionCount = std::max(m_nConnectionCount, static_cast<std::int32_t>(m_ConnectedAddresses.size()));
     RefreshModuleInfo();
 }
 

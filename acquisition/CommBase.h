@@ -77,11 +77,16 @@ public:
     virtual int ReservedSlot45() { return 0; }
     virtual int SendCaseCommand36(int value) { return 0; }
     virtual int SetSpeedMode(int mode) { return 0; }
-    virtual int SendModuleCmdF0(int value, const std::string& address) { return 0; }
-    virtual int SendModuleCmdF1(int value, const std::string& address, const std::uint8_t block[21]) {
+    // The controller network parameters: read, and the two write steps. The
+    // controller's 90-byte block goes to the sink as message 0x872; 0 when no
+    // exchange took place.
+    virtual int SendModuleCmdF0(platform::HWND sink, const std::string& address) { return 0; }
+    virtual int SendModuleCmdF1(platform::HWND sink, const std::string& address,
+                                const std::uint8_t block[21]) {
         return 0;
     }
-    virtual int SendModuleCmdF2(int value, const std::string& address, const std::uint8_t block[13]) {
+    virtual int SendModuleCmdF2(platform::HWND sink, const std::string& address,
+                                const std::uint8_t block[13]) {
         return 0;
     }
     virtual int PauseSampling(int flag) { return 0; }

@@ -204,6 +204,8 @@ bool CNetCaseDriver::AddLink(const std::shared_ptr<CCaseLink>& link) {
 void CNetCaseDriver::RelinkCase(std::size_t index, const std::shared_ptr<CCaseLink>& link) {
     std::shared_ptr<CCaseLink> old = m_links[index];
     link->CopyStateFrom(*old);
+    // A machine number set since the first connection takes effect now.
+    link->LoadMapId();
     old->SetReceiving(0);
     old->ShutdownSocket();
     m_links[index] = link;

@@ -1,6 +1,7 @@
 // The network transport and its case search.
 #include "acquisition/NetComm.h"
 
+#include "app/AppSettings.h"
 #include "app/CaseTables.h"
 #include "app/ProjectState.h"
 #include "app/RunFlags.h"
@@ -22,7 +23,11 @@ int CNetComm::SetOwner(platform::HWND owner) {
         GetProtocol()->SetChannelSource(&m_programHost);
     m_driver.SetEncoder(GetProtocol());
     m_driver.SetOwner(owner);
-    return m_driver.Listen(m_nPort, owner);
+    const int listening = m_driver.Listen(m_nPort, owner);
+    // Cases that fall silent are reported for the transport's life.
+    if (listening && owner != 0 && g_bNetworkMonitor)
+        m_driver.StartWatchdog();
+    return listening;
 }
 
 int CNetComm::FindCases() {
@@ -105,16 +110,16 @@ int CNetComm::ReadSelfTestData(CaseSampleBlock* first, CaseSampleBlock* second) 
     return 1;
 }
 
-int CNetComm::SendModuleCmdF0(int value, const std::string& address) {
-    return m_driver.SendModuleCmdF0(address, GetOwner());
+int CNetComm::SendModuleCmdF0(platform::HWND sink, const std::string& address) {
+    return m_driver.SendModuleCmdF0(address, sink);
 }
 
-int CNetComm::SendModuleCmdF1(int value, const std::string& address, const std::uint8_t block[21]) {
-    return m_driver.SendModuleCmdF1(address, GetOwner(), block);
+int CNetComm::SendModuleCmdF1(platform::HWND sink, const std::string& address, const std::uint8_t block[21]) {
+    return m_driver.SendModuleCmdF1(address, sink, block);
 }
 
-int CNetComm::SendModuleCmdF2(int value, const std::string& address, const std::uint8_t block[13]) {
-    return m_driver.SendModuleCmdF2(address, GetOwner(), block);
+int CNetComm::SendModuleCmdF2(platform::HWND sink, const std::string& address, const std::uint8_t block[13]) {
+    return m_driver.SendModuleCmdF2(address, sink, block);
 }
 
 int CNetComm::PauseSampling(int flag) {

@@ -67,9 +67,11 @@ public:
     int RequestSelfTestData() override { return m_driver.RequestSelfTestData(); }
     int ReadSelfTestData(CaseSampleBlock* first, CaseSampleBlock* second) override;
     int SendCaseCommand36(int value) override { return m_driver.SendCaseCommand36(value); }
-    int SendModuleCmdF0(int value, const std::string& address) override;
-    int SendModuleCmdF1(int value, const std::string& address, const std::uint8_t block[21]) override;
-    int SendModuleCmdF2(int value, const std::string& address, const std::uint8_t block[13]) override;
+    int SendModuleCmdF0(platform::HWND sink, const std::string& address) override;
+    int SendModuleCmdF1(platform::HWND sink, const std::string& address,
+                        const std::uint8_t block[21]) override;
+    int SendModuleCmdF2(platform::HWND sink, const std::string& address,
+                        const std::uint8_t block[13]) override;
     int PauseSampling(int flag) override;
     std::int64_t GetSkippedSets() override { return m_driver.GetSkippedSets(); }
 

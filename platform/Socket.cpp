@@ -316,18 +316,51 @@ bool UdpSocket::SetBroadcast(bool on) {
     return ::setsockopt(m_fd, SOL_SOCKET, SO_BROADCAST, &value, sizeof value) == 0 || Failed();
 }
 
+namespace {
+
+bool MakeMembership(const std::string& group, const std::string& localIp, ip_mreq& req) {
+    std::uint32_t groupAddr = 0, localAddr = 0;
+    if (group.empty() || !ParseIPv4(group, groupAddr) || !ParseIPv4(localIp, localAddr))
+        return false;
+    req.imr_multiaddr.s_addr = groupAddr;
+    req.imr_interface.s_addr = localAddr;
+    return true;
+}
+
+} // namespace
+
 bool UdpSocket::JoinMulticast(const std::string& group, const std::string& localIp) {
     ip_mreq req{};
-    std::uint32_t groupAddr = 0, localAddr = 0;
-    if (group.empty() || !ParseIPv4(group, groupAddr) || !ParseIPv4(localIp, localAddr)) {
+    if (!MakeMembership(group, localIp, req)) {
         m_lastError = EINVAL;
         return false;
     }
     if (!IsOpen() && !Open())
         return false;
-    req.imr_multiaddr.s_addr = groupAddr;
-    req.imr_interface.s_addr = localAddr;
     return ::setsockopt(m_fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &req, sizeof req) == 0 || Failed();
+}
+
+bool UdpSocket::LeaveMulticast(const std::string& group, const std::string& localIp) {
+    ip_mreq req{};
+    if (!IsOpen() || !MakeMembership(group, localIp, req)) {
+        m_lastError = EINVAL;
+        return false;
+    }
+    return ::setsockopt(m_fd, IPPROTO_IP, IP_DROP_MEMBERSHIP, &req, sizeof req) == 0 || Failed();
+}
+
+bool UdpSocket::SetMulticastTtl(int ttl) {
+    const unsigned char value = static_cast<unsigned char>(ttl);
+    if (!IsOpen() && !Open())
+        return false;
+    return ::setsockopt(m_fd, IPPROTO_IP, IP_MULTICAST_TTL, &value, sizeof value) == 0 || Failed();
+}
+
+bool UdpSocket::SetMulticastLoop(bool on) {
+    const unsigned char value = on ? 1 : 0;
+    if (!IsOpen() && !Open())
+        return false;
+    return ::setsockopt(m_fd, IPPROTO_IP, IP_MULTICAST_LOOP, &value, sizeof value) == 0 || Failed();
 }
 
 int UdpSocket::SendTo(const void* data, std::size_t length, const std::string& ip, std::uint16_t port) {

@@ -104,6 +104,11 @@ public:
     bool SetBroadcast(bool on);
     // Joins a multicast group on the interface of localIp (empty = any).
     bool JoinMulticast(const std::string& group, const std::string& localIp = "");
+    bool LeaveMulticast(const std::string& group, const std::string& localIp = "");
+    // Hops of the datagrams sent to a group, and whether they come back to
+    // this host's own members.
+    bool SetMulticastTtl(int ttl);
+    bool SetMulticastLoop(bool on);
     // Bytes sent or kSocketError.
     int SendTo(const void* data, std::size_t length, const std::string& ip, std::uint16_t port);
     // Bytes received, kSocketTimeout or kSocketError; from gets the sender.

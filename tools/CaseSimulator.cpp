@@ -3,8 +3,10 @@
 
 #include "acquisition/CaseFrame.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -33,6 +35,23 @@ constexpr int kChannelRecordSize = 88; // 1,408 bytes a module
 } // namespace
 
 CCaseSimulator::CCaseSimulator(CaseSimulatorOptions options) : m_options(std::move(options)) {
+    // A controller at its own address: gateway 192.168.0.1, mask
+    // 255.255.255.0, port 6000, the program at 192.168.0.100:5001, TCP client.
+    m_netParams.assign(kNetParamSize, 0);
+    const std::uint8_t fixed[][3] = {{0, 192, 168},   {2, 0, 1},        {4, 255, 255},    {6, 255, 0},
+                                     {8, 0x00, 0x1A}, {10, 0x2B, 0x3C}, {12, 0x4D, 0x5E}, {18, 0x17, 0x70},
+                                     {34, 192, 168},  {36, 0, 100},     {66, 0x13, 0x89}, {82, 1, 0}};
+    for (const auto& f : fixed) {
+        m_netParams[f[0]] = f[1];
+        if (f[0] != 82)
+            m_netParams[f[0] + 1u] = f[2];
+    }
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (std::sscanf(m_options.localIp.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d) == 4) {
+        const unsigned octets[] = {a, b, c, d};
+        for (int i = 0; i < 4; ++i)
+            m_netParams[14 + i] = static_cast<std::uint8_t>(octets[i]);
+    }
     if (m_options.modules < 0)
         m_options.modules = 0;
     if (m_options.modules > 8)
@@ -239,10 +258,41 @@ void CCaseSimulator::HandleCommand(const std::vector<std::uint8_t>& payload) {
     } else if (op0 == 6 && op1 == 3 && payload.size() >= 4) {
         m_moduleChannel[payload[2] & 7] = payload[3] & 15;
     } else if (op0 == 2 && (op1 == 0xF0 || op1 == 0xF1 || op1 == 0xF2)) {
-        SendReply({0x55, 0xAA, 2, op1, 1, 2, 3, 4, 5, 6});
+        ServeNetParams(payload);
     } else if (op0 == 16 || op0 == 3) {
         SendAck(op0, op1);
     }
+}
+
+std::vector<std::uint8_t> CCaseSimulator::GetNetParams() {
+    std::lock_guard<std::mutex> lock(m_commandMutex);
+    return m_netParams;
+}
+
+void CCaseSimulator::ServeNetParams(const std::vector<std::uint8_t>& p) {
+    std::vector<std::uint8_t> reply;
+    {
+        std::lock_guard<std::mutex> lock(m_commandMutex);
+        // Write blocks: bytes 0-1 carry the command, the rest as the program built them.
+        const auto copy = [&](std::size_t from, std::size_t count, std::size_t to) {
+            for (std::size_t i = 0; i < count && from + i < p.size(); ++i)
+                m_netParams[to + i] = p[from + i];
+        };
+        if (p[1] == 0xF1) {
+            copy(3, 4, 0);   // gateway
+            copy(7, 4, 4);   // subnet mask
+            copy(11, 6, 8);  // MAC
+            copy(17, 4, 14); // address
+        } else if (p[1] == 0xF2) {
+            copy(4, 2, 18);  // port
+            copy(6, 4, 34);  // destination address
+            copy(10, 2, 66); // destination port
+            copy(12, 1, 82); // work mode
+        }
+        const int length = std::min(m_nNetReplyLength.load(), kNetParamSize);
+        reply.assign(m_netParams.begin(), m_netParams.begin() + std::max(length, 0));
+    }
+    SendReply(reply);
 }
 
 void CCaseSimulator::SendReply(const std::vector<std::uint8_t>& bytes) {

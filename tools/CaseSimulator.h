@@ -66,6 +66,13 @@ public:
     std::int64_t GetSamplesSent() const { return m_nSamplesSent.load(); }
     // The payload of every command received, in order of arrival.
     std::vector<std::vector<std::uint8_t>> GetCommands();
+    // The controller's network-parameter block (90 bytes): answered to the
+    // read command; the two write commands change it and are answered with it.
+    static constexpr int kNetParamSize = 90;
+    std::vector<std::uint8_t> GetNetParams();
+    // How many bytes of the block a reply carries: 0 answers nothing, fewer
+    // than 90 a short reply.
+    void SetNetParamReplyLength(int length) { m_nNetReplyLength = length; }
     // Payloads whose first two bytes are op0, op1.
     int CountCommands(std::uint8_t op0, std::uint8_t op1);
 
@@ -87,6 +94,7 @@ private:
     void SendAck(std::uint8_t op0, std::uint8_t op1);
     void StreamDueSamples();
     void SendFaultSample(Fault fault);
+    void ServeNetParams(const std::vector<std::uint8_t>& payload);
 
     CaseSimulatorOptions m_options;
     platform::TcpStream m_stream;
@@ -97,6 +105,7 @@ private:
     std::atomic<bool> m_bSilent{false};
     std::atomic<int> m_nConnects{0};
     std::atomic<int> m_nPendingFault{0};
+    std::atomic<int> m_nNetReplyLength{kNetParamSize};
     std::atomic<std::int64_t> m_nSamplesSent{0};
 
     std::vector<std::uint8_t> m_inbox; // command bytes not yet framed
@@ -105,6 +114,7 @@ private:
     std::int64_t m_nNextSample = 0;
     std::int64_t m_nStreamStartUs = 0;
 
-    std::mutex m_commandMutex; // guards m_commands
+    std::mutex m_commandMutex; // guards m_commands and m_netParams
     std::vector<std::vector<std::uint8_t>> m_commands;
+    std::vector<std::uint8_t> m_netParams;
 };

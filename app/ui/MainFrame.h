@@ -125,6 +125,10 @@ public:
     void OnImportProject();
     void OnExportProject();
     int GetDeviceConnected() const { return m_bDeviceConnected; }
+    // The interface (0 USB, 1 serial, 2 network) and the high-speed channel list.
+    int GetInterfaceMode() const { return m_nInterfaceMode; }
+    void SetInterfaceMode(int mode) { m_nInterfaceMode = m_project.m_nInterfaceMode = mode; }
+    std::vector<int>& GetHighSpeedChannels() { return m_HighSpeedChannels; }
     void SetDeviceConnected(int connected) { m_bDeviceConnected = connected; }
     IStartProgress* GetProgressSink() const { return m_pProgressSink; }
     CShowDetailWinThread* GetProgressThread() const { return m_pProgressThread.get(); }

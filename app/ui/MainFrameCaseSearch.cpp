@@ -19,6 +19,8 @@
 #include "app/ui/MenuPruning.h"
 #include "app/ui/PageSetupDialog.h"
 #include "panels/ChannelParamBar.h"
+#include "panels/DlgModuleFaultAlert.h"
+#include "panels/DlgModuleInfo.h"
 #include "panels/SampleParamBar.h"
 #include "platform/MessageBox.h"
 #include "platform/RegistryProfile.h"
@@ -28,14 +30,11 @@
 #include <QDialog>
 #include <QDockWidget>
 #include <QGuiApplication>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -57,8 +56,6 @@ constexpr const char* kModuleWindowKey = "m_bShowIpModule";
 constexpr int ID_DETECT_CASE = 32794;
 constexpr int ID_CONTINUE_TEST = 32829;
 constexpr int ID_SHOW_MODULE_INFO = 32901;
-constexpr int ID_CONTROLLER_MAPPING = 32929;
-constexpr int ID_NETWORK_SETTING = 32896;
 constexpr int ID_GRAPH_BAR = 32812;
 constexpr int ID_SAMPLE_CONTROL_BAR = 32814;
 constexpr int ID_CHANNEL_PANE = 32828;
@@ -204,8 +201,8 @@ public:
         return m_shell.m_pModuleInfo && m_shell.m_pModuleInfo->isVisible();
     }
     void SetModuleInfoText(const std::string& text) override {
-        if (m_shell.m_pModuleInfoText)
-            m_shell.m_pModuleInfoText->setPlainText(QString::fromStdString(text));
+        if (m_shell.m_pModuleInfo)
+            m_shell.m_pModuleInfo->SetInfoText(QString::fromStdString(text));
     }
     std::vector<CaseTableRecord> GetCaseTable() override {
         auto* net = dynamic_cast<CNetComm*>(m_frame.GetCommBase());
@@ -255,13 +252,12 @@ class CMainFrameCaseSearch::FaultAlert : public IModuleFaultAlert {
 public:
     explicit FaultAlert(CMainFrameCaseSearch& shell) : m_shell(shell) {}
     bool IsVisible() override { return m_shell.m_pFaultAlert->isVisible(); }
-    void SlideIn() override { m_shell.m_pFaultAlert->show(); }
+    void SlideIn() override { m_shell.m_pFaultAlert->SlideIn(); }
     void SetModuleList(const std::vector<DeadLinkEntry>& modules) override {
-        m_shell.m_pFaultList->clear();
+        std::vector<FaultModuleEntry> entries;
         for (const DeadLinkEntry& entry : modules)
-            m_shell.m_pFaultList->addItem(QString("%1  机箱 %2")
-                                              .arg(QString::fromStdString(entry.strAddress))
-                                              .arg(entry.nCaseNo + 1, 2, 10, QChar('0')));
+            entries.push_back({entry.nCaseNo, entry.strAddress});
+        m_shell.m_pFaultAlert->SetModuleList(entries);
     }
 
 private:
@@ -314,17 +310,9 @@ void CMainFrameCaseSearch::Install() {
 }
 
 void CMainFrameCaseSearch::CreateWindows() {
-    m_pModuleInfo = new QDialog(&m_frame);
-    m_pModuleInfo->setWindowTitle("模块信息");
-    m_pModuleInfoText = new QPlainTextEdit(m_pModuleInfo);
-    m_pModuleInfoText->setReadOnly(true);
-    (new QVBoxLayout(m_pModuleInfo))->addWidget(m_pModuleInfoText);
+    m_pModuleInfo = new CDlgModuleInfo(&m_frame);
     m_pModuleInfo->hide();
-
-    m_pFaultAlert = new QDialog(&m_frame, Qt::Tool);
-    m_pFaultAlert->setWindowTitle("模块故障提醒");
-    m_pFaultList = new QListWidget(m_pFaultAlert);
-    (new QVBoxLayout(m_pFaultAlert))->addWidget(m_pFaultList);
+    m_pFaultAlert = new CDlgModuleFaultAlert(&m_frame);
     m_pFaultAlert->hide();
 }
 
@@ -343,7 +331,7 @@ void CMainFrameCaseSearch::OnTimer(int id) {
 }
 
 QString CMainFrameCaseSearch::GetModuleInfoText() const {
-    return m_pModuleInfoText ? m_pModuleInfoText->toPlainText() : QString();
+    return m_pModuleInfo ? m_pModuleInfo->GetInfoText() : QString();
 }
 
 FrameCommandState CMainFrameCaseSearch::CollectCommandState() const {
@@ -441,12 +429,6 @@ void CMainFrameCaseSearch::RegisterCommands() {
                 m_connections.RefreshModuleInfo();
         },
         state(ID_SHOW_MODULE_INFO));
-    // The mapping and network dialogs come with the panels; until then the
-    // commands only follow their enabling rule.
-    m_frame.OnCommand(
-        ID_CONTROLLER_MAPPING, [] {}, state(ID_CONTROLLER_MAPPING));
-    m_frame.OnCommand(
-        ID_NETWORK_SETTING, [] {}, state(ID_NETWORK_SETTING));
     const auto toggleBar = [this](int index) {
         return [this, index] {
             if (QToolBar* bar = m_frame.GetToolBar(index))

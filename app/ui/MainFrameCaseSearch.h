@@ -17,11 +17,11 @@
 #include <functional>
 #include <memory>
 
+class CDlgModuleFaultAlert;
+class CDlgModuleInfo;
 class CMainFrame;
 class QDialog;
-class QListWidget;
 class QMenu;
-class QPlainTextEdit;
 class QTimer;
 
 class CMainFrameCaseSearch : public QObject {
@@ -58,9 +58,9 @@ public:
 
     FrameCommandState CollectCommandState() const;
     void PruneMenu(QMenu* menu);
-    QDialog* GetModuleInfoWindow() const { return m_pModuleInfo; }
+    CDlgModuleInfo* GetModuleInfoWindow() const { return m_pModuleInfo; }
     QString GetModuleInfoText() const;
-    QDialog* GetFaultAlertWindow() const { return m_pFaultAlert; }
+    CDlgModuleFaultAlert* GetFaultAlertWindow() const { return m_pFaultAlert; }
     int m_bModuleWindowFlag = 0;
     PagingFlags m_ChannelBarPaging;
     PagingFlags m_TablePaging;
@@ -94,10 +94,8 @@ private:
     CFrameTimers m_timers;
     QTimer* m_pWaitTimer = nullptr;
     QTimer* m_pDetectTimer = nullptr;
-    QDialog* m_pModuleInfo = nullptr;
-    QPlainTextEdit* m_pModuleInfoText = nullptr;
-    QDialog* m_pFaultAlert = nullptr;
-    QListWidget* m_pFaultList = nullptr;
+    CDlgModuleInfo* m_pModuleInfo = nullptr;
+    CDlgModuleFaultAlert* m_pFaultAlert = nullptr;
     std::function<bool(QDialog&)> m_pageSetupRunner;
 };
 

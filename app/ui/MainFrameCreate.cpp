@@ -19,6 +19,7 @@
 #include "app/VirtualChannelFile.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/MainFrameCaseSearch.h"
+#include "app/ui/MainFrameLinkDialogs.h"
 #include "app/ui/ShowDetailWinThread.h"
 #include "libs/spectrum/Lurrow.h"
 #include "panels/ChannelParamBar.h"
@@ -103,6 +104,8 @@ bool CMainFrame::OnCreate() {
     // Case search, detection, link events, module windows, timers and the
     // command states of the acquisition side.
     InstallCaseSearch(*this);
+    // The link and hardware settings dialogs.
+    InstallLinkDialogs(*this);
     setWindowTitle(QString::fromUtf8(g_strAppTitle));
     m_tStartTime = static_cast<std::int64_t>(std::time(nullptr));
     return true;

@@ -190,7 +190,7 @@ TEST_F(CaseLinkLoopbackTest, CommandsReachTheCaseWhole) {
     Connect(0, 8);
     ASSERT_EQ(link->ReadCaseInfo(), 1);
     EXPECT_EQ(link->SendModuleCmdF0(0), 1);
-    EXPECT_EQ(link->GetModuleReply()[3], 0xF0);
+    EXPECT_EQ(link->GetModuleReply()[14], 127) << "the controller's block";
     std::vector<int> all(128);
     for (int i = 0; i < 128; ++i)
         all[i] = i;
@@ -205,6 +205,47 @@ TEST_F(CaseLinkLoopbackTest, CommandsReachTheCaseWhole) {
     EXPECT_EQ(commands[2][0], 3);
     EXPECT_EQ(commands[2][1], 14);
     EXPECT_EQ(commands[2][2], 8);
+}
+
+// Records the controller blocks the link hands its sink.
+struct BlockSink : platform::MessageTarget {
+    platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM wParam,
+                                 platform::LPARAM lParam) override {
+        if (message == 0x872) {
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(lParam);
+            blocks.emplace_back(bytes, bytes + CCaseLink::kModuleReplySize);
+            codes.push_back(static_cast<int>(wParam));
+        }
+        return 0;
+    }
+    std::vector<std::vector<std::uint8_t>> blocks;
+    std::vector<int> codes;
+};
+
+TEST_F(CaseLinkLoopbackTest, NetworkParameterExchangesNeedAReply) {
+    Connect(0, 1);
+    BlockSink sink;
+    ASSERT_EQ(link->SendModuleCmdF0(sink.GetSafeHwnd()), 1);
+    ASSERT_EQ(sink.blocks.size(), 1u);
+    EXPECT_EQ(sink.blocks[0], simulator->GetNetParams());
+    EXPECT_EQ(sink.blocks[0][14], 127);
+    EXPECT_EQ(sink.blocks[0][17], 2);
+
+    std::uint8_t second[13] = {0, 0, 0, 0, 0x17, 0x71, 10, 0, 0, 9, 0x13, 0x8A, 2};
+    ASSERT_EQ(link->SendModuleCmdF2(sink.GetSafeHwnd(), second), 1);
+    ASSERT_EQ(sink.blocks.size(), 2u);
+    EXPECT_EQ(sink.codes[1], 2);
+    EXPECT_EQ(sink.blocks[1][19], 0x71) << "the reply is the changed block";
+
+    // A short read and a silent controller fail and hand nothing over; a short
+    // acknowledgement of a write succeeds without showing earlier bytes.
+    simulator->SetNetParamReplyLength(40);
+    EXPECT_EQ(link->SendModuleCmdF0(sink.GetSafeHwnd()), 0);
+    EXPECT_EQ(link->SendModuleCmdF2(sink.GetSafeHwnd(), second), 1);
+    simulator->SetNetParamReplyLength(0);
+    EXPECT_EQ(link->SendModuleCmdF0(sink.GetSafeHwnd()), 0);
+    EXPECT_EQ(link->SendModuleCmdF2(sink.GetSafeHwnd(), second), 0);
+    EXPECT_EQ(sink.blocks.size(), 2u);
 }
 
 TEST_F(CaseLinkLoopbackTest, ChannelInformationReachesTheLibrary) {

@@ -16,6 +16,9 @@
 #include "app/ui/MdiTabMenu.h"
 #include "app/ui/PageSetupDialog.h"
 #include "app/ui/QV7411N_NewFrameApp.h"
+#include "panels/DlgModuleFaultAlert.h"
+#include "panels/DlgModuleInfo.h"
+#include "panels/MSFlexGrid.h"
 #include "panels/SampleParamBar.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
@@ -207,7 +210,8 @@ TEST_F(FrameCaseSearchTest, LinkMessagesReachTheConnectionsAndTheFaultAlert) {
     platform::SendMessage(m_frame->GetSafeHwnd(), platform::WM_USER + 1277,
                           reinterpret_cast<platform::WPARAM>(&dead), 0);
     EXPECT_TRUE(m_shell->GetFaultAlertWindow()->isVisible());
-    EXPECT_EQ(m_shell->GetFaultAlertWindow()->findChild<QListWidget*>()->count(), 1);
+    EXPECT_EQ(m_shell->GetFaultAlertWindow()->GetGrid()->GetTextMatrix(1, 2), "127.0.0.2");
+    EXPECT_EQ(m_shell->GetFaultAlertWindow()->GetGrid()->GetTextMatrix(2, 2), "");
 
     platform::SendMessage(m_frame->GetSafeHwnd(), platform::WM_USER + 1122, 0, 0);
     EXPECT_EQ(Connected(), 0);

@@ -1,0 +1,58 @@
+// The online link settings dialog.
+#include "panels/DlgOnlineSetting.h"
+
+#include "panels/DialogControls.h"
+#include "platform/Socket.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include <cstdlib>
+
+CDlgOnlineSetting::CDlgOnlineSetting(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QString::fromUtf8("联机设置"));
+    m_pAddress = NewDialogEdit(1463, this);
+    m_pControlPort = NewDialogEdit(1464, this);
+    m_pListenPort = NewDialogEdit(1465, this);
+    auto* ok = NewDialogButton("确定", 1, this);
+    auto* cancel = NewDialogButton("取消", 2, this);
+    ok->setDefault(true);
+    auto* form = new QFormLayout;
+    form->addRow(QString::fromUtf8("控制端IP："), m_pAddress);
+    form->addRow(QString::fromUtf8("控制端通讯端口："), m_pControlPort);
+    form->addRow(QString::fromUtf8("采集端侦听端口："), m_pListenPort);
+    auto* buttons = NewButtonRow({ok, cancel});
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    connect(ok, &QPushButton::clicked, this, [this] { accept(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+std::string CDlgOnlineSetting::ShownAddress(const std::string& text) {
+    std::uint32_t address = 0;
+    // Anything but four octets shows as 0.0.0.0 rather than shifting an
+    // octet into the next one.
+    if (text.empty() || !platform::ParseIPv4(text, address))
+        return "0.0.0.0";
+    return platform::FormatIPv4(address);
+}
+
+void CDlgOnlineSetting::OnInitDialog() {
+    m_pAddress->setText(QString::fromStdString(ShownAddress(m_strControlIp)));
+    m_pControlPort->setText(QString::number(m_nControlPort));
+    m_pListenPort->setText(QString::number(m_nListenPort));
+}
+
+int CDlgOnlineSetting::exec() {
+    OnInitDialog();
+    return QDialog::exec();
+}
+
+void CDlgOnlineSetting::accept() {
+    m_strControlIp = ShownAddress(m_pAddress->text().toStdString());
+    m_nControlPort = std::atoi(m_pControlPort->text().toStdString().c_str());
+    m_nListenPort = std::atoi(m_pListenPort->text().toStdString().c_str());
+    QDialog::accept();
+}
