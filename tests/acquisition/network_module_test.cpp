@@ -69,8 +69,9 @@ TEST(NetworkModuleFrames, FieldTextsThatCannotGoOut) {
         Frame frame;
         const bool built = SetFrame(kAddress, c.field, c.text, frame);
         EXPECT_EQ(built, c.wire != nullptr) << c.text;
-        if (built && c.wire)
+        if (built && c.wire) {
             EXPECT_EQ(Bytes(frame), Led(std::string(FieldCommand(c.field)) + "=" + c.wire)) << c.text;
+        }
     }
 }
 
@@ -96,8 +97,9 @@ TEST(NetworkModuleFrames, ReplyValues) {
         const bool read = ReadReplyValue(c.field, reinterpret_cast<const std::uint8_t*>(c.reply.data()),
                                          static_cast<int>(c.reply.size()), value);
         EXPECT_EQ(read, c.value != nullptr) << c.reply;
-        if (read && c.value)
+        if (read && c.value) {
             EXPECT_EQ(value, c.value);
+        }
     }
     const std::uint8_t reply[] = {0x00, 0x1a, 0xff, 0x01};
     EXPECT_EQ(ReplyText(reply, 4), "001AFF01");

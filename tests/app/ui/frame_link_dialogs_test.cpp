@@ -3,6 +3,7 @@
 // cases, and a case that falls silent during a run slides the module-fault
 // reminder in.
 #include "FrameRunFixture.h"
+#include "ModalDialogSupport.h"
 
 #include "app/HighSpeedChannels.h"
 #include "app/ui/MainFrameLinkDialogs.h"
@@ -39,28 +40,6 @@ constexpr int ID_CONTROLLER_MAPPING = 32929;
 constexpr int ID_NETWORK_SETTING = 32896;
 constexpr int ID_START_SAMPLE = 32788;
 constexpr int ID_STOP_SAMPLE = 32791;
-
-// Runs `act` on the modal dialog of type T once it is shown.
-template <class T> void WhenModal(std::function<void(T&)> act) {
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        if (auto* dialog = dynamic_cast<T*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(*dialog);
-        }
-    });
-    poll->start();
-}
-
-template <class W> W* Control(QWidget& dialog, int id) {
-    return dialog.findChild<W*>(QStringLiteral("id%1").arg(id));
-}
-
-void Click(QWidget& dialog, int id) {
-    Control<QPushButton>(dialog, id)->click();
-}
 
 class FrameLinkDialogsTest : public FrameRunTest {
 protected:
