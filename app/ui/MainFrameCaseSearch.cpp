@@ -331,7 +331,11 @@ void CMainFrameCaseSearch::OnTimer(int id) {
 }
 
 QString CMainFrameCaseSearch::GetModuleInfoText() const {
-    return m_pModuleInfo ? m_pModuleInfo->GetInfoText() : QString();
+    if (!m_pModuleInfo)
+        return QString();
+    // The lines as the window shows them: its stored text ends each with "\r\n".
+    QString shown = m_pModuleInfo->GetInfoText();
+    return shown.remove(QLatin1Char('\r'));
 }
 
 FrameCommandState CMainFrameCaseSearch::CollectCommandState() const {

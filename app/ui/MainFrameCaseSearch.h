@@ -59,6 +59,7 @@ public:
     FrameCommandState CollectCommandState() const;
     void PruneMenu(QMenu* menu);
     CDlgModuleInfo* GetModuleInfoWindow() const { return m_pModuleInfo; }
+    // The window's lines, joined by "\n".
     QString GetModuleInfoText() const;
     CDlgModuleFaultAlert* GetFaultAlertWindow() const { return m_pFaultAlert; }
     int m_bModuleWindowFlag = 0;

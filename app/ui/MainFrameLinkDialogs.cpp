@@ -99,7 +99,7 @@ void CMainFrameLinkDialogs::OnControllerMapping() {
     if (shell == nullptr)
         return;
     // The file beside the running program, where the case links read it.
-    CDlgControllerMap dialog(platform::ProgramFolder(), &m_frame);
+    CDlgControllerMap dialog(m_frame.GetProgramFolder(), &m_frame);
     dialog.SetControllerList(shell->GetConnections().GetConnectedAddresses());
     dialog.exec();
     // The case links take the numbers when they connect again.
