@@ -264,13 +264,19 @@ int CCaseLink::SendModuleCommand(platform::HWND window, int length, int waitMs, 
     platform::Sleep(static_cast<std::uint32_t>(waitMs));
     ReceiveAll();
     const int held = GetReplyBytes();
-    if (held >= 1 && held <= kModuleReplySize) {
-        std::lock_guard<std::mutex> lock(m_hMutex);
-        std::memcpy(m_moduleReply, m_reply.data(), static_cast<std::size_t>(held));
+    // No reply is no exchange; a read needs the whole block. The sink only
+    // ever sees this reply's bytes, never an earlier one's.
+    if (held < 1 || (code == 0 && held < kModuleReplySize))
+        return 0;
+    if (held >= kModuleReplySize) {
+        {
+            std::lock_guard<std::mutex> lock(m_hMutex);
+            std::memcpy(m_moduleReply, m_reply.data(), kModuleReplySize);
+        }
+        if (window)
+            platform::SendMessage(window, 0x872, static_cast<platform::WPARAM>(code),
+                                  reinterpret_cast<platform::LPARAM>(m_moduleReply));
     }
-    if (window)
-        platform::SendMessage(window, 0x872, static_cast<platform::WPARAM>(code),
-                              reinterpret_cast<platform::LPARAM>(m_moduleReply));
     return 1;
 }
 

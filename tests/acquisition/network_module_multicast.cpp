@@ -15,6 +15,8 @@ namespace {
 NetworkModuleOptions LoopbackOptions() {
     NetworkModuleOptions options;
     options.bMulticastLoop = true;
+    // Room for simulator threads on a loaded machine.
+    options.nReceiveTimeoutMs = 1000;
     return options;
 }
 

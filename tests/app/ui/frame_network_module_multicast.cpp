@@ -24,13 +24,15 @@ protected:
             modules.push_back(std::make_unique<CNetworkModuleSimulator>(options));
             ASSERT_TRUE(modules.back()->Start());
         }
+        // The group loops back here; room for simulator threads on a loaded machine.
+        CDlgNetworkSetting::SocketOptions().bMulticastLoop = true;
+        CDlgNetworkSetting::SocketOptions().nReceiveTimeoutMs = 1000;
     }
     std::vector<std::unique_ptr<CNetworkModuleSimulator>> modules;
 };
 
 TEST_F(FrameNetworkModuleTest, TheModuleDialogScansReadsWritesAndEnds) {
     StartModules();
-    CDlgNetworkSetting::SocketOptions().bMulticastLoop = true;
     auto* links = m_frame->findChild<CMainFrameLinkDialogs*>("LinkDialogs");
     ASSERT_NE(links, nullptr);
     links->SetDeviceTypeForTest(0);
@@ -71,7 +73,6 @@ TEST_F(FrameNetworkModuleTest, TheModuleDialogScansReadsWritesAndEnds) {
 
 TEST_F(FrameNetworkModuleTest, ClosingWithoutAScanEndsNothing) {
     StartModules();
-    CDlgNetworkSetting::SocketOptions().bMulticastLoop = true;
     m_frame->findChild<CMainFrameLinkDialogs*>("LinkDialogs")->SetDeviceTypeForTest(0);
     WhenModal<CDlgNetworkSetting>([](CDlgNetworkSetting& dialog) { Click(dialog, 2); });
     const std::size_t boxes = m_boxes.Records().size();
