@@ -29,7 +29,10 @@ struct ChannelBarContext {
 // keeps the list given.
 void LoadBridgeModeNames(const CInstrumentIni& ini, std::vector<std::string>& names);
 
-// Units of the unit file ("QV7411N.nut"); empty when the file is missing or
+// The unit file in the program folder.
+inline constexpr const char* kUnitFileName = "QV7411N.nut";
+
+// Units of the unit file (kUnitFileName); empty when the file is missing or
 // lists none.
 std::vector<std::string> LoadEngineeringUnits(const std::string& path);
 

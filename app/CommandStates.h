@@ -73,6 +73,7 @@ struct MenuPruneOptions {
 std::vector<MenuRemoval> MenuRemovals(const MenuPruneOptions& options);
 // The submenu that holds this command is removed whole (digital sensor channels).
 constexpr int ID_DIGITAL_CHANNEL_SETTINGS = 32956;
+constexpr int ID_DIGITAL_SETTINGS = 32889;
 // The storage-rule dialog of the settings menu.
 constexpr int ID_STORAGE_RULE = 32959;
 constexpr int ID_VIRTUAL_CHANNEL_SETTINGS = 32834;

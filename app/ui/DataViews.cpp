@@ -105,6 +105,11 @@ std::unique_ptr<ViewExportSource> MakeViewExportSource(const ViewExportSettings&
         sources.measureChannels.push_back(g_ChannelList[i]);
         sources.allChannels.push_back(g_ChannelList[i]);
     }
+    // The digital channels export from the run's ".dst", by their place in the table.
+    for (const TableDigitalChannel& digital : m_pWorld->digitalChannels) {
+        context.digitalChannels.push_back({digital.nId, digital.strName});
+        sources.digitalChannels.push_back({digital.nId, digital.strName});
+    }
     sources.nStoredDataCount = settings.nStoredCount;
     sources.strAppTitle = g_strAppTitle;
     return source;
@@ -152,6 +157,7 @@ void CTableView::FillWorld() {
     m_pWorld->nStoredCount = project.GetTotalDataCount();
     m_pWorld->dataPath = project.GetProjectFilePath(".dat");
     m_pWorld->statusPath = project.GetProjectFilePath(".stu");
+    m_pWorld->digitalPath = project.GetProjectFilePath(".dst");
 }
 
 CQV7411N_NewFrameView::CQV7411N_NewFrameView(QWidget* parent)

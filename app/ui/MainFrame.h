@@ -330,6 +330,7 @@ public:
     void OnStorageRule();
     void OnVirtualChannelSettings();
     void OnDigitalChannelSetting();
+    void OnDigitalSettings();
     // The project's digital file while a project is open, else the program folder's.
     std::string DigitalParamFilePath() const;
     void SaveDigitalSettings(const CProjectState& state);

@@ -4,6 +4,7 @@
 
 #include "acquisition/NetComm.h"
 #include "app/BarMessages.h"
+#include "app/ChannelBarContext.h"
 #include "app/ChannelRecords.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
@@ -16,7 +17,6 @@
 namespace {
 
 constexpr int kChannelsPerUnit = 16;
-constexpr const char* kUnitFileName = "QV7411N.nut";
 
 std::vector<std::string> ControllerAddresses(const std::vector<ControllerRecord>& controllers) {
     std::vector<std::string> addresses;

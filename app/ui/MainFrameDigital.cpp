@@ -5,9 +5,12 @@
 
 #include "acquisition/SamplingControl.h"
 #include "app/AppSettings.h"
+#include "app/ChannelBarContext.h"
 #include "app/CommandStates.h"
 #include "app/RunFlags.h"
+#include "panels/DlgDigitalParam.h"
 #include "platform/Files.h"
+#include "platform/MessageBox.h"
 
 void CMainFrame::InitDigitalChannels() {
     if (!g_bDigitalUsed)
@@ -46,6 +49,41 @@ void CMainFrame::RegisterDigitalCommands() {
     OnCommand(
         ID_DIGITAL_CHANNEL_SETTINGS, [this] { OnDigitalChannelSetting(); },
         [this](CCmdUI& ui) { ui.Enable(g_bDigitalUsed && m_pSampling->IsDigitalLibraryLoaded()); });
+    OnCommand(
+        ID_DIGITAL_SETTINGS, [this] { OnDigitalSettings(); },
+        [this](CCmdUI& ui) {
+            ui.Enable(g_bDigitalUsed && g_bSampling.load() == 0 &&
+                      m_project.m_nProjectState != PROJECT_OPENED);
+        });
+}
+
+void CMainFrame::OnDigitalSettings() {
+    CSamplingControl& sampling = *m_pSampling;
+    int count = 0;
+    DigitalChannelTable table{};
+    // A missing or broken file leaves no channels to edit.
+    if (!LoadDigitalParamFile(DigitalParamFilePath(), count, table))
+        count = 0;
+    CDlgDigitalParam dialog(this);
+    dialog.SetChannels(count, table);
+    dialog.SetPort(m_nDigitalComPort, m_nDigitalBaundRate);
+    dialog.SetUnitFile(platform::JoinPath(m_strProgramFolder, kUnitFileName));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    dialog.GetChannels(count, table);
+    sampling.SetDigitalChannels(count, table);
+    SaveDigitalParamFile(sampling.GetDigitalProgramFile(), count, table);
+    if (m_project.m_nProjectState != PROJECT_NONE && m_project.HasProjectPath())
+        SaveDigitalSettings(m_project);
+    RefreshAllViews();
+    int comPort = 0, baudRate = 0;
+    dialog.GetPort(comPort, baudRate);
+    if (comPort == m_nDigitalComPort && baudRate == m_nDigitalBaundRate)
+        return;
+    m_nDigitalComPort = comPort;
+    m_nDigitalBaundRate = baudRate;
+    if (sampling.GetDigitalMeter() != nullptr && !sampling.ReopenDigitalMeter(comPort, baudRate))
+        platform::MessageBox("打开串口失败，请重新设置。", g_strAppTitle, platform::MB_ICONEXCLAMATION);
 }
 
 void CMainFrame::OnDigitalChannelSetting() {

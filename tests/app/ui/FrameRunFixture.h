@@ -18,6 +18,7 @@
 #include "panels/SampleParamBar.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
+#include "platform/Text.h"
 
 #include <QAction>
 #include <QMenu>
@@ -142,6 +143,18 @@ protected:
                 return !IsRunActive() && !sampling.IsThreadRunning() && sampling.m_bCanStartSample.load();
             },
             milliseconds);
+    }
+
+    // The lines of a GBK text file, without their line ends.
+    static std::vector<std::string> GbkLines(const std::string& path) {
+        std::ifstream file(path, std::ios::binary);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(file, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            lines.push_back(platform::GbkToUtf8(line));
+        }
+        return lines;
     }
 
     static std::vector<CaseSampleBlock> ReadBlocks(const std::string& dataFile) {

@@ -3,15 +3,25 @@
 // and its ".dst" file; with the stand-in, event sampling stores what the
 // load-control commands pick, and closing stops and frees the library.
 #include "FrameRunFixture.h"
+#include "ModalDialogSupport.h"
 
 #include "acquisition/DigitalInterface.h"
 #include "acquisition/DigitalParamFile.h"
 #include "app/AppSettings.h"
 #include "app/CommandStates.h"
+#include "app/ui/DataViews.h"
+#include "datafiles/SaveDataOptions.h"
+#include "panels/DlgDigitalParam.h"
+#include "panels/MSFlexGrid.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/SerialPort.h"
 #include "tools/DigitalInterfaceSim.h"
 #include "tools/MeterSimulator.h"
+#include "views/TableData.h"
+#include "views/TableViewWidget.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
 
 #include <array>
 #include <chrono>
@@ -55,6 +65,38 @@ protected:
         UseVoltageConversion();
         ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
     }
+    // A timed run of `count` sets with the meter's first frames in.
+    void StoreMeterRun(int count) {
+        SetRunSettings(SAMPLE_MODE_TIMED, 10, count);
+        auto now = std::make_shared<std::atomic<std::int64_t>>(100000);
+        m_frame->GetSampling().SetClock([now] { return now->fetch_add(4000); });
+        ASSERT_TRUE(ProcessEventsUntil([&] { return m_meter.FramesSent() >= 5; }));
+        ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
+        ASSERT_TRUE(WaitRunCompleted());
+    }
+    // Runs 数字量设置 from the 设置 menu with `act` on its dialog.
+    void RunDigitalSettings(std::function<void(CDlgDigitalParam&)> act) {
+        QAction* item = MenuItem("设置", ID_DIGITAL_SETTINGS);
+        ASSERT_NE(item, nullptr);
+        ASSERT_TRUE(item->isEnabled());
+        WhenModal<CDlgDigitalParam>(std::move(act));
+        item->trigger();
+    }
+    static std::vector<std::string> NamesOf(int count, const DigitalChannelTable& table) {
+        std::vector<std::string> names;
+        for (int i = 0; i < count; ++i)
+            names.emplace_back(table[static_cast<std::size_t>(i)].szName);
+        return names;
+    }
+    std::vector<std::string> FileNames(const std::string& path) {
+        int count = -1;
+        DigitalChannelTable table{};
+        EXPECT_TRUE(LoadDigitalParamFile(path, count, table)) << path;
+        return NamesOf(count, table);
+    }
+    std::vector<std::string> ChannelNames() {
+        return NamesOf(m_frame->GetSampling().GetDigitalCount(), m_frame->GetSampling().GetDigitalTable());
+    }
     std::vector<std::array<float, 8>> ReadDigitalFile() {
         std::ifstream file(m_scratch.File("Projects/Run/Run.dst"), std::ios::binary);
         std::vector<std::array<float, 8>> records;
@@ -94,13 +136,7 @@ TEST_F(FrameDigitalMeterTest, WithoutTheLibraryTheMeterFeedsATimedRunAndItsDigit
     EXPECT_FALSE(m_frame->QueryCommandState(ID_DIGITAL_CHANNEL_SETTINGS).m_bEnabled);
 
     SearchAndPrepare();
-    SetRunSettings(SAMPLE_MODE_TIMED, 10, 3);
-    auto now = std::make_shared<std::atomic<std::int64_t>>(100000);
-    sampling.SetClock([now] { return now->fetch_add(4000); });
-    // Let the meter's first frames arrive.
-    ASSERT_TRUE(ProcessEventsUntil([&] { return m_meter.FramesSent() >= 5; }));
-    ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
-    ASSERT_TRUE(WaitRunCompleted());
+    StoreMeterRun(3);
 
     EXPECT_EQ(m_frame->GetProjectState().m_nTotalDataCount, 3);
     const auto records = ReadDigitalFile();
@@ -111,6 +147,140 @@ TEST_F(FrameDigitalMeterTest, WithoutTheLibraryTheMeterFeedsATimedRunAndItsDigit
         EXPECT_EQ(r[2], r[0] + 2.0f);
         for (int d = kDigitalCount; d < 8; ++d)
             EXPECT_EQ(r[static_cast<std::size_t>(d)], 0.0f);
+    }
+}
+
+// 数字量设置 edits the channel table and the meter's port: the program
+// folder's file always, the project's while one is open, and a port that
+// does not open is reported.
+TEST_F(FrameDigitalMeterTest, TheDigitalSettingsDialogEditsTheChannelsAndTheMetersPort) {
+    std::vector<std::string> shown;
+    const std::size_t boxes = m_boxes.Records().size();
+    RunDigitalSettings([&](CDlgDigitalParam& dialog) {
+        for (int r = 1; r < dialog.GetGrid()->GetRows(); ++r)
+            shown.push_back(dialog.GetGrid()->GetTextMatrix(r, 2));
+        Click(dialog, 1404);
+        Control<QComboBox>(dialog, 1407)->setCurrentIndex(3); // 9600
+        Click(dialog, 1);
+    });
+    EXPECT_EQ(shown, (std::vector<std::string>{"数字量1", "数字量2", "数字量3"}));
+    const std::vector<std::string> four = {"数字量1", "数字量2", "数字量3", "数字量4"};
+    EXPECT_EQ(ChannelNames(), four);
+    EXPECT_EQ(FileNames(m_scratch.File(DIGITAL_PROGRAM_FILE)), four);
+    CDigitalMeterPort* meter = m_frame->GetSampling().GetDigitalMeter();
+    ASSERT_NE(meter, nullptr);
+    EXPECT_EQ(meter->GetBaud(), 9600);
+    EXPECT_TRUE(meter->IsOpen()) << "reopened on the same port";
+    EXPECT_EQ(m_boxes.Records().size(), boxes);
+
+    // A port without a device: the reader stays closed and the user is told.
+    platform::SetSerialDevicePath(5, m_scratch.File("no-such-port"));
+    RunDigitalSettings([](CDlgDigitalParam& dialog) {
+        Control<QComboBox>(dialog, 1022)->setCurrentIndex(4);
+        Click(dialog, 1);
+    });
+    platform::SetSerialDevicePath(5, "");
+    ASSERT_EQ(m_boxes.Records().size(), boxes + 1);
+    EXPECT_EQ(m_boxes.Records().back().text, "打开串口失败，请重新设置。");
+    EXPECT_FALSE(meter->IsOpen());
+    EXPECT_EQ(meter->GetPort(), 5);
+}
+
+TEST_F(FrameDigitalMeterTest, AProjectKeepsItsOwnDigitalSettings) {
+    SearchAndPrepare();
+    const std::string projectFile = m_scratch.File("Projects/Run/Run.dsi");
+    RunDigitalSettings([](CDlgDigitalParam& dialog) {
+        dialog.GetGrid()->SelectRange(2, 2, 2, 2);
+        Click(dialog, 1406);
+        Click(dialog, 1);
+    });
+    const std::vector<std::string> kept = {"数字量1", "数字量3"};
+    EXPECT_EQ(FileNames(projectFile), kept);
+    EXPECT_EQ(FileNames(m_scratch.File(DIGITAL_PROGRAM_FILE)), kept);
+
+    // Without a project the program folder's table changes alone.
+    m_frame->GetProjectHandler().CloseProject();
+    RunDigitalSettings([](CDlgDigitalParam& dialog) {
+        Click(dialog, 1404);
+        Click(dialog, 1404);
+        Click(dialog, 1);
+    });
+    EXPECT_EQ(ChannelNames(), (std::vector<std::string>{"数字量1", "数字量3", "数字量3", "数字量4"}));
+    EXPECT_EQ(FileNames(projectFile), kept);
+
+    // Opening the project brings its own table back; an opened project's
+    // settings are not edited.
+    m_app->GetProjectFileDialog().SetChooser(
+        [&](bool, const std::string&, const std::string&) { return m_scratch.File("Projects/Run/Run.dap"); });
+    m_app->OnFileOpenProject();
+    ASSERT_EQ(m_frame->GetProjectState().m_nProjectState, PROJECT_OPENED);
+    EXPECT_EQ(ChannelNames(), kept);
+    EXPECT_FALSE(m_frame->QueryCommandState(ID_DIGITAL_SETTINGS).m_bEnabled);
+}
+
+// The table view's context menu switches to the digital history, which lists
+// the run's digital file; the File menu's save-as exports it.
+TEST_F(FrameDigitalMeterTest, TheTableShowsAndExportsTheRunsDigitalHistory) {
+    SearchAndPrepare();
+    StoreMeterRun(3);
+    const auto records = ReadDigitalFile();
+    ASSERT_EQ(records.size(), 3u);
+    CTableView* view = m_frame->GetActiveTableView();
+    ASSERT_NE(view, nullptr);
+    CTableViewWidget& table = *view->GetTable();
+
+    QTimer::singleShot(50, [] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions())
+            if (action->text() == QString::fromUtf8("数字量历史数据(&D)"))
+                action->trigger();
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20), table.mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(&table, &event);
+    const CTableData& data = table.Data();
+    ASSERT_EQ(data.m_nShowDataType, TABLE_DIGITAL_HISTORY);
+    ASSERT_LT(data.m_nPosition, 3);
+    const int first = data.HeadingRows();
+    for (int i = 0; i + data.m_nPosition < 3; ++i) {
+        const auto& record = records[static_cast<std::size_t>(data.m_nPosition + i)];
+        EXPECT_FALSE(data.m_grid.At(first + i, 0).text.empty()) << "the sample's time";
+        for (int d = 0; d < kDigitalCount; ++d)
+            EXPECT_EQ(data.m_grid.At(first + i, d + 1).text,
+                      data.FormatDefault(record[static_cast<std::size_t>(d)]))
+                << "row " << i << " channel " << d;
+    }
+
+    table.runSaveOptionsDialog = [](const TableSavePreset& preset, TableSaveKind, SaveDataOptions& options) {
+        options = SaveDataOptions{};
+        options.nFileLayout = 1;
+        options.bDescription = 1;
+        for (const int id : preset.items)
+            options.nDigitalChannels[options.nDigitalCount++] = id;
+        return true;
+    };
+    const std::string exported = m_scratch.File("digital.txt");
+    m_frame->SetFileChooser(
+        [&](bool save, const std::string&, const std::string&, const std::string&, std::string& path) {
+            path = exported;
+            return save;
+        });
+    QAction* saveText = MenuItem("文件", ID_TABLE_SAVE_TEXT);
+    ASSERT_NE(saveText, nullptr);
+    saveText->trigger();
+    const std::vector<std::string> lines = GbkLines(exported);
+    ASSERT_EQ(lines.size(), 2u + 3u) << "two heading lines and the three stored samples";
+    EXPECT_NE(lines[1].find("数字量2"), std::string::npos) << "the names under the headings: " << lines[1];
+    for (std::size_t i = 0; i < 3; ++i) {
+        std::istringstream row(lines[2 + i]);
+        std::vector<std::string> cells;
+        for (std::string cell; std::getline(row, cell, '\t');)
+            cells.push_back(cell);
+        ASSERT_EQ(cells.size(), std::size_t(kDigitalCount)) << lines[2 + i];
+        for (int d = 0; d < kDigitalCount; ++d)
+            EXPECT_NEAR(std::stof(cells[std::size_t(d)]), records[i][std::size_t(d)], 0.5f)
+                << "the table's decimals; " << lines[2 + i];
     }
 }
 

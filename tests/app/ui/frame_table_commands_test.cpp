@@ -33,17 +33,6 @@ protected:
         UseVoltageConversion();
         ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
     }
-    // The lines of a GBK text file, without their line ends.
-    static std::vector<std::string> GbkLines(const std::string& path) {
-        std::ifstream file(path, std::ios::binary);
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(file, line);) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            lines.push_back(platform::GbkToUtf8(line));
-        }
-        return lines;
-    }
 };
 
 TEST_F(FrameTableCommandsTest, SaveAsTextAndPrintFromTheFileMenuWorkOnTheStoredRun) {
