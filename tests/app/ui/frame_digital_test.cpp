@@ -67,12 +67,8 @@ protected:
     }
     // A timed run of `count` sets with the meter's first frames in.
     void StoreMeterRun(int count) {
-        SetRunSettings(SAMPLE_MODE_TIMED, 10, count);
-        auto now = std::make_shared<std::atomic<std::int64_t>>(100000);
-        m_frame->GetSampling().SetClock([now] { return now->fetch_add(4000); });
         ASSERT_TRUE(ProcessEventsUntil([&] { return m_meter.FramesSent() >= 5; }));
-        ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
-        ASSERT_TRUE(WaitRunCompleted());
+        StoreTimedRun(count);
     }
     // Runs 数字量设置 from the 设置 menu with `act` on its dialog.
     void RunDigitalSettings(std::function<void(CDlgDigitalParam&)> act) {
