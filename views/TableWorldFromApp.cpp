@@ -51,14 +51,18 @@ void FillTableWorldFromAppTables(TableWorld& world) {
     world.bSampling = g_bSampling.load() != 0;
     world.bPaused = g_bSamplePaused.load() != 0;
     world.bDigitalUsed = g_bDigitalUsed;
-    world.digitalChannels.clear();
-    for (int i = 0; g_bDigitalUsed && i < std::clamp(g_nDigitalChanCount, 0, kMaxDigitalChannels); ++i) {
-        const DigitalChannelRecord& record = g_DigitalChanTable[static_cast<std::size_t>(i)];
-        world.digitalChannels.push_back({kFirstDigitalChannel + i,
-                                         std::string(record.szName, strnlen(record.szName, 64)),
-                                         std::string(record.szDescription, strnlen(record.szDescription, 64)),
-                                         std::string(record.szUnit, strnlen(record.szUnit, 64))});
-    }
+    world.digitalChannels = DigitalChannelsFromAppTables();
     world.layout = OnlineLayoutFromCaseTables(int(std::min<std::size_t>(world.digitalChannels.size(), 8)));
     world.channelTable = &appChannels;
+}
+
+std::vector<TableDigitalChannel> DigitalChannelsFromAppTables() {
+    std::vector<TableDigitalChannel> channels;
+    for (int i = 0; g_bDigitalUsed && i < std::clamp(g_nDigitalChanCount, 0, kMaxDigitalChannels); ++i) {
+        const DigitalChannelRecord& record = g_DigitalChanTable[static_cast<std::size_t>(i)];
+        channels.push_back({kFirstDigitalChannel + i, std::string(record.szName, strnlen(record.szName, 64)),
+                            std::string(record.szDescription, strnlen(record.szDescription, 64)),
+                            std::string(record.szUnit, strnlen(record.szUnit, 64))});
+    }
+    return channels;
 }

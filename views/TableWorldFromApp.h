@@ -7,3 +7,6 @@
 #include "views/TableWorld.h"
 
 void FillTableWorldFromAppTables(TableWorld& world);
+
+// The digital channels in use, in table order; none when digital channels are off.
+std::vector<TableDigitalChannel> DigitalChannelsFromAppTables();

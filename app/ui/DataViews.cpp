@@ -106,7 +106,7 @@ std::unique_ptr<ViewExportSource> MakeViewExportSource(const ViewExportSettings&
         sources.allChannels.push_back(g_ChannelList[i]);
     }
     // The digital channels export from the run's ".dst", by their place in the table.
-    for (const TableDigitalChannel& digital : m_pWorld->digitalChannels) {
+    for (const TableDigitalChannel& digital : DigitalChannelsFromAppTables()) {
         context.digitalChannels.push_back({digital.nId, digital.strName});
         sources.digitalChannels.push_back({digital.nId, digital.strName});
     }
