@@ -6,7 +6,9 @@
 #include "tooltip/TipPictureStore.h"
 #include "tooltip/TipQtCanvas.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QEvent>
@@ -15,6 +17,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QTimer>
+#include <QToolBar>
 #include <QUrl>
 
 #include <algorithm>
@@ -67,6 +70,7 @@ CPPToolTip::CPPToolTip() : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHin
 }
 
 CPPToolTip::~CPPToolTip() {
+    RemoveAllTools();
     ReleaseIcon();
 }
 
@@ -85,8 +89,12 @@ bool CPPToolTip::Create(QWidget* parent, bool balloon) {
 }
 
 void CPPToolTip::RelayEventsOf(QObject* source) {
-    if (source != nullptr)
-        source->installEventFilter(this);
+    if (source == nullptr)
+        return;
+    source->installEventFilter(this);
+    // Moves without a button held reach a widget only while it tracks the mouse.
+    if (auto* widget = qobject_cast<QWidget*>(source))
+        widget->setMouseTracking(true);
 }
 
 void CPPToolTip::DestroyWindow() {
@@ -189,6 +197,66 @@ TipPoint CPPToolTip::GetCursorPos() const {
 
 bool CPPToolTip::AdvanceAnimations() {
     return m_renderer.AdvanceAnimations();
+}
+
+int CPPToolTip::WindowId(QWidget* window) {
+    const auto it = m_windowIds.find(window);
+    if (it != m_windowIds.end())
+        return it->second;
+    const int id = static_cast<int>(m_windowIds.size()) + 1;
+    m_windowIds[window] = id;
+    return id;
+}
+
+void CPPToolTip::AddTool(QWidget* window, const TipToolInfo& record) {
+    m_tools.AddTool(WindowId(window), record);
+}
+
+void CPPToolTip::AddToolBar(QToolBar* toolBar) {
+    m_toolBars.emplace_back(toolBar);
+}
+
+void CPPToolTip::RemoveAllTools() {
+    m_tools.RemoveAllTools();
+    m_toolBars.clear();
+}
+
+int CPPToolTip::FindTool(TipPoint screen, TipToolInfo* record) {
+    const QPoint global(screen.x, screen.y);
+    QWidget* under = QApplication::widgetAt(global);
+    if (under == nullptr)
+        return 0;
+    // A tool-bar button: its command string's line 1 is the tip.
+    for (const QPointer<QToolBar>& bar : m_toolBars) {
+        if (bar == nullptr || (under != bar && !bar->isAncestorOf(under)))
+            continue;
+        QAction* action = bar->actionAt(bar->mapFromGlobal(global));
+        if (action == nullptr)
+            return 0;
+        const QRect r = bar->actionGeometry(action);
+        *record = TipToolInfo();
+        record->id = action->data().toUInt();
+        record->rcTool = {r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+        record->text = CTipPictureStore::Instance().GetResourceStringLine(static_cast<int>(record->id), 1);
+        return WindowId(bar);
+    }
+    QWidget* parent = under->parentWidget();
+    if (parent == nullptr)
+        return 0;
+    // The edit of a combo box counts as the box; otherwise the child under the point.
+    QWidget* window = qobject_cast<QComboBox*>(parent) != nullptr ? parent : under;
+    if (!window->isEnabled())
+        return 0;
+    const auto id = m_windowIds.find(window);
+    if (id == m_windowIds.end())
+        return 0;
+    const QPoint client = window->mapFromGlobal(global);
+    return m_tools.FindToolInWindow(id->second, {client.x(), client.y()}, record) ? id->second : 0;
+}
+
+void CPPToolTip::MoveTipTo(TipPoint screen) {
+    move(screen.x, screen.y);
+    repaint();
 }
 
 void CPPToolTip::SetTransparency(int transparency) {

@@ -8,6 +8,7 @@
 #include "tooltip/TipHtmlRenderer.h"
 #include "tooltip/TipPlacement.h"
 #include "tooltip/TipStateMachine.h"
+#include "tooltip/TipToolTable.h"
 
 #include <QImage>
 #include <QPainterPath>
@@ -19,6 +20,7 @@
 #include <string>
 
 class QTimer;
+class QToolBar;
 
 class CPPToolTip : public QWidget, private ITipStateHost {
     Q_OBJECT
@@ -50,6 +52,11 @@ public:
     // Input of the owner: moves, button-downs, wheel turns and keys.
     void RelayEvent(QEvent* event);
 
+    // Tools: the program adds none; the look-up rules serve any added all the same.
+    void AddTool(QWidget* window, const TipToolInfo& record);
+    void AddToolBar(QToolBar* toolBar);
+    void RemoveAllTools();
+
     CTipHtmlRenderer& GetRenderer() { return m_renderer; }
     int GetState() const { return m_machine.GetState(); }
     int GetAnchorDirection() const { return m_placement.direction; }
@@ -71,6 +78,9 @@ private:
     void RepaintTip(int transparency) override;
     TipPoint GetCursorPos() const override;
     bool AdvanceAnimations() override;
+    int FindTool(TipPoint screen, TipToolInfo* record) override;
+    void MoveTipTo(TipPoint screen) override;
+    int WindowId(QWidget* window);
 
     void ShowTip(const QPoint& screenPoint);
     QImage ComposeTip();
@@ -82,6 +92,9 @@ private:
     bool m_bCreated = false;
     CTipStateMachine m_machine{*this};
     std::map<int, QTimer*> m_timers;
+    CTipToolTable m_tools;
+    std::map<QWidget*, int> m_windowIds;
+    std::vector<QPointer<QToolBar>> m_toolBars;
     int m_nCurTransparency = 0;
     bool m_bOpaqueRepaint = false;
     std::string m_text;

@@ -29,9 +29,17 @@ void CTipStateMachine::SetTipDelay(int which, int ms) {
 
 void CTipStateMachine::ShowRecordAtPoint(TipPoint point, TipToolInfo record) {
     m_lastCursor = point;
-    record.flags = m_nDefaultFlags | kNoAutoHide; // only the flags are the record's own
-    record.transparency = m_nDefaultTransparency;
+    record.flags = m_nDefaultFlags | kNoAutoHide;
+    record.mask = 0x10; // only the flags are the record's own
     QueueTip(0, record, false, 1);
+}
+
+TipToolInfo CTipStateMachine::Completed(TipToolInfo record) const {
+    if ((record.mask & 0x10) == 0)
+        record.flags = m_nDefaultFlags;
+    if ((record.mask & 0x20) == 0)
+        record.transparency = m_nDefaultTransparency;
+    return record;
 }
 
 void CTipStateMachine::QueueTip(int toolWindow, const TipToolInfo& record, bool delayed, int mode) {
@@ -95,6 +103,7 @@ void CTipStateMachine::OnTimer(int id) {
         if (m_nState != 0)
             return;
         m_nState = 1;
+        m_nextTip = Completed(m_nextTip);
         m_currentTip = m_nextTip;
         m_nCurrentWnd = m_nNextWnd;
         m_nCurrentMode = m_nNextMode;
@@ -165,15 +174,36 @@ void CTipStateMachine::OnMouseMove(TipPoint point, bool overTip) {
     if (m_nCurrentMode == 1 || m_nNextMode == 1 || point == m_lastCursor)
         return;
     m_lastCursor = point;
-    if (overTip && (m_currentTip.flags & kFollow) == 0) {
-        if (m_currentTip.flags & kKeepOverTip)
+    const unsigned flags = m_currentTip.flags;
+    if (overTip && (flags & kFollow) == 0) {
+        if (flags & kKeepOverTip)
             RestartAutoHide();
         else
             BeginHide();
         return;
     }
-    // No operation of this program adds tools: there is none under the point.
-    m_nCurrentWnd = 0;
-    m_host.KillTimer(kShow);
-    BeginHide();
+    TipToolInfo record;
+    const int window = m_host.FindTool(point, &record);
+    if (window == 0) {
+        m_nCurrentWnd = 0;
+        m_host.KillTimer(kShow);
+        BeginHide();
+        return;
+    }
+    if (window == m_nCurrentWnd && record.rcTool == m_currentTip.rcTool) {
+        if (flags & kFollow) {
+            RestartAutoHide();
+            m_host.MoveTipTo(point);
+            return;
+        }
+        if (flags & kKeepInTool) {
+            RestartAutoHide();
+            return;
+        }
+        if ((flags & kForgetTool) == 0) {
+            BeginHide();
+            return;
+        }
+    }
+    QueueTip(window, record, true, 0);
 }

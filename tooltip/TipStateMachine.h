@@ -20,11 +20,17 @@ public:
     virtual void RepaintTip(int transparency) = 0;
     virtual TipPoint GetCursorPos() const = 0;
     virtual bool AdvanceAnimations() = 0;
+    // The tool under a screen point: its window (0 none) and its record.
+    virtual int FindTool(TipPoint screen, struct TipToolInfo* record) = 0;
+    // Moves the shown tip, unchanged in size, to the point.
+    virtual void MoveTipTo(TipPoint screen) = 0;
 };
 
 struct TipToolInfo {
-    int toolWindow = 0; // 0 for a tip shown at a point
+    unsigned id = 0;
+    TipRect rcTool; // in its window's client co-ordinates
     std::string text;
+    unsigned mask = 0; // 0x10: flags are the record's own; 0x20: transparency
     unsigned flags = 0;
     int transparency = 0;
 };
@@ -44,6 +50,8 @@ public:
 
     // The tip shows at once at the point and stays until hidden.
     void ShowRecordAtPoint(TipPoint point, TipToolInfo record);
+    // A record's unset fields take the defaults.
+    TipToolInfo Completed(TipToolInfo record) const;
     void QueueTip(int toolWindow, const TipToolInfo& record, bool delayed, int mode);
     void HideNow();
     void OnTimer(int id);

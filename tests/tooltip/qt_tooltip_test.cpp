@@ -6,12 +6,16 @@
 #include "tooltip/TipPictureStore.h"
 #include "tooltip/TipQtCanvas.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QUrl>
 #include <QWidget>
 
@@ -302,4 +306,46 @@ TEST(TipQtCanvas, PictureEffectsAndShadows) {
     EXPECT_LT(qRed(blurred.pixel(9, 9)), 255);
     EXPECT_GT(qRed(blurred.pixel(13, 13)), qRed(blurred.pixel(10, 10)));
     CTipPictureStore::Instance().Unregister(id);
+}
+
+TEST(PPToolTip, ToolsAndToolBarButtonsShowTheirTips) {
+    EnsureApp();
+    QWidget owner;
+    owner.setGeometry(0, 0, 400, 300);
+    auto* label = new QLabel("tool", &owner);
+    label->setGeometry(20, 20, 100, 30);
+    auto* bar = new QToolBar(&owner);
+    bar->setGeometry(0, 200, 300, 40);
+    QAction* mark = bar->addAction("mark");
+    mark->setData(32920);
+    owner.show();
+    QApplication::processEvents();
+
+    CPPToolTip tip;
+    tip.Create(&owner, true);
+    tip.SetTipDelay(3, 0);
+    TipToolInfo record;
+    record.text = "the label's tip";
+    tip.AddTool(label, record);
+    tip.AddToolBar(bar);
+    auto moveTo = [&](QPoint global) {
+        QCursor::setPos(global);
+        QMouseEvent move(QEvent::MouseMove, owner.mapFromGlobal(global), global, Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(&owner, &move);
+    };
+    moveTo(label->mapToGlobal(QPoint(10, 10)));
+    ASSERT_TRUE(tip.isVisible());
+    EXPECT_EQ(tip.GetText(), "the label's tip");
+
+    const QRect button = bar->actionGeometry(mark);
+    moveTo(bar->mapToGlobal(button.center()));
+    ASSERT_TRUE(tip.isVisible());
+    EXPECT_EQ(QString::fromStdString(tip.GetText()), QString::fromUtf8("添加采样标记"));
+
+    moveTo(QPoint(390, 150)); // no tool there
+    EXPECT_FALSE(tip.isVisible());
+    tip.RemoveAllTools();
+    moveTo(label->mapToGlobal(QPoint(12, 12)));
+    EXPECT_FALSE(tip.isVisible());
 }

@@ -1,5 +1,6 @@
 // The tip window's state machine, its timers stepped by hand.
 #include "tooltip/TipStateMachine.h"
+#include "tooltip/TipToolTable.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,18 @@ public:
     void RepaintTip(int transparency) override { log.push_back("paint " + std::to_string(transparency)); }
     TipPoint GetCursorPos() const override { return cursor; }
     bool AdvanceAnimations() override { return animationChanged; }
+    // Windows of tools: their areas on the screen.
+    std::map<int, TipRect> windows;
+    CTipToolTable tools;
+    std::vector<TipPoint> moves;
+    int FindTool(TipPoint p, TipToolInfo* record) override {
+        for (const auto& [window, r] : windows)
+            if (p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom &&
+                tools.FindToolInWindow(window, {p.x - r.left, p.y - r.top}, record))
+                return window;
+        return 0;
+    }
+    void MoveTipTo(TipPoint p) override { moves.push_back(p); }
     bool Running(int id) const { return timers.count(id) != 0; }
 };
 
@@ -38,6 +51,7 @@ TipToolInfo Tip(const char* text, unsigned flags = 0) {
     TipToolInfo t;
     t.text = text;
     t.flags = flags;
+    t.mask = 0x10; // the flags are the record's own
     return t;
 }
 
@@ -144,4 +158,83 @@ TEST(TipStateMachine, AnimationRepaintsOnlyAShownTip) {
     EXPECT_EQ(host.log.back(), "paint 0");
     m.SetTipDelay(6, 0);
     EXPECT_FALSE(host.Running(260));
+}
+
+TEST(TipToolTable, LookUpRules) {
+    CTipToolTable table;
+    TipToolInfo whole;
+    whole.text = "whole";
+    table.AddTool(1, whole);
+    TipToolInfo left;
+    left.text = "left";
+    left.rcTool = {0, 0, 10, 10};
+    TipToolInfo right = left;
+    right.text = "right";
+    right.rcTool = {5, 0, 20, 10};
+    table.AddTool(2, left);
+    table.AddTool(2, right);
+    TipToolInfo found;
+    EXPECT_TRUE(table.FindToolInWindow(1, {500, 500}, &found)); // one record of no area: the whole window
+    EXPECT_EQ(found.text, "whole");
+    EXPECT_TRUE(table.FindToolInWindow(2, {7, 3}, &found));
+    EXPECT_EQ(found.text, "left"); // the first that holds the point
+    EXPECT_TRUE(table.FindToolInWindow(2, {10, 3}, &found));
+    EXPECT_EQ(found.text, "right"); // right and bottom edges are outside
+    EXPECT_FALSE(table.FindToolInWindow(2, {20, 3}, &found));
+    EXPECT_FALSE(table.FindToolInWindow(3, {1, 1}, &found));
+    table.RemoveAllTools();
+    EXPECT_FALSE(table.FindToolInWindow(1, {1, 1}, &found));
+}
+
+TEST(TipStateMachine, MovesOverToolsFollowTheirFlags) {
+    struct Case {
+        unsigned flags;
+        bool visibleAfterMove;
+        bool moved;
+    } cases[] = {
+        {0, false, false},                            // moving inside the same tool hides the tip
+        {CTipStateMachine::kKeepInTool, true, false}, // ... kept with 0x04
+        {CTipStateMachine::kFollow, true, true},      // ... and follows the cursor with 0x02
+    };
+    for (const Case& c : cases) {
+        FakeHost host;
+        CTipStateMachine m(host);
+        host.windows[5] = {100, 100, 200, 200};
+        TipToolInfo tool;
+        tool.text = "tool";
+        tool.rcTool = {0, 0, 50, 50};
+        tool.mask = 0x10;
+        tool.flags = c.flags;
+        host.tools.AddTool(5, tool);
+
+        m.OnMouseMove({110, 110}, false);
+        EXPECT_TRUE(host.Running(256));
+        host.cursor = {110, 110};
+        m.OnTimer(256);
+        ASSERT_TRUE(host.visible) << c.flags;
+        EXPECT_EQ(m.GetCurrentTool(), 5);
+        host.timers.erase(257);
+        m.OnMouseMove({120, 120}, false);
+        EXPECT_EQ(host.visible, c.visibleAfterMove) << c.flags;
+        EXPECT_EQ(!host.moves.empty(), c.moved) << c.flags;
+        if (c.visibleAfterMove)
+            EXPECT_TRUE(host.Running(257)) << c.flags; // the auto-hide time restarts
+
+        m.OnMouseMove({180, 180}, false); // off every tool: hidden, no tool
+        EXPECT_FALSE(host.visible);
+        EXPECT_EQ(m.GetCurrentTool(), 0);
+    }
+}
+
+TEST(TipStateMachine, DefaultsFillWhatARecordLeavesUnset) {
+    FakeHost host;
+    CTipStateMachine m(host);
+    m.SetDefaultFlags(CTipStateMachine::kNoAutoHide);
+    m.SetDefaultTransparency(40);
+    TipToolInfo own;
+    own.mask = 0x20;
+    own.transparency = 10;
+    const TipToolInfo done = m.Completed(own);
+    EXPECT_EQ(done.flags, unsigned(CTipStateMachine::kNoAutoHide));
+    EXPECT_EQ(done.transparency, 10);
 }
