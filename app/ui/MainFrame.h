@@ -305,6 +305,9 @@ private:
     // A command of the active spectrum window: runs it (ui null) or sets its
     // state; false when no spectrum window is active.
     bool RouteSpectrumCommand(int id, CCmdUI* ui);
+    // A graph command to the active spectrum window, else the active curve
+    // view; with ui, its state (disabled without such a window).
+    void RouteGraphCommand(int id, CCmdUI* ui);
 
     // Sampling side and remote control.
     void InstallSampling();

@@ -97,8 +97,9 @@ void CMainFrame::CreateMenus() {
     addMenu("查看(&V)",
             {59392, 59393, 32812, 32814, 32828, kSeparator, 32885, 32930,      32886, 32931, kSeparator,
              32822, 32823, 32824, 32825, 32826, 32933,      32821, kSeparator, 32874, 32901});
-    addMenu("数据(&D)", {32800, 32801, 32802, 32803, kSeparator, 32809, 32810, kSeparator, 32799, 32804,
-                         32805, 32859, 32861, 32854, kSeparator, 32853, 32844, 32837});
+    addMenu("数据(&D)",
+            {32800, 32801, 32802, 32803, kSeparator, 32809, 32810,      kSeparator, 32799, 32804, 32805,
+             32806, 32807, 32818, 32859, 32861,      32854, kSeparator, 32853,      32844, 32837, 32839});
     addMenu("控制(&C)",
             {32794, kSeparator, 32792,      32841, 32842, 32949,      32950, kSeparator, 32788, 32789,
              32791, 32920,      kSeparator, 32866, 32868, kSeparator, 32905, 32906,      32915, 32916});
@@ -142,7 +143,8 @@ void CMainFrame::CreateToolBars() {
     // sampling and browsing commands into the bars' overflow.
     addToolBarBreak();
     addBar("采样控制栏", "SampleControlBar", {32788, 32789, 32791, kSeparator, 32866, 32868, 32920});
-    addBar("数据浏览栏", "DataBrowseBar", {32800, 32801, 32802, 32803, kSeparator, 32804, 32805});
+    addBar("数据浏览栏", "DataBrowseBar",
+           {32800, 32801, 32802, 32803, kSeparator, 32804, 32805, 32806, 32807, 32818, kSeparator, 32848});
     // These buttons are never shown.
     for (int id : {32941, 32943, 32944}) {
         GetAction(id)->setVisible(false);

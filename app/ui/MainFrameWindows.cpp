@@ -6,9 +6,11 @@
 #include "app/AppSettings.h"
 #include "app/OpenViewCounters.h"
 #include "app/ui/ChildFrame.h"
+#include "app/ui/DataViews.h"
 #include "app/ui/DocTemplates.h"
 #include "libs/spectrum/Lurrow.h"
 #include "platform/Message.h"
+#include "views/CurveViewWidget.h"
 
 #include <QDockWidget>
 #include <QMdiArea>
@@ -24,6 +26,10 @@ const int kDocumentCommands[] = {
     ID_DATA_FIRST,      ID_DATA_PREV_BATCH, ID_DATA_NEXT_BATCH,     ID_DATA_LAST,    ID_DATA_PREV_BLOCK,
     ID_DATA_NEXT_BLOCK, ID_DATA_LOCATE,     ID_ZOOM_IN_X,           ID_ZOOM_OUT_X,   ID_XY_MORE_DATA,
     ID_XY_LESS_DATA,    ID_RESTORE_DEFAULT, ID_DELETE_CURRENT_DATA, ID_DATA_CORRECT, ID_GRAPH_PROPERTIES};
+
+// The graph commands of the data menu and the browsing bar, which the active
+// spectrum or curve window handles.
+const int kGraphCommands[] = {32806, 32807, 32818, 32839, 32848};
 
 // Close commands of the child-window tab menu.
 constexpr int ID_CLOSE_CHILD_WINDOW = 32912;
@@ -55,6 +61,11 @@ void CMainFrame::RegisterWindowCommands() {
                 ui.Enable(child != nullptr && child->GetDocument()->IsCommandEnabled(id));
             });
     }
+    for (int id : kGraphCommands) {
+        OnCommand(
+            id, [this, id] { RouteGraphCommand(id, nullptr); },
+            [this, id](CCmdUI& ui) { RouteGraphCommand(id, &ui); });
+    }
     const auto hasActiveChild = [this](CCmdUI& ui) { ui.Enable(GetActiveChildFrame() != nullptr); };
     OnCommand(
         ID_CLOSE_CHILD_WINDOW, [this] { OnCloseChildWindow(); }, hasActiveChild);
@@ -62,6 +73,21 @@ void CMainFrame::RegisterWindowCommands() {
         ID_CLOSE_ALL_CHILD_WINDOWS, [this] { OnCloseAllChildWindows(); }, hasActiveChild);
     OnCommand(ID_CLOSE_OTHER_CHILD_WINDOWS, [this] { OnCloseOtherChildWindows(); });
     OnCommand(ID_CLOSE_ALL_WINDOWS, [this] { CloseAllChildWindows(); });
+}
+
+void CMainFrame::RouteGraphCommand(int id, CCmdUI* ui) {
+    if (RouteSpectrumCommand(id, ui))
+        return;
+    const CChildFrame* child = GetActiveChildFrame();
+    auto* view = child != nullptr ? qobject_cast<CQV7411N_NewFrameView*>(child->GetActiveView()) : nullptr;
+    CCurveViewWidget* curve = view != nullptr ? view->GetCurve() : nullptr;
+    if (ui == nullptr) {
+        if (curve != nullptr)
+            curve->OnCommand(id);
+        return;
+    }
+    ui->Enable(curve != nullptr && curve->IsCommandEnabled(id));
+    ui->SetCheck(curve != nullptr && curve->IsCommandChecked(id));
 }
 
 void CMainFrame::EnableMDITabs(bool enable) {

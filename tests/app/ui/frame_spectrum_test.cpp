@@ -7,11 +7,16 @@
 #include "FrameRunFixture.h"
 
 #include "libs/spectrum/FFTSpectrumChildFrm.h"
+#include "libs/spectrum/FFTSpectrumDoc.h"
 #include "libs/spectrum/FFTSpectrumView.h"
 #include "libs/spectrum/Lurrow.h"
 #include "libs/spectrum/SpectrumFile.h"
 #include "libs/spectrum/SpectrumGraphCtrl.h"
 #include "platform/Profile.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QToolBar>
 
 #include <algorithm>
 
@@ -39,6 +44,16 @@ protected:
     }
     std::string FftFile(int channel) const {
         return lurrow::FftFileName(m_scratch.File("Projects/Run"), "Run", channel);
+    }
+    // The command's button on the data-browsing bar, its state updated.
+    QAction* BrowseBarButton(int id) {
+        m_frame->UpdateCommandStates();
+        auto* bar = m_frame->findChild<QToolBar*>("DataBrowseBar");
+        for (QAction* action : bar != nullptr ? bar->actions() : QList<QAction*>{})
+            if (action->data().toInt() == id)
+                return action;
+        ADD_FAILURE() << "no button " << id;
+        return nullptr;
     }
     void SetAnalysisRun() {
         SampleSettings settings = m_frame->GetProjectState().m_SampleSettings;
@@ -113,6 +128,36 @@ TEST_F(FrameSpectrumTest, ALiveWindowFollowsARunThatStoresItsSpectra) {
     EXPECT_NEAR(GraphOf(window).GetLine(0)[kSineBin], std::abs(stored[kSineBin]), 1e-3);
     EXPECT_EQ(Peak(GraphOf(window).GetLine(0)), kSineBin);
     EXPECT_TRUE(m_frame->QueryCommandState(ID_DATA_PREV_BLOCK).m_bEnabled);
+
+    // Vertical zoom, autoscale, the cursor switch and the picture copy from
+    // the frame's data menu and browsing bar.
+    const lurrow::CSpectrumGraph& shown = GraphOf(window);
+    ASSERT_TRUE(shown.IsAutoScale());
+    QAction* zoomIn = MenuItem("数据", ID_SPECTRUM_ZOOM_IN_Y);
+    QAction* autoScale = MenuItem("数据", ID_SPECTRUM_AUTO_SCALE);
+    ASSERT_TRUE(zoomIn != nullptr && autoScale != nullptr);
+    EXPECT_FALSE(zoomIn->isEnabled()) << "no zoom while the scale follows the data";
+    EXPECT_TRUE(autoScale->isChecked());
+    autoScale->trigger();
+    EXPECT_FALSE(shown.IsAutoScale());
+    EXPECT_EQ(shown.GetYMax(), 5000.0) << "the default range";
+    ASSERT_TRUE(MenuItem("数据", ID_SPECTRUM_ZOOM_IN_Y)->isEnabled());
+    zoomIn->trigger();
+    EXPECT_EQ(shown.GetYMax(), 2500.0);
+    QAction* zoomOut = BrowseBarButton(ID_SPECTRUM_ZOOM_OUT_Y);
+    ASSERT_TRUE(zoomOut != nullptr && zoomOut->isEnabled());
+    zoomOut->trigger();
+    EXPECT_EQ(shown.GetYMax(), 5000.0);
+    QAction* cursor = BrowseBarButton(ID_SPECTRUM_CURSOR_SWITCH);
+    ASSERT_TRUE(cursor != nullptr && cursor->isEnabled());
+    cursor->trigger();
+    EXPECT_EQ(shown.GetCursorMode(), 1);
+    EXPECT_TRUE(BrowseBarButton(ID_SPECTRUM_CURSOR_SWITCH)->isChecked());
+    cursor->trigger();
+    EXPECT_EQ(shown.GetCursorMode(), 0) << "the switch turns the cursor off again";
+    QApplication::clipboard()->clear();
+    MenuItem("数据", ID_SPECTRUM_COPY_BITMAP)->trigger();
+    EXPECT_EQ(QApplication::clipboard()->image().size(), window->GetView()->size());
 
     // A restart restores the window from the layout the frame saved at closing.
     window->GetView()->SetSelChannels({17, 130});
