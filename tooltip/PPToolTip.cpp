@@ -41,11 +41,12 @@ CPPToolTip::CPPToolTip() : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHin
     const QPalette palette = QApplication::palette();
     const TipColor info = FromQColor(palette.color(QPalette::ToolTipBase));
     m_colors[0] = m_colors[1] = m_colors[2] = info;
-    m_borderColor = FromQColor(palette.color(QPalette::ToolTipText));
+    const TipColor infoText = FromQColor(palette.color(QPalette::ToolTipText));
+    SetBorder(infoText, 1, 1);
     // System colour names follow the palette.
     CTipVocabulary& v = m_renderer.GetVocabulary();
     v.SetSystemColor("infobackground", info);
-    v.SetSystemColor("infotext", m_borderColor);
+    v.SetSystemColor("infotext", infoText);
     v.SetSystemColor("window", FromQColor(palette.color(QPalette::Base)));
     v.SetSystemColor("windowtext", FromQColor(palette.color(QPalette::Text)));
     v.SetSystemColor("buttonface", FromQColor(palette.color(QPalette::Button)));
@@ -115,9 +116,28 @@ void CPPToolTip::SetBackColors(TipColor first, TipColor middle, TipColor last) {
 }
 
 void CPPToolTip::SetBorder(TipColor color, int cx, int cy) {
-    m_borderColor = color;
+    SetBorderBrush(QBrush(CTipQtCanvas::ToQColor(color)), cx, cy);
+}
+
+void CPPToolTip::SetBorderBrush(const QBrush& brush, int cx, int cy) {
+    ClearBorder();
+    if (brush.style() == Qt::NoBrush || cx == 0 || cy == 0)
+        return;
+    m_borderBrush = brush;
     m_nBorderCx = cx;
     m_nBorderCy = cy;
+}
+
+void CPPToolTip::ClearBorder() {
+    m_borderBrush = QBrush();
+    m_nBorderCx = 0;
+    m_nBorderCy = 0;
+}
+
+void CPPToolTip::DrawBorder(QPainter& painter, const QPainterPath& outline) {
+    painter.setPen(QPen(m_borderBrush, std::max(std::abs(m_nBorderCx), std::abs(m_nBorderCy))));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(outline);
 }
 
 void CPPToolTip::SetTipShadow(int dx, int dy, int darkness, bool gradient, int depthX, int depthY) {
@@ -355,11 +375,8 @@ QImage CPPToolTip::ComposeTip() {
     CTipQtCanvas canvas(&p, &tip);
     m_renderer.Draw(canvas, m_placement.text);
     p.setClipping(false);
-    if (m_nBorderCx > 0 && m_nBorderCy > 0) {
-        p.setPen(QPen(CTipQtCanvas::ToQColor(m_borderColor), std::max(m_nBorderCx, m_nBorderCy)));
-        p.setBrush(Qt::NoBrush);
-        p.drawPath(m_outline);
-    }
+    if (m_borderBrush.style() != Qt::NoBrush && m_nBorderCx != 0 && m_nBorderCy != 0)
+        DrawBorder(p, m_outline);
     return tip;
 }
 

@@ -10,6 +10,7 @@
 #include "tooltip/TipStateMachine.h"
 #include "tooltip/TipToolTable.h"
 
+#include <QBrush>
 #include <QImage>
 #include <QPainterPath>
 #include <QPointer>
@@ -19,6 +20,7 @@
 
 #include <string>
 
+class QPainter;
 class QTimer;
 class QToolBar;
 
@@ -42,8 +44,14 @@ public:
     void SetSize(int index, int value);
     void SetDefaultSizes(bool balloon) { m_sizes = TipSizes::Defaults(balloon); }
     void SetTipStyle(int style) { m_nStyle = style; }
+    void SetTipFlags(unsigned flags) { m_machine.SetDefaultFlags(flags); }
     void SetBackColors(TipColor first, TipColor middle, TipColor last);
+    void SetBackColors(TipColor color) { SetBackColors(color, color, color); }
+    // A solid border; SetBorderBrush takes any brush. A border needs a brush
+    // and a nonzero width and height, else the tip has none.
     void SetBorder(TipColor color, int cx, int cy);
+    void SetBorderBrush(const QBrush& brush, int cx, int cy);
+    void ClearBorder();
     void SetTipShadow(int dx, int dy, int darkness, bool gradient, int depthX, int depthY);
     // 0 opaque to 100 invisible.
     void SetTransparency(int transparency);
@@ -68,6 +76,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Frames the tip's outline with the border brush; a subclass may draw
+    // its own border.
+    virtual void DrawBorder(QPainter& painter, const QPainterPath& outline);
 
 private:
     void StartTimer(int id, int ms) override;
@@ -104,9 +115,9 @@ private:
     TipColor m_colors[3];
     int m_nEffect = 0;
     int m_nGranularity = 0;
-    TipColor m_borderColor;
-    int m_nBorderCx = 1;
-    int m_nBorderCy = 1;
+    QBrush m_borderBrush;
+    int m_nBorderCx = 0;
+    int m_nBorderCy = 0;
     int m_nShadowDx = 6;
     int m_nShadowDy = 6;
     int m_nDarkness = 50;

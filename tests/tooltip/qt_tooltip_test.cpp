@@ -349,3 +349,65 @@ TEST(PPToolTip, ToolsAndToolBarButtonsShowTheirTips) {
     moveTo(label->mapToGlobal(QPoint(12, 12)));
     EXPECT_FALSE(tip.isVisible());
 }
+
+namespace {
+
+// Counts the border drawings and frames the outline in its own way.
+class CountingBorderTip : public CPPToolTip {
+public:
+    int borders = 0;
+
+protected:
+    void DrawBorder(QPainter& painter, const QPainterPath& outline) override {
+        ++borders;
+        CPPToolTip::DrawBorder(painter, outline);
+    }
+};
+
+int RedPixels(const QImage& image) {
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            red += Near(image.pixel(x, y), 255, 0, 0) ? 1 : 0;
+    return red;
+}
+
+} // namespace
+
+TEST(PPToolTip, BorderNeedsABrushAndBothSizesAndIsDrawnByTheOverridableHook) {
+    EnsureApp();
+    QWidget owner;
+    owner.setGeometry(0, 0, 400, 300);
+    owner.show();
+    CountingBorderTip tip;
+    tip.Create(&owner, true);
+    tip.SetTipShadow(0, 0, 0, false, 0, 0);
+    struct Case {
+        const char* what;
+        QBrush brush;
+        int cx, cy;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {"solid red, 3 by 3", QBrush(QColor(255, 0, 0)), 3, 3, true},
+        {"no width", QBrush(QColor(255, 0, 0)), 0, 3, false},
+        {"no height", QBrush(QColor(255, 0, 0)), 3, 0, false},
+        {"no brush", QBrush(), 3, 3, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tip.SetBorderBrush(c.brush, c.cx, c.cy);
+        tip.borders = 0;
+        tip.ShowTipAtPoint(QPoint(100, 100), "border");
+        const QImage shown = tip.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(tip.borders > 0, c.drawn);
+        EXPECT_EQ(RedPixels(shown) > 0, c.drawn);
+    }
+    // A cleared border draws nothing; the solid form takes a colour.
+    tip.SetBorder(0x0000FF, 2, 2); // red, as 0x00BBGGRR
+    tip.ClearBorder();
+    tip.borders = 0;
+    tip.ShowTipAtPoint(QPoint(100, 100), "border");
+    EXPECT_EQ(RedPixels(tip.grab().toImage().convertToFormat(QImage::Format_RGB32)), 0);
+    EXPECT_EQ(tip.borders, 0);
+}
