@@ -28,6 +28,8 @@ public:
     Step Feed(int a, int s, const float* latest);
 
     const float* GetBuffer(int channel) const { return m_Buffers[channel].data(); }
+    int GetBlock() const { return m_nBlock; }
+    int GetChannelCount() const { return int(m_Buffers.size()); }
     int GetKeep() const { return m_nKeep; }
     int GetWindow() const { return m_nWindow; }
 

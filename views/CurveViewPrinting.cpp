@@ -21,16 +21,16 @@ std::vector<CCurveViewWidget*> CCurveViewWidget::ViewsToPrint() {
     return shown;
 }
 
-int CCurveViewWidget::PrintViews(QPrinter& printer, const PageSetupValues& setup,
-                                 const std::vector<CCurveViewWidget*>& views) {
+int PrintViewPictures(QPrinter& printer, const PageSetupValues& setup,
+                      const std::vector<PrintedPicture>& views) {
     if (views.empty())
         return 0;
     // The screen area printed: the union of the views' places in their window.
-    QWidget* top = views.front()->window();
+    QWidget* top = views.front().widget->window();
     QRect source;
     std::vector<QRect> places;
-    for (CCurveViewWidget* view : views) {
-        const QRect place(view->mapTo(top, QPoint(0, 0)), view->size());
+    for (const PrintedPicture& view : views) {
+        const QRect place(view.widget->mapTo(top, QPoint(0, 0)), view.widget->size());
         places.push_back(place);
         source = source.united(place);
     }
@@ -47,8 +47,8 @@ int CCurveViewWidget::PrintViews(QPrinter& printer, const PageSetupValues& setup
         painter.translate(g.body.left + (places[i].left() - source.left()) * g.scaleX,
                           g.body.top + (places[i].top() - source.top()) * g.scaleY);
         painter.scale(g.scaleX, g.scaleY);
-        painter.setClipRect(QRect(QPoint(0, 0), views[i]->size()));
-        views[i]->PaintPicture(painter);
+        painter.setClipRect(QRect(QPoint(0, 0), views[i].widget->size()));
+        views[i].paint(painter);
         painter.restore();
     }
     painter.setPen(Qt::black);
@@ -63,22 +63,40 @@ int CCurveViewWidget::PrintViews(QPrinter& printer, const PageSetupValues& setup
     return painter.end() ? 1 : 0;
 }
 
-void CCurveViewWidget::OnPrint(bool preview) {
-    const PageSetupValues setup = pageSetup ? pageSetup() : PageSetupValues();
-    const std::vector<CCurveViewWidget*> views = ViewsToPrint();
+void RunPrintCommand(QWidget* parent, bool preview, const PageSetupValues& setup,
+                     const std::vector<PrintedPicture>& views, const std::function<void(bool)>& onPreview) {
     QPrinter printer(QPrinter::HighResolution);
     if (!preview) {
-        QPrintDialog dialog(&printer, this);
+        QPrintDialog dialog(&printer, parent);
         if (dialog.exec() == QDialog::Accepted)
-            PrintViews(printer, setup, views);
+            PrintViewPictures(printer, setup, views);
         return;
     }
-    if (onPrintPreview)
-        onPrintPreview(true);
-    QPrintPreviewDialog dialog(&printer, this);
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [&](QPrinter* target) { PrintViews(*target, setup, views); });
+    if (onPreview)
+        onPreview(true);
+    QPrintPreviewDialog dialog(&printer, parent);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, parent,
+                     [&](QPrinter* target) { PrintViewPictures(*target, setup, views); });
     dialog.exec();
-    if (onPrintPreview)
-        onPrintPreview(false);
+    if (onPreview)
+        onPreview(false);
+}
+
+PrintedPicture CurvePicture(CCurveViewWidget* view) {
+    return {view, [view](QPainter& painter) { view->PaintPicture(painter); }};
+}
+
+int CCurveViewWidget::PrintViews(QPrinter& printer, const PageSetupValues& setup,
+                                 const std::vector<CCurveViewWidget*>& views) {
+    std::vector<PrintedPicture> pictures;
+    for (CCurveViewWidget* view : views)
+        pictures.push_back(CurvePicture(view));
+    return PrintViewPictures(printer, setup, pictures);
+}
+
+void CCurveViewWidget::OnPrint(bool preview) {
+    std::vector<PrintedPicture> pictures;
+    for (CCurveViewWidget* view : ViewsToPrint())
+        pictures.push_back(CurvePicture(view));
+    RunPrintCommand(this, preview, pageSetup ? pageSetup() : PageSetupValues(), pictures, onPrintPreview);
 }

@@ -43,15 +43,16 @@ bool CCurveViewWidget::SaveBitmap(const std::string& path) {
     return !path.empty() && GrabImage().save(QString::fromStdString(path), "BMP");
 }
 
-void CCurveViewWidget::OnSaveAsBitmap() {
+void RunSaveAsBitmap(QWidget* parent, const ExportFileQuestion& ask,
+                     const std::function<bool(const std::string&)>& save) {
     std::string path;
-    if (askExportFileName) {
+    if (ask) {
         std::string folder, title, extension;
-        if (!askExportFileName(2, folder, title, extension) || title.empty())
+        if (!ask(2, folder, title, extension) || title.empty())
             return;
         path = folder + "/" + title + "." + extension;
     } else {
-        path = QFileDialog::getSaveFileName(this, QString::fromUtf8("另存为位图"), QString(),
+        path = QFileDialog::getSaveFileName(parent, QString::fromUtf8("另存为位图"), QString(),
                                             QString::fromUtf8("位图文件(*.bmp)"))
                    .toStdString();
         if (path.empty())
@@ -59,7 +60,7 @@ void CCurveViewWidget::OnSaveAsBitmap() {
         if (!EndsWith(path, ".bmp"))
             path += ".bmp";
     }
-    if (!SaveBitmap(path))
+    if (!save(path))
         platform::MessageBox("保存位图文件失败!", g_strAppTitle, platform::MB_OK | platform::MB_ICONERROR);
 }
 
@@ -124,6 +125,10 @@ int CCurveViewWidget::SaveData(TableSaveKind kind) {
     const int result = save.Run(kind, job);
     QApplication::restoreOverrideCursor();
     return result;
+}
+
+void CCurveViewWidget::OnSaveAsBitmap() {
+    RunSaveAsBitmap(this, askExportFileName, [this](const std::string& path) { return SaveBitmap(path); });
 }
 
 void CCurveViewWidget::OnCopyToClipboard() {

@@ -7,6 +7,8 @@
 #include "views/ChannelPanelPainter.h"
 #include "views/CurveWorldFromApp.h"
 #include "views/GraphPaintTools.h"
+#include "views/ViewMenu.h"
+#include "views/ViewRegistry.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -20,10 +22,7 @@
 
 namespace {
 
-std::vector<CCurveViewWidget*>& Registry() {
-    static std::vector<CCurveViewWidget*> views;
-    return views;
-}
+using Registry = ViewRegistry<CCurveViewWidget>;
 
 bool IsGapValue(float value) {
     return !std::isfinite(value) || IsSpecialValue(value) != 0;
@@ -33,10 +32,7 @@ QRect PlotQRect(const PlotRect& r) {
     return QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
 }
 
-struct MenuItem {
-    int id;
-    const char* text;
-};
+using MenuItem = ViewMenuItem;
 
 const MenuItem kContextItems[] = {
     {ID_SELECT_SIGNALS, "选择观察测点(&S)"},
@@ -78,13 +74,13 @@ const MenuItem kCursorItems[] = {
 } // namespace
 
 CCurveViewWidget* CCurveViewWidget::Create(QWidget* parent) {
-    if (int(Registry().size()) >= kMaxCurveViews)
+    if (Registry::IsFull(kMaxCurveViews))
         return nullptr;
     return new CCurveViewWidget(parent);
 }
 
 const std::vector<CCurveViewWidget*>& CCurveViewWidget::CurveViews() {
-    return Registry();
+    return Registry::List();
 }
 
 CCurveViewWidget::CCurveViewWidget(QWidget* parent)
@@ -93,7 +89,7 @@ CCurveViewWidget::CCurveViewWidget(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 150);
-    Registry().push_back(this);
+    Registry::Add(this);
     fillWorld = [](CurveWorld& world) { FillCurveWorldFromAppTables(world); };
     m_pPainter->TakeOptions(m_model.m_Options);
 }
@@ -104,8 +100,7 @@ CCurveViewWidget::~CCurveViewWidget() {
 }
 
 void CCurveViewWidget::Unregister() {
-    auto& views = Registry();
-    views.erase(std::remove(views.begin(), views.end(), this), views.end());
+    Registry::Remove(this);
 }
 
 // ------------------------------------------------------- frame and document
@@ -411,26 +406,18 @@ bool CCurveViewWidget::OnCommand(int id) {
 namespace {
 
 QMenu* BuildMenu(CCurveViewWidget* view, QWidget* parent, const MenuItem* items, std::size_t count) {
-    auto* menu = new QMenu(parent);
-    for (std::size_t i = 0; i < count; ++i) {
-        if (items[i].id == 0) {
-            menu->addSeparator();
-            continue;
-        }
-        const int id = items[i].id;
-        QAction* action = menu->addAction(QString::fromUtf8(items[i].text));
-        action->setData(id);
-        action->setEnabled(view->IsCommandEnabled(id));
-        // Only the switches carry a check mark.
-        const bool isSwitch = id != ID_SELECT_SIGNALS && id != ID_CURVE_PROPERTIES && id != ID_ZOOM_IN_Y &&
-                              id != ID_ZOOM_OUT_Y && id != ID_CURVE_PRINT && id != ID_CURVE_PRINT_PREVIEW &&
-                              id != ID_EDIT_DATA && id != ID_SAVE_DATA_FILE && id != ID_COPY_BITMAP &&
-                              id != ID_SAVE_AS_BITMAP && id != ID_PEAK_OUTPUT;
-        action->setCheckable(isSwitch);
-        action->setChecked(isSwitch && view->IsCommandChecked(id));
-        QObject::connect(action, &QAction::triggered, view, [view, id] { view->OnCommand(id); });
-    }
-    return menu;
+    ViewMenuCommands commands;
+    commands.isEnabled = [view](int id) { return view->IsCommandEnabled(id); };
+    // Only the switches carry a check mark.
+    commands.isSwitch = [](int id) {
+        return id != ID_SELECT_SIGNALS && id != ID_CURVE_PROPERTIES && id != ID_ZOOM_IN_Y &&
+               id != ID_ZOOM_OUT_Y && id != ID_CURVE_PRINT && id != ID_CURVE_PRINT_PREVIEW &&
+               id != ID_EDIT_DATA && id != ID_SAVE_DATA_FILE && id != ID_COPY_BITMAP &&
+               id != ID_SAVE_AS_BITMAP && id != ID_PEAK_OUTPUT;
+    };
+    commands.isChecked = [view](int id) { return view->IsCommandChecked(id); };
+    commands.run = [view](int id) { view->OnCommand(id); };
+    return BuildViewMenu(parent, view, items, count, commands);
 }
 
 } // namespace

@@ -243,6 +243,28 @@ private:
     int m_nExportStoredCount = 0;
 };
 
+// The export file question (type 2: bitmap): folder, title, extension; 0 cancelled.
+using ExportFileQuestion =
+    std::function<int(int type, std::string& folder, std::string& title, std::string& extension)>;
+// "另存为位图": asks for the file (the question, or a file dialog without
+// one) and saves; a failed save is reported.
+void RunSaveAsBitmap(QWidget* parent, const ExportFileQuestion& ask,
+                     const std::function<bool(const std::string&)>& save);
+
+// One window's picture on a printed page: its place on the screen and its painting.
+struct PrintedPicture {
+    QWidget* widget = nullptr;
+    std::function<void(QPainter&)> paint;
+};
+PrintedPicture CurvePicture(CCurveViewWidget* view);
+// Prints the pictures on one page, arranged as on the screen, with the
+// header and footer of the page setup; 1 on success.
+int PrintViewPictures(QPrinter& printer, const PageSetupValues& setup,
+                      const std::vector<PrintedPicture>& views);
+// The print or print-preview command over the pictures.
+void RunPrintCommand(QWidget* parent, bool preview, const PageSetupValues& setup,
+                     const std::vector<PrintedPicture>& views, const std::function<void(bool)>& onPreview);
+
 // Writes the text with "\r\n" line ends; a file that cannot be made or
 // written is reported (error box) and gives false.
 bool WriteTextFileCrLf(const std::string& path, const std::string& text);

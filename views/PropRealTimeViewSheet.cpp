@@ -73,6 +73,19 @@ CPropRealTimeViewSheet::CPropRealTimeViewSheet(const CGraphDisplayOptions& optio
                                                QWidget* parent)
     : QDialog(parent), m_record(options), m_option(option), m_nDisplayKind(displayKind),
       m_nSampleMode(sampleMode), m_tabs(new QTabWidget(this)) {
+    Build();
+}
+
+CPropRealTimeViewSheet::CPropRealTimeViewSheet(const CGraphDisplayOptions& options,
+                                               const HistoryPages& history, QWidget* parent)
+    : QDialog(parent), m_history(history), m_bHistory(true), m_record(options), m_nDisplayKind(1),
+      m_nSampleMode(0), m_tabs(new QTabWidget(this)) {
+    Build();
+}
+
+CPropRealTimeViewSheet::~CPropRealTimeViewSheet() = default;
+
+void CPropRealTimeViewSheet::Build() {
     setWindowTitle("图形属性");
     if (QScreen* screen = QGuiApplication::primaryScreen())
         m_nPixelsPerInch = std::max(1, int(std::lround(screen->logicalDotsPerInchY())));
@@ -87,7 +100,7 @@ CPropRealTimeViewSheet::CPropRealTimeViewSheet(const CGraphDisplayOptions& optio
     m_tabs->addTab(MakeFontPage(), "字体");
     m_tabs->addTab(MakeLinePage(), "线形");
     m_tabs->addTab(MakeCoordPage(), "坐标");
-    m_tabs->addTab(MakeOptionPage(), "选项");
+    m_tabs->addTab(m_bHistory ? MakeHistoryOptionPage() : MakeOptionPage(), "选项");
 
     m_applyAll = new QCheckBox("应用于同类型窗口", this);
     QFont boxFont(QStringLiteral("宋体"));
@@ -97,8 +110,10 @@ CPropRealTimeViewSheet::CPropRealTimeViewSheet(const CGraphDisplayOptions& optio
     QPushButton* ok = buttons->addButton("确定", QDialogButtonBox::AcceptRole);
     buttons->addButton("取消", QDialogButtonBox::RejectRole);
     m_applyButton = buttons->addButton("应用(&A)", QDialogButtonBox::ApplyRole);
-    // The real-time sheet offers Apply from the start.
-    m_applyButton->setEnabled(true);
+    // The real-time sheet offers Apply from the start, the history sheet after a change.
+    m_applyButton->setEnabled(!m_bHistory);
+    if (m_bHistory)
+        MarkModifiedOnChanges();
     connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_applyButton, &QPushButton::clicked, this, [this] { Apply(); });
@@ -109,6 +124,34 @@ CPropRealTimeViewSheet::CPropRealTimeViewSheet(const CGraphDisplayOptions& optio
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs, 1);
     layout->addLayout(row);
+}
+
+void CPropRealTimeViewSheet::MarkModifiedOnChanges() {
+    const auto modified = [this] { m_applyButton->setEnabled(true); };
+    for (QComboBox* box : m_tabs->findChildren<QComboBox*>())
+        connect(box, &QComboBox::currentIndexChanged, this, modified);
+    for (QAbstractButton* button : m_tabs->findChildren<QAbstractButton*>())
+        connect(button, &QAbstractButton::clicked, this, modified);
+    for (QLineEdit* edit : m_tabs->findChildren<QLineEdit*>())
+        connect(edit, &QLineEdit::textEdited, this, modified);
+    for (QSpinBox* box : m_tabs->findChildren<QSpinBox*>())
+        connect(box, &QSpinBox::valueChanged, this, modified);
+}
+
+QWidget* CPropRealTimeViewSheet::MakeHistoryOptionPage() {
+    auto* page = new QWidget(this);
+    m_bandCount = new QComboBox(page);
+    for (int i = 1; i <= 8; ++i)
+        m_bandCount->addItem(QString::number(i));
+    m_bandCount->setCurrentIndex(std::clamp(m_history.nBandsPerPage, 1, 8) - 1);
+    m_gridCheck = new QCheckBox("网格线", page);
+    m_gridCheck->setChecked(m_history.nIsGrid != 0);
+    auto* layout = new QGridLayout(page);
+    layout->addWidget(new QLabel("通道显示个数", page), 0, 0);
+    layout->addWidget(m_bandCount, 0, 1);
+    layout->addWidget(m_gridCheck, 1, 0, 1, 2);
+    layout->setRowStretch(2, 1);
+    return page;
 }
 
 bool CPropRealTimeViewSheet::ApplyToAll() const {
@@ -147,9 +190,12 @@ QWidget* CPropRealTimeViewSheet::MakeColourPage() {
     auto* page = new QWidget(this);
     auto* grid = new QGridLayout(page);
     int shown = 0;
+    // The history view's ten colours: backgrounds, cursors, the data line,
+    // grid, frame, scales and channel label.
+    const auto history = [](int i) { return i <= 1 || (i >= 4 && i <= 6) || (i >= 14 && i <= 18); };
     for (int i = 0; i < 21; ++i) {
         // Curves five to eight are reached through the curve choice.
-        if (i >= 10 && i <= 13)
+        if ((i >= 10 && i <= 13) || (m_bHistory && !history(i)))
             continue;
         auto* swatch = new QPushButton(page);
         swatch->setFixedSize(40, 18);
@@ -158,6 +204,12 @@ QWidget* CPropRealTimeViewSheet::MakeColourPage() {
         grid->addWidget(new QLabel(QString::fromUtf8(kColourNames[i]), page), shown / 3, (shown % 3) * 2);
         grid->addWidget(swatch, shown / 3, (shown % 3) * 2 + 1);
         ++shown;
+    }
+    if (m_bHistory) {
+        for (int i = 0; i < 21; ++i)
+            ShowSwatch(i);
+        grid->setRowStretch((shown + 2) / 3, 1);
+        return page;
     }
     const int row = (shown + 2) / 3;
     m_curveChoice = new QComboBox(page);
@@ -393,6 +445,15 @@ QWidget* CPropRealTimeViewSheet::MakeCoordPage() {
     form->addWidget(new QLabel("X轴显示", page), 5, 2);
     form->addWidget(m_xShowType, 5, 3);
     form->setRowStretch(6, 1);
+    if (m_bHistory) {
+        // The history view's time axis follows its window.
+        for (QLayoutItem* item : {form->itemAtPosition(1, 0), form->itemAtPosition(1, 2),
+                                  form->itemAtPosition(5, 0), form->itemAtPosition(5, 2)})
+            item->widget()->hide();
+        for (QWidget* field : {static_cast<QWidget*>(m_coordEdits[2]), static_cast<QWidget*>(m_coordEdits[3]),
+                               static_cast<QWidget*>(m_yType), static_cast<QWidget*>(m_xShowType)})
+            field->hide();
+    }
     return page;
 }
 
@@ -448,16 +509,22 @@ void CPropRealTimeViewSheet::UpdateOptionEnabling() {
 // ------------------------------------------------------------ apply and OK
 
 bool CPropRealTimeViewSheet::StorePages() {
-    RealViewOption page = m_option;
-    std::int32_t* fields[8] = {&page.nGrid, &page.nStatistics, &page.nLegend, &page.nMax,
-                               &page.nMin,  &page.nAverage,    &page.nStdDev, &page.nPeakPeak};
-    for (int i = 0; i < 8; ++i)
-        *fields[i] = m_optionChecks[std::size_t(i)]->isChecked() ? 1 : 0;
-    page.nAutoDistribution = m_auto->isChecked() ? 1 : 0;
-    page.nAutoGroups = m_groups->value();
-    page.nPeakListCount = m_peaks->text().toInt();
-    if (!StoreRealViewOption(page, m_option))
-        return false;
+    if (m_bHistory) {
+        m_history.nBandsPerPage = m_bandCount->currentIndex() + 1;
+        m_history.nIsGrid = m_gridCheck->isChecked() ? 1 : 0;
+    }
+    if (!m_bHistory) {
+        RealViewOption page = m_option;
+        std::int32_t* fields[8] = {&page.nGrid, &page.nStatistics, &page.nLegend, &page.nMax,
+                                   &page.nMin,  &page.nAverage,    &page.nStdDev, &page.nPeakPeak};
+        for (int i = 0; i < 8; ++i)
+            *fields[i] = m_optionChecks[std::size_t(i)]->isChecked() ? 1 : 0;
+        page.nAutoDistribution = m_auto->isChecked() ? 1 : 0;
+        page.nAutoGroups = m_groups->value();
+        page.nPeakListCount = m_peaks->text().toInt();
+        if (!StoreRealViewOption(page, m_option))
+            return false;
+    }
     CoordValues v = LoadCoord(m_record);
     v.fYmax = m_coordEdits[0]->text().toFloat();
     v.fYmin = m_coordEdits[1]->text().toFloat();

@@ -29,6 +29,7 @@ public:
     // sampleMode: the current sampling mode (2 continuous enables the time axis).
     CPropRealTimeViewSheet(const CGraphDisplayOptions& options, const RealViewOption& option, int displayKind,
                            int sampleMode, QWidget* parent = nullptr);
+    ~CPropRealTimeViewSheet() override;
 
     // Stores every page; false (nothing sent) when a page refuses.
     bool StorePages();
@@ -74,7 +75,25 @@ public:
     QSpinBox* GroupCount() const { return m_groups; }
     QLineEdit* PeakCount() const { return m_peaks; }
 
+protected:
+    // The history view's sheet: its ten colours, the Y axis only, and the
+    // grid flag with the bands per page on the option page; Apply waits
+    // for a change.
+    struct HistoryPages {
+        int nIsGrid = 1;
+        int nBandsPerPage = 4;
+    };
+    CPropRealTimeViewSheet(const CGraphDisplayOptions& options, const HistoryPages& history,
+                           QWidget* parent = nullptr);
+    bool IsHistory() const { return m_bHistory; }
+    HistoryPages m_history;
+    QComboBox* m_bandCount = nullptr;
+    QCheckBox* m_gridCheck = nullptr;
+
 private:
+    void Build();
+    QWidget* MakeHistoryOptionPage();
+    void MarkModifiedOnChanges();
     QWidget* MakeColourPage();
     QWidget* MakeFontPage();
     QWidget* MakeLinePage();
@@ -86,6 +105,7 @@ private:
     void UpdateOptionEnabling();
     COLORREF& Colour(int index);
 
+    bool m_bHistory = false;
     CGraphDisplayOptions m_record;
     RealViewOption m_option;
     int m_nDisplayKind;

@@ -16,6 +16,7 @@
 #include "panels/DlgSaveDataOption.h"
 #include "platform/Text.h"
 #include "views/CurveViewWidget.h"
+#include "views/HistoryViewWidget.h"
 #include "views/TableSaveOptionsDialog.h"
 #include "views/TableViewWidget.h"
 
@@ -266,6 +267,79 @@ void CQV7411N_NewFrameView::SaveLayout(const std::string& file, int index) const
 void CQV7411N_NewFrameView::LoadLayout(const std::string& file, int index) {
     if (m_pCurve != nullptr)
         m_pCurve->LoadLayout(file, index);
+}
+
+CHistoryView::CHistoryView(QWidget* parent)
+    : CDataViewBase(VIEW_TYPE_HISTORY, "CHistoryView", parent), m_pHistory(CHistoryViewWidget::Create(this)) {
+    if (m_pHistory != nullptr) {
+        TitleLabel()->hide();
+        if (auto* box = qobject_cast<QBoxLayout*>(layout()))
+            box->addWidget(m_pHistory, 1);
+        setFocusProxy(m_pHistory);
+    }
+}
+
+CHistoryView::~CHistoryView() {
+    delete m_pHistory;
+}
+
+void CHistoryView::ViewClosing() {
+    if (m_pHistory != nullptr)
+        m_pHistory->Unregister();
+    CDataViewBase::ViewClosing();
+}
+
+void CHistoryView::OnInitialUpdate() {
+    CQV7411N_NewFrameDoc* doc = GetDocument();
+    if (m_pHistory == nullptr || doc == nullptr)
+        return;
+    if (doc->IsStoredData())
+        m_pHistory->SyncWithDocument(doc->m_nScreenDataLeft, doc->m_nScreenDataCount, doc->m_nNowDataCount,
+                                     true);
+    m_pHistory->InitialUpdate();
+    doc->UpdateTitle();
+}
+
+void CHistoryView::ReloadDataWindow() {
+    CQV7411N_NewFrameDoc* doc = GetDocument();
+    if (m_pHistory == nullptr || doc == nullptr) {
+        CDataViewBase::ReloadDataWindow();
+        return;
+    }
+    m_pHistory->RefreshWorld();
+    m_pHistory->SyncWithDocument(doc->m_nScreenDataLeft, doc->m_nScreenDataCount, doc->m_nNowDataCount,
+                                 doc->IsStoredData());
+    if (doc->IsStoredData() && !m_pHistory->Model().m_bSampling && !m_pHistory->IsLive())
+        m_pHistory->LoadCurveData();
+    else
+        m_pHistory->Invalidate();
+}
+
+void CHistoryView::OpenPropertySheet() {
+    if (m_pHistory != nullptr)
+        m_pHistory->ShowPropertySheet();
+}
+
+void CHistoryView::SaveLayout(const std::string& file, int index) const {
+    if (m_pHistory != nullptr)
+        m_pHistory->SaveLayout(file, index);
+}
+
+void CHistoryView::LoadLayout(const std::string& file, int index) {
+    if (m_pHistory != nullptr)
+        m_pHistory->LoadLayout(file, index);
+}
+
+void CHistoryView::SetExportSettings(const ViewExportSettings& settings) {
+    if (m_pHistory == nullptr)
+        return;
+    if (!m_pSaveSources)
+        m_pSaveSources = std::make_unique<SaveOptionSources>();
+    auto source = MakeViewExportSource(settings, *m_pSaveSources);
+    m_pHistory->SetExportContext(&source->context, settings.nStoredCount);
+    if (!m_pHistory->runSaveOptionsDialog)
+        m_pHistory->runSaveOptionsDialog = MakeTableSaveOptionsDialogRunner(*m_pSaveSources, this);
+    m_pExport = std::move(source);
 }
 
 CShowInfoView::CShowInfoView(QWidget* parent) : QWidget(parent) {

@@ -57,14 +57,8 @@ private:
     bool m_bCounted = true;
 };
 
-class CHistoryView : public CDataViewBase {
-    Q_OBJECT
-public:
-    explicit CHistoryView(QWidget* parent = nullptr)
-        : CDataViewBase(VIEW_TYPE_HISTORY, "CHistoryView", parent) {}
-};
-
 class CCurveViewWidget;
+class CHistoryViewWidget;
 
 // The real-time and distribution curve view: the curve window of views/
 // over the document's window of samples.
@@ -105,6 +99,31 @@ public:
 
 private:
     CCurveViewWidget* m_pCurve = nullptr;
+    std::unique_ptr<ViewExportSource> m_pExport;
+    // The save-options dialog's lists; the dialog runner keeps a reference.
+    std::unique_ptr<SaveOptionSources> m_pSaveSources;
+};
+
+// The history curve view: the history window of views/ over the document's
+// window of samples, or the run's live history.
+class CHistoryView : public CDataViewBase {
+    Q_OBJECT
+public:
+    explicit CHistoryView(QWidget* parent = nullptr);
+    ~CHistoryView() override;
+    // nullptr when four history views were open already.
+    CHistoryViewWidget* GetHistory() const { return m_pHistory; }
+    void OnInitialUpdate() override;
+    // Follows the document's window and loads the stored data.
+    void ReloadDataWindow() override;
+    void OpenPropertySheet() override;
+    void SaveLayout(const std::string& file, int index) const override;
+    void LoadLayout(const std::string& file, int index) override;
+    void ViewClosing() override;
+    void SetExportSettings(const ViewExportSettings& settings);
+
+private:
+    CHistoryViewWidget* m_pHistory = nullptr;
     std::unique_ptr<ViewExportSource> m_pExport;
     // The save-options dialog's lists; the dialog runner keeps a reference.
     std::unique_ptr<SaveOptionSources> m_pSaveSources;

@@ -18,6 +18,7 @@
 #include "panels/ChannelParamBar.h"
 #include "panels/SampleParamBar.h"
 #include "views/DlgRightsVerify.h"
+#include "views/HistoryViewWidget.h"
 #include "views/TableData.h"
 #include "views/TableViewWidget.h"
 
@@ -35,6 +36,7 @@ namespace {
 
 constexpr int kDataCountKind = 5;
 constexpr int kProgressSteps = 4;
+constexpr int kViewKindHistory = 1;
 constexpr int kViewKindTable = 3;
 // The formula text of a virtual-channel definition: zero-terminated at byte 8.
 constexpr std::size_t kFormulaOffset = 8;
@@ -289,12 +291,26 @@ bool CFrameSamplingHost::VerifyStopRights() {
 }
 
 void CFrameSamplingHost::PrepareViewsForSampling() {
-    // The table views start the run empty; the other views keep no run state yet.
+    // The history views start the run without data synchronisation, fed
+    // anew by the first sample; the table views start the run empty.
+    for (CHistoryViewWidget* history : CHistoryViewWidget::HistoryViews())
+        history->Model().m_bDataSync = false;
     ResetViewData(kViewKindTable);
 }
 
 void CFrameSamplingHost::ResetViewData(int kind) {
-    // Only the table views hold data buffers of their own.
+    if (kind == kViewKindHistory) {
+        // Windows of the new batch length, the cursors back at the start.
+        const int block = std::max(m_frame.GetAnalysisBlockSize(), 1);
+        for (CHistoryViewWidget* history : CHistoryViewWidget::HistoryViews()) {
+            CHistoryViewModel& model = history->Model();
+            model.m_nWindowCount = model.m_nValidCount = block;
+            model.ResetCursors();
+            model.AllocBuffers();
+            history->Invalidate();
+        }
+        return;
+    }
     if (kind != kViewKindTable)
         return;
     for (CTableViewWidget* table : CTableViewWidget::TableViews())

@@ -13,6 +13,7 @@
 
 #include "app/ChannelDefaults.h"
 #include "app/LayoutFile.h"
+#include "app/LiveHistoryFeed.h"
 #include "app/OperatorRights.h"
 #include "app/ProjectDocument.h"
 #include "app/ProjectHandler.h"
@@ -22,6 +23,7 @@
 #include "app/StorageRule.h"
 #include "app/ui/ProjectFileDialog.h"
 #include "platform/Message.h"
+#include "views/PageSetupValues.h"
 
 class QAction;
 class QDockWidget;
@@ -53,6 +55,7 @@ struct ViewExportSettings;
 class CDlgLocateData;
 class CDlgSampleLabel;
 class CDlgComputingWait;
+class CHistoryViewWidget;
 struct ControllerRecord;
 struct CurveWorld;
 
@@ -211,6 +214,8 @@ public:
     // question (type 0 text, 1 spreadsheet, 2 bitmap, 3 MATLAB; 0 cancelled).
     ViewExportSettings MakeViewExportSettings();
     int AskExportFileName(int type, std::string& folder, std::string& title, std::string& extension);
+    // The active data window's history view, when it is one.
+    CHistoryViewWidget* GetActiveHistoryView() const;
 
     // The file dialog of the frame's commands; false when cancelled. Tests give their own.
     using FileChooser = std::function<bool(bool save, const std::string& filter, const std::string& title,
@@ -321,6 +326,15 @@ private:
     void SetupCurveView(CChildFrame* child);
     std::string GraphDefaultsFile() const;
     void InstallGraphBarPopup();
+    // A view edited the stored run: count is its new sample count after a
+    // deletion, -1 when only values changed; every view reloads.
+    void OnStoredRunEdited(int count);
+    // The frame's page setup as the graph views print it.
+    PageSetupValues CurrentPageSetup() const;
+    // The history views' side (MainFrameHistoryViews.cpp): what each one
+    // reads of the frame, and the run's live history after every sample.
+    void SetupHistoryView(CChildFrame* child);
+    void FeedHistoryViews(const std::int32_t* counters);
     void InstallRemoteControl();
 
 public:
@@ -412,6 +426,8 @@ private:
     std::unique_ptr<CShowDetailWinThread> m_pProgressThread;
     IStartProgress* m_pProgressSink = nullptr;
     std::unique_ptr<Lurrow> m_pGraphInterface;
+    // The live history of every value place while a run feeds history views.
+    std::unique_ptr<CLiveHistoryFeed> m_pLiveHistory;
     // Shared with the start-up worker, which may still hold it when the frame goes.
     std::shared_ptr<CaseProgramHost> m_pCaseHost;
     std::shared_ptr<CCommBase> m_pComm;

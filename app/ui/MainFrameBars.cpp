@@ -13,6 +13,7 @@
 #include "panels/ChannelParamBar.h"
 #include "panels/SampleParamBar.h"
 #include "platform/Files.h"
+#include "views/HistoryViewWidget.h"
 
 namespace {
 
@@ -61,6 +62,9 @@ void CMainFrame::SetupChannelParamBar() {
     bar.SetUnitFile(platform::JoinPath(m_strProgramFolder, kUnitFileName));
     // Views holding data re-read it; live views only repaint.
     bar.SetViewRefresh([this] {
+        // The history views show the measured channels as they are now.
+        for (CHistoryViewWidget* history : CHistoryViewWidget::HistoryViews())
+            history->UseMeasChannelList();
         const int state = m_project.m_nProjectState;
         if (state == PROJECT_OPENED || state == PROJECT_CONFIRMED) {
             RefreshAllViews();

@@ -56,6 +56,29 @@ std::string CMainFrame::GraphDefaultsFile() const {
     return folder + "/defaultGraph.def";
 }
 
+void CMainFrame::OnStoredRunEdited(int count) {
+    if (count >= 0) {
+        m_project.m_nTotalDataCount = count;
+        SetAllViewsDataCount(count);
+    }
+    RefreshAllViews();
+}
+
+PageSetupValues CMainFrame::CurrentPageSetup() const {
+    PrintParameters print;
+    LoadPrintParam(GetDocumentLayoutFile(), print);
+    PageSetupValues setup;
+    setup.strHeader = print.strHeaderContent;
+    setup.strFooter = print.strFootContent;
+    setup.fHeaderHeight = print.fltHeaderHeight;
+    setup.fFooterHeight = print.fltFootHeight;
+    setup.fTopMargin = print.fltMarginTop;
+    setup.fBottomMargin = print.fltMarginDown;
+    setup.fLeftMargin = print.fltMarginLeft;
+    setup.fRightMargin = print.fltMarginRight;
+    return setup;
+}
+
 void CMainFrame::SetupCurveView(CChildFrame* child) {
     auto* view = qobject_cast<CQV7411N_NewFrameView*>(child->GetActiveView());
     CCurveViewWidget* curve = view != nullptr ? view->GetCurve() : nullptr;
@@ -76,27 +99,8 @@ void CMainFrame::SetupCurveView(CChildFrame* child) {
         doc->UpdateTitle();
     };
     curve->onBuffersChanged = [this] { m_project.SetViewBuffersChanged(true); };
-    curve->pageSetup = [this] {
-        PrintParameters print;
-        LoadPrintParam(GetDocumentLayoutFile(), print);
-        PageSetupValues setup;
-        setup.strHeader = print.strHeaderContent;
-        setup.strFooter = print.strFootContent;
-        setup.fHeaderHeight = print.fltHeaderHeight;
-        setup.fFooterHeight = print.fltFootHeight;
-        setup.fTopMargin = print.fltMarginTop;
-        setup.fBottomMargin = print.fltMarginDown;
-        setup.fLeftMargin = print.fltMarginLeft;
-        setup.fRightMargin = print.fltMarginRight;
-        return setup;
-    };
-    curve->onStoredRunChanged = [this](int count) {
-        if (count >= 0) {
-            m_project.m_nTotalDataCount = count;
-            SetAllViewsDataCount(count);
-        }
-        RefreshAllViews();
-    };
+    curve->pageSetup = [this] { return CurrentPageSetup(); };
+    curve->onStoredRunChanged = [this](int count) { OnStoredRunEdited(count); };
     curve->onPrintPreview = [this](bool previewing) { EnableMDITabs(!previewing); };
     curve->askExportFileName = [this](int type, std::string& folder, std::string& title,
                                       std::string& extension) {

@@ -9,6 +9,7 @@
 #include "panels/ChannelParamBar.h"
 #include "panels/SampleParamBar.h"
 #include "views/CurveViewWidget.h"
+#include "views/HistoryViewWidget.h"
 
 #include <QMdiArea>
 
@@ -73,6 +74,11 @@ void CMainFrame::ResetAllViews() {
             curve->GetCurve()->RevalidateChannels();
             curve->GetCurve()->ResetSignalKind();
             curve->GetCurve()->SetHoldFlag(m_nWorkMode == 2 ? 1 : 0);
+        }
+        // A history view shows the measured channels as they are now.
+        if (auto* history = qobject_cast<CHistoryView*>(child->GetActiveView());
+            history != nullptr && history->GetHistory() != nullptr) {
+            history->GetHistory()->UseMeasChannelList();
         }
         doc->UpdateTitle();
         child->GetActiveView()->ReloadDataWindow();

@@ -129,16 +129,19 @@ void CMainFrame::RegisterSamplingMessages() {
          {kBatchDone, kLeadResults, kSelfTestResults, kLinkZeroSet, kLinkSampleSet, kLinkRunEnded})
         OnMessage(message, nothing);
     // The table views take every set and, in a continuous run, its slower
-    // refresh; the curve views take every set page by page.
+    // refresh; the curve views take every set page by page, the history
+    // views after them.
     OnMessage(kNewSampleSet, [this](platform::WPARAM, platform::LPARAM lParam) {
         g_bNewSampleData = 1;
         FeedTableViews();
         FeedCurveViews(reinterpret_cast<const std::int32_t*>(lParam), false);
+        FeedHistoryViews(reinterpret_cast<const std::int32_t*>(lParam));
         return platform::LRESULT(0);
     });
     OnMessage(kContinuousSample, [this](platform::WPARAM wParam, platform::LPARAM lParam) {
         g_bNewSampleData = 1;
         FeedCurveViews(reinterpret_cast<const std::int32_t*>(wParam), lParam != 0);
+        FeedHistoryViews(reinterpret_cast<const std::int32_t*>(wParam));
         return platform::LRESULT(0);
     });
     OnMessage(kViewRefresh, [this](platform::WPARAM wParam, platform::LPARAM) {

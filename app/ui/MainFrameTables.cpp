@@ -13,6 +13,7 @@
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
 #include "views/CurveViewWidget.h"
+#include "views/HistoryViewWidget.h"
 #include "views/TableViewWidget.h"
 
 #include <QFileDialog>
@@ -50,6 +51,12 @@ CTableView* CMainFrame::GetActiveTableView() const {
     CChildFrame* child = GetActiveChildFrame();
     auto* view = child == nullptr ? nullptr : qobject_cast<CTableView*>(child->GetActiveView());
     return view != nullptr && view->GetTable() != nullptr ? view : nullptr;
+}
+
+CHistoryViewWidget* CMainFrame::GetActiveHistoryView() const {
+    CChildFrame* child = GetActiveChildFrame();
+    auto* view = child == nullptr ? nullptr : qobject_cast<CHistoryView*>(child->GetActiveView());
+    return view != nullptr ? view->GetHistory() : nullptr;
 }
 
 bool CMainFrame::ChooseFile(bool save, const std::string& filter, const std::string& title,
@@ -130,6 +137,10 @@ void CMainFrame::RegisterTableCommands() {
                 } else if (CQV7411N_NewFrameView* curve = GetActiveCurveView()) {
                     curve->SetExportSettings(MakeViewExportSettings());
                     curve->GetCurve()->OnCommand(id);
+                } else if (CHistoryViewWidget* history = GetActiveHistoryView()) {
+                    qobject_cast<CHistoryView*>(history->parentWidget())
+                        ->SetExportSettings(MakeViewExportSettings());
+                    history->OnCommand(id);
                 }
             },
             [this, id](CCmdUI& ui) {
@@ -143,6 +154,8 @@ void CMainFrame::RegisterTableCommands() {
                     enabled = id == ID_TABLE_SAVE_BITMAP || view->GetTable()->IsCommandEnabled(id);
                 else if (curve != nullptr)
                     enabled = curve->GetCurve()->IsCommandEnabled(id);
+                else if (const CHistoryViewWidget* history = GetActiveHistoryView())
+                    enabled = history->IsCommandEnabled(id);
                 ui.Enable(stored && enabled);
             });
     }

@@ -123,6 +123,7 @@ CChildFrame* CMainFrame::OpenDataWindow(int viewType, bool withData, int layoutI
         child->GetActiveView()->LoadLayout(GetDocumentLayoutFile(), layoutIndex);
     }
     SetupCurveView(child);
+    SetupHistoryView(child);
     child->GetActiveView()->OnInitialUpdate();
     child->show();
     m_pMdiArea->setActiveSubWindow(child);

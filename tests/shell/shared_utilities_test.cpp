@@ -1,6 +1,6 @@
 // The alarm-sound player, the version caption and the history view's markers.
 #include "app/AlarmSoundPlayer.h"
-#include "app/ui/MarkerDrawer.h"
+#include "views/MarkerDrawer.h"
 
 #include "ShellQtApp.h"
 

@@ -1,5 +1,5 @@
 // Cursor and point markers of the history view.
-#include "app/ui/MarkerDrawer.h"
+#include "views/MarkerDrawer.h"
 
 #include <QPainter>
 

@@ -1,0 +1,90 @@
+// The main frame's side of the history views: what each one reads of the
+// frame, and the run's live history handed to every open one after each
+// new sample set.
+// Ahead of any Qt header, which defines "slots" as a macro that the data-file headers use as a name.
+#include "acquisition/SamplingControl.h"
+
+#include "app/ui/MainFrame.h"
+
+#include "app/CaseTables.h"
+#include "app/GlobalDataLock.h"
+#include "app/RunFlags.h"
+#include "app/SampleSettings.h"
+#include "app/ui/ChildFrame.h"
+#include "app/ui/DataViews.h"
+#include "views/HistoryViewWidget.h"
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+// Seconds per sample on the time axis in a continuous run; 0 counts samples.
+double HistoryTimeStep(const SampleSettings& settings) {
+    return settings.nSampleMode == 2 ? GetSampleTimeStep(settings) : 0.0;
+}
+
+} // namespace
+
+void CMainFrame::SetupHistoryView(CChildFrame* child) {
+    auto* view = qobject_cast<CHistoryView*>(child->GetActiveView());
+    CHistoryViewWidget* history = view != nullptr ? view->GetHistory() : nullptr;
+    if (history == nullptr)
+        return;
+    CQV7411N_NewFrameDoc* doc = child->GetDocument();
+    history->fillWorld = [this](CurveWorld& world) { FillCurveWorld(world); };
+    history->defaultsFile = [this] { return IsOpeningViewWindow() ? GraphDefaultsFile() : std::string(); };
+    history->onSyncSample = [doc](int sample) { doc->SyncViewsToSample(sample); };
+    history->onStoredRunChanged = [this](int count) { OnStoredRunEdited(count); };
+    history->onFocus = [this](int count) {
+        ShowDataCountInStatusBar(VIEW_TYPE_HISTORY, count, m_project.m_nTotalDataCount, false);
+    };
+    history->pageSetup = [this] { return CurrentPageSetup(); };
+    history->onPrintPreview = [this](bool previewing) { EnableMDITabs(!previewing); };
+    history->Model().m_fTimeStep = HistoryTimeStep(m_project.m_SampleSettings);
+}
+
+void CMainFrame::FeedHistoryViews(const std::int32_t* counters) {
+    // A copy: a view that closes while it is fed must not move the others.
+    const std::vector<CHistoryViewWidget*> views = CHistoryViewWidget::HistoryViews();
+    if (counters == nullptr || views.empty())
+        return;
+    const SampleSettings& settings = m_project.m_SampleSettings;
+    const int a = counters[0];
+    const int s = settings.nSampleMode == 2 ? counters[2] : a;
+    const int blockSize = std::max(GetAnalysisBlockSize(), 2);
+    const int places = std::clamp(g_nCaseCount * 16, 0, MAX_CHANNEL_COUNT);
+    CSamplingControl& sampling = *m_pSampling;
+    // The acquisition writes the current converted set under this lock.
+    std::lock_guard<platform::CriticalSection> lock(g_csData);
+    if (!m_pLiveHistory)
+        m_pLiveHistory = std::make_unique<CLiveHistoryFeed>();
+    CLiveHistoryFeed& feed = *m_pLiveHistory;
+    // A new run, or one with another batch length or other units, starts the history anew.
+    if (s <= 1 || feed.GetBlock() != blockSize || feed.GetChannelCount() != places)
+        feed.Reset(blockSize, places);
+    const float* latest = sampling.GetValueBuffer();
+    if (latest == nullptr)
+        return;
+    const CLiveHistoryFeed::Step step = feed.Feed(a, s, latest);
+    if (step.nPoints <= 0)
+        return;
+    std::vector<const float*> buffers(std::size_t(places), nullptr);
+    for (int p = 0; p < places; ++p)
+        buffers[std::size_t(p)] = feed.GetBuffer(p);
+    // Only the points written by this sample are copied, all after a squeeze.
+    const int written = s <= blockSize ? (a - 1) % blockSize : step.nDrawTo;
+    const int from = step.bCompressed || step.bRepaintErase ? 0 : std::min(step.nDrawFrom, written);
+    for (CHistoryViewWidget* view : views) {
+        if (!view->IsLive() || s <= 1) {
+            view->Model().m_fTimeStep = HistoryTimeStep(settings);
+            view->PrepareForSampling(blockSize);
+        }
+        view->ReceiveData(2, step.nPoints, nullptr, buffers.data(), from);
+        view->SetLiveSpan(step.nAxisEnd);
+        if (step.bRepaintErase || step.bRepaintNoErase)
+            view->Invalidate();
+        view->DrawNewPoints(step.nDrawFrom, step.nDrawTo);
+    }
+}

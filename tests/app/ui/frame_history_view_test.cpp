@@ -1,0 +1,139 @@
+// History windows opened from the frame's window menu: a fixed sequence of
+// announce counters through the frame's sample handler gives every one the
+// live buffers, point counts and axis end of the live history; a
+// continuous run against two simulated cases shows the whole run so far;
+// the window layout brings the view back on the stored run.
+#include "FrameRunFixture.h"
+
+#include "acquisition/SamplingMessages.h"
+#include "app/LiveHistoryFeed.h"
+#include "app/OpenViewCounters.h"
+#include "app/ui/ChildFrame.h"
+#include "app/ui/DataViews.h"
+#include "views/HistoryViewWidget.h"
+
+#include <QMdiArea>
+
+#include <memory>
+
+namespace {
+
+constexpr int ID_DETECT_CASE = 32794;
+constexpr int ID_START_SAMPLE = 32788;
+constexpr int ID_STOP_SAMPLE = 32791;
+constexpr int ID_SAVE_REALTIME_DATA = 32866;
+constexpr int kBlock = 16;
+
+class FrameHistoryViewTest : public FrameRunTest {
+protected:
+    void PrepareRun(int mode) {
+        m_boxes.QueueAnswer(platform::IDYES);
+        ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
+        ASSERT_EQ(g_nCaseCount, 3);
+        UseVoltageConversion();
+        ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
+        SetRunSettings(mode, 1, 0);
+        SampleSettings settings = m_frame->GetProjectState().m_SampleSettings;
+        settings.nAnalysisBlockSize = kBlock;
+        m_frame->GetProjectState().m_SampleSettings = settings;
+        m_frame->GetSampleParamBar()->SetSampleSettings(settings);
+    }
+};
+
+TEST_F(FrameHistoryViewTest, TheSampleHandlerHandsEveryViewTheLiveHistory) {
+    PrepareRun(SAMPLE_MODE_TIMED);
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+    const std::vector<CHistoryViewWidget*> views = CHistoryViewWidget::HistoryViews();
+    ASSERT_EQ(views.size(), 2u);
+    // The second window shows later channels: unit 8's among them.
+    views[1]->Model().ScrollTo(20);
+    const int places = g_nCaseCount * 16;
+    CLiveHistoryFeed reference;
+    reference.Reset(kBlock, places);
+    auto* values = const_cast<float*>(m_frame->GetSampling().GetValueBuffer());
+    for (std::int32_t a = 1; a <= 3 * kBlock + 7; ++a) {
+        for (int p = 0; p < places; ++p)
+            values[p] = float(a * 1000 + p);
+        const std::int32_t counters[3] = {a, a, a};
+        const CLiveHistoryFeed::Step step = reference.Feed(a, a, values);
+        platform::SendMessage(m_frame->GetSafeHwnd(), sampling_msg::kNewSampleSet, 0,
+                              reinterpret_cast<platform::LPARAM>(counters));
+        for (CHistoryViewWidget* view : views) {
+            const CHistoryViewModel& m = view->Model();
+            ASSERT_EQ(m.m_nValidCount, step.nPoints) << "sample " << a;
+            ASSERT_EQ(m.m_nLiveSpan, step.nAxisEnd) << "sample " << a;
+            for (int b = 0; b < m.m_nBandsPerPage; ++b) {
+                const HistoryBand& band = m.m_Bands[std::size_t(b)];
+                const int place = view->World().setPosition[std::size_t(band.nChannel)];
+                ASSERT_GE(place, 0);
+                for (int i = 0; i < step.nPoints; ++i)
+                    ASSERT_EQ(band.series.m_Values[std::size_t(i)], reference.GetBuffer(place)[i])
+                        << "sample " << a << " channel " << band.nChannel << " point " << i;
+            }
+        }
+    }
+    EXPECT_GT(views[1]->Model().m_Bands[0].nChannel, 15);
+}
+
+TEST_F(FrameHistoryViewTest, AContinuousRunShowsTheWholeRunAndTheLayoutBringsTheViewBack) {
+    PrepareRun(SAMPLE_MODE_CONTINUOUS);
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+    ASSERT_EQ(CHistoryViewWidget::HistoryViews().size(), 1u);
+    CHistoryViewWidget& view = *CHistoryViewWidget::HistoryViews().front();
+    const int channel = view.Model().m_Bands[1].nChannel;
+    ASSERT_EQ(channel / 16, 0);
+
+    // "实时数据存盘": the run is stored as it is shown.
+
+    ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
+    // Past three batches the axis has grown and the first point is still the run's first sample.
+    float first = 0.0f, last = 0.0f;
+    int span = 0, points = 0;
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] {
+            const CHistoryViewModel& m = view.Model();
+            if (g_bSampling.load() == 0 || !view.IsLive() || m.m_nLiveSpan < 3 * kBlock)
+                return false;
+            span = m.m_nLiveSpan;
+            points = m.m_nValidCount;
+            first = m.m_Bands[1].series.m_Values[0];
+            last = m.m_Bands[1].series.m_Values[std::size_t(points - 1)];
+            return true;
+        },
+        20000));
+    EXPECT_FALSE(view.RenderImage().isNull());
+    ASSERT_TRUE(m_frame->RunCommand(ID_STOP_SAMPLE));
+    ASSERT_TRUE(WaitRunCompleted());
+    const auto blocks = ReadBlocks(m_scratch.File("Projects/Run/Run_0.dat"));
+    ASSERT_GE(int(blocks.size()), span - kBlock);
+    EXPECT_NEAR(first, blocks[0].fValues[channel] * 0.001, 1e-4);
+    // The newest point is a stored sample of the run's last stretch.
+    bool stored = false;
+    for (std::size_t i = std::size_t(span - 2 * kBlock); i < blocks.size(); ++i)
+        stored = stored || std::fabs(blocks[i].fValues[channel] * 0.001 - last) < 1e-4;
+    EXPECT_TRUE(stored) << "last point " << last;
+
+    // The layout keeps the view's settings; reopened, it shows the stored run.
+    view.Model().m_nCursorType = 2;
+    view.Model().m_nBandsPerPage = 3;
+    const std::string layout = m_frame->GetDocumentLayoutFile();
+    ASSERT_EQ(m_frame->SaveWindowLayout(layout), 1);
+    m_frame->CloseAllChildWindows();
+    ASSERT_TRUE(ProcessEventsUntil([] { return CHistoryViewWidget::HistoryViews().empty(); }));
+    ASSERT_EQ(m_frame->LoadWindowLayout(layout, true), 1);
+    ASSERT_EQ(CHistoryViewWidget::HistoryViews().size(), 1u);
+    const CHistoryViewModel& restored = CHistoryViewWidget::HistoryViews().front()->Model();
+    EXPECT_EQ(restored.m_nCursorType, 2);
+    EXPECT_EQ(restored.m_nBandsPerPage, 3);
+    EXPECT_TRUE(restored.m_bStoredData);
+    const int shownFirst = restored.m_nFirstSample;
+    ASSERT_GT(restored.m_nValidCount, 2);
+    const HistoryBand& band = restored.m_Bands[1];
+    ASSERT_EQ(band.nChannel, channel);
+    for (int i : {0, restored.m_nValidCount - 1})
+        EXPECT_NEAR(band.series.m_Values[std::size_t(i)],
+                    blocks[std::size_t(shownFirst + i)].fValues[channel] * 0.001, 1e-4);
+}
+
+} // namespace
