@@ -2,6 +2,7 @@
 #include "libs/thermo/ThermoRangeTable.h"
 
 #include <cmath>
+#include <utility>
 
 namespace thermo {
 
@@ -20,10 +21,56 @@ double EvaluateRange(const ThermoRange& range, double x) {
     return sum;
 }
 
+// Horner's rule over N coefficients, unrolled: the same multiplies and adds in the same
+// order as the loop below, without its counter and exit branch between them, so that
+// successive conversions overlap.
+template <size_t N> double HornerUnrolled(const double* c, double x) {
+    double sum = 0.0;
+    [&]<size_t... I>(std::index_sequence<I...>) {
+        ((sum = sum * x + c[N - 1 - I]), ...);
+    }
+    (std::make_index_sequence<N>{});
+    return sum;
+}
+
 } // namespace
 
 double EvaluatePolynomial(std::span<const double> coeffs, double x) {
     // Horner's rule: one multiply and add a term instead of a power.
+    switch (coeffs.size()) {
+    case 1:
+        return HornerUnrolled<1>(coeffs.data(), x);
+    case 2:
+        return HornerUnrolled<2>(coeffs.data(), x);
+    case 3:
+        return HornerUnrolled<3>(coeffs.data(), x);
+    case 4:
+        return HornerUnrolled<4>(coeffs.data(), x);
+    case 5:
+        return HornerUnrolled<5>(coeffs.data(), x);
+    case 6:
+        return HornerUnrolled<6>(coeffs.data(), x);
+    case 7:
+        return HornerUnrolled<7>(coeffs.data(), x);
+    case 8:
+        return HornerUnrolled<8>(coeffs.data(), x);
+    case 9:
+        return HornerUnrolled<9>(coeffs.data(), x);
+    case 10:
+        return HornerUnrolled<10>(coeffs.data(), x);
+    case 11:
+        return HornerUnrolled<11>(coeffs.data(), x);
+    case 12:
+        return HornerUnrolled<12>(coeffs.data(), x);
+    case 13:
+        return HornerUnrolled<13>(coeffs.data(), x);
+    case 14:
+        return HornerUnrolled<14>(coeffs.data(), x);
+    case 15:
+        return HornerUnrolled<15>(coeffs.data(), x);
+    default:
+        break;
+    }
     double sum = 0.0;
     for (size_t i = coeffs.size(); i-- > 0;)
         sum = sum * x + coeffs[i];
