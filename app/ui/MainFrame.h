@@ -56,6 +56,8 @@ class CDlgLocateData;
 class CDlgSampleLabel;
 class CDlgComputingWait;
 class CHistoryViewWidget;
+class CDlgAlarmState;
+class CDlgTestAlarm;
 struct ControllerRecord;
 struct CurveWorld;
 
@@ -367,6 +369,11 @@ public:
     void BeginComputingWait();
     void EndComputingWait();
     bool IsComputingWaitShown() const;
+    CDlgAlarmState* GetAlarmState() const { return m_pAlarmState; }
+    CDlgTestAlarm* GetTestAlarm() const { return m_pTestAlarm; }
+    // After each alarm check: the lamp shows the state and a visible
+    // test-alarm window the channels in alarm.
+    void ShowTestAlarms();
 
 private:
     void CheckOpenFileLimit();
@@ -420,6 +427,8 @@ private:
     CDlgSampleLabel* m_pSampleLabel = nullptr;
     CDlgComputingWait* m_pComputingWait = nullptr;
     int m_nComputingWaits = 0;
+    CDlgAlarmState* m_pAlarmState = nullptr; // m_pAlarmStateWindow
+    CDlgTestAlarm* m_pTestAlarm = nullptr;
     CSampleMarkRecorder m_markRecorder;
     QWidget* m_pModuleInfoWindow = nullptr;
     QWidget* m_pAlarmStateWindow = nullptr;

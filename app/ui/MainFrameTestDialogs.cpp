@@ -1,15 +1,21 @@
 // The frame's test-function windows: the locate-data window, the sample-mark
 // text and the box shown while a finished run's results are computed.
+// Ahead of any Qt header, which defines "slots" as a macro that the data-file headers use as a name.
+#include "acquisition/SamplingControl.h"
+
 #include "app/ui/MainFrame.h"
 
 #include "app/RunFlags.h"
 #include "app/SampleMarks.h"
 #include "app/ui/ChildFrame.h"
+#include "panels/DlgAlarmState.h"
 #include "panels/DlgComputingWait.h"
 #include "panels/DlgLocateData.h"
 #include "panels/DlgSampleLabel.h"
+#include "panels/DlgTestAlarm.h"
 
 #include <QMdiArea>
+#include <QStatusBar>
 
 #include <algorithm>
 
@@ -34,15 +40,38 @@ void CMainFrame::CreateTestDialogWindows() {
     m_pSampleLabel->hide();
     m_pComputingWait = new CDlgComputingWait(this);
     m_pComputingWait->hide();
+    m_pAlarmState = new CDlgAlarmState(this);
+    m_pAlarmState->setObjectName("alarmLamp");
+    m_pAlarmState->SetOwner(GetSafeHwnd());
+    m_pAlarmStateWindow = m_pAlarmState;
+    statusBar()->addPermanentWidget(m_pAlarmState);
+    m_pTestAlarm = new CDlgTestAlarm(this);
+    m_pTestAlarm->hide();
 }
 
 void CMainFrame::RegisterTestDialogCommands() {
     OnCommand(
         ID_ADD_SAMPLE_MARK, [this] { OnAddSampleMark(); }, [](CCmdUI& ui) { ui.Enable(::IsRunActive()); });
+    OnMessage(WM_SHOW_TEST_ALARM, [this](platform::WPARAM, platform::LPARAM) {
+        m_pTestAlarm->show();
+        m_pTestAlarm->raise();
+        ShowTestAlarms();
+        return platform::LRESULT(0);
+    });
     OnMessage(WM_SAMPLE_LABEL_TEXT, [this](platform::WPARAM wParam, platform::LPARAM) {
         const auto* text = reinterpret_cast<const std::string*>(wParam);
         return platform::LRESULT(text != nullptr ? AddSampleMark(*text) : 0);
     });
+}
+
+void CMainFrame::ShowTestAlarms() {
+    const CAlarmEvaluation& alarms = m_pSampling->GetAlarms();
+    m_pAlarmState->SetAlarm(alarms.GetAlarmState());
+    m_pAlarmState->update();
+    if (m_pTestAlarm->isVisible()) {
+        m_pTestAlarm->SetAlarmList(alarms.GetAlarmList());
+        m_pTestAlarm->UpdateAlarmList();
+    }
 }
 
 void CMainFrame::AttachLocateData() {

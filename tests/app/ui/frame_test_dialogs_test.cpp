@@ -5,9 +5,12 @@
 
 #include "app/OpenViewCounters.h"
 #include "app/ui/ChildFrame.h"
+#include "panels/DlgAlarmState.h"
 #include "panels/DlgComputingWait.h"
 #include "panels/DlgLocateData.h"
 #include "panels/DlgSampleLabel.h"
+#include "panels/DlgTestAlarm.h"
+#include "panels/MSFlexGrid.h"
 #include "platform/Profile.h"
 
 #include <QPlainTextEdit>
@@ -23,12 +26,15 @@ constexpr int ID_ADD_SAMPLE_MARK = 32920;
 
 class FrameTestDialogsTest : public FrameRunTest {
 protected:
-    // Finds the cases and starts a continuous run into a new project; true
-    // once at least `stored` sets are stored.
-    void StartRun(int stored) {
+    // Finds the cases and starts a continuous run into a new project (with
+    // the channel settings `setup` makes); returns once at least `stored`
+    // sets are stored.
+    void StartRun(int stored, const std::function<void()>& setup = {}) {
         m_boxes.QueueAnswer(platform::IDYES);
         ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
         UseVoltageConversion();
+        if (setup)
+            setup();
         ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
         SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
         ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
@@ -99,6 +105,24 @@ TEST_F(FrameTestDialogsTest, TheLocateWindowMovesAStoredTableWindowButNotDuringA
     ASSERT_TRUE(m_frame->RunCommand(ID_DATA_LOCATE));
     delete table;
     slider->setValue(2);
+}
+
+TEST_F(FrameTestDialogsTest, AnAlarmInARunTurnsTheLampRedAndTheLampListsTheChannel) {
+    CDlgAlarmState* lamp = m_frame->GetAlarmState();
+    const auto lampColour = [&] { return lamp->grab().toImage().pixelColor(lamp->rect().center()); };
+    EXPECT_EQ(lampColour(), QColor(0, 255, 0));
+    // Channel 01-02-03 (unit 1) alarms above -1e9, that is always.
+    StartRun(2, [] { g_AlarmTable[18] = {18, 0, 1, -1e9f, -2e9f}; });
+    EXPECT_TRUE(lamp->GetAlarm());
+    EXPECT_EQ(lampColour(), QColor(255, 0, 0));
+
+    CDlgTestAlarm* window = m_frame->GetTestAlarm();
+    EXPECT_FALSE(window->isVisible());
+    platform::SendMessage(m_frame->GetSafeHwnd(), WM_SHOW_TEST_ALARM); // the lamp's double click
+    ASSERT_TRUE(window->isVisible());
+    EXPECT_EQ(window->GetGrid()->GetRows(), 2);
+    EXPECT_EQ(window->GetGrid()->GetTextMatrix(1, 0), "01-02-03(超限报警)");
+    StopRun();
 }
 
 TEST_F(FrameTestDialogsTest, TheComputingBoxStaysUntilEveryWorkerHasEnded) {
