@@ -58,6 +58,8 @@ class CDlgComputingWait;
 class CHistoryViewWidget;
 class CDlgAlarmState;
 class CDlgTestAlarm;
+class CDlgLeadResistance;
+class CDlgSelfTestResult;
 struct ControllerRecord;
 struct CurveWorld;
 
@@ -374,6 +376,10 @@ public:
     // After each alarm check: the lamp shows the state and a visible
     // test-alarm window the channels in alarm.
     void ShowTestAlarms();
+    CDlgLeadResistance* GetLeadResistanceWindow() const { return m_pLeadResistance; }
+    CDlgSelfTestResult* GetSelfTestWindow() const { return m_pSelfTestResult; }
+    // After a case search: the result windows list the strain channels again.
+    void RefreshResultWindows();
 
 private:
     void CheckOpenFileLimit();
@@ -429,6 +435,8 @@ private:
     int m_nComputingWaits = 0;
     CDlgAlarmState* m_pAlarmState = nullptr; // m_pAlarmStateWindow
     CDlgTestAlarm* m_pTestAlarm = nullptr;
+    CDlgLeadResistance* m_pLeadResistance = nullptr;
+    CDlgSelfTestResult* m_pSelfTestResult = nullptr;
     CSampleMarkRecorder m_markRecorder;
     QWidget* m_pModuleInfoWindow = nullptr;
     QWidget* m_pAlarmStateWindow = nullptr;

@@ -5,13 +5,17 @@
 
 #include "app/ui/MainFrame.h"
 
+#include "acquisition/LeadWireSelfTest.h"
+#include "app/AppSettings.h"
 #include "app/RunFlags.h"
 #include "app/SampleMarks.h"
 #include "app/ui/ChildFrame.h"
 #include "panels/DlgAlarmState.h"
 #include "panels/DlgComputingWait.h"
+#include "panels/DlgLeadResistance.h"
 #include "panels/DlgLocateData.h"
 #include "panels/DlgSampleLabel.h"
+#include "panels/DlgSelfTestResult.h"
 #include "panels/DlgTestAlarm.h"
 
 #include <QMdiArea>
@@ -22,6 +26,16 @@
 namespace {
 
 constexpr int ID_ADD_SAMPLE_MARK = 32920;
+constexpr int ID_SHOW_LEAD_RESISTANCE = 32915;
+constexpr int ID_SHOW_SELF_TEST = 32916;
+
+using namespace sampling_msg;
+
+void ShowHidden(QWidget* window) {
+    if (!window->isVisible())
+        window->show();
+    window->raise();
+}
 // The locate window moves the attached window as the main view.
 constexpr int kLocateMainView = 1;
 
@@ -47,11 +61,55 @@ void CMainFrame::CreateTestDialogWindows() {
     statusBar()->addPermanentWidget(m_pAlarmState);
     m_pTestAlarm = new CDlgTestAlarm(this);
     m_pTestAlarm->hide();
+    m_pLeadResistance = new CDlgLeadResistance(m_strProgramFolder, this);
+    m_pLeadResistance->SetCellsPerChannel(g_nLeadRCells);
+    m_pLeadResistance->chooseFile = [this](const std::string& title, const std::string& filter,
+                                           std::string& path) {
+        return ChooseFile(true, filter, title, m_strProgramFolder, path);
+    };
+    m_pLeadResistance->RefreshGrid();
+    m_pLeadResistance->hide();
+    m_pSelfTestResult = new CDlgSelfTestResult(this);
+    m_pSelfTestResult->RefreshGrid();
+    m_pSelfTestResult->hide();
+}
+
+void CMainFrame::RefreshResultWindows() {
+    if (m_pLeadResistance != nullptr)
+        m_pLeadResistance->RefreshGrid();
+    if (m_pSelfTestResult != nullptr)
+        m_pSelfTestResult->RefreshGrid();
 }
 
 void CMainFrame::RegisterTestDialogCommands() {
     OnCommand(
         ID_ADD_SAMPLE_MARK, [this] { OnAddSampleMark(); }, [](CCmdUI& ui) { ui.Enable(::IsRunActive()); });
+    OnCommand(ID_SHOW_LEAD_RESISTANCE, [this] {
+        if (m_pLeadResistance->isVisible()) {
+            m_pLeadResistance->hide();
+            return;
+        }
+        m_pLeadResistance->ShowSavedResults();
+        ShowHidden(m_pLeadResistance);
+    });
+    OnCommand(ID_SHOW_SELF_TEST, [this] { m_pSelfTestResult->setVisible(!m_pSelfTestResult->isVisible()); });
+    // Results of the two channel checks, sent by the measuring worker,
+    // which waits meanwhile; wParam 0: nothing was measured.
+    OnMessage(kLeadResults, [this](platform::WPARAM wParam, platform::LPARAM) {
+        if (wParam != 0) {
+            ShowHidden(m_pLeadResistance);
+            m_pLeadResistance->SetResults(m_pLeadWireTest->m_R0.data(), m_pLeadWireTest->m_LeadStatus.data());
+        }
+        return platform::LRESULT(0);
+    });
+    OnMessage(kSelfTestResults, [this](platform::WPARAM wParam, platform::LPARAM) {
+        if (wParam != 0) {
+            ShowHidden(m_pSelfTestResult);
+            m_pSelfTestResult->SetResults(m_pLeadWireTest->m_SelfTestValue.data(),
+                                          m_pLeadWireTest->m_SelfTestState.data());
+        }
+        return platform::LRESULT(0);
+    });
     OnMessage(WM_SHOW_TEST_ALARM, [this](platform::WPARAM, platform::LPARAM) {
         m_pTestAlarm->show();
         m_pTestAlarm->raise();

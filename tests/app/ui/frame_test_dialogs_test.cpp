@@ -3,10 +3,13 @@
 // stored table window (and nothing during a run), and the computing box.
 #include "FrameRunFixture.h"
 
+#include "acquisition/LeadWireSelfTest.h"
+#include "app/ChannelNaming.h"
 #include "app/OpenViewCounters.h"
 #include "app/ui/ChildFrame.h"
 #include "panels/DlgAlarmState.h"
 #include "panels/DlgComputingWait.h"
+#include "panels/DlgLeadResistance.h"
 #include "panels/DlgLocateData.h"
 #include "panels/DlgSampleLabel.h"
 #include "panels/DlgTestAlarm.h"
@@ -23,6 +26,8 @@ constexpr int ID_DETECT_CASE = 32794;
 constexpr int ID_START_SAMPLE = 32788;
 constexpr int ID_STOP_SAMPLE = 32791;
 constexpr int ID_ADD_SAMPLE_MARK = 32920;
+constexpr int ID_LEAD_RESISTANCE_TEST = 32905;
+constexpr int ID_SHOW_LEAD_RESISTANCE = 32915;
 
 class FrameTestDialogsTest : public FrameRunTest {
 protected:
@@ -123,6 +128,38 @@ TEST_F(FrameTestDialogsTest, AnAlarmInARunTurnsTheLampRedAndTheLampListsTheChann
     EXPECT_EQ(window->GetGrid()->GetRows(), 2);
     EXPECT_EQ(window->GetGrid()->GetTextMatrix(1, 0), "01-02-03(超限报警)");
     StopRun();
+}
+
+TEST_F(FrameTestDialogsTest, ALeadWireMeasurementFillsItsWindowAndTheResultsFile) {
+    m_boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
+    UseVoltageConversion();
+    const int strain = g_ChannelList[0];
+    g_ChannelParams[strain].nMeasureType = MEASURE_STRAIN;
+    CDlgLeadResistance* window = m_frame->GetLeadResistanceWindow();
+    EXPECT_FALSE(window->isVisible());
+
+    CLeadWireSelfTest& lead = m_frame->GetLeadWireTest();
+    lead.SetSecondLength(100);
+    m_boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(m_frame->RunCommand(ID_LEAD_RESISTANCE_TEST));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !lead.IsBusy(); }, 30000));
+
+    ASSERT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->HasData());
+    EXPECT_EQ(window->GetChannels(), std::vector<int>{strain});
+    EXPECT_EQ(window->GetGrid()->GetTextMatrix(1, 0), FormatChannelName(strain));
+    EXPECT_FALSE(window->GetGrid()->GetTextMatrix(1, 1).empty());
+    const std::string file = m_scratch.File("RLead.rst");
+    EXPECT_EQ(platform::FileSize(file), 49152);
+
+    // The view command hides the window, and shows the saved results again.
+    ASSERT_TRUE(m_frame->RunCommand(ID_SHOW_LEAD_RESISTANCE));
+    EXPECT_FALSE(window->isVisible());
+    window->ClearResults();
+    ASSERT_TRUE(m_frame->RunCommand(ID_SHOW_LEAD_RESISTANCE));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->HasData());
 }
 
 TEST_F(FrameTestDialogsTest, TheComputingBoxStaysUntilEveryWorkerHasEnded) {
