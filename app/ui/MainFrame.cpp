@@ -77,6 +77,8 @@ platform::LRESULT CMainFrame::WindowProc(platform::UINT message, platform::WPARA
     const bool frameStatusText = message == WM_SET_STATUS_TEXT && wParam == 0;
     platform::LRESULT result = 0;
     if (m_pSampling && !frameStatusText && m_pSampling->HandleMessage(message, wParam, lParam, result)) {
+        if (message == sampling_msg::kAlarmCheck)
+            ShowTestAlarms();
         return result;
     }
     const auto handler = m_messageHandlers.find(message);

@@ -56,6 +56,10 @@ class CDlgLocateData;
 class CDlgSampleLabel;
 class CDlgComputingWait;
 class CHistoryViewWidget;
+class CDlgAlarmState;
+class CDlgTestAlarm;
+class CDlgLeadResistance;
+class CDlgSelfTestResult;
 struct ControllerRecord;
 struct CurveWorld;
 
@@ -367,6 +371,15 @@ public:
     void BeginComputingWait();
     void EndComputingWait();
     bool IsComputingWaitShown() const;
+    CDlgAlarmState* GetAlarmState() const { return m_pAlarmState; }
+    CDlgTestAlarm* GetTestAlarm() const { return m_pTestAlarm; }
+    // After each alarm check: the lamp shows the state and a visible
+    // test-alarm window the channels in alarm.
+    void ShowTestAlarms();
+    CDlgLeadResistance* GetLeadResistanceWindow() const { return m_pLeadResistance; }
+    CDlgSelfTestResult* GetSelfTestWindow() const { return m_pSelfTestResult; }
+    // After a case search: the result windows list the strain channels again.
+    void RefreshResultWindows();
 
 private:
     void CheckOpenFileLimit();
@@ -420,6 +433,10 @@ private:
     CDlgSampleLabel* m_pSampleLabel = nullptr;
     CDlgComputingWait* m_pComputingWait = nullptr;
     int m_nComputingWaits = 0;
+    CDlgAlarmState* m_pAlarmState = nullptr; // m_pAlarmStateWindow
+    CDlgTestAlarm* m_pTestAlarm = nullptr;
+    CDlgLeadResistance* m_pLeadResistance = nullptr;
+    CDlgSelfTestResult* m_pSelfTestResult = nullptr;
     CSampleMarkRecorder m_markRecorder;
     QWidget* m_pModuleInfoWindow = nullptr;
     QWidget* m_pAlarmStateWindow = nullptr;

@@ -18,6 +18,8 @@
 #include "app/ui/FrameSamplingHost.h"
 #include "app/ui/MainFrameCaseSearch.h"
 #include "panels/ChannelParamBar.h"
+#include "panels/DlgLeadResistance.h"
+#include "panels/DlgSelfTestResult.h"
 #include "platform/MessageBox.h"
 
 #include <QDockWidget>
@@ -64,6 +66,7 @@ void CMainFrame::CheckOpenFileLimit() {
 void CMainFrame::SetCasesFound(int found) {
     m_bCasesFound = found;
     m_pSampling->m_bCasesFound = found;
+    RefreshResultWindows();
 }
 
 void CMainFrame::AttachCaseSearch(CMainFrameCaseSearch* shell) {
@@ -122,11 +125,10 @@ void CMainFrame::RegisterSamplingCommands() {
 
 void CMainFrame::RegisterSamplingMessages() {
     const auto nothing = [](platform::WPARAM, platform::LPARAM) { return platform::LRESULT(0); };
-    // The result windows of the lead-wire and self-test measurements, and
-    // the calibrator link, which would take the sets it is offered, are not
-    // part of this frame yet: a set offered is not taken.
-    for (const platform::UINT message :
-         {kBatchDone, kLeadResults, kSelfTestResults, kLinkZeroSet, kLinkSampleSet, kLinkRunEnded})
+    // The calibrator link, which would take the sets it is offered, is not
+    // part of this frame yet: a set offered is not taken. The lead-wire and
+    // self-test results go to their windows (MainFrameTestDialogs.cpp).
+    for (const platform::UINT message : {kBatchDone, kLinkZeroSet, kLinkSampleSet, kLinkRunEnded})
         OnMessage(message, nothing);
     // The table views take every set and, in a continuous run, its slower
     // refresh; the curve views take every set page by page, the history
@@ -159,6 +161,11 @@ void CMainFrame::RegisterSamplingMessages() {
         return platform::LRESULT(0);
     });
     OnMessage(kProgressShow, [this](platform::WPARAM, platform::LPARAM) {
+        // A channel check starts: its window drops the last results.
+        if (m_pLeadWireTest->m_bSelfTestRunning.load() != 0)
+            m_pSelfTestResult->ClearResults();
+        else if (m_pLeadWireTest->m_bMeasuring.load() != 0)
+            m_pLeadResistance->ClearResults();
         if (m_pProgressSink != nullptr)
             m_pProgressSink->Begin();
         return platform::LRESULT(0);

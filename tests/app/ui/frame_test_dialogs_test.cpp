@@ -3,11 +3,17 @@
 // stored table window (and nothing during a run), and the computing box.
 #include "FrameRunFixture.h"
 
+#include "acquisition/LeadWireSelfTest.h"
+#include "app/ChannelNaming.h"
 #include "app/OpenViewCounters.h"
 #include "app/ui/ChildFrame.h"
+#include "panels/DlgAlarmState.h"
 #include "panels/DlgComputingWait.h"
+#include "panels/DlgLeadResistance.h"
 #include "panels/DlgLocateData.h"
 #include "panels/DlgSampleLabel.h"
+#include "panels/DlgTestAlarm.h"
+#include "panels/MSFlexGrid.h"
 #include "platform/Profile.h"
 
 #include <QPlainTextEdit>
@@ -20,15 +26,20 @@ constexpr int ID_DETECT_CASE = 32794;
 constexpr int ID_START_SAMPLE = 32788;
 constexpr int ID_STOP_SAMPLE = 32791;
 constexpr int ID_ADD_SAMPLE_MARK = 32920;
+constexpr int ID_LEAD_RESISTANCE_TEST = 32905;
+constexpr int ID_SHOW_LEAD_RESISTANCE = 32915;
 
 class FrameTestDialogsTest : public FrameRunTest {
 protected:
-    // Finds the cases and starts a continuous run into a new project; true
-    // once at least `stored` sets are stored.
-    void StartRun(int stored) {
+    // Finds the cases and starts a continuous run into a new project (with
+    // the channel settings `setup` makes); returns once at least `stored`
+    // sets are stored.
+    void StartRun(int stored, const std::function<void()>& setup = {}) {
         m_boxes.QueueAnswer(platform::IDYES);
         ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
         UseVoltageConversion();
+        if (setup)
+            setup();
         ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
         SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
         ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
@@ -99,6 +110,56 @@ TEST_F(FrameTestDialogsTest, TheLocateWindowMovesAStoredTableWindowButNotDuringA
     ASSERT_TRUE(m_frame->RunCommand(ID_DATA_LOCATE));
     delete table;
     slider->setValue(2);
+}
+
+TEST_F(FrameTestDialogsTest, AnAlarmInARunTurnsTheLampRedAndTheLampListsTheChannel) {
+    CDlgAlarmState* lamp = m_frame->GetAlarmState();
+    const auto lampColour = [&] { return lamp->grab().toImage().pixelColor(lamp->rect().center()); };
+    EXPECT_EQ(lampColour(), QColor(0, 255, 0));
+    // Channel 01-02-03 (unit 1) alarms above -1e9, that is always.
+    StartRun(2, [] { g_AlarmTable[18] = {18, 0, 1, -1e9f, -2e9f}; });
+    EXPECT_TRUE(lamp->GetAlarm());
+    EXPECT_EQ(lampColour(), QColor(255, 0, 0));
+
+    CDlgTestAlarm* window = m_frame->GetTestAlarm();
+    EXPECT_FALSE(window->isVisible());
+    platform::SendMessage(m_frame->GetSafeHwnd(), WM_SHOW_TEST_ALARM); // the lamp's double click
+    ASSERT_TRUE(window->isVisible());
+    EXPECT_EQ(window->GetGrid()->GetRows(), 2);
+    EXPECT_EQ(window->GetGrid()->GetTextMatrix(1, 0), "01-02-03(超限报警)");
+    StopRun();
+}
+
+TEST_F(FrameTestDialogsTest, ALeadWireMeasurementFillsItsWindowAndTheResultsFile) {
+    m_boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
+    UseVoltageConversion();
+    const int strain = g_ChannelList[0];
+    g_ChannelParams[strain].nMeasureType = MEASURE_STRAIN;
+    CDlgLeadResistance* window = m_frame->GetLeadResistanceWindow();
+    EXPECT_FALSE(window->isVisible());
+
+    CLeadWireSelfTest& lead = m_frame->GetLeadWireTest();
+    lead.SetSecondLength(100);
+    m_boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(m_frame->RunCommand(ID_LEAD_RESISTANCE_TEST));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !lead.IsBusy(); }, 30000));
+
+    ASSERT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->HasData());
+    EXPECT_EQ(window->GetChannels(), std::vector<int>{strain});
+    EXPECT_EQ(window->GetGrid()->GetTextMatrix(1, 0), FormatChannelName(strain));
+    EXPECT_FALSE(window->GetGrid()->GetTextMatrix(1, 1).empty());
+    const std::string file = m_scratch.File("RLead.rst");
+    EXPECT_EQ(platform::FileSize(file), 49152);
+
+    // The view command hides the window, and shows the saved results again.
+    ASSERT_TRUE(m_frame->RunCommand(ID_SHOW_LEAD_RESISTANCE));
+    EXPECT_FALSE(window->isVisible());
+    window->ClearResults();
+    ASSERT_TRUE(m_frame->RunCommand(ID_SHOW_LEAD_RESISTANCE));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->HasData());
 }
 
 TEST_F(FrameTestDialogsTest, TheComputingBoxStaysUntilEveryWorkerHasEnded) {
