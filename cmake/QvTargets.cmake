@@ -33,13 +33,16 @@ function(qv_fixed_port_test target props_var)
   endif()
 endfunction()
 
-# qv_add_gtest(<name> SOURCES <files...> LIBS <targets...> [LOCK <resource>] [TIMEOUT <s>])
+# qv_add_gtest(<name> SOURCES <files...> LIBS <targets...> [LOCK <resource>] [TIMEOUT <s>]
+#              [FIXTURE <fixture>])
 # A GoogleTest program whose cases CTest runs one by one. LOCK fixed_ports
 # marks a program that opens the fixed ports (isolated as above); any other
 # LOCK serialises the cases with every other test holding the same resource.
 # One name only: a property value cannot carry a list through test discovery.
+# FIXTURE names a CTest fixture (a server started for the tests) every case
+# needs.
 function(qv_add_gtest name)
-  cmake_parse_arguments(ARG "" "LOCK;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LOCK;TIMEOUT;FIXTURE" "SOURCES;LIBS" ${ARGN})
   if(QV_FUZZ)
     return()
   endif()
@@ -51,6 +54,9 @@ function(qv_add_gtest name)
     set(ARG_TIMEOUT 120)
   endif()
   list(APPEND props TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_FIXTURE)
+    list(APPEND props FIXTURES_REQUIRED ${ARG_FIXTURE})
+  endif()
   if(ARG_LOCK STREQUAL "fixed_ports")
     qv_fixed_port_test(${name} props)
   elseif(ARG_LOCK)
