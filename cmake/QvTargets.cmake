@@ -21,6 +21,16 @@ if(NOT DEFINED QV_TEST_NETNS)
   message(STATUS "Fixed-port tests in private network namespaces: ${QV_TEST_NETNS}")
 endif()
 
+# The tests against the test database cluster hold one lock (some stop and
+# restart its server). Where fixed-port tests are not isolated in namespaces,
+# the frame's database tests also open the fixed ports: the one lock then is
+# the fixed ports' own.
+if(QV_TEST_NETNS)
+  set(QV_DB_TEST_LOCK test_database)
+else()
+  set(QV_DB_TEST_LOCK fixed_ports)
+endif()
+
 # qv_fixed_port_test(<target> <props-var>): isolates a test program that opens
 # the fixed ports, either by its namespace launcher or by appending the lock
 # to the test properties in <props-var>.

@@ -8,6 +8,7 @@
 #include "acquisition/CaseProgramHost.h"
 #include "acquisition/CommBase.h"
 #include "acquisition/DataForwardServer.h"
+#include "acquisition/DatabaseWriter.h"
 #include "acquisition/LeadWireSelfTest.h"
 #include "acquisition/RemoteCommandDispatch.h"
 #include "app/AppSettings.h"
@@ -39,6 +40,7 @@ CMainFrame::CMainFrame(const std::string& programFolder)
     InstallProjectHooks();
     RegisterShellMessages();
     InstallSampling();
+    InstallDatabaseWriter();
 }
 
 CMainFrame::~CMainFrame() {

@@ -41,6 +41,7 @@ class CFFTSpectrumChildFrm;
 class IStartProgress;
 class CCommBase;
 class CStartupWork;
+class CDatabaseWriter;
 class CaseProgramHost;
 class CDataForwardServer;
 class CSamplingControl;
@@ -161,6 +162,7 @@ public:
 
     // Sampling side and remote control (MainFrameSampling.cpp, MainFrameRemote.cpp).
     CSamplingControl& GetSampling() const { return *m_pSampling; }
+    CDatabaseWriter& GetDatabaseWriter() const { return *m_pDatabaseWriter; }
     CLeadWireSelfTest& GetLeadWireTest() const { return *m_pLeadWireTest; }
     CRemoteCommandDispatch& GetRemoteDispatch() const { return *m_pRemoteDispatch; }
     // The case-search shell the sampling side and the remote commands use;
@@ -316,6 +318,8 @@ private:
 
     // Sampling side and remote control.
     void InstallSampling();
+    // The database writer and its messages (MainFrameDatabase.cpp).
+    void InstallDatabaseWriter();
     void RegisterSamplingCommands();
     void RegisterSamplingMessages();
     // Hands the current sample set to every open table view (MainFrameViewFeed.cpp).
@@ -442,4 +446,5 @@ private:
     std::unique_ptr<CLeadWireSelfTest> m_pLeadWireTest;
     std::unique_ptr<CRemoteCommandDispatch> m_pRemoteDispatch;
     CMainFrameCaseSearch* m_pCaseSearch = nullptr; // a child object of the frame
+    std::unique_ptr<CDatabaseWriter> m_pDatabaseWriter;
 };

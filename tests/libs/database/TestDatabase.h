@@ -7,6 +7,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 // Values in test failures: the type code and the value.
 void PrintTo(const DbVariant& value, std::ostream* out);
@@ -27,5 +28,31 @@ void Run(const std::string& sql);
 // Stops and starts the server of the same cluster, on the same port.
 void Halt();
 void Resume();
+
+// The measured-value table of the database writer, made empty (with a
+// serial column "seq" that keeps the order of the rows); connects the
+// library for the work and leaves it disconnected.
+void CreateMeasureTable();
+// Its rows in order, each column as text (the time as "%Y-%m-%d %H:%M:%S").
+std::vector<std::vector<std::string>> MeasureRows();
+// A "PositionInfo.ini" in the folder for writing to the test cluster with
+// "WriteDB" = writeDB and one "MeasurePoint%d" key per entry of points.
+void WriteWriterSettings(const std::string& folder, const std::string& writeDB,
+                         const std::vector<std::string>& points, const std::string& password = kPassword);
+
+// A loopback listener that takes connections and never says a word: a
+// database server that hangs.
+class SilentServer {
+public:
+    SilentServer();
+    ~SilentServer();
+    SilentServer(const SilentServer&) = delete;
+    SilentServer& operator=(const SilentServer&) = delete;
+    int Port() const { return m_port; }
+
+private:
+    int m_socket = -1;
+    int m_port = 0;
+};
 
 } // namespace testdb
