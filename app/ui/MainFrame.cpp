@@ -9,6 +9,7 @@
 #include "acquisition/CommBase.h"
 #include "acquisition/DataForwardServer.h"
 #include "acquisition/DatabaseWriter.h"
+#include "app/ui/DdeService.h"
 #include "acquisition/LeadWireSelfTest.h"
 #include "acquisition/RemoteCommandDispatch.h"
 #include "app/AppSettings.h"

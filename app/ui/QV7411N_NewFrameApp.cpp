@@ -106,6 +106,7 @@ bool CQV7411N_NewFrameApp::InitInstance() {
     OnFileNewProject();
     m_pMainFrame->show();
     m_pMainFrame->LoadWindowLayout(m_pMainFrame->GetLayoutFileName(), false);
+    m_pMainFrame->StartDdeService();
     HideSplash();
     return true;
 }
