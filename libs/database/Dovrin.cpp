@@ -12,6 +12,17 @@
 
 namespace {
 
+// One bound parameter: its buffer lives until the command's outputs are read.
+struct Bound {
+    SQLSMALLINT direction = SQL_PARAM_INPUT;
+    SQLSMALLINT cType = SQL_C_CHAR;
+    SQLSMALLINT sqlType = SQL_VARCHAR;
+    SQLULEN columnSize = 0;
+    SQLSMALLINT digits = 0;
+    std::vector<unsigned char> buffer;
+    SQLLEN indicator = 0;
+};
+
 struct DbState {
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
@@ -23,6 +34,12 @@ struct DbState {
     std::string lastError;
     int loginTimeout = 0;
     int queryTimeout = 0;
+    // A command text that runs twice in a row is prepared and kept while it
+    // repeats (a writer's inserts); freed on any failure and on disconnecting.
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    std::string preparedText;
+    std::string lastText;
+    std::vector<Bound> bound; // the statement's parameters as bound
 };
 
 DbState& State() {
@@ -53,7 +70,18 @@ std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle, const char* fallback
     return text.empty() ? fallback : text;
 }
 
+void ReleaseStatement(DbState& s) {
+    if (s.stmt != SQL_NULL_HSTMT) {
+        SQLFreeHandle(SQL_HANDLE_STMT, s.stmt);
+        s.stmt = SQL_NULL_HSTMT;
+    }
+    s.preparedText.clear();
+    s.lastText.clear();
+    s.bound.clear();
+}
+
 void ReleaseConnection(DbState& s) {
+    ReleaseStatement(s);
     if (s.dbc != SQL_NULL_HDBC) {
         if (s.connectStatus != 0) {
             SQLDisconnect(s.dbc);
@@ -201,16 +229,6 @@ double DateFromTimestamp(const SQL_TIMESTAMP_STRUCT& ts) {
     return date;
 }
 
-// One bound parameter: its buffer lives until the command's outputs are read.
-struct Bound {
-    SQLSMALLINT cType = SQL_C_CHAR;
-    SQLSMALLINT sqlType = SQL_VARCHAR;
-    SQLULEN columnSize = 0;
-    SQLSMALLINT digits = 0;
-    std::vector<unsigned char> buffer;
-    SQLLEN indicator = 0;
-};
-
 template <typename T> void Store(Bound& b, const T& value) {
     b.buffer.resize(sizeof(T));
     std::memcpy(b.buffer.data(), &value, sizeof(T));
@@ -351,6 +369,21 @@ DbVariant OutputValue(const CSQLParam& p, const Bound& b) {
 }
 
 // ---- result sets -----------------------------------------------------------
+
+bool SameLayout(const std::vector<Bound>& bound, const std::vector<Bound>& fresh) {
+    if (bound.size() != fresh.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < bound.size(); ++i) {
+        const Bound& a = bound[i];
+        const Bound& b = fresh[i];
+        if (a.direction != b.direction || a.cType != b.cType || a.sqlType != b.sqlType ||
+            a.columnSize != b.columnSize || a.digits != b.digits || a.buffer.size() != b.buffer.size()) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Reads a column's whole value in pieces; false for a NULL.
 bool GetWhole(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::string& out) {
@@ -519,44 +552,81 @@ int Execute(const std::string& command, CommandTypeEnum type, int count, CSQLPar
     if (count < 0 || (count > 0 && params == nullptr)) {
         return Fail(s, "Invalid parameter list");
     }
-    SQLHSTMT stmt = SQL_NULL_HSTMT;
-    if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, s.dbc, &stmt))) {
-        return Fail(s, Diagnostics(SQL_HANDLE_DBC, s.dbc, "Cannot create the command"));
-    }
-    if (s.queryTimeout > 0) {
-        SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(s.queryTimeout)),
-                       0);
-    }
-    std::vector<Bound> bound;
-    bound.reserve(static_cast<size_t>(count));
+    std::string text = CommandText(command, type, count, params);
+    const bool reuse = s.stmt != SQL_NULL_HSTMT && s.preparedText == text;
+    const bool prepare = !reuse && s.lastText == text;
+    s.lastText.clear();
+    std::vector<Bound> fresh;
+    fresh.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
-        bound.push_back(BindValue(params[i]));
-        Bound& b = bound.back();
-        const SQLRETURN rc = SQLBindParameter(
-            stmt, static_cast<SQLUSMALLINT>(i + 1), OdbcDirection(params[i].m_nDirection), b.cType, b.sqlType,
-            b.columnSize, b.digits, b.buffer.data(), static_cast<SQLLEN>(b.buffer.size()), &b.indicator);
-        if (!Ok(rc)) {
-            const std::string text = Diagnostics(SQL_HANDLE_STMT, stmt, "Cannot bind a parameter");
-            SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-            return Fail(s, text);
+        fresh.push_back(BindValue(params[i]));
+        fresh.back().direction = OdbcDirection(params[i].m_nDirection);
+    }
+    if (reuse) {
+        SQLFreeStmt(s.stmt, SQL_CLOSE);
+    } else {
+        ReleaseStatement(s);
+        if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, s.dbc, &s.stmt))) {
+            s.stmt = SQL_NULL_HSTMT;
+            return Fail(s, Diagnostics(SQL_HANDLE_DBC, s.dbc, "Cannot create the command"));
         }
     }
-    std::string text = CommandText(command, type, count, params);
-    const SQLRETURN rc =
-        SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
+    const SQLHSTMT stmt = s.stmt;
+    SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(s.queryTimeout)), 0);
+    if (reuse && SameLayout(s.bound, fresh)) {
+        // The prepared statement keeps its bindings: only the values change.
+        for (size_t i = 0; i < fresh.size(); ++i) {
+            std::copy(fresh[i].buffer.begin(), fresh[i].buffer.end(), s.bound[i].buffer.begin());
+            s.bound[i].indicator = fresh[i].indicator;
+        }
+    } else {
+        if (reuse) {
+            SQLFreeStmt(stmt, SQL_RESET_PARAMS);
+        }
+        s.bound = std::move(fresh);
+        for (size_t i = 0; i < s.bound.size(); ++i) {
+            Bound& b = s.bound[i];
+            const SQLRETURN rc = SQLBindParameter(stmt, static_cast<SQLUSMALLINT>(i + 1), b.direction,
+                                                  b.cType, b.sqlType, b.columnSize, b.digits, b.buffer.data(),
+                                                  static_cast<SQLLEN>(b.buffer.size()), &b.indicator);
+            if (!Ok(rc)) {
+                const std::string error = Diagnostics(SQL_HANDLE_STMT, stmt, "Cannot bind a parameter");
+                ReleaseStatement(s);
+                return Fail(s, error);
+            }
+        }
+    }
+    SQLCHAR* const sql = reinterpret_cast<SQLCHAR*>(text.data());
+    const auto length = static_cast<SQLINTEGER>(text.size());
+    SQLRETURN rc = SQL_SUCCESS;
+    if (prepare) {
+        rc = SQLPrepare(stmt, sql, length);
+        if (Ok(rc)) {
+            s.preparedText = text;
+            rc = SQLExecute(stmt);
+        }
+    } else {
+        rc = reuse ? SQLExecute(stmt) : SQLExecDirect(stmt, sql, length);
+    }
     if (!Ok(rc) && rc != SQL_NO_DATA) {
         const std::string error = Diagnostics(SQL_HANDLE_STMT, stmt, "The command failed");
-        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+        ReleaseStatement(s);
         return Fail(s, error);
     }
     std::shared_ptr<CDbRecordset> result = FetchResultSet(stmt);
     // Output values are there once every result has been read.
     while (Ok(SQLMoreResults(stmt))) {
     }
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    const std::vector<Bound> outputs = s.bound;
+    if (s.preparedText == text) {
+        SQLFreeStmt(stmt, SQL_CLOSE);
+    } else {
+        ReleaseStatement(s);
+    }
+    s.lastText = text;
     for (int i = 0; i < count; ++i) {
         if (IsOutput(params[i].m_nDirection)) {
-            params[i].m_vValue = OutputValue(params[i], bound[static_cast<size_t>(i)]);
+            params[i].m_vValue = OutputValue(params[i], outputs[static_cast<size_t>(i)]);
         }
         s.lastParams.push_back(params[i]);
     }
