@@ -4,6 +4,7 @@
 #include "acquisition/SamplingControl.h"
 
 #include "acquisition/CommBase.h"
+#include "acquisition/DdeServer.h"
 #include "acquisition/RunWriteError.h"
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
@@ -144,6 +145,7 @@ void CSamplingControl::ProcessSampleSet(bool announce) {
         if (!ConvertSampleSet(m_ValueBuffer.data(), m_CurrentSet.data()))
             return;
         FillChannelValues();
+        UpdateTagTable(m_ValueBuffer.data());
     }
     if (m_pHost->IsForwardingOn())
         m_pHost->QueueForwardValues(m_ValueBuffer.data(), g_nCaseCount);

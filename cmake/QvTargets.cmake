@@ -21,6 +21,16 @@ if(NOT DEFINED QV_TEST_NETNS)
   message(STATUS "Fixed-port tests in private network namespaces: ${QV_TEST_NETNS}")
 endif()
 
+# The tests against the test database cluster hold one lock (some stop and
+# restart its server). Where fixed-port tests are not isolated in namespaces,
+# the frame's database tests also open the fixed ports: the one lock then is
+# the fixed ports' own.
+if(QV_TEST_NETNS)
+  set(QV_DB_TEST_LOCK test_database)
+else()
+  set(QV_DB_TEST_LOCK fixed_ports)
+endif()
+
 # qv_fixed_port_test(<target> <props-var>): isolates a test program that opens
 # the fixed ports, either by its namespace launcher or by appending the lock
 # to the test properties in <props-var>.
@@ -33,13 +43,16 @@ function(qv_fixed_port_test target props_var)
   endif()
 endfunction()
 
-# qv_add_gtest(<name> SOURCES <files...> LIBS <targets...> [LOCK <resource>] [TIMEOUT <s>])
+# qv_add_gtest(<name> SOURCES <files...> LIBS <targets...> [LOCK <resource>] [TIMEOUT <s>]
+#              [FIXTURE <fixture>])
 # A GoogleTest program whose cases CTest runs one by one. LOCK fixed_ports
 # marks a program that opens the fixed ports (isolated as above); any other
 # LOCK serialises the cases with every other test holding the same resource.
 # One name only: a property value cannot carry a list through test discovery.
+# FIXTURE names a CTest fixture (a server started for the tests) every case
+# needs.
 function(qv_add_gtest name)
-  cmake_parse_arguments(ARG "" "LOCK;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LOCK;TIMEOUT;FIXTURE" "SOURCES;LIBS" ${ARGN})
   if(QV_FUZZ)
     return()
   endif()
@@ -51,6 +64,9 @@ function(qv_add_gtest name)
     set(ARG_TIMEOUT 120)
   endif()
   list(APPEND props TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_FIXTURE)
+    list(APPEND props FIXTURES_REQUIRED ${ARG_FIXTURE})
+  endif()
   if(ARG_LOCK STREQUAL "fixed_ports")
     qv_fixed_port_test(${name} props)
   elseif(ARG_LOCK)

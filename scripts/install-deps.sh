@@ -12,6 +12,8 @@ packages=(
   libmatio-dev
   libfftw3-dev
   poppler-utils
+  unixodbc-dev odbc-postgresql tdsodbc postgresql
+  dbus
 )
 
 missing=()

@@ -8,6 +8,8 @@
 #include "acquisition/CaseProgramHost.h"
 #include "acquisition/CommBase.h"
 #include "acquisition/DataForwardServer.h"
+#include "acquisition/DatabaseWriter.h"
+#include "app/ui/DdeService.h"
 #include "acquisition/LeadWireSelfTest.h"
 #include "acquisition/RemoteCommandDispatch.h"
 #include "app/AppSettings.h"
@@ -39,6 +41,7 @@ CMainFrame::CMainFrame(const std::string& programFolder)
     InstallProjectHooks();
     RegisterShellMessages();
     InstallSampling();
+    InstallDatabaseWriter();
 }
 
 CMainFrame::~CMainFrame() {

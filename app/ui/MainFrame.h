@@ -41,6 +41,8 @@ class CFFTSpectrumChildFrm;
 class IStartProgress;
 class CCommBase;
 class CStartupWork;
+class CDatabaseWriter;
+class CDdeService;
 class CaseProgramHost;
 class CDataForwardServer;
 class CSamplingControl;
@@ -165,6 +167,11 @@ public:
 
     // Sampling side and remote control (MainFrameSampling.cpp, MainFrameRemote.cpp).
     CSamplingControl& GetSampling() const { return *m_pSampling; }
+    CDatabaseWriter& GetDatabaseWriter() const { return *m_pDatabaseWriter; }
+    // Offers the current channel values on the session bus under "QVhost"
+    // (MainFrameDde.cpp); the service ends with the frame. Null when none.
+    void StartDdeService();
+    CDdeService* GetDdeService() const { return m_pDdeService.get(); }
     CLeadWireSelfTest& GetLeadWireTest() const { return *m_pLeadWireTest; }
     CRemoteCommandDispatch& GetRemoteDispatch() const { return *m_pRemoteDispatch; }
     // The case-search shell the sampling side and the remote commands use;
@@ -320,6 +327,8 @@ private:
 
     // Sampling side and remote control.
     void InstallSampling();
+    // The database writer and its messages (MainFrameDatabase.cpp).
+    void InstallDatabaseWriter();
     void RegisterSamplingCommands();
     void RegisterSamplingMessages();
     // Hands the current sample set to every open table view (MainFrameViewFeed.cpp).
@@ -459,4 +468,6 @@ private:
     std::unique_ptr<CLeadWireSelfTest> m_pLeadWireTest;
     std::unique_ptr<CRemoteCommandDispatch> m_pRemoteDispatch;
     CMainFrameCaseSearch* m_pCaseSearch = nullptr; // a child object of the frame
+    std::unique_ptr<CDatabaseWriter> m_pDatabaseWriter;
+    std::unique_ptr<CDdeService> m_pDdeService;
 };

@@ -16,6 +16,8 @@
 #include <QUrl>
 
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -27,8 +29,8 @@ constexpr int kSplashBitmap = 175;
 // otherwise the box would open under it and the program would look hung.
 class CSplashClearingBoxes : public platform::MessageBoxHandler {
 public:
-    explicit CSplashClearingBoxes(CSplash& splash)
-        : m_splash(splash), m_previous(platform::GetMessageBoxHandler()) {
+    explicit CSplashClearingBoxes(std::function<void()> hideSplash)
+        : m_hideSplash(std::move(hideSplash)), m_previous(platform::GetMessageBoxHandler()) {
         platform::SetMessageBoxHandler(this);
     }
     ~CSplashClearingBoxes() override { platform::SetMessageBoxHandler(m_previous); }
@@ -36,7 +38,7 @@ public:
     CSplashClearingBoxes& operator=(const CSplashClearingBoxes&) = delete;
 
     int Show(const std::string& text, const std::string& caption, platform::UINT flags) override {
-        m_splash.HideSplashScreen();
+        m_hideSplash();
         if (m_previous != nullptr) {
             return m_previous->Show(text, caption, flags);
         }
@@ -45,16 +47,27 @@ public:
     }
 
 private:
-    CSplash& m_splash;
+    std::function<void()> m_hideSplash;
     platform::MessageBoxHandler* m_previous;
 };
 
 } // namespace
 
 CQV7411N_NewFrameApp::CQV7411N_NewFrameApp(const std::string& programFolder)
-    : m_strProgramFolder(programFolder) {}
+    : m_strProgramFolder(programFolder) {
+    // The program's bitmaps live in this static library: registered by hand.
+    Q_INIT_RESOURCE(app_bitmaps);
+}
 
-CQV7411N_NewFrameApp::~CQV7411N_NewFrameApp() = default;
+CQV7411N_NewFrameApp::~CQV7411N_NewFrameApp() {
+    HideSplash();
+}
+
+void CQV7411N_NewFrameApp::HideSplash() {
+    if (m_pSplash != nullptr) {
+        m_pSplash->HideSplashScreen();
+    }
+}
 
 bool CQV7411N_NewFrameApp::CheckSingleInstance(platform::InstanceLock& lock) {
     if (lock.Acquire(g_strMutexName)) {
@@ -69,8 +82,15 @@ bool CQV7411N_NewFrameApp::InitInstance() {
     if (!CheckSingleInstance(m_instanceLock)) {
         return false;
     }
-    m_splash.Create(kSplashBitmap, nullptr, QString::fromStdString(m_strProgramFolder));
-    const CSplashClearingBoxes boxes(m_splash);
+    // Without a picture start-up goes on with no splash.
+    m_pSplash = new CSplash;
+    if (m_pSplash->Create(kSplashBitmap, nullptr, m_strProgramFolder) == 0) {
+        delete m_pSplash;
+    } else {
+        m_pSplash->repaint();
+        QCoreApplication::processEvents();
+    }
+    const CSplashClearingBoxes boxes([this] { HideSplash(); });
     SetRunStatePresets();
     const std::string settings = MainSettingsPath(m_strProgramFolder);
     ReadSlaveCaseSettings(settings);
@@ -78,7 +98,7 @@ bool CQV7411N_NewFrameApp::InitInstance() {
     m_recent.ReadList(AppRegistryProfile());
     m_pMainFrame = std::make_unique<CMainFrame>(m_strProgramFolder);
     if (!m_pMainFrame->OnCreate()) {
-        m_splash.HideSplashScreen();
+        HideSplash();
         return false;
     }
     RegisterCommands();
@@ -86,7 +106,8 @@ bool CQV7411N_NewFrameApp::InitInstance() {
     OnFileNewProject();
     m_pMainFrame->show();
     m_pMainFrame->LoadWindowLayout(m_pMainFrame->GetLayoutFileName(), false);
-    m_splash.HideSplashScreen();
+    m_pMainFrame->StartDdeService();
+    HideSplash();
     return true;
 }
 

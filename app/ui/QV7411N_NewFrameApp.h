@@ -3,12 +3,14 @@
 // the application-level commands (new and open project, help, about).
 #pragma once
 
+#include <QPointer>
+
 #include <memory>
 #include <string>
 
 #include "app/RecentProjectList.h"
 #include "app/ui/ProjectFileDialog.h"
-#include "app/ui/Splash.h"
+#include "libs/splash/Splash.h"
 #include "platform/InstanceLock.h"
 
 class CMainFrame;
@@ -47,6 +49,7 @@ public:
     void OnAppAbout();
 
 private:
+    void HideSplash();
     void RegisterCommands();
     void UpdateRecentMenu();
     // Closes the current project and every window, then opens the project file.
@@ -54,7 +57,8 @@ private:
 
     std::string m_strProgramFolder;
     platform::InstanceLock m_instanceLock;
-    CSplash m_splash;
+    // Deletes itself when hidden; null once gone.
+    QPointer<CSplash> m_pSplash;
     CRecentProjectList m_recent;
     std::unique_ptr<CMainFrame> m_pMainFrame;
 };

@@ -44,6 +44,9 @@ ShellScratch::ShellScratch() {
     std::filesystem::permissions(m_root + "/run", std::filesystem::perms::owner_all);
     setenv("XDG_CONFIG_HOME", (m_root + "/config").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", (m_root + "/run").c_str(), 1);
+    // The program under test never meets the desktop's own session bus; a
+    // test that wants a bus starts one of its own.
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
     WriteSettingsFile("[System]\nADBASE=20000\nDigitalUsed=0\n");
 }
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDockWidget>
+#include <QImage>
 #include <QMdiArea>
 #include <QToolBar>
 
@@ -151,6 +152,44 @@ TEST_F(ShellStartTest, TheModuleWindowOpensInsideTheMainWindowOnceItIsUp) {
     EXPECT_TRUE(frame->QueryCommandState(32901).m_bChecked);
     frame->close();
     app.ExitInstance();
+}
+
+// Records the size of every splash window that shows.
+class SplashSpy : public QObject {
+public:
+    SplashSpy() { qApp->installEventFilter(this); }
+    ~SplashSpy() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Show && widget != nullptr && widget->windowType() == Qt::SplashScreen) {
+            m_shown.push_back(widget->size());
+        }
+        return false;
+    }
+    std::vector<QSize> m_shown;
+};
+
+// The program's own picture shows while it starts, or "Land.jpg" of the
+// program folder in its place; both are gone once start-up is done.
+TEST_F(ShellStartTest, StartUpShowsTheSplashPicture) {
+    for (const bool withLand : {false, true}) {
+        if (withLand) {
+            QImage land(200, 100, QImage::Format_RGB32);
+            land.fill(Qt::darkRed);
+            ASSERT_TRUE(land.save(QString::fromStdString(m_scratch.File("Land.jpg")), "JPG"));
+        }
+        SplashSpy spy;
+        platform::MessageBoxRecorder boxes;
+        CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
+        ASSERT_TRUE(app.InitInstance());
+        ASSERT_EQ(spy.m_shown.size(), 1u);
+        EXPECT_EQ(spy.m_shown[0], withLand ? QSize(200, 100) : QSize(480, 300));
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            EXPECT_FALSE(window->windowType() == Qt::SplashScreen && window->isVisible());
+        }
+        app.GetMainFrame()->close();
+        app.ExitInstance();
+    }
 }
 
 TEST_F(ShellStartTest, QtsOwnButtonsSpeakChinese) {
