@@ -234,8 +234,8 @@ void CQV7411N_NewFrameView::OpenPropertySheet() {
 void CQV7411N_NewFrameView::ZoomDistribution(bool zoomIn) {
     if (m_pCurve == nullptr)
         return;
-    m_pCurve->Model().ZoomY(zoomIn);
-    m_pCurve->Invalidate();
+    // The value axis halves or doubles; zooming out raises the zoom level.
+    m_pCurve->OnCommand(zoomIn ? ID_CURVE_ZOOM_IN_X : ID_CURVE_ZOOM_OUT_X);
 }
 
 std::vector<TitleSignal> CQV7411N_NewFrameView::GetTitleSignals() const {

@@ -51,6 +51,7 @@ class CDlgRightsVerify;
 class CMainFrameCaseSearch;
 class CTableView;
 class CQV7411N_NewFrameView;
+class CCurveViewWidget;
 struct ViewExportSettings;
 class CDlgLocateData;
 class CDlgSampleLabel;
@@ -324,6 +325,9 @@ private:
     // senderDraws: the sender draws the rows after its batch.
     void FeedCurveViews(const std::int32_t* counters, bool senderDraws);
     void SetupCurveView(CChildFrame* child);
+    // Cursor sync: the other curve views put their cursor on the stored
+    // sample, automatic distributions and table views move their window there.
+    void SyncViewsToSample(CCurveViewWidget* sender, int absolute);
     std::string GraphDefaultsFile() const;
     void InstallGraphBarPopup();
     // A view edited the stored run: count is its new sample count after a
