@@ -9,6 +9,9 @@
 #include "app/ui/DataViews.h"
 #include "datafiles/SaveDataOptions.h"
 #include "views/CurveViewWidget.h"
+#include "views/DataCorrectDlg.h"
+
+#include <QLineEdit>
 
 #include <QAction>
 #include <QApplication>
@@ -192,6 +195,28 @@ TEST_F(FrameCurveCommandsTest, CursorSyncTakesTheOtherViewsToTheSample) {
     // Following the run is one switch for every curve view.
     ASSERT_TRUE(Trigger(first, ID_CURSOR_FOLLOW));
     EXPECT_EQ(second.Model().m_bCursorFollow, 1);
+}
+
+TEST_F(FrameCurveCommandsTest, DataCorrectionFromTheDataMenuComposesWithTheChannelsCorrection) {
+    OpenStoredCurveView();
+    const int channel = g_MeasChanList[1];
+    g_ChannelParams[channel].fCorrectionSlope = 2.0f;
+    g_ChannelParams[channel].fCorrectionOffset = 1.0f;
+    auto* view = qobject_cast<CDataViewBase*>(m_frame->GetActiveChildFrame()->GetActiveView());
+    ASSERT_NE(view, nullptr);
+    view->runDataCorrectDialog = [&](CDataCorrectDlg& dialog) {
+        dialog.SetChannelId(channel);
+        dialog.AEdit()->setText("1.5");
+        dialog.BEdit()->setText("-0.5");
+        dialog.TryAccept();
+        return dialog.result();
+    };
+    QAction* correct = MenuItem("数据", ID_DATA_CORRECT);
+    ASSERT_NE(correct, nullptr);
+    ASSERT_TRUE(correct->isEnabled());
+    correct->trigger();
+    EXPECT_FLOAT_EQ(g_ChannelParams[channel].fCorrectionSlope, 3.0f);
+    EXPECT_FLOAT_EQ(g_ChannelParams[channel].fCorrectionOffset, 1.0f);
 }
 
 } // namespace
