@@ -3,13 +3,16 @@
 // active curve view shows, and a project change resets the views.
 #include "FrameRunFixture.h"
 
+#include "app/CommandStates.h"
 #include "app/OpenViewCounters.h"
 #include "app/SampleMarks.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
 #include "datafiles/SaveDataOptions.h"
+#include "platform/Text.h"
 #include "views/CurveViewWidget.h"
 #include "views/DataCorrectDlg.h"
+#include "views/ImportantPointDlg.h"
 
 #include <QLineEdit>
 
@@ -217,6 +220,29 @@ TEST_F(FrameCurveCommandsTest, DataCorrectionFromTheDataMenuComposesWithTheChann
     correct->trigger();
     EXPECT_FLOAT_EQ(g_ChannelParams[channel].fCorrectionSlope, 3.0f);
     EXPECT_FLOAT_EQ(g_ChannelParams[channel].fCorrectionOffset, 1.0f);
+}
+
+TEST_F(FrameCurveCommandsTest, TheImportantPointWindowFollowsARun) {
+    m_boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
+    UseVoltageConversion();
+    ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
+    m_frame->GetImportantPoints() = {g_ChannelList[0], g_ChannelList[17], -1, -1, -1};
+    QAction* item = MenuItem("查看", ID_IMPORTANT_POINTS);
+    ASSERT_NE(item, nullptr);
+    ASSERT_TRUE(item->isEnabled());
+    item->trigger();
+    CImportantPointDlg* window = m_frame->GetImportantPointDlg();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->ValueText(0).isEmpty());
+    StoreTimedRun(3);
+    // The last set's values of the two channels.
+    const CaseSampleBlock* set = m_frame->GetSampling().GetCurrentSet();
+    EXPECT_EQ(window->ValueText(0).toStdString(), platform::Format("%.3f", double(set[0].fValues[0])));
+    EXPECT_EQ(window->ValueText(1).toStdString(), platform::Format("%.3f", double(set[1].fValues[1])));
+    item->trigger();
+    EXPECT_FALSE(window->isVisible());
 }
 
 } // namespace
