@@ -279,8 +279,9 @@ void CQV7411N_NewFrameDoc::ApplyDataCorrection(int channel, float k, float b) {
         return;
     }
     ChannelParamRecord& record = g_ChannelParams[channel];
+    // Y = k·(slope·X + offset) + b: the offset is scaled with the values.
+    record.fCorrectionOffset = k * record.fCorrectionOffset + b;
     record.fCorrectionSlope *= k;
-    record.fCorrectionOffset += b;
     record.bCorrected = 1;
     m_pHost->RefreshAllViews();
 }

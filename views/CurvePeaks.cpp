@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
+#include <queue>
 
 namespace {
 
@@ -54,8 +56,26 @@ std::vector<PeakRecord> FindPeaks(int count, const double* times, const float* v
 }
 
 void SortPeaksByValue(std::vector<PeakRecord>& records, int shown) {
-    const int count = int(records.size());
-    for (int i = 0; i < std::min(shown, count); ++i)
+    shown = std::min(shown, int(records.size()));
+    if (shown <= 0)
+        return;
+    // Only entries at or above the shown-th largest value can reach the first
+    // `shown` positions, and the passes keep their relative order whatever
+    // the smaller entries do: the passes run over those candidates alone.
+    std::priority_queue<float, std::vector<float>, std::greater<float>> largest;
+    for (const PeakRecord& record : records) {
+        if (int(largest.size()) < shown) {
+            largest.push(record.fValue);
+        } else if (record.fValue > largest.top()) {
+            largest.pop();
+            largest.push(record.fValue);
+        }
+    }
+    const float threshold = largest.top();
+    const auto end = std::stable_partition(records.begin(), records.end(),
+                                           [threshold](const PeakRecord& r) { return r.fValue >= threshold; });
+    const int count = int(end - records.begin());
+    for (int i = 0; i < shown; ++i)
         for (int j = i + 1; j < count; ++j)
             if (records[std::size_t(i)].fValue <= records[std::size_t(j)].fValue)
                 std::swap(records[std::size_t(i)], records[std::size_t(j)]);

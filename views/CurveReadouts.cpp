@@ -56,8 +56,18 @@ std::vector<std::string> CCurveViewModel::BuildCursorReadouts(double xStep) {
             std::snprintf(label, sizeof label, "Y1%d:", i + 1);
             lines.push_back(ValueText(label, yp, value(i, c0)));
         }
-        if (m_nCursorType != 2)
+        if (m_nCursorType != 2) {
+            // The theory value of each curve at the cursor's stored sample, 0 without one.
+            for (int i = 0; m_bTheoryShown && i < n; ++i) {
+                const std::size_t sample = std::size_t(std::max(m_nFirstSample + c0, 0));
+                const std::vector<float>* theory =
+                    std::size_t(i) < m_TheoryValues.size() ? &m_TheoryValues[std::size_t(i)] : nullptr;
+                std::snprintf(label, sizeof label, "T_Y%d:", i + 1);
+                lines.push_back(
+                    Fixed(label, yp, theory && sample < theory->size() ? (*theory)[sample] : 0.0));
+            }
             return lines;
+        }
         lines.push_back(Fixed("X2:", xPrecision, x(c1)));
         for (int i = 0; i < n; ++i) {
             std::snprintf(label, sizeof label, "Y2%d:", i + 1);

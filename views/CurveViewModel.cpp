@@ -559,6 +559,80 @@ void CCurveViewModel::ZoomY(bool zoomIn) {
     ApplyFrameRanges();
 }
 
+void CCurveViewModel::Zoom(int mode, float fx, float fy, int countLevel) {
+    CGraphDisplayOptions& o = m_Options;
+    if (mode != 0 && mode != 1)
+        return;
+    const auto by = [mode](float value, float factor) {
+        return mode == 0 ? value * factor : factor != 0.0f ? value / factor : value;
+    };
+    o.m_fYmax = by(std::fabs(o.m_fYmax), fy);
+    o.m_fYmin = -o.m_fYmax;
+    o.m_fXmax = by(o.m_fXmax, fx);
+    o.m_fXmin = -o.m_fXmax;
+    m_fltOldCoordYMax = by(m_fltOldCoordYMax, fy);
+    m_fltOldCoordYMin = by(m_fltOldCoordYMin, fy);
+    m_fltOldCoordXMax = by(m_fltOldCoordXMax, fx);
+    m_fltOldCoordXMin = by(m_fltOldCoordXMin, fx);
+    if (countLevel == 1)
+        m_nZoomLevelX += mode == 0 ? 1 : -1;
+    ApplyFrameRanges();
+}
+
+bool CCurveViewModel::CanZoomX(bool zoomIn) const {
+    const bool xy = m_nShowGraphType == 2;
+    const bool withinLevel = zoomIn ? m_nZoomLevelX > -16 : m_nZoomLevelX < 16;
+    switch (m_Options.m_nScareType) {
+    case 1:
+        return !xy;
+    case 2:
+        return !xy && withinLevel;
+    default:
+        return withinLevel;
+    }
+}
+
+void CCurveViewModel::FollowLatestPoint() {
+    if (m_bCursorFollow != 0 && (m_nCursorType == 1 || m_nCursorType == 2) && m_nPointCount > 0)
+        m_Cursor0 = m_nPointCount - 1;
+}
+
+bool CCurveViewModel::SetDistributionManual(int storedCount) {
+    if (m_STRealViewOption.nAutoDistribution == 0)
+        return false;
+    m_STRealViewOption.nAutoDistribution = 0;
+    const int n = std::clamp(m_nShowDataLineCount, 0, kMaxCurves);
+    const int s = m_nFirstSample;
+    for (int i = 0; i < n; ++i) {
+        int batch = 0;
+        if (m_bSampling)
+            batch = storedCount - n + i; // the n newest
+        else if (s == 0)
+            batch = i;
+        else if (n < s)
+            batch = s - n + 2 + i;
+        // Every batch stays within the stored samples.
+        m_nSelIndex_Group[std::size_t(i)] = std::clamp(batch, 0, std::max(storedCount - 1, 0));
+    }
+    return true;
+}
+
+void CCurveViewModel::SetDistributionBatches(const std::vector<int>& batches, const CurveWorld& world) {
+    if (batches.empty())
+        return;
+    FreeCurveBuffers();
+    const int n = std::min(int(batches.size()), kMaxCurves);
+    m_nShowDataLineCount = n;
+    for (int i = 0; i < n; ++i)
+        m_nSelIndex_Group[std::size_t(i)] = std::max(batches[std::size_t(i)], 0);
+    m_STRealViewOption.nAutoGroups = n;
+    m_nActiveLine = std::min(m_nActiveLine, n - 1);
+    const std::array<std::int32_t, kMaxCurves> kept = m_nSelIndex_Group;
+    AllocCurveBuffers(world);
+    // The rebuild revalidates the channels, which clears the batches.
+    m_nSelIndex_Group = kept;
+}
+
 void CCurveViewModel::ToggleAutoScale() {
     CGraphDisplayOptions& o = m_Options;
     if (o.m_nScareType != 1) {

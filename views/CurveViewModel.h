@@ -101,6 +101,11 @@ public:
     bool CanZoomOut() const;
     void ZoomY(bool zoomIn);
     void ToggleAutoScale();
+    // Mode 0 multiplies the fixed ranges by fx (X) and fy (Y), mode 1 divides
+    // them; countLevel 1 moves the horizontal zoom level (up for 0, down for 1).
+    void Zoom(int mode, float fx, float fy, int countLevel);
+    // Whether the view lets the horizontal zoom in or out pass on.
+    bool CanZoomX(bool zoomIn) const;
 
     // --- layout of the plot, cursors and legend ---
     void LayoutPlot(int clientWidth, int clientHeight);
@@ -123,6 +128,19 @@ public:
     // take no part in the statistics.
     std::vector<std::string> BuildCursorReadouts(double xStep);
     std::vector<std::string> BuildStatisticsLines() const;
+
+    // While sampling with the follow switch: the cursor sits on the newest point.
+    void FollowLatestPoint();
+    bool IsManualDistribution() const {
+        return m_nShowGraphType == 3 && m_STRealViewOption.nAutoDistribution == 0;
+    }
+    // Switches the distribution to manual batches: the newest stored samples
+    // while sampling (storedCount of them), else those before the window start.
+    // False when it was manual already.
+    bool SetDistributionManual(int storedCount);
+    // Takes the batches a batch choice gave (at most 8): the curve count
+    // follows, the active curve stays among them and the buffers are rebuilt.
+    void SetDistributionBatches(const std::vector<int>& batches, const CurveWorld& world);
 
     // The distribution channel under cursor 0 (mode 3's label).
     int ChannelUnderActiveCursor() const;
@@ -174,6 +192,8 @@ public:
     float m_fZoomXMax = kDefaultRange, m_fZoomXMin = -kDefaultRange;
     float m_fltZoomY = 1.0f;
     int m_nZoomSteps = 0;
+    // Raised by zooming out, lowered by zooming in (horizontally), within -16..16.
+    int m_nZoomLevelX = 0;
     float m_fSampleInterval = 0.0f;
     bool m_bBuffersReady = false;
     float m_fAutoYMax = kDefaultRange, m_fAutoYMin = -kDefaultRange;
@@ -187,8 +207,9 @@ public:
     int m_bXYRefFixX = 0;
     int m_nPeakListCount = 10;
     bool m_bPeakListShown = false;
-    // Theory values are drawn and read out.
+    // Theory values are drawn and read out; per curve, the values by stored sample.
     bool m_bTheoryShown = false;
+    std::vector<std::vector<float>> m_TheoryValues;
     std::map<int, float> m_VirtualValues;
     int m_nXGridCount = 10, m_nYGridCount = 10;
     // Index 0 of the XY ring: the oldest point once 4096 are held.

@@ -32,25 +32,50 @@ QRect PlotQRect(const PlotRect& r) {
     return QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
 }
 
-using MenuItem = ViewMenuItem;
+struct MenuItem {
+    int id; // 0 a separator; kSubmenu opens a submenu with the text, kSubmenuEnd closes it
+    const char* text;
+    bool isSwitch = false; // carries a check mark
+};
+constexpr int kSubmenu = -1;
+constexpr int kSubmenuEnd = -2;
 
 const MenuItem kContextItems[] = {
     {ID_SELECT_SIGNALS, "选择观察测点(&S)"},
     {ID_CURVE_PROPERTIES, "图形属性(&A)"},
     {0, nullptr},
-    {ID_AUTO_SCALE, "自动刻度(&A)"},
+    {ID_AUTO_SCALE, "自动刻度(&A)", true},
     {ID_ZOOM_IN_Y, "纵向放大(&V)"},
     {ID_ZOOM_OUT_Y, "纵向缩小(W)"},
     {0, nullptr},
-    {ID_SINGLE_CURSOR, "单光标(&O)"},
-    {ID_DOUBLE_CURSOR, "双光标(&T)"},
-    {ID_PEAK_CURSOR, "峰值光标(&P)"},
-    {ID_CURSOR_SYNC, "光标同步(&S)"},
+    {ID_SINGLE_CURSOR, "单光标(&O)", true},
+    {ID_DOUBLE_CURSOR, "双光标(&T)", true},
+    {ID_PEAK_CURSOR, "峰值光标(&P)", true},
+    {ID_CURSOR_SYNC, "光标同步(&S)", true},
+    {ID_CURSOR_DISPLAY, "光标显示开关", true},
+    {ID_CURSOR_FOLLOW, "光标实时跟随", true},
     {ID_EDIT_DATA, "数据编辑(&D)"},
     {0, nullptr},
-    {ID_DRAW_MODE_NORMAL, "普通绘图方式"},
-    {ID_DRAW_MODE_XY, "XY方式"},
-    {ID_DRAW_MODE_DISTRIBUTION, "分布方式"},
+    {ID_DRAW_MODE_NORMAL, "普通绘图方式", true},
+    {ID_DRAW_MODE_XY, "XY方式", true},
+    {ID_DRAW_MODE_DISTRIBUTION, "分布方式", true},
+    {ID_SELECT_DISTRIBUTION_BATCH, "选择分布批次(&G)"},
+    {ID_DISTRIBUTION_AUTO, "分布模式下的自动显示方式", true},
+    {ID_DISTRIBUTION_MANUAL, "分布模式下的手动显示方式", true},
+    {0, nullptr},
+    {kSubmenu, "采样标记与书签"},
+    {ID_SHOW_SAMPLE_MARKS, "显示采样标记", true},
+    {ID_PREV_SAMPLE_MARK, "上一采样标记"},
+    {ID_NEXT_SAMPLE_MARK, "下一采样标记"},
+    {0, nullptr},
+    {ID_TOGGLE_BOOKMARK, "添加/删除书签"},
+    {ID_PREV_BOOKMARK, "上一书签"},
+    {ID_NEXT_BOOKMARK, "下一书签"},
+    {ID_CLEAR_BOOKMARKS, "清除全部书签"},
+    {ID_BOOKMARKS_TO_MARKS, "书签标记转换成采样标签"},
+    {kSubmenuEnd, nullptr},
+    {ID_THEORY_VALUES, "显示理论值", true},
+    {ID_CONFIRM_ZERO_TIME, "确认0时刻值"},
     {0, nullptr},
     {ID_CURVE_PRINT, "打印(&P)..."},
     {ID_CURVE_PRINT_PREVIEW, "打印预览(&V)"},
@@ -60,15 +85,14 @@ const MenuItem kContextItems[] = {
     {0, nullptr},
     {ID_COPY_BITMAP, "复制位图(&C)"},
     {0, nullptr},
-    {ID_PEAK_LIST, "峰值列表(&F)"},
+    {ID_PEAK_LIST, "峰值列表(&F)", true},
     {ID_PEAK_OUTPUT, "峰值输出(&E)"},
 };
 
 const MenuItem kCursorItems[] = {
-    {ID_SINGLE_CURSOR, "单光标(&O)"},
-    {ID_DOUBLE_CURSOR, "双光标(&T)"},
-    {ID_PEAK_CURSOR, "峰值光标(&P)"},
-    {ID_CURSOR_SYNC, "光标同步(&S)"},
+    {ID_SINGLE_CURSOR, "单光标(&O)", true},    {ID_DOUBLE_CURSOR, "双光标(&T)", true},
+    {ID_PEAK_CURSOR, "峰值光标(&P)", true},    {ID_CURSOR_SYNC, "光标同步(&S)", true},
+    {ID_CURSOR_DISPLAY, "光标显示开关", true}, {ID_CURSOR_FOLLOW, "光标实时跟随", true},
 };
 
 } // namespace
@@ -171,6 +195,7 @@ int CCurveViewWidget::AppendRealTimeData(int kind, int count, const float* sampl
                                          const float* const* blocks) {
     RefreshRunFlags();
     const int points = m_model.AppendRealTimeData(kind, count, sampleSet, blocks, m_world);
+    m_model.FollowLatestPoint();
     if (kind == 1 && m_model.m_nShowGraphType == 1 && !m_bEnvelopesDirty) {
         for (std::size_t c = 0; c < m_envelopes.size() && c < m_model.m_Curves.size(); ++c)
             m_envelopes[c].Add(m_model.m_Curves[c], points - 1);
@@ -288,7 +313,39 @@ bool CCurveViewWidget::IsCommandEnabled(int id) const {
     case ID_SAVE_DATA_FILE:
         return m.PointCount() >= 1 && m.HasCurves();
     case ID_SAVE_AS_TEXT:
+    case ID_CURSOR_DISPLAY:
+    case ID_THEORY_VALUES:
         return true;
+    case ID_CURSOR_FOLLOW:
+        return m.m_nCursorType == 1 || m.m_nCursorType == 2;
+    case ID_SELECT_DISTRIBUTION_BATCH:
+        return m.IsManualDistribution();
+    case ID_DISTRIBUTION_AUTO:
+    case ID_DISTRIBUTION_MANUAL: {
+        const bool manual = m.m_STRealViewOption.nAutoDistribution == 0;
+        return m.m_nShowGraphType == 3 && (id == ID_DISTRIBUTION_AUTO) == manual && g_bSampling.load() == 0 &&
+               m.m_bStoredData;
+    }
+    case ID_CURVE_ZOOM_IN_X:
+    case ID_CURVE_ZOOM_OUT_X:
+        return m.CanZoomX(id == ID_CURVE_ZOOM_IN_X);
+    case ID_CONFIRM_ZERO_TIME:
+        return m.m_nCursorType > 0 && CurvesShown();
+    case ID_SHOW_SAMPLE_MARKS:
+        return g_bSampling.load() == 0 && m.m_bStoredData && GetSampleMarkCount(m_world.markPath) > 0;
+    case ID_PREV_SAMPLE_MARK:
+        return m_bMarksShown && !m_sampleMarks.empty() && m_nCurrentMark >= 1;
+    case ID_NEXT_SAMPLE_MARK:
+        return m_bMarksShown && !m_sampleMarks.empty() && m_nCurrentMark < int(m_sampleMarks.size()) - 1;
+    case ID_TOGGLE_BOOKMARK:
+        return g_bSampling.load() == 0 && m.m_bStoredData && m.m_nCursorType == 1 && m_bookmarks.CanAdd();
+    case ID_NEXT_BOOKMARK:
+        return g_bSampling.load() == 0 && m.m_bStoredData && m_bookmarks.HasNext();
+    case ID_PREV_BOOKMARK:
+        return g_bSampling.load() == 0 && m.m_bStoredData && m_bookmarks.HasPrevious();
+    case ID_CLEAR_BOOKMARKS:
+    case ID_BOOKMARKS_TO_MARKS:
+        return g_bSampling.load() == 0 && m.m_bStoredData && !m_bookmarks.Samples().empty();
     case ID_SAVE_AS_EXCEL:
         return m.m_nLineType == 1 || m.m_nLineType == 2 || m.m_nLineType == 4;
     case ID_SAVE_AS_MATLAB:
@@ -317,6 +374,19 @@ bool CCurveViewWidget::IsCommandChecked(int id) const {
         return m.m_bCursorSync;
     case ID_PEAK_LIST:
         return m.m_bPeakListShown;
+    case ID_CURSOR_DISPLAY:
+        return m.m_nCursorType > 0;
+    case ID_CURSOR_FOLLOW:
+        return m.m_bCursorFollow != 0;
+    case ID_DISTRIBUTION_AUTO:
+    case ID_DISTRIBUTION_MANUAL:
+        // While sampling neither carries a check.
+        return g_bSampling.load() == 0 &&
+               (m.m_STRealViewOption.nAutoDistribution != 0) == (id == ID_DISTRIBUTION_AUTO);
+    case ID_THEORY_VALUES:
+        return m.m_bTheoryShown;
+    case ID_SHOW_SAMPLE_MARKS:
+        return m_bMarksShown;
     case ID_DRAW_MODE_NORMAL:
     case ID_DRAW_MODE_XY:
     case ID_DRAW_MODE_DISTRIBUTION:
@@ -359,6 +429,66 @@ bool CCurveViewWidget::OnCommand(int id) {
     case ID_CURSOR_SYNC:
         m.m_bCursorSync = !m.m_bCursorSync;
         break;
+    case ID_CURSOR_DISPLAY:
+        m.m_nCursorType = m.m_nCursorType == 0 ? 1 : 0;
+        break;
+    case ID_CURSOR_FOLLOW: {
+        const int follow = m.m_bCursorFollow != 0 ? 0 : 1;
+        for (CCurveViewWidget* view : CurveViews())
+            view->m_model.m_bCursorFollow = follow;
+        m.m_bCursorFollow = follow;
+        if (m.m_nCursorType == 0)
+            m.m_nCursorType = 1;
+        break;
+    }
+    case ID_THEORY_VALUES:
+        m.m_bTheoryShown = !m.m_bTheoryShown;
+        if (m.m_bTheoryShown)
+            m.ApplyCurveLimits();
+        break;
+    case ID_CURVE_ZOOM_IN_X:
+    case ID_CURVE_ZOOM_OUT_X:
+        // Zooming out multiplies (mode 0), zooming in divides (mode 1).
+        if (m.m_nShowGraphType == 3)
+            m.Zoom(id == ID_CURVE_ZOOM_IN_X ? 1 : 0, 1.0f, 2.0f, 1);
+        else
+            m.Zoom(id == ID_CURVE_ZOOM_IN_X ? 1 : 0, 2.0f, 1.0f, 1);
+        break;
+    case ID_DISTRIBUTION_AUTO:
+        m.m_STRealViewOption.nAutoDistribution = 1;
+        AfterModelChange(true);
+        return true;
+    case ID_DISTRIBUTION_MANUAL:
+        OnDistributionManual();
+        return true;
+    case ID_SELECT_DISTRIBUTION_BATCH:
+        OnSelectDistributionBatch();
+        return true;
+    case ID_CONFIRM_ZERO_TIME:
+        OnConfirmZeroTime();
+        return true;
+    case ID_SHOW_SAMPLE_MARKS:
+        OnShowSampleMarks();
+        return true;
+    case ID_PREV_SAMPLE_MARK:
+    case ID_NEXT_SAMPLE_MARK:
+        OnStepSampleMark(id == ID_NEXT_SAMPLE_MARK ? 1 : -1);
+        return true;
+    case ID_TOGGLE_BOOKMARK:
+        OnToggleBookmark();
+        return true;
+    case ID_NEXT_BOOKMARK:
+        GoToSample(m_bookmarks.Next());
+        return true;
+    case ID_PREV_BOOKMARK:
+        GoToSample(m_bookmarks.Previous());
+        return true;
+    case ID_CLEAR_BOOKMARKS:
+        m_bookmarks.Clear();
+        break;
+    case ID_BOOKMARKS_TO_MARKS:
+        OnBookmarksToSampleMarks();
+        return true;
     case ID_CURVE_PROPERTIES:
         ShowPropertySheet();
         return true;
@@ -406,18 +536,30 @@ bool CCurveViewWidget::OnCommand(int id) {
 namespace {
 
 QMenu* BuildMenu(CCurveViewWidget* view, QWidget* parent, const MenuItem* items, std::size_t count) {
-    ViewMenuCommands commands;
-    commands.isEnabled = [view](int id) { return view->IsCommandEnabled(id); };
-    // Only the switches carry a check mark.
-    commands.isSwitch = [](int id) {
-        return id != ID_SELECT_SIGNALS && id != ID_CURVE_PROPERTIES && id != ID_ZOOM_IN_Y &&
-               id != ID_ZOOM_OUT_Y && id != ID_CURVE_PRINT && id != ID_CURVE_PRINT_PREVIEW &&
-               id != ID_EDIT_DATA && id != ID_SAVE_DATA_FILE && id != ID_COPY_BITMAP &&
-               id != ID_SAVE_AS_BITMAP && id != ID_PEAK_OUTPUT;
-    };
-    commands.isChecked = [view](int id) { return view->IsCommandChecked(id); };
-    commands.run = [view](int id) { view->OnCommand(id); };
-    return BuildViewMenu(parent, view, items, count, commands);
+    auto* top = new QMenu(parent);
+    QMenu* menu = top;
+    for (std::size_t i = 0; i < count; ++i) {
+        const int id = items[i].id;
+        if (id == kSubmenu) {
+            menu = top->addMenu(QString::fromUtf8(items[i].text));
+            continue;
+        }
+        if (id == kSubmenuEnd) {
+            menu = top;
+            continue;
+        }
+        if (id == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(QString::fromUtf8(items[i].text));
+        action->setData(id);
+        action->setEnabled(view->IsCommandEnabled(id));
+        action->setCheckable(items[i].isSwitch);
+        action->setChecked(items[i].isSwitch && view->IsCommandChecked(id));
+        QObject::connect(action, &QAction::triggered, view, [view, id] { view->OnCommand(id); });
+    }
+    return top;
 }
 
 } // namespace
@@ -775,6 +917,7 @@ void CCurveViewWidget::PaintReadouts(QPainter& painter) {
 
 void CCurveViewWidget::PaintOverlay(QPainter& painter) {
     if (CurvesShown()) {
+        PaintMarks(painter);
         PaintCursors(painter);
         PaintPeaks(painter);
         PaintReadouts(painter);
@@ -836,8 +979,10 @@ void CCurveViewWidget::mousePressEvent(QMouseEvent* event) {
         p.x() >= plot.left && p.x() <= plot.right && p.y() >= plot.top && p.y() <= plot.bottom;
     RefreshRunFlags();
     if (inPlot && !(event->modifiers() & Qt::ControlModifier) && m_model.m_nShowGraphType != 2 &&
-        m_model.PlaceCursorAt(p.x()))
+        m_model.PlaceCursorAt(p.x())) {
+        SyncCursorToOtherViews();
         update();
+    }
 }
 
 void CCurveViewWidget::mouseMoveEvent(QMouseEvent* event) {
@@ -854,8 +999,10 @@ void CCurveViewWidget::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     if (p.x() >= plot.left && p.x() <= plot.right && p.y() >= plot.top && p.y() <= plot.bottom &&
-        m_model.m_nShowGraphType != 2 && m_model.PlaceCursorAt(p.x()))
+        m_model.m_nShowGraphType != 2 && m_model.PlaceCursorAt(p.x())) {
+        SyncCursorToOtherViews();
         update();
+    }
 }
 
 void CCurveViewWidget::mouseReleaseEvent(QMouseEvent* event) {
@@ -874,8 +1021,10 @@ void CCurveViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CCurveViewWidget::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) {
-        if (m_model.MoveCursorByKey(event->key() == Qt::Key_Left ? -1 : 1))
+        if (m_model.MoveCursorByKey(event->key() == Qt::Key_Left ? -1 : 1)) {
+            SyncCursorToOtherViews();
             update();
+        }
         return;
     }
     QWidget::keyPressEvent(event);

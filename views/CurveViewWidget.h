@@ -5,7 +5,9 @@
 // property sheet. The main frame feeds it after every new sample set.
 #pragma once
 
+#include "app/SampleMarks.h"
 #include "views/CurveEnvelope.h"
+#include "views/CurveMarks.h"
 #include "views/CurvePeaks.h"
 #include "views/CurveViewModel.h"
 #include "views/CurveWorld.h"
@@ -46,6 +48,23 @@ constexpr int ID_EDIT_DATA = 32840;
 constexpr int ID_SAVE_DATA_FILE = 32838;
 constexpr int ID_COPY_BITMAP = 32839;
 constexpr int ID_SAVE_AS_BITMAP = 32846;
+constexpr int ID_CURVE_ZOOM_IN_X = 32804;
+constexpr int ID_CURVE_ZOOM_OUT_X = 32805;
+constexpr int ID_CURSOR_DISPLAY = 32848;
+constexpr int ID_CURSOR_FOLLOW = 32927;
+constexpr int ID_SELECT_DISTRIBUTION_BATCH = 32849;
+constexpr int ID_DISTRIBUTION_MANUAL = 32851;
+constexpr int ID_DISTRIBUTION_AUTO = 32852;
+constexpr int ID_THEORY_VALUES = 32935;
+constexpr int ID_CONFIRM_ZERO_TIME = 34000;
+constexpr int ID_SHOW_SAMPLE_MARKS = 32917;
+constexpr int ID_NEXT_SAMPLE_MARK = 32918;
+constexpr int ID_PREV_SAMPLE_MARK = 32919;
+constexpr int ID_TOGGLE_BOOKMARK = 32921;
+constexpr int ID_NEXT_BOOKMARK = 32922;
+constexpr int ID_PREV_BOOKMARK = 32923;
+constexpr int ID_CLEAR_BOOKMARKS = 32925;
+constexpr int ID_BOOKMARKS_TO_MARKS = 32926;
 constexpr int ID_SAVE_AS_TEXT = 32830;
 constexpr int ID_SAVE_AS_EXCEL = 32847;
 constexpr int ID_SAVE_AS_MATLAB = 32887;
@@ -110,6 +129,24 @@ public:
 
     void SaveLayout(const std::string& file, int index) const;
     void LoadLayout(const std::string& file, int index);
+
+    // --- cursors, marks and bookmarks ---
+    // With cursor sync on and other curve views open: they follow the
+    // active cursor's stored sample.
+    void SyncCursorToOtherViews();
+    // Moves the window so that the sample lies in its middle.
+    void GoToSample(int sample);
+    void OnShowSampleMarks();
+    void OnStepSampleMark(int step);
+    void OnToggleBookmark();
+    void OnBookmarksToSampleMarks();
+    void OnConfirmZeroTime();
+    void OnDistributionManual();
+    void OnSelectDistributionBatch();
+    const CCurveBookmarks& Bookmarks() const { return m_bookmarks; }
+    const std::vector<SampleMarkEntry>& SampleMarks() const { return m_sampleMarks; }
+    bool SampleMarksShown() const { return m_bMarksShown; }
+    int CurrentSampleMark() const { return m_nCurrentMark; }
 
     // --- pictures and the displayed-data file ---
     // The view's own rendering at its size.
@@ -191,6 +228,14 @@ public:
     // The stored run was edited: count is its new sample count after a
     // deletion, -1 when only values changed.
     std::function<void(int count)> onStoredRunChanged;
+    // The cursor moved with sync on: the frame takes the other views and the
+    // table views to the absolute sample.
+    std::function<void(int absolute)> onCursorSync;
+    // The window moves to start at first (the document reloads the view).
+    std::function<void(int first)> onMoveWindow;
+    // The distribution batch choice: the current batches and the active
+    // curve's channel in, the chosen batches out; 0 cancelled.
+    std::function<int(std::vector<int>& batches, int channel)> runBatchDialog;
     // The frame's page setup (margins, header and footer).
     std::function<PageSetupValues()> pageSetup;
     // Around the print preview: the frame takes its window tabs away and back.
@@ -240,6 +285,11 @@ private:
     bool m_bLive = false;
     PeakList m_peaks;
     const ExportContext* m_pExportContext = nullptr;
+    CCurveBookmarks m_bookmarks;
+    std::vector<SampleMarkEntry> m_sampleMarks;
+    bool m_bMarksShown = false;
+    int m_nCurrentMark = 0;
+    void PaintMarks(QPainter& painter);
     int m_nExportStoredCount = 0;
 };
 

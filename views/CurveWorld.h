@@ -50,7 +50,9 @@ struct CurveWorld {
     int nStoredCount = 0;
     std::string dataPath;
     std::string digitalPath;
-    std::string virtualBase; // folder + "/" + name: the ".vit" files follow with their number
+    std::string virtualBase;  // folder + "/" + name: the ".vit" files follow with their number
+    std::string markPath;     // the project's ".mrk" sample marks
+    std::string zeroTimePath; // "rezu.ini" of the project folder, else of the program folder
     OnlineLayout layout;
     const IChannelTable* channelTable = nullptr;
 

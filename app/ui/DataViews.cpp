@@ -16,6 +16,7 @@
 #include "panels/DlgSaveDataOption.h"
 #include "platform/Text.h"
 #include "views/CurveViewWidget.h"
+#include "views/DataCorrectDlg.h"
 #include "views/HistoryViewWidget.h"
 #include "views/TableSaveOptionsDialog.h"
 #include "views/TableViewWidget.h"
@@ -48,6 +49,21 @@ void CDataViewBase::ViewClosing() {
 
 void CDataViewBase::ReloadDataWindow() {
     update();
+}
+
+void CDataViewBase::OpenDataCorrection() {
+    std::vector<int> channels(g_MeasChanList, g_MeasChanList + std::clamp(g_nMeasChanCount, 0, MAX_CHANNEL_COUNT));
+    CDataCorrectDlg dialog(
+        channels,
+        [](int channel) {
+            if (!IsValidChannelId(channel))
+                return std::pair{1.0f, 0.0f};
+            return std::pair{g_ChannelParams[channel].fCorrectionSlope, g_ChannelParams[channel].fCorrectionOffset};
+        },
+        this);
+    const int result = runDataCorrectDialog ? runDataCorrectDialog(dialog) : dialog.exec();
+    if (result == QDialog::Accepted && GetDocument() != nullptr)
+        GetDocument()->ApplyDataCorrection(dialog.GetChannelId(), dialog.GetA(), dialog.GetB());
 }
 
 void CDataViewBase::SetTitle(const std::string& title) {
@@ -234,8 +250,8 @@ void CQV7411N_NewFrameView::OpenPropertySheet() {
 void CQV7411N_NewFrameView::ZoomDistribution(bool zoomIn) {
     if (m_pCurve == nullptr)
         return;
-    m_pCurve->Model().ZoomY(zoomIn);
-    m_pCurve->Invalidate();
+    // The value axis halves or doubles; zooming out raises the zoom level.
+    m_pCurve->OnCommand(zoomIn ? ID_CURVE_ZOOM_IN_X : ID_CURVE_ZOOM_OUT_X);
 }
 
 std::vector<TitleSignal> CQV7411N_NewFrameView::GetTitleSignals() const {

@@ -13,6 +13,8 @@
 
 #include "app/ProjectDocument.h"
 
+class CDataCorrectDlg;
+
 class CDataViewBase : public QWidget, public IDocumentView {
     Q_OBJECT
 public:
@@ -33,7 +35,10 @@ public:
     void ZoomDistribution(bool zoomIn) override {}
     void RestoreDefaultWindow() override {}
     void OpenPropertySheet() override {}
-    void OpenDataCorrection() override {}
+    // "数据修正": the correction dialog, applied by the document on OK.
+    void OpenDataCorrection() override;
+    // Runs the data-correction dialog; tests answer it through this.
+    std::function<int(CDataCorrectDlg&)> runDataCorrectDialog;
     std::vector<TitleSignal> GetTitleSignals() const override { return {}; }
     void SetTitle(const std::string& title) override;
     // After the document opened (and the layout file was read): the view

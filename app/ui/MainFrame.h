@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -53,6 +54,8 @@ class CDlgRightsVerify;
 class CMainFrameCaseSearch;
 class CTableView;
 class CQV7411N_NewFrameView;
+class CCurveViewWidget;
+class CImportantPointDlg;
 struct ViewExportSettings;
 class CDlgLocateData;
 class CDlgSampleLabel;
@@ -221,6 +224,9 @@ public:
     void UpdateTableExport(CTableView& view);
     // The active data window's curve view, when it is one.
     CQV7411N_NewFrameView* GetActiveCurveView() const;
+    // The important-point window (nullptr before its first use) and its channels.
+    CImportantPointDlg* GetImportantPointDlg() const { return m_pImportantPointDlg; }
+    std::array<int, 5>& GetImportantPoints() { return m_ImportantPoints; }
     // The open project's run for a view's save commands, and the export file
     // question (type 0 text, 1 spreadsheet, 2 bitmap, 3 MATLAB; 0 cancelled).
     ViewExportSettings MakeViewExportSettings();
@@ -337,6 +343,13 @@ private:
     // senderDraws: the sender draws the rows after its batch.
     void FeedCurveViews(const std::int32_t* counters, bool senderDraws);
     void SetupCurveView(CChildFrame* child);
+    // The important-point window (MainFrameDataDialogs.cpp): made on first
+    // use, then shown or hidden; fed with every sample set.
+    void OnImportantPoints();
+    void UpdateImportantPoints();
+    // Cursor sync: the other curve views put their cursor on the stored
+    // sample, automatic distributions and table views move their window there.
+    void SyncViewsToSample(CCurveViewWidget* sender, int absolute);
     std::string GraphDefaultsFile() const;
     void InstallGraphBarPopup();
     // A view edited the stored run: count is its new sample count after a
@@ -415,6 +428,9 @@ private:
     int m_nDigitalBaundRate = 4800;
     int m_nDigitalComPort = 2;
     int m_nWorkMode = 0;
+    // The five channels of the important-point window (-1: none) and the window.
+    std::array<int, 5> m_ImportantPoints{-1, -1, -1, -1, -1};
+    CImportantPointDlg* m_pImportantPointDlg = nullptr;
     int m_bShowIpModule = 1;
     int m_nHoldTimeSeconds = 10;
     int m_nDeviceType = 3;

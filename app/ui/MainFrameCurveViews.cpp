@@ -44,6 +44,10 @@ void CMainFrame::FillCurveWorld(CurveWorld& world) const {
     world.dataPath = m_project.GetFilePath(".dat");
     world.digitalPath = m_project.GetFilePath(".dst");
     world.virtualBase = m_project.GetFilePath("");
+    world.markPath = m_project.GetFilePath(".mrk");
+    // The zero-time record goes beside the project, else beside the program.
+    world.zeroTimePath =
+        (m_project.HasProjectPath() ? m_project.m_strProjectFolder : m_strProgramFolder) + "/rezu.ini";
     world.bBalanceResultsInUse = m_project.m_bBalanceStatus != 0;
     world.nSampleMode = m_project.m_SampleSettings.nSampleMode;
     world.virtualChannels.clear();
@@ -106,10 +110,37 @@ void CMainFrame::SetupCurveView(CChildFrame* child) {
                                       std::string& extension) {
         return AskExportFileName(type, folder, title, extension);
     };
+    curve->onMoveWindow = [doc](int first) {
+        doc->m_nScreenDataLeft = first;
+        doc->SetViewDataWindow(first, doc->m_nScreenDataCount, doc->m_nNowDataCount);
+    };
+    curve->onCursorSync = [this, curve](int absolute) { SyncViewsToSample(curve, absolute); };
     curve->onFocus = [this](int count) {
         ShowDataCountInStatusBar(VIEW_TYPE_CURVE, count, m_project.m_nTotalDataCount, false);
     };
     curve->Model().m_fSampleInterval = float(GetSampleTimeStep(m_project.m_SampleSettings));
+}
+
+void CMainFrame::SyncViewsToSample(CCurveViewWidget* sender, int absolute) {
+    for (CChildFrame* child : GetChildFramesFrontFirst()) {
+        CQV7411N_NewFrameDoc* doc = child->GetDocument();
+        if (auto* view = qobject_cast<CQV7411N_NewFrameView*>(child->GetActiveView())) {
+            CCurveViewWidget* curve = view->GetCurve();
+            if (curve == nullptr || curve == sender)
+                continue;
+            const CCurveViewModel& model = curve->Model();
+            if (model.m_nShowGraphType != 3) {
+                if (curve->Model().SetCursorPosition(absolute))
+                    curve->Invalidate();
+            } else if (model.m_STRealViewOption.nAutoDistribution != 0) {
+                doc->m_nScreenDataLeft = absolute;
+                view->ReloadDataWindow();
+            }
+        } else if (auto* table = qobject_cast<CTableView*>(child->GetActiveView())) {
+            doc->m_nScreenDataLeft = absolute;
+            table->ReloadDataWindow();
+        }
+    }
 }
 
 void CMainFrame::FeedCurveViews(const std::int32_t* counters, bool senderDraws) {

@@ -1,5 +1,8 @@
 // The data dialogs the settings menu opens: the storage rule and the
-// virtual channels.
+// virtual channels; and the View menu's important-point window.
+// Ahead of any Qt header, which defines "slots" as a macro that the data-file headers use as a name.
+#include "acquisition/SamplingControl.h"
+
 #include "app/ui/MainFrame.h"
 
 #include "app/AppSettings.h"
@@ -13,6 +16,7 @@
 #include "datafiles/VirtualChannels.h"
 #include "datafiles/ui/DlgStorageRule.h"
 #include "datafiles/ui/DlgVirtualChannel.h"
+#include "views/ImportantPointDlg.h"
 
 #include <algorithm>
 
@@ -20,6 +24,28 @@ void CMainFrame::RegisterDataDialogCommands() {
     OnCommand(
         ID_STORAGE_RULE, [this] { OnStorageRule(); }, [](CCmdUI& ui) { ui.Enable(g_bSampling.load() == 0); });
     OnCommand(ID_VIRTUAL_CHANNEL_SETTINGS, [this] { OnVirtualChannelSettings(); });
+    OnCommand(ID_IMPORTANT_POINTS, [this] { OnImportantPoints(); });
+}
+
+void CMainFrame::OnImportantPoints() {
+    if (m_pImportantPointDlg == nullptr) {
+        m_pImportantPointDlg = new CImportantPointDlg(this);
+        // Empty until the next sample set.
+        m_pImportantPointDlg->SetChannels(&m_ImportantPoints);
+    }
+    m_pImportantPointDlg->setVisible(!m_pImportantPointDlg->isVisible());
+}
+
+void CMainFrame::UpdateImportantPoints() {
+    if (m_pImportantPointDlg == nullptr || m_pSampling == nullptr)
+        return;
+    // The current sample set: 16 values for each online case.
+    const int cases = std::clamp<int>(g_nCaseCount, 0, MAX_CASE_COUNT);
+    std::vector<float> values(std::size_t(cases) * 16);
+    const CaseSampleBlock* set = m_pSampling->GetCurrentSet();
+    for (int slot = 0; slot < cases; ++slot)
+        std::copy_n(set[slot].fValues, 16, values.begin() + std::ptrdiff_t(slot) * 16);
+    m_pImportantPointDlg->UpdateValues(values.data(), cases);
 }
 
 void CMainFrame::OnStorageRule() {

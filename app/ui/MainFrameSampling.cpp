@@ -138,6 +138,7 @@ void CMainFrame::RegisterSamplingMessages() {
         FeedTableViews();
         FeedCurveViews(reinterpret_cast<const std::int32_t*>(lParam), false);
         FeedHistoryViews(reinterpret_cast<const std::int32_t*>(lParam));
+        UpdateImportantPoints();
         return platform::LRESULT(0);
     });
     OnMessage(kContinuousSample, [this](platform::WPARAM wParam, platform::LPARAM lParam) {
@@ -151,6 +152,7 @@ void CMainFrame::RegisterSamplingMessages() {
                                  g_bSampling.load() != 0);
         g_bNewSampleData = 1;
         FeedTableViews();
+        UpdateImportantPoints();
         return platform::LRESULT(0);
     });
     OnMessage(kLeadApplied, [this](platform::WPARAM, platform::LPARAM) {

@@ -58,7 +58,12 @@ void CMainFrame::RegisterWindowCommands() {
                 if (RouteSpectrumCommand(id, &ui))
                     return;
                 const CChildFrame* child = GetActiveChildFrame();
-                ui.Enable(child != nullptr && child->GetDocument()->IsCommandEnabled(id));
+                bool enabled = child != nullptr && child->GetDocument()->IsCommandEnabled(id);
+                // A curve view lets the horizontal zoom pass only within its zoom levels.
+                const CQV7411N_NewFrameView* curve = GetActiveCurveView();
+                if (enabled && curve != nullptr && (id == ID_ZOOM_IN_X || id == ID_ZOOM_OUT_X))
+                    enabled = curve->GetCurve()->IsCommandEnabled(id);
+                ui.Enable(enabled);
             });
     }
     for (int id : kGraphCommands) {

@@ -280,7 +280,8 @@ TEST(ProjectDocumentTest, CorrectionAndSyncReachTheFrame) {
     g_ChannelParams[5].fCorrectionOffset = 1.0f;
     history.ApplyDataCorrection(5, 1.5f, -0.5f);
     EXPECT_FLOAT_EQ(g_ChannelParams[5].fCorrectionSlope, 3.0f);
-    EXPECT_FLOAT_EQ(g_ChannelParams[5].fCorrectionOffset, 0.5f);
+    // 1.5·(2X + 1) - 0.5: the old offset is scaled too.
+    EXPECT_FLOAT_EQ(g_ChannelParams[5].fCorrectionOffset, 1.0f);
     EXPECT_EQ(g_ChannelParams[5].bCorrected, 1);
     EXPECT_EQ(host.refreshes, 1);
     history.ApplyDataCorrection(MAX_CHANNEL_COUNT, 2.0f, 0.0f);

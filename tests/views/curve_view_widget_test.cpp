@@ -229,6 +229,54 @@ TEST_P(CurveViewWidgetTest, PeakListFromTheContextMenuIsListedAndWritten) {
     EXPECT_EQ(menuAction(ID_PEAK_OUTPUT).first, false);
 }
 
+TEST_P(CurveViewWidgetTest, TheoryAndDistributionSwitchesFromTheContextMenu) {
+    ShowStored({1, 2}, 10);
+    const auto trigger = [&](int id) {
+        std::unique_ptr<QMenu> menu(view->BuildContextMenu(nullptr));
+        for (QAction* action : menu->actions())
+            if (action->data().toInt() == id && action->isEnabled()) {
+                action->trigger();
+                return true;
+            }
+        return false;
+    };
+    CCurveViewModel& m = view->Model();
+    ASSERT_TRUE(trigger(ID_CURSOR_DISPLAY));
+    m.m_Cursor0 = 3;
+    EXPECT_EQ(m.BuildCursorReadouts(1.0).size(), 3u);
+    // The theory lines follow the value lines: 0 without theory values.
+    ASSERT_TRUE(trigger(ID_THEORY_VALUES));
+    m.m_TheoryValues = {std::vector<float>(20, 0.0f)};
+    m.m_TheoryValues[0][13] = 2.5f;
+    const std::vector<std::string> lines = m.BuildCursorReadouts(1.0);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[3].rfind("T_Y1:2.5", 0), 0u) << lines[3];
+    EXPECT_EQ(lines[4].rfind("T_Y2:0", 0), 0u) << lines[4];
+    ASSERT_TRUE(trigger(ID_CURSOR_DISPLAY));
+    EXPECT_EQ(m.m_nCursorType, 0);
+
+    // Distribution: manual batches come before the window start; the batch
+    // choice then opens, and automatic returns.
+    EXPECT_FALSE(trigger(ID_DISTRIBUTION_MANUAL)) << "only in distribution mode";
+    ASSERT_TRUE(trigger(ID_DRAW_MODE_DISTRIBUTION));
+    m.m_nFirstSample = 40;
+    ASSERT_TRUE(trigger(ID_DISTRIBUTION_MANUAL));
+    EXPECT_TRUE(m.IsManualDistribution());
+    EXPECT_EQ(m.m_nSelIndex_Group[0], 40);
+    std::vector<int> offered;
+    view->runBatchDialog = [&](std::vector<int>& batches, int) {
+        offered = batches;
+        batches = {5, 299, 400};
+        return 1;
+    };
+    ASSERT_TRUE(trigger(ID_SELECT_DISTRIBUTION_BATCH));
+    EXPECT_EQ(offered, (std::vector<int>{40, 41}));
+    EXPECT_EQ(m.GetChannelCount(), 3);
+    EXPECT_EQ(m.m_nSelIndex_Group[2], 299) << "kept within the stored samples";
+    ASSERT_TRUE(trigger(ID_DISTRIBUTION_AUTO));
+    EXPECT_FALSE(m.IsManualDistribution());
+}
+
 TEST_P(CurveViewWidgetTest, SaveAsWritesTheShownChannelsOverTheChosenRange) {
     ShowStored({1, 2}, 10);
     std::filesystem::create_directories(dir.Path() + "/out");

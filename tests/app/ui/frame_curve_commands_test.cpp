@@ -3,14 +3,27 @@
 // active curve view shows, and a project change resets the views.
 #include "FrameRunFixture.h"
 
+#include "app/CommandStates.h"
 #include "app/OpenViewCounters.h"
+#include "app/SampleMarks.h"
+#include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
 #include "datafiles/SaveDataOptions.h"
+#include "platform/Text.h"
 #include "views/CurveViewWidget.h"
+#include "views/DataCorrectDlg.h"
+#include "views/ImportantPointDlg.h"
+
+#include <QLineEdit>
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
 
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace {
@@ -35,6 +48,33 @@ protected:
         view.RefreshWorld();
         view.Model().ApplySignalChoice(choice, view.World());
         return view;
+    }
+
+    // Triggers the item of the view's context menu (submenus included); false
+    // when it is missing or disabled.
+    static bool Trigger(CCurveViewWidget& view, int id) {
+        std::unique_ptr<QMenu> menu(view.BuildContextMenu(nullptr));
+        std::function<QAction*(QMenu*)> find = [&](QMenu* m) -> QAction* {
+            for (QAction* action : m->actions()) {
+                if (action->menu() != nullptr) {
+                    if (QAction* inner = find(action->menu()))
+                        return inner;
+                } else if (action->data().toInt() == id) {
+                    return action;
+                }
+            }
+            return nullptr;
+        };
+        QAction* action = find(menu.get());
+        if (action == nullptr || !action->isEnabled())
+            return false;
+        action->trigger();
+        return true;
+    }
+
+    static void PressKey(QWidget& widget, Qt::Key key) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(&widget, &press);
     }
 
     static std::size_t LineCount(const std::string& path) {
@@ -83,6 +123,126 @@ TEST_F(FrameCurveCommandsTest, SaveAsFromTheFileMenuExportsTheActiveCurveView) {
     EXPECT_EQ(view.Model().m_nLineType, 1);
     EXPECT_EQ(view.Model().m_Options.m_nXShowType, 0);
     EXPECT_TRUE(MenuItem("文件", ID_SAVE_AS_MATLAB)->isEnabled());
+}
+
+TEST_F(FrameCurveCommandsTest, BookmarksBecomeSampleMarksThatMoveTheWindow) {
+    CCurveViewWidget& view = OpenStoredCurveView();
+    CQV7411N_NewFrameDoc* doc = m_frame->GetActiveChildFrame()->GetDocument();
+    doc->SetViewDataWindow(0, 4, 4);
+    ASSERT_EQ(view.Model().PointCount(), 4);
+    EXPECT_FALSE(Trigger(view, ID_TOGGLE_BOOKMARK)) << "needs the single cursor";
+    ASSERT_TRUE(Trigger(view, ID_CURSOR_DISPLAY));
+    EXPECT_EQ(view.Model().m_nCursorType, 1);
+    view.Model().m_Cursor0 = 3;
+    ASSERT_TRUE(Trigger(view, ID_TOGGLE_BOOKMARK));
+    doc->SetViewDataWindow(8, 4, 4);
+    view.Model().m_Cursor0 = 1;
+    ASSERT_TRUE(Trigger(view, ID_TOGGLE_BOOKMARK));
+    EXPECT_EQ(view.Bookmarks().Samples(), (std::vector<int>{3, 9}));
+    ASSERT_TRUE(Trigger(view, ID_PREV_BOOKMARK));
+    EXPECT_EQ(doc->m_nScreenDataLeft, 1) << "sample 3 in the middle of four";
+
+    // No marks yet: converted without a question; the file holds both.
+    const std::string markFile = m_frame->GetProjectState().GetFilePath(".mrk");
+    const std::size_t boxes = m_boxes.Records().size();
+    ASSERT_TRUE(Trigger(view, ID_BOOKMARKS_TO_MARKS));
+    EXPECT_EQ(m_boxes.Records().size(), boxes);
+    EXPECT_TRUE(view.Bookmarks().Samples().empty());
+    ASSERT_EQ(GetSampleMarkCount(markFile), 2);
+    EXPECT_EQ(ReadSampleMarkIndexes(markFile, 2), (std::vector<int>{3, 9}));
+
+    // Shown, they take the window from mark to mark; the last one ends near the end.
+    ASSERT_TRUE(Trigger(view, ID_SHOW_SAMPLE_MARKS));
+    EXPECT_TRUE(view.SampleMarksShown());
+    EXPECT_EQ(doc->m_nScreenDataLeft, 1);
+    EXPECT_FALSE(Trigger(view, ID_PREV_SAMPLE_MARK));
+    ASSERT_TRUE(Trigger(view, ID_NEXT_SAMPLE_MARK));
+    EXPECT_EQ(doc->m_nScreenDataLeft, 7);
+    EXPECT_EQ(view.Model().m_nFirstSample, 7);
+    EXPECT_FALSE(view.RenderImage().isNull());
+
+    // A bookmark on an existing mark asks before the file is rewritten.
+    view.Model().m_Cursor0 = 2;
+    ASSERT_TRUE(Trigger(view, ID_TOGGLE_BOOKMARK));
+    m_boxes.QueueAnswer(platform::IDNO);
+    ASSERT_TRUE(Trigger(view, ID_BOOKMARKS_TO_MARKS));
+    EXPECT_EQ(view.Bookmarks().Samples(), (std::vector<int>{9}));
+    m_boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(Trigger(view, ID_BOOKMARKS_TO_MARKS));
+    EXPECT_EQ(GetSampleMarkCount(markFile), 2);
+}
+
+TEST_F(FrameCurveCommandsTest, CursorSyncTakesTheOtherViewsToTheSample) {
+    CCurveViewWidget& first = OpenStoredCurveView();
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_REALTIME_WINDOW));
+    CCurveViewWidget& second = *CCurveViewWidget::CurveViews().back();
+    ASSERT_NE(&first, &second);
+    second.Model().m_nCursorType = 1;
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_TABLE_WINDOW));
+    CChildFrame* tableChild = m_frame->GetActiveChildFrame();
+    ASSERT_NE(qobject_cast<CTableView*>(tableChild->GetActiveView()), nullptr);
+
+    first.Model().m_nCursorType = 1;
+    first.Model().m_Cursor0 = 4;
+    ASSERT_TRUE(Trigger(first, ID_CURSOR_SYNC));
+    PressKey(first, Qt::Key_Right);
+    EXPECT_EQ(first.Model().m_Cursor0, 5);
+    EXPECT_EQ(second.Model().m_Cursor0, 5);
+    EXPECT_EQ(tableChild->GetDocument()->m_nScreenDataLeft, 5);
+
+    // Without sync the others stay.
+    ASSERT_TRUE(Trigger(first, ID_CURSOR_SYNC));
+    PressKey(first, Qt::Key_Right);
+    EXPECT_EQ(second.Model().m_Cursor0, 5);
+
+    // Following the run is one switch for every curve view.
+    ASSERT_TRUE(Trigger(first, ID_CURSOR_FOLLOW));
+    EXPECT_EQ(second.Model().m_bCursorFollow, 1);
+}
+
+TEST_F(FrameCurveCommandsTest, DataCorrectionFromTheDataMenuComposesWithTheChannelsCorrection) {
+    OpenStoredCurveView();
+    const int channel = g_MeasChanList[1];
+    g_ChannelParams[channel].fCorrectionSlope = 2.0f;
+    g_ChannelParams[channel].fCorrectionOffset = 1.0f;
+    auto* view = qobject_cast<CDataViewBase*>(m_frame->GetActiveChildFrame()->GetActiveView());
+    ASSERT_NE(view, nullptr);
+    view->runDataCorrectDialog = [&](CDataCorrectDlg& dialog) {
+        dialog.SetChannelId(channel);
+        dialog.AEdit()->setText("1.5");
+        dialog.BEdit()->setText("-0.5");
+        dialog.TryAccept();
+        return dialog.result();
+    };
+    QAction* correct = MenuItem("数据", ID_DATA_CORRECT);
+    ASSERT_NE(correct, nullptr);
+    ASSERT_TRUE(correct->isEnabled());
+    correct->trigger();
+    EXPECT_FLOAT_EQ(g_ChannelParams[channel].fCorrectionSlope, 3.0f);
+    EXPECT_FLOAT_EQ(g_ChannelParams[channel].fCorrectionOffset, 1.0f);
+}
+
+TEST_F(FrameCurveCommandsTest, TheImportantPointWindowFollowsARun) {
+    m_boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
+    UseVoltageConversion();
+    ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
+    m_frame->GetImportantPoints() = {g_ChannelList[0], g_ChannelList[17], -1, -1, -1};
+    QAction* item = MenuItem("查看", ID_IMPORTANT_POINTS);
+    ASSERT_NE(item, nullptr);
+    ASSERT_TRUE(item->isEnabled());
+    item->trigger();
+    CImportantPointDlg* window = m_frame->GetImportantPointDlg();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->ValueText(0).isEmpty());
+    StoreTimedRun(3);
+    // The last set's values of the two channels.
+    const CaseSampleBlock* set = m_frame->GetSampling().GetCurrentSet();
+    EXPECT_EQ(window->ValueText(0).toStdString(), platform::Format("%.3f", double(set[0].fValues[0])));
+    EXPECT_EQ(window->ValueText(1).toStdString(), platform::Format("%.3f", double(set[1].fValues[1])));
+    item->trigger();
+    EXPECT_FALSE(window->isVisible());
 }
 
 } // namespace
