@@ -10,6 +10,10 @@
 #include "app/CaseTables.h"
 #include "app/RunFlags.h"
 #include "app/ValueConversion.h"
+#include "app/VirtualChannelValueFiles.h"
+#include "datafiles/AppTables.h"
+#include "datafiles/VirtualChannels.h"
+#include "platform/Files.h"
 #include "platform/Time.h"
 
 #include <algorithm>
@@ -105,6 +109,25 @@ void CSamplingControl::OpenVirtualChannels() {
 
 void CSamplingControl::CloseVirtualChannels() {
     m_VirtualFiles.Close();
+}
+
+void CSamplingControl::CompleteVirtualChannelFiles() {
+    const CProjectState& project = m_pHost->GetProject();
+    const std::vector<std::string> formulas = m_pHost->GetVirtualChannelFormulas();
+    const int stored = project.m_nTotalDataCount;
+    if (formulas.empty() || !m_bSaveRealtimeData || stored <= 0)
+        return;
+    const int count = static_cast<int>(std::min<std::size_t>(formulas.size(), kMaxVirtualChannels));
+    bool complete = true;
+    for (int n = 1; n <= count && complete; ++n)
+        complete = platform::FileSize(VirtualChannelValueFilePath(project, n)) >=
+                   static_cast<std::int64_t>(stored) * static_cast<std::int64_t>(sizeof(float));
+    if (complete)
+        return;
+    const OnlineLayout layout = OnlineLayoutFromCaseTables();
+    const CAppChannelTable channels;
+    const VirtualChannelRun run{layout, channels, project.GetFilePath(".dat"), stored, PROJECT_CONFIRMED};
+    ComputeVirtualChannels(run, formulas, count);
 }
 
 bool CSamplingControl::EvaluateVirtualChannels() {

@@ -130,6 +130,9 @@ public:
     // value files; closes them again.
     void OpenVirtualChannels();
     void CloseVirtualChannels();
+    // At a run's end: the case driver may have stored samples the loop
+    // never processed; their virtual-channel values come from the stored run.
+    void CompleteVirtualChannelFiles();
     bool EvaluateVirtualChannels();
     void WriteVirtualChannelValues();
     const std::map<int, float>& GetVirtualResults() const { return m_VirtualResults; }

@@ -283,6 +283,7 @@ void CSamplingControl::OnSampleComplete() {
     CloseVirtualChannels();
     EnsureSampleDataFiles();
     PadPerUnitFiles();
+    CompleteVirtualChannelFiles();
     m_pHost->WriteProjectFile();
 
     m_nShownDataCount = project.m_nTotalDataCount;

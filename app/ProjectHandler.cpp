@@ -10,6 +10,8 @@
 #include "app/ChannelParamFile.h"
 #include "app/ProjectFile.h"
 #include "app/ValueConversion.h"
+#include "datafiles/AppTables.h"
+#include "datafiles/GroupSettingsFile.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
@@ -86,6 +88,29 @@ void DeleteOwnFiles(const std::string& folder, const std::string& name) {
             platform::DeleteFile(platform::JoinPath(folder, entry.name));
         }
     }
+}
+
+void SaveGroupFiles(const CProjectState& state) {
+    SaveStrainFlowerParam(state.GetFilePath(".sfc"), int(state.m_RosetteGroups.size()),
+                          state.m_RosetteGroups.data());
+    SaveRemainStressParam(state.GetFilePath(".rsc"), int(state.m_ResidualGroups.size()),
+                          state.m_ResidualGroups.data());
+}
+
+// Groups whose gauges are no longer strain channels are dropped by the readers.
+void LoadGroupFiles(CProjectState& state) {
+    const CAppChannelTable channels;
+    int count = 0;
+    state.m_RosetteGroups.assign(kMaxResultGroups, RosetteGroupRecord{});
+    if (LoadStrainFlowerParam(state.GetFilePath(".sfc"), &count, state.m_RosetteGroups.data(), channels) == 0)
+        count = 0;
+    state.m_RosetteGroups.resize(std::size_t(std::clamp(count, 0, kMaxResultGroups)));
+    count = 0;
+    state.m_ResidualGroups.assign(kMaxResultGroups, ResidualStressGroupRecord{});
+    if (LoadRemainStressParam(state.GetFilePath(".rsc"), &count, state.m_ResidualGroups.data(), channels) ==
+        0)
+        count = 0;
+    state.m_ResidualGroups.resize(std::size_t(std::clamp(count, 0, kMaxResultGroups)));
 }
 
 } // namespace
@@ -168,6 +193,7 @@ bool CProjectHandler::SaveProjectState(bool showMessages) {
     }
     WriteVirtualChannelFile(m_state.GetFilePath(".PamNew"), m_state.m_VirtualChannels);
     SaveProjectZeros(m_state.GetFilePath(".zer"), m_state.m_strBalanceTime);
+    SaveGroupFiles(m_state);
     if (m_hooks.saveCompanionFiles) {
         m_hooks.saveCompanionFiles(m_state);
     }
@@ -225,6 +251,7 @@ int CProjectHandler::OpenProjectData(const std::string& projectFilePath) {
         UpdateChannelScale(channel);
     }
     ReadVirtualChannelFile(m_state.GetFilePath(".PamNew"), m_state.m_VirtualChannels);
+    LoadGroupFiles(m_state);
     if (m_hooks.loadCompanionFiles) {
         m_hooks.loadCompanionFiles(m_state);
     }
@@ -245,6 +272,7 @@ void CProjectHandler::CloseProject() {
         }
         SaveChannelParamFile(m_state.GetFilePath(".chn"));
         WriteVirtualChannelFile(m_state.GetFilePath(".PamNew"), m_state.m_VirtualChannels);
+        SaveGroupFiles(m_state);
         if (m_hooks.saveCompanionFiles) {
             m_hooks.saveCompanionFiles(m_state);
         }

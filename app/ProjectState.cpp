@@ -54,5 +54,7 @@ void CProjectState::ClearProject() {
     m_bBalanceStatus = 0;
     m_strBalanceTime.clear();
     m_VirtualChannels.clear();
+    m_RosetteGroups.clear();
+    m_ResidualGroups.clear();
     m_bAppendData = false;
 }

@@ -10,6 +10,7 @@
 
 #include "app/SampleSettings.h"
 #include "app/VirtualChannelFile.h"
+#include "datafiles/ResultGroups.h"
 
 constexpr int PROJECT_NONE = 0;      // no project
 constexpr int PROJECT_PREPARED = 1;  // prepared for a run, no data yet
@@ -49,6 +50,9 @@ public:
     StoredWithSampleSettings m_StoredSettings;
 
     std::vector<VirtualChannelRecord> m_VirtualChannels;
+    // The rosette (".sfc") and residual-stress (".rsc") groups of the project.
+    std::vector<RosetteGroupRecord> m_RosetteGroups;
+    std::vector<ResidualStressGroupRecord> m_ResidualGroups;
     bool m_bAppendData = false; // the run appends to the current project
     // What the start of a run reads to decide whether the views keep their data.
     bool m_bKeepViewData = false;

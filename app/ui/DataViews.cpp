@@ -164,6 +164,11 @@ void CTableView::ReloadDataWindow() {
     }
 }
 
+void CTableView::OnInitialUpdate() {
+    if (fillFromFrame)
+        ReloadDataWindow();
+}
+
 void CTableView::FillWorld() {
     FillTableWorldFromAppTables(*m_pWorld);
     const CQV7411N_NewFrameDoc* doc = GetDocument();
@@ -175,6 +180,8 @@ void CTableView::FillWorld() {
     m_pWorld->dataPath = project.GetProjectFilePath(".dat");
     m_pWorld->statusPath = project.GetProjectFilePath(".stu");
     m_pWorld->digitalPath = project.GetProjectFilePath(".dst");
+    if (fillFromFrame)
+        fillFromFrame(*m_pWorld);
 }
 
 CQV7411N_NewFrameView::CQV7411N_NewFrameView(QWidget* parent)

@@ -147,12 +147,17 @@ public:
     // units, a run the stored samples), lays the grid out anew and shows the
     // stored sample at the document's position.
     void ReloadDataWindow() override;
+    // Once the frame has set the view up: takes its part of the tables.
+    void OnInitialUpdate() override;
     // Measured data.
     int GetDefaultShowGraphType() const override { return 2; }
     // The run the view's save commands export: the open project's stored
     // files, its settings and the file dialog. Renewed before each export.
     using ExportSettings = ViewExportSettings;
     void SetExportSettings(const ExportSettings& settings);
+    // What the frame adds to the program's tables: its paging flags and
+    // controllers, the project's rosette and residual-stress groups.
+    std::function<void(TableWorld&)> fillFromFrame;
 
 private:
     // The program's tables and the project the document reads.

@@ -366,8 +366,8 @@ void CFrameSamplingHost::ShowBalanceTableView() {
         view->GetTable()->SetShowDataType(TABLE_BALANCE_VALUES);
 }
 
-void CFrameSamplingHost::StartResultWorkers(int /*storedCount*/) {
-    // Not yet: the rosette and residual-stress result workers are not started at a run's end.
+void CFrameSamplingHost::StartResultWorkers(int storedCount) {
+    m_frame.StartResultWorkers(storedCount);
 }
 
 std::vector<std::string> CFrameSamplingHost::GetVirtualChannelFormulas() {

@@ -67,6 +67,9 @@ class CDlgLeadResistance;
 class CDlgSelfTestResult;
 struct ControllerRecord;
 struct CurveWorld;
+struct TableWorld;
+class CResultWorker;
+enum class ResultStatus : int;
 
 // Docking pane ids.
 constexpr int IDR_PANE_CHANNEL_PARAM = 0xF008;
@@ -218,6 +221,9 @@ public:
     CFFTSpectrumChildFrm* GetActiveSpectrumFrame() const;
     std::vector<CFFTSpectrumChildFrm*> GetSpectrumFrames() const;
 
+    // The connected controllers, or the open project's while none is connected.
+    std::vector<ControllerRecord> ControllerTable() const;
+
     // The active data window's table view, when it is one (MainFrameTables.cpp).
     CTableView* GetActiveTableView() const;
     // Gives a table view the open project's run for its save commands.
@@ -233,6 +239,16 @@ public:
     int AskExportFileName(int type, std::string& folder, std::string& title, std::string& extension);
     // The active data window's history view, when it is one.
     CHistoryViewWidget* GetActiveHistoryView() const;
+    // What the frame adds to a table view's tables: paging, controllers, result groups.
+    void FillTableWorld(TableWorld& world) const;
+    // Every open table view takes the tables again and lays itself out anew.
+    void RefreshTableViews();
+
+    // Result workers (MainFrameResults.cpp): at a run's end the project's
+    // rosette and residual-stress groups are computed over the stored run,
+    // each under the computing-wait box that the worker's end takes down.
+    void StartResultWorkers(int storedCount);
+    void OnResultWorkerDone(ResultStatus status);
 
     // The file dialog of the frame's commands; false when cancelled. Tests give their own.
     using FileChooser = std::function<bool(bool save, const std::string& filter, const std::string& title,
@@ -297,7 +313,6 @@ private:
     void SetupChannelParamBar();
     void RegisterBarMessages();
     void OnSampleParamsChanged();
-    std::vector<ControllerRecord> ControllerTable() const;
     void CreateLinks();
     void ReadRegistrySettings();
     void SaveRegistrySettings();
@@ -322,6 +337,7 @@ private:
     void RegisterTableCommands();
     void OnNewDataWindow(int viewType);
     void RouteDocumentCommand(int id);
+    void SetupTableView(CChildFrame* child);
     void ApplyLayoutBars(const WindowLayoutBars& bars);
     CFFTSpectrumChildFrm* OpenSpectrumWindow();
     // A command of the active spectrum window: runs it (ui null) or sets its
@@ -337,6 +353,7 @@ private:
     void InstallDatabaseWriter();
     void RegisterSamplingCommands();
     void RegisterSamplingMessages();
+    void RegisterResultMessages();
     // Hands the current sample set to every open table view (MainFrameViewFeed.cpp).
     void FeedTableViews();
     // Hands the current converted set to every open curve view, page by page;
@@ -420,6 +437,7 @@ private:
     std::unique_ptr<CProjectHandler> m_pProjectHandler;
     CProjectFileDialog m_projectDialog{this};
     std::vector<int> m_HighSpeedChannels;
+    std::vector<ControllerRecord> m_ProjectControllers; // read from the open project's "Module.ifo"
     StorageRuleSettings m_StorageRule;
     int m_nEventMode = 0;
     int m_nOpcLoopMode = 0;
@@ -486,4 +504,6 @@ private:
     CMainFrameCaseSearch* m_pCaseSearch = nullptr; // a child object of the frame
     std::unique_ptr<CDatabaseWriter> m_pDatabaseWriter;
     std::unique_ptr<CDdeService> m_pDdeService;
+    std::unique_ptr<CResultWorker> m_pRosetteWorker;
+    std::unique_ptr<CResultWorker> m_pResidualWorker;
 };

@@ -36,7 +36,10 @@ bool IsProjectOpen(int state) {
 std::vector<ControllerRecord> CMainFrame::ControllerTable() const {
     // Only the network transport keeps a controller table.
     const auto* net = dynamic_cast<const CNetComm*>(m_pComm.get());
-    return net != nullptr ? net->GetControllerTable() : std::vector<ControllerRecord>{};
+    if (net != nullptr && !net->GetControllerTable().empty())
+        return net->GetControllerTable();
+    // Until a search finds them, the controllers of the open project's run.
+    return m_ProjectControllers;
 }
 
 void CMainFrame::SetupSampleParamBar() {

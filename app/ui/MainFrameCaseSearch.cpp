@@ -491,9 +491,15 @@ void CMainFrameCaseSearch::RegisterCommands() {
         TogglePagingByIp(m_ChannelBarPaging, m_connections.GetConnectionCount());
         m_frame.RefreshChannelParamBar();
     });
-    m_frame.OnCommand(ID_TABLE_PAGING_BY_CASE, [this] { TogglePagingByCase(m_TablePaging, g_nCaseCount); });
-    m_frame.OnCommand(ID_TABLE_PAGING_BY_IP,
-                      [this] { TogglePagingByIp(m_TablePaging, m_connections.GetConnectionCount()); });
+    // The table views page by the new flags at once.
+    m_frame.OnCommand(ID_TABLE_PAGING_BY_CASE, [this] {
+        TogglePagingByCase(m_TablePaging, g_nCaseCount);
+        m_frame.RefreshTableViews();
+    });
+    m_frame.OnCommand(ID_TABLE_PAGING_BY_IP, [this] {
+        TogglePagingByIp(m_TablePaging, m_connections.GetConnectionCount());
+        m_frame.RefreshTableViews();
+    });
     m_frame.OnCommand(
         ID_PAGE_SETUP, [this] { OnPageSetup(); }, state(ID_PAGE_SETUP));
     m_frame.OnCommand(

@@ -3,6 +3,8 @@
 #include "app/ui/MainFrame.h"
 
 #include "acquisition/CommBase.h"
+#include "acquisition/NetComm.h"
+#include "app/ControllerTableFile.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
 #include "app/ui/ProjectFileDialog.h"
@@ -54,10 +56,16 @@ void CMainFrame::InstallProjectHooks() {
         CloseAllChildWindows();
     };
     hooks.loadCompanionFiles = [this](CProjectState& state) {
+        // The controllers the run was made with, for the views until a search finds the cases again.
+        if (LoadControllerTable(state.GetModuleInfoPath(), g_nControllerCount, m_ProjectControllers) == 0)
+            m_ProjectControllers.clear();
         LoadDigitalSettings(state);
         LoadWindowLayout(state.GetFilePath(".LYT"), true);
     };
-    hooks.saveCompanionFiles = [this](const CProjectState& state) { SaveDigitalSettings(state); };
+    hooks.saveCompanionFiles = [this](const CProjectState& state) {
+        SaveDigitalSettings(state);
+        SaveControllerTable(state.GetModuleInfoPath(), ControllerTable());
+    };
     hooks.rebuildChannelBar = [this] { RefreshChannelParamBar(); };
     m_pProjectHandler = std::make_unique<CProjectHandler>(m_project, std::move(hooks));
 }

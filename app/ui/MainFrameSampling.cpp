@@ -3,6 +3,7 @@
 // that the frame itself answers.
 // Ahead of any Qt header, which defines "slots" as a macro that the data-file headers use as a name.
 #include "acquisition/SamplingControl.h"
+#include "datafiles/ResultWorker.h"
 
 #include "app/ui/MainFrame.h"
 
@@ -48,11 +49,14 @@ void CMainFrame::InstallSampling() {
     m_pSampling = std::make_unique<CSamplingControl>(m_pSamplingHost.get(), GetSafeHwnd());
     m_pSamplingHost->SetSampling(m_pSampling.get());
     m_pLeadWireTest = std::make_unique<CLeadWireSelfTest>(m_pSamplingHost.get(), GetSafeHwnd());
+    m_pRosetteWorker = std::make_unique<CResultWorker>();
+    m_pResidualWorker = std::make_unique<CResultWorker>();
     RegisterSamplingCommands();
     RegisterDigitalCommands();
     RegisterDataDialogCommands();
     RegisterTestDialogCommands();
     RegisterSamplingMessages();
+    RegisterResultMessages();
     InstallRemoteControl();
     CheckOpenFileLimit();
 }

@@ -8,15 +8,21 @@
 
 #include "app/ui/MainFrame.h"
 
+#include "acquisition/NetComm.h"
 #include "app/AppSettings.h"
 #include "app/RunFlags.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
+#include "app/ui/MainFrameCaseSearch.h"
 #include "views/CurveViewWidget.h"
 #include "views/HistoryViewWidget.h"
 #include "views/TableViewWidget.h"
+#include "views/TableWorld.h"
 
 #include <QFileDialog>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -72,6 +78,39 @@ bool CMainFrame::ChooseFile(bool save, const std::string& filter, const std::str
         return false;
     path = chosen.toStdString();
     return true;
+}
+
+void CMainFrame::FillTableWorld(TableWorld& world) const {
+    if (m_pCaseSearch != nullptr) {
+        world.bPageByUnit = m_pCaseSearch->m_TablePaging.bByCase != 0;
+        world.bPageByController = m_pCaseSearch->m_TablePaging.bByIp != 0;
+    }
+    world.controllers.clear();
+    for (const ControllerRecord& record : ControllerTable()) {
+        TableController controller;
+        controller.strAddress =
+            std::string(record.szAddress, strnlen(record.szAddress, sizeof record.szAddress));
+        controller.nIndex = int(world.controllers.size());
+        for (int k = 0; k < std::clamp<int>(record.nCases, 0, 8); ++k)
+            controller.units.push_back(record.nCaseNo[k]);
+        world.controllers.push_back(std::move(controller));
+    }
+    world.rosetteGroups = m_project.m_RosetteGroups;
+    world.residualGroups = m_project.m_ResidualGroups;
+}
+
+void CMainFrame::SetupTableView(CChildFrame* child) {
+    if (auto* view = qobject_cast<CTableView*>(child->GetActiveView()))
+        view->fillFromFrame = [this](TableWorld& world) { FillTableWorld(world); };
+}
+
+void CMainFrame::RefreshTableViews() {
+    for (CChildFrame* child : GetChildFramesFrontFirst()) {
+        if (auto* view = qobject_cast<CTableView*>(child->GetActiveView())) {
+            view->ReloadDataWindow();
+            child->GetDocument()->UpdateTitle();
+        }
+    }
 }
 
 int CMainFrame::AskExportFileName(int type, std::string& folder, std::string& title, std::string& extension) {

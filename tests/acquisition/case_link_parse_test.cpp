@@ -325,18 +325,22 @@ TEST_F(CaseLinkParseTest, LeadWireAndSelfTestReplies) {
 }
 
 TEST_F(CaseLinkParseTest, AveragedLatestSampleDropsTheLargestAndSmallest) {
+    const auto value = [](std::int64_t n) { return static_cast<float>(CCaseSimulator::Value(0, 0, 3, n)); };
     const struct {
         int count;
-        float expected; // channel 3 of slot 0, samples 0..count-1
+        std::vector<std::int64_t> samples; // the readings' sample numbers, in order
+        float expected;                    // channel 3 of slot 0
     } cases[] = {
-        {5, static_cast<float>(CCaseSimulator::Value(0, 0, 3, 2))},
-        {2, (CCaseSimulator::Value(0, 0, 3, 0) + CCaseSimulator::Value(0, 0, 3, 1)) / 2.0f},
+        {5, {0, 1, 2, 3, 4}, value(2)},
+        // Three points, the default: the middle one alone, not the plain mean.
+        {3, {0, 1, 5}, value(1)},
+        {2, {0, 1}, (value(0) + value(1)) / 2.0f},
     };
     for (const auto& c : cases) {
         host.averageCount = c.count;
         SetUpModules(0, 1, 1, 6);
         Bytes stream;
-        for (int n = 0; n < c.count; ++n)
+        for (const std::int64_t n : c.samples)
             CCaseSimulator::AppendUnit(stream, 0, 0, n, 1);
         Feed(stream);
         CaseSampleBlock out[8];

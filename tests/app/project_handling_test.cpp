@@ -66,7 +66,8 @@ TEST_F(ProjectHandlingTest, PreparedProjectHoldsExactlyItsFiles) {
     EXPECT_EQ(m_state.m_strProjectRoot, m_folder.File("projects"));
     EXPECT_EQ(m_viewResets, 1);
     const std::string folder = m_folder.File("projects/P");
-    EXPECT_EQ(FileNames(folder), (std::vector<std::string>{"P.PamNew", "P.chn", "P.dap", "P.zer"}));
+    EXPECT_EQ(FileNames(folder),
+              (std::vector<std::string>{"P.PamNew", "P.chn", "P.dap", "P.rsc", "P.sfc", "P.zer"}));
 
     const std::string dap = folder + "/P.dap";
     EXPECT_EQ(platform::GetPrivateProfileInt("SystemParam", "TotalDataCount", -1, dap), 0);
@@ -88,7 +89,8 @@ TEST_F(ProjectHandlingTest, PreparingAgainRemovesOnlyTheProjectsOwnFiles) {
     WriteTextFile(folder + "/sub/keep.txt", "x");
     CProjectHandler handler(m_state, m_hooks);
     ASSERT_EQ(handler.PrepareProject(folder + "/P.dap"), 1);
-    EXPECT_EQ(FileNames(folder), (std::vector<std::string>{"P.PamNew", "P.chn", "P.dap", "P.zer", "sub"}));
+    EXPECT_EQ(FileNames(folder),
+              (std::vector<std::string>{"P.PamNew", "P.chn", "P.dap", "P.rsc", "P.sfc", "P.zer", "sub"}));
     EXPECT_TRUE(platform::FileExists(folder + "/sub/keep.txt"));
 }
 
@@ -133,8 +135,16 @@ TEST_F(ProjectHandlingTest, ReopenedProjectGivesBackEveryTable) {
     m_state.m_bBalanceStatus = 1;
     m_state.m_strBalanceTime = "2024-03-05 14:07:09";
     m_state.m_nImportanceChannels = {1, 2, 3, 4, 5};
+    RosetteGroupRecord rosette{"R1", 0, {48, 49, -1, -1}, 1, 2, 0, 5.0f, -5.0f};
+    ResidualStressGroupRecord residual{"H1", 1, {48, 49, 50}, 0, 0, 1, 1, 1.5f, 1, 1, 0.5f, 1, 1.5f};
+    m_state.m_RosetteGroups = {rosette};
+    m_state.m_ResidualGroups = {residual};
     CProjectHandler writer(m_state, m_hooks);
     ASSERT_EQ(writer.PrepareProject(ProjectFile("R")), 1);
+    // The groups' gauges are strain channels.
+    for (const int id : {48, 49, 50})
+        g_ChannelParams[id].nMeasureType = 0;
+    writer.SaveProjectState();
     WriteSizedFile(m_state.GetCaseFilePath(3, ".dat"), 5 * 68);
     WriteSizedFile(m_state.GetCaseFilePath(7, ".dat"), 4 * 68);
     std::vector<ChannelParamRecord> params(g_ChannelParams, g_ChannelParams + MAX_CHANNEL_COUNT);
@@ -156,6 +166,12 @@ TEST_F(ProjectHandlingTest, ReopenedProjectGivesBackEveryTable) {
     EXPECT_EQ(reopened.m_SampleSettings.fSampleFreq, 7.5f);
     ASSERT_EQ(reopened.m_VirtualChannels.size(), 1u);
     EXPECT_EQ(reopened.m_VirtualChannels[0].bytes[1115], 9);
+    ASSERT_EQ(reopened.m_RosetteGroups.size(), 1u) << "the project's .sfc";
+    EXPECT_EQ(std::memcmp(&reopened.m_RosetteGroups[0], &rosette, sizeof rosette), 0);
+    ASSERT_EQ(reopened.m_ResidualGroups.size(), 1u) << "the project's .rsc";
+    EXPECT_EQ(std::memcmp(reopened.m_ResidualGroups[0].Channel, residual.Channel, sizeof residual.Channel),
+              0);
+    EXPECT_EQ(reopened.m_ResidualGroups[0].HoleRadius, 1.5f);
     EXPECT_EQ(reopened.m_strBalanceTime, "2024-03-05 14:07:09");
     EXPECT_EQ(reopened.m_nImportanceChannels, m_state.m_nImportanceChannels);
     EXPECT_TRUE(zerosLoaded);
@@ -170,6 +186,8 @@ TEST_F(ProjectHandlingTest, ReopenedProjectGivesBackEveryTable) {
     EXPECT_EQ(reopened.m_nProjectState, PROJECT_NONE);
     EXPECT_EQ(reopened.m_nTotalDataCount, 0);
     EXPECT_TRUE(reopened.m_VirtualChannels.empty());
+    EXPECT_TRUE(reopened.m_RosetteGroups.empty());
+    EXPECT_TRUE(reopened.m_ResidualGroups.empty());
 }
 
 TEST_F(ProjectHandlingTest, OpeningAnotherDevicesProjectChangesNothing) {

@@ -60,6 +60,10 @@ TEST_P(BothArrangements, FramesAndUnitChannels) {
     EXPECT_EQ(frame[2].fValues[15], RawValue(8, 15, 1024));
     ASSERT_EQ(access.ReadFrame(run.DataPath(), 5, frame), 1);
     EXPECT_EQ(frame[2].nHeader, -1);
+    // The first stored sample is a sample like any other.
+    ASSERT_EQ(access.ReadFrame(run.DataPath(), 0, frame), 1);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(frame[i].fValues[3], RawValue(Spec().units[std::size_t(i)], 3, 0)) << "unit slot " << i;
     ASSERT_EQ(access.ReadFrame(run.DataPath(), 2100, frame), 1);
     EXPECT_EQ(frame[0].fValues[0], kNoValue);
 

@@ -38,6 +38,7 @@ protected:
     static constexpr int kUnits[] = {0, 1, 8};
     static constexpr std::int32_t kZero = 100;
     static constexpr float kScale = 0.5f;
+    static constexpr int kDetectCaseCommand = 32794;
 
     // Settings lines added to the scratch program's settings file.
     virtual const char* ExtraSettings() const { return ""; }
@@ -97,6 +98,16 @@ protected:
         options.sine = Waveform();
         m_simulators.push_back(std::make_unique<CCaseSimulator>(options));
         m_simulators.back()->Start();
+    }
+
+    // The frame's case search finds the two cases (answering its question),
+    // every channel converts as a voltage, and a project is prepared.
+    void FindCasesAndPrepareProject() {
+        m_boxes.QueueAnswer(platform::IDYES);
+        ASSERT_TRUE(m_frame->RunCommand(kDetectCaseCommand));
+        ASSERT_EQ(g_nCaseCount, 3);
+        UseVoltageConversion();
+        ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
     }
 
     // Every channel's stored value is (reading - kZero) * kScale, and its

@@ -3,6 +3,9 @@
 // file, and configuration and runtime folders of the test's own.
 #pragma once
 
+#include <QApplication>
+#include <QTimer>
+
 #include <functional>
 #include <string>
 
@@ -10,6 +13,21 @@
 void EnsureQtApplication();
 // Runs the Qt event loop until done() holds or the time is up; returns done().
 bool ProcessEventsUntil(const std::function<bool()>& done, int milliseconds = 10000);
+
+// Runs fill on the modal dialog of type D once one is shown; the polling
+// timer belongs to owner.
+template <class D> void WhenModal(QObject* owner, std::function<void(D&)> fill) {
+    auto* timer = new QTimer(owner);
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, fill] {
+        if (auto* dialog = dynamic_cast<D*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            fill(*dialog);
+        }
+    });
+    timer->start();
+}
 
 class ShellScratch {
 public:

@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTimer>
 
 #include "ShellTestSupport.h"
 #include "app/AppSettings.h"
@@ -55,20 +53,6 @@ protected:
         return nullptr;
     }
 
-    // Runs fill on the modal dialog of type D once it is shown.
-    template <class D> void WhenModal(std::function<void(D&)> fill) {
-        auto* timer = new QTimer(m_frame);
-        timer->setInterval(20);
-        QObject::connect(timer, &QTimer::timeout, timer, [timer, fill] {
-            if (auto* dialog = dynamic_cast<D*>(QApplication::activeModalWidget())) {
-                timer->stop();
-                timer->deleteLater();
-                fill(*dialog);
-            }
-        });
-        timer->start();
-    }
-
     ShellScratch m_scratch;
     platform::MessageBoxRecorder m_boxes;
     std::unique_ptr<CQV7411N_NewFrameApp> m_app;
@@ -84,7 +68,7 @@ TEST_F(FrameDataDialogsTest, StorageRuleFromTheSettingsMenuIsSavedOnOk) {
     g_bSampling = 0;
     ASSERT_TRUE(m_frame->QueryCommandState(ID_STORAGE_RULE).m_bEnabled);
 
-    WhenModal<CDlgStorageRule>([](CDlgStorageRule& dialog) {
+    WhenModal<CDlgStorageRule>(m_frame, [](CDlgStorageRule& dialog) {
         auto* prefix = dialog.findChild<QLineEdit*>("prefix");
         prefix->setText("Bridge");
         emit prefix->textEdited("Bridge");
@@ -103,7 +87,7 @@ TEST_F(FrameDataDialogsTest, StorageRuleFromTheSettingsMenuIsSavedOnOk) {
     LoadStorageRule(profile, saved);
     EXPECT_EQ(StoragePath(saved, 0), "/srv/runs");
 
-    WhenModal<CDlgStorageRule>([](CDlgStorageRule& dialog) {
+    WhenModal<CDlgStorageRule>(m_frame, [](CDlgStorageRule& dialog) {
         auto* prefix = dialog.findChild<QLineEdit*>("prefix");
         EXPECT_EQ(prefix->text(), "Bridge") << "the dialog opens on the frame's rule";
         prefix->setText("Other");
@@ -120,7 +104,7 @@ TEST_F(FrameDataDialogsTest, VirtualChannelsFromTheSettingsMenuAreKeptInTheDefau
     ASSERT_NE(action, nullptr);
     ASSERT_TRUE(m_frame->QueryCommandState(ID_VIRTUAL_CHANNEL_SETTINGS).m_bEnabled);
     bool refused = false;
-    WhenModal<CDlgVirtualChannel>([&refused](CDlgVirtualChannel& dialog) {
+    WhenModal<CDlgVirtualChannel>(m_frame, [&refused](CDlgVirtualChannel& dialog) {
         auto* formula = dialog.findChild<QLineEdit*>("formula");
         formula->setText("1");
         dialog.PressKey("×");

@@ -5,38 +5,60 @@
 // menu's ground balance writes the offsets file that its import adds to the zeros.
 #include "FrameRunFixture.h"
 
+#include "app/CommandStates.h"
+#include "app/ValueConversion.h"
 #include "app/ui/DataViews.h"
 #include "datafiles/SaveDataOptions.h"
+#include "datafiles/ui/DlgVirtualChannel.h"
+#include "panels/MsExternGrid.h"
 #include "platform/Text.h"
 #include "views/TableData.h"
 #include "views/TableViewWidget.h"
 
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QPushButton>
 
 #include <string>
 
 namespace {
 
-constexpr int ID_DETECT_CASE = 32794;
 constexpr int ID_START_SAMPLE = 32788;
 constexpr int ID_GND_BALANCE = 32949;
 constexpr int ID_IMPORT_GND_ZEROS = 32950;
+constexpr int ID_TABLE_PAGING_BY_CASE = 32886;
+constexpr int ID_TABLE_PAGING_BY_IP = 32931;
 
 class FrameTableCommandsTest : public FrameRunTest {
 protected:
-    void Search() {
-        m_boxes.QueueAnswer(platform::IDYES);
-        ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
-        ASSERT_EQ(g_nCaseCount, 3);
-        UseVoltageConversion();
-        ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
+    // The save-as-text command writes the chosen channels of the whole run to the file.
+    void SaveTableAsText(CTableViewWidget& table, const std::string& path, std::vector<int> channels) {
+        table.runSaveOptionsDialog = [channels](const TableSavePreset&, TableSaveKind,
+                                                SaveDataOptions& options) {
+            options = SaveDataOptions{};
+            options.nDataRange = 0;
+            options.nFileLayout = 1;
+            options.bRelativeTime = 1;
+            for (const int channel : channels)
+                options.nChannels[options.nChannelCount++] = channel;
+            return true;
+        };
+        m_frame->SetFileChooser([path](bool save, const std::string&, const std::string&, const std::string&,
+                                       std::string& chosen) {
+            chosen = path;
+            return save;
+        });
+        QAction* saveText = MenuItem("文件", ID_TABLE_SAVE_TEXT);
+        ASSERT_NE(saveText, nullptr);
+        ASSERT_TRUE(saveText->isEnabled());
+        saveText->trigger();
     }
 };
 
 TEST_F(FrameTableCommandsTest, SaveAsTextAndPrintFromTheFileMenuWorkOnTheStoredRun) {
-    Search();
+    FindCasesAndPrepareProject();
     ASSERT_TRUE(CTableViewWidget::TableViews().empty());
     StoreTimedRun(3);
     ASSERT_EQ(CTableViewWidget::TableViews().size(), 1u) << "the run's start brought up a table view";
@@ -47,24 +69,8 @@ TEST_F(FrameTableCommandsTest, SaveAsTextAndPrintFromTheFileMenuWorkOnTheStoredR
 
     // Save as text: the options dialog picks channel 0 of unit 0; the file
     // dialog answers a file in the scratch folder.
-    table.runSaveOptionsDialog = [](const TableSavePreset&, TableSaveKind, SaveDataOptions& options) {
-        options = SaveDataOptions{};
-        options.nDataRange = 0;
-        options.nFileLayout = 1;
-        options.bRelativeTime = 1;
-        options.nChannels[options.nChannelCount++] = 0;
-        return true;
-    };
     const std::string exported = m_scratch.File("exp.txt");
-    m_frame->SetFileChooser(
-        [&](bool save, const std::string&, const std::string&, const std::string&, std::string& path) {
-            path = exported;
-            return save;
-        });
-    QAction* saveText = MenuItem("文件", ID_TABLE_SAVE_TEXT);
-    ASSERT_NE(saveText, nullptr);
-    ASSERT_TRUE(saveText->isEnabled());
-    saveText->trigger();
+    SaveTableAsText(table, exported, {0});
     const std::vector<std::string> lines = GbkLines(exported);
     ASSERT_EQ(lines.size(), 2u + 3u) << "two heading lines and the three stored samples";
     const auto blocks = ReadBlocks(m_scratch.File("Projects/Run/Run_0.dat"));
@@ -100,7 +106,7 @@ TEST_F(FrameTableCommandsTest, SaveAsTextAndPrintFromTheFileMenuWorkOnTheStoredR
 }
 
 TEST_F(FrameTableCommandsTest, GroundBalanceWritesTheOffsetsThatItsImportAddsToTheZeros) {
-    Search();
+    FindCasesAndPrepareProject();
     constexpr std::int32_t kOldZero = 777;
     for (int i = 0; i < g_nChannelCount; ++i)
         g_ChannelParams[g_ChannelList[i]].nZero = kOldZero;
@@ -137,6 +143,87 @@ TEST_F(FrameTableCommandsTest, GroundBalanceWritesTheOffsetsThatItsImportAddsToT
     for (int i = 0; i < g_nChannelCount; ++i) {
         const int id = g_ChannelList[i];
         EXPECT_EQ(g_ChannelParams[id].nZero, kOldZero + offsets[std::size_t(id)]) << "channel " << id;
+    }
+}
+
+TEST_F(FrameTableCommandsTest, ThePagingSwitchesPageTheOpenTableViewsByCaseOrByController) {
+    FindCasesAndPrepareProject();
+    StoreTimedRun(1);
+    CTableView* view = m_frame->GetActiveTableView();
+    ASSERT_NE(view, nullptr);
+    const CTableData& data = view->GetTable()->Data();
+    EXPECT_FALSE(data.m_bShowBottomTabs);
+    const std::vector<int> allSlots = data.ShownSlots();
+    ASSERT_EQ(allSlots.size(), 3u);
+
+    QAction* byCase = MenuItem("查看", ID_TABLE_PAGING_BY_CASE);
+    QAction* byIp = MenuItem("查看", ID_TABLE_PAGING_BY_IP);
+    ASSERT_NE(byCase, nullptr);
+    ASSERT_NE(byIp, nullptr);
+    byCase->trigger();
+    EXPECT_TRUE(data.m_bPageByUnit);
+    EXPECT_EQ(data.m_bottomTabs.size(), 3u) << "one tab a unit";
+    EXPECT_EQ(data.ShownSlots().size(), 1u);
+
+    // By IP turns paging by case off; the tabs are the two controllers.
+    byIp->trigger();
+    EXPECT_FALSE(data.m_bPageByUnit);
+    EXPECT_TRUE(data.m_bPageByController);
+    ASSERT_EQ(data.m_bottomTabs.size(), 2u);
+    EXPECT_EQ(data.m_bottomTabs[0], "127.0.0.2*1");
+    EXPECT_EQ(data.m_bottomTabs[1], "127.0.0.3*2");
+    EXPECT_EQ(data.ShownSlots(), (std::vector<int>{0, 1})) << "the first controller's two units";
+
+    // A table view opened now pages the same way.
+    m_frame->OpenDataWindow(VIEW_TYPE_TABLE, true);
+    CTableView* second = m_frame->GetActiveTableView();
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(second, view);
+    EXPECT_TRUE(second->GetTable()->Data().m_bPageByController);
+
+    byIp->trigger();
+    EXPECT_FALSE(data.m_bPageByController);
+    EXPECT_FALSE(data.m_bShowBottomTabs);
+    EXPECT_EQ(data.ShownSlots(), allSlots);
+}
+
+TEST_F(FrameTableCommandsTest, VirtualChannelsSetOnAStoredRunReachTheTableViewsExport) {
+    FindCasesAndPrepareProject();
+    StoreTimedRun(3);
+    CTableView* view = m_frame->GetActiveTableView();
+    ASSERT_NE(view, nullptr);
+
+    // 计算通道设置 on the stored run: channel 2 (ch2) scaled back to its stored value.
+    QAction* settings = MenuItem("设置", ID_VIRTUAL_CHANNEL_SETTINGS);
+    ASSERT_NE(settings, nullptr);
+    ASSERT_TRUE(settings->isEnabled());
+    WhenModal<CDlgVirtualChannel>(m_frame, [](CDlgVirtualChannel& dialog) {
+        dialog.findChild<QLineEdit*>("formula")->setText("ch2*1000");
+        dialog.findChild<QPushButton*>("add")->click();
+        auto* grid = dialog.findChild<CMsExternGrid*>("virtualChannels");
+        grid->SetTextMatrix(1, 2, "scaled");
+        emit grid->CellChanged(1, 2);
+        dialog.findChild<QPushButton*>("apply")->click();
+    });
+    settings->trigger();
+
+    const auto blocks = ReadBlocks(m_scratch.File("Projects/Run/Run_0.dat"));
+    ASSERT_EQ(blocks.size(), 3u);
+    std::vector<float> vit(3, -1.0f);
+    std::ifstream(m_scratch.File("Projects/Run/Run1.vit"), std::ios::binary)
+        .read(reinterpret_cast<char*>(vit.data()), 3 * sizeof(float));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FLOAT_EQ(vit[std::size_t(i)],
+                        float(ConvertBlockChannelValue(1, blocks[std::size_t(i)]) * 1000))
+            << "sample " << i;
+
+    const std::string exported = m_scratch.File("virtual.txt");
+    SaveTableAsText(*view->GetTable(), exported, {4096});
+    const std::vector<std::string> lines = GbkLines(exported);
+    ASSERT_EQ(lines.size(), 2u + 3u);
+    for (int i = 0; i < 3; ++i) {
+        const std::string row = lines[std::size_t(2 + i)];
+        EXPECT_NEAR(std::stod(row.substr(row.find('\t') + 1)), vit[std::size_t(i)], 0.5) << "sample " << i;
     }
 }
 
