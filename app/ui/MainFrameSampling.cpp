@@ -52,6 +52,7 @@ void CMainFrame::InstallSampling() {
     RegisterTestDialogCommands();
     RegisterSamplingMessages();
     InstallRemoteControl();
+    InstallKelvaneLink();
     CheckOpenFileLimit();
 }
 
