@@ -95,6 +95,9 @@ public:
     bool StartLinkZeroAcquisition();
     bool StartLinkSampling();
     void SetLinkSampleEvent() { m_hLinkSampleEvent.Set(); }
+    void ResetLinkSampleEvent() { m_hLinkSampleEvent.Reset(); }
+    bool IsLinkSamplingRunning() const { return m_bLinkSamplingRunning.load(); }
+    bool IsLinkRunRunning() const { return m_bLinkSamplingRunning.load() || m_bLinkZeroRunning.load(); }
     void LinkAcquisitionLoop(int mode, platform::UINT message);
     CaseSampleBlock* GetLinkSet() { return m_LinkSet.data(); }
 

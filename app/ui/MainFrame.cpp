@@ -18,10 +18,12 @@
 #include "app/StartupWork.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/FrameSamplingHost.h"
+#include "app/ui/KelvaneLink.h"
 #include "app/ui/ShowDetailWinThread.h"
 #include "datafiles/ResultWorker.h"
 #include "libs/spectrum/FFTSpectrumChildFrm.h"
 #include "libs/spectrum/Lurrow.h"
+#include "libs/transfer/ProgrammedLink.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 
@@ -63,6 +65,9 @@ CMainFrame::~CMainFrame() {
         m_pProgressThread->PostThreadMessage(platform::WM_QUIT);
     }
     UnregisterTarget();
+    m_pKelvaneServer.reset();
+    m_pKelvaneLink.reset();
+    m_pKelvaneHost.reset();
     // The sampling side's workers are given up before the links they use go.
     m_pLeadWireTest.reset();
     m_pSampling.reset();

@@ -49,6 +49,10 @@ class CDataForwardServer;
 class CSamplingControl;
 class CLeadWireSelfTest;
 class CRemoteCommandDispatch;
+class CProgrammedServer;
+class CKelvaneLink;
+class KelvaneLinkHost;
+class CKelvaneFrameHost;
 class CFrameSamplingHost;
 class CDlgRightsVerify;
 class CMainFrameCaseSearch;
@@ -157,6 +161,11 @@ public:
     void RefreshChannelParamBar();
     CCommBase* GetCommBase() const { return m_pComm.get(); }
     CDataForwardServer* GetRemoteServer() const { return m_pRemoteServer.get(); }
+    // The calibrator link's server, when "ProgrammedStrain" is set (MainFrameKelvane.cpp).
+    CProgrammedServer* GetKelvaneServer() const { return m_pKelvaneServer.get(); }
+    CKelvaneLink* GetKelvaneLink() const { return m_pKelvaneLink.get(); }
+    // Sends the calibrator the reply of the code; nothing without the link.
+    void SendKelvaneReply(int code);
     int GetTransportOpen() const { return m_bTransportOpen; }
     // The frame mode word (m_nWorkMode) and whether the cases are reached over the network.
     int GetWorkMode() const { return m_nWorkMode; }
@@ -379,6 +388,9 @@ private:
     void SetupHistoryView(CChildFrame* child);
     void FeedHistoryViews(const std::int32_t* counters);
     void InstallRemoteControl();
+    friend class CKelvaneFrameHost;
+    void InstallKelvaneLink();
+    void OnStartKelvane();
 
 public:
     // Digital channels (MainFrameDigital.cpp).
@@ -501,6 +513,10 @@ private:
     std::unique_ptr<CSamplingControl> m_pSampling;
     std::unique_ptr<CLeadWireSelfTest> m_pLeadWireTest;
     std::unique_ptr<CRemoteCommandDispatch> m_pRemoteDispatch;
+    // The calibrator link: the server goes first, so no command arrives at a link that has gone.
+    std::unique_ptr<KelvaneLinkHost> m_pKelvaneHost;
+    std::unique_ptr<CKelvaneLink> m_pKelvaneLink;
+    std::unique_ptr<CProgrammedServer> m_pKelvaneServer;
     CMainFrameCaseSearch* m_pCaseSearch = nullptr; // a child object of the frame
     std::unique_ptr<CDatabaseWriter> m_pDatabaseWriter;
     std::unique_ptr<CDdeService> m_pDdeService;

@@ -167,7 +167,7 @@ public:
     }
     // This program has no calibrator link: no calibrator waits for the case list or a reply.
     void NotifyCalibratorCasesChanged() override {}
-    void SendKelvaneReply(int) override {}
+    void SendKelvaneReply(int code) override { m_frame.SendKelvaneReply(code); }
     // The case search runs on the user-interface thread only, so no
     // process-wide case-operation lock exists to release.
     void ReleaseCaseOpMutex() override {}

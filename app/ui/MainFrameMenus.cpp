@@ -100,9 +100,9 @@ void CMainFrame::CreateMenus() {
     addMenu("数据(&D)",
             {32800, 32801, 32802, 32803, kSeparator, 32809, 32810,      kSeparator, 32799, 32804, 32805,
              32806, 32807, 32818, 32859, 32861,      32854, kSeparator, 32853,      32844, 32837, 32839});
-    addMenu("控制(&C)",
-            {32794, kSeparator, 32792,      32841, 32842, 32949,      32950, kSeparator, 32788, 32789,
-             32791, 32920,      kSeparator, 32866, 32868, kSeparator, 32905, 32906,      32915, 32916});
+    addMenu("控制(&C)", {32794, kSeparator, 32792, 32841, 32842,      32949, 32950, kSeparator,
+                         32788, 32789,      32791, 32920, kSeparator, 32866, 32868, kSeparator,
+                         32905, 32906,      32915, 32916, kSeparator, 32948});
     QMenu* settings = addMenu(
         "设置(&S)", {32862, 32929, 32896, kSeparator, 32831, 32834, 32945, 32903, 32889, kSeparator, 32959});
     QMenu* digital = settings->addMenu("数字传感器通道");

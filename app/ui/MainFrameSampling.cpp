@@ -58,6 +58,7 @@ void CMainFrame::InstallSampling() {
     RegisterSamplingMessages();
     RegisterResultMessages();
     InstallRemoteControl();
+    InstallKelvaneLink();
     CheckOpenFileLimit();
 }
 

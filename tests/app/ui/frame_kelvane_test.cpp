@@ -1,0 +1,218 @@
+// The calibrator link on the main program's side: the commands' checks and
+// replies against a recording host, and the frame's server and its Kelvane
+// command with the calibrator's own client over loopback.
+#include "FrameRunFixture.h"
+
+#include "app/ui/KelvaneLink.h"
+#include "libs/transfer/ProgrammedLink.h"
+
+#include <cstring>
+#include <mutex>
+
+namespace {
+
+std::vector<std::uint8_t> Command(std::int32_t code, std::size_t length,
+                                  const std::vector<std::int32_t>& words = {}) {
+    std::vector<std::uint8_t> bytes(length, 0);
+    if (length >= 8) {
+        const std::uint32_t magic = kLinkPacketMagic;
+        std::memcpy(bytes.data(), &magic, 4);
+        std::memcpy(bytes.data() + 4, &code, 4);
+    }
+    for (std::size_t i = 0; i < words.size() && 20 + 4 * i + 4 <= length; ++i)
+        std::memcpy(bytes.data() + 20 + 4 * i, &words[i], 4);
+    return bytes;
+}
+
+std::int32_t IntAt(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
+    std::int32_t value;
+    std::memcpy(&value, bytes.data() + offset, 4);
+    return value;
+}
+
+class RecordingHost : public KelvaneLinkHost {
+public:
+    void SendLinkPacket(const std::vector<std::uint8_t>& packet) override {
+        sent.push_back(IntAt(packet, 4));
+    }
+    std::vector<std::uint8_t> ControllerRecords(std::int32_t& count) override {
+        count = controllers;
+        return std::vector<std::uint8_t>(static_cast<std::size_t>(records) * 56, 0xAB);
+    }
+    std::vector<std::array<float, 16>> ChannelInfoValues() override { return {}; }
+    bool StartCalibrationSampling() override { return true; }
+    bool StartZeroRun() override { return true; }
+    bool IsLinkSamplingRunning() override { return running; }
+    void StopSampling() override { ++stops; }
+    void SetReadingEvent() override { ++sets; }
+    void ResetReadingEvent() override {}
+    void SelectChannel(int) override {}
+    void ApplyRecord(const KelvaneRecord&) override {}
+    bool IsKnownChannel(int channel) override { return channel < 64; }
+    void SendChannelOutput(int channel, std::int32_t value) override { outputs.emplace_back(channel, value); }
+    void BalanceStep() override {}
+    void After(int, std::function<void()> action) override { action(); }
+
+    std::vector<std::int32_t> sent;
+    std::vector<std::pair<int, std::int32_t>> outputs;
+    int stops = 0, sets = 0, controllers = 0, records = 0;
+    bool running = false;
+};
+
+TEST(KelvaneLinkTest, ShortUnknownAndRefusedCommandsDoNothing) {
+    const std::vector<std::int32_t> unknownChannel = [] {
+        std::vector<std::int32_t> words(41, -1);
+        words[9] = 70; // not a channel of a found case
+        return words;
+    }();
+    const struct {
+        std::vector<std::uint8_t> bytes;
+        const char* what;
+    } cases[] = {
+        {Command(4, 19), "shorter than a head"},
+        {Command(5, 55), "record one byte short"},
+        {Command(10, 183), "channel values one byte short"},
+        {Command(7, 23), "no channel"},
+        {Command(11, 200), "unknown code"},
+        {Command(0, 20), "code 0"},
+        {Command(7, 24, {-5}), "negative channel"},
+        {Command(10, 184, unknownChannel), "channel of no case"},
+    };
+    for (const auto& c : cases) {
+        RecordingHost host;
+        CKelvaneLink link(host);
+        link.OnCommand(c.bytes.data(), c.bytes.size());
+        EXPECT_TRUE(host.sent.empty() && host.outputs.empty() && host.sets == 0) << c.what;
+    }
+}
+
+TEST(KelvaneLinkTest, CommandsAnswerWithTheirReplies) {
+    RecordingHost host;
+    CKelvaneLink link(host);
+    const auto send = [&link](const std::vector<std::uint8_t>& bytes) {
+        link.OnCommand(bytes.data(), bytes.size());
+    };
+    send(Command(9, 56, {1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(link.Record(), (KelvaneRecord{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    send(Command(5, 56, {0, 1}));
+    send(Command(1, 20));
+    send(Command(6, 20));
+    send(Command(3, 20));
+    send(Command(8, 20));
+    EXPECT_EQ(host.sent, (std::vector<std::int32_t>{9, 5, 1, 6}));
+    EXPECT_EQ(host.sets, 1);
+    EXPECT_EQ(host.stops, 1);
+
+    // Stop while the link's sampling runs: the run's end answers, not the command.
+    host.sent.clear();
+    host.running = true;
+    send(Command(2, 20));
+    host.running = false;
+    send(Command(2, 20));
+    EXPECT_EQ(host.sent, (std::vector<std::int32_t>{2}));
+}
+
+TEST(KelvaneLinkTest, ChannelValuesGoOutForTheListedChannelsOnly) {
+    RecordingHost host;
+    CKelvaneLink link(host);
+    std::vector<std::int32_t> words(41, -1);
+    const std::vector<std::uint8_t> none = Command(10, 184, words);
+    link.OnCommand(none.data(), none.size());
+    EXPECT_TRUE(host.outputs.empty());
+    EXPECT_EQ(host.sent, (std::vector<std::int32_t>{10}));
+
+    words[9 + 3] = 17;
+    words[25 + 3] = 1500;
+    words[9 + 15] = 40;
+    words[25 + 15] = -7;
+    const std::vector<std::uint8_t> two = Command(10, 184, words);
+    link.OnCommand(two.data(), two.size());
+    EXPECT_EQ(host.outputs, (std::vector<std::pair<int, std::int32_t>>{{17, 1500}, {40, -7}}));
+}
+
+TEST(KelvaneLinkTest, ControllerReplyCarriesWholeRecordsOnly) {
+    const struct {
+        int count, records, expected;
+    } cases[] = {{2, 2, 2}, {3, 2, 2}, {-1, 2, 0}, {1000, 1000, (8192 - 24) / 56}};
+    for (const auto& c : cases) {
+        RecordingHost host;
+        host.controllers = c.count;
+        host.records = c.records;
+        CKelvaneLink link(host);
+        const std::vector<std::uint8_t> reply = link.BuildReply(0);
+        ASSERT_GE(reply.size(), 24u);
+        EXPECT_EQ(IntAt(reply, 16), 4 + 56 * c.expected) << c.count;
+        EXPECT_EQ(IntAt(reply, 20), c.expected) << c.count;
+        EXPECT_EQ(reply.size(), 24u + 56u * static_cast<std::size_t>(c.expected));
+    }
+}
+
+// The calibrator's side: whole packets the client receives.
+class PacketSink : public platform::MessageTarget {
+public:
+    platform::LRESULT WindowProc(platform::UINT, platform::WPARAM wParam, platform::LPARAM lParam) override {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(lParam);
+        std::lock_guard<std::mutex> lock(mutex);
+        packets.emplace_back(bytes, bytes + wParam);
+        return 0;
+    }
+    std::vector<std::vector<std::uint8_t>> Packets() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return packets;
+    }
+    std::mutex mutex;
+    std::vector<std::vector<std::uint8_t>> packets;
+};
+
+class FrameKelvaneTest : public FrameRunTest {
+protected:
+    const char* ExtraSettings() const override { return "ProgrammedStrain=1\n"; }
+};
+
+TEST_F(FrameKelvaneTest, TheCalibratorGetsTheControllerListAndItsChannelsGoToTheirCase) {
+    ASSERT_NE(m_frame->GetKelvaneServer(), nullptr);
+    ASSERT_EQ(m_frame->GetKelvaneServer()->IsListening(), 1) << "another program holds the calibrator port";
+    Search();
+    PacketSink sink;
+    CProgrammedClient client;
+    client.AttachWnd(&sink);
+    client.AttachMsg(platform::WM_USER + 1);
+    ASSERT_EQ(client.StartConnect("127.0.0.1", 8001), 1);
+    ASSERT_EQ(client.StartClient(), 1);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return m_frame->GetKelvaneServer()->IsPeerConnected() == 1; }));
+
+    const std::vector<std::uint8_t> ask = BuildLinkPacket(4, nullptr, 0);
+    ASSERT_EQ(
+        client.SendNetworkCommand(reinterpret_cast<const char*>(ask.data()), static_cast<int>(ask.size())),
+        1);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !sink.Packets().empty(); }));
+    const std::vector<std::uint8_t> reply = sink.Packets().front();
+    ASSERT_EQ(IntAt(reply, 4), 0);
+    ASSERT_EQ(IntAt(reply, 20), 2) << "two controllers found";
+    ASSERT_EQ(reply.size(), 24u + 2 * 56u);
+    const std::string first(reinterpret_cast<const char*>(reply.data() + 24));
+    EXPECT_TRUE(first == "127.0.0.2" || first == "127.0.0.3") << first;
+
+    // Values for a channel of the second case: reply 10 once they are out.
+    std::vector<std::uint8_t> values(184, 0xFF);
+    const std::int32_t channel = 8 * 16 + 3, value = 1234;
+    std::memcpy(values.data() + 56, &channel, 4);
+    std::memcpy(values.data() + 120, &value, 4);
+    const std::vector<std::uint8_t> packet = BuildLinkPacket(10, values.data() + 20, values.size() - 20);
+    ASSERT_EQ(client.SendNetworkCommand(reinterpret_cast<const char*>(packet.data()),
+                                        static_cast<int>(packet.size())),
+              1);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return sink.Packets().size() == 2; }));
+    EXPECT_EQ(IntAt(sink.Packets()[1], 4), 10);
+    client.Close();
+}
+
+TEST_F(FrameKelvaneTest, TheKelvaneCommandReportsAMissingProgram) {
+    constexpr int ID_START_KELVANE = 32948;
+    ASSERT_TRUE(m_frame->RunCommand(ID_START_KELVANE));
+    const auto records = m_boxes.Records();
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(records.back().text, "未发现Kelvane控制系统程序！");
+}
+
+} // namespace
