@@ -204,6 +204,9 @@ TEST_F(FrameKelvaneTest, TheCalibratorGetsTheControllerListAndItsChannelsGoToThe
               1);
     ASSERT_TRUE(ProcessEventsUntil([&] { return sink.Packets().size() == 2; }));
     EXPECT_EQ(IntAt(sink.Packets()[1], 4), 10);
+    // The coefficient command reached the case holding the channel, and only it.
+    EXPECT_EQ(m_simulators[1]->CountCommands(2, 2), 1);
+    EXPECT_EQ(m_simulators[0]->CountCommands(2, 2), 0);
     client.Close();
 }
 
