@@ -56,6 +56,7 @@ class CDlgLocateData;
 class CDlgSampleLabel;
 class CDlgComputingWait;
 class CHistoryViewWidget;
+class CBarIndicatorView;
 struct ControllerRecord;
 struct CurveWorld;
 
@@ -216,6 +217,7 @@ public:
     int AskExportFileName(int type, std::string& folder, std::string& title, std::string& extension);
     // The active data window's history view, when it is one.
     CHistoryViewWidget* GetActiveHistoryView() const;
+    CBarIndicatorView* GetActiveBarView() const;
 
     // The file dialog of the frame's commands; false when cancelled. Tests give their own.
     using FileChooser = std::function<bool(bool save, const std::string& filter, const std::string& title,
@@ -335,6 +337,15 @@ private:
     // reads of the frame, and the run's live history after every sample.
     void SetupHistoryView(CChildFrame* child);
     void FeedHistoryViews(const std::int32_t* counters);
+    // The bar views' side (MainFrameBarViews.cpp): their setup, the newest
+    // sample set after the tables, and fresh buffers with the bars cleared.
+    void SetupBarView(CChildFrame* child);
+    void FeedBarViews();
+
+public:
+    void ResetBarViews();
+
+private:
     void InstallRemoteControl();
 
 public:

@@ -130,12 +130,13 @@ void CMainFrame::RegisterSamplingMessages() {
         OnMessage(message, nothing);
     // The table views take every set and, in a continuous run, its slower
     // refresh; the curve views take every set page by page, the history
-    // views after them.
+    // views after them; the bar views follow the tables.
     OnMessage(kNewSampleSet, [this](platform::WPARAM, platform::LPARAM lParam) {
         g_bNewSampleData = 1;
         FeedTableViews();
         FeedCurveViews(reinterpret_cast<const std::int32_t*>(lParam), false);
         FeedHistoryViews(reinterpret_cast<const std::int32_t*>(lParam));
+        FeedBarViews();
         return platform::LRESULT(0);
     });
     OnMessage(kContinuousSample, [this](platform::WPARAM wParam, platform::LPARAM lParam) {
@@ -149,6 +150,7 @@ void CMainFrame::RegisterSamplingMessages() {
                                  g_bSampling.load() != 0);
         g_bNewSampleData = 1;
         FeedTableViews();
+        FeedBarViews();
         return platform::LRESULT(0);
     });
     OnMessage(kLeadApplied, [this](platform::WPARAM, platform::LPARAM) {

@@ -124,6 +124,7 @@ CChildFrame* CMainFrame::OpenDataWindow(int viewType, bool withData, int layoutI
     }
     SetupCurveView(child);
     SetupHistoryView(child);
+    SetupBarView(child);
     child->GetActiveView()->OnInitialUpdate();
     child->show();
     m_pMdiArea->setActiveSubWindow(child);
