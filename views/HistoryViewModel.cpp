@@ -122,6 +122,18 @@ void CHistoryViewModel::AssignChannels() {
     }
 }
 
+bool CHistoryViewModel::SetBandChannel(int band, int channel) {
+    const int index = m_nPageOff + band;
+    if (band < 0 || band >= std::min(m_nBandsPerPage, kMaxBands) || index >= int(m_ChannelList.size()))
+        return false;
+    if (channel >= 0 && channel < kMaxChannels) {
+        m_ChannelList[std::size_t(index)] = channel;
+        AssignChannels();
+    }
+    m_Bands[std::size_t(band)].nChannel = channel >= 0 && channel < kMaxChannels ? channel : -1;
+    return true;
+}
+
 int CHistoryViewModel::BandAt(int x, int y) const {
     if (m_ChannelList.empty())
         return -1;

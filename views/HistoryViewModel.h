@@ -51,6 +51,8 @@ public:
     // The largest page offset the list allows.
     int MaxPageOff() const;
     void AssignChannels();
+    // The band shows another channel (-1: none); false for a band off the page.
+    bool SetBandChannel(int band, int channel);
     // The band under a point whose channel is in the list's id range; -1 for none.
     int BandAt(int x, int y) const;
 

@@ -191,6 +191,13 @@ void CHistoryViewWidget::ReloadChannels() {
     AfterChange(true);
 }
 
+void CHistoryViewWidget::SetBandChannel(int band, int channel) {
+    if (!m_model.SetBandChannel(band, channel))
+        return;
+    // A live band takes its whole window with the next sample.
+    AfterChange(!m_bLive);
+}
+
 void CHistoryViewWidget::PrepareForSampling(int blockSize) {
     RefreshWorld();
     CHistoryViewModel& m = m_model;

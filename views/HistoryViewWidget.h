@@ -57,6 +57,8 @@ public:
     void UseMeasChannelList();
     // The channels changed: the list, the stored data and the picture anew.
     void ReloadChannels();
+    // The information column chose another channel for a band.
+    void SetBandChannel(int band, int channel);
     // A run starts: data synchronisation off, buffers of the batch length.
     void PrepareForSampling(int blockSize);
     bool IsLive() const { return m_bLive; }

@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QStyle>
 
+#include "views/HistoryViewWidget.h"
+
 #include <algorithm>
 
 namespace {
@@ -15,7 +17,7 @@ constexpr int SW_SHOWMAXIMIZED = 3;
 } // namespace
 
 CChildFrame::CChildFrame(IDocumentHost* host, int viewType, QWidget* parent)
-    : QMdiSubWindow(parent), m_pSplitter(new QSplitter(Qt::Horizontal)), m_pInfoView(new CShowInfoView),
+    : QMdiSubWindow(parent), m_pSplitter(new CInfoViewSplitter), m_pInfoView(new CShowInfoView),
       m_pView(CreateDataView(viewType)) {
     setAttribute(Qt::WA_DeleteOnClose);
     m_pSplitter->addWidget(m_pInfoView);
@@ -27,7 +29,39 @@ CChildFrame::CChildFrame(IDocumentHost* host, int viewType, QWidget* parent)
     m_pDocument->m_nShowGraphType = m_pView->GetDefaultShowGraphType();
     m_pView->SetDocument(m_pDocument.get());
     connect(m_pView, &CDataViewBase::titleChanged, this, &QWidget::setWindowTitle);
+    ConnectHistoryView();
     resize(400, 300);
+}
+
+void CChildFrame::ConnectHistoryView() {
+    auto* view = qobject_cast<CHistoryView*>(m_pView);
+    CHistoryViewWidget* history = view != nullptr ? view->GetHistory() : nullptr;
+    if (history == nullptr)
+        return;
+    history->onInfoRows = [this](const std::vector<HistoryInfoRow>& rows, int precision) {
+        m_pInfoView->SetRows(rows, precision);
+    };
+    history->onShowColumn = [this](bool show) {
+        // A column too narrow to read opens at 200 pixels.
+        const int width = m_pSplitter->sizes().value(0, 0);
+        ShowInfoView(show, IsInfoViewShown() && width >= 80 ? width : 200);
+    };
+    m_pSplitter->onColumnHidden = [this, history] {
+        m_bShowInfoView = 0;
+        history->ColumnHidden();
+    };
+    m_pInfoView->channelUnit = [history](int channel) {
+        return channel >= 0 && channel < int(history->World().channels.size())
+                   ? history->World().channels[std::size_t(channel)].strUnit
+                   : std::string();
+    };
+    m_pInfoView->channelDescription = [history](int channel) {
+        return channel >= 0 && channel < int(history->World().channels.size())
+                   ? history->World().channels[std::size_t(channel)].strDescription
+                   : std::string();
+    };
+    m_pInfoView->measuredChannels = [history] { return history->World().measChanList; };
+    m_pInfoView->onChannelChosen = [history](int row, int channel) { history->SetBandChannel(row, channel); };
 }
 
 CChildFrame::~CChildFrame() {
@@ -48,6 +82,7 @@ bool CChildFrame::IsInfoViewShown() const {
 }
 
 void CChildFrame::ShowInfoView(bool show, int width) {
+    m_bShowInfoView = show ? 1 : 0;
     if (!show) {
         m_pInfoView->hide();
         return;

@@ -4,13 +4,13 @@
 #pragma once
 
 #include <QMdiSubWindow>
-#include <QSplitter>
 
 #include <memory>
 
 #include "app/LayoutFile.h"
 #include "app/ProjectDocument.h"
 #include "app/ui/DataViews.h"
+#include "views/ShowInfoView.h"
 
 class CChildFrame : public QMdiSubWindow {
     Q_OBJECT
@@ -26,6 +26,8 @@ public:
     void LoadWindowPlacement(const std::string& fileName, int index);
     bool IsInfoViewShown() const;
     void ShowInfoView(bool show, int width);
+    CShowInfoView* GetInfoView() const { return m_pInfoView; }
+    CInfoViewSplitter* GetSplitter() const { return m_pSplitter; }
 
     int m_nLeftViewWidth = 1;
     int m_nReserved = 0;
@@ -35,7 +37,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QSplitter* m_pSplitter;
+    // A history view fills the information column and shows or hides it.
+    void ConnectHistoryView();
+
+    CInfoViewSplitter* m_pSplitter;
     CShowInfoView* m_pInfoView;
     CDataViewBase* m_pView;
     std::unique_ptr<CQV7411N_NewFrameDoc> m_pDocument;

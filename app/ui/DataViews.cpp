@@ -14,7 +14,9 @@
 #include "app/OpenViewCounters.h"
 #include "app/ProjectDocument.h"
 #include "panels/DlgSaveDataOption.h"
+#include "panels/DlgSignalSelect.h"
 #include "platform/Text.h"
+#include "views/BarViewWidget.h"
 #include "views/CurveViewWidget.h"
 #include "views/DataCorrectDlg.h"
 #include "views/HistoryViewWidget.h"
@@ -132,6 +134,23 @@ std::unique_ptr<ViewExportSource> MakeViewExportSource(const ViewExportSettings&
     return source;
 }
 
+// Hands a graph view the export context of the settings; the view keeps
+// the source alive until the next export.
+template <class Widget>
+void InstallViewExport(Widget* widget, const ViewExportSettings& settings,
+                       std::unique_ptr<SaveOptionSources>& sources, std::unique_ptr<ViewExportSource>& kept,
+                       QWidget* parent) {
+    if (widget == nullptr)
+        return;
+    if (!sources)
+        sources = std::make_unique<SaveOptionSources>();
+    auto source = MakeViewExportSource(settings, *sources);
+    widget->SetExportContext(&source->context, settings.nStoredCount);
+    if (!widget->runSaveOptionsDialog)
+        widget->runSaveOptionsDialog = MakeTableSaveOptionsDialogRunner(*sources, parent);
+    kept = std::move(source);
+}
+
 } // namespace
 
 void CTableView::SetExportSettings(const ExportSettings& settings) {
@@ -200,15 +219,7 @@ CQV7411N_NewFrameView::~CQV7411N_NewFrameView() {
 }
 
 void CQV7411N_NewFrameView::SetExportSettings(const ViewExportSettings& settings) {
-    if (m_pCurve == nullptr)
-        return;
-    if (!m_pSaveSources)
-        m_pSaveSources = std::make_unique<SaveOptionSources>();
-    auto source = MakeViewExportSource(settings, *m_pSaveSources);
-    m_pCurve->SetExportContext(&source->context, settings.nStoredCount);
-    if (!m_pCurve->runSaveOptionsDialog)
-        m_pCurve->runSaveOptionsDialog = MakeTableSaveOptionsDialogRunner(*m_pSaveSources, this);
-    m_pExport = std::move(source);
+    InstallViewExport(m_pCurve, settings, m_pSaveSources, m_pExport, this);
 }
 
 void CQV7411N_NewFrameView::ViewClosing() {
@@ -354,19 +365,79 @@ void CHistoryView::LoadLayout(const std::string& file, int index) {
 }
 
 void CHistoryView::SetExportSettings(const ViewExportSettings& settings) {
-    if (m_pHistory == nullptr)
-        return;
-    if (!m_pSaveSources)
-        m_pSaveSources = std::make_unique<SaveOptionSources>();
-    auto source = MakeViewExportSource(settings, *m_pSaveSources);
-    m_pHistory->SetExportContext(&source->context, settings.nStoredCount);
-    if (!m_pHistory->runSaveOptionsDialog)
-        m_pHistory->runSaveOptionsDialog = MakeTableSaveOptionsDialogRunner(*m_pSaveSources, this);
-    m_pExport = std::move(source);
+    InstallViewExport(m_pHistory, settings, m_pSaveSources, m_pExport, this);
 }
 
-CShowInfoView::CShowInfoView(QWidget* parent) : QWidget(parent) {
-    setObjectName("CShowInfoView");
+CBarIndicatorView::CBarIndicatorView(QWidget* parent)
+    : CDataViewBase(VIEW_TYPE_BAR, "CBarIndicatorView", parent), m_pBars(CBarViewWidget::Create(this)) {
+    if (m_pBars != nullptr) {
+        TitleLabel()->hide();
+        if (auto* box = qobject_cast<QBoxLayout*>(layout()))
+            box->addWidget(m_pBars, 1);
+        setFocusProxy(m_pBars);
+        m_pBars->TakeOnlineChannels();
+        m_pBars->runChannelChoice = [this](std::vector<int>& ids) {
+            CDlgSignalSelect dialog(this);
+            std::vector<std::int32_t> chosen(ids.begin(), ids.end());
+            dialog.SetSelection(int(chosen.size()), chosen.data());
+            const int result = runSignalDialog ? runSignalDialog(dialog) : dialog.exec();
+            if (result != QDialog::Accepted)
+                return false;
+            ids.assign(dialog.GetChannels().begin(), dialog.GetChannels().begin() + dialog.GetCount());
+            return true;
+        };
+    }
+}
+
+CBarIndicatorView::~CBarIndicatorView() {
+    delete m_pBars;
+}
+
+void CBarIndicatorView::ViewClosing() {
+    if (m_pBars != nullptr)
+        m_pBars->Unregister();
+    CDataViewBase::ViewClosing();
+}
+
+void CBarIndicatorView::OnInitialUpdate() {
+    ReloadDataWindow();
+    if (CQV7411N_NewFrameDoc* doc = GetDocument())
+        doc->UpdateTitle();
+}
+
+void CBarIndicatorView::ReloadDataWindow() {
+    CQV7411N_NewFrameDoc* doc = GetDocument();
+    if (m_pBars == nullptr || doc == nullptr) {
+        CDataViewBase::ReloadDataWindow();
+        return;
+    }
+    m_pBars->RefreshWorld();
+    const TableWorld& table = m_pBars->World().table;
+    const bool stored = (table.nProjectState == 2 || table.nProjectState == 3) && table.nStoredCount >= 1;
+    if (stored && !table.bSampling &&
+        m_pBars->LoadBatchData(std::clamp(doc->m_nScreenDataLeft, 0, table.nStoredCount - 1)))
+        m_pBars->RefreshValues(1);
+    else
+        m_pBars->viewport()->update();
+}
+
+void CBarIndicatorView::OpenPropertySheet() {
+    if (m_pBars != nullptr)
+        m_pBars->ShowPropertySheet();
+}
+
+void CBarIndicatorView::SaveLayout(const std::string& file, int index) const {
+    if (m_pBars != nullptr)
+        m_pBars->SaveLayout(file, index);
+}
+
+void CBarIndicatorView::LoadLayout(const std::string& file, int index) {
+    if (m_pBars != nullptr)
+        m_pBars->LoadLayout(file, index);
+}
+
+void CBarIndicatorView::SetExportSettings(const ViewExportSettings& settings) {
+    InstallViewExport(m_pBars, settings, m_pSaveSources, m_pExport, this);
 }
 
 CDataViewBase* CreateDataView(int viewType) {

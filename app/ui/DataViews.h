@@ -170,18 +170,34 @@ private:
     CTableViewWidget* m_pTable = nullptr;
 };
 
+class CBarViewWidget;
+class CDlgSignalSelect;
+
+// The bar view: the bar window of views/ over the online channels' newest
+// values, live or the document's stored sample.
 class CBarIndicatorView : public CDataViewBase {
     Q_OBJECT
 public:
-    explicit CBarIndicatorView(QWidget* parent = nullptr)
-        : CDataViewBase(VIEW_TYPE_BAR, "CBarIndicatorView", parent) {}
-};
+    explicit CBarIndicatorView(QWidget* parent = nullptr);
+    ~CBarIndicatorView() override;
+    // nullptr when four bar views were open already.
+    CBarViewWidget* GetBars() const { return m_pBars; }
+    void OnInitialUpdate() override;
+    // The document's stored sample, or a repaint.
+    void ReloadDataWindow() override;
+    void OpenPropertySheet() override;
+    void SaveLayout(const std::string& file, int index) const override;
+    void LoadLayout(const std::string& file, int index) override;
+    void ViewClosing() override;
+    void SetExportSettings(const ViewExportSettings& settings);
+    // The signal-selection dialog's runner; tests answer the dialog through it.
+    std::function<int(CDlgSignalSelect&)> runSignalDialog;
 
-// The information pane at the left of every child window.
-class CShowInfoView : public QWidget {
-    Q_OBJECT
-public:
-    explicit CShowInfoView(QWidget* parent = nullptr);
+private:
+    CBarViewWidget* m_pBars = nullptr;
+    std::unique_ptr<ViewExportSource> m_pExport;
+    // The save-options dialog's lists; the dialog runner keeps a reference.
+    std::unique_ptr<SaveOptionSources> m_pSaveSources;
 };
 
 // Makes the view of a template (1..4); nullptr for another.

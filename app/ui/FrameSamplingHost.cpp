@@ -292,9 +292,10 @@ bool CFrameSamplingHost::VerifyStopRights() {
 
 void CFrameSamplingHost::PrepareViewsForSampling() {
     // The history views start the run without data synchronisation, fed
-    // anew by the first sample; the table views start the run empty.
+    // anew by the first sample; the bar and table views start the run empty.
     for (CHistoryViewWidget* history : CHistoryViewWidget::HistoryViews())
         history->Model().m_bDataSync = false;
+    m_frame.ResetBarViews();
     ResetViewData(kViewKindTable);
 }
 

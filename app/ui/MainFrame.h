@@ -69,6 +69,7 @@ class CDlgAlarmState;
 class CDlgTestAlarm;
 class CDlgLeadResistance;
 class CDlgSelfTestResult;
+class CBarIndicatorView;
 struct ControllerRecord;
 struct CurveWorld;
 struct TableWorld;
@@ -258,6 +259,7 @@ public:
     // each under the computing-wait box that the worker's end takes down.
     void StartResultWorkers(int storedCount);
     void OnResultWorkerDone(ResultStatus status);
+    CBarIndicatorView* GetActiveBarView() const;
 
     // The file dialog of the frame's commands; false when cancelled. Tests give their own.
     using FileChooser = std::function<bool(bool save, const std::string& filter, const std::string& title,
@@ -387,6 +389,15 @@ private:
     // reads of the frame, and the run's live history after every sample.
     void SetupHistoryView(CChildFrame* child);
     void FeedHistoryViews(const std::int32_t* counters);
+    // The bar views' side (MainFrameBarViews.cpp): their setup, the newest
+    // sample set after the tables, and fresh buffers with the bars cleared.
+    void SetupBarView(CChildFrame* child);
+    void FeedBarViews();
+
+public:
+    void ResetBarViews();
+
+private:
     void InstallRemoteControl();
     friend class CKelvaneFrameHost;
     void InstallKelvaneLink();

@@ -80,6 +80,10 @@ void CMainFrame::FeedHistoryViews(const std::int32_t* counters) {
         if (!view->IsLive() || s <= 1) {
             view->Model().m_fTimeStep = HistoryTimeStep(settings);
             view->PrepareForSampling(blockSize);
+            // Once the run ends the view shows the stored run.
+            if (auto* history = qobject_cast<CHistoryView*>(view->parentWidget()))
+                if (CQV7411N_NewFrameDoc* doc = history->GetDocument())
+                    doc->SetStoredData(true);
         }
         view->ReceiveData(2, step.nPoints, nullptr, buffers.data(), from);
         view->SetLiveSpan(step.nAxisEnd);

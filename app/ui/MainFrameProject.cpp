@@ -71,6 +71,7 @@ void CMainFrame::InstallProjectHooks() {
 }
 
 void CMainFrame::ResetAllViews() {
+    ResetBarViews();
     for (CChildFrame* child : GetChildFramesFrontFirst()) {
         CQV7411N_NewFrameDoc* doc = child->GetDocument();
         doc->ResetDataWindow();

@@ -137,13 +137,14 @@ void CMainFrame::RegisterSamplingMessages() {
         OnMessage(message, nothing);
     // The table views take every set and, in a continuous run, its slower
     // refresh; the curve views take every set page by page, the history
-    // views after them.
+    // views after them; the bar views follow the tables.
     OnMessage(kNewSampleSet, [this](platform::WPARAM, platform::LPARAM lParam) {
         g_bNewSampleData = 1;
         FeedTableViews();
         FeedCurveViews(reinterpret_cast<const std::int32_t*>(lParam), false);
         FeedHistoryViews(reinterpret_cast<const std::int32_t*>(lParam));
         UpdateImportantPoints();
+        FeedBarViews();
         return platform::LRESULT(0);
     });
     OnMessage(kContinuousSample, [this](platform::WPARAM wParam, platform::LPARAM lParam) {
@@ -158,6 +159,7 @@ void CMainFrame::RegisterSamplingMessages() {
         g_bNewSampleData = 1;
         FeedTableViews();
         UpdateImportantPoints();
+        FeedBarViews();
         return platform::LRESULT(0);
     });
     OnMessage(kLeadApplied, [this](platform::WPARAM, platform::LPARAM) {

@@ -14,6 +14,7 @@
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
 #include "app/ui/MainFrameCaseSearch.h"
+#include "views/BarViewWidget.h"
 #include "views/CurveViewWidget.h"
 #include "views/HistoryViewWidget.h"
 #include "views/TableViewWidget.h"
@@ -57,6 +58,12 @@ CTableView* CMainFrame::GetActiveTableView() const {
     CChildFrame* child = GetActiveChildFrame();
     auto* view = child == nullptr ? nullptr : qobject_cast<CTableView*>(child->GetActiveView());
     return view != nullptr && view->GetTable() != nullptr ? view : nullptr;
+}
+
+CBarIndicatorView* CMainFrame::GetActiveBarView() const {
+    CChildFrame* child = GetActiveChildFrame();
+    auto* view = child == nullptr ? nullptr : qobject_cast<CBarIndicatorView*>(child->GetActiveView());
+    return view != nullptr && view->GetBars() != nullptr ? view : nullptr;
 }
 
 CHistoryViewWidget* CMainFrame::GetActiveHistoryView() const {
@@ -195,6 +202,8 @@ void CMainFrame::RegisterTableCommands() {
                     enabled = curve->GetCurve()->IsCommandEnabled(id);
                 else if (const CHistoryViewWidget* history = GetActiveHistoryView())
                     enabled = history->IsCommandEnabled(id);
+                else if (const CBarIndicatorView* bar = GetActiveBarView())
+                    enabled = bar->GetBars()->IsCommandEnabled(id);
                 ui.Enable(stored && enabled);
             });
     }

@@ -130,6 +130,7 @@ CChildFrame* CMainFrame::OpenDataWindow(int viewType, bool withData, int layoutI
     SetupCurveView(child);
     SetupHistoryView(child);
     SetupTableView(child);
+    SetupBarView(child);
     child->GetActiveView()->OnInitialUpdate();
     child->show();
     m_pMdiArea->setActiveSubWindow(child);

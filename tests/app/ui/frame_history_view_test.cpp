@@ -1,18 +1,26 @@
-// History windows opened from the frame's window menu: a fixed sequence of
-// announce counters through the frame's sample handler gives every one the
-// live buffers, point counts and axis end of the live history; a
-// continuous run against two simulated cases shows the whole run so far;
-// the window layout brings the view back on the stored run.
+// History and bar windows opened from the frame's window menu: a fixed
+// sequence of announce counters through the frame's sample handler gives
+// every history view the live buffers, point counts and axis end of the
+// live history; in a continuous run against two simulated cases the
+// history shows the whole run so far and the bars end on the run's last
+// set; the window layout brings the views back with their settings.
 #include "FrameRunFixture.h"
 
 #include "acquisition/SamplingMessages.h"
+#include "app/ChannelNaming.h"
 #include "app/LiveHistoryFeed.h"
 #include "app/OpenViewCounters.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
+#include "panels/DlgSignalSelect.h"
+#include "views/BarViewWidget.h"
 #include "views/HistoryViewWidget.h"
 
+#include <QAction>
+#include <QListWidget>
 #include <QMdiArea>
+#include <QMenu>
+#include <QPushButton>
 
 #include <memory>
 
@@ -26,6 +34,13 @@ constexpr int kBlock = 16;
 
 class FrameHistoryViewTest : public FrameRunTest {
 protected:
+    CChildFrame* ChildOf(const CHistoryViewWidget& view) const {
+        for (CChildFrame* child : m_frame->GetChildFramesFrontFirst())
+            if (child->GetActiveView() == view.parentWidget())
+                return child;
+        return nullptr;
+    }
+
     void PrepareRun(int mode) {
         m_boxes.QueueAnswer(platform::IDYES);
         ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
@@ -76,12 +91,49 @@ TEST_F(FrameHistoryViewTest, TheSampleHandlerHandsEveryViewTheLiveHistory) {
     EXPECT_GT(views[1]->Model().m_Bands[0].nChannel, 15);
 }
 
-TEST_F(FrameHistoryViewTest, AContinuousRunShowsTheWholeRunAndTheLayoutBringsTheViewBack) {
+TEST_F(FrameHistoryViewTest, AContinuousRunShowsTheWholeRunAndTheLayoutBringsTheViewsBack) {
     PrepareRun(SAMPLE_MODE_CONTINUOUS);
+    // A bar window whose channels come from the signal-selection dialog of its context menu.
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_BAR_WINDOW));
+    ASSERT_EQ(CBarViewWidget::BarViews().size(), 1u);
+    CBarViewWidget& bars = *CBarViewWidget::BarViews().front();
+    auto* barView = qobject_cast<CBarIndicatorView*>(bars.parentWidget());
+    ASSERT_NE(barView, nullptr);
+    const QString chosen[] = {QString::fromStdString(FormatChannelName(2)),
+                              QString::fromStdString(FormatChannelName(133))};
+    barView->runSignalDialog = [&chosen](CDlgSignalSelect& dialog) {
+        dialog.OnInitDialog();
+        auto* available = dialog.findChild<QListWidget*>("available");
+        auto* picked = dialog.findChild<QListWidget*>("chosen");
+        picked->selectAll();
+        dialog.findChild<QPushButton*>("remove")->click();
+        for (int row = 0; row < available->count(); ++row)
+            available->item(row)->setSelected(available->item(row)->text() == chosen[0] ||
+                                              available->item(row)->text() == chosen[1]);
+        dialog.findChild<QPushButton*>("add")->click();
+        dialog.findChild<QPushButton*>("ok")->click();
+        return dialog.result();
+    };
+    std::unique_ptr<QMenu> barMenu(bars.BuildContextMenu(nullptr));
+    for (QAction* action : barMenu->actions())
+        if (action->data().toInt() == ID_BAR_CHANNELS)
+            action->trigger();
+    ASSERT_EQ(bars.Model().BarIds(), (std::vector<int>{2, 133}));
+    bars.Model().m_Colours.fore = 0x00AA00;
+
     ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
     ASSERT_EQ(CHistoryViewWidget::HistoryViews().size(), 1u);
     CHistoryViewWidget& view = *CHistoryViewWidget::HistoryViews().front();
     const int channel = view.Model().m_Bands[1].nChannel;
+    // The information column from the view's context menu, with a single cursor.
+    std::unique_ptr<QMenu> menu(view.BuildContextMenu(nullptr));
+    for (QAction* action : menu->actions())
+        if (action->data().toInt() == ID_SHOW_SPLIT || action->data().toInt() == ID_SINGLE_CURSOR)
+            action->trigger();
+    CChildFrame* child = ChildOf(view);
+    ASSERT_NE(child, nullptr);
+    EXPECT_TRUE(child->IsInfoViewShown());
+    EXPECT_TRUE(view.Model().m_bShowCol);
     ASSERT_EQ(channel / 16, 0);
 
     // "实时数据存盘": the run is stored as it is shown.
@@ -113,6 +165,19 @@ TEST_F(FrameHistoryViewTest, AContinuousRunShowsTheWholeRunAndTheLayoutBringsThe
     for (std::size_t i = std::size_t(span - 2 * kBlock); i < blocks.size(); ++i)
         stored = stored || std::fabs(blocks[i].fValues[channel] * 0.001 - last) < 1e-4;
     EXPECT_TRUE(stored) << "last point " << last;
+    // The column shows the values at the bands' cursors.
+    view.Model().m_Bands[1].nCursor[0] = 3;
+    view.ReloadChannels();
+    const std::vector<HistoryInfoRow>& rows = child->GetInfoView()->Rows();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[1].nChannel, channel);
+    EXPECT_EQ(rows[1].fValue, view.Model().m_Bands[1].series.m_Values[3]);
+    // The bars end on a stored set of the run: the one their document points at.
+    bool barStored = false;
+    for (const CaseSampleBlock& block : blocks)
+        barStored = barStored || std::fabs(block.fValues[2] * 0.001 - bars.Model().Current(0)) < 1e-4;
+    EXPECT_TRUE(barStored) << bars.Model().Current(0);
+    EXPECT_GE(bars.Model().Maximum(0), bars.Model().Current(0));
 
     // The layout keeps the view's settings; reopened, it shows the stored run.
     view.Model().m_nCursorType = 2;
@@ -123,8 +188,13 @@ TEST_F(FrameHistoryViewTest, AContinuousRunShowsTheWholeRunAndTheLayoutBringsThe
     ASSERT_TRUE(ProcessEventsUntil([] { return CHistoryViewWidget::HistoryViews().empty(); }));
     ASSERT_EQ(m_frame->LoadWindowLayout(layout, true), 1);
     ASSERT_EQ(CHistoryViewWidget::HistoryViews().size(), 1u);
+    ASSERT_EQ(CBarViewWidget::BarViews().size(), 1u);
+    EXPECT_EQ(CBarViewWidget::BarViews().front()->Model().BarIds(), (std::vector<int>{2, 133}));
+    EXPECT_EQ(CBarViewWidget::BarViews().front()->Model().m_Colours.fore, 0x00AA00u);
     const CHistoryViewModel& restored = CHistoryViewWidget::HistoryViews().front()->Model();
     EXPECT_EQ(restored.m_nCursorType, 2);
+    EXPECT_TRUE(restored.m_bShowCol);
+    EXPECT_TRUE(ChildOf(*CHistoryViewWidget::HistoryViews().front())->IsInfoViewShown());
     EXPECT_EQ(restored.m_nBandsPerPage, 3);
     EXPECT_TRUE(restored.m_bStoredData);
     const int shownFirst = restored.m_nFirstSample;
