@@ -29,6 +29,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QDockWidget>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -287,7 +288,7 @@ void CMainFrameCaseSearch::Install() {
     // The module window comes back as the user left it.
     m_bModuleWindowFlag = AppRegistryProfile().GetProfileInt("System", kModuleWindowKey, 1) != 0 ? 1 : 0;
     if (m_bModuleWindowFlag)
-        m_pModuleInfo->show();
+        ShowModuleWindowWithFrame();
     RegisterCommands();
     RegisterMessages();
     for (QAction* item : m_frame.menuBar()->actions()) {
@@ -307,6 +308,35 @@ void CMainFrameCaseSearch::Install() {
     m_nStyle = m_frame.m_nTheme;
     ApplyStyle(m_nStyle);
     CMdiTabMenu::Install(m_frame);
+}
+
+void CMainFrameCaseSearch::ShowModuleWindowWithFrame() {
+    if (m_frame.isVisible()) {
+        PlaceAndShowModuleWindow();
+        return;
+    }
+    // A window of its own shown now would stand alone on the desktop
+    // while the program still starts.
+    m_frame.installEventFilter(this);
+}
+
+bool CMainFrameCaseSearch::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &m_frame && event->type() == QEvent::Show) {
+        m_frame.removeEventFilter(this);
+        // After the frame's own window is up.
+        QTimer::singleShot(0, this, [this] {
+            if (m_bModuleWindowFlag && m_frame.isVisible())
+                PlaceAndShowModuleWindow();
+        });
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CMainFrameCaseSearch::PlaceAndShowModuleWindow() {
+    constexpr int kOffset = 16;
+    const QWidget* client = m_frame.centralWidget() ? m_frame.centralWidget() : &m_frame;
+    m_pModuleInfo->move(client->mapToGlobal(QPoint(kOffset, kOffset)));
+    m_pModuleInfo->show();
 }
 
 void CMainFrameCaseSearch::CreateWindows() {

@@ -21,6 +21,7 @@ class CDlgModuleFaultAlert;
 class CDlgModuleInfo;
 class CMainFrame;
 class QDialog;
+class QEvent;
 class QMenu;
 class QTimer;
 
@@ -71,6 +72,9 @@ public:
     // Tests answer the page-setup dialog; true for OK.
     void SetPageSetupRunner(std::function<bool(QDialog&)> runner) { m_pageSetupRunner = std::move(runner); }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     class SearchHost;
     class ConnectionsHost;
@@ -79,6 +83,10 @@ private:
 
     void RegisterCommands();
     void RegisterMessages();
+    // Shows the module window inside the frame's client area; before the
+    // frame shows, with the frame's first showing.
+    void ShowModuleWindowWithFrame();
+    void PlaceAndShowModuleWindow();
     void CreateWindows();
     void ApplyStyle(int style);
     void OnToggleSpectrum();

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDockWidget>
 #include <QMdiArea>
 #include <QToolBar>
@@ -119,6 +120,37 @@ TEST_F(ShellStartTest, NoStartUpBoxOpensUnderTheSplash) {
     EXPECT_NE(RunMainProgram(m_scratch.ProgramFolder()), 0);
     ASSERT_FALSE(boxes.Records().empty());
     EXPECT_TRUE(boxes.m_underSplash.empty());
+}
+
+// Notes, for the module window, whether the main window was up when it showed.
+class ModuleWindowWatch : public QObject {
+public:
+    ModuleWindowWatch() { qApp->installEventFilter(this); }
+    ~ModuleWindowWatch() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* window = qobject_cast<QDialog*>(watched);
+        if (event->type() == QEvent::Show && window != nullptr && window->windowTitle() == "模块信息") {
+            m_window = window;
+            m_frameShown.push_back(window->parentWidget() != nullptr && window->parentWidget()->isVisible());
+        }
+        return false;
+    }
+    QDialog* m_window = nullptr;
+    std::vector<bool> m_frameShown;
+};
+
+TEST_F(ShellStartTest, TheModuleWindowOpensInsideTheMainWindowOnceItIsUp) {
+    AppRegistryProfile().WriteProfileInt("System", "m_bShowIpModule", 1);
+    ModuleWindowWatch watch;
+    CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
+    ASSERT_TRUE(app.InitInstance());
+    CMainFrame* frame = app.GetMainFrame();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return watch.m_window != nullptr && watch.m_window->isVisible(); }));
+    EXPECT_EQ(watch.m_frameShown, std::vector<bool>{true});
+    EXPECT_TRUE(frame->geometry().contains(watch.m_window->pos()));
+    EXPECT_TRUE(frame->QueryCommandState(32901).m_bChecked);
+    frame->close();
+    app.ExitInstance();
 }
 
 TEST_F(ShellStartTest, QtsOwnButtonsSpeakChinese) {
