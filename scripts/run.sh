@@ -9,6 +9,9 @@
 # from a scratch program folder holding a MapCfg.ini for two simulated cases
 # (tools/qv_case_sim on 127.0.0.2 and 127.0.0.3), which are started beside it
 # and stopped when the program ends.
+#
+# QV_BIN=folder runs the program already built in that folder (with its
+# settings files and qv_case_sim) instead of installing and building.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -24,20 +27,27 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; t
   exit 1
 fi
 
-bash scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_BUILD_TESTS=OFF -DQV_BUILD_BENCH=OFF >/dev/null
-cmake --build build -j "$(nproc)" --target QV74xx QVMat32 qv_case_sim stage_data
-
-bin=$root/build/bin
+if [ -n "${QV_BIN:-}" ]; then
+  bin=$(cd "$QV_BIN" && pwd)
+else
+  bash scripts/install-deps.sh
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_BUILD_TESTS=OFF -DQV_BUILD_BENCH=OFF >/dev/null
+  cmake --build build -j "$(nproc)" --target QV74xx QVMat32 qv_case_sim stage_data
+  bin=$root/build/bin
+fi
 if [ "$simulate" -eq 0 ]; then
   exec "$bin/QV74xx" "$@"
 fi
 
 # The program folder is the folder of the running program file, so the
-# scratch folder gets its own copy of the program and its files.
+# scratch folder gets its own program and libraries (linked where the file
+# system allows: the program never writes them) and copies of the settings
+# files, which the program does write.
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/qv74xx-simulate.XXXXXX")
-cp -a "$bin/." "$scratch/"
-rm -f "$scratch/qv_case_sim"
+for file in "$bin/QV74xx" "$bin"/*.so; do
+  ln -L "$file" "$scratch/" 2>/dev/null || cp "$file" "$scratch/"
+done
+find "$bin" -maxdepth 1 -type f ! -perm -u+x -exec cp {} "$scratch/" \;
 printf '[127.0.0.2]\r\nMapID=0\r\n[127.0.0.3]\r\nMapID=1\r\n' >"$scratch/MapCfg.ini"
 
 cases=()

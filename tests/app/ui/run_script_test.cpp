@@ -1,0 +1,178 @@
+// `bash scripts/run.sh --simulate` as a user runs it, on the program this
+// build made: the program starts from a scratch program folder beside two
+// simulated cases, a remote client's case search finds both cases' modules,
+// and when the program ends the cases stop and the scratch folder goes.
+#include "RemotePacketCollector.h"
+#include "ShellTestSupport.h"
+
+#include "acquisition/DataForwardServer.h"
+#include "acquisition/RemotePacket.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The processes running the program file at path.
+std::vector<pid_t> ProcessesOf(const fs::path& path) {
+    std::vector<pid_t> pids;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::error_code error;
+        if (fs::read_symlink(entry.path() / "exe", error) == path)
+            pids.push_back(static_cast<pid_t>(std::stoi(name)));
+    }
+    return pids;
+}
+
+bool WaitExited(pid_t pid, int& status, std::chrono::seconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+class RunScriptTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureQtApplication();
+        // The program, its libraries and the simulator as this build made
+        // them; settings of the test's own with the remote server on.
+        const fs::path built = fs::read_symlink("/proc/self/exe").parent_path();
+        m_bin = m_scratch.ProgramFolder();
+        for (const fs::directory_entry& entry : fs::directory_iterator(built)) {
+            const std::string name = entry.path().filename().string();
+            if (name != "QV74xx" && name != "qv_case_sim" && entry.path().extension() != ".so")
+                continue;
+            std::error_code error;
+            fs::create_hard_link(entry.path(), m_bin / name, error);
+            if (error)
+                fs::copy_file(entry.path(), m_bin / name);
+        }
+        ASSERT_TRUE(fs::exists(m_bin / "QV74xx"));
+        m_scratch.WriteSettingsFile("[System]\nADBASE=20000\nDigitalUsed=0\nOutControlEnable=1\n");
+        m_tmp = m_bin.parent_path() / "simulate";
+        fs::create_directories(m_tmp);
+    }
+    void TearDown() override {
+        if (m_script > 0) {
+            for (pid_t pid : ProcessesOf(m_bin / "qv_case_sim"))
+                kill(pid, SIGKILL);
+            kill(m_script, SIGKILL);
+            int status = 0;
+            waitpid(m_script, &status, 0);
+        }
+    }
+
+    void StartScript() {
+        std::vector<std::string> env{"QV_BIN=" + m_bin.string(), "TMPDIR=" + m_tmp.string()};
+        for (char** e = environ; *e != nullptr; ++e) {
+            const std::string entry = *e;
+            if (entry.rfind("QV_BIN=", 0) != 0 && entry.rfind("TMPDIR=", 0) != 0)
+                env.push_back(entry);
+        }
+        std::vector<char*> envp;
+        for (std::string& entry : env)
+            envp.push_back(entry.data());
+        envp.push_back(nullptr);
+        std::string script = QV_SOURCE_DIR "/scripts/run.sh";
+        std::string shell = "bash";
+        std::string option = "--simulate";
+        char* argv[] = {shell.data(), script.data(), option.data(), nullptr};
+        const std::string log = (m_tmp.parent_path() / "run.log").string();
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+        const int result = posix_spawnp(&m_script, "bash", &actions, nullptr, argv, envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        ASSERT_EQ(result, 0);
+    }
+
+    // The scratch program folder the script made.
+    fs::path ScratchFolder() const {
+        for (const fs::directory_entry& entry : fs::directory_iterator(m_tmp))
+            return entry.path();
+        return {};
+    }
+
+    ShellScratch m_scratch;
+    fs::path m_bin;
+    fs::path m_tmp;
+    pid_t m_script = -1;
+};
+
+TEST_F(RunScriptTest, SimulateStartsTheProgramBesideTwoCasesThatItsSearchFinds) {
+    StartScript();
+
+    // The program comes up and its server greets a client.
+    std::unique_ptr<PacketCollector> client;
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] {
+            client = std::make_unique<PacketCollector>();
+            if (client->Connect(CDataForwardServer::kDefaultPort))
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            return false;
+        },
+        60000))
+        << "the program never listened";
+    ReceivedPacket greeting;
+    ASSERT_TRUE(client->WaitFor(
+        [](const ReceivedPacket& p) { return p.header.dwType == kRemotePacketGreeting; }, greeting));
+    const fs::path scratch = ScratchFolder();
+    ASSERT_FALSE(scratch.empty());
+    EXPECT_TRUE(fs::exists(scratch / "MapCfg.ini"));
+    ASSERT_EQ(ProcessesOf(scratch / "QV74xx").size(), 1u) << "the program runs from the scratch folder";
+
+    // Case 0 with 8 modules, case 1 with 4: units 0-7 and 8-11, once both
+    // cases have linked.
+    std::vector<std::int32_t> expected{12};
+    for (int unit = 0; unit < 12; ++unit)
+        expected.push_back(unit);
+    std::vector<std::int32_t> found;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (found != expected && std::chrono::steady_clock::now() < end) {
+        const std::size_t from = client->Count();
+        ASSERT_TRUE(client->Send("QVDAS_FINDCASE"));
+        ReceivedPacket reply;
+        ASSERT_TRUE(
+            client->WaitFor([](const ReceivedPacket& p) { return p.IsReply(kRemoteFindCase); }, reply, from));
+        found = reply.Ints();
+    }
+    EXPECT_EQ(found, expected);
+    client.reset();
+
+    // The program ends: the script stops the cases and removes its folder.
+    for (pid_t pid : ProcessesOf(scratch / "QV74xx"))
+        kill(pid, SIGTERM);
+    int status = 0;
+    ASSERT_TRUE(WaitExited(m_script, status, std::chrono::seconds(30)));
+    m_script = -1;
+    EXPECT_TRUE(ProcessesOf(m_bin / "qv_case_sim").empty());
+    EXPECT_FALSE(fs::exists(scratch));
+}
+
+} // namespace
