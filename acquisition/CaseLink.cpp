@@ -593,12 +593,12 @@ void CCaseLink::PrepareRun() {
     ClearLatestSamples();
     {
         std::lock_guard<std::mutex> lock(m_hMutex);
-        std::fill(m_reply.begin(), m_reply.end(), 0);
+        std::memset(m_reply.data(), 0, m_reply.size());
         m_nReplyBytes = 0;
     }
     {
         std::lock_guard<std::mutex> lock(m_csReceive);
-        std::fill(m_assembly.begin(), m_assembly.end(), 0);
+        std::memset(m_assembly.data(), 0, m_assembly.size());
         m_nAssembly = 0;
         m_rawQueue.RemoveAll();
     }

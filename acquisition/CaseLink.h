@@ -88,7 +88,10 @@ public:
     int SendSampleStartCmd(int firstStart);
     int SendSampleStopCmd();
 
-    // Reply parsers (also fed directly by tests and fuzz targets).
+    // Reply parsers (also fed directly by tests and fuzz targets). The
+    // case-information parser adds to the module tables: a new read empties
+    // them first.
+    void ClearModuleTables();
     int ParseCaseInfoReply(const std::uint8_t* reply, int length);
     int ParseChannelInfoReply(const std::uint8_t* reply, int length);
     int ParseTestDataReply(const std::uint8_t* reply, int length, std::uint8_t kind, CaseSampleBlock* first,
@@ -170,7 +173,6 @@ private:
     int SendBuilt(int length);
     int SendModuleCommand(platform::HWND window, int length, int waitMs, int code);
     int ReadTestData(std::uint8_t kind, CaseSampleBlock* first, CaseSampleBlock* second);
-    void ClearModuleTables();
     void ComputeChannelCoefs();
     void ComputeSamplingRate();
     void ReceiveLoop();

@@ -19,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int modules = 1 + data[0] % 8;
     const int version = 1 + (data[0] >> 3) % 2;
     const std::vector<std::uint8_t> reply = CCaseSimulator::BuildCaseInfoReply(0, modules, version);
+    link.ClearModuleTables();
     link.ParseCaseInfoReply(reply.data(), static_cast<int>(reply.size()));
     link.SetDataMode((data[0] & 0x80) ? 2 : 1);
     link.SetSampleMode(data[1] % 8);
