@@ -15,6 +15,8 @@
 #include "app/SampleSettings.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
+#include "datafiles/SampleFileFormat.h"
+#include "panels/DlgDistributionBatch.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "views/CurveViewWidget.h"
@@ -103,6 +105,16 @@ void CMainFrame::SetupCurveView(CChildFrame* child) {
         doc->UpdateTitle();
     };
     curve->onBuffersChanged = [this] { m_project.SetViewBuffersChanged(true); };
+    // 选择分布批次: up to four stored samples of the run, one curve each.
+    curve->runBatchDialog = [this, child, curve](std::vector<int>& batches, int) {
+        const std::string status = SelectCaseStatusFile(curve->World().layout, GetProjectFilePath(".stu"));
+        CDlgDistributionBatch dialog(status, m_project.m_nTotalDataCount, child);
+        if (dialog.exec() != QDialog::Accepted)
+            return 0;
+        const auto& chosen = dialog.GetBatchIndices();
+        batches.assign(chosen.begin(), chosen.begin() + dialog.GetBatchCount());
+        return 1;
+    };
     curve->pageSetup = [this] { return CurrentPageSetup(); };
     curve->onStoredRunChanged = [this](int count) { OnStoredRunEdited(count); };
     curve->onPrintPreview = [this](bool previewing) { EnableMDITabs(!previewing); };

@@ -9,12 +9,14 @@
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
 #include "datafiles/SaveDataOptions.h"
+#include "panels/DlgDistributionBatch.h"
 #include "platform/Text.h"
 #include "views/CurveViewWidget.h"
 #include "views/DataCorrectDlg.h"
 #include "views/ImportantPointDlg.h"
 
 #include <QLineEdit>
+#include <QTreeWidget>
 
 #include <QAction>
 #include <QApplication>
@@ -246,3 +248,35 @@ TEST_F(FrameCurveCommandsTest, TheImportantPointWindowFollowsARun) {
 }
 
 } // namespace
+
+TEST_F(FrameCurveCommandsTest, DistributionBatchesAreChosenFromTheRunsStoredSamples) {
+    CCurveViewWidget& view = OpenStoredCurveView();
+    ASSERT_TRUE(Trigger(view, ID_DRAW_MODE_DISTRIBUTION));
+    EXPECT_FALSE(Trigger(view, ID_SELECT_DISTRIBUTION_BATCH)) << "only with the manual setting";
+    ASSERT_TRUE(Trigger(view, ID_DISTRIBUTION_MANUAL));
+    int listed = 0;
+    WhenModal<CDlgDistributionBatch>(m_frame, [&](CDlgDistributionBatch& dialog) {
+        auto* batches = dialog.findChild<QTreeWidget*>("batches");
+        listed = batches->topLevelItemCount();
+        if (listed < 10) { // too few samples listed: close, so that the checks below fail
+            dialog.reject();
+            return;
+        }
+        for (const int row : {2, 9, 5})
+            emit batches->itemDoubleClicked(batches->topLevelItem(row), 0);
+        dialog.accept();
+    });
+    ASSERT_TRUE(Trigger(view, ID_SELECT_DISTRIBUTION_BATCH));
+    EXPECT_EQ(listed, kStored);
+    const CCurveViewModel& m = view.Model();
+    ASSERT_EQ(m.GetChannelCount(), 3);
+    EXPECT_EQ(m.m_nSelIndex_Group[0], 2);
+    EXPECT_EQ(m.m_nSelIndex_Group[1], 9);
+    EXPECT_EQ(m.m_nSelIndex_Group[2], 5);
+
+    // Cancel keeps the batches.
+    WhenModal<CDlgDistributionBatch>(m_frame, [](CDlgDistributionBatch& dialog) { dialog.reject(); });
+    ASSERT_TRUE(Trigger(view, ID_SELECT_DISTRIBUTION_BATCH));
+    EXPECT_EQ(m.GetChannelCount(), 3);
+    EXPECT_EQ(m.m_nSelIndex_Group[1], 9);
+}
