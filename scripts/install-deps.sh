@@ -14,6 +14,7 @@ packages=(
   poppler-utils
   unixodbc-dev odbc-postgresql tdsodbc postgresql
   dbus
+  libxlsxwriter-dev libminizip-dev python3-openpyxl
 )
 
 missing=()
