@@ -592,6 +592,29 @@ bool CCurveViewModel::CanZoomX(bool zoomIn) const {
     }
 }
 
+bool CCurveViewModel::SetYRangeFromPixels(int y1, int y2) {
+    if (m_nActiveLine < 0 || m_nActiveLine >= int(m_Curves.size()) || y1 == y2)
+        return false;
+    // The pixels map through the range the curves are drawn with now.
+    ApplyCurveLimits();
+    double upper = 0.0, lower = 0.0;
+    m_Curves[std::size_t(m_nActiveLine)].PixelsToValues(std::min(y1, y2), std::max(y1, y2), upper, lower);
+    if (!std::isfinite(upper) || !std::isfinite(lower) || !(upper > lower))
+        return false;
+    m_Options.m_fYmax = m_fltOldCoordYMax = float(upper);
+    m_Options.m_fYmin = m_fltOldCoordYMin = float(lower);
+    return true;
+}
+
+bool CCurveViewModel::ZoomToBand(int y1, int y2) {
+    const int top = std::min(m_rcPlot.top, m_rcPlot.bottom), bottom = std::max(m_rcPlot.top, m_rcPlot.bottom);
+    if (!SetYRangeFromPixels(std::clamp(y1, top, bottom), std::clamp(y2, top, bottom)))
+        return false;
+    m_Options.m_nScareType = 0;
+    ApplyFrameRanges();
+    return true;
+}
+
 void CCurveViewModel::FollowLatestPoint() {
     if (m_bCursorFollow != 0 && (m_nCursorType == 1 || m_nCursorType == 2) && m_nPointCount > 0)
         m_Cursor0 = m_nPointCount - 1;

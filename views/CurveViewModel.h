@@ -106,6 +106,12 @@ public:
     void Zoom(int mode, float fx, float fy, int countLevel);
     // Whether the view lets the horizontal zoom in or out pass on.
     bool CanZoomX(bool zoomIn) const;
+    // The Y values the active curve shows at two pixel rows (any order)
+    // become the fixed range; false when the rows give no range.
+    bool SetYRangeFromPixels(int y1, int y2);
+    // The drag zoom: the rows of a dragged band, kept inside the plot, give
+    // the fixed range and the view shows it (scale type 0).
+    bool ZoomToBand(int y1, int y2);
 
     // --- layout of the plot, cursors and legend ---
     void LayoutPlot(int clientWidth, int clientHeight);

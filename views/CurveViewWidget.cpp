@@ -1007,8 +1007,12 @@ void CCurveViewWidget::mouseMoveEvent(QMouseEvent* event) {
 
 void CCurveViewWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (m_bBand) {
+        // A band dragged over stored curves zooms to its rows.
         m_bBand = false;
-        update();
+        if (m_model.ZoomToBand(m_bandStart.y(), m_bandEnd.y()))
+            Invalidate();
+        else
+            update();
     }
     QWidget::mouseReleaseEvent(event);
 }

@@ -412,6 +412,12 @@ public:
     void RegisterDataDialogCommands();
     void OnStorageRule();
     void OnVirtualChannelSettings();
+    // "零点设置" on the frame's zero table (MainFrameZeroSetting.cpp); its
+    // menu command stays disabled.
+    void RegisterZeroSettingCommand();
+    void OnZeroSetting();
+    // Millivolts, one a channel id (unit × 16 + channel).
+    std::vector<float>& GetZeroTable() { return m_ZeroTable; }
     void OnDigitalChannelSetting();
     void OnDigitalSettings();
     // The project's digital file while a project is open, else the program folder's.
@@ -472,6 +478,7 @@ private:
     // The five channels of the important-point window (-1: none) and the window.
     std::array<int, 5> m_ImportantPoints{-1, -1, -1, -1, -1};
     CImportantPointDlg* m_pImportantPointDlg = nullptr;
+    std::vector<float> m_ZeroTable = std::vector<float>(8192, 0.0f);
     int m_bShowIpModule = 1;
     int m_nHoldTimeSeconds = 10;
     int m_nDeviceType = 3;

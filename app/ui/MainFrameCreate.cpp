@@ -282,6 +282,7 @@ bool CMainFrame::CreateBars() {
     CreateToolBars();
     CreateStatusBar();
     RegisterShellCommands();
+    RegisterZeroSettingCommand();
     RegisterWindowCommands();
     RegisterTableCommands();
     RegisterProjectCommands();

@@ -20,6 +20,7 @@
 #include <QImage>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 
 #include <gtest/gtest.h>
 
@@ -358,6 +359,52 @@ TEST_P(CurveViewWidgetTest, SaveAsWritesTheShownChannelsOverTheChosenRange) {
     EXPECT_FALSE(view->IsCommandEnabled(ID_SAVE_AS_MATLAB));
     EXPECT_TRUE(view->IsCommandEnabled(ID_SAVE_AS_EXCEL));
     EXPECT_EQ(view->SavePreset(TableSaveKind::Text).nItemKind, 2);
+}
+
+// A Ctrl-drag over stored curves zooms the value axis to the band's rows; a
+// band of 5 pixels or less, or a drag without Ctrl, keeps the range.
+TEST_P(CurveViewWidgetTest, CtrlDragZoomsTheValueAxisToTheBand) {
+    ShowStored({1}, 10);
+    CCurveViewModel& m = view->Model();
+    const auto mouse = [&](QEvent::Type type, QPoint at, Qt::KeyboardModifiers modifiers) {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, QPointF(at), view->mapToGlobal(QPointF(at)), Qt::LeftButton, held, modifiers);
+        QCoreApplication::sendEvent(view.get(), &event);
+    };
+    struct Drag {
+        int width;
+        Qt::KeyboardModifiers modifiers;
+        bool zooms;
+    };
+    const Drag drags[] = {
+        {5, Qt::ControlModifier, false}, {80, Qt::NoModifier, false}, {80, Qt::ControlModifier, true}};
+    for (const Drag& d : drags) {
+        SCOPED_TRACE(d.width);
+        m.m_Options.m_nScareType = 1;
+        m.m_fltOldCoordYMax = 700.0f;
+        m.m_fltOldCoordYMin = 400.0f;
+        view->RenderImage();
+        const PlotRect plot = m.GetPlotRect();
+        // The band ends below the plot: its row is taken at the plot's edge.
+        const QPoint from(plot.left + 20, plot.top + 40), to(plot.left + 20 + d.width, plot.bottom + 30);
+        double upper = 0.0, lower = 0.0;
+        m.m_Curves.front().PixelsToValues(from.y(), plot.bottom, upper, lower);
+        mouse(QEvent::MouseButtonPress, from, d.modifiers);
+        mouse(QEvent::MouseMove, to, d.modifiers);
+        mouse(QEvent::MouseButtonRelease, to, d.modifiers);
+        if (!d.zooms) {
+            EXPECT_EQ(m.m_Options.m_nScareType, 1);
+            EXPECT_FLOAT_EQ(m.m_fltOldCoordYMax, 700.0f);
+            continue;
+        }
+        EXPECT_EQ(m.m_Options.m_nScareType, 0);
+        EXPECT_FLOAT_EQ(m.m_fltOldCoordYMax, float(upper));
+        EXPECT_FLOAT_EQ(m.m_fltOldCoordYMin, float(lower));
+        EXPECT_LT(upper, m.m_fAutoYMax);
+        view->RenderImage();
+        EXPECT_FLOAT_EQ(m.m_Curves.front().m_fYMax, float(upper)) << "the curves are drawn over the band";
+        EXPECT_FLOAT_EQ(m.m_Curves.front().m_fYMin, float(lower));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothArrangements, CurveViewWidgetTest,

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTableWidget>
 
 #include "ShellTestSupport.h"
 #include "app/AppSettings.h"
@@ -22,6 +23,7 @@
 #include "panels/MsExternGrid.h"
 #include "platform/MessageBox.h"
 #include "platform/RegistryProfile.h"
+#include "views/DlgZeroSetting.h"
 
 namespace {
 
@@ -131,6 +133,37 @@ TEST_F(FrameDataDialogsTest, VirtualChannelsFromTheSettingsMenuAreKeptInTheDefau
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(RowOfRecord(records[0]).strFormula, "1*3.1415926");
     EXPECT_EQ(RowOfRecord(records[0]).strTag, "area");
+}
+
+// "设置零点值" stays disabled in the menus; the frame's dialog opens on its
+// zero table and gives the table back on OK only.
+TEST_F(FrameDataDialogsTest, ZeroSettingCopiesTheFramesZeroTableInAndBackOnOk) {
+    constexpr int ID_ZERO_SETTING = 32882;
+    EXPECT_FALSE(m_frame->QueryCommandState(ID_ZERO_SETTING).m_bEnabled);
+    EXPECT_FALSE(m_frame->RunCommand(ID_ZERO_SETTING));
+    g_nCaseCount = 1;
+    g_CaseList[0] = 2;
+    g_nChannelCount = 16;
+    for (int i = 0; i < 16; ++i)
+        g_ChannelList[i] = 32 + i;
+    m_frame->GetZeroTable()[35] = 1.5f;
+
+    const auto edit = [this](const char* text, bool ok) {
+        WhenModal<CDlgZeroSetting>(m_frame, [text, ok](CDlgZeroSetting& dialog) {
+            EXPECT_EQ(dialog.Grid()->item(1, 4)->text(), "1.500") << "the frame's value is shown";
+            emit dialog.Grid()->cellClicked(1, 4);
+            dialog.Editor()->setText(text);
+            emit dialog.Editor()->editingFinished();
+            dialog.findChild<QPushButton*>(ok ? "ok" : "cancel")->click();
+        });
+        m_frame->OnZeroSetting();
+    };
+    edit("-2.25", false);
+    EXPECT_FLOAT_EQ(m_frame->GetZeroTable()[35], 1.5f) << "cancel keeps the table";
+    m_frame->GetZeroTable()[35] = 1.5f;
+    edit("-2.25", true);
+    EXPECT_FLOAT_EQ(m_frame->GetZeroTable()[35], -2.25f);
+    EXPECT_FLOAT_EQ(m_frame->GetZeroTable()[34], 0.0f);
 }
 
 } // namespace
