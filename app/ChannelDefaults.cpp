@@ -1,6 +1,7 @@
 // Channel defaults and the hardware-configuration correction.
 #include "app/ChannelDefaults.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -51,7 +52,11 @@ void ResetParamRecord(int n) {
     p.nChannelId = n;
     p.nMeasureType = MEASURE_STRAIN;
     SetUnit(p.szUnit, GBK_UNIT_MICROSTRAIN);
-    std::snprintf(p.szDescription, sizeof(p.szDescription), "%s%d", GBK_DESCRIPTION, n + 1);
+    // "描述" and the channel's number, as "%s%d" would write it (reset runs over all 4,096
+    // records whenever a project's channel file is read, so no format parsing here).
+    const std::size_t prefix = std::strlen(GBK_DESCRIPTION);
+    std::memcpy(p.szDescription, GBK_DESCRIPTION, prefix);
+    std::to_chars(p.szDescription + prefix, p.szDescription + sizeof(p.szDescription) - 1, n + 1);
     p.bShown = 1;
     p.fReserved56 = 10000.0f;
     p.nBridgeVoltage = 2;

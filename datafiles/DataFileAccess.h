@@ -20,6 +20,11 @@ class CDataFileAccess {
 public:
     // Samples read by the bulk readers at a time.
     static constexpr int kChunkSamples = 1024;
+    // Records of a chunk buffer for a read of count samples: a short read (one table
+    // row, a cursor's value) gets a buffer of its own size, not a whole chunk.
+    static constexpr int ChunkLength(int count) {
+        return count < 1 ? 1 : count < kChunkSamples ? count : kChunkSamples;
+    }
 
     CDataFileAccess(const OnlineLayout& layout, const IChannelTable& channels)
         : m_layout(layout), m_channels(channels) {}

@@ -39,7 +39,7 @@ int CDataFileAccess::ReadColumnsSingle(const std::string& path, const std::vecto
     const std::int64_t frameSize = m_layout.FrameSize();
     const int cases = m_layout.nCaseCount;
     // One chunk of frames, no larger than the request (a frame may hold 256 units).
-    const int chunkFrames = std::clamp(count, 1, kChunkSamples);
+    const int chunkFrames = ChunkLength(count);
     std::vector<CaseSampleBlock> chunk(std::size_t(std::max(cases, 1)) * std::size_t(chunkFrames));
     for (int done = 0; done < count;) {
         const int n = std::min(chunkFrames, count - done);
@@ -69,7 +69,7 @@ void CDataFileAccess::ReadColumnsPerCase(const std::string& path, const std::vec
         else
             FillNoValue(out[i], count);
     }
-    std::vector<CaseSampleBlock> chunk(kChunkSamples);
+    std::vector<CaseSampleBlock> chunk(std::size_t(ChunkLength(count)));
     for (const auto& [unit, indexes] : byUnit) {
         CRawFile file;
         const bool open = file.Open(MakeCaseDataFileName(path, unit, 0).c_str(), kReadFlags);

@@ -40,7 +40,7 @@ int ReadCaseBlocks(const std::string& path, const std::vector<int>& units, int f
                    std::vector<CaseSampleBlock>* blocks) {
     if (units.empty() || first < 0)
         return 0;
-    std::vector<CaseSampleBlock> buffer(kChunk);
+    std::vector<CaseSampleBlock> buffer(std::size_t(CDataFileAccess::ChunkLength(count)));
     for (int unit : units) {
         if (unit < 0 || unit >= kMaxUnits)
             continue;
@@ -63,7 +63,7 @@ int ReadStatusRecordsTo(const OnlineLayout& layout, const std::string& path, int
     CRawFile file;
     if (first < 0 || !file.Open(SelectCaseStatusFile(layout, path).c_str(), kReadFlags))
         return 0;
-    std::vector<SampleStatusRecord> buffer(kChunk);
+    std::vector<SampleStatusRecord> buffer(std::size_t(CDataFileAccess::ChunkLength(count)));
     ForEachChunk(first, count, [&](std::int64_t chunkFirst, int n) {
         ReadChunkInto(file, chunkFirst, n, buffer, SampleStatusRecord{});
         records.insert(records.end(), buffer.begin(), buffer.begin() + n);
@@ -80,7 +80,7 @@ int ReadDigitalRecords(const OnlineLayout& layout, const std::string& path, int 
         return 0;
     DigitalRecord noValue;
     std::fill(std::begin(noValue.values), std::end(noValue.values), kNoValue);
-    std::vector<DigitalRecord> buffer(kChunk);
+    std::vector<DigitalRecord> buffer(std::size_t(CDataFileAccess::ChunkLength(count)));
     ForEachChunk(first, count, [&](std::int64_t chunkFirst, int n) {
         ReadChunkInto(file, chunkFirst, n, buffer, noValue);
         for (int i = 0; i < channels; ++i) {

@@ -61,7 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Write(path, data + 4, split - 4);
         Write(Folder() + "/Run.stu", data + split, size - split);
     }
-    const OnlineLayout layout = OnlineLayout::FromUnits(units, perCase);
+    // Built once per arrangement: the layout depends on nothing else of the input.
+    static const OnlineLayout kLayouts[2] = {OnlineLayout::FromUnits(units, false),
+                                             OnlineLayout::FromUnits(units, true)};
+    const OnlineLayout& layout = kLayouts[perCase ? 1 : 0];
     const RawChannelTable channels;
     const CDataFileAccess access(layout, channels);
 
