@@ -25,6 +25,7 @@ constexpr double kMinTemperature = -200.0;
 // Below 0 degC the quartic's root is the first 0.1 degC step from -200 degC over which
 // the resistance crosses the reading, halved.
 constexpr double kStep = 0.1;
+constexpr double kStepsPerDegree = 10.0;
 constexpr int kStepCount = 2000; // -200 ... 0 degC
 constexpr double kResistanceTolerance = 1e-6;
 constexpr double kTemperatureTolerance = 1e-6;
@@ -43,17 +44,34 @@ double SlopeAt(double t) {
     return kA + 2.0 * kB * t + kC * (4.0 * t - 300.0) * t * t;
 }
 
-// The root, by Newton's method from the quadratic's root: the resistance rises
-// steadily and bends little below 0 degC, so the quadratic's root is within a few
-// degC and each step squares the error (times about 5e-4 / degC): after two it is
-// below 1e-8 degC.
+// The root below 0 degC as a function of the ratio q = r / r0, fitted over
+// [kRatioAtMinus200, 1] by a degree-6 polynomial in u = (2q - (1 + kRatioAtMinus200)) /
+// (1 - kRatioAtMinus200), within 6e-6 degC of the root everywhere (Chebyshev
+// interpolation of the equation's exact inverse).
+constexpr double kRootFit[] = {-102.45546957558425,   100.39900475148792,  2.408407619803252,
+                               -0.4160831696541598,   0.04780786799817958, 0.01708247557884793,
+                               -0.0007471019131506701};
+constexpr double kFitScale = 2.0 / (1.0 - kRatioAtMinus200);
+constexpr double kFitOffset = -(1.0 + kRatioAtMinus200) / (1.0 - kRatioAtMinus200);
+
+// The fit, summed in Estrin's form: its terms in pairs side by side rather than one
+// long chain, since only its accuracy matters, not the order of its roundings.
+double FittedRoot(double q) {
+    const double u = q * kFitScale + kFitOffset;
+    const double u2 = u * u;
+    const double u4 = u2 * u2;
+    const double low = (kRootFit[0] + kRootFit[1] * u) + (kRootFit[2] + kRootFit[3] * u) * u2;
+    const double high = (kRootFit[4] + kRootFit[5] * u) + kRootFit[6] * u2;
+    return low + high * u4;
+}
+
+// The root, by one step of Newton's method from the fit: the resistance rises steadily
+// and bends little below 0 degC, so a step squares the error times about 1.5e-4 / degC,
+// leaving it far below 1e-8 degC.
 double EstimateBelowZero(double r0, double r) {
-    double t = std::clamp(TemperatureAboveZero(r0, r), kMinTemperature, 0.0);
-    for (int i = 0; i < 2; ++i) {
-        const double inverseSlope = 1.0 / (r0 * SlopeAt(t)); // beside the resistance, not after it
-        t = std::clamp(t - (ResistanceAt(r0, t) - r) * inverseSlope, kMinTemperature, 0.0);
-    }
-    return t;
+    const double t = std::clamp(FittedRoot(r / r0), kMinTemperature, 0.0);
+    const double inverseSlope = 1.0 / (r0 * SlopeAt(t)); // beside the resistance, not after it
+    return std::clamp(t - (ResistanceAt(r0, t) - r) * inverseSlope, kMinTemperature, 0.0);
 }
 
 // The difference between the resistance at t and the reading, where its value matters.
@@ -109,7 +127,9 @@ double TemperatureBelowZero(double r0, double r) {
         const double diff = diffAt(kMinTemperature + i * kStep);
         return diff < 0.0 && std::fabs(diff) >= kResistanceTolerance;
     };
-    int first = std::clamp(static_cast<int>((root - kMinTemperature) / kStep) - 1, 0, kStepCount - 1);
+    // Any first step at or before the crossing gives the same result, so a multiply will do.
+    int first =
+        std::clamp(static_cast<int>((root - kMinTemperature) * kStepsPerDegree) - 1, 0, kStepCount - 1);
     while (first > 0 && !isBelow(first))
         --first;
     for (int i = first; i < kStepCount; ++i) {

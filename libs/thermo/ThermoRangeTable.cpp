@@ -23,13 +23,15 @@ double EvaluateRange(const ThermoRange& range, double x) {
 
 // Horner's rule over N coefficients, unrolled: the same multiplies and adds in the same
 // order as the loop below, without its counter and exit branch between them, so that
-// successive conversions overlap.
+// successive conversions overlap. The chain starts at the highest coefficient: for a
+// finite x the loop's first step, 0 * x + c, gives c exactly, and a table only ever
+// evaluates finite arguments (NaN and infinities never reach a range).
 template <size_t N> double HornerUnrolled(const double* c, double x) {
-    double sum = 0.0;
+    double sum = c[N - 1];
     [&]<size_t... I>(std::index_sequence<I...>) {
-        ((sum = sum * x + c[N - 1 - I]), ...);
+        ((sum = sum * x + c[N - 2 - I]), ...);
     }
-    (std::make_index_sequence<N>{});
+    (std::make_index_sequence<N - 1>{});
     return sum;
 }
 
