@@ -67,6 +67,15 @@ std::string FixedNumberFormat(int decimals) {
     return decimals <= 0 ? std::string("0") : "0." + std::string(static_cast<std::size_t>(decimals), '0');
 }
 
+std::string ChannelStrID(int channel, int n) {
+    if (n < 1) {
+        return {};
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%d_%d", channel / n + 1, channel % n + 1);
+    return text;
+}
+
 namespace {
 
 // Length of the well-formed UTF-8 sequence at p (at most n bytes), or 0.
@@ -255,12 +264,19 @@ bool XlsxFile::WriteFixed(lxw_worksheet* sheet, std::int64_t row0, std::int64_t 
 }
 
 bool XlsxFile::WriteText(lxw_worksheet* sheet, std::int64_t row0, std::int64_t column0,
-                         const std::string& text) {
+                         const std::string& text, lxw_format* format) {
     if (text.empty()) {
         return true;
     }
     const lxw_error error = worksheet_write_string(sheet, static_cast<lxw_row_t>(row0),
-                                                   static_cast<lxw_col_t>(column0), text.c_str(), nullptr);
+                                                   static_cast<lxw_col_t>(column0), text.c_str(), format);
+    return error == LXW_NO_ERROR || Fail(error);
+}
+
+bool XlsxFile::WriteBoolean(lxw_worksheet* sheet, std::int64_t row0, std::int64_t column0, bool value,
+                            lxw_format* format) {
+    const lxw_error error = worksheet_write_boolean(sheet, static_cast<lxw_row_t>(row0),
+                                                    static_cast<lxw_col_t>(column0), value ? 1 : 0, format);
     return error == LXW_NO_ERROR || Fail(error);
 }
 

@@ -33,6 +33,10 @@ std::string FormatFixed(double value, int decimals);
 // The cell format showing that many decimals ("0", "0.000").
 std::string FixedNumberFormat(int decimals);
 
+// A channel's name in a header: "<group>_<unit>", "%d_%d" of channel / n + 1
+// and channel % n + 1; empty for n < 1.
+std::string ChannelStrID(int channel, int n);
+
 // The text with every malformed UTF-8 sequence replaced by U+FFFD and the
 // characters XML cannot carry (control characters but tab, line feed and
 // carriage return) dropped; the text itself when it needs neither.
@@ -62,7 +66,10 @@ public:
     bool WriteNumber(lxw_worksheet* sheet, std::int64_t row0, std::int64_t column0, double value,
                      lxw_format* format = nullptr);
     // Empty texts write nothing.
-    bool WriteText(lxw_worksheet* sheet, std::int64_t row0, std::int64_t column0, const std::string& text);
+    bool WriteText(lxw_worksheet* sheet, std::int64_t row0, std::int64_t column0, const std::string& text,
+                   lxw_format* format = nullptr);
+    bool WriteBoolean(lxw_worksheet* sheet, std::int64_t row0, std::int64_t column0, bool value,
+                      lxw_format* format = nullptr);
     // The format with that number format code / built-in format index, made once.
     lxw_format* FormatByCode(const std::string& code);
     lxw_format* FormatByIndex(int index);

@@ -6,6 +6,11 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 const ReadSheet* ReadWorkbook::Sheet(const std::string& name) const {
     for (const ReadSheet& sheet : sheets) {
         if (sheet.name == name) {
@@ -45,4 +50,18 @@ ReadWorkbook ReadBack(const std::string& path) {
     }
     book.ok = true;
     return book;
+}
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }

@@ -28,3 +28,8 @@ struct ReadWorkbook {
 };
 
 ReadWorkbook ReadBack(const std::string& path);
+
+// The file's bytes (empty when it cannot be read).
+std::string FileBytes(const std::string& path);
+// The names in a folder, sorted.
+std::vector<std::string> FolderNames(const std::string& folder);

@@ -9,6 +9,8 @@
 #include "libs/excelexport/Brisel.h"
 #include "platform/MessageBox.h"
 
+#include <QTemporaryDir>
+
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -21,14 +23,11 @@ namespace {
 
 class BriselTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "brisel_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
+    void SetUp() override { ASSERT_TRUE(m_folder.isValid()); }
 
-    std::string File(const std::string& name) const { return (m_folder / name).string(); }
+    std::string File(const std::string& name) const {
+        return m_folder.filePath(QString::fromStdString(name)).toStdString();
+    }
 
     // The only sheet of a workbook the export wrote.
     static ReadSheet OnlySheet(const std::string& path) {
@@ -47,7 +46,7 @@ protected:
         return texts;
     }
 
-    fs::path m_folder;
+    QTemporaryDir m_folder;
     platform::MessageBoxRecorder m_boxes;
 };
 
@@ -161,14 +160,16 @@ TEST_F(BriselTest, TablesLargerThanASheetAndBadArgumentsWriteNothingAndReturnZer
     }
     EXPECT_FALSE(fs::exists(path));
     EXPECT_EQ(m_boxes.Records().size(), std::size(cases));
-    EXPECT_TRUE(fs::is_empty(m_folder)) << "no temporary file is left behind";
+    EXPECT_TRUE(FolderNames(m_folder.path().toStdString()).empty()) << "no temporary file is left behind";
 }
 
 TEST_F(BriselTest, TextsPutTheGivenFirstAndSecondColumnsBeforeTheValues) {
     const char* first[] = {"时间", "1 s"};
     const char* emptyFirst[] = {"", "ignored"};
     const char* second[] = {"通道 1:应变", "通道 2:应变"};
-    const char* values[] = {"1.5", nullptr, "bad \xFF byte", "tab\tand\x01" "control"};
+    const char* values[] = {"1.5", nullptr, "bad \xFF byte",
+                            "tab\tand\x01"
+                            "control"};
     struct Case {
         const char* const* first;
         const char* const* second;
@@ -238,11 +239,7 @@ TEST_F(BriselTest, AFailedSaveLeavesTheExistingFileAsItWas) {
     const ReadSheet sheet = OnlySheet(path);
     EXPECT_EQ(sheet.cells.size(), 4u);
     EXPECT_EQ(sheet.cells.at("B2").number, 4);
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(disk.File("")))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"filler", "kept.xlsx"}));
+    EXPECT_EQ(FolderNames(disk.File("")), (std::vector<std::string>{"filler", "kept.xlsx"}));
 }
 
 } // namespace

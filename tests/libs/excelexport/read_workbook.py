@@ -11,11 +11,13 @@ with open(sys.argv[1], "rb") as f:  # a file object: the name may end in ".xls"
 out = {"active": wb.active.title if wb.active is not None else "", "sheets": []}
 for ws in wb.worksheets:
     cells = {}
-    for row in ws.iter_rows():
-        for c in row:
-            v = c.value
-            if v is None:
-                continue
+    # Only the cells present: iterating a sheet's whole dimension would
+    # visit every cell up to its last row and column.
+    for _, c in sorted(ws._cells.items()):
+        v = c.value
+        if v is None:
+            continue
+        if True:
             if isinstance(v, bool):
                 kind, v = "b", 1.0 if v else 0.0
             elif isinstance(v, (int, float)):
