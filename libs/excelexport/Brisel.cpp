@@ -84,13 +84,15 @@ int WriteWorkbook(const char* fileName, std::int64_t rowsUsed, std::int64_t colu
         excelexport::ReportTooLarge(rowsUsed, columnsUsed);
         return 0;
     }
-    XlsxFile file(fileName, false);
-    lxw_worksheet* sheet = nullptr;
-    if (!file.Open() || (sheet = file.AddSheet()) == nullptr || !write(file, sheet) || !file.Commit()) {
-        excelexport::ReportSaveFailure(fileName, file.Error());
-        return 0;
-    }
-    return 1;
+    return excelexport::Guarded([&] {
+        XlsxFile file(fileName, false);
+        lxw_worksheet* sheet = nullptr;
+        if (!file.Open() || (sheet = file.AddSheet()) == nullptr || !write(file, sheet) || !file.Commit()) {
+            excelexport::ReportSaveFailure(fileName, file.Error());
+            return 0;
+        }
+        return 1;
+    });
 }
 
 std::int64_t ColumnsOfValues(int count, std::int64_t rows) {
@@ -178,11 +180,15 @@ extern "C" int BriselSelectedString(const char* const* firstColumn, const char* 
         excelexport::ReportBadArguments();
         return 0;
     }
-    std::vector<bool> kept(static_cast<std::size_t>(rows));
-    for (std::int64_t i = 0; i < rows; ++i) {
-        const std::optional<int> channel = ChannelOfText(channelTexts[i]);
-        kept[static_cast<std::size_t>(i)] = channel && *channel >= lowestChannel && *channel < channelLimit;
-    }
-    return WriteTexts(firstColumn, channelTexts, values, count, columns, fileName,
-                      [&](std::int64_t i) { return static_cast<bool>(kept[static_cast<std::size_t>(i)]); });
+    return excelexport::Guarded([&] {
+        std::vector<bool> kept(static_cast<std::size_t>(rows));
+        for (std::int64_t i = 0; i < rows; ++i) {
+            const std::optional<int> channel = ChannelOfText(channelTexts[i]);
+            kept[static_cast<std::size_t>(i)] =
+                channel && *channel >= lowestChannel && *channel < channelLimit;
+        }
+        return WriteTexts(firstColumn, channelTexts, values, count, columns, fileName, [&](std::int64_t i) {
+            return static_cast<bool>(kept[static_cast<std::size_t>(i)]);
+        });
+    });
 }

@@ -39,11 +39,9 @@ std::unique_ptr<CDlgProgress> ProgressWindow(QCoreApplication* pApp, int nSample
     return dialog;
 }
 
-} // namespace
-
-extern "C" int BriselEx(int nUnitsPerGroup, const char* pTitle, int nTimeColumn, const float* pTimes,
-                        int nTimePrecision, int nHeader, const int* pChannels, const double* pValues,
-                        int nSamples, int nChannels, const char* pFileName, QCoreApplication* pApp) {
+int ExportTable(int nUnitsPerGroup, const char* pTitle, int nTimeColumn, const float* pTimes,
+                int nTimePrecision, int nHeader, const int* pChannels, const double* pValues, int nSamples,
+                int nChannels, const char* pFileName, QCoreApplication* pApp) {
     if (!ArgumentsValid(nUnitsPerGroup, nTimeColumn, pTimes, nHeader, pChannels, pValues, nSamples, nChannels,
                         pFileName)) {
         excelexport::ReportBadArguments();
@@ -105,4 +103,15 @@ extern "C" int BriselEx(int nUnitsPerGroup, const char* pTitle, int nTimeColumn,
         return 0;
     }
     return stopped ? 0 : 1;
+}
+
+} // namespace
+
+extern "C" int BriselEx(int nUnitsPerGroup, const char* pTitle, int nTimeColumn, const float* pTimes,
+                        int nTimePrecision, int nHeader, const int* pChannels, const double* pValues,
+                        int nSamples, int nChannels, const char* pFileName, QCoreApplication* pApp) {
+    return excelexport::Guarded([&] {
+        return ExportTable(nUnitsPerGroup, pTitle, nTimeColumn, pTimes, nTimePrecision, nHeader, pChannels,
+                           pValues, nSamples, nChannels, pFileName, pApp);
+    });
 }

@@ -24,4 +24,15 @@ void ReportUnreadable(const std::string& fileName, const std::string& reason) {
                          platform::MB_ICONERROR);
 }
 
+int Guarded(const std::function<int()>& body) {
+    try {
+        return body();
+    } catch (...) {
+        platform::MessageBox(
+            "Not enough memory to perform this operation. Try to close other applications and try again.",
+            kCaption, platform::MB_ICONERROR);
+        return 0;
+    }
+}
+
 } // namespace excelexport

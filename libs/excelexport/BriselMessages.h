@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace excelexport {
@@ -15,5 +16,9 @@ void ReportTooLarge(std::int64_t rows, std::int64_t columns);
 void ReportSaveFailure(const std::string& fileName, const std::string& reason);
 // An existing workbook the writer cannot carry over; it is left as it is.
 void ReportUnreadable(const std::string& fileName, const std::string& reason);
+
+// Runs an export's body so that no exception leaves the library: an
+// allocation failure (or any other) is reported and the result is 0.
+int Guarded(const std::function<int()>& body);
 
 } // namespace excelexport

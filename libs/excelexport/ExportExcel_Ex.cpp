@@ -47,13 +47,15 @@ bool CExportExcel_Ex::OpenWorkbook() {
         m_pWorkbook = WorkbookModel::New();
         return true;
     }
-    std::string error;
-    m_pWorkbook = excelexport::ReadWorkbook(path, error);
-    if (!m_pWorkbook) {
-        excelexport::ReportUnreadable(path, error);
-        return false;
-    }
-    return true;
+    return excelexport::Guarded([&] {
+               std::string error;
+               m_pWorkbook = excelexport::ReadWorkbook(path, error);
+               if (!m_pWorkbook) {
+                   excelexport::ReportUnreadable(path, error);
+                   return 0;
+               }
+               return 1;
+           }) != 0;
 }
 
 int CExportExcel_Ex::SetActiveSheet(int n) {
@@ -134,10 +136,12 @@ int CExportExcel_Ex::Quit() {
         temp += "Temp";
     }
     const std::string path = m_strFileName + ".xls";
-    excelexport::XlsxFile file(path, false, temp + ".xls");
-    if (!file.Open() || !workbook->WriteTo(file) || !file.Commit()) {
-        excelexport::ReportSaveFailure(path, file.Error());
-        return 0;
-    }
-    return 1;
+    return excelexport::Guarded([&] {
+        excelexport::XlsxFile file(path, false, temp + ".xls");
+        if (!file.Open() || !workbook->WriteTo(file) || !file.Commit()) {
+            excelexport::ReportSaveFailure(path, file.Error());
+            return 0;
+        }
+        return 1;
+    });
 }
