@@ -1,0 +1,251 @@
+// The calibrator's frame offscreen: it links to a stand-in main program on
+// 127.0.0.1:8001, takes the controller list into its form, runs a strain
+// calibration through the link against the generator simulator on a
+// pseudo-terminal, saves the result, refuses to close during a run, and
+// reports a machine without serial ports.
+#include "CalibratorTestSupport.h"
+#include "calibrator/CalibrateFiles.h"
+#include "calibrator/DlgCalibrationParam.h"
+#include "calibrator/KelvaneFrame.h"
+#include "calibrator/KelvaneView.h"
+#include "calibrator/RunClock.h"
+#include "libs/transfer/ProgrammedLink.h"
+#include "panels/MSFlexGrid.h"
+#include "platform/Files.h"
+#include "platform/MessageBox.h"
+#include "platform/SerialPort.h"
+#include "platform/Text.h"
+#include "platform/qt/QtMessageDispatcher.h"
+#include "tools/GeneratorSimulator.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+void EnsureApplication() {
+    static int argc = 1;
+    static char name[] = "kelvane_ui_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* application = nullptr;
+    if (application == nullptr) {
+        application = new QApplication(argc, argv);
+        static platform::QtMessageDispatcher dispatcher;
+        platform::SetMessageDispatcher(&dispatcher);
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& done, int milliseconds = 10000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < milliseconds)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+// The main program's side: answers each command at once; a reading
+// follows the generator's outputs through the module's gains.
+class FakeMainProgram : public platform::MessageTarget {
+public:
+    explicit FakeMainProgram(CGeneratorSimulator& generator) : m_generator(generator) {
+        gains.fill(1.0f);
+        m_server.AttachWnd(this);
+        m_server.AttachMsg(platform::RegisterWindowMessage("{95C1BBB1-B11A-4E56-AC44-D5305CB41E20}"));
+    }
+    ~FakeMainProgram() override {
+        m_server.CloseServer();
+        UnregisterTarget();
+    }
+    bool Listen() { return m_server.CreateServer(8001, 5) && m_server.StartServer(); }
+
+    platform::LRESULT WindowProc(platform::UINT, platform::WPARAM wParam, platform::LPARAM lParam) override {
+        const auto* data = reinterpret_cast<const std::uint8_t*>(lParam);
+        std::int32_t code;
+        std::memcpy(&code, data + 4, 4);
+        codes.push_back(code);
+        if (code == heldCode)
+            return 0;
+        std::vector<std::uint8_t> payload;
+        if (code == CALIBRATE_GREETING) {
+            // Out of order: the case of number 1 first.
+            CalibrateControllerRecord records[2];
+            records[0].nCase = 1;
+            records[0].nModules = 1;
+            records[1].nCase = 0;
+            records[1].nModules = 2;
+            records[1].nModuleNo[1] = 3;
+            const std::int32_t count = 2;
+            payload.resize(4 + sizeof records);
+            std::memcpy(payload.data(), &count, 4);
+            std::memcpy(payload.data() + 4, records, sizeof records);
+            code = CALIBRATE_CONTROLLERS;
+        } else if (code == CALIBRATE_READ_SAMPLE) {
+            CaseSampleBlock block;
+            block.nHeader = 3;
+            for (const auto& [channel, output] : m_generator.CurrentOutputs())
+                if (channel >= 1 && channel <= 16)
+                    block.fValues[channel - 1] = static_cast<float>(output.SignedValue()) *
+                                                 gains[static_cast<std::size_t>(channel - 1)];
+            payload.assign(reinterpret_cast<std::uint8_t*>(&block),
+                           reinterpret_cast<std::uint8_t*>(&block + 1));
+        } else if (code == CALIBRATE_FETCH_COEF) {
+            const std::int32_t count = 0;
+            payload.assign(reinterpret_cast<const std::uint8_t*>(&count),
+                           reinterpret_cast<const std::uint8_t*>(&count + 1));
+        }
+        const auto packet = BuildLinkPacket(code, payload.data(), payload.size());
+        m_server.SendNetworkCommand(reinterpret_cast<const char*>(packet.data()),
+                                    static_cast<int>(packet.size()));
+        (void)wParam;
+        return 0;
+    }
+
+    std::array<float, 16> gains;
+    std::vector<int> codes;
+    int heldCode = -1;
+
+private:
+    CGeneratorSimulator& m_generator;
+    CProgrammedServer m_server;
+};
+
+class KelvaneFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureApplication();
+        run_clock::SetScale(0);
+        ASSERT_TRUE(m_generator.Start());
+        platform::SetSerialDevicePath(1, m_generator.SlavePath());
+        std::ofstream ini(m_folder.File(kInstrumentSettingsFile), std::ios::binary);
+        ini << "[SampleChanParams]\r\nFullValueCount=2\r\nFullValue0=5,mV\r\nFullValue1=20,ue\r\n"
+               "[BridgeVoltage]\r\nBridgeVoltageCount=2\r\nBridgeVoltage0=2,V\r\nBridgeVoltage1=5,V\r\n"
+               "[Calibration]\r\nSteadySleep=0\r\nCalibrateType=0\r\n";
+        std::ofstream points(m_folder.File(kCalibrateParamFile), std::ios::binary);
+        points << "[CalibrateParam]\r\nBridgeType=1\r\n[StrainCalibrateParam]\r\nStrainCalibrateCount=2\r\n"
+                  "StrainCalibrateIndex0=5\r\nStrainCalibrateValue0=1000\r\n"
+                  "StrainCalibrateIndex1=0\r\nStrainCalibrateValue1=20000\r\n";
+    }
+    void TearDown() override {
+        platform::SetSerialDevicePath(1, "");
+        run_clock::SetScale(1);
+    }
+
+    ScratchFolder m_folder;
+    CGeneratorSimulator m_generator;
+    platform::MessageBoxRecorder m_boxes;
+};
+
+} // namespace
+
+TEST_F(KelvaneFrameTest, LinksToTheMainProgramAndRunsACalibrationFromTheForm) {
+    FakeMainProgram main(m_generator);
+    ASSERT_TRUE(main.Listen());
+    main.gains[2] = 1.01f;
+    {
+        CKelvaneFrame frame(m_folder.Path());
+        frame.show();
+        frame.Create();
+        EXPECT_TRUE(frame.IsPortOpen());
+        EXPECT_TRUE(frame.IsGeneratorFound());
+        CDlgCalibrationParam& form = *frame.Form();
+        ASSERT_TRUE(PumpUntil([&] { return form.Cases()->count() == 2; }));
+        EXPECT_EQ(main.codes.front(), CALIBRATE_GREETING);
+        EXPECT_EQ(frame.Link().ControllerCount(), 2);
+        // The chosen case's modules come from its own record, not its position.
+        form.SelectModule(0, 3);
+        EXPECT_EQ(form.Modules()->count(), 2);
+        EXPECT_EQ(form.Modules()->currentText(), "4");
+        EXPECT_EQ(form.Range()->currentText(), "20000");
+        EXPECT_EQ(form.Unit()->text(), "με");
+
+        frame.Data().SetChannelList({0, 2});
+        main.heldCode = CALIBRATE_READ_SAMPLE;
+        EXPECT_EQ(form.StartButton()->text(), "启动标定");
+        form.StartButton()->click();
+        ASSERT_TRUE(frame.Run().IsCalibrating());
+        EXPECT_EQ(form.StartButton()->text(), "暂停标定");
+        EXPECT_FALSE(form.Cases()->isEnabled());
+        EXPECT_FALSE(frame.Action(ID_SET_COM)->isEnabled());
+        EXPECT_TRUE(frame.Action(ID_HAND_SETTING)->isEnabled());
+        ASSERT_TRUE(
+            PumpUntil([&] { return !main.codes.empty() && main.codes.back() == CALIBRATE_READ_SAMPLE; }));
+
+        // Closing during the run is refused.
+        EXPECT_FALSE(frame.close());
+        EXPECT_TRUE(frame.isVisible());
+        ASSERT_FALSE(m_boxes.Records().empty());
+        EXPECT_EQ(m_boxes.Records().back().text, "当前处于标定中，请停止后再关闭应用程序!");
+        EXPECT_EQ(m_boxes.Records().back().caption, "标定");
+
+        // Held readings answered from here on.
+        main.heldCode = -1;
+        const auto held = BuildLinkPacket(CALIBRATE_READ_SAMPLE, nullptr, 0);
+        main.WindowProc(0, held.size(), reinterpret_cast<platform::LPARAM>(held.data()));
+        ASSERT_TRUE(PumpUntil([&] { return frame.IsDone() && !frame.Run().IsCalibrating(); }, 20000));
+        ASSERT_TRUE(PumpUntil([&] { return !frame.LastResultPath().empty(); }));
+        EXPECT_EQ(platform::FolderOf(frame.LastResultPath()), m_folder.Path());
+        EXPECT_EQ(platform::ExtensionOf(frame.LastResultPath()), ".xls");
+        ASSERT_TRUE(PumpUntil([&] { return form.StartButton()->text() == "启动标定"; }));
+        EXPECT_TRUE(form.Cases()->isEnabled());
+
+        // Channel 3 reads 1 % high: 200 µε of the 20000 full scale at point 0.
+        const auto results = frame.Data().Results(CHAN_TYPE_STRAIN);
+        EXPECT_NEAR(results.at(kMaxErrorKey).fValues[2], 1.0f, 1e-3);
+        EXPECT_NEAR(results.at(kMaxErrorKey).fValues[0], 0.0f, 1e-4);
+        EXPECT_EQ(frame.Data().OverLimit(), std::vector<int>{2});
+        const CMSFlexGrid* grid = frame.View()->Grid();
+        EXPECT_EQ(grid->GetTextMatrix(3, 1), "20200");
+        EXPECT_EQ(grid->GetTextMatrix(3, 22), "1.0000");
+        EXPECT_EQ(grid->GetCellBackColor(3, 22), CKelvaneView::kColorOverLimit);
+        const auto outputs = m_generator.Outputs();
+        ASSERT_FALSE(outputs.empty());
+        EXPECT_EQ(outputs.back().value, 20000);
+        EXPECT_EQ(outputs.back().modeIndex, 1); // half bridge
+        EXPECT_EQ(m_boxes.Records().back().text, "标定结束！");
+        EXPECT_TRUE(frame.close());
+    }
+    // The form's choices are kept for the next start.
+    CalibrateChannelParam saved;
+    LoadCalibrateParam(m_folder.File(kCalibrateParamFile), saved);
+    EXPECT_EQ(saved.nModule, 0) << "the module is not a stored setting";
+    EXPECT_EQ(saved.BridgeType, 1);
+    EXPECT_EQ(saved.MeasureRange, 20);
+}
+
+TEST_F(KelvaneFrameTest, WithoutTheMainProgramNoRunStarts) {
+    CKelvaneFrame frame(m_folder.Path());
+    frame.Create();
+    EXPECT_EQ(frame.Link().IsConnected(), 0);
+    EXPECT_EQ(frame.Form()->Cases()->count(), 0);
+    frame.Form()->StartButton()->click();
+    EXPECT_FALSE(frame.Run().IsCalibrating());
+}
+
+TEST_F(KelvaneFrameTest, PortCommandReportsAMachineWithoutSerialPorts) {
+    ScratchFolder config;
+    const char* previous = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = previous != nullptr ? previous : "";
+    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    platform::SetSerialDevicePrefix("/nonexistent/tty");
+    CKelvaneFrame frame(m_folder.Path());
+    frame.Create();
+    platform::SetSerialDevicePath(1, "");
+    frame.Action(ID_SET_COM)->trigger();
+    ASSERT_FALSE(m_boxes.Records().empty());
+    EXPECT_EQ(m_boxes.Records().back().text, "未找到可用串口！");
+    platform::SetSerialDevicePrefix("/dev/ttyS");
+    if (previous != nullptr)
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+}
