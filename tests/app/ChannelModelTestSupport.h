@@ -7,31 +7,13 @@
 #include <fstream>
 #include <string>
 
+#include "ScratchFolder.h"
 #include "app/CaseTables.h"
 #include "app/ChannelDefaults.h"
 #include "app/ChannelRecords.h"
 #include "app/ValueConversion.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
-
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qv_model_XXXXXX").string();
-        m_path = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    std::string File(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
 
 // Writes UTF-8 text with "\n" lines as a GBK file with CRLF lines.
 inline void WriteIniFile(const std::string& path, const std::string& text) {

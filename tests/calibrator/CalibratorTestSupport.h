@@ -1,8 +1,9 @@
-// Helpers of the calibrator tests: a scratch folder, and a stand-in for the
-// main program and the generator behind the run's host, whose module reads
-// what the generator outputs through known gain errors.
+// Helpers of the calibrator tests: a stand-in for the main program and the
+// generator behind the run's host, whose module reads what the generator
+// outputs through known gain errors.
 #pragma once
 
+#include "ScratchFolder.h"
 #include "calibrator/CalibratePacket.h"
 #include "calibrator/CalibrateRun.h"
 #include "platform/Sync.h"
@@ -14,25 +15,6 @@
 #include <mutex>
 #include <string>
 #include <vector>
-
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kelvane_XXXXXX").string();
-        m_path = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& Path() const { return m_path; }
-    std::string File(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
 
 // Answers every request at once, unless told to hold a code back. A reading
 // request returns, for each channel, the generator's last output on that

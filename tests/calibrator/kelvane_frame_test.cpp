@@ -4,6 +4,7 @@
 // pseudo-terminal, saves the result, refuses to close during a run, and
 // reports a machine without serial ports.
 #include "CalibratorTestSupport.h"
+#include "app/ui/ShellTestSupport.h"
 #include "calibrator/CalibrateFiles.h"
 #include "calibrator/DlgCalibrationParam.h"
 #include "calibrator/KelvaneFrame.h"
@@ -15,43 +16,20 @@
 #include "platform/MessageBox.h"
 #include "platform/SerialPort.h"
 #include "platform/Text.h"
-#include "platform/qt/QtMessageDispatcher.h"
 #include "tools/GeneratorSimulator.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <fstream>
 
 namespace {
-
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "kelvane_ui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* application = nullptr;
-    if (application == nullptr) {
-        application = new QApplication(argc, argv);
-        static platform::QtMessageDispatcher dispatcher;
-        platform::SetMessageDispatcher(&dispatcher);
-    }
-}
-
-bool PumpUntil(const std::function<bool()>& done, int milliseconds = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < milliseconds)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 // The main program's side: answers each command at once; a reading
 // follows the generator's outputs through the module's gains.
@@ -122,14 +100,14 @@ private:
 class KelvaneFrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApplication();
+        EnsureQtApplication();
         run_clock::SetScale(0);
         ASSERT_TRUE(m_generator.Start());
         platform::SetSerialDevicePath(1, m_generator.SlavePath());
-        std::ofstream ini(m_folder.File(kInstrumentSettingsFile), std::ios::binary);
-        ini << "[SampleChanParams]\r\nFullValueCount=2\r\nFullValue0=5,mV\r\nFullValue1=20,ue\r\n"
-               "[BridgeVoltage]\r\nBridgeVoltageCount=2\r\nBridgeVoltage0=2,V\r\nBridgeVoltage1=5,V\r\n"
-               "[Calibration]\r\nSteadySleep=0\r\nCalibrateType=0\r\n";
+        m_folder.WriteSettingsFile(
+            "[SampleChanParams]\nFullValueCount=2\nFullValue0=5,mV\nFullValue1=20,ue\n"
+            "[BridgeVoltage]\nBridgeVoltageCount=2\nBridgeVoltage0=2,V\nBridgeVoltage1=5,V\n"
+            "[Calibration]\nSteadySleep=0\nCalibrateType=0\n");
         std::ofstream points(m_folder.File(kCalibrateParamFile), std::ios::binary);
         points << "[CalibrateParam]\r\nBridgeType=1\r\n[StrainCalibrateParam]\r\nStrainCalibrateCount=2\r\n"
                   "StrainCalibrateIndex0=5\r\nStrainCalibrateValue0=1000\r\n"
@@ -140,7 +118,7 @@ protected:
         run_clock::SetScale(1);
     }
 
-    ScratchFolder m_folder;
+    ShellScratch m_folder;
     CGeneratorSimulator m_generator;
     platform::MessageBoxRecorder m_boxes;
 };
@@ -152,13 +130,13 @@ TEST_F(KelvaneFrameTest, LinksToTheMainProgramAndRunsACalibrationFromTheForm) {
     ASSERT_TRUE(main.Listen());
     main.gains[2] = 1.01f;
     {
-        CKelvaneFrame frame(m_folder.Path());
+        CKelvaneFrame frame(m_folder.ProgramFolder());
         frame.show();
         frame.Create();
         EXPECT_TRUE(frame.IsPortOpen());
         EXPECT_TRUE(frame.IsGeneratorFound());
         CDlgCalibrationParam& form = *frame.Form();
-        ASSERT_TRUE(PumpUntil([&] { return form.Cases()->count() == 2; }));
+        ASSERT_TRUE(ProcessEventsUntil([&] { return form.Cases()->count() == 2; }));
         EXPECT_EQ(main.codes.front(), CALIBRATE_GREETING);
         EXPECT_EQ(frame.Link().ControllerCount(), 2);
         // The chosen case's modules come from its own record, not its position.
@@ -177,8 +155,8 @@ TEST_F(KelvaneFrameTest, LinksToTheMainProgramAndRunsACalibrationFromTheForm) {
         EXPECT_FALSE(form.Cases()->isEnabled());
         EXPECT_FALSE(frame.Action(ID_SET_COM)->isEnabled());
         EXPECT_TRUE(frame.Action(ID_HAND_SETTING)->isEnabled());
-        ASSERT_TRUE(
-            PumpUntil([&] { return !main.codes.empty() && main.codes.back() == CALIBRATE_READ_SAMPLE; }));
+        ASSERT_TRUE(ProcessEventsUntil(
+            [&] { return !main.codes.empty() && main.codes.back() == CALIBRATE_READ_SAMPLE; }));
 
         // Closing during the run is refused.
         EXPECT_FALSE(frame.close());
@@ -191,11 +169,12 @@ TEST_F(KelvaneFrameTest, LinksToTheMainProgramAndRunsACalibrationFromTheForm) {
         main.heldCode = -1;
         const auto held = BuildLinkPacket(CALIBRATE_READ_SAMPLE, nullptr, 0);
         main.WindowProc(0, held.size(), reinterpret_cast<platform::LPARAM>(held.data()));
-        ASSERT_TRUE(PumpUntil([&] { return frame.IsDone() && !frame.Run().IsCalibrating(); }, 20000));
-        ASSERT_TRUE(PumpUntil([&] { return !frame.LastResultPath().empty(); }));
-        EXPECT_EQ(platform::FolderOf(frame.LastResultPath()), m_folder.Path());
+        ASSERT_TRUE(
+            ProcessEventsUntil([&] { return frame.IsDone() && !frame.Run().IsCalibrating(); }, 20000));
+        ASSERT_TRUE(ProcessEventsUntil([&] { return !frame.LastResultPath().empty(); }));
+        EXPECT_EQ(platform::FolderOf(frame.LastResultPath()), m_folder.ProgramFolder());
         EXPECT_EQ(platform::ExtensionOf(frame.LastResultPath()), ".xls");
-        ASSERT_TRUE(PumpUntil([&] { return form.StartButton()->text() == "启动标定"; }));
+        ASSERT_TRUE(ProcessEventsUntil([&] { return form.StartButton()->text() == "启动标定"; }));
         EXPECT_TRUE(form.Cases()->isEnabled());
 
         // Channel 3 reads 1 % high: 200 µε of the 20000 full scale at point 0.
@@ -223,7 +202,7 @@ TEST_F(KelvaneFrameTest, LinksToTheMainProgramAndRunsACalibrationFromTheForm) {
 }
 
 TEST_F(KelvaneFrameTest, WithoutTheMainProgramNoRunStarts) {
-    CKelvaneFrame frame(m_folder.Path());
+    CKelvaneFrame frame(m_folder.ProgramFolder());
     frame.Create();
     EXPECT_EQ(frame.Link().IsConnected(), 0);
     EXPECT_EQ(frame.Form()->Cases()->count(), 0);
@@ -232,20 +211,13 @@ TEST_F(KelvaneFrameTest, WithoutTheMainProgramNoRunStarts) {
 }
 
 TEST_F(KelvaneFrameTest, PortCommandReportsAMachineWithoutSerialPorts) {
-    ScratchFolder config;
-    const char* previous = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = previous != nullptr ? previous : "";
-    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    // The scratch's own configuration folder holds no port mapping.
     platform::SetSerialDevicePrefix("/nonexistent/tty");
-    CKelvaneFrame frame(m_folder.Path());
+    CKelvaneFrame frame(m_folder.ProgramFolder());
     frame.Create();
     platform::SetSerialDevicePath(1, "");
     frame.Action(ID_SET_COM)->trigger();
     ASSERT_FALSE(m_boxes.Records().empty());
     EXPECT_EQ(m_boxes.Records().back().text, "未找到可用串口！");
     platform::SetSerialDevicePrefix("/dev/ttyS");
-    if (previous != nullptr)
-        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    else
-        unsetenv("XDG_CONFIG_HOME");
 }
