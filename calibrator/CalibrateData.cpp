@@ -1,6 +1,7 @@
 #include "calibrator/CalibrateData.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <limits>
 
@@ -68,6 +69,30 @@ float FitSlope(const std::vector<double>& x, const std::vector<double>& y) {
         return 0.0f;
     const double a = (nd * sxy - sx * sy) / denominator;
     return std::isfinite(a) ? static_cast<float>(a) : 0.0f;
+}
+
+std::array<std::int32_t, kCalibrateChannels> WriteChannelNumbers(const CalibrateChannelParam& block,
+                                                                 const std::vector<int>& channels) {
+    std::array<std::int32_t, kCalibrateChannels> numbers;
+    numbers.fill(-1);
+    for (int c : channels) {
+        const std::int64_t number = GlobalChannelNumber(block, c);
+        if (c >= 0 && c < kCalibrateChannels && number >= 0 && number <= INT32_MAX)
+            numbers[static_cast<std::size_t>(c)] = static_cast<std::int32_t>(number);
+    }
+    return numbers;
+}
+
+float CorrectedCoefficient(float runCoef, int channel, const std::vector<CalibrateCoefRecord>& records,
+                           const std::vector<int>& fullValues, int measureRange) {
+    if (channel < 0 || channel >= kCalibrateChannels)
+        return runCoef;
+    const auto found = std::find(fullValues.begin(), fullValues.end(), measureRange);
+    const std::size_t position =
+        found == fullValues.end() ? 0 : static_cast<std::size_t>(found - fullValues.begin());
+    if (position >= records.size())
+        return runCoef;
+    return runCoef * records[position][static_cast<std::size_t>(channel)];
 }
 
 CalibrateData::CalibrateData() {

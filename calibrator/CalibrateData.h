@@ -34,6 +34,17 @@ bool IsNumericText(const std::string& text);
 // Least-squares slope of y = a·x + b; 0 for under two pairs or all x equal.
 float FitSlope(const std::vector<double>& x, const std::vector<double>& y);
 
+// The channel numbers of a coefficient write: (case × 8 + module) × 16 +
+// channel for the listed channels (0-15), -1 for the others.
+std::array<std::int32_t, kCalibrateChannels> WriteChannelNumbers(const CalibrateChannelParam& block,
+                                                                 const std::vector<int>& channels);
+// A run's coefficient for the instrument: times the instrument's current
+// coefficient of the channel for the measuring range (the record at the
+// range's position in the full-scale list, position 0 when the range is not
+// in it); the run's coefficient alone when the reply holds no such record.
+float CorrectedCoefficient(float runCoef, int channel, const std::vector<CalibrateCoefRecord>& records,
+                           const std::vector<int>& fullValues, int measureRange);
+
 class CalibrateData {
 public:
     CalibrateData();

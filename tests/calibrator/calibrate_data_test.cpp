@@ -162,3 +162,33 @@ TEST(CalibrateDataTest, NumericTextRule) {
     for (const auto& c : cases)
         EXPECT_EQ(IsNumericText(c.text), c.numeric) << c.text;
 }
+
+TEST(CalibrateDataTest, CoefficientWritesNameTheModulesChannelsAndScaleByTheInstrument) {
+    CalibrateChannelParam block;
+    block.nCase = 2;
+    block.nModule = 5;
+    const auto numbers = WriteChannelNumbers(block, {0, 7, 99});
+    EXPECT_EQ(numbers[0], (2 * 8 + 5) * 16);
+    EXPECT_EQ(numbers[7], (2 * 8 + 5) * 16 + 7);
+    EXPECT_EQ(numbers[1], -1);
+
+    CalibrateCoefRecord first, second;
+    first.fill(1.0f);
+    second.fill(1.0f);
+    second[3] = 0.9f;
+    const std::vector<CalibrateCoefRecord> records{first, second};
+    const std::vector<int> full{5, 20};
+    const struct {
+        const char* what;
+        std::vector<CalibrateCoefRecord> records;
+        int range;
+        float coef;
+    } cases[] = {
+        {"the range's record", records, 20, 1.1f * 0.9f},
+        {"a range not in the list takes the first record", records, 7, 1.1f},
+        {"no reply: the run's coefficient alone", {}, 20, 1.1f},
+        {"a reply without that record", {first}, 20, 1.1f},
+    };
+    for (const auto& c : cases)
+        EXPECT_FLOAT_EQ(CorrectedCoefficient(1.1f, 3, c.records, full, c.range), c.coef) << c.what;
+}
