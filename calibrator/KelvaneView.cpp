@@ -37,6 +37,8 @@ CKelvaneView::CKelvaneView(CalibrateData& data, const std::string& settingsPath,
     m_pGrid->setObjectName("ResultGrid");
     m_pGrid->SetCols(kCols);
     m_pGrid->SetRows(kRows);
+    m_pGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_pGrid->horizontalHeader()->setMinimumSectionSize(1);
     layout->addWidget(m_pGrid, 1);
     auto* fields = new QGridLayout;
     for (int i = 0; i < 8; ++i) {
@@ -167,10 +169,10 @@ void CKelvaneView::EndPointEdit(int col, const std::string& text) {
 }
 
 void CKelvaneView::LayoutGrid() {
-    const int width = m_pGrid->viewport()->width();
-    for (int c = 0; c < kCols; ++c)
-        m_pGrid->setColumnWidth(c, std::max(1, width / kCols));
-    const int height = std::max(kMinRowPixels, m_pGrid->viewport()->height() / (kRows + 1));
+    // The columns share the width and the rows the height, the heading row twice as high.
+    const int height = std::max(kMinRowPixels, m_pGrid->height() / (kRows + 2));
+    m_pGrid->verticalHeader()->setMinimumSectionSize(kMinRowPixels);
+    m_pGrid->verticalHeader()->setDefaultSectionSize(height);
     for (int r = 0; r < kRows - 1; ++r)
         m_pGrid->setRowHeight(r, height);
     m_pGrid->horizontalHeader()->setFixedHeight(height * 2);
