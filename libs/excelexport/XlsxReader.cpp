@@ -74,27 +74,26 @@ public:
             damaged = true;
             return std::nullopt;
         }
+        // The directory's size is only a claim: the buffer grows with what
+        // the part really holds, and a part longer than its claim is damaged.
+        const auto claimed = static_cast<qsizetype>(info.uncompressed_size);
         QByteArray bytes;
-        bytes.resize(static_cast<qsizetype>(info.uncompressed_size));
+        bytes.reserve(std::min<qsizetype>(claimed, 64 << 20));
         qsizetype filled = 0;
+        char chunk[1 << 16];
         for (;;) {
-            char probe;
-            char* into = filled < bytes.size() ? bytes.data() + filled : &probe;
-            const unsigned room =
-                filled < bytes.size()
-                    ? static_cast<unsigned>(std::min<qsizetype>(bytes.size() - filled, 1 << 20))
-                    : 1u;
-            const int got = unzReadCurrentFile(m_zip, into, room);
-            if (got < 0 || (got > 0 && into == &probe)) {
-                damaged = true; // unreadable, or longer than its directory says
+            const int got = unzReadCurrentFile(m_zip, chunk, sizeof chunk);
+            if (got < 0 || filled + got > claimed) {
+                damaged = true;
                 break;
             }
             if (got == 0) {
                 break;
             }
+            bytes.append(chunk, got);
             filled += got;
         }
-        if (unzCloseCurrentFile(m_zip) != UNZ_OK || filled != bytes.size()) {
+        if (unzCloseCurrentFile(m_zip) != UNZ_OK || filled != claimed) {
             damaged = true;
         }
         if (damaged) {
