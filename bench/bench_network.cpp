@@ -36,6 +36,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QEventLoop>
+#include <QTimer>
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -161,7 +164,7 @@ public:
         ResetCaseTables();
         ClearChannelRecords();
         m_scratch.WriteSettingsFile("[System]\nADBASE=20000\nDigitalUsed=0\nOutControlEnable=1\n");
-        bench::WriteCaseMap(platform::ProgramFolder(), kCases);
+        bench::WriteCaseMap(m_scratch.ProgramFolder(), kCases); // where the frame's links read it
         g_ChanInfo.SetParamFileName(m_scratch.File("chaninfo.ini"));
         m_app = std::make_unique<CQV7411N_NewFrameApp>(m_scratch.ProgramFolder());
         if (!m_app->InitInstance())
@@ -215,7 +218,6 @@ public:
             m_app->ExitInstance();
         m_app.reset();
         m_frame = nullptr;
-        std::filesystem::remove(platform::JoinPath(platform::ProgramFolder(), "MapCfg.ini"));
         ResetCaseTables();
         ClearChannelRecords();
     }
@@ -259,7 +261,13 @@ void BM_ProgramPath(benchmark::State& state) {
     RateMeter meter;
     meter.Measure(
         state, [&] { return run.StoredSets(); },
-        [] { ProcessEventsUntil([] { return false; }, kMeasureMs); });
+        [] {
+            // The program's own event loop, which sleeps until something arrives (a loop
+            // of processEvents calls would never sleep and count its spinning as the run's).
+            QEventLoop loop;
+            QTimer::singleShot(kMeasureMs, &loop, &QEventLoop::quit);
+            loop.exec();
+        });
     run.Stop();
     meter.Report(state);
 }
