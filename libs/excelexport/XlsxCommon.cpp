@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace excelexport {
@@ -293,6 +294,11 @@ bool XlsxFile::Commit() {
         Fail(error);
         Discard();
         return false;
+    }
+    // A file replaced keeps its permissions.
+    struct stat target {};
+    if (::stat(m_target.c_str(), &target) == 0 && S_ISREG(target.st_mode)) {
+        ::chmod(m_temp.c_str(), target.st_mode & 07777);
     }
     if (std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
         m_error = std::strerror(errno);

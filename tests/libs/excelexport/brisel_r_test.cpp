@@ -23,6 +23,7 @@
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -282,6 +283,34 @@ TEST_F(BriselRTest, AFailedSaveLeavesTheWorkbookAsItWas) {
     EXPECT_EQ(m_boxes.Records().size(), 1u);
     EXPECT_EQ(FileBytes(path), before);
     EXPECT_EQ(FolderNames(disk.File("")), (std::vector<std::string>{"filler", "kept.xls"}));
+}
+
+TEST_F(BriselRTest, AWorkbookTheExportWroteOpensInTheWriterWithItsCellsAndFormats) {
+    const float times[] = {0.5f};
+    const int channels[] = {3};
+    const double values[] = {1.23456};
+    const std::string path = File("run.xls");
+    ASSERT_EQ(BriselEx(16, "时间", 1, times, 0, 1, channels, values, 1, 1, path.c_str(), nullptr), 1);
+    ::chmod(path.c_str(), 0640);
+    CExportExcel_Ex excel;
+    excel.SetFileName(File("run"));
+    ASSERT_EQ(excel.SetSheetName(2, "备注"), 1);
+    ASSERT_EQ(excel.FillGridContent(1, 1, {"note"}, eFillRow), 1);
+    ASSERT_EQ(excel.Quit(), 1);
+
+    const ReadWorkbook book = Read(path);
+    ASSERT_EQ(book.sheets.size(), 2u);
+    EXPECT_EQ(book.sheets[0].name, "备注");
+    const ReadSheet& run = book.sheets[1];
+    EXPECT_EQ(Text(&run, "A1"), "时间");
+    EXPECT_EQ(Text(&run, "B1"), "1_4");
+    EXPECT_EQ(run.cells.at("A2").number, 0.5);
+    EXPECT_EQ(run.cells.at("A2").format, "0.000");
+    EXPECT_EQ(run.cells.at("B2").number, 1.2346);
+    EXPECT_EQ(run.cells.at("B2").format, "0.0000");
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u) << "the file replaced keeps its permissions";
 }
 
 // The export's cells for 2 samples of channels 35 and 0.
