@@ -96,7 +96,10 @@ int CCaseProtocol3::BuildModuleCmdF2(const std::uint8_t block[13]) {
 
 int CCaseProtocol3::BuildCorrectionCoefCmd(int c, int b1, int b2, std::int32_t v) {
     const auto u = static_cast<std::uint32_t>(v);
-    return Frame({2, 2, Low(c / 16), Low(c % 16), 1, Low(b1), Low(b2), Low(u >> 24), Low(u >> 16),
+    // The case knows its channels by their place in the case: module, then
+    // channel, whatever case the global channel number names.
+    const int place = ((c % 128) + 128) % 128;
+    return Frame({2, 2, Low(place / 16), Low(place % 16), 1, Low(b1), Low(b2), Low(u >> 24), Low(u >> 16),
                   Low(u >> 8), Low(u)});
 }
 

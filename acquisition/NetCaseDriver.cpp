@@ -433,7 +433,9 @@ int CNetCaseDriver::SendCaseCommand36(int channelId) {
 }
 
 int CNetCaseDriver::SendCorrectionCoef(int channel, int b1, int b2, std::int32_t value) {
-    for (auto& link : SnapshotLinks()) {
+    // Only the link of the channel's own case may take it; a case that has
+    // gone takes nothing, and the caller hears of it.
+    for (auto& link : SnapshotLiveLinks()) {
         if (link->HasModule(channel / 16))
             return link->SendCorrectionCoef(channel, b1, b2, value);
     }

@@ -449,10 +449,14 @@ public:
     // After a case search: the result windows list the strain channels again.
     void RefreshResultWindows();
 
+    // The test-function dialogs' commands (MainFrameTestFunctions.cpp).
+    void OnCoefficientDialog();
+
 private:
     void CheckOpenFileLimit();
     void CreateTestDialogWindows();
     void RegisterTestDialogCommands();
+    void RegisterTestFunctionCommands();
     // Attaches the locate window to the active data window.
     void AttachLocateData();
 

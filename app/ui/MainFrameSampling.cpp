@@ -55,6 +55,7 @@ void CMainFrame::InstallSampling() {
     RegisterDigitalCommands();
     RegisterDataDialogCommands();
     RegisterTestDialogCommands();
+    RegisterTestFunctionCommands();
     RegisterSamplingMessages();
     RegisterResultMessages();
     InstallRemoteControl();
