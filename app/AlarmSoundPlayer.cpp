@@ -1,25 +1,15 @@
 // The alarm-sound worker and the version caption.
 #include "app/AlarmSoundPlayer.h"
 
+#include "app/WaveSound.h"
 #include "platform/Files.h"
-#include "platform/Process.h"
 #include "platform/Text.h"
-
-#include <csignal>
 
 namespace {
 
-void PlayWithSystemPlayer(const std::string& path, const std::atomic<bool>& stop) {
-    platform::Process process;
-    if (!process.Start("aplay", {"-q", path}))
-        return;
-    while (!process.Wait(50)) {
-        if (stop.load()) {
-            ::kill(process.Pid(), SIGTERM);
-            process.Wait(1000);
-            return;
-        }
-    }
+void PlayWithWaveSound(const std::string& path, const std::atomic<bool>& stop) {
+    CWaveSound sound;
+    sound.Play(path, &stop);
 }
 
 } // namespace
@@ -27,7 +17,7 @@ void PlayWithSystemPlayer(const std::string& path, const std::atomic<bool>& stop
 CAlarmSoundPlayer::CAlarmSoundPlayer(const std::string& programFolder)
     : m_strPath(platform::JoinPath(programFolder.empty() ? platform::ProgramFolder() : programFolder,
                                    "warning.wav")),
-      m_bFileExists(platform::FileExists(m_strPath)), m_player(&PlayWithSystemPlayer) {}
+      m_bFileExists(platform::FileExists(m_strPath)), m_player(&PlayWithWaveSound) {}
 
 CAlarmSoundPlayer::~CAlarmSoundPlayer() {
     Stop();

@@ -21,7 +21,7 @@ public:
     CAlarmSoundPlayer(const CAlarmSoundPlayer&) = delete;
     CAlarmSoundPlayer& operator=(const CAlarmSoundPlayer&) = delete;
 
-    // Tests give their own player; the default plays through the system's
+    // Tests give their own player; the default plays through CWaveSound and the system's
     // sound player program when there is one.
     void SetPlayer(Player player) { m_player = std::move(player); }
 
