@@ -312,7 +312,7 @@ void CCalibrateRun::Finish() {
         return;
     if (m_settings.ErrorCorrect && m_settings.Standing == -1) {
         m_data.ComputeCorrection();
-        m_host.WriteCorrectFile();
+        m_host.WriteCorrectFile(m_block);
         if (m_data.AnyOverLimit())
             m_host.OfferCorrection();
     }

@@ -35,8 +35,8 @@ public:
     virtual void ShowStatus(const std::string& text) = 0;
     virtual void RefreshResults() = 0;
     virtual void ClearResults(bool marksOnly) = 0;
-    // Writes correct.txt from the store.
-    virtual void WriteCorrectFile() = 0;
+    // Writes correct.txt from the store for the run's module.
+    virtual void WriteCorrectFile(const CalibrateChannelParam& block) = 0;
     // Asks for the correction and opens the correction dialog on Yes.
     virtual void OfferCorrection() = 0;
     // Reports a reading that stayed abnormal (when the settings ask for it).

@@ -373,9 +373,8 @@ void CKelvaneFrame::ClearResults(bool marksOnly) {
     platform::PostMessage(GetSafeHwnd(), WM_KELVANE_CLEAR, marksOnly ? 1 : 0);
 }
 
-void CKelvaneFrame::WriteCorrectFile() {
-    ::WriteCorrectFile(platform::JoinPath(m_strProgramFolder, kCorrectFile),
-                       CorrectContentOf(m_data, m_block));
+void CKelvaneFrame::WriteCorrectFile(const CalibrateChannelParam& block) {
+    ::WriteCorrectFile(platform::JoinPath(m_strProgramFolder, kCorrectFile), CorrectContentOf(m_data, block));
 }
 
 void CKelvaneFrame::OfferCorrection() {

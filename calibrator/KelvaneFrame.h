@@ -131,7 +131,7 @@ private:
     void ShowStatus(const std::string& text) override;
     void RefreshResults() override;
     void ClearResults(bool marksOnly) override;
-    void WriteCorrectFile() override;
+    void WriteCorrectFile(const CalibrateChannelParam& block) override;
     void OfferCorrection() override;
     void ShowAbnormal() override;
     void RunFinished() override;

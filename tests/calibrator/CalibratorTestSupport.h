@@ -77,7 +77,7 @@ public:
     }
     void RefreshResults() override {}
     void ClearResults(bool) override {}
-    void WriteCorrectFile() override { ++correctFiles; }
+    void WriteCorrectFile(const CalibrateChannelParam&) override { ++correctFiles; }
     void OfferCorrection() override { ++offers; }
     void ShowAbnormal() override { ++abnormal; }
     void RunFinished() override { ++finished; }

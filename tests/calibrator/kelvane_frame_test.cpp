@@ -26,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 
@@ -107,7 +108,7 @@ protected:
         m_folder.WriteSettingsFile(
             "[SampleChanParams]\nFullValueCount=2\nFullValue0=5,mV\nFullValue1=20,ue\n"
             "[BridgeVoltage]\nBridgeVoltageCount=2\nBridgeVoltage0=2,V\nBridgeVoltage1=5,V\n"
-            "[Calibration]\nSteadySleep=0\nCalibrateType=0\n");
+            "[Calibration]\nSteadySleep=0\nCalibrateType=0\nErrorCorrect=1\n");
         std::ofstream points(m_folder.File(kCalibrateParamFile), std::ios::binary);
         points << "[CalibrateParam]\r\nBridgeType=1\r\n[StrainCalibrateParam]\r\nStrainCalibrateCount=2\r\n"
                   "StrainCalibrateIndex0=5\r\nStrainCalibrateValue0=1000\r\n"
@@ -191,6 +192,18 @@ TEST_F(KelvaneFrameTest, LinksToTheMainProgramAndRunsACalibrationFromTheForm) {
         EXPECT_EQ(outputs.back().value, 20000);
         EXPECT_EQ(outputs.back().modeIndex, 1); // half bridge
         EXPECT_EQ(m_boxes.Records().back().text, "标定结束！");
+        // The correction was offered over the coefficients written to correct.txt.
+        const auto records = m_boxes.Records();
+        EXPECT_TRUE(std::any_of(records.begin(), records.end(), [](const auto& r) {
+            return r.text == "是否进行标定系数修正？" && r.caption == "标定误差";
+        }));
+        CorrectFileContent correct;
+        ASSERT_TRUE(ReadCorrectFile(m_folder.File(kCorrectFile), correct));
+        EXPECT_EQ(correct.nCase, 0);
+        EXPECT_EQ(correct.nModule, 3);
+        EXPECT_NEAR(correct.coefs[2], 1 / 1.01, 1e-4);
+        EXPECT_NEAR(correct.coefs[0], 1.0, 1e-4);
+        EXPECT_NEAR(correct.errors[2], 1.0, 1e-3);
         EXPECT_TRUE(frame.close());
     }
     // The form's choices are kept for the next start.
