@@ -285,9 +285,6 @@ void CKelvaneFrame::OnCalibrateNotify(int code) {
     case NOTIFY_STOP:
         StopRun();
         break;
-    case NOTIFY_WRITE_COEF:
-        StartCoefWriting(m_writeChannels, m_writeCoefs);
-        break;
     case NOTIFY_REFRESH:
         m_pView->SetTab(m_block.ChanType);
         m_pView->RefreshGrid(false);
@@ -438,7 +435,8 @@ int CKelvaneFrame::SaveCalibrateResult() {
             SaveDataFileOption(SettingsPath(), m_fileOption);
         }
     }
-    SetStatusText(result == 1 ? QString::fromStdString(path) : QString());
+    // A result that could not be written is said, never passed over.
+    SetStatusText(result == 1 ? QString::fromStdString(path) : QString("标定结果文件保存失败！"));
     return result;
 }
 

@@ -45,10 +45,11 @@ constexpr platform::UINT WM_KELVANE_OPEN_COEF = 3373;
 constexpr platform::UINT WM_KELVANE_REFRESH = 3374;
 constexpr platform::UINT WM_KELVANE_CLEAR = 3375;
 constexpr platform::UINT WM_KELVANE_REPEAT = 3376;
-// Calibration notifications (wParam of the registered message).
+// Calibration notifications (wParam of the registered message). The
+// coefficient write (notification 10) is StartCoefWriting, which the
+// dialogs call with their channels and coefficients.
 constexpr int NOTIFY_START = 1;
 constexpr int NOTIFY_STOP = 2;
-constexpr int NOTIFY_WRITE_COEF = 10;
 constexpr int NOTIFY_REFRESH = 11;
 
 class CKelvaneFrame : public QMainWindow,
@@ -105,6 +106,9 @@ public:
     std::vector<int> FullValues() const override { return m_fullValues; }
     std::vector<CalibrateCoefRecord> CoefRecords() const override { return m_pLink->CoefRecords(); }
     bool HasCoefReply() const override { return m_pLink->HasCoefReply(); }
+    // The writing thread waits for reply 10, which arrives on the
+    // user-interface thread: a caller waiting for the end keeps handling
+    // events meanwhile.
     bool StartCoefWriting(const std::array<std::int32_t, kCalibrateChannels>& channels,
                           const std::array<float, kCalibrateChannels>& coefs) override;
     bool IsCoefWriting() const override { return m_bCoefWriting.load(); }
@@ -181,6 +185,4 @@ private:
     std::string m_strStatus;
     std::thread m_coefWriter;  // the code-10 thread
     std::thread m_coefFetcher; // the code-9 thread of the coefficient command
-    std::array<std::int32_t, kCalibrateChannels> m_writeChannels{};
-    std::array<float, kCalibrateChannels> m_writeCoefs{};
 };

@@ -52,6 +52,7 @@ public:
         std::int32_t code;
         std::memcpy(&code, data + 4, 4);
         codes.push_back(code);
+        lastPacket.assign(data, data + wParam);
         if (code == heldCode)
             return 0;
         std::vector<std::uint8_t> payload;
@@ -85,12 +86,12 @@ public:
         const auto packet = BuildLinkPacket(code, payload.data(), payload.size());
         m_server.SendNetworkCommand(reinterpret_cast<const char*>(packet.data()),
                                     static_cast<int>(packet.size()));
-        (void)wParam;
         return 0;
     }
 
     std::array<float, 16> gains;
     std::vector<int> codes;
+    std::vector<std::uint8_t> lastPacket;
     int heldCode = -1;
 
 private:
@@ -233,4 +234,33 @@ TEST_F(KelvaneFrameTest, PortCommandReportsAMachineWithoutSerialPorts) {
     ASSERT_FALSE(m_boxes.Records().empty());
     EXPECT_EQ(m_boxes.Records().back().text, "未找到可用串口！");
     platform::SetSerialDevicePrefix("/dev/ttyS");
+}
+
+TEST_F(KelvaneFrameTest, CoefficientCommandsFetchAndWriteThroughTheLink) {
+    FakeMainProgram main(m_generator);
+    ASSERT_TRUE(main.Listen());
+    CKelvaneFrame frame(m_folder.ProgramFolder());
+    frame.Create();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return frame.Form()->Cases()->count() == 2; }));
+    frame.Form()->SelectModule(0, 3);
+
+    frame.Action(ID_CHANNEL_COEF)->trigger();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return frame.HasCoefReply(); }));
+    EXPECT_EQ(main.codes.back(), CALIBRATE_FETCH_COEF);
+    EXPECT_EQ(frame.StatusText(), "正在获取通道修正系数......");
+
+    std::array<float, kCalibrateChannels> coefs{};
+    coefs[2] = 0.99f;
+    ASSERT_TRUE(frame.StartCoefWriting(WriteChannelNumbers(frame.ChannelBlock(), {2}), coefs));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !frame.IsCoefWriting(); }));
+    ASSERT_EQ(main.lastPacket.size(), 184u);
+    EXPECT_EQ(main.codes.back(), CALIBRATE_WRITE_COEF);
+    std::int32_t channel, unused;
+    float coef;
+    std::memcpy(&channel, main.lastPacket.data() + 56 + 2 * 4, 4);
+    std::memcpy(&unused, main.lastPacket.data() + 56, 4);
+    std::memcpy(&coef, main.lastPacket.data() + 120 + 2 * 4, 4);
+    EXPECT_EQ(channel, (0 * 8 + 3) * 16 + 2);
+    EXPECT_EQ(unused, -1);
+    EXPECT_FLOAT_EQ(coef, 0.99f);
 }
