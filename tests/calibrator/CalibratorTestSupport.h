@@ -58,6 +58,8 @@ public:
     bool WaitReply(int code, std::uint32_t milliseconds) override {
         return m_replied[static_cast<std::size_t>(code)].Wait(milliseconds) == platform::WAIT_OBJECT_0;
     }
+    // The reply of a held code arrives.
+    void Reply(int code) { m_replied[static_cast<std::size_t>(code)].Set(); }
     void WakeAllWaits() override {
         for (auto& e : m_replied)
             e.Set();

@@ -4,6 +4,7 @@
 #include "CalibratorTestSupport.h"
 #include "calibrator/CalibrateRun.h"
 #include "calibrator/RunClock.h"
+#include "platform/Time.h"
 
 #include <gtest/gtest.h>
 
@@ -208,4 +209,36 @@ TEST_F(CalibrateRunTest, VoltageRunMeasuresTheChosenPointOnly) {
     EXPECT_EQ(m_data.OverLimit(), std::vector<int>{1});
     EXPECT_EQ(m_host.finished, 0) << "a voltage run saves nothing by itself";
     EXPECT_EQ(m_host.codes.back(), CALIBRATE_STOP_SAMPLING);
+}
+
+TEST_F(CalibrateRunTest, APausedRunWaitsUntilItContinues) {
+    m_settings.CalibrateType = 0;
+    m_host.heldCode = CALIBRATE_READ_SAMPLE;
+    m_data.SetPointTable(0, {{5, 1000.0f}});
+    m_data.SetChannelList({0, 1});
+    CCalibrateRun run(m_host, m_data);
+    ASSERT_TRUE(run.Start(m_block, m_settings));
+    const auto reads = [this] {
+        std::lock_guard lock(m_host.m_mutex);
+        return std::count(m_host.codes.begin(), m_host.codes.end(), CALIBRATE_READ_SAMPLE);
+    };
+    for (int i = 0; i < 200 && reads() == 0; ++i)
+        platform::Sleep(10);
+    ASSERT_EQ(reads(), 1);
+    run.TogglePause();
+    EXPECT_TRUE(run.IsPaused());
+    {
+        std::lock_guard lock(m_host.m_mutex);
+        m_host.heldCode = -1;
+    }
+    m_host.WaitReply(CALIBRATE_READ_SAMPLE, 0);                       // nothing set yet
+    m_host.SendRequest(BuildCalibrateRequest(CALIBRATE_READ_SAMPLE)); // the held reply comes
+    platform::Sleep(300);
+    EXPECT_FALSE(run.Join(0)) << "paused before the next channel";
+    const auto pausedReads = reads();
+    platform::Sleep(200);
+    EXPECT_EQ(reads(), pausedReads);
+    run.TogglePause();
+    EXPECT_TRUE(run.Join(10000));
+    EXPECT_EQ(m_host.finished, 1);
 }
