@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -263,4 +264,26 @@ TEST_F(KelvaneFrameTest, CoefficientCommandsFetchAndWriteThroughTheLink) {
     EXPECT_EQ(channel, (0 * 8 + 3) * 16 + 2);
     EXPECT_EQ(unused, -1);
     EXPECT_FLOAT_EQ(coef, 0.99f);
+}
+
+TEST_F(KelvaneFrameTest, SaveButtonWritesNumberedResultsAndCountsOn) {
+    {
+        std::ofstream options(m_folder.File(kCalibrateParamFile), std::ios::app | std::ios::binary);
+        options << "[DataFileOption]\r\nFileName=kal\r\nMultifile=1\r\nNumStoring=1\r\nStartNum=7\r\n";
+    }
+    CKelvaneFrame frame(m_folder.ProgramFolder());
+    EXPECT_TRUE(frame.Form()->SaveButton()->isEnabled());
+    frame.Form()->SaveButton()->click();
+    EXPECT_EQ(frame.LastResultPath(), m_folder.File("kal_0007.xls"));
+    frame.Form()->SaveButton()->click();
+    EXPECT_EQ(frame.LastResultPath(), m_folder.File("kal_0008.xls"));
+    DataFileOption stored;
+    LoadDataFileOption(m_folder.File(kCalibrateParamFile), stored);
+    EXPECT_EQ(stored.StartNum, 9);
+
+    // A result folder that does not exist: nothing written, the number stays.
+    frame.Form()->FilePath()->setText(QString::fromStdString(m_folder.File("missing")));
+    frame.Form()->SaveButton()->click();
+    EXPECT_EQ(frame.FileOption().StartNum, 9);
+    EXPECT_EQ(frame.StatusText(), "标定结果文件保存失败！");
 }
