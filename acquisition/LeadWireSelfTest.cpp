@@ -274,7 +274,8 @@ bool CLeadWireSelfTest::ApplyLeadResistance(const std::vector<int>& channels) {
             platform::MB_YESNO | platform::MB_ICONQUESTION | platform::MB_DEFBUTTON2) != platform::IDYES)
         return false;
     for (const int id : channels) {
-        if (!IsValidChannelId(id))
+        // Only strain channels were measured: the others keep their records.
+        if (!IsValidChannelId(id) || !IsStrain(id))
             continue;
         ChannelParamRecord& p = g_ChannelParams[id];
         if (m_LeadStatus[static_cast<std::size_t>(id)] == 0) {

@@ -88,6 +88,36 @@ std::int32_t CCaseSimulator::Value(int caseNo, int slot, int channel, std::int64
     return channel == 15 ? -raw : raw;
 }
 
+float CCaseSimulator::TestReading(int channel, int which) {
+    if (which == 0)
+        return 0.0f;
+    return channel == 3 ? kHighReading : channel == 5 ? kLowReading : kTestReading;
+}
+
+std::vector<std::uint8_t> CCaseSimulator::BuildTestDataReply(int modules, std::uint8_t kind) {
+    std::vector<std::uint8_t> out;
+    for (int slot = 0; slot < modules; ++slot) {
+        std::vector<std::uint8_t> frame(138, 0);
+        frame[0] = 0x55;
+        frame[1] = 0xAA;
+        frame[2] = 7;
+        frame[3] = kind;
+        frame[7] = static_cast<std::uint8_t>(slot);
+        for (int which = 0; which < 2; ++which) {
+            for (int c = 0; c < 16; ++c) {
+                const float value = TestReading(c, which);
+                std::uint32_t word = 0;
+                std::memcpy(&word, &value, 4);
+                for (int b = 0; b < 4; ++b)
+                    frame[std::size_t(10 + 64 * which + 4 * c + b)] =
+                        static_cast<std::uint8_t>(word >> (24 - 8 * b));
+            }
+        }
+        out.insert(out.end(), frame.begin(), frame.end());
+    }
+    return out;
+}
+
 std::int32_t CCaseSimulator::SineValue(const SineWave& sine, std::int64_t n) {
     const double phase = 2.0 * M_PI * static_cast<double>(n % sine.period) / sine.period;
     return static_cast<std::int32_t>(std::lround(sine.amplitude * std::sin(phase)));
@@ -245,6 +275,9 @@ void CCaseSimulator::HandleCommand(const std::vector<std::uint8_t>& payload) {
         SendReply(BuildCaseInfoReply(m_options.caseNo, m_options.modules, m_options.version));
     } else if (op0 == 2 && op1 == 3) {
         SendReply(BuildChannelInfoReply(m_options.modules));
+    } else if (op0 == 8 && (op1 == 0 || op1 == 5)) {
+        // Lead-wire or self-test readings, read back after the wait.
+        SendReply(BuildTestDataReply(m_options.modules, op1 == 0 ? 3 : 4));
     } else if (op0 == 8 && op1 == 3) {
         // Start: the data stream is the answer.
         m_nNextSample = 0;

@@ -57,6 +57,11 @@ public:
     // The raw value of a channel in sample n, as streamed (24-bit signed).
     static std::int32_t Value(int caseNo, int slot, int channel, std::int64_t n);
     static std::int32_t SineValue(const SineWave& sine, std::int64_t n);
+    // The test readings a lead-wire [8,0] or self-test [8,5] request is
+    // answered with: reading 0 is 0 on every channel; reading 1 is
+    // kHighReading on channel 3, kLowReading on channel 5, else kTestReading.
+    static constexpr float kTestReading = 700.0f, kHighReading = 6000.0f, kLowReading = 100.0f;
+    static float TestReading(int channel, int which);
     // Sample index that Value encodes in its channel-0 reading of a slot.
     static std::int64_t SampleIndexOf(std::int32_t channel0Value) { return channel0Value / 128 / 8; }
 
@@ -79,6 +84,10 @@ public:
     // Builders shared with tests.
     static std::vector<std::uint8_t> BuildCaseInfoReply(int caseNo, int modules, int version);
     static std::vector<std::uint8_t> BuildChannelInfoReply(int modules);
+    // One 138-byte frame a module: 0x55 0xAA 7 kind, byte 7 the slot, 16
+    // readings 0 from byte 10 and 16 readings 1 from byte 74, each a float
+    // most significant byte first (kind 3 lead wire, 4 self-test).
+    static std::vector<std::uint8_t> BuildTestDataReply(int modules, std::uint8_t kind);
     static void AppendUnit(std::vector<std::uint8_t>& out, int caseNo, int slot, std::int64_t n, int version,
                            const SineWave& sine = {});
     static void AppendDataFrame(std::vector<std::uint8_t>& out, int caseNo, int modules,
