@@ -201,8 +201,8 @@ void CKelvaneFrame::OnControllers() {
 void CKelvaneFrame::PlaceBatteryWindow() {
     if (m_pBattery == nullptr)
         return;
-    const QRect client = centralWidget() != nullptr ? rect() : rect();
-    m_pBattery->move(client.right() - m_pBattery->width() - 10, menuBar()->height());
+    // Top right of the client area, 10 pixels from the right edge.
+    m_pBattery->move(rect().right() - m_pBattery->width() - 10, menuBar()->height());
     m_pBattery->raise();
 }
 
