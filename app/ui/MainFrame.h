@@ -451,6 +451,9 @@ public:
 
     // The test-function dialogs' commands (MainFrameTestFunctions.cpp).
     void OnCoefficientDialog();
+    void OnSampleEventSettings();
+    // The open project's "SampleEvent.INI" when it has one, else the program folder's.
+    std::string SampleEventFilePath() const;
 
 private:
     void CheckOpenFileLimit();

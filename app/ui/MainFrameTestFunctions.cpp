@@ -1,14 +1,19 @@
 // The frame's commands of the test-function dialogs: the coefficient
-// writing (修正系数设置).
+// writing (修正系数设置) and the event-sampling schedule (事件采样设置).
 #include "app/ui/MainFrame.h"
 
+#include "app/AppSettings.h"
 #include "app/CommandStates.h"
 #include "app/ui/MainFrameCaseSearch.h"
 #include "panels/DlgCoefWrite.h"
+#include "panels/DlgSampleEvent.h"
+#include "platform/Files.h"
+#include "platform/RegistryProfile.h"
 
 namespace {
 
 constexpr int ID_COEFFICIENT_DIALOG = 32903;
+constexpr int ID_SAMPLE_EVENT_SETTINGS = 32843;
 
 } // namespace
 
@@ -24,6 +29,7 @@ void CMainFrame::RegisterTestFunctionCommands() {
                 GetFrameCommandState(ID_COEFFICIENT_DIALOG, m_pCaseSearch->CollectCommandState());
             ui.Enable(result.bEnabled);
         });
+    OnCommand(ID_SAMPLE_EVENT_SETTINGS, [this] { OnSampleEventSettings(); });
 }
 
 void CMainFrame::OnCoefficientDialog() {
@@ -31,4 +37,30 @@ void CMainFrame::OnCoefficientDialog() {
     dialog.SetCommBase(m_pComm.get());
     dialog.SetInstrumentFile(m_strInstrumentFile);
     dialog.exec();
+}
+
+std::string CMainFrame::SampleEventFilePath() const {
+    if (m_project.HasProjectPath()) {
+        const std::string own = platform::JoinPath(m_project.m_strProjectFolder, "SampleEvent.INI");
+        if (platform::FileExists(own))
+            return own;
+    }
+    return platform::JoinPath(m_strProgramFolder, "SampleEvent.INI");
+}
+
+void CMainFrame::OnSampleEventSettings() {
+    CDlgSampleEvent dialog(this);
+    dialog.SetFilePath(SampleEventFilePath());
+    dialog.SetProgramFolder(m_strProgramFolder);
+    dialog.SetOptions({m_nEventMode, m_nOpcLoopMode, m_nOpcNotifyMode});
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const SampleEventOptions& options = dialog.GetOptions();
+    m_nEventMode = options.nEventMode;
+    m_nOpcLoopMode = options.nOpcLoopMode;
+    m_nOpcNotifyMode = options.bOpcNotify;
+    platform::CRegistryProfile& profile = AppRegistryProfile();
+    profile.WriteProfileInt("OPC_SERVER", "EventMode", m_nEventMode);
+    profile.WriteProfileInt("OPC_SERVER", "OpcLoopMode", m_nOpcLoopMode);
+    profile.WriteProfileInt("OPC_SERVER", "OpcNotifyMode", m_nOpcNotifyMode);
 }
