@@ -160,6 +160,9 @@ private:
 
     struct FileSet {
         CRawFile dat, stu;
+        // Their lengths, kept here rather than asked of the files before each batch
+        // (a batch is the only writer): where a failed batch is cut back to.
+        std::int64_t datLength = -1, stuLength = -1;
         ~FileSet() {
             dat.Close();
             stu.Close();

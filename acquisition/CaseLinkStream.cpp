@@ -412,6 +412,8 @@ void CCaseLink::OpenCaseFiles() {
                            CRawFile::kWrite | CRawFile::kCreate | CRawFile::kNoTruncate))
                 file->Seek(0, 0, 2);
         }
+        files.datLength = files.dat.Length();
+        files.stuLength = files.stu.Length();
     }
 }
 
@@ -450,18 +452,19 @@ void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock
             blocks = m_blockBatch.data();
         }
         FileSet& files = it->second;
-        const std::int64_t datLength = files.dat.Length();
-        const std::int64_t stuLength = files.stu.Length();
+        const auto datBytes = static_cast<std::int64_t>(count * sizeof(CaseSampleBlock));
+        const auto stuBytes = static_cast<std::int64_t>(count * sizeof(SampleStatusRecord));
         errno = 0;
-        if (!files.dat.WriteAll(blocks, static_cast<std::int64_t>(count * sizeof(CaseSampleBlock))) ||
-            !files.stu.WriteAll(m_statusBatch.data(),
-                                static_cast<std::int64_t>(count * sizeof(SampleStatusRecord)))) {
+        if (files.dat.WriteAll(blocks, datBytes) && files.stu.WriteAll(m_statusBatch.data(), stuBytes)) {
+            files.datLength += datBytes;
+            files.stuLength += stuBytes;
+        } else {
             // A full disk (or any failed write): the batch is taken back from
             // both files, so they end on whole records and in step, and the
             // run is stopped by the frame, which tells the user.
             const int error = errno != 0 ? errno : ENOSPC;
-            files.dat.SetLength(datLength);
-            files.stu.SetLength(stuLength);
+            files.dat.SetLength(files.datLength);
+            files.stu.SetLength(files.stuLength);
             if (ReportRunWriteError(error)) {
                 const std::string line = "写入失败 " + m_strDataFolder + ": " + std::strerror(error);
                 Trace(line);
