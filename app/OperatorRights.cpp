@@ -39,6 +39,10 @@ void COperatorRights::Save(platform::CRegistryProfile& profile) const {
     profile.WriteProfileString(SECTION, "SettingRight", m_strSettingCode);
 }
 
+int COperatorRights::IsEntryCodeRequired() const {
+    return (m_nRightCancel != 1 && !m_strSettingCode.empty()) ? 1 : 0;
+}
+
 int COperatorRights::IsOperationCodeRequired() const {
     return (m_nRightCancel != 1 && !m_strOperationCode.empty()) ? 1 : 0;
 }

@@ -23,6 +23,8 @@ public:
     void Load(platform::CRegistryProfile& profile);
     void Save(platform::CRegistryProfile& profile) const;
 
+    // The entry code is asked before the rights settings open.
+    int IsEntryCodeRequired() const;
     int IsOperationCodeRequired() const;
     int IsStopControlGuarded() const;
     int IsChannelEditAllowed() const;

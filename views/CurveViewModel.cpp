@@ -151,6 +151,16 @@ void CCurveViewModel::SetDrawingMode(int mode, const CurveWorld& world) {
     AllocCurveBuffers(world);
 }
 
+void CCurveViewModel::TakeTheoryValues(const CurveWorld& world) {
+    m_TheoryValues.clear();
+    for (int channel : GetChannelIDs()) {
+        auto it = world.theoryValues.find(channel);
+        if (it == world.theoryValues.end() || it->second.empty())
+            it = world.theoryValues.find(-1);
+        m_TheoryValues.push_back(it != world.theoryValues.end() ? it->second : std::vector<float>{});
+    }
+}
+
 bool CCurveViewModel::ResetSignalKind(const CurveWorld& world) {
     m_bPeakListShown = false;
     m_bTheoryShown = false;

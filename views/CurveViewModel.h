@@ -216,6 +216,8 @@ public:
     // Theory values are drawn and read out; per curve, the values by stored sample.
     bool m_bTheoryShown = false;
     std::vector<std::vector<float>> m_TheoryValues;
+    // Each curve takes its channel's theory values, else those for all channels.
+    void TakeTheoryValues(const CurveWorld& world);
     std::map<int, float> m_VirtualValues;
     int m_nXGridCount = 10, m_nYGridCount = 10;
     // Index 0 of the XY ring: the oldest point once 4096 are held.

@@ -138,6 +138,7 @@ void CCurveViewWidget::RefreshRunFlags() {
 void CCurveViewWidget::RefreshWorld() {
     if (fillWorld)
         fillWorld(m_world);
+    m_model.TakeTheoryValues(m_world);
     RefreshRunFlags();
 }
 

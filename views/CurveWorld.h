@@ -7,6 +7,7 @@
 #include "datafiles/ChannelTable.h"
 #include "datafiles/OnlineLayout.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,8 @@ struct CurveWorld {
     std::string virtualBase;  // folder + "/" + name: the ".vit" files follow with their number
     std::string markPath;     // the project's ".mrk" sample marks
     std::string zeroTimePath; // "rezu.ini" of the project folder, else of the program folder
+    // The frame's theory values: channel -> values by stored sample, -1 for all channels.
+    std::map<int, std::vector<float>> theoryValues;
     OnlineLayout layout;
     const IChannelTable* channelTable = nullptr;
 

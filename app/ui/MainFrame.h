@@ -74,6 +74,7 @@ struct ControllerRecord;
 struct CurveWorld;
 struct TableWorld;
 class CResultWorker;
+class CMainFrameSettingsDialogs;
 enum class ResultStatus : int;
 
 // Docking pane ids.
@@ -448,6 +449,8 @@ public:
     CDlgSelfTestResult* GetSelfTestWindow() const { return m_pSelfTestResult; }
     // After a case search: the result windows list the strain channels again.
     void RefreshResultWindows();
+    // The test set-up commands and their windows (MainFrameSettingsDialogs.cpp).
+    CMainFrameSettingsDialogs* GetSettingsDialogs() const { return m_pSettingsDialogs; }
 
     // The test-function dialogs' commands (MainFrameTestFunctions.cpp).
     void OnCoefficientDialog();
@@ -518,6 +521,7 @@ private:
     CDlgLeadResistance* m_pLeadResistance = nullptr;
     CDlgSelfTestResult* m_pSelfTestResult = nullptr;
     CSampleMarkRecorder m_markRecorder;
+    CMainFrameSettingsDialogs* m_pSettingsDialogs = nullptr; // a child object of the frame
     QWidget* m_pModuleInfoWindow = nullptr;
     QWidget* m_pAlarmStateWindow = nullptr;
     std::unique_ptr<CShowDetailWinThread> m_pProgressThread;

@@ -20,6 +20,7 @@
 #include "app/ui/ChildFrame.h"
 #include "app/ui/MainFrameCaseSearch.h"
 #include "app/ui/MainFrameLinkDialogs.h"
+#include "app/ui/MainFrameSettingsDialogs.h"
 #include "app/ui/ShowDetailWinThread.h"
 #include "libs/spectrum/Lurrow.h"
 #include "panels/ChannelParamBar.h"
@@ -106,6 +107,7 @@ bool CMainFrame::OnCreate() {
     InstallCaseSearch(*this);
     // The link and hardware settings dialogs.
     InstallLinkDialogs(*this);
+    m_pSettingsDialogs = InstallSettingsDialogs(*this);
     setWindowTitle(QString::fromUtf8(g_strAppTitle));
     m_tStartTime = static_cast<std::int64_t>(std::time(nullptr));
     return true;

@@ -15,6 +15,7 @@
 #include "app/SampleSettings.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
+#include "app/ui/MainFrameSettingsDialogs.h"
 #include "datafiles/SampleFileFormat.h"
 #include "panels/DlgDistributionBatch.h"
 #include "platform/Files.h"
@@ -47,6 +48,8 @@ void CMainFrame::FillCurveWorld(CurveWorld& world) const {
     world.digitalPath = m_project.GetFilePath(".dst");
     world.virtualBase = m_project.GetFilePath("");
     world.markPath = m_project.GetFilePath(".mrk");
+    if (m_pSettingsDialogs != nullptr)
+        world.theoryValues = m_pSettingsDialogs->GetTheoryValues();
     // The zero-time record goes beside the project, else beside the program.
     world.zeroTimePath =
         (m_project.HasProjectPath() ? m_project.m_strProjectFolder : m_strProgramFolder) + "/rezu.ini";

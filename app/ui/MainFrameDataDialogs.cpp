@@ -12,6 +12,7 @@
 #include "app/CommandStates.h"
 #include "app/RunFlags.h"
 #include "app/VirtualChannelFile.h"
+#include "app/ui/MainFrameSettingsDialogs.h"
 #include "datafiles/AppTables.h"
 #include "datafiles/VirtualChannels.h"
 #include "datafiles/ui/DlgStorageRule.h"
@@ -37,6 +38,8 @@ void CMainFrame::OnImportantPoints() {
 }
 
 void CMainFrame::UpdateImportantPoints() {
+    if (m_pSettingsDialogs != nullptr)
+        m_pSettingsDialogs->UpdateKeyPointValues();
     if (m_pImportantPointDlg == nullptr || m_pSampling == nullptr)
         return;
     // The current sample set: 16 values for each online case.

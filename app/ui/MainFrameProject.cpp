@@ -7,6 +7,7 @@
 #include "app/ControllerTableFile.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
+#include "app/ui/MainFrameSettingsDialogs.h"
 #include "app/ui/ProjectFileDialog.h"
 #include "panels/ChannelParamBar.h"
 #include "panels/SampleParamBar.h"
@@ -27,6 +28,8 @@ void CMainFrame::InstallProjectHooks() {
         if (m_pComm) {
             m_pComm->SetProjectState(state);
         }
+        if (m_pSettingsDialogs != nullptr)
+            m_pSettingsDialogs->OnProjectChanged();
     };
     hooks.takeSampleBarSettings = [this](SampleSettings& settings) {
         return m_pSampleParamBar == nullptr || m_pSampleParamBar->GetSampleSettings(settings, 1) != 0;

@@ -5,6 +5,8 @@
 #include "app/OperatorRights.h"
 #include "platform/RegistryProfile.h"
 
+#include <tuple>
+
 namespace {
 
 TEST(OperatorRightsTest, GuardPredicates) {
@@ -30,6 +32,14 @@ TEST(OperatorRightsTest, GuardPredicates) {
         EXPECT_EQ(rights.IsOperationCodeRequired(), c.required);
         EXPECT_EQ(rights.IsStopControlGuarded(), c.stopGuarded);
         EXPECT_EQ(IsStopGuarded(rights), c.guarded);
+    }
+    // The entry code: asked only with prompts on and a code set.
+    for (const auto& [cancel, code, required] :
+         {std::tuple{1, "abc", 0}, {0, "abc", 1}, {0, "", 0}, {2, "abc", 1}}) {
+        COperatorRights entry;
+        entry.m_nRightCancel = cancel;
+        entry.m_strSettingCode = code;
+        EXPECT_EQ(entry.IsEntryCodeRequired(), required) << cancel << "," << code;
     }
     COperatorRights rights;
     for (const auto& [edit, allowed] : {std::pair{0, 1}, {1, 0}, {2, 1}}) {
