@@ -252,8 +252,12 @@ bool TcpStream::SendAll(const void* data, std::size_t length, int timeoutMs) {
 }
 
 int TcpStream::Receive(void* buffer, std::size_t length, int timeoutMs) {
-    if (const int ready = ReadyToRead(timeoutMs); ready != 1)
-        return ready;
+    // Without a wait the non-blocking receive answers alone (EAGAIN: nothing yet); a
+    // poll first would only double the calls of a link that reads all that is there.
+    if (timeoutMs != 0) {
+        if (const int ready = ReadyToRead(timeoutMs); ready != 1)
+            return ready;
+    }
     for (;;) {
         const ssize_t n = ::recv(m_fd, buffer, static_cast<std::size_t>(ClampLength(length)), MSG_DONTWAIT);
         if (n >= 0)
