@@ -10,14 +10,13 @@
 #include "panels/DialogControls.h"
 #include "panels/GridMarks.h"
 #include "panels/MSFlexGrid.h"
+#include "panels/WorkerWait.h"
 #include "platform/MessageBox.h"
 #include "platform/Time.h"
 
 #include <QComboBox>
 #include <QEvent>
-#include <QEventLoop>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -25,7 +24,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <thread>
 
 namespace {
 
@@ -194,26 +192,12 @@ void CDlgCoefWrite::FillGrids() {
     FillGrid(m_pBridgeGrid, m_lists.bridge, m_lists.BridgeRows());
 }
 
-void CDlgCoefWrite::RunOffUiThread(const std::function<void()>& work) {
-    setEnabled(false);
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    QEventLoop loop;
-    std::thread worker([&] {
-        work();
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec();
-    worker.join();
-    QGuiApplication::restoreOverrideCursor();
-    setEnabled(true);
-}
-
 void CDlgCoefWrite::OnReadChannelInfo() {
     if (m_pComm == nullptr)
         return;
     // The cases answer within seconds; the window stays served meanwhile.
     CCommBase* comm = m_pComm;
-    RunOffUiThread([comm] { comm->ReadChannelInfo(); });
+    RunWhileWindowWaits(*this, [comm] { comm->ReadChannelInfo(); });
     OnChannelChanged();
     FillGrids();
 }
@@ -247,7 +231,8 @@ void CDlgCoefWrite::OnWrite(Grid grid) {
     CCommBase* comm = m_pComm;
     const std::function<void()> pause = m_pause ? m_pause : [] { platform::Sleep(kPauseMs); };
     int result = 0;
-    RunOffUiThread([&] { result = WriteCoefficientRows(*comm, channel, texts.kind, rows, pause); });
+    RunWhileWindowWaits(*this,
+                        [&] { result = WriteCoefficientRows(*comm, channel, texts.kind, rows, pause); });
     Message(result != 0 ? texts.success : texts.failure);
 }
 

@@ -56,9 +56,6 @@ protected:
 private:
     void FillGrids();
     void FillGrid(CMSFlexGrid* grid, const std::vector<CoefficientEntry>& entries, int count);
-    // Runs the work on a worker thread while the dialog waits, disabled,
-    // with its events still served.
-    void RunOffUiThread(const std::function<void()>& work);
 
     CCommBase* m_pComm = nullptr;
     std::string m_strInstrumentFile;

@@ -1,5 +1,7 @@
-// Colours, fonts and pens of the graph options in Qt's terms.
+// Colours, fonts and pens of the graph options in Qt's terms, and the colour chooser.
 #include "views/GraphPaintTools.h"
+
+#include <QColorDialog>
 
 #include <algorithm>
 #include <cstdlib>
@@ -21,4 +23,12 @@ QPen PenFromStyle(int style, int width, COLORREF colour) {
     QPen pen(ToQColor(colour), w);
     pen.setStyle(w > 1 || style < 0 || style > 4 ? Qt::SolidLine : kStyles[style]);
     return pen;
+}
+
+bool PickColourRef(COLORREF& colour, QWidget* parent) {
+    const QColor chosen = QColorDialog::getColor(ToQColor(colour), parent);
+    if (!chosen.isValid())
+        return false;
+    colour = ToColorRef(chosen);
+    return true;
 }

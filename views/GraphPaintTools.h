@@ -8,6 +8,8 @@
 #include <QFont>
 #include <QPen>
 
+class QWidget;
+
 inline QColor ToQColor(COLORREF colour) {
     return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
 }
@@ -15,6 +17,9 @@ inline QColor ToQColor(COLORREF colour) {
 inline COLORREF ToColorRef(const QColor& colour) {
     return COLORREF(colour.red()) | COLORREF(colour.green()) << 8 | COLORREF(colour.blue()) << 16;
 }
+
+// The standard colour chooser over the colour; false when it was cancelled.
+bool PickColourRef(COLORREF& colour, QWidget* parent);
 
 // The font of a logical font: its height in pixels (either sign), weight,
 // italic, underline and strike-out.

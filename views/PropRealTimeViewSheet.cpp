@@ -5,7 +5,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleValidator>
@@ -89,13 +88,7 @@ void CPropRealTimeViewSheet::Build() {
     setWindowTitle("图形属性");
     if (QScreen* screen = QGuiApplication::primaryScreen())
         m_nPixelsPerInch = std::max(1, int(std::lround(screen->logicalDotsPerInchY())));
-    pickColour = [this](COLORREF& colour) {
-        const QColor chosen = QColorDialog::getColor(ToQColor(colour), this);
-        if (!chosen.isValid())
-            return false;
-        colour = ToColorRef(chosen);
-        return true;
-    };
+    pickColour = [this](COLORREF& colour) { return PickColourRef(colour, this); };
     m_tabs->addTab(MakeColourPage(), "颜色");
     m_tabs->addTab(MakeFontPage(), "字体");
     m_tabs->addTab(MakeLinePage(), "线形");

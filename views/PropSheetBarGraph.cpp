@@ -6,7 +6,6 @@
 #include "views/GraphPaintTools.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -77,13 +76,7 @@ void PaintSwatch(QPushButton* button, COLORREF colour) {
 
 CPropSheetBarGraph::CPropSheetBarGraph(QWidget* parent) : QDialog(parent) {
     setWindowTitle("棒图属性");
-    pickColour = [this](COLORREF& colour) {
-        const QColor chosen = QColorDialog::getColor(ToQColor(colour), this);
-        if (!chosen.isValid())
-            return false;
-        colour = ToColorRef(chosen);
-        return true;
-    };
+    pickColour = [this](COLORREF& colour) { return PickColourRef(colour, this); };
     auto* tabs = new QTabWidget(this);
     auto* page = new QWidget(tabs);
     auto* bars = new QGroupBox("棒图", page);

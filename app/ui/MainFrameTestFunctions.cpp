@@ -1,11 +1,13 @@
 // The frame's commands of the test-function dialogs: the coefficient
-// writing (修正系数设置) and the event-sampling schedule (事件采样设置).
+// writing (修正系数设置), the event-sampling schedule (事件采样设置) and
+// the mechanical-property test over the stored run (力学性能检测).
 #include "app/ui/MainFrame.h"
 
 #include "app/AppSettings.h"
 #include "app/CommandStates.h"
 #include "app/ui/MainFrameCaseSearch.h"
 #include "panels/DlgCoefWrite.h"
+#include "panels/DlgMechanicalTest.h"
 #include "panels/DlgSampleEvent.h"
 #include "platform/Files.h"
 #include "platform/RegistryProfile.h"
@@ -14,6 +16,14 @@ namespace {
 
 constexpr int ID_COEFFICIENT_DIALOG = 32903;
 constexpr int ID_SAMPLE_EVENT_SETTINGS = 32843;
+constexpr int ID_MECHANICAL_TEST = 32870;
+
+// The test reads the project's stored run and changes nothing.
+void RunMechanicalTest(QWidget* parent, const std::string& dataPath, int storedCount) {
+    CDlgMechanicalTest dialog(parent);
+    dialog.SetDataFile(dataPath, storedCount);
+    dialog.exec();
+}
 
 } // namespace
 
@@ -30,6 +40,9 @@ void CMainFrame::RegisterTestFunctionCommands() {
             ui.Enable(result.bEnabled);
         });
     OnCommand(ID_SAMPLE_EVENT_SETTINGS, [this] { OnSampleEventSettings(); });
+    OnCommand(ID_MECHANICAL_TEST, [this] {
+        RunMechanicalTest(this, m_project.GetFilePath(".dat"), static_cast<int>(m_project.m_nTotalDataCount));
+    });
 }
 
 void CMainFrame::OnCoefficientDialog() {
