@@ -3,6 +3,7 @@
 #include "app/ui/FolderBrowser.h"
 #include "calibrator/KelvaneFrame.h"
 #include "calibrator/KelvaneView.h"
+#include "calibrator/NamedWidget.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 
@@ -23,11 +24,6 @@
 #endif
 
 namespace {
-
-template <typename T> T* Named(T* widget, const char* id) {
-    widget->setObjectName(id);
-    return widget;
-}
 
 int ComboInt(const QComboBox* combo) {
     return combo->currentText().toInt();

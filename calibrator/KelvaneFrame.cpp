@@ -98,6 +98,11 @@ CKelvaneFrame::CKelvaneFrame(const std::string& programFolder, QWidget* parent)
 CKelvaneFrame::~CKelvaneFrame() {
     m_pReconnectTimer->stop();
     m_pRepeatTimer->stop();
+#ifdef KELVANE_WITH_DIALOGS
+    // The battery window outlives this body; its worker uses the generator.
+    if (m_pBattery != nullptr)
+        kelvane_dialogs::StopBatteryWindow(m_pBattery);
+#endif
     m_pRun->Stop();
     m_pLink->SetAllReplies();
     PumpUntil([this] { return m_pRun->Join(0); }, 0xFFFFFFFF);

@@ -3,26 +3,22 @@
 // calibration through the link against the generator simulator on a
 // pseudo-terminal, saves the result, refuses to close during a run, and
 // reports a machine without serial ports.
-#include "CalibratorTestSupport.h"
-#include "app/ui/ShellTestSupport.h"
-#include "calibrator/CalibrateFiles.h"
+#include "KelvaneFrameFixture.h"
 #include "calibrator/DlgCalibrationParam.h"
 #include "calibrator/KelvaneFrame.h"
 #include "calibrator/KelvaneView.h"
-#include "calibrator/RunClock.h"
-#include "libs/transfer/ProgrammedLink.h"
+#include "calibrator/dialogs/DlgCalibrateCoef.h"
+#include "calibrator/dialogs/DlgCalibrateCorrect.h"
 #include "panels/MSFlexGrid.h"
 #include "platform/Files.h"
-#include "platform/MessageBox.h"
-#include "platform/SerialPort.h"
 #include "platform/Text.h"
-#include "tools/GeneratorSimulator.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -30,103 +26,6 @@
 #include <algorithm>
 #include <atomic>
 #include <fstream>
-
-namespace {
-
-// The main program's side: answers each command at once; a reading
-// follows the generator's outputs through the module's gains.
-class FakeMainProgram : public platform::MessageTarget {
-public:
-    explicit FakeMainProgram(CGeneratorSimulator& generator) : m_generator(generator) {
-        gains.fill(1.0f);
-        m_server.AttachWnd(this);
-        m_server.AttachMsg(platform::RegisterWindowMessage("{95C1BBB1-B11A-4E56-AC44-D5305CB41E20}"));
-    }
-    ~FakeMainProgram() override {
-        m_server.CloseServer();
-        UnregisterTarget();
-    }
-    bool Listen() { return m_server.CreateServer(8001, 5) && m_server.StartServer(); }
-
-    platform::LRESULT WindowProc(platform::UINT, platform::WPARAM wParam, platform::LPARAM lParam) override {
-        const auto* data = reinterpret_cast<const std::uint8_t*>(lParam);
-        std::int32_t code;
-        std::memcpy(&code, data + 4, 4);
-        codes.push_back(code);
-        lastPacket.assign(data, data + wParam);
-        if (code == heldCode)
-            return 0;
-        std::vector<std::uint8_t> payload;
-        if (code == CALIBRATE_GREETING) {
-            // Out of order: the case of number 1 first.
-            CalibrateControllerRecord records[2];
-            records[0].nCase = 1;
-            records[0].nModules = 1;
-            records[1].nCase = 0;
-            records[1].nModules = 2;
-            records[1].nModuleNo[1] = 3;
-            const std::int32_t count = 2;
-            payload.resize(4 + sizeof records);
-            std::memcpy(payload.data(), &count, 4);
-            std::memcpy(payload.data() + 4, records, sizeof records);
-            code = CALIBRATE_CONTROLLERS;
-        } else if (code == CALIBRATE_READ_SAMPLE) {
-            CaseSampleBlock block;
-            block.nHeader = 3;
-            for (const auto& [channel, output] : m_generator.CurrentOutputs())
-                if (channel >= 1 && channel <= 16)
-                    block.fValues[channel - 1] = static_cast<float>(output.SignedValue()) *
-                                                 gains[static_cast<std::size_t>(channel - 1)];
-            payload.assign(reinterpret_cast<std::uint8_t*>(&block),
-                           reinterpret_cast<std::uint8_t*>(&block + 1));
-        } else if (code == CALIBRATE_FETCH_COEF) {
-            const std::int32_t count = 0;
-            payload.assign(reinterpret_cast<const std::uint8_t*>(&count),
-                           reinterpret_cast<const std::uint8_t*>(&count + 1));
-        }
-        const auto packet = BuildLinkPacket(code, payload.data(), payload.size());
-        m_server.SendNetworkCommand(reinterpret_cast<const char*>(packet.data()),
-                                    static_cast<int>(packet.size()));
-        return 0;
-    }
-
-    std::array<float, 16> gains;
-    std::vector<int> codes;
-    std::vector<std::uint8_t> lastPacket;
-    int heldCode = -1;
-
-private:
-    CGeneratorSimulator& m_generator;
-    CProgrammedServer m_server;
-};
-
-class KelvaneFrameTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        EnsureQtApplication();
-        run_clock::SetScale(0);
-        ASSERT_TRUE(m_generator.Start());
-        platform::SetSerialDevicePath(1, m_generator.SlavePath());
-        m_folder.WriteSettingsFile(
-            "[SampleChanParams]\nFullValueCount=2\nFullValue0=5,mV\nFullValue1=20,ue\n"
-            "[BridgeVoltage]\nBridgeVoltageCount=2\nBridgeVoltage0=2,V\nBridgeVoltage1=5,V\n"
-            "[Calibration]\nSteadySleep=0\nCalibrateType=0\nErrorCorrect=1\n");
-        std::ofstream points(m_folder.File(kCalibrateParamFile), std::ios::binary);
-        points << "[CalibrateParam]\r\nBridgeType=1\r\n[StrainCalibrateParam]\r\nStrainCalibrateCount=2\r\n"
-                  "StrainCalibrateIndex0=5\r\nStrainCalibrateValue0=1000\r\n"
-                  "StrainCalibrateIndex1=0\r\nStrainCalibrateValue1=20000\r\n";
-    }
-    void TearDown() override {
-        platform::SetSerialDevicePath(1, "");
-        run_clock::SetScale(1);
-    }
-
-    ShellScratch m_folder;
-    CGeneratorSimulator m_generator;
-    platform::MessageBoxRecorder m_boxes;
-};
-
-} // namespace
 
 TEST_F(KelvaneFrameTest, LinksToTheMainProgramAndRunsACalibrationFromTheForm) {
     FakeMainProgram main(m_generator);
@@ -150,6 +49,29 @@ TEST_F(KelvaneFrameTest, LinksToTheMainProgramAndRunsACalibrationFromTheForm) {
         EXPECT_EQ(form.Unit()->text(), "με");
 
         frame.Data().SetChannelList({0, 2});
+        // The instrument's coefficients of the 5 and 20 ranges; the run's range is 20.
+        CalibrateCoefRecord range20;
+        range20.fill(1.0f);
+        range20[2] = 2.0f;
+        main.coefRecords = {CalibrateCoefRecord{}, range20};
+        // The correction offered after the run writes channel 3, over the limit,
+        // scaled by the instrument's coefficient.
+        std::vector<std::uint8_t> correction;
+        WhenModal<CDlgCalibrateCorrect>(&frame, [&](CDlgCalibrateCorrect& dialog) {
+            EXPECT_TRUE(dialog.CorrectButton()->isEnabled());
+            EXPECT_EQ(dialog.CaseLabel()->text(), "1");
+            EXPECT_EQ(dialog.ModuleLabel()->text(), "4");
+            const CMSFlexGrid* rows = dialog.Grid();
+            ASSERT_EQ(rows->GetRows(), 3);
+            EXPECT_EQ(rows->GetTextMatrix(1, 0), "×  1");
+            EXPECT_EQ(rows->GetTextMatrix(2, 0), "√  3");
+            EXPECT_EQ(rows->GetTextMatrix(2, 1), "0.990099");
+            EXPECT_EQ(rows->GetTextMatrix(2, 2), "1.0000%");
+            dialog.CorrectButton()->click();
+            if (!main.codes.empty() && main.codes.back() == CALIBRATE_WRITE_COEF)
+                correction = main.lastPacket;
+            dialog.reject();
+        });
         main.heldCode = CALIBRATE_READ_SAMPLE;
         EXPECT_EQ(form.StartButton()->text(), "启动标定");
         form.StartButton()->click();
@@ -193,12 +115,19 @@ TEST_F(KelvaneFrameTest, LinksToTheMainProgramAndRunsACalibrationFromTheForm) {
         ASSERT_FALSE(outputs.empty());
         EXPECT_EQ(outputs.back().value, 20000);
         EXPECT_EQ(outputs.back().modeIndex, 1); // half bridge
-        EXPECT_EQ(m_boxes.Records().back().text, "标定结束！");
+        EXPECT_TRUE(Shown("标定结束！"));
         // The correction was offered over the coefficients written to correct.txt.
-        const auto records = m_boxes.Records();
-        EXPECT_TRUE(std::any_of(records.begin(), records.end(), [](const auto& r) {
-            return r.text == "是否进行标定系数修正？" && r.caption == "标定误差";
-        }));
+        EXPECT_TRUE(Shown("是否进行标定系数修正？", "标定误差"));
+        ASSERT_TRUE(ProcessEventsUntil([&] { return !correction.empty(); }));
+        EXPECT_TRUE(Shown("设置通道修正系数完成！", "通道修正"));
+        ASSERT_EQ(correction.size(), kCalibrateWritePacketSize);
+        std::int32_t channels[kCalibrateChannels];
+        float coefs[kCalibrateChannels];
+        std::memcpy(channels, correction.data() + 56, sizeof channels);
+        std::memcpy(coefs, correction.data() + 120, sizeof coefs);
+        EXPECT_EQ(channels[0], -1);
+        EXPECT_EQ(channels[2], 3 * 16 + 2);
+        EXPECT_NEAR(coefs[2], 2.0 / 1.01, 1e-4);
         CorrectFileContent correct;
         ASSERT_TRUE(ReadCorrectFile(m_folder.File(kCorrectFile), correct));
         EXPECT_EQ(correct.nCase, 0);
@@ -237,33 +166,74 @@ TEST_F(KelvaneFrameTest, PortCommandReportsAMachineWithoutSerialPorts) {
     platform::SetSerialDevicePrefix("/dev/ttyS");
 }
 
-TEST_F(KelvaneFrameTest, CoefficientCommandsFetchAndWriteThroughTheLink) {
+TEST_F(KelvaneFrameTest, CoefficientCommandWritesTheMarkedRangeToTheMarkedChannels) {
     FakeMainProgram main(m_generator);
     ASSERT_TRUE(main.Listen());
+    CalibrateCoefRecord range5, range20;
+    for (std::size_t c = 0; c < range20.size(); ++c) {
+        range5[c] = 1.0f;
+        range20[c] = 1.0f + static_cast<float>(c) / 100;
+    }
+    main.coefRecords = {range5, range20};
     CKelvaneFrame frame(m_folder.ProgramFolder());
     frame.Create();
     ASSERT_TRUE(ProcessEventsUntil([&] { return frame.Form()->Cases()->count() == 2; }));
     frame.Form()->SelectModule(0, 3);
 
-    frame.Action(ID_CHANNEL_COEF)->trigger();
-    ASSERT_TRUE(ProcessEventsUntil([&] { return frame.HasCoefReply(); }));
-    EXPECT_EQ(main.codes.back(), CALIBRATE_FETCH_COEF);
-    EXPECT_EQ(frame.StatusText(), "正在获取通道修正系数......");
+    std::vector<std::vector<std::uint8_t>> writes;
+    bool shown = false;
+    WhenModal<CDlgCalibrateCoef>(&frame, [&](CDlgCalibrateCoef& dialog) {
+        shown = true;
+        CMSFlexGrid* grid = dialog.Grid();
+        EXPECT_EQ(grid->GetTextMatrix(0, 0), "1 / 4");
+        EXPECT_EQ(grid->GetTextMatrix(0, 1), "5mV ×");
+        EXPECT_EQ(grid->GetTextMatrix(0, 2), "20mV ×");
+        EXPECT_EQ(grid->GetTextMatrix(3, 2), "1.020000");
+        EXPECT_TRUE(dialog.SetButton()->isEnabled());
+        // Lines typed over a cell go down its column.
+        dialog.OnGridClick(1, 2);
+        ASSERT_TRUE(dialog.Editor()->isVisible());
+        dialog.Editor()->setPlainText("1.5\n1.6\n");
+        dialog.EndEdit();
+        EXPECT_EQ(grid->GetTextMatrix(1, 2), "1.5");
+        EXPECT_EQ(grid->GetTextMatrix(2, 2), "1.6");
+        EXPECT_EQ(grid->GetTextMatrix(3, 2), "1.020000");
+        dialog.OnGridClick(0, 2);
+        dialog.OnGridClick(2, 0);
+        EXPECT_EQ(grid->GetTextMatrix(0, 2), "20mV √");
+        EXPECT_EQ(grid->GetTextMatrix(2, 0), "×  2");
+        grid->SetTextMatrix(4, 2, "x"); // not a number: channel 4 is not written
 
-    std::array<float, kCalibrateChannels> coefs{};
-    coefs[2] = 0.99f;
-    ASSERT_TRUE(frame.StartCoefWriting(WriteChannelNumbers(frame.ChannelBlock(), {2}), coefs));
-    ASSERT_TRUE(ProcessEventsUntil([&] { return !frame.IsCoefWriting(); }));
-    ASSERT_EQ(main.lastPacket.size(), 184u);
-    EXPECT_EQ(main.codes.back(), CALIBRATE_WRITE_COEF);
-    std::int32_t channel, unused;
-    float coef;
-    std::memcpy(&channel, main.lastPacket.data() + 56 + 2 * 4, 4);
-    std::memcpy(&unused, main.lastPacket.data() + 56, 4);
-    std::memcpy(&coef, main.lastPacket.data() + 120 + 2 * 4, 4);
-    EXPECT_EQ(channel, (0 * 8 + 3) * 16 + 2);
-    EXPECT_EQ(unused, -1);
-    EXPECT_FLOAT_EQ(coef, 0.99f);
+        m_boxes.QueueAnswer(platform::IDNO);
+        dialog.SetButton()->click();
+        EXPECT_EQ(std::count(main.codes.begin(), main.codes.end(), CALIBRATE_WRITE_COEF), 0);
+        dialog.SetButton()->click();
+        if (!main.codes.empty() && main.codes.back() == CALIBRATE_WRITE_COEF)
+            writes.push_back(main.lastPacket);
+        dialog.reject();
+    });
+    frame.Action(ID_CHANNEL_COEF)->trigger();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return shown; }));
+    EXPECT_EQ(frame.StatusText(), "正在获取通道修正系数......");
+    EXPECT_TRUE(Shown("设置通道修正系数完成！", "通道修正"));
+    EXPECT_EQ(std::count(main.codes.begin(), main.codes.end(), CALIBRATE_WRITE_COEF), 1);
+    ASSERT_EQ(writes.size(), 1u);
+    ASSERT_EQ(writes[0].size(), kCalibrateWritePacketSize);
+    std::int32_t range, channels[kCalibrateChannels];
+    float coefs[kCalibrateChannels];
+    std::memcpy(&range, writes[0].data() + 20 + 16, 4);
+    std::memcpy(channels, writes[0].data() + 56, sizeof channels);
+    std::memcpy(coefs, writes[0].data() + 120, sizeof coefs);
+    EXPECT_EQ(range, 20);
+    EXPECT_EQ(frame.ChannelBlock().MeasureRange, 20);
+    const int base = (0 * 8 + 3) * 16;
+    EXPECT_EQ(channels[0], base);
+    EXPECT_FLOAT_EQ(coefs[0], 1.5f);
+    EXPECT_EQ(channels[1], -1);
+    EXPECT_EQ(channels[2], base + 2);
+    EXPECT_FLOAT_EQ(coefs[2], 1.02f);
+    EXPECT_EQ(channels[3], -1);
+    EXPECT_EQ(channels[15], base + 15);
 }
 
 TEST_F(KelvaneFrameTest, SaveButtonWritesNumberedResultsAndCountsOn) {

@@ -1,0 +1,50 @@
+// 手动设置: sets one output of the generator by hand, once or again at an
+// interval.
+#pragma once
+
+#include <QDialog>
+
+class CStrainSignalControl;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+class CDlgHandSetting : public QDialog {
+    Q_OBJECT
+public:
+    CDlgHandSetting(CStrainSignalControl& generator, QWidget* parent = nullptr);
+
+    QComboBox* Channel() const { return m_pChannel; }
+    QComboBox* ChanType() const { return m_pChanType; }
+    QComboBox* Bridge() const { return m_pBridge; }
+    QLineEdit* Value() const { return m_pValue; }
+    QCheckBox* Repeat() const { return m_pRepeat; }
+    QLineEdit* Interval() const { return m_pInterval; }
+    QPushButton* SendButton() const { return m_pSend; }
+    QTimer* RepeatTimer() const { return m_pTimer; }
+
+    // 发送: checks the texts, sends the output and starts the repeat.
+    void OnSend();
+
+private:
+    void OnChanType(int index);
+    bool SendOutput();
+    void OnRepeat();
+
+    CStrainSignalControl& m_generator;
+    QComboBox* m_pChannel;
+    QComboBox* m_pChanType;
+    QComboBox* m_pBridge;
+    QLineEdit* m_pValue;
+    QCheckBox* m_pRepeat;
+    QLineEdit* m_pInterval;
+    QPushButton* m_pSend;
+    QTimer* m_pTimer; // timer 1: the repeat
+    // The output sent last, which the repeat sends again.
+    int m_nChannel = 1;
+    int m_nType = 0;
+    int m_nMode = 0;
+    int m_nValue = 0;
+};

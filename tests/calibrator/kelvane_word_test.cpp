@@ -1,0 +1,175 @@
+// The Word result: the template's first table takes the test description and
+// the setup in rows 2-5 and the result grid from row 6; a template that
+// cannot serve is reported and nothing is written.
+#include "ScratchFolder.h"
+#include "app/ui/ShellTestSupport.h"
+#include "calibrator/KelvaneDialogHooks.h"
+#include "calibrator/dialogs/DocxPackage.h"
+#include "platform/MessageBox.h"
+
+#include <QString>
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+const std::string kTemplate = std::string(QV_SOURCE_DIR) + "/data/Template.docx";
+
+using Table = std::vector<std::vector<std::string>>;
+
+// The texts of the first table's cells, row by row, as a word processor reads them.
+Table FirstTable(const std::string& docx, std::string* pageSize = nullptr) {
+    DocxPackage package;
+    EXPECT_TRUE(package.Read(docx));
+    const std::string* xml = package.Find("word/document.xml");
+    if (xml == nullptr)
+        return {};
+    QXmlStreamReader reader(QString::fromStdString(*xml));
+    Table table;
+    int tables = 0;
+    int depth = 0;
+    int tableDepth = -1;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement()) {
+            ++depth;
+            if (reader.name() == QLatin1String("tbl") && ++tables == 1)
+                tableDepth = depth;
+            else if (tables == 1 && reader.name() == QLatin1String("tr") && depth == tableDepth + 1)
+                table.emplace_back();
+            else if (tables == 1 && reader.name() == QLatin1String("tc") && depth == tableDepth + 2)
+                table.back().emplace_back();
+            else if (tables == 1 && reader.name() == QLatin1String("t") && depth > tableDepth &&
+                     tableDepth > 0) {
+                table.back().back() += reader.readElementText().toStdString();
+                --depth; // its end was read with its text
+            } else if (reader.name() == QLatin1String("pgSz") && pageSize != nullptr)
+                *pageSize = (reader.attributes().value("w:w").toString() + "x" +
+                             reader.attributes().value("w:h").toString())
+                                .toStdString();
+        } else if (reader.isEndElement()) {
+            if (depth == tableDepth)
+                tableDepth = -2;
+            --depth;
+        }
+    }
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    return table;
+}
+
+ResultDocumentContent Content() {
+    ResultDocumentContent content;
+    content.detect = {"桥梁", "B-1", "QV7416", "N-7", "张三", "李四", "王五", "2024-05-06"};
+    content.block.nCase = 1;
+    content.block.nModule = 3;
+    content.block.BridgeType = BRIDGE_HALF;
+    content.block.MeasureRange = 20;
+    content.block.BridgeVoltage = 2;
+    content.block.LeadR = 1.5f;
+    content.grid.assign(17, std::vector<std::string>(23));
+    for (std::size_t r = 0; r < 17; ++r)
+        for (std::size_t c = 0; c < 23; ++c)
+            content.grid[r][c] = std::to_string(r) + "." + std::to_string(c);
+    content.grid[1][0] = "√ 1";
+    content.grid[2][5] = "a<b & \"c\"";
+    return content;
+}
+
+class KelvaneWordTest : public ::testing::Test {
+protected:
+    void SetUp() override { EnsureQtApplication(); }
+    std::string File(const std::string& name) const { return m_folder.File(name); }
+    void WriteFile(const std::string& name, const std::string& bytes) const {
+        std::ofstream(File(name), std::ios::binary) << bytes;
+    }
+    bool StartFailed() const {
+        const auto records = m_boxes.Records();
+        return !records.empty() && records.back().text == "Couldn't start Word.";
+    }
+
+    ScratchFolder m_folder;
+    platform::MessageBoxRecorder m_boxes;
+};
+
+// A template of our own making with another prefix for the document's
+// namespace and a one-row table whose cell is closed in its own tag.
+std::string ForeignTemplate(const std::string& folder) {
+    DocxPackage source;
+    EXPECT_TRUE(source.Read(kTemplate));
+    *source.Find("word/document.xml") =
+        R"(<?xml version="1.0" encoding="UTF-8"?>)"
+        R"(<x:document xmlns:x="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><x:body>)"
+        R"(<x:tbl><x:tr><x:tc/><x:tc><x:p/></x:tc></x:tr></x:tbl>)"
+        R"(<x:sectPr><x:pgSz x:w="12240" x:h="15840" x:orient="portrait"/></x:sectPr></x:body></x:document>)";
+    const std::string path = folder + "/Foreign.docx";
+    EXPECT_TRUE(source.Write(path));
+    return path;
+}
+
+} // namespace
+
+TEST_F(KelvaneWordTest, EveryCellOfTheResultIsInTheTableOnA4) {
+    const ResultDocumentContent content = Content();
+    for (const std::string& templatePath : {kTemplate, ForeignTemplate(m_folder.Path())}) {
+        SCOPED_TRACE(templatePath);
+        const std::string out = File("result.docx");
+        ASSERT_EQ(kelvane_dialogs::WriteResultDocument(content, templatePath, out), 1);
+        std::string pageSize;
+        const Table table = FirstTable(out, &pageSize);
+        EXPECT_EQ(pageSize, "11906x16838");
+        ASSERT_EQ(table.size(), 22u);
+        const std::vector<std::vector<std::string>> setup = {
+            {"桥梁", "B-1", "QV7416", "N-7"},
+            {"张三", "李四", "王五", "2024-05-06"},
+            {"2", "4", "应变", "半桥"},
+            {"20000με", "2V", "否", "1.50Ω"},
+        };
+        for (std::size_t r = 0; r < setup.size(); ++r) {
+            ASSERT_GE(table[r + 1].size(), 8u);
+            for (std::size_t c = 0; c < 4; ++c)
+                EXPECT_EQ(table[r + 1][c * 2 + 1], setup[r][c]) << "row " << r + 2;
+        }
+        for (std::size_t r = 0; r < 17; ++r) {
+            ASSERT_EQ(table[r + 5].size(), 23u);
+            for (std::size_t c = 0; c < 23; ++c)
+                EXPECT_EQ(table[r + 5][c], content.grid[r][c]);
+        }
+        std::filesystem::remove(out);
+    }
+    // The shipped template keeps its own labels.
+    const std::string out = File("labels.docx");
+    ASSERT_EQ(kelvane_dialogs::WriteResultDocument(content, kTemplate, out), 1);
+    const Table table = FirstTable(out);
+    EXPECT_EQ(table[1][0], "被检设备名称");
+    EXPECT_EQ(table[4][4], "自定义信号线");
+    EXPECT_TRUE(m_boxes.Records().empty());
+}
+
+TEST_F(KelvaneWordTest, ATemplateThatCannotServeIsReportedAndNothingIsWritten) {
+    DocxPackage noTable;
+    ASSERT_TRUE(noTable.Read(kTemplate));
+    *noTable.Find("word/document.xml") =
+        "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+        "<w:body><w:p/></w:body></w:document>";
+    ASSERT_TRUE(noTable.Write(File("NoTable.docx")));
+    DocxPackage broken;
+    ASSERT_TRUE(broken.Read(kTemplate));
+    *broken.Find("word/document.xml") = "<w:document><w:tbl>";
+    ASSERT_TRUE(broken.Write(File("Broken.docx")));
+    WriteFile("NotZip.docx", "PK not really");
+
+    WriteFile("kept.docx", "earlier result");
+    for (const char* name : {"Missing.docx", "NotZip.docx", "NoTable.docx", "Broken.docx"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(kelvane_dialogs::WriteResultDocument(Content(), File(name), File("kept.docx")), 0);
+        EXPECT_TRUE(StartFailed());
+        std::ifstream kept(File("kept.docx"));
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "earlier result");
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.Path()), {}), 4)
+        << "no partial document is left behind";
+}
