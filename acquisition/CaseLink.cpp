@@ -660,8 +660,8 @@ void CCaseLink::ReceiveLoop() {
             }
             platform::Sleep(2);
         } else if (held == 0) {
-            platform::Sleep(50);
-            if (++m_nIdleRounds >= 100)
+            platform::Sleep(kIdleRoundMs);
+            if (++m_nIdleRounds >= m_nSilentRoundLimit.load())
                 m_bAlive = 0;
         } else {
             // A full buffer: hand it on and read the rest at once.

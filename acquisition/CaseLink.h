@@ -12,6 +12,7 @@
 #include "platform/Message.h"
 #include "platform/Socket.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -116,6 +117,8 @@ public:
     int IsReceiving() const { return m_bReceiving.load(); }
     int IsAlive() const { return m_bAlive.load(); }
     void SetAlive(int flag) { m_bAlive = flag; }
+    // A receiving link without data for this long is no longer alive (5 s).
+    void SetSilenceLimit(int milliseconds) { m_nSilentRoundLimit = std::max(1, milliseconds / kIdleRoundMs); }
     void CopyStateFrom(CCaseLink& old);
     void MarkRelink();
     int PopSampleBlock(std::uint8_t* buffer, int size);
@@ -239,6 +242,8 @@ private:
     std::atomic<std::int32_t> m_bReceiving{0};
     std::atomic<std::int32_t> m_bAlive{1};
     std::atomic<std::int32_t> m_nIdleRounds{0};
+    static constexpr int kIdleRoundMs = 50; // the receive loop's wait when nothing came
+    std::atomic<std::int32_t> m_nSilentRoundLimit{100};
     std::atomic<std::int32_t> m_bRelinkPending{0};
     std::atomic<bool> m_bInReceiveLoop{false};
     bool m_bFirstData = false;

@@ -174,6 +174,7 @@ void CNetCaseDriver::OnLinkNotify() {
         link->Attach(std::move(stream), peer.ip);
         link->LoadMapId();
         link->SetAlive(1);
+        link->SetSilenceLimit(m_nWatchPeriodMs.load());
         link->StartWorkers();
         AddLink(link);
     }

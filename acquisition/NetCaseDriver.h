@@ -124,6 +124,9 @@ public:
 
     void StartWatchdog();
     void StopWatchdog();
+    // How often the watchdog looks at the links, and how long a link may be
+    // silent before it counts as dead (5 s each by default).
+    void SetWatchdogPeriod(int milliseconds);
     void StartProcessingThread();
     void StopProcessingThread();
     // One cycle of the processing thread; returns the sets delivered.
@@ -171,6 +174,7 @@ private:
     float m_fFactor = 1.0f; // run-ahead bound: the sampling frequency of the run
 
     std::atomic<std::int32_t> m_bWatchRun{0};
+    std::atomic<std::int32_t> m_nWatchPeriodMs{5000};
     std::atomic<bool> m_bWatchdogDone{true};
     std::atomic<bool> m_bProcessingDone{true};
     COwnerRelaySlot m_processingRelay; // the processing thread's way to the owner

@@ -295,12 +295,21 @@ void CNetCaseDriver::StopWatchdog() {
     JoinDelivering(m_watchdog, m_bWatchdogDone, m_watchRelay);
 }
 
+void CNetCaseDriver::SetWatchdogPeriod(int milliseconds) {
+    m_nWatchPeriodMs = std::max(1, milliseconds);
+    for (auto& link : SnapshotLinks())
+        link->SetSilenceLimit(m_nWatchPeriodMs.load());
+}
+
 void CNetCaseDriver::WatchdogThread() {
-    int ticks = 0;
+    // Short naps, so that a stop is seen within half a second.
+    std::int64_t waited = 0;
     while (m_bWatchRun.load()) {
-        platform::Sleep(500);
-        if (++ticks >= 10 && m_bWatchRun.load()) {
-            ticks = 0;
+        const int nap = std::min(500, m_nWatchPeriodMs.load());
+        platform::Sleep(static_cast<std::uint32_t>(nap));
+        waited += nap;
+        if (waited >= m_nWatchPeriodMs.load() && m_bWatchRun.load()) {
+            waited = 0;
             WatchCheck();
         }
     }

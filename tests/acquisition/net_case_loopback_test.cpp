@@ -12,6 +12,8 @@
 #include "app/ProjectState.h"
 #include "app/RunFlags.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -29,6 +31,7 @@ struct SimulatedCase {
 
 class NetCaseLoopbackTest : public ::testing::Test {
 protected:
+    ScratchFolder scratch;
     FakeChannelSource source;
     LinkTestHost host;
     DriverTestOwner owner;
@@ -37,10 +40,7 @@ protected:
 
     void SetUp() override {
         platform::SetUiThread();
-        host.programFolder = ::testing::TempDir() + "/netcase_" +
-                             ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(host.programFolder);
-        std::filesystem::create_directories(host.programFolder);
+        host.programFolder = scratch.Path();
         comm = std::make_unique<CNetComm>(&host, 0);
         comm->CreateProtocol(3, &source);
         ASSERT_EQ(comm->SetOwner(owner.GetSafeHwnd()), 1);
@@ -196,6 +196,7 @@ TEST_F(NetCaseLoopbackTest, ACaseThatDropsItsLinkIsLinkedAgainAndDataResume) {
 TEST_F(NetCaseLoopbackTest, ASilentCaseIsReportedByTheWatchdog) {
     Connect(kThreeCases);
     ASSERT_EQ(comm->FindCases(), 14);
+    comm->GetDriver().SetWatchdogPeriod(100);
     comm->GetDriver().StartWatchdog();
     StartRun();
     ASSERT_TRUE(PumpUntil([&] { return owner.SetsDelivered() >= 10; }));
@@ -205,7 +206,7 @@ TEST_F(NetCaseLoopbackTest, ASilentCaseIsReportedByTheWatchdog) {
             std::lock_guard<std::mutex> lock(owner.mutex);
             return !owner.deadReports.empty() && owner.stateChanges >= 1;
         },
-        20000));
+        5000));
     std::lock_guard<std::mutex> lock(owner.mutex);
     ASSERT_EQ(owner.deadReports[0].size(), 1u);
     EXPECT_EQ(owner.deadReports[0][0].strAddress, "127.0.0.4");
