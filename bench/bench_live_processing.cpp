@@ -12,8 +12,7 @@
 #include "app/ValueConversion.h"
 #include "bench/BenchChannels.h"
 #include "tests/FakeHosts.h"
-
-#include <filesystem>
+#include "tests/ScratchFolder.h"
 
 namespace {
 
@@ -50,9 +49,8 @@ void SetUpChannels() {
 void BM_LiveProcessingOneSampleSet(benchmark::State& state) {
     SetUpChannels();
     platform::SetUiThread();
-    const std::string folder = (std::filesystem::temp_directory_path() / "bench_live_processing").string();
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    const ScratchFolder scratch;
+    const std::string& folder = scratch.Path();
     BenchHost host;
     host.project.SetProjectFolderAndName(folder, "run");
     BenchFrame frame;
@@ -75,7 +73,6 @@ void BM_LiveProcessingOneSampleSet(benchmark::State& state) {
     g_bSampling = 0;
     control.OnCloseSampleFiles();
     state.counters["alarms"] = static_cast<double>(control.GetAlarms().GetAlarmList().size());
-    std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_LiveProcessingOneSampleSet)->Unit(benchmark::kMicrosecond);
 

@@ -9,6 +9,8 @@
 
 #include "platform/Time.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -249,10 +251,9 @@ TEST_F(CaseLinkLoopbackTest, NetworkParameterExchangesNeedAReply) {
 }
 
 TEST_F(CaseLinkLoopbackTest, ChannelInformationReachesTheLibrary) {
-    const std::string file = ::testing::TempDir() + "/netcase_chaninfo.ini";
-    std::remove(file.c_str());
-    g_ChanInfo.SetParamFileName(file);
-    CaseProgramHost programHost{::testing::TempDir()};
+    const ScratchFolder scratch;
+    g_ChanInfo.SetParamFileName(scratch.File("chaninfo.ini"));
+    CaseProgramHost programHost{scratch.Path()};
     Connect(2, 2, 200.0, &programHost);
     ASSERT_EQ(link->ReadCaseInfo(), 1);
     ASSERT_EQ(link->ReadChannelInfo(), 1);

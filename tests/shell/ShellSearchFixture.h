@@ -18,6 +18,8 @@
 
 #include "CaseSimulator.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -92,6 +94,7 @@ struct ShellTestOwner : DriverTestOwner {
 
 class ShellSearchTest : public ::testing::Test {
 protected:
+    ScratchFolder scratch;
     FakeChannelSource source;
     SearchLinkHost linkHost;
     ShellTestOwner owner;
@@ -106,10 +109,7 @@ protected:
         ResetCaseTables();
         ResetChannelRecords();
         g_bCaseNumberConflict = 0;
-        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        linkHost.programFolder = ::testing::TempDir() + "/shell_" + name;
-        std::filesystem::remove_all(linkHost.programFolder);
-        std::filesystem::create_directories(linkHost.programFolder);
+        linkHost.programFolder = scratch.Path();
         g_ChanInfo.SetParamFileName(linkHost.programFolder + "/chaninfo.ini");
         comm = std::make_unique<CNetComm>(&linkHost, 0);
         comm->CreateProtocol(3, &source);

@@ -1,6 +1,8 @@
 // The project's controller table file, byte for byte.
 #include "app/ControllerTableFile.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,7 +12,8 @@
 namespace {
 
 TEST(ControllerTable, RecordsAreStoredAs56BytesAndReadBack) {
-    const std::string path = ::testing::TempDir() + "/shell_Module.ifo";
+    const ScratchFolder scratch;
+    const std::string path = scratch.File("Module.ifo");
     std::vector<ControllerRecord> table(2);
     std::strcpy(table[0].szAddress, "192.168.1.20");
     table[0].nController = 1;
@@ -37,7 +40,8 @@ TEST(ControllerTable, RecordsAreStoredAs56BytesAndReadBack) {
 }
 
 TEST(ControllerTable, AShortOrMissingFileLeavesTheTable) {
-    const std::string path = ::testing::TempDir() + "/shell_short.ifo";
+    const ScratchFolder scratch;
+    const std::string path = scratch.File("short.ifo");
     std::ofstream(path, std::ios::binary) << std::string(60, 'x');
     std::vector<ControllerRecord> table(1);
     table[0].nController = 7;

@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QWidget>
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -37,7 +39,8 @@ std::vector<std::uint8_t> InfoHeader(int width, int height, int bits, std::uint3
 class BitmapTest : public ::testing::Test {
 protected:
     void SetUp() override { EnsureShellQtApp(); }
-    std::string Path(const char* name) const { return ::testing::TempDir() + "/" + name; }
+    std::string Path(const char* name) const { return m_scratch.File(name); }
+    ScratchFolder m_scratch;
 };
 
 TEST_F(BitmapTest, AColourCaptureIsSavedAs24BitsBottomUpWithPaddedRows) {

@@ -9,6 +9,8 @@
 #include "app/PrintParameters.h"
 #include "platform/Profile.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -75,9 +77,8 @@ TEST(FrameValues, KeyPointListsAreCopied) {
 }
 
 TEST(FrameValues, TimerTraceLinesAreAppendedInGbk) {
-    const std::string folder = ::testing::TempDir() + "/shell_timer_trace";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    const ScratchFolder scratch;
+    const std::string folder = scratch.Path();
     WriteTimerDebugLog(folder, "停止");
     WriteTimerDebugLog(folder, "x");
     std::ifstream in(folder + "/TimerDebug.txt", std::ios::binary);
@@ -87,9 +88,8 @@ TEST(FrameValues, TimerTraceLinesAreAppendedInGbk) {
 }
 
 TEST(PrintParams, RoundTripThroughTheLayoutFileOfTheProject) {
-    const std::string folder = ::testing::TempDir() + "/shell_print";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    const ScratchFolder scratch;
+    const std::string folder = scratch.Path();
     const std::string project = folder + "/test.dap";
     PrintParameters empty;
     LoadPrintParam(project, empty);

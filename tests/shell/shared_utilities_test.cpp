@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QPen>
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,9 +18,8 @@
 namespace {
 
 TEST(AlarmSound, WithoutTheFileNothingStartsAndTheStatusIsMinusOne) {
-    const std::string folder = ::testing::TempDir() + "/shell_nosound";
-    std::filesystem::create_directories(folder);
-    std::filesystem::remove(folder + "/warning.wav");
+    const ScratchFolder scratch;
+    const std::string folder = scratch.Path();
     CAlarmSoundPlayer player(folder);
     int plays = 0;
     player.SetPlayer([&](const std::string&, const std::atomic<bool>&) { ++plays; });
@@ -30,8 +31,8 @@ TEST(AlarmSound, WithoutTheFileNothingStartsAndTheStatusIsMinusOne) {
 }
 
 TEST(AlarmSound, PlaysTheProgramFoldersSoundOnItsWorkerAndStopsOnRequest) {
-    const std::string folder = ::testing::TempDir() + "/shell_sound";
-    std::filesystem::create_directories(folder);
+    const ScratchFolder scratch;
+    const std::string folder = scratch.Path();
     std::ofstream(folder + "/warning.wav") << "RIFF";
     CAlarmSoundPlayer player(folder);
     std::atomic<int> plays{0};
