@@ -5,11 +5,14 @@
 #include "FakeChannelSource.h"
 #include "LinkTestHost.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include "acquisition/CaseFrame.h"
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -223,9 +226,8 @@ TEST_F(CaseLinkParseTest, StrainChannelsAreNegated) {
 }
 
 TEST_F(CaseLinkParseTest, LostPacketFillIsBoundedByACorruptCounter) {
-    const std::string folder = ::testing::TempDir() + "/lostfill";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    const ScratchFolder scratch;
+    const std::string folder = scratch.Path();
     SetUpModules(0, 1, 2);
     link.SetCaseDataFile(folder, "run");
     link.SetCaseOption(1, 0);
@@ -358,9 +360,8 @@ TEST_F(CaseLinkParseTest, LinkWithoutModulesRefusesToStart) {
 // A run killed while it writes leaves per-case files whose whole records all
 // read back as written: each batch reaches a file in one write.
 TEST_F(CaseLinkParseTest, KilledRunLeavesWholeRecords) {
-    const std::string folder = ::testing::TempDir() + "/killed" + std::to_string(::getpid());
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    const ScratchFolder scratch;
+    const std::string folder = scratch.Path();
     SetUpModules(1, 3, 2);
     link.SetCaseDataFile(folder, "run");
     link.SetCaseOption(1, 0);
@@ -378,8 +379,14 @@ TEST_F(CaseLinkParseTest, KilledRunLeavesWholeRecords) {
             PopAll();
         }
     }
-    while (!std::filesystem::exists(folder + "/run_10.dat") ||
-           std::filesystem::file_size(folder + "/run_10.dat") < 68 * 2000)
+    // Every batch reaches the files as it is written: they grow during the run.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto written = [&] {
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(folder + "/run_10.dat", ec);
+        return ec ? 0 : size;
+    };
+    while (written() < 68 * 2000 && std::chrono::steady_clock::now() < deadline)
         ::usleep(1000);
     ::kill(child, SIGKILL);
     int status = 0;
@@ -394,13 +401,48 @@ TEST_F(CaseLinkParseTest, KilledRunLeavesWholeRecords) {
             ASSERT_EQ(block.nHeader, slot * 16777216 + n) << "record " << n;
             ASSERT_EQ(block.fValues[15], static_cast<float>(CCaseSimulator::Value(1, slot, 15, n)));
         }
-        EXPECT_GT(n, 0);
+        EXPECT_GE(n, 2000) << "every batch is in its file once written";
+        EXPECT_EQ(std::filesystem::file_size(folder + "/run_" + std::to_string(8 + slot) + ".dat"),
+                  std::uintmax_t(n) * sizeof block);
         std::ifstream stu(folder + "/run_" + std::to_string(8 + slot) + ".stu", std::ios::binary);
         SampleStatusRecord record;
-        for (std::int64_t r = 0; stu.read(reinterpret_cast<char*>(&record), sizeof record); ++r)
+        std::int64_t r = 0;
+        for (; stu.read(reinterpret_cast<char*>(&record), sizeof record); ++r)
             ASSERT_EQ(std::string(record.szLabel).size(), 19u) << "record " << r;
+        // The kill may fall between a batch's two writes: the status file is
+        // at most that batch behind.
+        EXPECT_LE(n - r, 50);
+        EXPECT_GE(n - r, 0);
     }
-    std::filesystem::remove_all(folder);
+}
+
+// A batch is in the per-case files as soon as it is processed, before the
+// next one comes and long before the files are closed: a reader of the
+// running project, or a crash, finds every sample handed on so far.
+TEST_F(CaseLinkParseTest, EachBatchIsInTheFilesBeforeTheNextOne) {
+    const ScratchFolder scratch;
+    SetUpModules(1, 2, 2);
+    link.SetCaseDataFile(scratch.Path(), "run");
+    link.SetCaseOption(1, 0);
+    link.OpenCaseFiles();
+    std::int64_t counter = 0;
+    for (const int batch : {5, 1, 7}) {
+        Bytes stream;
+        for (int n = 0; n < batch; ++n, ++counter)
+            for (int slot = 0; slot < 2; ++slot)
+                CCaseSimulator::AppendUnit(stream, 1, slot, counter, 2);
+        Feed(stream);
+        for (const int unit : {8, 9}) {
+            const std::string base = scratch.File("run_" + std::to_string(unit));
+            EXPECT_EQ(std::filesystem::file_size(base + ".dat"),
+                      std::uintmax_t(counter) * sizeof(CaseSampleBlock))
+                << "unit " << unit << " after " << counter << " samples";
+            EXPECT_EQ(std::filesystem::file_size(base + ".stu"),
+                      std::uintmax_t(counter) * sizeof(SampleStatusRecord))
+                << "unit " << unit << " after " << counter << " samples";
+        }
+    }
+    link.CloseCaseFiles();
 }
 
 // Samples that find the sample queue full miss live processing: they are
