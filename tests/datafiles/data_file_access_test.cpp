@@ -186,12 +186,14 @@ TEST(DataFileAccess, VectorReaders) {
     RunWriter run(spec);
     run.Write();
     std::vector<CaseSampleBlock> blocks[256];
-    ASSERT_EQ(ReadCaseBlocks(run.DataPath(), {2, 6}, 1, 1029, blocks), 1);
-    ASSERT_EQ(blocks[2].size(), 1029u);
-    ASSERT_EQ(blocks[6].size(), 1029u);
-    EXPECT_EQ(blocks[2][1028].fValues[3], RawValue(2, 3, 1029));
-    EXPECT_EQ(blocks[6][1023].fValues[3], RawValue(6, 3, 1024));
-    EXPECT_EQ(blocks[6][1024].fValues[3], kNoValue);
+    ASSERT_EQ(ReadCaseBlocks(run.DataPath(), {2, 6}, 0, 1030, blocks), 1);
+    ASSERT_EQ(blocks[2].size(), 1030u);
+    ASSERT_EQ(blocks[6].size(), 1030u);
+    EXPECT_EQ(blocks[2][0].fValues[3], RawValue(2, 3, 0)) << "the first stored sample";
+    EXPECT_EQ(blocks[6][0].fValues[3], RawValue(6, 3, 0)) << "the first stored sample";
+    EXPECT_EQ(blocks[2][1029].fValues[3], RawValue(2, 3, 1029));
+    EXPECT_EQ(blocks[6][1024].fValues[3], RawValue(6, 3, 1024));
+    EXPECT_EQ(blocks[6][1025].fValues[3], kNoValue);
     EXPECT_EQ(ReadCaseBlocks(run.DataPath(), {}, 0, 1, blocks), 0);
 
     std::vector<SampleStatusRecord> records;

@@ -189,6 +189,18 @@ TEST_F(SampledExport, OverflowTextOnlyForStrainChannels) {
               (std::vector<std::string>{"溢出", "4500000.00", "溢出"}));
 }
 
+TEST_F(SampledExport, TheRunsFirstSampleIsARowLikeAnyOtherInBothArrangements) {
+    for (bool perCase : {false, true}) {
+        SCOPED_TRACE(perCase ? "per unit" : "single file");
+        ExportContext& ctx = Context(Spec(perCase));
+        ASSERT_EQ(ExportSampleData(ctx, 0, Options({1, 17}, 1), 0, 2, 1), 1);
+        const std::vector<std::string> lines = ReadLines(Out("exp.txt"));
+        ASSERT_EQ(lines.size(), 4u);
+        EXPECT_EQ(Cells(lines[2]), (std::vector<std::string>{"500.0", "8500.0"}));
+        EXPECT_EQ(Cells(lines[3]), (std::vector<std::string>{"500.5", "8500.5"}));
+    }
+}
+
 TEST_F(SampledExport, SamplesBeyondTheRunAreNoValuesWithoutTimes) {
     for (bool perCase : {false, true}) {
         RunSpec spec = Spec(perCase);
