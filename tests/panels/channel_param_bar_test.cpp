@@ -10,10 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstddef>
 #include <fstream>
 
 #include "PanelsTestApp.h"
 #include "app/CaseTables.h"
+#include "app/ChannelCommitRules.h"
 #include "app/ChannelNaming.h"
 #include "app/ChannelParamFile.h"
 #include "app/ChannelRowRules.h"
@@ -273,6 +276,98 @@ TEST_F(ChannelParamBarTest, CopyOneChannelOntoThreeRows) {
     PickRows(1, 1);
     bar.OnPaste();
     EXPECT_EQ(boxes.Records().back().text, MSG_PASTE_NEEDS_COPY);
+}
+
+// The thermocouple, RTD and voltage pages edit through their own lists and
+// texts: each edit lands in the channel's record and the bar shows it.
+class ChannelParamBarSensorPagesTest : public ChannelParamBarTest {
+protected:
+    ChannelParamBarSensorPagesTest() {
+        SetType(16, MEASURE_THERMOCOUPLE);
+        SetType(18, MEASURE_RTD);
+        SetType(19, MEASURE_RTD);
+        Refresh();
+    }
+    // Picks a list entry of the cell's editor by its text.
+    void Choose(int row, int col, const char* text) {
+        ClickCell(row, col);
+        CPictureTipComboBox* combo = bar.GetCombo();
+        ASSERT_TRUE(combo->isVisible()) << text;
+        const int index = combo->findText(QString::fromUtf8(text));
+        ASSERT_GE(index, 0) << text;
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+    void Type(int row, int col, const char* text) {
+        ClickCell(row, col);
+        QLineEdit* edit = bar.GetEdit();
+        ASSERT_TRUE(edit->isVisible()) << text;
+        edit->setText(QString::fromUtf8(text));
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(edit, &enter);
+    }
+    std::string Cell(int channel, int col) { return bar.GetGrid()->GetTextMatrix(RowOf(channel), col); }
+};
+
+TEST_F(ChannelParamBarSensorPagesTest, ThermocouplePageEdits) {
+    ShowPage(PAGE_THERMOCOUPLE);
+    ASSERT_EQ(bar.GetGrid()->GetRows(), 2);
+    Choose(RowOf(16), 1, "T型热电偶");
+    EXPECT_EQ(g_ChannelState[16].nSensorType, 2);
+    EXPECT_EQ(Cell(16, 1), "T型热电偶");
+    // The compensation channel is one of the RTD channels.
+    ClickCell(RowOf(16), 3);
+    ASSERT_EQ(bar.GetCombo()->findText(QString::fromStdString(FormatChannelName(17))), -1);
+    Choose(RowOf(16), 3, FormatChannelName(19).c_str());
+    EXPECT_EQ(g_ChannelState[16].nCompChannel, 19);
+    EXPECT_EQ(Cell(16, 3), FormatChannelName(19));
+    Type(RowOf(16), 4, "21.5");
+    EXPECT_FLOAT_EQ(g_ChannelState[16].fColdJunctionTemp, 21.5f);
+    EXPECT_EQ(Cell(16, 4), "21.5");
+    Type(RowOf(16), 4, "abc");
+    EXPECT_FLOAT_EQ(g_ChannelState[16].fColdJunctionTemp, 21.5f) << "a malformed number changes nothing";
+    Choose(RowOf(16), 5, "kN");
+    EXPECT_EQ(GetUnitText(16), "kN");
+    EXPECT_EQ(Cell(16, 5), "kN");
+}
+
+TEST_F(ChannelParamBarSensorPagesTest, RtdPageEdits) {
+    ShowPage(PAGE_RTD);
+    ASSERT_EQ(bar.GetGrid()->GetRows(), 3);
+    Choose(RowOf(18), 1, "PT1000");
+    EXPECT_EQ(g_ChannelState[18].nSensorType, 2);
+    EXPECT_EQ(g_ChannelState[19].nSensorType, 0) << "only the edited row";
+    EXPECT_EQ(Cell(18, 1), "PT1000");
+    ClickCell(RowOf(18), 2);
+    ASSERT_EQ(bar.GetCombo()->count(), 2) << "the levels of the channel's own type";
+    emit bar.GetCombo()->activated(1);
+    EXPECT_FLOAT_EQ(g_ChannelState[18].fFullScale, 500.0f);
+    Choose(RowOf(18), 3, "mV");
+    EXPECT_EQ(GetUnitText(18), "mV");
+    EXPECT_EQ(Cell(18, 3), "mV");
+}
+
+TEST_F(ChannelParamBarSensorPagesTest, VoltagePageEdits) {
+    ShowPage(PAGE_VOLTAGE);
+    Type(RowOf(3), 1, "2.5");
+    EXPECT_FLOAT_EQ(g_ChannelParams[3].fSensitivity, 2.5f);
+    EXPECT_EQ(Cell(3, 1), "2.5");
+    EXPECT_EQ(FileWord(folder.File("QV7416.chn"),
+                       3 * sizeof(ChannelParamRecord) + offsetof(ChannelParamRecord, fSensitivity)),
+              std::bit_cast<std::int32_t>(2.5f));
+    // A zero sensitivity would divide every reading by zero.
+    Type(RowOf(3), 1, "0");
+    EXPECT_FLOAT_EQ(g_ChannelParams[3].fSensitivity, 2.5f);
+    ASSERT_FALSE(boxes.Records().empty());
+    EXPECT_EQ(boxes.Records().back().text, MSG_VALUE_OUT_OF_RANGE);
+    ClickCell(RowOf(3), 2);
+    ASSERT_EQ(bar.GetCombo()->count(), 2);
+    emit bar.GetCombo()->activated(1);
+    EXPECT_FLOAT_EQ(g_ChannelState[3].fFullScale, 500.0f);
+    const std::string unit = GetUnitText(3);
+    Choose(RowOf(17), 3, "kN");
+    EXPECT_EQ(GetUnitText(17), "kN");
+    EXPECT_EQ(GetUnitText(3), unit) << "only the edited row";
 }
 
 TEST_F(ChannelParamBarTest, ContextMenuBalancesTheCurrentChannel) {
