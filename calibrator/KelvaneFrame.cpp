@@ -29,6 +29,7 @@ namespace {
 
 constexpr int kReconnectMs = 10000;
 constexpr std::uint32_t kCoefWaitMs = 3000;
+constexpr std::uint64_t kCoefWriteWaitMs = 10000;
 constexpr std::uint32_t kCloseWaitMs = 10000;
 constexpr const char* kTitle = "Kelvane";
 
@@ -512,8 +513,11 @@ bool CKelvaneFrame::StartCoefWriting(const std::array<std::int32_t, kCalibrateCh
         m_coefWriter.join();
     const std::vector<std::uint8_t> request = BuildWriteCoefRequest(m_block, channels, coefs);
     m_coefWriter = std::thread([this, request] {
+        // A main program that never answers ends the wait, and with it the dialog's.
+        const std::uint64_t end = platform::GetTickCount64() + kCoefWriteWaitMs;
         if (m_pLink->SendRequest(request))
-            while (m_bCoefWriting.load() && !m_pLink->WaitReply(CALIBRATE_WRITE_COEF, 100)) {
+            while (m_bCoefWriting.load() && !m_pLink->WaitReply(CALIBRATE_WRITE_COEF, 100) &&
+                   platform::GetTickCount64() < end) {
             }
         m_bCoefWriting.store(false);
     });

@@ -1,14 +1,12 @@
 // The Word result: the template's first table takes the test description and
 // the setup in rows 2-5 and the result grid from row 6; a template that
 // cannot serve is reported and nothing is written.
+#include "DocxTestSupport.h"
 #include "ScratchFolder.h"
 #include "app/ui/ShellTestSupport.h"
 #include "calibrator/KelvaneDialogHooks.h"
 #include "calibrator/dialogs/DocxPackage.h"
 #include "platform/MessageBox.h"
-
-#include <QString>
-#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -18,48 +16,6 @@
 namespace {
 
 const std::string kTemplate = std::string(QV_SOURCE_DIR) + "/data/Template.docx";
-
-using Table = std::vector<std::vector<std::string>>;
-
-// The texts of the first table's cells, row by row, as a word processor reads them.
-Table FirstTable(const std::string& docx, std::string* pageSize = nullptr) {
-    DocxPackage package;
-    EXPECT_TRUE(package.Read(docx));
-    const std::string* xml = package.Find("word/document.xml");
-    if (xml == nullptr)
-        return {};
-    QXmlStreamReader reader(QString::fromStdString(*xml));
-    Table table;
-    int tables = 0;
-    int depth = 0;
-    int tableDepth = -1;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement()) {
-            ++depth;
-            if (reader.name() == QLatin1String("tbl") && ++tables == 1)
-                tableDepth = depth;
-            else if (tables == 1 && reader.name() == QLatin1String("tr") && depth == tableDepth + 1)
-                table.emplace_back();
-            else if (tables == 1 && reader.name() == QLatin1String("tc") && depth == tableDepth + 2)
-                table.back().emplace_back();
-            else if (tables == 1 && reader.name() == QLatin1String("t") && depth > tableDepth &&
-                     tableDepth > 0) {
-                table.back().back() += reader.readElementText().toStdString();
-                --depth; // its end was read with its text
-            } else if (reader.name() == QLatin1String("pgSz") && pageSize != nullptr)
-                *pageSize = (reader.attributes().value("w:w").toString() + "x" +
-                             reader.attributes().value("w:h").toString())
-                                .toStdString();
-        } else if (reader.isEndElement()) {
-            if (depth == tableDepth)
-                tableDepth = -2;
-            --depth;
-        }
-    }
-    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
-    return table;
-}
 
 ResultDocumentContent Content() {
     ResultDocumentContent content;
