@@ -10,9 +10,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -61,7 +63,8 @@ protected:
         emit x->activated(1);
     }
     void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
-        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
         QMouseEvent event(type, QPointF(at), QPointF(at), button, held, Qt::NoModifier);
         QCoreApplication::sendEvent(m_dialog.PlotArea(), &event);
     }
@@ -191,7 +194,19 @@ TEST_F(MechanicalDialogTest, ZoomInfoBoxAndColours) {
         colours.accept();
         return int(QDialog::Accepted);
     };
-    m_dialog.OnGraphProperties();
+    // The plot's context menu leads to the colour dialog.
+    QString item;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        QAction* action = menu->actions().front();
+        item = action->text();
+        EXPECT_EQ(action->data().toInt(), CDlgMechanicalTest::ID_GRAPH_PROPERTIES);
+        action->trigger();
+        menu->close();
+    });
+    Mouse(QEvent::MouseButtonPress, QPoint(300, 200), Qt::RightButton);
+    EXPECT_EQ(item.toStdString(), "图形属性(&C)");
     EXPECT_EQ(m_dialog.GetColours()[kPlotBackground], 0x000080u);
     EXPECT_EQ(Plot().pixelColor(2, m_dialog.PlotArea()->height() - 2), QColor(128, 0, 0));
 }
