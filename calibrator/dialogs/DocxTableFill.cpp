@@ -42,14 +42,12 @@ public:
 
     bool Fill(QString& result) {
         QXmlStreamReader reader(m_xml);
-        qsizetype tokenStart = 0;
         while (!reader.atEnd()) {
-            tokenStart = reader.characterOffset();
             const auto token = reader.readNext();
             if (token == QXmlStreamReader::StartElement)
-                OnStart(reader, tokenStart);
+                OnStart(reader);
             else if (token == QXmlStreamReader::EndElement)
-                OnEnd(reader, tokenStart);
+                OnEnd(reader);
         }
         if (reader.hasError() || m_tableDepth == 0)
             return false;
@@ -66,7 +64,14 @@ private:
         return reader.name() == QLatin1String(name) && reader.namespaceUri() == kMainNamespace;
     }
 
-    void OnStart(const QXmlStreamReader& reader, qsizetype start) {
+    // Where the tag ending at `end` begins. The reader's offset after a tag
+    // is exact, its offset before one is not (it reads ahead past text);
+    // a tag holds no '<' of its own, not even in an attribute value.
+    qsizetype TagStart(qsizetype end) const { return m_xml.lastIndexOf('<', end - 1); }
+
+    void OnStart(const QXmlStreamReader& reader) {
+        const qsizetype start = TagStart(reader.characterOffset());
+        m_startEnds.push_back(reader.characterOffset());
         ++m_depth;
         if (IsMain(reader, "pgSz")) {
             m_pageSizeStart = start;
@@ -86,21 +91,25 @@ private:
         }
     }
 
-    void OnEnd(const QXmlStreamReader& reader, qsizetype start) {
+    void OnEnd(const QXmlStreamReader& reader) {
         const qsizetype end = reader.characterOffset();
+        // An element closed in its own tag has no end tag of its own.
+        const bool selfClosed = m_startEnds.back() == end;
+        m_startEnds.pop_back();
+        const qsizetype start = selfClosed ? end : TagStart(end);
         if (m_depth == m_pageSizeDepth) {
             m_splices.push_back({m_pageSizeStart, end, Declared(kA4PageSize)});
             m_pageSizeDepth = -1;
         } else if (InTable() && m_depth == m_tableDepth + 3 && IsMain(reader, "tcPr")) {
             m_contentStart = end;
         } else if (InTable() && m_depth == m_tableDepth + 2 && IsMain(reader, "tc")) {
-            EndCell(start, end);
+            EndCell(start, end, selfClosed);
         } else if (InTable() && m_depth == m_tableDepth + 1 && IsMain(reader, "tr")) {
-            if (start < end) // nothing goes into a row closed in its own tag
+            if (!selfClosed) // nothing goes into a row closed in its own tag
                 m_splices.push_back({start, start, NewCells(m_row, m_col + 1)});
         } else if (InTable() && m_depth == m_tableDepth) {
             QString rows;
-            for (int r = m_row + 1; r <= m_lastRow && start < end; ++r)
+            for (int r = m_row + 1; r <= m_lastRow && !selfClosed; ++r)
                 rows += "<w:tr" + m_declaration + ">" + NewCells(r, 1, false) + "</w:tr>";
             m_splices.push_back({start, start, rows});
             m_tableDone = true;
@@ -108,11 +117,11 @@ private:
         --m_depth;
     }
 
-    void EndCell(qsizetype start, qsizetype end) {
+    void EndCell(qsizetype start, qsizetype end, bool selfClosed) {
         const auto found = m_cells.find({m_row, m_col});
         if (found == m_cells.end())
             return;
-        if (start == end) // a cell closed in its own tag: the whole element goes
+        if (selfClosed) // the whole element goes
             m_splices.push_back({m_cellStart, end, NewCell(found->second, true)});
         else
             m_splices.push_back({m_contentStart, start, Paragraph(found->second, true)});
@@ -158,6 +167,7 @@ private:
     std::map<int, int> m_lastCol; // row -> its last wanted column
     QString m_declaration;
     std::vector<Splice> m_splices;
+    std::vector<qsizetype> m_startEnds; // where each open element's start tag ends
     int m_depth = 0;
     int m_tableDepth = 0;
     bool m_tableDone = false;

@@ -51,16 +51,18 @@ protected:
     platform::MessageBoxRecorder m_boxes;
 };
 
-// A template of our own making with another prefix for the document's
-// namespace and a one-row table whose cell is closed in its own tag.
+// A template of our own making, laid out with line breaks, with another
+// prefix for the document's namespace and a one-row table whose cell is
+// closed in its own tag.
 std::string ForeignTemplate(const std::string& folder) {
     DocxPackage source;
     EXPECT_TRUE(source.Read(kTemplate));
     *source.Find("word/document.xml") =
-        R"(<?xml version="1.0" encoding="UTF-8"?>)"
-        R"(<x:document xmlns:x="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><x:body>)"
-        R"(<x:tbl><x:tr><x:tc/><x:tc><x:p/></x:tc></x:tr></x:tbl>)"
-        R"(<x:sectPr><x:pgSz x:w="12240" x:h="15840" x:orient="portrait"/></x:sectPr></x:body></x:document>)";
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<x:document xmlns:x=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">\n <x:body>\n"
+        "  <x:tbl>\n   <x:tr>\n    <x:tc/>\n    <x:tc>\n     <x:p/>\n    </x:tc>\n   </x:tr>\n  </x:tbl>\n"
+        "  <x:sectPr>\n   <x:pgSz x:w=\"12240\" x:h=\"15840\" x:orient=\"portrait\"/>\n  </x:sectPr>\n"
+        " </x:body>\n</x:document>\n";
     const std::string path = folder + "/Foreign.docx";
     EXPECT_TRUE(source.Write(path));
     return path;
