@@ -1,12 +1,13 @@
 // Reading and writing the group parameter files.
 #include "datafiles/GroupSettingsFile.h"
 
+#include "datafiles/ResultGroupRules.h"
+
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -20,24 +21,6 @@ std::string GroupSection(int i) {
 
 bool IsStrainChannel(int channel, const IChannelTable& channels) {
     return channel >= 0 && channel < 4096 && channels.GetChannelParam(channel).nMeasureType == 0;
-}
-
-// The name as stored in a record: GBK, at most 19 bytes, never half a character.
-void SetName(char (&name)[20], const std::string& utf8) {
-    const std::string gbk = platform::Utf8ToGbk(utf8);
-    std::size_t length = 0;
-    while (length < gbk.size()) {
-        const std::size_t width = (static_cast<unsigned char>(gbk[length]) >= 0x81) ? 2 : 1;
-        if (length + width > 19)
-            break;
-        length += width;
-    }
-    std::memset(name, 0, sizeof name);
-    std::memcpy(name, gbk.data(), length);
-}
-
-std::string NameText(const char (&name)[20]) {
-    return platform::GbkToUtf8(std::string(name, strnlen(name, sizeof name)));
 }
 
 int ReadInt(const std::string& section, const char* key, const std::string& path) {
@@ -69,7 +52,7 @@ bool ReadRosetteGroup(const std::string& path, int i, const IChannelTable& chann
                       RosetteGroupRecord& group) {
     const std::string section = GroupSection(i);
     group = RosetteGroupRecord{};
-    SetName(group.Name, platform::GetPrivateProfileString(section, "Name", "", path));
+    SetGroupName(group.Name, platform::GetPrivateProfileString(section, "Name", "", path));
     group.type = ReadInt(section, "type", path);
     group.bAlarm = ReadInt(section, "bAlarm", path);
     group.AlarmItem = ReadInt(section, "AlarmItem", path);
@@ -91,7 +74,7 @@ bool ReadResidualGroup(const std::string& path, int i, const IChannelTable& chan
                        ResidualStressGroupRecord& group) {
     const std::string section = GroupSection(i);
     group = ResidualStressGroupRecord{};
-    SetName(group.Name, platform::GetPrivateProfileString(section, "Name", "", path));
+    SetGroupName(group.Name, platform::GetPrivateProfileString(section, "Name", "", path));
     group.type = ReadInt(section, "type", path);
     for (int g = 0; g < 3; ++g)
         group.Channel[g] = ReadInt(section, ("Channel" + std::to_string(g)).c_str(), path);
@@ -141,7 +124,7 @@ int SaveStrainFlowerParam(const std::string& path, int count, const RosetteGroup
     for (int i = 0; i < count; ++i) {
         const RosetteGroupRecord& group = groups[i];
         const std::string section = GroupSection(i);
-        WriteText(section, "Name", NameText(group.Name), path);
+        WriteText(section, "Name", GroupNameText(group.Name), path);
         WriteInt(section, "type", group.type, path);
         WriteInt(section, "bAlarm", group.bAlarm, path);
         WriteInt(section, "AlarmItem", group.AlarmItem, path);
@@ -185,7 +168,7 @@ int SaveRemainStressParam(const std::string& path, int count, const ResidualStre
     for (int i = 0; i < count; ++i) {
         const ResidualStressGroupRecord& group = groups[i];
         const std::string section = GroupSection(i);
-        WriteText(section, "Name", NameText(group.Name), path);
+        WriteText(section, "Name", GroupNameText(group.Name), path);
         WriteInt(section, "type", group.type, path);
         WriteInt(section, "Channel0", group.Channel[0], path);
         WriteInt(section, "Channel1", group.Channel[1], path);

@@ -13,9 +13,6 @@ constexpr std::int64_t kHeader = sizeof(ResidualStressGroupRecord);
 constexpr std::int64_t kRecord = sizeof(ResidualStressResultRecord);
 const double kPi = 4.0 * std::atan(1.0);
 
-double NonZero(double v) {
-    return std::fabs(v) <= 1e-15 ? 1.0 : v;
-}
 double Square(double v) {
     return v * v;
 }
@@ -80,6 +77,10 @@ std::string ResultKey(const ResultCalcSource& source) {
 
 } // namespace
 
+double NonZeroCoefficient(double v) {
+    return std::fabs(v) <= 1e-15 ? 1.0 : v;
+}
+
 void CalcReleaseCoefficients(double r0, double r1, double r2, double b, double l, double mu, double& A,
                              double& B) {
     const double r02 = r0 * r0;
@@ -90,8 +91,8 @@ void CalcReleaseCoefficients(double r0, double r1, double r2, double b, double l
         (1.0 + mu) * (2.0 * b * r02 * (r1 / q1 - r2 / q2) -
                       1.5 * (2.0 / 3.0) * b * r02 * r02 * (r1 / (q1 * q1) - r2 / (q2 * q2)));
     B = -1.0 / (2.0 * b * l) * bracket;
-    A = NonZero(A);
-    B = NonZero(B);
+    A = NonZeroCoefficient(A);
+    B = NonZeroCoefficient(B);
 }
 
 void CalcEccentricityAngles(double x, double y, double d, double alpha[3]) {

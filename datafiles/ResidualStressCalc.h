@@ -22,6 +22,8 @@ struct EccentricityCoefficients {
     double A, B, E;
 };
 
+// A release coefficient of magnitude not above 1e-15 becomes 1.0.
+double NonZeroCoefficient(double v);
 // A and B of a hole of radius r0 and gauge grids at r1..r2, half width b and
 // length l (mm), for Poisson's ratio mu. A coefficient not above 1e-15 in
 // magnitude becomes 1.0.
