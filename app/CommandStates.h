@@ -77,5 +77,7 @@ constexpr int ID_DIGITAL_SETTINGS = 32889;
 // The storage-rule dialog of the settings menu.
 constexpr int ID_STORAGE_RULE = 32959;
 constexpr int ID_VIRTUAL_CHANNEL_SETTINGS = 32834;
+constexpr int ID_ROSETTE_SETTINGS = 32831;
+constexpr int ID_RESIDUAL_STRESS = 32932;
 constexpr int ID_IMPORTANT_POINTS = 32874;
 bool RemoveDigitalChannelSubmenu(const MenuPruneOptions& options);

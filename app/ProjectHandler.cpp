@@ -100,17 +100,8 @@ void SaveGroupFiles(const CProjectState& state) {
 // Groups whose gauges are no longer strain channels are dropped by the readers.
 void LoadGroupFiles(CProjectState& state) {
     const CAppChannelTable channels;
-    int count = 0;
-    state.m_RosetteGroups.assign(kMaxResultGroups, RosetteGroupRecord{});
-    if (LoadStrainFlowerParam(state.GetFilePath(".sfc"), &count, state.m_RosetteGroups.data(), channels) == 0)
-        count = 0;
-    state.m_RosetteGroups.resize(std::size_t(std::clamp(count, 0, kMaxResultGroups)));
-    count = 0;
-    state.m_ResidualGroups.assign(kMaxResultGroups, ResidualStressGroupRecord{});
-    if (LoadRemainStressParam(state.GetFilePath(".rsc"), &count, state.m_ResidualGroups.data(), channels) ==
-        0)
-        count = 0;
-    state.m_ResidualGroups.resize(std::size_t(std::clamp(count, 0, kMaxResultGroups)));
+    state.m_RosetteGroups = ReadRosetteGroups(state.GetFilePath(".sfc"), channels);
+    state.m_ResidualGroups = ReadResidualGroups(state.GetFilePath(".rsc"), channels);
 }
 
 } // namespace

@@ -184,3 +184,26 @@ int SaveRemainStressParam(const std::string& path, int count, const ResidualStre
     }
     return deferral.End() ? 1 : 0;
 }
+
+namespace {
+
+template <class Record, class Loader>
+std::vector<Record> ReadGroups(Loader load, const std::string& path, const IChannelTable& channels) {
+    std::vector<Record> groups(kMaxResultGroups);
+    int count = 0;
+    if (load(path, &count, groups.data(), channels) == 0)
+        count = 0;
+    groups.resize(std::size_t(BoundedCount(count)));
+    return groups;
+}
+
+} // namespace
+
+std::vector<RosetteGroupRecord> ReadRosetteGroups(const std::string& path, const IChannelTable& channels) {
+    return ReadGroups<RosetteGroupRecord>(LoadStrainFlowerParam, path, channels);
+}
+
+std::vector<ResidualStressGroupRecord> ReadResidualGroups(const std::string& path,
+                                                          const IChannelTable& channels) {
+    return ReadGroups<ResidualStressGroupRecord>(LoadRemainStressParam, path, channels);
+}

@@ -7,6 +7,7 @@
 #include "datafiles/ResultGroups.h"
 
 #include <string>
+#include <vector>
 
 // count receives GroupCount (at most kMaxResultGroups), then the number of
 // groups accepted; 0 without a group array.
@@ -16,3 +17,8 @@ int SaveStrainFlowerParam(const std::string& path, int count, const RosetteGroup
 int LoadRemainStressParam(const std::string& path, int* count, ResidualStressGroupRecord* groups,
                           const IChannelTable& channels);
 int SaveRemainStressParam(const std::string& path, int count, const ResidualStressGroupRecord* groups);
+
+// The groups a file holds that the readers accept; none for a missing file.
+std::vector<RosetteGroupRecord> ReadRosetteGroups(const std::string& path, const IChannelTable& channels);
+std::vector<ResidualStressGroupRecord> ReadResidualGroups(const std::string& path,
+                                                          const IChannelTable& channels);

@@ -413,6 +413,13 @@ public:
     void RegisterDataDialogCommands();
     void OnStorageRule();
     void OnVirtualChannelSettings();
+    // The rosette and residual-stress group dialogs (MainFrameResultDialogs.cpp);
+    // the residual-stress command is kept out of the menus.
+    void RegisterResultDialogCommands();
+    void OnRosetteSettings();
+    void OnResidualStress();
+    // The table views of a stored run show changed groups; not while a run samples.
+    void RefreshStoredRunTables();
     // "零点设置" on the frame's zero table (MainFrameZeroSetting.cpp); its
     // menu command stays disabled.
     void RegisterZeroSettingCommand();

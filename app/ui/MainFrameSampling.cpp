@@ -54,6 +54,7 @@ void CMainFrame::InstallSampling() {
     RegisterSamplingCommands();
     RegisterDigitalCommands();
     RegisterDataDialogCommands();
+    RegisterResultDialogCommands();
     RegisterTestDialogCommands();
     RegisterTestFunctionCommands();
     RegisterSamplingMessages();
