@@ -31,7 +31,6 @@ struct InertItem {
 // program keeps disabled on purpose.
 const InertItem kInertItems[] = {
     {32862, "端口设置: only the network interface exists; always disabled"},
-    {32831, "应变花设置: the rosette settings dialog is not built yet"},
     {32941, "温度曲线: a hidden button; always disabled"},
     {32943, "污垢热阻曲线: a hidden button; always disabled"},
     {32944, "结垢速率曲线: a hidden button; always disabled"},
