@@ -22,6 +22,7 @@ namespace {
 
 constexpr const char* kCaption = "手动设置";
 constexpr int kDefaultIntervalMs = 5000;
+constexpr platform::UINT WM_HAND_SENT = platform::WM_USER + 1;
 
 // A text of the editors as its sign and magnitude; false when it is not a number.
 bool ParseSigned(const QString& text, bool& negative, double& magnitude) {
@@ -74,6 +75,12 @@ CDlgHandSetting::CDlgHandSetting(CStrainSignalControl& generator, QWidget* paren
     connect(m_pTimer, &QTimer::timeout, this, &CDlgHandSetting::OnRepeat);
 }
 
+CDlgHandSetting::~CDlgHandSetting() {
+    if (m_sender.joinable())
+        m_sender.join();
+    UnregisterTarget();
+}
+
 void CDlgHandSetting::OnChanType(int index) {
     const bool strain = index == 0;
     m_pBridge->setEnabled(strain);
@@ -82,6 +89,7 @@ void CDlgHandSetting::OnChanType(int index) {
 
 void CDlgHandSetting::OnSend() {
     m_pTimer->stop();
+    m_nRepeatMs = 0;
     bool negative = false;
     bool intervalNegative = false;
     double value = 0.0;
@@ -100,21 +108,41 @@ void CDlgHandSetting::OnSend() {
     m_nMode = m_pBridge->currentIndex() + (negative ? 3 : 0);
     // Beyond what the generator carries the value is refused as a failed send.
     m_nValue = value > 0x7FFFFFFF ? -1 : static_cast<int>(std::lround(value));
-    if (!SendOutput()) {
+    m_nRepeatMs = repeat ? static_cast<int>(interval) : 0;
+    StartSend();
+}
+
+void CDlgHandSetting::StartSend() {
+    if (m_sender.joinable())
+        return; // the output is still on its way
+    m_pSend->setEnabled(false);
+    m_sender = std::thread([&generator = m_generator, window = GetSafeHwnd(), channel = m_nChannel,
+                            type = m_nType, mode = m_nMode, value = m_nValue] {
+        const bool set = generator.SetStrainValue(channel, type, mode, value) == 1;
+        platform::PostMessage(window, WM_HAND_SENT, set ? 1 : 0);
+    });
+}
+
+platform::LRESULT CDlgHandSetting::WindowProc(platform::UINT message, platform::WPARAM wParam,
+                                              platform::LPARAM) {
+    if (message == WM_HAND_SENT)
+        OnSent(wParam != 0);
+    return 0;
+}
+
+void CDlgHandSetting::OnSent(bool set) {
+    if (m_sender.joinable())
+        m_sender.join();
+    m_pSend->setEnabled(true);
+    if (!set) {
+        m_pTimer->stop();
         ReportSendFailure();
         return;
     }
-    if (repeat)
-        m_pTimer->start(static_cast<int>(interval));
-}
-
-bool CDlgHandSetting::SendOutput() {
-    return m_generator.SetStrainValue(m_nChannel, m_nType, m_nMode, m_nValue) == 1;
+    if (m_nRepeatMs > 0 && !m_pTimer->isActive())
+        m_pTimer->start(m_nRepeatMs);
 }
 
 void CDlgHandSetting::OnRepeat() {
-    if (SendOutput())
-        return;
-    m_pTimer->stop();
-    ReportSendFailure();
+    StartSend();
 }

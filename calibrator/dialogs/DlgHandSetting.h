@@ -1,8 +1,13 @@
 // 手动设置: sets one output of the generator by hand, once or again at an
-// interval.
+// interval. The generator is asked on a thread of the dialog's own: a silent
+// generator keeps the answer waiting for seconds, never the window.
 #pragma once
 
+#include "platform/Message.h"
+
 #include <QDialog>
+
+#include <thread>
 
 class CStrainSignalControl;
 class QCheckBox;
@@ -11,10 +16,11 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 
-class CDlgHandSetting : public QDialog {
+class CDlgHandSetting : public QDialog, public platform::MessageTarget {
     Q_OBJECT
 public:
     CDlgHandSetting(CStrainSignalControl& generator, QWidget* parent = nullptr);
+    ~CDlgHandSetting() override;
 
     QComboBox* Channel() const { return m_pChannel; }
     QComboBox* ChanType() const { return m_pChanType; }
@@ -25,12 +31,18 @@ public:
     QPushButton* SendButton() const { return m_pSend; }
     QTimer* RepeatTimer() const { return m_pTimer; }
 
-    // 发送: checks the texts, sends the output and starts the repeat.
+    // 发送: checks the texts, sends the output and, once it is set, starts the repeat.
     void OnSend();
+    // Whether a send waits for the generator's answer.
+    bool IsSending() const { return m_sender.joinable(); }
+
+    platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM wParam,
+                                 platform::LPARAM lParam) override;
 
 private:
     void OnChanType(int index);
-    bool SendOutput();
+    void StartSend();
+    void OnSent(bool set);
     void OnRepeat();
 
     CStrainSignalControl& m_generator;
@@ -47,4 +59,6 @@ private:
     int m_nType = 0;
     int m_nMode = 0;
     int m_nValue = 0;
+    int m_nRepeatMs = 0;  // the repeat's interval, 0 without one
+    std::thread m_sender; // the send waiting for its answer
 };

@@ -87,6 +87,7 @@ TEST_F(KelvaneFrameTest, ManualOutputSendsTheSignedValueAndRepeatsIt) {
             dialog.Bridge()->setCurrentIndex(c.bridge);
             dialog.Value()->setText(c.value);
             dialog.SendButton()->click();
+            ASSERT_TRUE(ProcessEventsUntil([&] { return !dialog.IsSending(); }));
             const auto outputs = m_generator.Outputs();
             if (!c.accepted) {
                 EXPECT_EQ(outputs.size(), before);
@@ -112,13 +113,24 @@ TEST_F(KelvaneFrameTest, ManualOutputSendsTheSignedValueAndRepeatsIt) {
         dialog.Interval()->setText("-30");
         const std::size_t before = m_generator.Outputs().size();
         dialog.SendButton()->click();
-        EXPECT_TRUE(dialog.RepeatTimer()->isActive());
+        ASSERT_TRUE(ProcessEventsUntil([&] { return dialog.RepeatTimer()->isActive(); }));
         EXPECT_EQ(dialog.RepeatTimer()->interval(), 30);
         EXPECT_TRUE(ProcessEventsUntil([&] { return m_generator.Outputs().size() >= before + 3; }));
         m_generator.SetFaults({.refuseValues = true});
-        EXPECT_TRUE(ProcessEventsUntil([&] { return !dialog.RepeatTimer()->isActive(); }));
+        EXPECT_TRUE(
+            ProcessEventsUntil([&] { return !dialog.RepeatTimer()->isActive() && !dialog.IsSending(); }));
         EXPECT_EQ(m_boxes.Records().back().text, "参数发送失败，请检查！");
+        // A silent generator keeps the window answering while the send waits.
+        m_generator.SetFaults({.silent = true});
+        dialog.Repeat()->setChecked(false);
+        dialog.SendButton()->click();
+        EXPECT_TRUE(dialog.IsSending());
+        EXPECT_FALSE(dialog.SendButton()->isEnabled());
+        EXPECT_TRUE(ProcessEventsUntil([&] { return !dialog.IsSending(); }));
+        EXPECT_TRUE(dialog.SendButton()->isEnabled());
+        m_generator.SetFaults({});
         // A repeat without a pause is refused.
+        dialog.Repeat()->setChecked(true);
         dialog.Interval()->setText("0");
         dialog.SendButton()->click();
         EXPECT_EQ(m_boxes.Records().back().text, "参数设置错误，请重新设置！");
