@@ -13,6 +13,7 @@
 #include "views/CurveViewWidget.h"
 #include "views/DlgPlotSignalSelect.h"
 #include "views/DlgRightsVerify.h"
+#include "views/HistoryViewWidget.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -162,8 +163,13 @@ TEST_F(FrameCurveViewTest, ARealTimeWindowDrawsAContinuousRunPageByPage) {
     EXPECT_GT(restored.PointCount(), 0);
 
     // "数据编辑" of the context menu deletes the samples between the double
-    // cursors from every unit's files; the stored count and the view follow.
+    // cursors from every unit's files; the stored count and every open view
+    // (a second curve window and a history window besides) follow.
     CCurveViewWidget& stored = *CCurveViewWidget::CurveViews().front();
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_REALTIME_WINDOW));
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+    ASSERT_EQ(CHistoryViewWidget::HistoryViews().size(), 1u);
+    CHistoryViewWidget& history = *CHistoryViewWidget::HistoryViews().front();
     const int before = m_frame->GetProjectState().m_nTotalDataCount;
     ASSERT_GE(before, 4);
     const auto unitSamples = [this](int unit) {
@@ -188,6 +194,22 @@ TEST_F(FrameCurveViewTest, ARealTimeWindowDrawsAContinuousRunPageByPage) {
     EXPECT_EQ(m_frame->GetProjectState().m_nTotalDataCount, before - 2);
     EXPECT_EQ(unitSamples(8), unit8Before - 2);
     EXPECT_LE(stored.Model().PointCount(), before - 2);
+    int windows = 0;
+    for (CChildFrame* child : m_frame->GetChildFramesFrontFirst()) {
+        ++windows;
+        EXPECT_EQ(child->GetDocument()->GetTotal(), before - 2) << child->windowTitle().toStdString();
+    }
+    EXPECT_EQ(windows, 3);
+    // The history window reads the shortened run: its sample 1 was sample 3.
+    const auto unit0 = ReadBlocks(m_scratch.File("Projects/Run/Run_0.dat"));
+    const HistoryBand& band = history.Model().m_Bands[0];
+    ASSERT_EQ(history.Model().m_nFirstSample, 0);
+    ASSERT_EQ(band.nChannel / 16, 0);
+    ASSERT_GT(history.Model().m_nValidCount, 1);
+    for (int i : {0, 1})
+        EXPECT_NEAR(band.series.m_Values[std::size_t(i)], unit0[std::size_t(i)].fValues[band.nChannel] * 0.001,
+                    1e-4)
+            << "point " << i;
 }
 
 TEST_F(FrameCurveViewTest, AGuardedStopAsksForTheCodeAndCancelKeepsTheRun) {

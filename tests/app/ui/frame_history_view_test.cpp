@@ -1,8 +1,9 @@
 // History and bar windows opened from the frame's window menu: a fixed
 // sequence of announce counters through the frame's sample handler gives
 // every history view the live buffers, point counts and axis end of the
-// live history; in a continuous run against two simulated cases the
-// history shows the whole run so far and the bars end on the run's last
+// live history, and every bar view the values at its channels' places; in
+// a continuous run against two simulated cases the history shows the whole
+// run so far on a time axis in seconds and the bars end on the run's last
 // set; the window layout brings the views back with their settings.
 #include "FrameRunFixture.h"
 
@@ -63,6 +64,15 @@ TEST_F(FrameHistoryViewTest, TheSampleHandlerHandsEveryViewTheLiveHistory) {
     ASSERT_EQ(views.size(), 2u);
     // The second window shows later channels: unit 8's among them.
     views[1]->Model().ScrollTo(20);
+    // Two bar windows; a bar's place in the set is its unit's place among
+    // the online units 0, 1 and 8, times 16, plus its channel.
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_BAR_WINDOW));
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_BAR_WINDOW));
+    const std::vector<CBarViewWidget*> bars = CBarViewWidget::BarViews();
+    ASSERT_EQ(bars.size(), 2u);
+    ASSERT_TRUE(bars[0]->Model().SetBars({2, 133}));
+    ASSERT_TRUE(bars[1]->Model().SetBars({20, 0, 143}));
+    const std::vector<std::vector<int>> barPlaces = {{2, 37}, {20, 0, 47}};
     const int places = g_nCaseCount * 16;
     CLiveHistoryFeed reference;
     reference.Reset(kBlock, places);
@@ -87,8 +97,14 @@ TEST_F(FrameHistoryViewTest, TheSampleHandlerHandsEveryViewTheLiveHistory) {
                         << "sample " << a << " channel " << band.nChannel << " point " << i;
             }
         }
+        for (std::size_t v = 0; v < bars.size(); ++v)
+            for (std::size_t b = 0; b < barPlaces[v].size(); ++b)
+                ASSERT_EQ(bars[v]->Model().Current(int(b)), float(a * 1000 + barPlaces[v][b]))
+                    << "sample " << a << " bar window " << v << " bar " << b;
     }
     EXPECT_GT(views[1]->Model().m_Bands[0].nChannel, 15);
+    // Outside a continuous run the time axis counts samples.
+    EXPECT_EQ(views[0]->Model().m_fTimeStep, 0.0);
 }
 
 TEST_F(FrameHistoryViewTest, AContinuousRunShowsTheWholeRunAndTheLayoutBringsTheViewsBack) {
@@ -155,6 +171,9 @@ TEST_F(FrameHistoryViewTest, AContinuousRunShowsTheWholeRunAndTheLayoutBringsThe
         },
         20000));
     EXPECT_FALSE(view.RenderImage().isNull());
+    // The time axis runs in the run's seconds per sample.
+    EXPECT_GT(view.Model().m_fTimeStep, 0.0);
+    EXPECT_EQ(view.Model().m_fTimeStep, GetSampleTimeStep(m_frame->GetProjectState().m_SampleSettings));
     ASSERT_TRUE(m_frame->RunCommand(ID_STOP_SAMPLE));
     ASSERT_TRUE(WaitRunCompleted());
     const auto blocks = ReadBlocks(m_scratch.File("Projects/Run/Run_0.dat"));
