@@ -57,16 +57,19 @@ bool DocxPackage::Read(const std::string& path) {
     if (zip == nullptr)
         return false;
     bool ok = true;
+    std::size_t total = 0;
     int rc = unzGoToFirstFile(zip);
     for (; rc == UNZ_OK && ok; rc = unzGoToNextFile(zip)) {
         char name[1024];
         unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) {
+        if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK ||
+            info.uncompressed_size > kMaxPackageBytes - total) {
             ok = false;
             break;
         }
         DocxPart part{name, {}};
         ok = ReadCurrentPart(zip, info.uncompressed_size, part.bytes);
+        total += part.bytes.size();
         m_parts.push_back(std::move(part));
     }
     ok = ok && rc == UNZ_END_OF_LIST_OF_FILE;

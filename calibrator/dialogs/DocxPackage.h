@@ -14,7 +14,7 @@ struct DocxPart {
 class DocxPackage {
 public:
     // Reads every part; false for a missing file, a damaged zip or a part
-    // beyond the size limit.
+    // or package beyond the size limits.
     bool Read(const std::string& path);
     // Writes the parts to a new zip at path (replacing a file there); false
     // on any write error.
@@ -24,8 +24,9 @@ public:
     std::string* Find(const std::string& name);
     const std::vector<DocxPart>& Parts() const { return m_parts; }
 
-    // No part of a template or a report comes near this.
+    // No template or report comes near these.
     static constexpr std::size_t kMaxPartBytes = 64u << 20;
+    static constexpr std::size_t kMaxPackageBytes = 256u << 20;
 
 private:
     std::vector<DocxPart> m_parts;
