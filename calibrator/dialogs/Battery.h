@@ -34,8 +34,8 @@ public:
     int Level() const { return m_nLevel; }
     bool HasAnswer() const { return m_bAnswered; }
     bool IsStopped() const { return m_bStopped.load(); }
-    // Whether the gauge is drawn now (off during the dark half of a blink).
-    bool IsGaugeShown() const { return m_bGaugeShown; }
+    // Switches the empty gauge on and off.
+    QTimer* BlinkTimer() const { return m_pBlinkTimer; }
 
     platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM wParam,
                                  platform::LPARAM lParam) override;
@@ -50,7 +50,7 @@ private:
     KelvaneDialogHost& m_host;
     int m_nLevel = kStartLevel;
     bool m_bAnswered = false;
-    bool m_bGaugeShown = true;
+    bool m_bGaugeShown = true; // off during the dark half of a blink
     QTimer* m_pBlinkTimer;
     std::thread m_worker;
     std::atomic<bool> m_bStop{false};

@@ -217,25 +217,30 @@ TEST_F(KelvaneFrameTest, BatteryGaugeCountsBarsAndStopsWithTheFrame) {
              {100, 3}, {76, 3}, {75, 2}, {51, 2}, {50, 1}, {26, 1}, {25, 0}, {0, 0}})
         EXPECT_EQ(CBattery::Bars(level), bars) << level;
 
-    m_generator.SetBattery(1, 26);
-    CKelvaneFrame frame(m_folder.ProgramFolder());
-    frame.show();
-    frame.Create();
-    auto* battery = frame.findChild<CBattery*>();
-    ASSERT_NE(battery, nullptr);
-    EXPECT_FALSE(battery->HasAnswer());
-    EXPECT_EQ(battery->Level(), CBattery::kStartLevel);
-    EXPECT_GT(battery->x(), frame.width() / 2);
-    ASSERT_TRUE(ProcessEventsUntil([&] { return battery->HasAnswer(); }));
-    EXPECT_EQ(battery->Level(), 26);
-    const QImage gauge = battery->grab().toImage();
-    int green = 0;
-    for (int y = 0; y < gauge.height(); ++y)
-        for (int x = 0; x < gauge.width(); ++x)
-            green += gauge.pixelColor(x, y) == QColor(Qt::green) ? 1 : 0;
-    EXPECT_GT(green, 0) << "one bar at 26";
-    EXPECT_TRUE(frame.close());
-    EXPECT_TRUE(battery->IsStopped());
+    // One bar at 26; at 25 an empty gauge that blinks.
+    for (const int level : {26, 25}) {
+        SCOPED_TRACE(level);
+        m_generator.SetBattery(1, level);
+        CKelvaneFrame frame(m_folder.ProgramFolder());
+        frame.show();
+        frame.Create();
+        auto* battery = frame.findChild<CBattery*>();
+        ASSERT_NE(battery, nullptr);
+        EXPECT_FALSE(battery->HasAnswer());
+        EXPECT_EQ(battery->Level(), CBattery::kStartLevel);
+        EXPECT_GT(battery->x(), frame.width() / 2);
+        ASSERT_TRUE(ProcessEventsUntil([&] { return battery->HasAnswer(); }));
+        EXPECT_EQ(battery->Level(), level);
+        const QImage gauge = battery->grab().toImage();
+        int green = 0;
+        for (int y = 0; y < gauge.height(); ++y)
+            for (int x = 0; x < gauge.width(); ++x)
+                green += gauge.pixelColor(x, y) == QColor(Qt::green) ? 1 : 0;
+        EXPECT_EQ(green > 0, level == 26);
+        EXPECT_EQ(battery->BlinkTimer()->isActive(), level == 25);
+        EXPECT_TRUE(frame.close());
+        EXPECT_TRUE(battery->IsStopped());
+    }
 }
 
 TEST_F(KelvaneFrameTest, SaveButtonWritesTheWordResultFromTheTemplate) {
