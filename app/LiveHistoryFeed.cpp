@@ -1,6 +1,8 @@
 // The live history buffer and its compression.
 #include "app/LiveHistoryFeed.h"
 
+#include <algorithm>
+
 void CLiveHistoryFeed::Reset(int blockSize, int channelCount) {
     m_nBlock = blockSize > 1 ? blockSize : 2;
     m_nKeep = static_cast<int>(m_nBlock * 0.75) - 1;
@@ -41,6 +43,7 @@ CLiveHistoryFeed::Step CLiveHistoryFeed::Feed(int a, int s, const float* latest)
         step.nDrawFrom = j == 0 ? 0 : j - 1;
         step.nDrawTo = j;
         step.bRepaintErase = j == 0;
+        step.nCopyFrom = j == 0 ? 0 : std::min(step.nDrawFrom, (a - 1) % m_nBlock);
         return step;
     }
     const int r = (s - m_nKeep - 1) % m_nWindow;
@@ -53,6 +56,8 @@ CLiveHistoryFeed::Step CLiveHistoryFeed::Feed(int a, int s, const float* latest)
         Store(p - 1, latest);
     }
     step.nPoints = p;
+    // A squeeze moved every kept point; otherwise only slot p - 1 is new.
+    step.nCopyFrom = r == 0 ? 0 : p - 1;
     step.nDrawFrom = 0;
     step.nDrawTo = p - 1;
     step.nAxisEnd = ((s - m_nBlock) / m_nWindow + 1) * m_nWindow + m_nBlock;

@@ -15,6 +15,7 @@ public:
         int nDrawFrom = 0; // first and last point drawn
         int nDrawTo = 0;
         int nAxisEnd = 0; // the time axis' end (its length while s <= B)
+        int nCopyFrom = 0; // first point the views copy: the ones this sample wrote
         bool bRepaintErase = false;
         bool bRepaintNoErase = false; // after a compression
         bool bCompressed = false;

@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include "OffscreenBenchMain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -20,6 +22,14 @@ namespace {
 constexpr int kWidth = 1000;
 constexpr int kHeight = 600;
 constexpr int kCurves = 8;
+constexpr double kTwoPi = 6.283185307179586;
+
+// One signal at every density: 1.4 periods across the stored window, as a
+// long run of a slow measurement looks, so that the views draw the same
+// picture and differ only in the points behind it.
+double Signal(double fraction, int curve) {
+    return std::sin(kTwoPi * 1.4 * fraction + curve);
+}
 
 CurveWorld BenchWorld() {
     CurveWorld world;
@@ -49,7 +59,7 @@ std::unique_ptr<CCurveViewWidget> StoredView(int points) {
     view->SyncWithDocument(0, points, points, true);
     for (int c = 0; c < kCurves; ++c)
         for (int i = 0; i < points; ++i)
-            m.m_Curves[std::size_t(c)].m_Values[std::size_t(i)] = float(std::sin(i * 0.001 + c));
+            m.m_Curves[std::size_t(c)].m_Values[std::size_t(i)] = float(Signal(double(i) / points, c));
     return view;
 }
 
@@ -64,13 +74,19 @@ void BM_RepaintStored(benchmark::State& state) {
 }
 BENCHMARK(BM_RepaintStored)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
-// The same picture size with eight plain polylines of one point a pixel.
+// The same picture size with eight plain polylines of one point a pixel of
+// the view's plot: the same signal at the same places.
 void BM_PlainPolylines(benchmark::State& state) {
-    const int plot = kWidth - 120;
+    std::unique_ptr<CCurveViewWidget> view = StoredView(1000);
+    view->RenderImage();
+    const CCurveViewModel& m = view->Model();
+    const PlotRect& plot = m.GetPlotRect();
     std::vector<QPolygon> lines(kCurves);
     for (int c = 0; c < kCurves; ++c)
-        for (int x = 0; x < plot; ++x)
-            lines[std::size_t(c)].append(QPoint(90 + x, 300 + int(200 * std::sin(x * 0.01 + c))));
+        for (int x = plot.left; x <= plot.right; ++x)
+            lines[std::size_t(c)].append(QPoint(
+                x, m.m_Curves[std::size_t(c)].YValueToPixel(
+                       float(Signal(double(x - plot.left) / (plot.right - plot.left), c)))));
     for (auto _ : state) {
         QImage image(kWidth, kHeight, QImage::Format_RGB32);
         image.fill(Qt::white);
@@ -115,11 +131,4 @@ BENCHMARK(BM_LiveSample)->Arg(1)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+QV_OFFSCREEN_BENCHMARK_MAIN()

@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QTextDocument>
 
+#include "OffscreenBenchMain.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -104,12 +106,4 @@ BENCHMARK(BM_QTextDocument_StyledText);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+QV_OFFSCREEN_BENCHMARK_MAIN()

@@ -53,3 +53,17 @@ void CCurveEnvelope::Add(const CCurveSeries& curve, int index) {
     }
     m_bLastWasGap = false;
 }
+
+int CCurveEnvelope::PreviousUsed(int c) const {
+    for (int p = c - 1; p >= 0; --p)
+        if (m_Columns[std::size_t(p)].bUsed)
+            return p;
+    return -1;
+}
+
+int CCurveEnvelope::NextUsed(int c) const {
+    for (int n = std::max(c + 1, 0); n < int(m_Columns.size()); ++n)
+        if (m_Columns[std::size_t(n)].bUsed)
+            return n;
+    return -1;
+}

@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "views/ChannelPanelPainter.h"
 #include "views/CurveWorldFromApp.h"
+#include "views/EnvelopePainter.h"
 #include "views/GraphPaintTools.h"
 #include "views/ViewMenu.h"
 #include "views/ViewRegistry.h"
@@ -688,17 +689,7 @@ void CCurveViewWidget::PaintTimeSegment(QPainter& painter, int c, int fromX, int
     const COLORREF colour = m.m_Options.m_Line[c % CGraphDisplayOptions::kCurveCount];
     painter.setPen(
         PenFromStyle(m.m_Options.m_PenStyle_Line[c % 8], m.m_Options.m_PenWidth_Line[c % 8], colour));
-    m_envelopes[std::size_t(c)].Walk(
-        [&](int x, float lo, float hi) {
-            if (x < fromX || x > toX)
-                return;
-            painter.drawLine(x, curve.YValueToPixel(hi), x, curve.YValueToPixel(lo));
-        },
-        [&](int x1, float v1, int x2, float v2) {
-            if (x2 < fromX || x1 > toX)
-                return;
-            painter.drawLine(x1, curve.YValueToPixel(v1), x2, curve.YValueToPixel(v2));
-        });
+    PaintEnvelope(painter, m_envelopes[std::size_t(c)], curve, fromX, toX);
 }
 
 void CCurveViewWidget::PaintXY(QPainter& painter) {

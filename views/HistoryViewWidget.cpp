@@ -7,6 +7,7 @@
 #include "views/ChannelPanelPainter.h"
 #include "views/CurveViewWidget.h"
 #include "views/CurveWorldFromApp.h"
+#include "views/EnvelopePainter.h"
 #include "views/GraphPaintTools.h"
 #include "views/MarkerDrawer.h"
 #include "views/PropHistoryViewSheet.h"
@@ -242,41 +243,45 @@ void CHistoryViewWidget::Invalidate() {
 
 void CHistoryViewWidget::DrawNewPoints(int first, int last) {
     CHistoryViewModel& m = m_model;
-    if (m.m_Options.m_nScareType == 1 || m_bCacheDirty || m_bEnvelopesDirty || m_cache.size() != size() ||
-        last < m_nEnvelopePoints - 1 || first < 0) {
+    // Points already in the envelopes changed (a new page, a squeeze): all anew at the next paint.
+    if (m_bEnvelopesDirty || last < m_nEnvelopePoints - 1 || first < 0) {
         m_bEnvelopesDirty = true;
         Invalidate();
         return;
     }
-    // The new points go onto the cached picture, band by band.
+    const int drawnUpTo = m_nEnvelopePoints - 1;
+    const int to = std::min(last, m.m_nValidCount - 1);
+    const int bands = std::clamp(m.m_nBandsPerPage, 1, CHistoryViewModel::kMaxBands);
+    // The envelopes take the new points even while the picture waits for
+    // its repaint, so a sample never costs more than its own points.
+    for (int b = 0; b < bands; ++b) {
+        const HistoryBand& band = m.m_Bands[std::size_t(b)];
+        if (band.nChannel >= 0)
+            for (int i = m_nEnvelopePoints; i <= to; ++i)
+                m_envelopes[std::size_t(b)].Add(band.series, i);
+    }
+    m_nEnvelopePoints = std::max(m_nEnvelopePoints, to + 1);
+    if (m.m_Options.m_nScareType == 1 || m_bCacheDirty || m_cache.size() != size()) {
+        Invalidate();
+        return;
+    }
+    // The new stretch goes onto the cached picture, band by band: from the
+    // last point drawn, whose line leads to the first new one.
     QPainter painter(&m_cache);
     const CGraphDisplayOptions& o = m.m_Options;
     painter.setPen(PenFromStyle(o.m_PenStyle_Line[0], o.m_PenWidth_Line[0], o.m_Line[0]));
-    const int to = std::min(last, m.m_nValidCount - 1);
-    for (int b = 0; b < std::clamp(m.m_nBandsPerPage, 1, CHistoryViewModel::kMaxBands); ++b) {
+    for (int b = 0; b < bands; ++b) {
         const HistoryBand& band = m.m_Bands[std::size_t(b)];
         if (band.nChannel < 0)
             continue;
-        CCurveEnvelope& envelope = m_envelopes[std::size_t(b)];
-        for (int i = m_nEnvelopePoints; i <= to; ++i)
-            envelope.Add(band.series, i);
-        const int fromX = band.series.IndexToX(std::max(std::min(first, m_nEnvelopePoints - 1), 0)) - 1;
+        const int fromX = band.series.IndexToX(std::max(drawnUpTo, 0)) - 1;
         const int toX = band.series.IndexToX(std::max(to, 0)) + 1;
         painter.save();
         painter.setClipRect(ToQRect(band.series.m_rcPlot));
-        envelope.Walk(
-            [&](int x, float lo, float hi) {
-                if (x >= fromX && x <= toX)
-                    painter.drawLine(x, band.series.YValueToPixel(hi), x, band.series.YValueToPixel(lo));
-            },
-            [&](int x1, float v1, int x2, float v2) {
-                if (x2 >= fromX && x1 <= toX)
-                    painter.drawLine(x1, band.series.YValueToPixel(v1), x2, band.series.YValueToPixel(v2));
-            });
+        PaintEnvelope(painter, m_envelopes[std::size_t(b)], band.series, fromX, toX);
         painter.restore();
         update(QRect(fromX - 4, band.rcBand.top, toX - fromX + 8, band.rcBand.bottom - band.rcBand.top + 1));
     }
-    m_nEnvelopePoints = std::max(m_nEnvelopePoints, to + 1);
 }
 
 // ---------------------------------------------------------------- commands
@@ -583,13 +588,8 @@ void CHistoryViewWidget::PaintCurves(QPainter& painter) {
         if (band.nChannel < 0)
             continue;
         painter.setClipRect(ToQRect(band.series.m_rcPlot).adjusted(0, 0, 1, 1));
-        m_envelopes[std::size_t(b)].Walk(
-            [&](int x, float lo, float hi) {
-                painter.drawLine(x, band.series.YValueToPixel(hi), x, band.series.YValueToPixel(lo));
-            },
-            [&](int x1, float v1, int x2, float v2) {
-                painter.drawLine(x1, band.series.YValueToPixel(v1), x2, band.series.YValueToPixel(v2));
-            });
+        PaintEnvelope(painter, m_envelopes[std::size_t(b)], band.series, band.series.m_rcPlot.left,
+                      band.series.m_rcPlot.right);
     }
     painter.restore();
 }

@@ -73,9 +73,6 @@ void CMainFrame::FeedHistoryViews(const std::int32_t* counters) {
     std::vector<const float*> buffers(std::size_t(places), nullptr);
     for (int p = 0; p < places; ++p)
         buffers[std::size_t(p)] = feed.GetBuffer(p);
-    // Only the points written by this sample are copied, all after a squeeze.
-    const int written = s <= blockSize ? (a - 1) % blockSize : step.nDrawTo;
-    const int from = step.bCompressed || step.bRepaintErase ? 0 : std::min(step.nDrawFrom, written);
     for (CHistoryViewWidget* view : views) {
         if (!view->IsLive() || s <= 1) {
             view->Model().m_fTimeStep = HistoryTimeStep(settings);
@@ -85,7 +82,8 @@ void CMainFrame::FeedHistoryViews(const std::int32_t* counters) {
                 if (CQV7411N_NewFrameDoc* doc = history->GetDocument())
                     doc->SetStoredData(true);
         }
-        view->ReceiveData(2, step.nPoints, nullptr, buffers.data(), from);
+        // Only the points written by this sample are copied, all after a squeeze.
+        view->ReceiveData(2, step.nPoints, nullptr, buffers.data(), step.nCopyFrom);
         view->SetLiveSpan(step.nAxisEnd);
         if (step.bRepaintErase || step.bRepaintNoErase)
             view->Invalidate();

@@ -151,6 +151,7 @@ TEST(LiveHistory, TheWholeRunFitsTheBufferByCompression) {
     }
     EXPECT_EQ(step.nPoints, 256);
     EXPECT_EQ(step.nDrawFrom, 254);
+    EXPECT_EQ(step.nCopyFrom, 254) << "the views copy only what the sample wrote";
     EXPECT_EQ(step.nAxisEnd, 256);
     EXPECT_EQ(feed.GetBuffer(1)[255], -256.0f);
 
@@ -162,6 +163,7 @@ TEST(LiveHistory, TheWholeRunFitsTheBufferByCompression) {
     EXPECT_EQ(step.nPoints, 191);
     EXPECT_EQ(step.nDrawTo, 190);
     EXPECT_EQ(step.nAxisEnd, 321);
+    EXPECT_EQ(step.nCopyFrom, 0) << "a squeeze moved every point";
     for (int k : {0, 1, 2, 3, 100, 190})
         EXPECT_EQ(feed.GetBuffer(0)[k], float(k * 4 / 3 + 1)) << k;
 
@@ -169,6 +171,7 @@ TEST(LiveHistory, TheWholeRunFitsTheBufferByCompression) {
     step = feed.Feed(258, 258, s258);
     EXPECT_FALSE(step.bCompressed);
     EXPECT_EQ(step.nPoints, 192);
+    EXPECT_EQ(step.nCopyFrom, 191);
     EXPECT_EQ(feed.GetBuffer(0)[191], 258.0f);
 
     for (int s = 259; s <= 322; ++s) {

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -154,13 +156,13 @@ TEST(CurveEnvelope, ADenseCurveTakesOneSpanAPixelColumn) {
     envelope.Build(curve, 1000);
     int spans = 0;
     envelope.Walk(
-        [&](int x, float lo, float hi) {
+        [&](int x, const CCurveEnvelope::Column& column) {
             ++spans;
             EXPECT_GE(x, 10);
             EXPECT_LE(x, 110);
-            EXPECT_LE(lo, hi);
+            EXPECT_LE(column.fMin, column.fMax);
         },
-        [](int, float, int, float) {});
+        [](int, float, int, float) {}, 10, 110);
     EXPECT_EQ(spans, 101);
     EXPECT_FLOAT_EQ(envelope.Columns().front().fMin, 0.0f);
     EXPECT_FLOAT_EQ(envelope.Columns().front().fMax, 4.0f); // points 0..4 round into column 0
@@ -187,6 +189,33 @@ TEST(CurveEnvelope, AMarkerBreaksTheLine) {
     EXPECT_FALSE(column(26).bJoinPrevious);
     EXPECT_TRUE(column(27).bJoinPrevious);
     EXPECT_FALSE(column(0).bJoinPrevious);
+}
+
+// A stretch drawn again (a live segment) gets every span in it and every
+// join that reaches into it, across gaps and beyond both ends, nothing else.
+TEST(CurveEnvelope, AWalkOverAStretchGivesTheSegmentsTouchingIt) {
+    CCurveSeries curve = MakeCurve(30);
+    for (const int gap : {8, 9, 20})
+        curve.m_Values[std::size_t(gap)] = kNoValue;
+    CCurveEnvelope envelope;
+    envelope.Build(curve, 30);
+    using Segment = std::array<int, 2>; // x1, x2 (a span has x1 == x2)
+    const auto walk = [&](int from, int to) {
+        std::vector<Segment> segments;
+        envelope.Walk([&](int x, const CCurveEnvelope::Column&) { segments.push_back({x, x}); },
+                      [&](int x1, float, int x2, float) { segments.push_back({x1, x2}); }, from, to);
+        std::sort(segments.begin(), segments.end());
+        return segments;
+    };
+    const std::vector<Segment> all = walk(10, 110);
+    for (const auto& [from, to] : {std::array<int, 2>{10, 110}, {11, 13}, {40, 47}, {0, 10}, {60, 60},
+                                   {77, 83}, {105, 200}, {50, 40}}) {
+        std::vector<Segment> expected;
+        for (const Segment& s : all)
+            if (s[1] >= from && s[0] <= to)
+                expected.push_back(s);
+        EXPECT_EQ(walk(from, to), expected) << from << ".." << to;
+    }
 }
 
 } // namespace

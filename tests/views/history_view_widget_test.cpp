@@ -5,6 +5,8 @@
 #include "ViewsTestSupport.h"
 
 #include "app/ChannelRecords.h"
+#include "app/LiveHistoryFeed.h"
+#include "app/RunFlags.h"
 #include "datafiles/DataFileAccess.h"
 #include "platform/MessageBox.h"
 #include "views/CursorEditDlg.h"
@@ -13,11 +15,13 @@
 #include "views/PropHistoryViewSheet.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -26,7 +30,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -215,6 +221,85 @@ TEST_P(HistoryViewWidgetTest, SheetAppliesToEveryHistoryViewWhenAsked) {
 
 INSTANTIATE_TEST_SUITE_P(BothArrangements, HistoryViewWidgetTest, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "PerUnitFiles" : "OneFile"; });
+
+// A pixel of this colour next to (x, y).
+bool TouchesColour(const QImage& image, int x, int y, QRgb colour) {
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (image.valid(x + dx, y + dy) && image.pixel(x + dx, y + dy) == colour)
+                return true;
+    return false;
+}
+
+// A live run drawn sample by sample onto the cached picture, the screen
+// taking it only now and then, ends as the whole picture painted afresh
+// from the same points: in the first batch and after squeezes.
+TEST(HistoryViewLive, TheRunDrawnSampleBySampleLooksAsPaintedWhole) {
+    EnsureViewsTestApp();
+    constexpr int kBatch = 64;
+    constexpr int kPlaces = 4;
+    CurveWorld world;
+    for (int id = 0; id < kPlaces; ++id) {
+        world.measChanList.push_back(id);
+        world.channelList.push_back(id);
+        world.setPosition[std::size_t(id)] = id;
+    }
+    world.nCaseCount = 1;
+    g_bSampling = 1;
+    std::unique_ptr<CHistoryViewWidget> view(CHistoryViewWidget::Create());
+    view->fillWorld = [&world](CurveWorld& w) { w = world; };
+    view->resize(700, 500);
+    view->Model().m_nBandsPerPage = kPlaces;
+    view->InitialUpdate();
+    view->PrepareForSampling(kBatch);
+    view->show();
+    CLiveHistoryFeed feed;
+    feed.Reset(kBatch, kPlaces);
+    std::vector<const float*> buffers;
+    for (int p = 0; p < kPlaces; ++p)
+        buffers.push_back(feed.GetBuffer(p));
+    const auto bands = [&view] { return view->grab(QRect(0, 0, 600, 500)).toImage(); };
+    for (int s = 1; s <= 3 * kBatch + 20; ++s) {
+        float latest[kPlaces];
+        for (int p = 0; p < kPlaces; ++p)
+            latest[p] = float(40000.0 * std::sin(s * 0.37 + p) * (s % 5 == 0 ? -0.5 : 1.0));
+        const CLiveHistoryFeed::Step step = feed.Feed(s, s, latest);
+        view->ReceiveData(2, step.nPoints, nullptr, buffers.data(), step.nCopyFrom);
+        view->SetLiveSpan(step.nAxisEnd);
+        if (step.bRepaintErase || step.bRepaintNoErase)
+            view->Invalidate();
+        view->DrawNewPoints(step.nDrawFrom, step.nDrawTo);
+        if (s % 3 == 0)
+            QApplication::processEvents();
+        if (s == kBatch - 5 || s == 2 * kBatch + 12 || s == 3 * kBatch + 20) {
+            const QImage drawn = bands();
+            QImage whole(view->size(), QImage::Format_ARGB32_Premultiplied);
+            whole.fill(Qt::white);
+            QPainter painter(&whole);
+            view->PaintPicture(painter);
+            painter.end();
+            const QImage expected = whole.copy(0, 0, 600, 500).convertToFormat(drawn.format());
+            // Lines drawn in pieces may end a pixel further than one drawn
+            // through: every pixel of the whole picture is there, and every
+            // other curve pixel touches one of the whole curve.
+            const QRgb curve = ToQColor(view->Model().m_Options.m_Line[0]).rgb();
+            int missing = 0, stray = 0;
+            for (int y = 0; y < drawn.height(); ++y)
+                for (int x = 0; x < drawn.width(); ++x) {
+                    const QRgb got = drawn.pixel(x, y);
+                    if (got == expected.pixel(x, y))
+                        continue;
+                    if (got != curve)
+                        ++missing;
+                    else if (!TouchesColour(expected, x, y, curve))
+                        ++stray;
+                }
+            EXPECT_EQ(missing, 0) << "sample " << s;
+            EXPECT_EQ(stray, 0) << "sample " << s;
+        }
+    }
+    g_bSampling = 0;
+}
 
 QString PdfText(const QString& path) {
     QProcess process;

@@ -1,0 +1,1 @@
+qv_add_bench(bench_history_view LIBS qv_views)
