@@ -5,6 +5,7 @@
 // The data-file headers come before any Qt header (a member of the online
 // layout is named like a Qt keyword).
 #include "datafiles/RunWriter.h"
+#include "views/CurveWorld.h"
 #include "views/TableData.h"
 
 #include <QApplication>
@@ -67,5 +68,26 @@ protected:
     TableWorld world;
     std::unique_ptr<testrun::RunWriter> writer;
 };
+
+// The curve views' world over a stored run of units 0 and 1: all 32
+// channels measured in frame order, strain channels with descriptions.
+inline CurveWorld StoredCurveWorld(const testrun::RunWriter& run, const IChannelTable& table, int samples) {
+    CurveWorld world;
+    for (int id = 0; id < 32; ++id) {
+        world.measChanList.push_back(id);
+        world.channelList.push_back(id);
+        CurveChannelText& c = world.channels[std::size_t(id)];
+        c.bEnabled = c.bPresent = true;
+        c.strUnit = "με";
+        c.strDescription = "测点" + std::to_string(id);
+    }
+    world.nCaseCount = 2;
+    world.nProjectState = 2;
+    world.nStoredCount = samples;
+    world.dataPath = run.DataPath();
+    world.layout = run.Layout();
+    world.channelTable = &table;
+    return world;
+}
 
 } // namespace viewtest

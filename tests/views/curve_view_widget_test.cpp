@@ -10,11 +10,13 @@
 #include "datafiles/ExportTestSupport.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
+#include "views/CursorEditDlg.h"
 #include "views/CurveViewWidget.h"
 #include "views/DlgPlotSignalSelect.h"
 #include "views/GraphPaintTools.h"
 
 #include <QAction>
+#include <QRadioButton>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
@@ -43,20 +45,7 @@ protected:
         spec.overrides[{0, 50}] = {{1, kNoValue}};
         writer = std::make_unique<testrun::RunWriter>(spec);
         writer->Write();
-        for (int id = 0; id < 32; ++id) {
-            world.measChanList.push_back(id);
-            world.channelList.push_back(id);
-            CurveChannelText& c = world.channels[std::size_t(id)];
-            c.bEnabled = c.bPresent = true;
-            c.strUnit = "με";
-            c.strDescription = "测点" + std::to_string(id);
-        }
-        world.nCaseCount = 2;
-        world.nProjectState = 2;
-        world.nStoredCount = 300;
-        world.dataPath = writer->DataPath();
-        world.layout = writer->Layout();
-        world.channelTable = &channels;
+        world = viewtest::StoredCurveWorld(*writer, channels, 300);
         view.reset(CCurveViewWidget::Create());
         ASSERT_NE(view, nullptr);
         view->fillWorld = [this](CurveWorld& w) { w = world; };
@@ -359,6 +348,50 @@ TEST_P(CurveViewWidgetTest, SaveAsWritesTheShownChannelsOverTheChosenRange) {
     EXPECT_FALSE(view->IsCommandEnabled(ID_SAVE_AS_MATLAB));
     EXPECT_TRUE(view->IsCommandEnabled(ID_SAVE_AS_EXCEL));
     EXPECT_EQ(view->SavePreset(TableSaveKind::Text).nItemKind, 2);
+}
+
+// A deletion that cannot be staged (a later unit's file, or the status
+// file) is reported; every file, the stored count and the view stay.
+TEST_P(CurveViewWidgetTest, AnEditThatCannotBeWrittenIsReportedAndChangesNothing) {
+    ShowStored({1, 17}, 10);
+    const bool perCase = GetParam().perCase;
+    std::vector<std::string> files = {world.dataPath, writer->StatusPath()};
+    if (perCase) {
+        files.clear();
+        for (int unit : {0, 1})
+            for (int kind : {0, 1})
+                files.push_back(MakeCaseDataFileName(world.dataPath, unit, kind));
+    }
+    const auto snapshot = [&files] {
+        std::vector<std::vector<char>> bytes;
+        for (const std::string& file : files)
+            bytes.push_back(testrun::ReadBytes(file));
+        return bytes;
+    };
+    const auto before = snapshot();
+    const float shown = view->Model().PointValue(1, 3);
+    const std::string blocked = perCase ? MakeCaseDataFileName(world.dataPath, 1, 0) : writer->StatusPath();
+    std::filesystem::create_directory(blocked + ".bak");
+    int reloads = 0;
+    view->onStoredRunChanged = [&reloads](int) { ++reloads; };
+    CCurveViewModel& m = view->Model();
+    m.m_nCursorType = 2;
+    m.m_Cursor0 = 4;
+    m.m_Cursor1 = 2;
+    view->runCursorEditDialog = [](CCursorEditDlg& dialog) {
+        dialog.DeleteButton()->click();
+        dialog.TryAccept();
+        return dialog.result();
+    };
+    platform::MessageBoxRecorder boxes;
+    boxes.QueueAnswer(platform::IDYES);
+    ASSERT_TRUE(view->OnCommand(ID_EDIT_DATA));
+    ASSERT_EQ(boxes.Records().size(), 2u) << "the question, then the report";
+    EXPECT_EQ(boxes.Records()[1].text, "数据文件无法写入，数据未修改。");
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(reloads, 0);
+    EXPECT_EQ(view->Model().PointValue(1, 3), shown);
+    std::filesystem::remove(blocked + ".bak");
 }
 
 // A Ctrl-drag over stored curves zooms the value axis to the band's rows; a
