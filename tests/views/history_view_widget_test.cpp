@@ -43,20 +43,7 @@ protected:
         testrun::RunSpec spec{dir.Path(), "run", {0, 1}, 300, GetParam()};
         writer = std::make_unique<testrun::RunWriter>(spec);
         writer->Write();
-        for (int id = 0; id < 32; ++id) {
-            world.measChanList.push_back(id);
-            world.channelList.push_back(id);
-            CurveChannelText& c = world.channels[std::size_t(id)];
-            c.bEnabled = c.bPresent = true;
-            c.strUnit = "με";
-            c.strDescription = "测点" + std::to_string(id);
-        }
-        world.nCaseCount = 2;
-        world.nProjectState = 2;
-        world.nStoredCount = 300;
-        world.dataPath = writer->DataPath();
-        world.layout = writer->Layout();
-        world.channelTable = &channels;
+        world = viewtest::StoredCurveWorld(*writer, channels, 300);
         view.reset(CHistoryViewWidget::Create());
         ASSERT_NE(view, nullptr);
         view->fillWorld = [this](CurveWorld& w) { w = world; };
