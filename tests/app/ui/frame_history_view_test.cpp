@@ -8,20 +8,25 @@
 #include "FrameRunFixture.h"
 
 #include "acquisition/SamplingMessages.h"
+#include "app/ChannelBarPages.h"
 #include "app/ChannelNaming.h"
 #include "app/LiveHistoryFeed.h"
 #include "app/OpenViewCounters.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
+#include "panels/ChannelParamBar.h"
 #include "panels/DlgSignalSelect.h"
+#include "panels/MSFlexGrid.h"
 #include "views/BarViewWidget.h"
 #include "views/HistoryViewWidget.h"
 
 #include <QAction>
+#include <QDockWidget>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabBar>
 
 #include <memory>
 
@@ -105,6 +110,30 @@ TEST_F(FrameHistoryViewTest, TheSampleHandlerHandsEveryViewTheLiveHistory) {
     EXPECT_GT(views[1]->Model().m_Bands[0].nChannel, 15);
     // Outside a continuous run the time axis counts samples.
     EXPECT_EQ(views[0]->Model().m_fTimeStep, 0.0);
+}
+
+TEST_F(FrameHistoryViewTest, ChannelsTakenOutInTheChannelBarLeaveTheHistoryBands) {
+    PrepareRun(SAMPLE_MODE_TIMED);
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+    const CHistoryViewModel& m = CHistoryViewWidget::HistoryViews().front()->Model();
+    ASSERT_EQ(m.m_Bands[1].nChannel, 1);
+    // The overview page's shown column, ticked off for channels 1 and 2.
+    auto* bar = qobject_cast<CChannelParamBar*>(m_frame->GetPane(IDR_PANE_CHANNEL_PARAM)->widget());
+    ASSERT_NE(bar, nullptr);
+    m_frame->RefreshChannelParamBar();
+    QTabBar* tabs = bar->GetTypeTabs();
+    for (int i = 0; i < tabs->count(); ++i)
+        if (tabs->tabText(i) == GetPageTabText(PAGE_OVERVIEW))
+            tabs->setCurrentIndex(i);
+    ASSERT_EQ(bar->GetGrid()->GetTextMatrix(2, 0), FormatChannelName(1));
+    bar->GetGrid()->SelectRange(2, 3, 3, 3);
+    bar->BeginCellEdit();
+    bar->OnTickToggle();
+    ASSERT_EQ(g_ChannelParams[2].bShown, 0);
+    std::vector<int> shown;
+    for (int b = 0; b < 4; ++b)
+        shown.push_back(m.m_Bands[std::size_t(b)].nChannel);
+    EXPECT_EQ(shown, (std::vector<int>{0, 3, 4, 5}));
 }
 
 TEST_F(FrameHistoryViewTest, AContinuousRunShowsTheWholeRunAndTheLayoutBringsTheViewsBack) {
@@ -223,6 +252,20 @@ TEST_F(FrameHistoryViewTest, AContinuousRunShowsTheWholeRunAndTheLayoutBringsThe
     for (int i : {0, restored.m_nValidCount - 1})
         EXPECT_NEAR(band.series.m_Values[std::size_t(i)],
                     blocks[std::size_t(shownFirst + i)].fValues[channel] * 0.001, 1e-4);
+
+    // A drag ending at 300 pixels snaps the column to 202; one below 20
+    // hides it, and the view knows.
+    CChildFrame* restoredChild = ChildOf(*CHistoryViewWidget::HistoryViews().front());
+    CInfoViewSplitter* splitter = restoredChild->GetSplitter();
+    const int total = splitter->sizes()[0] + splitter->sizes()[1];
+    ASSERT_GT(total, 320);
+    splitter->setSizes({300, total - 300});
+    splitter->FinishDrag();
+    EXPECT_EQ(splitter->sizes()[0], 202);
+    splitter->setSizes({10, total - 10});
+    splitter->FinishDrag();
+    EXPECT_FALSE(restoredChild->IsInfoViewShown());
+    EXPECT_FALSE(restored.m_bShowCol);
 }
 
 } // namespace
