@@ -7,16 +7,9 @@
 #include <cstring>
 
 void SetGroupName(char (&name)[20], const std::string& utf8) {
-    const std::string gbk = platform::Utf8ToGbk(utf8);
-    std::size_t length = 0;
-    while (length < gbk.size()) {
-        const std::size_t width = (static_cast<unsigned char>(gbk[length]) >= 0x81) ? 2 : 1;
-        if (length + width > 19)
-            break;
-        length += width;
-    }
+    const std::string gbk = platform::Utf8ToGbk(platform::CutToGbkLength(utf8, sizeof name - 1));
     std::memset(name, 0, sizeof name);
-    std::memcpy(name, gbk.data(), length);
+    std::memcpy(name, gbk.data(), std::min(gbk.size(), sizeof name - 1));
 }
 
 std::string GroupNameText(const char (&name)[20]) {

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "datafiles/FormulaProgram.h"
+#include "platform/Text.h"
 
 const char* const VIRTUAL_TOO_MANY = "虚拟通道个数最大不能超过128个!\n增加虚拟通道失败!\n";
 const char* const VIRTUAL_FORMULA_EMPTY = "运算公式为空!";
@@ -34,20 +35,12 @@ void PutField(VirtualChannelRecord& record, std::size_t offset, std::size_t size
     std::memcpy(record.bytes + offset, text.data(), std::min(text.size(), size - 1));
 }
 
-// Cut to at most bytes, not inside a UTF-8 character.
-std::string CutUtf8(const std::string& text, std::size_t bytes) {
-    if (text.size() <= bytes)
-        return text;
-    std::size_t n = bytes;
-    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
-        --n;
-    return text.substr(0, n);
-}
-
 } // namespace
 
 VirtualChannelRow RowOfRecord(const VirtualChannelRecord& record) {
-    return {Field(record, kFormulaOffset, kFormulaSize), Field(record, kTagOffset, kTagSize)};
+    // The tag is GBK in the record, as the files and the other views keep it.
+    return {Field(record, kFormulaOffset, kFormulaSize),
+            platform::GbkToUtf8(Field(record, kTagOffset, kTagSize))};
 }
 
 VirtualChannelRecord RecordOfRow(const VirtualChannelRow& row, int n) {
@@ -58,7 +51,7 @@ VirtualChannelRecord RecordOfRow(const VirtualChannelRow& row, int n) {
     std::memcpy(record.bytes, &number, sizeof(number));
     std::memcpy(record.bytes + 4, &one, sizeof(one));
     PutField(record, kFormulaOffset, kFormulaSize, row.strFormula);
-    PutField(record, kTagOffset, kTagSize, row.strTag);
+    PutField(record, kTagOffset, kTagSize, platform::Utf8ToGbk(row.strTag));
     std::memcpy(record.bytes + kFlagOffset, &flag, sizeof(flag));
     (void)kTextOffset; // the text stays empty
     return record;
@@ -160,7 +153,7 @@ bool CVirtualChannelEdit::DeleteEdited() {
 
 void CVirtualChannelEdit::SetTag(int n, const std::string& tag) {
     if (n >= 1 && n <= Count())
-        m_rows[n - 1].strTag = CutUtf8(tag, VIRTUAL_TAG_LENGTH);
+        m_rows[n - 1].strTag = platform::CutToGbkLength(tag, VIRTUAL_TAG_LENGTH);
 }
 
 std::string CVirtualChannelEdit::CheckTags() const {

@@ -10,6 +10,7 @@
 #include "datafiles/FormulaChecker.h"
 #include "datafiles/OnlineLayout.h"
 
+// Bytes of a tag in GBK, as its record field holds it.
 constexpr int VIRTUAL_TAG_LENGTH = 63;
 
 extern const char* const VIRTUAL_TOO_MANY;

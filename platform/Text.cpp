@@ -119,6 +119,20 @@ std::size_t GbkLength(std::string_view utf8) {
     return Utf8ToGbk(utf8).size();
 }
 
+std::string CutToGbkLength(std::string_view utf8, std::size_t bytes) {
+    std::size_t used = 0, end = 0;
+    while (end < utf8.size()) {
+        std::size_t next = end + 1;
+        while (next < utf8.size() && (static_cast<unsigned char>(utf8[next]) & 0xC0) == 0x80)
+            ++next;
+        used += GbkLength(utf8.substr(end, next - end));
+        if (used > bytes)
+            break;
+        end = next;
+    }
+    return std::string(utf8.substr(0, end));
+}
+
 std::string Format(const char* fmt, ...) {
     va_list args;
     va_start(args, fmt);

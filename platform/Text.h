@@ -17,6 +17,9 @@ std::string Utf8ToGbk(std::string_view utf8);
 
 // Length in bytes of the text once encoded in GBK (a CJK character counts 2).
 std::size_t GbkLength(std::string_view utf8);
+// The longest start of the text whose GBK form takes at most `bytes` bytes,
+// never ending inside a character: what a fixed GBK field of the size holds.
+std::string CutToGbkLength(std::string_view utf8, std::size_t bytes);
 
 // printf-style formatting into a string.
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -1,6 +1,7 @@
 // The virtual-channel dialog's rules: adding, editing and deleting formulas,
 // the tags' checks, the records handed back and the keypad.
 #include "datafiles/VirtualChannelEdit.h"
+#include "platform/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -78,8 +79,13 @@ TEST(VirtualChannelEditTest, TagsAndRecordsRoundTrip) {
     EXPECT_EQ(full.CheckTags(), VIRTUAL_TAG_REPEATED);
     full.SetTag(3, "");
     EXPECT_EQ(full.CheckTags(), VIRTUAL_TAG_EMPTY);
-    full.SetTag(1, std::string(30, 'a') + std::string(20, 'z') + "温度计读数");
-    EXPECT_EQ(full.Rows()[0].strTag.size(), 62u) << "cut to 63 bytes, not inside a character";
+    full.SetTag(1, std::string(50, 'a') + "温度计读数温度计");
+    const std::string kept = std::string(50, 'a') + "温度计读数温";
+    EXPECT_EQ(full.Rows()[0].strTag, kept) << "cut to 63 GBK bytes, not inside a character";
+    const VirtualChannelRecord tagged = full.Records()[0];
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(tagged.bytes + 1032)), platform::Utf8ToGbk(kept))
+        << "the record keeps the tag in GBK";
+    EXPECT_EQ(RowOfRecord(tagged).strTag, kept);
 
     const VirtualChannelRecord record = full.Records()[4];
     std::int32_t number = 0, flag = 0;

@@ -66,6 +66,18 @@ TEST(TextTest, GbkLength) {
     EXPECT_EQ(GbkLength("😀"), 1u);
 }
 
+TEST(TextTest, CutToGbkLengthKeepsWholeCharacters) {
+    const struct {
+        const char* text;
+        std::size_t bytes;
+        const char* kept;
+    } cases[] = {
+        {"abcdef", 4, "abcd"}, {"应变花", 5, "应变"}, {"a应变", 4, "a应"}, {"应变", 4, "应变"}, {"应", 1, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CutToGbkLength(c.text, c.bytes), c.kept) << c.text << " " << c.bytes;
+}
+
 TEST(TextTest, ConversionIsThreadSafe) {
     std::vector<std::thread> threads;
     std::vector<int> failures(4, 0);
