@@ -360,6 +360,10 @@ TEST_F(ResidualDialogTest, GroupsTakeTheCoefficientsOfTheControls) {
     Type(Control<QLineEdit>(dialog, 1083), "weld seam north");
     EXPECT_EQ(List()->GetTextMatrix(2, 1), "weld seam north");
 
+    chosenPath = dir.Path() + "/copy.rsc";
+    Click(dialog, 1111);
+    EXPECT_EQ(ReadResidualGroups(chosenPath, channels).size(), 2u) << "exported as it stands";
+
     ResidualStressGroupRecord far = dialog.GetGroups()[0];
     far.Channel[2] = 9;
     SaveRemainStressParam(dir.Path() + "/far.rsc", 1, &far);
