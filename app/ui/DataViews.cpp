@@ -21,6 +21,7 @@
 #include "views/DataCorrectDlg.h"
 #include "views/HistoryViewWidget.h"
 #include "views/TableSaveOptionsDialog.h"
+#include "views/TableData.h"
 #include "views/TableViewWidget.h"
 
 #include <QVBoxLayout>
@@ -54,13 +55,15 @@ void CDataViewBase::ReloadDataWindow() {
 }
 
 void CDataViewBase::OpenDataCorrection() {
-    std::vector<int> channels(g_MeasChanList, g_MeasChanList + std::clamp(g_nMeasChanCount, 0, MAX_CHANNEL_COUNT));
+    std::vector<int> channels(g_MeasChanList,
+                              g_MeasChanList + std::clamp(g_nMeasChanCount, 0, MAX_CHANNEL_COUNT));
     CDataCorrectDlg dialog(
         channels,
         [](int channel) {
             if (!IsValidChannelId(channel))
                 return std::pair{1.0f, 0.0f};
-            return std::pair{g_ChannelParams[channel].fCorrectionSlope, g_ChannelParams[channel].fCorrectionOffset};
+            return std::pair{g_ChannelParams[channel].fCorrectionSlope,
+                             g_ChannelParams[channel].fCorrectionOffset};
         },
         this);
     const int result = runDataCorrectDialog ? runDataCorrectDialog(dialog) : dialog.exec();
@@ -166,6 +169,11 @@ void CTableView::SetExportSettings(const ExportSettings& settings) {
     if (!m_pTable->runSaveOptionsDialog)
         m_pTable->runSaveOptionsDialog = MakeTableSaveOptionsDialogRunner(*m_pSaveSources, this);
     m_pExport = std::move(source);
+}
+
+void CTableView::OpenPropertySheet() {
+    if (m_pTable != nullptr)
+        m_pTable->OnCommand(ID_TABLE_PROPERTIES);
 }
 
 void CTableView::ReloadDataWindow() {

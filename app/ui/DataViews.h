@@ -147,6 +147,8 @@ public:
     // units, a run the stored samples), lays the grid out anew and shows the
     // stored sample at the document's position.
     void ReloadDataWindow() override;
+    // "设置图形属性" on a table: the table's own property dialog.
+    void OpenPropertySheet() override;
     // Once the frame has set the view up: takes its part of the tables.
     void OnInitialUpdate() override;
     // Measured data.
