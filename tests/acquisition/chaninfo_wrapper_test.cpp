@@ -2,13 +2,14 @@
 // numbered within the current case.
 #include "acquisition/ChanInfoWrapper.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -37,10 +38,9 @@ TEST(ChanInfoWrapperTest, FindReplyHeaderFindsTheFirstMatchingHeader) {
 // tail of its receive buffer: the coefficients inside it still arrive, and
 // nothing past it is read (the heap copy is exactly its size).
 TEST(ChanInfoWrapperTest, PacketsLandOnTheCaseChannelAndShortTailsAreSafe) {
-    auto dir = std::filesystem::temp_directory_path() / ("chaninfo_wrapper_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const ScratchFolder scratch;
     CChanInfoWrapper wrapper;
-    wrapper.SetParamFileName((dir / "ChanInfo.dat").string());
+    wrapper.SetParamFileName(scratch.File("ChanInfo.dat"));
     wrapper.m_nCurCase = 2;
 
     const std::vector<std::uint8_t> record = {
@@ -65,7 +65,6 @@ TEST(ChanInfoWrapperTest, PacketsLandOnTheCaseChannelAndShortTailsAreSafe) {
     EXPECT_FLOAT_EQ(1.5f, wrapper.GetChannelBrdgeVltCoief(channel, 2));
     EXPECT_FLOAT_EQ(4.0f, wrapper.GetChannelCurrentPulsCoief(channel, 1));
     EXPECT_EQ(1, wrapper.GetAcqChannelTypeID(9)); // case 0's channel 9 got nothing
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "app/LogFont.h"
 #include "platform/Files.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -39,7 +41,8 @@ TEST(DebugLogFilesTest, LogLinesAreWrittenOnlyWhileSwitchedOn) {
 }
 
 TEST(DebugLogFilesTest, DeleteFolderFilesKeepsSubfolders) {
-    fs::path dir = fs::temp_directory_path() / ("chaninfo_del_" + std::to_string(::getpid()));
+    const ScratchFolder scratch;
+    const fs::path dir = scratch.Path();
     fs::create_directories(dir / "sub");
     std::ofstream(dir / "a.dat") << "x";
     std::ofstream(dir / "sub" / "b.dat") << "y";
@@ -53,7 +56,6 @@ TEST(DebugLogFilesTest, DeleteFolderFilesKeepsSubfolders) {
     EXPECT_TRUE(fs::exists(dir / "sub" / "b.dat"));
     fs::remove_all(dir / "sub");
     EXPECT_EQ(0, DeleteFolderFiles(dir.string()));
-    fs::remove_all(dir);
 }
 
 TEST(DebugLogFilesTest, DefaultListFontAndFaceNames) {

@@ -4,11 +4,12 @@
 
 #include "platform/Profile.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <filesystem>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -16,13 +17,8 @@ namespace {
 
 class GraphDisplayOptionsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_file =
-            (fs::temp_directory_path() / ("graph_options_" + std::to_string(::getpid()) + ".def")).string();
-        fs::remove(m_file);
-    }
-    void TearDown() override { fs::remove(m_file); }
-    std::string m_file;
+    ScratchFolder m_scratch;
+    std::string m_file = m_scratch.File("graph_options.def");
 };
 
 // Every member changed from its default, each to a value of its own.

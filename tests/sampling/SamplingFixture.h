@@ -17,6 +17,8 @@
 #include "app/ValueConversion.h"
 #include "platform/MessageBox.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -27,16 +29,6 @@
 #include <mutex>
 
 #include <unistd.h>
-
-// A fresh folder of this test and process under the test's temporary folder.
-inline std::string MakeTestFolder(const std::string& prefix) {
-    const std::string folder = ::testing::TempDir() + "/qv_" + prefix + "_" +
-                               ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
-                               std::to_string(::getpid());
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return folder;
-}
 
 // The link's first conversion stage as the program does it: zero and scale.
 struct ConvertingLinkHost : LinkTestHost {
@@ -153,7 +145,8 @@ protected:
     std::unique_ptr<CNetComm> comm;
     std::unique_ptr<CSamplingControl> control;
     std::vector<std::unique_ptr<CCaseSimulator>> simulators;
-    std::string folder;
+    ScratchFolder scratch;
+    std::string folder = scratch.Path();
     std::int32_t savedDelay = 0;
 
     static constexpr std::int32_t kZero = 100;
@@ -165,7 +158,6 @@ protected:
         ResetCaseTables();
         ClearChannelRecords();
         savedDelay = g_nDelayDataGet;
-        folder = MakeTestFolder("sampling");
         std::filesystem::create_directories(folder + "/project");
         linkHost.programFolder = folder;
         host.project.m_strProgramFolder = folder;

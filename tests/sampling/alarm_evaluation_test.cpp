@@ -36,7 +36,8 @@ TEST(AlarmEvaluationTest, LimitsOfEachType) {
 
 class AlarmLogTest : public ::testing::Test {
 protected:
-    std::string folder;
+    ScratchFolder scratch;
+    std::string folder = scratch.Path();
     CAlarmEvaluation alarms;
     float values[MAX_CHANNEL_COUNT] = {};
 
@@ -61,7 +62,6 @@ protected:
         Watch(1 * 16 + 0, 1, 0.0f, -5.0f);
         Watch(3 * 16 + 5, 3, 5.0f, -5.0f);
         g_AlarmTable[1 * 16 + 4] = {20, 0, 0, 1.0f, 0.0f}; // alarm off
-        folder = MakeTestFolder("alarm");
     }
     void TearDown() override {
         ResetCaseTables();

@@ -95,14 +95,14 @@ protected:
     RecordingFrame frame;
     platform::MessageBoxRecorder boxes;
     std::unique_ptr<CSamplingControl> control;
-    std::string folder;
+    ScratchFolder scratch;
+    std::string folder = scratch.Path();
 
     void SetUp() override {
         platform::SetUiThread();
         ResetCaseTables();
         ClearChannelRecords();
         g_nADBase = 20000;
-        folder = MakeTestFolder("balance");
         std::filesystem::create_directories(folder + "/project");
         host.project.m_strProgramFolder = folder;
         host.project.SetProjectFolderAndName(folder + "/project", "run");

@@ -29,14 +29,14 @@ protected:
     FormulaHost host;
     RecordingFrame frame;
     std::unique_ptr<CSamplingControl> control;
-    std::string folder;
+    ScratchFolder scratch;
+    std::string folder = scratch.Path();
 
     void SetUp() override {
         platform::SetUiThread();
         ResetRunFlags();
         ResetCaseTables();
         ResetChannelRecords();
-        folder = MakeTestFolder("live");
         host.project.SetProjectFolderAndName(folder, "run");
         control = std::make_unique<CSamplingControl>(&host, frame.GetSafeHwnd());
         frame.control = control.get();

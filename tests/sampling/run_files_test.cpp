@@ -11,12 +11,12 @@ protected:
     RecordingHost host;
     RecordingFrame frame;
     std::unique_ptr<CSamplingControl> control;
-    std::string folder;
+    ScratchFolder scratch;
+    std::string folder = scratch.Path();
 
     void SetUp() override {
         platform::SetUiThread();
         ResetCaseTables();
-        folder = MakeTestFolder("runfiles");
         host.project.SetProjectFolderAndName(folder, "run");
         control = std::make_unique<CSamplingControl>(&host, frame.GetSafeHwnd());
         g_nCaseCount = 2;
