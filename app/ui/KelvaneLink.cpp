@@ -27,6 +27,14 @@ KelvaneRecord RecordAt(const std::uint8_t* data) {
 
 } // namespace
 
+int KelvaneModuleFirstChannel(const KelvaneRecord& record) {
+    const std::int64_t caseNo = record[0], module = record[1];
+    if (caseNo < 0 || module < 0 || module >= 8)
+        return -1;
+    const std::int64_t first = (caseNo * 8 + module) * kKelvaneChannelSlots;
+    return first + kKelvaneChannelSlots <= MAX_CHANNEL_COUNT ? static_cast<int>(first) : -1;
+}
+
 int CKelvaneLink::MinimumLength(int code) {
     switch (code) {
     case KELVANE_APPLY_RECORD:
@@ -156,7 +164,7 @@ std::vector<std::uint8_t> CKelvaneLink::BuildReply(int code) {
         break;
     }
     case KELVANE_SET_RECORD: {
-        std::vector<std::array<float, 16>> entries = m_host.ChannelInfoValues();
+        std::vector<std::array<float, 16>> entries = m_host.ChannelInfoValues(m_record);
         const std::size_t room = (kLinkPacketMaxSize - kLinkPacketHeaderSize - 4) / sizeof(entries[0]);
         if (entries.size() > room)
             entries.resize(room);
@@ -177,4 +185,11 @@ void CKelvaneLink::SendReply(int code) {
     if (code == KELVANE_NEXT_READING || code == KELVANE_SELECT_CHANNEL)
         m_host.ResetReadingEvent();
     m_host.SendLinkPacket(BuildReply(code));
+    if (code >= 0 && code < static_cast<int>(m_replies.size()))
+        ++m_replies[static_cast<std::size_t>(code)];
+}
+
+int CKelvaneLink::RepliesSent(int code) const {
+    return code >= 0 && code < static_cast<int>(m_replies.size()) ? m_replies[static_cast<std::size_t>(code)]
+                                                                  : 0;
 }

@@ -31,6 +31,17 @@ constexpr int kKelvaneChannelSlots = 16;
 // A calibration record: word 0 the case, word 1 the module in it, the rest
 // the calibrator's settings.
 using KelvaneRecord = std::array<std::int32_t, 9>;
+// Words of the record after the case and the module.
+enum KelvaneRecordWord : std::size_t {
+    KELVANE_WORD_CHAN_TYPE = 2, // 0 strain, 1 voltage
+    KELVANE_WORD_BRIDGE_TYPE = 3,
+    KELVANE_WORD_MEASURE_RANGE = 4, // full scale
+    KELVANE_WORD_BRIDGE_VOLTAGE = 5,
+    KELVANE_WORD_LEAD_R = 8, // float
+};
+// The first channel id of the record's module, or -1 when the case and the
+// module name no module of the channel table (checked in 64 bits).
+int KelvaneModuleFirstChannel(const KelvaneRecord& record);
 
 class KelvaneLinkHost {
 public:
@@ -39,8 +50,9 @@ public:
     virtual void SendLinkPacket(const std::vector<std::uint8_t>& packet) = 0;
     // The controller table: 56-byte records.
     virtual std::vector<std::uint8_t> ControllerRecords(std::int32_t& count) = 0;
-    // Per entry of the instrument description: 16 values of the current frequency level.
-    virtual std::vector<std::array<float, 16>> ChannelInfoValues() = 0;
+    // Per entry of the instrument description's full-scale list: the
+    // coefficients of the record's 16 channels.
+    virtual std::vector<std::array<float, 16>> ChannelInfoValues(const KelvaneRecord& record) = 0;
     // Starts the calibration sampling or zero run; false when it cannot start.
     virtual bool StartCalibrationSampling() = 0;
     virtual bool StartZeroRun() = 0;
@@ -75,6 +87,8 @@ public:
     CaseSampleBlock& ReplyBlock() { return m_replyBlock; }
     const KelvaneRecord& Record() const { return m_record; }
     int SelectedChannel() const { return m_nSelectedChannel; }
+    // How many replies of the code have gone to the link.
+    int RepliesSent(int code) const;
     // The reply packet of the code as SendReply would send it.
     std::vector<std::uint8_t> BuildReply(int code);
     static int MinimumLength(int code);
@@ -86,4 +100,5 @@ private:
     KelvaneRecord m_record{};
     CaseSampleBlock m_replyBlock{};
     int m_nSelectedChannel = -1;
+    std::array<int, KELVANE_CHANNEL_VALUES + 1> m_replies{};
 };

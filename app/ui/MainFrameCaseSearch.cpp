@@ -165,8 +165,8 @@ public:
         if (CSampleParamBar* bar = m_frame.GetSampleParamBar())
             bar->ShowEventSampleOption(true);
     }
-    // This program has no calibrator link: no calibrator waits for the case list or a reply.
-    void NotifyCalibratorCasesChanged() override {}
+    // A linked calibrator gets the new controller list.
+    void NotifyCalibratorCasesChanged() override { m_frame.SendKelvaneReply(0); }
     void SendKelvaneReply(int code) override { m_frame.SendKelvaneReply(code); }
     // The case search runs on the user-interface thread only, so no
     // process-wide case-operation lock exists to release.

@@ -6,23 +6,32 @@
 
 #include "app/ui/MainFrame.h"
 
+#include "acquisition/ChanInfoWrapper.h"
 #include "acquisition/CommBase.h"
 #include "acquisition/NetComm.h"
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
 #include "app/ChannelRecords.h"
 #include "app/InstrumentIni.h"
+#include "app/ProjectHandler.h"
 #include "app/ProjectState.h"
 #include "app/RunFlags.h"
+#include "app/SampleSettings.h"
 #include "app/ValueConversion.h"
 #include "app/ui/KelvaneLink.h"
 #include "libs/transfer/ProgrammedLink.h"
+#include "panels/SampleParamBar.h"
+#include "platform/Files.h"
 #include "platform/MessageBox.h"
 
 #include <QFileInfo>
 #include <QProcess>
 #include <QTimer>
 
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -34,6 +43,7 @@ constexpr int ID_START_KELVANE = 32948;
 constexpr int kKelvanePort = 8001;
 constexpr const char* kKelvaneMessageName = "{95C1BBB1-B11A-4E56-AC44-D5305CB41E20}";
 constexpr const char* kKelvaneProgram = "Kelvane";
+constexpr const char* kCalibrationProject = "Calibrate";
 
 bool IsOnlineChannel(int channel) {
     for (int i = 0; i < g_nChannelCount && i < MAX_CHANNEL_COUNT; ++i)
@@ -63,10 +73,32 @@ public:
         count = static_cast<std::int32_t>(table.size());
         return bytes;
     }
-    std::vector<std::array<float, 16>> ChannelInfoValues() override { return {}; }
+    std::vector<std::array<float, 16>> ChannelInfoValues(const KelvaneRecord& record) override {
+        const int first = KelvaneModuleFirstChannel(record);
+        if (first < 0)
+            return {};
+        CInstrumentIni ini;
+        ini.SetFilePath(m_frame.m_strInstrumentFile);
+        std::vector<std::array<float, 16>> entries(
+            static_cast<std::size_t>(std::max(0, ini.GetFullValueCount())));
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const int code = ini.GetFullValueCode(static_cast<int>(i));
+            for (int ch = 0; ch < kKelvaneChannelSlots; ++ch)
+                entries[i][static_cast<std::size_t>(ch)] = g_ChanInfo.GetChannelFullCoief(first + ch, code);
+        }
+        return entries;
+    }
     bool StartCalibrationSampling() override {
+        if (::IsRunActive())
+            return false;
+        UseCalibrationSettings();
         for (int i = 0; i < g_nChannelCount && i < MAX_CHANNEL_COUNT; ++i)
             m_zeros[g_ChannelList[i]] = 0.0f;
+        // The calibration's data go to a project of their own.
+        const std::string name = kCalibrationProject;
+        const std::string folder = m_frame.m_strProgramFolder + "/Projects";
+        platform::CreateFolder(folder);
+        m_frame.GetProjectHandler().PrepareProject(folder + "/" + name + "/" + name + ".dap", false);
         g_bPerCaseFiles = 1;
         return m_frame.GetSampling().StartLinkSampling();
     }
@@ -82,7 +114,20 @@ public:
     void SetReadingEvent() override { m_frame.GetSampling().SetLinkSampleEvent(); }
     void ResetReadingEvent() override { m_frame.GetSampling().ResetLinkSampleEvent(); }
     void SelectChannel(int channel) override { m_zeros[channel] = 0.0f; }
-    void ApplyRecord(const KelvaneRecord&) override {}
+    void ApplyRecord(const KelvaneRecord& record) override {
+        const int first = KelvaneModuleFirstChannel(record);
+        if (first < 0)
+            return;
+        std::vector<int> channels;
+        for (int id = first; id < first + kKelvaneChannelSlots; ++id) {
+            if (!IsOnlineChannel(id))
+                continue;
+            ApplyRecordToChannel(record, id);
+            channels.push_back(id);
+        }
+        if (!channels.empty())
+            m_frame.GetSampling().DownloadChannelParams(channels);
+    }
     bool IsKnownChannel(int channel) override { return IsOnlineChannel(channel); }
     void SendChannelOutput(int channel, std::int32_t value) override {
         if (CCommBase* comm = m_frame.GetCommBase())
@@ -109,27 +154,55 @@ public:
     }
     // A sample set of the link's sampling run: the record's module as one reading.
     platform::LRESULT OnSampleSet(CKelvaneLink& link) {
-        const KelvaneRecord& record = link.Record();
-        const std::int64_t unit = static_cast<std::int64_t>(record[0]) * 8 + record[1];
-        if (record[0] < 0 || record[1] < 0 || record[1] >= 8 || unit * 16 + 15 >= MAX_CHANNEL_COUNT)
+        const int first = KelvaneModuleFirstChannel(link.Record());
+        if (first < 0)
             return 1;
-        const CaseSampleBlock* set = m_frame.GetSampling().GetLinkSet();
-        const CaseSampleBlock* found = nullptr;
-        for (int i = 0; i < g_nCaseCount && i < MAX_CHANNEL_COUNT / 16; ++i)
-            if (set[i].nHeader == unit)
-                found = &set[i];
-        if (found == nullptr)
+        const int unit = first / kKelvaneChannelSlots;
+        // The set holds each module at its unit; only an online one has a reading.
+        if (!IsOnlineChannel(first))
             return 1;
+        const CaseSampleBlock* found = m_frame.GetSampling().GetLinkSet() + unit;
         CaseSampleBlock& reply = link.ReplyBlock();
-        reply.nHeader = static_cast<std::int32_t>(unit);
-        for (int ch = 0; ch < 16; ++ch)
-            reply.fValues[ch] =
-                static_cast<float>(ConvertBlockChannelValue(static_cast<int>(unit) * 16 + ch, *found));
+        reply.nHeader = unit;
+        for (int ch = 0; ch < kKelvaneChannelSlots; ++ch)
+            reply.fValues[ch] = static_cast<float>(ConvertBlockChannelValue(first + ch, *found));
         link.SendReply(KELVANE_NEXT_READING);
         return 1;
     }
 
 private:
+    // Continuous sampling at the instrument's highest rate.
+    void UseCalibrationSettings() {
+        CInstrumentIni ini;
+        ini.SetFilePath(m_frame.m_strInstrumentFile);
+        SampleSettings settings = m_frame.GetProjectState().m_SampleSettings;
+        const int levels = ini.GetFrequencyLevelCount();
+        std::string rate;
+        if (levels > 0 && ini.GetFrequencyText(levels - 1, rate) != 0 && std::atof(rate.c_str()) > 0)
+            settings.fSampleFreq = static_cast<float>(std::atof(rate.c_str()));
+        settings.nSampleMode = SAMPLE_MODE_CONTINUOUS;
+        m_frame.GetProjectState().m_SampleSettings = settings;
+        if (CSampleParamBar* bar = m_frame.GetSampleParamBar()) {
+            bar->SetSampleSettings(settings);
+            bar->InitControls();
+        }
+    }
+
+    // The calibrator's settings on one channel, at coefficient 1.
+    static void ApplyRecordToChannel(const KelvaneRecord& record, int id) {
+        ChannelParamRecord& p = g_ChannelParams[id];
+        p.nMeasureType = record[KELVANE_WORD_CHAN_TYPE] == 1 ? MEASURE_VOLTAGE : MEASURE_STRAIN;
+        p.nBridgeType = record[KELVANE_WORD_BRIDGE_TYPE];
+        p.nBridgeVoltage = record[KELVANE_WORD_BRIDGE_VOLTAGE];
+        p.fLeadResistance = std::bit_cast<float>(record[KELVANE_WORD_LEAD_R]);
+        if (!std::isfinite(p.fLeadResistance) || p.fLeadResistance < 0.0f)
+            p.fLeadResistance = 0.0f;
+        p.fCoefficient = 1.0f;
+        g_ChannelState[id].fFullScale = static_cast<float>(record[KELVANE_WORD_MEASURE_RANGE]);
+        g_ChannelState[id].fBridgeVoltage = static_cast<float>(p.nBridgeVoltage);
+        UpdateChannelScale(id);
+    }
+
     int FrequencyLevel() const {
         CInstrumentIni ini;
         ini.SetFilePath(m_frame.m_strInstrumentFile);
