@@ -34,7 +34,8 @@ constexpr int kChannelRecordSize = 88; // 1,408 bytes a module
 
 } // namespace
 
-CCaseSimulator::CCaseSimulator(CaseSimulatorOptions options) : m_options(std::move(options)) {
+CCaseSimulator::CCaseSimulator(CaseSimulatorOptions options)
+    : m_options(std::move(options)), m_follower(m_options.follow) {
     // A controller at its own address: gateway 192.168.0.1, mask
     // 255.255.255.0, port 6000, the program at 192.168.0.100:5001, TCP client.
     m_netParams.assign(kNetParamSize, 0);
@@ -172,12 +173,15 @@ std::vector<std::uint8_t> CCaseSimulator::BuildChannelInfoReply(int modules) {
 }
 
 void CCaseSimulator::AppendUnit(std::vector<std::uint8_t>& out, int caseNo, int slot, std::int64_t n,
-                                int version, const SineWave& sine) {
+                                int version, const SineWave& sine,
+                                const std::array<std::int32_t, 16>* values) {
     out.insert(out.end(), {0x55, 0xAA, 0, 0});
     Put24(out, version >= 2 ? static_cast<std::int32_t>(n & 0x7FFFFF) : 0);
     out.push_back(static_cast<std::uint8_t>(slot));
     for (int ch = 0; ch < 16; ++ch)
-        Put24(out, sine.period > 0 ? SineValue(sine, n) : Value(caseNo, slot, ch, n));
+        Put24(out, values != nullptr ? (*values)[std::size_t(ch)]
+                   : sine.period > 0 ? SineValue(sine, n)
+                                     : Value(caseNo, slot, ch, n));
 }
 
 void CCaseSimulator::AppendDataFrame(std::vector<std::uint8_t>& out, int caseNo, int modules,
@@ -349,7 +353,8 @@ void CCaseSimulator::StreamDueSamples() {
                             m_options.sine);
         } else {
             for (int slot = 0; slot < m_options.modules; ++slot)
-                AppendUnit(out, m_options.caseNo, slot, m_nNextSample, m_options.version, m_options.sine);
+                AppendUnit(out, m_options.caseNo, slot, m_nNextSample, m_options.version, m_options.sine,
+                           m_follower.Follows(slot) ? &m_follower.Values() : nullptr);
         }
     }
     if (m_stream.SendAll(out.data(), out.size(), 3000))

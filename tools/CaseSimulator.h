@@ -4,7 +4,10 @@
 // command, and streams deterministic sample data in block or frame form.
 #pragma once
 
+#include "GeneratorFollower.h"
 #include "platform/Socket.h"
+
+#include <array>
 
 #include <atomic>
 #include <cstdint>
@@ -30,6 +33,7 @@ struct CaseSimulatorOptions {
     double rate = 100.0;               // samples a second while streaming
     int reconnectDelayMs = 200;        // after a dropped connection
     SineWave sine;                     // the waveform of the streamed values
+    GeneratorFollow follow;            // a module that plays back the generator's outputs
 };
 
 class CCaseSimulator {
@@ -88,8 +92,9 @@ public:
     // readings 0 from byte 10 and 16 readings 1 from byte 74, each a float
     // most significant byte first (kind 3 lead wire, 4 self-test).
     static std::vector<std::uint8_t> BuildTestDataReply(int modules, std::uint8_t kind);
+    // values, when given, are the unit's 16 readings in place of the waveform.
     static void AppendUnit(std::vector<std::uint8_t>& out, int caseNo, int slot, std::int64_t n, int version,
-                           const SineWave& sine = {});
+                           const SineWave& sine = {}, const std::array<std::int32_t, 16>* values = nullptr);
     static void AppendDataFrame(std::vector<std::uint8_t>& out, int caseNo, int modules,
                                 const int* moduleChannel, std::int64_t n, const SineWave& sine = {});
 
@@ -117,6 +122,7 @@ private:
     std::atomic<int> m_nNetReplyLength{kNetParamSize};
     std::atomic<std::int64_t> m_nSamplesSent{0};
 
+    CGeneratorFollower m_follower;
     std::vector<std::uint8_t> m_inbox; // command bytes not yet framed
     int m_nDataMode = 1;               // 2: data frames, else 56-byte units
     int m_moduleChannel[8] = {};

@@ -4,6 +4,7 @@
 #include "CaseSimulator.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -19,7 +20,20 @@ volatile std::sig_atomic_t g_stop = 0;
 void Usage() {
     std::fprintf(stderr, "usage: qv_case_sim [--server IP] [--port N] [--local IP] [--case N] [--modules N]\n"
                          "                   [--version N] [--rate HZ] [--silent-after S] [--drop-after S]\n"
-                         "                   [--sine-period SAMPLES] [--sine-amplitude COUNTS]\n");
+                         "                   [--sine-period SAMPLES] [--sine-amplitude COUNTS]\n"
+                         "                   [--follow FILE] [--follow-slot N] [--gains G0,G1,...]\n"
+                         "                   [--counts-per-unit X] [--follow-offset COUNTS]\n");
+}
+
+// Comma-separated gains of channels 0, 1, ...; the rest keep gain 1.
+void ParseGains(const char* text, std::array<double, 16>& gains) {
+    for (std::size_t ch = 0; ch < gains.size() && *text != '\0'; ++ch) {
+        char* end = nullptr;
+        gains[ch] = std::strtod(text, &end);
+        if (end == text)
+            break;
+        text = *end == ',' ? end + 1 : end;
+    }
 }
 
 } // namespace
@@ -52,6 +66,16 @@ int main(int argc, char** argv) {
             options.sine.period = std::max(std::atoi(value), 0);
         else if (arg == "--sine-amplitude")
             options.sine.amplitude = std::clamp(std::atoi(value), 0, 0x7FFFFF);
+        else if (arg == "--follow")
+            options.follow.outputsFile = value;
+        else if (arg == "--follow-slot")
+            options.follow.slot = std::atoi(value);
+        else if (arg == "--gains")
+            ParseGains(value, options.follow.gains);
+        else if (arg == "--counts-per-unit")
+            options.follow.countsPerUnit = std::atof(value);
+        else if (arg == "--follow-offset")
+            options.follow.offset = std::clamp(std::atoi(value), -0x7FFFFF, 0x7FFFFF);
         else if (arg == "--silent-after")
             silentAfter = std::atof(value);
         else if (arg == "--drop-after")
