@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -32,6 +33,35 @@ bool ProcessEventsUntil(const std::function<bool()>& done, int milliseconds) {
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return done();
+}
+
+std::vector<pid_t> ProcessesOf(const std::filesystem::path& path) {
+    std::vector<pid_t> pids;
+    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::error_code error;
+        if (std::filesystem::read_symlink(entry.path() / "exe", error) == path)
+            pids.push_back(static_cast<pid_t>(std::stoi(name)));
+    }
+    return pids;
+}
+
+bool StageBuiltPrograms(const std::filesystem::path& folder, const std::vector<std::string>& names) {
+    namespace fs = std::filesystem;
+    const fs::path built = fs::read_symlink("/proc/self/exe").parent_path();
+    for (const fs::directory_entry& entry : fs::directory_iterator(built)) {
+        const std::string name = entry.path().filename().string();
+        if (std::find(names.begin(), names.end(), name) == names.end() && entry.path().extension() != ".so")
+            continue;
+        std::error_code error;
+        fs::create_hard_link(entry.path(), folder / name, error);
+        if (error)
+            fs::copy_file(entry.path(), folder / name, fs::copy_options::overwrite_existing, error);
+    }
+    return std::all_of(names.begin(), names.end(),
+                       [&](const std::string& name) { return fs::exists(folder / name); });
 }
 
 ShellScratch::ShellScratch() {

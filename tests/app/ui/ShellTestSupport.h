@@ -6,8 +6,12 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <sys/types.h>
+
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Creates the QApplication and installs the Qt dispatcher on first use.
 void EnsureQtApplication();
@@ -28,6 +32,12 @@ template <class D> void WhenModal(QObject* owner, std::function<void(D&)> fill) 
     });
     timer->start();
 }
+
+// The processes running the program file at path.
+std::vector<pid_t> ProcessesOf(const std::filesystem::path& path);
+// Puts the named programs and the shared objects that this build made beside
+// the test program into folder; false when a named program is missing.
+bool StageBuiltPrograms(const std::filesystem::path& folder, const std::vector<std::string>& names);
 
 class ShellScratch {
 public:

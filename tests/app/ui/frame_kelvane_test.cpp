@@ -6,7 +6,10 @@
 #include "app/ui/KelvaneLink.h"
 #include "libs/transfer/ProgrammedLink.h"
 
+#include <signal.h>
+
 #include <cstring>
+#include <fstream>
 #include <mutex>
 
 namespace {
@@ -39,7 +42,7 @@ public:
         count = controllers;
         return std::vector<std::uint8_t>(static_cast<std::size_t>(records) * 56, 0xAB);
     }
-    std::vector<std::array<float, 16>> ChannelInfoValues() override { return {}; }
+    std::vector<std::array<float, 16>> ChannelInfoValues(const KelvaneRecord&) override { return entries; }
     bool StartCalibrationSampling() override { return true; }
     bool StartZeroRun() override { return true; }
     bool IsLinkSamplingRunning() override { return running; }
@@ -47,7 +50,7 @@ public:
     void SetReadingEvent() override { ++sets; }
     void ResetReadingEvent() override {}
     void SelectChannel(int) override {}
-    void ApplyRecord(const KelvaneRecord&) override {}
+    void ApplyRecord(const KelvaneRecord& record) override { applied.push_back(record); }
     bool IsKnownChannel(int channel) override { return channel < 64; }
     void SendChannelOutput(int channel, std::int32_t value) override { outputs.emplace_back(channel, value); }
     void BalanceStep() override {}
@@ -55,6 +58,8 @@ public:
 
     std::vector<std::int32_t> sent;
     std::vector<std::pair<int, std::int32_t>> outputs;
+    std::vector<KelvaneRecord> applied;
+    std::vector<std::array<float, 16>> entries;
     int stops = 0, sets = 0, controllers = 0, records = 0;
     bool running = false;
 };
@@ -94,7 +99,10 @@ TEST(KelvaneLinkTest, CommandsAnswerWithTheirReplies) {
     };
     send(Command(9, 56, {1, 2, 3, 4, 5, 6, 7, 8, 9}));
     EXPECT_EQ(link.Record(), (KelvaneRecord{1, 2, 3, 4, 5, 6, 7, 8, 9}));
-    send(Command(5, 56, {0, 1}));
+    send(Command(5, 56, {0, 1, 0, 2, 20, 2}));
+    ASSERT_EQ(host.applied.size(), 1u);
+    EXPECT_EQ(host.applied[0], (KelvaneRecord{0, 1, 0, 2, 20, 2, 0, 0, 0}));
+    EXPECT_EQ(link.Record(), host.applied[0]);
     send(Command(1, 20));
     send(Command(6, 20));
     send(Command(3, 20));
@@ -145,6 +153,45 @@ TEST(KelvaneLinkTest, ControllerReplyCarriesWholeRecordsOnly) {
         EXPECT_EQ(IntAt(reply, 20), c.expected) << c.count;
         EXPECT_EQ(reply.size(), 24u + 56u * static_cast<std::size_t>(c.expected));
     }
+}
+
+TEST(KelvaneLinkTest, CoefficientReplyCarriesOneRecordPerRangeWithinItsBuffer) {
+    const struct {
+        std::size_t entries, expected;
+    } cases[] = {{0, 0}, {3, 3}, {127, 127}, {200, (8192 - 24) / 64}};
+    for (const auto& c : cases) {
+        RecordingHost host;
+        for (std::size_t i = 0; i < c.entries; ++i) {
+            std::array<float, 16> entry{};
+            entry[15] = static_cast<float>(i) + 0.5f;
+            host.entries.push_back(entry);
+        }
+        CKelvaneLink link(host);
+        const std::vector<std::uint8_t> reply = link.BuildReply(9);
+        ASSERT_EQ(reply.size(), 24u + 64u * c.expected) << c.entries;
+        EXPECT_LE(reply.size(), 8192u);
+        EXPECT_EQ(IntAt(reply, 16), static_cast<std::int32_t>(4 + 64 * c.expected));
+        EXPECT_EQ(IntAt(reply, 20), static_cast<std::int32_t>(c.expected));
+        if (c.expected > 0) {
+            float last;
+            std::memcpy(&last, reply.data() + reply.size() - 4, 4);
+            EXPECT_EQ(last, static_cast<float>(c.expected - 1) + 0.5f);
+        }
+    }
+}
+
+TEST(KelvaneLinkTest, RecordNamesAModuleOfTheChannelTableOnly) {
+    const struct {
+        std::int32_t caseNo, module;
+        int first;
+    } cases[] =
+        {
+            {0, 0, 0},          {1, 3, (8 + 3) * 16}, {31, 7, 4096 - 16}, {32, 0, -1},
+            {-1, 0, -1},        {0, 8, -1},           {0, -1, -1},        {INT32_MAX, 7, -1},
+            {INT32_MIN, 0, -1}, {268435456, 0, -1}, // case × 128 wraps to 0 in 32 bits
+        };
+    for (const auto& c : cases)
+        EXPECT_EQ(KelvaneModuleFirstChannel({c.caseNo, c.module}), c.first) << c.caseNo << "/" << c.module;
 }
 
 // The calibrator's side: whole packets the client receives.
@@ -210,12 +257,69 @@ TEST_F(FrameKelvaneTest, TheCalibratorGetsTheControllerListAndItsChannelsGoToThe
     client.Close();
 }
 
-TEST_F(FrameKelvaneTest, TheKelvaneCommandReportsAMissingProgram) {
+TEST_F(FrameKelvaneTest, TheKelvaneCommandReportsAMissingOrUnstartableProgram) {
     constexpr int ID_START_KELVANE = 32948;
+    const std::string program = m_scratch.File("Kelvane");
+    const struct {
+        bool present;
+        const char* text;
+        const char* caption;
+    } cases[] = {
+        {false, "未发现Kelvane控制系统程序！", nullptr},
+        {true, "Kelvane控制系统程序启动失败!", "错误提示"}, // a file that is no program
+    };
+    for (const auto& c : cases) {
+        if (c.present)
+            std::ofstream(program) << "not a program\n";
+        ASSERT_TRUE(m_frame->RunCommand(ID_START_KELVANE));
+        const auto records = m_boxes.Records();
+        ASSERT_FALSE(records.empty());
+        EXPECT_EQ(records.back().text, c.text);
+        if (c.caption != nullptr) {
+            EXPECT_EQ(records.back().caption, c.caption);
+        }
+        EXPECT_NE(records.back().flags & platform::MB_ICONEXCLAMATION, 0u);
+    }
+}
+
+// The Kelvane command starts the calibrator this build made, beside the program.
+class FrameKelvaneStartTest : public FrameKelvaneTest {
+protected:
+    void PrepareProgram() override {
+        ASSERT_TRUE(StageBuiltPrograms(m_scratch.ProgramFolder(), {"Kelvane"}));
+    }
+    void TearDown() override {
+        for (pid_t pid : ProcessesOf(m_scratch.File("Kelvane")))
+            kill(pid, SIGKILL);
+        FrameKelvaneTest::TearDown();
+    }
+};
+
+TEST_F(FrameKelvaneStartTest, TheKelvaneCommandStartsTheCalibratorWhichGetsTheControllerList) {
+    constexpr int ID_START_KELVANE = 32948;
+    Search();
+    const CKelvaneLink& link = *m_frame->GetKelvaneLink();
+    const int listsBefore = link.RepliesSent(0);
     ASSERT_TRUE(m_frame->RunCommand(ID_START_KELVANE));
-    const auto records = m_boxes.Records();
-    ASSERT_FALSE(records.empty());
-    EXPECT_EQ(records.back().text, "未发现Kelvane控制系统程序！");
+    EXPECT_TRUE(m_boxes.Records().empty() ||
+                m_boxes.Records().back().text.find("Kelvane") == std::string::npos);
+    // The calibrator greets the server; the answer is the controller list.
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] {
+            return m_frame->GetKelvaneServer()->IsPeerConnected() == 1 && link.RepliesSent(0) > listsBefore;
+        },
+        60000))
+        << "the calibrator never linked";
+    EXPECT_EQ(ProcessesOf(m_scratch.File("Kelvane")).size(), 1u);
+}
+
+// Without ProgrammedStrain nothing serves the calibrator and nothing answers it.
+TEST_F(FrameRunTest, WithoutProgrammedStrainTheCalibratorFindsNoServer) {
+    EXPECT_EQ(m_frame->GetKelvaneServer(), nullptr);
+    EXPECT_EQ(m_frame->GetKelvaneLink(), nullptr);
+    m_frame->SendKelvaneReply(0);
+    CProgrammedClient client;
+    EXPECT_EQ(client.StartConnect("127.0.0.1", 8001), 0);
 }
 
 } // namespace

@@ -29,20 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The processes running the program file at path.
-std::vector<pid_t> ProcessesOf(const fs::path& path) {
-    std::vector<pid_t> pids;
-    for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::error_code error;
-        if (fs::read_symlink(entry.path() / "exe", error) == path)
-            pids.push_back(static_cast<pid_t>(std::stoi(name)));
-    }
-    return pids;
-}
-
 bool WaitExited(pid_t pid, int& status, std::chrono::seconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {
@@ -59,18 +45,8 @@ protected:
         EnsureQtApplication();
         // The program, its libraries and the simulator as this build made
         // them; settings of the test's own with the remote server on.
-        const fs::path built = fs::read_symlink("/proc/self/exe").parent_path();
         m_bin = m_scratch.ProgramFolder();
-        for (const fs::directory_entry& entry : fs::directory_iterator(built)) {
-            const std::string name = entry.path().filename().string();
-            if (name != "QV74xx" && name != "qv_case_sim" && entry.path().extension() != ".so")
-                continue;
-            std::error_code error;
-            fs::create_hard_link(entry.path(), m_bin / name, error);
-            if (error)
-                fs::copy_file(entry.path(), m_bin / name);
-        }
-        ASSERT_TRUE(fs::exists(m_bin / "QV74xx"));
+        ASSERT_TRUE(StageBuiltPrograms(m_bin, {"QV74xx", "qv_case_sim"}));
         m_scratch.WriteSettingsFile("[System]\nADBASE=20000\nDigitalUsed=0\nOutControlEnable=1\n");
         m_tmp = m_bin.parent_path() / "simulate";
         fs::create_directories(m_tmp);

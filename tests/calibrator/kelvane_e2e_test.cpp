@@ -1,0 +1,227 @@
+// The calibrator against the main program run as a process: a simulated case
+// whose module plays back the generator simulator's outputs with known gain
+// errors, the generator on a pseudo-terminal, and the calibrator's frame
+// offscreen. A strain run writes its results with the errors and
+// coefficients of those gains; the correction reaches the case's channels.
+#include "app/ui/ShellTestSupport.h"
+#include "calibrator/CalibrateData.h"
+#include "calibrator/CalibrateFiles.h"
+#include "calibrator/DlgCalibrationParam.h"
+#include "calibrator/KelvaneFrame.h"
+#include "calibrator/RunClock.h"
+#include "platform/Files.h"
+#include "platform/MessageBox.h"
+#include "platform/SerialPort.h"
+#include "platform/Socket.h"
+#include "tools/CaseSimulator.h"
+#include "tools/GeneratorSimulator.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <bit>
+#include <chrono>
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint16_t kRemotePort = 2501;
+// The calibrated module's channels 1 and 2 read 2 % low and 1 % high.
+constexpr double kGains[] = {1.0, 0.98, 1.01};
+
+class KelvaneEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureQtApplication();
+        // The run's pauses a hundredth as long, as a user shortens them.
+        setenv("KELVANE_PAUSE_SCALE", "0.01", 1);
+        run_clock::ScaleFromEnvironment();
+        const fs::path folder = m_folder.ProgramFolder();
+        ASSERT_TRUE(StageBuiltPrograms(folder, {"QV74xx"}));
+        // One count of the module is one µε with a 20000 µε range at 2 V; the
+        // steady wait (500 ms at this scale) lets each new output reach the
+        // program's readings.
+        m_folder.WriteSettingsFile(
+            "[System]\nADBASE=20000\nDigitalUsed=0\nOutControlEnable=1\nProgrammedStrain=1\n"
+            "[SampleChanParams]\nFullValueCount=2\nFullValue0=5,mV\nFullValue1=20,ue\n"
+            "[BridgeVoltage]\nBridgeVoltageCount=2\nBridgeVoltage0=2,V\nBridgeVoltage1=5,V\n"
+            "[Calibration]\nSteadySleep=50000\nCalibrateType=0\nErrorCorrect=1\n");
+        std::ofstream(folder / "MapCfg.ini", std::ios::binary)
+            << "[127.0.0.2]\r\nMapID=0\r\n[127.0.0.3]\r\nMapID=1\r\n";
+        std::ofstream(folder / kCalibrateParamFile, std::ios::binary)
+            << "[CalibrateParam]\r\nBridgeType=2\r\nMeasureRange=20\r\nBridgeVoltage=2\r\n"
+               "[StrainCalibrateParam]\r\nStrainCalibrateCount=2\r\n"
+               "StrainCalibrateIndex0=5\r\nStrainCalibrateValue0=1000\r\n"
+               "StrainCalibrateIndex1=0\r\nStrainCalibrateValue1=20000\r\n";
+
+        m_generator.SetOutputsFile((folder / "outputs.txt").string());
+        ASSERT_TRUE(m_generator.Start());
+        platform::SetSerialDevicePath(1, m_generator.SlavePath());
+
+        CaseSimulatorOptions followed;
+        followed.localIp = "127.0.0.2";
+        followed.caseNo = 0;
+        followed.modules = 1;
+        followed.follow.outputsFile = (folder / "outputs.txt").string();
+        followed.follow.slot = 0;
+        followed.follow.offset = 1500;
+        for (std::size_t ch = 0; ch < std::size(kGains); ++ch)
+            followed.follow.gains[ch] = kGains[ch];
+        CaseSimulatorOptions other;
+        other.localIp = "127.0.0.3";
+        other.caseNo = 1;
+        other.modules = 1;
+        for (const CaseSimulatorOptions& options : {followed, other}) {
+            m_cases.push_back(std::make_unique<CCaseSimulator>(options));
+            m_cases.back()->Start();
+        }
+        StartProgram();
+    }
+    void TearDown() override {
+        if (m_program > 0) {
+            kill(m_program, SIGTERM);
+            if (!WaitExited(std::chrono::seconds(15)))
+                kill(m_program, SIGKILL);
+            int status = 0;
+            waitpid(m_program, &status, 0);
+        }
+        m_cases.clear();
+        platform::SetSerialDevicePath(1, "");
+        unsetenv("KELVANE_PAUSE_SCALE");
+        run_clock::SetScale(1);
+    }
+
+    void StartProgram() {
+        const std::string program = m_folder.File("QV74xx");
+        const std::string log = m_folder.File("QV74xx.log");
+        char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        const int result = posix_spawn(&m_program, program.c_str(), &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ASSERT_EQ(result, 0);
+    }
+    bool WaitExited(std::chrono::seconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        int status = 0;
+        while (std::chrono::steady_clock::now() < end) {
+            if (waitpid(m_program, &status, WNOHANG) == m_program) {
+                m_program = -1;
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+    // The program's case search, asked as a remote client would, until the
+    // calibrator holds the controller list it announces.
+    bool FindCases(CKelvaneFrame& frame) {
+        platform::TcpStream remote;
+        return ProcessEventsUntil(
+            [&] {
+                if (frame.Form()->Cases()->count() == 2)
+                    return true;
+                if (!remote.IsOpen() && !remote.Connect("127.0.0.1", kRemotePort, 1000))
+                    return false;
+                const std::string command = "QVDAS_FINDCASE";
+                remote.SendAll(command.data(), command.size(), 3000);
+                ProcessEventsUntil([&] { return frame.Form()->Cases()->count() == 2; }, 3000);
+                return frame.Form()->Cases()->count() == 2;
+            },
+            90000);
+    }
+
+    // The coefficient commands a case got: (module, channel, value bits).
+    static std::vector<std::tuple<int, int, std::uint32_t>> CoefficientCommands(CCaseSimulator& simulator) {
+        std::vector<std::tuple<int, int, std::uint32_t>> found;
+        for (const auto& payload : simulator.GetCommands())
+            if (payload.size() >= 11 && payload[0] == 2 && payload[1] == 2)
+                found.emplace_back(payload[2], payload[3],
+                                   std::uint32_t(payload[7]) << 24 | std::uint32_t(payload[8]) << 16 |
+                                       std::uint32_t(payload[9]) << 8 | payload[10]);
+        return found;
+    }
+
+    ShellScratch m_folder;
+    CGeneratorSimulator m_generator;
+    std::vector<std::unique_ptr<CCaseSimulator>> m_cases;
+    platform::MessageBoxRecorder m_boxes;
+    pid_t m_program = -1;
+};
+
+} // namespace
+
+TEST_F(KelvaneEndToEndTest, AStrainRunFindsTheModulesGainsAndTheCorrectionReachesItsChannels) {
+    ASSERT_TRUE(
+        ProcessEventsUntil([&] { return m_cases[0]->IsConnected() && m_cases[1]->IsConnected(); }, 60000))
+        << "the program never took its cases";
+    // The program's servers come up with its frame.
+    ASSERT_TRUE(ProcessEventsUntil(
+        [] {
+            platform::TcpStream probe;
+            return probe.Connect("127.0.0.1", kRemotePort, 500);
+        },
+        30000));
+    CKelvaneFrame frame(m_folder.ProgramFolder());
+    frame.show();
+    frame.Create();
+    ASSERT_NE(frame.Link().IsConnected(), 0) << "the calibrator did not link to the program";
+    ASSERT_TRUE(frame.IsGeneratorFound());
+    ASSERT_TRUE(FindCases(frame)) << "the calibrator never got the controller list";
+    EXPECT_EQ(frame.Link().ControllerCount(), 2);
+
+    CDlgCalibrationParam& form = *frame.Form();
+    form.SelectModule(0, 0);
+    frame.Data().SetChannelList({0, 1, 2});
+    form.StartButton()->click();
+    ASSERT_TRUE(frame.Run().IsCalibrating());
+    ASSERT_TRUE(ProcessEventsUntil([&] { return frame.IsDone() && !frame.Run().IsCalibrating(); }, 120000))
+        << "the run did not complete: " << frame.StatusText().toStdString();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !frame.LastResultPath().empty(); }));
+    EXPECT_EQ(platform::ExtensionOf(frame.LastResultPath()), ".xls");
+    EXPECT_TRUE(fs::exists(frame.LastResultPath()));
+
+    // Errors and coefficients of the gains, in correct.txt.
+    CorrectFileContent correct;
+    ASSERT_TRUE(ReadCorrectFile(m_folder.File(kCorrectFile), correct));
+    EXPECT_EQ(correct.nCase, 0);
+    EXPECT_EQ(correct.nModule, 0);
+    for (std::size_t ch = 0; ch < std::size(kGains); ++ch) {
+        EXPECT_NEAR(correct.errors[ch], std::fabs(kGains[ch] - 1.0) * 100.0, 0.02) << ch;
+        EXPECT_NEAR(correct.coefs[ch], 1.0 / kGains[ch], 1e-4) << ch;
+    }
+
+    // The correction of channels 1 and 2: their case alone gets one
+    // coefficient command for each, nothing for channel 0.
+    std::array<float, kCalibrateChannels> coefs{};
+    for (std::size_t ch = 0; ch < kCalibrateChannels; ++ch)
+        coefs[ch] = correct.coefs[ch];
+    ASSERT_TRUE(frame.StartCoefWriting(WriteChannelNumbers(frame.ChannelBlock(), {1, 2}), coefs));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !frame.IsCoefWriting(); }, 30000));
+    const auto written = CoefficientCommands(*m_cases[0]);
+    const std::vector<std::tuple<int, int, std::uint32_t>> expected{
+        {0, 1, std::bit_cast<std::uint32_t>(coefs[1])}, {0, 2, std::bit_cast<std::uint32_t>(coefs[2])}};
+    EXPECT_EQ(written, expected);
+    EXPECT_TRUE(CoefficientCommands(*m_cases[1]).empty());
+    EXPECT_TRUE(frame.close());
+}
