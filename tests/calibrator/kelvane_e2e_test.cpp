@@ -1,14 +1,16 @@
 // The calibrator against the main program run as a process: a simulated case
 // whose module plays back the generator simulator's outputs with known gain
 // errors, the generator on a pseudo-terminal, and the calibrator's frame
-// offscreen. A strain run writes its results with the errors and
-// coefficients of those gains; the correction reaches the case's channels.
+// offscreen. A strain run writes its results (.xls, .docx, correct.txt) with
+// the errors and coefficients of those gains; the correction reaches the
+// case's channels.
 #include "app/ui/ShellTestSupport.h"
 #include "calibrator/CalibrateData.h"
 #include "calibrator/CalibrateFiles.h"
 #include "calibrator/DlgCalibrationParam.h"
 #include "calibrator/KelvaneFrame.h"
 #include "calibrator/RunClock.h"
+#include "calibrator/dialogs/DlgCalibrateCorrect.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/SerialPort.h"
@@ -53,6 +55,7 @@ protected:
         run_clock::ScaleFromEnvironment();
         const fs::path folder = m_folder.ProgramFolder();
         ASSERT_TRUE(StageBuiltPrograms(folder, {"QV74xx"}));
+        fs::copy_file(QV_SOURCE_DIR "/data/Template.docx", folder / "Template.docx");
         // One count of the module is one µε with a 20000 µε range at 2 V; the
         // steady wait (500 ms at this scale) lets each new output reach the
         // program's readings.
@@ -193,6 +196,15 @@ TEST_F(KelvaneEndToEndTest, AStrainRunFindsTheModulesGainsAndTheCorrectionReache
     CDlgCalibrationParam& form = *frame.Form();
     form.SelectModule(0, 0);
     frame.Data().SetChannelList({0, 1, 2});
+    // The run offers the correction of the channels over the limit; the
+    // dialog's correct button writes them.
+    bool offered = false;
+    WhenModal<CDlgCalibrateCorrect>(&frame, [&](CDlgCalibrateCorrect& dialog) {
+        offered = true;
+        dialog.CorrectButton()->click();
+        ProcessEventsUntil([&] { return !frame.IsCoefWriting(); }, 30000);
+        dialog.reject();
+    });
     form.StartButton()->click();
     ASSERT_TRUE(frame.Run().IsCalibrating());
     ASSERT_TRUE(ProcessEventsUntil([&] { return frame.IsDone() && !frame.Run().IsCalibrating(); }, 120000))
@@ -200,6 +212,13 @@ TEST_F(KelvaneEndToEndTest, AStrainRunFindsTheModulesGainsAndTheCorrectionReache
     ASSERT_TRUE(ProcessEventsUntil([&] { return !frame.LastResultPath().empty(); }));
     EXPECT_EQ(platform::ExtensionOf(frame.LastResultPath()), ".xls");
     EXPECT_TRUE(fs::exists(frame.LastResultPath()));
+    // The same results as a Word document from the program folder's template.
+    const std::string sheet = frame.LastResultPath();
+    frame.FileOption().SaveType = 1;
+    form.SaveButton()->click();
+    EXPECT_EQ(platform::ExtensionOf(frame.LastResultPath()), ".docx");
+    EXPECT_GT(fs::file_size(frame.LastResultPath()), 0u);
+    EXPECT_TRUE(fs::exists(sheet));
 
     // Errors and coefficients of the gains, in correct.txt.
     CorrectFileContent correct;
@@ -211,17 +230,18 @@ TEST_F(KelvaneEndToEndTest, AStrainRunFindsTheModulesGainsAndTheCorrectionReache
         EXPECT_NEAR(correct.coefs[ch], 1.0 / kGains[ch], 1e-4) << ch;
     }
 
-    // The correction of channels 1 and 2: their case alone gets one
-    // coefficient command for each, nothing for channel 0.
-    std::array<float, kCalibrateChannels> coefs{};
-    for (std::size_t ch = 0; ch < kCalibrateChannels; ++ch)
-        coefs[ch] = correct.coefs[ch];
-    ASSERT_TRUE(frame.StartCoefWriting(WriteChannelNumbers(frame.ChannelBlock(), {1, 2}), coefs));
-    ASSERT_TRUE(ProcessEventsUntil([&] { return !frame.IsCoefWriting(); }, 30000));
+    // Channels 1 and 2 were corrected: their case alone got one coefficient
+    // command for each, nothing for channel 0.
+    ASSERT_TRUE(offered);
+    ASSERT_FALSE(frame.IsCoefWriting());
     const auto written = CoefficientCommands(*m_cases[0]);
-    const std::vector<std::tuple<int, int, std::uint32_t>> expected{
-        {0, 1, std::bit_cast<std::uint32_t>(coefs[1])}, {0, 2, std::bit_cast<std::uint32_t>(coefs[2])}};
-    EXPECT_EQ(written, expected);
+    ASSERT_EQ(written.size(), 2u);
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        const auto [module, channel, bits] = written[i];
+        EXPECT_EQ(module, 0);
+        EXPECT_EQ(channel, int(i) + 1);
+        EXPECT_FLOAT_EQ(std::bit_cast<float>(bits), correct.coefs[static_cast<std::size_t>(channel)]);
+    }
     EXPECT_TRUE(CoefficientCommands(*m_cases[1]).empty());
     EXPECT_TRUE(frame.close());
 }
