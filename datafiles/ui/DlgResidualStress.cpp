@@ -47,7 +47,10 @@ std::string Fixed3(double value) {
 
 } // namespace
 
-CDlgResidualStress::CDlgResidualStress(QWidget* parent) : CResultGroupDialog("焊接残余应力", parent) {
+CDlgResidualStress::CDlgResidualStress(QWidget* parent)
+    : CResultGroupDialog({"焊接残余应力", "焊接残余应力参数(*.rsc)", ".rsc", "RemainStress.rsc",
+                          RESIDUAL_GROUPS_FULL, RESIDUAL_CHANNEL_REPEATED},
+                         parent) {
     BuildControls();
 }
 

@@ -29,14 +29,9 @@ protected:
     void OnCompute() override;
     bool WriteGroups(const std::string& path) const override;
     bool ImportGroups(const std::string& path) override;
-    const char* FileFilter() const override { return "焊接残余应力参数(*.rsc)"; }
-    const char* FileExtension() const override { return ".rsc"; }
-    const char* DefaultFileName() const override { return "RemainStress.rsc"; }
     void ShowRow(int index) override;
     void ShowLists() override;
     void RenameSelected(const std::string& name) override { m_edit.SetName(m_nSelectedRow - 1, name); }
-    const char* FullText() const override { return RESIDUAL_GROUPS_FULL; }
-    const char* RepeatedText() const override { return RESIDUAL_CHANNEL_REPEATED; }
 
 private:
     enum Edit { EditA, EditB, EditE0, EditRadius, EditR1, EditR2, EditWidth, EditLength, EditS, EditCount };

@@ -32,7 +32,10 @@ CMSFlexGrid* NewList(int id, int cols, const char* headings, QWidget* parent) {
 
 } // namespace
 
-CDlgStrainRosette::CDlgStrainRosette(QWidget* parent) : CResultGroupDialog("应变花设置", parent) {
+CDlgStrainRosette::CDlgStrainRosette(QWidget* parent)
+    : CResultGroupDialog({"应变花设置", "应变花参数文件(*.sfc)", ".sfc", "YBH.sfc", ROSETTE_GROUPS_FULL,
+                          ROSETTE_CHANNEL_REPEATED},
+                         parent) {
     BuildControls();
 }
 

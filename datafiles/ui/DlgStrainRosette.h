@@ -26,14 +26,9 @@ protected:
     void OnCompute() override;
     bool WriteGroups(const std::string& path) const override;
     bool ImportGroups(const std::string& path) override;
-    const char* FileFilter() const override { return "应变花参数文件(*.sfc)"; }
-    const char* FileExtension() const override { return ".sfc"; }
-    const char* DefaultFileName() const override { return "YBH.sfc"; }
     void ShowRow(int index) override;
     void ShowLists() override;
     void RenameSelected(const std::string& name) override { m_edit.SetName(m_nSelectedRow - 1, name); }
-    const char* FullText() const override { return ROSETTE_GROUPS_FULL; }
-    const char* RepeatedText() const override { return ROSETTE_CHANNEL_REPEATED; }
 
 private:
     void BuildControls();

@@ -29,10 +29,10 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 
 } // namespace
 
-CResultGroupDialog::CResultGroupDialog(const char* caption, QWidget* parent)
-    : QDialog(parent), m_pLayout(std::make_unique<OnlineLayout>()),
+CResultGroupDialog::CResultGroupDialog(const ResultGroupDialogTexts& texts, QWidget* parent)
+    : QDialog(parent), m_texts(texts), m_pLayout(std::make_unique<OnlineLayout>()),
       m_pWorker(std::make_unique<CResultWorker>()) {
-    setWindowTitle(QString::fromUtf8(caption));
+    setWindowTitle(QString::fromUtf8(texts.caption));
 }
 
 CResultGroupDialog::~CResultGroupDialog() {
@@ -75,7 +75,7 @@ int CResultGroupDialog::exec() {
 }
 
 std::string CResultGroupDialog::ParamFilePath() const {
-    return m_strParamFile.empty() ? m_strProgramFolder + "/" + DefaultFileName() : m_strParamFile;
+    return m_strParamFile.empty() ? m_strProgramFolder + "/" + m_texts.defaultFileName : m_strParamFile;
 }
 
 ResultCalcSource CResultGroupDialog::CalcSource() const {
@@ -260,9 +260,9 @@ void CResultGroupDialog::OnDelete() {
 
 bool CResultGroupDialog::ChooseFile(bool save, const char* title, std::string& path) {
     if (m_fileChooser)
-        return m_fileChooser(save, title, FileFilter(), m_strProjectFolder, path);
+        return m_fileChooser(save, title, m_texts.fileFilter, m_strProjectFolder, path);
     const QString caption = QString::fromUtf8(title), folder = QString::fromStdString(m_strProjectFolder),
-                  filter = QString::fromUtf8(FileFilter());
+                  filter = QString::fromUtf8(m_texts.fileFilter);
     const QString chosen = save ? QFileDialog::getSaveFileName(this, caption, folder, filter)
                                 : QFileDialog::getOpenFileName(this, caption, folder, filter);
     path = chosen.toStdString();
@@ -273,8 +273,8 @@ void CResultGroupDialog::OnExport() {
     std::string path;
     if (!ChooseFile(true, "导出参数文件", path))
         return;
-    if (!EndsWith(path, FileExtension()))
-        path += FileExtension();
+    if (!EndsWith(path, m_texts.fileExtension))
+        path += m_texts.fileExtension;
     WriteGroups(path);
 }
 
@@ -287,13 +287,13 @@ void CResultGroupDialog::OnImport() {
 void CResultGroupDialog::Report(GroupEditResult result) {
     switch (result) {
     case GroupEditResult::Full:
-        Inform(FullText(), platform::MB_ICONINFORMATION);
+        Inform(m_texts.fullText, platform::MB_ICONINFORMATION);
         break;
     case GroupEditResult::SameChannel:
         Inform(GROUP_SAME_CHANNEL, platform::MB_ICONEXCLAMATION);
         break;
     case GroupEditResult::RepeatedAcross:
-        Inform(RepeatedText(), platform::MB_ICONINFORMATION);
+        Inform(m_texts.repeatedText, platform::MB_ICONINFORMATION);
         break;
     default:
         break;

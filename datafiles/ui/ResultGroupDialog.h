@@ -24,6 +24,16 @@ class QPushButton;
 struct OnlineLayout;
 struct ResultCalcSource;
 
+// The texts that tell the two dialogs apart.
+struct ResultGroupDialogTexts {
+    const char* caption;
+    const char* fileFilter;      // of the export and import file dialogs
+    const char* fileExtension;   // added to an exported name that lacks it
+    const char* defaultFileName; // the program folder's own parameter file
+    const char* fullText;        // a 129th group
+    const char* repeatedText;    // a channel serving two groups
+};
+
 class CResultGroupDialog : public QDialog, public platform::MessageTarget {
     Q_OBJECT
 public:
@@ -60,7 +70,7 @@ public slots:
     void reject() override;
 
 protected:
-    CResultGroupDialog(const char* caption, QWidget* parent);
+    CResultGroupDialog(const ResultGroupDialogTexts& texts, QWidget* parent);
 
     // Enter moves the focus on instead of closing the dialog.
     void keyPressEvent(QKeyEvent* event) override;
@@ -109,8 +119,6 @@ protected:
     virtual void ShowRow(int index) = 0;
     virtual void ShowLists() = 0;
     virtual void RenameSelected(const std::string& name) = 0;
-    virtual const char* FullText() const = 0;
-    virtual const char* RepeatedText() const = 0;
     virtual bool CanAdd() const = 0;
     virtual void OnAdd() = 0;
     virtual void OnModify() = 0;
@@ -119,10 +127,6 @@ protected:
     // The parameter file writer and reader; a false import changed nothing.
     virtual bool WriteGroups(const std::string& path) const = 0;
     virtual bool ImportGroups(const std::string& path) = 0;
-    virtual const char* FileFilter() const = 0;
-    virtual const char* FileExtension() const = 0;
-    // The program folder's own parameter file ("YBH.sfc", "RemainStress.rsc").
-    virtual const char* DefaultFileName() const = 0;
 
     void SaveGroups() const { WriteGroups(ParamFilePath()); }
     int m_nSelectedRow = 0; // grid row of the selected group; 0: none
@@ -136,6 +140,7 @@ private:
     void EndComputing();
     void Report(GroupEditResult result);
 
+    const ResultGroupDialogTexts m_texts;
     std::string m_strProjectFolder, m_strProjectName, m_strProgramFolder, m_strParamFile;
     int m_nProjectState = 0;
     int m_nFirstChannel = 0, m_nLastChannel = 0;
