@@ -27,6 +27,14 @@ bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+// Before the frame hands in its channel records: no channel is a gauge.
+class NoChannels : public IChannelTable {
+public:
+    double ConvertBlockChannelValue(int, const CaseSampleBlock&) const override { return 0.0; }
+    double ConvertRawToValue(int, float) const override { return 0.0; }
+    ChannelParamView GetChannelParam(int) const override { return ChannelParamView{-1, 0, 0, 0.0f, 0.0f}; }
+};
+
 } // namespace
 
 CResultGroupDialog::CResultGroupDialog(const ResultGroupDialogTexts& texts, QWidget* parent)
@@ -62,7 +70,8 @@ void CResultGroupDialog::SetRunChannels(const IChannelTable* channels, std::vect
 }
 
 const IChannelTable& CResultGroupDialog::Channels() const {
-    return *m_pChannels;
+    static const NoChannels none;
+    return m_pChannels != nullptr ? *m_pChannels : none;
 }
 
 bool CResultGroupDialog::IsComputing() const {
@@ -85,7 +94,7 @@ ResultCalcSource CResultGroupDialog::CalcSource() const {
     source.strProjectName = m_strProjectName;
     source.nSampleCount = m_nSampleCount;
     source.layout = *m_pLayout;
-    source.channels = m_pChannels;
+    source.channels = &Channels();
     return source;
 }
 
@@ -125,7 +134,7 @@ bool CResultGroupDialog::FillGaugeCombos(const std::vector<QComboBox*>& combos) 
     for (QComboBox* combo : combos) {
         combo->clear();
         for (int channel : m_channelList)
-            if (m_pChannels != nullptr && m_pChannels->GetChannelParam(channel).nMeasureType == 0)
+            if (Channels().GetChannelParam(channel).nMeasureType == 0)
                 combo->addItem(QString::fromStdString(FormatChannelName(channel)));
         if (combo->count() == 0)
             return false;

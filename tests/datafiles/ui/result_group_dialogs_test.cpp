@@ -384,6 +384,11 @@ TEST_F(ResidualDialogTest, WithoutStrainChannelsNothingCanBeAdded) {
     Prepare(dialog, "");
     EXPECT_EQ(Control<QComboBox>(dialog, 1102)->count(), 0);
     EXPECT_FALSE(Control<QPushButton>(dialog, 1099)->isEnabled());
+
+    CDlgStrainRosette bare; // opened before any channel record was handed in
+    bare.OnInitDialog();
+    EXPECT_EQ(Control<QComboBox>(bare, 1102)->count(), 0);
+    EXPECT_FALSE(Control<QPushButton>(bare, 1099)->isEnabled());
 }
 
 TEST_F(ResidualDialogTest, PlainAndEccentricComputationsWriteTheResultFiles) {
