@@ -6,6 +6,7 @@
 #include "datafiles/ui/DlgResidualStress.h"
 
 #include "datafiles/ui/DlgEccentricity.h"
+#include "datafiles/ui/GaugePicture.h"
 #include "panels/DialogControls.h"
 #include "panels/MSFlexGrid.h"
 #include "platform/MessageBox.h"
@@ -13,6 +14,7 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
@@ -76,7 +78,13 @@ void CDlgResidualStress::BuildControls() {
     controls->addWidget(m_pKnown, 8, 0);
     controls->addWidget(m_pUnknown, 8, 1);
     connect(m_pKnown, &QRadioButton::toggled, this, &CDlgResidualStress::SetKnownMode);
-    layout->addLayout(controls);
+    auto* top = new QHBoxLayout;
+    top->addLayout(controls);
+    auto* picture = new CGaugePicture(this);
+    picture->SetAngles({"0°", "45°", "90°"});
+    picture->SetHole(true);
+    top->addWidget(picture);
+    layout->addLayout(top);
 
     m_pList = new CMSFlexGrid(this);
     m_pList->setObjectName(ControlName(1473));

@@ -6,6 +6,7 @@
 #include "datafiles/ui/DlgStrainRosette.h"
 
 #include "app/NumberTexts.h"
+#include "datafiles/ui/GaugePicture.h"
 #include "panels/DialogControls.h"
 #include "panels/MSFlexGrid.h"
 #include "platform/MessageBox.h"
@@ -13,6 +14,7 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -56,7 +58,11 @@ void CDlgStrainRosette::BuildControls() {
         gauges->addWidget(label, 1 + g, 0);
         gauges->addWidget(m_gauges.back(), 1 + g, 1);
     }
-    layout->addLayout(gauges);
+    auto* top = new QHBoxLayout;
+    top->addLayout(gauges);
+    m_pPicture = new CGaugePicture(this);
+    top->addWidget(m_pPicture);
+    layout->addLayout(top);
     connect(m_pKind, &QComboBox::currentIndexChanged, this, &CDlgStrainRosette::LayOutKind);
 
     layout->addWidget(NewDialogLabel("应变花列表", this));
@@ -99,6 +105,7 @@ bool CDlgStrainRosette::CanAdd() const {
 
 void CDlgStrainRosette::LayOutKind(int kind) {
     const std::vector<std::string> labels = RosetteAngleLabels(kind);
+    m_pPicture->SetAngles(labels);
     for (std::size_t g = 0; g < m_gauges.size(); ++g) {
         const bool used = g < labels.size();
         m_angleLabels[g]->setText(used ? QString::fromStdString(labels[g]) : QString());

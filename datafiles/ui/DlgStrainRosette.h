@@ -7,6 +7,7 @@
 #include "datafiles/RosetteGroupEdit.h"
 #include "datafiles/ui/ResultGroupDialog.h"
 
+class CGaugePicture;
 class QLabel;
 
 class CDlgStrainRosette : public CResultGroupDialog {
@@ -46,6 +47,7 @@ private:
     int m_nAlarmRow = 0, m_nAlarmCol = 0; // the alarm cell being edited
 
     QComboBox* m_pKind = nullptr;
+    CGaugePicture* m_pPicture = nullptr;
     std::vector<QComboBox*> m_gauges;
     std::vector<QLabel*> m_angleLabels;
     CMSFlexGrid* m_pRosetteList = nullptr;

@@ -11,6 +11,7 @@
 #include "datafiles/ui/DlgEccentricity.h"
 #include "datafiles/ui/DlgResidualStress.h"
 #include "datafiles/ui/DlgStrainRosette.h"
+#include "datafiles/ui/GaugePicture.h"
 #include "panels/MSFlexGrid.h"
 #include "panels/PanelsTestApp.h"
 #include "platform/MessageBox.h"
@@ -121,6 +122,11 @@ TEST_F(RosetteDialogTest, GroupsAddedChangedRenamedAndDeletedAreKeptInTheParamet
     Control<QComboBox>(dialog, 1098)->setCurrentIndex(0);
     EXPECT_TRUE(Gauge(2)->isHidden() && Gauge(3)->isHidden()) << "two gauges at right angles";
     EXPECT_EQ(Control<QLabel>(dialog, 1108)->text(), "90°");
+    Control<QComboBox>(dialog, 1098)->setCurrentIndex(4);
+    EXPECT_EQ(Control<CGaugePicture>(dialog, 1106)->Angles(),
+              (std::vector<std::string>{"0°", "60°", "90°", "120°"}))
+        << "the picture follows the kind";
+    EXPECT_FALSE(Gauge(3)->isHidden());
     Add(0, {1, 1, 2, 3});
     EXPECT_EQ(List()->GetRows(), 1) << "one channel twice is refused";
     Add(0, {0, 1, 1, 1});
