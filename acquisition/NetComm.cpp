@@ -65,8 +65,10 @@ void CNetComm::FillControllerTable() {
         std::strncpy(record.szAddress, link.strAddress.c_str(), sizeof record.szAddress - 1);
         record.nController = link.nCaseNo;
         record.nCases = link.nModules;
+        // The modules by their slot in the case, as the channel bar, the
+        // high-speed list and the calibrator read them.
         for (int k = 0; k < link.nModules; ++k)
-            record.nCaseNo[k] = link.nCaseNo * 8 + link.nModuleSlot[k];
+            record.nCaseNo[k] = link.nModuleSlot[k];
         m_controllers.push_back(record);
     }
     std::stable_sort(

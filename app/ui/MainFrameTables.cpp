@@ -99,7 +99,7 @@ void CMainFrame::FillTableWorld(TableWorld& world) const {
             std::string(record.szAddress, strnlen(record.szAddress, sizeof record.szAddress));
         controller.nIndex = int(world.controllers.size());
         for (int k = 0; k < std::clamp<int>(record.nCases, 0, 8); ++k)
-            controller.units.push_back(record.nCaseNo[k]);
+            controller.units.push_back(record.nController * 8 + record.nCaseNo[k]);
         world.controllers.push_back(std::move(controller));
     }
     world.rosetteGroups = m_project.m_RosetteGroups;

@@ -126,6 +126,9 @@ TEST_F(NetCaseLoopbackTest, SearchChannelInformationAndAContinuousRun) {
     ASSERT_EQ(comm->GetControllerTable().size(), 3u);
     EXPECT_EQ(comm->GetControllerTable()[2].nController, 2);
     EXPECT_STREQ(comm->GetControllerTable()[2].szAddress, "127.0.0.4");
+    // Each case lists its modules by slot.
+    EXPECT_EQ(comm->GetControllerTable()[2].nCases, 2);
+    EXPECT_EQ(comm->GetControllerTable()[2].nCaseNo[1], 1);
     EXPECT_EQ(g_nControllerCount, 3);
     EXPECT_EQ(g_nCaseStatusMin.load(), 2) << "all modules of version 2";
 

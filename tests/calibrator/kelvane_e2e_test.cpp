@@ -76,20 +76,21 @@ protected:
         ASSERT_TRUE(m_generator.Start());
         platform::SetSerialDevicePath(1, m_generator.SlavePath());
 
+        CaseSimulatorOptions other;
+        other.localIp = "127.0.0.2";
+        other.caseNo = 0;
+        other.modules = 1;
+        // The calibrated module is the second case's own first module.
         CaseSimulatorOptions followed;
-        followed.localIp = "127.0.0.2";
-        followed.caseNo = 0;
+        followed.localIp = "127.0.0.3";
+        followed.caseNo = 1;
         followed.modules = 1;
         followed.follow.outputsFile = (folder / "outputs.txt").string();
         followed.follow.slot = 0;
         followed.follow.offset = 1500;
         for (std::size_t ch = 0; ch < std::size(kGains); ++ch)
             followed.follow.gains[ch] = kGains[ch];
-        CaseSimulatorOptions other;
-        other.localIp = "127.0.0.3";
-        other.caseNo = 1;
-        other.modules = 1;
-        for (const CaseSimulatorOptions& options : {followed, other}) {
+        for (const CaseSimulatorOptions& options : {other, followed}) {
             m_cases.push_back(std::make_unique<CCaseSimulator>(options));
             m_cases.back()->Start();
         }
@@ -194,7 +195,7 @@ TEST_F(KelvaneEndToEndTest, AStrainRunFindsTheModulesGainsAndTheCorrectionReache
     EXPECT_EQ(frame.Link().ControllerCount(), 2);
 
     CDlgCalibrationParam& form = *frame.Form();
-    form.SelectModule(0, 0);
+    form.SelectModule(1, 0);
     frame.Data().SetChannelList({0, 1, 2});
     // The run offers the correction of the channels over the limit; the
     // dialog's correct button writes them.
@@ -223,7 +224,7 @@ TEST_F(KelvaneEndToEndTest, AStrainRunFindsTheModulesGainsAndTheCorrectionReache
     // Errors and coefficients of the gains, in correct.txt.
     CorrectFileContent correct;
     ASSERT_TRUE(ReadCorrectFile(m_folder.File(kCorrectFile), correct));
-    EXPECT_EQ(correct.nCase, 0);
+    EXPECT_EQ(correct.nCase, 1);
     EXPECT_EQ(correct.nModule, 0);
     for (std::size_t ch = 0; ch < std::size(kGains); ++ch) {
         EXPECT_NEAR(correct.errors[ch], std::fabs(kGains[ch] - 1.0) * 100.0, 0.02) << ch;
@@ -234,7 +235,7 @@ TEST_F(KelvaneEndToEndTest, AStrainRunFindsTheModulesGainsAndTheCorrectionReache
     // command for each, nothing for channel 0.
     ASSERT_TRUE(offered);
     ASSERT_FALSE(frame.IsCoefWriting());
-    const auto written = CoefficientCommands(*m_cases[0]);
+    const auto written = CoefficientCommands(*m_cases[1]);
     ASSERT_EQ(written.size(), 2u);
     for (std::size_t i = 0; i < written.size(); ++i) {
         const auto [module, channel, bits] = written[i];
@@ -242,6 +243,6 @@ TEST_F(KelvaneEndToEndTest, AStrainRunFindsTheModulesGainsAndTheCorrectionReache
         EXPECT_EQ(channel, int(i) + 1);
         EXPECT_FLOAT_EQ(std::bit_cast<float>(bits), correct.coefs[static_cast<std::size_t>(channel)]);
     }
-    EXPECT_TRUE(CoefficientCommands(*m_cases[1]).empty());
+    EXPECT_TRUE(CoefficientCommands(*m_cases[0]).empty());
     EXPECT_TRUE(frame.close());
 }

@@ -271,7 +271,10 @@ TEST_F(FrameKelvaneTest, TheKelvaneCommandReportsAMissingOrUnstartableProgram) {
     for (const auto& c : cases) {
         if (c.present)
             std::ofstream(program) << "not a program\n";
-        ASSERT_TRUE(m_frame->RunCommand(ID_START_KELVANE));
+        QAction* item = MenuItem("控制", ID_START_KELVANE);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->text(), "Kelvane(&Y)");
+        item->trigger();
         const auto records = m_boxes.Records();
         ASSERT_FALSE(records.empty());
         EXPECT_EQ(records.back().text, c.text);
@@ -300,7 +303,9 @@ TEST_F(FrameKelvaneStartTest, TheKelvaneCommandStartsTheCalibratorWhichGetsTheCo
     Search();
     const CKelvaneLink& link = *m_frame->GetKelvaneLink();
     const int listsBefore = link.RepliesSent(0);
-    ASSERT_TRUE(m_frame->RunCommand(ID_START_KELVANE));
+    QAction* item = MenuItem("控制", ID_START_KELVANE);
+    ASSERT_NE(item, nullptr);
+    item->trigger();
     EXPECT_TRUE(m_boxes.Records().empty() ||
                 m_boxes.Records().back().text.find("Kelvane") == std::string::npos);
     // The calibrator greets the server; the answer is the controller list.
