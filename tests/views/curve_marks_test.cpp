@@ -67,6 +67,12 @@ TEST(CurveMarks, BookmarksJoinTheMarkFileAndItsNotesStay) {
     for (std::size_t i = 0; i < read.size(); ++i)
         EXPECT_EQ(read[i].nSampleIndex, expected[i]);
     EXPECT_EQ(read[1].text, "first");
+    // The file as written: the marks in their section, the note kept in its own.
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    EXPECT_EQ(bytes.str(), "[SampleMark]\r\nSampleMarkCount=4\r\nSampleMark0=40\r\nSampleMark1=90\r\n"
+                           "SampleMark2=7\r\nSampleMark3=300\r\n[SampleMarkInfo]\r\nSampleMarkInfo90=first\r\n");
 }
 
 TEST(CurveMarks, ZeroTimeTakesNonNegativeValuesOfMatchedChannels) {
