@@ -207,6 +207,8 @@ void CBarViewWidget::SetExportContext(const ExportContext* context, int storedCo
 }
 
 int CBarViewWidget::OnExport(TableSaveKind kind) {
+    if (prepareExport)
+        prepareExport();
     if (m_pExportContext == nullptr)
         return 0;
     StoredSaveJob job;

@@ -74,6 +74,9 @@ public:
     std::function<int(CPropSheetBarGraph&)> runPropertySheet;
     RunSaveOptionsDialogFn runSaveOptionsDialog;
     ExportFileQuestion askExportFileName;
+    // Hands the view the export context of the project as it is now, ahead
+    // of an export.
+    std::function<void()> prepareExport;
     // The sample shown when the project holds stored data.
     std::function<int()> currentSample;
 

@@ -776,6 +776,8 @@ void CHistoryViewWidget::SetExportContext(const ExportContext* context, int stor
 
 int CHistoryViewWidget::OnExport(TableSaveKind kind) {
     RefreshWorld();
+    if (prepareExport)
+        prepareExport();
     if (m_pExportContext == nullptr)
         return 0;
     const CHistoryViewModel& m = m_model;

@@ -112,6 +112,9 @@ public:
     // "显示拆分" asks the child frame to show or hide the column.
     std::function<void(bool show)> onShowColumn;
     std::function<void(int count)> onStoredRunChanged;
+    // Hands the view the export context of the project as it is now, ahead
+    // of an export.
+    std::function<void()> prepareExport;
     std::function<void(int validCount)> onFocus;
     std::function<PageSetupValues()> pageSetup;
     std::function<void(bool previewing)> onPrintPreview;

@@ -25,6 +25,7 @@ void CMainFrame::SetupBarView(CChildFrame* child) {
         return AskExportFileName(type, folder, title, extension);
     };
     bars->currentSample = [doc] { return doc->m_nScreenDataLeft; };
+    bars->prepareExport = [this, view] { view->SetExportSettings(MakeViewExportSettings()); };
 }
 
 void CMainFrame::FeedBarViews() {

@@ -37,6 +37,11 @@ void CMainFrame::SetupHistoryView(CChildFrame* child) {
     history->defaultsFile = [this] { return IsOpeningViewWindow() ? GraphDefaultsFile() : std::string(); };
     history->onSyncSample = [doc](int sample) { doc->SyncViewsToSample(sample); };
     history->onStoredRunChanged = [this](int count) { OnStoredRunEdited(count); };
+    history->prepareExport = [this, view] { view->SetExportSettings(MakeViewExportSettings()); };
+    history->askExportFileName = [this](int type, std::string& folder, std::string& title,
+                                        std::string& extension) {
+        return AskExportFileName(type, folder, title, extension);
+    };
     history->onFocus = [this](int count) {
         ShowDataCountInStatusBar(VIEW_TYPE_HISTORY, count, m_project.m_nTotalDataCount, false);
     };

@@ -171,7 +171,7 @@ void CMainFrame::RegisterTableCommands() {
             ui.SetCheck(view != nullptr && view->GetTable()->IsCommandChecked(id));
         });
     }
-    // The save-as commands, for the active table or curve view: not while
+    // The save-as commands, for the active table or graph view: not while
     // sampling, and only with stored data.
     for (const int id : kTableSaveCommands) {
         OnCommand(
@@ -184,9 +184,9 @@ void CMainFrame::RegisterTableCommands() {
                     curve->SetExportSettings(MakeViewExportSettings());
                     curve->GetCurve()->OnCommand(id);
                 } else if (CHistoryViewWidget* history = GetActiveHistoryView()) {
-                    qobject_cast<CHistoryView*>(history->parentWidget())
-                        ->SetExportSettings(MakeViewExportSettings());
                     history->OnCommand(id);
+                } else if (CBarIndicatorView* bar = GetActiveBarView()) {
+                    bar->GetBars()->OnCommand(id);
                 }
             },
             [this, id](CCmdUI& ui) {

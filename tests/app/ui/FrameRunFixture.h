@@ -32,6 +32,19 @@
 #include <memory>
 #include <vector>
 
+// Triggers the item of a view's context menu; false when it is missing or disabled.
+template <class View>
+bool TriggerContextItem(View& view, int id) {
+    std::unique_ptr<QMenu> menu(view.BuildContextMenu(nullptr));
+    for (QAction* action : menu->actions()) {
+        if (action->data().toInt() == id && action->isEnabled()) {
+            action->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
 class FrameRunTest : public ::testing::Test {
 protected:
     // Units of the two cases: case 0 with two modules, case 1 with one.

@@ -48,17 +48,6 @@ protected:
         }
         dialog.AddSelected();
     }
-
-    static bool TriggerMenuItem(CCurveViewWidget& view, int id) {
-        std::unique_ptr<QMenu> menu(view.BuildContextMenu(nullptr));
-        for (QAction* action : menu->actions()) {
-            if (action->data().toInt() == id && action->isEnabled()) {
-                action->trigger();
-                return true;
-            }
-        }
-        return false;
-    }
 };
 
 TEST_F(FrameCurveViewTest, ARealTimeWindowDrawsAContinuousRunPageByPage) {
@@ -85,7 +74,7 @@ TEST_F(FrameCurveViewTest, ARealTimeWindowDrawsAContinuousRunPageByPage) {
         dialog.TryAccept();
         return dialog.result();
     };
-    ASSERT_TRUE(TriggerMenuItem(view, ID_SELECT_SIGNALS));
+    ASSERT_TRUE(TriggerContextItem(view, ID_SELECT_SIGNALS));
     ASSERT_EQ(view.Model().GetChannelIDs(), (std::vector<int>{1, 133}));
     view.Model().m_Options.m_nScareType = 1;
 
@@ -187,10 +176,10 @@ TEST_F(FrameCurveViewTest, ARealTimeWindowDrawsAContinuousRunPageByPage) {
         return dialog.result();
     };
     m_boxes.QueueAnswer(platform::IDNO);
-    ASSERT_TRUE(TriggerMenuItem(stored, ID_EDIT_DATA));
+    ASSERT_TRUE(TriggerContextItem(stored, ID_EDIT_DATA));
     EXPECT_EQ(m_frame->GetProjectState().m_nTotalDataCount, before);
     m_boxes.QueueAnswer(platform::IDYES);
-    ASSERT_TRUE(TriggerMenuItem(stored, ID_EDIT_DATA));
+    ASSERT_TRUE(TriggerContextItem(stored, ID_EDIT_DATA));
     EXPECT_EQ(m_frame->GetProjectState().m_nTotalDataCount, before - 2);
     EXPECT_EQ(unitSamples(8), unit8Before - 2);
     EXPECT_LE(stored.Model().PointCount(), before - 2);

@@ -1,0 +1,92 @@
+// The history and bar windows' exports over a stored run of the simulated
+// cases, from their own context menus and from the File menu while they
+// are active: the save options offer the channels they show, and the file
+// holds every stored sample.
+#include "FrameRunFixture.h"
+
+#include "app/OpenViewCounters.h"
+#include "datafiles/ExportTestSupport.h"
+#include "datafiles/SaveDataOptions.h"
+#include "views/HistoryViewWidget.h"
+
+#include <QAction>
+#include <QImage>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr int kStored = 9;
+
+class FrameGraphExportsTest : public FrameRunTest {
+protected:
+    void SetUp() override {
+        FrameRunTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        FindCasesAndPrepareProject();
+        StoreTimedRun(kStored);
+        ASSERT_EQ(m_frame->GetProjectState().m_nTotalDataCount, kStored);
+        m_frame->SetFileChooser(
+            [this](bool save, const std::string&, const std::string&, const std::string&, std::string& path) {
+                path = m_scratch.File(m_exportName);
+                return save;
+            });
+    }
+
+    // The save options take the offered channels, every stored sample, one file.
+    template <class Widget>
+    void AnswerSaveOptions(Widget& view) {
+        view.runSaveOptionsDialog = [this](const TableSavePreset& preset, TableSaveKind, SaveDataOptions& options) {
+            m_offered = preset.items;
+            options = SaveDataOptions{};
+            options.nFileLayout = 1;
+            for (int id : preset.items)
+                options.nChannels[options.nChannelCount++] = id;
+            return true;
+        };
+    }
+
+    // As a right click does: the view's world read anew, then its menu.
+    template <class Widget>
+    static bool RightClickItem(Widget& view, int id) {
+        view.RefreshWorld();
+        return TriggerContextItem(view, id);
+    }
+
+    std::size_t ExportedLines() const { return exporttest::ReadLines(m_scratch.File(m_exportName)).size(); }
+
+    std::string m_exportName;
+    std::vector<int> m_offered;
+};
+
+TEST_F(FrameGraphExportsTest, TheHistoryWindowExportsFromItsMenuAndTheFileMenu) {
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+    CHistoryViewWidget& view = *CHistoryViewWidget::HistoryViews().front();
+    AnswerSaveOptions(view);
+    std::vector<int> bands;
+    for (int b = 0; b < view.Model().m_nBandsPerPage; ++b)
+        bands.push_back(view.Model().m_Bands[std::size_t(b)].nChannel);
+
+    m_exportName = "history_menu.txt";
+    ASSERT_TRUE(RightClickItem(view, ID_SAVE_AS_TEXT));
+    EXPECT_EQ(m_offered, bands);
+    EXPECT_EQ(ExportedLines(), 2u + kStored) << "two heading lines and every stored sample";
+
+    m_offered.clear();
+    m_exportName = "history_file_menu.txt";
+    QAction* saveText = MenuItem("文件", ID_SAVE_AS_TEXT);
+    ASSERT_NE(saveText, nullptr);
+    ASSERT_TRUE(saveText->isEnabled());
+    saveText->trigger();
+    EXPECT_EQ(m_offered, bands);
+    EXPECT_EQ(ExportedLines(), 2u + kStored);
+
+    // Its picture through the frame's file choice.
+    m_exportName = "history.bmp";
+    ASSERT_TRUE(RightClickItem(view, ID_SAVE_AS_BITMAP));
+    EXPECT_EQ(QImage(QString::fromStdString(m_scratch.File("history.bmp"))).size(), view.size());
+}
+
+} // namespace
