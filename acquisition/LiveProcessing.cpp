@@ -273,15 +273,18 @@ void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
     const int firstAnnounced = m_AnnounceCounters[0] + 1;
     if (m_bTriggerMode)
         SendText("正在等待触发......");
+    {
+        // The channel records change only on this thread, between batches.
+        std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
+        m_ConversionPlan.Build();
+    }
     for (int i = 0; i < n; ++i) {
         CopySample(i, perUnit);
         if (!m_bTriggerMode)
             ReadDigitalWords();
         {
             std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
-            if (!ConvertSampleSet(m_ValueBuffer.data(), m_CurrentSet.data()))
-                return;
-            FillChannelValues();
+            m_ConversionPlan.Convert(m_CurrentSet.data(), m_ValueBuffer.data(), m_ChannelValues.data());
         }
         ++m_nContinuousCount;
         if (m_bTriggerMode) {

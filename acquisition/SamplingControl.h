@@ -11,6 +11,7 @@
 #include "acquisition/DigitalParamFile.h"
 #include "acquisition/SamplingHost.h"
 #include "acquisition/SamplingMessages.h"
+#include "acquisition/SetConversionPlan.h"
 #include "app/VirtualChannelValueFiles.h"
 #include "datafiles/FormulaProgram.h"
 #include "datafiles/SampleFileFormat.h"
@@ -330,6 +331,7 @@ private:
     platform::Event m_hLinkSampleEvent{true, false}; // manual reset: stays set until a set is taken
     std::vector<float> m_ValueBuffer;                // 4096 values then 8 digital words
     std::vector<float> m_ChannelValues;
+    CSetConversionPlan m_ConversionPlan; // the second stage of a batch's sets
     SampleStatusRecord m_Status{};
     int m_nLastStartedMode = -1;
 
