@@ -263,6 +263,10 @@ private:
     std::mutex m_csReceive; // guards the assembly buffer and the take from m_rawQueue
     std::vector<std::uint8_t> m_assembly;
     int m_nAssembly = 0;
+    // The block parser's working lists, kept so that a parse allocates nothing
+    // once the run's batches have been seen (under m_csReceive).
+    std::vector<int> m_parseUnits, m_parseGroups;
+    std::vector<std::vector<CaseSampleBlock>> m_parseSlots = std::vector<std::vector<CaseSampleBlock>>(8);
     std::mutex m_csFrames;   // guards the take from m_frameQueue
     std::mutex m_csDispatch; // guards the sample state shared by the frame and block paths, and m_files
 

@@ -33,6 +33,28 @@ public:
         m_packets.pop_front();
         return true;
     }
+    // Hands the oldest packet to use(const Packet&) and removes it, keeping
+    // its storage for a later TakeSpare; false when empty. A link queues a
+    // packet per sample, thousands a second: recycled, they cost no heap.
+    template <typename Use> bool TakeHeadWith(Use use) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_packets.empty())
+            return false;
+        use(static_cast<const Packet&>(m_packets.front()));
+        if (m_spare.size() < kSpareLimit)
+            m_spare.push_back(std::move(m_packets.front().data));
+        m_packets.pop_front();
+        return true;
+    }
+    // Storage of a taken packet for the next one, or none.
+    std::vector<std::uint8_t> TakeSpare() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_spare.empty())
+            return {};
+        std::vector<std::uint8_t> spare = std::move(m_spare.back());
+        m_spare.pop_back();
+        return spare;
+    }
     // Drops the oldest count packets.
     void DropHead(std::size_t count) {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -49,6 +71,8 @@ public:
     }
 
 private:
-    std::mutex m_mutex; // guards m_packets
+    static constexpr std::size_t kSpareLimit = 256;
+    std::mutex m_mutex; // guards m_packets and m_spare
     std::deque<Packet> m_packets;
+    std::vector<std::vector<std::uint8_t>> m_spare;
 };

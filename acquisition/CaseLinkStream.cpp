@@ -164,7 +164,8 @@ void CCaseLink::DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<Cas
 void CCaseLink::ParseSampleBlock() {
     const std::uint8_t* b = m_assembly.data();
     const int n = m_nAssembly;
-    std::vector<int> units;
+    std::vector<int>& units = m_parseUnits;
+    units.clear();
     int p = 0;
     while (p + 1 < n) {
         if (b[p] == 0x55 && b[p + 1] == 0xAA) {
@@ -189,7 +190,8 @@ void CCaseLink::ParseSampleBlock() {
     std::fill(std::begin(order), std::end(order), -1);
     for (int k = 0; k < m_nModules; ++k)
         order[m_ModuleSlot[k]] = k;
-    std::vector<int> groupStart;
+    std::vector<int>& groupStart = m_parseGroups;
+    groupStart.clear();
     int start = 0, last = -1;
     unsigned seen = 0;
     for (int u = 0; u < static_cast<int>(units.size()); ++u) {
@@ -223,7 +225,9 @@ void CCaseLink::ParseSampleBlock() {
         const int kept = groups - firstKept;
         if (kept > 0) {
             // Each unit goes to its own sample; a module missing from a sample stays empty.
-            std::vector<std::vector<CaseSampleBlock>> perSlot(8);
+            std::vector<std::vector<CaseSampleBlock>>& perSlot = m_parseSlots;
+            for (auto& list : perSlot)
+                list.clear();
             for (int k = 0; k < m_nModules; ++k)
                 perSlot[m_ModuleSlot[k]].assign(static_cast<std::size_t>(kept), CaseSampleBlock{});
             for (int g = firstKept; g < groups; ++g) {
@@ -299,6 +303,7 @@ void CCaseLink::QueueSampleBlocks(const std::vector<std::vector<CaseSampleBlock>
     const CaseSampleBlock empty;
     for (int s = 0; s < samples; ++s) {
         CaseLinkQueue::Packet entry;
+        entry.data = m_sampleQueue.TakeSpare();
         entry.data.resize(static_cast<std::size_t>(m_nModules) * sizeof(CaseSampleBlock));
         for (int k = 0; k < m_nModules; ++k) {
             const auto& list = perSlot[m_ModuleSlot[k]];
@@ -384,16 +389,17 @@ void CCaseLink::ClearLatestSamples() {
 }
 
 int CCaseLink::PopSampleBlock(std::uint8_t* buffer, int size) {
-    CaseLinkQueue::Packet entry;
-    if (!m_sampleQueue.TakeHead(entry))
-        return 0;
-    const int length = static_cast<int>(entry.data.size());
-    if (length == 1)
-        return -2;
-    if (length < 2 || length > size)
-        return 0;
-    std::memcpy(buffer, entry.data.data(), static_cast<std::size_t>(length));
-    return length;
+    int result = 0;
+    m_sampleQueue.TakeHeadWith([&](const CaseLinkQueue::Packet& entry) {
+        const int length = static_cast<int>(entry.data.size());
+        if (length == 1) {
+            result = -2;
+        } else if (length >= 2 && length <= size) {
+            std::memcpy(buffer, entry.data.data(), static_cast<std::size_t>(length));
+            result = length;
+        }
+    });
+    return result;
 }
 
 // ---- Per-case files ------------------------------------------------------

@@ -256,6 +256,12 @@ void ConvertSampleBlock(const SampleBlockDescriptor& desc, CaseSampleBlock* cons
 
 void ConvertSampleBlockInPlace(const SampleBlockDescriptor& desc, CaseSampleBlock* const* arrays) {
     const int modules = ModuleCount(desc);
+    if (modules == 1) {
+        // One array is its own copy: converting it where it lies gives what
+        // the copy would, without copying a case link's batch twice.
+        ConvertSampleBlock(desc, arrays);
+        return;
+    }
     const std::size_t samples = desc.nSamples > 0 ? static_cast<std::size_t>(desc.nSamples) : 0;
     // Per-thread scratch: after the first block of a run no call allocates.
     thread_local std::vector<CaseSampleBlock> scratch;
