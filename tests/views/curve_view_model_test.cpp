@@ -4,6 +4,7 @@
 #include "views/CurveViewModel.h"
 
 #include "acquisition/CaseSampleBlock.h"
+#include "app/ChannelNaming.h"
 #include "app/LiveViewFeed.h"
 #include "platform/Profile.h"
 #include "views/CurveWorld.h"
@@ -442,6 +443,58 @@ TEST_F(CurveReadoutTest, ReadoutsFollowTheCursorTypeAndClampTheCursors) {
     EXPECT_EQ(model.BuildCursorReadouts(0.5).front(), "X1:6.0");
     model.m_nCursorType = 0;
     EXPECT_TRUE(model.BuildCursorReadouts(1.0).empty());
+}
+
+// XY read-outs name the sample and the active pair's values; distribution
+// read-outs name the channels at the cursors and the active batch's values.
+TEST_F(CurveModelTest, XYAndDistributionReadoutsFollowTheActiveCurve) {
+    struct Case {
+        const char* what;
+        int mode;
+        std::vector<int> ids;
+        int bXYRef, bRefIsX; // the reference channel 3 put first
+        int active, cursorType, c0, c1;
+        bool data;
+        std::vector<std::string> lines;
+    };
+    // Set n (1..4) holds 100 n + channel; the distribution keeps the last three sets.
+    const Case cases[] = {
+        {"pairs (0, 1) and (2, 3)", 2, {0, 1, 2, 3}, 0, 0, 1, 1, 2, 0, true, {"T: 2 ", "X: 302.0", "Y: 303.00"}},
+        {"double cursor reads the first", 2, {0, 1, 2, 3}, 0, 0, 0, 2, 1, 3, true, {"T: 1 ", "X: 200.0", "Y: 201.00"}},
+        {"the reference gives X", 2, {1, 2}, 1, 0, 2, 1, 0, 0, true, {"T: 0 ", "X: 103.0", "Y: 102.00"}},
+        {"the reference gives Y", 2, {1, 2}, 1, 1, 2, 1, 0, 0, true, {"T: 0 ", "X: 102.0", "Y: 103.00"}},
+        {"no data reads 0", 2, {0, 1}, 0, 0, 0, 1, 3, 0, false, {"T: 3 ", "X: 0.0", "Y: 0.00"}},
+        {"one cursor", 3, {0, 1, 2, 3}, 0, 0, 2, 1, 1, 0, true,
+         {"X1:" + FormatChannelName(1), "Y1:401.00"}},
+        {"cursors past the channels", 3, {0, 1, 2, 3}, 0, 0, 0, 2, 9, 0, true,
+         {"X1:" + FormatChannelName(3), "Y1:203.00", "X2:" + FormatChannelName(0), "Y2:200.00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        model = CCurveViewModel{};
+        model.m_STRealViewOption.nAutoGroups = 3;
+        model.m_bSampling = model.m_bNewSampleData = true;
+        CurveSignalChoice choice;
+        choice.nMode = c.mode;
+        choice.ids = c.ids;
+        choice.bXYRef = c.bXYRef;
+        choice.nXYRefId = 3;
+        choice.bXYRefIsX = c.bRefIsX;
+        model.ApplySignalChoice(choice, world);
+        model.LayoutPlot(400, 300);
+        for (int n = 1; n <= 4; ++n) {
+            const auto set = SampleSet([&](int id) { return float(n * 100 + id); });
+            model.AppendRealTimeData(1, 0, set.data(), nullptr, world);
+        }
+        model.m_Options.m_nXPrecision = 1;
+        model.m_Options.m_nYPrecision = 2;
+        model.m_nActiveLine = c.active;
+        model.m_nCursorType = c.cursorType;
+        model.m_Cursor0 = c.c0;
+        model.m_Cursor1 = c.c1;
+        model.m_bSampling = c.data;
+        EXPECT_EQ(model.BuildCursorReadouts(1.0), c.lines);
+    }
 }
 
 TEST_F(CurveReadoutTest, StatisticsLeaveMarkersOutAndTakeTheCursorRange) {
