@@ -126,7 +126,6 @@ void CKelvaneLink::OnCommand(const std::uint8_t* data, std::size_t length) {
 
 void CKelvaneLink::SendChannelValues(std::vector<std::pair<int, std::int32_t>> outputs, std::size_t next) {
     if (next >= outputs.size()) {
-        m_host.BalanceStep();
         SendReply(KELVANE_CHANNEL_VALUES);
         return;
     }

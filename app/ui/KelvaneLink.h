@@ -65,9 +65,10 @@ public:
     virtual void ApplyRecord(const KelvaneRecord& record) = 0;
     // Whether the channel id belongs to a found case.
     virtual bool IsKnownChannel(int channel) = 0;
-    // The per-channel output command of the transport for the channel.
+    // The per-channel output command of the transport for the channel. The
+    // coefficients written leave the zeros as they are: the calibrator's
+    // next balance run takes new ones.
     virtual void SendChannelOutput(int channel, std::int32_t value) = 0;
-    virtual void BalanceStep() = 0;
     // Runs the action on the user-interface thread after the pause, which
     // the user-interface thread does not spend waiting.
     virtual void After(int milliseconds, std::function<void()> action) = 0;

@@ -133,7 +133,6 @@ public:
         if (CCommBase* comm = m_frame.GetCommBase())
             comm->SendCorrectionCoef(channel, 0, FrequencyLevel(), value);
     }
-    void BalanceStep() override {}
     void After(int milliseconds, std::function<void()> action) override {
         QTimer::singleShot(milliseconds, &m_frame, std::move(action));
     }

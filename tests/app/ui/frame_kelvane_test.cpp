@@ -53,7 +53,6 @@ public:
     void ApplyRecord(const KelvaneRecord& record) override { applied.push_back(record); }
     bool IsKnownChannel(int channel) override { return channel < 64; }
     void SendChannelOutput(int channel, std::int32_t value) override { outputs.emplace_back(channel, value); }
-    void BalanceStep() override {}
     void After(int, std::function<void()> action) override { action(); }
 
     std::vector<std::int32_t> sent;
@@ -213,7 +212,11 @@ public:
 
 class FrameKelvaneTest : public FrameRunTest {
 protected:
-    const char* ExtraSettings() const override { return "ProgrammedStrain=1\n"; }
+    // Two ranges; the simulated cases' channels carry coefficient 1.25 for code 4.
+    const char* ExtraSettings() const override {
+        return "ProgrammedStrain=1\n[SampleChanParams]\nFullValueCount=2\nFullValue0=20,ue=003\n"
+               "FullValue1=5,mV=004\n";
+    }
 };
 
 TEST_F(FrameKelvaneTest, TheCalibratorGetsTheControllerListAndItsChannelsGoToTheirCase) {
@@ -240,6 +243,24 @@ TEST_F(FrameKelvaneTest, TheCalibratorGetsTheControllerListAndItsChannelsGoToThe
     const std::string first(reinterpret_cast<const char*>(reply.data() + 24));
     EXPECT_TRUE(first == "127.0.0.2" || first == "127.0.0.3") << first;
 
+    // The coefficients of the second case's module: one record per range.
+    const std::vector<std::int32_t> record{1, 0};
+    std::vector<std::uint8_t> block(36, 0);
+    std::memcpy(block.data(), record.data(), 8);
+    const std::vector<std::uint8_t> fetch = BuildLinkPacket(9, block.data(), block.size());
+    ASSERT_EQ(client.SendNetworkCommand(reinterpret_cast<const char*>(fetch.data()),
+                                        static_cast<int>(fetch.size())),
+              1);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return sink.Packets().size() == 2; }));
+    const std::vector<std::uint8_t> coefficients = sink.Packets()[1];
+    ASSERT_EQ(IntAt(coefficients, 4), 9);
+    ASSERT_EQ(IntAt(coefficients, 20), 2);
+    ASSERT_EQ(coefficients.size(), 24u + 2 * 64u);
+    float range5[16];
+    std::memcpy(range5, coefficients.data() + 24 + 64, sizeof range5);
+    for (float coefficient : range5)
+        EXPECT_FLOAT_EQ(coefficient, 1.25f);
+
     // Values for a channel of the second case: reply 10 once they are out.
     std::vector<std::uint8_t> values(184, 0xFF);
     const std::int32_t channel = 8 * 16 + 3, value = 1234;
@@ -249,8 +270,8 @@ TEST_F(FrameKelvaneTest, TheCalibratorGetsTheControllerListAndItsChannelsGoToThe
     ASSERT_EQ(client.SendNetworkCommand(reinterpret_cast<const char*>(packet.data()),
                                         static_cast<int>(packet.size())),
               1);
-    ASSERT_TRUE(ProcessEventsUntil([&] { return sink.Packets().size() == 2; }));
-    EXPECT_EQ(IntAt(sink.Packets()[1], 4), 10);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return sink.Packets().size() == 3; }));
+    EXPECT_EQ(IntAt(sink.Packets()[2], 4), 10);
     // The coefficient command reached the case holding the channel, and only it.
     EXPECT_EQ(m_simulators[1]->CountCommands(2, 2), 1);
     EXPECT_EQ(m_simulators[0]->CountCommands(2, 2), 0);
