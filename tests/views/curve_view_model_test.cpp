@@ -375,6 +375,17 @@ TEST(CurveModelLayout, KeysRoundTripAndBadValuesTakeDefaults) {
     EXPECT_EQ(bad.m_nShowGraphType, 1);
     EXPECT_FLOAT_EQ(bad.m_fltOldCoordYMax, 50000.0f);
     EXPECT_FLOAT_EQ(bad.m_fltOldCoordYMin, -50000.0f);
+
+    // The option record's group and peak counts out of range take their defaults.
+    RealViewOption options = saved.m_STRealViewOption;
+    options.nAutoGroups = 99;
+    options.nPeakListCount = -3;
+    ASSERT_TRUE(platform::WritePrivateProfileStruct("RealView2", "m_STRealViewOption", &options, sizeof options, file));
+    CCurveViewModel badOptions;
+    badOptions.LoadLayout(file, 2);
+    EXPECT_EQ(badOptions.m_STRealViewOption.nAutoGroups, 1);
+    EXPECT_EQ(badOptions.m_STRealViewOption.nPeakListCount, 10);
+    EXPECT_EQ(badOptions.m_STRealViewOption.nLegend, options.nLegend);
 }
 
 } // namespace
