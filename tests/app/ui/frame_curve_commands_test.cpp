@@ -5,6 +5,7 @@
 
 #include "app/CommandStates.h"
 #include "app/OpenViewCounters.h"
+#include "app/PrintParameters.h"
 #include "app/SampleMarks.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
@@ -22,6 +23,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
 
 #include <fstream>
 #include <functional>
@@ -248,6 +252,31 @@ TEST_F(FrameCurveCommandsTest, TheImportantPointWindowFollowsARun) {
 }
 
 } // namespace
+
+// "打印" of the curve window's context menu prints to the printer its
+// dialog sets up, with the project's page header and footer.
+TEST_F(FrameCurveCommandsTest, PrintFromTheContextMenuCarriesTheProjectsHeaderAndFooter) {
+    CCurveViewWidget& view = OpenStoredCurveView();
+    PrintParameters print;
+    print.fltHeaderHeight = print.fltFootHeight = 1.0f;
+    print.fltMarginTop = print.fltMarginDown = print.fltMarginLeft = print.fltMarginRight = 1.0f;
+    print.strHeaderContent = "页眉QV9";
+    print.strFootContent = "页脚QV9";
+    SavePrintParam(m_frame->GetDocumentLayoutFile(), print);
+    const QString pdf = QString::fromStdString(m_scratch.File("curve.pdf"));
+    WhenModal<QPrintDialog>(m_frame, [&pdf](QPrintDialog& dialog) {
+        dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
+        dialog.printer()->setOutputFileName(pdf);
+        dialog.done(QDialog::Accepted);
+    });
+    ASSERT_TRUE(Trigger(view, ID_CURVE_PRINT));
+    QProcess text;
+    text.start("pdftotext", {pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(20000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(printed.contains(QString::fromUtf8("页眉QV9"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QString::fromUtf8("页脚QV9"))) << printed.toStdString();
+}
 
 TEST_F(FrameCurveCommandsTest, DistributionBatchesAreChosenFromTheRunsStoredSamples) {
     CCurveViewWidget& view = OpenStoredCurveView();
