@@ -25,7 +25,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,8 +35,6 @@
 #include <fstream>
 #include <memory>
 #include <thread>
-
-extern char** environ;
 
 namespace {
 
@@ -110,19 +108,28 @@ protected:
         run_clock::SetScale(1);
     }
 
+    // The program as a process of its own, which ends with the test program
+    // even when that dies (it holds the fixed ports).
     void StartProgram() {
         const std::string program = m_folder.File("QV74xx");
         const std::string log = m_folder.File("QV74xx.log");
         char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        const int result = posix_spawn(&m_program, program.c_str(), &actions, nullptr, argv, environ);
-        posix_spawn_file_actions_destroy(&actions);
-        ASSERT_EQ(result, 0);
+        const pid_t parent = getpid();
+        m_program = fork();
+        ASSERT_GE(m_program, 0);
+        if (m_program == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != parent)
+                _exit(1);
+            const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (out >= 0) {
+                dup2(out, STDOUT_FILENO);
+                dup2(out, STDERR_FILENO);
+            }
+            execv(program.c_str(), argv);
+            _exit(127);
+        }
     }
     bool WaitExited(std::chrono::seconds limit) {
         const auto end = std::chrono::steady_clock::now() + limit;
