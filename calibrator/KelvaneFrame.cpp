@@ -97,6 +97,7 @@ CKelvaneFrame::CKelvaneFrame(const std::string& programFolder, QWidget* parent)
 }
 
 CKelvaneFrame::~CKelvaneFrame() {
+    m_bClosed = true;
     m_pReconnectTimer->stop();
     m_pRepeatTimer->stop();
 #ifdef KELVANE_WITH_DIALOGS
@@ -105,6 +106,7 @@ CKelvaneFrame::~CKelvaneFrame() {
         kelvane_dialogs::StopBatteryWindow(m_pBattery);
 #endif
     m_pRun->Stop();
+    m_search.Finish();
     m_pLink->SetAllReplies();
     PumpUntil([this] { return m_pRun->Join(0); }, 0xFFFFFFFF);
     m_bCoefWriting.store(false);
@@ -165,8 +167,11 @@ QAction* CKelvaneFrame::Action(int id) const {
 
 void CKelvaneFrame::UpdateActions() {
     const bool idle = !m_pRun->IsCalibrating();
-    m_actions[ID_SET_COM]->setEnabled(idle);
-    m_actions[ID_FIND_GAUGE]->setEnabled(idle && m_bPortOpen.load());
+    // While the generator is looked for, a new port would wait for the
+    // question's end on this thread.
+    const bool searching = m_search.IsSearching();
+    m_actions[ID_SET_COM]->setEnabled(idle && !searching);
+    m_actions[ID_FIND_GAUGE]->setEnabled(idle && !searching && m_bPortOpen.load());
     m_actions[ID_CHANNEL_COEF]->setEnabled(idle);
     m_actions[ID_HAND_SETTING]->setEnabled(true);
     m_actions[ID_RECENT_COEF]->setEnabled(idle);
@@ -177,11 +182,9 @@ void CKelvaneFrame::Create() {
     m_pGenerator = std::make_unique<CStrainSignalControl>();
     m_pReconnectTimer->start();
     OpenGeneratorPort();
-    if (m_bPortOpen.load()) {
-        int id = 0;
-        m_bGeneratorFound.store(m_pGenerator->FindMachine(id) == 1);
-    }
-    m_pForm->EnableStart(m_bGeneratorFound.load());
+    m_pForm->EnableStart(false);
+    if (m_bPortOpen.load())
+        StartGeneratorSearch(false);
 #ifdef KELVANE_WITH_DIALOGS
     m_pBattery = kelvane_dialogs::CreateBatteryWindow(this, *this);
     if (m_pBattery != nullptr)
@@ -193,6 +196,29 @@ void CKelvaneFrame::Create() {
 
 void CKelvaneFrame::OpenGeneratorPort() {
     m_bPortOpen.store(m_pGenerator->InitializeDeviceInterface(m_nComPort, m_nBaudRate) == 1);
+}
+
+// The start button waits for the answer: a run would wait for the
+// generator behind the question.
+void CKelvaneFrame::StartGeneratorSearch(bool report) {
+    if (!m_pGenerator || !m_search.Start(*m_pGenerator, GetSafeHwnd(), WM_KELVANE_GENERATOR_SEARCHED))
+        return;
+    m_bReportSearch = report;
+    m_pForm->EnableStart(false);
+    SetStatusText("正在查找应变仪......");
+    UpdateActions();
+}
+
+void CKelvaneFrame::OnGeneratorSearched(bool found) {
+    m_search.Finish();
+    m_bGeneratorFound.store(found);
+    SetStatusText("就绪");
+    // The command enables the start button whatever the answer; start-up
+    // only on one.
+    m_pForm->EnableStart(found || m_bReportSearch);
+    if (m_bReportSearch && !m_bClosed)
+        platform::MessageBox(found ? "查找应变仪成功！" : "未找到应变仪！", kTitle, platform::MB_OK);
+    UpdateActions();
 }
 
 void CKelvaneFrame::ConnectToMainProgram() {
@@ -260,6 +286,9 @@ platform::LRESULT CKelvaneFrame::WindowProc(platform::UINT message, platform::WP
 #ifdef KELVANE_WITH_DIALOGS
         kelvane_dialogs::RunCalibrateCorrectDialog(this, *this, true);
 #endif
+        return 0;
+    case WM_KELVANE_GENERATOR_SEARCHED:
+        OnGeneratorSearched(wParam != 0);
         return 0;
     case WM_KELVANE_OPEN_COEF:
         if (m_coefFetcher.joinable())
@@ -335,6 +364,8 @@ void CKelvaneFrame::closeEvent(QCloseEvent* event) {
     if (m_pBattery != nullptr)
         kelvane_dialogs::StopBatteryWindow(m_pBattery);
 #endif
+    // A search still asking ends with the frame.
+    m_bClosed = true;
     event->accept();
 }
 
@@ -470,11 +501,7 @@ void CKelvaneFrame::OnSetCom() {
 }
 
 void CKelvaneFrame::OnFindGauge() {
-    int id = 0;
-    const bool found = m_pGenerator && m_pGenerator->FindMachine(id) == 1;
-    m_bGeneratorFound.store(found);
-    platform::MessageBox(found ? "查找应变仪成功！" : "未找到应变仪！", kTitle, platform::MB_OK);
-    m_pForm->EnableStart(true);
+    StartGeneratorSearch(true);
 }
 
 void CKelvaneFrame::OnChannelCoef() {

@@ -8,6 +8,7 @@
 #include "calibrator/CalibrateLink.h"
 #include "calibrator/CalibrateRun.h"
 #include "calibrator/CalibrateTypes.h"
+#include "calibrator/GeneratorSearch.h"
 #include "calibrator/KelvaneDialogHost.h"
 #include "platform/Message.h"
 
@@ -45,6 +46,8 @@ constexpr platform::UINT WM_KELVANE_OPEN_COEF = 3373;
 constexpr platform::UINT WM_KELVANE_REFRESH = 3374;
 constexpr platform::UINT WM_KELVANE_CLEAR = 3375;
 constexpr platform::UINT WM_KELVANE_REPEAT = 3376;
+// The generator search has ended: wParam 1 when it answered.
+constexpr platform::UINT WM_KELVANE_GENERATOR_SEARCHED = 3377;
 // Calibration notifications (wParam of the registered message). The
 // coefficient write (notification 10) is StartCoefWriting, which the
 // dialogs call with their channels and coefficients.
@@ -61,7 +64,8 @@ public:
     static constexpr const char* kNotifyMessageName = "95C1BBB1-B11B-4E56-AC44-D5305CB41E19";
 
     // Builds the frame on the program folder's settings files; Create
-    // connects, opens the generator port and shows the windows.
+    // connects, opens the generator port, starts looking for the generator
+    // and shows the windows.
     explicit CKelvaneFrame(const std::string& programFolder, QWidget* parent = nullptr);
     ~CKelvaneFrame() override;
 
@@ -86,6 +90,9 @@ public:
     bool IsDone() const { return m_bDone.load(); }
     bool IsPortOpen() const { return m_bPortOpen.load(); }
     bool IsGeneratorFound() const { return m_bGeneratorFound.load(); }
+    // Whether the generator is being looked for (start-up or 查找应变仪):
+    // the question waits up to 3 s on a thread of its own.
+    bool IsSearching() const { return m_search.IsSearching(); }
     const CalibrationSettings& Settings() const { return m_settings; }
     DataFileOption& FileOption() { return m_fileOption; }
     CalibrateChannelParam& Block() { return m_block; }
@@ -149,6 +156,8 @@ private:
     void ConnectToMainProgram();
     void OnControllers();
     void OpenGeneratorPort();
+    void StartGeneratorSearch(bool report);
+    void OnGeneratorSearched(bool found);
     void PlaceBatteryWindow();
     void JoinWorker(std::thread& thread);
     void SetStatusText(const QString& text);
@@ -171,6 +180,8 @@ private:
     std::atomic<bool> m_bCoefWriting{false};
     std::atomic<bool> m_bCoefFetching{false};
     std::atomic<bool> m_bDone{false};
+    bool m_bReportSearch = false; // the search came from the command, which says its result
+    bool m_bClosed = false;       // the window was closed: nothing more is said
     std::string m_strLastResult;
 
     CDlgCalibrationParam* m_pForm = nullptr;
@@ -185,4 +196,5 @@ private:
     std::string m_strStatus;
     std::thread m_coefWriter;  // the code-10 thread
     std::thread m_coefFetcher; // the code-9 thread of the coefficient command
+    CGeneratorSearch m_search; // after the generator, which it uses: it goes first
 };

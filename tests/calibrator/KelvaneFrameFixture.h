@@ -7,6 +7,7 @@
 #include "CalibratorTestSupport.h"
 #include "app/ui/ShellTestSupport.h"
 #include "calibrator/CalibrateFiles.h"
+#include "calibrator/KelvaneFrame.h"
 #include "calibrator/RunClock.h"
 #include "libs/transfer/ProgrammedLink.h"
 #include "platform/MessageBox.h"
@@ -115,6 +116,11 @@ protected:
         return std::any_of(records.begin(), records.end(), [&](const auto& r) {
             return r.text == text && (caption.empty() || r.caption == caption);
         });
+    }
+    // Creates the frame and waits until it has looked for the generator.
+    static void CreateAndSearch(CKelvaneFrame& frame) {
+        frame.Create();
+        ASSERT_TRUE(ProcessEventsUntil([&] { return !frame.IsSearching(); }));
     }
     // Appends settings to CalibrateParam.ini.
     void AddCalibrateParam(const std::string& text) {

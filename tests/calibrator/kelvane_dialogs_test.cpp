@@ -48,7 +48,7 @@ void ChoosePortAndRate(CDlgSetCom& dialog, platform::MessageBoxRecorder& boxes) 
 TEST_F(KelvaneFrameTest, PortDialogInsistsOnAPortAndARateAndReopensThePort) {
     platform::SetSerialDevicePrefix("/nonexistent/tty");
     CKelvaneFrame frame(m_folder.ProgramFolder());
-    frame.Create();
+    CreateAndSearch(frame);
     WhenModal<CDlgSetCom>(&frame, [&](CDlgSetCom& dialog) {
         EXPECT_EQ(dialog.Ports()->count(), 1);
         EXPECT_EQ(dialog.Ports()->currentText(), "COM1");

@@ -197,6 +197,7 @@ TEST_F(KelvaneEndToEndTest, AStrainRunFindsTheModulesGainsAndTheCorrectionReache
     frame.show();
     frame.Create();
     ASSERT_NE(frame.Link().IsConnected(), 0) << "the calibrator did not link to the program";
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !frame.IsSearching(); }));
     ASSERT_TRUE(frame.IsGeneratorFound());
     ASSERT_TRUE(FindCases(frame)) << "the calibrator never got the controller list";
     EXPECT_EQ(frame.Link().ControllerCount(), 2);

@@ -34,7 +34,7 @@ TEST_F(KelvaneFrameTest, LinksToTheMainProgramAndRunsACalibrationFromTheForm) {
     {
         CKelvaneFrame frame(m_folder.ProgramFolder());
         frame.show();
-        frame.Create();
+        CreateAndSearch(frame);
         EXPECT_TRUE(frame.IsPortOpen());
         EXPECT_TRUE(frame.IsGeneratorFound());
         CDlgCalibrationParam& form = *frame.Form();
@@ -158,7 +158,7 @@ TEST_F(KelvaneFrameTest, PortCommandReportsAMachineWithoutSerialPorts) {
     // The scratch's own configuration folder holds no port mapping.
     platform::SetSerialDevicePrefix("/nonexistent/tty");
     CKelvaneFrame frame(m_folder.ProgramFolder());
-    frame.Create();
+    CreateAndSearch(frame);
     platform::SetSerialDevicePath(1, "");
     frame.Action(ID_SET_COM)->trigger();
     ASSERT_FALSE(m_boxes.Records().empty());
