@@ -21,6 +21,7 @@
 #include "views/HistoryViewWidget.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDockWidget>
 #include <QListWidget>
 #include <QMdiArea>
@@ -253,9 +254,17 @@ TEST_F(FrameHistoryViewTest, AContinuousRunShowsTheWholeRunAndTheLayoutBringsThe
         EXPECT_NEAR(band.series.m_Values[std::size_t(i)],
                     blocks[std::size_t(shownFirst + i)].fValues[channel] * 0.001, 1e-4);
 
+    CChildFrame* restoredChild = ChildOf(*CHistoryViewWidget::HistoryViews().front());
+    // A channel chosen over the column's first row goes to the first band.
+    CShowInfoView* info = restoredChild->GetInfoView();
+    const std::vector<int>& measured = CHistoryViewWidget::HistoryViews().front()->World().measChanList;
+    ASSERT_TRUE(info->ClickAt(10, 2));
+    ASSERT_GT(info->ChannelList()->count(), 5);
+    emit info->ChannelList()->activated(5);
+    EXPECT_EQ(restored.m_Bands[0].nChannel, measured[5]);
+    EXPECT_EQ(info->Rows()[0].nChannel, measured[5]);
     // A drag ending at 300 pixels snaps the column to 202; one below 20
     // hides it, and the view knows.
-    CChildFrame* restoredChild = ChildOf(*CHistoryViewWidget::HistoryViews().front());
     CInfoViewSplitter* splitter = restoredChild->GetSplitter();
     const int total = splitter->sizes()[0] + splitter->sizes()[1];
     ASSERT_GT(total, 320);
