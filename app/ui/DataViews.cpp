@@ -17,6 +17,7 @@
 #include "panels/DlgSignalSelect.h"
 #include "platform/Text.h"
 #include "views/BarViewWidget.h"
+#include "views/BarWorldFromApp.h"
 #include "views/CurveViewWidget.h"
 #include "views/DataCorrectDlg.h"
 #include "views/HistoryViewWidget.h"
@@ -154,6 +155,19 @@ void InstallViewExport(Widget* widget, const ViewExportSettings& settings,
     kept = std::move(source);
 }
 
+// The stored run a view's document belongs to: the project's state, its
+// stored total and its files; nothing without a document.
+void FillStoredRun(TableWorld& world, const CQV7411N_NewFrameDoc* doc) {
+    if (doc == nullptr || doc->GetHost() == nullptr)
+        return;
+    const IDocumentHost& project = *doc->GetHost();
+    world.nProjectState = project.GetProjectState();
+    world.nStoredCount = project.GetTotalDataCount();
+    world.dataPath = project.GetProjectFilePath(".dat");
+    world.statusPath = project.GetProjectFilePath(".stu");
+    world.digitalPath = project.GetProjectFilePath(".dst");
+}
+
 } // namespace
 
 void CTableView::SetExportSettings(const ExportSettings& settings) {
@@ -201,12 +215,7 @@ void CTableView::FillWorld() {
     const CQV7411N_NewFrameDoc* doc = GetDocument();
     if (doc == nullptr || doc->GetHost() == nullptr)
         return;
-    const IDocumentHost& project = *doc->GetHost();
-    m_pWorld->nProjectState = project.GetProjectState();
-    m_pWorld->nStoredCount = project.GetTotalDataCount();
-    m_pWorld->dataPath = project.GetProjectFilePath(".dat");
-    m_pWorld->statusPath = project.GetProjectFilePath(".stu");
-    m_pWorld->digitalPath = project.GetProjectFilePath(".dst");
+    FillStoredRun(*m_pWorld, doc);
     if (fillFromFrame)
         fillFromFrame(*m_pWorld);
 }
@@ -383,6 +392,12 @@ CBarIndicatorView::CBarIndicatorView(QWidget* parent)
         if (auto* box = qobject_cast<QBoxLayout*>(layout()))
             box->addWidget(m_pBars, 1);
         setFocusProxy(m_pBars);
+        // The program's tables and the stored run of the view's document,
+        // whose current batch the bars show outside a run.
+        m_pBars->fillWorld = [this](BarWorld& world) {
+            FillBarWorldFromAppTables(world);
+            FillStoredRun(world.table, GetDocument());
+        };
         m_pBars->TakeOnlineChannels();
         m_pBars->runChannelChoice = [this](std::vector<int>& ids) {
             CDlgSignalSelect dialog(this);

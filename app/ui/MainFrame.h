@@ -397,6 +397,11 @@ private:
 
 public:
     void ResetBarViews();
+    // A run ended with this many samples stored: the bar views' documents
+    // go to its last set, which the views then load. In a continuous run
+    // the bars are fed only now and then, so the set they were last given
+    // lies well before the run's end.
+    void MoveBarViewsToLastSet(int storedCount);
 
 private:
     void InstallRemoteControl();
