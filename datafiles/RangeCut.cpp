@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -63,10 +64,27 @@ bool WriteStaged(const RangeCut::Job& job, std::vector<char>& buffer) {
     if (!job.patches.empty())
         ok = ok && CopyPatched(job, from, to, buffer);
     ok = ok && CopyBytes(from, std::min(length, (job.last + 1) * job.recordSize), length, to, buffer);
-    ok = ok && ::fsync(to.Handle()) == 0;
+    // The copy starts on its way to the disk now; Apply waits for all of
+    // them together, so that the files' flushes overlap.
+    if (ok)
+        ::sync_file_range(to.Handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
     to.Close();
     from.Close();
     return ok;
+}
+
+// Every staged copy is on the disk before any original is replaced.
+bool FlushStaged(const std::vector<RangeCut::Job>& jobs) {
+    for (const RangeCut::Job& job : jobs) {
+        CRawFile staged;
+        if (!staged.Open(StagedName(job.path).c_str(), CRawFile::kRead))
+            return false;
+        const bool flushed = ::fsync(staged.Handle()) == 0;
+        staged.Close();
+        if (!flushed)
+            return false;
+    }
+    return true;
 }
 
 void RemoveStaged(const std::vector<RangeCut::Job>& jobs) {
@@ -111,6 +129,10 @@ bool RangeCut::Apply() const {
             RemoveStaged(jobs);
             return false;
         }
+    }
+    if (!FlushStaged(jobs)) {
+        RemoveStaged(jobs);
+        return false;
     }
     // Keep a second name of every original until all renames are done.
     std::size_t linked = 0;
