@@ -32,10 +32,11 @@ void RunCalibrateCoefDialog(QWidget* parent, KelvaneDialogHost& host);
 void RunCalibrateCorrectDialog(QWidget* parent, KelvaneDialogHost& host, bool afterRun);
 // File-name dialog on a copy of the options; true on OK (the copy then holds the result).
 bool RunSetSaveFileNameDialog(QWidget* parent, DataFileOption& option);
-// The battery window, a child of the frame polling the generator; StopBatteryWindow
-// ends its polling and waits for its confirmation.
+// The battery window, a child of the frame polling the generator.
 QWidget* CreateBatteryWindow(QWidget* parent, KelvaneDialogHost& host);
-void StopBatteryWindow(QWidget* window);
+// Tells the battery window to end its polling without waiting; true once it
+// has confirmed (its worker then joined), for the caller to ask again.
+bool StopBatteryWindow(QWidget* window);
 // Writes the Word result from the template; 1 on success, 0 with nothing
 // written (after the message) when the template is missing or unusable.
 int WriteResultDocument(const ResultDocumentContent& content, const std::string& templatePath,

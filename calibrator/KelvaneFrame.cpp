@@ -100,11 +100,8 @@ CKelvaneFrame::~CKelvaneFrame() {
     m_bClosed = true;
     m_pReconnectTimer->stop();
     m_pRepeatTimer->stop();
-#ifdef KELVANE_WITH_DIALOGS
     // The battery window outlives this body; its worker uses the generator.
-    if (m_pBattery != nullptr)
-        kelvane_dialogs::StopBatteryWindow(m_pBattery);
-#endif
+    StopBattery(0xFFFFFFFF);
     m_pRun->Stop();
     m_search.Finish();
     m_pLink->SetAllReplies();
@@ -228,6 +225,15 @@ void CKelvaneFrame::ConnectToMainProgram() {
 void CKelvaneFrame::OnControllers() {
     m_pForm->FillCases();
     m_pForm->ReadForm();
+}
+
+// The battery's question may wait for the port, behind a search: the
+// window keeps answering until the battery has stopped.
+void CKelvaneFrame::StopBattery(std::uint32_t milliseconds) {
+#ifdef KELVANE_WITH_DIALOGS
+    if (m_pBattery != nullptr)
+        PumpUntil([this] { return kelvane_dialogs::StopBatteryWindow(m_pBattery); }, milliseconds);
+#endif
 }
 
 void CKelvaneFrame::PlaceBatteryWindow() {
@@ -357,15 +363,12 @@ void CKelvaneFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // A search still asking ends with the frame, saying nothing.
+    m_bClosed = true;
     PumpUntil([this] { return m_pRun->Join(0); }, kCloseWaitMs);
     m_pReconnectTimer->stop();
     m_pRepeatTimer->stop();
-#ifdef KELVANE_WITH_DIALOGS
-    if (m_pBattery != nullptr)
-        kelvane_dialogs::StopBatteryWindow(m_pBattery);
-#endif
-    // A search still asking ends with the frame.
-    m_bClosed = true;
+    StopBattery(kCloseWaitMs);
     event->accept();
 }
 

@@ -159,6 +159,7 @@ private:
     void StartGeneratorSearch(bool report);
     void OnGeneratorSearched(bool found);
     void PlaceBatteryWindow();
+    void StopBattery(std::uint32_t milliseconds);
     void JoinWorker(std::thread& thread);
     void SetStatusText(const QString& text);
 

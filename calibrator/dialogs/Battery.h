@@ -30,6 +30,9 @@ public:
     void Start();
     // Ends the worker: it confirms through its flag, then is joined.
     void Stop();
+    // Tells the worker to end without waiting: a question it asks may wait
+    // for the port, behind another thread's.
+    void RequestStop() { m_bStop.store(true); }
 
     int Level() const { return m_nLevel; }
     bool HasAnswer() const { return m_bAnswered; }

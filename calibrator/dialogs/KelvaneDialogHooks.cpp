@@ -50,9 +50,15 @@ QWidget* CreateBatteryWindow(QWidget* parent, KelvaneDialogHost& host) {
     return battery;
 }
 
-void StopBatteryWindow(QWidget* window) {
-    if (auto* battery = qobject_cast<CBattery*>(window))
-        battery->Stop();
+bool StopBatteryWindow(QWidget* window) {
+    auto* battery = qobject_cast<CBattery*>(window);
+    if (battery == nullptr)
+        return true;
+    battery->RequestStop();
+    if (!battery->IsStopped())
+        return false;
+    battery->Stop();
+    return true;
 }
 
 int WriteResultDocument(const ResultDocumentContent& content, const std::string& templatePath,
