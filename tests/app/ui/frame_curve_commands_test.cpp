@@ -14,6 +14,7 @@
 #include "platform/Text.h"
 #include "views/CurveViewWidget.h"
 #include "views/DataCorrectDlg.h"
+#include "views/HistoryViewWidget.h"
 #include "views/ImportantPointDlg.h"
 
 #include <QLineEdit>
@@ -253,29 +254,38 @@ TEST_F(FrameCurveCommandsTest, TheImportantPointWindowFollowsARun) {
 
 } // namespace
 
-// "打印" of the curve window's context menu prints to the printer its
-// dialog sets up, with the project's page header and footer.
-TEST_F(FrameCurveCommandsTest, PrintFromTheContextMenuCarriesTheProjectsHeaderAndFooter) {
+// "打印" of the curve and history windows' context menus prints to the
+// printer its dialog sets up, with the project's page header and footer.
+TEST_F(FrameCurveCommandsTest, PrintFromTheContextMenusCarriesTheProjectsHeaderAndFooter) {
     CCurveViewWidget& view = OpenStoredCurveView();
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+    CHistoryViewWidget& history = *CHistoryViewWidget::HistoryViews().front();
     PrintParameters print;
     print.fltHeaderHeight = print.fltFootHeight = 1.0f;
     print.fltMarginTop = print.fltMarginDown = print.fltMarginLeft = print.fltMarginRight = 1.0f;
     print.strHeaderContent = "页眉QV9";
     print.strFootContent = "页脚QV9";
     SavePrintParam(m_frame->GetDocumentLayoutFile(), print);
-    const QString pdf = QString::fromStdString(m_scratch.File("curve.pdf"));
-    WhenModal<QPrintDialog>(m_frame, [&pdf](QPrintDialog& dialog) {
-        dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
-        dialog.printer()->setOutputFileName(pdf);
-        dialog.done(QDialog::Accepted);
-    });
-    ASSERT_TRUE(Trigger(view, ID_CURVE_PRINT));
-    QProcess text;
-    text.start("pdftotext", {pdf, "-"});
-    ASSERT_TRUE(text.waitForFinished(20000));
-    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
-    EXPECT_TRUE(printed.contains(QString::fromUtf8("页眉QV9"))) << printed.toStdString();
-    EXPECT_TRUE(printed.contains(QString::fromUtf8("页脚QV9"))) << printed.toStdString();
+    const auto printTo = [this](const QString& pdf, const std::function<bool()>& trigger) {
+        WhenModal<QPrintDialog>(m_frame, [pdf](QPrintDialog& dialog) {
+            dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
+            dialog.printer()->setOutputFileName(pdf);
+            dialog.done(QDialog::Accepted);
+        });
+        EXPECT_TRUE(trigger());
+        QProcess text;
+        text.start("pdftotext", {pdf, "-"});
+        EXPECT_TRUE(text.waitForFinished(20000));
+        return QString::fromUtf8(text.readAllStandardOutput());
+    };
+    const QString curveText = printTo(QString::fromStdString(m_scratch.File("curve.pdf")),
+                                      [&view] { return Trigger(view, ID_CURVE_PRINT); });
+    const QString historyText = printTo(QString::fromStdString(m_scratch.File("history.pdf")),
+                                        [&history] { return TriggerContextItem(history, ID_CURVE_PRINT); });
+    for (const QString& printed : {curveText, historyText}) {
+        EXPECT_TRUE(printed.contains(QString::fromUtf8("页眉QV9"))) << printed.toStdString();
+        EXPECT_TRUE(printed.contains(QString::fromUtf8("页脚QV9"))) << printed.toStdString();
+    }
 }
 
 TEST_F(FrameCurveCommandsTest, DistributionBatchesAreChosenFromTheRunsStoredSamples) {
