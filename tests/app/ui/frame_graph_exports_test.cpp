@@ -7,6 +7,7 @@
 #include "app/OpenViewCounters.h"
 #include "datafiles/ExportTestSupport.h"
 #include "datafiles/SaveDataOptions.h"
+#include "views/BarViewWidget.h"
 #include "views/HistoryViewWidget.h"
 
 #include <QAction>
@@ -87,6 +88,27 @@ TEST_F(FrameGraphExportsTest, TheHistoryWindowExportsFromItsMenuAndTheFileMenu) 
     m_exportName = "history.bmp";
     ASSERT_TRUE(RightClickItem(view, ID_SAVE_AS_BITMAP));
     EXPECT_EQ(QImage(QString::fromStdString(m_scratch.File("history.bmp"))).size(), view.size());
+}
+
+TEST_F(FrameGraphExportsTest, TheBarWindowExportsFromItsMenuAndTheFileMenu) {
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_BAR_WINDOW));
+    CBarViewWidget& view = *CBarViewWidget::BarViews().front();
+    ASSERT_TRUE(view.Model().SetBars({2, 133}));
+    AnswerSaveOptions(view);
+
+    m_exportName = "bars_menu.txt";
+    ASSERT_TRUE(RightClickItem(view, ID_SAVE_AS_TEXT));
+    EXPECT_EQ(m_offered, (std::vector<int>{2, 133}));
+    EXPECT_EQ(ExportedLines(), 2u + kStored);
+
+    m_offered.clear();
+    m_exportName = "bars_file_menu.txt";
+    QAction* saveText = MenuItem("文件", ID_SAVE_AS_TEXT);
+    ASSERT_NE(saveText, nullptr);
+    ASSERT_TRUE(saveText->isEnabled());
+    saveText->trigger();
+    EXPECT_EQ(m_offered, (std::vector<int>{2, 133}));
+    EXPECT_EQ(ExportedLines(), 2u + kStored);
 }
 
 } // namespace
