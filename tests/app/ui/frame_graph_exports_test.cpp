@@ -58,6 +58,27 @@ protected:
 
     std::size_t ExportedLines() const { return exporttest::ReadLines(m_scratch.File(m_exportName)).size(); }
 
+    // "另存为文本" from the view's context menu, then from the File menu
+    // while it is active: each offers the channels and writes two heading
+    // lines and every stored sample.
+    template <class Widget>
+    void ExpectTextExports(Widget& view, const std::vector<int>& channels, const std::string& name) {
+        AnswerSaveOptions(view);
+        m_exportName = name + "_menu.txt";
+        ASSERT_TRUE(RightClickItem(view, ID_SAVE_AS_TEXT));
+        EXPECT_EQ(m_offered, channels);
+        EXPECT_EQ(ExportedLines(), 2u + kStored);
+
+        m_offered.clear();
+        m_exportName = name + "_file_menu.txt";
+        QAction* saveText = MenuItem("文件", ID_SAVE_AS_TEXT);
+        ASSERT_NE(saveText, nullptr);
+        ASSERT_TRUE(saveText->isEnabled());
+        saveText->trigger();
+        EXPECT_EQ(m_offered, channels);
+        EXPECT_EQ(ExportedLines(), 2u + kStored);
+    }
+
     std::string m_exportName;
     std::vector<int> m_offered;
 };
@@ -65,24 +86,10 @@ protected:
 TEST_F(FrameGraphExportsTest, TheHistoryWindowExportsFromItsMenuAndTheFileMenu) {
     ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
     CHistoryViewWidget& view = *CHistoryViewWidget::HistoryViews().front();
-    AnswerSaveOptions(view);
     std::vector<int> bands;
     for (int b = 0; b < view.Model().m_nBandsPerPage; ++b)
         bands.push_back(view.Model().m_Bands[std::size_t(b)].nChannel);
-
-    m_exportName = "history_menu.txt";
-    ASSERT_TRUE(RightClickItem(view, ID_SAVE_AS_TEXT));
-    EXPECT_EQ(m_offered, bands);
-    EXPECT_EQ(ExportedLines(), 2u + kStored) << "two heading lines and every stored sample";
-
-    m_offered.clear();
-    m_exportName = "history_file_menu.txt";
-    QAction* saveText = MenuItem("文件", ID_SAVE_AS_TEXT);
-    ASSERT_NE(saveText, nullptr);
-    ASSERT_TRUE(saveText->isEnabled());
-    saveText->trigger();
-    EXPECT_EQ(m_offered, bands);
-    EXPECT_EQ(ExportedLines(), 2u + kStored);
+    ExpectTextExports(view, bands, "history");
 
     // Its picture through the frame's file choice.
     m_exportName = "history.bmp";
@@ -94,21 +101,7 @@ TEST_F(FrameGraphExportsTest, TheBarWindowExportsFromItsMenuAndTheFileMenu) {
     ASSERT_TRUE(m_frame->RunCommand(ID_NEW_BAR_WINDOW));
     CBarViewWidget& view = *CBarViewWidget::BarViews().front();
     ASSERT_TRUE(view.Model().SetBars({2, 133}));
-    AnswerSaveOptions(view);
-
-    m_exportName = "bars_menu.txt";
-    ASSERT_TRUE(RightClickItem(view, ID_SAVE_AS_TEXT));
-    EXPECT_EQ(m_offered, (std::vector<int>{2, 133}));
-    EXPECT_EQ(ExportedLines(), 2u + kStored);
-
-    m_offered.clear();
-    m_exportName = "bars_file_menu.txt";
-    QAction* saveText = MenuItem("文件", ID_SAVE_AS_TEXT);
-    ASSERT_NE(saveText, nullptr);
-    ASSERT_TRUE(saveText->isEnabled());
-    saveText->trigger();
-    EXPECT_EQ(m_offered, (std::vector<int>{2, 133}));
-    EXPECT_EQ(ExportedLines(), 2u + kStored);
+    ExpectTextExports(view, {2, 133}, "bars");
 }
 
 } // namespace
