@@ -59,6 +59,18 @@ int WriteLongFramedCommand(std::uint8_t* out, std::size_t capacity, std::uint16_
     return length;
 }
 
+int LeadingFramesLength(const std::uint8_t* buffer, int size) {
+    int length = 0;
+    while (buffer != nullptr && size - length >= kCaseFrameOverhead && buffer[length] == 0x55 &&
+           buffer[length + 1] == 0xAA) {
+        const int frame = buffer[length + 5] * 256 + buffer[length + 7] + kCaseFrameOverhead;
+        if (frame > size - length)
+            break;
+        length += frame;
+    }
+    return length;
+}
+
 namespace {
 
 bool IsDataHeader(const std::uint8_t* b, int p) {

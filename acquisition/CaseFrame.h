@@ -22,6 +22,11 @@ int WriteFramedCommand(std::uint8_t* out, std::size_t capacity, std::uint8_t com
 int WriteLongFramedCommand(std::uint8_t* out, std::size_t capacity, std::uint16_t payloadLength,
                            const std::uint8_t* payload);
 
+// Length of the whole frames at the front of buffer (0x55 0xAA and the
+// payload length at offsets 5 and 7, as both frame forms carry it); 0 when
+// the bytes do not begin with a whole frame.
+int LeadingFramesLength(const std::uint8_t* buffer, int size);
+
 // Finds the next data frame (bytes 0x55 0xAA at p, 7 1 at p+8) from start on
 // and the header of the frame after it. Returns 1 with start = p and end = q
 // when both headers exist; 0 and start/end untouched otherwise.

@@ -1,5 +1,6 @@
 // Commands, replies and the sample stream of one network case.
 #include "acquisition/CaseLink.h"
+#include "acquisition/CaseFrame.h"
 
 #include "platform/Profile.h"
 #include "platform/Sync.h"
@@ -329,11 +330,14 @@ int CCaseLink::ReadCaseInfo() {
             return 0;
         platform::Sleep(300);
         ReceiveAll();
-        const int held = GetReplyBytes();
-        if (held >= 1 && held <= kBufferSize) {
-            std::lock_guard<std::mutex> lock(m_hMutex);
-            return ParseCaseInfoReply(m_reply.data(), held);
-        }
+        std::lock_guard<std::mutex> lock(m_hMutex);
+        // The acknowledgement of an earlier command that came after the drain
+        // arrives in front of the entries: it is no entry (an entry begins
+        // with its case number, a frame with 0x55), and alone it is no reply.
+        const int acknowledged = LeadingFramesLength(m_reply.data(), m_nReplyBytes);
+        const int held = m_nReplyBytes - acknowledged;
+        if (held >= 1 && held <= kBufferSize)
+            return ParseCaseInfoReply(m_reply.data() + acknowledged, held);
     }
     return 0;
 }

@@ -117,6 +117,42 @@ TEST_F(CaseLinkLoopbackTest, InformationRequestsAndARun) {
     EXPECT_GE(previous, 19);
 }
 
+// The acknowledgement of an earlier command may reach the link only after the
+// case-information request went out: it comes in front of the entries, and
+// alone it is no answer. Here a scripted peer sends each answer only once it
+// has the request, so the link's drain before the request cannot take it.
+TEST_F(CaseLinkLoopbackTest, ALateAcknowledgementIsNotReadAsCaseInformation) {
+    using Bytes = std::vector<std::uint8_t>;
+    const Bytes ack = {0x55, 0xAA, 0, 0, 0, 0, 0, 2, 3, 14, 3 ^ 14 ^ 2};
+    const Bytes entries = CCaseSimulator::BuildCaseInfoReply(4, 3, 2);
+    Bytes ackThenEntries = ack;
+    ackThenEntries.insert(ackThenEntries.end(), entries.begin(), entries.end());
+    const std::vector<std::vector<Bytes>> scripts = {{ackThenEntries}, {ack, entries}};
+    for (const auto& answers : scripts) {
+        platform::TcpListener listener;
+        ASSERT_TRUE(listener.Listen("127.0.0.1", 0));
+        platform::SocketAddress local;
+        ASSERT_TRUE(listener.LocalAddress(local));
+        platform::TcpStream peer;
+        ASSERT_TRUE(peer.Connect("127.0.0.1", local.port, 3000));
+        platform::TcpStream accepted;
+        ASSERT_EQ(listener.Accept(accepted, 3000), 1);
+        CCaseLink caseLink(&encoder, &host);
+        caseLink.Attach(std::move(accepted), "127.0.0.1");
+        caseLink.SetCaseNo(4);
+        std::thread answering([&] {
+            std::uint8_t request[256];
+            for (const Bytes& answer : answers) {
+                if (peer.Receive(request, sizeof request, 3000) <= 0 || !peer.SendAll(answer.data(), answer.size()))
+                    return;
+            }
+        });
+        EXPECT_EQ(caseLink.ReadCaseInfo(), 1);
+        answering.join();
+        EXPECT_EQ(caseLink.GetModuleCount(), 3) << answers.size() << " answers";
+    }
+}
+
 TEST_F(CaseLinkLoopbackTest, FrameModeCarriesTheChosenChannelOfEachModule) {
     Connect(1, 2, 300.0);
     ASSERT_EQ(link->ReadCaseInfo(), 1);
