@@ -357,10 +357,9 @@ void CSamplingControl::MergeDigitalSample(int n, CaseSampleBlock* const* perUnit
             FillChannelValues();
         }
         m_Status = StatusRecordNow(settings.szSampleStatus);
-        for (auto& counter : m_AnnounceCounters)
-            ++counter;
-        platform::SendMessage(m_hFrame, kContinuousSample,
-                              reinterpret_cast<platform::WPARAM>(m_AnnounceCounters), 1);
+        const auto counters = CountAnnouncedSet();
+        platform::SendMessage(m_hFrame, kContinuousSample, reinterpret_cast<platform::WPARAM>(counters.data()),
+                              1);
         SendStatus(settings.nSampleMode);
     }
     int from = 0, to = 0;

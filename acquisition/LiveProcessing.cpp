@@ -162,6 +162,13 @@ void CSamplingControl::StoreCurrentSet() {
     ++m_nBatchCounter;
 }
 
+std::array<std::int32_t, 3> CSamplingControl::CountAnnouncedSet() {
+    std::array<std::int32_t, 3> counters{};
+    for (std::size_t i = 0; i < counters.size(); ++i)
+        counters[i] = ++m_AnnounceCounters[i];
+    return counters;
+}
+
 void CSamplingControl::ProcessSampleSet(bool announce) {
     {
         std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
@@ -177,11 +184,9 @@ void CSamplingControl::ProcessSampleSet(bool announce) {
     if (m_bSaveRealtimeData)
         StoreCurrentSet();
     if (announce) {
-        for (auto& counter : m_AnnounceCounters)
-            ++counter;
+        const auto counters = CountAnnouncedSet();
         g_bNewSampleData = 1;
-        platform::SendMessage(m_hFrame, kNewSampleSet, 0,
-                              reinterpret_cast<platform::LPARAM>(m_AnnounceCounters));
+        platform::SendMessage(m_hFrame, kNewSampleSet, 0, reinterpret_cast<platform::LPARAM>(counters.data()));
     }
     SendStatus(m_pHost->GetProject().m_SampleSettings.nSampleMode);
 }
@@ -293,10 +298,9 @@ void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
             if (m_bStoring && m_bTriggerArmed) {
                 StoreCurrentSet();
                 m_bTriggerArmed = 0;
-                for (auto& counter : m_AnnounceCounters)
-                    ++counter;
+                const auto counters = CountAnnouncedSet();
                 platform::SendMessage(m_hFrame, kNewSampleSet, 0,
-                                      reinterpret_cast<platform::LPARAM>(m_AnnounceCounters));
+                                      reinterpret_cast<platform::LPARAM>(counters.data()));
                 SendStatus(1);
             }
             continue;
@@ -315,10 +319,9 @@ void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
             ++m_nRunStoredCount;
             ++m_nBatchCounter;
         }
-        for (auto& counter : m_AnnounceCounters)
-            ++counter;
-        platform::SendMessage(m_hFrame, kContinuousSample,
-                              reinterpret_cast<platform::WPARAM>(m_AnnounceCounters), 1);
+        const auto counters = CountAnnouncedSet();
+        platform::SendMessage(m_hFrame, kContinuousSample, reinterpret_cast<platform::WPARAM>(counters.data()),
+                              1);
         const std::int64_t statusTime = NowMs();
         if (statusTime - m_nLastStatus >= kStatusIntervalMs) {
             SendStatus(mode);
@@ -327,7 +330,7 @@ void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
         const SampleSettings& settings = m_pHost->GetProject().m_SampleSettings;
         if (g_bSoftwareSpectrum && settings.nAnalysisMode == 1) {
             AppendFftSamples();
-            if (settings.nAnalysisBlockSize > 0 && m_AnnounceCounters[0] % settings.nAnalysisBlockSize == 0)
+            if (settings.nAnalysisBlockSize > 0 && counters[0] % settings.nAnalysisBlockSize == 0)
                 FeedFftSpectrum();
         }
     }

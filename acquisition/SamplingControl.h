@@ -19,6 +19,7 @@
 #include "platform/RecordFile.h"
 #include "platform/Sync.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -246,7 +247,9 @@ public:
     std::int32_t m_bRemoteRun = 0; // the current run was started remotely
     std::int32_t m_nProjectStateAtStart = 0;
     std::atomic<std::int32_t> m_nRunSampleCount{0};
-    std::int32_t m_nContinuousCount = 0;
+    // The run's counters: counted on the acquisition threads, shown and reset
+    // (a stop) on the user-interface thread.
+    std::atomic<std::int32_t> m_nContinuousCount{0};
     std::int32_t m_nShownDataCount = 0;
     std::atomic<std::int32_t> m_nRunStoredCount{0}; // the digital poll thread stores too
     std::int64_t m_nRunStartTime = 0;
@@ -255,8 +258,8 @@ public:
     std::int32_t m_nTriggerChannel = 0;
     float m_fTriggerLevel = 0.0f;
     std::int32_t m_bStoring = 1; // the trigger switches it in trigger mode
-    std::int32_t m_nBatchCounter = 0;
-    std::int32_t m_AnnounceCounters[3] = {};
+    std::atomic<std::int32_t> m_nBatchCounter{0};
+    std::atomic<std::int32_t> m_AnnounceCounters[3]{};
     std::int64_t m_nEventReference = 0; // clock ms
     std::int64_t m_nStartMark = 0;      // high-resolution counter
     std::int64_t m_nLastTimedTick = 0;  // clock ms of the last timed step
@@ -272,6 +275,8 @@ public:
     std::uint8_t m_bRestoreParams = 0; // the parameters are sent again to undo a temporary mode
 
 private:
+    // Counts one more announced set; the copy goes to the views with the message.
+    std::array<std::int32_t, 3> CountAnnouncedSet();
     void SendStatus(int kind, const SampleProgressRecord* record = nullptr);
     void SendText(const std::string& text);
     void Log(const std::string& text);
