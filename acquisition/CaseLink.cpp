@@ -66,9 +66,14 @@ void CCaseLink::Attach(platform::TcpStream&& stream, const std::string& address)
 }
 
 void CCaseLink::ShutdownSocket() {
+    // Shut down, not closed: the network thread or a run's worker may still
+    // poll or read the descriptor, and a closed number is handed to the next
+    // socket at once. Shutting down wakes them and ends the connection; the
+    // descriptor closes with the link, once no thread holds it.
     std::lock_guard<std::mutex> lock(m_sendMutex);
-    if (m_socket.IsOpen() && m_socket.Shutdown(SHUT_WR))
-        m_socket.Close();
+    if (m_socket.IsOpen())
+        m_socket.Shutdown(SHUT_RDWR);
+    m_bPeerClosed = true;
 }
 
 int CCaseLink::LoadMapId() {
