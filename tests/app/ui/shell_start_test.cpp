@@ -239,6 +239,57 @@ TEST_F(ShellStartTest, ChannelParameterFileThatCannotBeReadIsReportedAndKept) {
     EXPECT_TRUE(S_ISSOCK(info.st_mode)); // not replaced by a default file
 }
 
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Absurd or garbage settings: start-up ends (a hang would meet the test's
+// time-out), a message names the file, and the user's file is never
+// overwritten by defaults.
+TEST_F(ShellStartTest, AbsurdOrGarbageSettingsFilesAreReportedByName) {
+    const std::string noise("\x13\x37\0\xff garbage\0\x01\x02", 16);
+    struct Case {
+        const char* name;
+        const char* file;     // the file the case spoils
+        std::string contents; // written to it
+        bool starts;          // start-up goes on with bounded values or defaults
+        const char* named;    // text the message must hold besides the path
+        const char* keptAs;   // where the spoiled bytes must be afterwards
+    };
+    const Case cases[] = {
+        {"absurd counts", "QV7416.INI",
+         "[System]\r\nADBASE=20000\r\nDigitalUsed=0\r\nDelayChanInfo=2147483647\r\n"
+         "[SampleFrequency]\r\nFrequencyLevelCount=2147483647\r\n",
+         true, "FrequencyLevelCount=2147483647", "QV7416.INI"},
+        {"garbage settings", "QV7416.INI", noise, false, "", "QV7416.INI"},
+        {"garbage channel file", "QV7416.chn", noise, true, "QV7416.chn.bad", "QV7416.chn.bad"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShellScratch scratch;
+        platform::MessageBoxRecorder boxes;
+        const std::string path = scratch.File(c.file);
+        std::ofstream(path, std::ios::binary) << c.contents;
+        platform::FlushProfileCache();
+        {
+            CQV7411N_NewFrameApp app(scratch.ProgramFolder());
+            EXPECT_EQ(app.InitInstance(), c.starts);
+            if (app.GetMainFrame() != nullptr) {
+                EXPECT_TRUE(app.GetMainFrame()->close());
+            }
+            app.ExitInstance();
+        }
+        bool named = false;
+        for (const auto& record : boxes.Records()) {
+            named = named || (record.text.find(path) != std::string::npos &&
+                              record.text.find(c.named) != std::string::npos);
+        }
+        EXPECT_TRUE(named);
+        EXPECT_EQ(FileBytes(scratch.File(c.keptAs)), c.contents);
+    }
+}
+
 TEST_F(ShellStartTest, ClosingWritesTheLayoutAndARestartRestoresTheWindowsInOrder) {
     {
         CQV7411N_NewFrameApp app(m_scratch.ProgramFolder());
