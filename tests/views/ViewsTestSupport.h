@@ -9,6 +9,7 @@
 #include "views/TableData.h"
 
 #include <QApplication>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -88,6 +89,40 @@ inline CurveWorld StoredCurveWorld(const testrun::RunWriter& run, const IChannel
     world.layout = run.Layout();
     world.channelTable = &table;
     return world;
+}
+
+// A live view's picture drawn in pieces, sample by sample, against the
+// whole picture painted afresh from the same points. Lines drawn in pieces
+// may end a pixel further than one drawn through, so a curve pixel only the
+// pieces have is stray when it touches none of the whole curve; any other
+// difference is something of the whole picture missing.
+struct PieceDifference {
+    int missing = 0;
+    int stray = 0;
+    int curvePixels = 0; // of the whole picture: a picture without a curve proves nothing
+};
+
+inline PieceDifference CompareDrawnInPieces(const QImage& drawn, const QImage& whole, QRgb curve) {
+    const auto touchesCurve = [&](int x, int y) {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (whole.valid(x + dx, y + dy) && whole.pixel(x + dx, y + dy) == curve)
+                    return true;
+        return false;
+    };
+    PieceDifference difference;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QRgb got = drawn.pixel(x, y);
+            difference.curvePixels += whole.pixel(x, y) == curve ? 1 : 0;
+            if (got == whole.pixel(x, y))
+                continue;
+            if (got != curve)
+                ++difference.missing;
+            else if (!touchesCurve(x, y))
+                ++difference.stray;
+        }
+    return difference;
 }
 
 } // namespace viewtest

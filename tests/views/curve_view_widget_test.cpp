@@ -4,6 +4,8 @@
 #include "ViewsTestSupport.h"
 
 #include "app/ChannelNaming.h"
+#include "app/LiveViewFeed.h"
+#include "app/RunFlags.h"
 #include "app/NumberTexts.h"
 #include "datafiles/DataFileAccess.h"
 #include "datafiles/ExportContext.h"
@@ -23,9 +25,11 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <memory>
 
@@ -91,6 +95,61 @@ TEST_P(CurveViewWidgetTest, CurvePixelsFollowTheSeriesAndMarkersLeaveGaps) {
     ASSERT_NE(gapX, curve.IndexToX(41));
     for (int y = m.GetPlotRect().top + 1; y < m.GetPlotRect().bottom; ++y)
         EXPECT_NE(image.pixel(gapX, y), colour) << "y " << y;
+}
+
+// A live page drawn sample by sample onto the cached picture, the screen
+// taking it only now and then, ends as the whole picture painted afresh
+// from the same points: in the first page and in the next.
+TEST(CurveViewLive, ThePageDrawnSampleBySampleLooksAsPaintedWhole) {
+    EnsureViewsTestApp();
+    constexpr int kPage = 64;
+    CurveWorld world;
+    world.measChanList = {0};
+    world.channelList = {0};
+    world.setPosition[0] = 0;
+    world.nCaseCount = 1;
+    g_bSampling = 1;
+    std::unique_ptr<CCurveViewWidget> view(CCurveViewWidget::Create());
+    view->fillWorld = [&world](CurveWorld& w) { w = world; };
+    view->resize(640, 420);
+    view->RefreshWorld();
+    CCurveViewModel& m = view->Model();
+    CurveSignalChoice choice;
+    choice.ids = {0};
+    m.ApplySignalChoice(choice, world);
+    m.m_Options.m_nScareType = 0;
+    m.m_fltOldCoordYMax = 2.0f;
+    m.m_fltOldCoordYMin = -2.0f;
+    view->PrepareForSampling(kPage);
+    view->show();
+    std::vector<float> set(4104, 0.0f);
+    for (int a = 1; a <= kPage + 40; ++a) {
+        const CurveFeedStep step = CurveFeed(a, kPage, 1, false);
+        m.m_nFirstSample = step.nBatchStart;
+        m.SetPointCount(step.nPointCount);
+        set[0] = float(1.5 * std::sin(a * 0.37) * (a % 5 == 0 ? -0.5 : 1.0));
+        view->AppendRealTimeData(1, 0, set.data(), nullptr);
+        if (step.bRepaintErase)
+            view->Invalidate();
+        else if (step.bDraw)
+            view->DrawNewPoints(step.nDrawFrom, step.nDrawTo);
+        if (a % 3 == 0)
+            QApplication::processEvents();
+        if (a == kPage - 5 || a == kPage + 40) {
+            const QImage drawn = view->grab().toImage();
+            QImage whole(view->size(), drawn.format());
+            whole.fill(Qt::white);
+            QPainter painter(&whole);
+            view->PaintPicture(painter);
+            painter.end();
+            const viewtest::PieceDifference difference =
+                viewtest::CompareDrawnInPieces(drawn, whole, ToQColor(m.m_Options.m_Line[0]).rgb());
+            EXPECT_EQ(difference.missing, 0) << "sample " << a;
+            EXPECT_EQ(difference.stray, 0) << "sample " << a;
+            EXPECT_GT(difference.curvePixels, 100) << "sample " << a;
+        }
+    }
+    g_bSampling = 0;
 }
 
 TEST_P(CurveViewWidgetTest, ContextMenuCommandsReachTheView) {
