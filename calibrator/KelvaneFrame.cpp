@@ -4,6 +4,7 @@
 #include "calibrator/CalibratePacket.h"
 #include "calibrator/DlgCalibrationParam.h"
 #include "calibrator/KelvaneView.h"
+#include "calibrator/PumpUntil.h"
 #include "calibrator/RunClock.h"
 #include "libs/serial/StrainSignalControl.h"
 #include "platform/Files.h"
@@ -32,19 +33,6 @@ constexpr std::uint32_t kCoefWaitMs = 3000;
 constexpr std::uint64_t kCoefWriteWaitMs = 10000;
 constexpr std::uint32_t kCloseWaitMs = 10000;
 constexpr const char* kTitle = "Kelvane";
-
-// Waits for a flag to clear while the user-interface thread keeps handling
-// what the waited-for thread sends it.
-bool PumpUntil(const std::function<bool()>& done, std::uint32_t milliseconds) {
-    const std::uint64_t end = platform::GetTickCount64() + milliseconds;
-    while (!done()) {
-        if (platform::GetTickCount64() >= end)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        platform::Sleep(5);
-    }
-    return true;
-}
 
 } // namespace
 

@@ -130,10 +130,19 @@ platform::LRESULT CDlgHandSetting::WindowProc(platform::UINT message, platform::
     return 0;
 }
 
+void CDlgHandSetting::done(int result) {
+    m_bClosed = true;
+    m_pTimer->stop();
+    m_nRepeatMs = 0;
+    QDialog::done(result);
+}
+
 void CDlgHandSetting::OnSent(bool set) {
     if (m_sender.joinable())
         m_sender.join();
     m_pSend->setEnabled(true);
+    if (m_bClosed)
+        return;
     if (!set) {
         m_pTimer->stop();
         ReportSendFailure();

@@ -38,6 +38,8 @@ public:
 
     platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM wParam,
                                  platform::LPARAM lParam) override;
+    // Closing ends the repeat; a send still waiting ends without a word.
+    void done(int result) override;
 
 private:
     void OnChanType(int index);
@@ -60,5 +62,6 @@ private:
     int m_nMode = 0;
     int m_nValue = 0;
     int m_nRepeatMs = 0;  // the repeat's interval, 0 without one
+    bool m_bClosed = false;
     std::thread m_sender; // the send waiting for its answer
 };

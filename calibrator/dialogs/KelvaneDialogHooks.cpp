@@ -4,6 +4,7 @@
 
 #include "calibrator/CalibrateFiles.h"
 #include "calibrator/KelvaneDialogHost.h"
+#include "calibrator/PumpUntil.h"
 #include "calibrator/dialogs/Battery.h"
 #include "calibrator/dialogs/DlgCalibrateCoef.h"
 #include "calibrator/dialogs/DlgCalibrateCorrect.h"
@@ -27,6 +28,9 @@ bool RunSetComDialog(QWidget* parent, const std::vector<int>& ports, int& port, 
 void RunHandSettingDialog(QWidget* parent, KelvaneDialogHost& host) {
     CDlgHandSetting dialog(host.Generator(), parent);
     dialog.exec();
+    // A send still waiting for the generator's answer ends before the
+    // dialog goes, the frame answering meanwhile.
+    PumpUntil([&] { return !dialog.IsSending(); }, 0xFFFFFFFF);
 }
 
 void RunCalibrateCoefDialog(QWidget* parent, KelvaneDialogHost& host) {

@@ -264,3 +264,22 @@ TEST_F(KelvaneFrameTest, SaveButtonWritesTheWordResultFromTheTemplate) {
     EXPECT_EQ(table[6][0], "× 1");
     EXPECT_EQ(table[7][0], "√ 2");
 }
+
+TEST_F(KelvaneFrameTest, ManualOutputClosedDuringASendLeavesTheFrameAnswering) {
+    CKelvaneFrame frame(m_folder.ProgramFolder());
+    CreateAndSearch(frame);
+    m_generator.SetFaults({.silent = true});
+    bool handled = false;
+    WhenModal<CDlgHandSetting>(&frame, [&](CDlgHandSetting& dialog) {
+        dialog.Repeat()->setChecked(true);
+        dialog.Interval()->setText("30");
+        dialog.SendButton()->click();
+        ASSERT_TRUE(dialog.IsSending());
+        QTimer::singleShot(0, &frame, [&] { handled = true; });
+        dialog.reject();
+    });
+    const std::size_t shown = m_boxes.Records().size();
+    frame.Action(ID_HAND_SETTING)->trigger();
+    EXPECT_TRUE(handled) << "the frame handled events while the send ended";
+    EXPECT_EQ(m_boxes.Records().size(), shown) << "a closed dialog says nothing of its send";
+}
