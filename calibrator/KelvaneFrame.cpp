@@ -18,6 +18,7 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -81,7 +82,12 @@ CKelvaneFrame::CKelvaneFrame(const std::string& programFolder, QWidget* parent)
     m_pRepeatTimer = new QTimer(this);
     m_pRepeatTimer->setSingleShot(true);
     connect(m_pRepeatTimer, &QTimer::timeout, this, [this] { Notify(NOTIFY_START); });
-    resize(1100, 640);
+    // Its usual size, on a screen that holds it; a smaller screen gets the
+    // window at the screen's size (the grid then scrolls sideways).
+    QSize size(1100, 640);
+    if (const QScreen* display = screen())
+        size = size.boundedTo(display->availableGeometry().size());
+    resize(size);
 }
 
 CKelvaneFrame::~CKelvaneFrame() {

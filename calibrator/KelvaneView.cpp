@@ -38,7 +38,10 @@ CKelvaneView::CKelvaneView(CalibrateData& data, const std::string& settingsPath,
     m_pGrid->SetCols(kCols);
     m_pGrid->SetRows(kRows);
     m_pGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    m_pGrid->horizontalHeader()->setMinimumSectionSize(1);
+    // The columns share the width, but never below the widest heading
+    // ("-20000"): a narrower grid scrolls sideways instead of cutting them.
+    m_pGrid->horizontalHeader()->setMinimumSectionSize(
+        m_pGrid->horizontalHeader()->fontMetrics().horizontalAdvance("-20000") + 8);
     layout->addWidget(m_pGrid, 1);
     auto* fields = new QGridLayout;
     for (int i = 0; i < 8; ++i) {
