@@ -379,6 +379,7 @@ TEST(PPToolTip, BorderNeedsABrushAndBothSizesAndIsDrawnByTheOverridableHook) {
     QWidget owner;
     owner.setGeometry(0, 0, 400, 300);
     owner.show();
+    QApplication::processEvents(); // the tip is composed over the shown owner
     CountingBorderTip tip;
     tip.Create(&owner, true);
     tip.SetTipShadow(0, 0, 0, false, 0, 0);
