@@ -90,7 +90,10 @@ void CCurveViewWidget::OnConfirmZeroTime() {
     std::vector<float> values;
     for (int c = 0; c < int(m_model.m_Curves.size()); ++c)
         values.push_back(m_model.PointValue(c, m_model.m_Cursor0));
-    ConfirmZeroTimeValues(ZeroTimeValues(), m_model.GetChannelIDs(), values, m_world.zeroTimePath);
+    // The matched sensors as they are set now.
+    ZeroTimeTable& table = ZeroTimeValues();
+    table.channels = m_world.matchedSensorChannels;
+    ConfirmZeroTimeValues(table, m_model.GetChannelIDs(), values, m_world.zeroTimePath);
 }
 
 void CCurveViewWidget::OnDistributionManual() {

@@ -7,6 +7,7 @@
 #include "datafiles/ChannelTable.h"
 #include "datafiles/OnlineLayout.h"
 
+#include <array>
 #include <map>
 #include <string>
 #include <vector>
@@ -54,6 +55,9 @@ struct CurveWorld {
     std::string virtualBase;  // folder + "/" + name: the ".vit" files follow with their number
     std::string markPath;     // the project's ".mrk" sample marks
     std::string zeroTimePath; // "rezu.ini" of the project folder, else of the program folder
+    // The eight matched sensor channels of the heat-exchanger settings (-1:
+    // none), whose zero-time values the view confirms.
+    std::array<int, 8> matchedSensorChannels{-1, -1, -1, -1, -1, -1, -1, -1};
     // The frame's theory values: channel -> values by stored sample, -1 for all channels.
     std::map<int, std::vector<float>> theoryValues;
     OnlineLayout layout;

@@ -3,6 +3,7 @@
 
 #include "app/CaseTables.h"
 #include "app/RunFlags.h"
+#include "app/SensorMatch.h"
 #include "datafiles/AppTables.h"
 #include "platform/Text.h"
 
@@ -48,4 +49,5 @@ void FillCurveWorldFromAppTables(CurveWorld& world) {
     world.bSampling = g_bSampling.load() != 0;
     world.layout = OnlineLayoutFromCaseTables(int(std::min<std::size_t>(world.digitalChannels.size(), 8)));
     world.channelTable = &appChannels;
+    std::copy(g_SensorMapId.begin(), g_SensorMapId.end(), world.matchedSensorChannels.begin());
 }

@@ -7,11 +7,14 @@
 #include "app/OpenViewCounters.h"
 #include "app/PrintParameters.h"
 #include "app/SampleMarks.h"
+#include "app/SensorMatch.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
 #include "datafiles/SaveDataOptions.h"
 #include "panels/DlgDistributionBatch.h"
+#include "platform/Profile.h"
 #include "platform/Text.h"
+#include "views/CurveMarks.h"
 #include "views/CurveViewWidget.h"
 #include "views/DataCorrectDlg.h"
 #include "views/HistoryViewWidget.h"
@@ -286,6 +289,28 @@ TEST_F(FrameCurveCommandsTest, PrintFromTheContextMenusCarriesTheProjectsHeaderA
         EXPECT_TRUE(printed.contains(QString::fromUtf8("页眉QV9"))) << printed.toStdString();
         EXPECT_TRUE(printed.contains(QString::fromUtf8("页脚QV9"))) << printed.toStdString();
     }
+}
+
+// "确认0时刻值" takes the cursor's value of each curve whose channel is a
+// matched sensor and records it in the project folder's "rezu.ini".
+TEST_F(FrameCurveCommandsTest, ZeroTimeConfirmationRecordsTheMatchedSensorsValues) {
+    CCurveViewWidget& view = OpenStoredCurveView();
+    const SensorMapList saved = g_SensorMapId;
+    g_SensorMapId.fill(-1);
+    g_SensorMapId[2] = 1; // the third sensor is channel 1, the view's second curve
+    view.Model().m_nCursorType = 1;
+    view.Model().m_Cursor0 = 4;
+    const float value = view.Model().PointValue(1, 4);
+    ASSERT_GE(value, 0.0f);
+    m_boxes.QueueAnswer(platform::IDOK);
+    const bool triggered = Trigger(view, ID_CONFIRM_ZERO_TIME);
+    g_SensorMapId = saved;
+    ASSERT_TRUE(triggered);
+    EXPECT_FLOAT_EQ(ZeroTimeValues().values[2], value);
+    char text[64] = {};
+    platform::GetPrivateProfileString("T0", "T0_3", "", text, sizeof text,
+                                      m_frame->GetProjectState().m_strProjectFolder + "/rezu.ini");
+    EXPECT_EQ(std::string(text), platform::Format("%f", double(value)));
 }
 
 TEST_F(FrameCurveCommandsTest, DistributionBatchesAreChosenFromTheRunsStoredSamples) {
