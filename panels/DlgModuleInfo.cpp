@@ -50,10 +50,14 @@ void CDlgModuleInfo::SetInfoText(const QString& text) {
     int widest = 0;
     for (const QString& line : Lines(text))
         widest = std::max(widest, metrics.horizontalAdvance(line) + 4);
-    if (frame.width() < widest)
-        frame.setLeft(frame.right() - widest + 1); // the right edge stays
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    if (frame.width() < widest) {
+        // Wider to the right, over the work area it was placed on, up to the
+        // screen's edge: growing to the left would cover the bars beside the
+        // work area and the controls on them.
+        frame.setWidth(std::max(frame.width(), std::min(widest, area.right() - frame.left() + 1)));
+    }
     if ((frame & area).height() * 2 <= frame.height() || (frame & area).width() * 2 <= frame.width()) {
         // Half or more off the screen: the bottom-right corner, as wide as the
         // longest line (the text usually ends with a line break).

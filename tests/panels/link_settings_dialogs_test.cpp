@@ -378,6 +378,9 @@ TEST_F(LinkSettingsDialogsTest, ModuleInfoAndSinglePointPaintTheirTexts) {
     }
     EXPECT_TRUE(red) << "the line with ! is red";
     EXPECT_FALSE(redInFirst);
+    info.SetInfoText("IP: 10.0.0.1  机箱: 01  模块: 01 02\n");
+    EXPECT_EQ(info.geometry().left(), 100) << "a longer line widens it to the right, over the work area";
+    EXPECT_GT(info.width(), 300);
 
     CDlgSinglePointMonitor monitor;
     monitor.SetChannel(37);
