@@ -264,6 +264,8 @@ int CCaseLink::SendCorrectionCoef(int channel, int b1, int b2, std::int32_t valu
 
 int CCaseLink::SendModuleCommand(platform::HWND window, int length, int waitMs, int code) {
     std::lock_guard<std::mutex> operation(m_operationMutex);
+    // A late answer to an earlier request must not pass for this one's.
+    Drain();
     ResetReceive();
     if (!SendBuilt(length))
         return 0;
