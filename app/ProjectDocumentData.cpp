@@ -55,23 +55,6 @@ bool ReadResultRecord(const std::string& path, int index, void* buffer) {
     return static_cast<bool>(in.read(static_cast<char*>(buffer), kResultRecordSize));
 }
 
-bool ReadResultColumn(const ResultKind& kind, const std::string& dataPath, int group, int first, int count,
-                      int column, float* out) {
-    if (column < 0 || column >= kind.valueCount || count <= 0 || out == nullptr) {
-        return false;
-    }
-    std::vector<float> records(static_cast<std::size_t>(count) * static_cast<std::size_t>(kind.valueCount));
-    if (ReadResultRange(kind, ResultFileName(kind, dataPath, group), first, first + count, records.data()) ==
-        0) {
-        return false;
-    }
-    for (int k = 0; k < count; ++k) {
-        out[k] = records[static_cast<std::size_t>(k) * static_cast<std::size_t>(kind.valueCount) +
-                         static_cast<std::size_t>(column)];
-    }
-    return true;
-}
-
 bool ReadResultRecord(const ResultKind& kind, const std::string& dataPath, int group, int index,
                       float* record) {
     return record != nullptr &&

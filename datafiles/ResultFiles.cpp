@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 std::string ResultKind::GroupText(const ExportContext& context, int group) const {
     if (IsRosette())
@@ -61,4 +62,18 @@ int ReadResidualStressRange(const std::string& path, int first, int end, float* 
 
 int ReadRosetteRange(const std::string& path, int first, int end, float* records) {
     return ReadResultRange(RosetteResults(), path, first, end, records);
+}
+
+bool ReadResultColumn(const ResultKind& kind, const std::string& dataPath, int group, int first, int count,
+                      int column, float* out) {
+    if (column < 0 || column >= kind.valueCount || count <= 0 || out == nullptr || first < 0 ||
+        count > std::numeric_limits<int>::max() - first)
+        return false;
+    std::vector<float> records(std::size_t(count) * std::size_t(kind.valueCount));
+    if (ReadResultRange(kind, ResultFileName(kind, dataPath, group), first, first + count, records.data()) ==
+        0)
+        return false;
+    for (int k = 0; k < count; ++k)
+        out[k] = records[std::size_t(k) * std::size_t(kind.valueCount) + std::size_t(column)];
+    return true;
 }

@@ -34,3 +34,9 @@ std::string ResultFileName(const ResultKind& kind, const std::string& dataPath, 
 int ReadResultRange(const ResultKind& kind, const std::string& path, int first, int end, float* records);
 int ReadResidualStressRange(const std::string& path, int first, int end, float* records);
 int ReadRosetteRange(const std::string& path, int first, int end, float* records);
+
+// Value `column` of a group's records first .. first + count - 1, from the
+// result file beside the run's data path; false when the column is not one
+// of the kind's or the file does not hold the whole range.
+bool ReadResultColumn(const ResultKind& kind, const std::string& dataPath, int group, int first, int count,
+                      int column, float* out);

@@ -6,6 +6,7 @@
 #include "datafiles/SampleFileFormat.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
+#include "views/CurveResults.h"
 #include "views/CurveWorld.h"
 
 #include <algorithm>
@@ -372,6 +373,12 @@ bool CCurveViewModel::LoadCurveData(const CurveWorld& world) {
                 ok = readChannel(m_nSelLineID_Group[std::size_t(j)], sample, 1,
                                  &m_Curves[c].m_Values[std::size_t(j)]);
         }
+    } else if (IsResultCurveKind(m_nLineType) && m_nShowGraphType == 1) {
+        // Each curve a group's result value; a group without results leaves the others drawn.
+        for (std::size_t c = 0; c < m_Curves.size(); ++c)
+            ok = ReadResultCurve(world, m_nLineType, CurveChannel(int(c)), m_Options.m_nYType, first, count,
+                                 m_Curves[c].m_Values.data()) &&
+                 ok;
     }
     RecomputeExtremes();
     if (ok && m_Options.m_nScareType == 1)

@@ -5,6 +5,7 @@
 #include "datafiles/SampleFileFormat.h"
 #include "platform/Files.h"
 #include "views/ChannelPanelPainter.h"
+#include "views/CurveResults.h"
 #include "views/CurveWorldFromApp.h"
 #include "views/EnvelopePainter.h"
 #include "views/GraphPaintTools.h"
@@ -651,7 +652,8 @@ void CCurveViewWidget::PrepareFrameStep() {
         f.nGraphKind = 1;
         f.nLabelChannel = active;
         f.strUnitX = m.m_Options.m_nXShowType == 1 ? "s" : "次";
-        f.strUnitY = m.m_nLineType == 1 ? CurveChannelUnit(active, m_world) : std::string();
+        f.strUnitY = m.m_nLineType == 1 ? CurveChannelUnit(active, m_world)
+                                        : ResultCurveUnit(m.m_nLineType, m.m_Options.m_nYType);
         break;
     }
     m.ApplyCurveLimits();

@@ -4,6 +4,7 @@
 #include "app/ChannelNaming.h"
 #include "platform/Text.h"
 #include "views/ChannelPanelLayout.h"
+#include "views/CurveResults.h"
 #include "views/CurveWorld.h"
 
 #include <algorithm>
@@ -14,19 +15,14 @@ namespace {
 const char* const kThermalTexts[2] = {"热阻曲线Ⅰ", "热阻曲线Ⅱ"};
 constexpr int kNotBalancedMark = 0x800001;
 
-std::string GroupText(const char* format, int number, const std::vector<std::string>& names) {
-    const std::string name = number >= 1 && number <= int(names.size()) ? names[std::size_t(number - 1)] : "";
-    return platform::Format(format, number) + name;
-}
-
 } // namespace
 
 std::string PlotSignalText(int kind, int id, const CurveWorld& world) {
     switch (kind) {
     case 2:
-        return GroupText("应变花组_%d:", id, world.rosetteGroupNames);
+        return platform::Format("应变花组_%d:", id) + ResultGroupName(world, kind, id);
     case 4:
-        return GroupText("残余应力组_%d:", id, world.residualGroupNames);
+        return platform::Format("残余应力组_%d:", id) + ResultGroupName(world, kind, id);
     case 6:
     case 7:
         return id == world.thermalCurveIds[1] ? kThermalTexts[1] : kThermalTexts[0];

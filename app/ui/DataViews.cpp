@@ -18,11 +18,12 @@
 #include "platform/Text.h"
 #include "views/BarViewWidget.h"
 #include "views/BarWorldFromApp.h"
+#include "views/CurveResults.h"
 #include "views/CurveViewWidget.h"
 #include "views/DataCorrectDlg.h"
 #include "views/HistoryViewWidget.h"
-#include "views/TableSaveOptionsDialog.h"
 #include "views/TableData.h"
+#include "views/TableSaveOptionsDialog.h"
 #include "views/TableViewWidget.h"
 
 #include <QVBoxLayout>
@@ -305,6 +306,7 @@ std::vector<TitleSignal> CQV7411N_NewFrameView::GetTitleSignals() const {
             signal.kind = TitleSignal::Digital;
         else if (id >= 4096)
             signal.kind = TitleSignal::Virtual;
+        signal.name = ResultGroupName(m_pCurve->World(), model.m_nLineType, id);
         signals_.push_back(signal);
     }
     return signals_;

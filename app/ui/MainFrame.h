@@ -214,6 +214,9 @@ public:
     void MarkCurveRows(int from, int to);
     // What a curve view reads of the frame.
     void FillCurveWorld(CurveWorld& world) const;
+    // The curve views showing results of that signal kind (2 rosette, 4
+    // residual strain) read their groups' results again and repaint.
+    void ReloadResultCurveViews(int lineType);
 
     // Spectrum windows (MainFrameSpectrum.cpp). The graph-interface object
     // exists when spectrum windows are offered ("SoftwareSpectrum").

@@ -16,6 +16,7 @@
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
 #include "app/ui/MainFrameSettingsDialogs.h"
+#include "datafiles/ResultGroupRules.h"
 #include "datafiles/SampleFileFormat.h"
 #include "panels/DlgDistributionBatch.h"
 #include "platform/Files.h"
@@ -38,6 +39,14 @@ std::string RecordText(const VirtualChannelRecord& record, std::size_t offset, s
     return platform::GbkToUtf8(std::string_view(field, strnlen(field, width)));
 }
 
+// The groups' names, in their order: the curve views number the groups from 1.
+template <class Group> std::vector<std::string> GroupNames(const std::vector<Group>& groups) {
+    std::vector<std::string> names;
+    for (const Group& group : groups)
+        names.push_back(GroupNameText(group.Name));
+    return names;
+}
+
 } // namespace
 
 void CMainFrame::FillCurveWorld(CurveWorld& world) const {
@@ -58,6 +67,19 @@ void CMainFrame::FillCurveWorld(CurveWorld& world) const {
     world.virtualChannels.clear();
     for (const VirtualChannelRecord& record : m_project.m_VirtualChannels)
         world.virtualChannels.push_back({RecordText(record, 1032, 64), RecordText(record, 1096, 16)});
+    world.rosetteGroupNames = GroupNames(m_project.m_RosetteGroups);
+    world.residualGroupNames = GroupNames(m_project.m_ResidualGroups);
+}
+
+void CMainFrame::ReloadResultCurveViews(int lineType) {
+    for (CChildFrame* child : GetChildFramesFrontFirst()) {
+        auto* view = qobject_cast<CQV7411N_NewFrameView*>(child->GetActiveView());
+        if (view == nullptr || view->GetCurve() == nullptr ||
+            view->GetCurve()->Model().m_nLineType != lineType)
+            continue;
+        view->ReloadDataWindow();
+        child->GetDocument()->UpdateTitle();
+    }
 }
 
 std::string CMainFrame::GraphDefaultsFile() const {

@@ -1,6 +1,7 @@
 // The rosette and residual-stress group dialogs the frame opens: each gets
 // the project, the channels and the stored sample count, and on OK the frame
-// takes its groups back and refreshes the table views of a stored run.
+// takes its groups back and refreshes the table views of a stored run (and,
+// for rosettes, the curve views showing rosette results).
 // The data-file headers come before any Qt header: the online layout has a
 // member named like one of Qt's keywords.
 #include "datafiles/AppTables.h"
@@ -53,6 +54,7 @@ void CMainFrame::OnRosetteSettings() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_project.m_RosetteGroups = dialog.GetGroups();
+    ReloadResultCurveViews(2);
     RefreshStoredRunTables();
 }
 

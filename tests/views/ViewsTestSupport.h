@@ -125,4 +125,17 @@ inline PieceDifference CompareDrawnInPieces(const QImage& drawn, const QImage& w
     return difference;
 }
 
+// A stored run of units 0 and 1 in a scratch folder and the curve views' world over it.
+struct StoredCurveRun {
+    explicit StoredCurveRun(int samples) : writer(testrun::RunSpec{dir.Path(), "run", {0, 1}, samples}) {
+        writer.Write();
+        world = StoredCurveWorld(writer, channels, samples);
+    }
+
+    testrun::TempDir dir;
+    testrun::HalfChannelTable channels;
+    testrun::RunWriter writer;
+    CurveWorld world;
+};
+
 } // namespace viewtest

@@ -1,8 +1,9 @@
 // The rosette and residual-stress group dialogs run from the frame on a
 // stored run: 应变花设置 from the settings menu computes the run's result
 // files from its dialog and keeps its groups in the project's ".sfc" and in
-// the frame; the residual-stress command, kept out of the menus, keeps its
-// groups in the project's ".rsc".
+// the frame, and a curve window showing rosette results offers the groups and
+// reads their results again after it; the residual-stress command, kept out
+// of the menus, keeps its groups in the project's ".rsc".
 // The channel tables' header comes before any Qt header: the online layout
 // has a member named like one of Qt's keywords.
 #include "datafiles/AppTables.h"
@@ -11,12 +12,19 @@
 
 #include "app/ChannelNaming.h"
 #include "app/CommandStates.h"
+#include "app/OpenViewCounters.h"
+#include "app/ui/ChildFrame.h"
 #include "datafiles/GroupSettingsFile.h"
+#include "datafiles/ResultFiles.h"
 #include "datafiles/ui/DlgResidualStress.h"
 #include "datafiles/ui/DlgStrainRosette.h"
+#include "views/CurveViewWidget.h"
+#include "views/DlgPlotSignalSelect.h"
 
 #include <QComboBox>
+#include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include <cstring>
 #include <filesystem>
@@ -46,30 +54,46 @@ protected:
         button->click();
     }
     std::string ProjectFile(const char* name) { return m_scratch.File(std::string("Projects/Run/") + name); }
+
+    struct NewGroup {
+        int kind;
+        std::vector<int> gauges; // places in the channel list
+    };
+    // 应变花设置 from its menu item: the groups are added, the run's results
+    // computed and the dialog closed with OK; true when the computation ended.
+    bool DefineRosettes(const std::vector<NewGroup>& groups) {
+        QAction* settings = MenuItem("设置", ID_ROSETTE_SETTINGS);
+        if (settings == nullptr || !settings->isEnabled())
+            return false;
+        bool computed = false;
+        WhenModal<CDlgStrainRosette>(m_frame, [&](CDlgStrainRosette& dialog) {
+            for (const NewGroup& group : groups) {
+                dialog.findChild<QComboBox*>("id1098")->setCurrentIndex(group.kind);
+                for (std::size_t g = 0; g < group.gauges.size(); ++g)
+                    Choose(dialog, 1102 + int(g), g_ChannelList[group.gauges[g]]);
+                Press(dialog, "id1099");
+            }
+            Press(dialog, "id1380");
+            computed = ProcessEventsUntil([&] { return !dialog.IsComputing(); }, 20000);
+            Press(dialog, "ok");
+        });
+        settings->trigger();
+        return computed;
+    }
+
+    // The stored results of a rosette group that a curve shows: value 0 over the run.
+    std::vector<float> RosetteColumn(int group) {
+        std::vector<float> values(kStored);
+        EXPECT_TRUE(
+            ReadResultColumn(RosetteResults(), ProjectFile("Run.dat"), group, 0, kStored, 0, values.data()));
+        return values;
+    }
 };
 
 TEST_F(FrameResultDialogsTest, RosetteSettingsComputeTheRunAndKeepTheGroupsInTheProject) {
     StoreRunWithGauges();
-    QAction* settings = MenuItem("设置", ID_ROSETTE_SETTINGS);
-    ASSERT_NE(settings, nullptr);
-    ASSERT_TRUE(settings->isEnabled());
-    bool computed = false;
-    WhenModal<CDlgStrainRosette>(m_frame, [&computed](CDlgStrainRosette& dialog) {
-        dialog.findChild<QComboBox*>("id1098")->setCurrentIndex(0);
-        Choose(dialog, 1102, g_ChannelList[0]);
-        Choose(dialog, 1103, g_ChannelList[1]);
-        Press(dialog, "id1099");
-        dialog.findChild<QComboBox*>("id1098")->setCurrentIndex(1);
-        Choose(dialog, 1102, g_ChannelList[2]);
-        Choose(dialog, 1103, g_ChannelList[3]);
-        Choose(dialog, 1104, g_ChannelList[0]);
-        Press(dialog, "id1099");
-        Press(dialog, "id1380");
-        computed = ProcessEventsUntil([&] { return !dialog.IsComputing(); }, 20000);
-        Press(dialog, "ok");
-    });
-    settings->trigger();
-    EXPECT_TRUE(computed) << "the computation's end restores the controls";
+    EXPECT_TRUE(DefineRosettes({{0, {0, 1}}, {1, {2, 3, 0}}}))
+        << "the computation's end restores the controls";
 
     const std::uintmax_t size = sizeof(RosetteGroupRecord) + kStored * sizeof(RosetteResultRecord);
     EXPECT_EQ(std::filesystem::file_size(ProjectFile("Run1.sfd")), size);
@@ -87,7 +111,53 @@ TEST_F(FrameResultDialogsTest, RosetteSettingsComputeTheRunAndKeepTheGroupsInThe
         EXPECT_EQ(dialog.GetGroups().size(), 2u) << "the dialog opens on the project's groups";
         Press(dialog, "cancel");
     });
-    settings->trigger();
+    MenuItem("设置", ID_ROSETTE_SETTINGS)->trigger();
+}
+
+TEST_F(FrameResultDialogsTest, ARosetteCurveWindowOffersTheGroupsAndReadsThemAgainAfterTheSettings) {
+    StoreRunWithGauges();
+    ASSERT_TRUE(DefineRosettes({{0, {0, 1}}}));
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_REALTIME_WINDOW));
+    CChildFrame* child = m_frame->GetActiveChildFrame();
+    ASSERT_NE(child, nullptr);
+    CCurveViewWidget& view = *CCurveViewWidget::CurveViews().back();
+
+    // The signal selection offers the project's rosette groups by number and name.
+    QStringList offered;
+    const auto offeredRosettes = [&](bool choose) {
+        view.runSignalDialog = [&offered, choose](CDlgPlotSignalSelect& dialog) {
+            dialog.KindButton(2)->click();
+            offered.clear();
+            for (int row = 0; row < dialog.Available()->count(); ++row)
+                offered << dialog.Available()->item(row)->text();
+            if (!choose)
+                return int(QDialog::Rejected);
+            dialog.Available()->item(0)->setSelected(true);
+            dialog.AddSelected();
+            dialog.TryAccept();
+            return dialog.result();
+        };
+        return TriggerContextItem(view, ID_SELECT_SIGNALS);
+    };
+    ASSERT_TRUE(offeredRosettes(true));
+    EXPECT_EQ(offered, QStringList{"应变花组_1:1"});
+    const CCurveViewModel& m = view.Model();
+    ASSERT_EQ(m.m_nLineType, 2);
+    ASSERT_EQ(m.GetChannelIDs(), std::vector<int>{1});
+    EXPECT_TRUE(child->windowTitle().contains("应变花组_1:1")) << child->windowTitle().toStdString();
+    const std::vector<float> results = RosetteColumn(1);
+    ASSERT_GE(m.PointCount(), kStored);
+    for (int i = 0; i < kStored; ++i)
+        EXPECT_FLOAT_EQ(m.PointValue(0, i), results[std::size_t(i)]) << "sample " << i;
+
+    // What the curve holds is overwritten: after the settings' OK the window
+    // holds the group's results again and offers the new group.
+    std::fill_n(view.Model().m_Curves.front().m_Values.begin(), kStored, 12345.0f);
+    ASSERT_TRUE(DefineRosettes({{1, {2, 3, 0}}}));
+    for (int i = 0; i < kStored; ++i)
+        EXPECT_FLOAT_EQ(m.PointValue(0, i), results[std::size_t(i)]) << "sample " << i;
+    ASSERT_TRUE(offeredRosettes(false));
+    EXPECT_EQ(offered, (QStringList{"应变花组_1:1", "应变花组_2:2"}));
 }
 
 TEST_F(FrameResultDialogsTest, ResidualStressStaysOutOfTheMenusAndKeepsItsGroupsInTheProject) {
