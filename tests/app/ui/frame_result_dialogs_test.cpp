@@ -81,6 +81,42 @@ protected:
         return computed;
     }
 
+    // The rosette groups the curve window's signal selection offers under
+    // "应变花"; with choose the first is taken and the dialog closed with OK.
+    static QStringList OfferedRosettes(CCurveViewWidget& view, bool choose) {
+        QStringList offered;
+        view.runSignalDialog = [&offered, choose](CDlgPlotSignalSelect& dialog) {
+            dialog.KindButton(2)->click();
+            for (int row = 0; row < dialog.Available()->count(); ++row)
+                offered << dialog.Available()->item(row)->text();
+            if (!choose || offered.isEmpty())
+                return int(QDialog::Rejected);
+            dialog.Available()->item(0)->setSelected(true);
+            dialog.AddSelected();
+            dialog.TryAccept();
+            return dialog.result();
+        };
+        EXPECT_TRUE(TriggerContextItem(view, ID_SELECT_SIGNALS));
+        return offered;
+    }
+
+    // A new curve window showing the results of rosette group 1, the only group.
+    CCurveViewWidget& OpenRosetteWindow() {
+        EXPECT_TRUE(m_frame->RunCommand(ID_NEW_REALTIME_WINDOW));
+        CCurveViewWidget& view = *CCurveViewWidget::CurveViews().back();
+        EXPECT_EQ(OfferedRosettes(view, true), QStringList{"应变花组_1:1"});
+        EXPECT_EQ(view.Model().m_nLineType, 2);
+        EXPECT_EQ(view.Model().GetChannelIDs(), std::vector<int>{1});
+        return view;
+    }
+
+    void ExpectRosetteResults(const CCurveViewModel& m, int group) {
+        const std::vector<float> results = RosetteColumn(group);
+        ASSERT_GE(m.PointCount(), kStored);
+        for (int i = 0; i < kStored; ++i)
+            EXPECT_FLOAT_EQ(m.PointValue(0, i), results[std::size_t(i)]) << "sample " << i;
+    }
+
     // The stored results of a rosette group that a curve shows: value 0 over the run.
     std::vector<float> RosetteColumn(int group) {
         std::vector<float> values(kStored);
@@ -117,47 +153,36 @@ TEST_F(FrameResultDialogsTest, RosetteSettingsComputeTheRunAndKeepTheGroupsInThe
 TEST_F(FrameResultDialogsTest, ARosetteCurveWindowOffersTheGroupsAndReadsThemAgainAfterTheSettings) {
     StoreRunWithGauges();
     ASSERT_TRUE(DefineRosettes({{0, {0, 1}}}));
-    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_REALTIME_WINDOW));
+    CCurveViewWidget& view = OpenRosetteWindow();
     CChildFrame* child = m_frame->GetActiveChildFrame();
     ASSERT_NE(child, nullptr);
-    CCurveViewWidget& view = *CCurveViewWidget::CurveViews().back();
-
-    // The signal selection offers the project's rosette groups by number and name.
-    QStringList offered;
-    const auto offeredRosettes = [&](bool choose) {
-        view.runSignalDialog = [&offered, choose](CDlgPlotSignalSelect& dialog) {
-            dialog.KindButton(2)->click();
-            offered.clear();
-            for (int row = 0; row < dialog.Available()->count(); ++row)
-                offered << dialog.Available()->item(row)->text();
-            if (!choose)
-                return int(QDialog::Rejected);
-            dialog.Available()->item(0)->setSelected(true);
-            dialog.AddSelected();
-            dialog.TryAccept();
-            return dialog.result();
-        };
-        return TriggerContextItem(view, ID_SELECT_SIGNALS);
-    };
-    ASSERT_TRUE(offeredRosettes(true));
-    EXPECT_EQ(offered, QStringList{"应变花组_1:1"});
-    const CCurveViewModel& m = view.Model();
-    ASSERT_EQ(m.m_nLineType, 2);
-    ASSERT_EQ(m.GetChannelIDs(), std::vector<int>{1});
     EXPECT_TRUE(child->windowTitle().contains("应变花组_1:1")) << child->windowTitle().toStdString();
-    const std::vector<float> results = RosetteColumn(1);
-    ASSERT_GE(m.PointCount(), kStored);
-    for (int i = 0; i < kStored; ++i)
-        EXPECT_FLOAT_EQ(m.PointValue(0, i), results[std::size_t(i)]) << "sample " << i;
+    ExpectRosetteResults(view.Model(), 1);
 
     // What the curve holds is overwritten: after the settings' OK the window
     // holds the group's results again and offers the new group.
     std::fill_n(view.Model().m_Curves.front().m_Values.begin(), kStored, 12345.0f);
     ASSERT_TRUE(DefineRosettes({{1, {2, 3, 0}}}));
-    for (int i = 0; i < kStored; ++i)
-        EXPECT_FLOAT_EQ(m.PointValue(0, i), results[std::size_t(i)]) << "sample " << i;
-    ASSERT_TRUE(offeredRosettes(false));
-    EXPECT_EQ(offered, (QStringList{"应变花组_1:1", "应变花组_2:2"}));
+    ExpectRosetteResults(view.Model(), 1);
+    EXPECT_EQ(OfferedRosettes(view, false), (QStringList{"应变花组_1:1", "应变花组_2:2"}));
+}
+
+TEST_F(FrameResultDialogsTest, TheProjectOpenedAgainBringsItsRosetteWindowBack) {
+    StoreRunWithGauges();
+    ASSERT_TRUE(DefineRosettes({{0, {0, 1}}}));
+    OpenRosetteWindow();
+    m_frame->GetProjectHandler().CloseProject();
+    ASSERT_TRUE(CCurveViewWidget::CurveViews().empty());
+
+    m_app->GetProjectFileDialog().SetChooser(
+        [this](bool, const std::string&, const std::string&) { return ProjectFile("Run.dap"); });
+    m_app->OnFileOpenProject();
+    ASSERT_EQ(CCurveViewWidget::CurveViews().size(), 1u);
+    CCurveViewWidget& view = *CCurveViewWidget::CurveViews().front();
+    ASSERT_EQ(view.Model().m_nLineType, 2);
+    ExpectRosetteResults(view.Model(), 1);
+    EXPECT_TRUE(m_frame->GetActiveChildFrame()->windowTitle().contains("应变花组_1:1"));
+    EXPECT_EQ(OfferedRosettes(view, false), QStringList{"应变花组_1:1"});
 }
 
 TEST_F(FrameResultDialogsTest, ResidualStressStaysOutOfTheMenusAndKeepsItsGroupsInTheProject) {
