@@ -19,6 +19,7 @@ void CCaseConnections::OnCaseLinkConnected(const std::string& address) {
     // A case that connects again after the frame dropped the connections
     // brings no new count from the driver; it is connected all the same.
     m_nConnectionCount = std::max(m_nConnectionCount, static_cast<std::int32_t>(m_ConnectedAddresses.size()));
+    UpdateDeviceConnected();
     RefreshModuleInfo();
 }
 
@@ -31,7 +32,12 @@ void CCaseConnections::OnCaseLinkCount(int count) {
         return std::none_of(table.begin(), table.end(),
                             [&address](const CaseTableRecord& r) { return r.strAddress == address; });
     });
+    UpdateDeviceConnected();
     RefreshModuleInfo();
+}
+
+void CCaseConnections::UpdateDeviceConnected() {
+    m_pHost->SetDeviceConnected(m_ConnectedAddresses.empty() ? 0 : 1);
 }
 
 void CCaseConnections::RemoveConnectedAddress(const std::string& address) {
@@ -48,6 +54,7 @@ void CCaseConnections::OnReconnectCases() {
     m_pHost->SetStatusText("正在更新网络连接......");
     m_nConnectionCount = 0;
     m_pHost->SetCasesFound(0);
+    UpdateDeviceConnected();
     if (m_pHost->IsModuleInfoVisible())
         m_pHost->SetModuleInfoText("");
 }

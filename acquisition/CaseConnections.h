@@ -27,6 +27,8 @@ public:
     // The cases' links as the driver knows them (address, case, modules).
     virtual std::vector<CaseTableRecord> GetCaseTable() = 0;
     virtual void SetCasesFound(int found) = 0;
+    // The frame's device-connection flag: 1 while a controller is connected.
+    virtual void SetDeviceConnected(int connected) = 0;
 };
 
 class CCaseConnections {
@@ -42,6 +44,8 @@ public:
     void OnReconnectCases();
 
     void RemoveConnectedAddress(const std::string& address);
+    // Gives the frame's device-connection flag the state of the list.
+    void UpdateDeviceConnected();
     void FreeCaseList() { m_ConnectedAddresses.clear(); }
     void RefreshModuleInfo();
     // One line per connected address: the address, its case and its modules.

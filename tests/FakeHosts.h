@@ -147,6 +147,7 @@ struct FakeCaseConnectionsHost : CaseConnectionsHost {
     void SetModuleInfoText(const std::string&) override {}
     std::vector<CaseTableRecord> GetCaseTable() override { return {}; }
     void SetCasesFound(int) override {}
+    void SetDeviceConnected(int) override {}
 };
 
 // GetConnectedCount, GetProjectState, DetectCases and Now stay for the test to give.

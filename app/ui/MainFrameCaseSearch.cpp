@@ -210,6 +210,7 @@ public:
         return net ? net->GetDriver().GetCaseTable() : std::vector<CaseTableRecord>{};
     }
     void SetCasesFound(int found) override { m_shell.m_pSearchHost->SetCasesFound(found); }
+    void SetDeviceConnected(int connected) override { m_frame.SetDeviceConnected(connected); }
     bool IsNetworkInterface() override { return m_frame.IsNetworkInterface(); }
     // The connected addresses are listed in the module information window;
     // there is no separate connection window.

@@ -284,3 +284,27 @@ TEST_F(FrameLinkDialogsTest, TheHiddenSettingsCommandsKeepTheirValues) {
 }
 
 } // namespace
+
+namespace {
+
+// 新建项目 needs a connected controller: the connections set the frame's
+// device flag, and a re-connect clears it until a controller is back.
+TEST_F(FrameLinkDialogsTest, NewProjectIsOfferedWhileAControllerIsConnected) {
+    std::vector<std::string> titles;
+    m_app->GetProjectFileDialog().SetChooser([&](bool, const std::string& title, const std::string&) {
+        titles.push_back(title);
+        return std::string(); // cancelled
+    });
+    EXPECT_EQ(m_frame->GetDeviceConnected(), 1);
+    const std::size_t boxesBefore = m_boxes.Records().size(); // the start-up's, before any connection
+    ASSERT_TRUE(m_frame->RunCommand(ID_FILE_NEW_PROJECT));
+    EXPECT_EQ(titles, std::vector<std::string>{"新建项目"});
+    EXPECT_EQ(m_boxes.Records().size(), boxesBefore) << "no box: the project-file dialog came";
+
+    m_shell->GetConnections().OnReconnectCases();
+    EXPECT_EQ(m_frame->GetDeviceConnected(), 0);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return m_frame->GetDeviceConnected() == 1; }, 20000))
+        << "the cases connect again";
+}
+
+} // namespace
