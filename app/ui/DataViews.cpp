@@ -5,6 +5,7 @@
 
 #include "datafiles/AppTables.h"
 #include "datafiles/ExportContext.h"
+#include "datafiles/ResultGroupRules.h"
 
 #include "app/ui/DataViews.h"
 
@@ -133,6 +134,14 @@ std::unique_ptr<ViewExportSource> MakeViewExportSource(const ViewExportSettings&
     for (const TableDigitalChannel& digital : DigitalChannelsFromAppTables()) {
         context.digitalChannels.push_back({digital.nId, digital.strName});
         sources.digitalChannels.push_back({digital.nId, digital.strName});
+    }
+    for (const RosetteGroupRecord& group : settings.rosetteGroups) {
+        context.rosetteGroupTypes.push_back(group.type);
+        sources.rosetteGroups.push_back({GroupNameText(group.Name), group.type});
+    }
+    for (const ResidualStressGroupRecord& group : settings.residualGroups) {
+        context.residualGroupNames.push_back(GroupNameText(group.Name));
+        sources.residualGroups.push_back(GroupNameText(group.Name));
     }
     sources.nStoredDataCount = settings.nStoredCount;
     sources.strAppTitle = g_strAppTitle;

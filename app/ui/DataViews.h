@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/ProjectDocument.h"
+#include "datafiles/ResultGroups.h"
 
 class CDataCorrectDlg;
 
@@ -80,6 +81,9 @@ struct ViewExportSettings {
     float fSamplingFrequency = 0.0f;
     int nStoredCount = 0;
     std::function<int(int type, std::string& folder, std::string& title, std::string& extension)> askFileName;
+    // The project's groups, which the rosette and residual-stress exports list.
+    std::vector<RosetteGroupRecord> rosetteGroups;
+    std::vector<ResidualStressGroupRecord> residualGroups;
 };
 
 class CQV7411N_NewFrameView : public CDataViewBase {

@@ -144,6 +144,8 @@ ViewExportSettings CMainFrame::MakeViewExportSettings() {
     settings.askFileName = [this](int type, std::string& folder, std::string& title, std::string& extension) {
         return AskExportFileName(type, folder, title, extension);
     };
+    settings.rosetteGroups = m_project.m_RosetteGroups;
+    settings.residualGroups = m_project.m_ResidualGroups;
     return settings;
 }
 

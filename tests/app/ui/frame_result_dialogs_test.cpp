@@ -18,6 +18,7 @@
 #include "datafiles/ResultFiles.h"
 #include "datafiles/ui/DlgResidualStress.h"
 #include "datafiles/ui/DlgStrainRosette.h"
+#include "panels/DlgSaveDataOption.h"
 #include "views/CurveViewWidget.h"
 #include "views/DlgPlotSignalSelect.h"
 
@@ -28,6 +29,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -183,6 +186,40 @@ TEST_F(FrameResultDialogsTest, TheProjectOpenedAgainBringsItsRosetteWindowBack) 
     ExpectRosetteResults(view.Model(), 1);
     EXPECT_TRUE(m_frame->GetActiveChildFrame()->windowTitle().contains("应变花组_1:1"));
     EXPECT_EQ(OfferedRosettes(view, false), QStringList{"应变花组_1:1"});
+}
+
+TEST_F(FrameResultDialogsTest, ARosetteWindowSavesItsGroupsResultsAsASpreadsheet) {
+    StoreRunWithGauges();
+    ASSERT_TRUE(DefineRosettes({{0, {0, 1}}}));
+    OpenRosetteWindow();
+    const std::string exported = m_scratch.File("rosette.xls");
+    m_frame->SetFileChooser(
+        [&](bool save, const std::string&, const std::string&, const std::string&, std::string& path) {
+            path = exported;
+            return save;
+        });
+    // The options dialog lists the project's group, chosen as the window's.
+    QStringList chosen;
+    WhenModal<CDlgSaveDataOption>(m_frame, [&chosen](CDlgSaveDataOption& dialog) {
+        auto* list = dialog.findChild<QListWidget*>("chosen");
+        for (int row = 0; row < list->count(); ++row)
+            chosen << list->item(row)->text();
+        dialog.findChild<QRadioButton*>("oneFile")->setChecked(true);
+        // Nothing to save would keep the dialog open: close it, so that the checks below fail.
+        if (chosen.isEmpty())
+            dialog.reject();
+        else
+            dialog.accept();
+    });
+    QAction* save = MenuItem("文件", ID_SAVE_AS_EXCEL);
+    ASSERT_NE(save, nullptr);
+    ASSERT_TRUE(save->isEnabled());
+    save->trigger();
+    EXPECT_EQ(chosen, QStringList{"组01:1(两片直角)"});
+    std::ifstream in(exported, std::ios::binary);
+    const std::string text = platform::GbkToUtf8(std::string(std::istreambuf_iterator<char>(in), {}));
+    EXPECT_NE(text.find("组1(两片直角)"), std::string::npos) << "the group's heading names its kind:\n"
+                                                             << text;
 }
 
 TEST_F(FrameResultDialogsTest, ResidualStressStaysOutOfTheMenusAndKeepsItsGroupsInTheProject) {
