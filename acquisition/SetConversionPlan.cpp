@@ -5,7 +5,10 @@
 #include "app/ValueConversion.h"
 
 #include <algorithm>
+#include <bit>
+#include <bitset>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -23,10 +26,23 @@ bool IsLinearChannel(int id) {
     return true;
 }
 
+// The very operations of ScaledReading and ApplyLinearCorrection; a reading
+// that is not a finite number gives 0. Written without a branch, so that a
+// run of channels converts several at a time.
+inline float LinearValue(float raw, float divisor, float slope, float offset) {
+    const double x = static_cast<double>(raw) / divisor * 0.001;
+    const float value = static_cast<float>(slope * x + offset);
+    constexpr std::uint32_t kExponent = 0x7F800000u;
+    const std::uint32_t keep = (std::bit_cast<std::uint32_t>(raw) & kExponent) != kExponent ? ~0u : 0u;
+    return std::bit_cast<float>(std::bit_cast<std::uint32_t>(value) & keep);
+}
+
 } // namespace
 
 void CSetConversionPlan::Build() {
     m_Entries.clear();
+    std::bitset<MAX_CHANNEL_COUNT> used;
+    m_bSharedPlaces = false;
     const int count = std::clamp(g_nChannelCount, 0, MAX_CHANNEL_COUNT);
     for (int i = 0; i < count; ++i) {
         const int id = g_ChannelList[i];
@@ -37,29 +53,83 @@ void CSetConversionPlan::Build() {
         const int position = slot * CHANNELS_PER_MODULE + id % CHANNELS_PER_MODULE;
         if (slot < 0 || position >= MAX_CHANNEL_COUNT)
             continue;
+        if (used.test(static_cast<std::size_t>(position)))
+            m_bSharedPlaces = true;
+        used.set(static_cast<std::size_t>(position));
         const ChannelParamRecord& p = g_ChannelParams[id];
         m_Entries.push_back(
             {id, unit, position, IsLinearChannel(id), p.fScaleDivisor, p.fCorrectionSlope, p.fCorrectionOffset});
     }
+    BuildRuns();
+}
+
+void CSetConversionPlan::BuildRuns() {
+    m_Runs.clear();
+    m_Divisor.clear();
+    m_Slope.clear();
+    m_Offset.clear();
+    for (const Entry& e : m_Entries) {
+        const int channel = e.id % CHANNELS_PER_MODULE;
+        Run* last = m_Runs.empty() ? nullptr : &m_Runs.back();
+        const bool extends = e.linear && last && last->linear && last->unit == e.unit &&
+                             last->channel + last->count == channel;
+        if (extends) {
+            ++last->count;
+        } else {
+            m_Runs.push_back({e.unit, channel, 1, e.position, e.id, static_cast<int>(m_Divisor.size()), e.linear});
+        }
+        if (e.linear) {
+            m_Divisor.push_back(e.divisor);
+            m_Slope.push_back(e.slope);
+            m_Offset.push_back(e.offset);
+        }
+    }
 }
 
 void CSetConversionPlan::Convert(const CaseSampleBlock* set, float* buffer, float* values) const {
+    if (m_bSharedPlaces)
+        ConvertEntries(set, buffer, values);
+    else
+        ConvertRuns(set, buffer, values);
+}
+
+void CSetConversionPlan::ConvertEntries(const CaseSampleBlock* set, float* buffer, float* values) const {
     for (const Entry& e : m_Entries) {
         const float raw = set[e.unit].fValues[e.id % CHANNELS_PER_MODULE];
         float value = 0.0f;
-        if (std::isfinite(raw)) {
-            if (e.linear) {
-                // The very operations of ScaledReading and ApplyLinearCorrection.
-                const double x = static_cast<double>(raw) / e.divisor * 0.001;
-                value = static_cast<float>(e.slope * x + e.offset);
-            } else {
-                value = static_cast<float>(ConvertBlockChannelValue(e.id, set[e.unit]));
-            }
-        }
+        if (e.linear)
+            value = LinearValue(raw, e.divisor, e.slope, e.offset);
+        else if (std::isfinite(raw))
+            value = static_cast<float>(ConvertBlockChannelValue(e.id, set[e.unit]));
         buffer[e.position] = value;
     }
     // After the whole set, as the values are read from the buffer: two
-    // channels at one place (a damaged slot table) both show what it holds.
+    // channels at one place both show what it holds.
     for (const Entry& e : m_Entries)
         values[e.id] = buffer[e.position];
+}
+
+void CSetConversionPlan::ConvertRuns(const CaseSampleBlock* set, float* buffer, float* values) const {
+    for (const Run& run : m_Runs) {
+        const CaseSampleBlock& block = set[run.unit];
+        if (!run.linear) {
+            const float raw = block.fValues[run.channel];
+            const float value =
+                std::isfinite(raw) ? static_cast<float>(ConvertBlockChannelValue(run.id, block)) : 0.0f;
+            buffer[run.position] = value;
+            values[run.id] = value;
+            continue;
+        }
+        const float* __restrict raw = block.fValues + run.channel;
+        const float* __restrict divisor = m_Divisor.data() + run.first;
+        const float* __restrict slope = m_Slope.data() + run.first;
+        const float* __restrict offset = m_Offset.data() + run.first;
+        float* __restrict placed = buffer + run.position;
+        float* __restrict value = values + run.id;
+        for (int k = 0; k < run.count; ++k) {
+            const float v = LinearValue(raw[k], divisor[k], slope[k], offset[k]);
+            placed[k] = v;
+            value[k] = v;
+        }
+    }
 }

@@ -2,9 +2,9 @@
 // batch of sets: each listed channel's place in the value buffer and, for
 // the channels whose value is the scaled and corrected reading (the common
 // case), their divisor and correction. Those channels then convert with
-// three operations and no look-up in the channel records; every other
-// channel goes through ConvertBlockChannelValue as before. The results are
-// the same, bit for bit.
+// three operations and no look-up in the channel records, a unit's run of
+// them at a time; every other channel goes through ConvertBlockChannelValue
+// as before. The results are the same, bit for bit.
 #pragma once
 
 #include "acquisition/CaseSampleBlock.h"
@@ -31,5 +31,28 @@ private:
         float slope;
         float offset;
     };
+    // Listed channels of one unit in a row: either one channel of its own
+    // conversion or consecutive scaled-and-corrected channels, whose
+    // coefficients start at m_Divisor[first] and so on.
+    struct Run {
+        int unit;
+        int channel;
+        int count;
+        int position;
+        int id;
+        int first;
+        bool linear;
+    };
+    void BuildRuns();
+    void ConvertEntries(const CaseSampleBlock* set, float* buffer, float* values) const;
+    void ConvertRuns(const CaseSampleBlock* set, float* buffer, float* values) const;
+
     std::vector<Entry> m_Entries;
+    std::vector<Run> m_Runs;
+    std::vector<float> m_Divisor;
+    std::vector<float> m_Slope;
+    std::vector<float> m_Offset;
+    // Two listed channels share a place (a damaged slot table): both then
+    // show what the place holds after the whole set, entry by entry.
+    bool m_bSharedPlaces = false;
 };

@@ -13,6 +13,7 @@
 
 #include "app/CaseTables.h"
 #include "app/ChannelDefaults.h"
+#include "acquisition/SetConversionPlan.h"
 #include "app/ValueConversion.h"
 #include "bench/BenchChannels.h"
 
@@ -128,6 +129,32 @@ void BM_SecondStage(benchmark::State& state) {
     Report(state, before);
 }
 BENCHMARK(BM_SecondStage);
+
+// The second stage as live processing runs it: a plan built once for a
+// batch over every channel in the frame, all of them voltage channels (the
+// scaled and corrected reading), one set converted a call.
+void BM_SecondStagePlanned(benchmark::State& state) {
+    SetUpChannels();
+    for (int id = 0; id < MAX_CHANNEL_COUNT; ++id) {
+        g_ChannelParams[id].nMeasureType = MEASURE_VOLTAGE;
+        ApplyMeasureTypeDefaults(MEASURE_VOLTAGE, id);
+        UpdateChannelScale(id);
+        g_ChannelList[id] = id;
+    }
+    g_nChannelCount = MAX_CHANNEL_COUNT;
+    SampleSet set;
+    set.Fill();
+    CSetConversionPlan plan;
+    plan.Build();
+    std::vector<float> buffer(MAX_CHANNEL_COUNT), values(MAX_CHANNEL_COUNT);
+    const long before = g_allocations.load();
+    for (auto _ : state) {
+        plan.Convert(set.blocks.data(), buffer.data(), values.data());
+        benchmark::DoNotOptimize(values.data());
+    }
+    Report(state, before);
+}
+BENCHMARK(BM_SecondStagePlanned);
 
 // The correction reads the description file some ten times a channel; the
 // profile cache makes that one parse for all 4,096 channels.
