@@ -183,6 +183,7 @@ private:
     void ComputeSamplingRate();
     void ReceiveLoop();
     void AppendAssembly(const std::uint8_t* bytes, int length);
+    void ParseAssembly();
     void SplitFrames();
     void ParseSampleBlock();
     void DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<CaseSampleBlock>>& perSlot, int sample);
@@ -191,7 +192,8 @@ private:
     void DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
     void QueueSampleBlocks(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
     void UpdateLatestSample(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
-    void WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
+    void StoreBatch(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
+    void WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int from, int to);
     void FillLostPackets(std::int32_t header);
     bool ValidModuleIndex(int slot) const;
     void RawWorker();

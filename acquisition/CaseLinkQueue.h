@@ -46,6 +46,14 @@ public:
         m_packets.pop_front();
         return true;
     }
+    // The byte count of the oldest packet; false when empty.
+    bool PeekHeadSize(std::size_t& bytes) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_packets.empty())
+            return false;
+        bytes = m_packets.front().data.size();
+        return true;
+    }
     // Storage of a taken packet for the next one, or none.
     std::vector<std::uint8_t> TakeSpare() {
         std::lock_guard<std::mutex> lock(m_mutex);

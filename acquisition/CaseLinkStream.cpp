@@ -33,6 +33,7 @@ void CCaseLink::PushReceivedBytes(int len, const std::uint8_t* bytes) {
         return;
     CaseLinkQueue::Packet packet;
     packet.fTime = NowSeconds();
+    packet.data = m_rawQueue.TakeSpare();
     packet.data.assign(bytes, bytes + len);
     m_rawQueue.AddTail(std::move(packet), kRawQueueLimit);
 }
@@ -46,18 +47,30 @@ void CCaseLink::AppendAssembly(const std::uint8_t* bytes, int length) {
     m_nAssembly += length;
 }
 
+void CCaseLink::ParseAssembly() {
+    if (m_nDataMode.load() == 2)
+        SplitFrames();
+    else
+        ParseSampleBlock();
+}
+
 int CCaseLink::ProcessRawQueue() {
+    // Every block that came since the last look joins the assembly buffer
+    // before one parse: they make one batch, which reaches the case files in
+    // one write a file. Only a block that would not fit is parsed apart.
     int handled = 0;
-    CaseLinkQueue::Packet packet;
     std::lock_guard<std::mutex> lock(m_csReceive);
-    while (m_rawQueue.TakeHead(packet)) {
-        AppendAssembly(packet.data.data(), static_cast<int>(packet.data.size()));
-        if (m_nDataMode.load() == 2)
-            SplitFrames();
-        else
-            ParseSampleBlock();
+    std::size_t next = 0;
+    while (m_rawQueue.PeekHeadSize(next)) {
+        if (handled > 0 && m_nAssembly + static_cast<long long>(next) > kBufferSize)
+            ParseAssembly();
+        m_rawQueue.TakeHeadWith([this](const CaseLinkQueue::Packet& packet) {
+            AppendAssembly(packet.data.data(), static_cast<int>(packet.data.size()));
+        });
         ++handled;
     }
+    if (handled > 0)
+        ParseAssembly();
     return handled;
 }
 
@@ -271,12 +284,8 @@ void CCaseLink::DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSl
         }
     }
     if (mode == 2 || mode == 7) {
-        if (m_bOptionFlag) {
-            const auto& first = perSlot[m_ModuleSlot[0]];
-            if (m_nCaseVersion >= 2 && !first.empty())
-                FillLostPackets(first.front().nHeader);
-            WriteSamplesToFile(perSlot, samples);
-        }
+        if (m_bOptionFlag)
+            StoreBatch(perSlot, samples);
         QueueSampleBlocks(perSlot, samples);
     } else if (mode == 3) {
         QueueSampleBlocks(perSlot, samples);
@@ -429,8 +438,36 @@ void CCaseLink::CloseCaseFiles() {
     m_files.clear();
 }
 
-void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
-    if (g_nRunWriteError.load() != 0)
+void CCaseLink::StoreBatch(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
+    if (m_nCaseVersion < 2) {
+        WriteSamplesToFile(perSlot, 0, samples);
+        return;
+    }
+    // The first module's packet counter shows the samples the case skipped,
+    // at the batch's start and anywhere within it: each gap is filled where
+    // it happened, so that the stored time line stays continuous.
+    const auto& first = perSlot[m_ModuleSlot[0]];
+    const int counted = std::min(samples, static_cast<int>(first.size()));
+    const int step = std::max(1, m_nPacketStep);
+    int from = 0;
+    for (int s = 0; s < counted; ++s) {
+        const std::int32_t header = first[static_cast<std::size_t>(s)].nHeader;
+        if (s > 0) {
+            const std::int32_t previous = first[static_cast<std::size_t>(s) - 1].nHeader;
+            if (header < 0 || previous < 0 || (header >> 24) != (previous >> 24) ||
+                ((header & 0xFFFFFF) - (previous & 0xFFFFFF) - 1) / step <= 1)
+                continue;
+            m_LastCounter[(previous >> 24) & 0x7F] = previous & 0xFFFFFF;
+        }
+        WriteSamplesToFile(perSlot, from, s);
+        FillLostPackets(header);
+        from = s;
+    }
+    WriteSamplesToFile(perSlot, from, samples);
+}
+
+void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int from, int to) {
+    if (g_nRunWriteError.load() != 0 || to <= from)
         return; // the run is stopping on a failed write: nothing more is stored
     SampleStatusRecord status{};
     status.dtTime = platform::NowOleDate();
@@ -439,7 +476,7 @@ void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock
                   t.day, t.hour, t.minute, t.second);
     // One write per file and batch: the records of a batch reach the file
     // together, never one 68-byte block at a time.
-    const auto count = static_cast<std::size_t>(samples);
+    const auto count = static_cast<std::size_t>(to - from);
     if (m_statusBatch.size() != count)
         m_statusBatch.assign(count, status);
     else
@@ -450,11 +487,12 @@ void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock
         if (it == m_files.end())
             continue;
         const auto& list = perSlot[slot];
-        const CaseSampleBlock* blocks = list.data();
-        if (list.size() < count) {
+        const CaseSampleBlock* blocks = list.data() + from;
+        if (list.size() < static_cast<std::size_t>(to)) {
             // A slot short of samples is padded with empty blocks.
             m_blockBatch.assign(count, CaseSampleBlock{});
-            std::copy(list.begin(), list.end(), m_blockBatch.begin());
+            if (list.size() > static_cast<std::size_t>(from))
+                std::copy(list.begin() + from, list.end(), m_blockBatch.begin());
             blocks = m_blockBatch.data();
         }
         FileSet& files = it->second;
@@ -526,7 +564,7 @@ void CCaseLink::FillLostPackets(std::int32_t header) {
     for (int k = 0; k < m_nModules; ++k)
         empty[m_ModuleSlot[k]].assign(1024, CaseSampleBlock{});
     for (int left = lost; left > 0; left -= 1024)
-        WriteSamplesToFile(empty, std::min(left, 1024));
+        WriteSamplesToFile(empty, 0, std::min(left, 1024));
 }
 
 void CCaseLink::WriteLog(const std::string& name, const std::string& text) {

@@ -185,7 +185,12 @@ private:
 
     std::atomic<std::int32_t> m_bStopProcessingThread{0};
     std::thread m_processing;
-    std::vector<std::vector<CaseSampleBlock>> m_ModuleLists; // 512 lists; processing thread only
+    // One cycle's sets, module by module (processing thread only): module
+    // i's blocks start at i × kMaxSetsPerCycle; of each, the first
+    // m_StoredSets[i] may hold data, every later one holds none.
+    std::vector<CaseSampleBlock> m_SetStorage;
+    std::vector<int> m_StoredSets;
+    std::vector<int> m_FilledSets;
     std::vector<std::uint8_t> m_popBuffer;
     CaseLinkQueue m_blockQueue; // blocks handed to the driver window (0x876)
 };

@@ -35,8 +35,6 @@ void JoinDelivering(std::thread& thread, const std::atomic<bool>& finished, COwn
 // ---- Runs --------------------------------------------------------------------
 
 int CNetCaseDriver::CreateSampleDataFile() {
-    for (auto& list : m_ModuleLists)
-        list.clear();
     Trace("Sample", "创建采样数据文件");
     const int mode = m_nSampleMode.load();
     const auto links = SnapshotLinks();
@@ -221,6 +219,15 @@ int CNetCaseDriver::CountReadySets(const std::vector<std::shared_ptr<CCaseLink>>
 }
 
 void CNetCaseDriver::GatherBlocks(const std::vector<std::shared_ptr<CCaseLink>>& links, int sets) {
+    // The storage is kept from cycle to cycle: a cycle writes the blocks of
+    // the modules it has and empties only what an earlier cycle left.
+    if (m_SetStorage.empty()) {
+        m_SetStorage.resize(static_cast<std::size_t>(kModuleCount) * kMaxSetsPerCycle);
+        m_StoredSets.assign(kModuleCount, 0);
+        m_FilledSets.assign(kModuleCount, 0);
+    }
+    sets = std::clamp(sets, 0, kMaxSetsPerCycle);
+    std::fill(m_FilledSets.begin(), m_FilledSets.end(), 0);
     for (auto& link : links) {
         const int modules = link->GetModuleCount();
         const int caseNo = link->GetCaseNo();
@@ -232,12 +239,28 @@ void CNetCaseDriver::GatherBlocks(const std::vector<std::shared_ptr<CCaseLink>>&
             const int length = link->PopSampleBlock(m_popBuffer.data(), static_cast<int>(m_popBuffer.size()));
             const int blocks = length > 0 ? length / static_cast<int>(sizeof(CaseSampleBlock)) : 0;
             for (int k = 0; k < modules; ++k) {
-                CaseSampleBlock block; // a missing entry keeps the sets aligned with empty blocks
-                if (k < blocks)
+                if (list[k] < 0 || list[k] >= 8)
+                    continue;
+                const int module = caseNo * 8 + list[k];
+                CaseSampleBlock& block = m_SetStorage[static_cast<std::size_t>(module) * kMaxSetsPerCycle + s];
+                if (k < blocks) // a missing entry keeps the sets aligned with an empty block
                     std::memcpy(&block, m_popBuffer.data() + k * sizeof(CaseSampleBlock), sizeof block);
-                m_ModuleLists[static_cast<std::size_t>(caseNo * 8 + list[k])].push_back(block);
+                else
+                    block = CaseSampleBlock{};
             }
         }
+        for (int k = 0; k < modules; ++k) {
+            if (list[k] >= 0 && list[k] < 8)
+                m_FilledSets[static_cast<std::size_t>(caseNo * 8 + list[k])] = sets;
+        }
+    }
+    for (int module = 0; module < kModuleCount; ++module) {
+        const int filled = m_FilledSets[static_cast<std::size_t>(module)];
+        int& stored = m_StoredSets[static_cast<std::size_t>(module)];
+        CaseSampleBlock* first = m_SetStorage.data() + static_cast<std::size_t>(module) * kMaxSetsPerCycle;
+        if (stored > filled)
+            std::fill(first + filled, first + stored, CaseSampleBlock{});
+        stored = filled;
     }
 }
 
@@ -262,19 +285,11 @@ void CNetCaseDriver::DeliverSets(int sets) {
         message = 0x86B;
         break;
     default:
-        for (auto& list : m_ModuleLists)
-            list.clear();
         return;
     }
-    std::vector<CaseSampleBlock> storage(static_cast<std::size_t>(kModuleCount) * sets);
     CaseSampleBlock* arrays[kModuleCount];
-    for (int i = 0; i < kModuleCount; ++i) {
-        arrays[i] = storage.data() + static_cast<std::size_t>(i) * sets;
-        auto& list = m_ModuleLists[i];
-        const std::size_t n = std::min(list.size(), static_cast<std::size_t>(sets));
-        std::copy(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(n), arrays[i]);
-        list.clear();
-    }
+    for (int i = 0; i < kModuleCount; ++i)
+        arrays[i] = m_SetStorage.data() + static_cast<std::size_t>(i) * kMaxSetsPerCycle;
     platform::SendMessage(m_processingRelay.Target(m_hOwner), message, static_cast<platform::WPARAM>(sets),
                           reinterpret_cast<platform::LPARAM>(arrays));
 }

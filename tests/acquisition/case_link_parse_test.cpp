@@ -247,6 +247,42 @@ TEST_F(CaseLinkParseTest, LostPacketFillIsBoundedByACorruptCounter) {
     EXPECT_EQ(std::filesystem::file_size(folder + "/run_0.stu"), (3u + 9u) * 32u);
 }
 
+// Blocks that wait together are parsed as one batch; a gap of the first
+// module's counter inside that batch is filled where it happened, so the
+// case files keep the samples' time line.
+TEST_F(CaseLinkParseTest, AGapWithinABatchIsFilledWhereItHappened) {
+    const ScratchFolder scratch;
+    const std::string folder = scratch.Path();
+    SetUpModules(0, 2, 2);
+    link.SetCaseDataFile(folder, "run");
+    link.SetCaseOption(1, 0);
+    link.OpenCaseFiles();
+    Bytes stream;
+    for (int n : {0, 1, 2, 10, 11})
+        for (int slot = 0; slot < 2; ++slot)
+            CCaseSimulator::AppendUnit(stream, 0, slot, n, 2);
+    link.PushReceivedBytes(57, stream.data());
+    link.PushReceivedBytes(static_cast<int>(stream.size()) - 57, stream.data() + 57);
+    EXPECT_EQ(link.ProcessRawQueue(), 2);
+    link.CloseCaseFiles();
+
+    const std::vector<int> expected = {0, 1, 2, -1, -1, -1, -1, -1, -1, -1, 10, 11};
+    for (int slot = 0; slot < 2; ++slot) {
+        std::ifstream dat(folder + "/run_" + std::to_string(slot) + ".dat", std::ios::binary);
+        std::vector<CaseSampleBlock> blocks(expected.size() + 1);
+        dat.read(reinterpret_cast<char*>(blocks.data()),
+                 static_cast<std::streamsize>(blocks.size() * sizeof(CaseSampleBlock)));
+        ASSERT_EQ(dat.gcount(), static_cast<std::streamsize>(expected.size() * sizeof(CaseSampleBlock)));
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            const int header = expected[i] < 0 ? -1 : slot * 16777216 + expected[i];
+            EXPECT_EQ(blocks[i].nHeader, header) << "slot " << slot << " record " << i;
+            if (expected[i] >= 0)
+                EXPECT_EQ(blocks[i].fValues[4], static_cast<float>(CCaseSimulator::Value(0, slot, 4, expected[i])));
+        }
+    }
+    EXPECT_EQ(std::filesystem::file_size(folder + "/run_1.stu"), expected.size() * 32u);
+}
+
 TEST_F(CaseLinkParseTest, PolledLatestSample) {
     SetUpModules(0, 2, 1, 0);
     CaseSampleBlock out[8];

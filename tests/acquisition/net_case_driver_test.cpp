@@ -84,6 +84,31 @@ TEST_F(NetCaseDriverTest, ALiveReceivingCaseWithoutDataHoldsTheCycle) {
     c->SetReceiving(0);
 }
 
+// Cases that delivered in one cycle and not in the next (one fell silent,
+// one lost its case number): the later sets hold empty blocks at their
+// modules, never their earlier blocks.
+TEST_F(NetCaseDriverTest, CasesThatStopDeliveringLeaveNoEarlierBlocks) {
+    auto a = AddCase(0, 1, "10.0.0.1");
+    auto b = AddCase(1, 2, "10.0.0.2");
+    auto c = AddCase(2, 1, "10.0.0.3");
+    Feed(*a, 0, 1, 0, 4);
+    Feed(*b, 1, 2, 0, 4);
+    Feed(*c, 2, 1, 0, 4);
+    EXPECT_EQ(driver.ProcessCycle(), 4);
+    Feed(*a, 0, 1, 4, 2);
+    b->SetAlive(0);
+    c->SetCaseNo(-1);
+    EXPECT_EQ(driver.ProcessCycle(), 2);
+    const auto& d = owner.deliveries.back();
+    for (int s = 0; s < 2; ++s) {
+        EXPECT_EQ(d.arrays[0][s].nHeader, 4 + s);
+        for (int module : {8, 9, 16}) {
+            EXPECT_EQ(d.arrays[module][s].nHeader, -1) << module;
+            EXPECT_EQ(d.arrays[module][s].fValues[3], 0.0f) << module;
+        }
+    }
+}
+
 TEST_F(NetCaseDriverTest, AtMostFiftySetsACycle) {
     auto a = AddCase(0, 1, "10.0.0.1");
     Feed(*a, 0, 1, 0, 60);
