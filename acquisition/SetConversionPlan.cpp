@@ -26,15 +26,43 @@ bool IsLinearChannel(int id) {
     return true;
 }
 
-// The very operations of ScaledReading and ApplyLinearCorrection; a reading
-// that is not a finite number gives 0. Written without a branch, so that a
-// run of channels converts several at a time.
-inline float LinearValue(float raw, float divisor, float slope, float offset) {
-    const double x = static_cast<double>(raw) / divisor * 0.001;
-    const float value = static_cast<float>(slope * x + offset);
+// value where the reading is a finite number, else 0. Written without a
+// branch, so that a run of channels converts several at a time.
+inline float FiniteOrZero(float raw, float value) {
     constexpr std::uint32_t kExponent = 0x7F800000u;
     const std::uint32_t keep = (std::bit_cast<std::uint32_t>(raw) & kExponent) != kExponent ? ~0u : 0u;
     return std::bit_cast<float>(std::bit_cast<std::uint32_t>(value) & keep);
+}
+
+// The very operations of ScaledReading and ApplyLinearCorrection.
+inline float LinearValue(float raw, float divisor, float slope, float offset) {
+    const double x = static_cast<double>(raw) / divisor * 0.001;
+    return FiniteOrZero(raw, static_cast<float>(slope * x + offset));
+}
+
+// Whether 1 / divisor is a float and multiplying by it is dividing: so for
+// a power of two (a normal number), where both are exact.
+bool HasExactReciprocal(float divisor) {
+    int exponent = 0;
+    return std::isnormal(divisor) && std::frexp(divisor, &exponent) == 0.5f;
+}
+
+// LinearValue with the reciprocal of a power-of-two divisor.
+inline float LinearValueByReciprocal(float raw, float reciprocal, float slope, float offset) {
+    const double x = static_cast<double>(raw) * reciprocal * 0.001;
+    return FiniteOrZero(raw, static_cast<float>(slope * x + offset));
+}
+
+// One run's channels: each value to its place and to its channel.
+template <float (*Linear)(float, float, float, float)>
+void ConvertRun(int count, const float* __restrict raw, const float* __restrict divisor,
+                const float* __restrict slope, const float* __restrict offset, float* __restrict placed,
+                float* __restrict values) {
+    for (int k = 0; k < count; ++k) {
+        const float v = Linear(raw[k], divisor[k], slope[k], offset[k]);
+        placed[k] = v;
+        values[k] = v;
+    }
 }
 
 } // namespace
@@ -70,16 +98,18 @@ void CSetConversionPlan::BuildRuns() {
     m_Offset.clear();
     for (const Entry& e : m_Entries) {
         const int channel = e.id % CHANNELS_PER_MODULE;
+        const bool reciprocal = e.linear && HasExactReciprocal(e.divisor);
         Run* last = m_Runs.empty() ? nullptr : &m_Runs.back();
         const bool extends = e.linear && last && last->linear && last->unit == e.unit &&
-                             last->channel + last->count == channel;
+                             last->channel + last->count == channel && last->reciprocal == reciprocal;
         if (extends) {
             ++last->count;
         } else {
-            m_Runs.push_back({e.unit, channel, 1, e.position, e.id, static_cast<int>(m_Divisor.size()), e.linear});
+            m_Runs.push_back({e.unit, channel, 1, e.position, e.id, static_cast<int>(m_Divisor.size()), e.linear,
+                              reciprocal});
         }
         if (e.linear) {
-            m_Divisor.push_back(e.divisor);
+            m_Divisor.push_back(reciprocal ? 1.0f / e.divisor : e.divisor);
             m_Slope.push_back(e.slope);
             m_Offset.push_back(e.offset);
         }
@@ -120,16 +150,9 @@ void CSetConversionPlan::ConvertRuns(const CaseSampleBlock* set, float* buffer, 
             values[run.id] = value;
             continue;
         }
-        const float* __restrict raw = block.fValues + run.channel;
-        const float* __restrict divisor = m_Divisor.data() + run.first;
-        const float* __restrict slope = m_Slope.data() + run.first;
-        const float* __restrict offset = m_Offset.data() + run.first;
-        float* __restrict placed = buffer + run.position;
-        float* __restrict value = values + run.id;
-        for (int k = 0; k < run.count; ++k) {
-            const float v = LinearValue(raw[k], divisor[k], slope[k], offset[k]);
-            placed[k] = v;
-            value[k] = v;
-        }
+        const auto convert = run.reciprocal ? ConvertRun<LinearValueByReciprocal> : ConvertRun<LinearValue>;
+        const auto first = static_cast<std::size_t>(run.first);
+        convert(run.count, block.fValues + run.channel, m_Divisor.data() + first, m_Slope.data() + first,
+                m_Offset.data() + first, buffer + run.position, values + run.id);
     }
 }

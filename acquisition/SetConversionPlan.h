@@ -33,7 +33,9 @@ private:
     };
     // Listed channels of one unit in a row: either one channel of its own
     // conversion or consecutive scaled-and-corrected channels, whose
-    // coefficients start at m_Divisor[first] and so on.
+    // coefficients start at m_Divisor[first] and so on. In a run of
+    // divisors that are powers of two, m_Divisor holds their reciprocals,
+    // by which the readings are multiplied: the very same results.
     struct Run {
         int unit;
         int channel;
@@ -42,6 +44,7 @@ private:
         int id;
         int first;
         bool linear;
+        bool reciprocal;
     };
     void BuildRuns();
     void ConvertEntries(const CaseSampleBlock* set, float* buffer, float* values) const;

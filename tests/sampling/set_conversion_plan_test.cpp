@@ -34,6 +34,9 @@ const ChannelKind kKinds[] = {
     {MEASURE_RTD, 0, 1.0f, -1},           {MEASURE_SPEED, 0, 1.0f, -1},
     {MEASURE_PASS_THROUGH, 8, 1.0f, -1},  {MEASURE_PASS_THROUGH, 4, 1.5f, -1},
     {MEASURE_VOLTAGE, 0, 0.0f, -1},       {12, 0, 3.0f, -1},
+    // Powers of two, whose reciprocals the plan multiplies by.
+    {MEASURE_VOLTAGE, 0, 0.25f, -1},      {MEASURE_BRIDGE_SENSOR, 2, 1024.0f, -1},
+    {MEASURE_VOLTAGE, 0, 0x1p-100f, -1},
 };
 
 class SetConversionPlanTest : public ::testing::Test {
@@ -114,7 +117,8 @@ TEST_F(SetConversionPlanTest, EveryChannelKindConvertsAsTheChannelByChannelConve
 
 // Whole units of scaled channels convert a unit's run at a time: runs of
 // every length, broken by other kinds, by a gap in the list and by a unit
-// listed backwards, in slots out of the units' order.
+// listed backwards, in slots out of the units' order, and runs of
+// power-of-two divisors.
 TEST_F(SetConversionPlanTest, RunsOfScaledChannelsConvertAsTheChannelByChannelConversion) {
     ResetCaseTables();
     ClearChannelRecords();
@@ -128,7 +132,8 @@ TEST_F(SetConversionPlanTest, RunsOfScaledChannelsConvertAsTheChannelByChannelCo
             const int channel = unit == 40 ? CHANNELS_PER_MODULE - 1 - c : c;
             const int id = unit * CHANNELS_PER_MODULE + channel;
             const bool other = (unit == 2 && channel % 5 == 4) || (unit == 255 && channel == 15);
-            SetUpChannel(id, other ? kKinds[6] : kKinds[channel % 4], random);
+            const ChannelKind& scaled = unit == 255 ? kKinds[14 + channel / 6] : kKinds[channel % 4];
+            SetUpChannel(id, other ? kKinds[6] : scaled, random);
             if (unit == 7 && channel == 9)
                 continue; // not listed
             g_ChannelList[g_nChannelCount++] = id;
