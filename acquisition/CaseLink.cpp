@@ -210,6 +210,8 @@ int CCaseLink::ReceiveWhileReceiving() {
             break;
         }
         AppendReply(m_scratch.data(), n, false);
+        if (n < room)
+            break; // the socket held no more: what comes next waits for the next round
     }
     return n;
 }

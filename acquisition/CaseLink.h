@@ -122,6 +122,15 @@ public:
     void CopyStateFrom(CCaseLink& old);
     void MarkRelink();
     int PopSampleBlock(std::uint8_t* buffer, int size);
+    // Takes up to count queued samples under one lock, handing each to
+    // use(bytes, length), length as PopSampleBlock gives it for a buffer of
+    // size bytes (bytes are readable only when it is above 0); returns how
+    // many were taken.
+    template <typename Use> int PopSampleBlocks(int count, int size, Use use) {
+        return static_cast<int>(m_sampleQueue.TakeHeadsWith(
+            static_cast<std::size_t>(std::max(count, 0)),
+            [&](const CaseLinkQueue::Packet& entry) { use(entry.data.data(), SampleBlockLength(entry, size)); }));
+    }
     void DropOldestSamples(int count) { m_sampleQueue.DropHead(static_cast<std::size_t>(count)); }
     int QueuedSampleCount() { return static_cast<int>(m_sampleQueue.GetCount()); }
     // Samples of this run left out of live processing because the sample
@@ -158,6 +167,7 @@ private:
     // Seconds since 1970 with the milliseconds, the time stamp of received data.
     static double NowSeconds();
     static double SteadySeconds();
+    static int SampleBlockLength(const CaseLinkQueue::Packet& entry, int size);
     // Most samples a gap of lost packets can hold after elapsed seconds.
     int MaxLostSamples(double elapsedSeconds) const;
 

@@ -304,22 +304,19 @@ void CCaseLink::DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSl
 }
 
 void CCaseLink::QueueSampleBlocks(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
-    if (m_sampleQueue.GetCount() >= kSampleQueueLimit) {
-        // Counted, so that the driver reports them: never skipped unseen.
-        m_nSkippedSamples += samples;
-        return;
-    }
     const CaseSampleBlock empty;
-    for (int s = 0; s < samples; ++s) {
-        CaseLinkQueue::Packet entry;
-        entry.data = m_sampleQueue.TakeSpare();
-        entry.data.resize(static_cast<std::size_t>(m_nModules) * sizeof(CaseSampleBlock));
+    const auto fill = [&](std::size_t s, std::uint8_t* data) {
         for (int k = 0; k < m_nModules; ++k) {
             const auto& list = perSlot[m_ModuleSlot[k]];
-            const CaseSampleBlock& block = s < static_cast<int>(list.size()) ? list[s] : empty;
-            std::memcpy(entry.data.data() + k * sizeof(CaseSampleBlock), &block, sizeof block);
+            const CaseSampleBlock& block = s < list.size() ? list[s] : empty;
+            std::memcpy(data + k * sizeof(CaseSampleBlock), &block, sizeof block);
         }
-        m_sampleQueue.AddTail(std::move(entry), kSampleQueueLimit * 2);
+    };
+    const std::size_t bytes = static_cast<std::size_t>(m_nModules) * sizeof(CaseSampleBlock);
+    if (!m_sampleQueue.AddTailBatch(static_cast<std::size_t>(samples), bytes, kSampleQueueLimit,
+                                    kSampleQueueLimit * 2, fill)) {
+        // Counted, so that the driver reports them: never skipped unseen.
+        m_nSkippedSamples += samples;
     }
 }
 
@@ -397,16 +394,19 @@ void CCaseLink::ClearLatestSamples() {
     m_Latest.clear();
 }
 
+int CCaseLink::SampleBlockLength(const CaseLinkQueue::Packet& entry, int size) {
+    const int length = static_cast<int>(entry.data.size());
+    if (length == 1)
+        return -2;
+    return length >= 2 && length <= size ? length : 0;
+}
+
 int CCaseLink::PopSampleBlock(std::uint8_t* buffer, int size) {
     int result = 0;
     m_sampleQueue.TakeHeadWith([&](const CaseLinkQueue::Packet& entry) {
-        const int length = static_cast<int>(entry.data.size());
-        if (length == 1) {
-            result = -2;
-        } else if (length >= 2 && length <= size) {
-            std::memcpy(buffer, entry.data.data(), static_cast<std::size_t>(length));
-            result = length;
-        }
+        result = SampleBlockLength(entry, size);
+        if (result > 0)
+            std::memcpy(buffer, entry.data.data(), static_cast<std::size_t>(result));
     });
     return result;
 }

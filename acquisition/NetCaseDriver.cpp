@@ -26,7 +26,7 @@ std::string TimeText() {
 } // namespace
 
 CNetCaseDriver::CNetCaseDriver(CCaseProtocol3* encoder, CaseLinkHost* host)
-    : m_pEncoder(encoder), m_pHost(host), m_popBuffer(65536) {}
+    : m_pEncoder(encoder), m_pHost(host) {}
 
 CNetCaseDriver::~CNetCaseDriver() {
     StopProcessingThread();

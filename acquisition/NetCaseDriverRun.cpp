@@ -235,20 +235,26 @@ void CNetCaseDriver::GatherBlocks(const std::vector<std::shared_ptr<CCaseLink>>&
             continue;
         std::int32_t list[CCaseLink::kMaxModules];
         link->CopyModuleList(list);
-        for (int s = 0; s < sets; ++s) {
-            const int length = link->PopSampleBlock(m_popBuffer.data(), static_cast<int>(m_popBuffer.size()));
+        // A set the queue lacks, and a missing entry of a set, keep the sets
+        // aligned with empty blocks.
+        int s = 0;
+        const auto place = [&](const std::uint8_t* bytes, int length) {
             const int blocks = length > 0 ? length / static_cast<int>(sizeof(CaseSampleBlock)) : 0;
             for (int k = 0; k < modules; ++k) {
                 if (list[k] < 0 || list[k] >= 8)
                     continue;
                 const int module = caseNo * 8 + list[k];
                 CaseSampleBlock& block = m_SetStorage[static_cast<std::size_t>(module) * kMaxSetsPerCycle + s];
-                if (k < blocks) // a missing entry keeps the sets aligned with an empty block
-                    std::memcpy(&block, m_popBuffer.data() + k * sizeof(CaseSampleBlock), sizeof block);
+                if (k < blocks)
+                    std::memcpy(&block, bytes + k * sizeof(CaseSampleBlock), sizeof block);
                 else
                     block = CaseSampleBlock{};
             }
-        }
+            ++s;
+        };
+        link->PopSampleBlocks(sets, kPopLimit, place);
+        while (s < sets)
+            place(nullptr, 0);
         for (int k = 0; k < modules; ++k) {
             if (list[k] >= 0 && list[k] < 8)
                 m_FilledSets[static_cast<std::size_t>(caseNo * 8 + list[k])] = sets;
