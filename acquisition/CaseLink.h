@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <fstream>
 #include <map>
@@ -208,6 +209,7 @@ private:
     bool ValidModuleIndex(int slot) const;
     void RawWorker();
     void FrameWorker();
+    void WakeFrameWorker();
 
     CCaseProtocol3* m_pEncoder;
     CaseLinkHost* m_pHost;
@@ -280,6 +282,10 @@ private:
     std::vector<int> m_parseUnits, m_parseGroups;
     std::vector<std::vector<CaseSampleBlock>> m_parseSlots = std::vector<std::vector<CaseSampleBlock>>(8);
     std::mutex m_csFrames;   // guards the take from m_frameQueue
+    // The frame worker sleeps on this until a frame is queued or the workers
+    // stop: frames come only in frame mode, and it need not look every 20 ms.
+    std::mutex m_frameWakeMutex;
+    std::condition_variable m_frameWake;
     std::mutex m_csDispatch; // guards the sample state shared by the frame and block paths, and m_files
 
     std::map<int, double> m_LastCounterTime;   // module id -> when its last counter came (steady s)

@@ -82,6 +82,8 @@ void CCaseLink::SplitFrames() {
         m_frameQueue.AddTail(std::move(frame), kFrameQueueLimit);
         keepFrom = start = end;
     }
+    if (keepFrom > 0)
+        WakeFrameWorker();
     m_nAssembly -= keepFrom;
     std::memmove(m_assembly.data(), m_assembly.data() + keepFrom, static_cast<std::size_t>(m_nAssembly));
 }
@@ -593,6 +595,7 @@ bool CCaseLink::StartWorkers() {
 
 void CCaseLink::StopWorkers() {
     m_bWorkersRun = false;
+    WakeFrameWorker();
     if (m_rawWorker.joinable())
         m_rawWorker.join();
     if (m_frameWorker.joinable())
@@ -610,10 +613,22 @@ void CCaseLink::RawWorker() {
     m_rawQueue.RemoveAll();
 }
 
+void CCaseLink::WakeFrameWorker() {
+    // Taken and left so that a worker between its look at the queue and
+    // its wait cannot miss the call.
+    { std::lock_guard<std::mutex> lock(m_frameWakeMutex); }
+    m_frameWake.notify_one();
+}
+
 void CCaseLink::FrameWorker() {
     while (m_bWorkersRun.load()) {
         if (m_frameQueue.GetCount() == 0 || !m_bReceiving.load()) {
-            platform::Sleep(20);
+            // A second at most: a run that starts with frames already queued
+            // is looked at again without a call.
+            std::unique_lock<std::mutex> lock(m_frameWakeMutex);
+            m_frameWake.wait_for(lock, std::chrono::seconds(1), [this] {
+                return !m_bWorkersRun.load() || (m_frameQueue.GetCount() > 0 && m_bReceiving.load());
+            });
             continue;
         }
         platform::Sleep(ProcessFrameQueue() > 0 ? 1 : 10);
