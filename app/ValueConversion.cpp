@@ -1,7 +1,9 @@
 // Value conversion to engineering units.
 #include "app/ValueConversion.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -110,6 +112,60 @@ float CompensatedValue(int i, float v, int q, float vq) {
 bool IsCompensatedStrainChannel(int id) {
     const ChannelStateRecord& s = g_ChannelState[id];
     return s.bPresent != 0 && g_ChannelParams[id].nMeasureType == MEASURE_STRAIN && s.nCompChannel != -1;
+}
+
+// The first stage of a module whose sixteen channels all take the common
+// form, (v - zero) * scale - offset with markers kept, read once from the
+// channel records for a whole block of samples.
+struct PlainModuleStage {
+    float zero[CHANNELS_PER_MODULE];
+    float scale[CHANNELS_PER_MODULE];
+    float offset[CHANNELS_PER_MODULE];
+};
+
+bool PlanPlainModule(int unit, PlainModuleStage& stage) {
+    if (unit < 0 || unit >= MAX_CHANNEL_CASE_COUNT) {
+        return false;
+    }
+    for (int c = 0; c < CHANNELS_PER_MODULE; ++c) {
+        const int id = unit * CHANNELS_PER_MODULE + c;
+        const ChannelParamRecord& p = g_ChannelParams[id];
+        switch (p.nMeasureType) {
+        case MEASURE_THERMOCOUPLE:
+        case MEASURE_RTD:
+        case MEASURE_SPEED:
+        case MEASURE_PASS_THROUGH:
+            return false;
+        default:
+            if (p.nZero == ZERO_NOT_BALANCED) {
+                return false;
+            }
+            break;
+        }
+        stage.zero[c] = static_cast<float>(p.nZero);
+        stage.scale[c] = g_ChannelState[id].fScale;
+        stage.offset[c] = g_fChannelOffset[id];
+    }
+    return true;
+}
+
+// The very operations of ConvertModuleSamples for such a module, written
+// without a branch so that several channels convert at a time.
+void ConvertPlainModule(const PlainModuleStage& stage, CaseSampleBlock* blocks, int samples) {
+    constexpr std::uint32_t kFurtherBits = std::bit_cast<std::uint32_t>(kFurtherMarkerValue);
+    constexpr std::uint32_t kNoValueBits = std::bit_cast<std::uint32_t>(kNoValue);
+    float values[CHANNELS_PER_MODULE];
+    for (int j = 0; j < samples; ++j) {
+        CopyValuesOut(blocks[j], values);
+        for (int c = 0; c < CHANNELS_PER_MODULE; ++c) {
+            // A marker is its bit pattern: comparing the bits is comparing the values.
+            const std::uint32_t v = std::bit_cast<std::uint32_t>(values[c]);
+            const float converted = (values[c] - stage.zero[c]) * stage.scale[c] - stage.offset[c];
+            const std::uint32_t keep = (v != kFurtherBits) & (v != kNoValueBits) ? ~0u : 0u;
+            values[c] = std::bit_cast<float>((std::bit_cast<std::uint32_t>(converted) & keep) | (v & ~keep));
+        }
+        CopyValuesIn(blocks[j], values);
+    }
 }
 
 } // namespace
@@ -241,8 +297,14 @@ void ApplyCompensationChannels(const SampleBlockDescriptor& desc, CaseSampleBloc
 void ConvertSampleBlock(const SampleBlockDescriptor& desc, CaseSampleBlock* const* arrays) {
     const int modules = ModuleCount(desc);
     float values[CHANNELS_PER_MODULE];
+    PlainModuleStage stage;
     for (int m = 0; m < modules; ++m) {
         CaseSampleBlock* blocks = arrays[desc.nArrayIndex[m]];
+        // For a single sample the plan would cost what it saves.
+        if (desc.nSamples > 1 && PlanPlainModule(desc.nUnit[m], stage)) {
+            ConvertPlainModule(stage, blocks, desc.nSamples);
+            continue;
+        }
         for (int j = 0; j < desc.nSamples; ++j) {
             CopyValuesOut(blocks[j], values);
             ConvertModuleSamples(desc.nUnit[m], values);

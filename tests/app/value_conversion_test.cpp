@@ -140,6 +140,62 @@ TEST_F(ValueConversionTest, FirstStageSubtractsOffsetsAndTheModuleReference) {
     EXPECT_EQ(outside[0], 300.0f);
 }
 
+// A block of samples converts as each sample through ConvertModuleSamples,
+// bit for bit, whether its module's channels all take the common form
+// (unit 2: strain, sensor, voltage and resistance with zeros, scales and
+// offsets of their own) or not (unit 3: one unbalanced channel; unit 4: a
+// thermocouple beside its reference); markers and non-finite readings too.
+TEST_F(ValueConversionTest, ABlockConvertsAsEachOfItsSamples) {
+    const int common[] = {MEASURE_STRAIN, MEASURE_BRIDGE_SENSOR, MEASURE_VOLTAGE, MEASURE_RESISTANCE};
+    for (int unit : {2, 3, 4}) {
+        for (int c = 0; c < 16; ++c) {
+            const int id = unit * 16 + c;
+            SetChannel(id, common[c % 4], ZERO + 37 * c - 300);
+            g_ChannelState[id].fScale = 0.3f + 0.11f * static_cast<float>(c);
+            g_fChannelOffset[id] = 1.5f * static_cast<float>(c) - 4.0f;
+        }
+    }
+    g_ChannelParams[3 * 16 + 9].nZero = ZERO_NOT_BALANCED;
+    SetChannel(4 * 16 + 6, MEASURE_THERMOCOUPLE);
+    g_nRefChanOffset = 3;
+    const float specials[] = {kNoValue, kFurtherMarkerValue, kUnbalancedValue, NAN, INFINITY, -0.0f, 1e-40f};
+    constexpr int kSamples = 40;
+    std::vector<CaseSampleBlock> blocks[3];
+    for (int m = 0; m < 3; ++m) {
+        for (int j = 0; j < kSamples; ++j) {
+            CaseSampleBlock block;
+            block.nHeader = m + 2;
+            for (int c = 0; c < 16; ++c) {
+                const float v = (j + c) % 5 == 0 ? specials[(j + c + m) % std::size(specials)]
+                                                  : static_cast<float>((j * 7919 + c * 104729) % 200001 - 100000);
+                std::memcpy(reinterpret_cast<char*>(&block) + 4 + c * 4, &v, 4);
+            }
+            blocks[m].push_back(block);
+        }
+    }
+    std::vector<CaseSampleBlock> expected[3] = {blocks[0], blocks[1], blocks[2]};
+    SampleBlockDescriptor desc;
+    desc.nModuleCount = 3;
+    desc.nSamples = kSamples;
+    CaseSampleBlock* arrays[3];
+    for (int m = 0; m < 3; ++m) {
+        desc.nArrayIndex[m] = m;
+        desc.nUnit[m] = m + 2;
+        arrays[m] = blocks[m].data();
+        for (auto& block : expected[m]) {
+            float values[16];
+            std::memcpy(values, reinterpret_cast<const char*>(&block) + 4, sizeof values);
+            ConvertModuleSamples(m + 2, values);
+            std::memcpy(reinterpret_cast<char*>(&block) + 4, values, sizeof values);
+        }
+    }
+    ConvertSampleBlock(desc, arrays);
+    for (int m = 0; m < 3; ++m) {
+        ASSERT_EQ(std::memcmp(blocks[m].data(), expected[m].data(), kSamples * sizeof(CaseSampleBlock)), 0)
+            << "unit " << m + 2;
+    }
+}
+
 class CompensationTest : public ValueConversionTest {
 protected:
     void SetUp() override {
