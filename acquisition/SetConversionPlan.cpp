@@ -34,32 +34,32 @@ inline float FiniteOrZero(float raw, float value) {
     return std::bit_cast<float>(std::bit_cast<std::uint32_t>(value) & keep);
 }
 
-// The very operations of ScaledReading and ApplyLinearCorrection.
-inline float LinearValue(float raw, float divisor, float slope, float offset) {
-    const double x = static_cast<double>(raw) / divisor * 0.001;
-    return FiniteOrZero(raw, static_cast<float>(slope * x + offset));
-}
-
 // Whether 1 / divisor is a float and multiplying by it is dividing: so for
-// a power of two (a normal number), where both are exact.
+// a power of two (a normal number), where both are exact. So is its product
+// with 0.001 in double, and multiplying a reading by that product rounds as
+// multiplying by the reciprocal and then by 0.001 does.
 bool HasExactReciprocal(float divisor) {
     int exponent = 0;
     return std::isnormal(divisor) && std::frexp(divisor, &exponent) == 0.5f;
 }
 
-// LinearValue with the reciprocal of a power-of-two divisor.
-inline float LinearValueByReciprocal(float raw, float reciprocal, float slope, float offset) {
-    const double x = static_cast<double>(raw) * reciprocal * 0.001;
-    return FiniteOrZero(raw, static_cast<float>(slope * x + offset));
-}
-
-// One run's channels: each value to its place and to its channel.
-template <float (*Linear)(float, float, float, float)>
-void ConvertRun(int count, const float* __restrict raw, const float* __restrict divisor,
+// The very operations of ScaledReading and ApplyLinearCorrection, a run's
+// channels at a time: factor is the divisor, or with byProduct the product
+// above. Without correction (slope 1, offset 0) the correction is dropped:
+// 1 * x + 0 is x but for -0, which the float's + 0 makes 0 as it did.
+template <bool byProduct, bool corrected>
+void ConvertRun(int count, const float* __restrict raw, const double* __restrict factor,
                 const float* __restrict slope, const float* __restrict offset, float* __restrict placed,
                 float* __restrict values) {
     for (int k = 0; k < count; ++k) {
-        const float v = Linear(raw[k], divisor[k], slope[k], offset[k]);
+        const double x = byProduct ? static_cast<double>(raw[k]) * factor[k]
+                                   : static_cast<double>(raw[k]) / factor[k] * 0.001;
+        float value;
+        if constexpr (corrected)
+            value = static_cast<float>(slope[k] * x + offset[k]);
+        else
+            value = static_cast<float>(x) + 0.0f;
+        const float v = FiniteOrZero(raw[k], value);
         placed[k] = v;
         values[k] = v;
     }
@@ -85,31 +85,33 @@ void CSetConversionPlan::Build() {
             m_bSharedPlaces = true;
         used.set(static_cast<std::size_t>(position));
         const ChannelParamRecord& p = g_ChannelParams[id];
-        m_Entries.push_back(
-            {id, unit, position, IsLinearChannel(id), p.fScaleDivisor, p.fCorrectionSlope, p.fCorrectionOffset});
+        m_Entries.push_back({id, unit, position, IsLinearChannel(id), p.fScaleDivisor, p.fCorrectionSlope,
+                             p.fCorrectionOffset});
     }
     BuildRuns();
 }
 
 void CSetConversionPlan::BuildRuns() {
     m_Runs.clear();
-    m_Divisor.clear();
+    m_Factor.clear();
     m_Slope.clear();
     m_Offset.clear();
     for (const Entry& e : m_Entries) {
         const int channel = e.id % CHANNELS_PER_MODULE;
         const bool reciprocal = e.linear && HasExactReciprocal(e.divisor);
+        const bool corrected = !(e.slope == 1.0f && e.offset == 0.0f);
         Run* last = m_Runs.empty() ? nullptr : &m_Runs.back();
         const bool extends = e.linear && last && last->linear && last->unit == e.unit &&
-                             last->channel + last->count == channel && last->reciprocal == reciprocal;
+                             last->channel + last->count == channel && last->reciprocal == reciprocal &&
+                             last->corrected == corrected;
         if (extends) {
             ++last->count;
         } else {
-            m_Runs.push_back({e.unit, channel, 1, e.position, e.id, static_cast<int>(m_Divisor.size()), e.linear,
-                              reciprocal});
+            m_Runs.push_back({e.unit, channel, 1, e.position, e.id, static_cast<int>(m_Factor.size()),
+                              e.linear, reciprocal, corrected});
         }
         if (e.linear) {
-            m_Divisor.push_back(reciprocal ? 1.0f / e.divisor : e.divisor);
+            m_Factor.push_back(reciprocal ? 1.0 / e.divisor * 0.001 : e.divisor);
             m_Slope.push_back(e.slope);
             m_Offset.push_back(e.offset);
         }
@@ -127,9 +129,10 @@ void CSetConversionPlan::ConvertEntries(const CaseSampleBlock* set, float* buffe
     for (const Entry& e : m_Entries) {
         const float raw = set[e.unit].fValues[e.id % CHANNELS_PER_MODULE];
         float value = 0.0f;
-        if (e.linear)
-            value = LinearValue(raw, e.divisor, e.slope, e.offset);
-        else if (std::isfinite(raw))
+        if (e.linear) {
+            const double x = static_cast<double>(raw) / e.divisor * 0.001;
+            value = FiniteOrZero(raw, static_cast<float>(e.slope * x + e.offset));
+        } else if (std::isfinite(raw))
             value = static_cast<float>(ConvertBlockChannelValue(e.id, set[e.unit]));
         buffer[e.position] = value;
     }
@@ -150,9 +153,11 @@ void CSetConversionPlan::ConvertRuns(const CaseSampleBlock* set, float* buffer, 
             values[run.id] = value;
             continue;
         }
-        const auto convert = run.reciprocal ? ConvertRun<LinearValueByReciprocal> : ConvertRun<LinearValue>;
+        const auto convert = run.reciprocal
+                                 ? (run.corrected ? ConvertRun<true, true> : ConvertRun<true, false>)
+                                 : (run.corrected ? ConvertRun<false, true> : ConvertRun<false, false>);
         const auto first = static_cast<std::size_t>(run.first);
-        convert(run.count, block.fValues + run.channel, m_Divisor.data() + first, m_Slope.data() + first,
+        convert(run.count, block.fValues + run.channel, m_Factor.data() + first, m_Slope.data() + first,
                 m_Offset.data() + first, buffer + run.position, values + run.id);
     }
 }

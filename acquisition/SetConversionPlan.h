@@ -33,9 +33,10 @@ private:
     };
     // Listed channels of one unit in a row: either one channel of its own
     // conversion or consecutive scaled-and-corrected channels, whose
-    // coefficients start at m_Divisor[first] and so on. In a run of
-    // divisors that are powers of two, m_Divisor holds their reciprocals,
-    // by which the readings are multiplied: the very same results.
+    // coefficients start at m_Factor[first] and so on. m_Factor holds the
+    // divisors, or in a run of divisors that are powers of two their
+    // reciprocals times 0.001, by which the readings are multiplied: the very
+    // same results. A run of channels without correction skips it.
     struct Run {
         int unit;
         int channel;
@@ -45,6 +46,7 @@ private:
         int first;
         bool linear;
         bool reciprocal;
+        bool corrected;
     };
     void BuildRuns();
     void ConvertEntries(const CaseSampleBlock* set, float* buffer, float* values) const;
@@ -52,7 +54,7 @@ private:
 
     std::vector<Entry> m_Entries;
     std::vector<Run> m_Runs;
-    std::vector<float> m_Divisor;
+    std::vector<double> m_Factor;
     std::vector<float> m_Slope;
     std::vector<float> m_Offset;
     // Two listed channels share a place (a damaged slot table): both then

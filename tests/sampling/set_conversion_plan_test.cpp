@@ -73,7 +73,7 @@ void ExpectChannelByChannelResults(std::mt19937& random) {
     std::uniform_real_distribution<float> reading(-9000.0f, 9000.0f);
     const float specials[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
                               -std::numeric_limits<float>::infinity(), 8388609.0f, 8388610.0f, -8388609.0f,
-                              0.0f, 1e-40f, 3e38f};
+                              0.0f, -0.0f, 1e-40f, 3e38f};
     CSetConversionPlan plan;
     plan.Build();
     std::vector<float> buffer(MAX_CHANNEL_COUNT, -1.0f), values(MAX_CHANNEL_COUNT, -1.0f);
@@ -117,8 +117,8 @@ TEST_F(SetConversionPlanTest, EveryChannelKindConvertsAsTheChannelByChannelConve
 
 // Whole units of scaled channels convert a unit's run at a time: runs of
 // every length, broken by other kinds, by a gap in the list and by a unit
-// listed backwards, in slots out of the units' order, and runs of
-// power-of-two divisors.
+// listed backwards, in slots out of the units' order, runs of power-of-two
+// divisors and runs without correction.
 TEST_F(SetConversionPlanTest, RunsOfScaledChannelsConvertAsTheChannelByChannelConversion) {
     ResetCaseTables();
     ClearChannelRecords();
@@ -134,6 +134,10 @@ TEST_F(SetConversionPlanTest, RunsOfScaledChannelsConvertAsTheChannelByChannelCo
             const bool other = (unit == 2 && channel % 5 == 4) || (unit == 255 && channel == 15);
             const ChannelKind& scaled = unit == 255 ? kKinds[14 + channel / 6] : kKinds[channel % 4];
             SetUpChannel(id, other ? kKinds[6] : scaled, random);
+            if ((unit == 255 && channel < 9) || (unit == 7 && channel >= 4 && channel < 12)) {
+                g_ChannelParams[id].fCorrectionSlope = 1.0f; // no correction
+                g_ChannelParams[id].fCorrectionOffset = 0.0f;
+            }
             if (unit == 7 && channel == 9)
                 continue; // not listed
             g_ChannelList[g_nChannelCount++] = id;
