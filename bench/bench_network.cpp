@@ -8,7 +8,10 @@
 // command, with conversion of every channel, alarms watched on 512
 // channels, the per-case files written, an open table view fed, and the
 // forwarding server on, without a client (arg 0) and with one client taking
-// every packet (arg 1). BM_TransportOnly is the baseline of the same run: the
+// every packet (arg 1), and without a client with full-bridge strain
+// channels, whose scale divisor is not a power of two (arg 2; args 0 and 1
+// have voltage channels of divisor 1, which the conversion multiplies
+// instead of dividing). BM_TransportOnly is the baseline of the same run: the
 // transport alone, delivering sets to a receiver that only counts them.
 // "sets_per_core" is the rate the measured work would sustain on one core.
 // The frame listens on its fixed ports: run it inside its own network
@@ -159,7 +162,7 @@ while s.recv(1 << 20):
 
 class FrameRun {
 public:
-    bool Start(bool client, std::string& error) {
+    bool Start(bool client, bool strain, std::string& error) {
         ResetRunFlags();
         ResetCaseTables();
         ClearChannelRecords();
@@ -178,7 +181,7 @@ public:
         m_boxes.QueueAnswer(platform::IDYES);
         if (!m_frame->RunCommand(ID_DETECT_CASE) || g_nCaseCount != kCases * kModules)
             return Fail(error, "the search did not find every module");
-        SetUpChannels();
+        SetUpChannels(strain);
         if (m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")) != 1 ||
             !m_frame->RunCommand(ID_NEW_TABLE_WINDOW))
             return Fail(error, "no project or no table view");
@@ -227,16 +230,19 @@ private:
         error = text;
         return false;
     }
-    // Voltage channels with a zero and a scale, and alarms on the first 512
-    // channels with limits the readings never pass.
-    static void SetUpChannels() {
+    // Voltage channels with a zero and a scale (or full-bridge strain
+    // channels with a divisor of 0.81), and alarms on the first 512 channels
+    // with limits the readings never pass.
+    static void SetUpChannels(bool strain) {
         for (int i = 0; i < g_nChannelCount; ++i) {
             const int id = g_ChannelList[i];
             g_ChannelParams[id].nChannelId = id;
-            g_ChannelParams[id].nMeasureType = MEASURE_VOLTAGE;
+            g_ChannelParams[id].nMeasureType = strain ? MEASURE_STRAIN : MEASURE_VOLTAGE;
+            g_ChannelParams[id].nBridgeType = strain ? 3 : 0;
             g_ChannelParams[id].nZero = 100;
             g_ChannelState[id].fScale = 0.5f;
-            g_ChannelParams[id].fScaleDivisor = 1.0f;
+            g_ChannelParams[id].fScaleDivisor = strain ? 0.81f : 1.0f;
+
             g_AlarmTable[id] = AlarmRecord{id, 0, i < kAlarmChannels ? 1 : 0, 1.0e30f, -1.0e30f};
         }
     }
@@ -253,7 +259,7 @@ void BM_ProgramPath(benchmark::State& state) {
     EnsureQtApplication();
     FrameRun run;
     std::string error;
-    if (!run.Start(state.range(0) != 0, error)) {
+    if (!run.Start(state.range(0) == 1, state.range(0) == 2, error)) {
         run.Stop();
         state.SkipWithError(error.c_str());
         return;
@@ -271,7 +277,7 @@ void BM_ProgramPath(benchmark::State& state) {
     run.Stop();
     meter.Report(state);
 }
-BENCHMARK(BM_ProgramPath)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ProgramPath)->Arg(0)->Arg(1)->Arg(2)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
