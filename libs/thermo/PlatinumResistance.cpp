@@ -125,7 +125,7 @@ double TemperatureBelowZero(double r0, double r) {
     };
     // Any first step at or before the crossing gives the same result, so a multiply will do.
     int first =
-        std::clamp(static_cast<int>((root - kMinTemperature) * kStepsPerDegree) - 1, 0, kStepCount - 1);
+        std::clamp(static_cast<int>((root - kMinTemperature) * kStepsPerDegree), 0, kStepCount - 1);
     while (first > 0 && !isBelow(first))
         --first;
     for (int i = first; i < kStepCount; ++i) {
