@@ -124,8 +124,7 @@ double TemperatureBelowZero(double r0, double r) {
         return diff < 0.0 && std::fabs(diff) >= kResistanceTolerance;
     };
     // Any first step at or before the crossing gives the same result, so a multiply will do.
-    int first =
-        std::clamp(static_cast<int>((root - kMinTemperature) * kStepsPerDegree), 0, kStepCount - 1);
+    int first = std::clamp(static_cast<int>((root - kMinTemperature) * kStepsPerDegree), 0, kStepCount - 1);
     while (first > 0 && !isBelow(first))
         --first;
     for (int i = first; i < kStepCount; ++i) {

@@ -8,7 +8,7 @@ namespace {
 float ConvertByTable(const thermo::ThermoRangeTable* pTable, float x) {
     if (pTable == nullptr)
         return 0.0f;
-    return static_cast<float>(thermo::EvaluateRangeTable(*pTable, x));
+    return thermo::EvaluateRangeTableAsFloat(*pTable, x);
 }
 
 } // namespace

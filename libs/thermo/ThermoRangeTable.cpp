@@ -21,6 +21,17 @@ double EvaluateRange(const ThermoRange& range, double x) {
     return sum;
 }
 
+// The standard's form: each coefficient times its power of x, summed in order. Kept out
+// of line: the conversions need it so rarely that it must not crowd their own path.
+[[gnu::noinline, gnu::cold]] double SumOfPowers(const ThermoRange& range, double x) {
+    double sum = 0.0;
+    for (std::size_t i = 0; i < range.coeffs.size(); ++i)
+        sum += range.coeffs[i] * std::pow(x, static_cast<double>(i));
+    if (range.pfnExtraTerm != nullptr)
+        sum += range.pfnExtraTerm(x);
+    return sum;
+}
+
 // Horner's rule over N coefficients, unrolled: the same multiplies and adds in the same
 // order as the loop below, without its counter and exit branch between them, so that
 // successive conversions overlap. The chain starts at the highest coefficient: for a
@@ -79,14 +90,69 @@ double EvaluatePolynomial(std::span<const double> coeffs, double x) {
     return sum;
 }
 
-double EvaluateRangeTable(const ThermoRangeTable& table, double x) {
+namespace {
+
+// The table's value at x, with the range that gave it (none outside the ranges).
+double Evaluate(const ThermoRangeTable& table, double x, const ThermoRange*& range) {
+    range = nullptr;
     if (std::isnan(x))
         return x;
     if (x < table.fLow || (table.bLowIncluded && x == table.fLow))
         return table.fLowValue;
+    for (const ThermoRange& candidate : table.ranges) {
+        if (IsInRange(candidate, x)) {
+            range = &candidate;
+            return EvaluateRange(candidate, x);
+        }
+    }
+    return table.fHighValue;
+}
+
+// The forward value the root search compares, as the sum of powers would compare it:
+// Horner's sum where it lies farther than its bound from every threshold.
+double SearchValue(const ThermoRangeTable& table, double x, double target) {
+    const ThermoRange* range = nullptr;
+    const double value = Evaluate(table, x, range);
+    if (range == nullptr || range->dSumBound == 0.0)
+        return value;
+    for (double threshold : {target - kRootSearchTolerance, target, target + kRootSearchTolerance}) {
+        if (std::fabs(value - threshold) <= range->dSumBound)
+            return SumOfPowers(*range, x);
+    }
+    return value;
+}
+
+} // namespace
+
+double EvaluateRangeTable(const ThermoRangeTable& table, double x) {
+    const ThermoRange* range = nullptr;
+    return Evaluate(table, x, range);
+}
+
+namespace {
+
+// The float of a range's value: Horner's, where every double within the range's bound
+// of it rounds to the same float, and so the sum of powers does too; else the sum of
+// powers' (a few readings in a hundred million).
+float RangeValueAsFloat(const ThermoRange& range, double x) {
+    const double value = EvaluateRange(range, x);
+    const float rounded = static_cast<float>(value);
+    const double bound = range.dSumBound;
+    if (static_cast<float>(value - bound) == rounded && static_cast<float>(value + bound) == rounded)
+        return rounded;
+    return static_cast<float>(SumOfPowers(range, x));
+}
+
+} // namespace
+
+float EvaluateRangeTableAsFloat(const ThermoRangeTable& table, double x) {
+    if (std::isnan(x))
+        return static_cast<float>(x);
+    if (x < table.fLow || (table.bLowIncluded && x == table.fLow))
+        return table.fLowValue;
     for (const ThermoRange& range : table.ranges) {
         if (IsInRange(range, x))
-            return EvaluateRange(range, x);
+            return RangeValueAsFloat(range, x);
     }
     return table.fHighValue;
 }
@@ -98,7 +164,7 @@ double SearchRoot(const ThermoRootSearch& search, double target) {
     // Without a bound a target outside what the interval reaches (or a NaN) would halve
     // forever: the interval collapses onto one end and no mid ever meets the tolerance.
     for (int step = 0; step < kRootSearchMaxSteps; ++step) {
-        const double value = EvaluateRangeTable(*search.pForward, mid);
+        const double value = SearchValue(*search.pForward, mid, target);
         if (target - kRootSearchTolerance <= value && value <= target + kRootSearchTolerance)
             return mid;
         if (value > target)

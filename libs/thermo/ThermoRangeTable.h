@@ -2,6 +2,8 @@
 // thermocouple reference functions and their inverses.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <span>
 
 namespace thermo {
@@ -23,7 +25,47 @@ struct ThermoRange {
     std::span<const double> coeffs;             // c0 ... c(n-1), empty for a root-search gap
     double (*pfnExtraTerm)(double x) = nullptr; // added to the polynomial (type K)
     const ThermoRootSearch* pSearch = nullptr;  // set for a root-search gap
+    // How far Horner's sum over the range may lie from the sum of powers with
+    // which the standard's tables are evaluated (see WithSumBounds).
+    double dSumBound = 0.0;
 };
+
+// The largest value of the only extra term, type K's (0.1185976 at 126.9686 degC).
+inline constexpr double kExtraTermBound = 0.1186;
+
+// Both sums of a polynomial of n terms round each term and partial sum once or twice
+// (the powers in the standard's form once more), each rounding off by at most 2^-53
+// of the sum of the terms' magnitudes, S = sum |c_i| m^i with m the range's largest
+// |x|: together less than (3n + 4) such roundings; (4n + 8) of them bound the
+// difference with room to spare. The extra term adds its own magnitude to S.
+constexpr double SumErrorBound(const ThermoRange& range, double lower) {
+    if (range.coeffs.empty())
+        return 0.0;
+    const double upper = range.fUpper;
+    const double m = (lower < 0 ? -lower : lower) > (upper < 0 ? -upper : upper)
+                         ? (lower < 0 ? -lower : lower)
+                         : (upper < 0 ? -upper : upper);
+    double sum = 0.0, power = 1.0;
+    for (double c : range.coeffs) {
+        sum += (c < 0 ? -c : c) * power;
+        power *= m;
+    }
+    if (range.pfnExtraTerm != nullptr)
+        sum += kExtraTermBound;
+    const double n = static_cast<double>(range.coeffs.size());
+    return (4.0 * n + 8.0) * 0x1p-53 * sum * 1.0000001;
+}
+
+// The ranges of a table whose arguments start at low, each with its bound.
+template <std::size_t N>
+constexpr std::array<ThermoRange, N> WithSumBounds(float low, std::array<ThermoRange, N> ranges) {
+    double lower = low;
+    for (ThermoRange& range : ranges) {
+        range.dSumBound = SumErrorBound(range, lower);
+        lower = range.fUpper;
+    }
+    return ranges;
+}
 
 struct ThermoRangeTable {
     float fLow;        // below this the table gives fLowValue
@@ -46,6 +88,11 @@ double EvaluatePolynomial(std::span<const double> coeffs, double x);
 
 // The table's value at x; NaN for a NaN x.
 double EvaluateRangeTable(const ThermoRangeTable& table, double x);
+
+// The table's value at x as a float: exactly the float of the standard's sum of powers.
+// Horner's sum gives it unless the sum of powers could round to another float, which
+// happens for a few readings in a hundred million; those take the sum of powers.
+float EvaluateRangeTableAsFloat(const ThermoRangeTable& table, double x);
 
 // x with search.pForward(x) within kRootSearchTolerance of target. A target the interval
 // cannot reach gives the end nearest to it once kRootSearchMaxSteps halvings are spent.

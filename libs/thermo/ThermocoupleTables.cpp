@@ -81,17 +81,27 @@ constexpr double kNForwardPos[] = {0.000000000000E+00,  0.259293946010E-01,  0.1
 
 // Every inner boundary belongs to the range below it. Types S and R give their fixed
 // high value already at 1768.1 degC and type S its low value already at -50 degC.
-const ThermoRange kKForwardRanges[] = {{0.0f, true, kKForwardNeg},
-                                       {1372.0f, true, kKForwardPos, &KExponentialTerm}};
-const ThermoRange kEForwardRanges[] = {{0.0f, true, kEForwardNeg}, {1000.0f, true, kEForwardPos}};
-const ThermoRange kTForwardRanges[] = {{0.0f, true, kTForwardNeg}, {400.0f, true, kTForwardPos}};
-const ThermoRange kJForwardRanges[] = {{760.0f, true, kJForwardLow}, {1200.0f, true, kJForwardHigh}};
-const ThermoRange kBForwardRanges[] = {{630.615f, true, kBForwardLow}, {1820.0f, true, kBForwardHigh}};
-const ThermoRange kSForwardRanges[] = {
-    {1064.18f, true, kSForwardLow}, {1664.5f, true, kSForwardMid}, {1768.1f, false, kSForwardHigh}};
-const ThermoRange kRForwardRanges[] = {
-    {1064.18f, true, kRForwardLow}, {1664.5f, true, kRForwardMid}, {1768.1f, false, kRForwardHigh}};
-const ThermoRange kNForwardRanges[] = {{0.0f, true, kNForwardNeg}, {1300.0f, true, kNForwardPos}};
+constexpr auto kKForwardRanges =
+    WithSumBounds(-270.0f, std::array<ThermoRange, 2>{{{0.0f, true, kKForwardNeg},
+                                                       {1372.0f, true, kKForwardPos, &KExponentialTerm}}});
+constexpr auto kEForwardRanges = WithSumBounds(
+    -270.0f, std::array<ThermoRange, 2>{{{0.0f, true, kEForwardNeg}, {1000.0f, true, kEForwardPos}}});
+constexpr auto kTForwardRanges = WithSumBounds(
+    -270.0f, std::array<ThermoRange, 2>{{{0.0f, true, kTForwardNeg}, {400.0f, true, kTForwardPos}}});
+constexpr auto kJForwardRanges = WithSumBounds(
+    -210.0f, std::array<ThermoRange, 2>{{{760.0f, true, kJForwardLow}, {1200.0f, true, kJForwardHigh}}});
+constexpr auto kBForwardRanges = WithSumBounds(
+    0.0f, std::array<ThermoRange, 2>{{{630.615f, true, kBForwardLow}, {1820.0f, true, kBForwardHigh}}});
+constexpr auto kSForwardRanges =
+    WithSumBounds(-50.0f, std::array<ThermoRange, 3>{{{1064.18f, true, kSForwardLow},
+                                                      {1664.5f, true, kSForwardMid},
+                                                      {1768.1f, false, kSForwardHigh}}});
+constexpr auto kRForwardRanges =
+    WithSumBounds(-50.0f, std::array<ThermoRange, 3>{{{1064.18f, true, kRForwardLow},
+                                                      {1664.5f, true, kRForwardMid},
+                                                      {1768.1f, false, kRForwardHigh}}});
+constexpr auto kNForwardRanges = WithSumBounds(
+    -270.0f, std::array<ThermoRange, 2>{{{0.0f, true, kNForwardNeg}, {1300.0f, true, kNForwardPos}}});
 
 const ThermoRangeTable kKForward{-270.0f, false, -5.891f, kKForwardRanges, 54.886f};
 const ThermoRangeTable kEForward{-270.0f, false, -8.825f, kEForwardRanges, 76.373f};
@@ -175,25 +185,37 @@ const ThermoRootSearch kBSearch{&kBForward, 44.0, 250.0};
 
 // The S and R polynomials of 250 ... 1200 degC reach up to 11.95 and 13.228 mV, beyond
 // the start of the next set (10.332 and 11.361 mV); that next set takes over only there.
-const ThermoRange kKInverseRanges[] = {
-    {0.0f, true, kKInverseNeg}, {20.644f, true, kKInverseLow}, {54.886f, true, kKInverseHigh}};
-const ThermoRange kEInverseRanges[] = {
-    {-8.825f, false, {}, nullptr, &kESearch}, {0.0f, true, kEInverseNeg}, {76.373f, true, kEInversePos}};
-const ThermoRange kTInverseRanges[] = {{0.0f, true, kTInverseNeg}, {20.872f, true, kTInversePos}};
-const ThermoRange kJInverseRanges[] = {
-    {0.0f, true, kJInverseNeg}, {42.919f, true, kJInverseLow}, {69.553f, true, kJInverseHigh}};
-const ThermoRange kBInverseRanges[] = {
-    {0.291f, false, {}, nullptr, &kBSearch}, {2.431f, true, kBInverseLow}, {13.82f, true, kBInverseHigh}};
-const ThermoRange kSInverseRanges[] = {{1.874f, true, kSInverseLow},
-                                       {11.95f, true, kSInverseMid},
-                                       {17.536f, true, kSInverseHigh},
-                                       {18.693f, true, kSInverseTop}};
-const ThermoRange kRInverseRanges[] = {{1.923f, true, kRInverseLow},
-                                       {13.228f, true, kRInverseMid},
-                                       {19.739f, true, kRInverseHigh},
-                                       {21.103f, true, kRInverseTop}};
-const ThermoRange kNInverseRanges[] = {
-    {0.0f, true, kNInverseNeg}, {20.613f, true, kNInverseLow}, {47.513f, true, kNInverseHigh}};
+constexpr auto kKInverseRanges =
+    WithSumBounds(-5.891f, std::array<ThermoRange, 3>{{{0.0f, true, kKInverseNeg},
+                                                       {20.644f, true, kKInverseLow},
+                                                       {54.886f, true, kKInverseHigh}}});
+constexpr auto kEInverseRanges =
+    WithSumBounds(-9.83f, std::array<ThermoRange, 3>{{{-8.825f, false, {}, nullptr, &kESearch},
+                                                      {0.0f, true, kEInverseNeg},
+                                                      {76.373f, true, kEInversePos}}});
+constexpr auto kTInverseRanges = WithSumBounds(
+    -5.603f, std::array<ThermoRange, 2>{{{0.0f, true, kTInverseNeg}, {20.872f, true, kTInversePos}}});
+constexpr auto kJInverseRanges =
+    WithSumBounds(-8.095f, std::array<ThermoRange, 3>{{{0.0f, true, kJInverseNeg},
+                                                       {42.919f, true, kJInverseLow},
+                                                       {69.553f, true, kJInverseHigh}}});
+constexpr auto kBInverseRanges =
+    WithSumBounds(0.0f, std::array<ThermoRange, 3>{{{0.291f, false, {}, nullptr, &kBSearch},
+                                                    {2.431f, true, kBInverseLow},
+                                                    {13.82f, true, kBInverseHigh}}});
+constexpr auto kSInverseRanges =
+    WithSumBounds(-0.235f, std::array<ThermoRange, 4>{{{1.874f, true, kSInverseLow},
+                                                       {11.95f, true, kSInverseMid},
+                                                       {17.536f, true, kSInverseHigh},
+                                                       {18.693f, true, kSInverseTop}}});
+constexpr auto kRInverseRanges =
+    WithSumBounds(-0.226f, std::array<ThermoRange, 4>{{{1.923f, true, kRInverseLow},
+                                                       {13.228f, true, kRInverseMid},
+                                                       {19.739f, true, kRInverseHigh},
+                                                       {21.103f, true, kRInverseTop}}});
+constexpr auto kNInverseRanges = WithSumBounds(
+    -3.99f, std::array<ThermoRange, 3>{
+                {{0.0f, true, kNInverseNeg}, {20.613f, true, kNInverseLow}, {47.513f, true, kNInverseHigh}}});
 
 // Above its range every type gives the top temperature of its reference function. (A
 // reading of 0 degC there, for K, R and N, would hide an over-range hot junction.)

@@ -71,6 +71,28 @@ TEST(ReferenceForms, ThermocouplePolynomialsMatchThePowerForm) {
     }
 }
 
+// Readings where Horner's sum and the sum of powers round to neighbouring floats (found
+// by comparing every 97th float of every range): near-cancelling sums, tiny values.
+TEST(ReferenceForms, ReadingsWhereHornerRoundsApartGiveThePowerForm) {
+    const struct {
+        int type;
+        bool forward;
+        float x;
+    } cases[] = {
+        {thermo::kTypeK, true, 6.76709622e-09f},  {thermo::kTypeK, true, 9.31763466e-09f},
+        {thermo::kTypeK, true, 1.05144764e-08f},  {thermo::kTypeT, true, -253.818939f},
+        {thermo::kTypeT, true, -251.736435f},     {thermo::kTypeB, true, 699.615967f},
+        {thermo::kTypeT, false, 2.08348929e-15f}, {thermo::kTypeT, false, 2.39159753e-15f},
+    };
+    for (const auto& c : cases) {
+        const ThermoRangeTable& table =
+            *(c.forward ? thermo::ForwardTable(c.type) : thermo::InverseTable(c.type));
+        const float got =
+            c.forward ? ThermoTemperatureToVoltage(c.type, c.x) : ThermoVoltageToTemperature(c.type, c.x);
+        EXPECT_EQ(got, static_cast<float>(PowerForm(table, c.x))) << "type " << c.type << " at " << c.x;
+    }
+}
+
 // The reference search below 0 degC, step by step from -200 degC.
 double SteppedPt(double r0, double r) {
     constexpr double A = 3.9083e-3, B = -5.775e-7, C = -4.183e-12;
