@@ -178,6 +178,9 @@ TEST_F(KelvaneFrameTest, CoefficientCommandWritesTheMarkedRangeToTheMarkedChanne
     CKelvaneFrame frame(m_folder.ProgramFolder());
     frame.Create();
     ASSERT_TRUE(ProcessEventsUntil([&] { return frame.Form()->Cases()->count() == 2; }));
+    // The start-up search for the generator ends by showing "就绪": let it end
+    // before the command shows its own status.
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !frame.IsSearching(); }));
     frame.Form()->SelectModule(0, 3);
 
     std::vector<std::vector<std::uint8_t>> writes;
