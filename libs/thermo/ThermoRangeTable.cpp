@@ -1,6 +1,7 @@
 // Evaluation of the piecewise thermocouple conversions and the bounded root search.
 #include "libs/thermo/ThermoRangeTable.h"
 
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -32,55 +33,62 @@ double EvaluateRange(const ThermoRange& range, double x) {
     return sum;
 }
 
-// Horner's rule over N coefficients, unrolled: the same multiplies and adds in the same
-// order as the loop below, without its counter and exit branch between them, so that
-// successive conversions overlap. The chain starts at the highest coefficient: for a
-// finite x the loop's first step, 0 * x + c, gives c exactly, and a table only ever
-// evaluates finite arguments (NaN and infinities never reach a range).
-template <size_t N> double HornerUnrolled(const double* c, double x) {
-    double sum = c[N - 1];
-    [&]<size_t... I>(std::index_sequence<I...>) {
-        ((sum = sum * x + c[N - 2 - I]), ...);
+// Estrin's form over N coefficients: the terms in pairs, c(2i) + c(2i+1) * x, then the
+// pairs as the coefficients of a polynomial in x * x, and so on. Its chain of dependent
+// steps grows with log2(N) rather than N, so a conversion takes a few steps instead of
+// a long Horner chain. Only the float of the sum is kept, and each range's bound on its
+// difference from the standard's sum of powers covers this form's roundings too (at
+// most three per halving, far fewer than the bound allows; see SumErrorBound).
+template <size_t N> double EstrinUnrolled(const double* c, double x) {
+    if constexpr (N == 1) {
+        return c[0];
+    } else {
+        std::array<double, (N + 1) / 2> pairs;
+        [&]<size_t... I>(std::index_sequence<I...>) {
+            ((pairs[I] = c[2 * I] + c[2 * I + 1] * x), ...);
+        }
+        (std::make_index_sequence<N / 2>{});
+        if constexpr (N % 2 == 1)
+            pairs[N / 2] = c[N - 1];
+        return EstrinUnrolled<(N + 1) / 2>(pairs.data(), x * x);
     }
-    (std::make_index_sequence<N - 1>{});
-    return sum;
 }
 
 } // namespace
 
 double EvaluatePolynomial(std::span<const double> coeffs, double x) {
-    // Horner's rule: one multiply and add a term instead of a power.
+    // One multiply and add a term instead of a power, in a short chain.
     switch (coeffs.size()) {
     case 1:
-        return HornerUnrolled<1>(coeffs.data(), x);
+        return EstrinUnrolled<1>(coeffs.data(), x);
     case 2:
-        return HornerUnrolled<2>(coeffs.data(), x);
+        return EstrinUnrolled<2>(coeffs.data(), x);
     case 3:
-        return HornerUnrolled<3>(coeffs.data(), x);
+        return EstrinUnrolled<3>(coeffs.data(), x);
     case 4:
-        return HornerUnrolled<4>(coeffs.data(), x);
+        return EstrinUnrolled<4>(coeffs.data(), x);
     case 5:
-        return HornerUnrolled<5>(coeffs.data(), x);
+        return EstrinUnrolled<5>(coeffs.data(), x);
     case 6:
-        return HornerUnrolled<6>(coeffs.data(), x);
+        return EstrinUnrolled<6>(coeffs.data(), x);
     case 7:
-        return HornerUnrolled<7>(coeffs.data(), x);
+        return EstrinUnrolled<7>(coeffs.data(), x);
     case 8:
-        return HornerUnrolled<8>(coeffs.data(), x);
+        return EstrinUnrolled<8>(coeffs.data(), x);
     case 9:
-        return HornerUnrolled<9>(coeffs.data(), x);
+        return EstrinUnrolled<9>(coeffs.data(), x);
     case 10:
-        return HornerUnrolled<10>(coeffs.data(), x);
+        return EstrinUnrolled<10>(coeffs.data(), x);
     case 11:
-        return HornerUnrolled<11>(coeffs.data(), x);
+        return EstrinUnrolled<11>(coeffs.data(), x);
     case 12:
-        return HornerUnrolled<12>(coeffs.data(), x);
+        return EstrinUnrolled<12>(coeffs.data(), x);
     case 13:
-        return HornerUnrolled<13>(coeffs.data(), x);
+        return EstrinUnrolled<13>(coeffs.data(), x);
     case 14:
-        return HornerUnrolled<14>(coeffs.data(), x);
+        return EstrinUnrolled<14>(coeffs.data(), x);
     case 15:
-        return HornerUnrolled<15>(coeffs.data(), x);
+        return EstrinUnrolled<15>(coeffs.data(), x);
     default:
         break;
     }
@@ -109,7 +117,7 @@ double Evaluate(const ThermoRangeTable& table, double x, const ThermoRange*& ran
 }
 
 // The forward value the root search compares, as the sum of powers would compare it:
-// Horner's sum where it lies farther than its bound from every threshold.
+// the library's sum where it lies farther than its bound from every threshold.
 double SearchValue(const ThermoRangeTable& table, double x, double target) {
     const ThermoRange* range = nullptr;
     const double value = Evaluate(table, x, range);
@@ -131,9 +139,9 @@ double EvaluateRangeTable(const ThermoRangeTable& table, double x) {
 
 namespace {
 
-// The float of a range's value: Horner's, where every double within the range's bound
-// of it rounds to the same float, and so the sum of powers does too; else the sum of
-// powers' (a few readings in a hundred million).
+// The float of a range's value: the library's sum's, where every double within the
+// range's bound of it rounds to the same float, and so the sum of powers does too; else
+// the sum of powers' (a few readings in a hundred million).
 float RangeValueAsFloat(const ThermoRange& range, double x) {
     const double value = EvaluateRange(range, x);
     const float rounded = static_cast<float>(value);

@@ -25,7 +25,7 @@ struct ThermoRange {
     std::span<const double> coeffs;             // c0 ... c(n-1), empty for a root-search gap
     double (*pfnExtraTerm)(double x) = nullptr; // added to the polynomial (type K)
     const ThermoRootSearch* pSearch = nullptr;  // set for a root-search gap
-    // How far Horner's sum over the range may lie from the sum of powers with
+    // How far the library's sum over the range may lie from the sum of powers with
     // which the standard's tables are evaluated (see WithSumBounds).
     double dSumBound = 0.0;
 };
@@ -33,11 +33,13 @@ struct ThermoRange {
 // The largest value of the only extra term, type K's (0.1185976 at 126.9686 degC).
 inline constexpr double kExtraTermBound = 0.1186;
 
-// Both sums of a polynomial of n terms round each term and partial sum once or twice
-// (the powers in the standard's form once more), each rounding off by at most 2^-53
-// of the sum of the terms' magnitudes, S = sum |c_i| m^i with m the range's largest
-// |x|: together less than (3n + 4) such roundings; (4n + 8) of them bound the
-// difference with room to spare. The extra term adds its own magnitude to S.
+// Both sums of a polynomial of n terms pass each term through a chain of roundings,
+// each off by at most 2^-53 of the sum of the terms' magnitudes, S = sum |c_i| m^i
+// with m the range's largest |x|: the standard's form at most n + 1 (its power, product
+// and the adds after it), Horner's rule 2n and Estrin's form fewer still (a multiply
+// and an add a halving, plus the roundings of its power of x): together less than
+// (3n + 4) such roundings; (4n + 8) of them bound the difference with room to spare.
+// The extra term adds its own magnitude to S.
 constexpr double SumErrorBound(const ThermoRange& range, double lower) {
     if (range.coeffs.empty())
         return 0.0;
@@ -82,15 +84,16 @@ inline constexpr double kRootSearchTolerance = 0.0005;
 // shrink any of the intervals to a point, so a reachable value is always found first.
 inline constexpr int kRootSearchMaxSteps = 64;
 
-// sum of c_i * x^i, by Horner's rule in double: as a float it equals the term-by-term
-// sum of powers with which the standard's tables are evaluated.
+// sum of c_i * x^i in double, in Estrin's form (Horner's rule beyond 15 terms): within
+// the range's dSumBound of the term-by-term sum of powers with which the standard's
+// tables are evaluated.
 double EvaluatePolynomial(std::span<const double> coeffs, double x);
 
 // The table's value at x; NaN for a NaN x.
 double EvaluateRangeTable(const ThermoRangeTable& table, double x);
 
 // The table's value at x as a float: exactly the float of the standard's sum of powers.
-// Horner's sum gives it unless the sum of powers could round to another float, which
+// The library's sum gives it unless the sum of powers could round to another float, which
 // happens for a few readings in a hundred million; those take the sum of powers.
 float EvaluateRangeTableAsFloat(const ThermoRangeTable& table, double x);
 
