@@ -144,10 +144,10 @@ namespace {
 // the sum of powers' (a few readings in a hundred million).
 float RangeValueAsFloat(const ThermoRange& range, double x) {
     const double value = EvaluateRange(range, x);
-    const float rounded = static_cast<float>(value);
     const double bound = range.dSumBound;
-    if (static_cast<float>(value - bound) == rounded && static_cast<float>(value + bound) == rounded)
-        return rounded;
+    // Rounding never reverses an order, so when both ends round alike, value does too.
+    if (static_cast<float>(value - bound) == static_cast<float>(value + bound))
+        return static_cast<float>(value);
     return static_cast<float>(SumOfPowers(range, x));
 }
 

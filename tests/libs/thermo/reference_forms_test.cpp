@@ -2,10 +2,12 @@
 // the thermocouple polynomials summed power by power, and the platinum RTD
 // below 0 degC stepped from -200 degC in 0.1 degC steps.
 #include "libs/thermo/ThermoConversion.h"
+#include "libs/thermo/ThermoRangeTable.h"
 #include "libs/thermo/ThermocoupleTables.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 namespace {
@@ -90,6 +92,21 @@ TEST(ReferenceForms, ReadingsWhereHornerRoundsApartGiveThePowerForm) {
         const float got =
             c.forward ? ThermoTemperatureToVoltage(c.type, c.x) : ThermoVoltageToTemperature(c.type, c.x);
         EXPECT_EQ(got, static_cast<float>(PowerForm(table, c.x))) << "type " << c.type << " at " << c.x;
+    }
+}
+
+// A range whose terms nearly cancel, (x - 1)^5 expanded: at these readings the library's
+// own sum rounds to a float next to the sum of powers', so only the rounding check
+// keeps the result exact.
+TEST(ReferenceForms, ReadingsWhereTheFastSumRoundsApartTakeTheSumOfPowers) {
+    static constexpr double kCoeffs[] = {-1.0, 5.0, -10.0, 10.0, -5.0, 1.0};
+    static constexpr auto kRanges =
+        thermo::WithSumBounds(0.0f, std::array{thermo::ThermoRange{2.0f, true, kCoeffs}});
+    const ThermoRangeTable table{0.0f, false, 0.0f, kRanges, 0.0f};
+    for (float x : {0.900009513f, 0.909020424f, 0.918159246f, 0.936649799f, 0.946019232f}) {
+        const float want = static_cast<float>(PowerForm(table, x));
+        ASSERT_NE(static_cast<float>(thermo::EvaluatePolynomial(kCoeffs, x)), want) << "no longer apart at " << x;
+        EXPECT_EQ(thermo::EvaluateRangeTableAsFloat(table, x), want) << "at " << x;
     }
 }
 
