@@ -153,13 +153,14 @@ float RangeValueAsFloat(const ThermoRange& range, double x) {
 
 } // namespace
 
-float EvaluateRangeTableAsFloat(const ThermoRangeTable& table, double x) {
+float EvaluateRangeTableAsFloat(const ThermoRangeTable& table, float x) {
     if (std::isnan(x))
-        return static_cast<float>(x);
+        return x;
     if (x < table.fLow || (table.bLowIncluded && x == table.fLow))
         return table.fLowValue;
+    // One compare a range: for a float x, x < fFloatLimit is IsInRange.
     for (const ThermoRange& range : table.ranges) {
-        if (IsInRange(range, x))
+        if (x < range.fFloatLimit)
             return RangeValueAsFloat(range, x);
     }
     return table.fHighValue;

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <span>
 
 namespace thermo {
@@ -28,7 +30,18 @@ struct ThermoRange {
     // How far the library's sum over the range may lie from the sum of powers with
     // which the standard's tables are evaluated (see WithSumBounds).
     double dSumBound = 0.0;
+    // A float x is in the range when x < fFloatLimit: fUpper, or the float after it
+    // when fUpper is included (see WithSumBounds).
+    float fFloatLimit = 0.0f;
 };
+
+// The float after a finite f.
+constexpr float NextFloatUp(float f) {
+    if (f == 0.0f)
+        return std::bit_cast<float>(std::uint32_t{1});
+    const auto bits = std::bit_cast<std::uint32_t>(f);
+    return std::bit_cast<float>(f > 0.0f ? bits + 1 : bits - 1);
+}
 
 // The largest value of the only extra term, type K's (0.1185976 at 126.9686 degC).
 inline constexpr double kExtraTermBound = 0.1186;
@@ -58,12 +71,14 @@ constexpr double SumErrorBound(const ThermoRange& range, double lower) {
     return (4.0 * n + 8.0) * 0x1p-53 * sum * 1.0000001;
 }
 
-// The ranges of a table whose arguments start at low, each with its bound.
+// The ranges of a table whose arguments start at low, each with its bound and its
+// float limit.
 template <std::size_t N>
 constexpr std::array<ThermoRange, N> WithSumBounds(float low, std::array<ThermoRange, N> ranges) {
     double lower = low;
     for (ThermoRange& range : ranges) {
         range.dSumBound = SumErrorBound(range, lower);
+        range.fFloatLimit = range.bUpperIncluded ? NextFloatUp(range.fUpper) : range.fUpper;
         lower = range.fUpper;
     }
     return ranges;
@@ -95,7 +110,7 @@ double EvaluateRangeTable(const ThermoRangeTable& table, double x);
 // The table's value at x as a float: exactly the float of the standard's sum of powers.
 // The library's sum gives it unless the sum of powers could round to another float, which
 // happens for a few readings in a hundred million; those take the sum of powers.
-float EvaluateRangeTableAsFloat(const ThermoRangeTable& table, double x);
+float EvaluateRangeTableAsFloat(const ThermoRangeTable& table, float x);
 
 // x with search.pForward(x) within kRootSearchTolerance of target. A target the interval
 // cannot reach gives the end nearest to it once kRootSearchMaxSteps halvings are spent.
