@@ -7,6 +7,7 @@
 #include "acquisition/CaseLinkQueue.h"
 #include "acquisition/CaseProtocol3.h"
 #include "acquisition/CaseSampleBlock.h"
+#include "acquisition/CaseSampleQueue.h"
 #include "datafiles/RawFile.h"
 #include "datafiles/SampleFileFormat.h"
 #include "platform/Message.h"
@@ -122,15 +123,14 @@ public:
     void SetSilenceLimit(int milliseconds) { m_nSilentRoundLimit = std::max(1, milliseconds / kIdleRoundMs); }
     void CopyStateFrom(CCaseLink& old);
     void MarkRelink();
+    // The oldest queued sample, its modules' blocks one after the other;
+    // returns its byte count, 0 when none is queued or it passes size bytes.
     int PopSampleBlock(std::uint8_t* buffer, int size);
-    // Takes up to count queued samples under one lock, handing each to
-    // use(bytes, length), length as PopSampleBlock gives it for a buffer of
-    // size bytes (bytes are readable only when it is above 0); returns how
+    // Takes up to count queued samples under one lock, handing them to
+    // use(const CaseSampleQueue::Run&) a batch's run at a time; returns how
     // many were taken.
-    template <typename Use> int PopSampleBlocks(int count, int size, Use use) {
-        return static_cast<int>(m_sampleQueue.TakeHeadsWith(
-            static_cast<std::size_t>(std::max(count, 0)),
-            [&](const CaseLinkQueue::Packet& entry) { use(entry.data.data(), SampleBlockLength(entry, size)); }));
+    template <typename Use> int PopSampleRuns(int count, Use use) {
+        return m_sampleQueue.Take(std::max(count, 0), use);
     }
     void DropOldestSamples(int count) { m_sampleQueue.DropHead(static_cast<std::size_t>(count)); }
     int QueuedSampleCount() { return static_cast<int>(m_sampleQueue.GetCount()); }
@@ -168,7 +168,6 @@ private:
     // Seconds since 1970 with the milliseconds, the time stamp of received data.
     static double NowSeconds();
     static double SteadySeconds();
-    static int SampleBlockLength(const CaseLinkQueue::Packet& entry, int size);
     // Most samples a gap of lost packets can hold after elapsed seconds.
     int MaxLostSamples(double elapsedSeconds) const;
 
@@ -273,7 +272,7 @@ private:
 
     CaseLinkQueue m_rawQueue;
     CaseLinkQueue m_frameQueue;
-    CaseLinkQueue m_sampleQueue;
+    CaseSampleQueue m_sampleQueue;
     std::mutex m_csReceive; // guards the assembly buffer and the take from m_rawQueue
     std::vector<std::uint8_t> m_assembly;
     int m_nAssembly = 0;
@@ -281,7 +280,7 @@ private:
     // once the run's batches have been seen (under m_csReceive).
     std::vector<int> m_parseUnits, m_parseGroups;
     std::vector<std::vector<CaseSampleBlock>> m_parseSlots = std::vector<std::vector<CaseSampleBlock>>(8);
-    std::mutex m_csFrames;   // guards the take from m_frameQueue
+    std::mutex m_csFrames; // guards the take from m_frameQueue
     // The frame worker sleeps on this until a frame is queued or the workers
     // stop: frames come only in frame mode, and it need not look every 20 ms.
     std::mutex m_frameWakeMutex;

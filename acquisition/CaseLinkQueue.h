@@ -34,8 +34,8 @@ public:
         return true;
     }
     // Hands the oldest packet to use(const Packet&) and removes it, keeping
-    // its storage for a later TakeSpare; false when empty. A link queues a
-    // packet per sample, thousands a second: recycled, they cost no heap.
+    // its storage for a later TakeSpare; false when empty. A link queues
+    // hundreds of packets a second: recycled, they cost no heap.
     template <typename Use> bool TakeHeadWith(Use use) {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_packets.empty())
@@ -52,39 +52,6 @@ public:
         if (m_packets.empty())
             return false;
         bytes = m_packets.front().data.size();
-        return true;
-    }
-    // Hands up to count oldest packets to use(const Packet&), removing and
-    // recycling each as TakeHeadWith does, under one lock; returns how many.
-    template <typename Use> std::size_t TakeHeadsWith(std::size_t count, Use use) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        std::size_t taken = 0;
-        for (; taken < count && !m_packets.empty(); ++taken) {
-            use(static_cast<const Packet&>(m_packets.front()));
-            if (m_spare.size() < kSpareLimit)
-                m_spare.push_back(std::move(m_packets.front().data));
-            m_packets.pop_front();
-        }
-        return taken;
-    }
-    // Unless full (at least full packets waiting), appends count packets of
-    // size bytes, each filled by fill(index, bytes) in recycled storage where
-    // there is some, under one lock, stopping at limit; false when full.
-    template <typename Fill> bool AddTailBatch(std::size_t count, std::size_t bytes, std::size_t full,
-                                               std::size_t limit, Fill fill) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_packets.size() >= full)
-            return false;
-        for (std::size_t i = 0; i < count && m_packets.size() < limit; ++i) {
-            Packet packet;
-            if (!m_spare.empty()) {
-                packet.data = std::move(m_spare.back());
-                m_spare.pop_back();
-            }
-            packet.data.resize(bytes);
-            fill(i, packet.data.data());
-            m_packets.push_back(std::move(packet));
-        }
         return true;
     }
     // Storage of a taken packet for the next one, or none.

@@ -8,6 +8,7 @@
 #include "platform/Time.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -22,6 +23,16 @@ constexpr int kUnitSize = 56;
 std::int32_t Signed24(const std::uint8_t* b) {
     std::int32_t v = (b[0] << 16) | (b[1] << 8) | b[2];
     return (v & 0x800000) ? v - 0x1000000 : v;
+}
+
+// The same read from a four-byte load, for a value with one more readable
+// byte after it: the byte lands below the shift and is dropped.
+std::int32_t Signed24Word(const std::uint8_t* b) {
+    std::uint32_t word;
+    std::memcpy(&word, b, sizeof word);
+    if constexpr (std::endian::native == std::endian::little)
+        word = __builtin_bswap32(word);
+    return static_cast<std::int32_t>(word) >> 8;
 }
 
 } // namespace
@@ -171,8 +182,10 @@ void CCaseLink::DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<Cas
         counter = std::max(0, Signed24(unit + 4));
     block.nHeader = m_nCaseVersion < 2 ? slot : slot * 16777216 + counter;
     if ((unit[7] & 0xC0) != 0xC0) {
-        for (int ch = 0; ch < 16; ++ch)
-            block.fValues[ch] = static_cast<float>(Signed24(unit + 8 + 3 * ch)) * m_ChannelCoef[slot][ch];
+        // The last value ends the unit: only it is read byte by byte.
+        for (int ch = 0; ch < 15; ++ch)
+            block.fValues[ch] = static_cast<float>(Signed24Word(unit + 8 + 3 * ch)) * m_ChannelCoef[slot][ch];
+        block.fValues[15] = static_cast<float>(Signed24(unit + 8 + 45)) * m_ChannelCoef[slot][15];
     }
 }
 
@@ -306,20 +319,18 @@ void CCaseLink::DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSl
 }
 
 void CCaseLink::QueueSampleBlocks(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
-    const CaseSampleBlock empty;
-    const auto fill = [&](std::size_t s, std::uint8_t* data) {
-        for (int k = 0; k < m_nModules; ++k) {
-            const auto& list = perSlot[m_ModuleSlot[k]];
-            const CaseSampleBlock& block = s < list.size() ? list[s] : empty;
-            std::memcpy(data + k * sizeof(CaseSampleBlock), &block, sizeof block);
-        }
-    };
-    const std::size_t bytes = static_cast<std::size_t>(m_nModules) * sizeof(CaseSampleBlock);
-    if (!m_sampleQueue.AddTailBatch(static_cast<std::size_t>(samples), bytes, kSampleQueueLimit,
-                                    kSampleQueueLimit * 2, fill)) {
-        // Counted, so that the driver reports them: never skipped unseen.
-        m_nSkippedSamples += samples;
-    }
+    const int queued = m_sampleQueue.Add(m_nModules, samples, kSampleQueueLimit, kSampleQueueLimit * 2,
+                                         [&](int k, CaseSampleBlock* out, int count) {
+                                             // A slot short of samples is padded with empty blocks.
+                                             const auto& list =
+                                                 perSlot[static_cast<std::size_t>(m_ModuleSlot[k])];
+                                             const int have = std::min(count, static_cast<int>(list.size()));
+                                             std::copy_n(list.begin(), have, out);
+                                             std::fill(out + have, out + count, CaseSampleBlock{});
+                                         });
+    // Counted, so that the driver reports them: never skipped unseen.
+    if (queued < samples)
+        m_nSkippedSamples += samples - queued;
 }
 
 void CCaseLink::UpdateLatestSample(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
@@ -396,19 +407,15 @@ void CCaseLink::ClearLatestSamples() {
     m_Latest.clear();
 }
 
-int CCaseLink::SampleBlockLength(const CaseLinkQueue::Packet& entry, int size) {
-    const int length = static_cast<int>(entry.data.size());
-    if (length == 1)
-        return -2;
-    return length >= 2 && length <= size ? length : 0;
-}
-
 int CCaseLink::PopSampleBlock(std::uint8_t* buffer, int size) {
     int result = 0;
-    m_sampleQueue.TakeHeadWith([&](const CaseLinkQueue::Packet& entry) {
-        result = SampleBlockLength(entry, size);
-        if (result > 0)
-            std::memcpy(buffer, entry.data.data(), static_cast<std::size_t>(result));
+    m_sampleQueue.Take(1, [&](const CaseSampleQueue::Run& run) {
+        const int length = run.modules * static_cast<int>(sizeof(CaseSampleBlock));
+        if (length > size)
+            return; // taken, as a sample too long for the buffer always was
+        for (int k = 0; k < run.modules; ++k)
+            std::memcpy(buffer + k * sizeof(CaseSampleBlock), run.Module(k), sizeof(CaseSampleBlock));
+        result = length;
     });
     return result;
 }
@@ -468,7 +475,8 @@ void CCaseLink::StoreBatch(const std::vector<std::vector<CaseSampleBlock>>& perS
     WriteSamplesToFile(perSlot, from, samples);
 }
 
-void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int from, int to) {
+void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int from,
+                                   int to) {
     if (g_nRunWriteError.load() != 0 || to <= from)
         return; // the run is stopping on a failed write: nothing more is stored
     SampleStatusRecord status{};

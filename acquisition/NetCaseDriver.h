@@ -189,7 +189,6 @@ private:
     // i's blocks start at i × kMaxSetsPerCycle; of each, the first
     // m_StoredSets[i] may hold data, every later one holds none.
     std::vector<CaseSampleBlock> m_SetStorage;
-    static constexpr int kPopLimit = 65536; // bytes of the longest sample taken from a link
     std::vector<int> m_StoredSets;
     std::vector<int> m_FilledSets;
     CaseLinkQueue m_blockQueue; // blocks handed to the driver window (0x876)

@@ -235,26 +235,27 @@ void CNetCaseDriver::GatherBlocks(const std::vector<std::shared_ptr<CCaseLink>>&
             continue;
         std::int32_t list[CCaseLink::kMaxModules];
         link->CopyModuleList(list);
-        // A set the queue lacks, and a missing entry of a set, keep the sets
-        // aligned with empty blocks.
+        // A set the queue lacks, and a module a queued sample lacks, keep the
+        // sets aligned with empty blocks (from null).
         int s = 0;
-        const auto place = [&](const std::uint8_t* bytes, int length) {
-            const int blocks = length > 0 ? length / static_cast<int>(sizeof(CaseSampleBlock)) : 0;
-            for (int k = 0; k < modules; ++k) {
-                if (list[k] < 0 || list[k] >= 8)
-                    continue;
-                const int module = caseNo * 8 + list[k];
-                CaseSampleBlock& block = m_SetStorage[static_cast<std::size_t>(module) * kMaxSetsPerCycle + s];
-                if (k < blocks)
-                    std::memcpy(&block, bytes + k * sizeof(CaseSampleBlock), sizeof block);
-                else
-                    block = CaseSampleBlock{};
-            }
-            ++s;
+        const auto place = [&](int k, const CaseSampleBlock* from, int count) {
+            CaseSampleBlock* out =
+                m_SetStorage.data() + static_cast<std::size_t>(caseNo * 8 + list[k]) * kMaxSetsPerCycle + s;
+            if (from != nullptr)
+                std::copy_n(from, count, out);
+            else
+                std::fill_n(out, count, CaseSampleBlock{});
         };
-        link->PopSampleBlocks(sets, kPopLimit, place);
-        while (s < sets)
-            place(nullptr, 0);
+        const auto placeAll = [&](const CaseSampleQueue::Run* run, int count) {
+            for (int k = 0; k < modules; ++k) {
+                if (list[k] >= 0 && list[k] < 8)
+                    place(k, run != nullptr && k < run->modules ? run->Module(k) : nullptr, count);
+            }
+            s += count;
+        };
+        link->PopSampleRuns(sets, [&](const CaseSampleQueue::Run& run) { placeAll(&run, run.samples); });
+        if (s < sets)
+            placeAll(nullptr, sets - s);
         for (int k = 0; k < modules; ++k) {
             if (list[k] >= 0 && list[k] < 8)
                 m_FilledSets[static_cast<std::size_t>(caseNo * 8 + list[k])] = sets;

@@ -124,8 +124,11 @@ void CMainFrame::RegisterTestDialogCommands() {
 
 void CMainFrame::ShowTestAlarms() {
     const CAlarmEvaluation& alarms = m_pSampling->GetAlarms();
-    m_pAlarmState->SetAlarm(alarms.GetAlarmState());
-    m_pAlarmState->update();
+    // Checked with every sample set: the lamp repaints only when its state changes.
+    if (m_pAlarmState->GetAlarm() != alarms.GetAlarmState()) {
+        m_pAlarmState->SetAlarm(alarms.GetAlarmState());
+        m_pAlarmState->update();
+    }
     if (m_pTestAlarm->isVisible()) {
         m_pTestAlarm->SetAlarmList(alarms.GetAlarmList());
         m_pTestAlarm->UpdateAlarmList();

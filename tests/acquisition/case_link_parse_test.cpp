@@ -130,6 +130,19 @@ TEST_F(CaseLinkParseTest, BlockModeDecodesValuesCountersAndCarriesPartialUnits) 
     }
 }
 
+TEST_F(CaseLinkParseTest, BlockModeDecodesTheWholeValueRange) {
+    SetUpModules(0, 1, 1);
+    const std::array<std::int32_t, 16> values{-8388608, -8388607, -65536, -256, -1, 0, 1, 255,
+                                              256,      65535,    65536,  -2,   2,  8388606, 8388607, -8388608};
+    Bytes stream;
+    CCaseSimulator::AppendUnit(stream, 0, 0, 0, 1, {}, &values);
+    Feed(stream);
+    const auto sets = PopAll();
+    ASSERT_EQ(sets.size(), 1u);
+    for (int ch = 0; ch < 16; ++ch)
+        EXPECT_EQ(sets[0][0].fValues[ch], static_cast<float>(values[std::size_t(ch)])) << "channel " << ch;
+}
+
 TEST_F(CaseLinkParseTest, BlockModeFaults) {
     SetUpModules(0, 2, 1);
     Bytes stream;

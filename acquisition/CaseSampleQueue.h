@@ -1,0 +1,121 @@
+// The samples a case link holds for live processing, kept in the batches its
+// parser made. A batch stores its modules one after the other, each module's
+// blocks in sample order, so that the processing thread copies a module's run
+// of samples at once instead of one block at a time. Locked: the link's
+// worker adds, the driver's processing thread takes.
+#pragma once
+
+#include "acquisition/CaseSampleBlock.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+class CaseSampleQueue {
+public:
+    // Consecutive samples of one batch: module k's blocks are Module(k)[0..samples).
+    struct Run {
+        int modules = 0;
+        int samples = 0;
+        const CaseSampleBlock* first = nullptr;
+        std::size_t stride = 0; // blocks from one module's run to the next
+        const CaseSampleBlock* Module(int k) const { return first + static_cast<std::size_t>(k) * stride; }
+    };
+
+    // Unless full (at least `full` samples waiting), appends a batch of up to
+    // `samples` samples of `modules` modules, stopping where `limit` samples
+    // would wait; fill(k, out, count) writes module k's first count blocks.
+    // Returns how many samples were queued.
+    template <typename Fill>
+    int Add(int modules, int samples, std::size_t full, std::size_t limit, Fill fill) {
+        if (modules <= 0 || samples <= 0)
+            return 0;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_count >= full || m_count >= limit)
+            return 0;
+        const int count =
+            static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(samples), limit - m_count));
+        Batch batch;
+        if (!m_spare.empty()) {
+            batch.blocks = std::move(m_spare.back());
+            m_spare.pop_back();
+        }
+        batch.modules = modules;
+        batch.samples = count;
+        batch.blocks.resize(static_cast<std::size_t>(modules) * static_cast<std::size_t>(count));
+        for (int k = 0; k < modules; ++k)
+            fill(k, batch.blocks.data() + static_cast<std::size_t>(k) * static_cast<std::size_t>(count),
+                 count);
+        m_batches.push_back(std::move(batch));
+        m_count += static_cast<std::size_t>(count);
+        return count;
+    }
+
+    // Hands the oldest samples, up to count, to use(const Run&) in runs of
+    // one batch each, and removes them, under one lock; returns how many.
+    template <typename Use> int Take(int count, Use use) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        int taken = 0;
+        while (taken < count && !m_batches.empty()) {
+            Batch& head = m_batches.front();
+            const int n = std::min(count - taken, head.samples - head.taken);
+            Run run;
+            run.modules = head.modules;
+            run.samples = n;
+            run.first = head.blocks.data() + head.taken;
+            run.stride = static_cast<std::size_t>(head.samples);
+            use(static_cast<const Run&>(run));
+            Consume(n);
+            taken += n;
+        }
+        return taken;
+    }
+
+    // Drops the oldest count samples.
+    void DropHead(std::size_t count) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        while (count > 0 && !m_batches.empty()) {
+            const int n = static_cast<int>(std::min<std::size_t>(
+                count, static_cast<std::size_t>(m_batches.front().samples - m_batches.front().taken)));
+            Consume(n);
+            count -= static_cast<std::size_t>(n);
+        }
+    }
+    void RemoveAll() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_batches.clear();
+        m_count = 0;
+    }
+    std::size_t GetCount() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_count;
+    }
+
+private:
+    struct Batch {
+        int modules = 0;
+        int samples = 0;
+        int taken = 0;
+        std::vector<CaseSampleBlock> blocks; // module k's run starts at k × samples
+    };
+    // Removes n samples from the head batch (under the lock), keeping a used
+    // batch's storage for a later one: a link queues hundreds a second.
+    void Consume(int n) {
+        Batch& head = m_batches.front();
+        head.taken += n;
+        m_count -= static_cast<std::size_t>(n);
+        if (head.taken < head.samples)
+            return;
+        if (m_spare.size() < kSpareLimit)
+            m_spare.push_back(std::move(head.blocks));
+        m_batches.pop_front();
+    }
+
+    static constexpr std::size_t kSpareLimit = 16;
+    std::mutex m_mutex; // guards everything below
+    std::deque<Batch> m_batches;
+    std::size_t m_count = 0; // samples waiting
+    std::vector<std::vector<CaseSampleBlock>> m_spare;
+};
