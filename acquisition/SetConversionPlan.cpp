@@ -67,10 +67,17 @@ void ConvertRun(int count, const float* __restrict raw, const double* __restrict
 
 } // namespace
 
+bool CSetConversionPlan::Entry::operator==(const Entry& other) const {
+    const auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    return id == other.id && unit == other.unit && position == other.position && linear == other.linear &&
+           bits(divisor) == bits(other.divisor) && bits(slope) == bits(other.slope) &&
+           bits(offset) == bits(other.offset);
+}
+
 void CSetConversionPlan::Build() {
-    m_Entries.clear();
+    m_NextEntries.clear();
     std::bitset<MAX_CHANNEL_COUNT> used;
-    m_bSharedPlaces = false;
+    bool shared = false;
     const int count = std::clamp(g_nChannelCount, 0, MAX_CHANNEL_COUNT);
     for (int i = 0; i < count; ++i) {
         const int id = g_ChannelList[i];
@@ -82,12 +89,18 @@ void CSetConversionPlan::Build() {
         if (slot < 0 || position >= MAX_CHANNEL_COUNT)
             continue;
         if (used.test(static_cast<std::size_t>(position)))
-            m_bSharedPlaces = true;
+            shared = true;
         used.set(static_cast<std::size_t>(position));
         const ChannelParamRecord& p = g_ChannelParams[id];
-        m_Entries.push_back({id, unit, position, IsLinearChannel(id), p.fScaleDivisor, p.fCorrectionSlope,
-                             p.fCorrectionOffset});
+        m_NextEntries.push_back({id, unit, position, IsLinearChannel(id), p.fScaleDivisor, p.fCorrectionSlope,
+                                 p.fCorrectionOffset});
     }
+    m_bSharedPlaces = shared;
+    // The runs follow from the entries alone: the same entries as the last
+    // batch's keep its runs.
+    if (m_NextEntries == m_Entries && !m_Runs.empty())
+        return;
+    m_Entries.swap(m_NextEntries);
     BuildRuns();
 }
 

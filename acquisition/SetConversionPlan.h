@@ -30,6 +30,8 @@ private:
         float divisor;
         float slope;
         float offset;
+        // Equal to the bit: a plan of equal entries converts the same.
+        bool operator==(const Entry& other) const;
     };
     // Listed channels of one unit in a row: either one channel of its own
     // conversion or consecutive scaled-and-corrected channels, whose
@@ -53,6 +55,7 @@ private:
     void ConvertRuns(const CaseSampleBlock* set, float* buffer, float* values) const;
 
     std::vector<Entry> m_Entries;
+    std::vector<Entry> m_NextEntries; // the entries a build reads, before they are taken
     std::vector<Run> m_Runs;
     std::vector<double> m_Factor;
     std::vector<float> m_Slope;

@@ -27,15 +27,23 @@ struct ChannelKind {
 // strain, thermocouples with and without a measured cold junction, RTDs,
 // speed, pass-through) and a zero divisor.
 const ChannelKind kKinds[] = {
-    {MEASURE_VOLTAGE, 0, 0.37f, -1},      {MEASURE_BRIDGE_SENSOR, 2, 2.5f, -1},
-    {MEASURE_RESISTANCE, 0, 1.0f, -1},    {MEASURE_STRAIN, 3, 0.81f, -1},
-    {MEASURE_STRAIN, 0, 0.81f, -1},       {MEASURE_STRAIN, 1, 0.81f, -1},
-    {MEASURE_THERMOCOUPLE, 0, 1.0f, -1},  {MEASURE_THERMOCOUPLE, 0, 1.0f, 3},
-    {MEASURE_RTD, 0, 1.0f, -1},           {MEASURE_SPEED, 0, 1.0f, -1},
-    {MEASURE_PASS_THROUGH, 8, 1.0f, -1},  {MEASURE_PASS_THROUGH, 4, 1.5f, -1},
-    {MEASURE_VOLTAGE, 0, 0.0f, -1},       {12, 0, 3.0f, -1},
+    {MEASURE_VOLTAGE, 0, 0.37f, -1},
+    {MEASURE_BRIDGE_SENSOR, 2, 2.5f, -1},
+    {MEASURE_RESISTANCE, 0, 1.0f, -1},
+    {MEASURE_STRAIN, 3, 0.81f, -1},
+    {MEASURE_STRAIN, 0, 0.81f, -1},
+    {MEASURE_STRAIN, 1, 0.81f, -1},
+    {MEASURE_THERMOCOUPLE, 0, 1.0f, -1},
+    {MEASURE_THERMOCOUPLE, 0, 1.0f, 3},
+    {MEASURE_RTD, 0, 1.0f, -1},
+    {MEASURE_SPEED, 0, 1.0f, -1},
+    {MEASURE_PASS_THROUGH, 8, 1.0f, -1},
+    {MEASURE_PASS_THROUGH, 4, 1.5f, -1},
+    {MEASURE_VOLTAGE, 0, 0.0f, -1},
+    {12, 0, 3.0f, -1},
     // Powers of two, whose reciprocals the plan multiplies by.
-    {MEASURE_VOLTAGE, 0, 0.25f, -1},      {MEASURE_BRIDGE_SENSOR, 2, 1024.0f, -1},
+    {MEASURE_VOLTAGE, 0, 0.25f, -1},
+    {MEASURE_BRIDGE_SENSOR, 2, 1024.0f, -1},
     {MEASURE_VOLTAGE, 0, 0x1p-100f, -1},
 };
 
@@ -71,9 +79,16 @@ void SetUpChannel(int id, const ChannelKind& kind, std::mt19937& random) {
 void ExpectChannelByChannelResults(std::mt19937& random) {
     std::vector<CaseSampleBlock> set(MAX_CHANNEL_CASE_COUNT);
     std::uniform_real_distribution<float> reading(-9000.0f, 9000.0f);
-    const float specials[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                              -std::numeric_limits<float>::infinity(), 8388609.0f, 8388610.0f, -8388609.0f,
-                              0.0f, -0.0f, 1e-40f, 3e38f};
+    const float specials[] = {std::numeric_limits<float>::quiet_NaN(),
+                              std::numeric_limits<float>::infinity(),
+                              -std::numeric_limits<float>::infinity(),
+                              8388609.0f,
+                              8388610.0f,
+                              -8388609.0f,
+                              0.0f,
+                              -0.0f,
+                              1e-40f,
+                              3e38f};
     CSetConversionPlan plan;
     plan.Build();
     std::vector<float> buffer(MAX_CHANNEL_COUNT, -1.0f), values(MAX_CHANNEL_COUNT, -1.0f);
@@ -170,6 +185,39 @@ struct PlainRun {
         plan.Convert(set.data(), buffer.data(), values.data());
     }
 };
+
+// One plan built for batch after batch follows every change of the channel
+// records and of the slots between them.
+TEST_F(SetConversionPlanTest, ABuildAfterAChangeFollowsIt) {
+    ResetCaseTables();
+    ClearChannelRecords();
+    g_CaseSlot[3] = 0;
+    PlainRun run;
+    run.List({48, 49});
+    run.set[3].fValues[0] = 2000.0f;
+    run.set[3].fValues[1] = 4000.0f;
+    CSetConversionPlan plan;
+    const auto expect = [&](int slot, const char* step) {
+        plan.Build();
+        plan.Convert(run.set.data(), run.buffer.data(), run.values.data());
+        for (int id : {48, 49}) {
+            const float expected = static_cast<float>(ConvertBlockChannelValue(id, run.set[3]));
+            EXPECT_EQ(run.values[id], expected) << step << ", channel " << id;
+            EXPECT_EQ(run.buffer[slot * 16 + id % 16], expected) << step << ", channel " << id;
+        }
+    };
+    expect(0, "first batch");
+    expect(0, "unchanged");
+    g_ChannelParams[49].fScaleDivisor = 3.0f;
+    expect(0, "divisor");
+    g_ChannelParams[48].fCorrectionSlope = 3.0f;
+    g_ChannelParams[48].fCorrectionOffset = 0.5f;
+    expect(0, "correction");
+    g_ChannelParams[49].nMeasureType = MEASURE_THERMOCOUPLE;
+    expect(0, "measurement type");
+    g_CaseSlot[3] = 1;
+    expect(1, "slot");
+}
 
 // Two units in one slot (a damaged slot table): both channels at a place
 // show what it holds after the whole set, the later unit's value.
