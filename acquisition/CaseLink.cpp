@@ -200,16 +200,21 @@ int CCaseLink::ReceiveAll() {
 int CCaseLink::ReceiveWhileReceiving() {
     int n = -1;
     while (m_bReceiving.load()) {
-        const int room = kBufferSize - GetReplyBytes();
+        // Read straight behind the held bytes: the receive does not wait, so
+        // the reply's lock is held only while the waiting bytes are copied.
+        std::unique_lock<std::mutex> lock(m_hMutex);
+        const int room = kBufferSize - m_nReplyBytes;
         if (room <= 0)
             break; // the rest waits in the socket for the next round
-        n = m_socket.Receive(m_scratch.data(), static_cast<std::size_t>(room), 0);
+        n = m_socket.Receive(m_reply.data() + m_nReplyBytes, static_cast<std::size_t>(room), 0);
         if (n <= 0) {
             if (n == 0)
                 m_bPeerClosed = true;
             break;
         }
-        AppendReply(m_scratch.data(), n, false);
+        m_nReplyBytes += n;
+        m_nTotalBytes += n;
+        lock.unlock();
         if (n < room)
             break; // the socket held no more: what comes next waits for the next round
     }

@@ -175,8 +175,9 @@ void CCaseLink::DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<Cas
     const int slot = unit[7] & 0x3F;
     if (slot >= 8 || perSlot[slot].empty())
         return; // not a module of this case
+    // The block comes empty (a module's blocks are cleared before a batch is
+    // decoded) and a sample holds one unit of a module.
     CaseSampleBlock& block = perSlot[slot][static_cast<std::size_t>(sample)];
-    block = CaseSampleBlock{};
     std::int32_t counter = 0;
     if (m_nCaseVersion >= 2)
         counter = std::max(0, Signed24(unit + 4));
