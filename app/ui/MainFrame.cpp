@@ -9,7 +9,6 @@
 #include "acquisition/CommBase.h"
 #include "acquisition/DataForwardServer.h"
 #include "acquisition/DatabaseWriter.h"
-#include "app/ui/DdeService.h"
 #include "acquisition/LeadWireSelfTest.h"
 #include "acquisition/NetComm.h"
 #include "acquisition/RemoteCommandDispatch.h"
@@ -17,6 +16,7 @@
 #include "app/RunFlags.h"
 #include "app/StartupWork.h"
 #include "app/ui/ChildFrame.h"
+#include "app/ui/DdeService.h"
 #include "app/ui/FrameSamplingHost.h"
 #include "app/ui/KelvaneLink.h"
 #include "app/ui/ShowDetailWinThread.h"
@@ -195,12 +195,21 @@ bool CMainFrame::IsRunActive() const {
 
 void CMainFrame::ShowDataCountInStatusBar(int kind, int count, int total, bool acquiring) {
     const auto texts = DataCountPaneTexts(kind, count, total, acquiring, m_project.m_nProjectState);
-    if (QLabel* pane = m_statusPanes.count(900) ? m_statusPanes[900] : nullptr) {
-        pane->setText(QString::fromStdString(texts.first));
-    }
-    if (QLabel* pane = m_statusPanes.count(901) ? m_statusPanes[901] : nullptr) {
-        pane->setText(QString::fromStdString(texts.second));
-    }
+    SetPaneText(900, QString::fromStdString(texts.first));
+    SetPaneText(901, QString::fromStdString(texts.second));
+}
+
+void CMainFrame::SetPaneText(int id, const QString& text) {
+    const auto it = m_statusPanes.find(id);
+    if (it == m_statusPanes.end())
+        return;
+    QLabel* pane = it->second;
+    // Only a text that would not fit widens the pane.
+    const int needed =
+        pane->fontMetrics().horizontalAdvance(text) + 2 * pane->margin() + 2 * pane->frameWidth() + 8;
+    if (needed > pane->width())
+        pane->setFixedWidth(needed);
+    pane->setText(text);
 }
 
 QString CMainFrame::GetPaneText(int id) const {

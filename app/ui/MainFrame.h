@@ -297,6 +297,8 @@ public:
     void SetAllViewsDataCount(int count);
 
     QString GetPaneText(int id) const;
+    // Shows text in status pane id (900, 901).
+    void SetPaneText(int id, const QString& text);
     void SetStatusText(const QString& text);
 
     // Bar flags of the layout file.

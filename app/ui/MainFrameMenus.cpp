@@ -161,8 +161,10 @@ void CMainFrame::CreateStatusBar() {
     m_pStatusText = new QLabel(bar);
     bar->addWidget(m_pStatusText, 1);
     for (int id : {900, 901}) {
+        // A pane keeps its size while its counts change, so that the status
+        // bar is not laid out again at every count (see SetPaneText).
         auto* pane = new QLabel(bar);
-        pane->setMinimumWidth(kStatusPaneWidth);
+        pane->setFixedSize(kStatusPaneWidth, pane->sizeHint().height());
         bar->addPermanentWidget(pane);
         m_statusPanes[id] = pane;
     }

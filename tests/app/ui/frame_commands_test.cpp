@@ -215,6 +215,16 @@ TEST_F(FrameCommandsTest, FrameShowsItsMenusBarsPanesAndCountPanes) {
     EXPECT_TRUE(m_frame->GetPane(IDR_PANE_SAMPLE_PARAM)->isVisible());
     EXPECT_EQ(m_frame->GetPaneText(900), "当前窗口数据计数");
     EXPECT_EQ(m_frame->GetPaneText(901), "当前项目数据总数");
+    // The count panes keep their width while counts change; a longer text widens its pane.
+    auto* pane = m_frame->statusBar()->findChildren<QLabel*>().at(1);
+    ASSERT_EQ(pane->text(), "当前窗口数据计数");
+    const int width = pane->width();
+    m_frame->ShowDataCountInStatusBar(1, 12, 345, true);
+    EXPECT_EQ(pane->width(), width);
+    const QString longText = QString(80, QChar(u'W'));
+    m_frame->SetPaneText(900, longText);
+    EXPECT_EQ(m_frame->GetPaneText(900), longText);
+    EXPECT_GE(pane->width(), pane->fontMetrics().horizontalAdvance(longText));
     EXPECT_FALSE(m_frame->GetDataLocateBar()->isVisible());
 
     ASSERT_TRUE(m_frame->RunCommand(ID_NEW_TABLE_WINDOW));
