@@ -42,7 +42,7 @@ double CCaseLink::NowSeconds() {
 
 CCaseLink::CCaseLink(CCaseProtocol3* encoder, CaseLinkHost* host)
     : m_pEncoder(encoder), m_pHost(host), m_reply(kBufferSize), m_scratch(kBufferSize),
-      m_assembly(kBufferSize) {
+      m_assembly(kAssemblySize) {
     for (auto& slot : m_ChannelCoef)
         slot.fill(1.0f);
     for (auto& channel : m_ModuleChannel)

@@ -33,6 +33,15 @@ extern std::atomic<double> g_fFirstDataTime;
 class CCaseLink {
 public:
     static constexpr int kBufferSize = 131072;
+    // The raw worker's assembly buffer: a batch of blocks received over a
+    // pause of the worker (below), with a full receive buffer among them.
+    static constexpr int kAssemblySize = 4 * kBufferSize;
+    // The raw worker's pause after a batch: the blocks received meanwhile make
+    // the next batch, which each per-case file takes in one write. At 5 kHz a
+    // file takes about ten writes a second instead of one every few
+    // milliseconds; the processing thread, which takes the sets every 10 ms,
+    // sees them at most this much later.
+    static constexpr int kBatchPauseMs = 100;
     static constexpr int kMaxModules = 512; // system module index = case x 8 + slot
     static constexpr int kMaxCaseNo = kMaxModules / 8 - 1;
     // Case numbers a MapID may give: 32 cases of 8 units make the 256 units.
@@ -158,7 +167,9 @@ public:
 
     // Receive path, public so that the parsers can be fed without a socket.
     void PushReceivedBytes(int len, const std::uint8_t* bytes);
-    // Runs the raw-receive worker's step on everything queued; returns blocks handled.
+    // Runs the raw-receive worker's step on everything queued; returns blocks
+    // handled. The end of a run calls it once its receive loop has ended, so
+    // that the blocks of the worker's last pause are stored, not dropped.
     int ProcessRawQueue();
     int ProcessFrameQueue();
     void ParseDataFrame(const std::uint8_t* frame, int length);
@@ -207,6 +218,8 @@ private:
     void FillLostPackets(std::int32_t header);
     bool ValidModuleIndex(int slot) const;
     void RawWorker();
+    // Waits up to ms, or until the workers are told to stop.
+    void RawWorkerPause(int ms);
     void FrameWorker();
     void WakeFrameWorker();
 
@@ -285,6 +298,9 @@ private:
     // stop: frames come only in frame mode, and it need not look every 20 ms.
     std::mutex m_frameWakeMutex;
     std::condition_variable m_frameWake;
+    // The raw worker's pauses end early on this when the workers stop.
+    std::mutex m_rawWakeMutex;
+    std::condition_variable m_rawWake;
     std::mutex m_csDispatch; // guards the sample state shared by the frame and block paths, and m_files
 
     std::map<int, double> m_LastCounterTime;   // module id -> when its last counter came (steady s)

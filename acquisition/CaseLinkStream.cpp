@@ -52,7 +52,7 @@ void CCaseLink::PushReceivedBytes(int len, const std::uint8_t* bytes) {
 void CCaseLink::AppendAssembly(const std::uint8_t* bytes, int length) {
     if (length > kBufferSize)
         return;
-    if (m_nAssembly + length > kBufferSize)
+    if (m_nAssembly + length > kAssemblySize)
         m_nAssembly = 0;
     std::memcpy(m_assembly.data() + m_nAssembly, bytes, static_cast<std::size_t>(length));
     m_nAssembly += length;
@@ -73,7 +73,7 @@ int CCaseLink::ProcessRawQueue() {
     std::lock_guard<std::mutex> lock(m_csReceive);
     std::size_t next = 0;
     while (m_rawQueue.PeekHeadSize(next)) {
-        if (handled > 0 && m_nAssembly + static_cast<long long>(next) > kBufferSize)
+        if (handled > 0 && m_nAssembly + static_cast<long long>(next) > kAssemblySize)
             ParseAssembly();
         m_rawQueue.TakeHeadWith([this](const CaseLinkQueue::Packet& packet) {
             AppendAssembly(packet.data.data(), static_cast<int>(packet.data.size()));
@@ -603,7 +603,13 @@ bool CCaseLink::StartWorkers() {
 }
 
 void CCaseLink::StopWorkers() {
-    m_bWorkersRun = false;
+    {
+        // Set under the pause's lock, so that a worker between its look at
+        // the flag and its wait cannot miss the call.
+        std::lock_guard<std::mutex> lock(m_rawWakeMutex);
+        m_bWorkersRun = false;
+    }
+    m_rawWake.notify_one();
     WakeFrameWorker();
     if (m_rawWorker.joinable())
         m_rawWorker.join();
@@ -614,12 +620,17 @@ void CCaseLink::StopWorkers() {
 void CCaseLink::RawWorker() {
     while (m_bWorkersRun.load()) {
         if (m_rawQueue.GetCount() == 0 || !m_bReceiving.load()) {
-            platform::Sleep(20);
+            RawWorkerPause(20);
             continue;
         }
-        platform::Sleep(ProcessRawQueue() > 0 ? 1 : 10);
+        RawWorkerPause(ProcessRawQueue() > 0 ? kBatchPauseMs : 10);
     }
     m_rawQueue.RemoveAll();
+}
+
+void CCaseLink::RawWorkerPause(int ms) {
+    std::unique_lock<std::mutex> lock(m_rawWakeMutex);
+    m_rawWake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !m_bWorkersRun.load(); });
 }
 
 void CCaseLink::WakeFrameWorker() {

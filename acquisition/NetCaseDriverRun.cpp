@@ -54,6 +54,10 @@ int CNetCaseDriver::StopSampling() {
     for (auto& link : links)
         link->SetReceiving(0);
     WaitCaseThreads(m_startThreads, 0, 20);
+    // The receive loops have ended: what they queued during their raw
+    // worker's last pause is parsed and stored before the files close.
+    for (auto& link : links)
+        link->ProcessRawQueue();
     Trace("Sample", "设置停止处理标志 " + TimeText());
     g_bStopProcessing = 0;
     Trace("Sample", "关闭采样数据文件");

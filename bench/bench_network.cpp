@@ -206,6 +206,11 @@ public:
         return true;
     }
     long long StoredSets() const { return m_frame ? m_frame->GetSampling().m_nRunStoredCount.load() : 0; }
+    // Sets a full case queue kept from live processing so far.
+    long long SkippedSets() const {
+        CCommBase* comm = m_frame ? m_frame->GetCommBase() : nullptr;
+        return comm ? comm->GetSkippedSets() : 0;
+    }
     void Stop() {
         if (m_frame != nullptr) {
             if (IsRunActive())
@@ -274,6 +279,7 @@ void BM_ProgramPath(benchmark::State& state) {
             QTimer::singleShot(kMeasureMs, &loop, &QEventLoop::quit);
             loop.exec();
         });
+    state.counters["skipped_sets"] = static_cast<double>(run.SkippedSets());
     run.Stop();
     meter.Report(state);
 }

@@ -5,12 +5,14 @@
 #include "DriverTestOwner.h"
 #include "FakeChannelSource.h"
 #include "LinkTestHost.h"
+#include "ScratchFolder.h"
 
 #include "platform/MessageBox.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -128,6 +130,28 @@ TEST_F(NetCaseDriverTest, AFloodThatFillsACaseQueueReportsTheSkippedSets) {
     Feed(*b, 1, 1, 0, limit);
     Feed(*b, 1, 1, limit, 7);
     EXPECT_EQ(driver.GetSkippedSets(), 25) << "the case that skipped the most";
+}
+
+// Blocks received during the raw worker's last pause before the stop are
+// parsed and stored when the run stops, not dropped with the queue.
+TEST_F(NetCaseDriverTest, AStopStoresTheBlocksStillWaiting) {
+    const ScratchFolder scratch;
+    auto a = AddCase(1, 2, "10.0.0.1");
+    a->SetCaseDataFile(scratch.Path(), "run");
+    a->SetCaseOption(1, 0);
+    a->OpenCaseFiles();
+    a->SetReceiving(1);
+    Feed(*a, 1, 2, 0, 30);
+    Bytes waiting;
+    for (std::int64_t n = 30; n < 45; ++n)
+        for (int slot = 0; slot < 2; ++slot)
+            CCaseSimulator::AppendUnit(waiting, 1, slot, n, 2);
+    a->PushReceivedBytes(static_cast<int>(waiting.size()), waiting.data());
+    driver.StopSampling();
+    for (const int unit : {8, 9})
+        EXPECT_EQ(std::filesystem::file_size(scratch.File("run_" + std::to_string(unit) + ".dat")),
+                  std::uintmax_t(45) * sizeof(CaseSampleBlock))
+            << "unit " << unit;
 }
 
 TEST_F(NetCaseDriverTest, MessageBySamplingModeAndNoneForMode6) {
