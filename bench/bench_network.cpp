@@ -13,7 +13,8 @@
 // have voltage channels of divisor 1, which the conversion multiplies
 // instead of dividing). BM_TransportOnly is the baseline of the same run: the
 // transport alone, delivering sets to a receiver that only counts them.
-// "sets_per_core" is the rate the measured work would sustain on one core.
+// "sets_per_core" is the rate the measured work would sustain on one core;
+// "skipped_sets" counts the sets a full case queue kept from live processing.
 // The frame listens on its fixed ports: run it inside its own network
 // namespace (unshare -rn) when other programs may hold them.
 #include "SimulatedCases.h"
