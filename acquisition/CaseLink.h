@@ -36,12 +36,14 @@ public:
     // The raw worker's assembly buffer: a batch of blocks received over a
     // pause of the worker (below), with a full receive buffer among them.
     static constexpr int kAssemblySize = 4 * kBufferSize;
-    // The raw worker's pause after a batch: the blocks received meanwhile make
-    // the next batch, which each per-case file takes in one write. At 5 kHz a
-    // file takes about ten writes a second instead of one every few
-    // milliseconds; the processing thread, which takes the sets every 10 ms,
-    // sees them at most this much later.
+    // The raw worker's pause after a batch at kBatchRate samples a second and
+    // above: the blocks received meanwhile make the next batch, which each
+    // per-case file takes in one write. At 5 kHz a file takes about ten
+    // writes a second instead of one every few milliseconds, and the live
+    // views follow in steps of a tenth of a second. At lower rates the worker
+    // looks again after 1 ms, so that each sample is shown as it comes.
     static constexpr int kBatchPauseMs = 100;
+    static constexpr float kBatchRate = 1000.0f;
     static constexpr int kMaxModules = 512; // system module index = case x 8 + slot
     static constexpr int kMaxCaseNo = kMaxModules / 8 - 1;
     // Case numbers a MapID may give: 32 cases of 8 units make the 256 units.
@@ -220,6 +222,7 @@ private:
     void RawWorker();
     // Waits up to ms, or until the workers are told to stop.
     void RawWorkerPause(int ms);
+    int BatchPauseMs() const;
     void FrameWorker();
     void WakeFrameWorker();
 

@@ -623,9 +623,13 @@ void CCaseLink::RawWorker() {
             RawWorkerPause(20);
             continue;
         }
-        RawWorkerPause(ProcessRawQueue() > 0 ? kBatchPauseMs : 10);
+        RawWorkerPause(ProcessRawQueue() > 0 ? BatchPauseMs() : 10);
     }
     m_rawQueue.RemoveAll();
+}
+
+int CCaseLink::BatchPauseMs() const {
+    return m_fRequestedRate >= kBatchRate ? kBatchPauseMs : 1;
 }
 
 void CCaseLink::RawWorkerPause(int ms) {
