@@ -5,12 +5,14 @@
 #include "platform/MessageBox.h"
 #include "platform/qt/QtMessageBoxHandler.h"
 #include "platform/qt/QtMessageDispatcher.h"
+#include "platform/qt/QtTranslations.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kelvane");
+    platform::InstallQtTranslations();
     run_clock::ScaleFromEnvironment();
     platform::QtMessageDispatcher dispatcher;
     platform::SetMessageDispatcher(&dispatcher);

@@ -7,22 +7,6 @@
 #include "platform/qt/QtMessageDispatcher.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
-
-bool InstallQtTranslations() {
-    // One translator for the life of the program; the application keeps a pointer to it.
-    static QTranslator translator;
-    if (!translator.isEmpty()) {
-        return true;
-    }
-    if (!translator.load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        return false;
-    }
-    return QCoreApplication::installTranslator(&translator);
-}
 
 int RunMainProgram(const std::string& programFolder) {
     platform::QtMessageDispatcher dispatcher;

@@ -8,7 +8,3 @@
 
 int RunMainProgram(const std::string& programFolder);
 
-// Installs Qt's own Chinese translations (standard buttons, file dialogs) on
-// the application, so Qt's texts read as the program's; false when Qt's
-// translation files are not installed (the texts stay English).
-bool InstallQtTranslations();

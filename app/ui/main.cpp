@@ -1,6 +1,7 @@
 // The main program QV74xx.
 #include "app/ui/ProgramMain.h"
 #include "platform/Files.h"
+#include "platform/qt/QtTranslations.h"
 
 #include <QApplication>
 
@@ -8,6 +9,6 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("QV74xx");
     QApplication::setApplicationVersion("1.0.0(0)");
-    InstallQtTranslations();
+    platform::InstallQtTranslations();
     return RunMainProgram(platform::ProgramFolder());
 }

@@ -30,6 +30,7 @@
 #include "app/ui/ChildFrame.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/ProgramMain.h"
+#include "platform/qt/QtTranslations.h"
 #include "app/ui/QV7411N_NewFrameApp.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
@@ -193,7 +194,7 @@ TEST_F(ShellStartTest, StartUpShowsTheSplashPicture) {
 }
 
 TEST_F(ShellStartTest, QtsOwnButtonsSpeakChinese) {
-    ASSERT_TRUE(InstallQtTranslations());
+    ASSERT_TRUE(platform::InstallQtTranslations());
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("取消"));
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QString("打开"));
 }
