@@ -19,6 +19,8 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -83,6 +85,36 @@ TEST(TipQtCanvas, DrawsFillsBordersPictureAndTextWhereMeasured) {
         for (int x = 28; x < size.cx - 1; ++x)
             dark += qGray(image.pixel(x, y)) < 80 ? 1 : 0;
     EXPECT_GT(dark, 10);
+}
+
+// Each bridge mode shows its own arrangement of arms, and its caption stands
+// whole inside the picture.
+TEST(TipPictureStore, BridgePicturesDifferAndKeepTheirCaptionsWhole) {
+    EnsureApp();
+    CTipPictureStore& store = CTipPictureStore::Instance();
+    const int ids[] = {200, 225, 226, 227, 228, 229, 230};
+    std::vector<QImage> pictures;
+    for (const int id : ids)
+        pictures.push_back(store.LoadBitmap(id));
+    // The drawings are compared without their captions.
+    const auto drawing = [](const QImage& picture) { return picture.copy(0, 0, picture.width(), 124); };
+    for (std::size_t a = 0; a < pictures.size(); ++a)
+        for (std::size_t b = a + 1; b < pictures.size(); ++b)
+            EXPECT_NE(drawing(pictures[a]), drawing(pictures[b]))
+                << ids[a] << " and " << ids[b] << " draw the same";
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        const QImage& picture = pictures[i];
+        int inked = 0;
+        int atEdges = 0;
+        for (int y = 126; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const bool dark = qGray(picture.pixel(x, y)) < 128;
+                inked += dark ? 1 : 0;
+                atEdges += dark && (x < 4 || x >= picture.width() - 4) ? 1 : 0;
+            }
+        EXPECT_GT(inked, 20) << ids[i] << ": no caption";
+        EXPECT_EQ(atEdges, 0) << ids[i] << ": the caption runs out of the picture";
+    }
 }
 
 TEST(TipPictureStore, BridgePicturesAndStringLines) {
