@@ -2,8 +2,11 @@
 #include "platform/qt/QtMessageBoxHandler.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 
 namespace platform {
 
@@ -54,6 +57,22 @@ int AnswerFor(QMessageBox::StandardButton button) {
     return 0;
 }
 
+// Room a window manager takes from a title bar for its icon and buttons.
+constexpr int kTitleBarRoom = 160;
+
+// A short message would make a box too narrow for its title, which the
+// window manager then cuts: a spacer across the box's grid keeps it wide
+// enough for the whole title.
+void WidenForTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) {
+        return;
+    }
+    const int width = QFontMetrics(QApplication::font()).horizontalAdvance(box.windowTitle()) + kTitleBarRoom;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(),
+                  0, 1, grid->columnCount());
+}
+
 } // namespace
 
 int QtMessageBoxHandler::Show(const std::string& text, const std::string& caption, UINT flags) {
@@ -61,6 +80,7 @@ int QtMessageBoxHandler::Show(const std::string& text, const std::string& captio
                     QMessageBox::NoButton, QApplication::activeWindow());
     // Plain text: a '<' in a message must not turn it into markup.
     box.setTextFormat(Qt::PlainText);
+    WidenForTitle(box);
     std::vector<int> answers = MessageBoxButtons(flags);
     for (int answer : answers) {
         box.addButton(ButtonFor(answer));

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -25,6 +26,7 @@ struct Seen {
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     QString title, text;
     Qt::TextFormat format = Qt::AutoText;
+    int width = 0;
 };
 
 // Waits for the modal box, notes what it shows and clicks a button (or
@@ -44,6 +46,7 @@ void AnswerNextBox(Seen& seen, QMessageBox::StandardButton button) {
         seen.title = box->windowTitle();
         seen.text = box->text();
         seen.format = box->textFormat();
+        seen.width = box->width();
         if (button == QMessageBox::NoButton) {
             box->reject();
         } else {
@@ -101,4 +104,15 @@ TEST(QtMessageBoxTest, BoxAskedForByAWorkerIsShownOnTheUiThread) {
     SetMessageBoxHandler(nullptr);
     EXPECT_EQ(answer, IDNO);
     EXPECT_EQ(seen.text, QString("from worker"));
+}
+
+TEST(QtMessageBoxTest, AShortMessageLeavesRoomForTheWholeTitle) {
+    const std::string title = "QV7416准静态应变测试采集系统";
+    QtMessageBoxHandler handler;
+    Seen seen;
+    AnswerNextBox(seen, QMessageBox::Ok);
+    handler.Show("完成", title, MB_OK);
+    const int titleWidth =
+        QFontMetrics(QApplication::font()).horizontalAdvance(QString::fromStdString(title));
+    EXPECT_GE(seen.width, titleWidth + 100);
 }
