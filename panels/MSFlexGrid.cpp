@@ -45,7 +45,20 @@ void CMSFlexGrid::SetFormatString(const std::string& format) {
     SetCols(static_cast<int>(headings.size()));
     for (int c = 0; c < headings.size(); ++c) {
         setHorizontalHeaderItem(c, new QTableWidgetItem(headings[c].trimmed()));
-        setColumnWidth(c, fontMetrics().horizontalAdvance(headings[c]) + 8);
+        // The format's blanks give the width; a heading never comes out cut.
+        setColumnWidth(c, std::max(fontMetrics().horizontalAdvance(headings[c]) + 8,
+                                   horizontalHeader()->sectionSizeHint(c)));
+    }
+}
+
+void CMSFlexGrid::WidenColumnFor(int col, const QString& text) {
+    const int width = columnWidth(col);
+    if (width == 0) {
+        return; // a hidden column stays hidden
+    }
+    const int needed = fontMetrics().horizontalAdvance(text) + 2 * kCellMargin;
+    if (needed > width) {
+        setColumnWidth(col, needed);
     }
 }
 
@@ -73,6 +86,7 @@ void CMSFlexGrid::SetTextMatrix(int row, int col, const std::string& text) {
     }
     if (QTableWidgetItem* cell = Item(row, col)) {
         cell->setText(QString::fromStdString(text));
+        WidenColumnFor(col, cell->text());
     }
 }
 

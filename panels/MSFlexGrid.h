@@ -27,6 +27,7 @@ public:
     void SetFormatString(const std::string& format);
 
     std::string GetTextMatrix(int row, int col) const;
+    // A cell text wider than its column widens the column, so that no value is cut.
     void SetTextMatrix(int row, int col, const std::string& text);
 
     // Current cell and the other corner of the selection (row 0: heading).
@@ -62,6 +63,10 @@ protected:
 private:
     void OnHeaderPressed(int col);
     QTableWidgetItem* Item(int row, int col);
+    void WidenColumnFor(int col, const QString& text);
+
+    // Room on each side of a cell's text.
+    static constexpr int kCellMargin = 6;
 
     int m_nFixedCols = 1;
     int m_nRowPickAnchor = -1; // table row where a drag over the fixed column began
