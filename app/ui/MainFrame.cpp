@@ -146,11 +146,14 @@ bool CMainFrame::RunCommand(int id) {
 
 void CMainFrame::ApplyCommandState(QAction* action, const CCmdUI& state) {
     action->setEnabled(state.m_bEnabled);
-    if (action->isCheckable() != state.m_bChecked && state.m_bChecked) {
+    // A menu item draws an empty tick box while it is checkable: only a
+    // checked command is.
+    if (state.m_bChecked) {
         action->setCheckable(true);
-    }
-    if (action->isCheckable()) {
-        action->setChecked(state.m_bChecked);
+        action->setChecked(true);
+    } else if (action->isCheckable()) {
+        action->setChecked(false);
+        action->setCheckable(false);
     }
 }
 

@@ -15,7 +15,7 @@ constexpr int ID_EXPORT_ZEROS = 32841;
 constexpr int ID_LEAD_RESISTANCE_TEST = 32905;
 
 class FrameSamplingTest : public FrameRunTest {
-protected:    // Enabled states of start, pause, stop, balance and zero export.
+protected: // Enabled states of start, pause, stop, balance and zero export.
     std::vector<bool> RunCommandStates() {
         std::vector<bool> states;
         for (const int id : {ID_START_SAMPLE, ID_PAUSE_SAMPLE, ID_STOP_SAMPLE, ID_BALANCE, ID_EXPORT_ZEROS})
@@ -40,7 +40,13 @@ TEST_F(FrameSamplingTest, ATimedRunOfThreeFromTheMenuStoresThreeSetsInTheProject
     ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
     EXPECT_EQ(RunCommandStates(), (States{false, true, true, false, false}));
     EXPECT_TRUE(m_frame->QueryCommandState(ID_START_SAMPLE).m_bChecked);
+    QAction* start = m_frame->GetAction(ID_START_SAMPLE);
+    ASSERT_NE(start, nullptr);
+    m_frame->UpdateCommandStates();
+    EXPECT_TRUE(start->isChecked());
     ASSERT_TRUE(WaitRunCompleted());
+    m_frame->UpdateCommandStates();
+    EXPECT_FALSE(start->isCheckable()) << "an empty tick box stays beside the menu item";
 
     EXPECT_EQ(m_boxes.Records().size(), boxesBefore) << "a prepared project asks nothing";
     EXPECT_EQ(m_frame->GetSampling().m_nRunSampleCount.load(), 3);
