@@ -210,6 +210,12 @@ void SavePointTable(const std::string& path, int runType, const CalibratePointTa
     }
 }
 
+void SavePointTables(const std::string& path, const CalibrateData& data) {
+    platform::ProfileWriteDeferral deferral;
+    for (const int runType : {CHAN_TYPE_STRAIN, CHAN_TYPE_VOLTAGE})
+        SavePointTable(path, runType, data.PointTable(runType));
+}
+
 void LoadDetectParam(const std::string& path, DetectParam& detect) {
     for (const DetectKey& entry : kDetectKeys) {
         char text[64];

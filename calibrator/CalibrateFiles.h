@@ -26,6 +26,9 @@ void SaveComParam(const std::string& path, int port, int baud);
 // The two point tables; the default strain table when the file is missing.
 void LoadPointTables(const std::string& path, CalibrateData& data);
 void SavePointTable(const std::string& path, int runType, const CalibratePointTable& table);
+// Both tables, so that the next start finds what this one used (the default
+// strain table included, which is otherwise never written).
+void SavePointTables(const std::string& path, const CalibrateData& data);
 void LoadDetectParam(const std::string& path, DetectParam& detect);
 void SaveDetectParam(const std::string& path, const DetectParam& detect);
 

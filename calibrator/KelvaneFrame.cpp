@@ -55,7 +55,8 @@ CKelvaneFrame::CKelvaneFrame(const std::string& programFolder, QWidget* parent)
     m_data.SetRun(m_block.ChanType, m_block.BridgeType, m_block.MeasureRange);
     m_data.SetErrorPercent(m_settings.ErrorPercent);
 
-    setWindowTitle("QV7416");
+    // The document's title before the frame's, as a single-document window shows them.
+    setWindowTitle(QString("%1 - %2").arg(kTitle, "QV7416"));
     m_pView = new CKelvaneView(m_data, settings, this);
     DetectParam detect;
     LoadDetectParam(settings, detect);
@@ -109,6 +110,7 @@ CKelvaneFrame::~CKelvaneFrame() {
     SaveCalibrateParam(SettingsPath(), m_block);
     SaveDataFileOption(SettingsPath(), m_fileOption);
     SaveDetectParam(SettingsPath(), m_pView->GetDetectParam());
+    SavePointTables(SettingsPath(), m_data);
     UnregisterTarget();
 }
 
@@ -204,9 +206,8 @@ void CKelvaneFrame::OnGeneratorSearched(bool found) {
     m_search.Finish();
     m_bGeneratorFound.store(found);
     SetStatusText("就绪");
-    // The command enables the start button whatever the answer; start-up
-    // only on one.
-    m_pForm->EnableStart(found || m_bReportSearch);
+    // Without a generator a run would set no point and still end as done.
+    m_pForm->EnableStart(found);
     if (m_bReportSearch && !m_bClosed)
         platform::MessageBox(found ? "查找应变仪成功！" : "未找到应变仪！", kTitle, platform::MB_OK);
     UpdateActions();
@@ -413,7 +414,8 @@ void CKelvaneFrame::OfferCorrection() {
                              platform::MB_YESNO | platform::MB_ICONQUESTION) != platform::IDYES)
         return;
     m_data.RebuildOverLimit();
-    platform::PostMessage(GetSafeHwnd(), WM_KELVANE_OPEN_CORRECTION);
+    // The run's end (saving, "标定结束！") follows once the dialog has closed.
+    platform::SendMessage(GetSafeHwnd(), WM_KELVANE_OPEN_CORRECTION);
 }
 
 void CKelvaneFrame::ShowAbnormal() {

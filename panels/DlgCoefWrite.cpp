@@ -6,6 +6,7 @@
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
 #include "app/ChannelNaming.h"
+#include "app/FieldTexts.h"
 #include "app/NumberTexts.h"
 #include "panels/DialogControls.h"
 #include "panels/GridMarks.h"
@@ -23,7 +24,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -58,19 +58,20 @@ struct GridTexts {
     const char* success;
     const char* failure;
     int kind;
+    const char* field; // names the coefficient in a refusal
 };
 
 const GridTexts& TextsOf(CDlgCoefWrite::Grid grid) {
     static const GridTexts full{"^ 是否修改 |^ 满度量程 |^ 代码 |^ 修正系数", "满度修正系数写入成功！",
-                                "满度修正系数写入失败！", COEF_KIND_FULL_SCALE};
+                                "满度修正系数写入失败！", COEF_KIND_FULL_SCALE, "满度修正系数"};
     static const GridTexts current{"^ 是否修改 |^ 恒流量程 |^ 代码 |^ 修正系数", "恒流修正系数写入成功！",
-                                   "恒流修正系数写入失败！", COEF_KIND_CURRENT};
+                                   "恒流修正系数写入失败！", COEF_KIND_CURRENT, "恒流修正系数"};
     static const GridTexts bridge{"^ 是否修改 |^ 桥压     |^ 代码 |^ 修正系数", "桥压修正系数写入成功！",
-                                  "桥压修正系数写入失败！", COEF_KIND_BRIDGE_VOLTAGE};
+                                  "桥压修正系数写入失败！", COEF_KIND_BRIDGE_VOLTAGE, "桥压修正系数"};
     return grid == CDlgCoefWrite::kFullScale ? full : (grid == CDlgCoefWrite::kCurrent ? current : bridge);
 }
 
-void Message(const char* text) {
+void Message(const std::string& text) {
     platform::MessageBox(text, g_strAppTitle, platform::MB_ICONINFORMATION);
 }
 
@@ -215,19 +216,31 @@ void CDlgCoefWrite::OnWrite(Grid grid) {
     std::vector<CoefficientEntry>* entries = grid == kFullScale ? &m_lists.full : &m_lists.bridge;
     const int listSize =
         grid == kCurrent ? 1 : (grid == kFullScale ? int(entries->size()) : m_lists.BridgeRows());
+    const GridTexts& texts = TextsOf(grid);
+    // Every marked coefficient is checked before the first goes out: a
+    // coefficient of 0 would zero every reading of its range.
     std::vector<CoefficientRow> rows;
+    std::vector<float> typed;
     for (int r = 1; r < g->GetRows() && r - 1 < listSize; ++r) {
-        CoefficientEntry& entry = grid == kCurrent ? m_lists.current : (*entries)[std::size_t(r - 1)];
         CoefficientRow row;
         row.bMarked = g->GetTextMatrix(r, 0) == MarkText(true);
         row.bNamed = g->GetTextMatrix(r, 1) != "--";
-        if (row.bMarked && row.bNamed)
-            entry.fCoef = static_cast<float>(std::atof(g->GetTextMatrix(r, kCoefColumn).c_str()));
-        row.nCode = entry.nCode;
-        row.fCoef = entry.fCoef;
+        float coef = 0.0f;
+        if (row.bMarked && row.bNamed && !ParsePositiveNumberText(g->GetTextMatrix(r, kCoefColumn), coef)) {
+            Message(InvalidPositiveNumberMessage(std::string(texts.field) + "（" + g->GetTextMatrix(r, 1) +
+                                                 "）"));
+            return;
+        }
+        typed.push_back(coef);
         rows.push_back(row);
     }
-    const GridTexts& texts = TextsOf(grid);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        CoefficientEntry& entry = grid == kCurrent ? m_lists.current : (*entries)[i];
+        if (rows[i].bMarked && rows[i].bNamed)
+            entry.fCoef = typed[i];
+        rows[i].nCode = entry.nCode;
+        rows[i].fCoef = entry.fCoef;
+    }
     CCommBase* comm = m_pComm;
     const std::function<void()> pause = m_pause ? m_pause : [] { platform::Sleep(kPauseMs); };
     int result = 0;

@@ -3,6 +3,7 @@
 
 #include "acquisition/CommBase.h"
 #include "app/AppSettings.h"
+#include "app/FieldTexts.h"
 #include "panels/DialogControls.h"
 #include "platform/MessageBox.h"
 #include "platform/Time.h"
@@ -15,10 +16,12 @@
 #include <QVBoxLayout>
 
 #include <cstring>
+#include <string>
+#include <utility>
 
 namespace {
 
-void Warn(const char* text) {
+void Warn(const std::string& text) {
     platform::MessageBox(text, g_strAppTitle, platform::MB_ICONEXCLAMATION);
 }
 
@@ -169,8 +172,19 @@ void CDlgControllerNetParam::OnSet() {
         Warn("未选择控制器IP地址，不能设置网络参数！");
         return;
     }
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const ControllerNetFields fields = TakeFields();
+    // An octet out of range would go out wrapped and could leave the
+    // controller unreachable: nothing is sent until all four are addresses.
+    const std::pair<const char*, const std::string*> addresses[] = {{"网关IP地址", &fields.strGateway},
+                                                                    {"子网掩码", &fields.strSubnetMask},
+                                                                    {"IP地址", &fields.strAddress},
+                                                                    {"目的IP地址", &fields.strDestAddress}};
+    for (const auto& [label, text] : addresses)
+        if (!IsIPv4Text(*text)) {
+            Warn(InvalidAddressMessage(label));
+            return;
+        }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     std::uint8_t first[kControllerSetBlock1Size];
     BuildControllerSetBlock1(fields, first);
     if (!m_pComm->SendModuleCmdF1(GetSafeHwnd(), m_strSelected, first)) {

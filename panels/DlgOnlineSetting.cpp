@@ -1,14 +1,15 @@
 // The online link settings dialog.
 #include "panels/DlgOnlineSetting.h"
 
+#include "app/AppSettings.h"
+#include "app/FieldTexts.h"
 #include "panels/DialogControls.h"
+#include "platform/MessageBox.h"
 #include "platform/Socket.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
-
-#include <cstdlib>
 
 CDlgOnlineSetting::CDlgOnlineSetting(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8("联机设置"));
@@ -51,8 +52,23 @@ int CDlgOnlineSetting::exec() {
 }
 
 void CDlgOnlineSetting::accept() {
-    m_strControlIp = ShownAddress(m_pAddress->text().toStdString());
-    m_nControlPort = std::atoi(m_pControlPort->text().toStdString().c_str());
-    m_nListenPort = std::atoi(m_pListenPort->text().toStdString().c_str());
+    // A typo must not become 0.0.0.0 or port 0 in the link and its file:
+    // the dialog stays open with the field named.
+    const std::string address = m_pAddress->text().trimmed().toStdString();
+    int controlPort = 0, listenPort = 0;
+    std::string refusal;
+    if (!IsIPv4Text(address))
+        refusal = InvalidAddressMessage("控制端IP");
+    else if (!ParsePortText(m_pControlPort->text().trimmed().toStdString(), controlPort))
+        refusal = InvalidPortMessage("控制端通讯端口");
+    else if (!ParsePortText(m_pListenPort->text().trimmed().toStdString(), listenPort))
+        refusal = InvalidPortMessage("采集端侦听端口");
+    if (!refusal.empty()) {
+        platform::MessageBox(refusal, g_strAppTitle, platform::MB_ICONEXCLAMATION);
+        return;
+    }
+    m_strControlIp = ShownAddress(address);
+    m_nControlPort = controlPort;
+    m_nListenPort = listenPort;
     QDialog::accept();
 }

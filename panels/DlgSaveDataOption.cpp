@@ -3,6 +3,7 @@
 #include "panels/DlgSaveDataOption.h"
 
 #include "app/ChannelNaming.h"
+#include "app/FieldTexts.h"
 #include "app/NumberTexts.h"
 #include "panels/DialogControls.h"
 #include "platform/MessageBox.h"
@@ -330,18 +331,18 @@ void CDlgSaveDataOption::Warn(const char* text) const {
 
 bool CDlgSaveDataOption::ReadStep() {
     const std::string text = m_step->text().toStdString();
-    if (!IsValidNumberText(2, text)) {
+    // An empty or zero step would export every sample although decimation
+    // was asked for.
+    if (!IsValidNumberText(2, text) || text.find_first_not_of('0') == std::string::npos) {
         Warn("请确认输入间隔点数的正确性!");
         return false;
     }
-    // Digits only: compare by length first so that a long text cannot overflow.
-    const std::string digits = text.substr(std::min(text.find_first_not_of('0'), text.size()));
-    const std::string limit = std::to_string(std::max(m_sources.nStoredDataCount, 0));
-    if (digits.size() > limit.size() || (digits.size() == limit.size() && digits > limit)) {
+    long long step = 0;
+    if (!ParseWholeNumberText(text, std::max(m_sources.nStoredDataCount, 0), step)) {
         Warn("输入间隔点数大于总数据量!");
         return false;
     }
-    m_options.nStep = digits.empty() ? 0 : std::stoi(digits);
+    m_options.nStep = static_cast<int>(step);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "app/RunFlags.h"
 #include "app/SampleMarks.h"
 #include "app/ui/ChildFrame.h"
+#include "app/ui/FrameSamplingHost.h"
 #include "panels/DlgAlarmState.h"
 #include "panels/DlgComputingWait.h"
 #include "panels/DlgLeadResistance.h"
@@ -94,12 +95,15 @@ void CMainFrame::RegisterTestDialogCommands() {
     });
     OnCommand(ID_SHOW_SELF_TEST, [this] { m_pSelfTestResult->setVisible(!m_pSelfTestResult->isVisible()); });
     // Results of the two channel checks, sent by the measuring worker,
-    // which waits meanwhile; wParam 0: nothing was measured.
+    // which waits meanwhile; wParam 0: nothing was measured. Either way the
+    // lead-wire measurement has ended, and the channel bar that its start
+    // disabled answers again.
     OnMessage(kLeadResults, [this](platform::WPARAM wParam, platform::LPARAM) {
         if (wParam != 0) {
             ShowHidden(m_pLeadResistance);
             m_pLeadResistance->SetResults(m_pLeadWireTest->m_R0.data(), m_pLeadWireTest->m_LeadStatus.data());
         }
+        m_pSamplingHost->EnableChannelBar(true);
         return platform::LRESULT(0);
     });
     OnMessage(kSelfTestResults, [this](platform::WPARAM wParam, platform::LPARAM) {

@@ -161,5 +161,6 @@ int CStrainSignalControl::SetStrainValue(int nChannel, int nType, int nMode, int
     Frame reply;
     if (!m_pWorker->Query(request, FrameKind::SetValue, kSetValueWaitMs, reply))
         return 0;
-    return reply.bytes[8] == 1 ? 1 : 0;
+    // Byte 8 is always 1 in this reply; the generator's result is byte 9.
+    return reply.bytes[8] == 1 && reply.bytes[9] == 1 ? 1 : 0;
 }

@@ -126,7 +126,7 @@ Bytes BatteryReply(int state, int level) {
 
 Bytes SetValueReply(int result) {
     Bytes f = Header();
-    f.insert(f.end(), {0x01, 0x02, std::uint8_t(result & 0xFF), 0x00});
+    f.insert(f.end(), {0x01, 0x02, 0x01, std::uint8_t(result & 0xFF)});
     return Finish(f);
 }
 

@@ -37,6 +37,7 @@ SINDLE_API Bytes SetValueRequest(int a, int b, int modeIndex, int value);
 // Replies as sent (stuffed).
 SINDLE_API Bytes PresenceReply(int id);
 SINDLE_API Bytes BatteryReply(int state, int level);
+// 55 AA 00 00 00 00 01 02 01 r X: the result r (1 done) in byte 9.
 SINDLE_API Bytes SetValueReply(int result);
 
 // A whole frame found in a byte stream, unstuffed, with its kind.

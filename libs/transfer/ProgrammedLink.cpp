@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 
 #include <cerrno>
+#include <climits>
 
 namespace vetchel_detail {
 
@@ -13,6 +14,23 @@ constexpr int kConnectTimeoutMs = 3000;
 constexpr int kAcceptPollMs = 100;
 constexpr std::size_t kReceiveChunk = 1024;
 } // namespace
+
+// Both classes' SendNetData.
+int SendNetData(unsigned socket, const char* data, int length) {
+    if (data == nullptr || length <= 0 || socket > static_cast<unsigned>(INT_MAX))
+        return 0;
+    pollfd p{static_cast<int>(socket), POLLOUT, 0};
+    int ready = 0;
+    do
+        ready = ::poll(&p, 1, kSendTimeoutMs);
+    while (ready < 0 && errno == EINTR);
+    if (ready != 1 || (p.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0 || (p.revents & POLLOUT) == 0)
+        return 0;
+    // Never blocks: what the socket cannot take now is a partial send.
+    const ssize_t sent =
+        ::send(static_cast<int>(socket), data, static_cast<std::size_t>(length), MSG_NOSIGNAL | MSG_DONTWAIT);
+    return sent == length ? 1 : 0;
+}
 
 // The window and message that packets go to; shared with the relays, so
 // that a receive thread left to finish alone never reaches a freed endpoint.
@@ -141,7 +159,7 @@ public:
         if (!connection || !connection->open.load() || data == nullptr || length <= 0)
             return 0;
         std::lock_guard<std::mutex> lock(connection->sendMutex);
-        if (connection->stream.SendAll(data, static_cast<std::size_t>(length), kSendTimeoutMs))
+        if (SendNetData(static_cast<unsigned>(connection->stream.Handle()), data, length))
             return 1;
         connection->Drop(); // a stuck or failed send leaves the stream in an unknown state
         return 0;
@@ -191,6 +209,10 @@ void CProgrammedClient::AttachWnd(platform::MessageTarget* pWnd) {
 
 void CProgrammedClient::AttachMsg(platform::UINT nMsg) {
     m_endpoint->AttachMsg(nMsg);
+}
+
+int CProgrammedClient::SendNetData(unsigned& socket, const char* data, int length) {
+    return vetchel_detail::SendNetData(socket, data, length);
 }
 
 int CProgrammedClient::StartConnect(const char* host, int port) {
@@ -262,7 +284,29 @@ CProgrammedServer::CProgrammedServer() : m_endpoint(std::make_unique<LinkEndpoin
 CProgrammedServer::~CProgrammedServer() {
     CloseServer();
     CloseClient();
+    if (m_transmitThread.joinable())
+        m_transmitThread.join();
 }
+
+int CProgrammedServer::SendNetData(unsigned& socket, const char* data, int length) {
+    return vetchel_detail::SendNetData(socket, data, length);
+}
+
+int CProgrammedServer::StartTransmission() {
+    if (m_transmitThread.joinable())
+        m_transmitThread.join(); // the last one has long ended
+    m_bTransmission.store(true);
+    try {
+        m_transmitThread = std::thread(&CProgrammedServer::TransmitProc, this);
+    } catch (const std::system_error& e) {
+        m_bTransmission.store(false);
+        m_nLastError.store(e.code().value());
+        return 0;
+    }
+    return 1;
+}
+
+void CProgrammedServer::TransmitProc(CProgrammedServer*) {}
 
 int CProgrammedServer::InitServer() {
     return 1;

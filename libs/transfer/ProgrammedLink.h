@@ -5,8 +5,8 @@
 // one to the attached window as the attached message, synchronously, with
 // wParam = the packet's length and lParam = its bytes (valid only during the
 // call). A broken stream (see CLinkPacketAssembler) or a send that has not
-// finished within 3 s drops the connection. Results are 1 for success and 0
-// for failure.
+// gone out whole within 3 s drops the connection. Results are 1 for success
+// and 0 for failure.
 #pragma once
 
 #include "libs/transfer/LinkPacket.h"
@@ -45,6 +45,12 @@ public:
     void Close();
     int GetLastError() const { return m_nLastError.load(); }
 
+protected:
+    // Waits at most 3 s for the socket to take data, then sends it with one
+    // call: 1 only when all length bytes went. A time-out, an error or a
+    // partial send gives 0; nothing is retried or queued.
+    static int SendNetData(unsigned& socket, const char* data, int length);
+
 private:
     std::unique_ptr<vetchel_detail::LinkEndpoint> m_endpoint;
     std::shared_ptr<vetchel_detail::LinkConnection> m_connection; // guarded by m_mutex
@@ -78,14 +84,20 @@ public:
     int GetPort() const { return m_nPort.load(); }
     std::string GetPeerAddress() const;
     int GetLastError() const { return m_nLastError.load(); }
+    // Starts the transmission thread, which has nothing to do and ends at
+    // once; 0 with the error kept when it cannot be started.
+    int StartTransmission();
 
 protected:
     // Drops the current peer.
     void CloseClient();
+    // As the client's.
+    static int SendNetData(unsigned& socket, const char* data, int length);
 
 private:
     void AcceptLoop();
     void JoinAcceptThread();
+    static void TransmitProc(CProgrammedServer* server);
 
     std::unique_ptr<vetchel_detail::LinkEndpoint> m_endpoint;
     std::unique_ptr<platform::TcpListener> m_listener;      // replaced only with the accept thread stopped
@@ -93,7 +105,9 @@ private:
     std::string m_strPeerAddress;                           // guarded by m_mutex
     mutable std::mutex m_mutex;
     std::thread m_acceptThread;
+    std::thread m_transmitThread; // started and joined by the owner's thread
     std::atomic<bool> m_bListening{false};
+    std::atomic<bool> m_bTransmission{false};
     std::atomic<int> m_nPort{-1};
     std::atomic<int> m_nLastError{0};
 };

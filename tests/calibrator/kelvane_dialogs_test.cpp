@@ -87,7 +87,7 @@ TEST_F(KelvaneFrameTest, ManualOutputSendsTheSignedValueAndRepeatsIt) {
             dialog.Bridge()->setCurrentIndex(c.bridge);
             dialog.Value()->setText(c.value);
             dialog.SendButton()->click();
-            ASSERT_TRUE(ProcessEventsUntil([&] { return !dialog.IsSending(); }));
+            ASSERT_OR_CLOSE(dialog, ProcessEventsUntil([&] { return !dialog.IsSending(); }));
             const auto outputs = m_generator.Outputs();
             if (!c.accepted) {
                 EXPECT_EQ(outputs.size(), before);
@@ -95,7 +95,7 @@ TEST_F(KelvaneFrameTest, ManualOutputSendsTheSignedValueAndRepeatsIt) {
                 EXPECT_EQ(m_boxes.Records().back().caption, "手动设置");
                 continue;
             }
-            ASSERT_EQ(outputs.size(), before + 1);
+            ASSERT_OR_CLOSE(dialog, outputs.size() == before + 1);
             EXPECT_EQ(outputs.back().channel, 3);
             EXPECT_EQ(outputs.back().type, 0);
             EXPECT_EQ(outputs.back().modeIndex, c.mode);
@@ -113,7 +113,7 @@ TEST_F(KelvaneFrameTest, ManualOutputSendsTheSignedValueAndRepeatsIt) {
         dialog.Interval()->setText("-30");
         const std::size_t before = m_generator.Outputs().size();
         dialog.SendButton()->click();
-        ASSERT_TRUE(ProcessEventsUntil([&] { return dialog.RepeatTimer()->isActive(); }));
+        ASSERT_OR_CLOSE(dialog, ProcessEventsUntil([&] { return dialog.RepeatTimer()->isActive(); }));
         EXPECT_EQ(dialog.RepeatTimer()->interval(), 30);
         EXPECT_TRUE(ProcessEventsUntil([&] { return m_generator.Outputs().size() >= before + 3; }));
         m_generator.SetFaults({.refuseValues = true});
@@ -194,7 +194,7 @@ TEST_F(KelvaneFrameTest, CorrectionFromTheMenuShowsTheLastRunAndWritesNothing) {
         EXPECT_EQ(dialog.CaseLabel()->text(), "2");
         EXPECT_EQ(dialog.ModuleLabel()->text(), "3");
         CMSFlexGrid* grid = dialog.Grid();
-        ASSERT_EQ(grid->GetRows(), 4);
+        ASSERT_OR_CLOSE(dialog, grid->GetRows() == 4);
         EXPECT_EQ(grid->GetTextMatrix(0, 1), "非线性修正系数");
         EXPECT_EQ(grid->GetTextMatrix(1, 1), "1.010000");
         EXPECT_EQ(grid->GetTextMatrix(3, 1), "0.995000");
@@ -274,7 +274,7 @@ TEST_F(KelvaneFrameTest, ManualOutputClosedDuringASendLeavesTheFrameAnswering) {
         dialog.Repeat()->setChecked(true);
         dialog.Interval()->setText("30");
         dialog.SendButton()->click();
-        ASSERT_TRUE(dialog.IsSending());
+        ASSERT_OR_CLOSE(dialog, dialog.IsSending());
         QTimer::singleShot(0, &frame, [&] { handled = true; });
         dialog.reject();
     });

@@ -34,6 +34,7 @@ TEST_F(KelvaneFrameTest, LinksToTheMainProgramAndRunsACalibrationFromTheForm) {
     {
         CKelvaneFrame frame(m_folder.ProgramFolder());
         frame.show();
+        EXPECT_EQ(frame.windowTitle(), "Kelvane - QV7416");
         CreateAndSearch(frame);
         EXPECT_TRUE(frame.IsPortOpen());
         EXPECT_TRUE(frame.IsGeneratorFound());
@@ -57,12 +58,14 @@ TEST_F(KelvaneFrameTest, LinksToTheMainProgramAndRunsACalibrationFromTheForm) {
         // The correction offered after the run writes channel 3, over the limit,
         // scaled by the instrument's coefficient.
         std::vector<std::uint8_t> correction;
+        bool finishedBeforeCorrection = false;
         WhenModal<CDlgCalibrateCorrect>(&frame, [&](CDlgCalibrateCorrect& dialog) {
+            finishedBeforeCorrection = Shown("标定结束！") || !frame.LastResultPath().empty();
             EXPECT_TRUE(dialog.CorrectButton()->isEnabled());
             EXPECT_EQ(dialog.CaseLabel()->text(), "1");
             EXPECT_EQ(dialog.ModuleLabel()->text(), "4");
             const CMSFlexGrid* rows = dialog.Grid();
-            ASSERT_EQ(rows->GetRows(), 3);
+            ASSERT_OR_CLOSE(dialog, rows->GetRows() == 3);
             EXPECT_EQ(rows->GetTextMatrix(1, 0), "×  1");
             EXPECT_EQ(rows->GetTextMatrix(2, 0), "√  3");
             EXPECT_EQ(rows->GetTextMatrix(2, 1), "0.990099");
@@ -116,8 +119,10 @@ TEST_F(KelvaneFrameTest, LinksToTheMainProgramAndRunsACalibrationFromTheForm) {
         EXPECT_EQ(outputs.back().value, 20000);
         EXPECT_EQ(outputs.back().modeIndex, 1); // half bridge
         EXPECT_TRUE(Shown("标定结束！"));
-        // The correction was offered over the coefficients written to correct.txt.
+        // The correction was offered over the coefficients written to correct.txt,
+        // and closed before the run's end was handled.
         EXPECT_TRUE(Shown("是否进行标定系数修正？", "标定误差"));
+        EXPECT_FALSE(finishedBeforeCorrection);
         ASSERT_TRUE(ProcessEventsUntil([&] { return !correction.empty(); }));
         EXPECT_TRUE(Shown("设置通道修正系数完成！", "通道修正"));
         ASSERT_EQ(correction.size(), kCalibrateWritePacketSize);
@@ -143,6 +148,20 @@ TEST_F(KelvaneFrameTest, LinksToTheMainProgramAndRunsACalibrationFromTheForm) {
     EXPECT_EQ(saved.nModule, 0) << "the module is not a stored setting";
     EXPECT_EQ(saved.BridgeType, 1);
     EXPECT_EQ(saved.MeasureRange, 20);
+}
+
+// The default strain points of a first start are written when the frame
+// closes, so that the next start measures them too.
+TEST_F(KelvaneFrameTest, PointTablesAreKeptAcrossACloseAndAStart) {
+    platform::DeleteFile(m_folder.File(kCalibrateParamFile));
+    {
+        CKelvaneFrame frame(m_folder.ProgramFolder());
+        EXPECT_EQ(frame.Data().PointTable(CHAN_TYPE_STRAIN), DefaultStrainPointTable());
+        EXPECT_TRUE(frame.close());
+    }
+    CKelvaneFrame next(m_folder.ProgramFolder());
+    EXPECT_EQ(next.Data().PointTable(CHAN_TYPE_STRAIN), DefaultStrainPointTable());
+    EXPECT_EQ(next.Data().PointTable(CHAN_TYPE_VOLTAGE), (CalibratePointTable{{10, 0.0f}}));
 }
 
 TEST_F(KelvaneFrameTest, WithoutTheMainProgramNoRunStarts) {
@@ -195,7 +214,7 @@ TEST_F(KelvaneFrameTest, CoefficientCommandWritesTheMarkedRangeToTheMarkedChanne
         EXPECT_TRUE(dialog.SetButton()->isEnabled());
         // Lines typed over a cell go down its column.
         dialog.OnGridClick(1, 2);
-        ASSERT_TRUE(dialog.Editor()->isVisible());
+        ASSERT_OR_CLOSE(dialog, dialog.Editor()->isVisible());
         dialog.Editor()->setPlainText("1.5\n1.6\n");
         dialog.EndEdit();
         EXPECT_EQ(grid->GetTextMatrix(1, 2), "1.5");

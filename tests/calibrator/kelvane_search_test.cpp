@@ -58,7 +58,7 @@ TEST_F(KelvaneFrameTest, StartUpLooksForTheGeneratorWhileTheWindowAnswers) {
     }
 }
 
-TEST_F(KelvaneFrameTest, FindCommandSaysWhatItFoundAndEnablesTheStart) {
+TEST_F(KelvaneFrameTest, FindCommandSaysWhatItFoundAndEnablesTheStartOnlyWithAGenerator) {
     CKelvaneFrame frame(m_folder.ProgramFolder());
     CreateAndSearch(frame);
     const struct {
@@ -79,7 +79,8 @@ TEST_F(KelvaneFrameTest, FindCommandSaysWhatItFoundAndEnablesTheStart) {
         ASSERT_EQ(m_boxes.Records().size(), shown + 1);
         EXPECT_EQ(m_boxes.Records().back().text, c.text);
         EXPECT_EQ(frame.IsGeneratorFound(), c.found);
-        EXPECT_TRUE(frame.Form()->StartButton()->isEnabled());
+        EXPECT_EQ(frame.Form()->StartButton()->isEnabled(), c.found);
+        EXPECT_EQ(frame.Form()->StartButton()->text(), "启动标定");
     }
 }
 

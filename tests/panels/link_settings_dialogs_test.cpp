@@ -159,8 +159,16 @@ TEST_F(LinkSettingsDialogsTest, OnlineSettingsShowOnlyWholeAddresses) {
     Control<QLineEdit>(dialog, 1464)->setText("abc");
     Control<QLineEdit>(dialog, 1465)->setText("8001");
     Click(dialog, 1);
+    // A port that is not a number is refused and changes nothing.
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(dialog.m_strControlIp, "");
+    EXPECT_EQ(dialog.m_nControlPort, 7000);
+    // The empty address shows as 0.0.0.0, and confirming stores that.
+    Control<QLineEdit>(dialog, 1464)->setText("7001");
+    Click(dialog, 1);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.m_strControlIp, "0.0.0.0");
-    EXPECT_EQ(dialog.m_nControlPort, 0);
+    EXPECT_EQ(dialog.m_nControlPort, 7001);
     EXPECT_EQ(dialog.m_nListenPort, 8001);
 }
 

@@ -155,7 +155,8 @@ TEST_F(SaveDataOptionDialogTest, StepIsCheckedAgainstTheStoredCount) {
         {"101", false, 0, "输入间隔点数大于总数据量!"},
         {"99999999999999999999", false, 0, "输入间隔点数大于总数据量!"},
         {"1a", false, 0, "请确认输入间隔点数的正确性!"},
-        {"", true, 0, nullptr},
+        {"", false, 0, "请确认输入间隔点数的正确性!"},
+        {"00", false, 0, "请确认输入间隔点数的正确性!"},
     };
     for (const Case& c : cases) {
         platform::MessageBoxRecorder recorder;

@@ -1,5 +1,6 @@
 // The tip markup's scanning, vocabulary, style sheet and value parsers.
 #include "tooltip/TipMarkup.h"
+#include "tooltip/TipRecordingCanvas.h"
 #include "tooltip/TipStyleSheet.h"
 #include "tooltip/TipVocabulary.h"
 
@@ -137,6 +138,13 @@ TEST(TipStyleSheet, Lengths) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(ParseLength(c.value, c.old, c.keywords, units), c.want) << c.value;
+
+    // "ex" is the height of the extent of "x" (16 on this canvas), neither its
+    // width (8) nor the font height the units carry.
+    CTipRecordingCanvas canvas;
+    units.canvas = &canvas;
+    EXPECT_EQ(ParseLength("2ex", 0, false, units), 32);
+    EXPECT_EQ(ParseLength("-1ex", 0, false, units), 16);
 }
 
 TEST(TipStyleSheet, Keywords) {

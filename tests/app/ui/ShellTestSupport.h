@@ -33,6 +33,17 @@ template <class D> void WhenModal(QObject* owner, std::function<void(D&)> fill) 
     timer->start();
 }
 
+// A check inside a modal dialog's callback. A failed ASSERT would leave the
+// callback with the dialog still open, and the test would wait in its modal
+// loop until the time limit; this closes the dialog first, then fails.
+#define ASSERT_OR_CLOSE(dialog, condition)                                                                   \
+    do {                                                                                                     \
+        if (!(condition)) {                                                                                  \
+            (dialog).reject();                                                                               \
+            GTEST_FAIL() << "Failed: " #condition;                                                           \
+        }                                                                                                    \
+    } while (false)
+
 // The processes running the program file at path.
 std::vector<pid_t> ProcessesOf(const std::filesystem::path& path);
 // Puts the named programs and the shared objects that this build made beside

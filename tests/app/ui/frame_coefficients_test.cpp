@@ -6,6 +6,7 @@
 
 #include "acquisition/CaseLink.h"
 #include "acquisition/NetCaseDriver.h"
+#include "app/FieldTexts.h"
 #include "panels/DlgCoefWrite.h"
 #include "panels/GridMarks.h"
 #include "panels/MSFlexGrid.h"
@@ -13,6 +14,8 @@
 #include <QComboBox>
 
 #include <bit>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -35,10 +38,11 @@ protected:
         return found;
     }
 
-    // Opens the dialog from its menu item, writes 1.5 as the full-scale
-    // coefficient of the last range of channel 02-01-03, and closes it.
-    void WriteFromMenu() {
-        WhenModal<CDlgCoefWrite>([](CDlgCoefWrite& dialog) {
+    // Opens the dialog from its menu item, writes each of the texts in turn
+    // as the full-scale coefficient of the last range of channel 02-01-03,
+    // and closes it.
+    void WriteFromMenu(const std::vector<std::string>& coefficients = {"1.5"}) {
+        WhenModal<CDlgCoefWrite>([coefficients](CDlgCoefWrite& dialog) {
             auto* channel = Control<QComboBox>(dialog, 1022);
             channel->setCurrentIndex(channel->findText("02-01-03"));
             CMSFlexGrid* grid = dialog.GetGrid(CDlgCoefWrite::kFullScale);
@@ -49,8 +53,10 @@ protected:
             EXPECT_EQ(grid->GetTextMatrix(last, 3), "1.25");
             for (int r = 1; r < last; ++r)
                 grid->SetTextMatrix(r, 0, MarkText(false));
-            grid->SetTextMatrix(last, 3, "1.5");
-            Click(dialog, 1418);
+            for (const std::string& coefficient : coefficients) {
+                grid->SetTextMatrix(last, 3, coefficient);
+                Click(dialog, 1418);
+            }
             dialog.reject();
         });
         QAction* item = MenuItem("设置", ID_COEFFICIENT_DIALOG);
@@ -87,6 +93,33 @@ TEST_F(FrameCoefficientsTest, SecondCaseChannelGoesToItsOwnCase) {
     EXPECT_EQ(CoefficientCommands(*m_simulators[1]), std::vector<std::vector<std::uint8_t>>{expected});
     EXPECT_TRUE(CoefficientCommands(*m_simulators[0]).empty())
         << "the first case got another case's coefficient";
+}
+
+// A coefficient that is not a positive finite number would turn every
+// reading of its range to 0 or worse: it is refused with the row named, and
+// nothing reaches the case until a good one is written.
+TEST_F(FrameCoefficientsTest, ACoefficientThatIsNotAPositiveNumberIsRefusedUnsent) {
+    Search();
+    const std::vector<std::string> refused = {"abc", "0", "-1.5", "", "inf", "nan", "1e39", "1.5x"};
+    std::vector<std::string> coefficients = refused;
+    coefficients.push_back("1.5");
+    const std::size_t before = BoxTexts().size();
+    WriteFromMenu(coefficients);
+    const auto all = BoxTexts();
+    const std::vector<std::string> texts(all.begin() + std::ptrdiff_t(before), all.end());
+    ASSERT_EQ(texts.size(), refused.size() + 1);
+    for (std::size_t i = 0; i < refused.size(); ++i)
+        EXPECT_EQ(texts[i], InvalidPositiveNumberMessage("满度修正系数（5）")) << refused[i];
+    EXPECT_EQ(texts.back(), "满度修正系数写入成功！");
+    // The good one arrives alone: none of the refused went before it.
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !CoefficientCommands(*m_simulators[1]).empty(); }));
+    const auto commands = CoefficientCommands(*m_simulators[1]);
+    ASSERT_EQ(commands.size(), 1u);
+    const auto bits = std::bit_cast<std::uint32_t>(1.5f);
+    EXPECT_EQ(std::vector<std::uint8_t>(commands[0].end() - 4, commands[0].end()),
+              (std::vector<std::uint8_t>{std::uint8_t(bits >> 24), std::uint8_t(bits >> 16),
+                                         std::uint8_t(bits >> 8), std::uint8_t(bits)}));
+    EXPECT_TRUE(CoefficientCommands(*m_simulators[0]).empty());
 }
 
 TEST_F(FrameCoefficientsTest, WithoutTheCaseLinkTheWriteFails) {

@@ -7,6 +7,8 @@
 
 #include "acquisition/LeadWireSelfTest.h"
 
+#include <QDockWidget>
+
 #include <cstring>
 
 namespace {
@@ -75,6 +77,8 @@ TEST_F(FrameLeadWireTest, OnlyChannelsWhoseReadingSaysSoAreMarkedAndNoWritesNoth
     }
     EXPECT_EQ(std::memcmp(before.data(), g_ChannelParams, sizeof(ChannelParamRecord) * MAX_CHANNEL_COUNT), 0)
         << "否 writes nothing";
+    EXPECT_TRUE(m_frame->GetPane(IDR_PANE_CHANNEL_PARAM)->widget()->isEnabled())
+        << "the channel bar answers again once the measurement has ended";
 
     // "是": a passed channel takes its resistance from the quarter-bridge
     // formula over its reading of 700 (the cases' scale is 1), a marked one

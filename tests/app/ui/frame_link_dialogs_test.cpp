@@ -5,6 +5,7 @@
 #include "FrameRunFixture.h"
 #include "ModalDialogSupport.h"
 
+#include "app/FieldTexts.h"
 #include "app/HighSpeedChannels.h"
 #include "app/ui/MainFrameLinkDialogs.h"
 #include "panels/DlgControllerMap.h"
@@ -31,6 +32,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <set>
 
 namespace {
@@ -100,6 +102,46 @@ TEST_F(FrameLinkDialogsTest, NetworkParametersReadAndWriteAController) {
     ASSERT_GE(texts.size(), 2u);
     EXPECT_EQ(texts[texts.size() - 2], "设置网络参数成功！");
     EXPECT_EQ(texts.back(), "网络参数已修改，请重启仪器及软件应用新参数！");
+}
+
+// An address that is not four octets of 0-255 is refused, naming its field,
+// before anything goes to the controller.
+TEST_F(FrameLinkDialogsTest, NetworkParametersRefuseAMistypedAddressAndSendNothing) {
+    const struct {
+        int id;
+        const char* text;
+        const char* field;
+    } cases[] = {
+        {1420, "999.1.1.1", "网关IP地址"}, {1421, "255.255.255", "子网掩码"}, {1423, "abc", "IP地址"},
+        {1424, "1.2.3.4.5", "目的IP地址"}, {1420, "", "网关IP地址"},
+    };
+    std::vector<std::string> refusals;
+    bool stayedOpen = true;
+    WhenModal<CDlgControllerNetParam>([&](CDlgControllerNetParam& dialog) {
+        for (const auto& c : cases) {
+            auto* edit = Control<QLineEdit>(dialog, c.id);
+            const QString read = edit->text();
+            edit->setText(c.text);
+            Click(dialog, 1);
+            refusals.push_back(m_boxes.Records().empty() ? "" : m_boxes.Records().back().text);
+            stayedOpen = stayedOpen && dialog.isVisible();
+            edit->setText(read);
+        }
+        Click(dialog, 2);
+    });
+    QAction* item = MenuItem("设置", ID_NETWORK_SETTING);
+    ASSERT_NE(item, nullptr);
+    item->trigger();
+    ASSERT_EQ(refusals.size(), std::size(cases));
+    for (std::size_t i = 0; i < refusals.size(); ++i)
+        EXPECT_EQ(refusals[i], InvalidAddressMessage(cases[i].field)) << cases[i].text;
+    EXPECT_TRUE(stayedOpen);
+    for (auto& simulator : m_simulators) {
+        EXPECT_TRUE(Commands(*simulator, 0xF1).empty());
+        EXPECT_TRUE(Commands(*simulator, 0xF2).empty());
+    }
+    const auto texts = BoxTexts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "网络参数已修改，请重启仪器及软件应用新参数！"), 0);
 }
 
 TEST_F(FrameLinkDialogsTest, ASilentControllerShowsNoStaleValues) {
@@ -208,16 +250,49 @@ TEST_F(FrameLinkDialogsTest, TheHiddenSettingsCommandsKeepTheirValues) {
     WhenModal<CDlgOnlineSetting>([](CDlgOnlineSetting& dialog) { Click(dialog, 2); });
     Links().OnOnlineSetting();
     EXPECT_FALSE(platform::FileExists(udpFile));
+    // A mistyped address or port is refused, naming its field, and the dialog stays.
+    const struct {
+        const char* address;
+        const char* controlPort;
+        const char* listenPort;
+        std::string refusal;
+    } refused[] = {
+        {"192.168.1.300", "7000", "7001", InvalidAddressMessage("控制端IP")},
+        {"", "7000", "7001", InvalidAddressMessage("控制端IP")},
+        {"192.168.3.4", "abc", "7001", InvalidPortMessage("控制端通讯端口")},
+        {"192.168.3.4", "7000", "70000", InvalidPortMessage("采集端侦听端口")},
+        {"192.168.3.4", "7000", "0", InvalidPortMessage("采集端侦听端口")},
+    };
+    std::vector<std::string> refusals;
+    bool stayedOpen = true;
+    WhenModal<CDlgOnlineSetting>([&](CDlgOnlineSetting& dialog) {
+        for (const auto& c : refused) {
+            Control<QLineEdit>(dialog, 1463)->setText(c.address);
+            Control<QLineEdit>(dialog, 1464)->setText(c.controlPort);
+            Control<QLineEdit>(dialog, 1465)->setText(c.listenPort);
+            Click(dialog, 1);
+            refusals.push_back(m_boxes.Records().empty() ? "" : m_boxes.Records().back().text);
+            stayedOpen = stayedOpen && dialog.isVisible();
+        }
+        Click(dialog, 2);
+    });
+    Links().OnOnlineSetting();
+    ASSERT_EQ(refusals.size(), std::size(refused));
+    for (std::size_t i = 0; i < refusals.size(); ++i)
+        EXPECT_EQ(refusals[i], refused[i].refusal) << refused[i].address << " " << refused[i].listenPort;
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_FALSE(platform::FileExists(udpFile));
+
     WhenModal<CDlgOnlineSetting>([](CDlgOnlineSetting& dialog) {
         Control<QLineEdit>(dialog, 1463)->setText("192.168.3.4");
         Control<QLineEdit>(dialog, 1464)->setText("7000");
-        Control<QLineEdit>(dialog, 1465)->setText("x");
+        Control<QLineEdit>(dialog, 1465)->setText("65535");
         Click(dialog, 1);
     });
     Links().OnOnlineSetting();
     EXPECT_EQ(platform::GetPrivateProfileString("UDPControlParam", "ControlIP", "", udpFile), "192.168.3.4");
     EXPECT_EQ(platform::GetPrivateProfileString("UDPControlParam", "ControlPort", "", udpFile), "7000");
-    EXPECT_EQ(platform::GetPrivateProfileString("UDPControlParam", "ListonPort", "", udpFile), "0");
+    EXPECT_EQ(platform::GetPrivateProfileString("UDPControlParam", "ListonPort", "", udpFile), "65535");
 
     // 继电器控制: the frame keeps the table each 设置 hands it.
     WhenModal<CDlgRelayControl>([](CDlgRelayControl& dialog) {

@@ -43,7 +43,7 @@ TEST_F(FrameNetworkModuleTest, TheModuleDialogScansReadsWritesAndEnds) {
         Click(dialog, 1417);
         help.push_back(dialog.GetHelpText().toStdString());
         auto* list = Control<QListWidget>(dialog, 1412);
-        ASSERT_EQ(list->count(), 2);
+        ASSERT_OR_CLOSE(dialog, list->count() == 2);
         list->item(1)->setSelected(true); // sorted: the module ending 60
         help.push_back(dialog.GetHelpText().toStdString());
         firstRead = Control<QLineEdit>(dialog, 1422)->text().toStdString();

@@ -3,6 +3,7 @@
 // threads, two objects and copies.
 #include "SerialTestSupport.h"
 #include "libs/serial/StrainSignalControl.h"
+#include "platform/PseudoTerminal.h"
 #include "tools/GeneratorSimulator.h"
 
 #include <gtest/gtest.h>
@@ -167,6 +168,36 @@ TEST_F(StrainSignalControlTest, TwoObjectsOnTwoGeneratorsKeepTheirOwnReplies) {
     EXPECT_EQ(a.FindMachine(id), 1);
     EXPECT_EQ(id, 2);
     platform::SetSerialDevicePath(kPort + 1, "");
+}
+
+// A peer that answers each set-value request with the bytes written here,
+// as a generator lays its reply out: 01 02 01 and the result in byte 9.
+TEST(StrainSignalControlScripted, SetValueReadsTheResultFromByte9) {
+    platform::PseudoTerminal pty;
+    ASSERT_TRUE(pty.Open());
+    constexpr int kScriptedPort = 14;
+    platform::SetSerialDevicePath(kScriptedPort, pty.SlavePath());
+    CStrainSignalControl control;
+    ASSERT_EQ(control.InitializeDeviceInterface(kScriptedPort, 19200), 1);
+    struct Case {
+        std::vector<std::uint8_t> reply;
+        int result;
+    } cases[] = {
+        {{0x55, 0xAA, 0, 0, 0, 0, 0x01, 0x02, 0x01, 0x00, 0x02}, 0}, // refused
+        {{0x55, 0xAA, 0, 0, 0, 0, 0x01, 0x02, 0x01, 0x01, 0x03}, 1}, // done
+        {{0x55, 0xAA, 0, 0, 0, 0, 0x01, 0x02, 0x00, 0x01, 0x02}, 0}, // not this reply's layout
+    };
+    for (const Case& c : cases) {
+        std::thread peer([&] {
+            std::uint8_t request[17];
+            if (pty.ReadExactly(request, sizeof request, 3000) == sizeof request)
+                pty.Write(c.reply.data(), c.reply.size());
+        });
+        EXPECT_EQ(control.SetStrainValue(1, 0, 0, 1000), c.result) << int(c.reply[9]);
+        peer.join();
+    }
+    control.RemoveDeviceInterface();
+    platform::SetSerialDevicePath(kScriptedPort, "");
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <functional>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -98,6 +99,44 @@ TEST(ProgrammedLinkIdle, CallsOutOfOrderFailWithoutBlocking) {
     EXPECT_EQ(server.SendNetworkCommand("x", 1), 0);
     server.CloseServer();
     EXPECT_EQ(client.StartConnect("no such host", 8001), 0);
+}
+
+// The protected send of both classes, reached through subclasses.
+struct SendingClient : CProgrammedClient {
+    using CProgrammedClient::SendNetData;
+};
+struct SendingServer : CProgrammedServer {
+    using CProgrammedServer::SendNetData;
+};
+
+TEST(ProgrammedLinkIdle, SendNetDataSendsAllAtOnceOrFails) {
+    int fds[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    unsigned mine = static_cast<unsigned>(fds[0]);
+    EXPECT_EQ(SendingClient::SendNetData(mine, "abc", 3), 1);
+    EXPECT_EQ(SendingServer::SendNetData(mine, "de", 2), 1);
+    char got[8] = {};
+    EXPECT_EQ(read(fds[1], got, sizeof got), 5);
+    EXPECT_STREQ(got, "abcde");
+
+    // More than the socket can take at once goes out in part: a failure.
+    const int small = 4096;
+    ASSERT_EQ(setsockopt(fds[0], SOL_SOCKET, SO_SNDBUF, &small, sizeof small), 0);
+    const std::string big(1 << 20, 'x');
+    EXPECT_EQ(SendingServer::SendNetData(mine, big.data(), static_cast<int>(big.size())), 0);
+
+    // No socket, a closed one, a peer gone.
+    unsigned none = static_cast<unsigned>(-1);
+    EXPECT_EQ(SendingClient::SendNetData(none, "a", 1), 0);
+    close(fds[1]);
+    EXPECT_EQ(SendingClient::SendNetData(mine, "a", 1), 0);
+    close(fds[0]);
+    EXPECT_EQ(SendingClient::SendNetData(mine, "a", 1), 0);
+
+    // The transmission thread has nothing to do; it can be started again.
+    CProgrammedServer server;
+    EXPECT_EQ(server.StartTransmission(), 1);
+    EXPECT_EQ(server.StartTransmission(), 1);
 }
 
 TEST_F(ProgrammedLink, PortInUseIsRefusedWithTheError) {
