@@ -183,6 +183,8 @@ void CDlgCoefWrite::FillGrid(CMSFlexGrid* grid, const std::vector<CoefficientEnt
         grid->SetTextMatrix(i + 1, 2, entry.nCode == -1 ? "--" : std::to_string(entry.nCode));
         grid->SetTextMatrix(i + 1, kCoefColumn, FormatValueDecimals(entry.fCoef, 6));
     }
+    // The edited coefficient column is the last: never behind a scroll bar.
+    grid->FitWidthToColumns();
     grid->SetRedraw(true);
 }
 

@@ -10,6 +10,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 CDlgHighSpeedChannel::CDlgHighSpeedChannel(std::vector<HighSpeedController> controllers, QWidget* parent)
     : QDialog(parent), m_controllers(std::move(controllers)) {
     setWindowTitle(QString::fromUtf8("设置高速采样通道"));
@@ -58,6 +60,10 @@ void CDlgHighSpeedChannel::OnInitDialog() {
             OnChoose(index, entry, QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier));
         });
     }
+    // The controllers' addresses stand whole in their column.
+    const int width = m_pList->columnWidth(1);
+    m_pList->resizeColumnToContents(1);
+    m_pList->setColumnWidth(1, std::max(width, m_pList->columnWidth(1)));
     ShowChoices();
 }
 

@@ -51,6 +51,14 @@ void CMSFlexGrid::SetFormatString(const std::string& format) {
     }
 }
 
+void CMSFlexGrid::FitWidthToColumns() {
+    int width = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < GetCols(); ++c) {
+        width += columnWidth(c);
+    }
+    setMinimumWidth(width);
+}
+
 void CMSFlexGrid::WidenColumnFor(int col, const QString& text) {
     const int width = columnWidth(col);
     if (width == 0) {

@@ -29,6 +29,8 @@ public:
     std::string GetTextMatrix(int row, int col) const;
     // A cell text wider than its column widens the column, so that no value is cut.
     void SetTextMatrix(int row, int col, const std::string& text);
+    // Asks its layout for room to show every column without a horizontal scroll bar.
+    void FitWidthToColumns();
 
     // Current cell and the other corner of the selection (row 0: heading).
     int GetRow() const;

@@ -2,8 +2,10 @@
 // a hidden column stays hidden.
 #include "panels/MSFlexGrid.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +36,21 @@ TEST(FlexGridTest, HeadingsAndCellTextsFitTheirColumns) {
     grid.setColumnWidth(3, 0);
     grid.SetTextMatrix(2, 3, "隐藏列的文字");
     EXPECT_EQ(grid.columnWidth(3), 0);
+}
+
+TEST(FlexGridTest, FittedToItsColumnsNoColumnHidesBehindAScrollBar) {
+    EnsurePanelsTestApp();
+    CMSFlexGrid grid;
+    grid.SetFormatString("^ 是否修改 |^ 满度量程 |^ 代码 |^ 修正系数");
+    grid.SetRows(4);
+    for (int c = 0; c < 4; ++c)
+        grid.setColumnWidth(c, 80);
+    grid.SetTextMatrix(1, 3, "1.000000");
+    grid.FitWidthToColumns();
+    grid.resize(grid.minimumWidth(), 150);
+    grid.show();
+    QApplication::processEvents();
+    EXPECT_EQ(grid.horizontalScrollBar()->maximum(), 0);
 }
 
 } // namespace

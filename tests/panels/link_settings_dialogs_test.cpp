@@ -25,6 +25,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <QTreeWidget>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -291,9 +293,13 @@ TEST_F(LinkSettingsDialogsTest, DigitalChannelsAddDeleteAndKeepAnUnlistedRate) {
 }
 
 TEST_F(LinkSettingsDialogsTest, HighSpeedChoicesBuildChannelNumbers) {
-    CDlgHighSpeedChannel dialog({{"10.0.0.1", 0, {0, 1, 2}}, {"10.0.0.2", 1, {0}}});
+    CDlgHighSpeedChannel dialog({{"10.0.0.1", 0, {0, 1, 2}}, {"192.168.100.200", 1, {0}}});
     dialog.SetChannels({18, 20, 130, 9999});
     dialog.OnInitDialog();
+    auto* list = dialog.findChild<QTreeWidget*>();
+    ASSERT_NE(list, nullptr);
+    EXPECT_GE(list->columnWidth(1), list->fontMetrics().horizontalAdvance("192.168.100.200"))
+        << "the address is cut";
     ASSERT_EQ(dialog.GetRows().size(), 4u);
     EXPECT_EQ(dialog.GetRows()[1].nChoice, 2) << "the lowest listed channel of the module";
     EXPECT_EQ(dialog.GetRows()[3].nChoice, 2);
