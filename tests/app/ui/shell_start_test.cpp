@@ -6,8 +6,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QDockWidget>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QImage>
+#include <QLocale>
 #include <QMdiArea>
 #include <QToolBar>
 
@@ -30,12 +34,12 @@
 #include "app/ui/ChildFrame.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/ProgramMain.h"
-#include "platform/qt/QtTranslations.h"
 #include "app/ui/QV7411N_NewFrameApp.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
 #include "platform/RegistryProfile.h"
+#include "platform/qt/QtTranslations.h"
 
 namespace {
 
@@ -197,6 +201,8 @@ TEST_F(ShellStartTest, QtsOwnButtonsSpeakChinese) {
     ASSERT_TRUE(platform::InstallQtTranslations());
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("取消"));
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QString("打开"));
+    EXPECT_EQ(QFileIconProvider().type(QFileInfo(QDir::tempPath())), QString("文件夹"));
+    EXPECT_EQ(QLocale().language(), QLocale::Chinese);
 }
 
 TEST_F(ShellStartTest, CleanStartWritesTheDefaultChannelParameterFile) {
