@@ -3,8 +3,6 @@
 // reaches the channel tables and the cases.
 #include "FrameRunFixture.h"
 
-#include "app/ChannelParamFile.h"
-
 #include <cstring>
 
 namespace {
