@@ -264,7 +264,6 @@ TEST_F(SampledExport, MadeFolderTakesTheFiles) {
     EXPECT_EQ(Files(Out("exp")), std::vector<std::string>{"exp.txt"});
 }
 
-
 } // namespace
 
 namespace {
