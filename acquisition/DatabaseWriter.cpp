@@ -1,11 +1,13 @@
 // The database writer's thread and its per-message rules.
 #include "acquisition/DatabaseWriter.h"
 
+#include "app/ValueConversion.h"
 #include "libs/database/Dovrin.h"
 #include "platform/Profile.h"
 #include "platform/Time.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,11 +46,15 @@ DbVariant RowTime(const MeasureValueRecord& record) {
     return DbVariant::Date(roundUp ? date + 1.0 / 86400.0 : date);
 }
 
-// The value with three decimals.
-double RowValue(float value) {
+// The value with three decimals. A stored-value marker (unbalanced, no
+// value, the third marker, an overflow) is no measurement: the row gets NULL.
+DbVariant RowValue(float value) {
+    if (!std::isfinite(value) || std::fabs(value) > kMarkerThreshold) {
+        return DbVariant::Null();
+    }
     char text[64];
     std::snprintf(text, sizeof text, "%.3f", static_cast<double>(value));
-    return std::strtod(text, nullptr);
+    return DbVariant::Real8(std::strtod(text, nullptr));
 }
 
 } // namespace
@@ -183,7 +189,7 @@ void CDatabaseWriter::Write(const std::vector<MeasureValueRecord>& records) {
             {"Time", adDBTimeStamp, adParamInput, 8, RowTime(record)},
             {"Unit", adVarChar, adParamInput, 16,
              DbVariant::Text(FieldText(record.szUnit, sizeof record.szUnit))},
-            {"Value", adDouble, adParamInput, 8, DbVariant::Real8(RowValue(record.fValue))},
+            {"Value", adDouble, adParamInput, 8, RowValue(record.fValue)},
         };
         if (ExecuteSQL(kInsert, adCmdText, 5, params) == 0) {
             Report("数据库Marbeck写入数据失败。");

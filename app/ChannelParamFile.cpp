@@ -115,34 +115,68 @@ ChannelParamFileCheck CheckChannelParamFile(const std::string& path) {
     return ChannelParamFileCheck::Usable;
 }
 
-int LoadChannelParamFile(const std::string& path) {
-    FilePtr f(std::fopen(path.c_str(), "rb"));
-    if (!f) {
-        return 0;
-    }
+namespace {
+
+// The three tables as they were before a load, put back when it fails.
+struct ChannelTables {
+    ChannelParamRecord params[MAX_CHANNEL_COUNT];
+    ChannelStateRecord state[MAX_CHANNEL_COUNT];
+    AlarmRecord alarms[MAX_CHANNEL_COUNT];
+};
+
+std::unique_ptr<ChannelTables> TakeTables() {
+    auto tables = std::make_unique<ChannelTables>();
+    std::memcpy(tables->params, g_ChannelParams, sizeof(g_ChannelParams));
+    std::memcpy(tables->state, g_ChannelState, sizeof(g_ChannelState));
+    std::memcpy(tables->alarms, g_AlarmTable, sizeof(g_AlarmTable));
+    return tables;
+}
+
+void RestoreTables(const ChannelTables& tables) {
+    std::memcpy(g_ChannelParams, tables.params, sizeof(g_ChannelParams));
+    std::memcpy(g_ChannelState, tables.state, sizeof(g_ChannelState));
+    std::memcpy(g_AlarmTable, tables.alarms, sizeof(g_AlarmTable));
+}
+
+int ReadTables(std::FILE* f) {
     ChannelParamFileHeader header{};
-    if (std::fseek(f.get(), static_cast<long>(CHN_HEADER_OFFSET), SEEK_SET) != 0 ||
-        !ReadUpTo(f.get(), &header, sizeof(header))) {
+    if (std::fseek(f, static_cast<long>(CHN_HEADER_OFFSET), SEEK_SET) != 0 ||
+        !ReadUpTo(f, &header, sizeof(header))) {
         return 0;
     }
     if (!IsOurHeader(header)) {
         ResetChannelRecords();
         return 1;
     }
-    std::rewind(f.get());
-    if (!ReadUpTo(f.get(), g_ChannelParams, sizeof(g_ChannelParams))) {
+    std::rewind(f);
+    if (!ReadUpTo(f, g_ChannelParams, sizeof(g_ChannelParams))) {
         return 0;
     }
     TerminateTexts();
-    std::fseek(f.get(), static_cast<long>(CHN_STATE_OFFSET), SEEK_SET);
+    std::fseek(f, static_cast<long>(CHN_STATE_OFFSET), SEEK_SET);
     for (int id = 0; id < MAX_CHANNEL_COUNT; ++id) {
         SetStateRecordDefaults(id);
         SetAlarmRecordDefaults(id);
     }
-    if (!ReadUpTo(f.get(), g_ChannelState, sizeof(g_ChannelState)) ||
-        !ReadUpTo(f.get(), g_AlarmTable, sizeof(g_AlarmTable))) {
+    if (!ReadUpTo(f, g_ChannelState, sizeof(g_ChannelState)) ||
+        !ReadUpTo(f, g_AlarmTable, sizeof(g_AlarmTable))) {
         return 0;
     }
     ClearAlarmsOfHiddenChannels();
+    return 1;
+}
+
+} // namespace
+
+int LoadChannelParamFile(const std::string& path) {
+    FilePtr f(std::fopen(path.c_str(), "rb"));
+    if (!f) {
+        return 0;
+    }
+    const std::unique_ptr<ChannelTables> before = TakeTables();
+    if (!ReadTables(f.get())) {
+        RestoreTables(*before);
+        return 0;
+    }
     return 1;
 }

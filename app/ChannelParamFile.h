@@ -29,7 +29,7 @@ static_assert(CHN_FILE_SIZE == 884752);
 int SaveChannelParamFile(const std::string& path);
 
 // Reads the three tables from path. 0 when the file is missing or cannot be
-// read. A file whose header is not ours (wrong magic or state record size)
+// read; the tables are then as they were. A file whose header is not ours (wrong magic or state record size)
 // is not trusted: every record takes its reset value and the result is 1. A
 // short file fills the tables as far as it reaches; the state and alarm
 // records beyond it keep their loader defaults.

@@ -1,7 +1,9 @@
 // Byte dumps of the controller records.
 #include "app/ControllerTableFile.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -34,4 +36,23 @@ int LoadControllerTable(const std::string& path, int count, std::vector<Controll
         record.szAddress[sizeof record.szAddress - 1] = '\0'; // an address is always a terminated text
     table = std::move(records);
     return 1;
+}
+
+bool IsControllerTableFileSound(const std::string& path) {
+    File file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file)
+        return true;
+    std::vector<ControllerRecord> records(CNetComm::kMaxControllers + 1);
+    const std::size_t n =
+        std::fread(records.data(), 1, records.size() * sizeof(ControllerRecord), file.get());
+    if (n % sizeof(ControllerRecord) != 0 ||
+        n / sizeof(ControllerRecord) > std::size_t(CNetComm::kMaxControllers))
+        return false;
+    records.resize(n / sizeof(ControllerRecord));
+    return std::all_of(records.begin(), records.end(), [](const ControllerRecord& r) {
+        const char* end = static_cast<const char*>(std::memchr(r.szAddress, '\0', sizeof r.szAddress));
+        return end != nullptr &&
+               std::all_of(r.szAddress, end, [](char c) { return (c >= '0' && c <= '9') || c == '.'; }) &&
+               r.nCases >= 0 && r.nCases <= 8;
+    });
 }

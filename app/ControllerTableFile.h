@@ -14,3 +14,7 @@ int SaveControllerTable(const std::string& path, const std::vector<ControllerRec
 // Reads count records when the file exists; 0 (table untouched) for a
 // missing file, a file too short for the count, or a count outside 0..32.
 int LoadControllerTable(const std::string& path, int count, std::vector<ControllerRecord>& table);
+// False for a file that is no controller table: a size that is not whole
+// records (or more than 32), an address that is not an address text, or a
+// case count outside 0..8. A missing file is sound (no controllers).
+bool IsControllerTableFileSound(const std::string& path);

@@ -5,6 +5,7 @@
 
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
+#include "app/StoredRunCheck.h"
 #include "datafiles/SampleFileFormat.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
@@ -28,20 +29,17 @@ int ClampCount(std::int64_t count) {
 } // namespace
 
 int CProjectHandler::GetCaseFilesDataCount(int& count) const {
-    std::int64_t largest = 0;
-    for (int slot = 0; slot < std::min<int>(g_nCaseCount, MAX_CASE_COUNT); ++slot) {
-        const std::string path = m_state.GetCaseFilePath(g_CaseList[slot], ".dat");
-        largest = std::max(largest, RecordsIn(path, sizeof(CaseSampleBlock)));
-    }
-    count = ClampCount(largest);
+    count = ClampCount(
+        CheckCaseRunFiles(m_state, g_CaseList, std::clamp<int>(g_nCaseCount, 0, MAX_CASE_COUNT)).nWholeSets);
     return 1;
 }
 
 int CProjectHandler::UpdateStoredDataCount() {
     if (g_bPerCaseFiles) {
-        int count = 0;
-        GetCaseFilesDataCount(count);
-        m_state.m_nTotalDataCount = count;
+        const StoredRunCheck check =
+            CheckCaseRunFiles(m_state, g_CaseList, std::clamp<int>(g_nCaseCount, 0, MAX_CASE_COUNT));
+        m_state.m_nTotalDataCount = ClampCount(check.nWholeSets);
+        m_notes.insert(m_notes.end(), check.notes.begin(), check.notes.end());
         return 1;
     }
     const std::string dataPath = m_state.GetFilePath(".dat");

@@ -8,8 +8,11 @@
 #include "app/BalanceResults.h"
 #include "app/CaseTables.h"
 #include "app/ChannelParamFile.h"
+#include "app/ControllerTableFile.h"
 #include "app/ProjectFile.h"
+#include "app/SettingsFileCheck.h"
 #include "app/ValueConversion.h"
+#include "app/VirtualChannelFile.h"
 #include "datafiles/AppTables.h"
 #include "datafiles/GroupSettingsFile.h"
 #include "platform/Files.h"
@@ -95,6 +98,20 @@ void SaveGroupFiles(const CProjectState& state) {
                           state.m_RosetteGroups.data());
     SaveRemainStressParam(state.GetFilePath(".rsc"), int(state.m_ResidualGroups.size()),
                           state.m_ResidualGroups.data());
+}
+
+// A damaged companion file reads as empty settings, which the next save
+// would write over it: the original is moved aside first and the user told.
+void SetAsideIfDamaged(const std::string& path, bool sound, std::vector<std::string>& notes) {
+    if (sound || !platform::FileExists(path)) {
+        return;
+    }
+    const std::string aside = KeepFileAside(path);
+    notes.push_back(aside.empty()
+                        ? platform::Format("文件%s已损坏，且无法另存，该项设置按空打开，保存项目时将被覆盖。",
+                                           path.c_str())
+                        : platform::Format("文件%s已损坏，原文件已另存为%s，该项设置按空打开。", path.c_str(),
+                                           aside.c_str()));
 }
 
 // Groups whose gauges are no longer strain channels are dropped by the readers.
@@ -192,6 +209,7 @@ bool CProjectHandler::SaveProjectState(bool showMessages) {
 }
 
 int CProjectHandler::OpenProjectData(const std::string& projectFilePath) {
+    m_notes.clear();
     // Say which file keeps the project from opening, before anything changes.
     if (!platform::FileExists(projectFilePath)) {
         ShowFileMessage(PROJECT_FILE_MISSING_TEXT, projectFilePath, OPEN_DATA_CAPTION);
@@ -241,14 +259,29 @@ int CProjectHandler::OpenProjectData(const std::string& projectFilePath) {
     for (int channel = 0; channel < MAX_CHANNEL_COUNT; ++channel) {
         UpdateChannelScale(channel);
     }
-    ReadVirtualChannelFile(m_state.GetFilePath(".PamNew"), m_state.m_VirtualChannels);
+    const std::string virtualFile = m_state.GetFilePath(".PamNew");
+    SetAsideIfDamaged(virtualFile, IsVirtualChannelFileSound(virtualFile), m_notes);
+    ReadVirtualChannelFile(virtualFile, m_state.m_VirtualChannels);
+    for (const char* suffix : {".sfc", ".rsc"}) {
+        const std::string groupFile = m_state.GetFilePath(suffix);
+        SetAsideIfDamaged(groupFile, IsProfileTextFile(groupFile), m_notes);
+    }
     LoadGroupFiles(m_state);
+    const std::string moduleFile = m_state.GetModuleInfoPath();
+    SetAsideIfDamaged(moduleFile, IsControllerTableFileSound(moduleFile), m_notes);
     if (m_hooks.loadCompanionFiles) {
         m_hooks.loadCompanionFiles(m_state);
     }
     Call(m_hooks.rebuildChannelBar);
     if (m_state.m_bBalanceStatus && LoadProjectZeros(m_state.GetFilePath(".zer"), m_state.m_strBalanceTime)) {
         Call(m_hooks.zerosLoaded);
+    }
+    if (!m_notes.empty()) {
+        std::string text = "项目" + projectFilePath + "的部分文件有问题：";
+        for (const std::string& note : m_notes) {
+            text += "\n" + note;
+        }
+        platform::MessageBox(text, OPEN_DATA_CAPTION, platform::MB_OK | platform::MB_ICONEXCLAMATION);
     }
     return 1;
 }

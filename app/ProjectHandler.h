@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/ProjectState.h"
 
@@ -73,14 +74,18 @@ public:
     // showMessages is false.
     bool SaveProjectState(bool showMessages = true);
     // 0, with a message saying which file is missing or damaged, when the
-    // project cannot be opened.
+    // project cannot be opened. An opened project whose companion or data
+    // files are damaged says which and what was done, in one message: a
+    // damaged settings file is moved aside (".bad") and read as empty, and the
+    // stored count is the whole sets that every case's files hold.
     int OpenProjectData(const std::string& projectFilePath);
     void CloseProject();
     // 0 when the user cancelled (or a new project could not be prepared).
     int ConfirmProjectForSampling();
 
     int UpdateStoredDataCount();
-    // The largest number of samples in the per-case data files of the online cases.
+    // The whole sample sets that every online case holds in both of its
+    // per-case files (a missing or damaged file holds none).
     int GetCaseFilesDataCount(int& count) const;
 
     int ImportProject(const std::string& folder, const std::string& name);
@@ -94,4 +99,6 @@ private:
 
     CProjectState& m_state;
     ProjectHooks m_hooks;
+    // What the project being opened had amiss, one line a file.
+    std::vector<std::string> m_notes;
 };

@@ -6,12 +6,15 @@
 
 #include "app/AppSettings.h"
 #include "app/ChannelParamFile.h"
+#include "app/SettingsFileCheck.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
+#include "platform/Text.h"
 
 namespace {
 
 constexpr std::size_t MAX_FILE_NAME_CHARS = 60;
+constexpr const char* IMPORT_FILE_DAMAGED_TEXT = "文件%s已损坏或无法读取，导入失败，当前设置未改变。";
 
 std::size_t CharacterCount(const std::string& utf8) {
     return static_cast<std::size_t>(std::count_if(
@@ -25,7 +28,7 @@ bool HasProjectExtension(const std::string& path) {
     return extension == ".dap";
 }
 
-void ShowMessage(const char* text) {
+void ShowMessage(const std::string& text) {
     platform::MessageBox(text, g_strAppTitle, platform::MB_OK | platform::MB_ICONEXCLAMATION);
 }
 
@@ -55,24 +58,41 @@ std::string ProjectDialogInitialFolder(const CProjectState& state) {
 }
 
 int CProjectHandler::ImportProject(const std::string& folder, const std::string& name) {
+    // Every file is checked before anything changes: a damaged file must not
+    // reset the current setup and reach the cases.
     const std::string base = platform::JoinPath(folder, name);
-    if (!platform::FileExists(base + ".dap")) {
+    const std::string projectFile = base + ".dap";
+    if (!platform::FileExists(projectFile)) {
         ShowMessage("未查找到采样参数文件，导入失败。");
         return 0;
     }
-    LoadSystemParam(base + ".dap", g_bSoftwareSpectrum, m_state.m_SampleSettings,
+    if (!IsProfileTextFile(projectFile)) {
+        ShowMessage(platform::Format(IMPORT_FILE_DAMAGED_TEXT, projectFile.c_str()));
+        return 0;
+    }
+    const std::string channelFile = base + ".chn";
+    switch (CheckChannelParamFile(channelFile)) {
+    case ChannelParamFileCheck::Missing:
+        ShowMessage("未查找到通道参数文件，导入失败。");
+        return 0;
+    case ChannelParamFileCheck::Unreadable:
+    case ChannelParamFileCheck::Damaged:
+        ShowMessage(platform::Format(IMPORT_FILE_DAMAGED_TEXT, channelFile.c_str()));
+        return 0;
+    case ChannelParamFileCheck::Usable:
+        break;
+    }
+    if (!LoadChannelParamFile(channelFile)) {
+        ShowMessage(platform::Format(IMPORT_FILE_DAMAGED_TEXT, channelFile.c_str()));
+        return 0;
+    }
+    LoadSystemParam(projectFile, g_bSoftwareSpectrum, m_state.m_SampleSettings,
                     m_state.m_StoredSettings.precision);
     if (m_hooks.showSampleSettings) {
         m_hooks.showSampleSettings(m_state.m_SampleSettings);
     }
-    if (!platform::FileExists(base + ".chn")) {
-        ShowMessage("未查找到通道参数文件，导入失败。");
-        return 0;
-    }
-    if (LoadChannelParamFile(base + ".chn")) {
-        Call(m_hooks.rebuildChannelBar);
-        Call(m_hooks.sendChannelParams);
-    }
+    Call(m_hooks.rebuildChannelBar);
+    Call(m_hooks.sendChannelParams);
     ReadVirtualChannelFile(base + ".Pam", m_state.m_VirtualChannels);
     return 1;
 }

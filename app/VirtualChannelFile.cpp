@@ -48,3 +48,16 @@ int ReadVirtualChannelFile(const std::string& path, std::vector<VirtualChannelRe
     }
     return count == header.nCount ? 1 : 0;
 }
+
+bool IsVirtualChannelFileSound(const std::string& path) {
+    CRawFile file;
+    if (!file.Open(path.c_str(), CRawFile::kRead))
+        return true;
+    VirtualChannelFileHeader header{};
+    const std::int64_t length = file.Length();
+    const bool read = file.ReadAt(0, &header, sizeof(header)) == sizeof(header);
+    file.Close();
+    return read && header.nCount >= 0 && header.nCount <= MAX_VIRTUAL_CHANNEL_COUNT &&
+           length == std::int64_t(sizeof(header)) +
+                         std::int64_t(header.nCount) * std::int64_t(sizeof(VirtualChannelRecord));
+}

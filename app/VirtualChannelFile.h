@@ -28,3 +28,7 @@ int WriteVirtualChannelFile(const std::string& path, const std::vector<VirtualCh
 // beyond the records the file holds is cut to the whole records present and
 // the result is 0; otherwise 1.
 int ReadVirtualChannelFile(const std::string& path, std::vector<VirtualChannelRecord>& records);
+// False for a file that is not a definition file: shorter than its
+// header, a count outside 0..128, or a size other than the header and that
+// many records. A missing file is sound (no definitions).
+bool IsVirtualChannelFileSound(const std::string& path);

@@ -4,8 +4,13 @@
 // report MB/s written ("bytes_per_second"); the export also reports how much
 // its peak resident memory grew ("peak_rss_growth_MB"), which stays flat
 // because the export streams the run chunk by chunk.
+// The MATLAB export of the same run into one file (a 1,000,000 x 64 matrix
+// written in pieces through libQVMat32.so) runs against a plain column
+// writer that writes the same doubles channel after channel with fwrite;
+// both report MB/s of values and the export its peak memory growth.
 // QV_BENCH_EXPORT_SAMPLES sets another sample count for a quick run.
 #include "datafiles/ExportSampleData.h"
+#include "datafiles/MatExport.h"
 #include "tests/datafiles/RunWriter.h"
 
 #include <benchmark/benchmark.h>
@@ -17,6 +22,7 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -65,22 +71,35 @@ void SetTimeZone(bool utc) {
     tzset();
 }
 
-void BM_ExportSampleDataText(benchmark::State& state) {
-    SetTimeZone(state.range(0) == 1);
-    BenchRun& run = Run();
+// The export context over the run, its file dialog answering out/export.<extension>.
+ExportContext RunContext(BenchRun& run, const char* extension) {
     ExportContext context(run.layout, run.table);
     context.dataPath = run.writer.DataPath();
     context.statusPath = run.writer.StatusPath();
-    context.askExportFileName = [&](int, std::string& folder, std::string& title, std::string& extension) {
+    context.askExportFileName = [&run, extension](int, std::string& folder, std::string& title,
+                                                  std::string& ext) {
         folder = run.dir.Path() + "/out";
         title = "export";
-        extension = "txt";
+        ext = extension;
         return 1;
     };
+    return context;
+}
+
+// Every channel of the run, all in one file.
+SaveDataOptions AllChannels() {
     SaveDataOptions options;
     options.nFileLayout = 1;
     for (int channel = 0; channel < kChannels; ++channel)
         options.nChannels[options.nChannelCount++] = channel;
+    return options;
+}
+
+void BM_ExportSampleDataText(benchmark::State& state) {
+    SetTimeZone(state.range(0) == 1);
+    BenchRun& run = Run();
+    const ExportContext context = RunContext(run, "txt");
+    SaveDataOptions options = AllChannels();
     options.bRelativeTime = state.range(0) == 2 ? 1 : 0;
     const std::string output = run.dir.Path() + "/out/export.txt";
     const long rssBefore = MaxRssKb();
@@ -122,6 +141,42 @@ void BM_PlainLoopSameFormat(benchmark::State& state) {
     state.SetBytesProcessed(bytes);
 }
 BENCHMARK(BM_PlainLoopSameFormat)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+void BM_ExportMatlab(benchmark::State& state) {
+    BenchRun& run = Run();
+    ExportContext context = RunContext(run, "mat");
+    context.fSamplingFrequency = 100.0f;
+    const SaveDataOptions options = AllChannels();
+    const std::string output = run.dir.Path() + "/out/export.mat";
+    const long rssBefore = MaxRssKb();
+    for (auto _ : state) {
+        if (!SaveMatFile(context, options, 0, int(run.spec.samples)))
+            state.SkipWithError("export failed");
+        fs::remove(output);
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * run.spec.samples * kChannels * 8);
+    state.counters["peak_rss_growth_MB"] = double(MaxRssKb() - rssBefore) / 1024.0;
+}
+BENCHMARK(BM_ExportMatlab)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+void BM_PlainColumnWriter(benchmark::State& state) {
+    BenchRun& run = Run();
+    const std::string output = run.dir.Path() + "/out/plain.bin";
+    std::vector<double> column(std::size_t(run.spec.samples));
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(output.c_str(), "wb");
+        for (int channel = 0; channel < kChannels; ++channel) {
+            for (std::int64_t sample = 0; sample < run.spec.samples; ++sample)
+                column[std::size_t(sample)] =
+                    double(testrun::RawValue(channel / 16, channel % 16, sample)) * 0.5;
+            std::fwrite(column.data(), sizeof(double), column.size(), file);
+        }
+        std::fclose(file);
+        fs::remove(output);
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * run.spec.samples * kChannels * 8);
+}
+BENCHMARK(BM_PlainColumnWriter)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 } // namespace
 

@@ -42,6 +42,9 @@ struct ExportContext {
     std::string strAppTitle;
     // The MATLAB writer library, loaded by name (program folder first).
     std::string strMatLibrary = "libQVMat32.so";
+    // Values the MATLAB export holds at once: a piece of samples of every
+    // exported channel is read and written at a time.
+    std::size_t nMatPieceValues = std::size_t(1) << 20;
 
     std::string Description(int channel) const {
         return channelDescription ? channelDescription(channel) : "";

@@ -107,7 +107,7 @@ int CDigitalDataExport::PerChannel(const std::string& folder, const std::string&
             position >= 0 ? SafeFileNamePart(m_context.digitalChannels[std::size_t(position)].strName) : "";
         const std::string path = folder + "/" + title + name + ".txt";
         PrepareOutputFile(path);
-        if (!m_writer.Open(path))
+        if (!m_writer.Open(path, m_context.strAppTitle))
             return 0;
         std::string description;
         m_writer.WriteLine(FormatSingleExportHeader(m_options, name, "", description));
@@ -122,7 +122,7 @@ int CDigitalDataExport::PerChannel(const std::string& folder, const std::string&
 
 int CDigitalDataExport::OneFile(const std::string& path) {
     PrepareOutputFile(path);
-    if (!m_writer.Open(path))
+    if (!m_writer.Open(path, m_context.strAppTitle))
         return 0;
     std::string description;
     m_writer.WriteLine(FormatExportHeader(m_context, m_options, 1, "", description, true));

@@ -66,7 +66,7 @@ int CSampleDataExport::WriteFile(const std::string& path, const std::string& hea
                                  const std::string& description, const std::vector<int>& channels,
                                  bool allInOne) {
     PrepareOutputFile(path);
-    if (!m_writer.Open(path))
+    if (!m_writer.Open(path, m_context.strAppTitle))
         return 0;
     m_writer.WriteLine(heading);
     m_writer.WriteLine(m_options.bDescription ? description : "");

@@ -1,6 +1,8 @@
 // Buffered GBK/CRLF writer and the padded cells of the text exports.
 #include "datafiles/ExportTextWriter.h"
 
+#include "datafiles/ExportFileCommit.h"
+#include "platform/Files.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -20,13 +22,22 @@ CExportTextWriter::~CExportTextWriter() {
     Close();
 }
 
-bool CExportTextWriter::Open(const std::string& path) {
+bool CExportTextWriter::Open(const std::string& path, const std::string& caption) {
     Close();
     m_bFailed = false;
     m_buffer.clear();
     m_buffer.reserve(kFlushSize + 4096);
-    m_file = std::fopen(path.c_str(), "wb");
-    return m_file != nullptr;
+    m_strPath = path;
+    m_strCaption = caption;
+    m_strTempPath = ClaimExportTempPath(path);
+    m_file = m_strTempPath.empty() ? nullptr : std::fopen(m_strTempPath.c_str(), "wb");
+    if (m_file == nullptr) {
+        if (!m_strTempPath.empty())
+            platform::DeleteFile(m_strTempPath);
+        ReportExportWriteFailure(path, caption);
+        return false;
+    }
+    return true;
 }
 
 void CExportTextWriter::WriteLine(std::string_view line) {
@@ -53,6 +64,12 @@ bool CExportTextWriter::Close() {
     if (std::fclose(m_file) != 0)
         m_bFailed = true;
     m_file = nullptr;
+    if (m_bFailed)
+        platform::DeleteFile(m_strTempPath);
+    else if (!CommitExportFile(m_strTempPath, m_strPath))
+        m_bFailed = true;
+    if (m_bFailed)
+        ReportExportWriteFailure(m_strPath, m_strCaption);
     return !m_bFailed;
 }
 

@@ -1,5 +1,7 @@
 // Buffered writer of the text exports: lines are UTF-8 in memory and reach
-// the file in GBK with CRLF ends; the cell helpers pad by GBK width.
+// the file in GBK with CRLF ends; the cell helpers pad by GBK width. The
+// file is written under a temporary name and takes its own name at Close,
+// only when every write went through; a failure is reported by name.
 #pragma once
 
 #include <cstdio>
@@ -13,17 +15,21 @@ public:
     CExportTextWriter(const CExportTextWriter&) = delete;
     CExportTextWriter& operator=(const CExportTextWriter&) = delete;
 
-    // Creates or truncates the file; false when it cannot be opened.
-    bool Open(const std::string& path);
+    // Starts the file; false (reported under caption) when it cannot be made.
+    bool Open(const std::string& path, const std::string& caption);
     // The line and CRLF.
     void WriteLine(std::string_view line);
-    // Flushes and closes; false when any write failed.
+    // Flushes, closes and puts the file in place; false (reported, nothing
+    // left behind, an older file of the name kept) when any write failed.
     bool Close();
 
 private:
     void Flush();
 
     std::FILE* m_file = nullptr;
+    std::string m_strPath;
+    std::string m_strTempPath;
+    std::string m_strCaption;
     std::string m_buffer;
     bool m_bFailed = false;
 };

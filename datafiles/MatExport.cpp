@@ -3,12 +3,16 @@
 
 #include "app/ChannelNaming.h"
 #include "datafiles/DataFileAccess.h"
+#include "datafiles/ExportFileCommit.h"
 #include "datafiles/ExportPaths.h"
+#include "datafiles/SampleFileFormat.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <map>
 #include <memory>
 #include <new>
@@ -30,38 +34,99 @@ platform::DynamicLibrary* LoadedLibrary(const std::string& name, std::string& er
     return library.get();
 }
 
-// Engineering values of the channels over the range, channel after channel:
-// values[k * count + i]. Samples the run does not hold are the no-value marker.
-void ReadValues(const ExportContext& context, const std::vector<int>& channels, int first, int count,
-                std::vector<double>& values) {
-    CDataFileAccess access(context.layout, context.channels);
-    const int chunk = CDataFileAccess::kChunkSamples;
-    std::vector<std::vector<float>> columns(channels.size(), std::vector<float>(std::size_t(chunk)));
-    std::vector<float*> pointers;
-    for (std::vector<float>& column : columns)
-        pointers.push_back(column.data());
-    for (int done = 0; done < count; done += chunk) {
-        const int n = std::min(chunk, count - done);
-        for (std::vector<float>& column : columns)
-            std::fill(column.begin(), column.end(), kNoValue);
-        access.ReadChannelColumns(context.dataPath, channels, std::int64_t(first) + done, n, pointers.data());
-        for (std::size_t k = 0; k < channels.size(); ++k)
-            std::copy(columns[k].begin(), columns[k].begin() + n,
-                      values.begin() + std::ptrdiff_t(k * std::size_t(count) + std::size_t(done)));
+struct MatLibrary {
+    MatFileBeginFn begin = nullptr;
+    MatFileAppendRowsFn append = nullptr;
+    MatFileEndFn end = nullptr;
+};
+
+// A stored marker is no measured value: MATLAB's own "missing" takes its place.
+double MatValue(float value) {
+    return IsSpecialValue(value) ? std::numeric_limits<double>::quiet_NaN() : double(value);
+}
+
+class CMatFileWriter {
+public:
+    CMatFileWriter(const ExportContext& context, const MatLibrary& library, int first, int count)
+        : m_context(context), m_library(library), m_first(first), m_count(count) {}
+
+    // Writes the channels' values over the range into path; false when the
+    // file could not be written (reported; nothing is left of it).
+    bool Write(const std::string& path, const std::vector<int>& channels);
+
+private:
+    bool WritePieces(void* file, const std::vector<int>& channels);
+
+    const ExportContext& m_context;
+    const MatLibrary& m_library;
+    int m_first;
+    int m_count;
+};
+
+bool CMatFileWriter::Write(const std::string& path, const std::vector<int>& channels) {
+    const std::string temp = ClaimExportTempPath(path);
+    void* file = temp.empty() ? nullptr
+                              : m_library.begin(temp.c_str(), double(m_context.fSamplingFrequency),
+                                                int(channels.size()));
+    bool ok = file != nullptr && WritePieces(file, channels);
+    if (file != nullptr)
+        ok = m_library.end(file) != 0 && ok;
+    if (!ok) {
+        if (!temp.empty())
+            platform::DeleteFile(temp);
+    } else {
+        ok = CommitExportFile(temp, path);
     }
+    if (!ok)
+        ReportExportWriteFailure(path, m_context.strAppTitle);
+    return ok;
+}
+
+bool CMatFileWriter::WritePieces(void* file, const std::vector<int>& channels) {
+    const std::size_t n = channels.size();
+    const int piece = int(std::clamp<std::size_t>(m_context.nMatPieceValues / std::max<std::size_t>(n, 1), 1,
+                                                  std::size_t(std::max(m_count, 1))));
+    std::vector<float> read;
+    std::vector<double> values;
+    try {
+        read.resize(n * std::size_t(piece));
+        values.resize(n * std::size_t(piece));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    std::vector<float*> columns;
+    for (std::size_t k = 0; k < n; ++k)
+        columns.push_back(read.data() + k * std::size_t(piece));
+    CDataFileAccess access(m_context.layout, m_context.channels);
+    for (int done = 0; done < m_count; done += piece) {
+        const int rows = std::min(piece, m_count - done);
+        // Samples the run does not hold are no value.
+        std::fill(read.begin(), read.end(), kNoValue);
+        access.ReadChannelColumns(m_context.dataPath, channels, std::int64_t(m_first) + done, rows,
+                                  columns.data());
+        for (std::size_t k = 0; k < n; ++k)
+            std::transform(columns[k], columns[k] + rows,
+                           values.begin() + std::ptrdiff_t(k * std::size_t(rows)), MatValue);
+        if (!m_library.append(file, values.data(), rows))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
 
 int ExportMatlabFile(const ExportContext& context, const SaveDataOptions& options, int first, int count) {
     std::string error;
-    platform::DynamicLibrary* library = LoadedLibrary(context.strMatLibrary, error);
-    if (!library) {
+    platform::DynamicLibrary* loaded = LoadedLibrary(context.strMatLibrary, error);
+    if (!loaded) {
         platform::MessageBox(error, context.strAppTitle, platform::MB_ICONINFORMATION);
         return 0;
     }
-    const auto create = library->Function<CreateMatFileExFn>("CreateMatFileEx");
-    if (!create) {
+    MatLibrary library;
+    library.begin = loaded->Function<MatFileBeginFn>("MatFileBegin");
+    library.append = loaded->Function<MatFileAppendRowsFn>("MatFileAppendRows");
+    library.end = loaded->Function<MatFileEndFn>("MatFileEnd");
+    if (!library.begin || !library.append || !library.end) {
         platform::MessageBox("不能加载相应的程序，无法完成该操作", context.strAppTitle,
                              platform::MB_ICONEXCLAMATION);
         return 0;
@@ -85,27 +150,15 @@ int ExportMatlabFile(const ExportContext& context, const SaveDataOptions& option
     // A run stored in one file must have it; per-unit runs read what exists.
     if (!context.layout.bPerCaseFiles && !platform::FileExists(context.dataPath))
         return 0;
-    first = std::max(first, 0);
-    count = std::max(count, 0);
-    const double frequency = context.fSamplingFrequency;
-    std::vector<double> values;
-    try {
-        values.assign(std::size_t(count) * (options.nFileLayout == 1 ? channels.size() : 1), 0.0);
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
-    if (options.nFileLayout == 1) {
-        ReadValues(context, channels, first, count, values);
-        const std::string path = folder + "/" + title + "." + extension;
-        return create(path.c_str(), frequency, values.data(), count, int(channels.size())) ? 1 : 0;
-    }
+    CMatFileWriter writer(context, library, std::max(first, 0), std::max(count, 0));
+    if (options.nFileLayout == 1)
+        return writer.Write(folder + "/" + title + "." + extension, channels) ? 1 : 0;
     if (options.nFileLayout == 0) {
         title = CleanPerChannelTitle(title);
         for (int channel : channels) {
-            ReadValues(context, {channel}, first, count, values);
             const std::string path =
                 folder + "/" + title + "_" + FormatChannelName(channel) + "." + extension;
-            if (!create(path.c_str(), frequency, values.data(), count, 1))
+            if (!writer.Write(path, {channel}))
                 return 0;
         }
     }

@@ -87,7 +87,7 @@ int CResultTextExport::Run(std::string outputPath) {
     }
     m_clock.SetReference(StatusOf(0));
     PrepareOutputFile(outputPath);
-    if (!m_writer.Open(outputPath))
+    if (!m_writer.Open(outputPath, m_context.strAppTitle))
         return 0;
     m_writer.WriteLine(FormatResultTextHeader(m_kind, m_options));
     const bool rows = decimating ? WriteDecimatedRows() : WriteRows();

@@ -105,7 +105,7 @@ void CResultXlsExport::AppendValues(std::string& row, const float* record) const
 bool CResultXlsExport::WriteTable(const std::string& path, const std::vector<std::string>& heading,
                                   const std::vector<std::string>& paths) {
     PrepareOutputFile(path);
-    if (!m_writer.Open(path))
+    if (!m_writer.Open(path, m_context.strAppTitle))
         return false;
     for (const std::string& line : heading)
         m_writer.WriteLine(line);

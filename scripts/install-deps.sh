@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   fonts-wqy-microhei
   libmatio-dev
+  libhdf5-dev
   libfftw3-dev
   poppler-utils
   unixodbc-dev odbc-postgresql tdsodbc postgresql

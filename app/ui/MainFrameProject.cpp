@@ -7,6 +7,7 @@
 #include "app/ControllerTableFile.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
+#include "app/ui/MainFrameCaseSearch.h"
 #include "app/ui/MainFrameSettingsDialogs.h"
 #include "app/ui/ProjectFileDialog.h"
 #include "panels/ChannelParamBar.h"
@@ -70,6 +71,11 @@ void CMainFrame::InstallProjectHooks() {
         SaveControllerTable(state.GetModuleInfoPath(), ControllerTable());
     };
     hooks.rebuildChannelBar = [this] { RefreshChannelParamBar(); };
+    // An imported channel file reaches the cases at once.
+    hooks.sendChannelParams = [this] {
+        if (m_pCaseSearch != nullptr)
+            m_pCaseSearch->GetSearch().SendChannelParamsOfType(-1);
+    };
     m_pProjectHandler = std::make_unique<CProjectHandler>(m_project, std::move(hooks));
 }
 

@@ -85,10 +85,11 @@ int WriteWorkbook(const char* fileName, std::int64_t rowsUsed, std::int64_t colu
         return 0;
     }
     return excelexport::Guarded([&] {
-        XlsxFile file(fileName, false);
+        const std::string name = excelexport::WorkbookFileName(fileName);
+        XlsxFile file(name, false);
         lxw_worksheet* sheet = nullptr;
         if (!file.Open() || (sheet = file.AddSheet()) == nullptr || !write(file, sheet) || !file.Commit()) {
-            excelexport::ReportSaveFailure(fileName, file.Error());
+            excelexport::ReportSaveFailure(name, file.Error());
             return 0;
         }
         return 1;

@@ -1,5 +1,6 @@
 /* Brisel: plain exports that write a table, given column by column, into a
- * new workbook under the caller's file name. Texts are UTF-8. Each export
+ * new workbook under the caller's file name (a name ending in ".xls" is
+ * written as ".xlsx", the format the workbook is in). Texts are UTF-8. Each export
  * returns 1 when the workbook was written and 0 when it wrote nothing (bad
  * arguments, a table larger than a worksheet, a file that cannot be
  * written); failures are also reported in a message box.

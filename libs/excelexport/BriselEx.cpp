@@ -57,10 +57,11 @@ int ExportTable(int nUnitsPerGroup, const char* pTitle, int nTimeColumn, const f
     const int timeDecimals = std::clamp(nTimePrecision + 3, 0, 15);
     const int valueDecimals = nTimeColumn ? 4 : 3;
 
-    XlsxFile file(pFileName, true);
+    const std::string name = excelexport::WorkbookFileName(pFileName);
+    XlsxFile file(name, true);
     lxw_worksheet* sheet = nullptr;
     if (!file.Open() || (sheet = file.AddSheet()) == nullptr) {
-        excelexport::ReportSaveFailure(pFileName, file.Error());
+        excelexport::ReportSaveFailure(name, file.Error());
         return 0;
     }
     std::unique_ptr<CDlgProgress> progress = ProgressWindow(pApp, nSamples);
@@ -99,7 +100,7 @@ int ExportTable(int nUnitsPerGroup, const char* pTitle, int nTimeColumn, const f
         progress.reset();
     }
     if (!written || !file.Commit()) {
-        excelexport::ReportSaveFailure(pFileName, file.Error());
+        excelexport::ReportSaveFailure(name, file.Error());
         return 0;
     }
     return stopped ? 0 : 1;

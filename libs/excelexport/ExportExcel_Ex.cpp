@@ -40,7 +40,7 @@ bool CExportExcel_Ex::OpenWorkbook() {
     if (m_pWorkbook) {
         return true;
     }
-    const std::string path = m_strFileName + ".xls";
+    const std::string path = m_strFileName + excelexport::kWorkbookExtension;
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || info.st_size == 0) {
         // No workbook there yet (or the empty file an earlier writer left).
@@ -132,12 +132,12 @@ int CExportExcel_Ex::Quit() {
         return 0;
     }
     std::string temp = m_strFileName + "Temp";
-    while (PathExists(temp + ".xls")) {
+    while (PathExists(temp + excelexport::kWorkbookExtension)) {
         temp += "Temp";
     }
-    const std::string path = m_strFileName + ".xls";
+    const std::string path = m_strFileName + excelexport::kWorkbookExtension;
     return excelexport::Guarded([&] {
-        excelexport::XlsxFile file(path, false, temp + ".xls");
+        excelexport::XlsxFile file(path, false, temp + excelexport::kWorkbookExtension);
         if (!file.Open() || !workbook->WriteTo(file) || !file.Commit()) {
             excelexport::ReportSaveFailure(path, file.Error());
             return 0;

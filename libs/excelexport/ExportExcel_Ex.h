@@ -1,4 +1,4 @@
-// The workbook writer: opens the workbook at a file name (".xls" appended),
+// The workbook writer: opens the workbook at a file name (".xlsx" appended),
 // or starts a new one, lets the caller choose and name worksheets and fill
 // rows or columns of texts, and saves the whole workbook over the file at
 // Quit. The workbook is held in memory; an existing file's sheets and cell
@@ -30,7 +30,7 @@ public:
     CExportExcel_Ex(const CExportExcel_Ex&) = delete;
     CExportExcel_Ex& operator=(const CExportExcel_Ex&) = delete;
 
-    // The file name without its ".xls" (default "excel", in the current folder).
+    // The file name without its ".xlsx" (default "excel", in the current folder).
     void SetFileName(const std::string& strFileName);
     // Starts the writer; 1.
     int Initial();
@@ -53,7 +53,7 @@ public:
     int FillGridContent(int nRow, int nColumn, const std::vector<std::string>& vecContent,
                         eFillGridType eType);
     // Saves the workbook under the file name + "Temp" (+ "Temp" again while
-    // taken) + ".xls" and moves that over the file name + ".xls"; closes the
+    // taken) + ".xlsx" and moves that over the file name + ".xlsx"; closes the
     // workbook. 0 (reported) when there was nothing to save or saving
     // failed; the file is then as it was.
     int Quit();

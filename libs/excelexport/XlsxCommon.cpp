@@ -3,7 +3,9 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -318,6 +320,17 @@ void XlsxFile::Discard() {
         ::unlink(m_temp.c_str());
         m_ownsTempName = false;
     }
+}
+
+std::string WorkbookFileName(const std::string& fileName) {
+    const std::string old = ".xls";
+    if (fileName.size() <= old.size())
+        return fileName;
+    const std::string tail = fileName.substr(fileName.size() - old.size());
+    const bool isOld = std::equal(tail.begin(), tail.end(), old.begin(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == b;
+    });
+    return isOld ? fileName.substr(0, fileName.size() - old.size()) + kWorkbookExtension : fileName;
 }
 
 } // namespace excelexport

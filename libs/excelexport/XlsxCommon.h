@@ -42,6 +42,12 @@ std::string ChannelStrID(int channel, int n);
 // carriage return) dropped; the text itself when it needs neither.
 std::string CellText(const char* text);
 
+// The workbooks are zipped (".xlsx") workbooks: the name they are written
+// under. A caller's name ending in ".xls" (any case) takes ".xlsx" in its
+// place, as a reader trusting the extension needs; any other name is kept.
+constexpr const char* kWorkbookExtension = ".xlsx";
+std::string WorkbookFileName(const std::string& fileName);
+
 // One workbook being written: the file goes to a temporary name and becomes
 // the target only at Commit, so a failure never leaves half a file or
 // touches a file already at the target.

@@ -1,5 +1,6 @@
 // The MATLAB file library loaded at run time by the exports: one call
-// writes a ".mat" file of sampled values.
+// writes a ".mat" file of sampled values, or the file is written in pieces
+// so that a long run never has to be held in memory at once.
 #pragma once
 
 extern "C" {
@@ -8,4 +9,13 @@ extern "C" {
 // double matrix (values holds channel after channel, count values each),
 // and "frequency", the sampling frequency. 1 when the file was written.
 int CreateMatFileEx(const char* path, double frequency, const double* values, int count, int channels);
+
+// The same file written in pieces: MatFileBegin starts it (null when it
+// cannot be made), each MatFileAppendRows adds rows samples of every
+// channel (values channel after channel, rows values each) below those
+// already written, and MatFileEnd completes and closes it, 1 when every
+// piece reached the file. MatFileEnd must be called for every begun file.
+void* MatFileBegin(const char* path, double frequency, int channels);
+int MatFileAppendRows(void* file, const double* values, int rows);
+int MatFileEnd(void* file);
 }

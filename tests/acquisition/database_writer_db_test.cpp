@@ -82,6 +82,28 @@ TEST_F(DatabaseWriterTest, NamedPointsBecomeRowsInOrder) {
     EXPECT_EQ(m_notified.load(), 0);
 }
 
+// A stored-value marker is no measurement: its row holds NULL, never the
+// marker's number; values at the markers' edge stay numbers.
+TEST_F(DatabaseWriterTest, MarkersAreWrittenAsNull) {
+    const float values[] = {8388609.0f, -8388609.0f, 8388610.0f, 9.0e6f, -1.0e7f, 8388608.0f, -8388608.0f};
+    std::vector<MeasureValueRecord> records;
+    std::vector<std::string> points;
+    for (float value : values) {
+        records.push_back(Record("P", "με", value, kTime));
+        points.push_back("M");
+    }
+    testdb::WriteWriterSettings(m_folder, "1", points);
+    Send(records);
+    const auto rows = Rows();
+    ASSERT_EQ(rows.size(), std::size(values));
+    const char* expected[] = {"NULL", "NULL", "NULL", "NULL", "NULL", "8388608", "-8388608"};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i][4], expected[i]) << values[i];
+        EXPECT_EQ(rows[i][1], "P") << "the row itself is written";
+    }
+    EXPECT_EQ(m_notified.load(), 0);
+}
+
 TEST_F(DatabaseWriterTest, NothingUnlessWriteDbIsOne) {
     for (const char* writeDB : {"", "0", "2"}) {
         testdb::WriteWriterSettings(m_folder, writeDB, {"A"});

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include "app/ChannelRecords.h"
 #include "app/ProjectClock.h"
 #include "app/ProjectState.h"
+#include "datafiles/SampleFileFormat.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
@@ -100,4 +102,24 @@ inline void ResetProjectGlobals(const std::vector<int>& cases = {}) {
         g_CaseSlot[cases[slot]] = static_cast<int>(slot);
     }
     platform::FlushProfileCache();
+}
+
+// A stored run of one case in its per-case files: sets blocks carrying the
+// unit number and statusSets status records.
+inline void WriteCaseRunFiles(const CProjectState& project, int unit, int sets, int statusSets) {
+    std::ofstream data(project.GetCaseFilePath(unit, ".dat"), std::ios::binary | std::ios::trunc);
+    for (int k = 0; k < sets; ++k) {
+        CaseSampleBlock block;
+        block.nHeader = unit;
+        for (int ch = 0; ch < 16; ++ch)
+            block.fValues[ch] = float(k * 16 + ch);
+        data.write(reinterpret_cast<const char*>(&block), sizeof block);
+    }
+    std::ofstream status(project.GetCaseFilePath(unit, ".stu"), std::ios::binary | std::ios::trunc);
+    for (int k = 0; k < statusSets; ++k) {
+        SampleStatusRecord record{};
+        record.dtTime = 45000.5 + k / 86400.0;
+        std::snprintf(record.szLabel, sizeof record.szLabel, "run-%d", k);
+        status.write(reinterpret_cast<const char*>(&record), sizeof record);
+    }
 }

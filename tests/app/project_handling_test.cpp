@@ -145,8 +145,8 @@ TEST_F(ProjectHandlingTest, ReopenedProjectGivesBackEveryTable) {
     for (const int id : {48, 49, 50})
         g_ChannelParams[id].nMeasureType = 0;
     writer.SaveProjectState();
-    WriteSizedFile(m_state.GetCaseFilePath(3, ".dat"), 5 * 68);
-    WriteSizedFile(m_state.GetCaseFilePath(7, ".dat"), 4 * 68);
+    WriteCaseRunFiles(m_state, 3, 5, 5);
+    WriteCaseRunFiles(m_state, 7, 5, 5);
     std::vector<ChannelParamRecord> params(g_ChannelParams, g_ChannelParams + MAX_CHANNEL_COUNT);
 
     ResetProjectGlobals();
@@ -159,7 +159,8 @@ TEST_F(ProjectHandlingTest, ReopenedProjectGivesBackEveryTable) {
 
     EXPECT_EQ(reopened.m_nProjectState, PROJECT_OPENED);
     EXPECT_EQ(reopened.m_strProjectName, "R");
-    EXPECT_EQ(reopened.m_nTotalDataCount, 5); // the longest per-case file
+    EXPECT_EQ(reopened.m_nTotalDataCount, 5);
+    EXPECT_TRUE(m_boxes.Records().empty()) << "a sound project opens without a word";
     EXPECT_EQ(g_nCaseCount, 2);
     EXPECT_EQ(g_CaseList[1], 7);
     EXPECT_EQ(reopened.m_SampleSettings.nSampleInterval, 3);
@@ -222,12 +223,15 @@ TEST_F(ProjectHandlingTest, StoredSampleCountsOfBothArrangements) {
         EXPECT_EQ(m_state.m_nTotalDataCount, c.count) << c.dat;
     }
 
+    // Per case: the whole sets that every online case holds in both files.
     g_bPerCaseFiles = 1;
-    WriteSizedFile(m_state.GetCaseFilePath(2, ".dat"), 7 * 68);
-    WriteSizedFile(m_state.GetCaseFilePath(4, ".dat"), 9 * 68 + 3);
-    WriteSizedFile(m_state.GetCaseFilePath(5, ".dat"), 50 * 68); // not online
+    WriteCaseRunFiles(m_state, 1, 8, 9);
+    WriteCaseRunFiles(m_state, 2, 7, 7);
+    WriteCaseRunFiles(m_state, 4, 9, 9);
+    std::ofstream(m_state.GetCaseFilePath(4, ".dat"), std::ios::app) << "cut";
+    WriteCaseRunFiles(m_state, 5, 50, 50); // not online
     EXPECT_EQ(handler.UpdateStoredDataCount(), 1);
-    EXPECT_EQ(m_state.m_nTotalDataCount, 9);
+    EXPECT_EQ(m_state.m_nTotalDataCount, 7);
 
     CProjectState none;
     CProjectHandler noProject(none, m_hooks);

@@ -5,6 +5,8 @@
 
 #include <matio.h>
 
+#include <cmath>
+
 using namespace exporttest;
 using namespace testrun;
 
@@ -43,12 +45,13 @@ protected:
         ctx.fSamplingFrequency = 50.0f;
         return ctx;
     }
-    // Engineering value of the test run, markers passed as their numbers.
+    // Engineering value of the test run; a stored marker is NaN.
     static double Expected(int channel, int sample) {
         if (channel == 1 && sample == 7)
-            return kNotBalanced;
+            return std::nan("");
         return RawValue(channel / 16, channel % 16, sample) * 0.5;
     }
+    static bool Same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
 };
 
 TEST_F(MatExport, AllChannelsInOneMatrixChannelAfterChannel) {
@@ -62,8 +65,37 @@ TEST_F(MatExport, AllChannelsInOneMatrixChannelAfterChannel) {
     const int channels[] = {1, 17, 2};
     for (std::size_t k = 0; k < 3; ++k)
         for (int i = 0; i < 100; ++i)
-            ASSERT_EQ(data.values[k * 100 + std::size_t(i)], Expected(channels[k], 5 + i)) << k << "/" << i;
+            ASSERT_PRED2(Same, data.values[k * 100 + std::size_t(i)], Expected(channels[k], 5 + i))
+                << k << "/" << i;
     EXPECT_EQ(ReadMatrix(Out("exp.mat"), "frequency").values, std::vector<double>{50.0});
+}
+
+// Pieces of 7 samples of every channel: the matrix is whole, in order, and
+// every marker (stored as a raw reading, not a value) reads back as NaN.
+TEST_F(MatExport, ALongRangeIsWrittenInPiecesWithMarkersAsNaN) {
+    RunSpec spec{dir.Path(), "run", {0, 1}, 120};
+    spec.overrides[{0, 7}] = {{1, kNotBalanced}, {2, kNoValue}, {3, kThirdMarker}};
+    spec.overrides[{1, 50}] = {{1, kNotBalanced}};
+    ExportContext& ctx = Context(spec);
+    ctx.nMatPieceValues = 21;
+    ASSERT_EQ(SaveMatFile(ctx, Options({1, 2, 3, 17}, 1), 3, 100), 1);
+    const MatMatrix data = ReadMatrix(Out("exp.mat"), "data");
+    ASSERT_EQ(data.rows, 100u);
+    ASSERT_EQ(data.columns, 4u);
+    const int channels[] = {1, 2, 3, 17};
+    for (std::size_t k = 0; k < 4; ++k) {
+        for (int i = 0; i < 100; ++i) {
+            const int sample = 3 + i;
+            const bool marker = (sample == 7 && k < 3) || (sample == 50 && channels[k] == 17);
+            const double value = data.values[k * 100 + std::size_t(i)];
+            if (marker)
+                ASSERT_TRUE(std::isnan(value)) << channels[k] << "/" << sample;
+            else
+                ASSERT_EQ(value, RawValue(channels[k] / 16, channels[k] % 16, sample) * 0.5)
+                    << channels[k] << "/" << sample;
+        }
+    }
+    EXPECT_EQ(Files(OutFolder()), std::vector<std::string>{"exp.mat"}) << "no temporary file is left";
 }
 
 TEST_F(MatExport, OneFilePerChannelNamedByItsNumberText) {

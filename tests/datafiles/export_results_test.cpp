@@ -1,6 +1,7 @@
 // Exports of rosette and residual-stress results to ".xls" tables and to
 // fixed-width text files, and the result column names.
 #include "ExportTestSupport.h"
+#include "SmallDisk.h"
 #include "datafiles/ResultColumnNames.h"
 #include "datafiles/ResultExport.h"
 
@@ -274,12 +275,23 @@ TEST_F(ResultExport, TextMadeFolderFallsBackToTheChosenPath) {
 }
 
 TEST_F(ResultExport, AWriteFailureIsReported) {
+    SmallDisk disk(1 << 20);
+    if (!disk.IsMounted())
+        GTEST_SKIP() << "no private tmpfs here";
     ExportContext& ctx = Run({1});
-    std::filesystem::create_symlink("/dev/full", Out("exp.xls"));
-    std::filesystem::create_symlink("/dev/full", Out("res.txt"));
+    // The output folder lies on a file system with no room left.
+    std::filesystem::remove_all(OutFolder());
+    std::filesystem::create_directory(disk.File("out"));
+    std::filesystem::create_directory_symlink(disk.File("out"), OutFolder());
+    ASSERT_TRUE(disk.FillLeaving(0));
     EXPECT_EQ(SaveResidualStressResults(ctx, Options({0}), 0, 12, 1), 0);
-    EXPECT_EQ(Messages(), std::vector<std::string>{"另存为Excel文件失败"});
+    const std::vector<std::string> messages = Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_NE(messages[0].find(Out("exp.xls")), std::string::npos) << messages[0];
+    EXPECT_EQ(messages[1], "另存为Excel文件失败");
     EXPECT_EQ(Text(Options({0}), 12, 0), 0);
+    EXPECT_NE(Messages().back().find(Out("res.txt")), std::string::npos) << Messages().back();
+    EXPECT_TRUE(Files(OutFolder()).empty());
 }
 
 } // namespace

@@ -264,13 +264,6 @@ TEST_F(SampledExport, MadeFolderTakesTheFiles) {
     EXPECT_EQ(Files(Out("exp")), std::vector<std::string>{"exp.txt"});
 }
 
-// A disk that fills up while the export writes is a failure, not a success.
-TEST_F(SampledExport, AWriteFailureIsReported) {
-    ExportContext& ctx = Context(Spec());
-    std::filesystem::create_symlink("/dev/full", Out("exp.txt"));
-    EXPECT_EQ(ExportSampleData(ctx, 0, Options({1, 2}, 1), 0, 10, 2), 0);
-}
-
 } // namespace
 
 namespace {

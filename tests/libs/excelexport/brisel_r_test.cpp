@@ -145,7 +145,7 @@ TEST_F(BriselRTest, FillsAlongARowOrDownAColumnIntoNamedSheetsCountedFromTheLast
     EXPECT_EQ(excel.SetSheetCount(5), 0);
     ASSERT_EQ(excel.Quit(), 1);
 
-    const ReadWorkbook book = Read(File("book.xls"));
+    const ReadWorkbook book = Read(File("book.xlsx"));
     EXPECT_EQ(SheetNames(book), (std::vector<std::string>{"三", "二", "数据"}));
     EXPECT_EQ(book.active, "三");
     const ReadSheet* data = book.Sheet("数据");
@@ -186,7 +186,7 @@ TEST_F(BriselRTest, FillsOutsideTheSheetOrWithoutASheetAreRefusedWhole) {
             << f.row << "," << f.column;
     }
     ASSERT_EQ(excel.Quit(), 1);
-    const ReadWorkbook book = Read(File("edge.xls"));
+    const ReadWorkbook book = Read(File("edge.xlsx"));
     ASSERT_EQ(book.sheets.size(), 1u);
     const ReadSheet& sheet = book.sheets.front();
     EXPECT_EQ(sheet.cells.size(), 2u);
@@ -196,7 +196,7 @@ TEST_F(BriselRTest, FillsOutsideTheSheetOrWithoutASheetAreRefusedWhole) {
 }
 
 TEST_F(BriselRTest, AnExistingWorkbookKeepsItsSheetsAndValues) {
-    const std::string path = File("old.xls");
+    const std::string path = File("old.xlsx");
     MakeWorkbook(path, "plain");
     CExportExcel_Ex excel;
     excel.SetFileName(File("old"));
@@ -213,14 +213,14 @@ TEST_F(BriselRTest, AnExistingWorkbookKeepsItsSheetsAndValues) {
     EXPECT_EQ(Text(book.Sheet("新"), "A1"), "new");
     EXPECT_EQ(Text(book.Sheet("乙"), "A1"), "y");
     EXPECT_TRUE(m_boxes.Records().empty());
-    EXPECT_EQ(FolderNames(m_folder.path().toStdString()), std::vector<std::string>{"old.xls"});
+    EXPECT_EQ(FolderNames(m_folder.path().toStdString()), std::vector<std::string>{"old.xlsx"});
 }
 
 TEST_F(BriselRTest, AWorkbookWithWhatCannotBeCarriedOverIsRefusedAndLeftAsItIs) {
     const char* kinds[] = {"formula", "chart", "picture", "not a workbook"};
     for (const char* kind : kinds) {
         SCOPED_TRACE(kind);
-        const std::string path = File("held.xls");
+        const std::string path = File("held.xlsx");
         if (std::string(kind) == "not a workbook") {
             std::ofstream(path, std::ios::binary) << "\xD0\xCF\x11\xE0 an old binary workbook";
         } else {
@@ -236,14 +236,14 @@ TEST_F(BriselRTest, AWorkbookWithWhatCannotBeCarriedOverIsRefusedAndLeftAsItIs) 
         EXPECT_EQ(excel.Quit(), 0);
         EXPECT_EQ(FileBytes(path), before);
         EXPECT_EQ(m_boxes.Records().size(), boxes + 3) << "refused, refused again, out of range";
-        EXPECT_EQ(FolderNames(m_folder.path().toStdString()), std::vector<std::string>{"held.xls"});
+        EXPECT_EQ(FolderNames(m_folder.path().toStdString()), std::vector<std::string>{"held.xlsx"});
     }
 }
 
 TEST_F(BriselRTest, QuitWritesUnderAFreeTemporaryNameAndMovesItOverTheFile) {
-    MakeWorkbook(File("excel.xls"), "plain");
+    MakeWorkbook(File("excel.xlsx"), "plain");
     const std::string otherTemp = "someone else's";
-    std::ofstream(File("excelTemp.xls"), std::ios::binary) << otherTemp;
+    std::ofstream(File("excelTemp.xlsx"), std::ios::binary) << otherTemp;
     char* previous = ::getcwd(nullptr, 0);
     ASSERT_EQ(::chdir(m_folder.path().toLocal8Bit().constData()), 0);
     {
@@ -255,9 +255,9 @@ TEST_F(BriselRTest, QuitWritesUnderAFreeTemporaryNameAndMovesItOverTheFile) {
     ASSERT_EQ(::chdir(previous), 0);
     std::free(previous);
     EXPECT_EQ(FolderNames(m_folder.path().toStdString()),
-              (std::vector<std::string>{"excel.xls", "excelTemp.xls"}));
-    EXPECT_EQ(FileBytes(File("excelTemp.xls")), otherTemp);
-    const ReadWorkbook book = Read(File("excel.xls"));
+              (std::vector<std::string>{"excel.xlsx", "excelTemp.xlsx"}));
+    EXPECT_EQ(FileBytes(File("excelTemp.xlsx")), otherTemp);
+    const ReadWorkbook book = Read(File("excel.xlsx"));
     ExpectMadeSheets(book);
     EXPECT_EQ(Text(book.Sheet("乙"), "I9"), "replaced");
 }
@@ -267,7 +267,7 @@ TEST_F(BriselRTest, AFailedSaveLeavesTheWorkbookAsItWas) {
     if (!disk.IsMounted()) {
         GTEST_SKIP() << "no private tmpfs here";
     }
-    const std::string path = disk.File("kept.xls");
+    const std::string path = disk.File("kept.xlsx");
     MakeWorkbook(path, "plain");
     const std::string before = FileBytes(path);
     ASSERT_TRUE(disk.FillLeaving(16 * 1024));
@@ -282,15 +282,18 @@ TEST_F(BriselRTest, AFailedSaveLeavesTheWorkbookAsItWas) {
     EXPECT_EQ(excel.Quit(), 0);
     EXPECT_EQ(m_boxes.Records().size(), 1u);
     EXPECT_EQ(FileBytes(path), before);
-    EXPECT_EQ(FolderNames(disk.File("")), (std::vector<std::string>{"filler", "kept.xls"}));
+    EXPECT_EQ(FolderNames(disk.File("")), (std::vector<std::string>{"filler", "kept.xlsx"}));
 }
 
 TEST_F(BriselRTest, AWorkbookTheExportWroteOpensInTheWriterWithItsCellsAndFormats) {
     const float times[] = {0.5f};
     const int channels[] = {3};
     const double values[] = {1.23456};
-    const std::string path = File("run.xls");
-    ASSERT_EQ(BriselEx(16, "时间", 1, times, 0, 1, channels, values, 1, 1, path.c_str(), nullptr), 1);
+    const std::string path = File("run.xlsx");
+    // An old-style name is written under the zipped workbook's own extension.
+    ASSERT_EQ(BriselEx(16, "时间", 1, times, 0, 1, channels, values, 1, 1, File("run.xls").c_str(), nullptr),
+              1);
+    EXPECT_EQ(FolderNames(m_folder.path().toStdString()), std::vector<std::string>{"run.xlsx"});
     ::chmod(path.c_str(), 0640);
     CExportExcel_Ex excel;
     excel.SetFileName(File("run"));

@@ -163,6 +163,19 @@ TEST_F(BriselTest, TablesLargerThanASheetAndBadArgumentsWriteNothingAndReturnZer
     EXPECT_TRUE(FolderNames(m_folder.path().toStdString()).empty()) << "no temporary file is left behind";
 }
 
+// The workbook is zipped: a caller's ".xls" name would make spreadsheet
+// programs warn and readers trusting the extension refuse it.
+TEST_F(BriselTest, AnOldStyleNameIsWrittenAsXlsx) {
+    const double values[] = {1, 2};
+    const char* names[] = {"a.xls", "b.XLS", "c.xlsx", "d"};
+    for (const char* name : names) {
+        ASSERT_EQ(Brisel(values, 2, 1, File(name).c_str()), 1) << name;
+    }
+    EXPECT_EQ(FolderNames(m_folder.path().toStdString()),
+              (std::vector<std::string>{"a.xlsx", "b.xlsx", "c.xlsx", "d"}));
+    EXPECT_EQ(OnlySheet(File("a.xlsx")).cells.size(), 2u);
+}
+
 TEST_F(BriselTest, TextsPutTheGivenFirstAndSecondColumnsBeforeTheValues) {
     const char* first[] = {"时间", "1 s"};
     const char* emptyFirst[] = {"", "ignored"};
