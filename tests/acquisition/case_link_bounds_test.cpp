@@ -50,6 +50,21 @@ TEST(CaseLinkMapIdTest, OnlyAUsableMapIdMapsTheCase) {
     std::filesystem::remove_all(folder);
 }
 
+// The reply buffer keeps its first 128 KB; the count of received bytes
+// goes on past 2 GB.
+TEST(CaseLinkReplyCountTest, CountsPastTwoGigabytes) {
+    FakeChannelSource source;
+    CCaseProtocol3 encoder{&source};
+    LinkTestHost host;
+    CCaseLink link(&encoder, &host);
+    const std::vector<std::uint8_t> chunk(CCaseLink::kBufferSize, 0x11);
+    constexpr int kChunks = 17000; // 2.2 GB
+    for (int i = 0; i < kChunks; ++i)
+        link.AppendReply(chunk.data(), static_cast<int>(chunk.size()), false);
+    EXPECT_EQ(link.GetTotalBytes(), std::int64_t{kChunks} * CCaseLink::kBufferSize);
+    EXPECT_EQ(link.GetReplyBytes(), CCaseLink::kBufferSize);
+}
+
 // A jump of the counter far beyond the time since the last packet is not
 // filled with empty samples; a gap the rate allows is.
 TEST(CaseLinkLostFillTest, AJumpBeyondTheRateIsNotFilled) {
