@@ -250,7 +250,8 @@ void CNetCaseDriver::RelinkCase(std::size_t index, const std::shared_ptr<CCaseLi
     link->LoadMapId();
     old->SetReceiving(0);
     // The run's files go on with the new connection, behind the gap.
-    link->TakeRunFrom(*old);
+    if (link->IsReceiving())
+        link->TakeRunFrom(*old);
     old->ShutdownSocket();
     m_links[index] = link;
     link->MarkRelink();

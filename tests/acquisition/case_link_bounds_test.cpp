@@ -1,7 +1,8 @@
 // What a case link takes on trust, bounded: the case number from
 // "MapCfg.ini" (a usable MapID maps the case; text or a number beyond the
-// last case is logged and maps nothing) and the gaps its packet counters
-// claim (never filled beyond what the case could have sent).
+// last case is logged and maps nothing), the bytes a case sends (counted
+// past 2 GB) and the gaps its packet counters claim (never filled beyond
+// what the case could have sent).
 #include "acquisition/CaseLink.h"
 
 #include "CaseSimulator.h"

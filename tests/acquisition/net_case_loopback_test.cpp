@@ -1,6 +1,6 @@
-// Three simulated cases over loopback against the network transport: search,
-// channel information, a continuous run, a relink, a silent case and a
-// case-number conflict.
+// Simulated cases over loopback against the network transport: search,
+// channel information, a continuous run, a relink in the middle of a run, a
+// silent case, a case-number conflict and connections that never answer.
 #include "acquisition/NetComm.h"
 
 #include "CaseSimulator.h"
