@@ -8,6 +8,7 @@
 #include "acquisition/RunWriteError.h"
 #include "app/CaseTables.h"
 #include "app/RunFlags.h"
+#include "datafiles/SampleFileFormat.h"
 #include "platform/Files.h"
 #include "platform/Time.h"
 
@@ -251,10 +252,12 @@ int CSamplingControl::PadPerUnitFiles() {
     bool padded = g_nRunWriteError.load() == 0;
     for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT && padded; ++slot) {
         const int unit = g_CaseList[slot];
-        CaseSampleBlock block;
-        block.nHeader = unit;
+        // Samples a unit lacks were never measured: no value, and a status
+        // whose time says no sample was taken then.
+        const CaseSampleBlock block = MakeNoValueBlock(unit);
         SampleStatusRecord status{};
         status.dtTime = platform::NowOleDate();
+        status.nStatus = 1;
         const platform::LocalDateTime t = platform::NowLocal();
         std::snprintf(status.szLabel, sizeof status.szLabel, "%4d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
                       t.day, t.hour, t.minute, t.second);

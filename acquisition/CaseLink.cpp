@@ -40,9 +40,7 @@ double CCaseLink::NowSeconds() {
     return static_cast<double>(ms / 1000) + static_cast<double>(ms % 1000) / 1000.0;
 }
 
-CCaseLink::CCaseLink(CCaseProtocol3* encoder, CaseLinkHost* host)
-    : m_pEncoder(encoder), m_pHost(host), m_reply(kBufferSize), m_scratch(kBufferSize),
-      m_assembly(kAssemblySize) {
+CCaseLink::CCaseLink(CCaseProtocol3* encoder, CaseLinkHost* host) : m_pEncoder(encoder), m_pHost(host) {
     for (auto& slot : m_ChannelCoef)
         slot.fill(1.0f);
     for (auto& channel : m_ModuleChannel)
@@ -58,11 +56,27 @@ CCaseLink::~CCaseLink() {
     CloseCaseFiles();
 }
 
+void CCaseLink::MakeBuffers() {
+    std::call_once(m_buffersMade, [this] {
+        std::lock_guard<std::mutex> lock(m_hMutex);
+        m_reply.assign(kBufferSize, 0);
+        m_scratch.assign(kBufferSize, 0);
+    });
+}
+
+void CCaseLink::MakeAssembly() {
+    std::call_once(m_assemblyMade, [this] {
+        std::lock_guard<std::mutex> lock(m_csReceive);
+        m_assembly.assign(kAssemblySize, 0);
+    });
+}
+
 void CCaseLink::Attach(platform::TcpStream&& stream, const std::string& address) {
     m_socket = std::move(stream);
     m_socket.SetNonBlocking(true);
     m_strAddress = address;
     m_bPeerClosed = false;
+    m_nConnectedAtMs = static_cast<std::int64_t>(SteadySeconds() * 1000.0);
 }
 
 void CCaseLink::ShutdownSocket() {
@@ -136,7 +150,9 @@ int CCaseLink::SendBuilt(int length) {
 
 void CCaseLink::ResetReceive() {
     std::lock_guard<std::mutex> lock(m_hMutex);
-    m_nReplyBytes = m_nTotalBytes = m_nThirdCount = 0;
+    m_nReplyBytes = 0;
+    m_nTotalBytes = 0;
+    m_nThirdCount = 0;
 }
 
 int CCaseLink::GetReplyBytes() {
@@ -144,7 +160,13 @@ int CCaseLink::GetReplyBytes() {
     return m_nReplyBytes;
 }
 
+std::int64_t CCaseLink::GetTotalBytes() {
+    std::lock_guard<std::mutex> lock(m_hMutex);
+    return m_nTotalBytes;
+}
+
 void CCaseLink::AppendReply(const std::uint8_t* bytes, int length, bool trim) {
+    MakeBuffers();
     std::lock_guard<std::mutex> lock(m_hMutex);
     m_nTotalBytes += length;
     // Bytes past the buffer's size are dropped: the held count never exceeds it.
@@ -185,6 +207,7 @@ void CCaseLink::TrimReplyBuffer() {
 }
 
 int CCaseLink::ReceiveAll() {
+    MakeBuffers();
     for (;;) {
         const int n = m_socket.Receive(m_scratch.data(), m_scratch.size(), 0);
         if (n > 0) {
@@ -198,6 +221,7 @@ int CCaseLink::ReceiveAll() {
 }
 
 int CCaseLink::ReceiveWhileReceiving() {
+    MakeBuffers();
     int n = -1;
     while (m_bReceiving.load()) {
         // Read straight behind the held bytes: the receive does not wait, so
@@ -208,8 +232,8 @@ int CCaseLink::ReceiveWhileReceiving() {
             break; // the rest waits in the socket for the next round
         n = m_socket.Receive(m_reply.data() + m_nReplyBytes, static_cast<std::size_t>(room), 0);
         if (n <= 0) {
-            if (n == 0)
-                m_bPeerClosed = true;
+            if (n == 0 || n == platform::kSocketError)
+                m_bPeerClosed = true; // closed, or reset
             break;
         }
         m_nReplyBytes += n;
@@ -222,6 +246,7 @@ int CCaseLink::ReceiveWhileReceiving() {
 }
 
 void CCaseLink::Drain() {
+    MakeBuffers();
     int n = 0;
     while ((n = m_socket.Receive(m_scratch.data(), m_scratch.size(), 0)) > 0) {
     }
@@ -338,6 +363,8 @@ int CCaseLink::ReadCaseInfo() {
     ClearModuleTables();
     const int length = m_pEncoder->BuildCaseInfoRequest();
     Drain();
+    if (!m_bAnswered.load() && m_nAskedAtMs.load() == 0)
+        m_nAskedAtMs = static_cast<std::int64_t>(SteadySeconds() * 1000.0);
     for (int attempt = 0; attempt < 3; ++attempt) {
         ResetReceive();
         if (!SendBuilt(length))
@@ -378,8 +405,11 @@ int CCaseLink::ParseCaseInfoReply(const std::uint8_t* reply, int length) {
         m_ModuleVersion[index] = entry[2];
         highest = std::max(highest, static_cast<int>(entry[2]));
     }
-    if (entries > 0)
+    if (entries > 0) {
         m_nCaseVersion = highest;
+        m_bAnswered = true;
+        m_nAskedAtMs = 0;
+    }
     m_bAlive = 1;
     return 1;
 }
@@ -537,6 +567,7 @@ void CCaseLink::CopyStateFrom(CCaseLink& old) {
     m_nCaseVersion = old.m_nCaseVersion;
     m_nCaseNo = old.m_nCaseNo;
     m_bHasMapId = old.m_bHasMapId;
+    m_bAnswered = old.m_bAnswered.load();
     m_ChannelCoef = old.m_ChannelCoef;
     for (int i = 0; i < 8; ++i)
         m_ModuleChannel[i] = old.m_ModuleChannel[i].load();
@@ -557,6 +588,17 @@ void CCaseLink::CopyStateFrom(CCaseLink& old) {
     std::lock_guard<std::mutex> lock(old.m_csDispatch);
     m_LastCounter = old.m_LastCounter;
     m_LastCounterTime = old.m_LastCounterTime;
+}
+
+void CCaseLink::TakeRunFrom(CCaseLink& old) {
+    // What the dropped link received before the drop is stored first.
+    old.ProcessRawQueue();
+    old.ProcessFrameQueue();
+    std::scoped_lock lock(m_csDispatch, old.m_csDispatch);
+    m_files = std::move(old.m_files);
+    old.m_files.clear();
+    m_dLastStoredTime = old.m_dLastStoredTime;
+    m_bGapPending = m_bReceiving.load() != 0;
 }
 
 void CCaseLink::MarkRelink() {
@@ -592,6 +634,8 @@ void CCaseLink::ComputeSamplingRate() {
 }
 
 void CCaseLink::PrepareRun() {
+    MakeBuffers();
+    MakeAssembly();
     ComputeChannelCoefs();
     ComputeSamplingRate();
     {
@@ -613,6 +657,7 @@ void CCaseLink::PrepareRun() {
         std::lock_guard<std::mutex> lock(m_hMutex);
         std::memset(m_reply.data(), 0, m_reply.size());
         m_nReplyBytes = 0;
+        m_nTotalBytes = 0;
     }
     {
         std::lock_guard<std::mutex> lock(m_csReceive);
@@ -628,9 +673,19 @@ int CCaseLink::SendSampleStartCmd(int firstStart) {
     if (m_nModules == 0)
         return 0;
     m_bInReceiveLoop = true;
-    if (m_bRelinkPending.load())
-        platform::Sleep(3000);
+    const bool relink = m_bRelinkPending.load() != 0;
+    if (relink) {
+        for (int waited = 0; waited < kRelinkPauseMs && m_bReceiving.load(); waited += 10)
+            platform::Sleep(10);
+        if (!m_bReceiving.load()) {
+            m_bInReceiveLoop = false;
+            return 0; // the run stopped while the case was away
+        }
+    }
     PrepareRun();
+    // The workers run from a link's first run on: a connection that never
+    // samples needs none.
+    StartWorkers();
     Trace("<采样开始命令 " + TimeStamp());
     {
         // From here the run owns the socket's incoming bytes.
@@ -654,6 +709,8 @@ int CCaseLink::SendSampleStartCmd(int firstStart) {
     WriteLog(m_strAddress, line + "\n");
     Trace("开始接收采样数据... " + TimeStamp());
     m_bRelinkPending = 0;
+    if (relink)
+        SignalLinkEvent(); // the case is back: the watchdog reports it at once
     ReceiveLoop();
     Trace("采样完成/>\n");
     m_bInReceiveLoop = false;
@@ -661,10 +718,21 @@ int CCaseLink::SendSampleStartCmd(int firstStart) {
 }
 
 void CCaseLink::ReceiveLoop() {
+    bool dropped = false;
     while (m_bReceiving.load()) {
         ResetReceive();
         ReceiveWhileReceiving();
         const int held = GetReplyBytes();
+        if (held == 0 && m_bPeerClosed.load() && !dropped) {
+            // The connection is gone, not silent: the case is reported at
+            // once, and its return (a relink) picks the run up again.
+            dropped = true;
+            m_bAlive = 0;
+            const std::string line = "Link lost " + TimeStamp();
+            Trace(line);
+            WriteLog(m_strAddress, line + "\n");
+            SignalLinkEvent();
+        }
         if (held >= 1 && held <= kBufferSize - 1) {
             m_nIdleRounds = 0;
             m_bAlive = 1;

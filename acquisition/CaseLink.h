@@ -19,7 +19,9 @@
 #include <condition_variable>
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -49,6 +51,8 @@ public:
     // Case numbers a MapID may give: 32 cases of 8 units make the 256 units.
     static constexpr int kMaxMappedCaseNo = 31;
     static constexpr int kModuleReplySize = 90;
+    // A case that connected again during a run is started after this pause.
+    static constexpr int kRelinkPauseMs = 3000;
     static constexpr int kRawQueueLimit = 1000;
     static constexpr int kFrameQueueLimit = 10000;
     static constexpr int kSampleQueueLimit = 1000;
@@ -59,6 +63,19 @@ public:
     static constexpr int kLostFillSlack = 16;
     // Folder of the program folder that holds each case's log file.
     static constexpr const char* kCaseLogFolder = "Log";
+    // Labels of the status records of samples that never came: the link
+    // was down, or the case's packets were lost on the way.
+    static constexpr const char* kLinkLostLabel = "连接中断";
+    static constexpr const char* kPacketsLostLabel = "丢包";
+    // A gap in the stored time line is filled up to this long at most.
+    static constexpr double kMaxGapSeconds = 3600.0;
+
+    // A block that no reading reached: no unit, every value the no-value marker.
+    static CaseSampleBlock MissingBlock() {
+        CaseSampleBlock block;
+        std::fill(std::begin(block.fValues), std::end(block.fValues), kNoValue);
+        return block;
+    }
 
     // The host must outlive the link.
     CCaseLink(CCaseProtocol3* encoder, CaseLinkHost* host);
@@ -68,6 +85,17 @@ public:
 
     // Takes the accepted connection; the peer's dotted address is the link's identity.
     void Attach(platform::TcpStream&& stream, const std::string& address);
+    // A counter the link raises when its connection drops during a run and
+    // when data come again after a relink, so that the watchdog looks at once.
+    void SetLinkEvents(std::shared_ptr<std::atomic<int>> events) { m_pLinkEvents = std::move(events); }
+    // The peer answered a case-information request (on this connection or,
+    // for a relinked case, on the one it replaced): it is a case.
+    bool HasAnswered() const { return m_bAnswered.load(); }
+    // Steady milliseconds of the first case-information request that has
+    // not been answered; 0 when none is waiting for an answer.
+    std::int64_t GetUnansweredSinceMs() const { return m_nAskedAtMs.load(); }
+    // Steady milliseconds of the connection.
+    std::int64_t GetConnectedAtMs() const { return m_nConnectedAtMs; }
     const std::string& GetAddress() const { return m_strAddress; }
     platform::TcpStream& GetSocket() { return m_socket; }
     void ShutdownSocket();
@@ -115,6 +143,7 @@ public:
     void AppendReply(const std::uint8_t* bytes, int length, bool trim);
     const std::uint8_t* GetReplyBuffer() const { return m_reply.data(); }
     int GetReplyBytes();
+    std::int64_t GetTotalBytes();
     const std::uint8_t* GetModuleReply() const { return m_moduleReply; }
 
     // Module tables.
@@ -133,6 +162,11 @@ public:
     // A receiving link without data for this long is no longer alive (5 s).
     void SetSilenceLimit(int milliseconds) { m_nSilentRoundLimit = std::max(1, milliseconds / kIdleRoundMs); }
     void CopyStateFrom(CCaseLink& old);
+    // After the receiving flag of the dropped link is cleared: stores what it
+    // still held and takes over the run's case files, and where its stored
+    // time line ended, so that the samples after the return are stored behind
+    // a marked gap.
+    void TakeRunFrom(CCaseLink& old);
     void MarkRelink();
     // The oldest queued sample, its modules' blocks one after the other;
     // returns its byte count, 0 when none is queued or it passes size bytes.
@@ -216,7 +250,15 @@ private:
     void QueueSampleBlocks(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
     void UpdateLatestSample(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
     void StoreBatch(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
-    void WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int from, int to);
+    void WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int from, int to,
+                            const SampleStatusRecord* status = nullptr);
+    // Appends count samples that never came: every reading the no-value
+    // marker, each status record the label (UTF-8) and an invalid time.
+    void WriteGapSamples(std::int64_t count, const char* label);
+    // After a relink: the samples the case would have sent while its link
+    // was down, from where the stored time line ended to the batch of
+    // samples now coming.
+    void FillLinkGap(int samples);
     void FillLostPackets(std::int32_t header);
     bool ValidModuleIndex(int slot) const;
     void RawWorker();
@@ -240,9 +282,15 @@ private:
     std::mutex m_hMutex; // guards m_reply, m_nReplyBytes, m_nTotalBytes and m_nThirdCount
     std::vector<std::uint8_t> m_reply;
     std::int32_t m_nReplyBytes = 0;
-    std::int32_t m_nTotalBytes = 0;
+    // Received since the last reset: a run's replies can pass 2 GB.
+    std::int64_t m_nTotalBytes = 0;
     std::int32_t m_nThirdCount = 0;
     std::vector<std::uint8_t> m_scratch;
+    // The reply buffers are made at the first exchange, the assembly buffer
+    // at the first run, so that a connection that never speaks costs little.
+    std::once_flag m_buffersMade, m_assemblyMade;
+    void MakeBuffers();
+    void MakeAssembly();
     std::uint8_t m_moduleReply[kModuleReplySize] = {};
 
     std::array<std::int32_t, kMaxModules> m_ModulePresent{};
@@ -274,6 +322,14 @@ private:
     static constexpr int kIdleRoundMs = 50; // the receive loop's wait when nothing came
     std::atomic<std::int32_t> m_nSilentRoundLimit{100};
     std::atomic<std::int32_t> m_bRelinkPending{0};
+    std::shared_ptr<std::atomic<int>> m_pLinkEvents;
+    std::atomic<bool> m_bAnswered{false};
+    std::atomic<std::int64_t> m_nAskedAtMs{0};
+    std::int64_t m_nConnectedAtMs = 0;
+    void SignalLinkEvent() {
+        if (m_pLinkEvents)
+            ++*m_pLinkEvents;
+    }
     std::atomic<bool> m_bInReceiveLoop{false};
     bool m_bFirstData = false;
 
@@ -285,6 +341,10 @@ private:
     std::map<int, FileSet> m_files;                // by system module index
     std::vector<SampleStatusRecord> m_statusBatch; // one batch's status records, for one write
     std::vector<CaseSampleBlock> m_blockBatch;     // a short slot's blocks padded to the batch
+    // Steady seconds when the newest stored sample came (0: none stored yet),
+    // and whether the next stored batch follows a relink's gap.
+    double m_dLastStoredTime = 0.0;
+    bool m_bGapPending = false;
 
     CaseLinkQueue m_rawQueue;
     CaseLinkQueue m_frameQueue;

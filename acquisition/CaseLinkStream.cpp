@@ -5,12 +5,14 @@
 #include "acquisition/CaseFrame.h"
 #include "acquisition/RunWriteError.h"
 #include "datafiles/SampleFileFormat.h"
+#include "platform/Text.h"
 #include "platform/Time.h"
 
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -70,6 +72,7 @@ int CCaseLink::ProcessRawQueue() {
     // before one parse: they make one batch, which reaches the case files in
     // one write a file. Only a block that would not fit is parsed apart.
     int handled = 0;
+    MakeAssembly();
     std::lock_guard<std::mutex> lock(m_csReceive);
     std::size_t next = 0;
     while (m_rawQueue.PeekHeadSize(next)) {
@@ -449,6 +452,11 @@ void CCaseLink::CloseCaseFiles() {
 }
 
 void CCaseLink::StoreBatch(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
+    if (m_bGapPending) {
+        m_bGapPending = false;
+        FillLinkGap(samples);
+    }
+    m_dLastStoredTime = SteadySeconds();
     if (m_nCaseVersion < 2) {
         WriteSamplesToFile(perSlot, 0, samples);
         return;
@@ -476,15 +484,19 @@ void CCaseLink::StoreBatch(const std::vector<std::vector<CaseSampleBlock>>& perS
     WriteSamplesToFile(perSlot, from, samples);
 }
 
-void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int from,
-                                   int to) {
+void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int from, int to,
+                                   const SampleStatusRecord* given) {
     if (g_nRunWriteError.load() != 0 || to <= from)
         return; // the run is stopping on a failed write: nothing more is stored
     SampleStatusRecord status{};
-    status.dtTime = platform::NowOleDate();
-    const platform::LocalDateTime t = platform::NowLocal();
-    std::snprintf(status.szLabel, sizeof status.szLabel, "%4d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
-                  t.day, t.hour, t.minute, t.second);
+    if (given != nullptr) {
+        status = *given;
+    } else {
+        status.dtTime = platform::NowOleDate();
+        const platform::LocalDateTime t = platform::NowLocal();
+        std::snprintf(status.szLabel, sizeof status.szLabel, "%4d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
+                      t.day, t.hour, t.minute, t.second);
+    }
     // One write per file and batch: the records of a batch reach the file
     // together, never one 68-byte block at a time.
     const auto count = static_cast<std::size_t>(to - from);
@@ -571,11 +583,40 @@ void CCaseLink::FillLostPackets(std::int32_t header) {
         WriteLog(m_strAddress, line);
         return;
     }
-    std::vector<std::vector<CaseSampleBlock>> empty(8);
+    WriteGapSamples(lost, kPacketsLostLabel);
+}
+
+void CCaseLink::FillLinkGap(int samples) {
+    const double rate = static_cast<double>(m_fRequestedRate) / std::max(1, m_nDecimation);
+    if (!(rate > 0.0) || m_dLastStoredTime <= 0.0)
+        return; // nothing stored before the drop: the time line has no end to continue
+    const double elapsed = std::clamp(SteadySeconds() - m_dLastStoredTime, 0.0, kMaxGapSeconds);
+    const std::int64_t gap = std::llround(elapsed * rate) - samples;
+    if (gap <= 0)
+        return;
+    char line[128];
+    std::snprintf(line, sizeof line, "Relink gap: %lld samples in %.3f s\n", static_cast<long long>(gap),
+                  elapsed);
+    WriteLog(m_strAddress, line);
+    WriteGapSamples(gap, kLinkLostLabel);
+}
+
+void CCaseLink::WriteGapSamples(std::int64_t count, const char* label) {
+    if (count <= 0 || m_files.empty())
+        return;
+    SampleStatusRecord status{};
+    status.dtTime = platform::NowOleDate();
+    status.nStatus = 1; // no sample was taken at this time
+    const std::string text = platform::Utf8ToGbk(label);
+    std::memcpy(status.szLabel, text.data(), std::min(text.size(), sizeof status.szLabel - 1));
+    constexpr int kChunk = 1024;
+    std::vector<std::vector<CaseSampleBlock>> missing(8);
+    const int chunk = static_cast<int>(std::min<std::int64_t>(count, kChunk));
     for (int k = 0; k < m_nModules; ++k)
-        empty[m_ModuleSlot[k]].assign(1024, CaseSampleBlock{});
-    for (int left = lost; left > 0; left -= 1024)
-        WriteSamplesToFile(empty, 0, std::min(left, 1024));
+        missing[static_cast<std::size_t>(m_ModuleSlot[k])].assign(static_cast<std::size_t>(chunk),
+                                                                  MissingBlock());
+    for (std::int64_t left = count; left > 0; left -= chunk)
+        WriteSamplesToFile(missing, 0, static_cast<int>(std::min<std::int64_t>(left, chunk)), &status);
 }
 
 void CCaseLink::WriteLog(const std::string& name, const std::string& text) {

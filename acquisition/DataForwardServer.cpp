@@ -45,10 +45,9 @@ struct CDataForwardServer::Client {
     std::thread thread;
     std::atomic<bool> bDropped{false};
     std::atomic<bool> bFinished{false};
-    // Set by the client's thread at its first command; an idle client that
-    // never sent one may give its place to a new client.
-    std::atomic<bool> bCommanded{false};
-    Clock::time_point connectedAt = Clock::now();
+    // When it connected or last sent a command (steady clock ticks): the
+    // client idle longest may give its place to a new client.
+    std::atomic<Clock::rep> nLastActive{Clock::now().time_since_epoch().count()};
     std::shared_ptr<std::atomic<int>> pPendingCommands = std::make_shared<std::atomic<int>>(0);
 
     std::mutex outMutex; // guards outbox, nHeadOffset, nOutboxBytes and headSince
@@ -291,14 +290,18 @@ bool CDataForwardServer::MakeRoomForClient() {
     std::lock_guard<platform::CriticalSection> lock(m_cs);
     int live = 0;
     Client* oldestIdle = nullptr;
-    const Clock::time_point idleBefore = Clock::now() - std::chrono::milliseconds(kIdleGraceMs);
+    Clock::rep oldest = 0;
+    const Clock::rep idleBefore =
+        (Clock::now() - std::chrono::milliseconds(kIdleGraceMs)).time_since_epoch().count();
     for (const ClientPtr& client : m_clients) {
         if (client->bDropped.load())
             continue;
         ++live;
-        if (!client->bCommanded.load() && client->connectedAt <= idleBefore &&
-            (!oldestIdle || client->connectedAt < oldestIdle->connectedAt))
+        const Clock::rep active = client->nLastActive.load();
+        if (active <= idleBefore && (!oldestIdle || active < oldest)) {
             oldestIdle = client.get();
+            oldest = active;
+        }
     }
     if (live < kMaxClients)
         return true;
@@ -318,7 +321,7 @@ void CDataForwardServer::ClientLoop(const ClientPtr& client) {
             break; // the client went away
         const int code = MatchRemoteCommand(buffer, static_cast<std::size_t>(n));
         if (code != 0) {
-            client->bCommanded.store(true);
+            client->nLastActive.store(Clock::now().time_since_epoch().count());
             PassCommand(*client, code);
         }
     }

@@ -29,11 +29,12 @@ class CDataForwardServer {
 public:
     static constexpr std::uint16_t kDefaultPort = 2501;
     static constexpr int kMaxQueuedBlocks = 300;
-    // Clients served at once. When all places are taken, the client that has
-    // been connected longest without ever sending a command (and for at
-    // least kIdleGraceMs) gives its place to the new one; when there is none,
-    // the new one is closed as soon as it is accepted, so that a flood of
-    // connections can neither exhaust threads nor lock out real clients.
+    // Clients served at once. When all places are taken, the client idle
+    // longest (no command since it connected or since its last command, for
+    // at least kIdleGraceMs) gives its place to the new one, whatever it
+    // once sent; when every client is newer or has just spoken, the new one
+    // is closed as soon as it is accepted, so that a flood of connections
+    // can neither exhaust threads nor lock out real clients.
     static constexpr int kMaxClients = 64;
     static constexpr int kIdleGraceMs = 2000;
     static constexpr int kReceiveSize = 4096;
@@ -109,7 +110,7 @@ private:
 
     void AddClient(platform::TcpStream&& stream, const platform::SocketAddress& peer);
     // With every place taken, drops the longest idle client; false when
-    // every client has sent a command or is too new to count as idle.
+    // every client has been active within the grace time.
     bool MakeRoomForClient();
     void RemoveClient(const ClientPtr& client);
     void ReapFinishedClients();

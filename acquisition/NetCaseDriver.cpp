@@ -7,6 +7,7 @@
 #include "platform/Time.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -89,7 +90,14 @@ int CNetCaseDriver::Listen(std::uint16_t port, platform::HWND owner) {
 // Watches the listener and the idle links; a pending connection is accepted
 // on the user-interface thread, as the original socket notification was.
 void CNetCaseDriver::NetworkThread() {
+    constexpr int kSilentCheckRounds = 25; // about half a second
+    int round = 0;
     while (m_bNetworkRun.load()) {
+        if (++round >= kSilentCheckRounds) {
+            round = 0;
+            if (CloseSilentLinks() > 0)
+                RemoveClosedLinks();
+        }
         std::vector<pollfd> fds{{m_listener.Handle(), POLLIN, 0}};
         std::vector<std::shared_ptr<CCaseLink>> idle;
         for (auto& link : SnapshotLinks()) {
@@ -147,6 +155,36 @@ int CNetCaseDriver::RemoveClosedLinks() {
     return freed;
 }
 
+int CNetCaseDriver::CloseSilentLinks() {
+    const auto nowMs = static_cast<std::int64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                     std::chrono::steady_clock::now().time_since_epoch())
+                                                     .count());
+    std::vector<std::shared_ptr<CCaseLink>> silent;
+    for (auto& link : SnapshotLinks()) {
+        if (!link->HasAnswered() && !link->IsReceiving() && !link->IsPeerClosed())
+            silent.push_back(link);
+    }
+    std::vector<std::shared_ptr<CCaseLink>> closing;
+    std::erase_if(silent, [&](const auto& link) {
+        const std::int64_t asked = link->GetUnansweredSinceMs();
+        if (asked == 0 || nowMs - asked < m_nSilentTimeoutMs.load())
+            return false;
+        closing.push_back(link);
+        return true;
+    });
+    if (static_cast<int>(silent.size()) > kMaxSilentLinks) {
+        std::stable_sort(silent.begin(), silent.end(), [](const auto& a, const auto& b) {
+            return a->GetConnectedAtMs() < b->GetConnectedAtMs();
+        });
+        closing.insert(closing.end(), silent.begin(), silent.end() - kMaxSilentLinks);
+    }
+    for (auto& link : closing) {
+        Trace(link->GetAddress(), TimeText() + " Silent");
+        link->ShutdownSocket();
+    }
+    return static_cast<int>(closing.size());
+}
+
 std::vector<std::shared_ptr<CCaseLink>> CNetCaseDriver::SnapshotLinks() {
     std::lock_guard<platform::CriticalSection> lock(m_csLinks);
     return m_links;
@@ -175,8 +213,11 @@ void CNetCaseDriver::OnLinkNotify() {
         link->LoadMapId();
         link->SetAlive(1);
         link->SetSilenceLimit(m_nWatchPeriodMs.load());
-        link->StartWorkers();
+        link->SetLinkEvents(m_pLinkEvents);
         AddLink(link);
+        // A flood of connections that never answer stays bounded.
+        if (CloseSilentLinks() > 0)
+            RemoveClosedLinks();
     }
 }
 
@@ -208,10 +249,17 @@ void CNetCaseDriver::RelinkCase(std::size_t index, const std::shared_ptr<CCaseLi
     // A machine number set since the first connection takes effect now.
     link->LoadMapId();
     old->SetReceiving(0);
+    // The run's files go on with the new connection, behind the gap.
+    if (link->IsReceiving())
+        link->TakeRunFrom(*old);
     old->ShutdownSocket();
     m_links[index] = link;
     link->MarkRelink();
+    ++*m_pLinkEvents;
     if (link->IsReceiving()) {
+        // Not alive until it is started again and sends: the watchdog
+        // reports the case meanwhile, and no set waits for it.
+        link->SetAlive(0);
         auto thread = std::make_unique<CManageThread>();
         if (thread->Start()) {
             auto* block = new CManageThread::Block{link};
@@ -307,7 +355,10 @@ std::vector<std::string> CNetCaseDriver::GetLinkedCaseIps() {
 }
 
 int CNetCaseDriver::CheckDuplicateCaseNumbers() {
-    const auto links = SnapshotLiveLinks();
+    // Only cases that answered the search count: a connection that said
+    // nothing holds no modules, whatever number its address maps to.
+    auto links = SnapshotLiveLinks();
+    std::erase_if(links, [](const auto& link) { return link->GetModuleCount() == 0; });
     for (std::size_t i = 0; i < links.size(); ++i) {
         for (std::size_t j = i + 1; j < links.size(); ++j) {
             if (links[i]->GetCaseNo() == links[j]->GetCaseNo()) {

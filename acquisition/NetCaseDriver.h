@@ -13,6 +13,7 @@
 #include "platform/Socket.h"
 #include "platform/Sync.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -56,6 +57,12 @@ public:
     static constexpr int kSystemChannels = 4096;
     static constexpr int kMaxSetsPerCycle = 50;
     static constexpr int kModuleCount = 512;
+    // Connections that have not answered as a case (a port scanner, a health
+    // probe, a case not searched yet): at most this many are kept, the
+    // longest connected giving way to a new one, and one that leaves a case
+    // search unanswered is closed after kSilentLinkTimeoutMs.
+    static constexpr int kMaxSilentLinks = 64;
+    static constexpr int kSilentLinkTimeoutMs = 10000;
 
     // The host must outlive the driver.
     CNetCaseDriver(CCaseProtocol3* encoder, CaseLinkHost* host);
@@ -84,6 +91,10 @@ public:
     // search); returns how many were freed. A link that is receiving a run
     // stays for the relink and the watchdog.
     int RemoveClosedLinks();
+    // Closes the connections that have not answered beyond the bounds above;
+    // returns how many it closed.
+    int CloseSilentLinks();
+    void SetSilentLinkTimeout(int milliseconds) { m_nSilentTimeoutMs = std::max(1, milliseconds); }
     int FindLinkByAddress(const std::string& address);
     std::shared_ptr<CCaseLink> GetLink(int index);
     int CountPresentModules(std::int32_t present[kModuleCount]);
@@ -172,6 +183,11 @@ private:
     std::atomic<std::int32_t> m_nSampleMode{2};
     std::atomic<std::int32_t> m_nProjectState{0};
     float m_fFactor = 1.0f; // run-ahead bound: the sampling frequency of the run
+
+    std::atomic<std::int32_t> m_nSilentTimeoutMs{kSilentLinkTimeoutMs};
+    // Raised by the links when a connection drops during a run or a case
+    // comes back, and by a relink: the watchdog then looks at once.
+    std::shared_ptr<std::atomic<int>> m_pLinkEvents = std::make_shared<std::atomic<int>>(0);
 
     std::atomic<std::int32_t> m_bWatchRun{0};
     std::atomic<std::int32_t> m_nWatchPeriodMs{5000};

@@ -224,9 +224,11 @@ int CNetCaseDriver::CountReadySets(const std::vector<std::shared_ptr<CCaseLink>>
 
 void CNetCaseDriver::GatherBlocks(const std::vector<std::shared_ptr<CCaseLink>>& links, int sets) {
     // The storage is kept from cycle to cycle: a cycle writes the blocks of
-    // the modules it has and empties only what an earlier cycle left.
+    // the modules it has and empties only what an earlier cycle left. A
+    // module without a reading shows the no-value marker, never 0.0.
+    const CaseSampleBlock missing = CCaseLink::MissingBlock();
     if (m_SetStorage.empty()) {
-        m_SetStorage.resize(static_cast<std::size_t>(kModuleCount) * kMaxSetsPerCycle);
+        m_SetStorage.assign(static_cast<std::size_t>(kModuleCount) * kMaxSetsPerCycle, missing);
         m_StoredSets.assign(kModuleCount, 0);
         m_FilledSets.assign(kModuleCount, 0);
     }
@@ -248,7 +250,7 @@ void CNetCaseDriver::GatherBlocks(const std::vector<std::shared_ptr<CCaseLink>>&
             if (from != nullptr)
                 std::copy_n(from, count, out);
             else
-                std::fill_n(out, count, CaseSampleBlock{});
+                std::fill_n(out, count, missing);
         };
         const auto placeAll = [&](const CaseSampleQueue::Run* run, int count) {
             for (int k = 0; k < modules; ++k) {
@@ -270,7 +272,7 @@ void CNetCaseDriver::GatherBlocks(const std::vector<std::shared_ptr<CCaseLink>>&
         int& stored = m_StoredSets[static_cast<std::size_t>(module)];
         CaseSampleBlock* first = m_SetStorage.data() + static_cast<std::size_t>(module) * kMaxSetsPerCycle;
         if (stored > filled)
-            std::fill(first + filled, first + stored, CaseSampleBlock{});
+            std::fill(first + filled, first + stored, missing);
         stored = filled;
     }
 }
@@ -328,14 +330,24 @@ void CNetCaseDriver::SetWatchdogPeriod(int milliseconds) {
 }
 
 void CNetCaseDriver::WatchdogThread() {
-    // Short naps, so that a stop is seen within half a second.
+    // Short naps, so that a stop is seen within half a second; a dropped or
+    // returning connection is looked at after the nap it happened in.
+    constexpr int kNapMs = 100;
     std::int64_t waited = 0;
+    int events = m_pLinkEvents->load();
     while (m_bWatchRun.load()) {
-        const int nap = std::min(500, m_nWatchPeriodMs.load());
+        const int nap = std::min(kNapMs, m_nWatchPeriodMs.load());
         platform::Sleep(static_cast<std::uint32_t>(nap));
         waited += nap;
-        if (waited >= m_nWatchPeriodMs.load() && m_bWatchRun.load()) {
+        const int now = m_pLinkEvents->load();
+        if (!m_bWatchRun.load())
+            break;
+        if (waited >= m_nWatchPeriodMs.load()) {
             waited = 0;
+            events = now;
+            WatchCheck();
+        } else if (now != events) {
+            events = now;
             WatchCheck();
         }
     }

@@ -1,7 +1,8 @@
 // What a case link takes on trust, bounded: the case number from
 // "MapCfg.ini" (a usable MapID maps the case; text or a number beyond the
-// last case is logged and maps nothing) and the gaps its packet counters
-// claim (never filled beyond what the case could have sent).
+// last case is logged and maps nothing), the bytes a case sends (counted
+// past 2 GB) and the gaps its packet counters claim (never filled beyond
+// what the case could have sent).
 #include "acquisition/CaseLink.h"
 
 #include "CaseSimulator.h"
@@ -48,6 +49,21 @@ TEST(CaseLinkMapIdTest, OnlyAUsableMapIdMapsTheCase) {
         EXPECT_EQ(text.find("MapID=") != std::string::npos, c.mapped == 0) << c.value << ": logged";
     }
     std::filesystem::remove_all(folder);
+}
+
+// The reply buffer keeps its first 128 KB; the count of received bytes
+// goes on past 2 GB.
+TEST(CaseLinkReplyCountTest, CountsPastTwoGigabytes) {
+    FakeChannelSource source;
+    CCaseProtocol3 encoder{&source};
+    LinkTestHost host;
+    CCaseLink link(&encoder, &host);
+    const std::vector<std::uint8_t> chunk(CCaseLink::kBufferSize, 0x11);
+    constexpr int kChunks = 17000; // 2.2 GB
+    for (int i = 0; i < kChunks; ++i)
+        link.AppendReply(chunk.data(), static_cast<int>(chunk.size()), false);
+    EXPECT_EQ(link.GetTotalBytes(), std::int64_t{kChunks} * CCaseLink::kBufferSize);
+    EXPECT_EQ(link.GetReplyBytes(), CCaseLink::kBufferSize);
 }
 
 // A jump of the counter far beyond the time since the last packet is not

@@ -87,8 +87,9 @@ TEST_F(NetCaseDriverTest, ALiveReceivingCaseWithoutDataHoldsTheCycle) {
 }
 
 // Cases that delivered in one cycle and not in the next (one fell silent,
-// one lost its case number): the later sets hold empty blocks at their
-// modules, never their earlier blocks.
+// one lost its case number): the later sets hold blocks without a reading
+// at their modules (no unit, the no-value marker), never their earlier
+// blocks and never a 0.0 that would read as a measurement.
 TEST_F(NetCaseDriverTest, CasesThatStopDeliveringLeaveNoEarlierBlocks) {
     auto a = AddCase(0, 1, "10.0.0.1");
     auto b = AddCase(1, 2, "10.0.0.2");
@@ -106,7 +107,7 @@ TEST_F(NetCaseDriverTest, CasesThatStopDeliveringLeaveNoEarlierBlocks) {
         EXPECT_EQ(d.arrays[0][s].nHeader, 4 + s);
         for (int module : {8, 9, 16}) {
             EXPECT_EQ(d.arrays[module][s].nHeader, -1) << module;
-            EXPECT_EQ(d.arrays[module][s].fValues[3], 0.0f) << module;
+            EXPECT_EQ(d.arrays[module][s].fValues[3], kNoValue) << module;
         }
     }
 }

@@ -1,6 +1,6 @@
-// Three simulated cases over loopback against the network transport: search,
-// channel information, a continuous run, a relink, a silent case and a
-// case-number conflict.
+// Simulated cases over loopback against the network transport: search,
+// channel information, a continuous run, a relink in the middle of a run, a
+// silent case, a case-number conflict and connections that never answer.
 #include "acquisition/NetComm.h"
 
 #include "CaseSimulator.h"
@@ -11,11 +11,14 @@
 #include "app/CaseTables.h"
 #include "app/ProjectState.h"
 #include "app/RunFlags.h"
+#include "datafiles/SampleFileFormat.h"
+#include "platform/Text.h"
 
 #include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -56,6 +59,11 @@ protected:
     }
 
     void Connect(const std::vector<SimulatedCase>& cases, double rate = 100.0) {
+        StartSimulators(cases, rate);
+        ASSERT_TRUE(
+            PumpUntil([&] { return comm->GetDriver().GetLinkCount() == static_cast<int>(cases.size()); }));
+    }
+    void StartSimulators(const std::vector<SimulatedCase>& cases, double rate = 100.0) {
         std::ofstream map(host.programFolder + "/MapCfg.ini");
         for (const auto& c : cases)
             map << "[" << c.address << "]\r\nMapID=" << c.mapId << "\r\n";
@@ -70,8 +78,6 @@ protected:
             simulators.push_back(std::make_unique<CCaseSimulator>(options));
             simulators.back()->Start();
         }
-        ASSERT_TRUE(
-            PumpUntil([&] { return comm->GetDriver().GetLinkCount() == static_cast<int>(cases.size()); }));
     }
 
     void StartRun() {
@@ -163,11 +169,60 @@ TEST_F(NetCaseLoopbackTest, SearchChannelInformationAndAContinuousRun) {
     }
 }
 
-TEST_F(NetCaseLoopbackTest, ACaseThatDropsItsLinkIsLinkedAgainAndDataResume) {
+// The relinked case's file: what it stored before the drop, one run of
+// blocks that never came (no unit, every reading the no-value marker, each
+// status record invalid and labelled), then what it stored after its return.
+struct StoredAroundAGap {
+    int before = 0, gap = 0, after = 0;
+    std::vector<std::string> faults;
+};
+
+StoredAroundAGap ReadStoredRun(const std::string& dat, const std::string& stu, int caseNo, int slot) {
+    StoredAroundAGap run;
+    std::ifstream blocksFile(dat, std::ios::binary), statusFile(stu, std::ios::binary);
+    const std::string gapLabel = platform::Utf8ToGbk(CCaseLink::kLinkLostLabel);
+    CaseSampleBlock block;
+    SampleStatusRecord status;
+    while (blocksFile.read(reinterpret_cast<char*>(&block), sizeof block)) {
+        if (!statusFile.read(reinterpret_cast<char*>(&status), sizeof status)) {
+            run.faults.push_back("a block without its status record");
+            break;
+        }
+        const int index = run.before + run.gap + run.after;
+        if (block.nHeader < 0) {
+            if (run.after > 0)
+                run.faults.push_back("a second gap at " + std::to_string(index));
+            ++run.gap;
+            for (float value : block.fValues)
+                if (value != kNoValue)
+                    run.faults.push_back("a number in the gap at " + std::to_string(index));
+            if (status.nStatus != 1 || StatusLabel(status) != gapLabel)
+                run.faults.push_back("an unmarked status in the gap at " + std::to_string(index));
+            continue;
+        }
+        (run.gap > 0 ? run.after : run.before) += 1;
+        const std::int64_t n = block.nHeader & 0xFFFFFF;
+        for (int ch = 0; ch < 16; ++ch)
+            if (block.fValues[ch] != static_cast<float>(CCaseSimulator::Value(caseNo, slot, ch, n)))
+                run.faults.push_back("a wrong reading at " + std::to_string(index));
+        if (status.nStatus != 0)
+            run.faults.push_back("a marked status at sample " + std::to_string(index));
+    }
+    return run;
+}
+
+// A case whose connection drops in the middle of a run comes back: the
+// fault alert shows it while it is away and clears when it is back, the
+// live sets show it as "no value" meanwhile, and its samples after the
+// return are stored behind a marked gap as long as the time it was away.
+TEST_F(NetCaseLoopbackTest, ACaseThatDropsMidRunIsStoredAfterItsReturnBehindAMarkedGap) {
+    const ScratchFolder data;
     Connect(kThreeCases);
     ASSERT_EQ(comm->FindCases(), 14);
+    comm->SetCaseDataFile(data.Path(), "run");
+    comm->SetCaseOption(1, 0);
     StartRun();
-    ASSERT_TRUE(PumpUntil([&] { return owner.SetsDelivered() >= 20; }));
+    ASSERT_TRUE(PumpUntil([&] { return owner.SetsDelivered() >= 50; }));
 
     simulators[1]->InjectFault(CCaseSimulator::Fault::Drop);
     ASSERT_TRUE(PumpUntil(
@@ -179,21 +234,58 @@ TEST_F(NetCaseLoopbackTest, ACaseThatDropsItsLinkIsLinkedAgainAndDataResume) {
         std::lock_guard<std::mutex> lock(owner.mutex);
         before = owner.deliveries.size();
     }
-    // The relinked case is started again after its pause and delivers.
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            std::lock_guard<std::mutex> lock(owner.mutex);
-            for (std::size_t d = before; d < owner.deliveries.size(); ++d)
-                for (const auto& block : owner.deliveries[d].arrays[8])
-                    if (block.nHeader >= 0)
-                        return true;
-            return false;
-        },
-        15000));
+    // Started again after its pause, it delivers for a second.
+    ASSERT_TRUE(PumpUntil([&] { return simulators[1]->IsStreaming(); }, 15000));
+    platform::PumpMessagesFor(1000, [] { return false; });
     EXPECT_EQ(simulators[1]->CountCommands(8, 3), 2) << "the new connection got its own start command";
     comm->StopSampling();
     comm->GetDriver().StopProcessingThread();
     ExpectSetsMatchTheSimulators(kThreeCases, static_cast<int>(before));
+
+    {
+        std::lock_guard<std::mutex> lock(owner.mutex);
+        int away = 0, back = 0;
+        for (std::size_t d = before; d < owner.deliveries.size(); ++d) {
+            for (const CaseSampleBlock& block : owner.deliveries[d].arrays[8]) {
+                if (block.nHeader >= 0)
+                    ++back;
+                else if (back == 0 && block.fValues[0] == kNoValue)
+                    ++away;
+            }
+        }
+        EXPECT_GT(away, 0) << "sets while the case was away show it without a value";
+        EXPECT_GT(back, 0) << "sets after its return carry it again";
+        // The alert: first the case, then a list without it.
+        auto lists = [&](const std::vector<DeadLinkEntry>& dead) {
+            return std::any_of(dead.begin(), dead.end(),
+                               [](const DeadLinkEntry& e) { return e.strAddress == "127.0.0.3"; });
+        };
+        const auto down = std::find_if(owner.deadReports.begin(), owner.deadReports.end(), lists);
+        ASSERT_NE(down, owner.deadReports.end()) << "the drop was reported";
+        EXPECT_EQ(down->front().nCaseNo, 1);
+        EXPECT_NE(std::find_if_not(down + 1, owner.deadReports.end(), lists), owner.deadReports.end())
+            << "the return was reported";
+    }
+
+    const auto stored = [&](int module) {
+        return std::filesystem::file_size(data.File("run_" + std::to_string(module) + ".dat")) /
+               sizeof(CaseSampleBlock);
+    };
+    for (int slot = 0; slot < 4; ++slot) {
+        const int module = 8 + slot;
+        const StoredAroundAGap run =
+            ReadStoredRun(data.File("run_" + std::to_string(module) + ".dat"),
+                          data.File("run_" + std::to_string(module) + ".stu"), 1, slot);
+        EXPECT_TRUE(run.faults.empty()) << run.faults.front();
+        EXPECT_GE(run.before, 40) << module;
+        EXPECT_GE(run.after, 80) << module << ": the samples after the return are stored";
+        // Away for its pause of 3 s and more at 100 Hz.
+        EXPECT_GE(run.gap, 300) << module;
+        EXPECT_LE(run.gap, 600) << module;
+        // The gap keeps the case in step with the cases that stayed.
+        const auto steady = static_cast<std::int64_t>(stored(0));
+        EXPECT_NEAR(run.before + run.gap + run.after, steady, 40) << module;
+    }
 }
 
 TEST_F(NetCaseLoopbackTest, ASilentCaseIsReportedByTheWatchdog) {
@@ -224,6 +316,74 @@ TEST_F(NetCaseLoopbackTest, TwoCasesReportingOneNumberGiveTheConflict) {
     EXPECT_EQ(g_nCaseCount, 77);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0], "检测到多个2号机，请检查控制器设置。");
+}
+
+// A connection from an address without a MapID (case number 0) that never
+// says a word: the search finds the real case 0 all the same, and the
+// connection, left unanswered past the time-out, is closed.
+TEST_F(NetCaseLoopbackTest, ASilentUnmappedConnectionChangesNoSearch) {
+    Connect({{"127.0.0.2", 0, 2}});
+    platform::TcpStream silent;
+    ASSERT_TRUE(silent.Connect("127.0.0.1", comm->GetDriver().GetListenPort(), 3000, "127.0.0.9"));
+    ASSERT_TRUE(PumpUntil([&] { return comm->GetDriver().GetLinkCount() == 2; }));
+    EXPECT_EQ(comm->FindCases(), 2);
+    EXPECT_EQ(comm->GetCaseNumberConflict(), 0);
+    EXPECT_TRUE(host.messages.empty());
+
+    comm->GetDriver().SetSilentLinkTimeout(100);
+    ASSERT_TRUE(PumpUntil([&] { return comm->GetDriver().GetLinkCount() == 1; }, 5000));
+    // After the search's requests, the end.
+    std::uint8_t bytes[256];
+    int received = 0;
+    while ((received = silent.Receive(bytes, sizeof bytes, 3000)) > 0) {
+    }
+    EXPECT_EQ(received, 0) << "closed by the program";
+    EXPECT_EQ(comm->FindCases(), 2) << "the case that answered stays";
+}
+
+int CountEntries(const char* folder) {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++count;
+    return count;
+}
+
+long ResidentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
+
+// Connections held open without a word, each from its own address: the
+// program keeps a bounded number of them, costing neither threads nor
+// buffers, and a case that connects afterwards is linked and found.
+TEST_F(NetCaseLoopbackTest, HeldSilentConnectionsStayBounded) {
+    constexpr int kPeers = 200;
+    const int threadsBefore = CountEntries("/proc/self/task");
+    const int descriptorsBefore = CountEntries("/proc/self/fd");
+    const long residentBefore = ResidentKilobytes();
+    std::vector<platform::TcpStream> peers(kPeers);
+    for (int i = 0; i < kPeers; ++i) {
+        const std::string address = "127.0.1." + std::to_string(i + 1);
+        ASSERT_TRUE(peers[static_cast<std::size_t>(i)].Connect("127.0.0.1", comm->GetDriver().GetListenPort(),
+                                                               3000, address))
+            << address;
+        // Accepted (the listener's backlog is short) and, the newest, kept.
+        ASSERT_TRUE(PumpUntil([&] { return comm->GetDriver().FindLinkByAddress(address) >= 0; })) << address;
+    }
+    EXPECT_EQ(comm->GetDriver().GetLinkCount(), CNetCaseDriver::kMaxSilentLinks);
+    EXPECT_LE(CountEntries("/proc/self/task") - threadsBefore, 4);
+    // The test's own ends of the connections count too.
+    EXPECT_LE(CountEntries("/proc/self/fd") - descriptorsBefore,
+              kPeers + CNetCaseDriver::kMaxSilentLinks + 4);
+    EXPECT_LT(ResidentKilobytes() - residentBefore, 32 * 1024);
+
+    StartSimulators({{"127.0.0.2", 0, 2}});
+    ASSERT_TRUE(PumpUntil([&] { return comm->GetDriver().FindLinkByAddress("127.0.0.2") >= 0; }));
+    EXPECT_EQ(comm->FindCases(), 2);
+    EXPECT_EQ(comm->GetCaseNumberConflict(), 0);
 }
 
 TEST_F(NetCaseLoopbackTest, NoLinkedCaseFindsNothing) {

@@ -60,7 +60,7 @@ TEST_F(RunFilesTest, AFreshRunEmptiesTheFilesAndAnAppendingRunKeepsThem) {
     EXPECT_EQ(platform::FileSize(File(4, ".dat")), 0);
 }
 
-TEST_F(RunFilesTest, TheShorterUnitIsPaddedWithItsUnitNumberAndZeros) {
+TEST_F(RunFilesTest, TheShorterUnitIsPaddedWithItsUnitNumberAndNoValues) {
     control->OnOpenSampleFiles();
     Store(3);
     control->OnCloseSampleFiles();
@@ -83,8 +83,12 @@ TEST_F(RunFilesTest, TheShorterUnitIsPaddedWithItsUnitNumberAndZeros) {
     for (int i = 1; i < 3; ++i) {
         EXPECT_EQ(blocks[i].nHeader, 9);
         for (float v : blocks[i].fValues)
-            EXPECT_EQ(v, 0.0f);
+            EXPECT_EQ(v, kNoValue) << "never measured, never a number";
     }
+    std::ifstream statusFile(File(9, ".stu"), std::ios::binary);
+    SampleStatusRecord status[3];
+    ASSERT_TRUE(statusFile.read(reinterpret_cast<char*>(status), sizeof status));
+    EXPECT_EQ(status[2].nStatus, 1) << "no sample was taken at that time";
     EXPECT_EQ(platform::FileSize(folder + "/run.dat"), 0);
     EXPECT_EQ(platform::FileSize(folder + "/run.stu"), 0);
 }

@@ -75,6 +75,28 @@ TEST_F(ServerRobustnessTest, IdleClientsGiveWayToANewClient) {
     ASSERT_TRUE(target.PumpUntilHandled(2));
 }
 
+// Every place taken by clients that each asked once and then fell idle: a
+// command long ago buys no place for ever, and a new client is served.
+TEST_F(ServerRobustnessTest, ClientsIdleSinceTheirLastCommandGiveWay) {
+    std::vector<std::unique_ptr<RemoteTestClient>> clients;
+    for (int i = 0; i < CDataForwardServer::kMaxClients; ++i) {
+        clients.push_back(std::make_unique<RemoteTestClient>());
+        ASSERT_TRUE(clients.back()->Connect(server.GetListenPort())) << i;
+        ASSERT_TRUE(clients.back()->ReadGreeting()) << i;
+        ASSERT_TRUE(clients.back()->Send("QVDAS_CURRENT")) << i;
+        ASSERT_TRUE(target.PumpUntilHandled(static_cast<std::size_t>(i) + 1)) << i;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(CDataForwardServer::kIdleGraceMs + 200));
+    RemoteTestClient late;
+    ASSERT_TRUE(late.Connect(server.GetListenPort()));
+    ASSERT_TRUE(late.ReadGreeting());
+    // The first to fall idle gave way, after the answers it was sent.
+    for (ReceivedPacket packet; clients[0]->ReadPacket(packet, 3000);) {
+    }
+    EXPECT_TRUE(clients[0]->ClosedByServer(0));
+    ASSERT_TRUE(WaitFor([&] { return server.GetClientCount() == CDataForwardServer::kMaxClients; }));
+}
+
 // Reads everything the well-behaved client gets until the marker; asks for
 // the current values once data flows.
 struct WellBehavedReader {
