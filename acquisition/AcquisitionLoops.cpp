@@ -16,12 +16,6 @@
 
 using namespace sampling_msg;
 
-namespace {
-void ShowError(const char* text) {
-    platform::MessageBox(text, g_strAppTitle, platform::MB_OK | platform::MB_ICONERROR);
-}
-} // namespace
-
 bool CSamplingControl::WaitSampleData(CaseSampleBlock* destination, int timeoutMs) {
     CCommBase* comm = m_pHost->GetComm();
     if (!comm)
@@ -53,6 +47,15 @@ void CSamplingControl::DigitalMerge() {
     ReadDigitalWords();
 }
 
+void CSamplingControl::ReportLoopError(const char* text) {
+    Log(text);
+    SendText(text, 3);
+    // The worker goes on at once: a box never holds a run, and a run that
+    // nobody attends shows none.
+    if (!m_bUnattended.load())
+        platform::PostMessageBox(text, g_strAppTitle, platform::MB_OK | platform::MB_ICONERROR);
+}
+
 void CSamplingControl::EndLoop(int kind, bool timedRecord) {
     if (g_bDigitalUsed && m_digital.IsLoaded())
         ShowDigitalStatus(5);
@@ -70,16 +73,25 @@ void CSamplingControl::EndLoop(int kind, bool timedRecord) {
 int CSamplingControl::SampleSingle() {
     std::fill(m_CurrentSet.begin(), m_CurrentSet.end(), CaseSampleBlock{});
     SendStatus(SAMPLE_MODE_SINGLE);
-    if (!StartAcquisition(m_pHost->GetProject().m_SampleSettings.nSampleMode)) {
-        ShowError("启动采集失败!");
-    } else if (!WaitSampleData(m_CurrentSet.data(), g_nDelayDataGet)) {
-        ShowError("采集数据失败!");
-        // The cases would go on streaming into a run that has ended.
-        StopAcquisition();
-    } else {
-        DigitalMerge();
-        ProcessSampleSet(true);
-        StopAcquisition();
+    switch (StartRunAcquisition(m_pHost->GetProject().m_SampleSettings.nSampleMode)) {
+    case RunStart::Failed:
+        ReportLoopError("启动采集失败!");
+        break;
+    case RunStart::Stopped:
+        break;
+    case RunStart::Started:
+        if (!WaitSampleData(m_CurrentSet.data(), g_nDelayDataGet)) {
+            // A Stop (or a failed write) ends the wait too: no failure of the wait.
+            if (g_bSampling.load())
+                ReportLoopError("采集数据失败!");
+            // The cases would go on streaming into a run that has ended.
+            StopAcquisition();
+        } else {
+            DigitalMerge();
+            ProcessSampleSet(true);
+            StopAcquisition();
+        }
+        break;
     }
     EndLoop(SAMPLE_MODE_SINGLE, false);
     return 1;
@@ -95,8 +107,10 @@ int CSamplingControl::SampleTimed() {
     m_nRunSampleCount = 0;
     const std::int64_t interval = settings.nSampleInterval;
     std::int64_t reference = NowMs() - interval * 1000;
-    if (!StartAcquisition(settings.nSampleMode)) {
-        ShowError("启动采集失败!");
+    const RunStart start = StartRunAcquisition(settings.nSampleMode);
+    if (start != RunStart::Started) {
+        if (start == RunStart::Failed)
+            ReportLoopError("启动采集失败!");
         EndLoop(SAMPLE_MODE_TIMED, true);
         return 1;
     }
@@ -151,9 +165,10 @@ int CSamplingControl::SampleEventWait() {
     const SampleSettings& settings = m_pHost->GetProject().m_SampleSettings;
     m_nEventReference = NowMs() - static_cast<std::int64_t>(settings.nSampleInterval) * 1000;
     m_nStartMark = platform::QueryPerformanceCounter();
-    if (!StartAcquisition(settings.nSampleMode)) {
-        ShowError("启动采集失败!");
-    } else {
+    const RunStart start = StartRunAcquisition(settings.nSampleMode);
+    if (start == RunStart::Failed) {
+        ReportLoopError("启动采集失败!");
+    } else if (start == RunStart::Started) {
         while (g_bSampling.load())
             platform::Sleep(100);
         if (g_nRunWriteError.load() != 0)
@@ -194,13 +209,13 @@ void CSamplingControl::BalanceAcquisitionThread() {
         ok = false;
         m_bBalanceValid = 0;
         m_bRequestPending = 0;
-        ShowError("启动平衡采集失败!");
+        ReportLoopError("启动平衡采集失败!");
     }
     platform::Sleep(1000);
     if (!WaitSampleData(m_ZeroSet.data(), 2 * g_nDelayDataGet)) {
         ok = false;
         StopAcquisition();
-        ShowError("获取平衡数据失败!");
+        ReportLoopError("获取平衡数据失败!");
     } else {
         StopAcquisition();
     }

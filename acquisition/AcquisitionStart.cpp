@@ -40,12 +40,32 @@ int CSamplingControl::StartAcquisition(int mode) {
     comm->SetCaseDataSaving(m_bSaveRealtimeData);
     const bool frameStores = project.m_SampleSettings.nSampleMode == SAMPLE_MODE_CONTINUOUS && m_bTriggerMode;
     comm->SetCaseOption(frameStores ? 0 : 1, project.m_bAppendData ? 1 : 0);
+    if (m_nRunStartPhase.load() == kRunStopDeferred) {
+        Log("采样已停止, 不发采样开始命令");
+        SendText("采集停止");
+        return 0;
+    }
     Log("发采样开始命令");
     g_bLinkBusy = 1;
     const int result = comm->StartSampling();
     g_bLinkBusy = result;
     SendText("采集开始");
     return result;
+}
+
+CSamplingControl::RunStart CSamplingControl::StartRunAcquisition(int mode) {
+    int result = 0;
+    if (g_bSampling.load() && m_nRunStartPhase.load() == kRunStarting)
+        result = StartAcquisition(mode);
+    int phase = kRunStarting;
+    if (m_nRunStartPhase.compare_exchange_strong(phase, kRunStarted) && g_bSampling.load())
+        return result ? RunStart::Started : RunStart::Failed;
+    // Stopped while starting: a Stop sent before the start went out would
+    // leave the cases streaming into a run that has ended.
+    Log("采样启动时已停止");
+    if (result)
+        StopAcquisition();
+    return RunStart::Stopped;
 }
 
 int CSamplingControl::RunContinuous() {
@@ -61,7 +81,7 @@ int CSamplingControl::RunContinuous() {
     m_nLastTimedTick = m_nEventReference;
     m_nLastStatus = std::numeric_limits<std::int64_t>::min() / 2;
     m_nStartMark = platform::QueryPerformanceCounter();
-    if (StartAcquisition(settings.nSampleMode)) {
+    if (StartRunAcquisition(settings.nSampleMode) == RunStart::Started) {
         // The cases' files (or the frame's, in trigger mode) failed to take
         // a write: the run stops here.
         while (g_bSampling.load() && g_nRunWriteError.load() == 0)

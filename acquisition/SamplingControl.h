@@ -105,6 +105,11 @@ public:
 
     // ---- Acquisition start and the run's files ----
     int StartAcquisition(int mode);
+    // The start of a run's loop: the acquisition is not started once the run
+    // has been stopped, and is stopped again when the stop came while its
+    // start went out.
+    enum class RunStart { Started, Failed, Stopped };
+    RunStart StartRunAcquisition(int mode);
     int RunContinuous();
     void StopAndFinish();
     int DownloadChannelParams(const std::vector<int>& channels);
@@ -278,9 +283,13 @@ private:
     // Counts one more announced set; the copy goes to the views with the message.
     std::array<std::int32_t, 3> CountAnnouncedSet();
     void SendStatus(int kind, const SampleProgressRecord* record = nullptr);
-    void SendText(const std::string& text);
+    // A progress text for the status bar's pane (0 unless told).
+    void SendText(const std::string& text, int pane = 0);
     void Log(const std::string& text);
     void EndLoop(int kind, bool timedRecord);
+    // A failure of a worker: logged and shown in the status bar, and, unless
+    // nobody attends the run, in a box the worker does not wait for.
+    void ReportLoopError(const char* text);
     void DigitalMerge();
     int CommandBit(int code) const;
     void SendCommandAction(std::uint32_t mask);
@@ -382,6 +391,14 @@ private:
     double m_dDigitalFirstTime = 0.0;
     std::mutex m_digitalFileMutex; // guards m_pDigitalFile (the run's ".dst")
     std::FILE* m_pDigitalFile = nullptr;
+
+    // Where the run's loop is with its start: a Stop during the start leaves
+    // the instrument to the loop (kRunStopDeferred), which alone knows
+    // whether its start has gone out.
+    static constexpr int kRunIdle = 0, kRunStarting = 1, kRunStarted = 2, kRunStopDeferred = 3;
+    std::atomic<int> m_nRunStartPhase{kRunIdle};
+    // The worker threads of a remote request: their failures show no box.
+    std::atomic<bool> m_bUnattended{false};
 
     // The sampling and balance threads run detached: they may be blocked in
     // a send to the user-interface thread, which must never join them.

@@ -60,6 +60,7 @@ bool CSamplingControl::WaitThreadsDone(std::uint32_t milliseconds) {
 }
 
 bool CSamplingControl::StartThread(std::atomic<bool>& running, void (CSamplingControl::*body)()) {
+    m_bUnattended = m_bRemoteRequest != 0;
     running = true;
     try {
         std::thread([this, &running, body] {
@@ -77,8 +78,8 @@ void CSamplingControl::Log(const std::string& text) {
     WriteLogFile("Sample", text + " " + platform::FormatLogTimeStamp());
 }
 
-void CSamplingControl::SendText(const std::string& text) {
-    platform::SendMessage(m_hFrame, kStatusText, reinterpret_cast<platform::WPARAM>(&text), 0);
+void CSamplingControl::SendText(const std::string& text, int pane) {
+    platform::SendMessage(m_hFrame, kStatusText, reinterpret_cast<platform::WPARAM>(&text), pane);
 }
 
 void CSamplingControl::SendStatus(int kind, const SampleProgressRecord* record) {
@@ -192,8 +193,10 @@ void CSamplingControl::OnStartSample() {
     if (g_bDigitalUsed && m_digital.IsLoaded())
         StartDigitalChannels();
     m_bCanStartSample = 0;
+    m_nRunStartPhase = kRunStarting;
     if (!StartThread(m_bThreadRunning, &CSamplingControl::SampleThreadProc)) {
         // Without a thread nothing would ever complete the run: undo the start.
+        m_nRunStartPhase = kRunIdle;
         ResetRunFlags();
         m_bDigitalRun = 0;
         WaitDigitalThreadDone();
@@ -229,6 +232,7 @@ void CSamplingControl::SampleThreadProc() {
     default:
         break;
     }
+    m_nRunStartPhase = kRunIdle;
     Log("采样线程结束/>");
 }
 
@@ -256,7 +260,13 @@ void CSamplingControl::OnStopSample() {
     m_nBatchCounter = 0;
     SendText("正在停止采集，请稍候......");
     m_pHost->WriteProjectFile();
-    StopAcquisition();
+    // While the loop starts the acquisition, a stop sent from here could
+    // overtake its start: the loop stops the cases once its start is out.
+    int phase = kRunStarting;
+    if (m_nRunStartPhase.compare_exchange_strong(phase, kRunStopDeferred))
+        Log("采样启动中, 由采样线程停止采集");
+    else
+        StopAcquisition();
     ResetRunFlags();
     if (g_bDigitalUsed && m_digital.IsLoaded())
         StopDigitalChannels();
@@ -309,9 +319,10 @@ void CSamplingControl::OnSampleComplete() {
     const int writeError = g_nRunWriteError.load();
     if (writeError != 0) {
         Log("数据写入失败，保存的数据个数 " + std::to_string(project.m_nTotalDataCount));
+        // Posted: the sampling thread waits for this handler.
         if (!m_bRemoteRun)
-            platform::MessageBox(RunWriteErrorText(writeError), g_strAppTitle,
-                                 platform::MB_OK | platform::MB_ICONERROR);
+            platform::PostMessageBox(RunWriteErrorText(writeError), g_strAppTitle,
+                                     platform::MB_OK | platform::MB_ICONERROR);
     }
     if (m_pHost->IsForwardingOn()) {
         m_pHost->StopForwardSender();
@@ -394,7 +405,7 @@ bool CSamplingControl::HandleMessage(platform::UINT message, platform::WPARAM wP
         return true;
     case kStatusText:
         if (wParam)
-            m_pHost->SetStatusText(0, *reinterpret_cast<const std::string*>(wParam));
+            m_pHost->SetStatusText(static_cast<int>(lParam), *reinterpret_cast<const std::string*>(wParam));
         return true;
     case kOpenSampleFiles:
         OnOpenSampleFiles();

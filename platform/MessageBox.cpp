@@ -3,6 +3,8 @@
 
 #include <atomic>
 #include <cstdio>
+#include <deque>
+#include <mutex>
 
 namespace platform {
 
@@ -24,18 +26,58 @@ int ShowHere(const std::string& text, const std::string& caption, UINT flags) {
     return MessageBoxDefaultAnswer(flags);
 }
 
+struct PostedBox {
+    std::string text;
+    std::string caption;
+    UINT flags = 0;
+};
+
 // The target through which other threads reach the user-interface thread.
+// Posted boxes wait in its queue rather than in the messages, so that none
+// is lost with a message that is never delivered.
 class MessageBoxRelay : public MessageTarget {
 public:
     static constexpr UINT kShow = WM_USER;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message != kShow) {
-            return 0;
+    static constexpr UINT kShowPosted = WM_USER + 1;
+
+    void Post(PostedBox box) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_posted.push_back(std::move(box));
         }
-        const auto* request = reinterpret_cast<const BoxRequest*>(lParam);
-        return ShowHere(request->text, request->caption, request->flags);
+        PostMessage(GetSafeHwnd(), kShowPosted);
     }
+
+    LRESULT WindowProc(UINT message, WPARAM, LPARAM lParam) override {
+        if (message == kShow) {
+            const auto* request = reinterpret_cast<const BoxRequest*>(lParam);
+            return ShowHere(request->text, request->caption, request->flags);
+        }
+        if (message == kShowPosted) {
+            PostedBox box;
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                if (m_posted.empty()) {
+                    return 0;
+                }
+                box = std::move(m_posted.front());
+                m_posted.pop_front();
+            }
+            ShowHere(box.text, box.caption, box.flags);
+        }
+        return 0;
+    }
+
+private:
+    std::mutex m_mutex; // guards m_posted, the boxes not shown yet
+    std::deque<PostedBox> m_posted;
 };
+
+MessageBoxRelay& Relay() {
+    // Never destroyed: a worker may ask while the process winds down.
+    static auto* relay = new MessageBoxRelay;
+    return *relay;
+}
 
 } // namespace
 
@@ -70,11 +112,13 @@ int MessageBox(const std::string& text, const std::string& caption, UINT flags) 
     if (IsUiThread()) {
         return ShowHere(text, caption, flags);
     }
-    // Never destroyed: a worker may ask while the process winds down.
-    static auto* relay = new MessageBoxRelay;
     BoxRequest request{text, caption, flags};
     return static_cast<int>(
-        SendMessage(relay->GetSafeHwnd(), MessageBoxRelay::kShow, 0, reinterpret_cast<LPARAM>(&request)));
+        SendMessage(Relay().GetSafeHwnd(), MessageBoxRelay::kShow, 0, reinterpret_cast<LPARAM>(&request)));
+}
+
+void PostMessageBox(const std::string& text, const std::string& caption, UINT flags) {
+    Relay().Post(PostedBox{text, caption, flags});
 }
 
 MessageBoxRecorder::MessageBoxRecorder() : m_previous(GetMessageBoxHandler()) {

@@ -62,6 +62,12 @@ MessageBoxHandler* GetMessageBoxHandler();
 // be shown.
 int MessageBox(const std::string& text, const std::string& caption, UINT flags = MB_OK);
 
+// Hands a box with nothing to answer to the user-interface thread and returns
+// at once: a worker (or a handler that a worker waits for) goes on while the
+// box is shown, whoever clicks it and whenever. The boxes are shown in the
+// order they were posted; call from any thread.
+void PostMessageBox(const std::string& text, const std::string& caption, UINT flags = MB_OK);
+
 // Test handler: installs itself for its lifetime (restoring the previous
 // handler after), records every box and answers from a queue of answers,
 // then with the default button.

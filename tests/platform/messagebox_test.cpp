@@ -79,3 +79,23 @@ TEST(MessageBoxTest, BoxFromAWorkerIsShownOnTheUiThread) {
     EXPECT_EQ(answer, IDYES);
     EXPECT_EQ(handler.shownOn, std::this_thread::get_id());
 }
+
+TEST(MessageBoxTest, APostedBoxDoesNotHoldItsSenderAndIsShownInOrderOnTheUiThread) {
+    SetMessageDispatcher(nullptr);
+    MessageBoxRecorder recorder;
+    std::atomic<bool> returned{false};
+    std::thread worker([&] {
+        PostMessageBox("first", "cap", MB_OK | MB_ICONERROR);
+        PostMessageBox("second", "cap");
+        returned = true;
+    });
+    worker.join(); // nobody pumps meanwhile: the worker went on all the same
+    EXPECT_TRUE(returned.load());
+    EXPECT_TRUE(recorder.Records().empty()) << "shown only when the user-interface thread takes it";
+    PumpMessagesFor(5000, [&] { return recorder.Records().size() == 2; });
+    const auto records = recorder.Records();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].text, "first");
+    EXPECT_EQ(records[0].flags, MB_OK | MB_ICONERROR);
+    EXPECT_EQ(records[1].text, "second");
+}

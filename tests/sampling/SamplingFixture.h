@@ -24,6 +24,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -101,6 +102,8 @@ struct RecordingFrame : platform::MessageTarget {
     int holdStatuses = 0; // timed-run statuses without a record sent while paused
     std::map<platform::UINT, platform::LRESULT> answers; // results of messages the control does not handle
     std::vector<std::pair<platform::UINT, platform::WPARAM>> linkEnds;
+    // Called with each message before the control handles it.
+    std::function<void(platform::UINT, platform::WPARAM)> onMessage;
 
     platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM wParam,
                                  platform::LPARAM lParam) override {
@@ -118,6 +121,8 @@ struct RecordingFrame : platform::MessageTarget {
             if (answer != answers.end())
                 return answer->second;
         }
+        if (onMessage)
+            onMessage(message, wParam);
         platform::LRESULT result = 0;
         if (control)
             control->HandleMessage(message, wParam, lParam, result);

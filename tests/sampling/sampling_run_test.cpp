@@ -1,6 +1,7 @@
 // Sampling runs through the frame's commands against simulated cases: timed,
 // continuous, single, paused and event runs.
 #include "SamplingFixture.h"
+#include "SimulatedCaseStops.h"
 
 #include "platform/Files.h"
 
@@ -90,6 +91,76 @@ TEST_F(SamplingLoopbackTest, ASingleSampleFromASilentCaseFailsAfterTheWaitAndSto
     EXPECT_EQ(frame.statusKinds.back(), SAMPLE_MODE_SINGLE);
 }
 
+// The failure box of the sampling thread is shown while the run goes on to
+// its end: the run never waits for a click.
+TEST_F(SamplingLoopbackTest, AFailureBoxDoesNotHoldTheRun) {
+    Connect(kTwoCases);
+    g_nDelayDataGet = 500;
+    simulators[1]->SetSilent(true);
+    struct AnsweredAfterTheRun : platform::MessageBoxHandler {
+        std::function<bool()> runEnded;
+        std::vector<std::string> texts;
+        bool endedWhileShown = false;
+        int Show(const std::string& text, const std::string&, platform::UINT) override {
+            texts.push_back(text);
+            // A modal box: the user-interface thread goes on delivering.
+            platform::PumpMessagesFor(10000, runEnded);
+            endedWhileShown = runEnded();
+            return platform::IDOK;
+        }
+    } box;
+    box.runEnded = [&] {
+        return frame.Count(sampling_msg::kSampleComplete) >= 1 && !control->IsThreadRunning();
+    };
+    platform::SetMessageBoxHandler(&box);
+    Start(SAMPLE_MODE_SINGLE);
+    const bool completed = WaitCompleted();
+    platform::SetMessageBoxHandler(&boxes);
+    ASSERT_TRUE(completed);
+    ASSERT_EQ(box.texts, std::vector<std::string>{"采集数据失败!"});
+    EXPECT_TRUE(box.endedWhileShown) << "the run waited for the box";
+    EXPECT_TRUE(host.SawText("采集结束"));
+}
+
+// A Stop while a run starts: before its loop runs, while the loop sets the
+// acquisition up, and as its start goes out. Each loop ends the run without
+// a box, and a case it started gets its stop after its start.
+TEST_F(SamplingLoopbackTest, AStopWhileTheRunStartsEndsItAndLeavesNoCaseStreaming) {
+    Connect(kTwoCases);
+    for (const int mode :
+         {SAMPLE_MODE_SINGLE, SAMPLE_MODE_TIMED, SAMPLE_MODE_CONTINUOUS, SAMPLE_MODE_EVENT}) {
+        for (const char* stopAt : {"", "启动采集......", "采集开始"}) {
+            SCOPED_TRACE("mode " + std::to_string(mode) + ", stop at \"" + stopAt + "\"");
+            const int completions = frame.Count(sampling_msg::kSampleComplete);
+            bool stopped = false;
+            frame.onMessage = [&](platform::UINT message, platform::WPARAM wParam) {
+                if (!stopped && *stopAt != '\0' && message == sampling_msg::kStatusText &&
+                    *reinterpret_cast<const std::string*>(wParam) == stopAt) {
+                    stopped = true;
+                    control->OnStopSample();
+                }
+            };
+            Start(mode);
+            if (*stopAt == '\0') {
+                stopped = true;
+                control->OnStopSample();
+            }
+            ASSERT_TRUE(PumpUntil(
+                [&] {
+                    return frame.Count(sampling_msg::kSampleComplete) > completions &&
+                           !control->IsThreadRunning();
+                },
+                20000));
+            frame.onMessage = nullptr;
+            EXPECT_TRUE(stopped);
+            EXPECT_FALSE(IsRunActive());
+            EXPECT_EQ(control->m_bCanStartSample.load(), 1);
+            ExpectCasesLeftStopped(simulators, [](std::uint32_t ms) { PumpUntil([] { return false; }, ms); });
+        }
+    }
+    EXPECT_TRUE(boxes.Records().empty());
+}
+
 TEST_F(SamplingLoopbackTest, PauseHoldsATimedRunAndStartResumesIt) {
     Connect(kTwoCases);
     UseSteppingClock(400);
@@ -152,6 +223,7 @@ TEST_F(SamplingLoopbackTest, StartWhileSamplingDoesNothingAndRefusedSettingsStar
     EXPECT_TRUE(control->CanStartSample(3));
     UseSteppingClock(400);
     Start(SAMPLE_MODE_TIMED, 1);
+    ASSERT_TRUE(PumpUntil([&] { return simulators[0]->IsStreaming() && simulators[1]->IsStreaming(); }));
     control->OnStartSample();
     EXPECT_FALSE(control->CanStartSample(3));
     control->OnStopSample();

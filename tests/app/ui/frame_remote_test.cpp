@@ -3,6 +3,7 @@
 // current values and stops; the stored run holds what the cases sent.
 #include "FrameRunFixture.h"
 #include "RemotePacketCollector.h"
+#include "SimulatedCaseStops.h"
 
 #include "acquisition/DataForwardServer.h"
 #include "acquisition/RemotePacket.h"
@@ -135,6 +136,58 @@ TEST_F(FrameRemoteTest, AClientFindsBalancesRunsReadsAndStops) {
         }
         EXPECT_GE(expected - (blocks[0].nHeader & 0xFFFFFF), 10) << "consecutive samples, none lost";
     }
+}
+
+// A client that stops a run moments after starting it, while the program may
+// still be starting it: each run ends and says so, no case streams on after
+// the stop, nothing asks, and the next start runs and stores.
+TEST_F(FrameRemoteTest, AStopRightAfterAStartEndsTheRunAndTheNextStartStores) {
+    ConnectClient();
+    ASSERT_EQ(Command("QVDAS_FINDCASE", kRemoteFindCase).payload.size(), 16u);
+    UseVoltageConversion();
+    const std::size_t boxes = m_boxes.Records().size();
+    const auto reply = [](std::uint32_t type) {
+        return [type](const ReceivedPacket& p) { return p.IsReply(type); };
+    };
+    const auto expectCasesStopped = [&] {
+        ExpectCasesLeftStopped(m_simulators,
+                               [](std::uint32_t ms) { ProcessEventsUntil([] { return false; }, ms); });
+    };
+
+    for (const int mode : {SAMPLE_MODE_SINGLE, SAMPLE_MODE_CONTINUOUS}) {
+        SetRunSettings(mode, 1, 0);
+        for (const int delayMs : {100, 500, 1000}) {
+            SCOPED_TRACE("mode " + std::to_string(mode) + ", stop after " + std::to_string(delayMs) + " ms");
+            const std::size_t from = m_client.Count();
+            ASSERT_TRUE(m_client.Send("QVDAS_STARTSAMPLE"));
+            ProcessEventsUntil([] { return false; }, static_cast<std::uint32_t>(delayMs));
+            ASSERT_TRUE(m_client.Send("QVDAS_STOPSAMPLE"));
+            ReceivedPacket started, ended;
+            ASSERT_TRUE(m_client.WaitFor(reply(kRemoteStartSample), started, from));
+            EXPECT_EQ(started.IntAt(0), 1);
+            ASSERT_TRUE(m_client.WaitFor(reply(kRemoteStopSample), ended, from)) << "the run's end is told";
+            EXPECT_EQ(ended.IntAt(0), 1);
+            ASSERT_TRUE(WaitRunCompleted());
+            expectCasesStopped();
+        }
+    }
+
+    SetRunSettings(SAMPLE_MODE_SINGLE, 1, 0);
+    const std::size_t from = m_client.Count();
+    const ReceivedPacket started = Command("QVDAS_STARTSAMPLE", kRemoteStartSample);
+    EXPECT_EQ(started.IntAt(0), 1);
+    ReceivedPacket ended;
+    ASSERT_TRUE(m_client.WaitFor(reply(kRemoteStopSample), ended, from)) << "the single sample ends the run";
+    ASSERT_TRUE(WaitRunCompleted());
+    EXPECT_EQ(m_frame->GetSampling().m_nRunStoredCount, 1);
+    for (const int unit : kUnits) {
+        const auto blocks =
+            ReadBlocks(m_scratch.File("Projects/NetCtrl/NetCtrl_" + std::to_string(unit) + ".dat"));
+        ASSERT_EQ(blocks.size(), 1u) << "unit " << unit;
+        ExpectSimulatorValues(blocks[0], unit);
+    }
+    expectCasesStopped();
+    EXPECT_EQ(m_boxes.Records().size(), boxes) << "nothing waits for a click";
 }
 
 // Connections to the case port that close at once (a port check, a scanner,
