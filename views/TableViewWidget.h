@@ -23,6 +23,7 @@ class CDlgPageSetup;
 class CTableData;
 class CTableGridModel;
 class CDlgTableProperty;
+class QMenu;
 class QPrinter;
 class QPushButton;
 class QTabBar;
@@ -95,6 +96,8 @@ public:
     std::function<void()> onAlarmSound;
 
     std::vector<QString> ContextMenuTexts() const;
+    // The context menu ("TableView"); each item carries its command id.
+    QMenu* BuildContextMenu(QWidget* parent);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -104,6 +107,7 @@ protected:
 private:
     CTableViewWidget(const TableWorld& world, QWidget* parent);
     void SyncView();
+    void FitColumns();
     void SyncTabs();
     void LayoutChildren();
     int RunDefaultSaveOptionsDialog(const TableSavePreset& preset, TableSaveKind kind,
