@@ -213,9 +213,26 @@ void CTableViewWidget::FitColumns() {
     const int last = m_grid->rowAt(std::max(m_grid->viewport()->height() - 1, 0));
     const int end = last < 0 ? grid.Rows() : last + 1;
     const QFontMetrics metrics(m_grid->font());
+    // A live refresh must not shape every text anew: values (ASCII) add up
+    // their characters' advances, other texts are measured once.
+    if (m_asciiWidths.empty())
+        for (int c = 0; c < 128; ++c)
+            m_asciiWidths.push_back(metrics.horizontalAdvance(QChar(c)));
+    if (m_textWidths.size() > 4096)
+        m_textWidths.clear();
     const auto textWidth = [&](int row, int column) {
         const std::string& text = grid.At(row, column).text;
-        return text.empty() ? 0 : metrics.horizontalAdvance(QString::fromStdString(text));
+        int ascii = 0;
+        for (const char c : text) {
+            if (static_cast<unsigned char>(c) >= 128) {
+                const auto [it, added] = m_textWidths.try_emplace(text, 0);
+                if (added)
+                    it->second = metrics.horizontalAdvance(QString::fromStdString(text));
+                return it->second;
+            }
+            ascii += m_asciiWidths[std::size_t(c)];
+        }
+        return ascii;
     };
     for (int c = 0; c < grid.Columns(); ++c) {
         int widest = 0;

@@ -13,6 +13,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 struct CaseSampleBlock;
@@ -124,4 +126,8 @@ private:
     const ExportContext* m_pExportContext = nullptr;
     std::vector<int> m_measureTypes{0, 1, 2, 3, 4, 5, 6};
     bool m_bSyncingTabs = false;
+    // Pixel widths in the grid's font: of the ASCII characters, and of the
+    // other texts met so far.
+    std::vector<int> m_asciiWidths;
+    std::unordered_map<std::string, int> m_textWidths;
 };
