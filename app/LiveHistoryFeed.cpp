@@ -1,6 +1,8 @@
 // The live history buffer and its compression.
 #include "app/LiveHistoryFeed.h"
 
+#include "acquisition/CaseSampleBlock.h"
+
 #include <algorithm>
 
 void CLiveHistoryFeed::Reset(int blockSize, int channelCount) {
@@ -9,8 +11,9 @@ void CLiveHistoryFeed::Reset(int blockSize, int channelCount) {
     if (m_nKeep < 1)
         m_nKeep = 1;
     m_nWindow = m_nBlock - m_nKeep;
+    // A slot no sample has reached holds no value.
     m_Buffers.assign(static_cast<std::size_t>(channelCount > 0 ? channelCount : 0),
-                     std::vector<float>(static_cast<std::size_t>(m_nBlock), 0.0f));
+                     std::vector<float>(static_cast<std::size_t>(m_nBlock), kNoValue));
 }
 
 void CLiveHistoryFeed::Store(int slot, const float* latest) {

@@ -14,14 +14,14 @@ public:
         int nPoints = 0;   // points the views receive
         int nDrawFrom = 0; // first and last point drawn
         int nDrawTo = 0;
-        int nAxisEnd = 0; // the time axis' end (its length while s <= B)
+        int nAxisEnd = 0;  // the time axis' end (its length while s <= B)
         int nCopyFrom = 0; // first point the views copy: the ones this sample wrote
         bool bRepaintErase = false;
         bool bRepaintNoErase = false; // after a compression
         bool bCompressed = false;
     };
 
-    // B points per channel for this many channels; all values 0.
+    // B points per channel for this many channels, none holding a value yet.
     void Reset(int blockSize, int channelCount);
     // One sample: a is the first announce counter, s the counter of the
     // sampling mode (the third in continuous mode), latest the newest value

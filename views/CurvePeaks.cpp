@@ -72,8 +72,8 @@ void SortPeaksByValue(std::vector<PeakRecord>& records, int shown) {
         }
     }
     const float threshold = largest.top();
-    const auto end = std::stable_partition(records.begin(), records.end(),
-                                           [threshold](const PeakRecord& r) { return r.fValue >= threshold; });
+    const auto end = std::stable_partition(
+        records.begin(), records.end(), [threshold](const PeakRecord& r) { return r.fValue >= threshold; });
     const int count = int(end - records.begin());
     for (int i = 0; i < shown; ++i)
         for (int j = i + 1; j < count; ++j)
@@ -92,6 +92,23 @@ PeakList BuildPeakList(int K, int count, const double* times, const float* value
     list.found = std::min<int>(K, int(peaks.size()));
     std::copy_n(peaks.begin(), list.found, list.entries.begin());
     return list;
+}
+
+std::vector<std::string> PeakListBoxLines(const PeakList& list, int pointCount, int xPrecision,
+                                          int yPrecision, bool storedData) {
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < list.entries.size(); ++i) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%02d", int(i) + 1);
+        const PeakRecord& entry = list.entries[i];
+        const std::string time = Fixed(xPrecision, storedData ? double(entry.fTime) : 0.0);
+        if (time.size() >= 9 || int(i) >= pointCount)
+            lines.push_back(std::string(number) + "   No Peak");
+        else
+            lines.push_back(std::string(number) + "   " + time + "   " +
+                            Fixed(yPrecision, double(entry.fValue)));
+    }
+    return lines;
 }
 
 std::string PeakFileText(const PeakList& list, int xPrecision, int yPrecision) {

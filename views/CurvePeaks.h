@@ -32,6 +32,14 @@ struct PeakList {
 // The K entries of the list over a series.
 PeakList BuildPeakList(int K, int count, const double* times, const float* values);
 
+// The entry lines of the list box, one per entry: "%02d" of its number,
+// then its time and value in the precisions given, or "No Peak" for an
+// entry past the window's point count or whose time text is 9 characters or
+// longer. Entries past the real peaks that the window holds show their zero
+// time and value. Without stored data the times read 0.
+std::vector<std::string> PeakListBoxLines(const PeakList& list, int pointCount, int xPrecision,
+                                          int yPrecision, bool storedData);
+
 // The peak output file's text (GBK, "\n" line ends): a heading line and one
 // line per entry, numbered from 0, in columns of 20 bytes.
 std::string PeakFileText(const PeakList& list, int xPrecision, int yPrecision);

@@ -103,6 +103,12 @@ bool CCurveViewModel::FreeCurveBuffers() {
     return true;
 }
 
+void CCurveViewModel::ClearPointValues() {
+    for (CCurveSeries& curve : m_Curves)
+        std::fill(curve.m_Values.begin(), curve.m_Values.end(), kNoValue);
+    m_bDataExtremes = false;
+}
+
 void CCurveViewModel::AssignChannelIds() {
     m_CurveIds.assign(m_Curves.size(), 0);
     for (std::size_t i = 0; i < m_Curves.size(); ++i) {

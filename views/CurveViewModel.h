@@ -65,6 +65,8 @@ public:
     bool AllocCurveBuffers(const CurveWorld& world);
     bool FreeCurveBuffers();
     bool HasCurves() const { return !m_Curves.empty(); }
+    // Every point of every curve holds no value (a live page no sample has reached).
+    void ClearPointValues();
     int GetChannelCount() const { return m_nShowDataLineCount; }
     std::vector<int> GetChannelIDs() const;
     // The channel of curve i after the assignment by signal kind and mode.

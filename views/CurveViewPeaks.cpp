@@ -12,17 +12,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <cstdio>
-
-namespace {
-
-std::string Fixed(int precision, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", std::clamp(precision, 0, 12), value);
-    return text;
-}
-
-} // namespace
 
 bool CCurveViewWidget::PeakCommandsEnabled() const {
     const CCurveViewModel& m = m_model;
@@ -84,17 +73,9 @@ void CCurveViewWidget::PaintPeaks(QPainter& painter) {
     const int channel = m.CurveChannel(active);
     lines.push_back(FormatChannelName(channel));
     lines.push_back("Peak#   X   Y");
-    for (std::size_t i = 0; i < m_peaks.entries.size(); ++i) {
-        char number[16];
-        std::snprintf(number, sizeof number, "%02d", int(i) + 1);
-        const PeakRecord& peak = m_peaks.entries[i];
-        if (int(i) >= m_peaks.found)
-            lines.push_back(std::string(number) + "   No Peak");
-        else
-            lines.push_back(std::string(number) + "   " +
-                            Fixed(m.m_Options.m_nXPrecision, double(peak.fTime)) + "   " +
-                            Fixed(m.m_Options.m_nYPrecision, double(peak.fValue)));
-    }
+    for (const std::string& line : PeakListBoxLines(m_peaks, points, m.m_Options.m_nXPrecision,
+                                                    m.m_Options.m_nYPrecision, m.m_bStoredData))
+        lines.push_back(line);
     const PlotRect& plot = m.GetPlotRect();
     const bool placed = m.m_PeakListBox[0] != 0 || m.m_PeakListBox[1] != 0;
     PaintTextBox(painter, lines, placed ? m.m_PeakListBox[0] : plot.left + 4,

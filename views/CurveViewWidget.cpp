@@ -246,6 +246,8 @@ void CCurveViewWidget::PrepareForSampling(int pageWidth) {
         m_model.m_nWindowCount = w;
     m_model.FreeCurveBuffers();
     m_model.AllocCurveBuffers(m_world);
+    // Samples of the run before the view's first one were never fed to it.
+    m_model.ClearPointValues();
     m_model.SetPointCount(0);
     m_bEnvelopesDirty = true;
     m_bLive = true;

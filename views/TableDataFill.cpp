@@ -123,12 +123,11 @@ void CTableData::FillChannelCell(int slot, int ch, bool& alarm) {
             text = notBalanced ? "未平衡" : "平衡";
         break;
     case TABLE_BALANCE_VALUES:
-        if (m_world.bBalanceResults) {
-            const float zero = std::size_t(slot) < m_world.zeroSet.size()
-                                   ? m_world.zeroSet[std::size_t(slot)].fValues[ch]
-                                   : 0.0f;
-            text = notBalanced ? "未平衡" : FormatDefault(zero);
-        }
+        // A unit without a zero value shows none.
+        if (m_world.bBalanceResults && notBalanced)
+            text = "未平衡";
+        else if (m_world.bBalanceResults && std::size_t(slot) < m_world.zeroSet.size())
+            text = FormatDefault(m_world.zeroSet[std::size_t(slot)].fValues[ch]);
         break;
     case TABLE_CHECK_RESULTS: {
         const std::size_t index = std::size_t(slot) * 16 + std::size_t(ch);

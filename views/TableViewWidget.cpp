@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -21,6 +22,8 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTableView>
 
@@ -30,6 +33,8 @@ namespace {
 
 constexpr int kStripHeight = 22;
 constexpr int kTwipsPerPixel = 15;
+// Room around a cell's text: the item margins and the grid line.
+constexpr int kCellPadding = 12;
 
 std::vector<CTableViewWidget*>& Registry() {
     static std::vector<CTableViewWidget*> views;
@@ -74,6 +79,8 @@ CTableViewWidget::CTableViewWidget(const TableWorld& world, QWidget* parent)
     m_grid->verticalHeader()->setDefaultSectionSize(kTableRowHeight / kTwipsPerPixel);
     m_grid->installEventFilter(this);
     m_grid->viewport()->installEventFilter(this);
+    // Rows scrolled into view may hold wider texts.
+    connect(m_grid->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { FitColumns(); });
     m_status = new QPushButton(this);
     m_status->setFlat(true);
     m_topTabs = new QTabBar(this);
@@ -140,9 +147,6 @@ void CTableViewWidget::LoadBatchData() {
 }
 
 void CTableViewWidget::Relayout() {
-    // A window not yet shown has no width of its own; its first resize fits the columns.
-    if (m_grid->isVisible())
-        m_data.m_nClientWidth = m_grid->viewport()->width();
     m_data.RebuildGrid();
     m_data.AllocDataBuffer();
     SyncView();
@@ -196,10 +200,51 @@ void CTableViewWidget::SyncTabs() {
 
 void CTableViewWidget::SyncView() {
     m_model->Sync();
-    const auto& widths = m_data.m_grid.columnWidths;
-    for (std::size_t c = 0; c < widths.size(); ++c)
-        m_grid->setColumnWidth(int(c), widths[c] / kTwipsPerPixel);
+    FitColumns();
     SyncTabs();
+}
+
+void CTableViewWidget::FitColumns() {
+    // A column is as wide as the layout gives it, and never narrower than
+    // the texts it shows (the heading rows and the rows in view), so that no
+    // heading or value is cut short.
+    const TableGrid& grid = m_data.m_grid;
+    const int first = std::max(m_grid->rowAt(0), 0);
+    const int last = m_grid->rowAt(std::max(m_grid->viewport()->height() - 1, 0));
+    const int end = last < 0 ? grid.Rows() : last + 1;
+    const QFontMetrics metrics(m_grid->font());
+    // A live refresh must not shape every text anew: values (ASCII) add up
+    // their characters' advances, other texts are measured once.
+    if (m_asciiWidths.empty())
+        for (int c = 0; c < 128; ++c)
+            m_asciiWidths.push_back(metrics.horizontalAdvance(QChar(c)));
+    if (m_textWidths.size() > 4096)
+        m_textWidths.clear();
+    const auto textWidth = [&](int row, int column) {
+        const std::string& text = grid.At(row, column).text;
+        int ascii = 0;
+        for (const char c : text) {
+            if (static_cast<unsigned char>(c) >= 128) {
+                const auto [it, added] = m_textWidths.try_emplace(text, 0);
+                if (added)
+                    it->second = metrics.horizontalAdvance(QString::fromStdString(text));
+                return it->second;
+            }
+            ascii += m_asciiWidths[std::size_t(c)];
+        }
+        return ascii;
+    };
+    for (int c = 0; c < grid.Columns(); ++c) {
+        int widest = 0;
+        for (int r = 0; r < grid.FixedRows() && r < grid.Rows(); ++r)
+            widest = std::max(widest, textWidth(r, c));
+        for (int r = std::max(first, grid.FixedRows()); r < end && r < grid.Rows(); ++r)
+            widest = std::max(widest, textWidth(r, c));
+        const int twips = c < int(grid.columnWidths.size()) ? grid.columnWidths[std::size_t(c)] : 0;
+        const int width = std::max(twips / kTwipsPerPixel, widest + kCellPadding);
+        if (m_grid->columnWidth(c) != width)
+            m_grid->setColumnWidth(c, width);
+    }
 }
 
 void CTableViewWidget::LayoutChildren() {
@@ -215,13 +260,19 @@ void CTableViewWidget::LayoutChildren() {
 void CTableViewWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     LayoutChildren();
-    m_data.m_nClientWidth = m_grid->viewport()->width();
-    m_data.SetColumnWidths();
-    SyncView();
 }
 
 bool CTableViewWidget::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+    case QEvent::Resize:
+        // The grid's client area has its size only once the grid itself was
+        // laid out (a window not yet shown lays it out when it shows).
+        if (watched == m_grid->viewport()) {
+            m_data.m_nClientWidth = static_cast<QResizeEvent*>(event)->size().width();
+            m_data.SetColumnWidths();
+            SyncView();
+        }
+        break;
     case QEvent::KeyPress:
         m_data.m_bCtrlDown = static_cast<QKeyEvent*>(event)->key() == Qt::Key_Control;
         break;
@@ -256,30 +307,36 @@ std::vector<QString> CTableViewWidget::ContextMenuTexts() const {
     return texts;
 }
 
-void CTableViewWidget::contextMenuEvent(QContextMenuEvent* event) {
-    if (m_data.m_bCtrlDown)
-        return;
-    QMenu menu(this);
+QMenu* CTableViewWidget::BuildContextMenu(QWidget* parent) {
+    auto* menu = new QMenu(parent);
     static const int ids[] = {ID_TABLE_SHOW_BALANCE_STATE, ID_TABLE_SHOW_BALANCE_VALUES,
                               ID_TABLE_SHOW_MEASURED,      ID_TABLE_SHOW_ROSETTE,
                               ID_TABLE_SHOW_HISTORY,       ID_TABLE_PROPERTIES};
     const std::vector<QString> texts = ContextMenuTexts();
     auto add = [&](const QString& text, int id) {
-        QAction* action = menu.addAction(text, this, [this, id] { OnCommand(id); });
+        QAction* action = menu->addAction(text, this, [this, id] { OnCommand(id); });
+        action->setData(id);
         const int mode = TableModeOfCommand(id);
         action->setCheckable(mode >= 0);
         action->setChecked(mode >= 0 && mode == m_data.m_nShowDataType);
     };
     for (int i = 0; i < 6; ++i) {
         if (i == 5)
-            menu.addSeparator();
+            menu->addSeparator();
         add(texts[std::size_t(i)], ids[i]);
     }
     if (texts.size() > 6) {
-        menu.addSeparator();
+        menu->addSeparator();
         add(texts[6], ID_TABLE_SHOW_DIGITAL_HISTORY);
     }
-    menu.exec(event->globalPos());
+    return menu;
+}
+
+void CTableViewWidget::contextMenuEvent(QContextMenuEvent* event) {
+    if (m_data.m_bCtrlDown)
+        return;
+    std::unique_ptr<QMenu> menu(BuildContextMenu(nullptr));
+    menu->exec(event->globalPos());
 }
 
 bool CTableViewWidget::OnCommand(int id) {

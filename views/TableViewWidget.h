@@ -13,6 +13,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 struct CaseSampleBlock;
@@ -23,6 +25,7 @@ class CDlgPageSetup;
 class CTableData;
 class CTableGridModel;
 class CDlgTableProperty;
+class QMenu;
 class QPrinter;
 class QPushButton;
 class QTabBar;
@@ -95,6 +98,8 @@ public:
     std::function<void()> onAlarmSound;
 
     std::vector<QString> ContextMenuTexts() const;
+    // The context menu ("TableView"); each item carries its command id.
+    QMenu* BuildContextMenu(QWidget* parent);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -104,6 +109,7 @@ protected:
 private:
     CTableViewWidget(const TableWorld& world, QWidget* parent);
     void SyncView();
+    void FitColumns();
     void SyncTabs();
     void LayoutChildren();
     int RunDefaultSaveOptionsDialog(const TableSavePreset& preset, TableSaveKind kind,
@@ -120,4 +126,8 @@ private:
     const ExportContext* m_pExportContext = nullptr;
     std::vector<int> m_measureTypes{0, 1, 2, 3, 4, 5, 6};
     bool m_bSyncingTabs = false;
+    // Pixel widths in the grid's font: of the ASCII characters, and of the
+    // other texts met so far.
+    std::vector<int> m_asciiWidths;
+    std::unordered_map<std::string, int> m_textWidths;
 };

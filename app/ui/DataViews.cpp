@@ -212,6 +212,9 @@ void CTableView::ReloadDataWindow() {
         m_pTable->ShowStoredSample(doc->m_nScreenDataLeft);
     } else {
         m_pTable->UpdateTable();
+        // The balance time of the balance modes, say; a run writes its own.
+        if (!m_pWorld->bSampling)
+            m_pTable->UpdateStatusText("", "");
     }
 }
 

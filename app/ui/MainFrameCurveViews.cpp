@@ -195,6 +195,10 @@ void CMainFrame::FeedCurveViews(const std::int32_t* counters, bool senderDraws) 
         if (!view->IsLive() || counters[0] <= 1) {
             model.m_fSampleInterval = float(GetSampleTimeStep(m_project.m_SampleSettings));
             view->PrepareForSampling(blockSize);
+            // Once the run ends the view shows the stored run.
+            if (auto* curve = qobject_cast<CQV7411N_NewFrameView*>(view->parentWidget()))
+                if (CQV7411N_NewFrameDoc* doc = curve->GetDocument())
+                    doc->SetStoredData(true);
         }
         model.m_nFirstSample = step.nBatchStart;
         view->SetVirtualChannelValues(virtualValues);

@@ -51,9 +51,7 @@ void CMainFrame::SetupHistoryView(CChildFrame* child) {
 }
 
 void CMainFrame::FeedHistoryViews(const std::int32_t* counters) {
-    // A copy: a view that closes while it is fed must not move the others.
-    const std::vector<CHistoryViewWidget*> views = CHistoryViewWidget::HistoryViews();
-    if (counters == nullptr || views.empty())
+    if (counters == nullptr)
         return;
     const SampleSettings& settings = m_project.m_SampleSettings;
     const int a = counters[0];
@@ -72,8 +70,12 @@ void CMainFrame::FeedHistoryViews(const std::int32_t* counters) {
     const float* latest = sampling.GetValueBuffer();
     if (latest == nullptr)
         return;
+    // The history is kept with no view open too: a view opened during the
+    // run shows the run from its start.
     const CLiveHistoryFeed::Step step = feed.Feed(a, s, latest);
-    if (step.nPoints <= 0)
+    // A copy: a view that closes while it is fed must not move the others.
+    const std::vector<CHistoryViewWidget*> views = CHistoryViewWidget::HistoryViews();
+    if (step.nPoints <= 0 || views.empty())
         return;
     std::vector<const float*> buffers(std::size_t(places), nullptr);
     for (int p = 0; p < places; ++p)

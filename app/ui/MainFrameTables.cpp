@@ -4,12 +4,14 @@
 // project's stored run.
 // The table view's plain headers come before any Qt header: the online layout
 // they include has a member named like one of Qt's keywords.
+#include "acquisition/SamplingControl.h"
 #include "views/TableData.h"
 
 #include "app/ui/MainFrame.h"
 
 #include "acquisition/NetComm.h"
 #include "app/AppSettings.h"
+#include "app/CaseTables.h"
 #include "app/RunFlags.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
@@ -104,11 +106,35 @@ void CMainFrame::FillTableWorld(TableWorld& world) const {
     }
     world.rosetteGroups = m_project.m_RosetteGroups;
     world.residualGroups = m_project.m_ResidualGroups;
+    // The balance results: their time and, by slot, the zero sample set the
+    // balance converted (the frame keeps it by unit number).
+    world.bBalanceResults = m_project.m_bBalanceStatus != 0;
+    world.strBalanceTime = m_project.m_strBalanceTime;
+    world.zeroSet.clear();
+    if (m_pSampling != nullptr) {
+        const CaseSampleBlock* zeroSet = m_pSampling->GetZeroSet();
+        for (int unit : world.caseList)
+            world.zeroSet.push_back(unit >= 0 && unit < MAX_CHANNEL_CASE_COUNT ? zeroSet[unit]
+                                                                               : CaseSampleBlock{});
+    }
 }
 
 void CMainFrame::SetupTableView(CChildFrame* child) {
-    if (auto* view = qobject_cast<CTableView*>(child->GetActiveView()))
-        view->fillFromFrame = [this](TableWorld& world) { FillTableWorld(world); };
+    auto* view = qobject_cast<CTableView*>(child->GetActiveView());
+    if (view == nullptr)
+        return;
+    view->fillFromFrame = [this](TableWorld& world) { FillTableWorld(world); };
+    CTableViewWidget* table = view->GetTable();
+    if (table == nullptr)
+        return;
+    // Another display mode: the document keeps it for its title, and the
+    // table takes the frame's tables again (a balance may have come since).
+    CQV7411N_NewFrameDoc* doc = child->GetDocument();
+    table->onModeChanged = [view, table, doc] {
+        doc->m_nShowGraphType = table->Data().m_nShowDataType;
+        view->ReloadDataWindow();
+        doc->UpdateTitle();
+    };
 }
 
 void CMainFrame::RefreshTableViews() {

@@ -81,6 +81,19 @@ TEST(CurvePeaks, FallbackMarkersAndShortLists) {
     }
 }
 
+TEST(CurvePeaks, BoxShowsZeroEntriesInsideTheWindowAndNoPeakPastItOrForLongTimes) {
+    PeakList list;
+    list.entries = {{4, 2.5f, 7.25f}, {9, 12345.678f, 3.0f}, {}, {}};
+    list.found = 2;
+    // Entry 3 is past the window's three points; entry 2 the zero entry inside it.
+    EXPECT_EQ(
+        PeakListBoxLines(list, 3, 3, 2, true),
+        (std::vector<std::string>{"01   2.500   7.25", "02   No Peak", "03   0.000   0.00", "04   No Peak"}));
+    // Live: the times read 0, so a long time text hides no entry.
+    EXPECT_EQ(PeakListBoxLines(list, 10, 1, 0, false),
+              (std::vector<std::string>{"01   0.0   7", "02   0.0   3", "03   0.0   0", "04   0.0   0"}));
+}
+
 TEST(CurvePeaks, FileKeepsEveryEntryInTwentyByteColumns) {
     PeakList list;
     list.entries = {{4, 12345.678f, 2.5f}, {1, 0.5f, -1.25f}, {}};

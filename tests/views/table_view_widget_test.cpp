@@ -18,11 +18,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTableView>
 #include <QTimer>
 
 #include <array>
@@ -62,6 +64,32 @@ protected:
     std::array<float, 4104> values{};
     int alarmSounds = 0;
 };
+
+// A narrow window: the share of its width would cut the headings and the
+// not-balanced texts short; every column still fits every text it holds, on
+// the first showing and after a run's feed.
+TEST_F(TableViewWidgetTest, ColumnsFitTheirTextsInANarrowWindow) {
+    world.bSampling = true;
+    world.channels[3].nZero = kNotBalancedZero;
+    QWidget parent;
+    parent.resize(420, 300);
+    auto view = View();
+    view->setParent(&parent);
+    view->setGeometry(0, 0, 420, 300);
+    parent.show();
+    for (int i = 0; i < 32; ++i)
+        values[std::size_t(i)] = -12345.678f;
+    view->Data().m_nDataPrecision = 3;
+    Feed(*view);
+    const QFontMetrics metrics(view->Grid()->font());
+    const TableGrid& grid = view->Data().m_grid;
+    ASSERT_EQ(grid.At(1, 4).text, "未平衡");
+    for (int c = 0; c < grid.Columns(); ++c)
+        for (int r = 0; r < grid.Rows(); ++r)
+            EXPECT_GT(view->Grid()->columnWidth(c),
+                      metrics.horizontalAdvance(QString::fromStdString(grid.At(r, c).text)))
+                << "row " << r << " column " << c << " \"" << grid.At(r, c).text << "\"";
+}
 
 TEST_F(TableViewWidgetTest, LiveSampleSetsRefreshOnlyTheCellsThatChanged) {
     world.bSampling = true;

@@ -48,22 +48,21 @@ protected:
         }
         dialog.AddSelected();
     }
-};
 
-TEST_F(FrameCurveViewTest, ARealTimeWindowDrawsAContinuousRunPageByPage) {
-    m_boxes.QueueAnswer(platform::IDYES);
-    ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
-    ASSERT_EQ(g_nCaseCount, 3);
-    UseVoltageConversion();
-    ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
-    SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
-    {
+    // The cases found, a project prepared and a continuous run of pages of
+    // kPageWidth samples set up.
+    void PrepareContinuousRun() {
+        FindCasesAndPrepareProject();
+        SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
         SampleSettings settings = m_frame->GetProjectState().m_SampleSettings;
         settings.nAnalysisBlockSize = kPageWidth;
         m_frame->GetProjectState().m_SampleSettings = settings;
         m_frame->GetSampleParamBar()->SetSampleSettings(settings);
     }
+};
 
+TEST_F(FrameCurveViewTest, ARealTimeWindowDrawsAContinuousRunPageByPage) {
+    PrepareContinuousRun();
     ASSERT_TRUE(m_frame->RunCommand(ID_NEW_REALTIME_WINDOW));
     ASSERT_EQ(CCurveViewWidget::CurveViews().size(), 1u);
     CCurveViewWidget& view = *CCurveViewWidget::CurveViews().front();
@@ -196,9 +195,51 @@ TEST_F(FrameCurveViewTest, ARealTimeWindowDrawsAContinuousRunPageByPage) {
     ASSERT_EQ(band.nChannel / 16, 0);
     ASSERT_GT(history.Model().m_nValidCount, 1);
     for (int i : {0, 1})
-        EXPECT_NEAR(band.series.m_Values[std::size_t(i)], unit0[std::size_t(i)].fValues[band.nChannel] * 0.001,
-                    1e-4)
+        EXPECT_NEAR(band.series.m_Values[std::size_t(i)],
+                    unit0[std::size_t(i)].fValues[band.nChannel] * 0.001, 1e-4)
             << "point " << i;
+}
+
+// A curve window that followed a run shows the stored run once it stops, as
+// one opened after the stop does, and moves through it with the document's
+// batch commands.
+TEST_F(FrameCurveViewTest, AWindowThatFollowedARunShowsTheStoredRunAfterTheStop) {
+    PrepareContinuousRun();
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_REALTIME_WINDOW));
+    ASSERT_EQ(CCurveViewWidget::CurveViews().size(), 1u);
+    CCurveViewWidget& view = *CCurveViewWidget::CurveViews().front();
+    ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return m_frame->GetSampling().m_nRunStoredCount >= 3 * kPageWidth; },
+                                   20000));
+    ASSERT_TRUE(m_frame->RunCommand(ID_STOP_SAMPLE));
+    ASSERT_TRUE(WaitRunCompleted());
+
+    // Each point is the stored value of the curve's channel at the window's sample.
+    const auto expectStored = [&](const CCurveViewWidget& shown) {
+        const CCurveViewModel& m = shown.Model();
+        EXPECT_TRUE(m.m_bStoredData);
+        ASSERT_GT(m.PointCount(), 0);
+        const int channel = m.GetChannelIDs().front();
+        const auto blocks =
+            ReadBlocks(m_scratch.File("Projects/Run/Run_" + std::to_string(channel / 16) + ".dat"));
+        for (int i = 0; i < m.PointCount(); ++i) {
+            const std::size_t sample = std::size_t(m.m_nFirstSample + i);
+            ASSERT_LT(sample, blocks.size());
+            ASSERT_NEAR(m.PointValue(0, i), blocks[sample].fValues[channel % 16] * 0.001, 1e-4)
+                << "sample " << sample;
+        }
+    };
+    expectStored(view);
+    const int first = view.Model().m_nFirstSample;
+    ASSERT_TRUE(m_frame->RunCommand(ID_DATA_NEXT_BATCH));
+    EXPECT_EQ(view.Model().m_nFirstSample, first + 1);
+    expectStored(view);
+    ASSERT_TRUE(m_frame->RunCommand(ID_DATA_FIRST));
+    EXPECT_EQ(view.Model().m_nFirstSample, 0);
+    expectStored(view);
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_REALTIME_WINDOW));
+    ASSERT_EQ(CCurveViewWidget::CurveViews().size(), 2u);
+    expectStored(*CCurveViewWidget::CurveViews().back());
 }
 
 TEST_F(FrameCurveViewTest, AGuardedStopAsksForTheCodeAndCancelKeepsTheRun) {

@@ -18,6 +18,7 @@
 #include "panels/DlgSignalSelect.h"
 #include "panels/MSFlexGrid.h"
 #include "views/BarViewWidget.h"
+#include "views/CurveViewWidget.h"
 #include "views/HistoryViewWidget.h"
 
 #include <QAction>
@@ -111,6 +112,56 @@ TEST_F(FrameHistoryViewTest, TheSampleHandlerHandsEveryViewTheLiveHistory) {
     EXPECT_GT(views[1]->Model().m_Bands[0].nChannel, 15);
     // Outside a continuous run the time axis counts samples.
     EXPECT_EQ(views[0]->Model().m_fTimeStep, 0.0);
+}
+
+// Curve and history windows opened in the middle of a run: the history shows
+// the run from its first sample, the curve page the samples before its
+// opening as no value; neither draws a value of 0 that was never measured.
+TEST_F(FrameHistoryViewTest, WindowsOpenedDuringARunShowTheEarlierSamplesOrNothing) {
+    PrepareRun(SAMPLE_MODE_TIMED);
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_REALTIME_WINDOW));
+    const int places = g_nCaseCount * 16;
+    CLiveHistoryFeed reference;
+    reference.Reset(kBlock, places);
+    auto* values = const_cast<float*>(m_frame->GetSampling().GetValueBuffer());
+    CLiveHistoryFeed::Step step;
+    const auto send = [&](std::int32_t a) {
+        for (int p = 0; p < places; ++p)
+            values[p] = float(a * 1000 + p);
+        const std::int32_t counters[3] = {a, a, a};
+        step = reference.Feed(a, a, values);
+        platform::SendMessage(m_frame->GetSafeHwnd(), sampling_msg::kNewSampleSet, 0,
+                              reinterpret_cast<platform::LPARAM>(counters));
+    };
+    constexpr int kBefore = kBlock + 5; // the windows open at point 5 of the second page
+    for (std::int32_t a = 1; a <= kBefore; ++a)
+        send(a);
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_REALTIME_WINDOW));
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+    send(kBefore + 1);
+
+    ASSERT_EQ(CCurveViewWidget::CurveViews().size(), 2u);
+    const CCurveViewModel& curve = CCurveViewWidget::CurveViews().back()->Model();
+    ASSERT_EQ(curve.m_nFirstSample, kBlock);
+    ASSERT_EQ(curve.PointCount(), 6);
+    ASSERT_TRUE(curve.HasCurves());
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(curve.PointValue(0, i), kNoValue) << "point " << i;
+    EXPECT_NE(curve.PointValue(0, 5), kNoValue);
+
+    ASSERT_EQ(CHistoryViewWidget::HistoryViews().size(), 1u);
+    CHistoryViewWidget& history = *CHistoryViewWidget::HistoryViews().front();
+    const CHistoryViewModel& m = history.Model();
+    // The whole run so far, squeezed as the live history squeezes it.
+    ASSERT_EQ(m.m_nValidCount, step.nPoints);
+    for (int b = 0; b < m.m_nBandsPerPage; ++b) {
+        const HistoryBand& band = m.m_Bands[std::size_t(b)];
+        const int place = history.World().setPosition[std::size_t(band.nChannel)];
+        ASSERT_GE(place, 0);
+        for (int i = 0; i < step.nPoints; ++i)
+            ASSERT_EQ(band.series.m_Values[std::size_t(i)], reference.GetBuffer(place)[i])
+                << "channel " << band.nChannel << " point " << i;
+    }
 }
 
 TEST_F(FrameHistoryViewTest, ChannelsTakenOutInTheChannelBarLeaveTheHistoryBands) {

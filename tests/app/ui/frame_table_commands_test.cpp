@@ -7,6 +7,7 @@
 
 #include "app/CommandStates.h"
 #include "app/ValueConversion.h"
+#include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
 #include "datafiles/SaveDataOptions.h"
 #include "datafiles/ui/DlgVirtualChannel.h"
@@ -26,6 +27,7 @@
 namespace {
 
 constexpr int ID_START_SAMPLE = 32788;
+constexpr int ID_BALANCE = 32792;
 constexpr int ID_GND_BALANCE = 32949;
 constexpr int ID_IMPORT_GND_ZEROS = 32950;
 constexpr int ID_TABLE_PAGING_BY_CASE = 32886;
@@ -144,6 +146,65 @@ TEST_F(FrameTableCommandsTest, GroundBalanceWritesTheOffsetsThatItsImportAddsToT
         const int id = g_ChannelList[i];
         EXPECT_EQ(g_ChannelParams[id].nZero, kOldZero + offsets[std::size_t(id)]) << "channel " << id;
     }
+}
+
+// "平衡测点" opens the balance table, which shows every channel's zero with
+// the balance time; the View menu and the table's context menu switch it to
+// the balance state and back, and the window's title follows.
+TEST_F(FrameTableCommandsTest, TheBalanceTableShowsEachChannelsZeroAndStateWithTheBalanceTime) {
+    FindCasesAndPrepareProject();
+    QAction* balance = MenuItem("控制", ID_BALANCE);
+    ASSERT_NE(balance, nullptr);
+    ASSERT_TRUE(balance->isEnabled());
+    balance->trigger();
+    CSamplingControl& sampling = m_frame->GetSampling();
+    ASSERT_TRUE(
+        ProcessEventsUntil([&] { return !sampling.IsBalanceRunning() && !sampling.IsThreadRunning(); }));
+    ASSERT_FALSE(m_frame->GetProjectState().m_strBalanceTime.empty());
+
+    CChildFrame* child = nullptr;
+    for (CChildFrame* c : m_frame->GetChildFramesFrontFirst())
+        if (qobject_cast<CTableView*>(c->GetActiveView()) != nullptr)
+            child = c;
+    ASSERT_NE(child, nullptr) << "the balance opens a table window";
+    CTableViewWidget& table = *qobject_cast<CTableView*>(child->GetActiveView())->GetTable();
+    CTableData& data = table.Data();
+    ASSERT_EQ(data.m_nShowDataType, TABLE_BALANCE_VALUES);
+    const CaseSampleBlock* zeroSet = sampling.GetZeroSet();
+    // Every channel's cell: its zero, or the not-balanced text; never empty.
+    const auto expectCells = [&](bool values) {
+        for (int slot = 0; slot < g_nCaseCount; ++slot)
+            for (int ch = 0; ch < 16; ++ch) {
+                const int unit = g_CaseList[slot];
+                const bool balanced = g_ChannelParams[unit * 16 + ch].nZero != ZERO_NOT_BALANCED;
+                const std::string expected = !balanced ? "未平衡"
+                                             : values  ? data.FormatDefault(zeroSet[unit].fValues[ch])
+                                                       : "平衡";
+                EXPECT_EQ(data.m_grid.At(data.ValueRowOfGroup(data.RowGroup(slot, ch)), ch + 1).text,
+                          expected)
+                    << "unit " << unit << " channel " << ch;
+            }
+    };
+    expectCells(true);
+    EXPECT_EQ(data.m_strStatus, "平衡时间: " + m_frame->GetProjectState().m_strBalanceTime);
+    EXPECT_TRUE(child->windowTitle().endsWith(QString::fromUtf8("表格数据_平衡结果")))
+        << child->windowTitle().toStdString();
+
+    QAction* state = MenuItem("查看", ID_TABLE_SHOW_BALANCE_STATE);
+    ASSERT_NE(state, nullptr);
+    ASSERT_TRUE(state->isEnabled());
+    state->trigger();
+    ASSERT_EQ(data.m_nShowDataType, TABLE_BALANCE_STATE);
+    expectCells(false);
+    EXPECT_EQ(data.m_strStatus, "平衡时间: " + m_frame->GetProjectState().m_strBalanceTime);
+    EXPECT_TRUE(child->windowTitle().endsWith(QString::fromUtf8("表格数据_平衡状态")))
+        << child->windowTitle().toStdString();
+
+    ASSERT_TRUE(TriggerContextItem(table, ID_TABLE_SHOW_BALANCE_VALUES));
+    ASSERT_EQ(data.m_nShowDataType, TABLE_BALANCE_VALUES);
+    expectCells(true);
+    EXPECT_TRUE(child->windowTitle().endsWith(QString::fromUtf8("表格数据_平衡结果")))
+        << child->windowTitle().toStdString();
 }
 
 TEST_F(FrameTableCommandsTest, ThePagingSwitchesPageTheOpenTableViewsByCaseOrByController) {
