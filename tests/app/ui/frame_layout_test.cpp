@@ -34,8 +34,20 @@ protected:
         m_frame->showNormal();
         m_frame->resize(size);
         ProcessEventsUntil([&] { return m_frame->size() == size; });
-        // The bars settle into their rows after the resize.
-        ProcessEventsUntil([] { return false; }, 300);
+        Settle();
+    }
+    // The bars settle into their rows after a resize, the panes after them:
+    // waits until the layout holds still.
+    void Settle() {
+        QRect last;
+        int still = 0;
+        ProcessEventsUntil([&] {
+            const QRect now = GlobalRect(m_frame->GetMdiArea()->viewport());
+            still = now == last ? still + 1 : 0;
+            last = now;
+            ProcessEventsUntil([] { return false; }, 50);
+            return still >= 4;
+        });
     }
     // The controls a user works with on the frame's bars and panes.
     std::vector<QWidget*> BarControls() const {
@@ -86,7 +98,7 @@ TEST_F(FrameLayoutTest, ModuleWindowStaysInTheClientAreaClearOfEveryControl) {
         // It moves with the frame.
         const QPoint before = info->mapToGlobal(QPoint(0, 0)) - m_frame->mapToGlobal(QPoint(0, 0));
         m_frame->move(m_frame->pos() + QPoint(40, 30));
-        ProcessEventsUntil([] { return false; }, 300);
+        Settle();
         EXPECT_EQ(info->mapToGlobal(QPoint(0, 0)) - m_frame->mapToGlobal(QPoint(0, 0)), before);
     }
 }
