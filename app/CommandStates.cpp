@@ -111,6 +111,8 @@ CommandStateResult GetFrameCommandState(int id, const FrameCommandState& s) {
         return Checked(s.bSampleControlBarVisible);
     case 32828: // 通道参数栏
         return Checked(s.bChannelPaneOpen);
+    case 32776: // 采样参数栏
+        return Checked(s.bSampleParamPaneOpen);
     case 32907:
     case 32908:
     case 32909:

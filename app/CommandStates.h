@@ -32,6 +32,7 @@ struct FrameCommandState {
     bool bGraphBarVisible = true;
     bool bSampleControlBarVisible = true;
     bool bChannelPaneOpen = true;
+    bool bSampleParamPaneOpen = true;
     int nDockingTheme = 5;
 };
 

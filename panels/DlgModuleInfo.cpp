@@ -1,9 +1,9 @@
-// The module information panel: its size from the text and its painting.
+// The module information panel: its size from the text, its place in its
+// area, and its painting.
 #include "panels/DlgModuleInfo.h"
 
-#include <QGuiApplication>
+#include <QEvent>
 #include <QPainter>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -18,54 +18,67 @@ QStringList Lines(const QString& text) {
     return plain.split(QLatin1Char('\n'));
 }
 
-QFont InfoFont() {
-    QFont font(QString::fromUtf8("宋体"));
-    font.setPixelSize(CDlgModuleInfo::kLinePitch);
-    return font;
-}
-
 } // namespace
 
-CDlgModuleInfo::CDlgModuleInfo(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::FramelessWindowHint) {
+CDlgModuleInfo::CDlgModuleInfo(QWidget* parent) : QWidget(parent) {
+    setObjectName("ModuleInfo");
     setWindowTitle(QString::fromUtf8("模块信息"));
     setAttribute(Qt::WA_OpaquePaintEvent);
-    // A status panel: it starts in the bottom-right corner of the screen.
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    setGeometry(area.right() - 480 + 1, area.bottom() - kBaseHeight + 1, 480, kBaseHeight);
+    // Information only: the windows beneath it keep their mouse.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    resize(kCharWidth, kBaseHeight);
+    SetArea(parent);
+}
+
+QFont CDlgModuleInfo::InfoFont() {
+    QFont font(QString::fromUtf8("宋体"));
+    font.setPixelSize(kLinePitch);
+    return font;
 }
 
 int CDlgModuleInfo::HeightForText(const QString& text) {
     return kBaseHeight + kLinePitch * static_cast<int>(text.count(QLatin1Char('\n')));
 }
 
+void CDlgModuleInfo::SetArea(QWidget* area) {
+    if (m_pArea != nullptr)
+        m_pArea->removeEventFilter(this);
+    m_pArea = area;
+    if (m_pArea != nullptr)
+        m_pArea->installEventFilter(this);
+    Place();
+}
+
+bool CDlgModuleInfo::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_pArea && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        Place();
+    return QWidget::eventFilter(watched, event);
+}
+
 void CDlgModuleInfo::SetInfoText(const QString& text) {
     m_strText = text;
-    const int height = HeightForText(text);
-    QRect frame = geometry();
-    if (frame.height() < height)
-        frame.setTop(frame.bottom() - height + 1); // grows upward, the bottom stays
-    // Wide enough for the longest line, so no module is cut off.
-    const QFontMetrics metrics(InfoFont());
-    int widest = 0;
-    for (const QString& line : Lines(text))
-        widest = std::max(widest, metrics.horizontalAdvance(line) + 4);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    if (frame.width() < widest) {
-        // Wider to the right, over the work area it was placed on, up to the
-        // screen's edge: growing to the left would cover the bars beside the
-        // work area and the controls on them.
-        frame.setWidth(std::max(frame.width(), std::min(widest, area.right() - frame.left() + 1)));
-    }
-    if ((frame & area).height() * 2 <= frame.height() || (frame & area).width() * 2 <= frame.width()) {
-        // Half or more off the screen: the bottom-right corner, as wide as the
-        // longest line (the text usually ends with a line break).
-        const int width = std::max(widest, kCharWidth);
-        frame = QRect(area.right() - width + 1, area.bottom() - height + 1, width, height);
-    }
-    setGeometry(frame);
+    Place();
     update();
+}
+
+void CDlgModuleInfo::Place() {
+    QWidget* parent = parentWidget();
+    if (parent == nullptr)
+        return;
+    QRect area = parent->rect();
+    if (m_pArea != nullptr && m_pArea != parent)
+        area = QRect(m_pArea->mapTo(parent, QPoint(0, 0)), m_pArea->size());
+    area.adjust(kMargin, kMargin, -kMargin, -kMargin);
+    // As wide as the longest line, so that no module is cut off while
+    // there is room.
+    const QFontMetrics metrics(InfoFont());
+    int widest = kCharWidth;
+    for (const QString& line : Lines(m_strText))
+        widest = std::max(widest, metrics.horizontalAdvance(line) + 4);
+    const int height = HeightForText(m_strText);
+    QRect frame(area.left(), area.bottom() - height + 1, widest, height);
+    setGeometry(frame & area);
+    raise();
 }
 
 void CDlgModuleInfo::DrawInfoText(const QString& text) {

@@ -56,7 +56,10 @@ std::string UserConfigFolder() {
 }
 
 std::string RuntimeFolder() {
-    return WithoutTrailingSlash(EnvFolder("XDG_RUNTIME_DIR", "/tmp"));
+    // Never the shared /tmp itself, where another user's files cannot even
+    // be opened: a folder of the user's own there, which its first user
+    // must make private (see InstanceLock).
+    return WithoutTrailingSlash(EnvFolder("XDG_RUNTIME_DIR", "/tmp/runtime-" + std::to_string(::getuid())));
 }
 
 bool FileExists(const std::string& path) {

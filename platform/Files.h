@@ -13,7 +13,7 @@ namespace platform {
 std::string ProgramFolder();
 // $XDG_CONFIG_HOME, else ~/.config.
 std::string UserConfigFolder();
-// $XDG_RUNTIME_DIR, else /tmp.
+// $XDG_RUNTIME_DIR, else /tmp/runtime-<user id>, a folder of the user's own.
 std::string RuntimeFolder();
 
 bool FileExists(const std::string& path); // anything but a folder

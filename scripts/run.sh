@@ -6,12 +6,16 @@
 #   bash scripts/run.sh --simulate
 #
 # --simulate tries the whole program without an instrument: the program runs
-# from a scratch program folder holding a MapCfg.ini for two simulated cases
-# (tools/qv_case_sim on 127.0.0.2 and 127.0.0.3), which are started beside it
-# and stopped when the program ends.
+# from a program folder of its own, $XDG_DATA_HOME/QV74xx/simulate (else
+# ~/.local/share/QV74xx/simulate), holding a MapCfg.ini for two simulated
+# cases (tools/qv_case_sim on 127.0.0.2 and 127.0.0.3), which are started
+# beside it and stopped when the program ends. The folder stays from one
+# start to the next: the projects, channel settings and exports the program
+# keeps there are the user's. Its settings file serves the calibrator link,
+# so that 控制 > Kelvane reaches the calibrator.
 #
 # QV_BIN=folder runs the program already built in that folder (with its
-# settings files and qv_case_sim) instead of installing and building.
+# settings files, qv_case_sim and Kelvane) instead of installing and building.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -32,7 +36,7 @@ if [ -n "${QV_BIN:-}" ]; then
 else
   bash scripts/install-deps.sh
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_BUILD_TESTS=OFF -DQV_BUILD_BENCH=OFF >/dev/null
-  cmake --build build -j "$(nproc)" --target QV74xx QVMat32 qv_case_sim stage_data
+  cmake --build build -j "$(nproc)" --target QV74xx Kelvane QVMat32 qv_case_sim stage_data
   bin=$root/build/bin
 fi
 if [ "$simulate" -eq 0 ]; then
@@ -40,15 +44,34 @@ if [ "$simulate" -eq 0 ]; then
 fi
 
 # The program folder is the folder of the running program file, so the
-# scratch folder gets its own program and libraries (linked where the file
-# system allows: the program never writes them) and copies of the settings
-# files, which the program does write.
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/qv74xx-simulate.XXXXXX")
-for file in "$bin/QV74xx" "$bin"/*.so; do
-  ln -L "$file" "$scratch/" 2>/dev/null || cp "$file" "$scratch/"
+# folder gets its own programs and libraries, refreshed at every start
+# (linked where the file system allows: the programs never write them), and
+# the default settings files when they are missing (the program writes them).
+folder=${XDG_DATA_HOME:-$HOME/.local/share}/QV74xx/simulate
+mkdir -p "$folder"
+for file in "$bin/QV74xx" "$bin/Kelvane" "$bin"/*.so; do
+  [ -e "$file" ] || continue
+  ln -fL "$file" "$folder/" 2>/dev/null || cp -fL "$file" "$folder/"
 done
-find "$bin" -maxdepth 1 -type f ! -perm -u+x -exec cp {} "$scratch/" \;
-printf '[127.0.0.2]\r\nMapID=0\r\n[127.0.0.3]\r\nMapID=1\r\n' >"$scratch/MapCfg.ini"
+for name in "$root"/data/*; do
+  name=$(basename "$name")
+  if [ ! -e "$folder/$name" ] && [ -e "$bin/$name" ]; then
+    cp "$bin/$name" "$folder/"
+  fi
+done
+if [ ! -e "$folder/MapCfg.ini" ]; then
+  printf '[127.0.0.2]\r\nMapID=0\r\n[127.0.0.3]\r\nMapID=1\r\n' >"$folder/MapCfg.ini"
+fi
+# The calibrator link is off by default (any local process could connect to
+# it); here the calibrator is part of the trial.
+settings=$folder/QV7416.INI
+if [ -e "$settings" ]; then
+  if LC_ALL=C grep -q '^ProgrammedStrain=' "$settings"; then
+    LC_ALL=C sed -i 's/^ProgrammedStrain=[^\r]*/ProgrammedStrain=1/' "$settings"
+  else
+    LC_ALL=C sed -i 's/^\[System\]\r\?$/&\nProgrammedStrain=1\r/' "$settings"
+  fi
+fi
 
 cases=()
 stop_cases() {
@@ -56,18 +79,18 @@ stop_cases() {
     kill "$pid" 2>/dev/null || true
   done
   wait 2>/dev/null || true
-  rm -rf "$scratch"
 }
 trap stop_cases EXIT
-# The cases keep trying to connect until the program listens.
-"$bin/qv_case_sim" --local 127.0.0.2 --case 0 --modules 8 --rate 100 &
+# The cases keep trying to connect until the program listens, and stream at
+# the sampling frequency the program sets.
+"$bin/qv_case_sim" --local 127.0.0.2 --case 0 --modules 8 &
 cases+=($!)
-"$bin/qv_case_sim" --local 127.0.0.3 --case 1 --modules 4 --rate 100 &
+"$bin/qv_case_sim" --local 127.0.0.3 --case 1 --modules 4 &
 cases+=($!)
 
-echo "Program folder: $scratch (removed when the program ends)"
+echo "Program folder: $folder (kept from one start to the next: projects, channel settings, exports)"
 echo "Two simulated cases (127.0.0.2: 8 modules, 127.0.0.3: 4 modules) connect to the program;"
 echo "Find them with the menu 控制 > 检测机箱 (also in the tool bar)."
 status=0
-"$scratch/QV74xx" "$@" || status=$?
+"$folder/QV74xx" "$@" || status=$?
 exit "$status"

@@ -124,6 +124,12 @@ std::int32_t CCaseSimulator::SineValue(const SineWave& sine, std::int64_t n) {
     return static_cast<std::int32_t>(std::lround(sine.amplitude * std::sin(phase)));
 }
 
+double CCaseSimulator::CommandedRate(const std::vector<std::uint8_t>& startPayload) {
+    if (startPayload.size() < 9 || startPayload[7] == 0)
+        return 0.0;
+    return kBaseRate / startPayload[7];
+}
+
 std::vector<std::vector<std::uint8_t>> CCaseSimulator::GetCommands() {
     std::lock_guard<std::mutex> lock(m_commandMutex);
     return m_commands;
@@ -234,7 +240,7 @@ void CCaseSimulator::Serve() {
             // The stream goes on from far ahead, at its own rate.
             m_nNextSample += kCounterJump;
             m_nStreamStartUs -=
-                static_cast<std::int64_t>(static_cast<double>(kCounterJump) / m_options.rate * 1e6);
+                static_cast<std::int64_t>(static_cast<double>(kCounterJump) / m_dStreamRate.load() * 1e6);
         } else if (fault != 0 && m_bStreaming.load())
             SendFaultSample(static_cast<Fault>(fault));
 
@@ -284,6 +290,8 @@ void CCaseSimulator::HandleCommand(const std::vector<std::uint8_t>& payload) {
         SendReply(BuildTestDataReply(m_options.modules, op1 == 0 ? 3 : 4));
     } else if (op0 == 8 && op1 == 3) {
         // Start: the data stream is the answer.
+        const double commanded = m_options.followCommandedRate ? CommandedRate(payload) : 0.0;
+        m_dStreamRate = commanded > 0.0 ? commanded : m_options.rate;
         m_nNextSample = 0;
         m_nStreamStartUs = NowUs();
         m_bStreaming = true;
@@ -343,7 +351,7 @@ void CCaseSimulator::SendAck(std::uint8_t op0, std::uint8_t op1) {
 
 void CCaseSimulator::StreamDueSamples() {
     const double elapsed = static_cast<double>(NowUs() - m_nStreamStartUs) / 1e6;
-    const auto due = static_cast<std::int64_t>(elapsed * m_options.rate) + 1;
+    const auto due = static_cast<std::int64_t>(elapsed * m_dStreamRate.load()) + 1;
     if (due <= m_nNextSample)
         return;
     std::vector<std::uint8_t> out;

@@ -31,9 +31,12 @@ struct CaseSimulatorOptions {
     int modules = 8;                   // slots 0..modules-1
     int version = 2;                   // module version; 2 and above stream packet counters
     double rate = 100.0;               // samples a second while streaming
-    int reconnectDelayMs = 200;        // after a dropped connection
-    SineWave sine;                     // the waveform of the streamed values
-    GeneratorFollow follow;            // a module that plays back the generator's outputs
+    // Stream at the rate of each start command, as a case does, instead of
+    // the fixed rate above; a command that names none keeps the fixed rate.
+    bool followCommandedRate = false;
+    int reconnectDelayMs = 200; // after a dropped connection
+    SineWave sine;              // the waveform of the streamed values
+    GeneratorFollow follow;     // a module that plays back the generator's outputs
 };
 
 class CCaseSimulator {
@@ -73,6 +76,13 @@ public:
     bool IsStreaming() const { return m_bStreaming.load(); }
     int GetConnectCount() const { return m_nConnects.load(); }
     std::int64_t GetSamplesSent() const { return m_nSamplesSent.load(); }
+    // Samples a second of the current (or last) run.
+    double GetStreamRate() const { return m_dStreamRate.load(); }
+    // The rate a start command's payload asks for (8, 3, 0, 0, P, P, 0, D,
+    // K): the case's base rate of 100 Hz divided by the data ratio D; 0 when
+    // the payload names none.
+    static constexpr double kBaseRate = 100.0;
+    static double CommandedRate(const std::vector<std::uint8_t>& startPayload);
     // The payload of every command received, in order of arrival.
     std::vector<std::vector<std::uint8_t>> GetCommands();
     // The controller's network-parameter block (90 bytes): answered to the
@@ -121,6 +131,7 @@ private:
     std::atomic<int> m_nPendingFault{0};
     std::atomic<int> m_nNetReplyLength{kNetParamSize};
     std::atomic<std::int64_t> m_nSamplesSent{0};
+    std::atomic<double> m_dStreamRate{0.0};
 
     CGeneratorFollower m_follower;
     std::vector<std::uint8_t> m_inbox; // command bytes not yet framed

@@ -40,6 +40,8 @@ void ParseGains(const char* text, std::array<double, 16>& gains) {
 
 int main(int argc, char** argv) {
     CaseSimulatorOptions options;
+    // A case streams at the rate the program commands; --rate fixes one.
+    options.followCommandedRate = true;
     double silentAfter = -1, dropAfter = -1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -60,9 +62,10 @@ int main(int argc, char** argv) {
             options.modules = std::atoi(value);
         else if (arg == "--version")
             options.version = std::atoi(value);
-        else if (arg == "--rate")
+        else if (arg == "--rate") {
             options.rate = std::atof(value);
-        else if (arg == "--sine-period")
+            options.followCommandedRate = false;
+        } else if (arg == "--sine-period")
             options.sine.period = std::max(std::atoi(value), 0);
         else if (arg == "--sine-amplitude")
             options.sine.amplitude = std::clamp(std::atoi(value), 0, 0x7FFFFF);

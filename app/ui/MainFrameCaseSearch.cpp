@@ -31,6 +31,7 @@
 #include <QDockWidget>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -60,6 +61,7 @@ constexpr int ID_SHOW_MODULE_INFO = 32901;
 constexpr int ID_GRAPH_BAR = 32812;
 constexpr int ID_SAMPLE_CONTROL_BAR = 32814;
 constexpr int ID_CHANNEL_PANE = 32828;
+constexpr int ID_SAMPLE_PARAM_PANE = 32776;
 constexpr int ID_PAGING_BY_CASE = 32885;
 constexpr int ID_PAGING_BY_IP = 32930;
 constexpr int ID_TABLE_PAGING_BY_CASE = 32886;
@@ -288,8 +290,8 @@ void CMainFrameCaseSearch::Install() {
     CreateWindows();
     // The module window comes back as the user left it.
     m_bModuleWindowFlag = AppRegistryProfile().GetProfileInt("System", kModuleWindowKey, 1) != 0 ? 1 : 0;
-    if (m_bModuleWindowFlag)
-        ShowModuleWindowWithFrame();
+    // A child of the frame: it shows with the frame.
+    m_pModuleInfo->setVisible(m_bModuleWindowFlag != 0);
     RegisterCommands();
     RegisterMessages();
     for (QAction* item : m_frame.menuBar()->actions()) {
@@ -311,37 +313,13 @@ void CMainFrameCaseSearch::Install() {
     CMdiTabMenu::Install(m_frame);
 }
 
-void CMainFrameCaseSearch::ShowModuleWindowWithFrame() {
-    if (m_frame.isVisible()) {
-        PlaceAndShowModuleWindow();
-        return;
-    }
-    // A window of its own shown now would stand alone on the desktop
-    // while the program still starts.
-    m_frame.installEventFilter(this);
-}
-
-bool CMainFrameCaseSearch::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &m_frame && event->type() == QEvent::Show) {
-        m_frame.removeEventFilter(this);
-        // After the frame's own window is up.
-        QTimer::singleShot(0, this, [this] {
-            if (m_bModuleWindowFlag && m_frame.isVisible())
-                PlaceAndShowModuleWindow();
-        });
-    }
-    return QObject::eventFilter(watched, event);
-}
-
-void CMainFrameCaseSearch::PlaceAndShowModuleWindow() {
-    constexpr int kOffset = 16;
-    const QWidget* client = m_frame.centralWidget() ? m_frame.centralWidget() : &m_frame;
-    m_pModuleInfo->move(client->mapToGlobal(QPoint(kOffset, kOffset)));
-    m_pModuleInfo->show();
-}
-
 void CMainFrameCaseSearch::CreateWindows() {
-    m_pModuleInfo = new CDlgModuleInfo(&m_frame);
+    // Over the data windows' area, beside the bars and panes: it covers none
+    // of their controls, moves with the frame and stays under its dialogs.
+    QMdiArea* client = m_frame.GetMdiArea();
+    m_pModuleInfo = new CDlgModuleInfo(client != nullptr ? static_cast<QWidget*>(client) : &m_frame);
+    if (client != nullptr)
+        m_pModuleInfo->SetArea(client->viewport());
     m_pModuleInfo->hide();
     m_pFaultAlert = new CDlgModuleFaultAlert(&m_frame);
     m_pFaultAlert->hide();
@@ -396,6 +374,8 @@ FrameCommandState CMainFrameCaseSearch::CollectCommandState() const {
     s.bSampleControlBarVisible = control && control->isVisible();
     const QDockWidget* pane = m_frame.GetPane(IDR_PANE_CHANNEL_PARAM);
     s.bChannelPaneOpen = pane && pane->isVisible();
+    const QDockWidget* samplePane = m_frame.GetPane(IDR_PANE_SAMPLE_PARAM);
+    s.bSampleParamPaneOpen = samplePane && samplePane->isVisible();
     s.nDockingTheme = FrameStyleOf(m_nStyle).nDockingTheme;
     if (m_providers.completeCommandState)
         m_providers.completeCommandState(s);
@@ -474,15 +454,18 @@ void CMainFrameCaseSearch::RegisterCommands() {
     };
     m_frame.OnCommand(ID_GRAPH_BAR, toggleBar(1), state(ID_GRAPH_BAR));
     m_frame.OnCommand(ID_SAMPLE_CONTROL_BAR, toggleBar(2), state(ID_SAMPLE_CONTROL_BAR));
-    m_frame.OnCommand(
-        ID_CHANNEL_PANE,
-        [this] {
-            if (QDockWidget* pane = m_frame.GetPane(IDR_PANE_CHANNEL_PARAM)) {
+    const auto togglePane = [this](int paneId, int& shown) {
+        return [this, paneId, &shown] {
+            if (QDockWidget* pane = m_frame.GetPane(paneId)) {
                 pane->setVisible(!pane->isVisible());
-                m_frame.m_bShowChannelBar = pane->isVisible() ? 1 : 0;
+                shown = pane->isVisible() ? 1 : 0;
             }
-        },
-        state(ID_CHANNEL_PANE));
+        };
+    };
+    m_frame.OnCommand(ID_CHANNEL_PANE, togglePane(IDR_PANE_CHANNEL_PARAM, m_frame.m_bShowChannelBar),
+                      state(ID_CHANNEL_PANE));
+    m_frame.OnCommand(ID_SAMPLE_PARAM_PANE, togglePane(IDR_PANE_SAMPLE_PARAM, m_frame.m_bShowSampleParamBar),
+                      state(ID_SAMPLE_PARAM_PANE));
     // The channel bar pages by the new flags at once.
     m_frame.OnCommand(ID_PAGING_BY_CASE, [this] {
         TogglePagingByCase(m_ChannelBarPaging, g_nCaseCount);

@@ -72,9 +72,6 @@ public:
     // Tests answer the page-setup dialog; true for OK.
     void SetPageSetupRunner(std::function<bool(QDialog&)> runner) { m_pageSetupRunner = std::move(runner); }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     class SearchHost;
     class ConnectionsHost;
@@ -83,10 +80,6 @@ private:
 
     void RegisterCommands();
     void RegisterMessages();
-    // Shows the module window inside the frame's client area; before the
-    // frame shows, with the frame's first showing.
-    void ShowModuleWindowWithFrame();
-    void PlaceAndShowModuleWindow();
     void CreateWindows();
     void ApplyStyle(int style);
     void OnToggleSpectrum();

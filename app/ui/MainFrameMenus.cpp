@@ -7,6 +7,7 @@
 #include "app/ProjectDocument.h"
 #include "app/RecentProjectList.h"
 #include "app/ui/FrameCommands.h"
+#include "app/ui/ToolBarRows.h"
 #include "tooltip/TipPictureStore.h"
 
 #include <QAction>
@@ -95,8 +96,8 @@ void CMainFrame::CreateMenus() {
     }
     AddItems(file, {kSeparator, ID_APP_EXIT});
     addMenu("查看(&V)",
-            {59392, 59393, 32812, 32814, 32828, kSeparator, 32885, 32930,      32886, 32931, kSeparator,
-             32822, 32823, 32824, 32825, 32826, 32933,      32821, kSeparator, 32874, 32901});
+            {59392,      59393, 32776, 32812, 32814, 32828, kSeparator, 32885, 32930,      32886, 32931,
+             kSeparator, 32822, 32823, 32824, 32825, 32826, 32933,      32821, kSeparator, 32874, 32901});
     addMenu("数据(&D)",
             {32800, 32801, 32802, 32803, kSeparator, 32809, 32810,      kSeparator, 32799, 32804, 32805,
              32806, 32807, 32818, 32859, 32861,      32854, kSeparator, 32853,      32844, 32837, 32839});
@@ -139,9 +140,6 @@ void CMainFrame::CreateToolBars() {
     graphButton->setPopupMode(QToolButton::MenuButtonPopup);
     graph->addWidget(graphButton);
     InstallGraphBarPopup();
-    // A second row: at the default 1024-pixel width one row would push the
-    // sampling and browsing commands into the bars' overflow.
-    addToolBarBreak();
     addBar("采样控制栏", "SampleControlBar", {32788, 32789, 32791, kSeparator, 32866, 32868, 32920});
     addBar("数据浏览栏", "DataBrowseBar",
            {32800, 32801, 32802, 32803, kSeparator, 32804, 32805, 32806, 32807, 32818, kSeparator, 32848});
@@ -149,6 +147,8 @@ void CMainFrame::CreateToolBars() {
     for (int id : {32941, 32943, 32944}) {
         GetAction(id)->setVisible(false);
     }
+    // As many rows as the window's width needs: every button stays in reach.
+    new CToolBarRows(*this, m_toolBars);
     auto* idle = new QTimer(this);
     connect(idle, &QTimer::timeout, this, [this] { UpdateCommandStates(); });
     idle->start(kIdleUpdateMs);

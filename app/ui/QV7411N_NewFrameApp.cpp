@@ -73,8 +73,25 @@ bool CQV7411N_NewFrameApp::CheckSingleInstance(platform::InstanceLock& lock) {
     if (lock.Acquire(g_strMutexName)) {
         return true;
     }
-    platform::MessageBox(std::string(g_strAppTitle) + "正在运行！", "运行提示",
-                         platform::MB_OK | platform::MB_ICONEXCLAMATION);
+    std::string text;
+    if (!lock.GetError().empty()) {
+        // Nothing says another instance runs: say why none can be started.
+        text = std::string(g_strAppTitle) + "无法确认是否已在运行，未能启动：\n" + lock.GetError();
+    } else {
+        text = std::string(g_strAppTitle) + "正在运行！";
+        // The one to switch to: this user's instance in this desktop login.
+        if (lock.GetHolderPid() > 0) {
+            text += "\n\n已在运行的程序：进程 " + std::to_string(lock.GetHolderPid());
+            if (!lock.GetHolderProgram().empty()) {
+                text += "（" + lock.GetHolderProgram() + "）";
+            }
+            const std::string login = platform::InstanceLock::DesktopLoginName();
+            if (!login.empty()) {
+                text += "，显示 " + login;
+            }
+        }
+    }
+    platform::MessageBox(text, "运行提示", platform::MB_OK | platform::MB_ICONEXCLAMATION);
     return false;
 }
 
@@ -102,8 +119,10 @@ bool CQV7411N_NewFrameApp::InitInstance() {
         return false;
     }
     RegisterCommands();
-    // No command line: the New command.
-    OnFileNewProject();
+    // No command line: the program's empty document, which the frame holds
+    // already. It is not the user's 新建项目: the cases connect only once the
+    // program listens, so that command would always find no connection, and
+    // its box would hold an unattended start before the value service runs.
     m_pMainFrame->show();
     m_pMainFrame->LoadWindowLayout(m_pMainFrame->GetLayoutFileName(), false);
     m_pMainFrame->StartDdeService();

@@ -34,7 +34,8 @@ public:
     int ExitInstance();
 
     // True when this is the only instance; otherwise shows the title and
-    // "正在运行！" under "运行提示".
+    // "正在运行！" with the running instance under "运行提示", or the cause
+    // when the lock could not be made.
     static bool CheckSingleInstance(platform::InstanceLock& lock);
 
     CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }

@@ -375,12 +375,17 @@ TEST_F(LinkSettingsDialogsTest, FaultReminderFillsAtMost32RowsAndSlidesOutWhenEm
 }
 
 TEST_F(LinkSettingsDialogsTest, ModuleInfoAndSinglePointPaintTheirTexts) {
-    CDlgModuleInfo info;
+    QWidget area;
+    area.resize(800, 400);
+    CDlgModuleInfo info(&area);
+    area.show();
+    EXPECT_FALSE(info.isWindow());
     EXPECT_EQ(CDlgModuleInfo::HeightForText("a\nb\nc"), 98);
-    info.setGeometry(100, 300, 300, 40);
     info.SetInfoText("IP: 10.0.0.1\n!IP: 10.0.0.2\nIP: 10.0.0.3");
     EXPECT_EQ(info.height(), 98);
-    EXPECT_EQ(info.geometry().bottom(), 339) << "grown upward";
+    const int margin = CDlgModuleInfo::kMargin;
+    EXPECT_EQ(info.geometry().bottom(), 399 - margin) << "grown upward from the area's bottom";
+    EXPECT_EQ(info.geometry().left(), margin);
     const QImage image = info.grab().toImage();
     bool red = false, redInFirst = false;
     for (int x = 0; x < image.width(); ++x) {
@@ -392,9 +397,12 @@ TEST_F(LinkSettingsDialogsTest, ModuleInfoAndSinglePointPaintTheirTexts) {
     }
     EXPECT_TRUE(red) << "the line with ! is red";
     EXPECT_FALSE(redInFirst);
-    info.SetInfoText("IP: 10.0.0.1  机箱: 01  模块: 01 02\n");
-    EXPECT_EQ(info.geometry().left(), 100) << "a longer line widens it to the right, over the work area";
-    EXPECT_GT(info.width(), 300);
+    const int narrow = info.width();
+    info.SetInfoText("IP: 10.0.0.1  机箱: 01  模块: 01 02 03 04 05 06 07 08\n");
+    EXPECT_GT(info.width(), narrow) << "a longer line widens it";
+    // Never beyond its area, however small the area becomes.
+    area.resize(300, 60);
+    EXPECT_TRUE(area.rect().adjusted(margin, margin, -margin, -margin).contains(info.geometry()));
 
     CDlgSinglePointMonitor monitor;
     monitor.SetChannel(37);

@@ -149,7 +149,7 @@ TEST(FileFolders, EnvironmentAndProgramFolders) {
     const char* savedRuntime = std::getenv("XDG_RUNTIME_DIR");
     const std::string keepRuntime = savedRuntime ? savedRuntime : "";
     ::unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(RuntimeFolder(), "/tmp");
+    EXPECT_EQ(RuntimeFolder(), "/tmp/runtime-" + std::to_string(::getuid())) << "the user's own";
     if (savedRuntime)
         ::setenv("XDG_RUNTIME_DIR", keepRuntime.c_str(), 1);
 }

@@ -33,8 +33,7 @@
 #include <vector>
 
 // Triggers the item of a view's context menu; false when it is missing or disabled.
-template <class View>
-bool TriggerContextItem(View& view, int id) {
+template <class View> bool TriggerContextItem(View& view, int id) {
     std::unique_ptr<QMenu> menu(view.BuildContextMenu(nullptr));
     for (QAction* action : menu->actions()) {
         if (action->data().toInt() == id && action->isEnabled()) {
@@ -57,6 +56,8 @@ protected:
     virtual const char* ExtraSettings() const { return ""; }
     // The waveform the simulated cases stream (the value rule by default).
     virtual SineWave Waveform() const { return {}; }
+    // True: the cases stream at the rate the program commands, as real ones.
+    virtual bool FollowCommandedRate() const { return false; }
     // 1 when the scratch program uses digital channels.
     virtual int DigitalUsedSetting() const { return 0; }
     // Runs before the program starts: files beside it, port mappings.
@@ -109,6 +110,7 @@ protected:
         options.caseNo = caseNo;
         options.modules = modules;
         options.sine = Waveform();
+        options.followCommandedRate = FollowCommandedRate();
         m_simulators.push_back(std::make_unique<CCaseSimulator>(options));
         m_simulators.back()->Start();
     }

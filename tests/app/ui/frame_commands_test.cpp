@@ -134,7 +134,8 @@ TEST_F(FrameCommandsTest, WorkerThreadsReachTheFrameByMessages) {
 
     g_bSampling = 1;
     platform::PostMessage(m_frame->GetSafeHwnd(), platform::WM_CLOSE);
-    EXPECT_TRUE(ProcessEventsUntil([&] { return m_boxes.Records().size() > 1; }));
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !m_boxes.Records().empty(); }));
+    EXPECT_EQ(m_boxes.Records().back().text, "当前处于采样中,请停止采样后再关闭应用程序!");
     EXPECT_TRUE(m_frame->isVisible());
 }
 

@@ -1,12 +1,15 @@
-// `bash scripts/run.sh --simulate` as a user runs it, on the program this
-// build made: the program starts from a scratch program folder beside two
-// simulated cases, a remote client's case search finds both cases' modules,
-// and when the program ends the cases stop and the scratch folder goes.
+// `bash scripts/run.sh --simulate` as a user runs it, on the programs this
+// build made: the program starts from a program folder of its own under the
+// user's data folder, beside two simulated cases and the calibrator, with
+// the calibrator link on; a remote client's case search finds both cases'
+// modules; when the program ends the cases stop, and the folder with the
+// projects in it is still there at the next start.
 #include "RemotePacketCollector.h"
 #include "ShellTestSupport.h"
 
 #include "acquisition/DataForwardServer.h"
 #include "acquisition/RemotePacket.h"
+#include "platform/Socket.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +21,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -46,7 +50,7 @@ protected:
         // The program, its libraries and the simulator as this build made
         // them; settings of the test's own with the remote server on.
         m_bin = m_scratch.ProgramFolder();
-        ASSERT_TRUE(StageBuiltPrograms(m_bin, {"QV74xx", "qv_case_sim"}));
+        ASSERT_TRUE(StageBuiltPrograms(m_bin, {"QV74xx", "qv_case_sim", "Kelvane"}));
         m_scratch.WriteSettingsFile("[System]\nADBASE=20000\nDigitalUsed=0\nOutControlEnable=1\n");
         m_tmp = m_bin.parent_path() / "simulate";
         fs::create_directories(m_tmp);
@@ -55,6 +59,8 @@ protected:
         if (m_script > 0) {
             for (pid_t pid : ProcessesOf(m_bin / "qv_case_sim"))
                 kill(pid, SIGKILL);
+            for (pid_t pid : ProcessesOf(ProgramFolder() / "QV74xx"))
+                kill(pid, SIGKILL);
             kill(m_script, SIGKILL);
             int status = 0;
             waitpid(m_script, &status, 0);
@@ -62,10 +68,10 @@ protected:
     }
 
     void StartScript() {
-        std::vector<std::string> env{"QV_BIN=" + m_bin.string(), "TMPDIR=" + m_tmp.string()};
+        std::vector<std::string> env{"QV_BIN=" + m_bin.string(), "XDG_DATA_HOME=" + m_tmp.string()};
         for (char** e = environ; *e != nullptr; ++e) {
             const std::string entry = *e;
-            if (entry.rfind("QV_BIN=", 0) != 0 && entry.rfind("TMPDIR=", 0) != 0)
+            if (entry.rfind("QV_BIN=", 0) != 0 && entry.rfind("XDG_DATA_HOME=", 0) != 0)
                 env.push_back(entry);
         }
         std::vector<char*> envp;
@@ -87,11 +93,38 @@ protected:
         ASSERT_EQ(result, 0);
     }
 
-    // The scratch program folder the script made.
-    fs::path ScratchFolder() const {
-        for (const fs::directory_entry& entry : fs::directory_iterator(m_tmp))
-            return entry.path();
-        return {};
+    // The program folder the script keeps under the data folder.
+    fs::path ProgramFolder() const { return m_tmp / "QV74xx" / "simulate"; }
+
+    // The program has come up: its remote server greets a client.
+    std::unique_ptr<PacketCollector> WaitForProgram() {
+        std::unique_ptr<PacketCollector> client;
+        const bool up = ProcessEventsUntil(
+            [&] {
+                client = std::make_unique<PacketCollector>();
+                if (client->Connect(CDataForwardServer::kDefaultPort))
+                    return true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                return false;
+            },
+            60000);
+        EXPECT_TRUE(up) << "the program never listened";
+        if (!up)
+            return nullptr;
+        ReceivedPacket greeting;
+        EXPECT_TRUE(client->WaitFor(
+            [](const ReceivedPacket& p) { return p.header.dwType == kRemotePacketGreeting; }, greeting));
+        return client;
+    }
+
+    // Ends the program as a user closes it; the script ends with it.
+    void EndProgram() {
+        for (pid_t pid : ProcessesOf(ProgramFolder() / "QV74xx"))
+            kill(pid, SIGTERM);
+        int status = 0;
+        ASSERT_TRUE(WaitExited(m_script, status, std::chrono::seconds(30)));
+        m_script = -1;
+        EXPECT_TRUE(ProcessesOf(m_bin / "qv_case_sim").empty());
     }
 
     ShellScratch m_scratch;
@@ -102,26 +135,15 @@ protected:
 
 TEST_F(RunScriptTest, SimulateStartsTheProgramBesideTwoCasesThatItsSearchFinds) {
     StartScript();
-
-    // The program comes up and its server greets a client.
-    std::unique_ptr<PacketCollector> client;
-    ASSERT_TRUE(ProcessEventsUntil(
-        [&] {
-            client = std::make_unique<PacketCollector>();
-            if (client->Connect(CDataForwardServer::kDefaultPort))
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            return false;
-        },
-        60000))
-        << "the program never listened";
-    ReceivedPacket greeting;
-    ASSERT_TRUE(client->WaitFor(
-        [](const ReceivedPacket& p) { return p.header.dwType == kRemotePacketGreeting; }, greeting));
-    const fs::path scratch = ScratchFolder();
-    ASSERT_FALSE(scratch.empty());
-    EXPECT_TRUE(fs::exists(scratch / "MapCfg.ini"));
-    ASSERT_EQ(ProcessesOf(scratch / "QV74xx").size(), 1u) << "the program runs from the scratch folder";
+    std::unique_ptr<PacketCollector> client = WaitForProgram();
+    ASSERT_NE(client, nullptr);
+    const fs::path folder = ProgramFolder();
+    EXPECT_TRUE(fs::exists(folder / "MapCfg.ini"));
+    EXPECT_TRUE(fs::exists(folder / "Kelvane")) << "控制 > Kelvane starts the calibrator beside the program";
+    ASSERT_EQ(ProcessesOf(folder / "QV74xx").size(), 1u) << "the program runs from its own folder";
+    // The calibrator link is served.
+    platform::TcpStream calibrator;
+    EXPECT_TRUE(calibrator.Connect("127.0.0.1", 8001, 2000));
 
     // Case 0 with 8 modules, case 1 with 4: units 0-7 and 8-11, once both
     // cases have linked.
@@ -141,14 +163,19 @@ TEST_F(RunScriptTest, SimulateStartsTheProgramBesideTwoCasesThatItsSearchFinds) 
     EXPECT_EQ(found, expected);
     client.reset();
 
-    // The program ends: the script stops the cases and removes its folder.
-    for (pid_t pid : ProcessesOf(scratch / "QV74xx"))
-        kill(pid, SIGTERM);
-    int status = 0;
-    ASSERT_TRUE(WaitExited(m_script, status, std::chrono::seconds(30)));
-    m_script = -1;
-    EXPECT_TRUE(ProcessesOf(m_bin / "qv_case_sim").empty());
-    EXPECT_FALSE(fs::exists(scratch));
+    // The program ends: the script stops the cases; the folder, with what
+    // the program saved in it, is there at the next start and after it.
+    EndProgram();
+    const fs::path project = folder / "Projects" / "Kept" / "Kept.dap";
+    fs::create_directories(project.parent_path());
+    std::ofstream(project) << "[SystemParam]\r\n";
+    EXPECT_TRUE(fs::exists(folder / "QV7416.chn"));
+    StartScript();
+    ASSERT_NE(WaitForProgram(), nullptr);
+    EXPECT_EQ(ProcessesOf(folder / "QV74xx").size(), 1u);
+    EXPECT_TRUE(fs::exists(project));
+    EndProgram();
+    EXPECT_TRUE(fs::exists(project));
 }
 
 } // namespace
