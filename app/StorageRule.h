@@ -21,21 +21,22 @@ constexpr int STORE_BY_HOURS = 1;
 constexpr int STORE_BY_MINUTES = 2;
 constexpr int STORE_BY_SECONDS = 3;
 
-// One block, as the rule dialog copies it in and out.
+// One block, as the rule dialog copies it in and out. The defaults are those
+// of a fresh profile; reading a stored rule replaces every field.
 struct StorageRuleSettings {
     std::int32_t nFilePathCount = 0;
     char szSavePath[MAX_STORAGE_PATH_COUNT][STORAGE_PATH_SIZE] = {};
-    char szProjectName[STORAGE_NAME_SIZE] = {};
+    char szProjectName[STORAGE_NAME_SIZE] = {'T', 'e', 's', 't'};
     std::uint8_t bDataStoring = 0;
     std::uint8_t padding5221[3] = {};
     std::int32_t iDataIndex = 0;
     std::uint8_t bTimeStoring = 0;
     std::uint8_t padding5229[3] = {};
     std::int32_t iTimeIndex = 0;
-    std::uint8_t bNumStoring = 0;
+    std::uint8_t bNumStoring = 1;
     std::uint8_t padding5237[3] = {};
     std::int32_t iStartNum = 0;
-    std::int32_t iNumDefaultLength = 4;
+    std::int32_t iNumDefaultLength = 0;
     std::uint8_t bAutoName = 0;
     std::uint8_t bSetSave = 0;
     std::uint8_t padding5250[2] = {};

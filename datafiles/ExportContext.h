@@ -39,6 +39,8 @@ struct ExportContext {
     std::vector<std::string> residualGroupNames;        // by group index
     std::vector<int> rosetteGroupTypes;                 // by group index
     AskExportFileNameFn askExportFileName;
+    // Told what was written and where after an export succeeded (the status bar).
+    std::function<void(const std::string& what, const std::string& path)> reportWritten;
     std::string strAppTitle;
     // The MATLAB writer library, loaded by name (program folder first).
     std::string strMatLibrary = "libQVMat32.so";

@@ -1,5 +1,6 @@
 // The process-wide message box, its default answers and the test recorder.
 #include "platform/MessageBox.h"
+#include "platform/MessageBoxCount.h"
 
 #include <atomic>
 #include <cstdio>
@@ -18,7 +19,10 @@ struct BoxRequest {
     UINT flags;
 };
 
+std::atomic<std::size_t> g_shown{0};
+
 int ShowHere(const std::string& text, const std::string& caption, UINT flags) {
+    g_shown.fetch_add(1);
     if (MessageBoxHandler* handler = g_handler.load()) {
         return handler->Show(text, caption, flags);
     }
@@ -106,6 +110,10 @@ void SetMessageBoxHandler(MessageBoxHandler* handler) {
 
 MessageBoxHandler* GetMessageBoxHandler() {
     return g_handler.load();
+}
+
+std::size_t MessageBoxesShown() {
+    return g_shown.load();
 }
 
 int MessageBox(const std::string& text, const std::string& caption, UINT flags) {

@@ -17,11 +17,14 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 namespace {
 
@@ -36,6 +39,36 @@ const ViewMenuItem kContextItems[] = {
     {ID_SAVE_AS_MATLAB, "另存为Matlab文件"},
     {ID_SAVE_AS_BITMAP, "另存为位图(&B)"},
 };
+
+// A text's font: the view's font, smaller when the text would not fit the
+// width it has, but never below a readable size.
+QFont FittedFont(const QFont& font, const QString& text, int width) {
+    QFont fitted = font;
+    for (int size = font.pixelSize(); size > 8; --size) {
+        fitted.setPixelSize(size);
+        if (QFontMetrics(fitted).horizontalAdvance(text) <= width)
+            break;
+    }
+    return fitted;
+}
+
+// A value in at most six significant digits, for the short scale numbers.
+QString ScaleText(double value) {
+    return QString::asprintf("%.6g", std::fabs(value) < 1e-6 ? 0.0 : value);
+}
+
+// Draws a text from x in its cell's own columns [left, right): smaller when it
+// would not fit before right, moved left only when it still does not; it never
+// reaches into the next bar's cell.
+void DrawCellText(QPainter& painter, const QFont& font, const QString& text, int x, int baseline, int left,
+                  int right) {
+    const QFont fitted = FittedFont(font, text, right - std::max(x, left));
+    painter.setFont(fitted);
+    const int width = QFontMetrics(fitted).horizontalAdvance(text);
+    x = std::max(std::min(x, right - width), left);
+    painter.drawText(QPoint(x, baseline), text);
+    painter.setFont(font);
+}
 
 } // namespace
 
@@ -159,8 +192,11 @@ bool CBarViewWidget::OnCommand(int id) {
         OnExport(TableSaveKind::Matlab);
         return true;
     case ID_SAVE_AS_BITMAP:
-        RunSaveAsBitmap(this, askExportFileName,
-                        [this](const std::string& path) { return SaveBitmap(path); });
+        if (prepareExport)
+            prepareExport();
+        RunSaveAsBitmap(
+            this, askExportFileName, [this](const std::string& path) { return SaveBitmap(path); },
+            m_pExportContext);
         return true;
     default:
         return false;
@@ -288,6 +324,23 @@ void CBarViewWidget::Paint(QPainter& painter, const BarLayout& layout) {
             const int y = r.top + 18 * k;
             painter.drawLine(k == 0 || k == 5 ? r.left - 5 : r.left - 3, y, r.left - 1, y);
         }
+        // The scale's numbers: full scale at the top, 0 at the middle, the
+        // negative full scale at the bottom, right-aligned to the ticks.
+        const int cellLeft = r.left - 40, cellRight = cellLeft + CBarViewModel::kCellWidth;
+        {
+            QFont small = font;
+            small.setPixelSize(11);
+            const double fullScale = m_model.FullScale(i);
+            const QFontMetrics metrics(small);
+            const std::pair<double, int> marks[] = {{fullScale, r.top + metrics.ascent()},
+                                                    {0.0, r.top + 90 + metrics.ascent() / 2},
+                                                    {-fullScale, r.bottom - metrics.descent()}};
+            for (const auto& [value, baseline] : marks) {
+                const QString text = ScaleText(value);
+                DrawCellText(painter, small, text, r.left - 6 - metrics.horizontalAdvance(text), baseline,
+                             cellLeft + 1, r.left - 6);
+            }
+        }
         // Fills, only for a shown channel of an online unit.
         const int middle = r.bottom - (r.bottom - r.top) / 2;
         const float fullScale = m_model.FullScale(i);
@@ -316,12 +369,12 @@ void CBarViewWidget::Paint(QPainter& painter, const BarLayout& layout) {
             painter.drawPolygon(triangle, 3);
             painter.setBrush(Qt::NoBrush);
             painter.setPen(ToQColor(c.maxText));
-            painter.drawText(QPoint(r.right + 10, y - 8 + 14),
-                             QString::asprintf("%.2f", double(m_model.Maximum(i))));
+            DrawCellText(painter, font, QString::asprintf("%.2f", double(m_model.Maximum(i))), r.right + 10,
+                         y - 8 + 14, r.left, cellRight - 1);
         }
         painter.setPen(ToQColor(c.nowText));
-        painter.drawText(QPoint(r.left + 2, r.bottom + 5 + 14),
-                         QString::fromStdString(m_model.CurrentText(i)));
+        DrawCellText(painter, font, QString::fromStdString(m_model.CurrentText(i)), r.left + 2,
+                     r.bottom + 5 + 14, cellLeft + 1, cellRight - 1);
     }
 }
 

@@ -51,6 +51,7 @@ struct PanelText {
     COLORREF colour;
     int x, y; // top left
     std::string text;
+    double scale = 1.0; // of the font's size, below 1 where the text would not fit otherwise
 };
 
 struct PanelTick {

@@ -6,6 +6,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 class QtPanelMetrics : public IPanelMetrics {
@@ -69,7 +71,13 @@ void CChannelPanelPainter::Draw(QPainter& painter, const CGraphDisplayOptions& o
             QRect(QPoint(tick.rect.left, tick.rect.top), QPoint(tick.rect.right - 1, tick.rect.bottom - 1)),
             (tick.xScale ? m_XScalePen : m_YScalePen).color());
     for (const PanelText& text : d.texts) {
-        const QFont& font = m_Fonts[std::size_t(text.font)];
+        QFont font = m_Fonts[std::size_t(text.font)];
+        if (text.scale < 1.0) {
+            if (font.pixelSize() > 0)
+                font.setPixelSize(std::max(int(font.pixelSize() * text.scale), 1));
+            else
+                font.setPointSizeF(font.pointSizeF() * text.scale);
+        }
         painter.setFont(font);
         painter.setPen(ToQColor(text.colour));
         const QString s = QString::fromStdString(text.text);

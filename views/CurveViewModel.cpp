@@ -38,6 +38,7 @@ CCurveViewModel::CCurveViewModel() : m_nSelLineID_Group(kMaxDistributionIds, 0) 
 
 void CCurveViewModel::ResetDisplay() {
     std::fill(m_nSelLineID_Group.begin(), m_nSelLineID_Group.end(), 0);
+    m_nDistributionCount = 0;
     m_nActiveLine = 0;
     m_nShowDataLineCount = 1;
     m_nShowGraphType = 1;
@@ -154,6 +155,19 @@ void CCurveViewModel::SetDrawingMode(int mode, const CurveWorld& world) {
     if (mode < 1 || mode > 3)
         return;
     FreeCurveBuffers();
+    // The distribution line runs over its chosen channels, never over the time
+    // window's length of unset ids; without a choice it takes the measured channels.
+    if (mode == 3 && m_nShowGraphType != 3) {
+        if (m_nDistributionCount < 1) {
+            const int n = std::min(int(world.measChanList.size()), kMaxDistributionIds);
+            std::copy_n(world.measChanList.begin(), n, m_nSelLineID_Group.begin());
+            m_nDistributionCount = n;
+        }
+        if (m_nDistributionCount > 0) {
+            m_nPointCount = m_nWindowCount = m_nDistributionCount;
+            ClampCursors();
+        }
+    }
     m_nShowGraphType = mode;
     AllocCurveBuffers(world);
 }
@@ -829,6 +843,7 @@ void CCurveViewModel::ApplySignalChoice(const CurveSignalChoice& choice, const C
     if (m_nShowGraphType == 3) {
         const int n = std::min(int(choice.ids.size()), kMaxDistributionIds);
         std::copy_n(choice.ids.begin(), n, m_nSelLineID_Group.begin());
+        m_nDistributionCount = n;
         m_nPointCount = m_nWindowCount = std::max(n, 1);
         m_nShowDataLineCount = Bounded(m_STRealViewOption.nAutoGroups, 1, 4, 1);
         ClampCursors();
@@ -991,6 +1006,7 @@ void CCurveViewModel::LoadLayout(const std::string& file, int index) {
         }
         if (n > 0)
             m_nPointCount = m_nWindowCount = n;
+        m_nDistributionCount = n;
     }
     m_CursorBox = {readInt("m_wndRctTrkCursor.m_rect.left", 0), readInt("m_wndRctTrkCursor.m_rect.top", 0)};
     m_StatisticBox = {readInt("m_wndRctTrkStatisticVal.m_rect.left", 0),

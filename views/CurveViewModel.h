@@ -207,6 +207,8 @@ public:
     float m_fAutoYMax = kDefaultRange, m_fAutoYMin = -kDefaultRange;
     double m_dXMax = 256.0, m_dXMin = 0.0;
     std::vector<std::int32_t> m_nSelLineID_Group;
+    // Ids of m_nSelLineID_Group chosen for the distribution line; 0 before any choice.
+    int m_nDistributionCount = 0;
     std::array<std::int32_t, kMaxCurves> m_nSelIndex_Group{};
     std::array<std::int32_t, kMaxCurves> m_nShowGraphTypeIds{}; // "m_nShowGraphType%d": channel ids
     int m_bXYRet = 0;

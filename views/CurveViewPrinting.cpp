@@ -10,6 +10,7 @@
 #include <QPrinter>
 
 #include <algorithm>
+#include <cmath>
 
 std::vector<CCurveViewWidget*> CCurveViewWidget::ViewsToPrint() {
     std::vector<CCurveViewWidget*> shown;
@@ -21,10 +22,10 @@ std::vector<CCurveViewWidget*> CCurveViewWidget::ViewsToPrint() {
     return shown;
 }
 
-int PrintViewPictures(QPrinter& printer, const PageSetupValues& setup,
+void PaintPrintedPage(QPainter& painter, const QRect& page, double pxPerMm, const PageSetupValues& setup,
                       const std::vector<PrintedPicture>& views) {
     if (views.empty())
-        return 0;
+        return;
     // The screen area printed: the union of the views' places in their window.
     QWidget* top = views.front().widget->window();
     QRect source;
@@ -34,21 +35,21 @@ int PrintViewPictures(QPrinter& printer, const PageSetupValues& setup,
         places.push_back(place);
         source = source.united(place);
     }
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return 0;
-    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const double pxPerMm = printer.resolution() / 25.4;
-    const CurvePrintGeometry g =
-        ComputeCurvePrintGeometry(setup, {0, 0, double(page.width()), double(page.height())}, pxPerMm,
-                                  pxPerMm, source.width(), source.height());
+    const CurvePrintGeometry g = ComputeCurvePrintGeometry(
+        setup, {double(page.left()), double(page.top()), double(page.right() + 1), double(page.bottom() + 1)},
+        pxPerMm, pxPerMm, source.width(), source.height());
+    // Text is drawn at one scale for x and y: each view is laid out anew for
+    // the shape its place takes on the page instead of being stretched.
+    const double scale = std::min(g.scaleX, g.scaleY);
     for (std::size_t i = 0; i < views.size(); ++i) {
+        const QSize size(std::max(int(std::lround(places[i].width() * g.scaleX / scale)), 1),
+                         std::max(int(std::lround(places[i].height() * g.scaleY / scale)), 1));
         painter.save();
         painter.translate(g.body.left + (places[i].left() - source.left()) * g.scaleX,
                           g.body.top + (places[i].top() - source.top()) * g.scaleY);
-        painter.scale(g.scaleX, g.scaleY);
-        painter.setClipRect(QRect(QPoint(0, 0), views[i].widget->size()));
-        views[i].paint(painter);
+        painter.scale(scale, scale);
+        painter.setClipRect(QRect(QPoint(0, 0), size));
+        views[i].paint(painter, size);
         painter.restore();
     }
     painter.setPen(Qt::black);
@@ -60,6 +61,17 @@ int PrintViewPictures(QPrinter& printer, const PageSetupValues& setup,
     painter.drawLine(QPointF(g.header.left, g.separatorY), QPointF(g.header.right, g.separatorY));
     painter.drawText(rect(g.footer), Qt::AlignHCenter | Qt::AlignBottom,
                      QString::fromStdString(setup.strFooter));
+}
+
+int PrintViewPictures(QPrinter& printer, const PageSetupValues& setup,
+                      const std::vector<PrintedPicture>& views) {
+    if (views.empty())
+        return 0;
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return 0;
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    PaintPrintedPage(painter, QRect(QPoint(0, 0), page.size()), printer.resolution() / 25.4, setup, views);
     return painter.end() ? 1 : 0;
 }
 
@@ -83,7 +95,7 @@ void RunPrintCommand(QWidget* parent, bool preview, const PageSetupValues& setup
 }
 
 PrintedPicture CurvePicture(CCurveViewWidget* view) {
-    return {view, [view](QPainter& painter) { view->PaintPicture(painter); }};
+    return {view, [view](QPainter& painter, const QSize& size) { view->PaintPicture(painter, size, true); }};
 }
 
 int CCurveViewWidget::PrintViews(QPrinter& printer, const PageSetupValues& setup,

@@ -44,7 +44,7 @@ bool CCurveViewWidget::SaveBitmap(const std::string& path) {
 }
 
 void RunSaveAsBitmap(QWidget* parent, const ExportFileQuestion& ask,
-                     const std::function<bool(const std::string&)>& save) {
+                     const std::function<bool(const std::string&)>& save, const ExportContext* context) {
     std::string path;
     if (ask) {
         std::string folder, title, extension;
@@ -62,6 +62,8 @@ void RunSaveAsBitmap(QWidget* parent, const ExportFileQuestion& ask,
     }
     if (!save(path))
         platform::MessageBox("保存位图文件失败!", g_strAppTitle, platform::MB_OK | platform::MB_ICONERROR);
+    else if (context != nullptr && context->reportWritten)
+        context->reportWritten("位图文件", path);
 }
 
 void CCurveViewWidget::SetExportContext(const ExportContext* context, int storedCount) {
@@ -128,7 +130,9 @@ int CCurveViewWidget::SaveData(TableSaveKind kind) {
 }
 
 void CCurveViewWidget::OnSaveAsBitmap() {
-    RunSaveAsBitmap(this, askExportFileName, [this](const std::string& path) { return SaveBitmap(path); });
+    RunSaveAsBitmap(
+        this, askExportFileName, [this](const std::string& path) { return SaveBitmap(path); },
+        m_pExportContext);
 }
 
 void CCurveViewWidget::OnCopyToClipboard() {

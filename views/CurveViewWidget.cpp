@@ -639,8 +639,9 @@ void CCurveViewWidget::PrepareFrameStep() {
             f.nLabelChannel = m.CurveChannel(2 * pair);
             f.nSecondChannel = m.CurveChannel(2 * pair + 1);
         }
-        f.strUnitX = CurveChannelUnit(m.CurveChannel(0), m_world);
-        f.strUnitY = CurveChannelUnit(active, m_world);
+        // The label channel gives X, the second channel Y: each axis its own unit.
+        f.strUnitX = CurveChannelUnit(f.nLabelChannel, m_world);
+        f.strUnitY = CurveChannelUnit(f.nSecondChannel, m_world);
         break;
     }
     case 3:
@@ -648,7 +649,10 @@ void CCurveViewWidget::PrepareFrameStep() {
         f.distributionIds.assign(m.m_nSelLineID_Group.begin(),
                                  m.m_nSelLineID_Group.begin() + std::clamp(m.m_nWindowCount, 0, 4096));
         f.nLabelChannel = m.ChannelUnderActiveCursor();
-        f.strUnitX = f.strUnitY = CurveChannelUnit(m.CurveChannel(0), m_world);
+        // The X axis names channels: it has no unit.
+        f.strUnitX.clear();
+        f.strUnitY =
+            f.distributionIds.empty() ? std::string() : CurveChannelUnit(f.distributionIds.front(), m_world);
         break;
     default:
         f.nGraphKind = 1;
@@ -935,13 +939,33 @@ void CCurveViewWidget::paintEvent(QPaintEvent*) {
 }
 
 void CCurveViewWidget::PaintPicture(QPainter& painter) {
+    PaintPicture(painter, size(), false);
+}
+
+void CCurveViewWidget::PaintPicture(QPainter& painter, const QSize& size, bool paper) {
     RefreshRunFlags();
-    m_model.LayoutPlot(width(), height());
+    const bool relaid = size != this->size();
+    m_model.LayoutPlot(size.width(), size.height());
+    if (relaid)
+        m_bEnvelopesDirty = true;
     PrepareFrameStep();
-    m_pPainter->Draw(painter, m_model.m_Options, m_world);
+    CGraphDisplayOptions options = m_model.m_Options;
+    // Paper is white: the window's background colour stays on the screen.
+    if (paper)
+        options.m_clrViewBack = 0xFFFFFF;
+    m_pPainter->Draw(painter, options, m_world);
     if (CurvesShown())
         PaintCurves(painter);
     PaintOverlay(painter);
+    if (relaid) {
+        m_model.LayoutPlot(width(), height());
+        m_bEnvelopesDirty = true;
+        m_bCacheDirty = true;
+    }
+}
+
+const ChannelPanelFields& CCurveViewWidget::PanelFields() const {
+    return m_pPainter->m_Fields;
 }
 
 QImage CCurveViewWidget::RenderImage() {

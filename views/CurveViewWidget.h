@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+struct ChannelPanelFields;
 struct ExportContext;
 class QMenu;
 class QPrinter;
@@ -188,9 +189,13 @@ public:
 
     // The picture the screen shows, at the widget's size.
     QImage RenderImage();
-    // Draws the whole picture (frame, curves, cursors, legend) with a painter
-    // that may scale it, as printing does.
+    // What the axes of the last picture were drawn with.
+    const ChannelPanelFields& PanelFields() const;
+    // Draws the whole picture (frame, curves, cursors, legend) as on the
+    // screen; with a size, laid out for that size on white paper (printing),
+    // the screen layout kept.
     void PaintPicture(QPainter& painter);
+    void PaintPicture(QPainter& painter, const QSize& size, bool paper);
     // The views printed by this view's print command: the curve views shown
     // on screen when more than one is, else this view alone.
     std::vector<CCurveViewWidget*> ViewsToPrint();
@@ -297,19 +302,26 @@ private:
 using ExportFileQuestion =
     std::function<int(int type, std::string& folder, std::string& title, std::string& extension)>;
 // "另存为位图": asks for the file (the question, or a file dialog without
-// one) and saves; a failed save is reported.
+// one) and saves; a failed save is reported, a written file told to the
+// context's reporter when there is one.
 void RunSaveAsBitmap(QWidget* parent, const ExportFileQuestion& ask,
-                     const std::function<bool(const std::string&)>& save);
+                     const std::function<bool(const std::string&)>& save,
+                     const ExportContext* context = nullptr);
 
-// One window's picture on a printed page: its place on the screen and its painting.
+// One window's picture on a printed page: its place on the screen and its
+// painting on paper, laid out for the size it takes on the page (in units of
+// the painter, which scales x and y alike).
 struct PrintedPicture {
     QWidget* widget = nullptr;
-    std::function<void(QPainter&)> paint;
+    std::function<void(QPainter&, const QSize& size)> paint;
 };
 PrintedPicture CurvePicture(CCurveViewWidget* view);
 // Prints the pictures on one page, arranged as on the screen, with the
 // header and footer of the page setup; 1 on success.
 int PrintViewPictures(QPrinter& printer, const PageSetupValues& setup,
+                      const std::vector<PrintedPicture>& views);
+// The same on any painter: page is the printable area in device pixels.
+void PaintPrintedPage(QPainter& painter, const QRect& page, double pixelsPerMm, const PageSetupValues& setup,
                       const std::vector<PrintedPicture>& views);
 // The print or print-preview command over the pictures.
 void RunPrintCommand(QWidget* parent, bool preview, const PageSetupValues& setup,

@@ -478,7 +478,11 @@ bool CHistoryViewWidget::SaveBitmap(const std::string& path) {
 }
 
 void CHistoryViewWidget::OnSaveAsBitmap() {
-    RunSaveAsBitmap(this, askExportFileName, [this](const std::string& path) { return SaveBitmap(path); });
+    if (prepareExport)
+        prepareExport();
+    RunSaveAsBitmap(
+        this, askExportFileName, [this](const std::string& path) { return SaveBitmap(path); },
+        m_pExportContext);
 }
 
 void CHistoryViewWidget::SaveLayout(const std::string& file, int index) const {
@@ -657,6 +661,25 @@ void CHistoryViewWidget::PaintPicture(QPainter& painter) {
     PaintCursors(painter);
 }
 
+void CHistoryViewWidget::PaintPicture(QPainter& painter, const QSize& size, bool paper) {
+    RefreshRunFlags();
+    Relayout();
+    // The bands fill the printed place (no scroll bar on paper).
+    m_model.LayoutBands(0, 0, size.width(), size.height());
+    RebuildEnvelopes();
+    const COLORREF screenBack = m_model.m_Options.m_clrViewBack;
+    // Paper is white: the window's background colour stays on the screen.
+    if (paper)
+        m_model.m_Options.m_clrViewBack = 0xFFFFFF;
+    painter.fillRect(QRect(QPoint(0, 0), size), ToQColor(m_model.m_Options.m_clrViewBack));
+    PaintBands(painter);
+    if (m_model.CurvesShown())
+        PaintCurves(painter);
+    PaintCursors(painter);
+    m_model.m_Options.m_clrViewBack = screenBack;
+    Relayout();
+}
+
 QImage CHistoryViewWidget::RenderImage() {
     RebuildCache();
     QImage image = m_cache.toImage();
@@ -677,13 +700,16 @@ std::vector<PrintedPicture> CHistoryViewWidget::PicturesToPrint() {
             pictures.push_back(CurvePicture(view));
     for (CHistoryViewWidget* view : HistoryViews())
         if (view->isVisible() && view->window() == window())
-            pictures.push_back({view, [view](QPainter& painter) { view->PaintPicture(painter); }});
+            pictures.push_back({view, [view](QPainter& painter, const QSize& size) {
+                                    view->PaintPicture(painter, size, true);
+                                }});
     // A maximised window, or one alone, prints by itself.
     QWidget* frame = parentWidget();
     while (frame != nullptr && !frame->isWindow() && !frame->inherits("QMdiSubWindow"))
         frame = frame->parentWidget();
     if (pictures.size() < 2 || (frame != nullptr && frame->isMaximized()))
-        pictures = {{this, [this](QPainter& painter) { PaintPicture(painter); }}};
+        pictures = {
+            {this, [this](QPainter& painter, const QSize& size) { PaintPicture(painter, size, true); }}};
     return pictures;
 }
 

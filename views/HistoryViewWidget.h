@@ -97,6 +97,8 @@ public:
 
     QImage RenderImage();
     void PaintPicture(QPainter& painter);
+    // Laid out for a printed place of that size, on white paper when asked.
+    void PaintPicture(QPainter& painter, const QSize& size, bool paper);
     void OnPrint(bool preview);
     // The curve and history views shown with this one, arranged as on the
     // screen; this view alone when it is maximised or shown alone.

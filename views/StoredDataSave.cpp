@@ -5,6 +5,7 @@
 #include "datafiles/MatExport.h"
 #include "datafiles/ResultExport.h"
 #include "platform/MessageBox.h"
+#include "platform/MessageBoxCount.h"
 
 void CStoredDataSave::Report(const char* text) const {
     platform::MessageBox(text, m_context.strAppTitle, platform::MB_OK);
@@ -23,22 +24,44 @@ int CStoredDataSave::Run(TableSaveKind kind, const StoredSaveJob& job) {
     // The exporters ask for the file themselves; a cancel there is no failure.
     ExportContext context = m_context;
     m_bCancelled = false;
-    context.askExportFileName = [this, ask = m_context.askExportFileName](int type, std::string& folder,
-                                                                          std::string& title,
-                                                                          std::string& extension) {
-        const int answer = ask ? ask(type, folder, title, extension) : 0;
-        m_bCancelled = answer == 0;
-        return answer;
-    };
+    std::string chosenPath;
+    context.askExportFileName =
+        [this, &chosenPath, ask = m_context.askExportFileName](int type, std::string& folder,
+                                                               std::string& title, std::string& extension) {
+            const int answer = ask ? ask(type, folder, title, extension) : 0;
+            m_bCancelled = answer == 0;
+            if (answer != 0)
+                chosenPath = folder + "/" + title + "." + extension;
+            return answer;
+        };
+    const std::size_t boxesBefore = platform::MessageBoxesShown();
+    int result = 0;
+    const char* what = "";
+    const char* failure = "";
     switch (kind) {
     case TableSaveKind::Text:
-        return RunText(context, job, range);
+        result = RunText(context, job, range);
+        what = "文本文件";
+        break;
     case TableSaveKind::Spreadsheet:
-        return RunSpreadsheet(context, job, range);
+        result = RunSpreadsheet(context, job, range);
+        what = "Excel文件";
+        failure = "另存为Excel文件失败!";
+        break;
     case TableSaveKind::Matlab:
-        return SaveMatFile(context, m_options, range.first, range.count);
+        result = SaveMatFile(context, m_options, range.first, range.count);
+        what = "Matlab文件";
+        failure = "另存为Matlab文件失败!";
+        break;
     }
-    return 0;
+    if (result != 0) {
+        if (m_context.reportWritten && !chosenPath.empty())
+            m_context.reportWritten(what, chosenPath);
+    } else if (!m_bCancelled && *failure != '\0' && platform::MessageBoxesShown() == boxesBefore) {
+        // A failure the exporter did not report itself still reaches the user.
+        Report(failure);
+    }
+    return result;
 }
 
 bool CStoredDataSave::AskTextFile(const ExportContext& context, std::string& path) {

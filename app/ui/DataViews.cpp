@@ -120,6 +120,7 @@ std::unique_ptr<ViewExportSource> MakeViewExportSource(const ViewExportSettings&
     context.nSamplingMode = settings.nSamplingMode;
     context.fSamplingFrequency = settings.fSamplingFrequency;
     context.askExportFileName = settings.askFileName;
+    context.reportWritten = settings.reportWritten;
     context.strAppTitle = g_strAppTitle;
     context.channelDescription = [](int channel) {
         return IsValidChannelId(channel) ? platform::GbkToUtf8(g_ChannelParams[channel].szDescription)

@@ -81,6 +81,8 @@ struct ViewExportSettings {
     float fSamplingFrequency = 0.0f;
     int nStoredCount = 0;
     std::function<int(int type, std::string& folder, std::string& title, std::string& extension)> askFileName;
+    // After a successful export: what was written and where.
+    std::function<void(const std::string& what, const std::string& path)> reportWritten;
     // The project's groups, which the rosette and residual-stress exports list.
     std::vector<RosetteGroupRecord> rosetteGroups;
     std::vector<ResidualStressGroupRecord> residualGroups;

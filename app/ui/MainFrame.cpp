@@ -226,6 +226,10 @@ void CMainFrame::SetStatusText(const QString& text) {
     }
 }
 
+QString CMainFrame::GetStatusText() const {
+    return m_pStatusText != nullptr ? m_pStatusText->text() : QString();
+}
+
 void CMainFrame::ToggleDataLocateBar() {
     if (m_pDataLocateBar != nullptr) {
         m_pDataLocateBar->setVisible(!m_pDataLocateBar->isVisible());

@@ -251,6 +251,8 @@ public:
     // question (type 0 text, 1 spreadsheet, 2 bitmap, 3 MATLAB; 0 cancelled).
     ViewExportSettings MakeViewExportSettings();
     int AskExportFileName(int type, std::string& folder, std::string& title, std::string& extension);
+    // The status-bar line after an export wrote its file.
+    void ReportFileWritten(const std::string& what, const std::string& path);
     // The active data window's history view, when it is one.
     CHistoryViewWidget* GetActiveHistoryView() const;
     // What the frame adds to a table view's tables: paging, controllers, result groups.
@@ -300,6 +302,7 @@ public:
     // Shows text in status pane id (900, 901).
     void SetPaneText(int id, const QString& text);
     void SetStatusText(const QString& text);
+    QString GetStatusText() const;
 
     // Bar flags of the layout file.
     int m_bShowSampleParamBar = 1;

@@ -201,6 +201,11 @@ void CMainFrame::ReadStartupSettings() {
     }
     m_HighSpeedChannels = LoadHighSpeedChannels(HighSpeedChannelFilePath(m_strProgramFolder, kModelName));
     if (LoadStorageRule(AppRegistryProfile(), m_StorageRule) == 0) {
+        // A profile that never held a rule (the rule is always saved with its
+        // threshold) starts from the record's own defaults, not from the
+        // empty values of the keys that are missing.
+        if (AppRegistryProfile().GetProfileString("StorageRule", "fTrigValue", "").empty())
+            m_StorageRule = StorageRuleSettings{};
         const std::string root = m_project.m_strProjectRoot.empty()
                                      ? platform::JoinPath(m_strProgramFolder, "Projects")
                                      : m_project.m_strProjectRoot;

@@ -17,6 +17,8 @@
 #include "datafiles/VirtualChannels.h"
 #include "datafiles/ui/DlgStorageRule.h"
 #include "datafiles/ui/DlgVirtualChannel.h"
+#include "platform/MessageBox.h"
+#include "platform/Text.h"
 #include "views/ImportantPointDlg.h"
 
 #include <algorithm>
@@ -94,15 +96,39 @@ void CMainFrame::OnVirtualChannelSettings() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_project.m_VirtualChannels = dialog.GetVirtualChannels();
-    WriteVirtualChannelFile(defaultFile, m_project.m_VirtualChannels);
-    const bool holdsData = m_project.m_nProjectState == 2 || m_project.m_nProjectState == 3;
-    if (!m_project.HasProjectPath() || !holdsData || g_bSampling.load() != 0)
+    const auto failed = [this](const std::string& text) {
+        platform::MessageBox(text, g_strAppTitle, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+    };
+    if (WriteVirtualChannelFile(defaultFile, m_project.m_VirtualChannels) == 0) {
+        failed("虚拟通道设置保存失败: " + defaultFile);
         return;
-    WriteVirtualChannelFile(m_project.GetFilePath(".PamNew"), m_project.m_VirtualChannels);
+    }
+    const bool holdsData = m_project.m_nProjectState == 2 || m_project.m_nProjectState == 3;
+    if (!m_project.HasProjectPath() || !holdsData || g_bSampling.load() != 0) {
+        SetStatusText(QString::fromStdString("虚拟通道设置已保存: " + defaultFile));
+        return;
+    }
+    const std::string projectFile = m_project.GetFilePath(".PamNew");
+    if (WriteVirtualChannelFile(projectFile, m_project.m_VirtualChannels) == 0) {
+        failed("虚拟通道设置保存失败: " + projectFile);
+        return;
+    }
     std::vector<std::string> formulas;
     for (const VirtualChannelRecord& record : m_project.m_VirtualChannels)
         formulas.push_back(RowOfRecord(record).strFormula);
     const VirtualChannelRun run{layout, channels, m_project.GetFilePath(".dat"),
                                 static_cast<int>(m_project.m_nTotalDataCount), m_project.m_nProjectState};
-    ComputeVirtualChannels(run, formulas, static_cast<int>(formulas.size()));
+    const int count = static_cast<int>(formulas.size());
+    if (count < 1) {
+        SetStatusText(QString::fromStdString("虚拟通道设置已保存: " + projectFile));
+        return;
+    }
+    const std::string first = VirtualChannelFileName(run.dataPath, 1);
+    if (ComputeVirtualChannels(run, formulas, count) == 0) {
+        failed("虚拟通道计算失败: " + first);
+        return;
+    }
+    SetStatusText(QString::fromStdString(
+        platform::Format("虚拟通道已计算(%d个): ", count) + first +
+        (count > 1 ? " ... " + VirtualChannelFileName(run.dataPath, count) : std::string())));
 }

@@ -161,6 +161,10 @@ int CMainFrame::AskExportFileName(int type, std::string& folder, std::string& ti
     return 1;
 }
 
+void CMainFrame::ReportFileWritten(const std::string& what, const std::string& path) {
+    SetStatusText(QString::fromStdString("已保存" + what + ": " + path));
+}
+
 ViewExportSettings CMainFrame::MakeViewExportSettings() {
     ViewExportSettings settings;
     settings.strDataPath = m_project.GetFilePath(".dat");
@@ -169,6 +173,9 @@ ViewExportSettings CMainFrame::MakeViewExportSettings() {
     settings.nStoredCount = m_project.m_nTotalDataCount;
     settings.askFileName = [this](int type, std::string& folder, std::string& title, std::string& extension) {
         return AskExportFileName(type, folder, title, extension);
+    };
+    settings.reportWritten = [this](const std::string& what, const std::string& path) {
+        ReportFileWritten(what, path);
     };
     settings.rosetteGroups = m_project.m_RosetteGroups;
     settings.residualGroups = m_project.m_ResidualGroups;
@@ -235,10 +242,23 @@ void CMainFrame::RegisterTableCommands() {
                 ui.Enable(stored && enabled);
             });
     }
-    // Print and print preview: not while sampling.
+    // Print and print preview, for the active table, curve or history view:
+    // not while sampling.
     for (const int id : {ID_TABLE_PRINT, ID_TABLE_PRINT_PREVIEW}) {
-        OnCommand(id, routeToTable(id), [this](CCmdUI& ui) {
-            ui.Enable(GetActiveTableView() != nullptr && g_bSampling.load() == 0);
-        });
+        OnCommand(
+            id,
+            [this, id] {
+                if (CTableView* view = GetActiveTableView())
+                    view->GetTable()->OnCommand(id);
+                else if (CQV7411N_NewFrameView* curve = GetActiveCurveView())
+                    curve->GetCurve()->OnCommand(id);
+                else if (CHistoryViewWidget* history = GetActiveHistoryView())
+                    history->OnCommand(id);
+            },
+            [this](CCmdUI& ui) {
+                const bool printable = GetActiveTableView() != nullptr || GetActiveCurveView() != nullptr ||
+                                       GetActiveHistoryView() != nullptr;
+                ui.Enable(printable && g_bSampling.load() == 0);
+            });
     }
 }

@@ -617,4 +617,53 @@ std::string CSpectrumGraph::ExportFileName(const std::string& chosen) {
     return tail == ".xls" || tail == ".txt" ? chosen : chosen + ".xls";
 }
 
+std::vector<AxisLabel> FitYLabels(std::vector<AxisLabel> labels, int precision,
+                                  const std::function<int(const std::string&)>& measure, int room) {
+    const auto widest = [&](const std::vector<AxisLabel>& all) {
+        int w = 0;
+        for (const AxisLabel& label : all)
+            w = std::max(w, measure(label.text));
+        return w;
+    };
+    if (widest(labels) <= room)
+        return labels;
+    char text[64];
+    for (int p = std::min(precision, 7) - 1; p >= 0; --p) {
+        for (AxisLabel& label : labels)
+            label.text = FormatNumber(label.value, p);
+        if (widest(labels) <= room)
+            return labels;
+    }
+    for (int p = 2; p >= 0; --p) {
+        for (AxisLabel& label : labels) {
+            std::snprintf(text, sizeof text, "%.*e", p, label.value);
+            label.text = text;
+        }
+        if (widest(labels) <= room)
+            break;
+    }
+    return labels;
+}
+
+TitlePlace PlaceXTitle(std::vector<AxisLabel>& labels, const std::function<int(const std::string&)>& measure,
+                       const GraphRect& plot, int titleWidth, int labelHeight, int titleHeight,
+                       int windowHeight) {
+    TitlePlace place;
+    place.left = plot.left + (plot.Width() - titleWidth) / 2;
+    const int labelTop = plot.bottom + 4;
+    place.top = std::max(plot.bottom + titleHeight + 6, labelTop + labelHeight);
+    if (place.top + titleHeight <= windowHeight)
+        return place;
+    place.top = labelTop;
+    for (std::size_t i = 0; i + 1 < labels.size();) {
+        const int w = measure(labels[i].text);
+        const int left = labels[i].pixel - w / 2;
+        if (left + w + 4 > place.left && left < place.left + titleWidth + 4)
+            labels.erase(labels.begin() + static_cast<std::ptrdiff_t>(i));
+        else
+            ++i;
+    }
+    return place;
+}
+
 } // namespace lurrow

@@ -160,4 +160,23 @@ private:
     bool m_bShift = false, m_bCtrl = false;
 };
 
+// The Y labels with their widest text within room pixels: fewer decimals,
+// then the exponent form; a label cut at the window's edge reads as another
+// number.
+LURROW_API std::vector<AxisLabel> FitYLabels(std::vector<AxisLabel> labels, int precision,
+                                             const std::function<int(const std::string&)>& measure, int room);
+
+// Where the X title goes (its left edge and top) so that it covers no tick
+// label: centred below the labels when the window holds both lines, else
+// centred on the labels' line in place of the labels it would cover, which
+// are taken out of labels (the last one, at the plot's right edge, is kept).
+struct TitlePlace {
+    int left = 0;
+    int top = 0;
+};
+LURROW_API TitlePlace PlaceXTitle(std::vector<AxisLabel>& labels,
+                                  const std::function<int(const std::string&)>& measure,
+                                  const GraphRect& plot, int titleWidth, int labelHeight, int titleHeight,
+                                  int windowHeight);
+
 } // namespace lurrow

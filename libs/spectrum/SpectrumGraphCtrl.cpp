@@ -151,7 +151,13 @@ void CSpectrumGraphCtrl::PaintLabels(QPainter& painter) {
     const auto measure = [&metrics](const std::string& text) {
         return metrics.horizontalAdvance(QString::fromStdString(text));
     };
-    const std::vector<lurrow::AxisLabel> xLabels = m_graph.XLabels(measure, metrics.averageCharWidth());
+    const QFont titleFont = Font(2);
+    const QFontMetrics titleMetrics(titleFont);
+    const QString xTitle = QStringLiteral("Frequency - Hz");
+    std::vector<lurrow::AxisLabel> xLabels = m_graph.XLabels(measure, metrics.averageCharWidth());
+    const lurrow::TitlePlace title =
+        lurrow::PlaceXTitle(xLabels, measure, plot, titleMetrics.horizontalAdvance(xTitle), metrics.height(),
+                            titleMetrics.height(), height());
     for (std::size_t i = 0; i < xLabels.size(); ++i) {
         const QString text = QString::fromStdString(xLabels[i].text);
         const int w = metrics.horizontalAdvance(text);
@@ -159,25 +165,25 @@ void CSpectrumGraphCtrl::PaintLabels(QPainter& painter) {
         painter.drawLine(xLabels[i].pixel, plot.bottom, xLabels[i].pixel, plot.bottom + 4);
         painter.drawText(left, plot.bottom + 4 + metrics.ascent(), text);
     }
-    for (const lurrow::AxisLabel& label : m_graph.YLabels()) {
+    // The Y labels stand between the unit column at the left edge and the ticks.
+    const QString yTitle = QString::fromStdString(m_graph.GetActiveUnit());
+    const QFont yFont = Font(3);
+    const QFontMetrics yMetrics(yFont);
+    const int unitRight = yTitle.isEmpty() ? 0 : 2 + yMetrics.height();
+    const std::vector<lurrow::AxisLabel> yLabels = lurrow::FitYLabels(
+        m_graph.YLabels(), m_graph.GetDrawCommon().nYPrecision, measure, plot.left - 6 - unitRight - 2);
+    for (const lurrow::AxisLabel& label : yLabels) {
         const QString text = QString::fromStdString(label.text);
         painter.drawLine(plot.left - 4, label.pixel, plot.left, label.pixel);
         painter.drawText(plot.left - 6 - metrics.horizontalAdvance(text), label.pixel + metrics.ascent() / 2,
                          text);
     }
     // Axis titles: X below the plot, Y vertical at the left edge.
-    painter.setFont(Font(2));
-    const QFontMetrics titleMetrics(painter.font());
-    const QString xTitle = QStringLiteral("Frequency - Hz");
-    int titleY = plot.bottom + titleMetrics.height() + 6 + titleMetrics.ascent();
-    if (titleY > height())
-        titleY = height() - titleMetrics.descent();
-    painter.drawText(plot.left + (plot.Width() - titleMetrics.horizontalAdvance(xTitle)) / 2, titleY, xTitle);
-    const QString yTitle = QString::fromStdString(m_graph.GetActiveUnit());
+    painter.setFont(titleFont);
+    painter.drawText(title.left, title.top + titleMetrics.ascent(), xTitle);
     if (!yTitle.isEmpty()) {
         painter.save();
-        painter.setFont(Font(3));
-        const QFontMetrics yMetrics(painter.font());
+        painter.setFont(yFont);
         painter.translate(2 + yMetrics.ascent(),
                           plot.top + (plot.Height() + yMetrics.horizontalAdvance(yTitle)) / 2);
         painter.rotate(-90);

@@ -163,6 +163,7 @@ TEST_F(StorageRuleTest, AutomaticNamingPicksAPathWithRoomAndMovesTheNumberOn) {
 TEST_F(StorageRuleTest, TakenNameThatCannotChangeIsRefusedNotReused) {
     const std::string root = m_folder.File("store");
     StorageRuleSettings rule = RuleWithPaths({root});
+    rule.bNumStoring = 0;
     rule.bTimeStoring = 1; // the clock does not move
     const std::string taken = root + "/Run_140709";
     platform::CreateFolder(taken);

@@ -17,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -99,6 +101,50 @@ TEST_P(BarViewWidgetTest, BarsShowTheStoredSampleInTheirColours) {
     // Above the fill the bar keeps its background.
     const BarRect r = m.BarOf(17, layout.width);
     EXPECT_EQ(image.pixelColor((r.left + r.right) / 2, r.top + 10), ToQColor(m.m_Colours.barBack));
+}
+
+// Large values keep their texts inside their own bar's cell, and the scale
+// carries its numbers: full scale, 0 and the negative full scale.
+TEST_P(BarViewWidgetTest, ValueTextsStayInTheirCellAndTheScaleIsNumbered) {
+    world.fullScale[0] = 1000.0f;
+    view->RefreshWorld();
+    CBarViewModel& m = view->Model();
+    ASSERT_TRUE(m.SetBars({0}));
+    view->FreeDataBuffer();
+    ASSERT_TRUE(view->AllocDataBuffer());
+    std::vector<float> set(32, 0.0f);
+    set[0] = 2345678.0f;
+    view->ReceiveData(1, set.data());
+    ASSERT_TRUE(view->RefreshValues(1));
+    set[0] = -11353430.0f;
+    view->ReceiveData(1, set.data());
+    ASSERT_TRUE(view->RefreshValues(1));
+    ASSERT_EQ(m.Current(0), -11353430.0f);
+
+    const QImage image = view->RenderImage();
+    const BarRect r = m.BarOf(0, image.width());
+    const int cellRight = r.left - 40 + CBarViewModel::kCellWidth;
+    ASSERT_GT(image.width(), cellRight + 40) << "room for a second cell";
+    int nowPixels = 0, maxPixels = 0, scalePixels = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor colour = image.pixelColor(x, y);
+            // Smoothed text: the blue of the current value, the purple of the maximum.
+            const int red = colour.red(), green = colour.green(), blue = colour.blue();
+            const bool now = blue > red + 60 && blue > green + 60;
+            const bool max = red > green + 40 && blue > green + 40 && std::abs(red - blue) < 40;
+            if (now || max)
+                EXPECT_LT(x, cellRight) << "a value text reaches the next cell at " << x << "," << y;
+            nowPixels += now;
+            maxPixels += max;
+            // Left of the ticks, beside the bar: only the scale's numbers are drawn there.
+            if (x < r.left - 6 && y >= r.top && y <= r.bottom && colour != ToQColor(m.m_Colours.viewBack))
+                ++scalePixels;
+        }
+    }
+    EXPECT_GT(nowPixels, 20);
+    EXPECT_GT(maxPixels, 20);
+    EXPECT_GT(scalePixels, 30);
 }
 
 TEST_P(BarViewWidgetTest, SheetAndChannelChoiceFromTheContextMenu) {

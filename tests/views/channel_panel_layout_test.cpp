@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,88 @@ TEST_F(PanelLayoutTest, GridCountsDecideGridAndLabels) {
     EXPECT_LT(crowded.size(), 11u);
 }
 
+// Wide values: every Y label stands between the unit column and the plot,
+// whole (sign and leading digits kept), reading its tick's value.
+TEST_F(PanelLayoutTest, YLabelsFitBetweenTheUnitAndThePlot) {
+    fields.bUnitYShown = true;
+    fields.strUnitY = "με";
+    const int unitRight = fields.rcClient.left + 2 + 12;
+    struct Case {
+        float top, bottom;
+        int precision;
+    } cases[] = {{-10213090.0f, -12614920.0f, 3},
+                 {-1021809.0f, -1261492.0f, 3},
+                 {2.5e12f, -2.5e12f, 2},
+                 {1.0f, -1.0f, 1}};
+    for (const Case& c : cases) {
+        options.m_fYmax = c.top;
+        options.m_fYmin = c.bottom;
+        options.m_nYPrecision = c.precision;
+        const ChannelPanelDrawing d = LayoutChannelPanel(fields, options, FixedMetrics(), world);
+        int labels = 0;
+        for (const PanelText& t : d.texts) {
+            if (t.font != kFontYScale)
+                continue;
+            ++labels;
+            EXPECT_GT(t.x, unitRight) << t.text;
+            EXPECT_LE(t.x + int(6 * int(t.text.size()) * t.scale), fields.rcPlot.left) << t.text;
+            EXPECT_GE(t.scale, 0.7) << t.text;
+            if (labels == 1) {
+                EXPECT_NEAR(std::stod(t.text), c.top, std::fabs(c.top) * 0.01) << t.text;
+            }
+        }
+        EXPECT_GE(labels, 2) << c.top;
+    }
+    // Values that fit keep the view's precision.
+    options.m_fYmax = 1.0f;
+    options.m_fYmin = -1.0f;
+    options.m_nYPrecision = 1;
+    EXPECT_EQ(Texts(kFontYScale), (std::vector<std::string>{"1.0", "0.5", "0.0", "-0.5", "-1.0"}));
+}
+
+// The X unit never covers a label: below them when the margin holds two
+// lines, beside the last one in the right margin, else in place of the
+// middle labels it would cover.
+TEST_F(PanelLayoutTest, XUnitStandsClearOfTheLabels) {
+    options.m_fXmin = 0.0f;
+    options.m_fXmax = 256.0f;
+    options.m_nXGridCount = 2;
+    options.m_nXShowType = 0;
+    fields.bUnitXShown = true;
+    fields.strUnitX = "次";
+    struct Case {
+        const char* what;
+        int clientBottom, clientRight;
+        bool below, beside;
+    } cases[] = {{"room below", 400, 500, true, false},
+                 {"room at the right", 390, 500, false, true},
+                 {"no room", 390, 472, false, false}};
+    for (const Case& c : cases) {
+        fields.rcClient.bottom = c.clientBottom;
+        fields.rcClient.right = c.clientRight;
+        const ChannelPanelDrawing d = LayoutChannelPanel(fields, options, FixedMetrics(), world);
+        const auto unit = std::find_if(d.texts.begin(), d.texts.end(),
+                                       [](const PanelText& t) { return t.font == kFontUnitX; });
+        ASSERT_NE(unit, d.texts.end()) << c.what;
+        const int unitWidth = 6 * int(unit->text.size());
+        EXPECT_LE(unit->y + 12, fields.rcClient.bottom) << c.what;
+        EXPECT_LE(unit->x + unitWidth, fields.rcClient.right) << c.what;
+        EXPECT_EQ(unit->y > fields.rcPlot.bottom + 12, c.below) << c.what;
+        EXPECT_EQ(unit->x >= fields.rcPlot.right, c.beside) << c.what;
+        std::vector<std::string> labels;
+        for (const PanelText& t : d.texts) {
+            if (t.font != kFontXScale)
+                continue;
+            labels.push_back(t.text);
+            const bool apart = t.x + 6 * int(t.text.size()) <= unit->x || unit->x + unitWidth <= t.x ||
+                               t.y + 12 <= unit->y || unit->y + 12 <= t.y;
+            EXPECT_TRUE(apart) << c.what << ": " << t.text;
+        }
+        EXPECT_EQ(labels.front(), "0") << c.what;
+        EXPECT_EQ(labels.back(), "256") << c.what;
+    }
+}
+
 TEST_F(PanelLayoutTest, XLabelsCountSamplesOrSeconds) {
     options.m_fXmin = 0.0f;
     options.m_fXmax = 100.0f;
@@ -130,11 +213,22 @@ TEST_F(PanelLayoutTest, ChannelLabelNamesEachClassInItsColour) {
         EXPECT_EQ(it->colour, c.colour) << c.text;
         EXPECT_EQ(it->y + 12, fields.rcPlot.top);
     }
+    // XY: the X channel in the X scale's colour, the Y channel after it in the curve's.
     fields.nGraphKind = 3;
     fields.nLabelChannel = 17;
     fields.nSecondChannel = 4096;
     fields.nSignalKind = 1;
-    EXPECT_EQ(Texts(kFontChannelId).front(), FormatChannelName(17) + "[梁]  虚拟:1");
+    fields.nActiveIndex = 0;
+    options.m_clrXScale = 0x654321;
+    std::vector<PanelText> names;
+    for (const PanelText& t : LayoutChannelPanel(fields, options, FixedMetrics(), world).texts)
+        if (t.font == kFontChannelId)
+            names.push_back(t);
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[0].text + names[1].text, FormatChannelName(17) + "[梁]  虚拟:1");
+    EXPECT_EQ(names[0].colour, 0x654321u);
+    EXPECT_EQ(names[1].colour, options.m_Line[0]);
+    EXPECT_EQ(names[1].x, names[0].x + 6 * int(names[0].text.size()));
     EXPECT_EQ(CurveChannelUnit(4096, world), "kN");
     EXPECT_EQ(CurveChannelUnit(4225, world), "V");
     EXPECT_EQ(CurveChannelUnit(4300, world), "");
@@ -202,14 +296,26 @@ TEST(CurveEnvelope, AWalkOverAStretchGivesTheSegmentsTouchingIt) {
     using Segment = std::array<int, 2>; // x1, x2 (a span has x1 == x2)
     const auto walk = [&](int from, int to) {
         std::vector<Segment> segments;
-        envelope.Walk([&](int x, const CCurveEnvelope::Column&) { segments.push_back({x, x}); },
-                      [&](int x1, float, int x2, float) { segments.push_back({x1, x2}); }, from, to);
+        envelope.Walk(
+            [&](int x, const CCurveEnvelope::Column&) {
+                segments.push_back({x, x});
+            },
+            [&](int x1, float, int x2, float) {
+                segments.push_back({x1, x2});
+            },
+            from, to);
         std::sort(segments.begin(), segments.end());
         return segments;
     };
     const std::vector<Segment> all = walk(10, 110);
-    for (const auto& [from, to] : {std::array<int, 2>{10, 110}, {11, 13}, {40, 47}, {0, 10}, {60, 60},
-                                   {77, 83}, {105, 200}, {50, 40}}) {
+    for (const auto& [from, to] : {std::array<int, 2>{10, 110},
+                                   {11, 13},
+                                   {40, 47},
+                                   {0, 10},
+                                   {60, 60},
+                                   {77, 83},
+                                   {105, 200},
+                                   {50, 40}}) {
         std::vector<Segment> expected;
         for (const Segment& s : all)
             if (s[1] >= from && s[0] <= to)

@@ -13,6 +13,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
+
+#include <QImage>
+#include <QPainter>
+#include <QTransform>
 
 namespace {
 
@@ -88,6 +93,47 @@ TEST(CurvePrint, AloneOrTogetherTheyCarryHeaderAndFooterAndKeepTheirLooks) {
     EXPECT_TRUE(after == before);
     EXPECT_EQ(views[0]->Model().m_CursorBox, (std::array<int, 2>{40, 50}));
     EXPECT_EQ(views[0]->Model().m_nMarginLeft, 90);
+}
+
+// On paper a view is laid out for its place on the page and drawn at one
+// scale for x and y, so its text keeps its shape; the window's grey stays on
+// the screen.
+TEST(CurvePrint, TextKeepsItsShapeAndThePaperStaysWhite) {
+    EnsureViewsTestApp();
+    CurveWorld world;
+    world.measChanList = {0, 1};
+    QWidget window;
+    auto* layout = new QHBoxLayout(&window);
+    CCurveViewWidget* view = CCurveViewWidget::Create(&window);
+    view->fillWorld = [&world](CurveWorld& w) { w = world; };
+    view->Model().m_STRealViewOption.nGrid = 0; // no grey grid lines on the page either
+    layout->addWidget(view);
+    window.resize(900, 300); // wide, on a tall page
+    window.show();
+    const QSize screen = view->size();
+    const PrintedPicture real = CurvePicture(view);
+    std::vector<QTransform> transforms;
+    std::vector<QSize> sizes;
+    const PrintedPicture watched{view, [&](QPainter& painter, const QSize& size) {
+                                     transforms.push_back(painter.worldTransform());
+                                     sizes.push_back(size);
+                                     real.paint(painter, size);
+                                 }};
+    QImage page(1240, 1754, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    PaintPrintedPage(painter, page.rect(), 150.0 / 25.4, PageSetupValues(), {watched});
+    painter.end();
+    ASSERT_EQ(transforms.size(), 1u);
+    EXPECT_DOUBLE_EQ(transforms[0].m11(), transforms[0].m22());
+    EXPECT_GT(sizes[0].height(), screen.height()) << "laid out for the page's taller place";
+    int grey = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            grey += page.pixel(x, y) == qRgb(0xC0, 0xC0, 0xC0);
+    EXPECT_LT(grey, 50) << "the window's grey is not on the paper";
+    EXPECT_EQ(view->Model().GetPlotRect().right, screen.width() - view->Model().m_nMarginRight)
+        << "the screen layout is back";
 }
 
 } // namespace

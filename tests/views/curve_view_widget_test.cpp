@@ -5,20 +5,20 @@
 
 #include "app/ChannelNaming.h"
 #include "app/LiveViewFeed.h"
-#include "app/RunFlags.h"
 #include "app/NumberTexts.h"
+#include "app/RunFlags.h"
 #include "datafiles/DataFileAccess.h"
 #include "datafiles/ExportContext.h"
 #include "datafiles/ExportTestSupport.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
+#include "views/ChannelPanelLayout.h"
 #include "views/CursorEditDlg.h"
 #include "views/CurveViewWidget.h"
 #include "views/DlgPlotSignalSelect.h"
 #include "views/GraphPaintTools.h"
 
 #include <QAction>
-#include <QRadioButton>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
@@ -26,6 +26,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRadioButton>
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,17 @@ protected:
         m.m_fltOldCoordYMin = 400.0f;
         view->SyncWithDocument(first, 256, 256, true);
         ASSERT_TRUE(view->LoadCurveData());
+    }
+
+    // The enabled item of the view's context menu, as a click would.
+    bool TriggerContextItem(int id) {
+        std::unique_ptr<QMenu> menu(view->BuildContextMenu(nullptr));
+        for (QAction* action : menu->actions())
+            if (action->data().toInt() == id && action->isEnabled()) {
+                action->trigger();
+                return true;
+            }
+        return false;
     }
 
     testrun::TempDir dir;
@@ -280,15 +292,7 @@ TEST_P(CurveViewWidgetTest, PeakListFromTheContextMenuIsListedAndWritten) {
 
 TEST_P(CurveViewWidgetTest, TheoryAndDistributionSwitchesFromTheContextMenu) {
     ShowStored({1, 2}, 10);
-    const auto trigger = [&](int id) {
-        std::unique_ptr<QMenu> menu(view->BuildContextMenu(nullptr));
-        for (QAction* action : menu->actions())
-            if (action->data().toInt() == id && action->isEnabled()) {
-                action->trigger();
-                return true;
-            }
-        return false;
-    };
+    const auto trigger = [this](int id) { return TriggerContextItem(id); };
     CCurveViewModel& m = view->Model();
     ASSERT_TRUE(trigger(ID_CURSOR_DISPLAY));
     m.m_Cursor0 = 3;
@@ -324,6 +328,27 @@ TEST_P(CurveViewWidgetTest, TheoryAndDistributionSwitchesFromTheContextMenu) {
     EXPECT_EQ(m.m_nSelIndex_Group[2], 299) << "kept within the stored samples";
     ASSERT_TRUE(trigger(ID_DISTRIBUTION_AUTO));
     EXPECT_FALSE(m.IsManualDistribution());
+}
+
+// An XY pair shows each channel's unit on its own axis; a distribution
+// reached from the context menu runs over the measured channels, its X
+// axis naming them and carrying no unit.
+TEST_P(CurveViewWidgetTest, EachAxisCarriesItsOwnChannelsUnit) {
+    world.channels[1].strUnit = "με";
+    world.channels[2].strUnit = "℃";
+    ShowStored({1, 2}, 10);
+    const auto trigger = [this](int id) { return TriggerContextItem(id); };
+    ASSERT_TRUE(trigger(ID_DRAW_MODE_XY));
+    view->RenderImage();
+    EXPECT_EQ(view->PanelFields().strUnitX, "με");
+    EXPECT_EQ(view->PanelFields().strUnitY, "℃");
+
+    ASSERT_TRUE(trigger(ID_DRAW_MODE_DISTRIBUTION));
+    view->RenderImage();
+    const ChannelPanelFields& f = view->PanelFields();
+    EXPECT_EQ(f.distributionIds, world.measChanList);
+    EXPECT_EQ(f.strUnitX, "");
+    EXPECT_EQ(view->Model().PointCount(), int(world.measChanList.size()));
 }
 
 TEST_P(CurveViewWidgetTest, SaveAsWritesTheShownChannelsOverTheChosenRange) {

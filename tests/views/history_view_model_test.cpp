@@ -241,6 +241,27 @@ TEST(HistoryViewModel, LiveDataReachEveryBandAtItsChannelsPlace) {
     EXPECT_EQ(m.InfoRows()[2].fValue, 0.0f);
 }
 
+// While a run's first window is filling, the column shows each band's
+// newest value, not the end of the window that holds nothing yet.
+TEST(HistoryViewModel, InformationColumnShowsTheNewestValueOfAFillingWindow) {
+    CHistoryViewModel m;
+    m.SetChannelList({0, 17});
+    m.m_nWindowCount = 256;
+    m.AllocBuffers();
+    std::vector<int> position(4096, -1);
+    position[0] = 0;
+    position[17] = 17;
+    const float a0[] = {1, 2, 3}, a17[] = {-7, 8, -9.5f};
+    std::vector<const float*> arrays(32, nullptr);
+    arrays[0] = a0;
+    arrays[17] = a17;
+    m.m_bSampling = true;
+    ASSERT_EQ(m.ReceiveData(2, 3, nullptr, arrays.data(), position), 3);
+    const std::vector<HistoryInfoRow> rows = m.InfoRows();
+    EXPECT_EQ(rows[0].fValue, 3.0f);
+    EXPECT_EQ(rows[1].fValue, -9.5f);
+}
+
 TEST(HistoryViewModel, SheetWithANewBandCountRebuildsTheBands) {
     CHistoryViewModel m;
     CurveWorld world;

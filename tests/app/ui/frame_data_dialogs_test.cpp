@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -101,6 +102,22 @@ TEST_F(FrameDataDialogsTest, StorageRuleFromTheSettingsMenuIsSavedOnOk) {
         << "cancel writes nothing";
 }
 
+TEST_F(FrameDataDialogsTest, StorageRuleOfAFreshProfileOpensWithTheRecordDefaults) {
+    QAction* action = MenuAction(QString::fromUtf8("设置(&S)"), ID_STORAGE_RULE);
+    ASSERT_NE(action, nullptr);
+    WhenModal<CDlgStorageRule>(m_frame, [](CDlgStorageRule& dialog) {
+        EXPECT_EQ(dialog.findChild<QLineEdit*>("prefix")->text(), "Test");
+        EXPECT_FALSE(dialog.findChild<QCheckBox*>("dateOn")->isChecked());
+        EXPECT_FALSE(dialog.findChild<QCheckBox*>("timeOn")->isChecked());
+        EXPECT_TRUE(dialog.findChild<QCheckBox*>("numberOn")->isChecked());
+        EXPECT_EQ(dialog.findChild<QLineEdit*>("startNumber")->text(), "0");
+        // The example shows only the parts that are ticked: no date.
+        EXPECT_EQ(dialog.findChild<QLabel*>("example")->text(), "Test_0");
+        dialog.findChild<QPushButton*>("cancel")->click();
+    });
+    action->trigger();
+}
+
 TEST_F(FrameDataDialogsTest, VirtualChannelsFromTheSettingsMenuAreKeptInTheDefaultFile) {
     QAction* action = MenuAction(QString::fromUtf8("设置(&S)"), ID_VIRTUAL_CHANNEL_SETTINGS);
     ASSERT_NE(action, nullptr);
@@ -133,6 +150,8 @@ TEST_F(FrameDataDialogsTest, VirtualChannelsFromTheSettingsMenuAreKeptInTheDefau
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(RowOfRecord(records[0]).strFormula, "1*3.1415926");
     EXPECT_EQ(RowOfRecord(records[0]).strTag, "area");
+    EXPECT_TRUE(m_frame->GetStatusText().endsWith("_VirChannel.PamNew"))
+        << m_frame->GetStatusText().toStdString();
 }
 
 // "设置零点值" stays disabled in the menus; the frame's dialog opens on its

@@ -5,6 +5,7 @@
 #include "FrameRunFixture.h"
 
 #include "app/OpenViewCounters.h"
+#include "app/RunFlags.h"
 #include "datafiles/ExportTestSupport.h"
 #include "datafiles/SaveDataOptions.h"
 #include "views/BarViewWidget.h"
@@ -37,9 +38,9 @@ protected:
     }
 
     // The save options take the offered channels, every stored sample, one file.
-    template <class Widget>
-    void AnswerSaveOptions(Widget& view) {
-        view.runSaveOptionsDialog = [this](const TableSavePreset& preset, TableSaveKind, SaveDataOptions& options) {
+    template <class Widget> void AnswerSaveOptions(Widget& view) {
+        view.runSaveOptionsDialog = [this](const TableSavePreset& preset, TableSaveKind,
+                                           SaveDataOptions& options) {
             m_offered = preset.items;
             options = SaveDataOptions{};
             options.nFileLayout = 1;
@@ -50,8 +51,7 @@ protected:
     }
 
     // As a right click does: the view's world read anew, then its menu.
-    template <class Widget>
-    static bool RightClickItem(Widget& view, int id) {
+    template <class Widget> static bool RightClickItem(Widget& view, int id) {
         view.RefreshWorld();
         return TriggerContextItem(view, id);
     }
@@ -102,6 +102,51 @@ TEST_F(FrameGraphExportsTest, TheBarWindowExportsFromItsMenuAndTheFileMenu) {
     CBarViewWidget& view = *CBarViewWidget::BarViews().front();
     ASSERT_TRUE(view.Model().SetBars({2, 133}));
     ExpectTextExports(view, {2, 133}, "bars");
+}
+
+// What was written is named in the status bar; a file that cannot be
+// written is said in a message and leaves the status bar as it was.
+TEST_F(FrameGraphExportsTest, WrittenFilesAreNamedInTheStatusBarAndFailuresInAMessage) {
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_HISTORY_WINDOW));
+    CHistoryViewWidget& view = *CHistoryViewWidget::HistoryViews().front();
+    AnswerSaveOptions(view);
+    const struct {
+        int id;
+        const char* name;
+        const char* what;
+    } written[] = {{ID_SAVE_AS_TEXT, "written.txt", "文本文件"},
+                   {ID_SAVE_AS_BITMAP, "written.bmp", "位图文件"}};
+    for (const auto& w : written) {
+        m_exportName = w.name;
+        QAction* item = MenuItem("文件", w.id);
+        ASSERT_NE(item, nullptr);
+        item->trigger();
+        EXPECT_EQ(m_frame->GetStatusText().toStdString(),
+                  std::string("已保存") + w.what + ": " + m_scratch.File(w.name));
+    }
+    const QString before = m_frame->GetStatusText();
+    const std::size_t boxes = m_boxes.Records().size();
+    m_exportName = "no such folder/failed.xls";
+    MenuItem("文件", ID_SAVE_AS_EXCEL)->trigger();
+    EXPECT_GT(m_boxes.Records().size(), boxes) << "the failure reaches the user";
+    EXPECT_EQ(m_frame->GetStatusText(), before);
+}
+
+// Print and print preview of the File menu serve the active graph window as
+// its own context menu does; never while sampling.
+TEST_F(FrameGraphExportsTest, PrintFromTheFileMenuServesTheActiveGraphWindow) {
+    constexpr int ID_FILE_PRINT = 57607, ID_FILE_PRINT_PREVIEW = 57609;
+    for (int command : {ID_NEW_HISTORY_WINDOW, ID_NEW_REALTIME_WINDOW}) {
+        ASSERT_TRUE(m_frame->RunCommand(command));
+        for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW}) {
+            QAction* item = MenuItem("文件", id);
+            ASSERT_NE(item, nullptr);
+            EXPECT_TRUE(item->isEnabled()) << command << " " << id;
+        }
+        g_bSampling = 1;
+        EXPECT_FALSE(m_frame->QueryCommandState(ID_FILE_PRINT).m_bEnabled);
+        g_bSampling = 0;
+    }
 }
 
 } // namespace

@@ -25,6 +25,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 
 using namespace testrun;
@@ -397,15 +400,35 @@ TEST_F(ResidualDialogTest, WithoutStrainChannelsNothingCanBeAdded) {
     EXPECT_FALSE(Control<QPushButton>(bare, 1099)->isEnabled());
 }
 
+// Record k of a result file against values worked out by hand from the formulas.
+void ExpectResidualRecord(const std::string& path, int k, const std::array<double, 9>& expected) {
+    const std::vector<char> file = ReadBytes(path);
+    const std::size_t at =
+        sizeof(ResidualStressGroupRecord) + std::size_t(k) * sizeof(ResidualStressResultRecord);
+    ASSERT_GE(file.size(), at + sizeof(ResidualStressResultRecord)) << path;
+    ResidualStressResultRecord record;
+    std::memcpy(&record, file.data() + at, sizeof record);
+    for (int i = 0; i < 9; ++i)
+        EXPECT_NEAR(record.fValue[i], expected[std::size_t(i)],
+                    1e-4 * std::max(1.0, std::fabs(expected[std::size_t(i)])))
+            << path << " value " << i;
+}
+
 TEST_F(ResidualDialogTest, PlainAndEccentricComputationsWriteTheResultFiles) {
     Prepare(dialog, "");
+    Type(Edit(1045), "-0.1");
+    Type(Edit(1046), "-0.2");
+    Type(Edit(1472), "0");
     Add(0, 1, 2);
-    Add(3, 4, 5);
+    Add(3, 5, 4);
     Click(dialog, 1340);
     ASSERT_TRUE(WaitIdle(dialog));
     const auto size = sizeof(ResidualStressGroupRecord) + kSamples * sizeof(ResidualStressResultRecord);
     EXPECT_EQ(FileSize("run1.rsd"), size);
     EXPECT_EQ(FileSize("run2.rsd"), size);
+    // Sample 10 of gauges 0, 1, 2 (half their readings, E 200, A -0.1, B -0.2):
+    // strains 5, 505, 1005; P = 1010 / -0.4, Q = sqrt 2 / -0.8 * sqrt(500^2 + 500^2).
+    ExpectResidualRecord(dir.Path() + "/run1.rsd", 10, {5, 505, 1005, 0, -255, -755, -255, -755, 665.22553});
     std::filesystem::remove(dir.Path() + "/run2.rsd");
 
     WhenModal<CDlgEccentricity>([](CDlgEccentricity& eccentric) {
@@ -435,6 +458,11 @@ TEST_F(ResidualDialogTest, PlainAndEccentricComputationsWriteTheResultFiles) {
     ASSERT_TRUE(WaitIdle(dialog));
     EXPECT_EQ(FileSize("run2.rsd"), size) << "the corrected group's file";
     EXPECT_EQ(FileSize("run1.rsd"), size);
+    // Gauges 3, 5, 4 at sample 10 (strains 1505, 2505, 2005, direction 35.78 degrees)
+    // corrected for a hole 0.1, 0.2 off a centre 1.5 away.
+    ExpectResidualRecord(dir.Path() + "/run2.rsd", 10,
+                         {1493.3782, 2501.2314, 2001.5401, 28.657509, -10952.174, -9608.3438, -1620.4188,
+                          -1874.4997, 10345.923});
 
     boxes.QueueAnswer(platform::IDNO);
     Click(dialog, 1340);

@@ -230,6 +230,25 @@ TEST_F(BriselTest, SelectedTextsKeepOnlyTheRowsOfChannelsInTheRangeWithoutGaps) 
     EXPECT_EQ(Texts(OnlySheet(path)), expected);
 }
 
+// The range takes its lowest channel and leaves out its limit.
+TEST_F(BriselTest, SelectedTextsTakeTheLowestChannelAndLeaveOutTheLimit) {
+    const char* channels[] = {"通道 2:a", "通道 3:b", "通道 4:c", "通道 5:d"};
+    const char* values[] = {"v0", "v1", "v2", "v3"};
+    struct Case {
+        int lowest, limit;
+        std::vector<std::string> kept;
+    } cases[] = {{3, 5, {"通道 3:b", "通道 4:c"}}, {2, 3, {"通道 2:a"}}, {5, 6, {"通道 5:d"}}};
+    for (const Case& c : cases) {
+        const std::string path = File("range.xlsx");
+        ASSERT_EQ(BriselSelectedString(nullptr, channels, values, c.lowest, c.limit, 4, 1, path.c_str()), 1);
+        std::vector<std::string> column;
+        for (const auto& [cell, text] : Texts(OnlySheet(path)))
+            if (cell[0] == 'A')
+                column.push_back(text);
+        EXPECT_EQ(column, c.kept) << "[" << c.lowest << ", " << c.limit << ")";
+    }
+}
+
 TEST_F(BriselTest, AFailedSaveLeavesTheExistingFileAsItWas) {
     SmallDisk disk(256 * 1024);
     if (!disk.IsMounted()) {

@@ -243,6 +243,41 @@ TEST_F(SpectrumGraphTest, XLabelsInThousandsAndTheLastRightAligned) {
     EXPECT_EQ(labels[1].text, "781.25"); // every second division where a label fits
 }
 
+// The axis titles never cover a tick label: Y labels shorten to fit beside
+// the unit column, and the X title moves onto the labels' line of a short
+// window only in place of the labels it would cover.
+TEST_F(SpectrumGraphTest, AxisTitlesStandClearOfTheTickLabels) {
+    const auto measure = [](const std::string& text) { return static_cast<int>(text.size()) * 7; };
+    std::vector<AxisLabel> wide = {{-1135343.25, 40, ""}, {0.0, 200, ""}};
+    for (AxisLabel& label : wide)
+        label.text = std::to_string(label.value);
+    const std::vector<AxisLabel> fitted = FitYLabels(wide, 2, measure, 60);
+    EXPECT_EQ(fitted[0].text, "-1135343");
+    EXPECT_EQ(fitted[1].text, "0");
+    EXPECT_EQ(FitYLabels({{2.34, 10, "2.34"}}, 2, measure, 60)[0].text, "2.34") << "a label that fits stays";
+
+    Build(32768, 10000.0f, {});
+    const GraphRect& plot = m_graph.GetPlotRect();
+    const int titleWidth = 14 * 7;
+    // Small fonts leave room for the title under the labels in the 30-pixel
+    // margin; the usual ones do not.
+    for (const int textHeight : {10, 14}) {
+        std::vector<AxisLabel> labels = m_graph.XLabels(measure, 7);
+        const std::size_t before = labels.size();
+        const TitlePlace title = PlaceXTitle(labels, measure, plot, titleWidth, textHeight, textHeight, 400);
+        EXPECT_LE(title.top + textHeight, 400) << textHeight;
+        const bool onLabelLine = title.top < plot.bottom + 4 + textHeight;
+        EXPECT_EQ(onLabelLine, textHeight == 14) << textHeight;
+        EXPECT_EQ(labels.size() < before, onLabelLine) << textHeight;
+        for (std::size_t i = 0; onLabelLine && i + 1 < labels.size(); ++i) {
+            const int left = labels[i].pixel - measure(labels[i].text) / 2;
+            const int right = left + measure(labels[i].text);
+            EXPECT_TRUE(right <= title.left || left >= title.left + titleWidth) << labels[i].text;
+        }
+        EXPECT_EQ(labels.back().text, "3.91k") << "the last label stays";
+    }
+}
+
 TEST_F(SpectrumGraphTest, ExportWritesTheVisiblePointsAsTextRows) {
     std::vector<float> first(26), second(26);
     for (int i = 0; i < 26; ++i) {
