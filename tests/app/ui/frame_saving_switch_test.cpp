@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int ID_DETECT_CASE = 32794;
 constexpr int ID_START_SAMPLE = 32788;
 constexpr int ID_STOP_SAMPLE = 32791;
 constexpr int ID_SAVE_REALTIME_DATA = 32866;
@@ -15,11 +14,7 @@ constexpr int ID_NO_SAVE_REALTIME_DATA = 32868;
 class FrameSavingSwitchTest : public FrameRunTest {};
 
 TEST_F(FrameSavingSwitchTest, NotStoringHoldsTheUnitFilesAndStoringGrowsThemAgain) {
-    m_boxes.QueueAnswer(platform::IDYES);
-    ASSERT_TRUE(m_frame->RunCommand(ID_DETECT_CASE));
-    ASSERT_EQ(g_nCaseCount, 3);
-    UseVoltageConversion();
-    ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")), 1);
+    ASSERT_NO_FATAL_FAILURE(FindCasesAndPrepareProject());
     SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
     const std::string unit8 = m_scratch.File("Projects/Run/Run_8.dat");
     const auto size = [&unit8] {
