@@ -583,7 +583,7 @@ void CCaseLink::CopyStateFrom(CCaseLink& old) {
     m_strDataName = old.m_strDataName;
     m_bOptionFlag = old.m_bOptionFlag;
     m_nOptionValue = old.m_nOptionValue;
-    m_bDataSaving = old.m_bDataSaving;
+    m_bDataSaving = old.m_bDataSaving.load();
     m_nDataMode = old.m_nDataMode.load();
     std::lock_guard<std::mutex> lock(old.m_csDispatch);
     m_LastCounter = old.m_LastCounter;
@@ -719,6 +719,7 @@ int CCaseLink::SendSampleStartCmd(int firstStart) {
 
 void CCaseLink::ReceiveLoop() {
     bool dropped = false;
+    m_bInStream = true;
     while (m_bReceiving.load()) {
         ResetReceive();
         ReceiveWhileReceiving();
@@ -755,14 +756,34 @@ void CCaseLink::ReceiveLoop() {
             PushReceivedBytes(held, m_reply.data());
         }
     }
+    m_bInStream = false;
 }
 
 int CCaseLink::SendSampleStopCmd() {
     Trace("<采样停止命令 " + TimeStamp());
     m_bReceiving = 0;
     Trace("BufCount=" + std::to_string(m_rawQueue.GetCount()));
-    const int length = m_pEncoder->BuildSampleStopCmd();
     ResetReceive();
+    return SendStopCommand();
+}
+
+bool CCaseLink::SendStopWhileReceiving() {
+    if (!m_bInStream.load())
+        return false;
+    Trace("<采样停止命令 " + TimeStamp());
+    m_nIdleRounds = 0; // the quiet that ends the stream is counted from here
+    SendStopCommand();
+    return true;
+}
+
+void CCaseLink::WaitStreamEnd(std::chrono::steady_clock::time_point deadline) {
+    while (m_bInStream.load() && m_nIdleRounds.load() < kStreamEndIdleRounds &&
+           std::chrono::steady_clock::now() < deadline)
+        platform::Sleep(5);
+}
+
+int CCaseLink::SendStopCommand() {
+    const int length = m_pEncoder->BuildSampleStopCmd();
     const int result = SendBuilt(length);
     const std::string line = "SendSampleStopCmd " + TimeStamp();
     Trace(line);

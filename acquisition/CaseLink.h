@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <fstream>
@@ -129,6 +130,14 @@ public:
     int ReadChannelInfo();
     int SendSampleStartCmd(int firstStart);
     int SendSampleStopCmd();
+    // The stop of a run whose receive loop goes on: the samples the case
+    // measured before the stop reached it are still on their way. False
+    // (nothing sent) when the link is not streaming: it gets the plain stop
+    // once its start has ended.
+    bool SendStopWhileReceiving();
+    // Waits until the stream has gone quiet after SendStopWhileReceiving (or
+    // the deadline); the run's receiving is then ended by SetReceiving(0).
+    void WaitStreamEnd(std::chrono::steady_clock::time_point deadline);
 
     // Reply parsers (also fed directly by tests and fuzz targets). The
     // case-information parser adds to the module tables: a new read empties
@@ -192,6 +201,7 @@ public:
     void SetSampleMode(int mode) { m_nSampleMode = mode; }
     void SetCaseDataFile(const std::string& folder, const std::string& name);
     void SetCaseOption(std::uint8_t flag, std::int32_t value);
+    // Off, the run goes on but its samples are not written to the case files.
     void SetCaseDataSaving(int flag) { m_bDataSaving = flag; }
     void SetDataMode(int mode) { m_nDataMode = mode; }
     void OpenCaseFiles();
@@ -235,6 +245,7 @@ private:
     void Drain();
     int SendBuilt(int length);
     int SendModuleCommand(platform::HWND window, int length, int waitMs, int code);
+    int SendStopCommand();
     int ReadTestData(std::uint8_t kind, CaseSampleBlock* first, CaseSampleBlock* second);
     void ComputeChannelCoefs();
     void ComputeSamplingRate();
@@ -331,12 +342,16 @@ private:
             ++*m_pLinkEvents;
     }
     std::atomic<bool> m_bInReceiveLoop{false};
+    std::atomic<bool> m_bInStream{false}; // in ReceiveLoop proper
+    // Idle rounds in a row (50 ms each) after which a stopped case has sent all.
+    static constexpr int kStreamEndIdleRounds = 2;
     bool m_bFirstData = false;
 
     std::string m_strDataFolder, m_strDataName;
     std::uint8_t m_bOptionFlag = 0;
     std::int32_t m_nOptionValue = 0;
-    std::int32_t m_bDataSaving = 0;
+    // Read by the workers while the user switches it; on until told otherwise.
+    std::atomic<std::int32_t> m_bDataSaving{1};
     std::atomic<std::int64_t> m_nSkippedSamples{0};
     std::map<int, FileSet> m_files;                // by system module index
     std::vector<SampleStatusRecord> m_statusBatch; // one batch's status records, for one write

@@ -303,7 +303,7 @@ void CCaseLink::DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSl
         }
     }
     if (mode == 2 || mode == 7) {
-        if (m_bOptionFlag)
+        if (m_bOptionFlag && m_bDataSaving.load())
             StoreBatch(perSlot, samples);
         QueueSampleBlocks(perSlot, samples);
     } else if (mode == 3) {

@@ -53,6 +53,8 @@ public:
     static constexpr platform::UINT kModuleReply = 0x872;
     static constexpr platform::UINT kDeadLinks = 0x8FD;
     static constexpr int kAddressTimer = 123;
+    // Longest wait at a stop for the cases' last samples to arrive.
+    static constexpr int kStreamEndMs = 2000;
     static constexpr int kBlockQueueLimit = 1000;
     static constexpr int kSystemChannels = 4096;
     static constexpr int kMaxSetsPerCycle = 50;

@@ -49,8 +49,23 @@ int CNetCaseDriver::CreateSampleDataFile() {
 }
 
 int CNetCaseDriver::StopSampling() {
-    Trace("Sample", "设置停止接收标志 " + TimeText());
+    // The stop goes out first and the links keep receiving until their case
+    // has gone quiet: every sample a case measured before the stop reached it
+    // is still on its way, and is stored.
+    Trace("Sample", "发送停止命令 " + TimeText());
+    std::vector<CCaseLink*> stopped;
+    {
+        std::lock_guard<platform::CriticalSection> lock(m_csLinks);
+        for (auto& link : m_links) {
+            if (link->SendStopWhileReceiving())
+                stopped.push_back(link.get());
+        }
+    }
     auto links = SnapshotLinks();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStreamEndMs);
+    for (auto& link : links)
+        link->WaitStreamEnd(deadline);
+    Trace("Sample", "设置停止接收标志 " + TimeText());
     for (auto& link : links)
         link->SetReceiving(0);
     WaitCaseThreads(m_startThreads, 0, 20);
@@ -66,11 +81,12 @@ int CNetCaseDriver::StopSampling() {
         for (auto& link : links)
             link->CloseCaseFiles();
     }
-    Trace("Sample", "发送停止命令 " + TimeText());
     {
         std::lock_guard<platform::CriticalSection> lock(m_csLinks);
-        for (auto& link : m_links)
-            link->SendSampleStopCmd();
+        for (auto& link : m_links) {
+            if (std::find(stopped.begin(), stopped.end(), link.get()) == stopped.end())
+                link->SendSampleStopCmd();
+        }
     }
     platform::Sleep(500);
     return 1;

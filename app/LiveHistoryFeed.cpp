@@ -4,30 +4,51 @@
 #include "acquisition/CaseSampleBlock.h"
 
 #include <algorithm>
+#include <numeric>
 
 void CLiveHistoryFeed::Reset(int blockSize, int channelCount) {
+    std::vector<int> all(static_cast<std::size_t>(std::max(channelCount, 0)));
+    std::iota(all.begin(), all.end(), 0);
+    Reset(blockSize, channelCount, all);
+}
+
+void CLiveHistoryFeed::Reset(int blockSize, int channelCount, const std::vector<int>& kept) {
     m_nBlock = blockSize > 1 ? blockSize : 2;
     m_nKeep = static_cast<int>(m_nBlock * 0.75) - 1;
     if (m_nKeep < 1)
         m_nKeep = 1;
     m_nWindow = m_nBlock - m_nKeep;
-    // A slot no sample has reached holds no value.
-    m_Buffers.assign(static_cast<std::size_t>(channelCount > 0 ? channelCount : 0),
-                     std::vector<float>(static_cast<std::size_t>(m_nBlock), kNoValue));
+    m_Buffers.assign(static_cast<std::size_t>(channelCount > 0 ? channelCount : 0), {});
+    m_Kept.clear();
+    for (int channel : kept) {
+        if (channel >= 0 && channel < GetChannelCount() && m_Buffers[std::size_t(channel)].empty()) {
+            // A slot no sample has reached holds no value.
+            m_Buffers[std::size_t(channel)].assign(static_cast<std::size_t>(m_nBlock), kNoValue);
+            m_Kept.push_back(channel);
+        }
+    }
+}
+
+void CLiveHistoryFeed::Keep(int channel) {
+    if (channel < 0 || channel >= GetChannelCount() || !m_Buffers[std::size_t(channel)].empty())
+        return;
+    m_Buffers[std::size_t(channel)].assign(static_cast<std::size_t>(m_nBlock), kNoValue);
+    m_Kept.push_back(channel);
 }
 
 void CLiveHistoryFeed::Store(int slot, const float* latest) {
     if (slot < 0 || slot >= m_nBlock)
         return;
-    for (std::size_t c = 0; c < m_Buffers.size(); ++c)
-        m_Buffers[c][static_cast<std::size_t>(slot)] = latest[c];
+    for (int c : m_Kept)
+        m_Buffers[std::size_t(c)][static_cast<std::size_t>(slot)] = latest[c];
 }
 
 void CLiveHistoryFeed::Compress() {
     // Slot k takes slot trunc(k × (1 ÷ 0.75)) in single precision; the source
     // is never below k, so the squeeze runs in place.
     const float step = 1.0f / 0.75f;
-    for (auto& buffer : m_Buffers) {
+    for (int c : m_Kept) {
+        std::vector<float>& buffer = m_Buffers[std::size_t(c)];
         for (int k = 0; k < m_nKeep; ++k)
             buffer[static_cast<std::size_t>(k)] =
                 buffer[static_cast<std::size_t>(static_cast<float>(k) * step)];

@@ -23,12 +23,21 @@ public:
 
     // B points per channel for this many channels, none holding a value yet.
     void Reset(int blockSize, int channelCount);
+    // The same, with buffers only for the kept channels (those the open
+    // views show): the others cost neither memory nor a squeeze.
+    void Reset(int blockSize, int channelCount, const std::vector<int>& kept);
+    // Keeps one more channel from now on; its earlier points were not kept
+    // and hold kNoValue, so a view shows a gap there.
+    void Keep(int channel);
     // One sample: a is the first announce counter, s the counter of the
     // sampling mode (the third in continuous mode), latest the newest value
     // of every channel (channelCount values).
     Step Feed(int a, int s, const float* latest);
 
-    const float* GetBuffer(int channel) const { return m_Buffers[channel].data(); }
+    // Null for a channel not kept.
+    const float* GetBuffer(int channel) const {
+        return m_Buffers[channel].empty() ? nullptr : m_Buffers[channel].data();
+    }
     int GetBlock() const { return m_nBlock; }
     int GetChannelCount() const { return int(m_Buffers.size()); }
     int GetKeep() const { return m_nKeep; }
@@ -39,7 +48,8 @@ private:
     void Compress();
 
     int m_nBlock = 0;
-    int m_nKeep = 0;   // K = trunc(B × 0.75) − 1
-    int m_nWindow = 0; // W = B − K
-    std::vector<std::vector<float>> m_Buffers;
+    int m_nKeep = 0;                           // K = trunc(B × 0.75) − 1
+    int m_nWindow = 0;                         // W = B − K
+    std::vector<std::vector<float>> m_Buffers; // empty for a channel not kept
+    std::vector<int> m_Kept;
 };

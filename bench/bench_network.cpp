@@ -11,8 +11,9 @@
 // every packet (arg 1), and without a client with full-bridge strain
 // channels, whose scale divisor is not a power of two (arg 2; args 0 and 1
 // have voltage channels of divisor 1, which the conversion multiplies
-// instead of dividing). BM_TransportOnly is the baseline of the same run: the
-// transport alone, delivering sets to a receiver that only counts them.
+// instead of dividing), and without a client with a history view open as
+// well, fed live (arg 3). BM_TransportOnly is the baseline of the same run:
+// the transport alone, delivering sets to a receiver that only counts them.
 // "sets_per_core" is the rate the measured work would sustain on one core;
 // "skipped_sets" counts the sets a full case queue kept from live processing.
 // The frame listens on its fixed ports: run it inside its own network
@@ -163,7 +164,7 @@ while s.recv(1 << 20):
 
 class FrameRun {
 public:
-    bool Start(bool client, bool strain, std::string& error) {
+    bool Start(bool client, bool strain, bool history, std::string& error) {
         ResetRunFlags();
         ResetCaseTables();
         ClearChannelRecords();
@@ -186,6 +187,8 @@ public:
         if (m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")) != 1 ||
             !m_frame->RunCommand(ID_NEW_TABLE_WINDOW))
             return Fail(error, "no project or no table view");
+        if (history && !m_frame->RunCommand(ID_NEW_HISTORY_WINDOW))
+            return Fail(error, "no history view");
         SampleSettings settings = m_frame->GetProjectState().m_SampleSettings;
         settings.nSampleMode = SAMPLE_MODE_CONTINUOUS;
         settings.nSampleInterval = 1;
@@ -265,7 +268,7 @@ void BM_ProgramPath(benchmark::State& state) {
     EnsureQtApplication();
     FrameRun run;
     std::string error;
-    if (!run.Start(state.range(0) == 1, state.range(0) == 2, error)) {
+    if (!run.Start(state.range(0) == 1, state.range(0) == 2, state.range(0) == 3, error)) {
         run.Stop();
         state.SkipWithError(error.c_str());
         return;
@@ -284,7 +287,14 @@ void BM_ProgramPath(benchmark::State& state) {
     run.Stop();
     meter.Report(state);
 }
-BENCHMARK(BM_ProgramPath)->Arg(0)->Arg(1)->Arg(2)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ProgramPath)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 

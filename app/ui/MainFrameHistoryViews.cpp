@@ -20,6 +20,23 @@
 
 namespace {
 
+// The places of the frame's value buffer that the views show: the live
+// history keeps only these.
+std::vector<int> ShownPlaces(const std::vector<CHistoryViewWidget*>& views, int places) {
+    std::vector<int> shown;
+    for (CHistoryViewWidget* view : views) {
+        const std::vector<int>& position = view->World().setPosition;
+        for (const HistoryBand& band : view->Model().m_Bands) {
+            const int p = band.nChannel >= 0 && band.nChannel < int(position.size())
+                              ? position[std::size_t(band.nChannel)]
+                              : -1;
+            if (p >= 0 && p < places && std::find(shown.begin(), shown.end(), p) == shown.end())
+                shown.push_back(p);
+        }
+    }
+    return shown;
+}
+
 // Seconds per sample on the time axis in a continuous run; 0 counts samples.
 double HistoryTimeStep(const SampleSettings& settings) {
     return settings.nSampleMode == 2 ? GetSampleTimeStep(settings) : 0.0;
@@ -51,7 +68,9 @@ void CMainFrame::SetupHistoryView(CChildFrame* child) {
 }
 
 void CMainFrame::FeedHistoryViews(const std::int32_t* counters) {
-    if (counters == nullptr)
+    // A copy: a view that closes while it is fed must not move the others.
+    const std::vector<CHistoryViewWidget*> views = CHistoryViewWidget::HistoryViews();
+    if (counters == nullptr || views.empty())
         return;
     const SampleSettings& settings = m_project.m_SampleSettings;
     const int a = counters[0];
@@ -64,22 +83,10 @@ void CMainFrame::FeedHistoryViews(const std::int32_t* counters) {
     if (!m_pLiveHistory)
         m_pLiveHistory = std::make_unique<CLiveHistoryFeed>();
     CLiveHistoryFeed& feed = *m_pLiveHistory;
-    // A new run, or one with another batch length or other units, starts the history anew.
-    if (s <= 1 || feed.GetBlock() != blockSize || feed.GetChannelCount() != places)
-        feed.Reset(blockSize, places);
     const float* latest = sampling.GetValueBuffer();
-    if (latest == nullptr)
+    if (latest == nullptr || a < 1 || s < 1)
         return;
-    // The history is kept with no view open too: a view opened during the
-    // run shows the run from its start.
-    const CLiveHistoryFeed::Step step = feed.Feed(a, s, latest);
-    // A copy: a view that closes while it is fed must not move the others.
-    const std::vector<CHistoryViewWidget*> views = CHistoryViewWidget::HistoryViews();
-    if (step.nPoints <= 0 || views.empty())
-        return;
-    std::vector<const float*> buffers(std::size_t(places), nullptr);
-    for (int p = 0; p < places; ++p)
-        buffers[std::size_t(p)] = feed.GetBuffer(p);
+    // Prepared first: that gives each view its channels, which the history keeps.
     for (CHistoryViewWidget* view : views) {
         if (!view->IsLive() || s <= 1) {
             view->Model().m_fTimeStep = HistoryTimeStep(settings);
@@ -89,6 +96,20 @@ void CMainFrame::FeedHistoryViews(const std::int32_t* counters) {
                 if (CQV7411N_NewFrameDoc* doc = history->GetDocument())
                     doc->SetStoredData(true);
         }
+    }
+    // A new run, or one with another batch length or other units, starts the history anew.
+    const std::vector<int> shown = ShownPlaces(views, places);
+    if (s <= 1 || feed.GetBlock() != blockSize || feed.GetChannelCount() != places)
+        feed.Reset(blockSize, places, shown);
+    for (int p : shown)
+        feed.Keep(p); // a channel a view took up during the run
+    const CLiveHistoryFeed::Step step = feed.Feed(a, s, latest);
+    if (step.nPoints <= 0)
+        return;
+    std::vector<const float*> buffers(std::size_t(places), nullptr);
+    for (int p : shown)
+        buffers[std::size_t(p)] = feed.GetBuffer(p);
+    for (CHistoryViewWidget* view : views) {
         // Only the points written by this sample are copied, all after a squeeze.
         view->ReceiveData(2, step.nPoints, nullptr, buffers.data(), step.nCopyFrom);
         view->SetLiveSpan(step.nAxisEnd);

@@ -80,14 +80,27 @@ protected:
         }
     }
 
-    void StartRun() {
+    // Without processing, only the case files take the samples.
+    void StartRun(float rate = 100.0f, bool process = true) {
         std::int32_t params[20] = {};
-        const float rate = 100.0f;
         std::memcpy(&params[12], &rate, sizeof rate);
         comm->SetSampleMode(2);
         comm->SetSampleParams(params);
-        comm->GetDriver().StartProcessingThread();
+        if (process)
+            comm->GetDriver().StartProcessingThread();
         comm->StartSampling();
+    }
+
+    void StartStoringRun(float rate) {
+        comm->SetCaseDataFile(scratch.Path(), "run");
+        comm->SetCaseOption(1, 0);
+        StartRun(rate, false);
+    }
+    std::uintmax_t FileSize(int module, const char* extension) {
+        std::error_code error;
+        const auto size =
+            std::filesystem::file_size(scratch.Path() + "/run_" + std::to_string(module) + extension, error);
+        return error ? 0 : size;
     }
 
     // Every delivered set: the modules of each case carry one sample, the
@@ -388,6 +401,53 @@ TEST_F(NetCaseLoopbackTest, HeldSilentConnectionsStayBounded) {
 
 TEST_F(NetCaseLoopbackTest, NoLinkedCaseFindsNothing) {
     EXPECT_EQ(comm->FindCases(), 0);
+}
+
+TEST_F(NetCaseLoopbackTest, StoringStopsAndResumesWithTheSavingSwitch) {
+    Connect({{"127.0.0.2", 0, 2}}, 1000.0);
+    ASSERT_EQ(comm->FindCases(), 2);
+    StartStoringRun(1000.0f);
+    ASSERT_TRUE(PumpUntil([&] { return FileSize(1, ".dat") >= 100 * 68; }));
+
+    comm->SetCaseDataSaving(0);
+    platform::PumpMessagesFor(400); // a batch on its way as the switch went
+    const auto whenOff = FileSize(1, ".dat");
+    const std::int64_t sentWhenOff = simulators[0]->GetSamplesSent();
+    ASSERT_TRUE(PumpUntil([&] { return simulators[0]->GetSamplesSent() >= sentWhenOff + 500; }));
+    EXPECT_EQ(FileSize(1, ".dat"), whenOff);
+    EXPECT_EQ(FileSize(1, ".stu"), whenOff / 68 * 32);
+
+    comm->SetCaseDataSaving(1);
+    EXPECT_TRUE(PumpUntil([&] { return FileSize(1, ".dat") >= whenOff + 100 * 68; }));
+    comm->StopSampling();
+}
+
+TEST_F(NetCaseLoopbackTest, EverySampleACaseSentBeforeTheStopReachedItIsStored) {
+    const std::vector<SimulatedCase> cases = {{"127.0.0.2", 0, 8}, {"127.0.0.3", 1, 2}};
+    Connect(cases, 2000.0);
+    ASSERT_EQ(comm->FindCases(), 10);
+    StartStoringRun(2000.0f);
+    ASSERT_TRUE(PumpUntil([&] { return simulators[1]->GetSamplesSent() >= 1000; }));
+    comm->StopSampling();
+
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        ASSERT_EQ(simulators[i]->CountCommands(11, 1), 1);
+        ASSERT_FALSE(simulators[i]->IsStreaming());
+        // The simulator sends nothing once the stop has reached it.
+        const std::int64_t sent = simulators[i]->GetSamplesSent();
+        for (int slot = 0; slot < cases[i].modules; ++slot) {
+            const int module = cases[i].mapId * 8 + slot;
+            ASSERT_EQ(FileSize(module, ".dat"), static_cast<std::uintmax_t>(sent) * 68) << module;
+            EXPECT_EQ(FileSize(module, ".stu"), static_cast<std::uintmax_t>(sent) * 32) << module;
+            std::ifstream dat(scratch.Path() + "/run_" + std::to_string(module) + ".dat", std::ios::binary);
+            CaseSampleBlock first{}, last{};
+            dat.read(reinterpret_cast<char*>(&first), sizeof first);
+            dat.seekg(-static_cast<std::streamoff>(sizeof last), std::ios::end);
+            dat.read(reinterpret_cast<char*>(&last), sizeof last);
+            EXPECT_EQ(first.nHeader, slot * 16777216);
+            EXPECT_EQ(last.nHeader, slot * 16777216 + sent - 1);
+        }
+    }
 }
 
 } // namespace

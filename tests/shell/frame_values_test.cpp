@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -180,6 +181,45 @@ TEST(LiveHistory, TheWholeRunFitsTheBufferByCompression) {
     }
     EXPECT_TRUE(step.bCompressed) << "every W-th sample compresses again";
     EXPECT_EQ(step.nAxisEnd, 386);
+}
+
+TEST(LiveHistory, OnlyTheKeptChannelsAreBufferedAndSqueezedAlike) {
+    constexpr int kPlaces = 4, kBlock = 64;
+    CLiveHistoryFeed all, kept;
+    all.Reset(kBlock, kPlaces);
+    kept.Reset(kBlock, kPlaces, {3, 1});
+    EXPECT_EQ(kept.GetBuffer(0), nullptr);
+    EXPECT_EQ(kept.GetBuffer(2), nullptr);
+    const auto latest = [](int s) {
+        return std::array<float, kPlaces>{float(s), float(-s), float(2 * s), float(s % 7)};
+    };
+    constexpr int kTakenUp = 150; // a view takes up place 2 in the middle of the run
+    for (int s = 1; s <= 5 * kBlock; ++s) {
+        if (s == kTakenUp)
+            kept.Keep(2);
+        const CLiveHistoryFeed::Step a = all.Feed(s, s, latest(s).data());
+        const CLiveHistoryFeed::Step k = kept.Feed(s, s, latest(s).data());
+        ASSERT_EQ(k.nPoints, a.nPoints) << s;
+        ASSERT_EQ(k.nCopyFrom, a.nCopyFrom) << s;
+        for (int p : {1, 3})
+            for (int i = 0; i < a.nPoints; ++i)
+                ASSERT_EQ(kept.GetBuffer(p)[i], all.GetBuffer(p)[i]) << "sample " << s << " place " << p;
+    }
+    // Place 2's points from before it was kept hold no value, never a number;
+    // those after are the values.
+    int gap = 0, values = 0;
+    for (int i = 0; i < all.GetKeep(); ++i) {
+        const float value = kept.GetBuffer(2)[i];
+        if (value == kNoValue) {
+            ++gap;
+            continue;
+        }
+        ++values;
+        ASSERT_EQ(value, all.GetBuffer(2)[i]) << i;
+    }
+    EXPECT_EQ(kept.GetBuffer(2)[0], kNoValue);
+    EXPECT_GT(gap, 0);
+    EXPECT_GT(values, 0);
 }
 
 } // namespace
