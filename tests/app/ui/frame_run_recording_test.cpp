@@ -109,7 +109,7 @@ TEST_F(FrameRunRecordingTest, TheStartQuestionsFollowWhatTheProjectHolds) {
 TEST_F(FrameRunRecordingTest, MarksDuringARunSitOnTheirSamples) {
     Search();
     NewProject("marks");
-    ChooseMode(SAMPLE_MODE_CONTINUOUS);
+    SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
     ASSERT_EQ(Start(), std::vector<std::string>{});
     std::vector<int> taken;
     for (const char* text : {"load 1", "load 2"}) {
@@ -140,7 +140,7 @@ TEST_F(FrameRunRecordingTest, AChannelLeftUnbalancedShowsSoWhileTheRunGoesOn) {
     Balance();
     ASSERT_EQ(g_ChannelParams[0].nMeasureType, MEASURE_STRAIN);
     ASSERT_EQ(g_ChannelParams[0].nZero, ZERO_NOT_BALANCED);
-    ChooseMode(SAMPLE_MODE_CONTINUOUS);
+    SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
     ASSERT_EQ(Start(), std::vector<std::string>{});
     ASSERT_EQ(CTableViewWidget::TableViews().size(), 1u) << "the start shows a live table";
     const CTableData& table = CTableViewWidget::TableViews().front()->Data();
@@ -174,7 +174,7 @@ TEST_F(FrameRunRecordingTest, BlocksTheFrameStoresAreHeadedByTheirUnit) {
 TEST_F(FrameRunRecordingTest, TheCountPanesGiveWhatTheProjectHolds) {
     Search();
     NewProject("counts");
-    ChooseMode(SAMPLE_MODE_CONTINUOUS);
+    SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
     ASSERT_TRUE(m_frame->RunCommand(ID_NEW_CURVE_WINDOW));
     ASSERT_EQ(Start(), std::vector<std::string>{});
     RunUntilStop(300);
