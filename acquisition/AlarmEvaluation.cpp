@@ -4,6 +4,7 @@
 #include "app/CaseTables.h"
 #include "app/ChannelNaming.h"
 #include "app/TimeTexts.h"
+#include "datafiles/SampleFileFormat.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "platform/Time.h"
@@ -54,6 +55,9 @@ bool CAlarmEvaluation::EvaluateAlarms(const float* values, std::vector<AlarmEntr
             continue;
         const AlarmRecord record = g_AlarmTable[id];
         const float v = values[position];
+        // A channel not balanced or without a value has no level to compare.
+        if (IsSpecialValue(v))
+            continue;
         if (IsAlarm(record, v)) {
             alarmList.push_back({record, v});
             result = true;

@@ -12,6 +12,7 @@
 #include "app/ValueConversion.h"
 #include "app/VirtualChannelValueFiles.h"
 #include "datafiles/AppTables.h"
+#include "datafiles/SampleFileFormat.h"
 #include "datafiles/VirtualChannels.h"
 #include "platform/Files.h"
 #include "platform/Time.h"
@@ -36,8 +37,12 @@ bool CSamplingControl::ConvertSampleSet(float* buffer, const CaseSampleBlock* se
         if (slot < 0 || position >= MAX_CHANNEL_COUNT)
             continue;
         const float raw = set[unit].fValues[id % 16];
-        buffer[position] =
-            std::isfinite(raw) ? static_cast<float>(ConvertBlockChannelValue(id, set[unit])) : 0.0f;
+        // A marker stays the marker: the views show "未平衡", not a number made of it.
+        if (IsSpecialValue(raw))
+            buffer[position] = raw;
+        else
+            buffer[position] =
+                std::isfinite(raw) ? static_cast<float>(ConvertBlockChannelValue(id, set[unit])) : 0.0f;
     }
     return true;
 }
@@ -219,7 +224,11 @@ void CSamplingControl::OnStoreSampleSet(const SampleStatusRecord* status, const 
         const int unit = g_CaseList[slot];
         if (unit < 0 || unit >= kSetBlocks)
             continue;
-        if (!StoreUnitRecord(unit, set[unit], *status))
+        // A stored block is headed by its unit, whatever word the case's
+        // polled sample carried: programs that read the files rely on it.
+        CaseSampleBlock block = set[unit];
+        block.nHeader = unit;
+        if (!StoreUnitRecord(unit, block, *status))
             return;
         ++m_UnitSamples[unit];
     }

@@ -26,12 +26,20 @@ bool IsLinearChannel(int id) {
     return true;
 }
 
-// value where the reading is a finite number, else 0. Written without a
-// branch, so that a run of channels converts several at a time.
-inline float FiniteOrZero(float raw, float value) {
+// value where the reading is a finite number, else 0; a stored-value
+// marker (a channel not balanced, no value) stays the marker, so that the
+// live views show what the files keep rather than a number made of it.
+// Written without a branch, so that a run of channels converts several at a time.
+inline float LiveValue(float raw, float value) {
     constexpr std::uint32_t kExponent = 0x7F800000u;
-    const std::uint32_t keep = (std::bit_cast<std::uint32_t>(raw) & kExponent) != kExponent ? ~0u : 0u;
-    return std::bit_cast<float>(std::bit_cast<std::uint32_t>(value) & keep);
+    const std::uint32_t bits = std::bit_cast<std::uint32_t>(raw);
+    const std::uint32_t keep = (bits & kExponent) != kExponent ? ~0u : 0u;
+    const std::uint32_t marker = (bits == std::bit_cast<std::uint32_t>(kUnbalancedValue)) |
+                                         (bits == std::bit_cast<std::uint32_t>(kFurtherMarkerValue)) |
+                                         (bits == std::bit_cast<std::uint32_t>(kNoValue))
+                                     ? ~0u
+                                     : 0u;
+    return std::bit_cast<float>((std::bit_cast<std::uint32_t>(value) & keep & ~marker) | (bits & marker));
 }
 
 // Whether 1 / divisor is a float and multiplying by it is dividing: so for
@@ -59,7 +67,7 @@ void ConvertRun(int count, const float* __restrict raw, const double* __restrict
             value = static_cast<float>(slope[k] * x + offset[k]);
         else
             value = static_cast<float>(x) + 0.0f;
-        const float v = FiniteOrZero(raw[k], value);
+        const float v = LiveValue(raw[k], value);
         placed[k] = v;
         values[k] = v;
     }
@@ -144,9 +152,9 @@ void CSetConversionPlan::ConvertEntries(const CaseSampleBlock* set, float* buffe
         float value = 0.0f;
         if (e.linear) {
             const double x = static_cast<double>(raw) / e.divisor * 0.001;
-            value = FiniteOrZero(raw, static_cast<float>(e.slope * x + e.offset));
+            value = LiveValue(raw, static_cast<float>(e.slope * x + e.offset));
         } else if (std::isfinite(raw))
-            value = static_cast<float>(ConvertBlockChannelValue(e.id, set[e.unit]));
+            value = LiveValue(raw, static_cast<float>(ConvertBlockChannelValue(e.id, set[e.unit])));
         buffer[e.position] = value;
     }
     // After the whole set, as the values are read from the buffer: two
@@ -161,7 +169,9 @@ void CSetConversionPlan::ConvertRuns(const CaseSampleBlock* set, float* buffer, 
         if (!run.linear) {
             const float raw = block.fValues[run.channel];
             const float value =
-                std::isfinite(raw) ? static_cast<float>(ConvertBlockChannelValue(run.id, block)) : 0.0f;
+                std::isfinite(raw)
+                    ? LiveValue(raw, static_cast<float>(ConvertBlockChannelValue(run.id, block)))
+                    : 0.0f;
             buffer[run.position] = value;
             values[run.id] = value;
             continue;

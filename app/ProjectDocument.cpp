@@ -98,8 +98,13 @@ void CQV7411N_NewFrameDoc::SetViewDataWindow(int left, int wanted, int actual) {
     if (m_pView != nullptr) {
         m_pView->ReloadDataWindow();
     }
+    ShowDataCount();
+}
+
+void CQV7411N_NewFrameDoc::ShowDataCount() const {
     const bool batchKind = m_nViewType == VIEW_TYPE_TABLE || m_nViewType == VIEW_TYPE_BAR;
-    m_pHost->ShowDataCountInStatusBar(m_nViewType, batchKind ? left + 1 : actual, m_nTotal, false);
+    m_pHost->ShowDataCountInStatusBar(m_nViewType, batchKind ? m_nScreenDataLeft + 1 : m_nNowDataCount,
+                                      m_nTotal, false);
 }
 
 bool CQV7411N_NewFrameDoc::IsHistoryOrCurve() const {

@@ -92,6 +92,8 @@ public:
 
     void ResetDataWindow();
     void SetViewDataWindow(int left, int wanted, int actual);
+    // Shows the window's sample count (batch number for tables and bars) in the status bar.
+    void ShowDataCount() const;
     bool IsCommandEnabled(int id) const;
     // Runs a document command when it is enabled; false otherwise.
     bool OnCommand(int id);

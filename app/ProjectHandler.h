@@ -94,7 +94,9 @@ public:
 private:
     bool TakeSampleBarSettings();
     int PrepareNewProject();
-    int AskAppendOrOverwrite();
+    int AskAppendOrNewProject();
+    // The project's per-case data files hold at least one sample.
+    bool ProjectFilesHoldSamples() const;
     void Call(const std::function<void()>& hook) const;
 
     CProjectState& m_state;

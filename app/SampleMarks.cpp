@@ -69,13 +69,24 @@ std::vector<SampleMarkEntry> LoadSampleMarks(const std::string& markPath) {
 
 void CSampleMarkRecorder::StartRun(const std::string& markPath, bool append) {
     m_nMarkCount = append ? GetSampleMarkCount(markPath) : 0;
+    m_nLastMarkedIndex = -1;
 }
 
 int CSampleMarkRecorder::AddSampleMark(const std::string& markPath, const std::string& text) {
+    if (m_nMarkCount > 0 && m_nPendingIndex == m_nLastMarkedIndex) {
+        // The file keeps one text a sample: a second mark on the sample
+        // just marked adds its text on a line of its own.
+        const std::string both = ReadSampleMarkText(markPath, m_nPendingIndex) + "\r\n" + text;
+        platform::WritePrivateProfileString(INFO_SECTION,
+                                            platform::Format("SampleMarkInfo%d", m_nPendingIndex),
+                                            MarkTextOnOneLine(both), markPath);
+        return 1;
+    }
     if (m_nMarkCount < MAX_SAMPLE_MARK_COUNT) {
         ++m_nMarkCount;
     }
     SaveSampleMarks(markPath, m_nMarkCount, m_nPendingIndex, &text);
+    m_nLastMarkedIndex = m_nPendingIndex;
     return 1;
 }
 

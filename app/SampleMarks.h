@@ -35,9 +35,10 @@ public:
     // A new run starts counting at 0; a run appended to a project continues
     // after the file's marks, so the earlier runs' marks stay.
     void StartRun(const std::string& markPath, bool append);
-    // The add-mark command: the sample to mark is the current stored count.
-    void BeginMark(int totalDataCount) { m_nPendingIndex = totalDataCount; }
-    // The text arrived: count the mark and write it. Always 1.
+    // The add-mark command: the sample to mark.
+    void BeginMark(int sampleIndex) { m_nPendingIndex = sampleIndex; }
+    // The text arrived: count the mark and write it (a second mark on the
+    // sample just marked adds its text to that mark). Always 1.
     int AddSampleMark(const std::string& markPath, const std::string& text);
     int GetMarkCount() const { return m_nMarkCount; }
     int GetPendingIndex() const { return m_nPendingIndex; }
@@ -45,6 +46,7 @@ public:
 private:
     int m_nMarkCount = 0;
     int m_nPendingIndex = 0;
+    int m_nLastMarkedIndex = -1; // the sample of this run's last mark
 };
 
 // The box of a mark's label on the screen.

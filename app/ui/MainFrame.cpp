@@ -197,9 +197,20 @@ bool CMainFrame::IsRunActive() const {
 }
 
 void CMainFrame::ShowDataCountInStatusBar(int kind, int count, int total, bool acquiring) {
+    // Outside a run the project's total is what its files hold, whatever
+    // total a window was last given.
+    if (!acquiring && kind != 5)
+        total = m_project.m_nTotalDataCount;
     const auto texts = DataCountPaneTexts(kind, count, total, acquiring, m_project.m_nProjectState);
     SetPaneText(900, QString::fromStdString(texts.first));
     SetPaneText(901, QString::fromStdString(texts.second));
+}
+
+void CMainFrame::ShowActiveDataCount() {
+    if (CChildFrame* child = GetActiveChildFrame())
+        child->GetDocument()->ShowDataCount();
+    else
+        ShowDataCountInStatusBar(VIEW_TYPE_HISTORY, 0, m_project.m_nTotalDataCount, false);
 }
 
 void CMainFrame::SetPaneText(int id, const QString& text) {

@@ -287,6 +287,8 @@ public:
     int GetAnalysisBlockSize() const override;
     bool IsRunActive() const override;
     void ShowDataCountInStatusBar(int kind, int count, int total, bool acquiring) override;
+    // The count panes for the active data window, or for none.
+    void ShowActiveDataCount();
     void ToggleDataLocateBar() override;
     bool DeleteStoredSample(int index) override;
     std::string GetProjectFilePath(const std::string& suffix) const override {

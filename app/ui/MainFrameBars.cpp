@@ -104,9 +104,6 @@ void CMainFrame::OnSampleParamsChanged() {
         return;
     if (m_project.m_nProjectState == PROJECT_CONFIRMED)
         m_pProjectHandler->SetProjectState(PROJECT_PREPARED);
-    // The next run asks where its data goes: new settings never silently
-    // overwrite the project the old ones were recorded with.
-    m_project.m_strProjectFile.clear();
     ResetAllViews();
     if (m_pSamplingHost)
         m_pSamplingHost->ResetDataCounters();

@@ -155,7 +155,10 @@ void CMainFrame::StartSampleMarks() {
 }
 
 void CMainFrame::OnAddSampleMark() {
-    m_markRecorder.BeginMark(m_project.m_nTotalDataCount);
+    // The sample last taken: the project's count holds only what earlier
+    // runs stored until this run completes.
+    const int before = m_project.m_bAppendData ? std::max(0, m_project.m_nTotalDataCount) : 0;
+    m_markRecorder.BeginMark(before + std::max(0, m_pSampling->m_nRunStoredCount.load() - 1));
     m_pSampleLabel->ClearLabel();
     m_pSampleLabel->show();
     m_pSampleLabel->raise();

@@ -203,6 +203,7 @@ bool CQV7411N_NewFrameApp::OpenProject(const std::string& projectFile) {
         handler.SetProjectState(PROJECT_NONE);
         return false;
     }
+    frame.ShowActiveDataCount();
     return true;
 }
 

@@ -265,15 +265,16 @@ TEST_F(ProjectHandlingTest, QuestionsBeforeARun) {
     };
     const Case cases[] = {
         {{platform::IDYES}, 1, true, PROJECT_OPENED},
-        {{platform::IDCANCEL, platform::IDNO}, 0, false, PROJECT_OPENED},
-        {{platform::IDCANCEL, platform::IDYES}, 1, false, PROJECT_PREPARED}, // overwrite the current project
+        {{platform::IDCANCEL}, 0, false, PROJECT_OPENED}, // gives up the start, asks nothing more
     };
     for (const Case& c : cases) {
         m_state.m_nProjectState = PROJECT_OPENED;
         for (int answer : c.answers) {
             m_boxes.QueueAnswer(answer);
         }
+        const std::size_t before = m_boxes.Records().size();
         EXPECT_EQ(handler.ConfirmProjectForSampling(), c.result);
+        EXPECT_EQ(m_boxes.Records().size(), before + c.answers.size());
         EXPECT_EQ(m_state.m_bAppendData, c.append);
         EXPECT_EQ(m_state.m_nProjectState, c.state);
     }

@@ -23,15 +23,15 @@ TEST_F(SampleMarksTest, MarksAddedSavedAndReadBack) {
     recorder.BeginMark(40);
     recorder.AddSampleMark(m_path, "second");
     recorder.BeginMark(40);
-    recorder.AddSampleMark(m_path, "replaces");
+    recorder.AddSampleMark(m_path, "same sample");
 
     EXPECT_EQ(platform::GetPrivateProfileString("SampleMarkInfo", "SampleMarkInfo12", "", m_path), "a||b");
     const std::vector<SampleMarkEntry> marks = LoadSampleMarks(m_path);
-    ASSERT_EQ(marks.size(), 3u);
+    ASSERT_EQ(marks.size(), 2u);
     EXPECT_EQ(marks[0].nSampleIndex, 12);
     EXPECT_EQ(marks[0].text, "a\r\nb");
     EXPECT_EQ(marks[1].nSampleIndex, 40);
-    EXPECT_EQ(marks[1].text, "replaces"); // one text a sample: the later wins
+    EXPECT_EQ(marks[1].text, "second\r\nsame sample"); // one text a sample keeps both
     EXPECT_EQ(ReadSampleMarkText(m_path, 99), "");
 }
 

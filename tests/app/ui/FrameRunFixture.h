@@ -5,6 +5,7 @@
 #include "ShellTestSupport.h"
 
 #include "CaseSimulator.h"
+#include "SimulatedSampleIndex.h"
 #include "acquisition/ChanInfoWrapper.h"
 #include "acquisition/NetComm.h"
 #include "acquisition/SamplingControl.h"
@@ -192,11 +193,9 @@ protected:
         return blocks;
     }
 
-    // A stored block holds the converted values the simulator sent for the
-    // sample its header counts.
+    // A stored block holds the converted values the simulator sent for one sample.
     static void ExpectSimulatorValues(const CaseSampleBlock& block, int unit) {
-        const std::int64_t n = block.nHeader & 0xFFFFFF;
-        ASSERT_EQ(block.nHeader >> 24, unit % 8);
+        const std::int64_t n = SimulatedSampleIndex(block, unit, kZero, kScale);
         for (int ch = 0; ch < 16; ++ch) {
             const auto raw = static_cast<float>(CCaseSimulator::Value(unit / 8, unit % 8, ch, n));
             ASSERT_EQ(block.fValues[ch], (raw - static_cast<float>(kZero)) * kScale) << "channel " << ch;

@@ -75,13 +75,13 @@ TEST_F(FrameBarsTest, ASamplingBarChangeReachesTheFrameAndResetsItsRun) {
     EXPECT_EQ(project.m_nTotalDataCount, 5);
 
     // A mode button: the frame takes the mode, and leaving continuous
-    // sampling leaves the run alone.
+    // sampling leaves the run alone. The project stays the run's project.
     m_frame->GetProjectHandler().SetProjectState(PROJECT_CONFIRMED);
     project.m_strProjectFile = m_scratch.File("Projects/Run/Run.dap");
     bar->OnModeClicked(SAMPLE_MODE_CONTINUOUS);
     EXPECT_EQ(project.m_SampleSettings.nSampleMode, SAMPLE_MODE_CONTINUOUS);
     EXPECT_EQ(project.m_nProjectState, PROJECT_PREPARED);
-    EXPECT_EQ(project.m_strProjectFile, "");
+    EXPECT_EQ(project.m_strProjectFile, m_scratch.File("Projects/Run/Run.dap"));
     m_frame->GetProjectHandler().SetProjectState(PROJECT_CONFIRMED);
     bar->OnModeClicked(SAMPLE_MODE_TIMED);
     EXPECT_EQ(project.m_SampleSettings.nSampleMode, SAMPLE_MODE_TIMED);
@@ -107,11 +107,12 @@ TEST_F(FrameBarsTest, NewSettingsAskWhereTheNextRunGoesAndReachTheSpectrumWindow
     ASSERT_GE(index, 0);
     ASSERT_NE(graphInterface->GetBlockSize(), 1024);
 
+    // The project holds the samples of a run.
     m_frame->GetProjectHandler().SetProjectState(PROJECT_CONFIRMED);
     project.m_strProjectFile = project.GetFilePath(".dap");
+    std::ofstream(project.GetCaseFilePath(0, ".dat"), std::ios::binary) << std::string(3 * 68, '\0');
     bar->OnTimePointsSelected(index);
     EXPECT_EQ(project.m_nProjectState, PROJECT_PREPARED);
-    EXPECT_EQ(project.m_strProjectFile, "");
     // The graph interface has the new block and the window's lines were
     // laid out anew at its line count.
     EXPECT_EQ(graphInterface->GetBlockSize(), 1024);
@@ -120,11 +121,12 @@ TEST_F(FrameBarsTest, NewSettingsAskWhereTheNextRunGoesAndReachTheSpectrumWindow
     ASSERT_EQ(graph.GetLineCount(), 1);
     EXPECT_EQ(graph.GetLine(0).size(), static_cast<std::size_t>(lurrow::SpectralLineCount(1024)));
 
-    // The next start asks whether the project's data are to be overwritten.
+    // The next start asks whether the run is appended to the project's data.
     m_boxes.QueueAnswer(platform::IDCANCEL);
     EXPECT_EQ(m_frame->GetProjectHandler().ConfirmProjectForSampling(), 0);
     ASSERT_FALSE(m_boxes.Records().empty());
-    EXPECT_EQ(m_boxes.Records().back().text, "没有建立新项目，是否覆盖当前的测试项目？");
+    EXPECT_EQ(m_boxes.Records().back().text.rfind("没有建立新项目，是否追加数据到当前测试项目？", 0), 0u);
+    EXPECT_EQ(platform::FileSize(project.GetCaseFilePath(0, ".dat")), 3 * 68);
 }
 
 } // namespace

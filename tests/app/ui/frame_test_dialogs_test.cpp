@@ -66,7 +66,7 @@ TEST_F(FrameTestDialogsTest, AMarkAddedDuringARunIsWrittenToTheProjectMarkFile) 
     EXPECT_FALSE(m_frame->QueryCommandState(ID_ADD_SAMPLE_MARK).m_bEnabled) << "no run";
     StartRun(3);
     EXPECT_TRUE(m_frame->QueryCommandState(ID_ADD_SAMPLE_MARK).m_bEnabled);
-    const int marked = m_frame->GetProjectState().m_nTotalDataCount;
+    const int marked = m_frame->GetSampling().m_nRunStoredCount - 1; // the sample last taken
     AddMark("A\nB", "ok");
     AddMark("not this", "cancel");
     StopRun();
