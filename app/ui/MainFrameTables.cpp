@@ -44,7 +44,7 @@ struct ExportFileType {
 ExportFileType FileTypeOf(int type) {
     switch (type) {
     case 1:
-        return {"Excel文件(*.xls)", "xls"};
+        return {"Excel文件(*.xlsx)", "xlsx"};
     case 2:
         return {"位图文件(*.bmp)", "bmp"};
     case 3:

@@ -1,6 +1,7 @@
 // The frame's docked bars are the working channel and sampling bars: the
 // channel bar lists the found cases' channels, and what the user changes in
 // the sampling bar reaches the frame's settings and resets its run.
+#include "../ProjectTestSupport.h"
 #include "FrameRunFixture.h"
 
 #include "app/ChannelNaming.h"
@@ -110,7 +111,9 @@ TEST_F(FrameBarsTest, NewSettingsAskWhereTheNextRunGoesAndReachTheSpectrumWindow
     // The project holds the samples of a run.
     m_frame->GetProjectHandler().SetProjectState(PROJECT_CONFIRMED);
     project.m_strProjectFile = project.GetFilePath(".dap");
-    std::ofstream(project.GetCaseFilePath(0, ".dat"), std::ios::binary) << std::string(3 * 68, '\0');
+    // Three whole sets in every unit's files.
+    for (const int unit : kUnits)
+        WriteCaseRunFiles(project, unit, 3, 3);
     bar->OnTimePointsSelected(index);
     EXPECT_EQ(project.m_nProjectState, PROJECT_PREPARED);
     // The graph interface has the new block and the window's lines were
