@@ -82,10 +82,12 @@ stop_cases() {
 }
 trap stop_cases EXIT
 # The cases keep trying to connect until the program listens, and stream at
-# the sampling frequency the program sets.
-"$bin/qv_case_sim" --local 127.0.0.2 --case 0 --modules 8 &
+# the sampling frequency the program sets. Their readings swing about zero,
+# as an unloaded bridge does, so that the channels balance.
+sine=(--sine-period 100 --sine-amplitude 4000)
+"$bin/qv_case_sim" --local 127.0.0.2 --case 0 --modules 8 "${sine[@]}" &
 cases+=($!)
-"$bin/qv_case_sim" --local 127.0.0.3 --case 1 --modules 4 &
+"$bin/qv_case_sim" --local 127.0.0.3 --case 1 --modules 4 "${sine[@]}" &
 cases+=($!)
 
 echo "Program folder: $folder (kept from one start to the next: projects, channel settings, exports)"
