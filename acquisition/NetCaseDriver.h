@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -180,7 +181,10 @@ private:
 
     platform::CriticalSection m_csLinks; // guards m_links and every walk over it
     std::vector<std::shared_ptr<CCaseLink>> m_links;
-    ManageList m_startThreads; // replaced only by the user-interface thread
+    ManageList m_startThreads; // guarded by m_stopMutex
+    // One stop at a time: the user's stop and the run loop's own end may
+    // meet, and both walk the start threads and close the same files.
+    std::mutex m_stopMutex;
 
     std::atomic<std::int32_t> m_nSampleMode{2};
     std::atomic<std::int32_t> m_nProjectState{0};

@@ -43,7 +43,10 @@ int CNetCaseDriver::CreateSampleDataFile() {
             link->OpenCaseFiles();
     }
     g_bStartGate = 0;
-    m_startThreads = StartCaseThreads(CManageThread::kStartSampling, 10);
+    {
+        std::lock_guard<std::mutex> lock(m_stopMutex);
+        m_startThreads = StartCaseThreads(CManageThread::kStartSampling, 10);
+    }
     g_bStopProcessing = 1;
     return 1;
 }
@@ -52,6 +55,7 @@ int CNetCaseDriver::StopSampling() {
     // The stop goes out first and the links keep receiving until their case
     // has gone quiet: every sample a case measured before the stop reached it
     // is still on its way, and is stored.
+    std::lock_guard<std::mutex> stopping(m_stopMutex);
     Trace("Sample", "发送停止命令 " + TimeText());
     std::vector<CCaseLink*> stopped;
     {
