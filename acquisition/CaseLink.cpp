@@ -631,6 +631,9 @@ void CCaseLink::ComputeSamplingRate() {
     m_nDiscard = m_nModules * m_pHost->GetDataThrow(level);
     const float step = m_fRequestedRate > 0.0f ? m_fHardwareRate / m_fRequestedRate : 1.0f;
     m_nPacketStep = std::max(1, static_cast<int>(step));
+    // Below the cases' lowest rate they stream faster than asked: every
+    // step-th sample is kept so that the stored time line is the one asked.
+    m_nDecimation = m_nPacketStep;
 }
 
 void CCaseLink::PrepareRun() {
