@@ -10,6 +10,7 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    platform::PrepareChineseDates();
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kelvane");
     platform::InstallQtTranslations();

@@ -6,6 +6,7 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    platform::PrepareChineseDates();
     QApplication application(argc, argv);
     QApplication::setApplicationName("QV74xx");
     QApplication::setApplicationVersion("1.0.0(0)");

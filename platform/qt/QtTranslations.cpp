@@ -6,6 +6,11 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <clocale>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
 namespace platform {
 
 namespace {
@@ -36,9 +41,56 @@ public:
     }
 };
 
+// What PrepareChineseDates changed, to be put back once Qt has read it.
+struct SavedTimeLocale {
+    std::optional<std::string> all;
+    std::optional<std::string> lang;
+    std::optional<std::string> time;
+};
+std::optional<SavedTimeLocale> g_savedTimeLocale;
+
+std::optional<std::string> Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+void RestoreEnvironment(const char* name, const std::optional<std::string>& value) {
+    if (value)
+        qputenv(name, QByteArray::fromStdString(*value));
+    else
+        qunsetenv(name);
+}
+
+// Qt has read the system locale: the C library goes back to the user's own
+// settings for everything, dates included.
+void RestoreTimeLocale() {
+    if (!g_savedTimeLocale)
+        return;
+    (void)QLocale::system();
+    RestoreEnvironment("LC_ALL", g_savedTimeLocale->all);
+    RestoreEnvironment("LANG", g_savedTimeLocale->lang);
+    RestoreEnvironment("LC_TIME", g_savedTimeLocale->time);
+    std::setlocale(LC_ALL, "");
+    g_savedTimeLocale.reset();
+}
+
 } // namespace
 
+void PrepareChineseDates() {
+    if (g_savedTimeLocale)
+        return;
+    g_savedTimeLocale = SavedTimeLocale{Environment("LC_ALL"), Environment("LANG"), Environment("LC_TIME")};
+    // LC_ALL would override the time category: its value moves to LANG's
+    // place for the other categories while Qt reads them.
+    if (g_savedTimeLocale->all) {
+        qputenv("LANG", QByteArray::fromStdString(*g_savedTimeLocale->all));
+        qunsetenv("LC_ALL");
+    }
+    qputenv("LC_TIME", "zh_CN.UTF-8");
+}
+
 bool InstallQtTranslations() {
+    RestoreTimeLocale();
     const QLocale chinese(QLocale::Chinese, QLocale::China);
     QLocale::setDefault(chinese);
     // One translator for the life of the program; the application keeps a pointer to it.

@@ -4,6 +4,12 @@
 
 namespace platform {
 
+// Called before the application object exists: the file dialogs write
+// dates in the system locale's time format, which Qt reads once from the
+// environment; this makes that format Chinese whatever the desktop's
+// language. InstallQtTranslations puts the environment back.
+void PrepareChineseDates();
+
 // Installs Qt's Chinese translation on the running application and makes
 // Chinese the default locale; false when Qt's translation files are not
 // installed (Qt's texts then stay English).

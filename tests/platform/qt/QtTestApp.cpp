@@ -1,6 +1,8 @@
 // One QApplication for every test of the program, made before the first test.
 #include "QtTestApp.h"
 
+#include "platform/qt/QtTranslations.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QThread>
@@ -11,7 +13,12 @@ namespace {
 
 class QtAppEnvironment : public testing::Environment {
 public:
-    void SetUp() override { m_app = new QApplication(m_argc, m_argv); }
+    void SetUp() override {
+        // As on an English desktop: the programs' dates must still read Chinese.
+        qputenv("LC_ALL", "C");
+        platform::PrepareChineseDates();
+        m_app = new QApplication(m_argc, m_argv);
+    }
     void TearDown() override {
         delete m_app;
         m_app = nullptr;
