@@ -11,6 +11,7 @@ namespace {
 
 constexpr QRgb kBackground = 0xECECEC;
 constexpr int kCharWidth = 16;
+constexpr int kSmallestPixelSize = 14;
 
 QStringList Lines(const QString& text) {
     QString plain = text;
@@ -69,14 +70,19 @@ void CDlgModuleInfo::Place() {
     if (m_pArea != nullptr && m_pArea != parent)
         area = QRect(m_pArea->mapTo(parent, QPoint(0, 0)), m_pArea->size());
     area.adjust(kMargin, kMargin, -kMargin, -kMargin);
-    // As wide as the longest line, so that no module is cut off while
-    // there is room.
+    // As wide as the longest line, so that no module is cut off: when the
+    // area is narrower, the text shrinks (never below a readable size).
     const QFontMetrics metrics(InfoFont());
     int widest = kCharWidth;
     for (const QString& line : Lines(m_strText))
         widest = std::max(widest, metrics.horizontalAdvance(line) + 4);
-    const int height = HeightForText(m_strText);
-    QRect frame(area.left(), area.bottom() - height + 1, widest, height);
+    m_nPixelSize = kLinePitch;
+    if (widest > area.width() && area.width() > 0)
+        m_nPixelSize = std::max(kSmallestPixelSize, kLinePitch * area.width() / widest);
+    const int lineBreaks = static_cast<int>(m_strText.count(QLatin1Char('\n')));
+    const int height = HeightForText(m_strText) - (kLinePitch - m_nPixelSize) * (lineBreaks + 1);
+    const int width = widest * m_nPixelSize / kLinePitch;
+    QRect frame(area.left(), area.bottom() - height + 1, width, height);
     setGeometry(frame & area);
     raise();
 }
@@ -92,12 +98,14 @@ void CDlgModuleInfo::paintEvent(QPaintEvent*) {
     QPainter painter(&buffer);
     painter.setPen(QColor(kBackground));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    painter.setFont(InfoFont());
+    QFont font = InfoFont();
+    font.setPixelSize(m_nPixelSize);
+    painter.setFont(font);
     int y = 0;
     for (const QString& line : Lines(m_strText)) {
         painter.setPen(line.contains(QLatin1Char('!')) ? QColor(255, 0, 0) : QColor(0, 0, 0));
-        painter.drawText(QRect(2, y, width() - 2, kLinePitch), Qt::AlignLeft | Qt::AlignVCenter, line);
-        y += kLinePitch;
+        painter.drawText(QRect(2, y, width() - 2, m_nPixelSize), Qt::AlignLeft | Qt::AlignVCenter, line);
+        y += m_nPixelSize;
     }
     painter.end();
     QPainter(this).drawPixmap(0, 0, buffer);

@@ -30,16 +30,21 @@ public:
     static int HeightForText(const QString& text);
     // "宋体" with a height of 32 pixels.
     static QFont InfoFont();
+    // The height the text is drawn with: 32, less when the longest line
+    // would not fit the area at that size.
+    int GetTextPixelSize() const { return m_nPixelSize; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // Bottom-left in its area, growing upward with its lines; cut to the
-    // area when the area is smaller.
+    // Bottom-left in its area, growing upward with its lines; the text
+    // shrinks until its longest line fits the area's width, and the window
+    // is cut to the area when the area is still smaller.
     void Place();
 
     QString m_strText;
     QPointer<QWidget> m_pArea;
+    int m_nPixelSize = kLinePitch;
 };

@@ -400,6 +400,15 @@ TEST_F(LinkSettingsDialogsTest, ModuleInfoAndSinglePointPaintTheirTexts) {
     const int narrow = info.width();
     info.SetInfoText("IP: 10.0.0.1  机箱: 01  模块: 01 02 03 04 05 06 07 08\n");
     EXPECT_GT(info.width(), narrow) << "a longer line widens it";
+    // An area too narrow for the line at full size gets the whole line in a
+    // smaller text rather than a cut one.
+    area.resize(600, 400);
+    const QString line = info.GetInfoText().section('\n', 0, 0);
+    EXPECT_LT(info.GetTextPixelSize(), CDlgModuleInfo::kLinePitch);
+    QFont font = CDlgModuleInfo::InfoFont();
+    font.setPixelSize(info.GetTextPixelSize());
+    EXPECT_LE(QFontMetrics(font).horizontalAdvance(line) + 2, info.width());
+    EXPECT_LE(info.geometry().right(), 599 - margin);
     // Never beyond its area, however small the area becomes.
     area.resize(300, 60);
     EXPECT_TRUE(area.rect().adjusted(margin, margin, -margin, -margin).contains(info.geometry()));
