@@ -5,6 +5,7 @@
 #include "platform/MessageBox.h"
 #include "platform/qt/QtMessageBoxHandler.h"
 #include "platform/qt/QtMessageDispatcher.h"
+#include "platform/qt/QtFileDialogLayout.h"
 #include "platform/qt/QtTranslations.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kelvane");
     platform::InstallQtTranslations();
+    platform::InstallFileDialogLayout();
     run_clock::ScaleFromEnvironment();
     platform::QtMessageDispatcher dispatcher;
     platform::SetMessageDispatcher(&dispatcher);

@@ -1,6 +1,7 @@
 // The main program QV74xx.
 #include "app/ui/ProgramMain.h"
 #include "platform/Files.h"
+#include "platform/qt/QtFileDialogLayout.h"
 #include "platform/qt/QtTranslations.h"
 
 #include <QApplication>
@@ -11,5 +12,6 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName("QV74xx");
     QApplication::setApplicationVersion("1.0.0(0)");
     platform::InstallQtTranslations();
+    platform::InstallFileDialogLayout();
     return RunMainProgram(platform::ProgramFolder());
 }
