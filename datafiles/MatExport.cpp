@@ -35,7 +35,7 @@ platform::DynamicLibrary* LoadedLibrary(const std::string& name, std::string& er
 }
 
 struct MatLibrary {
-    MatFileBeginFn begin = nullptr;
+    MatFileCreateFn create = nullptr;
     MatFileAppendRowsFn append = nullptr;
     MatFileEndFn end = nullptr;
 };
@@ -66,8 +66,8 @@ private:
 bool CMatFileWriter::Write(const std::string& path, const std::vector<int>& channels) {
     const std::string temp = ClaimExportTempPath(path);
     void* file = temp.empty() ? nullptr
-                              : m_library.begin(temp.c_str(), double(m_context.fSamplingFrequency),
-                                                int(channels.size()));
+                              : m_library.create(temp.c_str(), double(m_context.fSamplingFrequency), m_count,
+                                                 int(channels.size()));
     bool ok = file != nullptr && WritePieces(file, channels);
     if (file != nullptr)
         ok = m_library.end(file) != 0 && ok;
@@ -123,10 +123,10 @@ int ExportMatlabFile(const ExportContext& context, const SaveDataOptions& option
         return 0;
     }
     MatLibrary library;
-    library.begin = loaded->Function<MatFileBeginFn>("MatFileBegin");
+    library.create = loaded->Function<MatFileCreateFn>("MatFileCreate");
     library.append = loaded->Function<MatFileAppendRowsFn>("MatFileAppendRows");
     library.end = loaded->Function<MatFileEndFn>("MatFileEnd");
-    if (!library.begin || !library.append || !library.end) {
+    if (!library.create || !library.append || !library.end) {
         platform::MessageBox("不能加载相应的程序，无法完成该操作", context.strAppTitle,
                              platform::MB_ICONEXCLAMATION);
         return 0;
