@@ -41,7 +41,12 @@ struct MatLibrary {
 };
 
 // A stored marker is no measured value: MATLAB's own "missing" takes its place.
+// The markers lie beyond the overflow limit, so a value within it needs no
+// look at them (the look would be most of the export's own work).
+static_assert(kNotBalanced > kOverflowLimit && kThirdMarker > kOverflowLimit && kNoValue < -kOverflowLimit);
 double MatValue(float value) {
+    if (value >= -kOverflowLimit && value <= kOverflowLimit)
+        return double(value);
     return IsSpecialValue(value) ? std::numeric_limits<double>::quiet_NaN() : double(value);
 }
 
@@ -100,10 +105,11 @@ bool CMatFileWriter::WritePieces(void* file, const std::vector<int>& channels) {
     CDataFileAccess access(m_context.layout, m_context.channels);
     for (int done = 0; done < m_count; done += piece) {
         const int rows = std::min(piece, m_count - done);
-        // Samples the run does not hold are no value.
-        std::fill(read.begin(), read.end(), kNoValue);
-        access.ReadChannelColumns(m_context.dataPath, channels, std::int64_t(m_first) + done, rows,
-                                  columns.data());
+        // Samples past the run's end read as no value; a run that cannot be
+        // read holds none.
+        if (!access.ReadChannelColumns(m_context.dataPath, channels, std::int64_t(m_first) + done, rows,
+                                       columns.data()))
+            std::fill(read.begin(), read.end(), kNoValue);
         for (std::size_t k = 0; k < n; ++k)
             std::transform(columns[k], columns[k] + rows,
                            values.begin() + std::ptrdiff_t(k * std::size_t(rows)), MatValue);
