@@ -11,6 +11,7 @@
 // QV_BENCH_EXPORT_SAMPLES sets another sample count for a quick run.
 #include "datafiles/ExportSampleData.h"
 #include "datafiles/MatExport.h"
+#include "platform/DynamicLibrary.h"
 #include "tests/datafiles/RunWriter.h"
 
 #include <benchmark/benchmark.h>
@@ -177,6 +178,48 @@ void BM_PlainColumnWriter(benchmark::State& state) {
     state.SetBytesProcessed(std::int64_t(state.iterations()) * run.spec.samples * kChannels * 8);
 }
 BENCHMARK(BM_PlainColumnWriter)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// The MATLAB library alone, called as the export calls it: the same doubles
+// as BM_PlainColumnWriter's, handed over in pieces of 16,384 samples of
+// every channel (no run to read), so that the two differ only by the file's
+// layout and the library's work. MB/s of values and peak memory growth.
+void BM_MatLibraryInPieces(benchmark::State& state) {
+    BenchRun& run = Run();
+    platform::DynamicLibrary library;
+    const bool loaded = library.Load("libQVMat32.so");
+    const auto create = library.Function<MatFileCreateFn>("MatFileCreate");
+    const auto append = library.Function<MatFileAppendRowsFn>("MatFileAppendRows");
+    const auto end = library.Function<MatFileEndFn>("MatFileEnd");
+    if (!loaded || !create || !append || !end) {
+        state.SkipWithError("libQVMat32.so is not beside the program");
+        return;
+    }
+    constexpr std::int64_t kPiece = 16384;
+    const std::int64_t samples = run.spec.samples;
+    const std::string output = run.dir.Path() + "/out/library.mat";
+    std::vector<double> piece(std::size_t(kPiece) * kChannels);
+    const long rssBefore = MaxRssKb();
+    for (auto _ : state) {
+        void* file = create(output.c_str(), 100.0, int(samples), kChannels);
+        bool written = file != nullptr;
+        for (std::int64_t done = 0; written && done < samples; done += kPiece) {
+            const std::int64_t rows = std::min(kPiece, samples - done);
+            for (int channel = 0; channel < kChannels; ++channel)
+                for (std::int64_t i = 0; i < rows; ++i)
+                    piece[std::size_t(channel * rows + i)] =
+                        double(testrun::RawValue(channel / 16, channel % 16, done + i)) * 0.5;
+            written = append(file, piece.data(), int(rows)) != 0;
+        }
+        if (file != nullptr)
+            written = end(file) != 0 && written;
+        if (!written)
+            state.SkipWithError("the library failed");
+        fs::remove(output);
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * samples * kChannels * 8);
+    state.counters["peak_rss_growth_MB"] = double(MaxRssKb() - rssBefore) / 1024.0;
+}
+BENCHMARK(BM_MatLibraryInPieces)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 } // namespace
 

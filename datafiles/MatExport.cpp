@@ -35,13 +35,18 @@ platform::DynamicLibrary* LoadedLibrary(const std::string& name, std::string& er
 }
 
 struct MatLibrary {
-    MatFileBeginFn begin = nullptr;
+    MatFileCreateFn create = nullptr;
     MatFileAppendRowsFn append = nullptr;
     MatFileEndFn end = nullptr;
 };
 
 // A stored marker is no measured value: MATLAB's own "missing" takes its place.
+// The markers lie beyond the overflow limit, so a value within it needs no
+// look at them (the look would be most of the export's own work).
+static_assert(kNotBalanced > kOverflowLimit && kThirdMarker > kOverflowLimit && kNoValue < -kOverflowLimit);
 double MatValue(float value) {
+    if (value >= -kOverflowLimit && value <= kOverflowLimit)
+        return double(value);
     return IsSpecialValue(value) ? std::numeric_limits<double>::quiet_NaN() : double(value);
 }
 
@@ -66,8 +71,8 @@ private:
 bool CMatFileWriter::Write(const std::string& path, const std::vector<int>& channels) {
     const std::string temp = ClaimExportTempPath(path);
     void* file = temp.empty() ? nullptr
-                              : m_library.begin(temp.c_str(), double(m_context.fSamplingFrequency),
-                                                int(channels.size()));
+                              : m_library.create(temp.c_str(), double(m_context.fSamplingFrequency), m_count,
+                                                 int(channels.size()));
     bool ok = file != nullptr && WritePieces(file, channels);
     if (file != nullptr)
         ok = m_library.end(file) != 0 && ok;
@@ -100,10 +105,11 @@ bool CMatFileWriter::WritePieces(void* file, const std::vector<int>& channels) {
     CDataFileAccess access(m_context.layout, m_context.channels);
     for (int done = 0; done < m_count; done += piece) {
         const int rows = std::min(piece, m_count - done);
-        // Samples the run does not hold are no value.
-        std::fill(read.begin(), read.end(), kNoValue);
-        access.ReadChannelColumns(m_context.dataPath, channels, std::int64_t(m_first) + done, rows,
-                                  columns.data());
+        // Samples past the run's end read as no value; a run that cannot be
+        // read holds none.
+        if (!access.ReadChannelColumns(m_context.dataPath, channels, std::int64_t(m_first) + done, rows,
+                                       columns.data()))
+            std::fill(read.begin(), read.end(), kNoValue);
         for (std::size_t k = 0; k < n; ++k)
             std::transform(columns[k], columns[k] + rows,
                            values.begin() + std::ptrdiff_t(k * std::size_t(rows)), MatValue);
@@ -123,10 +129,10 @@ int ExportMatlabFile(const ExportContext& context, const SaveDataOptions& option
         return 0;
     }
     MatLibrary library;
-    library.begin = loaded->Function<MatFileBeginFn>("MatFileBegin");
+    library.create = loaded->Function<MatFileCreateFn>("MatFileCreate");
     library.append = loaded->Function<MatFileAppendRowsFn>("MatFileAppendRows");
     library.end = loaded->Function<MatFileEndFn>("MatFileEnd");
-    if (!library.begin || !library.append || !library.end) {
+    if (!library.create || !library.append || !library.end) {
         platform::MessageBox("不能加载相应的程序，无法完成该操作", context.strAppTitle,
                              platform::MB_ICONEXCLAMATION);
         return 0;

@@ -11,7 +11,7 @@
 // The entry points of the library.
 using CreateMatFileExFn = int (*)(const char* path, double frequency, const double* values, int count,
                                   int channels);
-using MatFileBeginFn = void* (*)(const char* path, double frequency, int channels);
+using MatFileCreateFn = void* (*)(const char* path, double frequency, int count, int channels);
 using MatFileAppendRowsFn = int (*)(void* file, const double* values, int rows);
 using MatFileEndFn = int (*)(void* file);
 

@@ -15,7 +15,7 @@ packages=(
   poppler-utils
   unixodbc-dev odbc-postgresql tdsodbc postgresql
   dbus
-  libxlsxwriter-dev libminizip-dev python3-openpyxl
+  libxlsxwriter-dev libminizip-dev python3-openpyxl python3-scipy
 )
 
 missing=()

@@ -10,12 +10,13 @@ extern "C" {
 // and "frequency", the sampling frequency. 1 when the file was written.
 int CreateMatFileEx(const char* path, double frequency, const double* values, int count, int channels);
 
-// The same file written in pieces: MatFileBegin starts it (null when it
-// cannot be made), each MatFileAppendRows adds rows samples of every
-// channel (values channel after channel, rows values each) below those
-// already written, and MatFileEnd completes and closes it, 1 when every
-// piece reached the file. MatFileEnd must be called for every begun file.
-void* MatFileBegin(const char* path, double frequency, int channels);
+// The same file written in pieces: MatFileCreate starts it for count
+// samples of every channel (null when it cannot be made), each
+// MatFileAppendRows adds rows samples of every channel (values channel
+// after channel, rows values each) below those already written, and
+// MatFileEnd completes and closes it, 1 when all count samples reached the
+// file. MatFileEnd must be called for every created file.
+void* MatFileCreate(const char* path, double frequency, int count, int channels);
 int MatFileAppendRows(void* file, const double* values, int rows);
 int MatFileEnd(void* file);
 }

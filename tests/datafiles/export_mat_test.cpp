@@ -1,7 +1,8 @@
 // MATLAB export through libQVMat32.so, loaded by name from the program
-// folder; the files are read back with libmatio.
+// folder; the files are read back with libmatio and with scipy.
 #include "ExportTestSupport.h"
 #include "datafiles/MatExport.h"
+#include "libs/qvmat/ScipyMat.h"
 
 #include <matio.h>
 
@@ -96,6 +97,47 @@ TEST_F(MatExport, ALongRangeIsWrittenInPiecesWithMarkersAsNaN) {
         }
     }
     EXPECT_EQ(Files(OutFolder()), std::vector<std::string>{"exp.mat"}) << "no temporary file is left";
+}
+
+// Both layouts in pieces of 5 samples of 4 channels or 21 of one, over a
+// range that ends inside a piece and past the run's end: scipy reads every
+// value, with NaN for a stored marker and for a sample the run does not hold.
+TEST_F(MatExport, ScipyReadsEveryValueOfFilesWrittenInPieces) {
+    RunSpec spec{dir.Path(), "run", {0, 1}, 120};
+    spec.overrides[{0, 94}] = {{1, kNotBalanced}, {2, kNoValue}};
+    spec.overrides[{1, 95}] = {{1, kThirdMarker}};
+    ExportContext& ctx = Context(spec);
+    ctx.fSamplingFrequency = 50.0f;
+    ctx.nMatPieceValues = 21;
+    constexpr int kFirst = 90;
+    constexpr int kCount = 43;
+    const auto expected = [](int channel, int sample) {
+        const bool marker =
+            (sample == 94 && (channel == 1 || channel == 2)) || (sample == 95 && channel == 17);
+        return marker || sample >= 120 ? std::nan("") : RawValue(channel / 16, channel % 16, sample) * 0.5;
+    };
+    ASSERT_EQ(SaveMatFile(ctx, Options({1, 2, 3, 17}, 1), kFirst, kCount), 1);
+    ASSERT_EQ(SaveMatFile(ctx, Options({1, 17}, 0), kFirst, kCount), 1);
+    const struct {
+        const char* file;
+        std::vector<int> channels;
+    } files[] = {{"exp.mat", {1, 2, 3, 17}}, {"exp_01-01-02.mat", {1}}, {"exp_01-02-02.mat", {17}}};
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.file);
+        const scipymat::File file = scipymat::Read(Out(f.file));
+        ASSERT_EQ(file.error, "");
+        ASSERT_EQ(file.matrices.size(), 2u);
+        EXPECT_EQ(file.matrices.at("frequency").values, std::vector<double>{50.0});
+        const scipymat::Matrix& data = file.matrices.at("data");
+        ASSERT_EQ(data.rows, std::size_t(kCount));
+        ASSERT_EQ(data.columns, f.channels.size());
+        ASSERT_EQ(data.values.size(), data.rows * data.columns);
+        for (std::size_t k = 0; k < f.channels.size(); ++k)
+            for (int i = 0; i < kCount; ++i)
+                ASSERT_PRED2(Same, data.values[k * kCount + std::size_t(i)],
+                             expected(f.channels[k], kFirst + i))
+                    << "channel " << f.channels[k] << ", sample " << kFirst + i;
+    }
 }
 
 TEST_F(MatExport, OneFilePerChannelNamedByItsNumberText) {
