@@ -1,8 +1,9 @@
 // Text export of a stored run of 1,000,000 samples of 64 channels (four
-// units, one data file) against a plain C++ loop that writes the same
-// numbers with the same format ("%-15.2f\t" a value, CRLF a row). Both
-// report MB/s written ("bytes_per_second"); the export also reports how much
-// its peak resident memory grew ("peak_rss_growth_MB"), which stays flat
+// units, one data file) against the fastest plain C++ loop that writes the
+// same numbers in the same layout (std::to_chars with two decimals, padded
+// to 15 characters and a tab a value, CRLF a row, written a megabyte at a
+// time). Both report MB/s written ("bytes_per_second"); the export also
+// reports how much its peak resident memory grew ("peak_rss_growth_MB"), which stays flat
 // because the export streams the run chunk by chunk.
 // The MATLAB export of the same run into one file (a 1,000,000 x 64 matrix
 // written in pieces through libQVMat32.so) runs against a plain column
@@ -15,6 +16,8 @@
 #include "tests/datafiles/RunWriter.h"
 
 #include <benchmark/benchmark.h>
+
+#include <charconv>
 
 #include <sys/resource.h>
 
@@ -126,15 +129,29 @@ BENCHMARK(BM_ExportSampleDataText)
 void BM_PlainLoopSameFormat(benchmark::State& state) {
     BenchRun& run = Run();
     const std::string output = run.dir.Path() + "/out/plain.txt";
+    std::vector<char> buffer(1 << 20);
+    constexpr std::size_t kRowMost = kChannels * 400 + 2; // the longest row to_chars could make
     std::int64_t bytes = 0;
     for (auto _ : state) {
         std::FILE* file = std::fopen(output.c_str(), "wb");
+        char* end = buffer.data();
         for (std::int64_t sample = 0; sample < run.spec.samples; ++sample) {
-            for (int channel = 0; channel < kChannels; ++channel)
-                std::fprintf(file, "%-15.2f\t",
-                             double(testrun::RawValue(channel / 16, channel % 16, sample)) * 0.5);
-            std::fputs("\r\n", file);
+            if (std::size_t(buffer.data() + buffer.size() - end) < kRowMost) {
+                std::fwrite(buffer.data(), 1, std::size_t(end - buffer.data()), file);
+                end = buffer.data();
+            }
+            for (int channel = 0; channel < kChannels; ++channel) {
+                const double value = double(testrun::RawValue(channel / 16, channel % 16, sample)) * 0.5;
+                char* start = end;
+                end = std::to_chars(end, end + 400, value, std::chars_format::fixed, 2).ptr;
+                while (end - start < 15)
+                    *end++ = ' ';
+                *end++ = '\t';
+            }
+            *end++ = '\r';
+            *end++ = '\n';
         }
+        std::fwrite(buffer.data(), 1, std::size_t(end - buffer.data()), file);
         std::fclose(file);
         bytes += std::int64_t(fs::file_size(output));
         fs::remove(output);

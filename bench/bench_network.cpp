@@ -14,10 +14,14 @@
 // instead of dividing), and without a client with a history view open as
 // well, fed live (arg 3). BM_TransportOnly is the baseline of the same run:
 // the transport alone, delivering sets to a receiver that only counts them.
+// BM_ProgramAgainstPlain compares the program's path (as arg 3, and with a
+// client) with the plainest receiver that stores the same files
+// (PlainReceiver.h) on the same streams, one after the other.
 // "sets_per_core" is the rate the measured work would sustain on one core;
 // "skipped_sets" counts the sets a full case queue kept from live processing.
 // The frame listens on its fixed ports: run it inside its own network
 // namespace (unshare -rn) when other programs may hold them.
+#include "PlainReceiver.h"
 #include "SimulatedCases.h"
 
 #include "ShellTestSupport.h"
@@ -63,31 +67,42 @@ constexpr int ID_DETECT_CASE = 32794;
 constexpr int ID_START_SAMPLE = 32788;
 constexpr int ID_STOP_SAMPLE = 32791;
 
+// The sets, CPU and wall seconds of one or more measuring windows.
+struct RateFigures {
+    long long sets = 0;
+    double cpu = 0, wall = 0;
+    double Cores() const { return wall > 0 ? cpu / wall : 0.0; }
+    double SetsPerSecond() const { return wall > 0 ? sets / wall : 0.0; }
+};
+
+// Adds one window to figures: the CPU and the sets counted while wait runs.
+template <typename Count, typename Wait> void MeasureWindow(RateFigures& figures, Count count, Wait wait) {
+    const long long setsBefore = count();
+    const double cpuBefore = bench::CpuSeconds(), wallBefore = bench::WallSeconds();
+    wait();
+    figures.wall += bench::WallSeconds() - wallBefore;
+    figures.cpu += bench::CpuSeconds() - cpuBefore;
+    figures.sets += count() - setsBefore;
+}
+
 // Measures the CPU and the sets counted over the benchmark's iterations,
 // each of which waits (delivering messages) for kMeasureMs.
 class RateMeter {
 public:
     template <typename Count, typename Wait> void Measure(benchmark::State& state, Count count, Wait wait) {
-        for (auto _ : state) {
-            const long long setsBefore = count();
-            const double cpuBefore = bench::CpuSeconds(), wallBefore = bench::WallSeconds();
-            wait();
-            m_wall += bench::WallSeconds() - wallBefore;
-            m_cpu += bench::CpuSeconds() - cpuBefore;
-            m_sets += count() - setsBefore;
-        }
+        for (auto _ : state)
+            MeasureWindow(m_figures, count, wait);
     }
     void Report(benchmark::State& state) const {
-        if (m_wall <= 0)
+        if (m_figures.wall <= 0)
             return;
-        state.counters["sets_per_second"] = m_sets / m_wall;
-        state.counters["cpu_cores"] = m_cpu / m_wall;
-        state.counters["sets_per_core"] = m_cpu > 0 ? m_sets / m_cpu : 0.0;
+        state.counters["sets_per_second"] = m_figures.SetsPerSecond();
+        state.counters["cpu_cores"] = m_figures.Cores();
+        state.counters["sets_per_core"] = m_figures.cpu > 0 ? m_figures.sets / m_figures.cpu : 0.0;
     }
 
 private:
-    long long m_sets = 0;
-    double m_cpu = 0, m_wall = 0;
+    RateFigures m_figures;
 };
 
 // ---- The transport alone -------------------------------------------------
@@ -164,24 +179,25 @@ while s.recv(1 << 20):
 
 class FrameRun {
 public:
+    explicit FrameRun(int cases = kCases) : m_cases(cases) {}
     bool Start(bool client, bool strain, bool history, std::string& error) {
         ResetRunFlags();
         ResetCaseTables();
         ClearChannelRecords();
         m_scratch.WriteSettingsFile("[System]\nADBASE=20000\nDigitalUsed=0\nOutControlEnable=1\n");
-        bench::WriteCaseMap(m_scratch.ProgramFolder(), kCases); // where the frame's links read it
+        bench::WriteCaseMap(m_scratch.ProgramFolder(), m_cases); // where the frame's links read it
         g_ChanInfo.SetParamFileName(m_scratch.File("chaninfo.ini"));
         m_app = std::make_unique<CQV7411N_NewFrameApp>(m_scratch.ProgramFolder());
         if (!m_app->InitInstance())
             return Fail(error, "the frame did not start");
         m_frame = m_app->GetMainFrame();
         auto* net = dynamic_cast<CNetComm*>(m_frame->GetCommBase());
-        if (net == nullptr || !m_simulators.Start(kCases, kModules, kRate, net->GetDriver().GetListenPort()))
+        if (net == nullptr || !m_simulators.Start(m_cases, kModules, kRate, net->GetDriver().GetListenPort()))
             return Fail(error, "the simulated cases could not be started");
-        if (!ProcessEventsUntil([&] { return net->GetDriver().GetLinkCount() == kCases; }, 20000))
+        if (!ProcessEventsUntil([&] { return net->GetDriver().GetLinkCount() == m_cases; }, 20000))
             return Fail(error, "not every simulated case linked");
         m_boxes.QueueAnswer(platform::IDYES);
-        if (!m_frame->RunCommand(ID_DETECT_CASE) || g_nCaseCount != kCases * kModules)
+        if (!m_frame->RunCommand(ID_DETECT_CASE) || g_nCaseCount != m_cases * kModules)
             return Fail(error, "the search did not find every module");
         SetUpChannels(strain);
         if (m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")) != 1 ||
@@ -256,6 +272,7 @@ private:
         }
     }
 
+    int m_cases;
     ShellScratch m_scratch;
     platform::MessageBoxRecorder m_boxes;
     std::unique_ptr<CQV7411N_NewFrameApp> m_app;
@@ -263,6 +280,14 @@ private:
     bench::SimulatedCases m_simulators;
     bench::SimulatedCases m_client;
 };
+
+// The program's own event loop, which sleeps until something arrives (a loop
+// of processEvents calls would never sleep and count its spinning as the run's).
+void RunEventLoopFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 void BM_ProgramPath(benchmark::State& state) {
     EnsureQtApplication();
@@ -275,14 +300,7 @@ void BM_ProgramPath(benchmark::State& state) {
     }
     RateMeter meter;
     meter.Measure(
-        state, [&] { return run.StoredSets(); },
-        [] {
-            // The program's own event loop, which sleeps until something arrives (a loop
-            // of processEvents calls would never sleep and count its spinning as the run's).
-            QEventLoop loop;
-            QTimer::singleShot(kMeasureMs, &loop, &QEventLoop::quit);
-            loop.exec();
-        });
+        state, [&] { return run.StoredSets(); }, [] { RunEventLoopFor(kMeasureMs); });
     state.counters["skipped_sets"] = static_cast<double>(run.SkippedSets());
     run.Stop();
     meter.Report(state);
@@ -293,6 +311,88 @@ BENCHMARK(BM_ProgramPath)
     ->Arg(2)
     ->Arg(3)
     ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// ---- The program against a plain receiver ----------------------------------
+
+constexpr int kCompareWindows = 3;
+
+// The plain receiver (bench/PlainReceiver.h) on its own simulated cases:
+// false with error set when it could not run.
+bool MeasurePlainReceiver(int cases, RateFigures& figures, std::string& error) {
+    const std::string folder =
+        std::filesystem::temp_directory_path().string() + "/bench_plain_" + std::to_string(getpid());
+    std::filesystem::create_directories(folder);
+    bool measured = false;
+    {
+        bench::PlainReceiver receiver;
+        bench::SimulatedCases simulators;
+        const unsigned port = receiver.Listen();
+        if (port == 0 || !simulators.Start(cases, kModules, kRate, port) ||
+            !receiver.Accept(cases, kModules, 20000))
+            error = "the plain receiver did not link every case";
+        else if (!receiver.Start(folder))
+            error = "the plain receiver could not start";
+        else {
+            receiver.RunFor(1000); // settle
+            for (int w = 0; w < kCompareWindows; ++w)
+                MeasureWindow(
+                    figures, [&] { return receiver.Sets(); }, [&] { receiver.RunFor(kMeasureMs); });
+            measured = !receiver.WriteFailed();
+            if (!measured)
+                error = "the plain receiver's writes failed";
+        }
+        receiver.Stop();
+        simulators.Stop();
+    }
+    std::filesystem::remove_all(folder);
+    return measured;
+}
+
+// The program's path with a history view open and fed live, as in
+// BM_ProgramPath arg 3 (with a forwarding client taking every packet when
+// client is set).
+bool MeasureProgramPath(int cases, bool client, RateFigures& figures, std::string& error) {
+    FrameRun run(cases);
+    const bool started = run.Start(client, false, true, error);
+    if (started) {
+        for (int w = 0; w < kCompareWindows; ++w)
+            MeasureWindow(
+                figures, [&] { return run.StoredSets(); }, [] { RunEventLoopFor(kMeasureMs); });
+    }
+    run.Stop();
+    return started;
+}
+
+// The same streams (args: cases of 8 modules at 5,000 sets/s, and 1 for a
+// forwarding client) received by the plain receiver and then by the
+// program: CPU seconds a second of each ("plain_cores", "program_cores")
+// and their ratio ("ratio"), and the sets a second each stored.
+void BM_ProgramAgainstPlain(benchmark::State& state) {
+    EnsureQtApplication();
+    const int cases = static_cast<int>(state.range(0));
+    const bool client = state.range(1) != 0;
+    RateFigures plain, program;
+    std::string error;
+    for (auto _ : state) {
+        if (!MeasurePlainReceiver(cases, plain, error) ||
+            !MeasureProgramPath(cases, client, program, error)) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+    }
+    state.counters["plain_cores"] = plain.Cores();
+    state.counters["program_cores"] = program.Cores();
+    state.counters["ratio"] = plain.Cores() > 0 ? program.Cores() / plain.Cores() : 0.0;
+    state.counters["plain_sets_per_second"] = plain.SetsPerSecond();
+    state.counters["program_sets_per_second"] = program.SetsPerSecond();
+}
+BENCHMARK(BM_ProgramAgainstPlain)
+    ->Args({8, 0})
+    ->Args({32, 0})
+    ->Args({32, 1})
+    ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
