@@ -49,8 +49,17 @@ double CCurveSeries::ZeroLine() const {
 }
 
 int CCurveSeries::YValueToPixel(double dValue) const {
-    double y = std::round(ZeroLine() - YPixelsPerUnit() * dValue);
-    return RoundClamped(y, m_rcPlot.top, m_rcPlot.bottom);
+    return GetYPixelMap()(dValue);
+}
+
+YPixelMap CCurveSeries::GetYPixelMap() const {
+    YPixelMap map;
+    map.dPerUnit = YPixelsPerUnit();
+    map.dZero = ZeroLine();
+    map.nLow = std::min(m_rcPlot.top, m_rcPlot.bottom);
+    map.nHigh = std::max(m_rcPlot.top, m_rcPlot.bottom);
+    map.nNotANumber = m_rcPlot.bottom;
+    return map;
 }
 
 int CCurveSeries::XValueToPixel(double dValue) const {

@@ -3,11 +3,29 @@
 // mapping between values, indexes and pixels, and the statistics of a span.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
 struct PlotRect {
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// A curve's value-to-pixel mapping with its scale worked out once: a
+// repaint maps several values a pixel column, each the same as
+// YValueToPixel gives.
+struct YPixelMap {
+    double dZero = 0.0;
+    double dPerUnit = 0.0;
+    int nLow = 0, nHigh = 0, nNotANumber = 0;
+
+    int operator()(double dValue) const {
+        const double y = std::round(dZero - dPerUnit * dValue);
+        if (std::isnan(y))
+            return nNotANumber;
+        return static_cast<int>(std::clamp(y, static_cast<double>(nLow), static_cast<double>(nHigh)));
+    }
 };
 
 class CCurveSeries {
@@ -29,6 +47,7 @@ public:
     // non-empty and the count at 2 or more; if they do not, the result is an
     // edge of the rectangle rather than an undefined number.
     int YValueToPixel(double dValue) const;
+    YPixelMap GetYPixelMap() const;
     int XValueToPixel(double dValue) const;
     void PixelsToValues(int nY1, int nY2, double& dValue1, double& dValue2) const;
     int PointToIndex(int x, int y) const;

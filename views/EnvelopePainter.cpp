@@ -75,14 +75,12 @@ void PaintEnvelope(QPainter& painter, const CCurveEnvelope& envelope, const CCur
     static std::vector<QPoint> stretch;
     static std::vector<QLine> spans;
     EnvelopeLines lines(painter, stretch, spans);
+    const YPixelMap y = curve.GetYPixelMap();
     envelope.Walk(
         [&](int x, const CCurveEnvelope::Column& column) {
-            lines.Column(x, curve.YValueToPixel(column.fFirst), curve.YValueToPixel(column.fLast),
-                         curve.YValueToPixel(column.fMin), curve.YValueToPixel(column.fMax),
+            lines.Column(x, y(column.fFirst), y(column.fLast), y(column.fMin), y(column.fMax),
                          column.bJoinPrevious);
         },
-        [&](int x1, float v1, int x2, float v2) {
-            lines.Join(QPoint(x1, curve.YValueToPixel(v1)), QPoint(x2, curve.YValueToPixel(v2)));
-        },
-        fromX, toX);
+        [&](int x1, float v1, int x2, float v2) { lines.Join(QPoint(x1, y(v1)), QPoint(x2, y(v2))); }, fromX,
+        toX);
 }
