@@ -194,9 +194,10 @@ void CNetCaseDriver::ProcessingThread() {
         }
         if (delivered >= kMaxSetsPerCycle)
             continue;
-        // A call that came during the cycle ends the wait at once.
-        seen = m_pSampleSignal->WaitPast(seen, now + kLongestSleep);
+        // The spacing first: the calls that come meanwhile (and during the
+        // cycle) end the wait at once, so a busy run wakes once a cycle.
         std::this_thread::sleep_until(cycleStart + kCycleSpacing);
+        seen = m_pSampleSignal->WaitPast(seen, Clock::now() + kLongestSleep);
     }
     m_bProcessingDone = true;
 }
