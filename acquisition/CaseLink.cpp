@@ -774,6 +774,8 @@ void CCaseLink::ReceiveLoop() {
             stopSeen = true;
             stopSeenAt = Clock::now();
         }
+        if (stopSeen && dropped)
+            m_bStreamEnded = true; // a closed connection brings nothing more
         const Clock::time_point quietFrom = std::max(stopSeenAt, lastData);
         // Until the silence limit while the link counts as live; once it
         // does not, only bytes or the end of the run can change anything.
