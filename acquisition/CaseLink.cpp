@@ -48,9 +48,9 @@ CCaseLink::CCaseLink(CCaseProtocol3* encoder, CaseLinkHost* host) : m_pEncoder(e
 }
 
 CCaseLink::~CCaseLink() {
-    m_bReceiving = 0;
+    StopReceiving();
     StopWorkers();
-    // A start still inside its receive loop leaves it within one sleep.
+    // A start still inside its receive loop leaves it once woken.
     for (int i = 0; i < 300 && m_bInReceiveLoop.load(); ++i)
         platform::Sleep(10);
     CloseCaseFiles();
@@ -137,7 +137,10 @@ int CCaseLink::SendCommand(int len, const std::uint8_t* bytes) {
         std::lock_guard<std::mutex> lock(m_sendMutex);
         sent = m_socket.IsOpen() && m_socket.SendAll(bytes, static_cast<std::size_t>(len), 3000);
     }
-    m_bAlive = sent ? 1 : 0;
+    if (sent)
+        m_bAlive = 1;
+    else
+        MarkNotAlive();
     return sent ? 1 : 0;
 }
 
@@ -552,11 +555,25 @@ void CCaseLink::SetCaseOption(std::uint8_t flag, std::int32_t value) {
 }
 
 void CCaseLink::SetReceiving(int flag) {
-    m_bReceiving = flag;
-    if (flag)
+    if (flag) {
+        m_bReceiving = flag;
         return;
+    }
+    StopReceiving();
     for (int waited = 0; waited < 3000 && m_bInReceiveLoop.load(); waited += 10)
         platform::Sleep(10);
+}
+
+void CCaseLink::StopReceiving() {
+    m_bReceiving = 0;
+    m_receiveWake.Set();
+    // A set no longer waits for this link.
+    NotifySampleReady();
+}
+
+void CCaseLink::MarkNotAlive() {
+    if (m_bAlive.exchange(0) != 0)
+        NotifySampleReady(); // a set no longer waits for this link
 }
 
 void CCaseLink::CopyStateFrom(CCaseLink& old) {
@@ -653,7 +670,6 @@ void CCaseLink::PrepareRun() {
             list.clear();
     }
     m_bAlive = 1;
-    m_nIdleRounds = 0;
     m_bFirstData = false;
     ClearLatestSamples();
     {
@@ -676,10 +692,18 @@ int CCaseLink::SendSampleStartCmd(int firstStart) {
     if (m_nModules == 0)
         return 0;
     m_bInReceiveLoop = true;
+    // The wake of an earlier run's end is spent; a stop from here on sets it again.
+    m_receiveWake.Open();
+    m_receiveWake.Reset();
     const bool relink = m_bRelinkPending.load() != 0;
     if (relink) {
-        for (int waited = 0; waited < kRelinkPauseMs && m_bReceiving.load(); waited += 10)
-            platform::Sleep(10);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRelinkPauseMs);
+        while (m_bReceiving.load() && std::chrono::steady_clock::now() < end) {
+            if (m_receiveWake.Handle() < 0)
+                platform::Sleep(10);
+            else
+                m_receiveWake.Wait(kRelinkPauseMs / 10);
+        }
         if (!m_bReceiving.load()) {
             m_bInReceiveLoop = false;
             return 0; // the run stopped while the case was away
@@ -695,6 +719,7 @@ int CCaseLink::SendSampleStartCmd(int firstStart) {
         std::lock_guard<std::mutex> operation(m_operationMutex);
         m_bReceiving = 1;
     }
+    WakeFrameWorker(); // frames may wait from before the run
 
     const int length = m_pEncoder->BuildChannelSettingCmd(m_pHost->FindFrequencyLevel(m_fHardwareRate));
     while (g_bStartGate.load() != 1 && m_bReceiving.load())
@@ -720,25 +745,83 @@ int CCaseLink::SendSampleStartCmd(int firstStart) {
     return 1;
 }
 
+int CCaseLink::ReceivePauseMs() const {
+    const double bytesPerSecond = static_cast<double>(m_fHardwareRate) * std::max(1, m_nModules) * kUnitSize;
+    if (!(bytesPerSecond > 0.0))
+        return kBatchPauseMs;
+    return static_cast<int>(
+        std::clamp(1000.0 * kReceiveBatchBytes / bytesPerSecond, 1.0, static_cast<double>(kBatchPauseMs)));
+}
+
 void CCaseLink::ReceiveLoop() {
+    // The loop sleeps in the kernel until bytes come, the silence limit is
+    // reached or the run ends; after a read it pauses so that the next read
+    // takes what the case sent meanwhile.
+    using Clock = std::chrono::steady_clock;
+    const auto elapsedMs = [](Clock::time_point from) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - from).count();
+    };
     bool dropped = false;
+    bool stopSeen = false;
+    Clock::time_point lastData = Clock::now();
+    Clock::time_point stopSeenAt = lastData;
+    m_bStreamEnded = false;
+    m_bStopSent = false;
     m_bInStream = true;
     while (m_bReceiving.load()) {
-        ResetReceive();
-        ReceiveWhileReceiving();
-        const int held = GetReplyBytes();
+        if (!stopSeen && m_bStopSent.load()) {
+            // Woken by the stop as it went out: the quiet is counted from now.
+            stopSeen = true;
+            stopSeenAt = Clock::now();
+        }
+        if (stopSeen && dropped)
+            m_bStreamEnded = true; // a closed connection brings nothing more
+        const Clock::time_point quietFrom = std::max(stopSeenAt, lastData);
+        // Until the silence limit while the link counts as live; once it
+        // does not, only bytes or the end of the run can change anything.
+        constexpr long long kNoLimit = -1;
+        long long waitMs = m_bAlive.load()
+                               ? std::max<long long>(m_nSilenceLimitMs.load() - elapsedMs(lastData), 0)
+                               : kNoLimit;
+        if (stopSeen && !m_bStreamEnded.load()) {
+            const long long quietLeft = std::max<long long>(kStreamEndQuietMs - elapsedMs(quietFrom), 0);
+            waitMs = waitMs == kNoLimit ? quietLeft : std::min(waitMs, quietLeft);
+        }
+        int ready;
+        if (m_receiveWake.Handle() < 0) {
+            // No wake signal could be made: the loop naps and looks.
+            platform::Sleep(kIdleNapMs);
+            ready = dropped ? 0 : 1;
+        } else if (dropped) {
+            // A closed connection reads as ready for ever: only the end of
+            // the run is waited for.
+            ready = m_receiveWake.Wait(static_cast<int>(kNoLimit)) ? platform::kSocketWoken : 0;
+        } else {
+            ready = m_socket.WaitReadable(static_cast<int>(waitMs), m_receiveWake);
+        }
+        if (ready == platform::kSocketWoken) {
+            if (m_bReceiving.load())
+                m_receiveWake.Reset(); // a stop sent while the stream goes on: look again
+            continue;
+        }
+        int held = 0;
+        if (ready != 0) {
+            ResetReceive();
+            ReceiveWhileReceiving();
+            held = GetReplyBytes();
+        }
         if (held == 0 && m_bPeerClosed.load() && !dropped) {
             // The connection is gone, not silent: the case is reported at
             // once, and its return (a relink) picks the run up again.
             dropped = true;
-            m_bAlive = 0;
+            MarkNotAlive();
             const std::string line = "Link lost " + TimeStamp();
             Trace(line);
             WriteLog(m_strAddress, line + "\n");
             SignalLinkEvent();
         }
-        if (held >= 1 && held <= kBufferSize - 1) {
-            m_nIdleRounds = 0;
+        if (held >= 1) {
+            lastData = Clock::now();
             m_bAlive = 1;
             if (!m_bFirstData) {
                 m_bFirstData = true;
@@ -748,23 +831,25 @@ void CCaseLink::ReceiveLoop() {
                 std::lock_guard<std::mutex> lock(m_hMutex);
                 PushReceivedBytes(held, m_reply.data());
             }
-            platform::Sleep(2);
-        } else if (held == 0) {
-            platform::Sleep(kIdleRoundMs);
-            if (++m_nIdleRounds >= m_nSilentRoundLimit.load())
-                m_bAlive = 0;
-        } else {
-            // A full buffer: hand it on and read the rest at once.
-            std::lock_guard<std::mutex> lock(m_hMutex);
-            PushReceivedBytes(held, m_reply.data());
+            // A full buffer: the rest is read at once. Otherwise the next
+            // read waits for a batch, and after a stop for the stream's end.
+            if (held <= kBufferSize - 1 && !stopSeen)
+                m_receiveWake.Wait(ReceivePauseMs());
+            continue;
         }
+        if (dropped)
+            continue;
+        if (elapsedMs(lastData) >= m_nSilenceLimitMs.load())
+            MarkNotAlive();
+        if (stopSeen && elapsedMs(quietFrom) >= kStreamEndQuietMs)
+            m_bStreamEnded = true;
     }
     m_bInStream = false;
 }
 
 int CCaseLink::SendSampleStopCmd() {
     Trace("<采样停止命令 " + TimeStamp());
-    m_bReceiving = 0;
+    StopReceiving();
     Trace("BufCount=" + std::to_string(m_rawQueue.GetCount()));
     ResetReceive();
     return SendStopCommand();
@@ -774,14 +859,16 @@ bool CCaseLink::SendStopWhileReceiving() {
     if (!m_bInStream.load())
         return false;
     Trace("<采样停止命令 " + TimeStamp());
-    m_nIdleRounds = 0; // the quiet that ends the stream is counted from here
     SendStopCommand();
+    // The quiet that ends the stream is counted from here, by the receive
+    // loop, which is woken to count it.
+    m_bStopSent = true;
+    m_receiveWake.Set();
     return true;
 }
 
 void CCaseLink::WaitStreamEnd(std::chrono::steady_clock::time_point deadline) {
-    while (m_bInStream.load() && m_nIdleRounds.load() < kStreamEndIdleRounds &&
-           std::chrono::steady_clock::now() < deadline)
+    while (m_bInStream.load() && !m_bStreamEnded.load() && std::chrono::steady_clock::now() < deadline)
         platform::Sleep(5);
 }
 

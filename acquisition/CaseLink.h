@@ -8,10 +8,12 @@
 #include "acquisition/CaseProtocol3.h"
 #include "acquisition/CaseSampleBlock.h"
 #include "acquisition/CaseSampleQueue.h"
+#include "acquisition/SampleReadySignal.h"
 #include "datafiles/RawFile.h"
 #include "datafiles/SampleFileFormat.h"
 #include "platform/Message.h"
 #include "platform/Socket.h"
+#include "platform/WakeSignal.h"
 
 #include <algorithm>
 #include <array>
@@ -39,14 +41,18 @@ public:
     // The raw worker's assembly buffer: a batch of blocks received over a
     // pause of the worker (below), with a full receive buffer among them.
     static constexpr int kAssemblySize = 4 * kBufferSize;
-    // The raw worker's pause after a batch at kBatchRate samples a second and
-    // above: the blocks received meanwhile make the next batch, which each
-    // per-case file takes in one write. At 5 kHz a file takes about ten
-    // writes a second instead of one every few milliseconds, and the live
-    // views follow in steps of a tenth of a second. At lower rates the worker
-    // looks again after 1 ms, so that each sample is shown as it comes.
+    // The raw worker parses at most one batch in this time: the blocks
+    // received meanwhile make the next batch, which each per-case file takes
+    // in one write. At 5 kHz a file takes about ten writes a second instead
+    // of one every few milliseconds, and the live views follow in steps of a
+    // tenth of a second; at 10 Hz and below each sample is a batch of its own.
     static constexpr int kBatchPauseMs = 100;
-    static constexpr float kBatchRate = 1000.0f;
+    // After a read the receive loop lets about this many bytes gather in the
+    // socket (a tenth of a second at most) before it reads again, so that a
+    // read takes many of the case's packets, well within the socket's buffer.
+    static constexpr int kReceiveBatchBytes = 32768;
+    // One module's sample in the stream: its header and 16 values of 3 bytes.
+    static constexpr int kUnitSize = 56;
     static constexpr int kMaxModules = 512; // system module index = case x 8 + slot
     static constexpr int kMaxCaseNo = kMaxModules / 8 - 1;
     // Case numbers a MapID may give: 32 cases of 8 units make the 256 units.
@@ -169,7 +175,10 @@ public:
     int IsAlive() const { return m_bAlive.load(); }
     void SetAlive(int flag) { m_bAlive = flag; }
     // A receiving link without data for this long is no longer alive (5 s).
-    void SetSilenceLimit(int milliseconds) { m_nSilentRoundLimit = std::max(1, milliseconds / kIdleRoundMs); }
+    void SetSilenceLimit(int milliseconds) { m_nSilenceLimitMs = std::max(1, milliseconds); }
+    // Told whenever this link queued samples or stopped counting as live:
+    // the driver's processing thread sleeps on it.
+    void SetSampleSignal(std::shared_ptr<SampleReadySignal> signal) { m_pSampleSignal = std::move(signal); }
     void CopyStateFrom(CCaseLink& old);
     // After the receiving flag of the dropped link is cleared: stores what it
     // still held and takes over the run's case files, and where its stored
@@ -250,6 +259,16 @@ private:
     void ComputeChannelCoefs();
     void ComputeSamplingRate();
     void ReceiveLoop();
+    // The receive loop's pause after a read: the time the stream takes to
+    // bring kReceiveBatchBytes, at most kBatchPauseMs.
+    int ReceivePauseMs() const;
+    // Ends the run's receiving and wakes the receive loop's wait.
+    void StopReceiving();
+    void MarkNotAlive();
+    void NotifySampleReady() {
+        if (m_pSampleSignal)
+            m_pSampleSignal->Notify();
+    }
     void AppendAssembly(const std::uint8_t* bytes, int length);
     void ParseAssembly();
     void SplitFrames();
@@ -273,9 +292,6 @@ private:
     void FillLostPackets(std::int32_t header);
     bool ValidModuleIndex(int slot) const;
     void RawWorker();
-    // Waits up to ms, or until the workers are told to stop.
-    void RawWorkerPause(int ms);
-    int BatchPauseMs() const;
     void FrameWorker();
     void WakeFrameWorker();
 
@@ -329,9 +345,12 @@ private:
 
     std::atomic<std::int32_t> m_bReceiving{0};
     std::atomic<std::int32_t> m_bAlive{1};
-    std::atomic<std::int32_t> m_nIdleRounds{0};
-    static constexpr int kIdleRoundMs = 50; // the receive loop's wait when nothing came
-    std::atomic<std::int32_t> m_nSilentRoundLimit{100};
+    std::atomic<std::int32_t> m_nSilenceLimitMs{5000};
+    static constexpr int kIdleNapMs = 50; // the receive loop's look without a wake signal
+    // Set when a run's receiving ends (and by a stop sent while receiving),
+    // so that the receive loop's wait for bytes ends at once.
+    platform::WakeSignal m_receiveWake;
+    std::shared_ptr<SampleReadySignal> m_pSampleSignal;
     std::atomic<std::int32_t> m_bRelinkPending{0};
     std::shared_ptr<std::atomic<int>> m_pLinkEvents;
     std::atomic<bool> m_bAnswered{false};
@@ -343,8 +362,11 @@ private:
     }
     std::atomic<bool> m_bInReceiveLoop{false};
     std::atomic<bool> m_bInStream{false}; // in ReceiveLoop proper
-    // Idle rounds in a row (50 ms each) after which a stopped case has sent all.
-    static constexpr int kStreamEndIdleRounds = 2;
+    // Quiet after which a stopped case has sent all: no byte came for this
+    // long since the stop went out or since the last bytes after it.
+    static constexpr int kStreamEndQuietMs = 100;
+    std::atomic<bool> m_bStopSent{false};    // a stop went out while the stream goes on
+    std::atomic<bool> m_bStreamEnded{false}; // the receive loop saw the quiet after it
     bool m_bFirstData = false;
 
     std::string m_strDataFolder, m_strDataName;
@@ -372,13 +394,15 @@ private:
     std::vector<int> m_parseUnits, m_parseGroups;
     std::vector<std::vector<CaseSampleBlock>> m_parseSlots = std::vector<std::vector<CaseSampleBlock>>(8);
     std::mutex m_csFrames; // guards the take from m_frameQueue
-    // The frame worker sleeps on this until a frame is queued or the workers
-    // stop: frames come only in frame mode, and it need not look every 20 ms.
-    std::mutex m_frameWakeMutex;
+    // The frame worker sleeps on this until a frame is queued during a run
+    // or the workers stop.
+    std::mutex m_frameWakeMutex; // orders the frame worker's look at its queue with the calls
     std::condition_variable m_frameWake;
-    // The raw worker's pauses end early on this when the workers stop.
-    std::mutex m_rawWakeMutex;
-    std::condition_variable m_rawWake;
+    // The raw worker sleeps on m_rawWake until received blocks are queued
+    // during a run, and on m_rawPace between two batches; the workers' stop
+    // ends both waits.
+    std::mutex m_rawWakeMutex; // orders the raw worker's looks at its queue and run flag with the calls
+    std::condition_variable m_rawWake, m_rawPace;
     std::mutex m_csDispatch; // guards the sample state shared by the frame and block paths, and m_files
 
     std::map<int, double> m_LastCounterTime;   // module id -> when its last counter came (steady s)

@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr int kUnitSize = 56;
-
 // 24-bit two's complement, most significant byte first.
 std::int32_t Signed24(const std::uint8_t* b) {
     std::int32_t v = (b[0] << 16) | (b[1] << 8) | b[2];
@@ -48,7 +46,13 @@ void CCaseLink::PushReceivedBytes(int len, const std::uint8_t* bytes) {
     packet.fTime = NowSeconds();
     packet.data = m_rawQueue.TakeSpare();
     packet.data.assign(bytes, bytes + len);
-    m_rawQueue.AddTail(std::move(packet), kRawQueueLimit);
+    if (!m_rawQueue.AddTail(std::move(packet), kRawQueueLimit))
+        return;
+    // Taken and left so that a worker between its look at the queue and its
+    // wait cannot miss the call. A worker pausing between two batches waits
+    // on its other condition and is not woken.
+    { std::lock_guard<std::mutex> lock(m_rawWakeMutex); }
+    m_rawWake.notify_one();
 }
 
 void CCaseLink::AppendAssembly(const std::uint8_t* bytes, int length) {
@@ -335,6 +339,8 @@ void CCaseLink::QueueSampleBlocks(const std::vector<std::vector<CaseSampleBlock>
     // Counted, so that the driver reports them: never skipped unseen.
     if (queued < samples)
         m_nSkippedSamples += samples - queued;
+    if (queued > 0)
+        NotifySampleReady();
 }
 
 void CCaseLink::UpdateLatestSample(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
@@ -645,12 +651,13 @@ bool CCaseLink::StartWorkers() {
 
 void CCaseLink::StopWorkers() {
     {
-        // Set under the pause's lock, so that a worker between its look at
+        // Set under the waits' lock, so that a worker between its look at
         // the flag and its wait cannot miss the call.
         std::lock_guard<std::mutex> lock(m_rawWakeMutex);
         m_bWorkersRun = false;
     }
     m_rawWake.notify_one();
+    m_rawPace.notify_one();
     WakeFrameWorker();
     if (m_rawWorker.joinable())
         m_rawWorker.join();
@@ -659,23 +666,25 @@ void CCaseLink::StopWorkers() {
 }
 
 void CCaseLink::RawWorker() {
-    while (m_bWorkersRun.load()) {
-        if (m_rawQueue.GetCount() == 0 || !m_bReceiving.load()) {
-            RawWorkerPause(20);
-            continue;
-        }
-        RawWorkerPause(ProcessRawQueue() > 0 ? BatchPauseMs() : 10);
-    }
-    m_rawQueue.RemoveAll();
-}
-
-int CCaseLink::BatchPauseMs() const {
-    return m_fRequestedRate >= kBatchRate ? kBatchPauseMs : 1;
-}
-
-void CCaseLink::RawWorkerPause(int ms) {
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point nextBatch = Clock::now();
     std::unique_lock<std::mutex> lock(m_rawWakeMutex);
-    m_rawWake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !m_bWorkersRun.load(); });
+    while (m_bWorkersRun.load()) {
+        m_rawWake.wait(lock, [this] {
+            return !m_bWorkersRun.load() || (m_rawQueue.GetCount() > 0 && m_bReceiving.load());
+        });
+        if (!m_bWorkersRun.load())
+            break;
+        // Blocks that come within the pause join this batch.
+        if (m_rawPace.wait_until(lock, nextBatch, [this] { return !m_bWorkersRun.load(); }))
+            break;
+        lock.unlock();
+        ProcessRawQueue();
+        nextBatch = Clock::now() + std::chrono::milliseconds(kBatchPauseMs);
+        lock.lock();
+    }
+    lock.unlock();
+    m_rawQueue.RemoveAll();
 }
 
 void CCaseLink::WakeFrameWorker() {
@@ -686,16 +695,15 @@ void CCaseLink::WakeFrameWorker() {
 }
 
 void CCaseLink::FrameWorker() {
+    std::unique_lock<std::mutex> lock(m_frameWakeMutex);
     while (m_bWorkersRun.load()) {
-        if (m_frameQueue.GetCount() == 0 || !m_bReceiving.load()) {
-            // A second at most: a run that starts with frames already queued
-            // is looked at again without a call.
-            std::unique_lock<std::mutex> lock(m_frameWakeMutex);
-            m_frameWake.wait_for(lock, std::chrono::seconds(1), [this] {
-                return !m_bWorkersRun.load() || (m_frameQueue.GetCount() > 0 && m_bReceiving.load());
-            });
-            continue;
-        }
-        platform::Sleep(ProcessFrameQueue() > 0 ? 1 : 10);
+        m_frameWake.wait(lock, [this] {
+            return !m_bWorkersRun.load() || (m_frameQueue.GetCount() > 0 && m_bReceiving.load());
+        });
+        if (!m_bWorkersRun.load())
+            break;
+        lock.unlock();
+        ProcessFrameQueue();
+        lock.lock();
     }
 }

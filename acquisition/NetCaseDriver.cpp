@@ -143,6 +143,7 @@ int CNetCaseDriver::RemoveClosedLinks() {
     }
     if (closed.empty())
         return 0;
+    m_pSampleSignal->Notify();
     for (auto& link : closed) {
         Trace(link->GetAddress(), TimeText() + " Closed");
         link->ShutdownSocket();
@@ -224,6 +225,7 @@ void CNetCaseDriver::OnLinkNotify() {
 bool CNetCaseDriver::AddLink(const std::shared_ptr<CCaseLink>& link) {
     bool relinked = false;
     int count = 0;
+    link->SetSampleSignal(m_pSampleSignal);
     {
         std::lock_guard<platform::CriticalSection> lock(m_csLinks);
         const int index = FindLinkByAddress(link->GetAddress());
@@ -235,6 +237,7 @@ bool CNetCaseDriver::AddLink(const std::shared_ptr<CCaseLink>& link) {
         }
         count = static_cast<int>(m_links.size());
     }
+    m_pSampleSignal->Notify(); // a set may wait no longer for the link this one replaced
     Trace(link->GetAddress(), TimeText() + (relinked ? " Relink" : " Link"));
     SendAddress(kCaseLinked, link->GetAddress());
     if (!relinked)

@@ -194,6 +194,9 @@ private:
     // Raised by the links when a connection drops during a run or a case
     // comes back, and by a relink: the watchdog then looks at once.
     std::shared_ptr<std::atomic<int>> m_pLinkEvents = std::make_shared<std::atomic<int>>(0);
+    // Told by the links when a set may have become ready, by the start of a
+    // run and by the processing thread's stop: the thread sleeps on it.
+    std::shared_ptr<SampleReadySignal> m_pSampleSignal = std::make_shared<SampleReadySignal>();
 
     std::atomic<std::int32_t> m_bWatchRun{0};
     std::atomic<std::int32_t> m_nWatchPeriodMs{5000};

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -48,6 +49,7 @@ int CNetCaseDriver::CreateSampleDataFile() {
         m_startThreads = StartCaseThreads(CManageThread::kStartSampling, 10);
     }
     g_bStopProcessing = 1;
+    m_pSampleSignal->Notify();
     return 1;
 }
 
@@ -151,43 +153,51 @@ void CNetCaseDriver::StartProcessingThread() {
 
 void CNetCaseDriver::StopProcessingThread() {
     m_bStopProcessingThread = 1;
+    m_pSampleSignal->Notify();
     JoinDelivering(m_processing, m_bProcessingDone, m_processingRelay);
 }
 
 void CNetCaseDriver::ProcessingThread() {
+    // The thread sleeps until a link tells it that a set may be ready (or
+    // the run's processing begins, or the thread is stopped). Cycles are at
+    // least 10 ms apart, so that a set is delivered with the others of its
+    // time rather than one call each; a cycle that took the most sets may
+    // have left more waiting, and the next one follows at once: the cap of
+    // 50 sets a cycle is so a rate of 5,000 sets a second or more. A change
+    // that reaches the thread by no call is looked at within a second.
     using Clock = std::chrono::steady_clock;
-    Clock::time_point next = Clock::now();
-    Clock::time_point lastSkipLog = next - std::chrono::seconds(1);
+    constexpr auto kCycleSpacing = std::chrono::milliseconds(10);
+    constexpr auto kLongestSleep = std::chrono::seconds(1);
+    Clock::time_point lastSkipLog = Clock::now() - std::chrono::seconds(1);
     std::int64_t loggedSkipped = 0;
+    std::uint64_t seen = m_pSampleSignal->Generation();
     while (!m_bStopProcessingThread.load()) {
-        if (g_bStopProcessing.load() == 1) {
-            // A cycle every 10 ms: the cycle's own time comes off the pause,
-            // so the cap of 50 sets a cycle is a rate of 5,000 sets a second.
-            // A cycle that took the most sets may have left more waiting: the
-            // next one follows at once, so that a late cycle is caught up
-            // instead of filling the case queues.
-            const int delivered = ProcessCycle();
-            next += std::chrono::milliseconds(10);
-            const Clock::time_point now = Clock::now();
-            if (next < now || delivered >= kMaxSetsPerCycle)
-                next = now;
-            const std::int64_t skipped = GetSkippedSets();
-            if (skipped < loggedSkipped)
-                loggedSkipped = 0; // a new run
-            if (skipped > loggedSkipped && now - lastSkipLog >= std::chrono::seconds(1)) {
-                char line[128];
-                std::snprintf(line, sizeof line, "实时处理跳过%lld组采样数据(共%lld组) %s",
-                              static_cast<long long>(skipped - loggedSkipped),
-                              static_cast<long long>(skipped), TimeText().c_str());
-                Trace("Sample", line);
-                loggedSkipped = skipped;
-                lastSkipLog = now;
-            }
-            std::this_thread::sleep_until(next);
-        } else {
-            platform::Sleep(20);
-            next = Clock::now();
+        if (g_bStopProcessing.load() != 1) {
+            seen = m_pSampleSignal->WaitPast(seen, Clock::now() + kLongestSleep);
+            continue;
         }
+        const Clock::time_point cycleStart = Clock::now();
+        seen = m_pSampleSignal->Generation();
+        const int delivered = ProcessCycle();
+        const Clock::time_point now = Clock::now();
+        const std::int64_t skipped = GetSkippedSets();
+        if (skipped < loggedSkipped)
+            loggedSkipped = 0; // a new run
+        if (skipped > loggedSkipped && now - lastSkipLog >= std::chrono::seconds(1)) {
+            char line[128];
+            std::snprintf(line, sizeof line, "实时处理跳过%lld组采样数据(共%lld组) %s",
+                          static_cast<long long>(skipped - loggedSkipped), static_cast<long long>(skipped),
+                          TimeText().c_str());
+            Trace("Sample", line);
+            loggedSkipped = skipped;
+            lastSkipLog = now;
+        }
+        if (delivered >= kMaxSetsPerCycle)
+            continue;
+        // The spacing first: the calls that come meanwhile (and during the
+        // cycle) end the wait at once, so a busy run wakes once a cycle.
+        std::this_thread::sleep_until(cycleStart + kCycleSpacing);
+        seen = m_pSampleSignal->WaitPast(seen, Clock::now() + kLongestSleep);
     }
     m_bProcessingDone = true;
 }

@@ -1,6 +1,8 @@
 // POSIX implementation of the IPv4 socket wrappers.
 #include "platform/Socket.h"
 
+#include "platform/WakeSignal.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -116,6 +118,25 @@ bool Socket::Shutdown(int how) {
 
 int Socket::WaitReadable(int timeoutMs) const {
     return m_fd < 0 ? kSocketError : PollOne(m_fd, POLLIN, timeoutMs);
+}
+
+int Socket::WaitReadable(int timeoutMs, const WakeSignal& wake) const {
+    if (m_fd < 0)
+        return kSocketError;
+    pollfd p[2] = {{m_fd, POLLIN, 0}, {wake.Handle(), POLLIN, 0}};
+    for (;;) {
+        const int r = ::poll(p, 2, timeoutMs < 0 ? -1 : timeoutMs);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0)
+            return kSocketError;
+        if (r == 0)
+            return 0;
+        // The wake is looked at first: a stop ends the wait even on a busy stream.
+        if (p[1].revents & POLLIN)
+            return kSocketWoken;
+        return 1; // readable, or an error or hang-up the next read reports
+    }
 }
 
 int Socket::ReadyToRead(int timeoutMs) {

@@ -9,10 +9,14 @@
 
 namespace platform {
 
+class WakeSignal;
+
 // Results of the waiting calls besides a byte count (> 0) or 0 for a
 // stream the peer has closed.
 constexpr int kSocketError = -1;
 constexpr int kSocketTimeout = -2;
+// A wait ended by its wake signal (see WakeSignal).
+constexpr int kSocketWoken = -3;
 
 // An IPv4 address in dotted text with a port.
 struct SocketAddress {
@@ -46,6 +50,10 @@ public:
     // 1 when ready within the time (0 polls), 0 when not, kSocketError on failure.
     int WaitReadable(int timeoutMs) const;
     int WaitWritable(int timeoutMs) const;
+    // The same wait, ended early when the signal is set: kSocketWoken then
+    // (also when the socket is readable as well), so that a thread blocked on
+    // a quiet connection is stopped at once. A negative time waits without limit.
+    int WaitReadable(int timeoutMs, const WakeSignal& wake) const;
     bool IsReadable() const { return WaitReadable(0) == 1; }
     bool SetNonBlocking(bool on);
     bool LocalAddress(SocketAddress& address) const;

@@ -6,6 +6,7 @@
 #include "CaseSimulator.h"
 #include "FakeChannelSource.h"
 #include "LinkTestHost.h"
+#include "ThreadWakeups.h"
 
 #include "platform/Time.h"
 
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -143,7 +145,8 @@ protected:
         return std::thread([this, answers = std::move(answers)] {
             std::uint8_t request[2048];
             for (const Bytes& answer : answers) {
-                if (peer.Receive(request, sizeof request, 3000) <= 0 || !peer.SendAll(answer.data(), answer.size()))
+                if (peer.Receive(request, sizeof request, 3000) <= 0 ||
+                    !peer.SendAll(answer.data(), answer.size()))
                     return;
             }
         });
@@ -186,6 +189,47 @@ TEST_F(ScriptedCaseTest, ALateAnswerIsNotTakenForTheControllerBlock) {
     EXPECT_EQ(link->SendModuleCmdF0(0), 1);
     answering.join();
     EXPECT_EQ(link->GetModuleReply()[14], 127);
+}
+
+// A run whose case goes quiet: the link's threads sleep until bytes come or
+// the run ends, never waking on a timer meanwhile; the link stops counting
+// as live once it was silent for its limit and is live again with the next
+// bytes; and a stop ends the quiet wait.
+TEST_F(ScriptedCaseTest, AQuietRunSleepsUntilBytesOrTheStop) {
+    ASSERT_NO_FATAL_FAILURE(ConnectPeer(0));
+    const Bytes info = CCaseSimulator::BuildCaseInfoReply(0, 1, 2);
+    ASSERT_EQ(link->ParseCaseInfoReply(info.data(), static_cast<int>(info.size())), 1);
+    const std::map<int, long> earlierThreads = VoluntarySwitchesByThread();
+    ASSERT_NO_FATAL_FAILURE(StartWorkersForContinuousRun(100.0f));
+    link->SetSilenceLimit(300);
+    std::atomic<bool> ended{false};
+    std::thread run([&] {
+        link->SendSampleStartCmd(1);
+        ended = true;
+    });
+    std::uint8_t request[2048];
+    ASSERT_GT(peer.Receive(request, sizeof request, 5000), 0) << "the start command";
+    const auto sendSample = [&](std::int64_t n) {
+        Bytes unit;
+        CCaseSimulator::AppendUnit(unit, 0, 0, n, 2);
+        return peer.SendAll(unit.data(), unit.size());
+    };
+
+    ASSERT_TRUE(sendSample(0));
+    EXPECT_TRUE(WaitFor([&] { return link->QueuedSampleCount() == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return link->IsAlive() == 0; })) << "silent past the limit";
+    const std::map<int, long> quietFrom = VoluntarySwitchesByThread();
+    platform::Sleep(600);
+    EXPECT_LE(WakeupsSince(quietFrom, earlierThreads), 3) << "the link's threads woke while nothing came";
+
+    ASSERT_TRUE(sendSample(1));
+    EXPECT_TRUE(WaitFor([&] { return link->IsAlive() == 1 && link->QueuedSampleCount() == 2; }))
+        << "live again with the next bytes";
+    EXPECT_TRUE(WaitFor([&] { return link->IsAlive() == 0; }));
+    link->SetReceiving(0);
+    EXPECT_TRUE(WaitFor([&] { return ended.load(); }, 10000)) << "the stop woke the wait";
+    run.join();
+    link->StopWorkers();
 }
 
 TEST_F(CaseLinkLoopbackTest, FrameModeCarriesTheChosenChannelOfEachModule) {

@@ -6,6 +6,7 @@
 #include "FakeChannelSource.h"
 #include "LinkTestHost.h"
 #include "ScratchFolder.h"
+#include "ThreadWakeups.h"
 
 #include "platform/MessageBox.h"
 
@@ -70,6 +71,23 @@ TEST_F(NetCaseDriverTest, SetsCarryEveryCaseAtItsModuleIndex) {
         EXPECT_EQ(d.arrays[24][s].fValues[15], static_cast<float>(CCaseSimulator::Value(3, 0, 15, 100 + s)));
         EXPECT_EQ(d.arrays[2][s].nHeader, -1) << "unused module indices hold empty blocks";
     }
+}
+
+// The processing thread sleeps while no set can be ready, and samples
+// queued by a link wake it to deliver them.
+TEST_F(NetCaseDriverTest, TheProcessingThreadSleepsUntilALinkQueuesSamples) {
+    auto a = AddCase(0, 1, "10.0.0.1");
+    const std::map<int, long> earlierThreads = VoluntarySwitchesByThread();
+    g_bStopProcessing = 1;
+    driver.StartProcessingThread();
+    platform::Sleep(100);
+    const std::map<int, long> quietFrom = VoluntarySwitchesByThread();
+    platform::Sleep(500);
+    EXPECT_LE(WakeupsSince(quietFrom, earlierThreads), 3) << "the thread woke while nothing was queued";
+    Feed(*a, 0, 1, 0, 4);
+    EXPECT_TRUE(PumpUntil([&] { return owner.SetsDelivered() == 4; }));
+    driver.StopProcessingThread();
+    g_bStopProcessing = 0;
 }
 
 TEST_F(NetCaseDriverTest, ALiveReceivingCaseWithoutDataHoldsTheCycle) {
