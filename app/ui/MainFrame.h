@@ -412,6 +412,10 @@ public:
     // the bars are fed only now and then, so the set they were last given
     // lies well before the run's end.
     void MoveBarViewsToLastSet(int storedCount);
+    // A run ended with this many samples stored: every open data window,
+    // one opened during the run too, shows the project's stored run and
+    // browses it.
+    void ReloadViewData(int storedCount);
 
 private:
     void InstallRemoteControl();

@@ -1,5 +1,6 @@
 // The main frame's live feed of the open table views: after every new sample
-// set each one shows the run's latest sample with its time and status.
+// set each one shows the run's latest sample with its time and status; and
+// the run's end, after which every open window shows the stored run.
 // Ahead of any Qt header, which defines "slots" as a macro that the data-file headers use as a name.
 #include "acquisition/SamplingControl.h"
 
@@ -7,6 +8,7 @@
 
 #include "app/GlobalDataLock.h"
 #include "app/RunFlags.h"
+#include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
 #include "datafiles/DataFileAccess.h"
 #include "platform/Text.h"
@@ -51,4 +53,14 @@ void CMainFrame::FeedTableViews() {
         table->UpdateStatusText(timeText, statusText);
         table->UpdateTable();
     }
+}
+
+void CMainFrame::ReloadViewData(int storedCount) {
+    // A window opened during the run took the project as it was then, with
+    // nothing stored: it holds the stored run now, as one opened after it.
+    for (CChildFrame* child : GetChildFramesFrontFirst())
+        child->GetDocument()->SetStoredData(true);
+    MoveBarViewsToLastSet(storedCount);
+    SetAllViewsDataCount(storedCount);
+    RefreshAllViews();
 }
