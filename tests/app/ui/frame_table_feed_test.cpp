@@ -124,6 +124,22 @@ TEST_F(FrameTableFeedTest, AnOpenTableShowsTheLastStoredSampleOfATimedRun) {
     ASSERT_TRUE(m_frame->RunCommand(ID_DATA_NEXT_BATCH));
     EXPECT_EQ(data.m_nPosition, 1);
     ExpectStoredSample(Snapshot(data), 1);
+
+    // Only a mode that shows stored samples browses them; only measured
+    // data deletes the shown one.
+    CTableViewWidget& table = *CTableViewWidget::TableViews().front();
+    const int browsing[] = {ID_DATA_FIRST, ID_DATA_PREV_BATCH, ID_DATA_NEXT_BATCH, ID_DATA_LAST};
+    for (const int mode : {ID_TABLE_SHOW_BALANCE_STATE, ID_TABLE_SHOW_BALANCE_VALUES}) {
+        ASSERT_TRUE(table.OnCommand(mode));
+        for (const int id : browsing)
+            EXPECT_FALSE(m_frame->QueryCommandState(id).m_bEnabled) << "mode " << mode << ", command " << id;
+        EXPECT_FALSE(m_frame->QueryCommandState(ID_DELETE_CURRENT_DATA).m_bEnabled) << "mode " << mode;
+    }
+    ASSERT_TRUE(table.OnCommand(ID_TABLE_SHOW_HISTORY));
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_DATA_FIRST).m_bEnabled) << "the table is past the first sample";
+    EXPECT_FALSE(m_frame->QueryCommandState(ID_DELETE_CURRENT_DATA).m_bEnabled);
+    ASSERT_TRUE(table.OnCommand(ID_TABLE_SHOW_MEASURED));
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_DELETE_CURRENT_DATA).m_bEnabled);
 }
 
 // A table window opened before the search (as one the layout file restores at
