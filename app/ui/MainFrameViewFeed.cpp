@@ -58,9 +58,14 @@ void CMainFrame::FeedTableViews() {
 void CMainFrame::ReloadViewData(int storedCount) {
     // A window opened during the run took the project as it was then, with
     // nothing stored: it holds the stored run now, as one opened after it.
-    for (CChildFrame* child : GetChildFramesFrontFirst())
-        child->GetDocument()->SetStoredData(true);
-    MoveBarViewsToLastSet(storedCount);
+    // A continuous run fed the tables and bars only now and then: they end
+    // on the run's last set, as a feed of every set would have left them.
+    for (CChildFrame* child : GetChildFramesFrontFirst()) {
+        CQV7411N_NewFrameDoc* doc = child->GetDocument();
+        doc->SetStoredData(true);
+        if (child->GetViewType() == VIEW_TYPE_TABLE || child->GetViewType() == VIEW_TYPE_BAR)
+            doc->m_nScreenDataLeft = std::max(storedCount - 1, 0);
+    }
     SetAllViewsDataCount(storedCount);
     RefreshAllViews();
 }
