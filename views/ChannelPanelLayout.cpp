@@ -156,6 +156,8 @@ void LayoutXScale(const ChannelPanelFields& f, const CGraphDisplayOptions& o, co
         return;
     const bool seconds = o.m_nXShowType == 1;
     const int precision = f.nGraphKind == 1 && !seconds ? 0 : o.m_nXPrecision;
+    // Neighbouring labels keep a blank between them, or they read as one number.
+    const int gap = std::max(m.TextWidth(kFontXScale, " "), 1);
     int previousEnd = p.left;
     for (int i = 0; i <= n; ++i) {
         double value = o.m_fXmin + i * (double(o.m_fXmax) - o.m_fXmin) / n;
@@ -169,7 +171,7 @@ void LayoutXScale(const ChannelPanelFields& f, const CGraphDisplayOptions& o, co
             x = p.left + 1;
         } else if (i == n) {
             x = p.right - 1 - w;
-        } else if (x < previousEnd || x + w > p.right - w) {
+        } else if (x < previousEnd + gap || x + w + gap > p.right - w) {
             continue;
         }
         d.texts.push_back({kFontXScale, o.m_clrXScale, x, top, text});

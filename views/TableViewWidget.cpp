@@ -7,6 +7,7 @@
 #include "views/TableViewWidget.h"
 
 #include "app/AlarmSoundPlayer.h"
+#include "views/CurveViewWidget.h"
 #include "views/DlgPageSetup.h"
 #include "views/DlgTableProperty.h"
 #include "views/TableGridModel.h"
@@ -382,13 +383,15 @@ bool CTableViewWidget::OnCommand(int id) {
     case ID_TABLE_SAVE_MATLAB:
         SaveData(TableSaveKind::Matlab);
         return true;
-    case ID_TABLE_SAVE_BITMAP: {
-        std::string folder, title, extension;
-        if (m_pExportContext && m_pExportContext->askExportFileName &&
-            m_pExportContext->askExportFileName(2, folder, title, extension))
-            SaveBitmap(QString::fromStdString(folder + "/" + title + "." + extension));
+    case ID_TABLE_SAVE_BITMAP:
+        // As the graph windows' pictures: the file asked, a failure said, and
+        // what was written named in the status bar.
+        if (m_pExportContext && m_pExportContext->askExportFileName)
+            RunSaveAsBitmap(
+                this, m_pExportContext->askExportFileName,
+                [this](const std::string& path) { return SaveBitmap(QString::fromStdString(path)); },
+                m_pExportContext);
         return true;
-    }
     default:
         return false;
     }

@@ -132,9 +132,7 @@ void CFrameSamplingHost::ResetAllViews() {
 }
 
 void CFrameSamplingHost::ReloadViewData(bool /*append*/) {
-    m_frame.MoveBarViewsToLastSet(GetProject().m_nTotalDataCount);
-    m_frame.SetAllViewsDataCount(GetProject().m_nTotalDataCount);
-    m_frame.RefreshAllViews();
+    m_frame.ReloadViewData(GetProject().m_nTotalDataCount);
 }
 
 void CFrameSamplingHost::MarkCurveRows(int from, int to) {

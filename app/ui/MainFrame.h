@@ -407,11 +407,10 @@ private:
 
 public:
     void ResetBarViews();
-    // A run ended with this many samples stored: the bar views' documents
-    // go to its last set, which the views then load. In a continuous run
-    // the bars are fed only now and then, so the set they were last given
-    // lies well before the run's end.
-    void MoveBarViewsToLastSet(int storedCount);
+    // A run ended with this many samples stored: every open data window,
+    // one opened during the run too, shows the project's stored run and
+    // browses it; the table and bar windows show its last set.
+    void ReloadViewData(int storedCount);
 
 private:
     void InstallRemoteControl();

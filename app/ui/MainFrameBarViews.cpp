@@ -48,13 +48,6 @@ void CMainFrame::FeedBarViews() {
     }
 }
 
-void CMainFrame::MoveBarViewsToLastSet(int storedCount) {
-    for (CBarViewWidget* view : CBarViewWidget::BarViews())
-        if (auto* bar = qobject_cast<CBarIndicatorView*>(view->parentWidget()))
-            if (CQV7411N_NewFrameDoc* doc = bar->GetDocument())
-                doc->m_nScreenDataLeft = std::max(storedCount - 1, 0);
-}
-
 void CMainFrame::ResetBarViews() {
     std::lock_guard<platform::CriticalSection> lock(g_csData);
     for (CBarViewWidget* view : CBarViewWidget::BarViews()) {

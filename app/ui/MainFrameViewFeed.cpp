@@ -1,5 +1,6 @@
 // The main frame's live feed of the open table views: after every new sample
-// set each one shows the run's latest sample with its time and status.
+// set each one shows the run's latest sample with its time and status; and
+// the run's end, after which every open window shows the stored run.
 // Ahead of any Qt header, which defines "slots" as a macro that the data-file headers use as a name.
 #include "acquisition/SamplingControl.h"
 
@@ -7,6 +8,7 @@
 
 #include "app/GlobalDataLock.h"
 #include "app/RunFlags.h"
+#include "app/ui/ChildFrame.h"
 #include "app/ui/DataViews.h"
 #include "datafiles/DataFileAccess.h"
 #include "platform/Text.h"
@@ -51,4 +53,19 @@ void CMainFrame::FeedTableViews() {
         table->UpdateStatusText(timeText, statusText);
         table->UpdateTable();
     }
+}
+
+void CMainFrame::ReloadViewData(int storedCount) {
+    // A window opened during the run took the project as it was then, with
+    // nothing stored: it holds the stored run now, as one opened after it.
+    // A continuous run fed the tables and bars only now and then: they end
+    // on the run's last set, as a feed of every set would have left them.
+    for (CChildFrame* child : GetChildFramesFrontFirst()) {
+        CQV7411N_NewFrameDoc* doc = child->GetDocument();
+        doc->SetStoredData(true);
+        if (child->GetViewType() == VIEW_TYPE_TABLE || child->GetViewType() == VIEW_TYPE_BAR)
+            doc->m_nScreenDataLeft = std::max(storedCount - 1, 0);
+    }
+    SetAllViewsDataCount(storedCount);
+    RefreshAllViews();
 }

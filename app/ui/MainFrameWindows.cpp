@@ -11,6 +11,7 @@
 #include "libs/spectrum/Lurrow.h"
 #include "platform/Message.h"
 #include "views/CurveViewWidget.h"
+#include "views/TableViewWidget.h"
 
 #include <QDockWidget>
 #include <QMdiArea>
@@ -26,6 +27,12 @@ const int kDocumentCommands[] = {
     ID_DATA_FIRST,      ID_DATA_PREV_BATCH, ID_DATA_NEXT_BATCH,     ID_DATA_LAST,    ID_DATA_PREV_BLOCK,
     ID_DATA_NEXT_BLOCK, ID_DATA_LOCATE,     ID_ZOOM_IN_X,           ID_ZOOM_OUT_X,   ID_XY_MORE_DATA,
     ID_XY_LESS_DATA,    ID_RESTORE_DEFAULT, ID_DELETE_CURRENT_DATA, ID_DATA_CORRECT, ID_GRAPH_PROPERTIES};
+
+// The document commands a table view allows only in some display modes.
+bool IsTableModeCommand(int id) {
+    return id == ID_DATA_FIRST || id == ID_DATA_PREV_BATCH || id == ID_DATA_NEXT_BATCH ||
+           id == ID_DATA_LAST || id == ID_DELETE_CURRENT_DATA;
+}
 
 // The graph commands of the data menu and the browsing bar, which the active
 // spectrum or curve window handles.
@@ -63,6 +70,11 @@ void CMainFrame::RegisterWindowCommands() {
                 const CQV7411N_NewFrameView* curve = GetActiveCurveView();
                 if (enabled && curve != nullptr && (id == ID_ZOOM_IN_X || id == ID_ZOOM_OUT_X))
                     enabled = curve->GetCurve()->IsCommandEnabled(id);
+                // A table browses batches only in the modes that show stored
+                // samples, and deletes one only while it shows measured data.
+                const CTableView* table = GetActiveTableView();
+                if (enabled && table != nullptr && IsTableModeCommand(id))
+                    enabled = table->GetTable()->IsCommandEnabled(id);
                 ui.Enable(enabled);
             });
     }

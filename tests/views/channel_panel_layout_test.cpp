@@ -172,6 +172,26 @@ TEST_F(PanelLayoutTest, XLabelsCountSamplesOrSeconds) {
     EXPECT_EQ(Texts(kFontXScale), (std::vector<std::string>{"0.00", "0.25", "0.50", "0.75", "1.00"}));
 }
 
+TEST_F(PanelLayoutTest, CrowdedXLabelsKeepABlankBetweenThem) {
+    options.m_fXmin = 0.0f;
+    options.m_fXmax = 25.5f;
+    options.m_nXPrecision = 2;
+    options.m_nXShowType = 0;
+    fields.nGraphKind = 0;
+    for (int grid = 2; grid <= 40; ++grid) {
+        options.m_nXGridCount = grid;
+        std::vector<const PanelText*> labels;
+        const ChannelPanelDrawing d = LayoutChannelPanel(fields, options, FixedMetrics(), world);
+        for (const PanelText& t : d.texts)
+            if (t.font == kFontXScale)
+                labels.push_back(&t);
+        ASSERT_GE(labels.size(), 2u) << grid << " grid lines";
+        for (std::size_t i = 1; i < labels.size(); ++i)
+            EXPECT_GE(labels[i]->x - (labels[i - 1]->x + 6 * int(labels[i - 1]->text.size())), 6)
+                << grid << " grid lines: " << labels[i - 1]->text << " and " << labels[i]->text;
+    }
+}
+
 TEST_F(PanelLayoutTest, DistributionLabelsTakeAStrideAndShortVirtualNames) {
     fields.nGraphKind = 2;
     for (int j = 0; j < 20; ++j)

@@ -27,6 +27,7 @@
 #include <QTableView>
 
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,6 +51,11 @@ class FrameFirstHourTest : public FrameRunTest {
 protected:
     // Readings a strain gauge at rest gives: well inside the balance range.
     SineWave Waveform() const override { return {97, 3000}; }
+    // The instrument's bridge voltage: without one a strain channel has no
+    // scale and converts every reading to no value, live and stored alike.
+    const char* ExtraSettings() const override {
+        return "[BridgeVoltage]\nBridgeVoltageCount=0\nBridgeVoltage0=2,2V=002\n";
+    }
 
     // The blocks of every unit as the run stored them.
     std::map<int, std::vector<CaseSampleBlock>> StoredRun() {
@@ -209,11 +215,44 @@ TEST_F(FrameFirstHourTest, AFirstHourKeepsWhatTheEngineerSaw) {
                     break; // one point tells
             }
     }
+    // The information column gives the values at the end of the history's window.
+    {
+        const CHistoryViewModel& m = CHistoryViewWidget::HistoryViews().front()->Model();
+        ASSERT_EQ(m.m_nCursorType, 0);
+        const int last = m.m_nFirstSample + m.m_nValidCount - 1;
+        for (const HistoryInfoRow& row : m.InfoRows())
+            if (row.nChannel >= 0) {
+                EXPECT_FALSE(IsMarkerValue(row.fValue)) << FormatChannelName(row.nChannel);
+                EXPECT_EQ(row.fValue, StoredValue(row.nChannel, last)) << FormatChannelName(row.nChannel);
+            }
+    }
+    // The bars end on the run's last set; a unit that ended short holds
+    // the padding's no value there.
+    {
+        CBarViewModel& bars = CBarViewWidget::BarViews().front()->Model();
+        const std::vector<int> ids = bars.BarIds();
+        for (int bar = 0; bar < bars.BarCount(); ++bar) {
+            const float last = StoredValue(ids[std::size_t(bar)], stored - 1);
+            EXPECT_EQ(bars.HasValue(bar), !IsMarkerValue(last)) << "bar " << bar;
+            if (bars.HasValue(bar))
+                EXPECT_EQ(bars.Current(bar), last) << "bar " << bar;
+        }
+    }
+    // The table, too, ends on the run's last set, read back from the run.
     CTableViewWidget& table = *CTableViewWidget::TableViews().back();
     const CTableData& data = table.Data();
     const std::string cell = data.m_grid.At(data.ValueRowOfGroup(data.RowGroup(0, 0)), 1).text;
-    EXPECT_FALSE(cell.empty());
-    EXPECT_NE(cell, "未平衡");
+    EXPECT_EQ(data.m_nPosition, stored - 1);
+    {
+        const float shown = StoredValue(g_CaseList[0] * 16, stored - 1);
+        const std::size_t dot = cell.find('.');
+        const int decimals = dot == std::string::npos ? 0 : static_cast<int>(cell.size() - dot - 1);
+        if (IsMarkerValue(shown))
+            EXPECT_EQ(cell, "------") << "a padded last set";
+        else
+            EXPECT_NEAR(std::strtod(cell.c_str(), nullptr), shown, 0.5 * std::pow(10.0, -decimals) + 1e-6)
+                << "\"" << cell << "\"";
+    }
     // The table's columns fit their texts.
     {
         QTableView* grid = table.Grid();
@@ -239,6 +278,10 @@ TEST_F(FrameFirstHourTest, AFirstHourKeepsWhatTheEngineerSaw) {
     for (QMdiSubWindow* sub : m_frame->GetMdiArea()->subWindowList())
         if (sub->isAncestorOf(&table))
             m_frame->GetMdiArea()->setActiveSubWindow(sub);
+    for (const int id : {ID_FIRST_BATCH, ID_NEXT_BATCH}) {
+        EXPECT_TRUE(m_frame->RunCommand(id)) << id;
+        EXPECT_EQ(m_frame->GetPaneText(901), total) << id;
+    }
 
     // Exports hold the stored values under names a spreadsheet program takes.
     table.runSaveOptionsDialog = [](const TableSavePreset& preset, TableSaveKind, SaveDataOptions& options) {

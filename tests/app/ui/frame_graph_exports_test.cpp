@@ -1,7 +1,8 @@
 // The history and bar windows' exports over a stored run of the simulated
 // cases, from their own context menus and from the File menu while they
 // are active: the save options offer the channels they show, and the file
-// holds every stored sample.
+// holds every stored sample. What was written is named in the status bar,
+// the table window's picture too.
 #include "FrameRunFixture.h"
 
 #include "app/OpenViewCounters.h"
@@ -10,6 +11,7 @@
 #include "datafiles/SaveDataOptions.h"
 #include "views/BarViewWidget.h"
 #include "views/HistoryViewWidget.h"
+#include "views/TableData.h"
 
 #include <QAction>
 #include <QImage>
@@ -130,6 +132,19 @@ TEST_F(FrameGraphExportsTest, WrittenFilesAreNamedInTheStatusBarAndFailuresInAMe
     MenuItem("文件", ID_SAVE_AS_EXCEL)->trigger();
     EXPECT_GT(m_boxes.Records().size(), boxes) << "the failure reaches the user";
     EXPECT_EQ(m_frame->GetStatusText(), before);
+}
+
+// The table window's picture is named in the status bar as the graph
+// windows' files are.
+TEST_F(FrameGraphExportsTest, TheTableWindowsPictureIsNamedInTheStatusBar) {
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_TABLE_WINDOW));
+    m_exportName = "table.bmp";
+    QAction* item = MenuItem("文件", ID_TABLE_SAVE_BITMAP);
+    ASSERT_NE(item, nullptr);
+    ASSERT_TRUE(item->isEnabled());
+    item->trigger();
+    EXPECT_FALSE(QImage(QString::fromStdString(m_scratch.File(m_exportName))).isNull());
+    EXPECT_EQ(m_frame->GetStatusText().toStdString(), "已保存位图文件: " + m_scratch.File(m_exportName));
 }
 
 // Print and print preview of the File menu serve the active graph window as

@@ -1,5 +1,6 @@
 // A table view open in the frame follows a run against two simulated cases:
-// while the run goes on it shows the last stored sample with its time.
+// while the run goes on it shows the last stored sample with its time, and
+// once it ends it browses the stored run.
 #include "FrameRunFixture.h"
 
 #include "app/OpenViewCounters.h"
@@ -53,6 +54,26 @@ protected:
         file.read(reinterpret_cast<char*>(&record), sizeof record);
         return record;
     }
+
+    // The snapshot's cells hold the stored values of sample k.
+    void ExpectStoredSample(const TableSnapshot& shot, int k) {
+        SCOPED_TRACE("sample " + std::to_string(k));
+        for (int slot = 0; slot < static_cast<int>(std::size(kUnits)); ++slot) {
+            const int unit = kUnits[slot];
+            SCOPED_TRACE("unit " + std::to_string(unit));
+            const auto blocks =
+                ReadBlocks(m_scratch.File("Projects/Run/Run_" + std::to_string(unit) + ".dat"));
+            ASSERT_GT(static_cast<int>(blocks.size()), k);
+            ExpectSimulatorValues(blocks[static_cast<std::size_t>(k)], unit);
+            for (int ch = 0; ch < 16; ++ch) {
+                const std::string& text =
+                    shot.cells[static_cast<std::size_t>(slot)][static_cast<std::size_t>(ch)];
+                ASSERT_FALSE(text.empty()) << "channel " << ch;
+                const double expected = blocks[static_cast<std::size_t>(k)].fValues[ch] * 0.001;
+                EXPECT_NEAR(std::strtod(text.c_str(), nullptr), expected, 0.5e-3 + 1e-6) << "channel " << ch;
+            }
+        }
+    }
 };
 
 TEST_F(FrameTableFeedTest, AnOpenTableShowsTheLastStoredSampleOfATimedRun) {
@@ -88,24 +109,37 @@ TEST_F(FrameTableFeedTest, AnOpenTableShowsTheLastStoredSampleOfATimedRun) {
     ASSERT_TRUE(WaitRunCompleted());
 
     const int last = shot.position;
-    for (int slot = 0; slot < static_cast<int>(std::size(kUnits)); ++slot) {
-        const int unit = kUnits[slot];
-        SCOPED_TRACE("unit " + std::to_string(unit));
-        const auto blocks = ReadBlocks(m_scratch.File("Projects/Run/Run_" + std::to_string(unit) + ".dat"));
-        ASSERT_GT(static_cast<int>(blocks.size()), last);
-        ExpectSimulatorValues(blocks[static_cast<std::size_t>(last)], unit);
-        for (int ch = 0; ch < 16; ++ch) {
-            const std::string& text =
-                shot.cells[static_cast<std::size_t>(slot)][static_cast<std::size_t>(ch)];
-            ASSERT_FALSE(text.empty()) << "channel " << ch;
-            const double expected = blocks[static_cast<std::size_t>(last)].fValues[ch] * 0.001;
-            EXPECT_NEAR(std::strtod(text.c_str(), nullptr), expected, 0.5e-3 + 1e-6) << "channel " << ch;
-        }
-    }
+    ExpectStoredSample(shot, last);
     const SampleStatusRecord status = ReadStatus(m_scratch.File("Projects/Run/Run_0.stu"), last);
     const std::string time = FormatStatusTime(status.dtTime, status.nStatus);
     ASSERT_FALSE(time.empty());
     EXPECT_EQ(shot.status, "采样时间: " + time + "    采样状态: " + platform::GbkToUtf8(StatusLabel(status)));
+
+    // The window that watched the run browses the stored run, as one opened
+    // after it would.
+    ASSERT_GE(m_frame->GetProjectState().m_nTotalDataCount, 2);
+    ASSERT_TRUE(m_frame->RunCommand(ID_DATA_FIRST));
+    EXPECT_EQ(data.m_nPosition, 0);
+    ExpectStoredSample(Snapshot(data), 0);
+    ASSERT_TRUE(m_frame->RunCommand(ID_DATA_NEXT_BATCH));
+    EXPECT_EQ(data.m_nPosition, 1);
+    ExpectStoredSample(Snapshot(data), 1);
+
+    // Only a mode that shows stored samples browses them; only measured
+    // data deletes the shown one.
+    CTableViewWidget& table = *CTableViewWidget::TableViews().front();
+    const int browsing[] = {ID_DATA_FIRST, ID_DATA_PREV_BATCH, ID_DATA_NEXT_BATCH, ID_DATA_LAST};
+    for (const int mode : {ID_TABLE_SHOW_BALANCE_STATE, ID_TABLE_SHOW_BALANCE_VALUES}) {
+        ASSERT_TRUE(table.OnCommand(mode));
+        for (const int id : browsing)
+            EXPECT_FALSE(m_frame->QueryCommandState(id).m_bEnabled) << "mode " << mode << ", command " << id;
+        EXPECT_FALSE(m_frame->QueryCommandState(ID_DELETE_CURRENT_DATA).m_bEnabled) << "mode " << mode;
+    }
+    ASSERT_TRUE(table.OnCommand(ID_TABLE_SHOW_HISTORY));
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_DATA_FIRST).m_bEnabled) << "the table is past the first sample";
+    EXPECT_FALSE(m_frame->QueryCommandState(ID_DELETE_CURRENT_DATA).m_bEnabled);
+    ASSERT_TRUE(table.OnCommand(ID_TABLE_SHOW_MEASURED));
+    EXPECT_TRUE(m_frame->QueryCommandState(ID_DELETE_CURRENT_DATA).m_bEnabled);
 }
 
 // A table window opened before the search (as one the layout file restores at
