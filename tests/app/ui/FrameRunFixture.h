@@ -59,6 +59,8 @@ protected:
     virtual SineWave Waveform() const { return {}; }
     // True: the cases stream at the rate the program commands, as real ones.
     virtual bool FollowCommandedRate() const { return false; }
+    // Samples a second the simulated cases stream when they keep their own rate.
+    virtual double StreamRate() const { return 100.0; }
     // 1 when the scratch program uses digital channels.
     virtual int DigitalUsedSetting() const { return 0; }
     // Runs before the program starts: files beside it, port mappings.
@@ -112,6 +114,7 @@ protected:
         options.modules = modules;
         options.sine = Waveform();
         options.followCommandedRate = FollowCommandedRate();
+        options.rate = StreamRate();
         m_simulators.push_back(std::make_unique<CCaseSimulator>(options));
         m_simulators.back()->Start();
     }
