@@ -328,12 +328,26 @@ LiveShownSet CSamplingControl::MakeShownSet(platform::UINT message,
 }
 
 void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
+    if (!ProcessBatchSets(n, perUnit))
+        return;
+    if (platform::IsUiThread())
+        ShowLiveSets();
+    else if (m_liveSets.RequestShow())
+        platform::PostMessage(m_hFrame, kShowLiveSets, 0, 0);
+    const std::int64_t now = NowMs();
+    if (now - m_nLastRefresh >= 500) {
+        Notify(kViewRefresh, static_cast<platform::WPARAM>(m_AnnounceCounters[0]), 0);
+        m_nLastRefresh = now;
+    }
+}
+
+bool CSamplingControl::ProcessBatchSets(int n, CaseSampleBlock* const* perUnit) {
     // Every set is converted, checked, forwarded and counted here, on
     // whichever thread delivers the batch; nothing here waits for the
     // windows, which take the sets for drawing when they can.
     std::lock_guard<std::mutex> live(m_liveMutex);
     if (!g_bSampling.load() || g_bSamplePaused.load())
-        return;
+        return false;
     const SampleSettings& settings = m_pHost->GetProject().m_SampleSettings;
     const int mode = settings.nSampleMode;
     const int firstAnnounced = m_AnnounceCounters[0] + 1;
@@ -404,21 +418,15 @@ void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
         m_BatchShown.back().nRowTo = to;
     }
     m_liveSets.PushSets(m_BatchShown);
-    if (platform::IsUiThread())
-        ShowLiveSets();
-    else if (m_liveSets.RequestShow())
-        platform::PostMessage(m_hFrame, kShowLiveSets, 0, 0);
-    const std::int64_t now = NowMs();
-    if (now - m_nLastRefresh >= 500) {
-        Notify(kViewRefresh, static_cast<platform::WPARAM>(m_AnnounceCounters[0]), 0);
-        m_nLastRefresh = now;
-    }
+    return true;
 }
 
 void CSamplingControl::ShowLiveSets() {
     m_liveSets.BeginShow();
     LiveShownSet& set = m_ShowingSet;
+    bool shown = false;
     while (m_liveSets.PopSet(set)) {
+        shown = true;
         {
             // The views read the value buffer and the virtual results under this lock.
             std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
@@ -439,6 +447,9 @@ void CSamplingControl::ShowLiveSets() {
         if (m_pHost->HasSpectrumGraph())
             m_pHost->FeedSpectrum(block.nBlockSize, block.buffers, block.bSave);
     }
+    // Once for the batches taken here, however many the windows fell behind with.
+    if (shown)
+        platform::SendMessage(m_hFrame, kBatchDone, 0, 0);
 }
 
 void CSamplingControl::TimedStep(int n, CaseSampleBlock* const* perUnit) {
@@ -476,10 +487,8 @@ void CSamplingControl::HandleSets(platform::UINT message, int n, CaseSampleBlock
         StopAcquisition();
         break;
     case kSampleBatch:
-        if (!paused) {
+        if (!paused)
             ProcessBatch(n, perUnit);
-            Notify(kBatchDone, 0, 0);
-        }
         break;
     case kSampleSingle:
         AverageSamples(n, perUnit);

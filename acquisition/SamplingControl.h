@@ -135,7 +135,7 @@ public:
     void AppendFftSamples();
     void FeedFftSpectrum();
     // The continuous run's processed sets the views have not taken yet, in
-    // their order (user-interface thread).
+    // their order, then the batches' end (user-interface thread).
     void ShowLiveSets();
     // Rows of the curve views a batch of announced samples first..last
     // touches within blocks of blockSize; false when there is nothing to mark.
@@ -326,6 +326,9 @@ private:
     LiveShownSet MakeShownSet(platform::UINT message, const std::array<std::int32_t, 3>& counters);
     void HandleSets(platform::UINT message, int n, CaseSampleBlock* const* perUnit);
     void ProcessBatch(int n, CaseSampleBlock* const* perUnit);
+    // The checks, counts and stores of the batch's sets; false when the run
+    // does not take sets now.
+    bool ProcessBatchSets(int n, CaseSampleBlock* const* perUnit);
     void TimedStep(int n, CaseSampleBlock* const* perUnit);
     void CopySample(int index, CaseSampleBlock* const* perUnit);
     void FillChannelValues();

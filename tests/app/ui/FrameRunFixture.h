@@ -153,13 +153,13 @@ protected:
     }
 
     // The settings the next start takes from the sampling-parameter bar.
-    void SetRunSettings(int mode, int interval, int count) {
+    void SetRunSettings(int mode, int interval, int count, float rate = 100.0f) {
         SampleSettings settings = m_frame->GetProjectState().m_SampleSettings;
         settings.nSampleMode = mode;
         settings.nSampleInterval = interval;
         settings.nTimerCount = count;
         settings.bSetTimerCount = count > 0 ? 1 : 0;
-        settings.fSampleFreq = 100.0f;
+        settings.fSampleFreq = rate;
         m_frame->GetProjectState().m_SampleSettings = settings;
         m_frame->GetSampleParamBar()->SetSampleSettings(settings);
         m_frame->GetSampleParamBar()->InitControls();

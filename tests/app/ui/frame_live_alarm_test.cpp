@@ -40,7 +40,8 @@ protected:
 TEST_F(FrameLiveAlarmTest, EverySetIsCheckedAndLoggedInOrderWhileTheWindowThreadStalls) {
     FindCasesAndPrepareProject();
     g_AlarmTable[kWatched] = {kWatched, 0, 1, kUpper, -1e9f};
-    SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
+    // The run's rate is the cases' own: cases that start apart stay within its bound.
+    SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0, static_cast<float>(StreamRate()));
     ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
     const std::string data = m_scratch.File("Projects/Run/Run_0.dat");
     constexpr auto kBlock = static_cast<std::int64_t>(sizeof(CaseSampleBlock));
@@ -64,7 +65,8 @@ TEST_F(FrameLiveAlarmTest, EverySetIsCheckedAndLoggedInOrderWhileTheWindowThread
         if (static_cast<std::int64_t>(i) < storedByWake)
             ++alarmingByWake;
     }
-    ASSERT_GT(alarmingByWake, 1000u) << "the run crossed the limit during the stall";
+    ASSERT_GT(alarmingByWake, 1000u) << "the run crossed the limit during the stall: " << storedByWake
+                                     << " sets stored by its end, " << blocks.size() << " in all";
     const std::vector<double> logged = LoggedValues(GbkLines(m_scratch.File("Projects/Run/Run.xls")));
     EXPECT_GE(logged.size(), alarmingByWake) << "every set stored by the stall's end was checked";
     ASSERT_LE(logged.size(), alarming.size());
