@@ -69,8 +69,13 @@ bool CAlarmEvaluation::EvaluateAlarms(const float* values, std::vector<AlarmEntr
 int CAlarmEvaluation::OnAlarmCheck(const float* values) {
     if (!values)
         return 0;
-    const bool result = EvaluateAlarms(values, m_AlarmList);
-    m_bAlarmState = result;
+    bool result = false;
+    {
+        std::lock_guard<std::mutex> lock(m_resultMutex);
+        result = EvaluateAlarms(values, m_AlarmList);
+        m_bAlarmState = result;
+    }
+    // Only the evaluating thread changes the list: it is read here unlocked.
     if (result)
         ExportAlarmList(m_AlarmList);
     return 1;

@@ -6,6 +6,7 @@
 #include "platform/Sync.h"
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,8 @@ public:
     // nothing is watched.
     bool EvaluateAlarms(const float* values, std::vector<AlarmEntry>& alarmList) const;
     // Handler of the alarm check: evaluates, keeps the state and logs an
-    // alarm; 0 for a null value array.
+    // alarm; 0 for a null value array. One thread at a time evaluates (the
+    // thread that processes the run's sets); any thread reads the result.
     int OnAlarmCheck(const float* values);
     // Appends the log line of the current alarm list; 1 when written.
     int ExportAlarmList(const std::vector<AlarmEntry>& alarmList);
@@ -45,10 +47,18 @@ public:
     }
 
     const std::vector<std::int32_t>& GetWatchedChannels() const { return m_Watched; }
-    const std::vector<AlarmEntry>& GetAlarmList() const { return m_AlarmList; }
-    bool GetAlarmState() const { return m_bAlarmState; }
+    // The channels in alarm and the state of the last evaluated set.
+    std::vector<AlarmEntry> GetAlarmList() const {
+        std::lock_guard<std::mutex> lock(m_resultMutex);
+        return m_AlarmList;
+    }
+    bool GetAlarmState() const {
+        std::lock_guard<std::mutex> lock(m_resultMutex);
+        return m_bAlarmState;
+    }
 
 private:
+    mutable std::mutex m_resultMutex; // guards m_AlarmList and m_bAlarmState against their readers
     std::vector<std::int32_t> m_Watched;
     std::vector<AlarmEntry> m_AlarmList;
     bool m_bAlarmState = false;

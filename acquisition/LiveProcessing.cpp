@@ -136,31 +136,49 @@ void CSamplingControl::CompleteVirtualChannelFiles() {
 }
 
 bool CSamplingControl::EvaluateVirtualChannels() {
-    m_VirtualResults.clear();
+    return EvaluateVirtualChannels(m_VirtualResults);
+}
+
+bool CSamplingControl::EvaluateVirtualChannels(std::map<int, float>& results) {
+    results.clear();
     for (std::size_t i = 0; i < m_VirtualPrograms.size(); ++i) {
         // A formula that does not compile is left out; the program gives
         // 0.0 for a result that is not a finite number.
         if (m_VirtualPrograms[i].IsValid())
-            m_VirtualResults[static_cast<int>(i)] = m_VirtualPrograms[i].EvaluateLive(m_ChannelValues.data());
+            results[static_cast<int>(i)] = m_VirtualPrograms[i].EvaluateLive(m_ChannelValues.data());
     }
-    return !m_VirtualResults.empty();
+    return !results.empty();
 }
 
 void CSamplingControl::WriteVirtualChannelValues() {
+    WriteVirtualChannelValues(m_VirtualResults);
+}
+
+void CSamplingControl::WriteVirtualChannelValues(const std::map<int, float>& results) {
     std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
-    for (const auto& [index, value] : m_VirtualResults)
+    for (const auto& [index, value] : results)
         m_VirtualFiles.Append(index, value);
+}
+
+void CSamplingControl::StampStatusRecord() {
+    // The table views read the record under this lock.
+    std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
+    m_Status = MakeStatusRecord();
 }
 
 void CSamplingControl::StoreCurrentSet() {
     if (g_nRunWriteError.load() != 0)
         return; // the run is stopping: nothing more is stored
-    m_Status = MakeStatusRecord();
+    StampStatusRecord();
     platform::SendMessage(m_hFrame, kStoreSampleSet, reinterpret_cast<platform::WPARAM>(&m_Status),
                           reinterpret_cast<platform::LPARAM>(m_CurrentSet.data()));
     if (g_nRunWriteError.load() != 0)
         return;
-    WriteVirtualChannelValues();
+    CountStoredSet(m_VirtualResults);
+}
+
+void CSamplingControl::CountStoredSet(const std::map<int, float>& virtualResults) {
+    WriteVirtualChannelValues(virtualResults);
     if (g_bDigitalUsed)
         WriteDigitalRecord(m_DigitalWords);
     ++m_nRunStoredCount;
@@ -191,7 +209,8 @@ void CSamplingControl::ProcessSampleSet(bool announce) {
     if (announce) {
         const auto counters = CountAnnouncedSet();
         g_bNewSampleData = 1;
-        platform::SendMessage(m_hFrame, kNewSampleSet, 0, reinterpret_cast<platform::LPARAM>(counters.data()));
+        platform::SendMessage(m_hFrame, kNewSampleSet, 0,
+                              reinterpret_cast<platform::LPARAM>(counters.data()));
     }
     SendStatus(m_pHost->GetProject().m_SampleSettings.nSampleMode);
 }
@@ -254,19 +273,27 @@ void CSamplingControl::AppendFftSamples() {
     }
 }
 
+LiveSpectrumBlock CSamplingControl::TakeFftBlock() {
+    LiveSpectrumBlock block;
+    block.nBlockSize = m_pHost->GetProject().m_SampleSettings.nAnalysisBlockSize;
+    block.bSave = m_bSaveRealtimeData != 0;
+    block.buffers.resize(static_cast<std::size_t>(std::clamp(g_nChannelCount, 0, MAX_CHANNEL_COUNT)));
+    for (std::size_t i = 0; i < block.buffers.size(); ++i) {
+        const std::vector<float>& values = m_FftValues[g_ChannelList[i]];
+        const std::size_t n =
+            std::min(values.size(), static_cast<std::size_t>(std::max(block.nBlockSize, 0)));
+        block.buffers[i].assign(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+    for (auto& [id, values] : m_FftValues)
+        values.clear();
+    return block;
+}
+
 void CSamplingControl::FeedFftSpectrum() {
     if (!m_pHost->HasSpectrumGraph())
         return;
-    const int blockSize = m_pHost->GetProject().m_SampleSettings.nAnalysisBlockSize;
-    m_FftBuffers.resize(static_cast<std::size_t>(std::clamp(g_nChannelCount, 0, MAX_CHANNEL_COUNT)));
-    for (std::size_t i = 0; i < m_FftBuffers.size(); ++i) {
-        const std::vector<float>& values = m_FftValues[g_ChannelList[i]];
-        const std::size_t n = std::min(values.size(), static_cast<std::size_t>(std::max(blockSize, 0)));
-        m_FftBuffers[i].assign(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(n));
-    }
-    m_pHost->FeedSpectrum(blockSize, m_FftBuffers, m_bSaveRealtimeData != 0);
-    for (auto& [id, values] : m_FftValues)
-        values.clear();
+    const LiveSpectrumBlock block = TakeFftBlock();
+    m_pHost->FeedSpectrum(block.nBlockSize, block.buffers, block.bSave);
 }
 
 bool CSamplingControl::BatchRows(int first, int last, int blockSize, int& from, int& to) {
@@ -282,77 +309,147 @@ bool CSamplingControl::BatchRows(int first, int last, int blockSize, int& from, 
     return true;
 }
 
+void CSamplingControl::Notify(platform::UINT message, platform::WPARAM wParam, platform::LPARAM lParam) {
+    if (platform::IsUiThread())
+        platform::SendMessage(m_hFrame, message, wParam, lParam);
+    else
+        platform::PostMessage(m_hFrame, message, wParam, lParam);
+}
+
+LiveShownSet CSamplingControl::MakeShownSet(platform::UINT message,
+                                            const std::array<std::int32_t, 3>& counters) {
+    LiveShownSet set;
+    set.nMessage = message;
+    set.counters = counters;
+    set.values = m_liveSets.TakeSpareValues();
+    set.values.assign(m_LiveValues.begin(), m_LiveValues.end());
+    set.virtualResults = m_LiveVirtual;
+    return set;
+}
+
 void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
-    const int mode = m_pHost->GetProject().m_SampleSettings.nSampleMode;
+    if (!ProcessBatchSets(n, perUnit))
+        return;
+    if (platform::IsUiThread())
+        ShowLiveSets();
+    else if (m_liveSets.RequestShow())
+        platform::PostMessage(m_hFrame, kShowLiveSets, 0, 0);
+    const std::int64_t now = NowMs();
+    if (now - m_nLastRefresh >= 500) {
+        Notify(kViewRefresh, static_cast<platform::WPARAM>(m_AnnounceCounters[0]), 0);
+        m_nLastRefresh = now;
+    }
+}
+
+bool CSamplingControl::ProcessBatchSets(int n, CaseSampleBlock* const* perUnit) {
+    // Every set is converted, checked, forwarded and counted here, on
+    // whichever thread delivers the batch; nothing here waits for the
+    // windows, which take the sets for drawing when they can.
+    std::lock_guard<std::mutex> live(m_liveMutex);
+    if (!g_bSampling.load() || g_bSamplePaused.load())
+        return false;
+    const SampleSettings& settings = m_pHost->GetProject().m_SampleSettings;
+    const int mode = settings.nSampleMode;
     const int firstAnnounced = m_AnnounceCounters[0] + 1;
+    static const std::string waitingForTrigger = "正在等待触发......";
     if (m_bTriggerMode)
-        SendText("正在等待触发......");
+        Notify(kStatusText, reinterpret_cast<platform::WPARAM>(&waitingForTrigger), 0);
     {
-        // The channel records change only on this thread, between batches.
+        // The channel records hold still during a run: the channel bar is disabled.
         std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
         m_ConversionPlan.Build();
     }
     for (int i = 0; i < n; ++i) {
-        CopySample(i, perUnit);
-        if (!m_bTriggerMode)
-            ReadDigitalWords();
         {
+            // The windows read the current set, the status record and the
+            // digital words under this lock.
             std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
-            m_ConversionPlan.Convert(m_CurrentSet.data(), m_ValueBuffer.data(), m_ChannelValues.data());
+            CopySample(i, perUnit);
+            if (!m_bTriggerMode)
+                ReadDigitalWords();
+            m_ConversionPlan.Convert(m_CurrentSet.data(), m_LiveValues.data(), m_ChannelValues.data());
+            std::copy(m_DigitalWords, m_DigitalWords + 8, m_LiveValues.begin() + MAX_CHANNEL_COUNT);
         }
         ++m_nContinuousCount;
         if (m_bTriggerMode) {
             CheckTrigger(m_ChannelValues.data());
-            EvaluateVirtualChannels();
+            EvaluateVirtualChannels(m_LiveVirtual);
             if (m_bStoring && m_bTriggerArmed) {
-                StoreCurrentSet();
+                if (g_nRunWriteError.load() == 0) {
+                    StampStatusRecord();
+                    // The frame's files of a trigger run are written from here.
+                    OnStoreSampleSet(&m_Status, m_CurrentSet.data());
+                    if (g_nRunWriteError.load() == 0)
+                        CountStoredSet(m_LiveVirtual);
+                }
                 m_bTriggerArmed = 0;
-                const auto counters = CountAnnouncedSet();
-                platform::SendMessage(m_hFrame, kNewSampleSet, 0,
-                                      reinterpret_cast<platform::LPARAM>(counters.data()));
-                SendStatus(1);
+                m_BatchShown.push_back(MakeShownSet(kNewSampleSet, CountAnnouncedSet()));
+                Notify(kSampleStatus, 1, 0);
             }
             continue;
         }
         if (m_pHost->IsForwardingOn())
-            m_pHost->QueueForwardValues(m_ValueBuffer.data(), g_nCaseCount);
-        EvaluateVirtualChannels();
-        platform::SendMessage(m_hFrame, kAlarmCheck, 0,
-                              reinterpret_cast<platform::LPARAM>(m_ValueBuffer.data()));
+            m_pHost->QueueForwardValues(m_LiveValues.data(), g_nCaseCount);
+        EvaluateVirtualChannels(m_LiveVirtual);
+        m_alarms.OnAlarmCheck(m_LiveValues.data());
         if (m_bSaveRealtimeData && m_bTriggerArmed) {
             // The case driver writes the blocks; the frame counts them.
-            m_Status = MakeStatusRecord();
-            WriteVirtualChannelValues();
-            if (g_bDigitalUsed)
-                WriteDigitalRecord(m_DigitalWords);
-            ++m_nRunStoredCount;
-            ++m_nBatchCounter;
+            StampStatusRecord();
+            CountStoredSet(m_LiveVirtual);
         }
         const auto counters = CountAnnouncedSet();
-        platform::SendMessage(m_hFrame, kContinuousSample, reinterpret_cast<platform::WPARAM>(counters.data()),
-                              1);
+        m_BatchShown.push_back(MakeShownSet(kContinuousSample, counters));
         const std::int64_t statusTime = NowMs();
         if (statusTime - m_nLastStatus >= kStatusIntervalMs) {
-            SendStatus(mode);
+            Notify(kSampleStatus, static_cast<platform::WPARAM>(mode), 0);
             m_nLastStatus = statusTime;
         }
-        const SampleSettings& settings = m_pHost->GetProject().m_SampleSettings;
         if (g_bSoftwareSpectrum && settings.nAnalysisMode == 1) {
             AppendFftSamples();
             if (settings.nAnalysisBlockSize > 0 && counters[0] % settings.nAnalysisBlockSize == 0)
-                FeedFftSpectrum();
+                m_liveSets.PushSpectrum(TakeFftBlock());
         }
     }
     int from = 0, to = 0;
-    if (BatchRows(firstAnnounced, m_AnnounceCounters[0],
-                  m_pHost->GetProject().m_SampleSettings.nAnalysisBlockSize, from, to))
-        m_pHost->MarkCurveRows(from, to);
-    const std::int64_t now = NowMs();
-    if (now - m_nLastRefresh >= 500) {
-        platform::SendMessage(m_hFrame, kViewRefresh, static_cast<platform::WPARAM>(m_AnnounceCounters[0]),
-                              0);
-        m_nLastRefresh = now;
+    if (!m_BatchShown.empty() &&
+        BatchRows(firstAnnounced, m_AnnounceCounters[0], settings.nAnalysisBlockSize, from, to)) {
+        m_BatchShown.back().bMarkRows = true;
+        m_BatchShown.back().nRowFrom = from;
+        m_BatchShown.back().nRowTo = to;
     }
+    m_liveSets.PushSets(m_BatchShown);
+    return true;
+}
+
+void CSamplingControl::ShowLiveSets() {
+    m_liveSets.BeginShow();
+    LiveShownSet& set = m_ShowingSet;
+    bool shown = false;
+    while (m_liveSets.PopSet(set)) {
+        shown = true;
+        {
+            // The views read the value buffer and the virtual results under this lock.
+            std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
+            std::copy(set.values.begin(), set.values.end(), m_ValueBuffer.begin());
+            m_VirtualResults = set.virtualResults;
+        }
+        if (set.nMessage == kContinuousSample)
+            platform::SendMessage(m_hFrame, kContinuousSample,
+                                  reinterpret_cast<platform::WPARAM>(set.counters.data()), 1);
+        else
+            platform::SendMessage(m_hFrame, set.nMessage, 0,
+                                  reinterpret_cast<platform::LPARAM>(set.counters.data()));
+        if (set.bMarkRows)
+            m_pHost->MarkCurveRows(set.nRowFrom, set.nRowTo);
+    }
+    LiveSpectrumBlock block;
+    while (m_liveSets.PopSpectrum(block)) {
+        if (m_pHost->HasSpectrumGraph())
+            m_pHost->FeedSpectrum(block.nBlockSize, block.buffers, block.bSave);
+    }
+    // Once for the batches taken here, however many the windows fell behind with.
+    if (shown)
+        platform::SendMessage(m_hFrame, kBatchDone, 0, 0);
 }
 
 void CSamplingControl::TimedStep(int n, CaseSampleBlock* const* perUnit) {
@@ -390,10 +487,8 @@ void CSamplingControl::HandleSets(platform::UINT message, int n, CaseSampleBlock
         StopAcquisition();
         break;
     case kSampleBatch:
-        if (!paused) {
+        if (!paused)
             ProcessBatch(n, perUnit);
-            platform::SendMessage(m_hFrame, kBatchDone, 0, 0);
-        }
         break;
     case kSampleSingle:
         AverageSamples(n, perUnit);

@@ -13,7 +13,8 @@ class COwnerRelay : public platform::MessageTarget {
 public:
     explicit COwnerRelay(platform::HWND owner) : m_hOwner(owner) {}
 
-    // Runs on the user-interface thread, where a send to the owner runs at once.
+    // Runs on the user-interface thread, where a send to the owner runs at
+    // once; the messages the owner takes on the sending thread run on the worker.
     platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM wParam,
                                  platform::LPARAM lParam) override {
         return platform::SendMessage(m_hOwner, message, wParam, lParam);
@@ -29,6 +30,7 @@ public:
     void Open(platform::HWND owner) {
         Close();
         m_relay = std::make_unique<COwnerRelay>(owner);
+        platform::TakeOnSendingThread(m_relay->GetSafeHwnd(), platform::MessagesTakenOnSendingThread(owner));
         m_hRelay = m_relay->GetSafeHwnd();
     }
     // Cancels a send to the relay that is still waiting.

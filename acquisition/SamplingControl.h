@@ -9,6 +9,7 @@
 #include "acquisition/DigitalInterface.h"
 #include "acquisition/DigitalMeterPort.h"
 #include "acquisition/DigitalParamFile.h"
+#include "acquisition/LiveProcessingQueue.h"
 #include "acquisition/SamplingHost.h"
 #include "acquisition/SamplingMessages.h"
 #include "acquisition/SetConversionPlan.h"
@@ -133,6 +134,9 @@ public:
     // channel and handed over once per analysis block.
     void AppendFftSamples();
     void FeedFftSpectrum();
+    // The continuous run's processed sets the views have not taken yet, in
+    // their order, then the batches' end (user-interface thread).
+    void ShowLiveSets();
     // Rows of the curve views a batch of announced samples first..last
     // touches within blocks of blockSize; false when there is nothing to mark.
     static bool BatchRows(int first, int last, int blockSize, int& from, int& to);
@@ -308,8 +312,23 @@ private:
     void LinkZeroAcquisitionThread();
     void LinkSamplingThread();
     void StoreCurrentSet();
+    // The status record of the set about to be stored: now.
+    void StampStatusRecord();
+    // Writes the set's virtual-channel results and digital values and counts it stored.
+    void CountStoredSet(const std::map<int, float>& virtualResults);
+    bool EvaluateVirtualChannels(std::map<int, float>& results);
+    void WriteVirtualChannelValues(const std::map<int, float>& results);
+    // The analysis block of every online channel, taken from the gathered values.
+    LiveSpectrumBlock TakeFftBlock();
+    // A notice to the frame from set processing: sent on the user-interface
+    // thread, posted from any other, which never waits for the windows.
+    void Notify(platform::UINT message, platform::WPARAM wParam, platform::LPARAM lParam);
+    LiveShownSet MakeShownSet(platform::UINT message, const std::array<std::int32_t, 3>& counters);
     void HandleSets(platform::UINT message, int n, CaseSampleBlock* const* perUnit);
     void ProcessBatch(int n, CaseSampleBlock* const* perUnit);
+    // The checks, counts and stores of the batch's sets; false when the run
+    // does not take sets now.
+    bool ProcessBatchSets(int n, CaseSampleBlock* const* perUnit);
     void TimedStep(int n, CaseSampleBlock* const* perUnit);
     void CopySample(int index, CaseSampleBlock* const* perUnit);
     void FillChannelValues();
@@ -328,7 +347,6 @@ private:
     bool StoreUnitRecord(int unit, const CaseSampleBlock& block, const SampleStatusRecord& status);
 
     std::map<int, std::vector<float>> m_FftValues; // channel id -> values since the last hand-over
-    std::vector<std::vector<float>> m_FftBuffers;  // hand-over buffers, one per online channel
     std::vector<FormulaProgram> m_VirtualPrograms;
     std::map<int, float> m_VirtualResults; // virtual channel index -> value of the last set
     CVirtualChannelValueFiles m_VirtualFiles;
@@ -345,6 +363,15 @@ private:
     platform::Event m_hLinkSampleEvent{true, false}; // manual reset: stays set until a set is taken
     std::vector<float> m_ValueBuffer;                // 4096 values then 8 digital words
     std::vector<float> m_ChannelValues;
+    // A continuous run's sets are processed on the case driver's thread,
+    // which never waits for the windows; the windows take them afterwards.
+    // The lock is held while a batch is processed: the run's end waits for it.
+    std::mutex m_liveMutex;
+    std::vector<float> m_LiveValues;        // the value buffer of the set in process
+    std::map<int, float> m_LiveVirtual;     // its virtual-channel results
+    std::vector<LiveShownSet> m_BatchShown; // the batch's sets for the views
+    CLiveSetQueue m_liveSets;
+    LiveShownSet m_ShowingSet;           // user-interface thread
     CSetConversionPlan m_ConversionPlan; // the second stage of a batch's sets
     SampleStatusRecord m_Status{};
     int m_nLastStartedMode = -1;

@@ -1,5 +1,7 @@
 // Numbers of the window messages between the acquisition side and the main
-// frame. All of them are sent, never posted: the sender waits for the frame.
+// frame. They are sent, the sender waiting for the frame, except those of a
+// continuous run's set processing, which never waits for the windows: it
+// posts its notices to them.
 #pragma once
 
 #include "platform/Message.h"
@@ -40,6 +42,7 @@ constexpr UINT kLinkZeroSet = WM_USER + 1279;   // the handler returns 1 when it
 constexpr UINT kLinkSampleSet = WM_USER + 1280; // likewise
 constexpr UINT kLinkRunEnded = WM_USER + 1281;  // wParam: the run's message
 constexpr UINT kBatchDone = WM_USER + 1283;
+constexpr UINT kShowLiveSets = WM_USER + 1290; // processed sets wait for the views
 constexpr UINT kShowAlarmList = 0x8fb;
 constexpr UINT kAlarmCheck = 0x8fc; // lParam: frame-ordered values
 } // namespace sampling_msg

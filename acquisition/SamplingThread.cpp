@@ -39,7 +39,8 @@ std::int64_t SteadyMs() {
 CSamplingControl::CSamplingControl(SamplingHost* host, platform::HWND frame)
     : m_pHost(host), m_hFrame(frame), m_clock(SteadyMs), m_CurrentSet(kSetBlocks), m_AveragedSet(kSetBlocks),
       m_ZeroSet(kSetBlocks), m_LinkSet(kSetBlocks), m_ValueBuffer(kValueWords),
-      m_ChannelValues(MAX_CHANNEL_COUNT), m_BackupZero(MAX_CHANNEL_COUNT), m_BackupValue(MAX_CHANNEL_COUNT) {}
+      m_ChannelValues(MAX_CHANNEL_COUNT), m_LiveValues(kValueWords), m_BackupZero(MAX_CHANNEL_COUNT),
+      m_BackupValue(MAX_CHANNEL_COUNT) {}
 
 CSamplingControl::~CSamplingControl() {
     g_bSampling = 0;
@@ -165,6 +166,8 @@ void CSamplingControl::OnStartSample() {
     m_pHost->EnableSampleInputs(false);
     m_pHost->EnableChannelBar(false);
     std::fill(m_ValueBuffer.begin(), m_ValueBuffer.end(), 0.0f);
+    std::fill(m_LiveValues.begin(), m_LiveValues.end(), 0.0f);
+    m_liveSets.Clear();
     ClearDigitalQueues();
     m_pHost->EnsureRealtimeTableView();
     if (!project.m_bAppendData) {
@@ -275,6 +278,12 @@ void CSamplingControl::OnStopSample() {
 void CSamplingControl::OnSampleComplete() {
     CProjectState& project = m_pHost->GetProject();
     Log("采样完成处理");
+    {
+        // A batch still in process is finished first; the views then take
+        // what they have not drawn yet, before the files close.
+        std::lock_guard<std::mutex> live(m_liveMutex);
+    }
+    ShowLiveSets();
     SendText("正在采集完成处理...");
     // The digital poll thread's last stores land before the files close:
     // while it still runs, the completion waits for the message it posts
@@ -447,6 +456,9 @@ bool CSamplingControl::HandleMessage(platform::UINT message, platform::WPARAM wP
         return true;
     case kBalanceRequest:
         OnBalanceRequest(static_cast<int>(wParam));
+        return true;
+    case kShowLiveSets:
+        ShowLiveSets();
         return true;
     case kAlarmCheck:
         result = m_alarms.OnAlarmCheck(reinterpret_cast<const float*>(lParam));

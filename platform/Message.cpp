@@ -70,10 +70,18 @@ LRESULT SendMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     MessageDispatcher* dispatcher = GetMessageDispatcher();
-    if (dispatcher->IsUiThread()) {
+    if (dispatcher->IsUiThread() || MessageTargetRegistry::Instance().TakesOnSendingThread(hWnd, message)) {
         return DeliverMessage(hWnd, message, wParam, lParam);
     }
     return dispatcher->SendFromOtherThread(hWnd, message, wParam, lParam);
+}
+
+void TakeOnSendingThread(HWND hWnd, const std::vector<UINT>& messages) {
+    MessageTargetRegistry::Instance().SetSendingThreadMessages(hWnd, messages);
+}
+
+std::vector<UINT> MessagesTakenOnSendingThread(HWND hWnd) {
+    return MessageTargetRegistry::Instance().GetSendingThreadMessages(hWnd);
 }
 
 UINT RegisterWindowMessage(const std::string& text) {

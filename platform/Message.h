@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -52,6 +53,14 @@ bool PostMessage(HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 // result. From the user-interface thread it runs at once; from another thread
 // it waits until the handler has run. 0 when the target does not exist.
 LRESULT SendMessage(HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+// Lets the named messages, when another thread sends them, run the target's
+// handler on the sending thread itself instead of the user-interface thread
+// (replacing the numbers named before). Such a handler must never wait for
+// the user-interface thread: the target's destruction waits for it.
+void TakeOnSendingThread(HWND hWnd, const std::vector<UINT>& messages);
+// The messages the target takes on the sending thread; none when it has gone.
+std::vector<UINT> MessagesTakenOnSendingThread(HWND hWnd);
 
 // A text gives one number in 0xC000..0xFFFF; the same text the same number.
 UINT RegisterWindowMessage(const std::string& text);

@@ -3,6 +3,7 @@
 
 #include "platform/PendingSend.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -38,6 +39,7 @@ void MessageTargetRegistry::Unregister(HWND hWnd) {
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         m_targets.erase(hWnd);
+        m_sendingThreadMessages.erase(hWnd);
         // The target's memory must outlive a WindowProc running on another
         // thread. A delivery on this thread (a target destroying itself in
         // its own handler) is not waited for.
@@ -94,6 +96,29 @@ LRESULT MessageTargetRegistry::Deliver(HWND hWnd, UINT message, WPARAM wParam, L
     }
     m_deliveryEnded.notify_all();
     return result;
+}
+
+void MessageTargetRegistry::SetSendingThreadMessages(HWND hWnd, const std::vector<UINT>& messages) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_targets.count(hWnd) == 0)
+        return;
+    if (messages.empty())
+        m_sendingThreadMessages.erase(hWnd);
+    else
+        m_sendingThreadMessages[hWnd] = messages;
+}
+
+std::vector<UINT> MessageTargetRegistry::GetSendingThreadMessages(HWND hWnd) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto it = m_sendingThreadMessages.find(hWnd);
+    return it != m_sendingThreadMessages.end() ? it->second : std::vector<UINT>{};
+}
+
+bool MessageTargetRegistry::TakesOnSendingThread(HWND hWnd, UINT message) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto it = m_sendingThreadMessages.find(hWnd);
+    return it != m_sendingThreadMessages.end() &&
+           std::find(it->second.begin(), it->second.end(), message) != it->second.end();
 }
 
 bool MessageTargetRegistry::AddPendingSend(HWND hWnd, const std::shared_ptr<PendingSend>& send) {

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 #include <unordered_map>
+#include <vector>
 
 namespace platform {
 
@@ -27,6 +28,11 @@ public:
     // Runs the target's WindowProc outside the lock; 0 when it has gone.
     LRESULT Deliver(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // The messages a live target takes on the sending thread.
+    void SetSendingThreadMessages(HWND hWnd, const std::vector<UINT>& messages);
+    std::vector<UINT> GetSendingThreadMessages(HWND hWnd);
+    bool TakesOnSendingThread(HWND hWnd, UINT message);
+
     // false (nothing registered) when the target does not exist.
     bool AddPendingSend(HWND hWnd, const std::shared_ptr<PendingSend>& send);
     void RemovePendingSend(HWND hWnd, const PendingSend* send);
@@ -38,11 +44,12 @@ private:
     };
     bool DeliveredElsewhere(HWND hWnd) const;
 
-    std::mutex m_mutex; // guards m_targets, m_deliveries, m_pendingSends and m_nextHandle
+    std::mutex m_mutex; // guards the tables below and m_nextHandle
     std::condition_variable m_deliveryEnded;
     std::unordered_map<HWND, MessageTarget*> m_targets;
     std::list<Delivery> m_deliveries; // WindowProc calls in progress
     std::unordered_multimap<HWND, std::weak_ptr<PendingSend>> m_pendingSends;
+    std::unordered_map<HWND, std::vector<UINT>> m_sendingThreadMessages;
     HWND m_nextHandle = 1;
 };
 

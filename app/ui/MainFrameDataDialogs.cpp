@@ -10,6 +10,7 @@
 #include "app/ChannelBarPages.h"
 #include "app/ChannelNaming.h"
 #include "app/CommandStates.h"
+#include "app/GlobalDataLock.h"
 #include "app/RunFlags.h"
 #include "app/VirtualChannelFile.h"
 #include "app/ui/MainFrameSettingsDialogs.h"
@@ -22,6 +23,7 @@
 #include "views/ImportantPointDlg.h"
 
 #include <algorithm>
+#include <mutex>
 
 void CMainFrame::RegisterDataDialogCommands() {
     OnCommand(
@@ -47,9 +49,13 @@ void CMainFrame::UpdateImportantPoints() {
     // The current sample set: 16 values for each online case.
     const int cases = std::clamp<int>(g_nCaseCount, 0, MAX_CASE_COUNT);
     std::vector<float> values(std::size_t(cases) * 16);
-    const CaseSampleBlock* set = m_pSampling->GetCurrentSet();
-    for (int slot = 0; slot < cases; ++slot)
-        std::copy_n(set[slot].fValues, 16, values.begin() + std::ptrdiff_t(slot) * 16);
+    {
+        // The acquisition writes the current set under this lock.
+        std::lock_guard<platform::CriticalSection> lock(g_csData);
+        const CaseSampleBlock* set = m_pSampling->GetCurrentSet();
+        for (int slot = 0; slot < cases; ++slot)
+            std::copy_n(set[slot].fValues, 16, values.begin() + std::ptrdiff_t(slot) * 16);
+    }
     m_pImportantPointDlg->UpdateValues(values.data(), cases);
 }
 

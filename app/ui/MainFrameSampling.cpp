@@ -47,6 +47,10 @@ constexpr int kRunCountKind = 5;
 void CMainFrame::InstallSampling() {
     m_pSamplingHost = std::make_unique<CFrameSamplingHost>(*this);
     m_pSampling = std::make_unique<CSamplingControl>(m_pSamplingHost.get(), GetSafeHwnd());
+    // A continuous run's batches are processed on the case driver's thread,
+    // so that a busy window thread never holds up the checks of any set; the
+    // views are told afterwards and may skip sets when they fall behind.
+    platform::TakeOnSendingThread(GetSafeHwnd(), {kSampleBatch});
     m_pSamplingHost->SetSampling(m_pSampling.get());
     m_pLeadWireTest = std::make_unique<CLeadWireSelfTest>(m_pSamplingHost.get(), GetSafeHwnd());
     m_pRosetteWorker = std::make_unique<CResultWorker>();
@@ -149,10 +153,12 @@ void CMainFrame::RegisterSamplingMessages() {
         FeedBarViews();
         return platform::LRESULT(0);
     });
+    // The alarm windows show the state of the last set checked.
     OnMessage(kContinuousSample, [this](platform::WPARAM wParam, platform::LPARAM lParam) {
         g_bNewSampleData = 1;
         FeedCurveViews(reinterpret_cast<const std::int32_t*>(wParam), lParam != 0);
         FeedHistoryViews(reinterpret_cast<const std::int32_t*>(wParam));
+        ShowTestAlarms();
         return platform::LRESULT(0);
     });
     OnMessage(kViewRefresh, [this](platform::WPARAM wParam, platform::LPARAM) {

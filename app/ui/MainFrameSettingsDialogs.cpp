@@ -9,6 +9,7 @@
 #include "app/CaseTables.h"
 #include "app/ChannelRecords.h"
 #include "app/FrameValues.h"
+#include "app/GlobalDataLock.h"
 #include "app/SensorMatch.h"
 #include "app/ui/MainFrame.h"
 #include "panels/DlgFoulingResistance.h"
@@ -26,6 +27,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -242,6 +244,8 @@ void CMainFrameSettingsDialogs::UpdateKeyPointValues() {
         return;
     CSamplingControl& sampling = m_frame.GetSampling();
     std::vector<float> values(MAX_CHANNEL_COUNT, 0.0f);
+    // The acquisition writes the current set under this lock.
+    std::lock_guard<platform::CriticalSection> lock(g_csData);
     const CaseSampleBlock* set = sampling.GetCurrentSet();
     for (int slot = 0; slot < std::clamp<int>(g_nCaseCount, 0, MAX_CASE_COUNT); ++slot) {
         const int unit = g_CaseList[slot];

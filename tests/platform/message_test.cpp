@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -114,6 +115,38 @@ TEST_F(MessageTest, SendFromWorkerWaitsForThePumpAndReturnsTheResult) {
     auto log = target.Log();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].thread, std::this_thread::get_id());
+}
+
+TEST_F(MessageTest, MessagesTakenOnTheSendingThreadRunThereWithoutAPump) {
+    RecordingTarget target;
+    TakeOnSendingThread(target.GetSafeHwnd(), {WM_USER + 2});
+    EXPECT_EQ(MessagesTakenOnSendingThread(target.GetSafeHwnd()), std::vector<UINT>{WM_USER + 2});
+    std::thread::id worker;
+    std::atomic<bool> taken{false}, other{false};
+    std::thread sender([&] {
+        worker = std::this_thread::get_id();
+        EXPECT_EQ(SendMessage(target.GetSafeHwnd(), WM_USER + 2, 40, 2), 42);
+        taken = true;
+        EXPECT_EQ(SendMessage(target.GetSafeHwnd(), WM_USER + 3, 1, 1), 2); // waits for the pump
+        other = true;
+    });
+    for (int waited = 0; waited < 5000 && !taken.load(); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(taken.load()) << "the first send needs no pump";
+    PumpMessagesFor(5000, [&] { return other.load(); });
+    sender.join();
+    const auto log = target.Log();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].thread, worker);
+    EXPECT_EQ(log[1].thread, std::this_thread::get_id());
+    EXPECT_EQ(SendMessage(target.GetSafeHwnd(), WM_USER + 2, 1, 0), 1) << "from this thread at once";
+
+    const HWND gone = [] {
+        RecordingTarget temporary;
+        TakeOnSendingThread(temporary.GetSafeHwnd(), {WM_USER});
+        return temporary.GetSafeHwnd();
+    }();
+    EXPECT_TRUE(MessagesTakenOnSendingThread(gone).empty());
 }
 
 TEST_F(MessageTest, QueuedPostsToADestroyedTargetAreDropped) {

@@ -6,8 +6,13 @@
 #include "app/ChannelDefaults.h"
 #include "app/VirtualChannelValueFiles.h"
 #include "platform/Files.h"
+#include "platform/Time.h"
 
+#include <atomic>
 #include <cmath>
+#include <fstream>
+#include <iterator>
+#include <thread>
 
 namespace {
 
@@ -164,6 +169,50 @@ TEST_F(LiveProcessingTest, TheSpectrumGetsOneBlockOfEveryChannelPerAnalysisBlock
               (std::vector<float>{static_cast<float>(ConvertRawToValue(33, 200.0f)),
                                   static_cast<float>(ConvertRawToValue(33, 300.0f))}));
     EXPECT_EQ(frame.Count(kContinuousSample), 5);
+}
+
+TEST_F(LiveProcessingTest, ABatchFromTheDriversThreadIsCheckedThereAndDrawnWhenTheWindowsPump) {
+    host.project.m_SampleSettings.nSampleMode = SAMPLE_MODE_CONTINUOUS;
+    const float level = static_cast<float>(ConvertRawToValue(80, 10.0f));
+    g_AlarmTable[80] = {80, 0, 1, level, -1e9f};
+    control->GetAlarms().BuildAlarmChannelList();
+    control->GetAlarms().SetLogTarget(folder, "run", false, nullptr);
+    platform::TakeOnSendingThread(frame.GetSafeHwnd(), {kSampleBatch});
+    // More sets than the views keep; every other one over the limit.
+    const int n = static_cast<int>(CLiveSetQueue::kShownLimit) + 6;
+    std::vector<CaseSampleBlock> unit5(static_cast<std::size_t>(n)), unit2(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        unit5[static_cast<std::size_t>(i)].fValues[0] = i % 2 == 0 ? 20.0f : 5.0f;
+    std::vector<CaseSampleBlock*> perUnit(512, nullptr);
+    perUnit[5] = unit5.data();
+    perUnit[2] = unit2.data();
+
+    std::atomic<bool> done{false};
+    std::thread driver([&] {
+        platform::SendMessage(frame.GetSafeHwnd(), kSampleBatch, static_cast<platform::WPARAM>(n),
+                              reinterpret_cast<platform::LPARAM>(perUnit.data()));
+        done = true;
+    });
+    for (int waited = 0; waited < 20000 && !done.load(); waited += 5)
+        platform::Sleep(5);
+    EXPECT_TRUE(done.load()) << "the batch waits for no window";
+    if (!done.load())
+        platform::PumpMessagesFor(20000, [&] { return done.load(); });
+    driver.join();
+
+    EXPECT_EQ(control->m_nContinuousCount, n);
+    EXPECT_EQ(control->m_nRunStoredCount, n);
+    // The log: its header and a line for each set over the limit.
+    std::ifstream log(folder + "/run.xls");
+    const auto lines =
+        std::count(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>(), '\n');
+    EXPECT_EQ(lines, 1 + n / 2);
+    EXPECT_EQ(frame.Count(kContinuousSample), 0) << "nothing is drawn before the windows pump";
+
+    platform::PumpMessages();
+    EXPECT_EQ(frame.Count(kContinuousSample), static_cast<int>(CLiveSetQueue::kShownLimit))
+        << "the views skip the oldest sets they fell behind with";
+    EXPECT_EQ(Buffered(80), static_cast<float>(ConvertRawToValue(80, 5.0f))) << "the last set is shown";
 }
 
 TEST_F(LiveProcessingTest, HandlersIgnoreEmptyBatchesAndBatchesOutsideARun) {

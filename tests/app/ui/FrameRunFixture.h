@@ -59,6 +59,8 @@ protected:
     virtual SineWave Waveform() const { return {}; }
     // True: the cases stream at the rate the program commands, as real ones.
     virtual bool FollowCommandedRate() const { return false; }
+    // Samples a second the simulated cases stream when they keep their own rate.
+    virtual double StreamRate() const { return 100.0; }
     // 1 when the scratch program uses digital channels.
     virtual int DigitalUsedSetting() const { return 0; }
     // Runs before the program starts: files beside it, port mappings.
@@ -112,6 +114,7 @@ protected:
         options.modules = modules;
         options.sine = Waveform();
         options.followCommandedRate = FollowCommandedRate();
+        options.rate = StreamRate();
         m_simulators.push_back(std::make_unique<CCaseSimulator>(options));
         m_simulators.back()->Start();
     }
@@ -150,13 +153,13 @@ protected:
     }
 
     // The settings the next start takes from the sampling-parameter bar.
-    void SetRunSettings(int mode, int interval, int count) {
+    void SetRunSettings(int mode, int interval, int count, float rate = 100.0f) {
         SampleSettings settings = m_frame->GetProjectState().m_SampleSettings;
         settings.nSampleMode = mode;
         settings.nSampleInterval = interval;
         settings.nTimerCount = count;
         settings.bSetTimerCount = count > 0 ? 1 : 0;
-        settings.fSampleFreq = 100.0f;
+        settings.fSampleFreq = rate;
         m_frame->GetProjectState().m_SampleSettings = settings;
         m_frame->GetSampleParamBar()->SetSampleSettings(settings);
         m_frame->GetSampleParamBar()->InitControls();

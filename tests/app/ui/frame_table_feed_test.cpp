@@ -175,7 +175,8 @@ TEST_F(FrameTableFeedTest, TablesFollowTheSearchTheRunAndTheOpenedProject) {
     SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
     ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
     ASSERT_TRUE(ProcessEventsUntil([&] { return m_frame->GetSampling().m_nRunStoredCount >= 20; }));
-    EXPECT_FALSE(data.m_grid.At(1, 1).text.empty()) << "the table follows the run";
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !data.m_grid.At(1, 1).text.empty(); }))
+        << "the table follows the run";
     ASSERT_TRUE(m_frame->RunCommand(ID_STOP_SAMPLE));
     ASSERT_TRUE(WaitRunCompleted());
     const int stored = m_frame->GetProjectState().m_nTotalDataCount;

@@ -118,7 +118,8 @@ TEST_F(FrameTestDialogsTest, AnAlarmInARunTurnsTheLampRedAndTheLampListsTheChann
     EXPECT_EQ(lampColour(), QColor(0, 255, 0));
     // Channel 01-02-03 (unit 1) alarms above -1e9, that is always.
     StartRun(2, [] { g_AlarmTable[18] = {18, 0, 1, -1e9f, -2e9f}; });
-    EXPECT_TRUE(lamp->GetAlarm());
+    // The sets are checked as they arrive; the lamp follows when the window thread shows them.
+    EXPECT_TRUE(ProcessEventsUntil([&] { return lamp->GetAlarm(); }));
     EXPECT_EQ(lampColour(), QColor(255, 0, 0));
 
     CDlgTestAlarm* window = m_frame->GetTestAlarm();
