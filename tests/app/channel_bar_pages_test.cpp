@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ChannelBarTestSupport.h"
 #include "app/GbkTextCut.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -68,6 +71,40 @@ TEST_F(ChannelBarPagesTest, OverviewGroupsSharedDescriptionsFirst) {
     EXPECT_EQ(ListPageChannels(PAGE_OVERVIEW, GetDefaultRowRange()), (std::vector<int>{1, 4, 2, 5, 0}));
     // The alarm page lists absent channels too, never a pass-through one.
     EXPECT_EQ(ListPageChannels(PAGE_ALARM, {0, 4}), (std::vector<int>{0, 1, 2, 4}));
+}
+
+TEST_F(ChannelBarPagesTest, OverviewGroupsAFullListOfChannels) {
+    std::int32_t online[MAX_CASE_COUNT] = {};
+    std::fill_n(online, MAX_CHANNEL_COUNT / CHANNELS_PER_MODULE, 1);
+    BuildCaseTablesFromOnlineFlags(online);
+    ASSERT_EQ(g_nChannelCount, MAX_CHANNEL_COUNT);
+    // Every fourth channel is in a group of four per case, every other even
+    // one in one group across the whole list; the odd channels keep a
+    // description of their own, some of them a group's name with more after it.
+    for (int c = 0; c < MAX_CHANNEL_COUNT; ++c) {
+        g_ChannelState[c].bPresent = 1;
+        char* text = g_ChannelParams[c].szDescription;
+        if (c % 4 == 0) {
+            StoreGbkField(text, 20, platform::Format("组%d", c / 16));
+        } else if (c % 4 == 2) {
+            StoreGbkField(text, 20, "共");
+        } else if (c % 16 == 1) {
+            StoreGbkField(text, 20, platform::Format("组%d ", c / 16));
+        }
+    }
+    std::vector<int> expected;
+    for (int unit = 0; unit < MAX_CHANNEL_COUNT / 16; ++unit) {
+        for (int c = unit * 16; c < unit * 16 + 16; c += 4) {
+            expected.push_back(c);
+        }
+        for (int c = 2; unit == 0 && c < MAX_CHANNEL_COUNT; c += 4) {
+            expected.push_back(c);
+        }
+    }
+    for (int c = 1; c < MAX_CHANNEL_COUNT; c += 2) {
+        expected.push_back(c);
+    }
+    EXPECT_EQ(ListPageChannels(PAGE_OVERVIEW, GetDefaultRowRange()), expected);
 }
 
 TEST_F(ChannelBarPagesTest, CellTexts) {
