@@ -1,16 +1,23 @@
 // The channel-parameter bar's work with up to 4,096 channels: listing the
 // overview (channels grouped by shared description), formatting a whole
-// strain page, and one commit over every row. Run with 1,024 and 4,096
+// strain page, one commit over every row, and the bar itself filling its grid
+// with the overview (0) and the strain page (1). Run with 1,024 and 4,096
 // channels, the times should grow in proportion.
+#include <QTabBar>
+
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+
+#include "OffscreenBenchMain.h"
 
 #include "app/CaseTables.h"
 #include "app/ChannelBarPages.h"
 #include "app/ChannelCommitRules.h"
 #include "app/ChannelDefaults.h"
 #include "app/GbkTextCut.h"
+#include "panels/ChannelParamBar.h"
+#include "panels/MSFlexGrid.h"
 #include "platform/Text.h"
 
 namespace {
@@ -68,6 +75,27 @@ void BM_CommitEveryRow(benchmark::State& state) {
 }
 BENCHMARK(BM_CommitEveryRow)->Arg(1024)->Arg(4096);
 
+void BM_BarPage(benchmark::State& state) {
+    Prepare(static_cast<int>(state.range(0)));
+    CChannelParamBar bar;
+    bar.resize(800, 600);
+    bar.InitTypeTabs();
+    bar.FillCaseTabs();
+    const int tab = static_cast<int>(state.range(1));
+    bar.GetTypeTabs()->setCurrentIndex(tab);
+    for (auto _ : state) {
+        bar.ShowSelectedTypePage();
+    }
+    state.counters["rows"] = bar.GetGrid()->GetRows() - 1;
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_BarPage)
+    ->Args({1024, 0})
+    ->Args({4096, 0})
+    ->Args({1024, 1})
+    ->Args({4096, 1})
+    ->Unit(benchmark::kMillisecond);
+
 } // namespace
 
-BENCHMARK_MAIN();
+QV_OFFSCREEN_BENCHMARK_MAIN()
