@@ -39,7 +39,7 @@ std::string Tick(int flag) {
 }
 
 // The same text as "%.4f" without the cost of parsing a format for every cell
-// of a page. A float's widest such text, with sign, is 46 characters.
+// of a page. A float's widest such text, with sign, is 45 characters.
 std::string Fixed4(float value) {
     char text[64];
     const auto end =
