@@ -8,6 +8,7 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -122,9 +123,16 @@ private:
         if (found == m_cells.end())
             return;
         if (selfClosed) // the whole element goes
-            m_splices.push_back({m_cellStart, end, NewCell(found->second, true)});
+            Replace(m_cellStart, end, NewCell(found->second, true));
         else
-            m_splices.push_back({m_contentStart, start, Paragraph(found->second, true)});
+            Replace(m_contentStart, start, Paragraph(found->second, true));
+    }
+
+    // A stretch replaced whole takes with it any change found inside it
+    // (a page size a cell held): splices must never overlap.
+    void Replace(qsizetype start, qsizetype end, QString text) {
+        std::erase_if(m_splices, [&](const Splice& s) { return s.start >= start && s.end <= end; });
+        m_splices.push_back({start, end, std::move(text)});
     }
 
     bool InTable() const { return m_tableDepth > 0 && !m_tableDone; }

@@ -6,6 +6,7 @@
 #include "app/ui/ShellTestSupport.h"
 #include "calibrator/KelvaneDialogHooks.h"
 #include "calibrator/dialogs/DocxPackage.h"
+#include "calibrator/dialogs/DocxTableFill.h"
 #include "platform/MessageBox.h"
 
 #include <gtest/gtest.h>
@@ -130,4 +131,31 @@ TEST_F(KelvaneWordTest, ATemplateThatCannotServeIsReportedAndNothingIsWritten) {
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.Path()), {}), 4)
         << "no partial document is left behind";
+}
+
+// Markup the filling rewrites (the page size) standing inside a cell it
+// fills goes with the cell's old content: the two changes never overlap.
+TEST(DocxTableFill, APageSizeInsideAFilledCellLeavesWellFormedMarkup) {
+    const DocxCells cells = {{{1, 1}, "a<b"}, {{1, 2}, "x"}};
+    const std::string head =
+        "<w:document "
+        "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body><w:tbl><w:tr>";
+    const std::string tail =
+        "</w:tr></w:tbl><w:sectPr><w:pgSz w:w=\"12240\" w:h=\"15840\"/></w:sectPr></w:body></w:document>";
+    for (const std::string& cell : {
+             std::string("<w:tc><w:sectPr><w:pgSz w:w=\"1\" w:h=\"2\"/></w:sectPr></w:tc>"),
+             std::string(
+                 "<w:tc><w:tbl><w:tr><w:tc><w:pgSz w:w=\"1\" w:h=\"2\"/></w:tc></w:tr></w:tbl></w:tc>"),
+         }) {
+        SCOPED_TRACE(cell);
+        std::string xml = head + cell + tail;
+        ASSERT_TRUE(FillFirstTable(xml, cells));
+        QXmlStreamReader reader(QString::fromStdString(xml));
+        while (!reader.atEnd())
+            reader.readNext();
+        EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString() << "\n" << xml;
+        EXPECT_NE(xml.find("a&lt;b"), std::string::npos);
+        EXPECT_NE(xml.find("<w:pgSz w:w=\"11906\" w:h=\"16838\"/></w:sectPr></w:body>"), std::string::npos);
+        EXPECT_TRUE(FillFirstTable(xml, cells)) << "filled markup fills again";
+    }
 }
