@@ -36,6 +36,12 @@ double CAppChannelTable::ConvertBlockChannelValue(int channel, const CaseSampleB
     return ::ConvertBlockChannelValue(channel, block);
 }
 
+void CAppChannelTable::ConvertBlockChannelValues(int channel, const CaseSampleBlock* blocks,
+                                                 std::size_t stride, int n, float* out) const {
+    for (int k = 0; k < n; ++k)
+        out[k] = float(::ConvertBlockChannelValue(channel, blocks[std::size_t(k) * stride]));
+}
+
 double CAppChannelTable::ConvertRawToValue(int channel, float raw) const {
     return ::ConvertRawToValue(channel, raw);
 }
