@@ -36,10 +36,11 @@ double CAppChannelTable::ConvertBlockChannelValue(int channel, const CaseSampleB
     return ::ConvertBlockChannelValue(channel, block);
 }
 
-void CAppChannelTable::ConvertBlockChannelValues(int channel, const CaseSampleBlock* blocks,
-                                                 std::size_t stride, int n, float* out) const {
-    for (int k = 0; k < n; ++k)
-        out[k] = float(::ConvertBlockChannelValue(channel, blocks[std::size_t(k) * stride]));
+void CAppChannelTable::ConvertBlockReadings(int channel, const CaseSampleBlock* blocks, std::size_t stride,
+                                            int place, int n, float* out) const {
+    ConvertEachBlockReading(blocks, stride, place, n, out, [&](const CaseSampleBlock& block) {
+        return ::ConvertBlockChannelValue(channel, block);
+    });
 }
 
 double CAppChannelTable::ConvertRawToValue(int channel, float raw) const {

@@ -104,10 +104,6 @@ private:
                           int count, const ColumnTarget& target) const;
     void ReadColumnsPerCase(const std::string& path, const std::vector<int>& channels, std::int64_t first,
                             int count, const ColumnTarget& target) const;
-    // Engineering values of the reading at place of n blocks spaced stride
-    // blocks apart; a marker stays the marker.
-    void ConvertReadings(int channel, const CaseSampleBlock* blocks, std::size_t stride, int place, int n,
-                         float* out) const;
     int CollectCaseDeletion(const std::string& path, bool status, int first, int last, RangeCut& cut) const;
 
     const OnlineLayout& m_layout;

@@ -33,16 +33,6 @@ int ReadRecords(CRawFile& file, std::int64_t first, int count, std::int64_t size
 
 } // namespace
 
-void CDataFileAccess::ConvertReadings(int channel, const CaseSampleBlock* blocks, std::size_t stride,
-                                      int place, int n, float* out) const {
-    m_channels.ConvertBlockChannelValues(channel, blocks, stride, n, out);
-    for (int k = 0; k < n; ++k) {
-        const float raw = blocks[std::size_t(k) * stride].fValues[place];
-        if (IsSpecialValue(raw))
-            out[k] = raw;
-    }
-}
-
 int CDataFileAccess::ReadColumnsSingle(const std::string& path, const std::vector<int>& channels,
                                        std::int64_t first, int count, const ColumnTarget& target) const {
     CRawFile file;
@@ -60,8 +50,8 @@ int CDataFileAccess::ReadColumnsSingle(const std::string& path, const std::vecto
             const int slot = m_layout.SlotOfChannel(channels[i]);
             float* column = target.out ? target.out[i] + done : scratch.data();
             const int converted = slot >= 0 ? got : 0;
-            ConvertReadings(channels[i], chunk.data() + std::max(slot, 0), std::size_t(cases),
-                            channels[i] % 16, converted, column);
+            m_channels.ConvertBlockReadings(channels[i], chunk.data() + std::max(slot, 0), std::size_t(cases),
+                                            channels[i] % 16, converted, column);
             FillNoValue(column + converted, n - converted);
             if (!target.out)
                 (*target.take)(i, done, column, n);
@@ -108,7 +98,7 @@ void CDataFileAccess::ReadColumnsPerCase(const std::string& path, const std::vec
                         ? m_layout.channelPos[channel] % 16
                         : channel % 16;
                 float* column = target.out ? target.out[i] + done : scratch.data();
-                ConvertReadings(channel, chunk.data(), 1, pos, got, column);
+                m_channels.ConvertBlockReadings(channel, chunk.data(), 1, pos, got, column);
                 FillNoValue(column + got, n - got);
                 if (!target.out)
                     (*target.take)(i, done, column, n);

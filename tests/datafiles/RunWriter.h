@@ -30,11 +30,11 @@ public:
     double ConvertBlockChannelValue(int channel, const CaseSampleBlock& block) const override {
         return ConvertRawToValue(channel, block.fValues[channel % 16]);
     }
-    // The interface's own loop, compiled where the conversion is known.
-    void ConvertBlockChannelValues(int channel, const CaseSampleBlock* blocks, std::size_t stride, int n,
-                                   float* out) const override {
-        for (int k = 0; k < n; ++k)
-            out[k] = float(ConvertBlockChannelValue(channel, blocks[std::size_t(k) * stride]));
+    void ConvertBlockReadings(int channel, const CaseSampleBlock* blocks, std::size_t stride, int place,
+                              int n, float* out) const override {
+        ConvertEachBlockReading(blocks, stride, place, n, out, [&](const CaseSampleBlock& block) {
+            return ConvertBlockChannelValue(channel, block);
+        });
     }
     double ConvertRawToValue(int, float raw) const override { return double(raw) * 0.5; }
     ChannelParamView GetChannelParam(int channel) const override {
