@@ -6,9 +6,14 @@
 // reports how much its peak resident memory grew ("peak_rss_growth_MB"), which stays flat
 // because the export streams the run chunk by chunk.
 // The MATLAB export of the same run into one file (a 1,000,000 x 64 matrix
-// written in pieces through libQVMat32.so) runs against a plain column
-// writer that writes the same doubles channel after channel with fwrite;
-// both report MB/s of values and the export its peak memory growth.
+// written in pieces through libQVMat32.so), from one data file (arg 0) and
+// from one data file per unit (arg 1), runs against the fastest plain
+// program doing the same work: it reads the same files with fread,
+// halves each reading (the bench table's conversion) or makes a stored
+// marker NaN, and writes each channel's piece of samples with fwrite at its
+// place in the column-after-column matrix. The library alone, and a plain
+// writer of the same doubles that reads no run, show what the file writing
+// costs. All report MB/s of values and the export its peak memory growth.
 // QV_BENCH_EXPORT_SAMPLES sets another sample count for a quick run.
 #include "datafiles/ExportSampleData.h"
 #include "datafiles/MatExport.h"
@@ -17,14 +22,17 @@
 
 #include <benchmark/benchmark.h>
 
+#include <bit>
 #include <charconv>
 
 #include <sys/resource.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -40,9 +48,11 @@ std::int64_t SampleCount() {
     return text ? std::max<std::int64_t>(1, std::atoll(text)) : 1000000;
 }
 
-// The run, written once for all benchmarks.
+// The run, written once for all benchmarks: in one data file, or in one a unit.
 struct BenchRun {
-    BenchRun() : spec(dir.Path(), "run", {0, 1, 2, 3}, SampleCount()), writer(spec), layout(writer.Layout()) {
+    explicit BenchRun(bool perUnit)
+        : spec(dir.Path(), "run", {0, 1, 2, 3}, SampleCount(), perUnit), writer(spec),
+          layout(writer.Layout()) {
         writer.Write();
         fs::create_directories(dir.Path() + "/out");
     }
@@ -53,8 +63,12 @@ struct BenchRun {
     testrun::HalfChannelTable table;
 };
 
-BenchRun& Run() {
-    static BenchRun run;
+BenchRun& Run(bool perUnit = false) {
+    if (perUnit) {
+        static BenchRun run(true);
+        return run;
+    }
+    static BenchRun run(false);
     return run;
 }
 
@@ -161,7 +175,7 @@ void BM_PlainLoopSameFormat(benchmark::State& state) {
 BENCHMARK(BM_PlainLoopSameFormat)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 void BM_ExportMatlab(benchmark::State& state) {
-    BenchRun& run = Run();
+    BenchRun& run = Run(state.range(0) == 1);
     ExportContext context = RunContext(run, "mat");
     context.fSamplingFrequency = 100.0f;
     const SaveDataOptions options = AllChannels();
@@ -175,7 +189,73 @@ void BM_ExportMatlab(benchmark::State& state) {
     state.SetBytesProcessed(std::int64_t(state.iterations()) * run.spec.samples * kChannels * 8);
     state.counters["peak_rss_growth_MB"] = double(MaxRssKb() - rssBefore) / 1024.0;
 }
-BENCHMARK(BM_ExportMatlab)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_ExportMatlab)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// The plain conversion of a stored reading: half of it (the bench table's
+// conversion), or NaN for a marker, chosen by a mask rather than a branch.
+double PlainValue(float raw) {
+    const auto bits = std::bit_cast<std::uint32_t>(raw);
+    const auto value = std::bit_cast<std::uint64_t>(double(raw) * 0.5);
+    const std::uint64_t marker =
+        -std::uint64_t((bits == 0x4B000001u) | (bits == 0x4B000002u) | (bits == 0xCB000001u));
+    return std::bit_cast<double>((value & ~marker) | (0x7FF8000000000000ull & marker));
+}
+
+// The plain program: pieces of 16,384 samples of every channel, each read
+// with fread in chunks of 256 KB of blocks (so that a chunk is still in the
+// cache while its 64 channels are taken from it), converted into the piece's
+// columns and written with fwrite at each column's place in the file. The
+// fastest of the plain forms tried: a whole piece read at once and taken
+// channel by channel was 1.2 times slower from one file.
+void BM_PlainRunToColumns(benchmark::State& state) {
+    const bool perUnit = state.range(0) == 1;
+    BenchRun& run = Run(perUnit);
+    const std::int64_t samples = run.spec.samples;
+    const std::int64_t piece = std::min<std::int64_t>(samples, 16384);
+    // A record: one unit's block from a unit's file, all units' from the run's file.
+    const std::size_t record = sizeof(CaseSampleBlock) * (perUnit ? 1 : kUnits);
+    const std::size_t stride = perUnit ? 1 : kUnits;
+    const std::int64_t chunk = std::int64_t((std::size_t(1) << 18) / record);
+    std::vector<std::string> inputs;
+    for (int unit = 0; unit < (perUnit ? kUnits : 1); ++unit)
+        inputs.push_back(perUnit ? MakeCaseDataFileName(run.writer.DataPath(), unit, 0)
+                                 : run.writer.DataPath());
+    std::vector<CaseSampleBlock> blocks(std::size_t(chunk) * kUnits);
+    std::vector<double> values(std::size_t(piece) * kChannels);
+    const std::string output = run.dir.Path() + "/out/plain.bin";
+    for (auto _ : state) {
+        std::vector<std::FILE*> files;
+        for (const std::string& input : inputs)
+            files.push_back(std::fopen(input.c_str(), "rb"));
+        std::FILE* file = std::fopen(output.c_str(), "wb");
+        for (std::int64_t done = 0; done < samples; done += piece) {
+            const std::int64_t rows = std::min(piece, samples - done);
+            for (std::int64_t at = 0; at < rows; at += chunk) {
+                const std::size_t n = std::size_t(std::min(chunk, rows - at));
+                for (std::size_t f = 0; f < files.size(); ++f)
+                    if (std::fread(blocks.data() + f * n, record, n, files[f]) != n)
+                        state.SkipWithError("short run");
+                for (int channel = 0; channel < kChannels; ++channel) {
+                    const CaseSampleBlock* first =
+                        blocks.data() + std::size_t(channel / 16) * (perUnit ? n : 1);
+                    double* column = values.data() + channel * rows + at;
+                    for (std::size_t i = 0; i < n; ++i)
+                        column[i] = PlainValue(first[i * stride].fValues[channel % 16]);
+                }
+            }
+            for (int channel = 0; channel < kChannels; ++channel) {
+                fseeko(file, off_t((channel * samples + done) * 8), SEEK_SET);
+                std::fwrite(values.data() + channel * rows, sizeof(double), std::size_t(rows), file);
+            }
+        }
+        for (std::FILE* input : files)
+            std::fclose(input);
+        std::fclose(file);
+        fs::remove(output);
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * samples * kChannels * 8);
+}
+BENCHMARK(BM_PlainRunToColumns)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 void BM_PlainColumnWriter(benchmark::State& state) {
     BenchRun& run = Run();

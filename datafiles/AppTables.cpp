@@ -36,6 +36,13 @@ double CAppChannelTable::ConvertBlockChannelValue(int channel, const CaseSampleB
     return ::ConvertBlockChannelValue(channel, block);
 }
 
+void CAppChannelTable::ConvertBlockReadings(int channel, const CaseSampleBlock* blocks, std::size_t stride,
+                                            int place, int n, float* out) const {
+    ConvertEachBlockReading(blocks, stride, place, n, out, [&](const CaseSampleBlock& block) {
+        return ::ConvertBlockChannelValue(channel, block);
+    });
+}
+
 double CAppChannelTable::ConvertRawToValue(int channel, float raw) const {
     return ::ConvertRawToValue(channel, raw);
 }

@@ -13,6 +13,8 @@ OnlineLayout OnlineLayoutFromCaseTables(int digitalChannelCount = 0);
 class CAppChannelTable : public IChannelTable {
 public:
     double ConvertBlockChannelValue(int channel, const CaseSampleBlock& block) const override;
+    void ConvertBlockReadings(int channel, const CaseSampleBlock* blocks, std::size_t stride, int place,
+                              int n, float* out) const override;
     double ConvertRawToValue(int channel, float raw) const override;
     ChannelParamView GetChannelParam(int channel) const override;
 };

@@ -9,7 +9,9 @@
 #include "datafiles/OnlineLayout.h"
 #include "datafiles/SampleFileFormat.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -38,6 +40,13 @@ public:
     // blocks is read once for all channels.
     int ReadChannelColumns(const std::string& path, const std::vector<int>& channels, std::int64_t first,
                            int count, float* const* out) const;
+    // Receives n values of channels[index] for the samples from first + offset on.
+    using ColumnChunkSink = std::function<void(std::size_t index, int offset, const float* values, int n)>;
+    // The same values handed over a chunk of each channel at a time, as they
+    // are read: a caller streaming a long range keeps no columns of its own.
+    // The values are the sink's to copy before it returns.
+    int ReadChannelChunks(const std::string& path, const std::vector<int>& channels, std::int64_t first,
+                          int count, const ColumnChunkSink& take) const;
     // One raw frame (nCaseCount blocks) into the caller's buffer.
     int ReadFrame(const std::string& path, int sample, void* frame) const;
     // All sixteen channels of one unit: out[k][j] for sample first + k.
@@ -83,11 +92,18 @@ public:
     int DeleteRunRange(const std::string& dataPath, int first, int last, int& sampleCount) const;
 
 private:
+    // Where the column readers put their values: the caller's columns, or a
+    // sink handed each chunk.
+    struct ColumnTarget {
+        float* const* out;
+        const ColumnChunkSink* take;
+    };
+    int ReadColumns(const std::string& path, const std::vector<int>& channels, std::int64_t first, int count,
+                    const ColumnTarget& target) const;
     int ReadColumnsSingle(const std::string& path, const std::vector<int>& channels, std::int64_t first,
-                          int count, float* const* out) const;
+                          int count, const ColumnTarget& target) const;
     void ReadColumnsPerCase(const std::string& path, const std::vector<int>& channels, std::int64_t first,
-                            int count, float* const* out) const;
-    float BlockValue(int channel, const CaseSampleBlock& block, int place) const;
+                            int count, const ColumnTarget& target) const;
     int CollectCaseDeletion(const std::string& path, bool status, int first, int last, RangeCut& cut) const;
 
     const OnlineLayout& m_layout;

@@ -11,7 +11,9 @@
 #include "platform/MessageBox.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <map>
 #include <memory>
@@ -40,14 +42,22 @@ struct MatLibrary {
     MatFileEndFn end = nullptr;
 };
 
-// A stored marker is no measured value: MATLAB's own "missing" takes its place.
-// The markers lie beyond the overflow limit, so a value within it needs no
-// look at them (the look would be most of the export's own work).
-static_assert(kNotBalanced > kOverflowLimit && kThirdMarker > kOverflowLimit && kNoValue < -kOverflowLimit);
-double MatValue(float value) {
-    if (value >= -kOverflowLimit && value <= kOverflowLimit)
-        return double(value);
-    return IsSpecialValue(value) ? std::numeric_limits<double>::quiet_NaN() : double(value);
+// A stored marker is no measured value: MATLAB's own "missing" takes its
+// place. The markers are told by their bit patterns and the NaN put in by a
+// mask, so that the compiler converts a chunk a vector at a time (a branch,
+// or a float comparison that might trap, keeps it to one value at a time).
+void ToMatValues(const float* values, int n, double* out) {
+    constexpr auto notBalanced = std::bit_cast<std::uint32_t>(kNotBalanced);
+    constexpr auto thirdMarker = std::bit_cast<std::uint32_t>(kThirdMarker);
+    constexpr auto noValue = std::bit_cast<std::uint32_t>(kNoValue);
+    constexpr auto nan = std::bit_cast<std::uint64_t>(std::numeric_limits<double>::quiet_NaN());
+    for (int k = 0; k < n; ++k) {
+        const auto reading = std::bit_cast<std::uint32_t>(values[k]);
+        const auto value = std::bit_cast<std::uint64_t>(double(values[k]));
+        const std::uint64_t marker =
+            -std::uint64_t((reading == notBalanced) | (reading == thirdMarker) | (reading == noValue));
+        out[k] = std::bit_cast<double>((value & ~marker) | (nan & marker));
+    }
 }
 
 class CMatFileWriter {
@@ -91,28 +101,24 @@ bool CMatFileWriter::WritePieces(void* file, const std::vector<int>& channels) {
     const std::size_t n = channels.size();
     const int piece = int(std::clamp<std::size_t>(m_context.nMatPieceValues / std::max<std::size_t>(n, 1), 1,
                                                   std::size_t(std::max(m_count, 1))));
-    std::vector<float> read;
     std::vector<double> values;
     try {
-        read.resize(n * std::size_t(piece));
         values.resize(n * std::size_t(piece));
     } catch (const std::bad_alloc&) {
         return false;
     }
-    std::vector<float*> columns;
-    for (std::size_t k = 0; k < n; ++k)
-        columns.push_back(read.data() + k * std::size_t(piece));
     CDataFileAccess access(m_context.layout, m_context.channels);
     for (int done = 0; done < m_count; done += piece) {
         const int rows = std::min(piece, m_count - done);
+        // Each chunk goes to its channel's column of the piece while it is
+        // still in the cache.
+        const auto take = [&values, rows](std::size_t index, int offset, const float* column, int length) {
+            ToMatValues(column, length, values.data() + index * std::size_t(rows) + std::size_t(offset));
+        };
         // Samples past the run's end read as no value; a run that cannot be
         // read holds none.
-        if (!access.ReadChannelColumns(m_context.dataPath, channels, std::int64_t(m_first) + done, rows,
-                                       columns.data()))
-            std::fill(read.begin(), read.end(), kNoValue);
-        for (std::size_t k = 0; k < n; ++k)
-            std::transform(columns[k], columns[k] + rows,
-                           values.begin() + std::ptrdiff_t(k * std::size_t(rows)), MatValue);
+        if (!access.ReadChannelChunks(m_context.dataPath, channels, std::int64_t(m_first) + done, rows, take))
+            std::fill(values.begin(), values.end(), std::numeric_limits<double>::quiet_NaN());
         if (!m_library.append(file, values.data(), rows))
             return false;
     }

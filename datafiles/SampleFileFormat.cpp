@@ -37,10 +37,6 @@ CaseSampleBlock MakeNoValueBlock(int unit) {
     return block;
 }
 
-int IsSpecialValue(float value) {
-    return Near(value, kNotBalanced) || Near(value, kThirdMarker) || Near(value, kNoValue);
-}
-
 int FormatSpecialValue(int noOverflowText, float value, std::string& text) {
     if (Near(value, kNoValue)) {
         text = "------";

@@ -37,7 +37,15 @@ CaseSampleBlock MakeEmptyBlock();
 // A block of the given unit whose readings are all the no-value marker.
 CaseSampleBlock MakeNoValueBlock(int unit);
 
-int IsSpecialValue(float value);
+// Whether a reading is one of the markers. They lie beyond the overflow
+// limit, so a reading within it is settled by one range test; the readers
+// ask this of every stored value.
+static_assert(kNotBalanced > kOverflowLimit && kThirdMarker > kOverflowLimit && kNoValue < -kOverflowLimit);
+inline int IsSpecialValue(float value) {
+    if (value >= -kOverflowLimit && value <= kOverflowLimit)
+        return 0;
+    return value == kNotBalanced || value == kThirdMarker || value == kNoValue;
+}
 // Sets text for a marker (and for an overflow unless noOverflowText);
 // returns 1 when it set a text, 0 when the caller formats the number.
 int FormatSpecialValue(int noOverflowText, float value, std::string& text);

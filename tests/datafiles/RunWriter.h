@@ -25,10 +25,16 @@ inline float RawValue(int unit, int channel, std::int64_t sample) {
 }
 
 // Converts a reading to half its value; parameters per channel.
-class HalfChannelTable : public IChannelTable {
+class HalfChannelTable final : public IChannelTable {
 public:
     double ConvertBlockChannelValue(int channel, const CaseSampleBlock& block) const override {
         return ConvertRawToValue(channel, block.fValues[channel % 16]);
+    }
+    void ConvertBlockReadings(int channel, const CaseSampleBlock* blocks, std::size_t stride, int place,
+                              int n, float* out) const override {
+        ConvertEachBlockReading(blocks, stride, place, n, out, [&](const CaseSampleBlock& block) {
+            return ConvertBlockChannelValue(channel, block);
+        });
     }
     double ConvertRawToValue(int, float raw) const override { return double(raw) * 0.5; }
     ChannelParamView GetChannelParam(int channel) const override {

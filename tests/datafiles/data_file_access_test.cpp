@@ -106,6 +106,42 @@ TEST_P(BothArrangements, StatusTexts) {
     EXPECT_EQ(CDataFileAccess::ReadStatusField(run.StatusPath(), 8, 5, 6, words), 0);
 }
 
+// The chunked read hands each channel's values once, offset after offset,
+// exactly as the columns reader gives them: across chunk edges, with markers,
+// for a unit not online, a channel of no unit and samples past the end.
+TEST_P(BothArrangements, ChunksHoldWhatTheColumnsHold) {
+    RunWriter run(Spec());
+    run.Write();
+    const OnlineLayout layout = run.Layout();
+    CDataFileAccess access(layout, table);
+    const std::vector<int> channels = {1, 8 * 16 + 15, 5 * 16, 3 * 16, 5000};
+    constexpr int kFirst = 500; // several chunks in either arrangement
+    constexpr int kCount = 4500;
+    std::vector<std::vector<float>> columns(channels.size(), std::vector<float>(kCount, 1.0f));
+    std::vector<float*> out;
+    for (auto& column : columns)
+        out.push_back(column.data());
+    ASSERT_EQ(access.ReadChannelColumns(run.DataPath(), channels, kFirst, kCount, out.data()), 1);
+    std::vector<std::vector<float>> chunks(channels.size());
+    const auto take = [&chunks](std::size_t index, int offset, const float* values, int n) {
+        ASSERT_LT(index, chunks.size());
+        ASSERT_EQ(offset, int(chunks[index].size()));
+        chunks[index].insert(chunks[index].end(), values, values + n);
+    };
+    ASSERT_EQ(access.ReadChannelChunks(run.DataPath(), channels, kFirst, kCount, take), 1);
+    for (std::size_t i = 0; i < channels.size(); ++i) {
+        SCOPED_TRACE(channels[i]);
+        ASSERT_EQ(chunks[i].size(), std::size_t(kCount));
+        EXPECT_EQ(std::memcmp(chunks[i].data(), columns[i].data(), kCount * sizeof(float)), 0);
+    }
+    for (int k = 0; k < kCount; ++k) {
+        const int sample = kFirst + k;
+        ASSERT_EQ(chunks[0][std::size_t(k)], sample < 2100 ? Expected(0, 1, sample) : kNoValue) << sample;
+        ASSERT_EQ(chunks[2][std::size_t(k)], kNoValue) << sample;
+        ASSERT_EQ(chunks[4][std::size_t(k)], kNoValue) << sample;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Arrangement, BothArrangements, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "PerUnit" : "SingleFile"; });
 

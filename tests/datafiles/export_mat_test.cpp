@@ -140,6 +140,42 @@ TEST_F(MatExport, ScipyReadsEveryValueOfFilesWrittenInPieces) {
     }
 }
 
+// Pieces of several chunks of the reader, not aligned with them, from one
+// data file and from per-unit files of which one is shorter: every value
+// lands in its place, a marker and a sample a unit's file lacks as NaN.
+TEST_F(MatExport, PiecesAcrossChunkEdgesInBothArrangements) {
+    constexpr int kFirst = 700;
+    constexpr int kCount = 8000;
+    const std::vector<int> channels = {1, 2 * 16 + 3, 2 * 16 + 15};
+    for (const bool perUnit : {false, true}) {
+        SCOPED_TRACE(perUnit ? "per unit" : "one file");
+        RunSpec spec{dir.Path(), perUnit ? "units" : "single", {0, 2}, 9000, perUnit};
+        spec.overrides[{0, 1500}] = {{1, kNoValue}};
+        spec.overrides[{2, 5249}] = {{3, kNotBalanced}};
+        if (perUnit)
+            spec.unitSamples[2] = 8000;
+        ExportContext& ctx = Context(spec);
+        ctx.nMatPieceValues = 4500 * channels.size();
+        ASSERT_EQ(SaveMatFile(ctx, Options(channels, 1), kFirst, kCount), 1);
+        const MatMatrix data = ReadMatrix(Out("exp.mat"), "data");
+        ASSERT_EQ(data.rows, std::size_t(kCount));
+        ASSERT_EQ(data.columns, channels.size());
+        for (std::size_t k = 0; k < channels.size(); ++k) {
+            const int channel = channels[k];
+            for (int i = 0; i < kCount; ++i) {
+                const int sample = kFirst + i;
+                const bool none = (channel == 1 && sample == 1500) ||
+                                  (channel == 2 * 16 + 3 && sample == 5249) ||
+                                  (perUnit && channel / 16 == 2 && sample >= 8000);
+                const double expected =
+                    none ? std::nan("") : RawValue(channel / 16, channel % 16, sample) * 0.5;
+                ASSERT_PRED2(Same, data.values[k * kCount + std::size_t(i)], expected)
+                    << "channel " << channel << ", sample " << sample;
+            }
+        }
+    }
+}
+
 TEST_F(MatExport, OneFilePerChannelNamedByItsNumberText) {
     ExportContext& ctx = Run();
     chosenTitle = "exp_01-01-03"; // an earlier per-channel file gives its base title
