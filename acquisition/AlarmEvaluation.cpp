@@ -30,33 +30,18 @@ int CAlarmEvaluation::BuildAlarmChannelList() {
     return static_cast<int>(m_Watched.size());
 }
 
-bool CAlarmEvaluation::IsAlarm(const AlarmRecord& record, float v) {
-    const float upper = record.fUpper;
-    const float lower = record.fLower;
-    switch (record.nAlarmType) {
-    case 0:
-        return v >= upper;
-    case 1:
-        return v < lower;
-    case 2:
-        return lower <= v && v < upper;
-    case 3:
-        return v < lower || v >= upper;
-    default:
-        return false;
-    }
-}
-
 bool CAlarmEvaluation::EvaluateAlarms(const float* values, std::vector<AlarmEntry>& alarmList) const {
     if (m_Watched.empty() || !values)
         return false;
     alarmList.clear();
     bool result = false;
     for (const std::int32_t id : m_Watched) {
-        const int slot = g_CaseSlot[id / 16];
+        // Watched ids are valid channel ids: never negative.
+        const auto channel = static_cast<std::uint32_t>(id);
+        const int slot = g_CaseSlot[channel / 16];
         if (slot < 0 || slot >= MAX_CASE_COUNT)
             continue;
-        const int position = slot * 16 + id % 16;
+        const int position = slot * 16 + static_cast<int>(channel % 16);
         if (position >= MAX_CHANNEL_COUNT)
             continue;
         const AlarmRecord& record = g_AlarmTable[id];

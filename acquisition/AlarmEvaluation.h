@@ -49,8 +49,25 @@ public:
     // The run's end: the log is written out and closed.
     void CloseLog();
 
-    // Whether one value raises an alarm under a record's type and limits.
-    static bool IsAlarm(const AlarmRecord& record, float value);
+    // Whether one value raises an alarm under a record's type and limits:
+    // 0 at or over the upper limit, 1 under the lower, 2 inside [lower,
+    // upper), 3 outside it; never for another type or a value not a number.
+    static bool IsAlarm(const AlarmRecord& record, float value) {
+        const float upper = record.fUpper;
+        const float lower = record.fLower;
+        switch (record.nAlarmType) {
+        case 0:
+            return value >= upper;
+        case 1:
+            return value < lower;
+        case 2:
+            return lower <= value && value < upper;
+        case 3:
+            return value < lower || value >= upper;
+        default:
+            return false;
+        }
+    }
 
     // Where the log goes: the project's folder and name, whether the run
     // appends to the current project, and the lock the log is written under.

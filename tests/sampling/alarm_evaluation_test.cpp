@@ -24,6 +24,8 @@
 namespace {
 
 TEST(AlarmEvaluationTest, LimitsOfEachType) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
     struct Case {
         int type;
         float value;
@@ -35,6 +37,8 @@ TEST(AlarmEvaluationTest, LimitsOfEachType) {
         {2, 10.0f, true},   {2, 19.9f, true},     {2, 20.0f, false},     {2, 9.9f, false},
         {3, 9.9f, true},    {3, 20.0f, true},     {3, 10.0f, false},     {3, 15.0f, false},
         {4, 100.0f, false}, {-1, -100.0f, false}, {0, 8388609.0f, true}, // markers compare like any number
+        {0, nan, false},    {1, nan, false},      {2, nan, false},       {3, nan, false},
+        {2, -inf, false},   {3, -inf, true},      {0, inf, true},        {1, -inf, true},
     };
     for (const Case& c : cases) {
         const AlarmRecord record{7, c.type, 1, 20.0f, 10.0f};
