@@ -56,7 +56,8 @@ bool CAlarmEvaluationLog::AddLine(const std::vector<std::int32_t>& watched,
         }
     }
     const std::string& time = NowText();
-    const std::size_t most = time.size() + 3 + watched.size() + alarmList.size() * kMaxCellBytes;
+    // A channel watched twice takes its value twice: the bound is a cell a watched channel.
+    const std::size_t most = time.size() + 3 + watched.size() * (alarmList.empty() ? 1 : kMaxCellBytes);
     if (m_Lines.size() < m_nLineBytes + most)
         m_Lines.resize(std::max(m_Lines.size() * 2, m_nLineBytes + most));
     char* p = m_Lines.data() + m_nLineBytes;

@@ -224,7 +224,7 @@ std::string PrintfLine(const std::vector<std::int32_t>& watched, const std::vect
 
 TEST(AlarmLogLineTest, LinesReadAsPrintfWroteThemForEveryKindOfValue) {
     const ScratchFolder scratch;
-    const std::vector<std::int32_t> watched = {50, 53, 16, 4095};
+    const std::vector<std::int32_t> watched = {50, 53, 16, 4095, 16};
     const auto entry = [](std::int32_t id, float v) { return AlarmEntry{{id, 0, 1, 0.0f, 0.0f}, v}; };
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -268,7 +268,8 @@ TEST(AlarmLogLineTest, LinesReadAsPrintfWroteThemForEveryKindOfValue) {
     const std::string bytes = ReadFile(scratch.File("run.xls"));
     const std::vector<std::string> lines = SplitLines(bytes);
     ASSERT_EQ(lines.size(), sets.size() + 1);
-    EXPECT_EQ(lines[0], platform::Utf8ToGbk("报警时间\t 01-04-03\t 01-04-06\t 01-02-01\t 32-08-16\t"));
+    EXPECT_EQ(lines[0],
+              platform::Utf8ToGbk("报警时间\t 01-04-03\t 01-04-06\t 01-02-01\t 32-08-16\t 01-02-01\t"));
     for (std::size_t i = 0; i < sets.size(); ++i) {
         const std::string& line = lines[i + 1];
         const std::size_t tab = line.find('\t');
