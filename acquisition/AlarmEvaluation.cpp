@@ -1,19 +1,26 @@
 // Alarm evaluation of one converted sample set and the tab-separated alarm log.
 #include "acquisition/AlarmEvaluation.h"
 
+#include "acquisition/AlarmEvaluationLog.h"
 #include "app/CaseTables.h"
-#include "app/ChannelNaming.h"
-#include "app/TimeTexts.h"
 #include "datafiles/SampleFileFormat.h"
-#include "platform/Files.h"
-#include "platform/Text.h"
-#include "platform/Time.h"
 
-#include <cstdio>
-#include <map>
 #include <mutex>
 
+CAlarmEvaluation::CAlarmEvaluation() : m_log(std::make_unique<CAlarmEvaluationLog>()) {}
+
+CAlarmEvaluation::~CAlarmEvaluation() {
+    m_log->Close(m_Watched);
+}
+
+void CAlarmEvaluation::SetLogTarget(const std::string& folder, const std::string& name, bool append,
+                                    platform::CriticalSection* lock) {
+    m_log->SetTarget(folder, name, append, lock, m_Watched);
+}
+
 int CAlarmEvaluation::BuildAlarmChannelList() {
+    // Lines still waiting go out under the header of the list they were made for.
+    m_log->WriteOut(m_Watched);
     m_Watched.clear();
     for (int i = 0; i < g_nChannelCount && i < MAX_CHANNEL_COUNT; ++i) {
         const int id = g_ChannelList[i];
@@ -23,42 +30,25 @@ int CAlarmEvaluation::BuildAlarmChannelList() {
     return static_cast<int>(m_Watched.size());
 }
 
-bool CAlarmEvaluation::IsAlarm(const AlarmRecord& record, float v) {
-    const float upper = record.fUpper;
-    const float lower = record.fLower;
-    switch (record.nAlarmType) {
-    case 0:
-        return v >= upper;
-    case 1:
-        return v < lower;
-    case 2:
-        return lower <= v && v < upper;
-    case 3:
-        return v < lower || v >= upper;
-    default:
-        return false;
-    }
-}
-
 bool CAlarmEvaluation::EvaluateAlarms(const float* values, std::vector<AlarmEntry>& alarmList) const {
     if (m_Watched.empty() || !values)
         return false;
     alarmList.clear();
     bool result = false;
     for (const std::int32_t id : m_Watched) {
-        const int unit = id / 16;
-        const int slot = g_CaseSlot[unit];
+        // Watched ids are valid channel ids: never negative.
+        const auto channel = static_cast<std::uint32_t>(id);
+        const int slot = g_CaseSlot[channel / 16];
         if (slot < 0 || slot >= MAX_CASE_COUNT)
             continue;
-        const int position = slot * 16 + id % 16;
+        const int position = slot * 16 + static_cast<int>(channel % 16);
         if (position >= MAX_CHANNEL_COUNT)
             continue;
-        const AlarmRecord record = g_AlarmTable[id];
+        const AlarmRecord& record = g_AlarmTable[id];
         const float v = values[position];
-        // A channel not balanced or without a value has no level to compare.
-        if (IsSpecialValue(v))
-            continue;
-        if (IsAlarm(record, v)) {
+        // A channel not balanced or without a value has no level to compare
+        // (asked only of a value that would raise an alarm: most do not).
+        if (IsAlarm(record, v) && !IsSpecialValue(v)) {
             alarmList.push_back({record, v});
             result = true;
         }
@@ -67,6 +57,12 @@ bool CAlarmEvaluation::EvaluateAlarms(const float* values, std::vector<AlarmEntr
 }
 
 int CAlarmEvaluation::OnAlarmCheck(const float* values) {
+    const int result = CheckBatchSet(values);
+    WriteLog();
+    return result;
+}
+
+int CAlarmEvaluation::CheckBatchSet(const float* values) {
     if (!values)
         return 0;
     bool result = false;
@@ -82,42 +78,13 @@ int CAlarmEvaluation::OnAlarmCheck(const float* values) {
 }
 
 int CAlarmEvaluation::ExportAlarmList(const std::vector<AlarmEntry>& alarmList) {
-    if (m_strFolder.empty() || m_strName.empty() || m_Watched.empty())
-        return 0;
-    const std::string path = m_strFolder + "/" + m_strName + ".xls";
-    platform::CriticalSection none;
-    std::lock_guard<platform::CriticalSection> lock(m_pLock ? *m_pLock : none);
-    std::map<std::int32_t, float> alarmValue;
-    for (const AlarmEntry& entry : alarmList)
-        alarmValue[entry.record.nChannelId] = entry.fValue;
+    return m_log->AddLine(m_Watched, alarmList) ? 1 : 0;
+}
 
-    std::string text;
-    const bool fresh = !m_bAppend || !platform::FileExists(path);
-    if (fresh) {
-        text = "报警时间\t";
-        for (const std::int32_t id : m_Watched)
-            text += " " + FormatChannelName(id) + "\t";
-        text += "\r\n";
-    }
-    text += FormatOleDateTime(platform::NowOleDate()) + "\t";
-    char cell[64];
-    for (const std::int32_t id : m_Watched) {
-        const auto it = alarmValue.find(id);
-        if (it != alarmValue.end()) {
-            std::snprintf(cell, sizeof cell, "%.3f\t", static_cast<double>(it->second));
-            text += cell;
-        } else {
-            text += "\t";
-        }
-    }
-    text += "\r\n";
-    std::FILE* file = std::fopen(path.c_str(), fresh ? "wb" : "ab");
-    if (!file)
-        return 0;
-    const std::string bytes = platform::Utf8ToGbk(text);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    std::fclose(file);
-    // Later sets of the same run add their lines under this header.
-    m_bAppend = true;
-    return written ? 1 : 0;
+void CAlarmEvaluation::WriteLog() {
+    m_log->WriteOut(m_Watched);
+}
+
+void CAlarmEvaluation::CloseLog() {
+    m_log->Close(m_Watched);
 }

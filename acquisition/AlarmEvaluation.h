@@ -6,6 +6,7 @@
 #include "platform/Sync.h"
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -19,32 +20,59 @@ struct AlarmEntry {
 #pragma pack(pop)
 static_assert(sizeof(AlarmEntry) == 24, "an alarm entry is five record words and a float");
 
+class CAlarmEvaluationLog;
+
 class CAlarmEvaluation {
 public:
+    CAlarmEvaluation();
+    // Writes out what the log still holds.
+    ~CAlarmEvaluation();
+
     // Watched channels of the online channel list: present and alarm on.
     int BuildAlarmChannelList();
     // values: frame-ordered converted values. False (list untouched) when
     // nothing is watched.
     bool EvaluateAlarms(const float* values, std::vector<AlarmEntry>& alarmList) const;
     // Handler of the alarm check: evaluates, keeps the state and logs an
-    // alarm; 0 for a null value array. One thread at a time evaluates (the
-    // thread that processes the run's sets); any thread reads the result.
+    // alarm, whose line is in the file on return; 0 for a null value array.
+    // One thread at a time evaluates (the thread that processes the run's
+    // sets); any thread reads the result.
     int OnAlarmCheck(const float* values);
-    // Appends the log line of the current alarm list; 1 when written.
+    // The same for a set of a batch: the line waits for WriteLog, which the
+    // batch's end calls.
+    int CheckBatchSet(const float* values);
+    // Adds the log line of an alarm list; 1 when the project has a log
+    // (a project path and a watched channel).
     int ExportAlarmList(const std::vector<AlarmEntry>& alarmList);
+    // Puts the lines that wait in the log file.
+    void WriteLog();
+    // The run's end: the log is written out and closed.
+    void CloseLog();
 
-    // Whether one value raises an alarm under a record's type and limits.
-    static bool IsAlarm(const AlarmRecord& record, float value);
+    // Whether one value raises an alarm under a record's type and limits:
+    // 0 at or over the upper limit, 1 under the lower, 2 inside [lower,
+    // upper), 3 outside it; never for another type or a value not a number.
+    static bool IsAlarm(const AlarmRecord& record, float value) {
+        const float upper = record.fUpper;
+        const float lower = record.fLower;
+        switch (record.nAlarmType) {
+        case 0:
+            return value >= upper;
+        case 1:
+            return value < lower;
+        case 2:
+            return lower <= value && value < upper;
+        case 3:
+            return value < lower || value >= upper;
+        default:
+            return false;
+        }
+    }
 
     // Where the log goes: the project's folder and name, whether the run
     // appends to the current project, and the lock the log is written under.
     void SetLogTarget(const std::string& folder, const std::string& name, bool append,
-                      platform::CriticalSection* lock) {
-        m_strFolder = folder;
-        m_strName = name;
-        m_bAppend = append;
-        m_pLock = lock;
-    }
+                      platform::CriticalSection* lock);
 
     const std::vector<std::int32_t>& GetWatchedChannels() const { return m_Watched; }
     // The channels in alarm and the state of the last evaluated set.
@@ -62,8 +90,5 @@ private:
     std::vector<std::int32_t> m_Watched;
     std::vector<AlarmEntry> m_AlarmList;
     bool m_bAlarmState = false;
-    std::string m_strFolder;
-    std::string m_strName;
-    bool m_bAppend = false;
-    platform::CriticalSection* m_pLock = nullptr;
+    std::unique_ptr<CAlarmEvaluationLog> m_log;
 };

@@ -391,7 +391,7 @@ bool CSamplingControl::ProcessBatchSets(int n, CaseSampleBlock* const* perUnit) 
         if (m_pHost->IsForwardingOn())
             m_pHost->QueueForwardValues(m_LiveValues.data(), g_nCaseCount);
         EvaluateVirtualChannels(m_LiveVirtual);
-        m_alarms.OnAlarmCheck(m_LiveValues.data());
+        m_alarms.CheckBatchSet(m_LiveValues.data());
         if (m_bSaveRealtimeData && m_bTriggerArmed) {
             // The case driver writes the blocks; the frame counts them.
             StampStatusRecord();
@@ -410,6 +410,8 @@ bool CSamplingControl::ProcessBatchSets(int n, CaseSampleBlock* const* perUnit) 
                 m_liveSets.PushSpectrum(TakeFftBlock());
         }
     }
+    // The batch's alarm lines are in the log before the next batch comes.
+    m_alarms.WriteLog();
     int from = 0, to = 0;
     if (!m_BatchShown.empty() &&
         BatchRows(firstAnnounced, m_AnnounceCounters[0], settings.nAnalysisBlockSize, from, to)) {

@@ -300,6 +300,7 @@ void CSamplingControl::OnSampleComplete() {
         platform::SendMessage(m_hFrame, kCloseSampleFiles, 0, 0);
     CloseDigitalDataFile();
     CloseVirtualChannels();
+    m_alarms.CloseLog();
     EnsureSampleDataFiles();
     PadPerUnitFiles();
     CompleteVirtualChannelFiles();
