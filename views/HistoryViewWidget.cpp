@@ -274,15 +274,17 @@ void CHistoryViewWidget::DrawNewPoints(int first, int last) {
     if (m_nUndrawnFrom < 0)
         m_nUndrawnFrom = std::max(drawnUpTo, 0);
     m_nUndrawnTo = std::max(to, 0);
+    QRect changed;
     for (int b = 0; b < bands; ++b) {
         const HistoryBand& band = m.m_Bands[std::size_t(b)];
         if (band.nChannel < 0)
             continue;
         const int fromX = band.series.IndexToX(std::max(drawnUpTo, 0)) - 1;
         const int toX = band.series.IndexToX(std::max(to, 0)) + 1;
-        m_repaint.Request(
-            QRect(fromX - 4, band.rcBand.top, toX - fromX + 8, band.rcBand.bottom - band.rcBand.top + 1));
+        changed |=
+            QRect(fromX - 4, band.rcBand.top, toX - fromX + 8, band.rcBand.bottom - band.rcBand.top + 1);
     }
+    m_repaint.Request(changed);
 }
 
 void CHistoryViewWidget::DrawUndrawnPoints() {

@@ -9,7 +9,8 @@ CLiveRepaint::CLiveRepaint(QWidget* widget) : m_pWidget(widget) {
 }
 
 void CLiveRepaint::Request(const QRect& area) {
-    m_pending += area;
+    if (!m_bAll)
+        m_pending += area;
     Schedule();
 }
 
