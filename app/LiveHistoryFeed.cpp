@@ -19,20 +19,18 @@ void CLiveHistoryFeed::Reset(int blockSize, int channelCount, const std::vector<
         m_nKeep = 1;
     m_nWindow = m_nBlock - m_nKeep;
     m_Buffers.assign(static_cast<std::size_t>(channelCount > 0 ? channelCount : 0), {});
+    m_Pointers.assign(m_Buffers.size(), nullptr);
     m_Kept.clear();
-    for (int channel : kept) {
-        if (channel >= 0 && channel < GetChannelCount() && m_Buffers[std::size_t(channel)].empty()) {
-            // A slot no sample has reached holds no value.
-            m_Buffers[std::size_t(channel)].assign(static_cast<std::size_t>(m_nBlock), kNoValue);
-            m_Kept.push_back(channel);
-        }
-    }
+    for (int channel : kept)
+        Keep(channel);
 }
 
 void CLiveHistoryFeed::Keep(int channel) {
     if (channel < 0 || channel >= GetChannelCount() || !m_Buffers[std::size_t(channel)].empty())
         return;
+    // A slot no sample has reached holds no value.
     m_Buffers[std::size_t(channel)].assign(static_cast<std::size_t>(m_nBlock), kNoValue);
+    m_Pointers[std::size_t(channel)] = m_Buffers[std::size_t(channel)].data();
     m_Kept.push_back(channel);
 }
 

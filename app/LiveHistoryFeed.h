@@ -38,6 +38,8 @@ public:
     const float* GetBuffer(int channel) const {
         return m_Buffers[channel].empty() ? nullptr : m_Buffers[channel].data();
     }
+    // Every channel's buffer as GetBuffer gives it, for the views to copy from.
+    const float* const* GetBuffers() const { return m_Pointers.data(); }
     int GetBlock() const { return m_nBlock; }
     int GetChannelCount() const { return int(m_Buffers.size()); }
     int GetKeep() const { return m_nKeep; }
@@ -51,5 +53,6 @@ private:
     int m_nKeep = 0;                           // K = trunc(B × 0.75) − 1
     int m_nWindow = 0;                         // W = B − K
     std::vector<std::vector<float>> m_Buffers; // empty for a channel not kept
+    std::vector<const float*> m_Pointers;      // their data, null for a channel not kept
     std::vector<int> m_Kept;
 };

@@ -19,6 +19,7 @@
 #include <QDialog>
 #include <QFontMetrics>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -27,6 +28,10 @@
 #include <utility>
 
 namespace {
+
+// A cell's name reaches 15 pixels into the next cell and its texts'
+// descents a few below it: a cell this much larger holds all it draws.
+constexpr int kCellReach = 20;
 
 using Registry = ViewRegistry<CBarViewWidget>;
 
@@ -299,16 +304,25 @@ void CBarViewWidget::UpdateScrollBars() {
     verticalScrollBar()->setPageStep(viewport()->height());
 }
 
-void CBarViewWidget::Paint(QPainter& painter, const BarLayout& layout) {
+void CBarViewWidget::Paint(QPainter& painter, const BarLayout& layout, const QRect& area, QPoint origin) {
     const BarColours& c = m_model.m_Colours;
     const TableWorld& table = m_world.table;
-    painter.fillRect(QRect(0, 0, layout.width, layout.height), ToQColor(c.viewBack));
+    painter.fillRect((QRect(0, 0, layout.width, layout.height) & area).translated(-origin),
+                     ToQColor(c.viewBack));
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(16);
     font.setWeight(QFont::Normal);
     painter.setFont(font);
     for (int i = 0; i < m_model.BarCount(); ++i) {
-        const BarRect r = m_model.BarOf(i, layout.width);
+        BarRect r = m_model.BarOf(i, layout.width);
+        const QRect cell(r.left - 40 - kCellReach, r.top - 25 - kCellReach,
+                         CBarViewModel::kCellWidth + 2 * kCellReach,
+                         CBarViewModel::kCellHeight + 2 * kCellReach);
+        // Thousands of bars, of which a window shows a few dozen.
+        if (!cell.intersects(area))
+            continue;
+        r.left -= origin.x(), r.right -= origin.x();
+        r.top -= origin.y(), r.bottom -= origin.y();
         const QRect bar(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
         painter.setPen(QPen(ToQColor(c.frame), 1));
         painter.setBrush(ToQColor(c.barBack));
@@ -382,23 +396,32 @@ QImage CBarViewWidget::RenderImage() {
     const BarLayout layout = CurrentLayout();
     QImage image(std::max(layout.width, 1), std::max(layout.height, 1), QImage::Format_RGB32);
     QPainter painter(&image);
-    Paint(painter, layout);
+    Paint(painter, layout, image.rect(), QPoint(0, 0));
     return image;
 }
 
-void CBarViewWidget::paintEvent(QPaintEvent*) {
+void CBarViewWidget::paintEvent(QPaintEvent* event) {
     // A window without area has nothing to show.
     if (viewport()->width() <= 0 || viewport()->height() <= 0)
         return;
     const BarLayout layout = CurrentLayout();
-    QPixmap picture(std::max(layout.width, 1), std::max(layout.height, 1));
+    // Only the cells the window shows are painted, onto a picture large
+    // enough to hold them whole: an outline cut at a picture's edge would
+    // differ from the saved picture's by a pixel.
+    const QRect shown =
+        event->rect().translated(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const int reachX = CBarViewModel::kCellWidth + 2 * kCellReach;
+    const int reachY = CBarViewModel::kCellHeight + 2 * kCellReach;
+    const QRect cover = shown.adjusted(-reachX, -reachY, reachX, reachY);
+    QPixmap picture(cover.size());
+    picture.fill(ToQColor(m_model.m_Colours.viewBack));
     {
         QPainter painter(&picture);
-        Paint(painter, layout);
+        Paint(painter, layout, shown, cover.topLeft());
     }
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), ToQColor(m_model.m_Colours.viewBack));
-    painter.drawPixmap(-horizontalScrollBar()->value(), -verticalScrollBar()->value(), picture);
+    painter.drawPixmap(event->rect().topLeft(), picture,
+                       QRect(shown.topLeft() - cover.topLeft(), shown.size()));
 }
 
 void CBarViewWidget::resizeEvent(QResizeEvent* event) {

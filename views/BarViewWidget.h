@@ -89,7 +89,10 @@ protected:
 private:
     explicit CBarViewWidget(QWidget* parent);
     void UpdateScrollBars();
-    void Paint(QPainter& painter, const BarLayout& layout);
+    // Paints the cells that reach into area (in layout coordinates), with
+    // the layout's point origin at the painter's (0, 0): the picture there
+    // is the whole layout's.
+    void Paint(QPainter& painter, const BarLayout& layout, const QRect& area, QPoint origin);
 
     CBarViewModel m_model;
     BarWorld m_world;

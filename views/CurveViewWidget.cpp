@@ -210,7 +210,10 @@ int CCurveViewWidget::AppendRealTimeData(int kind, int count, const float* sampl
 
 void CCurveViewWidget::Invalidate() {
     m_bCacheDirty = true;
-    update();
+    if (m_bLive)
+        m_repaint.RequestAll();
+    else
+        update();
 }
 
 void CCurveViewWidget::DrawNewPoints(int first, int last) {
@@ -232,8 +235,8 @@ void CCurveViewWidget::DrawNewPoints(int first, int last) {
         for (int c = 0; c < int(m.m_Curves.size()); ++c)
             PaintTimeSegment(painter, c, fromX, toX);
     }
-    update(QRect(fromX - 4, m.GetPlotRect().top, toX - fromX + 8,
-                 m.GetPlotRect().bottom - m.GetPlotRect().top + 1));
+    m_repaint.Request(QRect(fromX - 4, m.GetPlotRect().top, toX - fromX + 8,
+                            m.GetPlotRect().bottom - m.GetPlotRect().top + 1));
 }
 
 void CCurveViewWidget::PrepareForSampling(int pageWidth) {

@@ -11,6 +11,7 @@
 #include "views/CurvePeaks.h"
 #include "views/CurveViewModel.h"
 #include "views/CurveWorld.h"
+#include "views/LiveRepaint.h"
 #include "views/PageSetupValues.h"
 #include "views/TableSaveTypes.h"
 
@@ -288,6 +289,8 @@ private:
     QPoint m_bandStart, m_bandEnd;
     bool m_bBand = false;
     bool m_bLive = false;
+    // A live run repaints in steps, never after every set.
+    CLiveRepaint m_repaint{this};
     PeakList m_peaks;
     const ExportContext* m_pExportContext = nullptr;
     CCurveBookmarks m_bookmarks;

@@ -238,7 +238,10 @@ void CHistoryViewWidget::SetLiveSpan(int span) {
 
 void CHistoryViewWidget::Invalidate() {
     m_bCacheDirty = true;
-    update();
+    if (m_bLive)
+        m_repaint.RequestAll();
+    else
+        update();
 }
 
 void CHistoryViewWidget::DrawNewPoints(int first, int last) {
@@ -265,23 +268,43 @@ void CHistoryViewWidget::DrawNewPoints(int first, int last) {
         Invalidate();
         return;
     }
-    // The new stretch goes onto the cached picture, band by band: from the
-    // last point drawn, whose line leads to the first new one.
-    QPainter painter(&m_cache);
-    const CGraphDisplayOptions& o = m.m_Options;
-    painter.setPen(PenFromStyle(o.m_PenStyle_Line[0], o.m_PenWidth_Line[0], o.m_Line[0]));
+    // The new stretch goes onto the cached picture at the next paint, from
+    // the last point drawn, whose line leads to the first new one: a step
+    // of a live run paints its sets' points at once.
+    if (m_nUndrawnFrom < 0)
+        m_nUndrawnFrom = std::max(drawnUpTo, 0);
+    m_nUndrawnTo = std::max(to, 0);
+    QRect changed;
     for (int b = 0; b < bands; ++b) {
         const HistoryBand& band = m.m_Bands[std::size_t(b)];
         if (band.nChannel < 0)
             continue;
         const int fromX = band.series.IndexToX(std::max(drawnUpTo, 0)) - 1;
         const int toX = band.series.IndexToX(std::max(to, 0)) + 1;
+        changed |=
+            QRect(fromX - 4, band.rcBand.top, toX - fromX + 8, band.rcBand.bottom - band.rcBand.top + 1);
+    }
+    m_repaint.Request(changed);
+}
+
+void CHistoryViewWidget::DrawUndrawnPoints() {
+    if (m_nUndrawnFrom < 0)
+        return;
+    const CHistoryViewModel& m = m_model;
+    QPainter painter(&m_cache);
+    const CGraphDisplayOptions& o = m.m_Options;
+    painter.setPen(PenFromStyle(o.m_PenStyle_Line[0], o.m_PenWidth_Line[0], o.m_Line[0]));
+    for (int b = 0; b < std::clamp(m.m_nBandsPerPage, 1, CHistoryViewModel::kMaxBands); ++b) {
+        const HistoryBand& band = m.m_Bands[std::size_t(b)];
+        if (band.nChannel < 0)
+            continue;
         painter.save();
         painter.setClipRect(ToQRect(band.series.m_rcPlot));
-        PaintEnvelope(painter, m_envelopes[std::size_t(b)], band.series, fromX, toX);
+        PaintEnvelope(painter, m_envelopes[std::size_t(b)], band.series,
+                      band.series.IndexToX(m_nUndrawnFrom) - 1, band.series.IndexToX(m_nUndrawnTo) + 1);
         painter.restore();
-        update(QRect(fromX - 4, band.rcBand.top, toX - fromX + 8, band.rcBand.bottom - band.rcBand.top + 1));
     }
+    m_nUndrawnFrom = m_nUndrawnTo = -1;
 }
 
 // ---------------------------------------------------------------- commands
@@ -637,6 +660,7 @@ void CHistoryViewWidget::RebuildCache() {
     if (m_model.CurvesShown())
         PaintCurves(painter);
     m_bCacheDirty = false;
+    m_nUndrawnFrom = m_nUndrawnTo = -1;
 }
 
 void CHistoryViewWidget::paintEvent(QPaintEvent*) {
@@ -645,6 +669,8 @@ void CHistoryViewWidget::paintEvent(QPaintEvent*) {
         return;
     if (m_bCacheDirty || m_cache.size() != size())
         RebuildCache();
+    else
+        DrawUndrawnPoints();
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_cache);
     PaintCursors(painter);

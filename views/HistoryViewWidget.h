@@ -9,6 +9,7 @@
 #include "views/CurveViewWidget.h"
 #include "views/CurveWorld.h"
 #include "views/HistoryViewModel.h"
+#include "views/LiveRepaint.h"
 #include "views/PageSetupValues.h"
 #include "views/TableSaveTypes.h"
 
@@ -150,6 +151,8 @@ private:
     void PaintBands(QPainter& painter);
     void PaintCurves(QPainter& painter);
     void PaintCursors(QPainter& painter);
+    // The points received since the cached picture was last painted go onto it.
+    void DrawUndrawnPoints();
     void AfterCursorMove();
     void SendInfoRows();
     void AfterChange(bool reload);
@@ -162,7 +165,11 @@ private:
     bool m_bEnvelopesDirty = true;
     QPixmap m_cache;
     bool m_bCacheDirty = true;
+    int m_nUndrawnFrom = -1; // points not on the cached picture yet, -1 for none
+    int m_nUndrawnTo = -1;
     bool m_bLive = false;
+    // A live run repaints in steps, never after every set.
+    CLiveRepaint m_repaint{this};
     QScrollBar* m_pScroll;
     SaveDataOptions m_exportOptions;
     const ExportContext* m_pExportContext = nullptr;

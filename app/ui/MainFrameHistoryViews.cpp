@@ -106,12 +106,9 @@ void CMainFrame::FeedHistoryViews(const std::int32_t* counters) {
     const CLiveHistoryFeed::Step step = feed.Feed(a, s, latest);
     if (step.nPoints <= 0)
         return;
-    std::vector<const float*> buffers(std::size_t(places), nullptr);
-    for (int p : shown)
-        buffers[std::size_t(p)] = feed.GetBuffer(p);
     for (CHistoryViewWidget* view : views) {
         // Only the points written by this sample are copied, all after a squeeze.
-        view->ReceiveData(2, step.nPoints, nullptr, buffers.data(), step.nCopyFrom);
+        view->ReceiveData(2, step.nPoints, nullptr, feed.GetBuffers(), step.nCopyFrom);
         view->SetLiveSpan(step.nAxisEnd);
         if (step.bRepaintErase || step.bRepaintNoErase)
             view->Invalidate();

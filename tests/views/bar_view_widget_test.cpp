@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -145,6 +146,24 @@ TEST_P(BarViewWidgetTest, ValueTextsStayInTheirCellAndTheScaleIsNumbered) {
     EXPECT_GT(nowPixels, 20);
     EXPECT_GT(maxPixels, 20);
     EXPECT_GT(scalePixels, 30);
+}
+
+// A window scrolled into the middle of the bars shows that part of the
+// whole picture, cut through cells at every edge.
+TEST_P(BarViewWidgetTest, ScrolledWindowShowsItsPartOfTheWholePicture) {
+    view->RefreshWorld();
+    ASSERT_TRUE(view->LoadBatchData(kSample));
+    ASSERT_TRUE(view->RefreshValues(1));
+    view->show();
+    const QImage whole = view->RenderImage();
+    for (const QPoint scrolled : {QPoint(0, 0), QPoint(75, 140), QPoint(207, 333)}) {
+        ASSERT_LE(scrolled.x(), view->horizontalScrollBar()->maximum());
+        ASSERT_LE(scrolled.y(), view->verticalScrollBar()->maximum());
+        view->horizontalScrollBar()->setValue(scrolled.x());
+        view->verticalScrollBar()->setValue(scrolled.y());
+        const QImage shown = view->viewport()->grab().toImage().convertToFormat(whole.format());
+        EXPECT_EQ(shown, whole.copy(QRect(scrolled, shown.size()))) << scrolled.x() << "," << scrolled.y();
+    }
 }
 
 TEST_P(BarViewWidgetTest, SheetAndChannelChoiceFromTheContextMenu) {
