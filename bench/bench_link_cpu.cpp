@@ -8,7 +8,8 @@
 //
 // "cpu_cores" is CPU seconds a second of the run, "sets_per_second" the sets
 // delivered, "switches_per_second" the context switches of all the program's
-// threads (each a wake-up of a waiting thread or a thread put off the core).
+// threads (each a wake-up of a waiting thread or a thread put off the core),
+// "skipped_sets" the sets a full case queue kept from live processing.
 #include "SimulatedCases.h"
 
 #include "acquisition/CaseProgramHost.h"
@@ -115,9 +116,11 @@ void BM_LinkPathCpu(benchmark::State& state) {
         switches += after.switches - before.switches;
         sets += owner.sets.load() - setsBefore;
     }
+    const auto skipped = static_cast<double>(comm->GetSkippedSets());
     comm->StopSampling();
     comm->GetDriver().StopProcessingThread();
     finish();
+    state.counters["skipped_sets"] = skipped;
     if (wall > 0) {
         state.counters["cpu_cores"] = cpu / wall;
         state.counters["sets_per_second"] = static_cast<double>(sets) / wall;
