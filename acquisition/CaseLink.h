@@ -58,12 +58,14 @@ public:
     // buffer.
     static constexpr int kReceiveBatchBytes = 32768;
     // The per-case files take the batches gathered over about this long (or
-    // this many bytes of a unit's data file) in one write a file, all the
-    // case's unit files one after the other, and what is left when they
-    // close: a file takes two writes a second at any rate, and a killed run
-    // loses at most this much.
+    // this many bytes of a unit's data file, 0.19 s at 5,000 samples a
+    // second) in one write a file, all the case's unit files one after the
+    // other, and what is left when they close: a file takes two writes a
+    // second at low rates and five at 5,000 samples a second, and a killed
+    // run loses at most this much. Larger pieces hold a link's reading up
+    // for longer when the disk is slow to take them.
     static constexpr double kFileBatchSeconds = 0.5;
-    static constexpr std::size_t kFileBatchBytes = 256 * 1024;
+    static constexpr std::size_t kFileBatchBytes = 64 * 1024;
     // One module's sample in the stream: its header and 16 values of 3 bytes.
     static constexpr int kUnitSize = 56;
     static constexpr int kMaxModules = 512; // system module index = case x 8 + slot

@@ -334,9 +334,11 @@ void CCaseLink::DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSl
         }
     }
     if (mode == 2 || mode == 7) {
+        // Queued first: a write that the disk is slow to take holds up this
+        // link's next batch, not this one.
+        QueueSampleBlocks(perSlot, samples);
         if (m_bOptionFlag && m_bDataSaving.load())
             StoreBatch(perSlot, samples);
-        QueueSampleBlocks(perSlot, samples);
     } else if (mode == 3) {
         QueueSampleBlocks(perSlot, samples);
     }
