@@ -223,31 +223,6 @@ int CCaseLink::ReceiveAll() {
     }
 }
 
-int CCaseLink::ReceiveWhileReceiving() {
-    MakeBuffers();
-    int n = -1;
-    while (m_bReceiving.load()) {
-        // Read straight behind the held bytes: the receive does not wait, so
-        // the reply's lock is held only while the waiting bytes are copied.
-        std::unique_lock<std::mutex> lock(m_hMutex);
-        const int room = kBufferSize - m_nReplyBytes;
-        if (room <= 0)
-            break; // the rest waits in the socket for the next round
-        n = m_socket.Receive(m_reply.data() + m_nReplyBytes, static_cast<std::size_t>(room), 0);
-        if (n <= 0) {
-            if (n == 0 || n == platform::kSocketError)
-                m_bPeerClosed = true; // closed, or reset
-            break;
-        }
-        m_nReplyBytes += n;
-        m_nTotalBytes += n;
-        lock.unlock();
-        if (n < room)
-            break; // the socket held no more: what comes next waits for the next round
-    }
-    return n;
-}
-
 void CCaseLink::Drain() {
     MakeBuffers();
     int n = 0;
@@ -612,6 +587,7 @@ void CCaseLink::TakeRunFrom(CCaseLink& old) {
     old.ProcessRawQueue();
     old.ProcessFrameQueue();
     std::scoped_lock lock(m_csDispatch, old.m_csDispatch);
+    old.WriteGatheredLocked(); // before the gap this link's samples follow
     m_files = std::move(old.m_files);
     old.m_files.clear();
     m_dLastStoredTime = old.m_dLastStoredTime;
@@ -745,6 +721,14 @@ int CCaseLink::SendSampleStartCmd(int firstStart) {
     return 1;
 }
 
+int CCaseLink::BatchBytes() const {
+    const double bytesPerSecond = static_cast<double>(m_fHardwareRate) * std::max(1, m_nModules) * kUnitSize;
+    if (!(bytesPerSecond > 0.0))
+        return 1;
+    return static_cast<int>(
+        std::clamp(bytesPerSecond * kBatchPauseMs / 1000.0, 1.0, static_cast<double>(kMaxLowWaterBytes)));
+}
+
 int CCaseLink::ReceivePauseMs() const {
     const double bytesPerSecond = static_cast<double>(m_fHardwareRate) * std::max(1, m_nModules) * kUnitSize;
     if (!(bytesPerSecond > 0.0))
@@ -754,12 +738,21 @@ int CCaseLink::ReceivePauseMs() const {
 }
 
 void CCaseLink::ReceiveLoop() {
-    // The loop sleeps in the kernel until bytes come, the silence limit is
-    // reached or the run ends; after a read it pauses so that the next read
-    // takes what the case sent meanwhile.
+    // The loop sleeps in the kernel until bytes come (while the stream flows,
+    // until a batch's bytes wait: the socket's low-water mark), the silence
+    // limit is reached or the run ends; while the stream flows it reads at
+    // least every one and a half kBatchPauseMs, so that a tail below the mark
+    // waits no longer. What it reads it parses at once.
     using Clock = std::chrono::steady_clock;
     const auto elapsedMs = [](Clock::time_point from) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - from).count();
+    };
+    // The mark is a batch while the stream flows, and a byte otherwise, so
+    // that a quiet case's first bytes are read as they come.
+    bool lowWater = false;
+    const auto markBatches = [&](bool on) {
+        if (on != lowWater && m_socket.SetReceiveLowWater(on ? BatchBytes() : 1))
+            lowWater = on;
     };
     bool dropped = false;
     bool stopSeen = false;
@@ -773,6 +766,7 @@ void CCaseLink::ReceiveLoop() {
             // Woken by the stop as it went out: the quiet is counted from now.
             stopSeen = true;
             stopSeenAt = Clock::now();
+            markBatches(false); // the stream's tail is read as it comes
         }
         if (stopSeen && dropped)
             m_bStreamEnded = true; // a closed connection brings nothing more
@@ -780,13 +774,16 @@ void CCaseLink::ReceiveLoop() {
         // Until the silence limit while the link counts as live; once it
         // does not, only bytes or the end of the run can change anything.
         constexpr long long kNoLimit = -1;
+        const auto within = [](long long wait, long long limit) {
+            return wait == kNoLimit ? limit : std::min(wait, limit);
+        };
         long long waitMs = m_bAlive.load()
                                ? std::max<long long>(m_nSilenceLimitMs.load() - elapsedMs(lastData), 0)
                                : kNoLimit;
-        if (stopSeen && !m_bStreamEnded.load()) {
-            const long long quietLeft = std::max<long long>(kStreamEndQuietMs - elapsedMs(quietFrom), 0);
-            waitMs = waitMs == kNoLimit ? quietLeft : std::min(waitMs, quietLeft);
-        }
+        if (stopSeen && !m_bStreamEnded.load())
+            waitMs = within(waitMs, std::max<long long>(kStreamEndQuietMs - elapsedMs(quietFrom), 0));
+        if (lowWater)
+            waitMs = within(waitMs, kBatchPauseMs * 3 / 2); // the mark, not the time, paces a steady stream
         int ready;
         if (m_receiveWake.Handle() < 0) {
             // No wake signal could be made: the loop naps and looks.
@@ -804,12 +801,9 @@ void CCaseLink::ReceiveLoop() {
                 m_receiveWake.Reset(); // a stop sent while the stream goes on: look again
             continue;
         }
-        int held = 0;
-        if (ready != 0) {
-            ResetReceive();
-            ReceiveWhileReceiving();
-            held = GetReplyBytes();
-        }
+        // Below the low-water mark bytes may wait when the time is up.
+        const int held = ready != 0 || (lowWater && !dropped) ? ReceiveRunBytes() : 0;
+        markBatches(held > 0 && !dropped && !stopSeen);
         if (held == 0 && m_bPeerClosed.load() && !dropped) {
             // The connection is gone, not silent: the case is reported at
             // once, and its return (a relink) picks the run up again.
@@ -827,13 +821,9 @@ void CCaseLink::ReceiveLoop() {
                 m_bFirstData = true;
                 g_fFirstDataTime = NowSeconds();
             }
-            if (!m_pHost->IsSamplePaused()) {
-                std::lock_guard<std::mutex> lock(m_hMutex);
-                PushReceivedBytes(held, m_reply.data());
-            }
-            // A full buffer: the rest is read at once. Otherwise the next
-            // read waits for a batch, and after a stop for the stream's end.
-            if (held <= kBufferSize - 1 && !stopSeen)
+            // Without a low-water mark the next read waits for a batch, and
+            // after a stop for the stream's end.
+            if (!lowWater && !stopSeen)
                 m_receiveWake.Wait(ReceivePauseMs());
             continue;
         }
@@ -844,6 +834,8 @@ void CCaseLink::ReceiveLoop() {
         if (stopSeen && elapsedMs(quietFrom) >= kStreamEndQuietMs)
             m_bStreamEnded = true;
     }
+    // Replies to commands are read as they come again.
+    markBatches(false);
     m_bInStream = false;
 }
 

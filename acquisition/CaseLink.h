@@ -38,19 +38,34 @@ extern std::atomic<double> g_fFirstDataTime;
 class CCaseLink {
 public:
     static constexpr int kBufferSize = 131072;
-    // The raw worker's assembly buffer: a batch of blocks received over a
-    // pause of the worker (below), with a full receive buffer among them.
+    // The receive loop's assembly buffer: the bytes of a batch (below), read
+    // straight from the socket, with a full receive buffer among them.
     static constexpr int kAssemblySize = 4 * kBufferSize;
-    // The raw worker parses at most one batch in this time: the blocks
-    // received meanwhile make the next batch, which each per-case file takes
-    // in one write. At 5 kHz a file takes about ten writes a second instead
-    // of one every few milliseconds, and the live views follow in steps of a
-    // tenth of a second; at 10 Hz and below each sample is a batch of its own.
-    static constexpr int kBatchPauseMs = 100;
-    // After a read the receive loop lets about this many bytes gather in the
-    // socket (a tenth of a second at most) before it reads again, so that a
-    // read takes many of the case's packets, well within the socket's buffer.
+    // The receive loop reads once about this long of the case's stream waits
+    // in the socket (the socket's low-water mark, set from the run's rate),
+    // or half as long again after its last read, and parses what it read at
+    // once: one wake-up of the link and one batch of samples for the
+    // processing thread every 150 ms, at 100 and at 5,000 samples a second
+    // alike. With the processing thread's spacing the live views are at most
+    // about 0.2 s behind the stream; at the lowest rates each sample is a
+    // batch of its own.
+    static constexpr int kBatchPauseMs = 150;
+    // The low-water mark's bound, well within the receive buffer the kernel
+    // grows to for it.
+    static constexpr int kMaxLowWaterBytes = 1 << 20;
+    // Without a low-water mark the loop reads after it has let about this
+    // many bytes gather (kBatchPauseMs at most), well within the socket's
+    // buffer.
     static constexpr int kReceiveBatchBytes = 32768;
+    // The per-case files take the batches gathered over about this long (or
+    // this many bytes of a unit's data file, 0.19 s at 5,000 samples a
+    // second) in one write a file, all the case's unit files one after the
+    // other, and what is left when they close: a file takes two writes a
+    // second at low rates and five at 5,000 samples a second, and a killed
+    // run loses at most this much. Larger pieces hold a link's reading up
+    // for longer when the disk is slow to take them.
+    static constexpr double kFileBatchSeconds = 0.5;
+    static constexpr std::size_t kFileBatchBytes = 64 * 1024;
     // One module's sample in the stream: its header and 16 values of 3 bytes.
     static constexpr int kUnitSize = 56;
     static constexpr int kMaxModules = 512; // system module index = case x 8 + slot
@@ -62,7 +77,10 @@ public:
     static constexpr int kRelinkPauseMs = 3000;
     static constexpr int kRawQueueLimit = 1000;
     static constexpr int kFrameQueueLimit = 10000;
-    static constexpr int kSampleQueueLimit = 1000;
+    // Samples a link holds for live processing: 0.4 s at 5,000 samples a
+    // second, more than two of its batches, so that a case whose batch comes
+    // late holds the others back without their dropping whole batches.
+    static constexpr int kSampleQueueLimit = 2000;
     // Empty samples written for one gap of lost packets at most; a larger gap
     // comes from a corrupt counter, not from the network.
     static constexpr int kMaxLostFill = 16 * 1024;
@@ -116,7 +134,6 @@ public:
     int SendCommand(int len, const std::uint8_t* bytes);
     void ResetReceive();
     int ReceiveAll();
-    int ReceiveWhileReceiving();
     void OnReceive(int err);
     int SendSampleParam(int a);
     int SendModuleChannelCmd(int a);
@@ -214,17 +231,20 @@ public:
     void SetCaseDataSaving(int flag) { m_bDataSaving = flag; }
     void SetDataMode(int mode) { m_nDataMode = mode; }
     void OpenCaseFiles();
+    // Writes the samples gathered for the per-case files so far.
+    void WriteGatheredSamples();
     void CloseCaseFiles();
 
-    // The two workers that turn received bytes into sample blocks.
+    // The worker that turns the frames of the frame mode into sample blocks
+    // (the block mode's bytes are parsed by the receive loop as it reads them).
     bool StartWorkers();
     void StopWorkers();
 
-    // Receive path, public so that the parsers can be fed without a socket.
+    // Receive path, public so that the parsers can be fed without a socket:
+    // received bytes are queued, and parsed by ProcessRawQueue, which returns
+    // the blocks handled. The end of a run calls it too, so that nothing fed
+    // is dropped.
     void PushReceivedBytes(int len, const std::uint8_t* bytes);
-    // Runs the raw-receive worker's step on everything queued; returns blocks
-    // handled. The end of a run calls it once its receive loop has ended, so
-    // that the blocks of the worker's last pause are stored, not dropped.
     int ProcessRawQueue();
     int ProcessFrameQueue();
     void ParseDataFrame(const std::uint8_t* frame, int length);
@@ -242,6 +262,8 @@ private:
         // Their lengths, kept here rather than asked of the files before each batch
         // (a batch is the only writer): where a failed batch is cut back to.
         std::int64_t datLength = -1, stuLength = -1;
+        // The records gathered for the next write.
+        std::vector<std::uint8_t> datGathered, stuGathered;
         ~FileSet() {
             dat.Close();
             stu.Close();
@@ -259,8 +281,13 @@ private:
     void ComputeChannelCoefs();
     void ComputeSamplingRate();
     void ReceiveLoop();
-    // The receive loop's pause after a read: the time the stream takes to
-    // bring kReceiveBatchBytes, at most kBatchPauseMs.
+    // Reads what waits in the socket into the assembly buffer and parses it;
+    // returns the bytes read (0: none).
+    int ReceiveRunBytes();
+    // The stream's bytes of kBatchPauseMs at the run's rate.
+    int BatchBytes() const;
+    // The receive loop's pause after a read without a low-water mark: the
+    // time the stream takes to bring kReceiveBatchBytes, at most kBatchPauseMs.
     int ReceivePauseMs() const;
     // Ends the run's receiving and wakes the receive loop's wait.
     void StopReceiving();
@@ -282,6 +309,10 @@ private:
     void StoreBatch(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
     void WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int from, int to,
                             const SampleStatusRecord* status = nullptr);
+    // Whether the gathered samples are due for their write (kFileBatchSeconds).
+    bool GatheredSamplesDue() const;
+    // WriteGatheredSamples under m_csDispatch.
+    void WriteGatheredLocked();
     // Appends count samples that never came: every reading the no-value
     // marker, each status record the label (UTF-8) and an invalid time.
     void WriteGapSamples(std::int64_t count, const char* label);
@@ -291,7 +322,6 @@ private:
     void FillLinkGap(int samples);
     void FillLostPackets(std::int32_t header);
     bool ValidModuleIndex(int slot) const;
-    void RawWorker();
     void FrameWorker();
     void WakeFrameWorker();
 
@@ -376,8 +406,11 @@ private:
     std::atomic<std::int32_t> m_bDataSaving{1};
     std::atomic<std::int64_t> m_nSkippedSamples{0};
     std::map<int, FileSet> m_files;                // by system module index
-    std::vector<SampleStatusRecord> m_statusBatch; // one batch's status records, for one write
-    std::vector<CaseSampleBlock> m_blockBatch;     // a short slot's blocks padded to the batch
+    std::vector<SampleStatusRecord> m_statusBatch; // one batch's status records
+    // Samples gathered in every file set for the next write, and since when (steady s).
+    int m_nGatheredSamples = 0;
+    double m_dGatheredSince = 0.0;
+    std::vector<CaseSampleBlock> m_blockBatch; // a short slot's blocks padded to the batch
     // Steady seconds when the newest stored sample came (0: none stored yet),
     // and whether the next stored batch follows a relink's gap.
     double m_dLastStoredTime = 0.0;
@@ -395,14 +428,9 @@ private:
     std::vector<std::vector<CaseSampleBlock>> m_parseSlots = std::vector<std::vector<CaseSampleBlock>>(8);
     std::mutex m_csFrames; // guards the take from m_frameQueue
     // The frame worker sleeps on this until a frame is queued during a run
-    // or the workers stop.
+    // or the worker stops.
     std::mutex m_frameWakeMutex; // orders the frame worker's look at its queue with the calls
     std::condition_variable m_frameWake;
-    // The raw worker sleeps on m_rawWake until received blocks are queued
-    // during a run, and on m_rawPace between two batches; the workers' stop
-    // ends both waits.
-    std::mutex m_rawWakeMutex; // orders the raw worker's looks at its queue and run flag with the calls
-    std::condition_variable m_rawWake, m_rawPace;
     std::mutex m_csDispatch; // guards the sample state shared by the frame and block paths, and m_files
 
     std::map<int, double> m_LastCounterTime;   // module id -> when its last counter came (steady s)
@@ -412,5 +440,5 @@ private:
     std::array<std::vector<CaseSampleBlock>, 8> m_Averaging; // per slot, samples of the mean
 
     std::atomic<bool> m_bWorkersRun{false};
-    std::thread m_rawWorker, m_frameWorker;
+    std::thread m_frameWorker;
 };

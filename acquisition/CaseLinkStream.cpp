@@ -46,13 +46,7 @@ void CCaseLink::PushReceivedBytes(int len, const std::uint8_t* bytes) {
     packet.fTime = NowSeconds();
     packet.data = m_rawQueue.TakeSpare();
     packet.data.assign(bytes, bytes + len);
-    if (!m_rawQueue.AddTail(std::move(packet), kRawQueueLimit))
-        return;
-    // Taken and left so that a worker between its look at the queue and its
-    // wait cannot miss the call. A worker pausing between two batches waits
-    // on its other condition and is not woken.
-    { std::lock_guard<std::mutex> lock(m_rawWakeMutex); }
-    m_rawWake.notify_one();
+    m_rawQueue.AddTail(std::move(packet), kRawQueueLimit);
 }
 
 void CCaseLink::AppendAssembly(const std::uint8_t* bytes, int length) {
@@ -71,10 +65,43 @@ void CCaseLink::ParseAssembly() {
         ParseSampleBlock();
 }
 
+int CCaseLink::ReceiveRunBytes() {
+    // Read straight into the assembly buffer behind the bytes an earlier
+    // parse left (an unfinished sample), until the socket holds no more; one
+    // parse then makes the batch. A parse in between makes room when a read
+    // could not fit.
+    MakeAssembly();
+    std::lock_guard<std::mutex> lock(m_csReceive);
+    const bool keep = !m_pHost->IsSamplePaused();
+    int total = 0;
+    while (m_bReceiving.load()) {
+        if (kAssemblySize - m_nAssembly < kBufferSize) {
+            ParseAssembly();
+            if (kAssemblySize - m_nAssembly < kBufferSize)
+                m_nAssembly = 0; // bytes that never made a sample
+        }
+        const int room = kAssemblySize - m_nAssembly;
+        const int n = m_socket.Receive(m_assembly.data() + m_nAssembly, static_cast<std::size_t>(room), 0);
+        if (n <= 0) {
+            if (n == 0 || n == platform::kSocketError)
+                m_bPeerClosed = true; // closed, or reset
+            break;
+        }
+        total += n;
+        if (keep)
+            m_nAssembly += n; // paused: the bytes are read and dropped
+        if (n < room)
+            break; // the socket held no more
+    }
+    if (total > 0 && keep)
+        ParseAssembly();
+    return total;
+}
+
 int CCaseLink::ProcessRawQueue() {
     // Every block that came since the last look joins the assembly buffer
-    // before one parse: they make one batch, which reaches the case files in
-    // one write a file. Only a block that would not fit is parsed apart.
+    // before one parse: they make one batch. Only a block that would not fit
+    // is parsed apart.
     int handled = 0;
     MakeAssembly();
     std::lock_guard<std::mutex> lock(m_csReceive);
@@ -307,9 +334,11 @@ void CCaseLink::DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSl
         }
     }
     if (mode == 2 || mode == 7) {
+        // Queued first: a write that the disk is slow to take holds up this
+        // link's next batch, not this one.
+        QueueSampleBlocks(perSlot, samples);
         if (m_bOptionFlag && m_bDataSaving.load())
             StoreBatch(perSlot, samples);
-        QueueSampleBlocks(perSlot, samples);
     } else if (mode == 3) {
         QueueSampleBlocks(perSlot, samples);
     }
@@ -436,6 +465,7 @@ void CCaseLink::OpenCaseFiles() {
     std::lock_guard<std::mutex> lock(m_csDispatch);
     if (!m_bOptionFlag || m_strDataFolder.empty() || m_nCaseNo < 0 || m_nCaseNo > kMaxCaseNo)
         return;
+    WriteGatheredLocked(); // into the files they were gathered for
     for (int k = 0; k < m_nModules; ++k) {
         const int index = m_nCaseNo * 8 + m_ModuleSlot[k];
         const std::string base = m_strDataFolder + "/" + m_strDataName + "_" + std::to_string(index);
@@ -454,6 +484,7 @@ void CCaseLink::OpenCaseFiles() {
 void CCaseLink::CloseCaseFiles() {
     // A worker may still be writing the last samples of the run.
     std::lock_guard<std::mutex> lock(m_csDispatch);
+    WriteGatheredLocked();
     m_files.clear();
 }
 
@@ -492,7 +523,7 @@ void CCaseLink::StoreBatch(const std::vector<std::vector<CaseSampleBlock>>& perS
 
 void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int from, int to,
                                    const SampleStatusRecord* given) {
-    if (g_nRunWriteError.load() != 0 || to <= from)
+    if (g_nRunWriteError.load() != 0 || to <= from || m_files.empty())
         return; // the run is stopping on a failed write: nothing more is stored
     SampleStatusRecord status{};
     if (given != nullptr) {
@@ -503,8 +534,8 @@ void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock
         std::snprintf(status.szLabel, sizeof status.szLabel, "%4d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
                       t.day, t.hour, t.minute, t.second);
     }
-    // One write per file and batch: the records of a batch reach the file
-    // together, never one 68-byte block at a time.
+    // The records are gathered for one write a file (see kFileBatchSeconds),
+    // never one 68-byte block at a time.
     const auto count = static_cast<std::size_t>(to - from);
     if (m_statusBatch.size() != count)
         m_statusBatch.assign(count, status);
@@ -525,16 +556,49 @@ void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock
             blocks = m_blockBatch.data();
         }
         FileSet& files = it->second;
-        const auto datBytes = static_cast<std::int64_t>(count * sizeof(CaseSampleBlock));
-        const auto stuBytes = static_cast<std::int64_t>(count * sizeof(SampleStatusRecord));
+        const auto* dat = reinterpret_cast<const std::uint8_t*>(blocks);
+        const auto* stu = reinterpret_cast<const std::uint8_t*>(m_statusBatch.data());
+        files.datGathered.insert(files.datGathered.end(), dat, dat + count * sizeof(CaseSampleBlock));
+        files.stuGathered.insert(files.stuGathered.end(), stu, stu + count * sizeof(SampleStatusRecord));
+    }
+    if (m_nGatheredSamples == 0)
+        m_dGatheredSince = SteadySeconds();
+    m_nGatheredSamples += static_cast<int>(count);
+    if (GatheredSamplesDue())
+        WriteGatheredLocked();
+}
+
+bool CCaseLink::GatheredSamplesDue() const {
+    const double rate = std::max(0.0f, m_fRequestedRate);
+    return m_nGatheredSamples >= std::max(1.0, rate * kFileBatchSeconds) ||
+           static_cast<std::size_t>(m_nGatheredSamples) * sizeof(CaseSampleBlock) >= kFileBatchBytes ||
+           SteadySeconds() - m_dGatheredSince >= kFileBatchSeconds;
+}
+
+void CCaseLink::WriteGatheredSamples() {
+    std::lock_guard<std::mutex> lock(m_csDispatch);
+    WriteGatheredLocked();
+}
+
+void CCaseLink::WriteGatheredLocked() {
+    if (m_nGatheredSamples == 0)
+        return;
+    m_nGatheredSamples = 0;
+    // A failed write stops the run, and nothing more is stored.
+    bool failed = g_nRunWriteError.load() != 0;
+    for (auto& [index, files] : m_files) {
+        const auto datBytes = static_cast<std::int64_t>(files.datGathered.size());
+        const auto stuBytes = static_cast<std::int64_t>(files.stuGathered.size());
         errno = 0;
-        if (files.dat.WriteAll(blocks, datBytes) && files.stu.WriteAll(m_statusBatch.data(), stuBytes)) {
+        if (!failed && datBytes > 0 && files.dat.WriteAll(files.datGathered.data(), datBytes) &&
+            files.stu.WriteAll(files.stuGathered.data(), stuBytes)) {
             files.datLength += datBytes;
             files.stuLength += stuBytes;
-        } else {
-            // A full disk (or any failed write): the batch is taken back from
+        } else if (!failed && datBytes > 0) {
+            // A full disk (or any failed write): the piece is taken back from
             // both files, so they end on whole records and in step, and the
             // run is stopped by the frame, which tells the user.
+            failed = true;
             const int error = errno != 0 ? errno : ENOSPC;
             files.dat.SetLength(files.datLength);
             files.stu.SetLength(files.stuLength);
@@ -543,8 +607,9 @@ void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock
                 Trace(line);
                 WriteLog(m_strAddress, line + "\n");
             }
-            return;
         }
+        files.datGathered.clear();
+        files.stuGathered.clear();
     }
 }
 
@@ -644,47 +709,20 @@ void CCaseLink::WriteLog(const std::string& name, const std::string& text) {
 bool CCaseLink::StartWorkers() {
     if (m_bWorkersRun.exchange(true))
         return false;
-    m_rawWorker = std::thread([this] { RawWorker(); });
     m_frameWorker = std::thread([this] { FrameWorker(); });
     return true;
 }
 
 void CCaseLink::StopWorkers() {
     {
-        // Set under the waits' lock, so that a worker between its look at
+        // Set under the wait's lock, so that the worker between its look at
         // the flag and its wait cannot miss the call.
-        std::lock_guard<std::mutex> lock(m_rawWakeMutex);
+        std::lock_guard<std::mutex> lock(m_frameWakeMutex);
         m_bWorkersRun = false;
     }
-    m_rawWake.notify_one();
-    m_rawPace.notify_one();
-    WakeFrameWorker();
-    if (m_rawWorker.joinable())
-        m_rawWorker.join();
+    m_frameWake.notify_one();
     if (m_frameWorker.joinable())
         m_frameWorker.join();
-}
-
-void CCaseLink::RawWorker() {
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point nextBatch = Clock::now();
-    std::unique_lock<std::mutex> lock(m_rawWakeMutex);
-    while (m_bWorkersRun.load()) {
-        m_rawWake.wait(lock, [this] {
-            return !m_bWorkersRun.load() || (m_rawQueue.GetCount() > 0 && m_bReceiving.load());
-        });
-        if (!m_bWorkersRun.load())
-            break;
-        // Blocks that come within the pause join this batch.
-        if (m_rawPace.wait_until(lock, nextBatch, [this] { return !m_bWorkersRun.load(); }))
-            break;
-        lock.unlock();
-        ProcessRawQueue();
-        nextBatch = Clock::now() + std::chrono::milliseconds(kBatchPauseMs);
-        lock.lock();
-    }
-    lock.unlock();
-    m_rawQueue.RemoveAll();
 }
 
 void CCaseLink::WakeFrameWorker() {

@@ -91,6 +91,7 @@ int CNetCaseDriver::Listen(std::uint16_t port, platform::HWND owner) {
 // on the user-interface thread, as the original socket notification was.
 void CNetCaseDriver::NetworkThread() {
     constexpr int kSilentCheckRounds = 25; // about half a second
+    constexpr int kRunLookMs = 250;
     int round = 0;
     while (m_bNetworkRun.load()) {
         if (++round >= kSilentCheckRounds) {
@@ -106,7 +107,11 @@ void CNetCaseDriver::NetworkThread() {
                 idle.push_back(link);
             }
         }
-        if (::poll(fds.data(), fds.size(), 20) <= 0)
+        // Idle links are looked at every 20 ms. During a run, when every
+        // link reads its own stream (and none can be silent), only a
+        // connection wakes the thread, and a link that has ended its run
+        // joins the look within a quarter second.
+        if (::poll(fds.data(), fds.size(), idle.empty() ? kRunLookMs : 20) <= 0)
             continue;
         if ((fds[0].revents & POLLIN) && !m_bAcceptPosted.exchange(true)) {
             if (!platform::PostMessage(GetSafeHwnd(), kLinkNotify))

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -163,6 +164,7 @@ private:
     void WaitCaseThreads(ManageList& threads, std::uint32_t maximum, std::uint32_t step);
     void NetworkThread();
     void ProcessingThread();
+    std::chrono::milliseconds CycleSpacing() const;
     void WatchdogThread();
     void WatchCheck();
     int CountReadySets(const std::vector<std::shared_ptr<CCaseLink>>& links);
@@ -188,7 +190,9 @@ private:
 
     std::atomic<std::int32_t> m_nSampleMode{2};
     std::atomic<std::int32_t> m_nProjectState{0};
-    float m_fFactor = 1.0f; // run-ahead bound: the sampling frequency of the run
+    // The sampling frequency of the run: the run-ahead bound and the
+    // processing thread's spacing.
+    std::atomic<float> m_fFactor{1.0f};
 
     std::atomic<std::int32_t> m_nSilentTimeoutMs{kSilentLinkTimeoutMs};
     // Raised by the links when a connection drops during a run or a case

@@ -99,9 +99,11 @@ int CNetCaseDriver::StopSampling() {
 }
 
 int CNetCaseDriver::FlushCaseData(int close) {
-    if (close) {
-        for (auto& link : SnapshotLinks())
+    for (auto& link : SnapshotLinks()) {
+        if (close)
             link->CloseCaseFiles();
+        else
+            link->WriteGatheredSamples();
     }
     return 1;
 }
@@ -159,14 +161,15 @@ void CNetCaseDriver::StopProcessingThread() {
 
 void CNetCaseDriver::ProcessingThread() {
     // The thread sleeps until a link tells it that a set may be ready (or
-    // the run's processing begins, or the thread is stopped). Cycles are at
-    // least 10 ms apart, so that a set is delivered with the others of its
-    // time rather than one call each; a cycle that took the most sets may
-    // have left more waiting, and the next one follows at once: the cap of
-    // 50 sets a cycle is so a rate of 5,000 sets a second or more. A change
-    // that reaches the thread by no call is looked at within a second.
+    // the run's processing begins, or the thread is stopped). Cycles are
+    // spaced by the time the run takes for a cycle's 50 sets, 10 to 50 ms,
+    // so that a set is delivered with the others of its time rather than
+    // one call each, and the links' batches, which come at their own times,
+    // wake the thread once a spacing rather than one by one. A cycle that
+    // took the most sets may have left more waiting, and the next one
+    // follows at once. A change that reaches the thread by no call is looked
+    // at within a second.
     using Clock = std::chrono::steady_clock;
-    constexpr auto kCycleSpacing = std::chrono::milliseconds(10);
     constexpr auto kLongestSleep = std::chrono::seconds(1);
     Clock::time_point lastSkipLog = Clock::now() - std::chrono::seconds(1);
     std::int64_t loggedSkipped = 0;
@@ -196,10 +199,15 @@ void CNetCaseDriver::ProcessingThread() {
             continue;
         // The spacing first: the calls that come meanwhile (and during the
         // cycle) end the wait at once, so a busy run wakes once a cycle.
-        std::this_thread::sleep_until(cycleStart + kCycleSpacing);
+        std::this_thread::sleep_until(cycleStart + CycleSpacing());
         seen = m_pSampleSignal->WaitPast(seen, Clock::now() + kLongestSleep);
     }
     m_bProcessingDone = true;
+}
+
+std::chrono::milliseconds CNetCaseDriver::CycleSpacing() const {
+    const double ms = 1000.0 * kMaxSetsPerCycle / std::max(1.0f, m_fFactor.load());
+    return std::chrono::milliseconds(static_cast<int>(std::clamp(ms, 10.0, 50.0)));
 }
 
 int CNetCaseDriver::ProcessCycle() {
@@ -240,7 +248,7 @@ int CNetCaseDriver::CountReadySets(const std::vector<std::shared_ptr<CCaseLink>>
                 minimum = std::min(minimum, count);
         }
     }
-    const int threshold = static_cast<int>(std::min(2.0f * m_fFactor, 1.0e9f));
+    const int threshold = static_cast<int>(std::min(2.0f * m_fFactor.load(), 1.0e9f));
     if (maximum > minimum + threshold) {
         // Cases that ran ahead drop their oldest sets to line up again; the
         // cases that did not run ahead keep theirs, so no set loses a case.

@@ -8,7 +8,9 @@
 //
 // "cpu_cores" is CPU seconds a second of the run, "sets_per_second" the sets
 // delivered, "switches_per_second" the context switches of all the program's
-// threads (each a wake-up of a waiting thread or a thread put off the core).
+// threads (each a wake-up of a waiting thread or a thread put off the core),
+// "skipped_sets" the sets a full case queue kept from live processing while
+// measured ("skipped_before": from the start of the run to the measuring).
 #include "SimulatedCases.h"
 
 #include "acquisition/CaseProgramHost.h"
@@ -101,6 +103,7 @@ void BM_LinkPathCpu(benchmark::State& state) {
     comm->GetDriver().StartProcessingThread();
     comm->StartSampling();
     platform::PumpMessagesFor(1500); // settle
+    const auto skippedBefore = comm->GetSkippedSets();
     double wall = 0, cpu = 0;
     long long sets = 0;
     long switches = 0;
@@ -115,9 +118,12 @@ void BM_LinkPathCpu(benchmark::State& state) {
         switches += after.switches - before.switches;
         sets += owner.sets.load() - setsBefore;
     }
+    const auto skippedAfter = comm->GetSkippedSets();
     comm->StopSampling();
     comm->GetDriver().StopProcessingThread();
     finish();
+    state.counters["skipped_sets"] = static_cast<double>(skippedAfter - skippedBefore);
+    state.counters["skipped_before"] = static_cast<double>(skippedBefore);
     if (wall > 0) {
         state.counters["cpu_cores"] = cpu / wall;
         state.counters["sets_per_second"] = static_cast<double>(sets) / wall;

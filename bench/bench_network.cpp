@@ -14,9 +14,11 @@
 // instead of dividing), and without a client with a history view open as
 // well, fed live (arg 3). BM_TransportOnly is the baseline of the same run:
 // the transport alone, delivering sets to a receiver that only counts them.
-// BM_ProgramAgainstPlain compares the program's path (as arg 3, and with a
-// client) with the plainest receiver that stores the same files
-// (PlainReceiver.h) on the same streams, one after the other.
+// BM_ProgramAgainstPlain compares the program's path with no view open
+// (without and with a forwarding client) with the plainest receiver that
+// stores the same files (PlainReceiver.h) on the same streams, the two taken
+// in turn; BM_ViewsAgainstNoView the program with a table view and a history
+// view open with the program with none.
 // "sets_per_core" is the rate the measured work would sustain on one core;
 // "skipped_sets" counts the sets a full case queue kept from live processing.
 // The frame listens on its fixed ports: run it inside its own network
@@ -48,12 +50,15 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -180,7 +185,10 @@ while s.recv(1 << 20):
 class FrameRun {
 public:
     explicit FrameRun(int cases = kCases) : m_cases(cases) {}
-    bool Start(bool client, bool strain, bool history, std::string& error) {
+    // Views: none, the table view, or the table and a history view (which
+    // shows 8 channels).
+    enum class Views { None, Table, TableAndHistory };
+    bool Start(bool client, bool strain, Views views, std::string& error) {
         ResetRunFlags();
         ResetCaseTables();
         ClearChannelRecords();
@@ -200,10 +208,11 @@ public:
         if (!m_frame->RunCommand(ID_DETECT_CASE) || g_nCaseCount != m_cases * kModules)
             return Fail(error, "the search did not find every module");
         SetUpChannels(strain);
-        if (m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")) != 1 ||
-            !m_frame->RunCommand(ID_NEW_TABLE_WINDOW))
-            return Fail(error, "no project or no table view");
-        if (history && !m_frame->RunCommand(ID_NEW_HISTORY_WINDOW))
+        if (m_frame->GetProjectHandler().PrepareProject(m_scratch.File("Projects/Run/Run.dap")) != 1)
+            return Fail(error, "no project");
+        if (views != Views::None && !m_frame->RunCommand(ID_NEW_TABLE_WINDOW))
+            return Fail(error, "no table view");
+        if (views == Views::TableAndHistory && !m_frame->RunCommand(ID_NEW_HISTORY_WINDOW))
             return Fail(error, "no history view");
         SampleSettings settings = m_frame->GetProjectState().m_SampleSettings;
         settings.nSampleMode = SAMPLE_MODE_CONTINUOUS;
@@ -293,7 +302,8 @@ void BM_ProgramPath(benchmark::State& state) {
     EnsureQtApplication();
     FrameRun run;
     std::string error;
-    if (!run.Start(state.range(0) == 1, state.range(0) == 2, state.range(0) == 3, error)) {
+    const auto views = state.range(0) == 3 ? FrameRun::Views::TableAndHistory : FrameRun::Views::Table;
+    if (!run.Start(state.range(0) == 1, state.range(0) == 2, views, error)) {
         run.Stop();
         state.SkipWithError(error.c_str());
         return;
@@ -350,12 +360,12 @@ bool MeasurePlainReceiver(int cases, RateFigures& figures, std::string& error) {
     return measured;
 }
 
-// The program's path with a history view open and fed live, as in
-// BM_ProgramPath arg 3 (with a forwarding client taking every packet when
-// client is set).
-bool MeasureProgramPath(int cases, bool client, RateFigures& figures, std::string& error) {
+// The program's path (with a forwarding client taking every packet when
+// client is set) with the views given.
+bool MeasureProgramPath(int cases, bool client, FrameRun::Views views, RateFigures& figures,
+                        std::string& error) {
     FrameRun run(cases);
-    const bool started = run.Start(client, false, true, error);
+    const bool started = run.Start(client, false, views, error);
     if (started) {
         for (int w = 0; w < kCompareWindows; ++w)
             MeasureWindow(
@@ -365,36 +375,83 @@ bool MeasureProgramPath(int cases, bool client, RateFigures& figures, std::strin
     return started;
 }
 
+// Two measured sides of a comparison, taken in turn, each iteration one of
+// each, so that both see the same load: CPU seconds a second of each
+// ("<first>_cores", "<second>_cores"), the second's over the first's
+// ("ratio", and the median of the iterations' ratios) and the sets a second
+// each stored.
+template <typename First, typename Second>
+void CompareSideBySide(benchmark::State& state, const char* firstName, First first, const char* secondName,
+                       Second second) {
+    RateFigures a, b;
+    std::vector<double> ratios;
+    std::string error;
+    for (auto _ : state) {
+        RateFigures x, y;
+        if (!first(x, error) || !second(y, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        if (x.Cores() > 0)
+            ratios.push_back(y.Cores() / x.Cores());
+        for (auto [total, one] : {std::pair{&a, &x}, std::pair{&b, &y}}) {
+            total->sets += one->sets;
+            total->cpu += one->cpu;
+            total->wall += one->wall;
+        }
+    }
+    const std::string firstLabel = firstName, secondLabel = secondName;
+    state.counters[firstLabel + "_cores"] = a.Cores();
+    state.counters[secondLabel + "_cores"] = b.Cores();
+    state.counters["ratio"] = a.Cores() > 0 ? b.Cores() / a.Cores() : 0.0;
+    if (!ratios.empty()) {
+        std::sort(ratios.begin(), ratios.end());
+        state.counters["ratio_median"] = ratios[ratios.size() / 2];
+        state.counters["ratio_low"] = ratios.front();
+        state.counters["ratio_high"] = ratios.back();
+    }
+    state.counters[firstLabel + "_sets_per_second"] = a.SetsPerSecond();
+    state.counters[secondLabel + "_sets_per_second"] = b.SetsPerSecond();
+}
+
 // The same streams (args: cases of 8 modules at 5,000 sets/s, and 1 for a
-// forwarding client) received by the plain receiver and then by the
-// program: CPU seconds a second of each ("plain_cores", "program_cores")
-// and their ratio ("ratio"), and the sets a second each stored.
+// forwarding client) received by the plain receiver and by the program with
+// no view open, in turn.
 void BM_ProgramAgainstPlain(benchmark::State& state) {
     EnsureQtApplication();
     const int cases = static_cast<int>(state.range(0));
     const bool client = state.range(1) != 0;
-    RateFigures plain, program;
-    std::string error;
-    for (auto _ : state) {
-        if (!MeasurePlainReceiver(cases, plain, error) ||
-            !MeasureProgramPath(cases, client, program, error)) {
-            state.SkipWithError(error.c_str());
-            break;
-        }
-    }
-    state.counters["plain_cores"] = plain.Cores();
-    state.counters["program_cores"] = program.Cores();
-    state.counters["ratio"] = plain.Cores() > 0 ? program.Cores() / plain.Cores() : 0.0;
-    state.counters["plain_sets_per_second"] = plain.SetsPerSecond();
-    state.counters["program_sets_per_second"] = program.SetsPerSecond();
+    CompareSideBySide(
+        state, "plain", [&](RateFigures& f, std::string& e) { return MeasurePlainReceiver(cases, f, e); },
+        "program",
+        [&](RateFigures& f, std::string& e) {
+            return MeasureProgramPath(cases, client, FrameRun::Views::None, f, e);
+        });
 }
 BENCHMARK(BM_ProgramAgainstPlain)
     ->Args({8, 0})
     ->Args({32, 0})
     ->Args({32, 1})
-    ->Iterations(1)
+    ->Iterations(3)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// The views' own cost: the program with a table view and a history view open
+// and fed live against the program with none, on the same streams, in turn.
+void BM_ViewsAgainstNoView(benchmark::State& state) {
+    EnsureQtApplication();
+    const int cases = static_cast<int>(state.range(0));
+    CompareSideBySide(
+        state, "no_view",
+        [&](RateFigures& f, std::string& e) {
+            return MeasureProgramPath(cases, false, FrameRun::Views::None, f, e);
+        },
+        "views",
+        [&](RateFigures& f, std::string& e) {
+            return MeasureProgramPath(cases, false, FrameRun::Views::TableAndHistory, f, e);
+        });
+}
+BENCHMARK(BM_ViewsAgainstNoView)->Arg(32)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

@@ -290,6 +290,13 @@ int TcpStream::Receive(void* buffer, std::size_t length, int timeoutMs) {
     }
 }
 
+bool TcpStream::SetReceiveLowWater(int bytes) {
+    const int value = bytes < 1 ? 1 : bytes;
+    if (m_fd < 0 || ::setsockopt(m_fd, SOL_SOCKET, SO_RCVLOWAT, &value, sizeof value) != 0)
+        return Failed();
+    return true;
+}
+
 bool TcpStream::PeerAddress(SocketAddress& address) const {
     return EndpointAddress(m_fd, ::getpeername, address);
 }

@@ -89,6 +89,11 @@ public:
     // came within the time (0 polls), kSocketError on failure.
     int Receive(void* buffer, std::size_t length, int timeoutMs);
     bool PeerAddress(SocketAddress& address) const;
+    // A wait for readable bytes ends only once this many are waiting (or the
+    // peer closed, or the wait's time ran out); the kernel grows the receive
+    // buffer to hold them. 1 is the ordinary wait. A receive that does not
+    // wait still takes what is there.
+    bool SetReceiveLowWater(int bytes);
 
 private:
     friend class TcpListener;

@@ -132,8 +132,9 @@ TEST_F(CaseLinkParseTest, BlockModeDecodesValuesCountersAndCarriesPartialUnits) 
 
 TEST_F(CaseLinkParseTest, BlockModeDecodesTheWholeValueRange) {
     SetUpModules(0, 1, 1);
-    const std::array<std::int32_t, 16> values{-8388608, -8388607, -65536, -256, -1, 0, 1, 255,
-                                              256,      65535,    65536,  -2,   2,  8388606, 8388607, -8388608};
+    const std::array<std::int32_t, 16> values{-8388608, -8388607, -65536,  -256,    -1,    0,
+                                              1,        255,      256,     65535,   65536, -2,
+                                              2,        8388606,  8388607, -8388608};
     Bytes stream;
     CCaseSimulator::AppendUnit(stream, 0, 0, 0, 1, {}, &values);
     Feed(stream);
@@ -290,7 +291,8 @@ TEST_F(CaseLinkParseTest, AGapWithinABatchIsFilledWhereItHappened) {
             const int header = expected[i] < 0 ? -1 : slot * 16777216 + expected[i];
             EXPECT_EQ(blocks[i].nHeader, header) << "slot " << slot << " record " << i;
             if (expected[i] >= 0)
-                EXPECT_EQ(blocks[i].fValues[4], static_cast<float>(CCaseSimulator::Value(0, slot, 4, expected[i])));
+                EXPECT_EQ(blocks[i].fValues[4],
+                          static_cast<float>(CCaseSimulator::Value(0, slot, 4, expected[i])));
         }
     }
     EXPECT_EQ(std::filesystem::file_size(folder + "/run_1.stu"), expected.size() * 32u);
@@ -407,10 +409,17 @@ TEST_F(CaseLinkParseTest, LinkWithoutModulesRefusesToStart) {
 } // namespace
 
 // A run killed while it writes leaves per-case files whose whole records all
-// read back as written: each batch reaches a file in one write.
+// read back as written, in step: each piece of gathered batches (500 samples
+// at 1,000 a second) reaches a file in one write, the case's units one after
+// the other.
 TEST_F(CaseLinkParseTest, KilledRunLeavesWholeRecords) {
     const ScratchFolder scratch;
     const std::string folder = scratch.Path();
+    std::int32_t params[20] = {};
+    const float rate = 1000.0f;
+    std::memcpy(&params[12], &rate, sizeof rate);
+    link.SetSampleParams(params);
+    constexpr std::int64_t kPiece = 500;
     SetUpModules(1, 3, 2);
     link.SetCaseDataFile(folder, "run");
     link.SetCaseOption(1, 0);
@@ -428,7 +437,7 @@ TEST_F(CaseLinkParseTest, KilledRunLeavesWholeRecords) {
             PopAll();
         }
     }
-    // Every batch reaches the files as it is written: they grow during the run.
+    // The files grow during the run, a piece at a time.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     const auto written = [&] {
         std::error_code ec;
@@ -442,6 +451,7 @@ TEST_F(CaseLinkParseTest, KilledRunLeavesWholeRecords) {
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status));
 
+    std::int64_t first = -1;
     for (int slot = 0; slot < 3; ++slot) {
         std::ifstream dat(folder + "/run_" + std::to_string(8 + slot) + ".dat", std::ios::binary);
         CaseSampleBlock block;
@@ -450,7 +460,12 @@ TEST_F(CaseLinkParseTest, KilledRunLeavesWholeRecords) {
             ASSERT_EQ(block.nHeader, slot * 16777216 + n) << "record " << n;
             ASSERT_EQ(block.fValues[15], static_cast<float>(CCaseSimulator::Value(1, slot, 15, n)));
         }
-        EXPECT_GE(n, 2000) << "every batch is in its file once written";
+        EXPECT_GE(n, 2000) << "every piece is in its file once written";
+        if (first < 0)
+            first = n;
+        // The kill may fall between the units' writes of a piece.
+        EXPECT_LE(first - n, kPiece) << "unit " << 8 + slot;
+        EXPECT_GE(first - n, 0) << "unit " << 8 + slot;
         EXPECT_EQ(std::filesystem::file_size(folder + "/run_" + std::to_string(8 + slot) + ".dat"),
                   std::uintmax_t(n) * sizeof block);
         std::ifstream stu(folder + "/run_" + std::to_string(8 + slot) + ".stu", std::ios::binary);
@@ -458,40 +473,55 @@ TEST_F(CaseLinkParseTest, KilledRunLeavesWholeRecords) {
         std::int64_t r = 0;
         for (; stu.read(reinterpret_cast<char*>(&record), sizeof record); ++r)
             ASSERT_EQ(std::string(record.szLabel).size(), 19u) << "record " << r;
-        // The kill may fall between a batch's two writes: the status file is
-        // at most that batch behind.
-        EXPECT_LE(n - r, 50);
+        // The kill may fall between a piece's two writes: the status file is
+        // at most that piece behind.
+        EXPECT_LE(n - r, kPiece);
         EXPECT_GE(n - r, 0);
     }
 }
 
-// A batch is in the per-case files as soon as it is processed, before the
-// next one comes and long before the files are closed: a reader of the
-// running project, or a crash, finds every sample handed on so far.
-TEST_F(CaseLinkParseTest, EachBatchIsInTheFilesBeforeTheNextOne) {
+// The per-case files take the batches of about half a second of the run
+// (50 samples at 100 a second) in one write a file: every unit's files hold
+// the same whole samples at any time, never more than half a second behind
+// the stream, and what is gathered reaches them when they close.
+TEST_F(CaseLinkParseTest, FilesTakeHalfASecondOfBatchesAtOnceAndTheRestWhenTheyClose) {
     const ScratchFolder scratch;
+    std::int32_t params[20] = {};
+    const float rate = 100.0f;
+    std::memcpy(&params[12], &rate, sizeof rate);
+    link.SetSampleParams(params);
     SetUpModules(1, 2, 2);
     link.SetCaseDataFile(scratch.Path(), "run");
     link.SetCaseOption(1, 0);
     link.OpenCaseFiles();
+    const auto stored = [&](int unit, const char* extension, std::size_t record) {
+        const auto size = std::filesystem::file_size(scratch.File("run_" + std::to_string(unit) + extension));
+        EXPECT_EQ(size % record, 0u) << "whole records";
+        return static_cast<std::int64_t>(size / record);
+    };
+    const auto inStep = [&](std::int64_t fed) {
+        const std::int64_t samples = stored(8, ".dat", sizeof(CaseSampleBlock));
+        for (const int unit : {8, 9}) {
+            EXPECT_EQ(stored(unit, ".dat", sizeof(CaseSampleBlock)), samples) << "unit " << unit;
+            EXPECT_EQ(stored(unit, ".stu", sizeof(SampleStatusRecord)), samples) << "unit " << unit;
+        }
+        EXPECT_LE(samples, fed);
+        EXPECT_LT(fed - samples, 50) << "at most half a second behind after " << fed << " samples";
+        return samples;
+    };
     std::int64_t counter = 0;
-    for (const int batch : {5, 1, 7}) {
+    for (const int batch : {10, 10, 10, 10, 10, 7}) {
         Bytes stream;
         for (int n = 0; n < batch; ++n, ++counter)
             for (int slot = 0; slot < 2; ++slot)
                 CCaseSimulator::AppendUnit(stream, 1, slot, counter, 2);
         Feed(stream);
-        for (const int unit : {8, 9}) {
-            const std::string base = scratch.File("run_" + std::to_string(unit));
-            EXPECT_EQ(std::filesystem::file_size(base + ".dat"),
-                      std::uintmax_t(counter) * sizeof(CaseSampleBlock))
-                << "unit " << unit << " after " << counter << " samples";
-            EXPECT_EQ(std::filesystem::file_size(base + ".stu"),
-                      std::uintmax_t(counter) * sizeof(SampleStatusRecord))
-                << "unit " << unit << " after " << counter << " samples";
-        }
+        const std::int64_t samples = inStep(counter);
+        if (counter == 50)
+            EXPECT_EQ(samples, 50) << "half a second's samples are written together";
     }
     link.CloseCaseFiles();
+    EXPECT_EQ(inStep(counter), counter) << "the close writes what was gathered";
 }
 
 // Samples that find the sample queue full miss live processing: they are
