@@ -111,22 +111,30 @@ TEST_F(FrameRunRecordingTest, MarksDuringARunSitOnTheirSamples) {
     NewProject("marks");
     SetRunSettings(SAMPLE_MODE_CONTINUOUS, 1, 0);
     ASSERT_EQ(Start(), std::vector<std::string>{});
-    std::vector<int> taken;
+    // The driver's thread counts sets while the mark is taken: the mark
+    // sits on the newest set counted between just before and just after.
+    const auto newest = [&] { return m_frame->GetSampling().m_nRunStoredCount.load() - 1; };
+    std::vector<std::pair<int, int>> taken;
     for (const char* text : {"load 1", "load 2"}) {
-        const int after = taken.empty() ? 10 : taken.back() + 30;
-        ASSERT_TRUE(
-            ProcessEventsUntil([&] { return m_frame->GetSampling().m_nRunStoredCount.load() > after; }));
-        taken.push_back(m_frame->GetSampling().m_nRunStoredCount.load() - 1);
+        const int after = taken.empty() ? 10 : taken.back().second + 30;
+        ASSERT_TRUE(ProcessEventsUntil([&] { return newest() >= after; }));
+        const int before = newest();
         AddMark(text);
+        taken.emplace_back(before, newest());
     }
-    RunUntilStop(taken.back() + 10);
+    RunUntilStop(taken.back().second + 10);
 
     const std::string marks = m_frame->GetProjectState().GetFilePath(".mrk");
     ASSERT_EQ(GetSampleMarkCount(marks), 2);
-    EXPECT_EQ(ReadSampleMarkIndexes(marks, 2), taken);
-    EXPECT_EQ(ReadSampleMarkText(marks, taken[0]), "load 1");
-    EXPECT_EQ(ReadSampleMarkText(marks, taken[1]), "load 2");
-    EXPECT_LT(taken[1], m_frame->GetProjectState().m_nTotalDataCount);
+    const std::vector<int> at = ReadSampleMarkIndexes(marks, 2);
+    ASSERT_EQ(at.size(), 2u);
+    for (std::size_t i = 0; i < at.size(); ++i) {
+        EXPECT_GE(at[i], taken[i].first) << "mark " << i;
+        EXPECT_LE(at[i], taken[i].second) << "mark " << i;
+    }
+    EXPECT_EQ(ReadSampleMarkText(marks, at[0]), "load 1");
+    EXPECT_EQ(ReadSampleMarkText(marks, at[1]), "load 2");
+    EXPECT_LT(at[1], m_frame->GetProjectState().m_nTotalDataCount);
 }
 
 // The simulated cases stream readings far beyond half the full count, so
