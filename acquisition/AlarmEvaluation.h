@@ -2,6 +2,7 @@
 // are in alarm for the last sample set, and the project's alarm log.
 #pragma once
 
+#include "app/AlarmLevels.h"
 #include "app/ChannelRecords.h"
 #include "platform/Sync.h"
 
@@ -49,24 +50,9 @@ public:
     // The run's end: the log is written out and closed.
     void CloseLog();
 
-    // Whether one value raises an alarm under a record's type and limits:
-    // 0 at or over the upper limit, 1 under the lower, 2 inside [lower,
-    // upper), 3 outside it; never for another type or a value not a number.
+    // Whether one value raises an alarm under a record's type and limits.
     static bool IsAlarm(const AlarmRecord& record, float value) {
-        const float upper = record.fUpper;
-        const float lower = record.fLower;
-        switch (record.nAlarmType) {
-        case 0:
-            return value >= upper;
-        case 1:
-            return value < lower;
-        case 2:
-            return lower <= value && value < upper;
-        case 3:
-            return value < lower || value >= upper;
-        default:
-            return false;
-        }
+        return IsAlarmLevel(record.nAlarmType, value, record.fUpper, record.fLower);
     }
 
     // Where the log goes: the project's folder and name, whether the run
