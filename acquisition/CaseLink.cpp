@@ -750,29 +750,9 @@ void CCaseLink::ReceiveLoop() {
     // The mark is a batch while the stream flows, and a byte otherwise, so
     // that a quiet case's first bytes are read as they come.
     bool lowWater = false;
-    int batchBytes = BatchBytes();
     const auto markBatches = [&](bool on) {
-        if (on != lowWater && m_socket.SetReceiveLowWater(on ? batchBytes : 1))
+        if (on != lowWater && m_socket.SetReceiveLowWater(on ? BatchBytes() : 1))
             lowWater = on;
-    };
-    // A case may stream faster or slower than the run's rate says (a level
-    // the case does not keep): each second the mark follows what came.
-    std::int64_t bytesSeen = 0;
-    Clock::time_point seenFrom = Clock::now();
-    const auto followStream = [&](int bytes) {
-        bytesSeen += bytes;
-        const long long ms = elapsedMs(seenFrom);
-        if (ms < 1000)
-            return;
-        const int seen =
-            static_cast<int>(std::clamp<std::int64_t>(bytesSeen * kBatchPauseMs / ms, 1, kMaxLowWaterBytes));
-        bytesSeen = 0;
-        seenFrom = Clock::now();
-        if (seen > batchBytes * 2 || seen * 2 < batchBytes) {
-            batchBytes = seen;
-            if (lowWater)
-                m_socket.SetReceiveLowWater(batchBytes);
-        }
     };
     bool dropped = false;
     bool stopSeen = false;
@@ -835,7 +815,6 @@ void CCaseLink::ReceiveLoop() {
             SignalLinkEvent();
         }
         if (held >= 1) {
-            followStream(held);
             lastData = Clock::now();
             m_bAlive = 1;
             if (!m_bFirstData) {
