@@ -8,6 +8,7 @@
 #include "acquisition/CaseProtocol3.h"
 #include "acquisition/CaseSampleBlock.h"
 #include "acquisition/CaseSampleQueue.h"
+#include "acquisition/ModuleLinearStage.h"
 #include "acquisition/SampleReadySignal.h"
 #include "datafiles/RawFile.h"
 #include "datafiles/SampleFileFormat.h"
@@ -300,10 +301,19 @@ private:
     void ParseAssembly();
     void SplitFrames();
     void ParseSampleBlock();
-    void DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<CaseSampleBlock>>& perSlot, int sample);
+    // Decodes one unit into its module's block of the sample, converted when
+    // its slot is one of linearSlots; returns the slot's bit (0: not a module).
+    unsigned DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<CaseSampleBlock>>& perSlot,
+                        int sample, unsigned linearSlots);
+    // Reads the linear stages of the batch about to be decoded into
+    // m_linearStage; returns the slots that have one (0 when the batch is not
+    // converted as it is decoded).
+    unsigned PlanLinearSlots();
     void StoreSamples(CaseSampleBlock* blocks, int bytes);
     int CountDiscarded(int samples);
-    void DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
+    // convertedSlots: the slots whose samples were converted as they were decoded.
+    void DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples,
+                         unsigned convertedSlots);
     void QueueSampleBlocks(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
     void UpdateLatestSample(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
     void StoreBatch(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
@@ -426,7 +436,8 @@ private:
     // once the run's batches have been seen (under m_csReceive).
     std::vector<int> m_parseUnits, m_parseGroups;
     std::vector<std::vector<CaseSampleBlock>> m_parseSlots = std::vector<std::vector<CaseSampleBlock>>(8);
-    std::mutex m_csFrames; // guards the take from m_frameQueue
+    std::array<ModuleLinearStage, 8> m_linearStage{}; // by slot, for the batch being decoded
+    std::mutex m_csFrames;                            // guards the take from m_frameQueue
     // The frame worker sleeps on this until a frame is queued during a run
     // or the worker stops.
     std::mutex m_frameWakeMutex; // orders the frame worker's look at its queue with the calls
@@ -436,7 +447,17 @@ private:
     std::map<int, double> m_LastCounterTime;   // module id -> when its last counter came (steady s)
     std::map<int, std::int32_t> m_LastCounter; // module id -> last packet counter
     std::mutex m_csStatus;                     // guards m_Latest
-    std::map<int, CaseSampleBlock> m_Latest;   // slot -> latest sample
+    // The latest sample of each slot that has one.
+    struct LatestSamples {
+        std::array<CaseSampleBlock, 8> blocks{};
+        unsigned slots = 0; // bit s: blocks[s] holds slot s's latest sample
+        bool Has(int slot) const { return (slots & (1u << slot)) != 0; }
+        void Set(int slot, const CaseSampleBlock& block) {
+            blocks[static_cast<std::size_t>(slot)] = block;
+            slots |= 1u << slot;
+        }
+    };
+    LatestSamples m_Latest;
     std::array<std::vector<CaseSampleBlock>, 8> m_Averaging; // per slot, samples of the mean
 
     std::atomic<bool> m_bWorkersRun{false};

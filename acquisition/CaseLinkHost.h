@@ -8,6 +8,7 @@
 #include <string>
 
 struct CaseSampleBlock;
+struct ModuleLinearStage;
 
 class CaseLinkHost {
 public:
@@ -35,6 +36,10 @@ public:
     virtual int GetMeasureType(int channel) = 0;
     // Raw measured quantities of one module to engineering values, in place.
     virtual void ConvertSampleBlockInPlace(CaseSampleBlock* blocks, int count, int moduleIndex) = 0;
+    // The same stage for one batch of the module, when it is the linear one
+    // for all sixteen channels: the link then applies it as it decodes. False
+    // when it is not; ConvertSampleBlockInPlace converts the batch then.
+    virtual bool GetLinearStage(int moduleIndex, ModuleLinearStage& stage) = 0;
 
     // Channel information library: one 256-byte packet of system channel c.
     virtual void SetCurrentInfoCase(int caseNo) = 0;

@@ -184,7 +184,7 @@ void CCaseLink::StoreSamples(CaseSampleBlock* blocks, int bytes) {
             perSlot[slot].push_back(block);
         }
     }
-    DispatchSamples(perSlot, samples - firstKept);
+    DispatchSamples(perSlot, samples - firstKept, 0);
 }
 
 // Counts samples of a new batch against the discard at the start of a run;
@@ -204,24 +204,49 @@ int CCaseLink::CountDiscarded(int samples) {
     return thrown;
 }
 
-void CCaseLink::DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<CaseSampleBlock>>& perSlot,
-                           int sample) {
+unsigned CCaseLink::DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<CaseSampleBlock>>& perSlot,
+                               int sample, unsigned linearSlots) {
     const int slot = unit[7] & 0x3F;
     if (slot >= 8 || perSlot[slot].empty())
-        return; // not a module of this case
-    // The block comes empty (a module's blocks are cleared before a batch is
-    // decoded) and a sample holds one unit of a module.
+        return 0; // not a module of this case
+    // A sample holds one unit of a module: the unit writes its whole block.
     CaseSampleBlock& block = perSlot[slot][static_cast<std::size_t>(sample)];
     std::int32_t counter = 0;
     if (m_nCaseVersion >= 2)
         counter = std::max(0, Signed24(unit + 4));
     block.nHeader = m_nCaseVersion < 2 ? slot : slot * 16777216 + counter;
+    float values[16] = {}; // a unit without values keeps 0.0
     if ((unit[7] & 0xC0) != 0xC0) {
         // The last value ends the unit: only it is read byte by byte.
+        std::int32_t raw[16];
         for (int ch = 0; ch < 15; ++ch)
-            block.fValues[ch] = static_cast<float>(Signed24Word(unit + 8 + 3 * ch)) * m_ChannelCoef[slot][ch];
-        block.fValues[15] = static_cast<float>(Signed24(unit + 8 + 45)) * m_ChannelCoef[slot][15];
+            raw[ch] = Signed24Word(unit + 8 + 3 * ch);
+        raw[15] = Signed24(unit + 8 + 45);
+        const auto& coef = m_ChannelCoef[slot];
+        for (int ch = 0; ch < 16; ++ch)
+            values[ch] = static_cast<float>(raw[ch]) * coef[ch];
     }
+    if (linearSlots & (1u << slot)) {
+        const ModuleLinearStage& stage = m_linearStage[slot];
+        for (int ch = 0; ch < 16; ++ch)
+            values[ch] = stage.Apply(ch, values[ch]);
+    }
+    std::memcpy(block.fValues, values, sizeof values);
+    return 1u << slot;
+}
+
+unsigned CCaseLink::PlanLinearSlots() {
+    // Decimation keeps a part of the batch: that part alone is converted.
+    const int mode = m_nSampleMode;
+    if (mode == 4 || mode == 6 || m_nDecimation >= 2)
+        return 0;
+    unsigned slots = 0;
+    for (int k = 0; k < m_nModules; ++k) {
+        const int slot = m_ModuleSlot[k];
+        if (m_pHost->GetLinearStage(m_nCaseNo * 8 + slot, m_linearStage[slot]))
+            slots |= 1u << slot;
+    }
+    return slots;
 }
 
 void CCaseLink::ParseSampleBlock() {
@@ -287,17 +312,29 @@ void CCaseLink::ParseSampleBlock() {
         const int firstKept = CountDiscarded(groups);
         const int kept = groups - firstKept;
         if (kept > 0) {
-            // Each unit goes to its own sample; a module missing from a sample stays empty.
+            // Each unit goes to its own sample, converted as it is decoded
+            // where its module's stage is the linear one. A module missing
+            // from a sample was not measured in it.
             std::vector<std::vector<CaseSampleBlock>>& perSlot = m_parseSlots;
-            for (auto& list : perSlot)
-                list.clear();
+            unsigned moduleSlots = 0;
             for (int k = 0; k < m_nModules; ++k)
-                perSlot[m_ModuleSlot[k]].assign(static_cast<std::size_t>(kept), CaseSampleBlock{});
-            for (int g = firstKept; g < groups; ++g) {
-                for (int u = groupStart[g]; u < groupStart[g + 1]; ++u)
-                    DecodeUnit(b + units[u], perSlot, g - firstKept);
+                moduleSlots |= 1u << m_ModuleSlot[k];
+            for (int slot = 0; slot < 8; ++slot) {
+                if (moduleSlots & (1u << slot))
+                    perSlot[slot].resize(static_cast<std::size_t>(kept)); // each block is written below
+                else
+                    perSlot[slot].clear();
             }
-            DispatchSamples(perSlot, kept);
+            const unsigned linearSlots = PlanLinearSlots();
+            for (int g = firstKept; g < groups; ++g) {
+                unsigned seen = 0;
+                for (int u = groupStart[g]; u < groupStart[g + 1]; ++u)
+                    seen |= DecodeUnit(b + units[u], perSlot, g - firstKept, linearSlots);
+                for (unsigned missing = moduleSlots & ~seen; missing != 0; missing &= missing - 1)
+                    perSlot[std::countr_zero(missing)][static_cast<std::size_t>(g - firstKept)] =
+                        MissingBlock();
+            }
+            DispatchSamples(perSlot, kept, linearSlots);
         }
     }
     m_nAssembly = n - keepFrom;
@@ -306,7 +343,8 @@ void CCaseLink::ParseSampleBlock() {
 
 // ---- Dispatch of kept samples -------------------------------------------
 
-void CCaseLink::DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
+void CCaseLink::DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples,
+                                unsigned convertedSlots) {
     if (m_nDecimation >= 2) {
         std::vector<int> keep;
         for (int s = 0; s < samples; ++s) {
@@ -328,9 +366,17 @@ void CCaseLink::DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSl
     const int mode = m_nSampleMode;
     if (mode != 4 && mode != 6) {
         for (int slot = 0; slot < 8; ++slot) {
-            if (!perSlot[slot].empty())
-                m_pHost->ConvertSampleBlockInPlace(
-                    perSlot[slot].data(), static_cast<int>(perSlot[slot].size()), m_nCaseNo * 8 + slot);
+            auto& list = perSlot[slot];
+            if (list.empty() || (convertedSlots & (1u << slot)))
+                continue;
+            m_pHost->ConvertSampleBlockInPlace(list.data(), static_cast<int>(list.size()),
+                                               m_nCaseNo * 8 + slot);
+            // A block without data stays without values, whatever the
+            // channel's conversion would make of its placeholders.
+            for (CaseSampleBlock& block : list) {
+                if (block.nHeader < 0)
+                    block = MissingBlock();
+            }
         }
     }
     if (mode == 2 || mode == 7) {
@@ -363,7 +409,7 @@ void CCaseLink::QueueSampleBlocks(const std::vector<std::vector<CaseSampleBlock>
                                                  perSlot[static_cast<std::size_t>(m_ModuleSlot[k])];
                                              const int have = std::min(count, static_cast<int>(list.size()));
                                              std::copy_n(list.begin(), have, out);
-                                             std::fill(out + have, out + count, CaseSampleBlock{});
+                                             std::fill(out + have, out + count, MissingBlock());
                                          });
     // Counted, so that the driver reports them: never skipped unseen.
     if (queued < samples)
@@ -373,14 +419,14 @@ void CCaseLink::QueueSampleBlocks(const std::vector<std::vector<CaseSampleBlock>
 }
 
 void CCaseLink::UpdateLatestSample(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
-    std::map<int, CaseSampleBlock> latest;
+    LatestSamples latest;
     const int mode = m_nSampleMode;
     if (mode != 4 && mode != 6 && mode != 7) {
         // A module's latest sample is its last one that carries data.
         for (int slot = 0; slot < 8; ++slot) {
             for (auto it = perSlot[slot].rbegin(); it != perSlot[slot].rend(); ++it) {
                 if (it->nHeader >= 0) {
-                    latest[slot] = *it;
+                    latest.Set(slot, *it);
                     break;
                 }
             }
@@ -409,41 +455,42 @@ void CCaseLink::UpdateLatestSample(const std::vector<std::vector<CaseSampleBlock
                     mean.fValues[ch] = n < 3 ? static_cast<float>(sum / n)
                                              : static_cast<float>((sum - high - low) / (n - 2));
                 }
-                latest[slot] = mean;
+                latest.Set(slot, mean);
                 list.clear();
             }
         }
     }
-    if (latest.empty())
+    if (latest.slots == 0)
         return;
     std::lock_guard<std::mutex> lock(m_csStatus);
-    for (auto& [slot, block] : latest)
-        m_Latest[slot] = block;
+    for (unsigned slots = latest.slots; slots != 0; slots &= slots - 1) {
+        const int slot = std::countr_zero(slots);
+        m_Latest.Set(slot, latest.blocks[static_cast<std::size_t>(slot)]);
+    }
 }
 
 int CCaseLink::GetLatestSample(CaseSampleBlock out[8]) {
-    std::map<int, CaseSampleBlock> latest;
+    LatestSamples latest;
     {
         std::lock_guard<std::mutex> lock(m_csStatus);
         if (m_bAlive.load())
-            latest.swap(m_Latest);
+            std::swap(latest, m_Latest);
     }
     for (int k = 0; k < m_nModules; ++k) {
         const int slot = m_ModuleSlot[k];
-        auto it = latest.find(slot);
-        if (it != latest.end()) {
-            out[slot] = it->second;
+        if (latest.Has(slot)) {
+            out[slot] = latest.blocks[static_cast<std::size_t>(slot)];
             continue;
         }
         out[slot].nHeader = slot;
         std::fill(std::begin(out[slot].fValues), std::end(out[slot].fValues), kNoValue);
     }
-    return latest.empty() ? 0 : 1;
+    return latest.slots == 0 ? 0 : 1;
 }
 
 void CCaseLink::ClearLatestSamples() {
     std::lock_guard<std::mutex> lock(m_csStatus);
-    m_Latest.clear();
+    m_Latest.slots = 0;
 }
 
 int CCaseLink::PopSampleBlock(std::uint8_t* buffer, int size) {
@@ -550,7 +597,7 @@ void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock
         const CaseSampleBlock* blocks = list.data() + from;
         if (list.size() < static_cast<std::size_t>(to)) {
             // A slot short of samples is padded with empty blocks.
-            m_blockBatch.assign(count, CaseSampleBlock{});
+            m_blockBatch.assign(count, MissingBlock());
             if (list.size() > static_cast<std::size_t>(from))
                 std::copy(list.begin() + from, list.end(), m_blockBatch.begin());
             blocks = m_blockBatch.data();

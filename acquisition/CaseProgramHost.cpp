@@ -77,6 +77,10 @@ void CaseProgramHost::ConvertSampleBlockInPlace(CaseSampleBlock* blocks, int cou
     ::ConvertSampleBlockInPlace(desc, arrays);
 }
 
+bool CaseProgramHost::GetLinearStage(int moduleIndex, ModuleLinearStage& stage) {
+    return PlanLinearModule(moduleIndex, stage);
+}
+
 void CaseProgramHost::SetCurrentInfoCase(int caseNo) {
     g_ChanInfo.m_nCurCase = caseNo;
 }

@@ -30,6 +30,7 @@ public:
     float GetChannelGainFactor(int channel) override;
     int GetMeasureType(int channel) override;
     void ConvertSampleBlockInPlace(CaseSampleBlock* blocks, int count, int moduleIndex) override;
+    bool GetLinearStage(int moduleIndex, ModuleLinearStage& stage) override;
     void SetCurrentInfoCase(int caseNo) override;
     void ParseChannelInfo(int channel, const std::uint8_t* packet) override;
     void ShowMessage(const std::string& text) override;

@@ -114,16 +114,7 @@ bool IsCompensatedStrainChannel(int id) {
     return s.bPresent != 0 && g_ChannelParams[id].nMeasureType == MEASURE_STRAIN && s.nCompChannel != -1;
 }
 
-// The first stage of a module whose sixteen channels all take the common
-// form, (v - zero) * scale - offset with markers kept, read once from the
-// channel records for a whole block of samples.
-struct PlainModuleStage {
-    float zero[CHANNELS_PER_MODULE];
-    float scale[CHANNELS_PER_MODULE];
-    float offset[CHANNELS_PER_MODULE];
-};
-
-bool PlanPlainModule(int unit, PlainModuleStage& stage) {
+bool PlanPlainModule(int unit, ModuleLinearStage& stage) {
     if (unit < 0 || unit >= MAX_CHANNEL_CASE_COUNT) {
         return false;
     }
@@ -151,18 +142,12 @@ bool PlanPlainModule(int unit, PlainModuleStage& stage) {
 
 // The very operations of ConvertModuleSamples for such a module, written
 // without a branch so that several channels convert at a time.
-void ConvertPlainModule(const PlainModuleStage& stage, CaseSampleBlock* blocks, int samples) {
-    constexpr std::uint32_t kFurtherBits = std::bit_cast<std::uint32_t>(kFurtherMarkerValue);
-    constexpr std::uint32_t kNoValueBits = std::bit_cast<std::uint32_t>(kNoValue);
+void ConvertPlainModule(const ModuleLinearStage& stage, CaseSampleBlock* blocks, int samples) {
     float values[CHANNELS_PER_MODULE];
     for (int j = 0; j < samples; ++j) {
         CopyValuesOut(blocks[j], values);
         for (int c = 0; c < CHANNELS_PER_MODULE; ++c) {
-            // A marker is its bit pattern: comparing the bits is comparing the values.
-            const std::uint32_t v = std::bit_cast<std::uint32_t>(values[c]);
-            const float converted = (values[c] - stage.zero[c]) * stage.scale[c] - stage.offset[c];
-            const std::uint32_t keep = (v != kFurtherBits) & (v != kNoValueBits) ? ~0u : 0u;
-            values[c] = std::bit_cast<float>((std::bit_cast<std::uint32_t>(converted) & keep) | (v & ~keep));
+            values[c] = stage.Apply(c, values[c]);
         }
         CopyValuesIn(blocks[j], values);
     }
@@ -261,6 +246,18 @@ void ConvertModuleSamples(int unit, float values[CHANNELS_PER_MODULE]) {
     }
 }
 
+bool PlanLinearModule(int unit, ModuleLinearStage& stage) {
+    if (!PlanPlainModule(unit, stage)) {
+        return false;
+    }
+    for (int c = 0; c < CHANNELS_PER_MODULE; ++c) {
+        if (IsCompensatedStrainChannel(unit * CHANNELS_PER_MODULE + c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool HasCompensatedStrainChannels(const SampleBlockDescriptor& desc) {
     bool found = false;
     ForDescriptorChannels(desc,
@@ -297,7 +294,7 @@ void ApplyCompensationChannels(const SampleBlockDescriptor& desc, CaseSampleBloc
 void ConvertSampleBlock(const SampleBlockDescriptor& desc, CaseSampleBlock* const* arrays) {
     const int modules = ModuleCount(desc);
     float values[CHANNELS_PER_MODULE];
-    PlainModuleStage stage;
+    ModuleLinearStage stage;
     for (int m = 0; m < modules; ++m) {
         CaseSampleBlock* blocks = arrays[desc.nArrayIndex[m]];
         // For a single sample the plan would cost what it saves.

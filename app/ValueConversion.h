@@ -7,13 +7,14 @@
 #include <cstdint>
 
 #include "acquisition/CaseSampleBlock.h"
+#include "acquisition/ModuleLinearStage.h"
 #include "app/CaseTables.h"
 #include "app/ChannelRecords.h"
 
-// Stored-value markers (kNoValue, -8388609.0, comes with the sample block).
-constexpr float kUnbalancedValue = 8388609.0f;    // bits 0x4B000001
-constexpr float kFurtherMarkerValue = 8388610.0f; // passed through unchanged
-constexpr float kMarkerThreshold = 8388608.0f;    // larger magnitudes are markers or overflow
+// Stored-value markers (kNoValue, -8388609.0, comes with the sample block,
+// kFurtherMarkerValue, 8388610.0, with the linear stage).
+constexpr float kUnbalancedValue = 8388609.0f; // bits 0x4B000001
+constexpr float kMarkerThreshold = 8388608.0f; // larger magnitudes are markers or overflow
 
 // Settings of section "System" that the conversion reads; start-up fills them.
 extern std::int32_t g_nADBase;        // "ADBASE", A/D counts of the full value
@@ -41,6 +42,9 @@ double CalcStrainScale(int displayType, int bridgeType, float gaugeFactor, float
 
 // First stage.
 void ConvertModuleSamples(int unit, float values[CHANNELS_PER_MODULE]);
+// The stage of unit's module when every channel takes the linear form and
+// none is compensated by another channel; false otherwise.
+bool PlanLinearModule(int unit, ModuleLinearStage& stage);
 bool HasCompensatedStrainChannels(const SampleBlockDescriptor& desc);
 void ApplyCompensationChannels(const SampleBlockDescriptor& desc, CaseSampleBlock* const* arrays);
 void ConvertSampleBlock(const SampleBlockDescriptor& desc, CaseSampleBlock* const* arrays);

@@ -33,6 +33,7 @@ struct FakeCaseLinkHost : CaseLinkHost {
     float GetChannelGainFactor(int) override { return 1.0f; }
     int GetMeasureType(int) override { return 5; }
     void ConvertSampleBlockInPlace(CaseSampleBlock*, int, int) override {}
+    bool GetLinearStage(int, ModuleLinearStage&) override { return false; }
     void SetCurrentInfoCase(int) override {}
     void ParseChannelInfo(int, const std::uint8_t*) override {}
     void ShowMessage(const std::string&) override {}

@@ -539,3 +539,90 @@ TEST_F(CaseLinkParseTest, AFullSampleQueueCountsTheSkippedSamples) {
     link.PrepareRun();
     EXPECT_EQ(link.SkippedSampleCount(), 0);
 }
+
+// A first stage that makes a number of anything, as the linear stage makes
+// (0 - 100) x 2 - 1 of an empty placeholder: converted as the link decodes
+// (linear) or afterwards by the host, value by value, markers too.
+struct StagedHost : LinkTestHost {
+    bool linear = true;
+    static ModuleLinearStage Stage() {
+        ModuleLinearStage stage{};
+        std::fill(std::begin(stage.zero), std::end(stage.zero), 100.0f);
+        std::fill(std::begin(stage.scale), std::end(stage.scale), 2.0f);
+        std::fill(std::begin(stage.offset), std::end(stage.offset), 1.0f);
+        return stage;
+    }
+    bool GetLinearStage(int, ModuleLinearStage& stage) override {
+        stage = Stage();
+        return linear;
+    }
+    void ConvertSampleBlockInPlace(CaseSampleBlock* blocks, int count, int) override {
+        for (int i = 0; i < count; ++i)
+            for (float& value : blocks[i].fValues)
+                value = (value - 100.0f) * 2.0f - 1.0f;
+    }
+};
+
+// A module missing from a sample was not measured in it: live values and
+// the unit's file carry the no-value marker, never a converted placeholder.
+// The measured ones convert to the same bits whether the link converts them
+// as it decodes or the host converts them afterwards.
+TEST(CaseLinkConversionTest, MeasuredValuesConvertAlikeAndAMissingModuleHasNoValues) {
+    std::array<std::int32_t, 16> raw{};
+    for (int ch = 0; ch < 16; ++ch)
+        raw[static_cast<std::size_t>(ch)] = (ch % 2 ? -1 : 1) * (ch * 524287 + 13);
+    Bytes stream;
+    for (int n = 0; n < 3; ++n)
+        for (int slot = 0; slot < 3; ++slot)
+            if (n != 1 || slot != 1)
+                CCaseSimulator::AppendUnit(stream, 0, slot, n, 2, {}, &raw);
+
+    std::vector<std::vector<CaseSampleBlock>> converted[2];
+    for (const bool linear : {true, false}) {
+        SCOPED_TRACE(linear ? "converted as decoded" : "converted by the host");
+        const ScratchFolder scratch;
+        FakeChannelSource source;
+        CCaseProtocol3 encoder{&source};
+        StagedHost host;
+        host.linear = linear;
+        CCaseLink link{&encoder, &host};
+        const Bytes reply = CCaseSimulator::BuildCaseInfoReply(0, 3, 2);
+        ASSERT_EQ(link.ParseCaseInfoReply(reply.data(), static_cast<int>(reply.size())), 1);
+        link.SetSampleMode(2);
+        link.PrepareRun();
+        link.SetCaseDataFile(scratch.Path(), "run");
+        link.SetCaseOption(1, 0);
+        link.OpenCaseFiles();
+        link.PushReceivedBytes(static_cast<int>(stream.size()), stream.data());
+        link.ProcessRawQueue();
+        link.CloseCaseFiles();
+
+        auto& sets = converted[linear ? 0 : 1];
+        std::uint8_t buffer[4096];
+        for (int length; (length = link.PopSampleBlock(buffer, sizeof buffer)) > 0;) {
+            sets.emplace_back(static_cast<std::size_t>(length) / sizeof(CaseSampleBlock));
+            std::memcpy(sets.back().data(), buffer, static_cast<std::size_t>(length));
+        }
+        ASSERT_EQ(sets.size(), 3u);
+        std::ifstream dat(scratch.File("run_1.dat"), std::ios::binary);
+        std::vector<CaseSampleBlock> stored(4);
+        dat.read(reinterpret_cast<char*>(stored.data()), 4 * sizeof(CaseSampleBlock));
+        ASSERT_EQ(dat.gcount(), static_cast<std::streamsize>(3 * sizeof(CaseSampleBlock)));
+
+        for (const CaseSampleBlock& missing : {sets[1][1], stored[1]}) {
+            EXPECT_EQ(missing.nHeader, -1);
+            for (int ch = 0; ch < 16; ++ch)
+                EXPECT_EQ(missing.fValues[ch], kNoValue) << "channel " << ch;
+        }
+        EXPECT_EQ(stored[2].nHeader, 16777216 + 2);
+        for (int ch = 0; ch < 16; ++ch) {
+            const float expected = StagedHost::Stage().Apply(ch, static_cast<float>(raw[ch]));
+            EXPECT_EQ(sets[0][0].fValues[ch], expected) << "channel " << ch;
+            EXPECT_EQ(stored[2].fValues[ch], expected) << "channel " << ch;
+        }
+    }
+    for (std::size_t n = 0; n < 3; ++n)
+        for (std::size_t k = 0; k < 3; ++k)
+            EXPECT_EQ(std::memcmp(&converted[0][n][k], &converted[1][n][k], sizeof(CaseSampleBlock)), 0)
+                << "sample " << n << " module " << k;
+}
