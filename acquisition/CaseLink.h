@@ -450,11 +450,11 @@ private:
     // The latest sample of each slot that has one.
     struct LatestSamples {
         std::array<CaseSampleBlock, 8> blocks{};
-        unsigned slots = 0; // bit s: blocks[s] holds slot s's latest sample
-        bool Has(int slot) const { return (slots & (1u << slot)) != 0; }
+        unsigned present = 0; // bit s: blocks[s] holds slot s's latest sample
+        bool Has(int slot) const { return (present & (1u << slot)) != 0; }
         void Set(int slot, const CaseSampleBlock& block) {
             blocks[static_cast<std::size_t>(slot)] = block;
-            slots |= 1u << slot;
+            present |= 1u << slot;
         }
     };
     LatestSamples m_Latest;

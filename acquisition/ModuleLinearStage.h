@@ -13,6 +13,9 @@
 constexpr float kFurtherMarkerValue = 8388610.0f;
 
 struct ModuleLinearStage {
+    static constexpr std::uint32_t kFurtherBits = std::bit_cast<std::uint32_t>(kFurtherMarkerValue);
+    static constexpr std::uint32_t kNoValueBits = std::bit_cast<std::uint32_t>(kNoValue);
+
     float zero[16];
     float scale[16];
     float offset[16];
@@ -20,8 +23,6 @@ struct ModuleLinearStage {
     // Channel c's value; a marker is its bit pattern, so comparing the bits
     // is comparing the values, and the choice needs no branch.
     float Apply(int c, float value) const {
-        constexpr std::uint32_t kFurtherBits = std::bit_cast<std::uint32_t>(kFurtherMarkerValue);
-        constexpr std::uint32_t kNoValueBits = std::bit_cast<std::uint32_t>(kNoValue);
         const std::uint32_t v = std::bit_cast<std::uint32_t>(value);
         const float converted = (value - zero[c]) * scale[c] - offset[c];
         const std::uint32_t keep = (v != kFurtherBits) & (v != kNoValueBits) ? ~0u : 0u;

@@ -6,6 +6,10 @@
 // measured here is the program's alone: its case links' receive loops and
 // workers, the processing thread and the message pump that takes the sets.
 //
+// The channels are voltage channels with a zero and a scale, as a balanced
+// run's are (all-zero tables would make every channel a strain channel
+// compensated by channel 0).
+//
 // "cpu_cores" is CPU seconds a second of the run, "sets_per_second" the sets
 // delivered, "switches_per_second" the context switches of all the program's
 // threads (each a wake-up of a waiting thread or a thread put off the core),
@@ -16,6 +20,8 @@
 #include "acquisition/CaseProgramHost.h"
 #include "acquisition/ChanInfoWrapper.h"
 #include "acquisition/NetComm.h"
+#include "app/ChannelDefaults.h"
+#include "app/ChannelRecords.h"
 #include "platform/Message.h"
 
 #include <benchmark/benchmark.h>
@@ -49,6 +55,15 @@ struct SetCounter : platform::MessageTarget {
         return 0;
     }
 };
+
+void SetUpVoltageChannels() {
+    ResetChannelRecords();
+    for (int id = 0; id < MAX_CHANNEL_COUNT; ++id) {
+        g_ChannelParams[id].nMeasureType = MEASURE_VOLTAGE;
+        g_ChannelParams[id].nZero = 100;
+        g_ChannelState[id].fScale = 0.5f;
+    }
+}
 
 // CPU seconds and context switches of the whole process.
 struct Usage {
@@ -93,6 +108,7 @@ void BM_LinkPathCpu(benchmark::State& state) {
         finish();
         return;
     }
+    SetUpVoltageChannels();
     std::int32_t params[20] = {};
     const float frequency = static_cast<float>(rate);
     std::memcpy(&params[12], &frequency, sizeof frequency);
