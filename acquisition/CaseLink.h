@@ -258,6 +258,16 @@ private:
     // Most samples a gap of lost packets can hold after elapsed seconds.
     int MaxLostSamples(double elapsedSeconds) const;
 
+    // A batch's samples by slot: slot s's blocks are at[s][0..samples), null
+    // for a slot without a module; module runs lie stride blocks apart.
+    struct SlotRuns {
+        std::array<CaseSampleBlock*, 8> at{};
+        int samples = 0;
+        std::size_t stride = 0;
+    };
+    // Lays out a batch of samples in storage in the module list's order.
+    SlotRuns LayOutRuns(std::vector<CaseSampleBlock>& storage, int samples) const;
+
     struct FileSet {
         CRawFile dat, stu;
         // Their lengths, kept here rather than asked of the files before each batch
@@ -303,8 +313,8 @@ private:
     void ParseSampleBlock();
     // Decodes one unit into its module's block of the sample, converted when
     // its slot is one of linearSlots; returns the slot's bit (0: not a module).
-    unsigned DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<CaseSampleBlock>>& perSlot,
-                        int sample, unsigned linearSlots);
+    struct SlotRuns;
+    unsigned DecodeUnit(const std::uint8_t* unit, const SlotRuns& runs, int sample, unsigned linearSlots);
     // Reads the linear stages of the batch about to be decoded into
     // m_linearStage; returns the slots that have one (0 when the batch is not
     // converted as it is decoded).
@@ -312,13 +322,17 @@ private:
     void StoreSamples(CaseSampleBlock* blocks, int bytes);
     int CountDiscarded(int samples);
     // convertedSlots: the slots whose samples were converted as they were decoded.
-    void DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples,
-                         unsigned convertedSlots);
-    void QueueSampleBlocks(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
-    void UpdateLatestSample(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
-    void StoreBatch(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples);
-    void WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int from, int to,
-                            const SampleStatusRecord* status = nullptr);
+    // storage holds the runs (module k's at k × runs.stride) and goes to the
+    // sample queue when the samples are queued.
+    void DispatchSamples(SlotRuns& runs, unsigned convertedSlots, std::vector<CaseSampleBlock>& storage);
+    void QueueSampleBlocks(const SlotRuns& runs, std::vector<CaseSampleBlock>& storage);
+    void UpdateLatestSample(const SlotRuns& runs);
+    // Gathers the batch for the files; the write, when due, is the caller's.
+    void StoreBatch(const SlotRuns& runs);
+    // Gathers samples from..to of every module for the files, and writes
+    // them when they are due unless told otherwise.
+    void WriteSamplesToFile(const SlotRuns& runs, int from, int to,
+                            const SampleStatusRecord* status = nullptr, bool writeWhenDue = true);
     // Whether the gathered samples are due for their write (kFileBatchSeconds).
     bool GatheredSamplesDue() const;
     // WriteGatheredSamples under m_csDispatch.
@@ -420,7 +434,6 @@ private:
     // Samples gathered in every file set for the next write, and since when (steady s).
     int m_nGatheredSamples = 0;
     double m_dGatheredSince = 0.0;
-    std::vector<CaseSampleBlock> m_blockBatch; // a short slot's blocks padded to the batch
     // Steady seconds when the newest stored sample came (0: none stored yet),
     // and whether the next stored batch follows a relink's gap.
     double m_dLastStoredTime = 0.0;
@@ -435,7 +448,10 @@ private:
     // The block parser's working lists, kept so that a parse allocates nothing
     // once the run's batches have been seen (under m_csReceive).
     std::vector<int> m_parseUnits, m_parseGroups;
-    std::vector<std::vector<CaseSampleBlock>> m_parseSlots = std::vector<std::vector<CaseSampleBlock>>(8);
+    // The batch being decoded, module k's samples at k × the batch's
+    // samples; handed to the sample queue with them, and taken back from its
+    // spare storage.
+    std::vector<CaseSampleBlock> m_parseBlocks;
     std::array<ModuleLinearStage, 8> m_linearStage{}; // by slot, for the batch being decoded
     std::mutex m_csFrames;                            // guards the take from m_frameQueue
     // The frame worker sleeps on this until a frame is queued during a run

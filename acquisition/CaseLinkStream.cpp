@@ -224,17 +224,34 @@ void CCaseLink::StoreSamples(CaseSampleBlock* blocks, int bytes) {
     std::lock_guard<std::mutex> lock(m_csDispatch);
     const int samples = bytes / static_cast<int>(sizeof(CaseSampleBlock)) / m_nModules;
     const int firstKept = CountDiscarded(samples);
-    std::vector<std::vector<CaseSampleBlock>> perSlot(8);
+    if (firstKept >= samples)
+        return;
+    std::vector<CaseSampleBlock> storage = m_sampleQueue.TakeStorage();
+    SlotRuns runs = LayOutRuns(storage, samples - firstKept);
     for (int s = firstKept; s < samples; ++s) {
         for (int k = 0; k < m_nModules; ++k) {
             CaseSampleBlock block = blocks[s * m_nModules + k];
             const int slot = m_ModuleSlot[k];
             for (int ch = 0; ch < 16; ++ch)
                 block.fValues[ch] *= m_ChannelCoef[slot][ch];
-            perSlot[slot].push_back(block);
+            runs.at[static_cast<std::size_t>(slot)][s - firstKept] = block;
         }
     }
-    DispatchSamples(perSlot, samples - firstKept, 0);
+    DispatchSamples(runs, 0, storage);
+}
+
+CCaseLink::SlotRuns CCaseLink::LayOutRuns(std::vector<CaseSampleBlock>& storage, int samples) const {
+    // Grown only: every block is written before it is read.
+    const std::size_t size = static_cast<std::size_t>(m_nModules) * static_cast<std::size_t>(samples);
+    if (storage.size() < size)
+        storage.resize(size);
+    SlotRuns runs;
+    runs.samples = samples;
+    runs.stride = static_cast<std::size_t>(samples);
+    for (int k = 0; k < m_nModules; ++k)
+        runs.at[static_cast<std::size_t>(m_ModuleSlot[k])] =
+            storage.data() + static_cast<std::size_t>(k) * runs.stride;
+    return runs;
 }
 
 // Counts samples of a new batch against the discard at the start of a run;
@@ -254,13 +271,13 @@ int CCaseLink::CountDiscarded(int samples) {
     return thrown;
 }
 
-unsigned CCaseLink::DecodeUnit(const std::uint8_t* unit, std::vector<std::vector<CaseSampleBlock>>& perSlot,
-                               int sample, unsigned linearSlots) {
+unsigned CCaseLink::DecodeUnit(const std::uint8_t* unit, const SlotRuns& runs, int sample,
+                               unsigned linearSlots) {
     const int slot = unit[7] & 0x3F;
-    if (slot >= 8 || perSlot[slot].empty())
+    if (slot >= 8 || runs.at[static_cast<std::size_t>(slot)] == nullptr)
         return 0; // not a module of this case
     // A sample holds one unit of a module: the unit writes its whole block.
-    CaseSampleBlock& block = perSlot[slot][static_cast<std::size_t>(sample)];
+    CaseSampleBlock& block = runs.at[static_cast<std::size_t>(slot)][sample];
     std::int32_t counter = 0;
     if (m_nCaseVersion >= 2)
         counter = std::max(0, Signed24(unit + 4));
@@ -350,26 +367,23 @@ void CCaseLink::ParseSampleBlock() {
             // Each unit goes to its own sample, converted as it is decoded
             // where its module's stage is the linear one. A module missing
             // from a sample was not measured in it.
-            std::vector<std::vector<CaseSampleBlock>>& perSlot = m_parseSlots;
+            if (m_parseBlocks.empty())
+                m_parseBlocks = m_sampleQueue.TakeStorage();
+            const SlotRuns runs = LayOutRuns(m_parseBlocks, kept);
             unsigned moduleSlots = 0;
             for (int k = 0; k < m_nModules; ++k)
                 moduleSlots |= 1u << m_ModuleSlot[k];
-            for (int slot = 0; slot < 8; ++slot) {
-                if (moduleSlots & (1u << slot))
-                    perSlot[slot].resize(static_cast<std::size_t>(kept)); // each block is written below
-                else
-                    perSlot[slot].clear();
-            }
             const unsigned linearSlots = PlanLinearSlots();
             for (int g = firstKept; g < groups; ++g) {
                 unsigned seen = 0;
                 for (int u = groupStart[g]; u < groupStart[g + 1]; ++u)
-                    seen |= DecodeUnit(b + units[u], perSlot, g - firstKept, linearSlots);
+                    seen |= DecodeUnit(b + units[u], runs, g - firstKept, linearSlots);
                 for (unsigned missing = moduleSlots & ~seen; missing != 0; missing &= missing - 1)
-                    perSlot[std::countr_zero(missing)][static_cast<std::size_t>(g - firstKept)] =
+                    runs.at[static_cast<std::size_t>(std::countr_zero(missing))][g - firstKept] =
                         MissingBlock();
             }
-            DispatchSamples(perSlot, kept, linearSlots);
+            SlotRuns dispatched = runs;
+            DispatchSamples(dispatched, linearSlots, m_parseBlocks);
         }
     }
     m_nAssembly = n - keepFrom;
@@ -378,90 +392,83 @@ void CCaseLink::ParseSampleBlock() {
 
 // ---- Dispatch of kept samples -------------------------------------------
 
-void CCaseLink::DispatchSamples(std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples,
-                                unsigned convertedSlots) {
+void CCaseLink::DispatchSamples(SlotRuns& runs, unsigned convertedSlots,
+                                std::vector<CaseSampleBlock>& storage) {
     if (m_nDecimation >= 2) {
-        std::vector<int> keep;
-        for (int s = 0; s < samples; ++s) {
-            if (m_nDecimationPhase++ % m_nDecimation == 0)
-                keep.push_back(s);
+        // Every kept sample moves to the front of its module's run.
+        int kept = 0;
+        for (int s = 0; s < runs.samples; ++s) {
+            if (m_nDecimationPhase++ % m_nDecimation != 0)
+                continue;
+            for (CaseSampleBlock* run : runs.at)
+                if (run != nullptr)
+                    run[kept] = run[s];
+            ++kept;
         }
-        for (auto& list : perSlot) {
-            std::vector<CaseSampleBlock> kept;
-            for (int s : keep) {
-                if (s < static_cast<int>(list.size()))
-                    kept.push_back(list[static_cast<std::size_t>(s)]);
-            }
-            list.swap(kept);
-        }
-        samples = static_cast<int>(keep.size());
+        runs.samples = kept;
     }
+    const int samples = runs.samples;
     if (samples == 0)
         return;
     const int mode = m_nSampleMode;
     if (mode != 4 && mode != 6) {
         for (int slot = 0; slot < 8; ++slot) {
-            auto& list = perSlot[slot];
-            if (list.empty() || (convertedSlots & (1u << slot)))
+            CaseSampleBlock* run = runs.at[static_cast<std::size_t>(slot)];
+            if (run == nullptr || (convertedSlots & (1u << slot)))
                 continue;
-            m_pHost->ConvertSampleBlockInPlace(list.data(), static_cast<int>(list.size()),
-                                               m_nCaseNo * 8 + slot);
+            m_pHost->ConvertSampleBlockInPlace(run, samples, m_nCaseNo * 8 + slot);
             // A block without data stays without values, whatever the
             // channel's conversion would make of its placeholders.
-            for (CaseSampleBlock& block : list) {
-                if (block.nHeader < 0)
-                    block = MissingBlock();
+            for (int s = 0; s < samples; ++s) {
+                if (run[s].nHeader < 0)
+                    run[s] = MissingBlock();
             }
         }
     }
-    if (mode == 2 || mode == 7) {
-        // Queued first: a write that the disk is slow to take holds up this
-        // link's next batch, not this one.
-        QueueSampleBlocks(perSlot, samples);
-        if (m_bOptionFlag && m_bDataSaving.load())
-            StoreBatch(perSlot, samples);
-    } else if (mode == 3) {
-        QueueSampleBlocks(perSlot, samples);
-    }
-    UpdateLatestSample(perSlot, samples);
+    const bool store = (mode == 2 || mode == 7) && m_bOptionFlag && m_bDataSaving.load();
+    if (store)
+        StoreBatch(runs);
+    UpdateLatestSample(runs);
     if (m_nCaseVersion >= 2) {
         const double now = SteadySeconds();
-        for (const auto& list : perSlot) {
-            if (!list.empty() && list.back().nHeader >= 0) {
-                const int id = (list.back().nHeader >> 24) & 0x7F;
-                m_LastCounter[id] = list.back().nHeader & 0xFFFFFF;
+        for (const CaseSampleBlock* run : runs.at) {
+            if (run != nullptr && run[samples - 1].nHeader >= 0) {
+                const std::int32_t header = run[samples - 1].nHeader;
+                const int id = (header >> 24) & 0x7F;
+                m_LastCounter[id] = header & 0xFFFFFF;
                 m_LastCounterTime[id] = now;
             }
         }
     }
+    // The blocks go to the sample queue last: from then on they are the
+    // processing thread's. The files' write comes after it, so that a disk
+    // slow to take it holds up this link's next batch, not this one.
+    if (mode == 2 || mode == 3 || mode == 7)
+        QueueSampleBlocks(runs, storage);
+    if (store && GatheredSamplesDue())
+        WriteGatheredLocked();
 }
 
-void CCaseLink::QueueSampleBlocks(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
-    const int queued = m_sampleQueue.Add(m_nModules, samples, kSampleQueueLimit, kSampleQueueLimit * 2,
-                                         [&](int k, CaseSampleBlock* out, int count) {
-                                             // A slot short of samples is padded with empty blocks.
-                                             const auto& list =
-                                                 perSlot[static_cast<std::size_t>(m_ModuleSlot[k])];
-                                             const int have = std::min(count, static_cast<int>(list.size()));
-                                             std::copy_n(list.begin(), have, out);
-                                             std::fill(out + have, out + count, MissingBlock());
-                                         });
+void CCaseLink::QueueSampleBlocks(const SlotRuns& runs, std::vector<CaseSampleBlock>& storage) {
+    const int queued = m_sampleQueue.AddFilled(m_nModules, runs.samples, runs.stride, storage,
+                                               kSampleQueueLimit, kSampleQueueLimit * 2);
     // Counted, so that the driver reports them: never skipped unseen.
-    if (queued < samples)
-        m_nSkippedSamples += samples - queued;
+    if (queued < runs.samples)
+        m_nSkippedSamples += runs.samples - queued;
     if (queued > 0)
         NotifySampleReady();
 }
 
-void CCaseLink::UpdateLatestSample(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
+void CCaseLink::UpdateLatestSample(const SlotRuns& runs) {
     LatestSamples latest;
     const int mode = m_nSampleMode;
     if (mode != 4 && mode != 6 && mode != 7) {
         // A module's latest sample is its last one that carries data.
         for (int slot = 0; slot < 8; ++slot) {
-            for (auto it = perSlot[slot].rbegin(); it != perSlot[slot].rend(); ++it) {
-                if (it->nHeader >= 0) {
-                    latest.Set(slot, *it);
+            const CaseSampleBlock* run = runs.at[static_cast<std::size_t>(slot)];
+            for (int s = run != nullptr ? runs.samples - 1 : -1; s >= 0; --s) {
+                if (run[s].nHeader >= 0) {
+                    latest.Set(slot, run[s]);
                     break;
                 }
             }
@@ -473,7 +480,9 @@ void CCaseLink::UpdateLatestSample(const std::vector<std::vector<CaseSampleBlock
         n = std::max(1, n);
         for (int slot = 0; slot < 8; ++slot) {
             auto& list = m_Averaging[slot];
-            for (const CaseSampleBlock& block : perSlot[slot]) {
+            const CaseSampleBlock* run = runs.at[static_cast<std::size_t>(slot)];
+            for (int s = 0; run != nullptr && s < runs.samples; ++s) {
+                const CaseSampleBlock& block = run[s];
                 if (block.nHeader < 0)
                     continue; // a sample that lost this module does not enter the mean
                 list.push_back(block);
@@ -570,21 +579,22 @@ void CCaseLink::CloseCaseFiles() {
     m_files.clear();
 }
 
-void CCaseLink::StoreBatch(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int samples) {
+void CCaseLink::StoreBatch(const SlotRuns& runs) {
+    const int samples = runs.samples;
     if (m_bGapPending) {
         m_bGapPending = false;
         FillLinkGap(samples);
     }
     m_dLastStoredTime = SteadySeconds();
     if (m_nCaseVersion < 2) {
-        WriteSamplesToFile(perSlot, 0, samples);
+        WriteSamplesToFile(runs, 0, samples, nullptr, false);
         return;
     }
     // The first module's packet counter shows the samples the case skipped,
     // at the batch's start and anywhere within it: each gap is filled where
     // it happened, so that the stored time line stays continuous.
-    const auto& first = perSlot[m_ModuleSlot[0]];
-    const int counted = std::min(samples, static_cast<int>(first.size()));
+    const CaseSampleBlock* first = runs.at[static_cast<std::size_t>(m_ModuleSlot[0])];
+    const int counted = samples;
     const int step = std::max(1, m_nPacketStep);
     int from = 0;
     for (int s = 0; s < counted; ++s) {
@@ -596,15 +606,15 @@ void CCaseLink::StoreBatch(const std::vector<std::vector<CaseSampleBlock>>& perS
                 continue;
             m_LastCounter[(previous >> 24) & 0x7F] = previous & 0xFFFFFF;
         }
-        WriteSamplesToFile(perSlot, from, s);
+        WriteSamplesToFile(runs, from, s, nullptr, false);
         FillLostPackets(header);
         from = s;
     }
-    WriteSamplesToFile(perSlot, from, samples);
+    WriteSamplesToFile(runs, from, samples, nullptr, false);
 }
 
-void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock>>& perSlot, int from, int to,
-                                   const SampleStatusRecord* given) {
+void CCaseLink::WriteSamplesToFile(const SlotRuns& runs, int from, int to, const SampleStatusRecord* given,
+                                   bool writeWhenDue) {
     if (g_nRunWriteError.load() != 0 || to <= from || m_files.empty())
         return; // the run is stopping on a failed write: nothing more is stored
     SampleStatusRecord status{};
@@ -628,15 +638,7 @@ void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock
         auto it = m_files.find(m_nCaseNo * 8 + slot);
         if (it == m_files.end())
             continue;
-        const auto& list = perSlot[slot];
-        const CaseSampleBlock* blocks = list.data() + from;
-        if (list.size() < static_cast<std::size_t>(to)) {
-            // A slot short of samples is padded with empty blocks.
-            m_blockBatch.assign(count, MissingBlock());
-            if (list.size() > static_cast<std::size_t>(from))
-                std::copy(list.begin() + from, list.end(), m_blockBatch.begin());
-            blocks = m_blockBatch.data();
-        }
+        const CaseSampleBlock* blocks = runs.at[static_cast<std::size_t>(slot)] + from;
         FileSet& files = it->second;
         const auto* dat = reinterpret_cast<const std::uint8_t*>(blocks);
         const auto* stu = reinterpret_cast<const std::uint8_t*>(m_statusBatch.data());
@@ -646,7 +648,7 @@ void CCaseLink::WriteSamplesToFile(const std::vector<std::vector<CaseSampleBlock
     if (m_nGatheredSamples == 0)
         m_dGatheredSince = SteadySeconds();
     m_nGatheredSamples += static_cast<int>(count);
-    if (GatheredSamplesDue())
+    if (writeWhenDue && GatheredSamplesDue())
         WriteGatheredLocked();
 }
 
@@ -763,13 +765,12 @@ void CCaseLink::WriteGapSamples(std::int64_t count, const char* label) {
     const std::string text = platform::Utf8ToGbk(label);
     std::memcpy(status.szLabel, text.data(), std::min(text.size(), sizeof status.szLabel - 1));
     constexpr int kChunk = 1024;
-    std::vector<std::vector<CaseSampleBlock>> missing(8);
     const int chunk = static_cast<int>(std::min<std::int64_t>(count, kChunk));
-    for (int k = 0; k < m_nModules; ++k)
-        missing[static_cast<std::size_t>(m_ModuleSlot[k])].assign(static_cast<std::size_t>(chunk),
-                                                                  MissingBlock());
+    std::vector<CaseSampleBlock> missing(
+        static_cast<std::size_t>(m_nModules) * static_cast<std::size_t>(chunk), MissingBlock());
+    const SlotRuns runs = LayOutRuns(missing, chunk);
     for (std::int64_t left = count; left > 0; left -= chunk)
-        WriteSamplesToFile(missing, 0, static_cast<int>(std::min<std::int64_t>(left, chunk)), &status);
+        WriteSamplesToFile(runs, 0, static_cast<int>(std::min<std::int64_t>(left, chunk)), &status);
 }
 
 void CCaseLink::WriteLog(const std::string& name, const std::string& text) {

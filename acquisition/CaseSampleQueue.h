@@ -44,6 +44,7 @@ public:
         }
         batch.modules = modules;
         batch.samples = count;
+        batch.stride = count;
         batch.blocks.resize(static_cast<std::size_t>(modules) * static_cast<std::size_t>(count));
         for (int k = 0; k < modules; ++k)
             fill(k, batch.blocks.data() + static_cast<std::size_t>(k) * static_cast<std::size_t>(count),
@@ -51,6 +52,41 @@ public:
         m_batches.push_back(std::move(batch));
         m_count += static_cast<std::size_t>(count);
         return count;
+    }
+
+    // Storage for a batch the caller fills itself (AddFilled): a used batch's
+    // when one is spare, so that a link's batches allocate nothing.
+    std::vector<CaseSampleBlock> TakeStorage() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_spare.empty())
+            return {};
+        std::vector<CaseSampleBlock> blocks = std::move(m_spare.back());
+        m_spare.pop_back();
+        return blocks;
+    }
+
+    // Unless full, appends a batch the caller filled, module k's blocks at
+    // blocks[k × stride ...], up to `samples` samples and stopping where
+    // `limit` would wait. The storage then is the queue's (blocks is left
+    // empty); when nothing was queued it stays the caller's. Returns how many
+    // samples were queued.
+    int AddFilled(int modules, int samples, std::size_t stride, std::vector<CaseSampleBlock>& blocks,
+                  std::size_t full, std::size_t limit) {
+        if (modules <= 0 || samples <= 0 || blocks.size() < static_cast<std::size_t>(modules) * stride)
+            return 0;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_count >= full || m_count >= limit)
+            return 0;
+        Batch batch;
+        batch.modules = modules;
+        batch.samples =
+            static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(samples), limit - m_count));
+        batch.stride = stride;
+        batch.blocks = std::move(blocks);
+        blocks.clear();
+        m_count += static_cast<std::size_t>(batch.samples);
+        m_batches.push_back(std::move(batch));
+        return m_batches.back().samples;
     }
 
     // Hands the oldest samples, up to count, to use(const Run&) in runs of
@@ -65,7 +101,7 @@ public:
             run.modules = head.modules;
             run.samples = n;
             run.first = head.blocks.data() + head.taken;
-            run.stride = static_cast<std::size_t>(head.samples);
+            run.stride = head.stride;
             use(static_cast<const Run&>(run));
             Consume(n);
             taken += n;
@@ -98,7 +134,8 @@ private:
         int modules = 0;
         int samples = 0;
         int taken = 0;
-        std::vector<CaseSampleBlock> blocks; // module k's run starts at k × samples
+        std::size_t stride = 0;              // blocks from one module's run to the next
+        std::vector<CaseSampleBlock> blocks; // module k's run starts at k × stride
     };
     // Removes n samples from the head batch (under the lock), keeping a used
     // batch's storage for a later one: a link queues hundreds a second.

@@ -78,4 +78,26 @@ TEST(CaseSampleQueue, RefusesWhenFullAndStopsAtTheLimit) {
     EXPECT_EQ(queue.GetCount(), 0u);
 }
 
+// A batch the link filled itself: its modules' runs lie `stride` apart (a
+// decimated batch keeps its first samples of each run); the storage goes to
+// the queue only when samples are queued, and comes back once they are taken.
+TEST(CaseSampleQueue, FilledBatchesKeepTheirStrideAndTheirStorage) {
+    CaseSampleQueue queue;
+    ASSERT_EQ(AddBatch(queue, 1, 2, 9, 10, 12), 9);
+    std::vector<CaseSampleBlock> blocks(2 * 5);
+    for (int k = 0; k < 2; ++k)
+        for (int s = 0; s < 5; ++s)
+            blocks[static_cast<std::size_t>(k * 5 + s)] = Block(2, k, s);
+    EXPECT_EQ(queue.AddFilled(2, 4, 5, blocks, 10, 12), 3) << "stops where the limit is reached";
+    EXPECT_TRUE(blocks.empty()) << "the storage is the queue's";
+    std::vector<CaseSampleBlock> refused(2 * 5);
+    EXPECT_EQ(queue.AddFilled(2, 4, 5, refused, 10, 12), 0) << "full";
+    EXPECT_EQ(refused.size(), 10u) << "refused storage stays the caller's";
+
+    queue.DropHead(9);
+    EXPECT_EQ(TakeHeaders(queue, 5),
+              (std::vector<std::vector<int>>{{20000, 20100}, {20001, 20101}, {20002, 20102}}));
+    EXPECT_GE(queue.TakeStorage().capacity(), 10u) << "the used storage is handed out again";
+}
+
 } // namespace
