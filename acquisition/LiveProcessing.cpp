@@ -88,13 +88,9 @@ void CSamplingControl::CopySample(int index, CaseSampleBlock* const* perUnit) {
 }
 
 namespace {
-SampleStatusRecord MakeStatusRecord() {
-    SampleStatusRecord status{};
-    status.dtTime = platform::NowOleDate();
-    const platform::LocalDateTime t = platform::NowLocal();
-    std::snprintf(status.szLabel, sizeof status.szLabel, "%4d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
-                  t.day, t.hour, t.minute, t.second);
-    return status;
+bool SameSecond(const platform::LocalDateTime& a, const platform::LocalDateTime& b) {
+    return a.second == b.second && a.minute == b.minute && a.hour == b.hour && a.day == b.day &&
+           a.month == b.month && a.year == b.year;
 }
 } // namespace
 
@@ -161,9 +157,22 @@ void CSamplingControl::WriteVirtualChannelValues(const std::map<int, float>& res
 }
 
 void CSamplingControl::StampStatusRecord() {
+    // One reading of the clock gives the date and the label; a continuous
+    // run stamps thousands of sets a second, so the label is written only
+    // when its second changes.
+    const platform::LocalDateTime t = platform::NowLocal();
+    double date = 0.0;
+    platform::OleDateFromLocal(t, date);
     // The table views read the record under this lock.
     std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
-    m_Status = MakeStatusRecord();
+    if (!SameSecond(t, m_StatusLabelTime)) {
+        std::snprintf(m_StatusLabel, sizeof m_StatusLabel, "%4d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
+                      t.day, t.hour, t.minute, t.second);
+        m_StatusLabelTime = t;
+    }
+    m_Status = SampleStatusRecord{};
+    m_Status.dtTime = date;
+    std::memcpy(m_Status.szLabel, m_StatusLabel, sizeof m_Status.szLabel);
 }
 
 void CSamplingControl::StoreCurrentSet() {

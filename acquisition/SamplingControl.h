@@ -19,6 +19,7 @@
 #include "platform/Message.h"
 #include "platform/RecordFile.h"
 #include "platform/Sync.h"
+#include "platform/Time.h"
 
 #include <array>
 #include <atomic>
@@ -386,6 +387,8 @@ private:
     // otherwise a batch's last.
     std::atomic<bool> m_bEverySetShown{true};
     SampleStatusRecord m_Status{};
+    platform::LocalDateTime m_StatusLabelTime; // the second m_StatusLabel names
+    char m_StatusLabel[sizeof SampleStatusRecord::szLabel] = {};
     int m_nLastStartedMode = -1;
 
     // Backups of a balance: zeros and zero-set values by channel id.
