@@ -1,7 +1,8 @@
 // Threads of the remote-control server: the listening thread accepts, one
 // thread per client reads its commands, the output thread writes every
 // client's outbox without blocking, the send thread turns queued data blocks
-// into packets, and the command thread hands commands to the frame.
+// into packets and writes what the sockets take at once, and the command
+// thread hands commands to the frame.
 #include "acquisition/DataForwardServer.h"
 
 #include <cerrno>
@@ -22,6 +23,7 @@ constexpr int kReceiveWaitMs = 200;
 constexpr int kSendIdleWaitMs = 50;
 constexpr int kOutputIdleWaitMs = 100;
 constexpr int kOutputBusyWaitMs = 1;
+constexpr std::size_t kSpareSets = 4;
 constexpr std::uint32_t kCommandStopWaitMs = 200;
 
 // One command on its way to the frame; frees its client's slot when done.
@@ -209,11 +211,19 @@ int CDataForwardServer::QueueDataBlocks(int nModules, const std::int32_t* pModul
     if (m_nClients.load() == 0)
         return 1; // nobody to send to: no copy, no packet
     const std::size_t values = static_cast<std::size_t>(nModules - 1 + nSampleCount) * kForwardChansPerBlock;
-    auto set = std::make_unique<ForwardSet>();
+    std::unique_ptr<ForwardSet> set;
+    {
+        std::lock_guard<std::mutex> lock(m_spareMutex);
+        if (!m_spareSets.empty()) {
+            set = std::move(m_spareSets.back());
+            m_spareSets.pop_back();
+        }
+    }
+    if (!set)
+        set = std::make_unique<ForwardSet>();
     set->modules.assign(pModules, pModules + nModules);
     set->nSampleCount = nSampleCount;
-    set->pValues = std::make_unique_for_overwrite<float[]>(values);
-    std::memcpy(set->pValues.get(), pValues, values * sizeof(float));
+    set->values.assign(pValues, pValues + values);
     m_nQueuedBlocks += nModules;
     m_blockQueue.AddTail(std::move(set));
     m_blockWake.Set();
@@ -385,6 +395,24 @@ void CDataForwardServer::Enqueue(const std::shared_ptr<const RemotePacket>& pack
     m_outputWake.Set();
 }
 
+void CDataForwardServer::EnqueueAndFlush(const std::shared_ptr<const RemotePacket>& packet) {
+    // Written here rather than by the output thread: the data of a run come
+    // thousands of times a second, and a wake of that thread for each costs
+    // more than the writes, which never wait.
+    std::vector<ClientPtr> clients;
+    {
+        std::lock_guard<platform::CriticalSection> lock(m_cs);
+        for (const ClientPtr& client : m_clients)
+            client->Push(packet);
+        clients = m_clients;
+    }
+    bool waiting = false;
+    for (const ClientPtr& client : clients)
+        waiting = client->Flush() || waiting;
+    if (waiting)
+        m_outputWake.Set();
+}
+
 bool CDataForwardServer::FlushClients() {
     std::vector<ClientPtr> clients;
     {
@@ -423,13 +451,21 @@ void CDataForwardServer::SendQueuedBlocks() {
             const ForwardBlockHead head{
                 static_cast<std::int32_t>(static_cast<std::uint32_t>(set->modules[i]) * 16u),
                 kForwardChansPerBlock, set->nSampleCount};
-            AppendDataPacket(*packets, head, set->pValues.get() + i * kForwardChansPerBlock,
+            AppendDataPacket(*packets, head, set->values.data() + i * kForwardChansPerBlock,
                              static_cast<std::size_t>(values), m_bFloatData != 0);
         }
         m_nQueuedBlocks -= static_cast<int>(set->modules.size());
     }
+    {
+        std::lock_guard<std::mutex> lock(m_spareMutex);
+        for (auto& set : sets) {
+            if (m_spareSets.size() >= kSpareSets)
+                break;
+            m_spareSets.push_back(std::move(set));
+        }
+    }
     if (!packets->empty())
-        Enqueue(packets);
+        EnqueueAndFlush(packets);
 }
 
 void CDataForwardServer::SendLoop() {

@@ -4,7 +4,8 @@
 // data as packets.
 //
 // No network wait ever happens on the caller's thread: replies and data are
-// put in each client's outbox and written by the server's own output thread,
+// put in each client's outbox and written by the server's own threads (the
+// send thread writes the data at once, the output thread what is left over),
 // and commands reach the frame through the server's command thread, so that
 // a slow or silent client never holds the user-interface thread.
 #pragma once
@@ -99,7 +100,7 @@ private:
     struct ForwardSet {
         std::vector<std::int32_t> modules;
         std::int32_t nSampleCount = 0;
-        std::unique_ptr<float[]> pValues; // (modules - 1) x 16 + samples x 16
+        std::vector<float> values; // (modules - 1) x 16 + samples x 16
     };
     using ClientPtr = std::shared_ptr<Client>;
 
@@ -117,6 +118,9 @@ private:
     void JoinAllClients();
     void PassCommand(Client& client, int code);
     void Enqueue(const std::shared_ptr<const RemotePacket>& packet);
+    // Puts the packet in every outbox and writes what the sockets take now;
+    // the output thread is woken only for what they did not take.
+    void EnqueueAndFlush(const std::shared_ptr<const RemotePacket>& packet);
     // Writes what each client's socket takes now; true when some client
     // still has bytes waiting.
     bool FlushClients();
@@ -143,6 +147,10 @@ private:
     std::list<ClientPtr> m_clientThreads; // clients whose thread is not yet joined
 
     CPacketQueue<ForwardSet> m_blockQueue;
+    // Sets the sender has made into packets, for the next calls to fill
+    // again: a run queues thousands a second.
+    std::mutex m_spareMutex;
+    std::vector<std::unique_ptr<ForwardSet>> m_spareSets;
     std::atomic<int> m_nQueuedBlocks{0}; // module blocks in m_blockQueue
     std::shared_ptr<CommandRelay> m_relay;
     platform::WorkerThread m_commandThread;

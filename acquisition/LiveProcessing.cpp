@@ -88,13 +88,9 @@ void CSamplingControl::CopySample(int index, CaseSampleBlock* const* perUnit) {
 }
 
 namespace {
-SampleStatusRecord MakeStatusRecord() {
-    SampleStatusRecord status{};
-    status.dtTime = platform::NowOleDate();
-    const platform::LocalDateTime t = platform::NowLocal();
-    std::snprintf(status.szLabel, sizeof status.szLabel, "%4d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
-                  t.day, t.hour, t.minute, t.second);
-    return status;
+bool SameSecond(const platform::LocalDateTime& a, const platform::LocalDateTime& b) {
+    return a.second == b.second && a.minute == b.minute && a.hour == b.hour && a.day == b.day &&
+           a.month == b.month && a.year == b.year;
 }
 } // namespace
 
@@ -161,9 +157,22 @@ void CSamplingControl::WriteVirtualChannelValues(const std::map<int, float>& res
 }
 
 void CSamplingControl::StampStatusRecord() {
+    // One reading of the clock gives the date and the label; a continuous
+    // run stamps thousands of sets a second, so the label is written only
+    // when its second changes.
+    const platform::LocalDateTime t = platform::NowLocal();
+    double date = 0.0;
+    platform::OleDateFromLocal(t, date);
     // The table views read the record under this lock.
     std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
-    m_Status = MakeStatusRecord();
+    if (!SameSecond(t, m_StatusLabelTime)) {
+        std::snprintf(m_StatusLabel, sizeof m_StatusLabel, "%4d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
+                      t.day, t.hour, t.minute, t.second);
+        m_StatusLabelTime = t;
+    }
+    m_Status = SampleStatusRecord{};
+    m_Status.dtTime = date;
+    std::memcpy(m_Status.szLabel, m_StatusLabel, sizeof m_Status.szLabel);
 }
 
 void CSamplingControl::StoreCurrentSet() {
@@ -354,20 +363,26 @@ bool CSamplingControl::ProcessBatchSets(int n, CaseSampleBlock* const* perUnit) 
     static const std::string waitingForTrigger = "正在等待触发......";
     if (m_bTriggerMode)
         Notify(kStatusText, reinterpret_cast<platform::WPARAM>(&waitingForTrigger), 0);
-    {
-        // The channel records hold still during a run: the channel bar is disabled.
-        std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
-        m_ConversionPlan.Build();
-    }
+    RefreshConversionPlan();
+    // Without a view that draws every set the windows get the batch's last
+    // one only: the tables, the bars and the alarm windows show the newest.
+    const bool everySetShown = m_bEverySetShown.load();
+    std::array<std::int32_t, 3> lastCounters{};
+    bool announced = false;
     for (int i = 0; i < n; ++i) {
         {
             // The windows read the current set, the status record and the
             // digital words under this lock.
             std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
-            CopySample(i, perUnit);
-            if (!m_bTriggerMode)
+            if (m_bTriggerMode) {
+                // A set the trigger stores is written from the current set.
+                CopySample(i, perUnit);
+                m_ConversionPlan.Convert(m_CurrentSet.data(), m_LiveValues.data(), m_ChannelValues.data());
+            } else {
                 ReadDigitalWords();
-            m_ConversionPlan.Convert(m_CurrentSet.data(), m_LiveValues.data(), m_ChannelValues.data());
+                m_ConversionPlan.Convert(perUnit, i, m_CurrentSet.data(), m_LiveValues.data(),
+                                         m_ChannelValues.data());
+            }
             std::copy(m_DigitalWords, m_DigitalWords + 8, m_LiveValues.begin() + MAX_CHANNEL_COUNT);
         }
         ++m_nContinuousCount;
@@ -398,7 +413,10 @@ bool CSamplingControl::ProcessBatchSets(int n, CaseSampleBlock* const* perUnit) 
             CountStoredSet(m_LiveVirtual);
         }
         const auto counters = CountAnnouncedSet();
-        m_BatchShown.push_back(MakeShownSet(kContinuousSample, counters));
+        lastCounters = counters;
+        announced = true;
+        if (everySetShown)
+            m_BatchShown.push_back(MakeShownSet(kContinuousSample, counters));
         const std::int64_t statusTime = NowMs();
         if (statusTime - m_nLastStatus >= kStatusIntervalMs) {
             Notify(kSampleStatus, static_cast<platform::WPARAM>(mode), 0);
@@ -410,6 +428,13 @@ bool CSamplingControl::ProcessBatchSets(int n, CaseSampleBlock* const* perUnit) 
                 m_liveSets.PushSpectrum(TakeFftBlock());
         }
     }
+    if (!m_bTriggerMode && n > 0) {
+        // The current set is the batch's last, as the windows read it.
+        std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
+        CopySample(n - 1, perUnit);
+    }
+    if (announced && !everySetShown)
+        m_BatchShown.push_back(MakeShownSet(kContinuousSample, lastCounters));
     // The batch's alarm lines are in the log before the next batch comes.
     m_alarms.WriteLog();
     int from = 0, to = 0;
@@ -423,8 +448,21 @@ bool CSamplingControl::ProcessBatchSets(int n, CaseSampleBlock* const* perUnit) 
     return true;
 }
 
+void CSamplingControl::RefreshConversionPlan() {
+    // The channel records hold still during a run (the channel bar is
+    // disabled): the plan is built at the run's first batch and looked at
+    // again once a second, not read from the 4,096 records at every batch.
+    const std::int64_t now = NowMs();
+    if (!m_bPlanStale.exchange(false) && now - m_nPlanBuilt < kPlanRecheckMs)
+        return;
+    std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
+    m_ConversionPlan.Build();
+    m_nPlanBuilt = now;
+}
+
 void CSamplingControl::ShowLiveSets() {
     m_liveSets.BeginShow();
+    UpdateLiveViewDemand();
     LiveShownSet& set = m_ShowingSet;
     bool shown = false;
     while (m_liveSets.PopSet(set)) {
@@ -452,6 +490,10 @@ void CSamplingControl::ShowLiveSets() {
     // Once for the batches taken here, however many the windows fell behind with.
     if (shown)
         platform::SendMessage(m_hFrame, kBatchDone, 0, 0);
+}
+
+void CSamplingControl::UpdateLiveViewDemand() {
+    m_bEverySetShown = m_pHost->ViewsDrawEverySet();
 }
 
 void CSamplingControl::TimedStep(int n, CaseSampleBlock* const* perUnit) {

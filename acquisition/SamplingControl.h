@@ -19,6 +19,7 @@
 #include "platform/Message.h"
 #include "platform/RecordFile.h"
 #include "platform/Sync.h"
+#include "platform/Time.h"
 
 #include <array>
 #include <atomic>
@@ -137,6 +138,9 @@ public:
     // The continuous run's processed sets the views have not taken yet, in
     // their order, then the batches' end (user-interface thread).
     void ShowLiveSets();
+    // Asks the frame whether an open view draws every set of a continuous
+    // run (user-interface thread); the sets' processing reads the answer.
+    void UpdateLiveViewDemand();
     // Rows of the curve views a batch of announced samples first..last
     // touches within blocks of blockSize; false when there is nothing to mark.
     static bool BatchRows(int first, int last, int blockSize, int& from, int& to);
@@ -329,6 +333,9 @@ private:
     // The checks, counts and stores of the batch's sets; false when the run
     // does not take sets now.
     bool ProcessBatchSets(int n, CaseSampleBlock* const* perUnit);
+    // Builds the batches' conversion plan when a run begins, and again when
+    // it was built a while ago.
+    void RefreshConversionPlan();
     void TimedStep(int n, CaseSampleBlock* const* perUnit);
     void CopySample(int index, CaseSampleBlock* const* perUnit);
     void FillChannelValues();
@@ -371,9 +378,17 @@ private:
     std::map<int, float> m_LiveVirtual;     // its virtual-channel results
     std::vector<LiveShownSet> m_BatchShown; // the batch's sets for the views
     CLiveSetQueue m_liveSets;
-    LiveShownSet m_ShowingSet;           // user-interface thread
-    CSetConversionPlan m_ConversionPlan; // the second stage of a batch's sets
+    LiveShownSet m_ShowingSet;            // user-interface thread
+    CSetConversionPlan m_ConversionPlan;  // the second stage of a batch's sets
+    std::atomic<bool> m_bPlanStale{true}; // set at a run's start
+    std::int64_t m_nPlanBuilt = 0;        // clock ms of the plan's last build
+    static constexpr std::int64_t kPlanRecheckMs = 1000;
+    // An open view draws every set: the windows are then handed each set,
+    // otherwise a batch's last.
+    std::atomic<bool> m_bEverySetShown{true};
     SampleStatusRecord m_Status{};
+    platform::LocalDateTime m_StatusLabelTime; // the second m_StatusLabel names
+    char m_StatusLabel[sizeof SampleStatusRecord::szLabel] = {};
     int m_nLastStartedMode = -1;
 
     // Backups of a balance: zeros and zero-set values by channel id.

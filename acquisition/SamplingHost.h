@@ -60,6 +60,9 @@ public:
     virtual void RefreshTableViews() = 0;
     virtual void ShowBalanceTableView() = 0;
     virtual void StartResultWorkers(int /*storedCount*/) = 0;
+    // Whether an open view draws every set of a continuous run (a curve or
+    // history view); the others take the newest set.
+    virtual bool ViewsDrawEverySet() = 0;
     // Every open curve view updates its rows from..to of the current block.
     virtual void MarkCurveRows(int /*from*/, int /*to*/) = 0;
 

@@ -168,6 +168,7 @@ void CSamplingControl::OnStartSample() {
     std::fill(m_ValueBuffer.begin(), m_ValueBuffer.end(), 0.0f);
     std::fill(m_LiveValues.begin(), m_LiveValues.end(), 0.0f);
     m_liveSets.Clear();
+    UpdateLiveViewDemand();
     ClearDigitalQueues();
     m_pHost->EnsureRealtimeTableView();
     if (!project.m_bAppendData) {
@@ -178,6 +179,7 @@ void CSamplingControl::OnStartSample() {
         record.fCorrectionSlope = 1.0f;
         record.fCorrectionOffset = 0.0f;
     }
+    m_bPlanStale = true;
 
     const bool continuous = settings.nSampleMode == SAMPLE_MODE_CONTINUOUS;
     if (!continuous || m_bTriggerMode)

@@ -140,21 +140,36 @@ void CSetConversionPlan::BuildRuns() {
 }
 
 void CSetConversionPlan::Convert(const CaseSampleBlock* set, float* buffer, float* values) const {
+    const auto blockOf = [set](int unit) -> const CaseSampleBlock& { return set[unit]; };
     if (m_bSharedPlaces)
-        ConvertEntries(set, buffer, values);
+        ConvertEntries(blockOf, buffer, values);
     else
-        ConvertRuns(set, buffer, values);
+        ConvertRuns(blockOf, buffer, values);
 }
 
-void CSetConversionPlan::ConvertEntries(const CaseSampleBlock* set, float* buffer, float* values) const {
+void CSetConversionPlan::Convert(CaseSampleBlock* const* perUnit, int index, const CaseSampleBlock* missing,
+                                 float* buffer, float* values) const {
+    const auto blockOf = [perUnit, index, missing](int unit) -> const CaseSampleBlock& {
+        const CaseSampleBlock* blocks = perUnit[unit];
+        return blocks != nullptr ? blocks[index] : missing[unit];
+    };
+    if (m_bSharedPlaces)
+        ConvertEntries(blockOf, buffer, values);
+    else
+        ConvertRuns(blockOf, buffer, values);
+}
+
+template <typename BlockOf>
+void CSetConversionPlan::ConvertEntries(BlockOf blockOf, float* buffer, float* values) const {
     for (const Entry& e : m_Entries) {
-        const float raw = set[e.unit].fValues[e.id % CHANNELS_PER_MODULE];
+        const CaseSampleBlock& block = blockOf(e.unit);
+        const float raw = block.fValues[e.id % CHANNELS_PER_MODULE];
         float value = 0.0f;
         if (e.linear) {
             const double x = static_cast<double>(raw) / e.divisor * 0.001;
             value = LiveValue(raw, static_cast<float>(e.slope * x + e.offset));
         } else if (std::isfinite(raw))
-            value = LiveValue(raw, static_cast<float>(ConvertBlockChannelValue(e.id, set[e.unit])));
+            value = LiveValue(raw, static_cast<float>(ConvertBlockChannelValue(e.id, block)));
         buffer[e.position] = value;
     }
     // After the whole set, as the values are read from the buffer: two
@@ -163,9 +178,10 @@ void CSetConversionPlan::ConvertEntries(const CaseSampleBlock* set, float* buffe
         values[e.id] = buffer[e.position];
 }
 
-void CSetConversionPlan::ConvertRuns(const CaseSampleBlock* set, float* buffer, float* values) const {
+template <typename BlockOf>
+void CSetConversionPlan::ConvertRuns(BlockOf blockOf, float* buffer, float* values) const {
     for (const Run& run : m_Runs) {
-        const CaseSampleBlock& block = set[run.unit];
+        const CaseSampleBlock& block = blockOf(run.unit);
         if (!run.linear) {
             const float raw = block.fValues[run.channel];
             const float value =

@@ -14,12 +14,17 @@
 class CSetConversionPlan {
 public:
     // Reads the channel list, the case slots and the channel records. The
-    // plan holds until any of them changes: build it again for each batch.
+    // plan holds until any of them changes.
     void Build();
     // Converts set (indexed by unit) into buffer at each channel's place
     // and then copies each place to values[channel id]; a reading that is
     // not a finite number gives 0.
     void Convert(const CaseSampleBlock* set, float* buffer, float* values) const;
+    // The same for sample `index` of a batch as the case driver delivers it
+    // (perUnit[unit] points at the unit's blocks), read where it lies; a
+    // unit the batch lacks is read from `missing` (indexed by unit).
+    void Convert(CaseSampleBlock* const* perUnit, int index, const CaseSampleBlock* missing, float* buffer,
+                 float* values) const;
 
 private:
     struct Entry {
@@ -51,8 +56,9 @@ private:
         bool corrected;
     };
     void BuildRuns();
-    void ConvertEntries(const CaseSampleBlock* set, float* buffer, float* values) const;
-    void ConvertRuns(const CaseSampleBlock* set, float* buffer, float* values) const;
+    // blockOf(unit) gives the unit's block of the set.
+    template <typename BlockOf> void ConvertEntries(BlockOf blockOf, float* buffer, float* values) const;
+    template <typename BlockOf> void ConvertRuns(BlockOf blockOf, float* buffer, float* values) const;
 
     std::vector<Entry> m_Entries;
     std::vector<Entry> m_NextEntries; // the entries a build reads, before they are taken

@@ -67,6 +67,7 @@ struct FakeSamplingHost : SamplingHost {
     void RefreshTableViews() override {}
     void ShowBalanceTableView() override {}
     void StartResultWorkers(int) override {}
+    bool ViewsDrawEverySet() override { return true; }
     void MarkCurveRows(int, int) override {}
     void SetStatusText(int, const std::string&) override {}
     void ShowDataCount(int, int, bool) override {}

@@ -17,6 +17,7 @@
 #include "app/ui/MainFrameCaseSearch.h"
 #include "panels/ChannelParamBar.h"
 #include "panels/SampleParamBar.h"
+#include "views/CurveViewWidget.h"
 #include "views/DlgRightsVerify.h"
 #include "views/HistoryViewWidget.h"
 #include "views/TableData.h"
@@ -133,6 +134,12 @@ void CFrameSamplingHost::ResetAllViews() {
 
 void CFrameSamplingHost::ReloadViewData(bool /*append*/) {
     m_frame.ReloadViewData(GetProject().m_nTotalDataCount);
+}
+
+bool CFrameSamplingHost::ViewsDrawEverySet() {
+    // The curve and history views draw each set as a point; the tables, the
+    // bars and the alarm windows show the newest.
+    return !CCurveViewWidget::CurveViews().empty() || !CHistoryViewWidget::HistoryViews().empty();
 }
 
 void CFrameSamplingHost::MarkCurveRows(int from, int to) {

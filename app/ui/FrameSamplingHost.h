@@ -34,6 +34,7 @@ public:
     void ResetAllViews() override;
     void ReloadViewData(bool append) override;
     void RefreshTableViews() override;
+    bool ViewsDrawEverySet() override;
     void MarkCurveRows(int from, int to) override;
     void SetStatusText(int pane, const std::string& text) override;
     void ShowDataCount(int count, int stored, bool sampling) override;

@@ -20,6 +20,8 @@ using namespace sampling_msg;
 
 struct FormulaHost : RecordingHost {
     std::vector<std::string> formulas;
+    bool everySetDrawn = true;
+    bool ViewsDrawEverySet() override { return everySetDrawn; }
     std::vector<std::vector<std::vector<float>>> spectrumFeeds;
     std::vector<std::string> GetVirtualChannelFormulas() override { return formulas; }
     bool HasSpectrumGraph() override { return true; }
@@ -213,6 +215,51 @@ TEST_F(LiveProcessingTest, ABatchFromTheDriversThreadIsCheckedThereAndDrawnWhenT
     EXPECT_EQ(frame.Count(kContinuousSample), static_cast<int>(CLiveSetQueue::kShownLimit))
         << "the views skip the oldest sets they fell behind with";
     EXPECT_EQ(Buffered(80), static_cast<float>(ConvertRawToValue(80, 5.0f))) << "the last set is shown";
+}
+
+TEST_F(LiveProcessingTest, WithoutAViewDrawingEverySetTheWindowsTakeEachBatchsLastSet) {
+    host.project.m_SampleSettings.nSampleMode = SAMPLE_MODE_CONTINUOUS;
+    const float level = static_cast<float>(ConvertRawToValue(80, 10.0f));
+    g_AlarmTable[80] = {80, 0, 1, level, -1e9f};
+    control->GetAlarms().BuildAlarmChannelList();
+    control->GetAlarms().SetLogTarget(folder, "run", false, nullptr);
+    std::vector<int> announced;
+    frame.onMessage = [&](platform::UINT message, platform::WPARAM wParam) {
+        if (message == kContinuousSample)
+            announced.push_back(reinterpret_cast<const std::int32_t*>(wParam)[0]);
+    };
+    const auto batch = [&](int n, float first) {
+        std::vector<CaseSampleBlock> unit5(static_cast<std::size_t>(n)), unit2(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i)
+            unit5[static_cast<std::size_t>(i)].fValues[0] = first + static_cast<float>(i);
+        std::vector<CaseSampleBlock*> perUnit(512, nullptr);
+        perUnit[5] = unit5.data();
+        perUnit[2] = unit2.data();
+        platform::LRESULT result = 0;
+        control->HandleMessage(kSampleBatch, static_cast<platform::WPARAM>(n),
+                               reinterpret_cast<platform::LPARAM>(perUnit.data()), result);
+    };
+    host.everySetDrawn = false;
+    control->UpdateLiveViewDemand();
+    batch(5, 8.0f); // 8 and 9 under the level, 10, 11 and 12 over it
+
+    EXPECT_EQ(announced, std::vector<int>{5}) << "one announcement, of the batch's last set";
+    EXPECT_EQ(Buffered(80), static_cast<float>(ConvertRawToValue(80, 12.0f)));
+    EXPECT_EQ(control->GetCurrentSet()[5].fValues[0], 12.0f);
+    EXPECT_EQ(control->GetCurrentSet()[5].nHeader, 5);
+    EXPECT_EQ(control->m_nContinuousCount, 5);
+    EXPECT_EQ(control->m_nRunStoredCount, 5) << "every set is counted";
+    std::ifstream log(folder + "/run.xls");
+    EXPECT_EQ(std::count(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>(), '\n'), 1 + 3)
+        << "every set is checked";
+
+    // A view that draws every set opens: once the windows have taken a
+    // batch, every set is handed to them again.
+    host.everySetDrawn = true;
+    batch(2, 20.0f);
+    batch(3, 30.0f);
+    EXPECT_EQ(announced, (std::vector<int>{5, 7, 8, 9, 10}));
+    EXPECT_EQ(Buffered(80), static_cast<float>(ConvertRawToValue(80, 32.0f)));
 }
 
 TEST_F(LiveProcessingTest, HandlersIgnoreEmptyBatchesAndBatchesOutsideARun) {

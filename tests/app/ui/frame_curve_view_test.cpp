@@ -49,6 +49,56 @@ protected:
         dialog.AddSelected();
     }
 
+    // Channel 1 of unit 0 and channel 5 of unit 8 (case 1, module 0).
+    static void SelectTwoChannels(CCurveViewWidget& view) {
+        view.runSignalDialog = [](CDlgPlotSignalSelect& dialog) {
+            Choose(dialog, {QString::fromStdString(FormatChannelName(1)),
+                            QString::fromStdString(FormatChannelName(133))});
+            dialog.TryAccept();
+            return dialog.result();
+        };
+        ASSERT_TRUE(TriggerContextItem(view, ID_SELECT_SIGNALS));
+        ASSERT_EQ(view.Model().GetChannelIDs(), (std::vector<int>{1, 133}));
+    }
+
+    // Waits until the view has begun a page at or after sample `from` with a
+    // few points; its first sample and the points of its two curves.
+    static void TakeNewPage(const CCurveViewWidget& view, int from, int& first,
+                            std::vector<std::vector<float>>& points) {
+        points.assign(2, {});
+        ASSERT_TRUE(ProcessEventsUntil(
+            [&] {
+                const CCurveViewModel& m = view.Model();
+                if (g_bSampling.load() == 0 || m.m_nFirstSample < from || m.PointCount() < 3)
+                    return false;
+                first = m.m_nFirstSample;
+                for (int c = 0; c < 2; ++c) {
+                    points[std::size_t(c)].clear();
+                    for (int i = 0; i < m.PointCount(); ++i)
+                        points[std::size_t(c)].push_back(m.PointValue(c, i));
+                }
+                return true;
+            },
+            20000));
+    }
+
+    // The points are the stored samples first, first + 1, ... in engineering values.
+    void ExpectStoredPoints(int first, const std::vector<std::vector<float>>& points) {
+        const int units[2] = {0, 8};
+        const int places[2] = {1, 5};
+        for (int c = 0; c < 2; ++c) {
+            const auto blocks =
+                ReadBlocks(m_scratch.File("Projects/Run/Run_" + std::to_string(units[c]) + ".dat"));
+            ASSERT_GE(int(blocks.size()), first + int(points[std::size_t(c)].size()));
+            for (std::size_t i = 0; i < points[std::size_t(c)].size(); ++i) {
+                const CaseSampleBlock& block = blocks[std::size_t(first) + i];
+                ExpectSimulatorValues(block, units[c]);
+                EXPECT_NEAR(points[std::size_t(c)][i], block.fValues[places[c]] * 0.001, 1e-4)
+                    << "curve " << c << " point " << i;
+            }
+        }
+    }
+
     // The cases found, a project prepared and a continuous run of pages of
     // kPageWidth samples set up.
     void PrepareContinuousRun() {
@@ -66,15 +116,7 @@ TEST_F(FrameCurveViewTest, ARealTimeWindowDrawsAContinuousRunPageByPage) {
     ASSERT_TRUE(m_frame->RunCommand(ID_NEW_REALTIME_WINDOW));
     ASSERT_EQ(CCurveViewWidget::CurveViews().size(), 1u);
     CCurveViewWidget& view = *CCurveViewWidget::CurveViews().front();
-    // Channel 1 of unit 0 and channel 5 of unit 8 (case 1, module 0).
-    view.runSignalDialog = [](CDlgPlotSignalSelect& dialog) {
-        Choose(dialog, {QString::fromStdString(FormatChannelName(1)),
-                        QString::fromStdString(FormatChannelName(133))});
-        dialog.TryAccept();
-        return dialog.result();
-    };
-    ASSERT_TRUE(TriggerContextItem(view, ID_SELECT_SIGNALS));
-    ASSERT_EQ(view.Model().GetChannelIDs(), (std::vector<int>{1, 133}));
+    ASSERT_NO_FATAL_FAILURE(SelectTwoChannels(view));
     view.Model().m_Options.m_nScareType = 1;
 
     // The graph-attribute bar's drop-down opens the active view's cursor popup.
@@ -93,43 +135,15 @@ TEST_F(FrameCurveViewTest, ARealTimeWindowDrawsAContinuousRunPageByPage) {
     EXPECT_EQ(view.Model().m_nCursorType, 1);
 
     ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
-    // A page has been filled and a new one begun with a few points.
     int first = 0;
-    std::vector<std::vector<float>> points(2);
-    ASSERT_TRUE(ProcessEventsUntil(
-        [&] {
-            const CCurveViewModel& m = view.Model();
-            if (g_bSampling.load() == 0 || m.m_nFirstSample < kPageWidth || m.PointCount() < 3)
-                return false;
-            first = m.m_nFirstSample;
-            for (int c = 0; c < 2; ++c) {
-                points[std::size_t(c)].clear();
-                for (int i = 0; i < m.PointCount(); ++i)
-                    points[std::size_t(c)].push_back(m.PointValue(c, i));
-            }
-            return true;
-        },
-        20000));
+    std::vector<std::vector<float>> points;
+    ASSERT_NO_FATAL_FAILURE(TakeNewPage(view, kPageWidth, first, points));
     EXPECT_EQ(first % kPageWidth, 0);
     EXPECT_LE(points[0].size(), std::size_t(kPageWidth));
     EXPECT_FALSE(view.RenderImage().isNull());
     ASSERT_TRUE(m_frame->RunCommand(ID_STOP_SAMPLE));
     ASSERT_TRUE(WaitRunCompleted());
-
-    // The points are the stored samples first, first + 1, ... in engineering values.
-    const int units[2] = {0, 8};
-    const int places[2] = {1, 5};
-    for (int c = 0; c < 2; ++c) {
-        const auto blocks =
-            ReadBlocks(m_scratch.File("Projects/Run/Run_" + std::to_string(units[c]) + ".dat"));
-        ASSERT_GE(int(blocks.size()), first + int(points[std::size_t(c)].size()));
-        for (std::size_t i = 0; i < points[std::size_t(c)].size(); ++i) {
-            const CaseSampleBlock& block = blocks[std::size_t(first) + i];
-            ExpectSimulatorValues(block, units[c]);
-            EXPECT_NEAR(points[std::size_t(c)][i], block.fValues[places[c]] * 0.001, 1e-4)
-                << "curve " << c << " point " << i;
-        }
-    }
+    ExpectStoredPoints(first, points);
 
     // The layout file brings the channels, the mode and the options back.
     view.Model().m_STRealViewOption.nLegend = 0;
@@ -203,6 +217,28 @@ TEST_F(FrameCurveViewTest, ARealTimeWindowDrawsAContinuousRunPageByPage) {
 // A curve window that followed a run shows the stored run once it stops, as
 // one opened after the stop does, and moves through it with the document's
 // batch commands.
+TEST_F(FrameCurveViewTest, AWindowOpenedDuringARunDrawsEverySetFromItsNextPage) {
+    // With no curve or history window open the windows take only the
+    // newest set of each batch; a window opened then gets every set again.
+    PrepareContinuousRun();
+    ASSERT_TRUE(m_frame->RunCommand(ID_START_SAMPLE));
+    CSamplingControl& sampling = m_frame->GetSampling();
+    ASSERT_TRUE(
+        ProcessEventsUntil([&] { return sampling.m_nContinuousCount.load() >= 3 * kPageWidth; }, 20000));
+    ASSERT_TRUE(m_frame->RunCommand(ID_NEW_REALTIME_WINDOW));
+    ASSERT_EQ(CCurveViewWidget::CurveViews().size(), 1u);
+    CCurveViewWidget& view = *CCurveViewWidget::CurveViews().front();
+    ASSERT_NO_FATAL_FAILURE(SelectTwoChannels(view));
+    const int opened = sampling.m_nContinuousCount.load();
+
+    int first = 0;
+    std::vector<std::vector<float>> points;
+    ASSERT_NO_FATAL_FAILURE(TakeNewPage(view, opened + kPageWidth, first, points));
+    ASSERT_TRUE(m_frame->RunCommand(ID_STOP_SAMPLE));
+    ASSERT_TRUE(WaitRunCompleted());
+    ExpectStoredPoints(first, points);
+}
+
 TEST_F(FrameCurveViewTest, AWindowThatFollowedARunShowsTheStoredRunAfterTheStop) {
     PrepareContinuousRun();
     ASSERT_TRUE(m_frame->RunCommand(ID_NEW_REALTIME_WINDOW));
