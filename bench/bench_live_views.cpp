@@ -17,6 +17,7 @@
 // whole program's (the feeding thread's conversion and checks included),
 // "sets_per_second" what the feeding thread handed over.
 #include "BenchChannels.h"
+#include "BenchFrame.h"
 #include "SimulatedCases.h"
 
 #include "ShellTestSupport.h"
@@ -130,9 +131,7 @@ class LiveFrame {
 public:
     // What failed, or nothing when the run is going.
     std::string Start(int views) {
-        ResetRunFlags();
-        ResetCaseTables();
-        ClearChannelRecords();
+        bench::ResetProgramTables();
         m_scratch.WriteSettingsFile("[System]\nADBASE=20000\nDigitalUsed=0\n");
         g_ChanInfo.SetParamFileName(m_scratch.File("chaninfo.ini"));
         m_app = std::make_unique<CQV7411N_NewFrameApp>(m_scratch.ProgramFolder());
@@ -182,16 +181,9 @@ public:
             m_feeder->Stop();
         m_feeder.reset();
         g_bSampling = 0;
-        if (m_app) {
-            // The sets still queued for the views are shown before the frame goes.
+        if (m_app) // the sets still queued for the views are shown before the frame goes
             ProcessEventsUntil([] { return false; }, 200);
-            m_frame->close();
-            m_app->ExitInstance();
-        }
-        m_app.reset();
-        m_frame = nullptr;
-        ResetCaseTables();
-        ClearChannelRecords();
+        bench::CloseFrame(m_app, m_frame);
     }
 
 private:

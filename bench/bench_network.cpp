@@ -23,6 +23,7 @@
 // "skipped_sets" counts the sets a full case queue kept from live processing.
 // The frame listens on its fixed ports: run it inside its own network
 // namespace (unshare -rn) when other programs may hold them.
+#include "BenchFrame.h"
 #include "PlainReceiver.h"
 #include "SimulatedCases.h"
 
@@ -189,9 +190,7 @@ public:
     // shows 8 channels).
     enum class Views { None, Table, TableAndHistory };
     bool Start(bool client, bool strain, Views views, std::string& error) {
-        ResetRunFlags();
-        ResetCaseTables();
-        ClearChannelRecords();
+        bench::ResetProgramTables();
         m_scratch.WriteSettingsFile("[System]\nADBASE=20000\nDigitalUsed=0\nOutControlEnable=1\n");
         bench::WriteCaseMap(m_scratch.ProgramFolder(), m_cases); // where the frame's links read it
         g_ChanInfo.SetParamFileName(m_scratch.File("chaninfo.ini"));
@@ -249,14 +248,7 @@ public:
         }
         m_simulators.Stop();
         m_client.Stop();
-        if (m_frame != nullptr)
-            m_frame->close();
-        if (m_app)
-            m_app->ExitInstance();
-        m_app.reset();
-        m_frame = nullptr;
-        ResetCaseTables();
-        ClearChannelRecords();
+        bench::CloseFrame(m_app, m_frame);
     }
 
 private:
