@@ -721,25 +721,12 @@ int CCaseLink::SendSampleStartCmd(int firstStart) {
     return 1;
 }
 
-int CCaseLink::BatchPauseMs() const {
-    // Timed, single and event samples are taken from the latest readings
-    // as they come: those modes keep the short batches.
-    if (m_nSampleMode != 2 && m_nSampleMode != 7)
-        return kBatchPauseMs;
-    const double bytesPerSecond = static_cast<double>(m_fHardwareRate) * std::max(1, m_nModules) * kUnitSize;
-    if (!(bytesPerSecond > 0.0))
-        return kBatchPauseMs;
-    return static_cast<int>(std::clamp(1000.0 * kLeastBatchBytes / bytesPerSecond,
-                                       static_cast<double>(kBatchPauseMs),
-                                       static_cast<double>(kMaxBatchPauseMs)));
-}
-
 int CCaseLink::BatchBytes() const {
     const double bytesPerSecond = static_cast<double>(m_fHardwareRate) * std::max(1, m_nModules) * kUnitSize;
     if (!(bytesPerSecond > 0.0))
         return 1;
     return static_cast<int>(
-        std::clamp(bytesPerSecond * BatchPauseMs() / 1000.0, 1.0, static_cast<double>(kMaxLowWaterBytes)));
+        std::clamp(bytesPerSecond * kBatchPauseMs / 1000.0, 1.0, static_cast<double>(kMaxLowWaterBytes)));
 }
 
 int CCaseLink::ReceivePauseMs() const {
@@ -747,14 +734,14 @@ int CCaseLink::ReceivePauseMs() const {
     if (!(bytesPerSecond > 0.0))
         return kBatchPauseMs;
     return static_cast<int>(
-        std::clamp(1000.0 * kReceiveBatchBytes / bytesPerSecond, 1.0, static_cast<double>(BatchPauseMs())));
+        std::clamp(1000.0 * kReceiveBatchBytes / bytesPerSecond, 1.0, static_cast<double>(kBatchPauseMs)));
 }
 
 void CCaseLink::ReceiveLoop() {
     // The loop sleeps in the kernel until bytes come (while the stream flows,
     // until a batch's bytes wait: the socket's low-water mark), the silence
     // limit is reached or the run ends; while the stream flows it reads at
-    // least every one and a half batch pauses, so that a tail below the mark
+    // least every one and a half kBatchPauseMs, so that a tail below the mark
     // waits no longer. What it reads it parses at once.
     using Clock = std::chrono::steady_clock;
     const auto elapsedMs = [](Clock::time_point from) {
@@ -763,7 +750,6 @@ void CCaseLink::ReceiveLoop() {
     // The mark is a batch while the stream flows, and a byte otherwise, so
     // that a quiet case's first bytes are read as they come.
     bool lowWater = false;
-    const int batchPauseMs = BatchPauseMs();
     const auto markBatches = [&](bool on) {
         if (on != lowWater && m_socket.SetReceiveLowWater(on ? BatchBytes() : 1))
             lowWater = on;
@@ -797,7 +783,7 @@ void CCaseLink::ReceiveLoop() {
         if (stopSeen && !m_bStreamEnded.load())
             waitMs = within(waitMs, std::max<long long>(kStreamEndQuietMs - elapsedMs(quietFrom), 0));
         if (lowWater)
-            waitMs = within(waitMs, batchPauseMs * 3 / 2); // the mark, not the time, paces a steady stream
+            waitMs = within(waitMs, kBatchPauseMs * 3 / 2); // the mark, not the time, paces a steady stream
         int ready;
         if (m_receiveWake.Handle() < 0) {
             // No wake signal could be made: the loop naps and looks.

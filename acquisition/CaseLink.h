@@ -46,16 +46,11 @@ public:
     // in the socket (the socket's low-water mark, set from the run's rate),
     // or half as long again after its last read, and parses what it read at
     // once: one wake-up of the link and one batch of samples for the
-    // processing thread every 150 ms at 5,000 samples a second. In a
-    // continuous run a slower stream is let gather kLeastBatchBytes, up to
-    // kMaxBatchPauseMs (0.37 s for 8 modules at 100 samples a second): a
-    // wake-up costs far more than parsing a few kilobytes. With the
-    // processing thread's spacing the live views are at most about 0.2 s
-    // behind a fast stream and 0.5 s behind a slow one (they redraw every
-    // half second); at the lowest rates each sample is a batch of its own.
+    // processing thread every 150 ms, at 100 and at 5,000 samples a second
+    // alike. With the processing thread's spacing the live views are at most
+    // about 0.2 s behind the stream; at the lowest rates each sample is a
+    // batch of its own.
     static constexpr int kBatchPauseMs = 150;
-    static constexpr int kMaxBatchPauseMs = 400;
-    static constexpr int kLeastBatchBytes = 16384;
     // The low-water mark's bound, well within the receive buffer the kernel
     // grows to for it.
     static constexpr int kMaxLowWaterBytes = 1 << 20;
@@ -63,13 +58,13 @@ public:
     // many bytes gather (kBatchPauseMs at most), well within the socket's
     // buffer.
     static constexpr int kReceiveBatchBytes = 32768;
-    // The per-case files take the samples of this long of the run (or the
-    // batches that pass this many bytes of a unit's data file, 0.19 s at
-    // 5,000 samples a second) in one write a file, all the case's unit files
-    // one after the other, and what is left when they close: a file takes
-    // two writes a second at low rates and five at 5,000 samples a second,
-    // and a killed run loses at most this much and a batch. Larger pieces
-    // hold a link's reading up for longer when the disk is slow to take them.
+    // The per-case files take the batches gathered over about this long (or
+    // this many bytes of a unit's data file, 0.19 s at 5,000 samples a
+    // second) in one write a file, all the case's unit files one after the
+    // other, and what is left when they close: a file takes two writes a
+    // second at low rates and five at 5,000 samples a second, and a killed
+    // run loses at most this much. Larger pieces hold a link's reading up
+    // for longer when the disk is slow to take them.
     static constexpr double kFileBatchSeconds = 0.5;
     static constexpr std::size_t kFileBatchBytes = 64 * 1024;
     // One module's sample in the stream: its header and 16 values of 3 bytes.
@@ -300,11 +295,10 @@ private:
     // Reads what waits in the socket into the assembly buffer and parses it;
     // returns the bytes read (0: none).
     int ReceiveRunBytes();
-    // The time of a batch at the run's rate (see kBatchPauseMs), and its bytes.
-    int BatchPauseMs() const;
+    // The stream's bytes of kBatchPauseMs at the run's rate.
     int BatchBytes() const;
     // The receive loop's pause after a read without a low-water mark: the
-    // time the stream takes to bring kReceiveBatchBytes, at most a batch's.
+    // time the stream takes to bring kReceiveBatchBytes, at most kBatchPauseMs.
     int ReceivePauseMs() const;
     // Ends the run's receiving and wakes the receive loop's wait.
     void StopReceiving();
@@ -339,14 +333,10 @@ private:
     // them when they are due unless told otherwise.
     void WriteSamplesToFile(const SlotRuns& runs, int from, int to,
                             const SampleStatusRecord* status = nullptr, bool writeWhenDue = true);
-    // Writes the gathered samples that are due (kFileBatchSeconds): whole
-    // pieces of the run's rate, all once they pass the byte bound, and less
-    // than a piece once it has waited for that long.
-    void WriteDueSamples();
-    // WriteGatheredSamples under m_csDispatch: the first `limit` samples
-    // gathered, the rest staying for the next write.
-    void WriteGatheredLocked(int limit = kMaxGathered);
-    static constexpr int kMaxGathered = 1 << 30;
+    // Whether the gathered samples are due for their write (kFileBatchSeconds).
+    bool GatheredSamplesDue() const;
+    // WriteGatheredSamples under m_csDispatch.
+    void WriteGatheredLocked();
     // Appends count samples that never came: every reading the no-value
     // marker, each status record the label (UTF-8) and an invalid time.
     void WriteGapSamples(std::int64_t count, const char* label);

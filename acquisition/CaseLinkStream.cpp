@@ -445,8 +445,8 @@ void CCaseLink::DispatchSamples(SlotRuns& runs, unsigned convertedSlots,
     // slow to take it holds up this link's next batch, not this one.
     if (mode == 2 || mode == 3 || mode == 7)
         QueueSampleBlocks(runs, storage);
-    if (store)
-        WriteDueSamples();
+    if (store && GatheredSamplesDue())
+        WriteGatheredLocked();
 }
 
 void CCaseLink::QueueSampleBlocks(const SlotRuns& runs, std::vector<CaseSampleBlock>& storage) {
@@ -648,25 +648,15 @@ void CCaseLink::WriteSamplesToFile(const SlotRuns& runs, int from, int to, const
     if (m_nGatheredSamples == 0)
         m_dGatheredSince = SteadySeconds();
     m_nGatheredSamples += static_cast<int>(count);
-    if (writeWhenDue)
-        WriteDueSamples();
+    if (writeWhenDue && GatheredSamplesDue())
+        WriteGatheredLocked();
 }
 
-void CCaseLink::WriteDueSamples() {
-    if (m_nGatheredSamples == 0)
-        return;
-    if (static_cast<std::size_t>(m_nGatheredSamples) * sizeof(CaseSampleBlock) >= kFileBatchBytes) {
-        WriteGatheredLocked(); // a fast stream's batches, as they came
-        return;
-    }
-    // A piece is the run's samples of kFileBatchSeconds, never more, however
-    // the stream was read: the files grow by the same pieces at any load.
+bool CCaseLink::GatheredSamplesDue() const {
     const double rate = std::max(0.0f, m_fRequestedRate);
-    const int piece = static_cast<int>(std::max(1.0, rate * kFileBatchSeconds));
-    while (m_nGatheredSamples >= piece && g_nRunWriteError.load() == 0)
-        WriteGatheredLocked(piece);
-    if (m_nGatheredSamples > 0 && SteadySeconds() - m_dGatheredSince >= kFileBatchSeconds)
-        WriteGatheredLocked(); // less than a piece, gathered for that long
+    return m_nGatheredSamples >= std::max(1.0, rate * kFileBatchSeconds) ||
+           static_cast<std::size_t>(m_nGatheredSamples) * sizeof(CaseSampleBlock) >= kFileBatchBytes ||
+           SteadySeconds() - m_dGatheredSince >= kFileBatchSeconds;
 }
 
 void CCaseLink::WriteGatheredSamples() {
@@ -674,20 +664,15 @@ void CCaseLink::WriteGatheredSamples() {
     WriteGatheredLocked();
 }
 
-void CCaseLink::WriteGatheredLocked(int limit) {
+void CCaseLink::WriteGatheredLocked() {
     if (m_nGatheredSamples == 0)
         return;
-    const int count = std::min(limit, m_nGatheredSamples);
-    m_nGatheredSamples -= count;
-    if (m_nGatheredSamples > 0)
-        m_dGatheredSince = SteadySeconds();
+    m_nGatheredSamples = 0;
     // A failed write stops the run, and nothing more is stored.
     bool failed = g_nRunWriteError.load() != 0;
     for (auto& [index, files] : m_files) {
-        const auto datBytes = static_cast<std::int64_t>(
-            std::min(files.datGathered.size(), static_cast<std::size_t>(count) * sizeof(CaseSampleBlock)));
-        const auto stuBytes = static_cast<std::int64_t>(
-            std::min(files.stuGathered.size(), static_cast<std::size_t>(count) * sizeof(SampleStatusRecord)));
+        const auto datBytes = static_cast<std::int64_t>(files.datGathered.size());
+        const auto stuBytes = static_cast<std::int64_t>(files.stuGathered.size());
         errno = 0;
         if (!failed && datBytes > 0 && files.dat.WriteAll(files.datGathered.data(), datBytes) &&
             files.stu.WriteAll(files.stuGathered.data(), stuBytes)) {
@@ -707,8 +692,8 @@ void CCaseLink::WriteGatheredLocked(int limit) {
                 WriteLog(m_strAddress, line + "\n");
             }
         }
-        files.datGathered.erase(files.datGathered.begin(), files.datGathered.begin() + datBytes);
-        files.stuGathered.erase(files.stuGathered.begin(), files.stuGathered.begin() + stuBytes);
+        files.datGathered.clear();
+        files.stuGathered.clear();
     }
 }
 
