@@ -58,15 +58,17 @@ public:
     // many bytes gather (kBatchPauseMs at most), well within the socket's
     // buffer.
     static constexpr int kReceiveBatchBytes = 32768;
-    // The per-case files take the batches gathered over about this long (or
-    // this many bytes of a unit's data file, 0.19 s at 5,000 samples a
-    // second) in one write a file, all the case's unit files one after the
-    // other, and what is left when they close: a file takes two writes a
-    // second at low rates and five at 5,000 samples a second, and a killed
-    // run loses at most this much. Larger pieces hold a link's reading up
-    // for longer when the disk is slow to take them.
+    // The per-case files take the samples of this long of the run (or the
+    // batches that pass this many bytes of a unit's data file, 0.19 s at
+    // 5,000 samples a second) in one write a file, all the case's unit files
+    // one after the other, and what is left when they close: a file takes
+    // two writes a second at low rates and five at 5,000 samples a second,
+    // and a killed run loses at most this much and a batch. Larger pieces
+    // hold a link's reading up for longer when the disk is slow to take them.
     static constexpr double kFileBatchSeconds = 0.5;
     static constexpr std::size_t kFileBatchBytes = 64 * 1024;
+    // Gathered pieces written one by one at most; more go in one write.
+    static constexpr int kMaxPiecesApart = 4;
     // One module's sample in the stream: its header and 16 values of 3 bytes.
     static constexpr int kUnitSize = 56;
     static constexpr int kMaxModules = 512; // system module index = case x 8 + slot
@@ -333,10 +335,14 @@ private:
     // them when they are due unless told otherwise.
     void WriteSamplesToFile(const SlotRuns& runs, int from, int to,
                             const SampleStatusRecord* status = nullptr, bool writeWhenDue = true);
-    // Whether the gathered samples are due for their write (kFileBatchSeconds).
-    bool GatheredSamplesDue() const;
-    // WriteGatheredSamples under m_csDispatch.
-    void WriteGatheredLocked();
+    // Writes the gathered samples that are due (kFileBatchSeconds): whole
+    // pieces of the run's rate, all once they pass the byte bound, and less
+    // than a piece once it has waited for that long.
+    void WriteDueSamples();
+    // WriteGatheredSamples under m_csDispatch: the first `limit` samples
+    // gathered, the rest staying for the next write.
+    void WriteGatheredLocked(int limit = kMaxGathered);
+    static constexpr int kMaxGathered = 1 << 30;
     // Appends count samples that never came: every reading the no-value
     // marker, each status record the label (UTF-8) and an invalid time.
     void WriteGapSamples(std::int64_t count, const char* label);

@@ -445,8 +445,8 @@ void CCaseLink::DispatchSamples(SlotRuns& runs, unsigned convertedSlots,
     // slow to take it holds up this link's next batch, not this one.
     if (mode == 2 || mode == 3 || mode == 7)
         QueueSampleBlocks(runs, storage);
-    if (store && GatheredSamplesDue())
-        WriteGatheredLocked();
+    if (store)
+        WriteDueSamples();
 }
 
 void CCaseLink::QueueSampleBlocks(const SlotRuns& runs, std::vector<CaseSampleBlock>& storage) {
@@ -648,15 +648,33 @@ void CCaseLink::WriteSamplesToFile(const SlotRuns& runs, int from, int to, const
     if (m_nGatheredSamples == 0)
         m_dGatheredSince = SteadySeconds();
     m_nGatheredSamples += static_cast<int>(count);
-    if (writeWhenDue && GatheredSamplesDue())
-        WriteGatheredLocked();
+    if (writeWhenDue)
+        WriteDueSamples();
 }
 
-bool CCaseLink::GatheredSamplesDue() const {
+void CCaseLink::WriteDueSamples() {
+    if (m_nGatheredSamples == 0)
+        return;
+    if (static_cast<std::size_t>(m_nGatheredSamples) * sizeof(CaseSampleBlock) >= kFileBatchBytes) {
+        WriteGatheredLocked(); // a fast stream's batches, as they came
+        return;
+    }
+    // A piece is the run's samples of kFileBatchSeconds, however the stream
+    // was read: the files grow by the same pieces at any load, and a disk
+    // that fills takes the pieces that fit.
     const double rate = std::max(0.0f, m_fRequestedRate);
-    return m_nGatheredSamples >= std::max(1.0, rate * kFileBatchSeconds) ||
-           static_cast<std::size_t>(m_nGatheredSamples) * sizeof(CaseSampleBlock) >= kFileBatchBytes ||
-           SteadySeconds() - m_dGatheredSince >= kFileBatchSeconds;
+    const int piece = static_cast<int>(std::max(1.0, rate * kFileBatchSeconds));
+    const int pieces = m_nGatheredSamples / piece;
+    if (pieces > kMaxPiecesApart) {
+        // A case streaming far faster than the run's rate: its whole pieces
+        // go in one write, not in hundreds of tiny ones.
+        WriteGatheredLocked(pieces * piece);
+    } else {
+        while (m_nGatheredSamples >= piece && g_nRunWriteError.load() == 0)
+            WriteGatheredLocked(piece);
+    }
+    if (m_nGatheredSamples > 0 && SteadySeconds() - m_dGatheredSince >= kFileBatchSeconds)
+        WriteGatheredLocked(); // less than a piece, gathered for that long
 }
 
 void CCaseLink::WriteGatheredSamples() {
@@ -664,15 +682,20 @@ void CCaseLink::WriteGatheredSamples() {
     WriteGatheredLocked();
 }
 
-void CCaseLink::WriteGatheredLocked() {
+void CCaseLink::WriteGatheredLocked(int limit) {
     if (m_nGatheredSamples == 0)
         return;
-    m_nGatheredSamples = 0;
+    const int count = std::min(limit, m_nGatheredSamples);
+    m_nGatheredSamples -= count;
+    if (m_nGatheredSamples > 0)
+        m_dGatheredSince = SteadySeconds();
     // A failed write stops the run, and nothing more is stored.
     bool failed = g_nRunWriteError.load() != 0;
     for (auto& [index, files] : m_files) {
-        const auto datBytes = static_cast<std::int64_t>(files.datGathered.size());
-        const auto stuBytes = static_cast<std::int64_t>(files.stuGathered.size());
+        const auto datBytes = static_cast<std::int64_t>(
+            std::min(files.datGathered.size(), static_cast<std::size_t>(count) * sizeof(CaseSampleBlock)));
+        const auto stuBytes = static_cast<std::int64_t>(
+            std::min(files.stuGathered.size(), static_cast<std::size_t>(count) * sizeof(SampleStatusRecord)));
         errno = 0;
         if (!failed && datBytes > 0 && files.dat.WriteAll(files.datGathered.data(), datBytes) &&
             files.stu.WriteAll(files.stuGathered.data(), stuBytes)) {
@@ -692,8 +715,8 @@ void CCaseLink::WriteGatheredLocked() {
                 WriteLog(m_strAddress, line + "\n");
             }
         }
-        files.datGathered.clear();
-        files.stuGathered.clear();
+        files.datGathered.erase(files.datGathered.begin(), files.datGathered.begin() + datBytes);
+        files.stuGathered.erase(files.stuGathered.begin(), files.stuGathered.begin() + stuBytes);
     }
 }
 
