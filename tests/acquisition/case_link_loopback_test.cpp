@@ -97,6 +97,8 @@ TEST_F(CaseLinkLoopbackTest, InformationRequestsAndARun) {
     ASSERT_TRUE(enough);
     EXPECT_EQ(started, 1);
     EXPECT_EQ(simulator->CountCommands(8, 3), 1);
+    // The stop is on its way once sent: the simulator counts it when it reads it.
+    WaitFor([&] { return simulator->CountCommands(11, 1) >= 1; });
     EXPECT_EQ(simulator->CountCommands(11, 1), 1);
 
     // Every queued set holds the three modules of one sample, in order.
