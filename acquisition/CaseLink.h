@@ -275,8 +275,9 @@ private:
         // Their lengths, kept here rather than asked of the files before each batch
         // (a batch is the only writer): where a failed batch is cut back to.
         std::int64_t datLength = -1, stuLength = -1;
-        // The records gathered for the next write.
-        std::vector<std::uint8_t> datGathered, stuGathered;
+        // The blocks gathered for the next write (their status records are
+        // the link's, the same for every module of the case).
+        std::vector<std::uint8_t> datGathered;
         ~FileSet() {
             dat.Close();
             stu.Close();
@@ -339,6 +340,8 @@ private:
     // pieces of the run's rate, all once they pass the byte bound, and less
     // than a piece once it has waited for that long.
     void WriteDueSamples();
+    // The status label of the current second ("YYYY-MM-DD hh:mm:ss").
+    const char* CurrentLabel();
     // WriteGatheredSamples under m_csDispatch: the first `limit` samples
     // gathered, the rest staying for the next write.
     void WriteGatheredLocked(int limit = kMaxGathered);
@@ -435,8 +438,13 @@ private:
     // Read by the workers while the user switches it; on until told otherwise.
     std::atomic<std::int32_t> m_bDataSaving{1};
     std::atomic<std::int64_t> m_nSkippedSamples{0};
-    std::map<int, FileSet> m_files;                // by system module index
-    std::vector<SampleStatusRecord> m_statusBatch; // one batch's status records
+    std::map<int, FileSet> m_files; // by system module index
+    // The status records of the gathered samples: every module's file of the
+    // case takes the same ones, so they are gathered once, not once a module.
+    std::vector<SampleStatusRecord> m_stuGathered;
+    // The label of the stored samples' second, made once a second.
+    std::int64_t m_nLabelSecond = -1;
+    char m_szLabel[20] = {};
     // Samples gathered in every file set for the next write, and since when (steady s).
     int m_nGatheredSamples = 0;
     double m_dGatheredSince = 0.0;

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 
 #if defined(__SSE2__)
@@ -622,34 +623,38 @@ void CCaseLink::WriteSamplesToFile(const SlotRuns& runs, int from, int to, const
         status = *given;
     } else {
         status.dtTime = platform::NowOleDate();
-        const platform::LocalDateTime t = platform::NowLocal();
-        std::snprintf(status.szLabel, sizeof status.szLabel, "%4d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
-                      t.day, t.hour, t.minute, t.second);
+        std::memcpy(status.szLabel, CurrentLabel(), sizeof status.szLabel);
     }
     // The records are gathered for one write a file (see kFileBatchSeconds),
     // never one 68-byte block at a time.
     const auto count = static_cast<std::size_t>(to - from);
-    if (m_statusBatch.size() != count)
-        m_statusBatch.assign(count, status);
-    else
-        std::fill(m_statusBatch.begin(), m_statusBatch.end(), status);
+    m_stuGathered.insert(m_stuGathered.end(), count, status);
     for (int k = 0; k < m_nModules; ++k) {
         const int slot = m_ModuleSlot[k];
         auto it = m_files.find(m_nCaseNo * 8 + slot);
         if (it == m_files.end())
             continue;
-        const CaseSampleBlock* blocks = runs.at[static_cast<std::size_t>(slot)] + from;
-        FileSet& files = it->second;
-        const auto* dat = reinterpret_cast<const std::uint8_t*>(blocks);
-        const auto* stu = reinterpret_cast<const std::uint8_t*>(m_statusBatch.data());
-        files.datGathered.insert(files.datGathered.end(), dat, dat + count * sizeof(CaseSampleBlock));
-        files.stuGathered.insert(files.stuGathered.end(), stu, stu + count * sizeof(SampleStatusRecord));
+        const auto* dat =
+            reinterpret_cast<const std::uint8_t*>(runs.at[static_cast<std::size_t>(slot)] + from);
+        std::vector<std::uint8_t>& gathered = it->second.datGathered;
+        gathered.insert(gathered.end(), dat, dat + count * sizeof(CaseSampleBlock));
     }
     if (m_nGatheredSamples == 0)
         m_dGatheredSince = SteadySeconds();
     m_nGatheredSamples += static_cast<int>(count);
     if (writeWhenDue)
         WriteDueSamples();
+}
+
+const char* CCaseLink::CurrentLabel() {
+    const std::int64_t second = std::time(nullptr);
+    if (second != m_nLabelSecond) {
+        m_nLabelSecond = second;
+        const platform::LocalDateTime t = platform::NowLocal();
+        std::snprintf(m_szLabel, sizeof m_szLabel, "%4d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                      t.hour, t.minute, t.second);
+    }
+    return m_szLabel;
 }
 
 void CCaseLink::WriteDueSamples() {
@@ -694,11 +699,13 @@ void CCaseLink::WriteGatheredLocked(int limit) {
     for (auto& [index, files] : m_files) {
         const auto datBytes = static_cast<std::int64_t>(
             std::min(files.datGathered.size(), static_cast<std::size_t>(count) * sizeof(CaseSampleBlock)));
-        const auto stuBytes = static_cast<std::int64_t>(
-            std::min(files.stuGathered.size(), static_cast<std::size_t>(count) * sizeof(SampleStatusRecord)));
+        // A file takes the status records of the blocks it takes.
+        const auto records =
+            std::min(m_stuGathered.size(), static_cast<std::size_t>(datBytes) / sizeof(CaseSampleBlock));
+        const auto stuBytes = static_cast<std::int64_t>(records * sizeof(SampleStatusRecord));
         errno = 0;
         if (!failed && datBytes > 0 && files.dat.WriteAll(files.datGathered.data(), datBytes) &&
-            files.stu.WriteAll(files.stuGathered.data(), stuBytes)) {
+            files.stu.WriteAll(m_stuGathered.data(), stuBytes)) {
             files.datLength += datBytes;
             files.stuLength += stuBytes;
         } else if (!failed && datBytes > 0) {
@@ -716,8 +723,10 @@ void CCaseLink::WriteGatheredLocked(int limit) {
             }
         }
         files.datGathered.erase(files.datGathered.begin(), files.datGathered.begin() + datBytes);
-        files.stuGathered.erase(files.stuGathered.begin(), files.stuGathered.begin() + stuBytes);
     }
+    m_stuGathered.erase(m_stuGathered.begin(),
+                        m_stuGathered.begin() +
+                            std::min(m_stuGathered.size(), static_cast<std::size_t>(count)));
 }
 
 double CCaseLink::SteadySeconds() {
