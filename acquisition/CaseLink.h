@@ -22,6 +22,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -209,11 +210,14 @@ public:
     // The oldest queued sample, its modules' blocks one after the other;
     // returns its byte count, 0 when none is queued or it passes size bytes.
     int PopSampleBlock(std::uint8_t* buffer, int size);
-    // Takes up to count queued samples under one lock, handing them to
-    // use(const CaseSampleQueue::Run&) a batch's run at a time; returns how
-    // many were taken.
-    template <typename Use> int PopSampleRuns(int count, Use use) {
-        return m_sampleQueue.Take(std::max(count, 0), use);
+    // Hands up to count queued samples, without taking them, to use(const
+    // CaseSampleQueue::Run&, const CaseSampleQueue::Storage&) a batch's run
+    // at a time; returns how many. DropPeekedSamples takes them once read.
+    template <typename Use> int PeekSampleRuns(int count, Use use, std::uint64_t& generation) {
+        return m_sampleQueue.Peek(std::max(count, 0), use, generation);
+    }
+    void DropPeekedSamples(int count, std::uint64_t generation) {
+        m_sampleQueue.DropPeeked(static_cast<std::size_t>(std::max(count, 0)), generation);
     }
     void DropOldestSamples(int count) { m_sampleQueue.DropHead(static_cast<std::size_t>(count)); }
     int QueuedSampleCount() { return static_cast<int>(m_sampleQueue.GetCount()); }
@@ -275,9 +279,6 @@ private:
         // Their lengths, kept here rather than asked of the files before each batch
         // (a batch is the only writer): where a failed batch is cut back to.
         std::int64_t datLength = -1, stuLength = -1;
-        // The blocks gathered for the next write (their status records are
-        // the link's, the same for every module of the case).
-        std::vector<std::uint8_t> datGathered;
         ~FileSet() {
             dat.Close();
             stu.Close();
@@ -327,14 +328,16 @@ private:
     // convertedSlots: the slots whose samples were converted as they were decoded.
     // storage holds the runs (module k's at k × runs.stride) and goes to the
     // sample queue when the samples are queued.
-    void DispatchSamples(SlotRuns& runs, unsigned convertedSlots, std::vector<CaseSampleBlock>& storage);
-    void QueueSampleBlocks(const SlotRuns& runs, std::vector<CaseSampleBlock>& storage);
+    void DispatchSamples(SlotRuns& runs, unsigned convertedSlots, CaseSampleQueue::Storage& storage);
+    void QueueSampleBlocks(const SlotRuns& runs, CaseSampleQueue::Storage& storage);
     void UpdateLatestSample(const SlotRuns& runs);
-    // Gathers the batch for the files; the write, when due, is the caller's.
-    void StoreBatch(const SlotRuns& runs);
+    // Gathers the batch (held by storage) for the files; the write, when
+    // due, is the caller's.
+    void StoreBatch(const SlotRuns& runs, const CaseSampleQueue::Storage& storage);
     // Gathers samples from..to of every module for the files, and writes
-    // them when they are due unless told otherwise.
-    void WriteSamplesToFile(const SlotRuns& runs, int from, int to,
+    // them when they are due unless told otherwise. The files write them
+    // from storage, which they hold until then: the runs lie in it.
+    void WriteSamplesToFile(const SlotRuns& runs, int from, int to, const CaseSampleQueue::Storage& storage,
                             const SampleStatusRecord* status = nullptr, bool writeWhenDue = true);
     // Writes the gathered samples that are due (kFileBatchSeconds): whole
     // pieces of the run's rate, all once they pass the byte bound, and less
@@ -345,6 +348,11 @@ private:
     // WriteGatheredSamples under m_csDispatch: the first `limit` samples
     // gathered, the rest staying for the next write.
     void WriteGatheredLocked(int limit = kMaxGathered);
+    // Lists in m_gatheredParts slot's blocks of the first count gathered
+    // samples; returns how many samples they hold.
+    int GatheredParts(int slot, int count);
+    // Drops the first count gathered samples.
+    void DropGathered(int count);
     static constexpr int kMaxGathered = 1 << 30;
     // Appends count samples that never came: every reading the no-value
     // marker, each status record the label (UTF-8) and an invalid time.
@@ -439,6 +447,16 @@ private:
     std::atomic<std::int32_t> m_bDataSaving{1};
     std::atomic<std::int64_t> m_nSkippedSamples{0};
     std::map<int, FileSet> m_files; // by system module index
+    // The samples gathered for the next write, in the batches they came in:
+    // the files write each module's blocks straight from the batch's
+    // storage, one write a file for many batches.
+    struct GatheredPiece {
+        CaseSampleQueue::Storage storage;
+        std::array<const CaseSampleBlock*, 8> at{}; // by slot, null without a module
+        int samples = 0;
+    };
+    std::deque<GatheredPiece> m_gathered;
+    std::vector<CRawFile::Part> m_gatheredParts; // one file's parts of a write
     // The status records of the gathered samples: every module's file of the
     // case takes the same ones, so they are gathered once, not once a module.
     std::vector<SampleStatusRecord> m_stuGathered;
@@ -465,7 +483,7 @@ private:
     // The batch being decoded, module k's samples at k × the batch's
     // samples; handed to the sample queue with them, and taken back from its
     // spare storage.
-    std::vector<CaseSampleBlock> m_parseBlocks;
+    CaseSampleQueue::Storage m_parseBlocks;
     std::array<ModuleLinearStage, 8> m_linearStage{}; // by slot, for the batch being decoded
     std::mutex m_csFrames;                            // guards the take from m_frameQueue
     // The frame worker sleeps on this until a frame is queued during a run

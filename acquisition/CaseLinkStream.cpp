@@ -227,8 +227,8 @@ void CCaseLink::StoreSamples(CaseSampleBlock* blocks, int bytes) {
     const int firstKept = CountDiscarded(samples);
     if (firstKept >= samples)
         return;
-    std::vector<CaseSampleBlock> storage = m_sampleQueue.TakeStorage();
-    SlotRuns runs = LayOutRuns(storage, samples - firstKept);
+    CaseSampleQueue::Storage storage = m_sampleQueue.TakeStorage();
+    SlotRuns runs = LayOutRuns(*storage, samples - firstKept);
     for (int s = firstKept; s < samples; ++s) {
         for (int k = 0; k < m_nModules; ++k) {
             CaseSampleBlock block = blocks[s * m_nModules + k];
@@ -368,9 +368,10 @@ void CCaseLink::ParseSampleBlock() {
             // Each unit goes to its own sample, converted as it is decoded
             // where its module's stage is the linear one. A module missing
             // from a sample was not measured in it.
-            if (m_parseBlocks.empty())
+            // A batch the queue refused may still be held by the files.
+            if (!m_parseBlocks || m_parseBlocks.use_count() > 1)
                 m_parseBlocks = m_sampleQueue.TakeStorage();
-            const SlotRuns runs = LayOutRuns(m_parseBlocks, kept);
+            const SlotRuns runs = LayOutRuns(*m_parseBlocks, kept);
             unsigned moduleSlots = 0;
             for (int k = 0; k < m_nModules; ++k)
                 moduleSlots |= 1u << m_ModuleSlot[k];
@@ -393,8 +394,7 @@ void CCaseLink::ParseSampleBlock() {
 
 // ---- Dispatch of kept samples -------------------------------------------
 
-void CCaseLink::DispatchSamples(SlotRuns& runs, unsigned convertedSlots,
-                                std::vector<CaseSampleBlock>& storage) {
+void CCaseLink::DispatchSamples(SlotRuns& runs, unsigned convertedSlots, CaseSampleQueue::Storage& storage) {
     if (m_nDecimation >= 2) {
         // Every kept sample moves to the front of its module's run.
         int kept = 0;
@@ -428,7 +428,7 @@ void CCaseLink::DispatchSamples(SlotRuns& runs, unsigned convertedSlots,
     }
     const bool store = (mode == 2 || mode == 7) && m_bOptionFlag && m_bDataSaving.load();
     if (store)
-        StoreBatch(runs);
+        StoreBatch(runs, storage);
     UpdateLatestSample(runs);
     if (m_nCaseVersion >= 2) {
         const double now = SteadySeconds();
@@ -450,7 +450,7 @@ void CCaseLink::DispatchSamples(SlotRuns& runs, unsigned convertedSlots,
         WriteDueSamples();
 }
 
-void CCaseLink::QueueSampleBlocks(const SlotRuns& runs, std::vector<CaseSampleBlock>& storage) {
+void CCaseLink::QueueSampleBlocks(const SlotRuns& runs, CaseSampleQueue::Storage& storage) {
     const int queued = m_sampleQueue.AddFilled(m_nModules, runs.samples, runs.stride, storage,
                                                kSampleQueueLimit, kSampleQueueLimit * 2);
     // Counted, so that the driver reports them: never skipped unseen.
@@ -580,7 +580,7 @@ void CCaseLink::CloseCaseFiles() {
     m_files.clear();
 }
 
-void CCaseLink::StoreBatch(const SlotRuns& runs) {
+void CCaseLink::StoreBatch(const SlotRuns& runs, const CaseSampleQueue::Storage& storage) {
     const int samples = runs.samples;
     if (m_bGapPending) {
         m_bGapPending = false;
@@ -588,7 +588,7 @@ void CCaseLink::StoreBatch(const SlotRuns& runs) {
     }
     m_dLastStoredTime = SteadySeconds();
     if (m_nCaseVersion < 2) {
-        WriteSamplesToFile(runs, 0, samples, nullptr, false);
+        WriteSamplesToFile(runs, 0, samples, storage, nullptr, false);
         return;
     }
     // The first module's packet counter shows the samples the case skipped,
@@ -607,14 +607,15 @@ void CCaseLink::StoreBatch(const SlotRuns& runs) {
                 continue;
             m_LastCounter[(previous >> 24) & 0x7F] = previous & 0xFFFFFF;
         }
-        WriteSamplesToFile(runs, from, s, nullptr, false);
+        WriteSamplesToFile(runs, from, s, storage, nullptr, false);
         FillLostPackets(header);
         from = s;
     }
-    WriteSamplesToFile(runs, from, samples, nullptr, false);
+    WriteSamplesToFile(runs, from, samples, storage, nullptr, false);
 }
 
-void CCaseLink::WriteSamplesToFile(const SlotRuns& runs, int from, int to, const SampleStatusRecord* given,
+void CCaseLink::WriteSamplesToFile(const SlotRuns& runs, int from, int to,
+                                   const CaseSampleQueue::Storage& storage, const SampleStatusRecord* given,
                                    bool writeWhenDue) {
     if (g_nRunWriteError.load() != 0 || to <= from || m_files.empty())
         return; // the run is stopping on a failed write: nothing more is stored
@@ -629,16 +630,15 @@ void CCaseLink::WriteSamplesToFile(const SlotRuns& runs, int from, int to, const
     // never one 68-byte block at a time.
     const auto count = static_cast<std::size_t>(to - from);
     m_stuGathered.insert(m_stuGathered.end(), count, status);
+    GatheredPiece piece;
+    piece.storage = storage;
+    piece.samples = static_cast<int>(count);
     for (int k = 0; k < m_nModules; ++k) {
-        const int slot = m_ModuleSlot[k];
-        auto it = m_files.find(m_nCaseNo * 8 + slot);
-        if (it == m_files.end())
-            continue;
-        const auto* dat =
-            reinterpret_cast<const std::uint8_t*>(runs.at[static_cast<std::size_t>(slot)] + from);
-        std::vector<std::uint8_t>& gathered = it->second.datGathered;
-        gathered.insert(gathered.end(), dat, dat + count * sizeof(CaseSampleBlock));
+        const auto slot = static_cast<std::size_t>(m_ModuleSlot[k]);
+        if (runs.at[slot] != nullptr)
+            piece.at[slot] = runs.at[slot] + from;
     }
+    m_gathered.push_back(std::move(piece));
     if (m_nGatheredSamples == 0)
         m_dGatheredSince = SteadySeconds();
     m_nGatheredSamples += static_cast<int>(count);
@@ -697,14 +697,15 @@ void CCaseLink::WriteGatheredLocked(int limit) {
     // A failed write stops the run, and nothing more is stored.
     bool failed = g_nRunWriteError.load() != 0;
     for (auto& [index, files] : m_files) {
-        const auto datBytes = static_cast<std::int64_t>(
-            std::min(files.datGathered.size(), static_cast<std::size_t>(count) * sizeof(CaseSampleBlock)));
+        const int samples = GatheredParts(index % 8, count);
+        const auto datBytes =
+            static_cast<std::int64_t>(samples) * static_cast<std::int64_t>(sizeof(CaseSampleBlock));
         // A file takes the status records of the blocks it takes.
-        const auto records =
-            std::min(m_stuGathered.size(), static_cast<std::size_t>(datBytes) / sizeof(CaseSampleBlock));
-        const auto stuBytes = static_cast<std::int64_t>(records * sizeof(SampleStatusRecord));
+        const auto stuBytes = static_cast<std::int64_t>(
+            std::min(m_stuGathered.size(), static_cast<std::size_t>(samples)) * sizeof(SampleStatusRecord));
         errno = 0;
-        if (!failed && datBytes > 0 && files.dat.WriteAll(files.datGathered.data(), datBytes) &&
+        if (!failed && datBytes > 0 &&
+            files.dat.WriteAllParts(m_gatheredParts.data(), static_cast<int>(m_gatheredParts.size())) &&
             files.stu.WriteAll(m_stuGathered.data(), stuBytes)) {
             files.datLength += datBytes;
             files.stuLength += stuBytes;
@@ -722,11 +723,44 @@ void CCaseLink::WriteGatheredLocked(int limit) {
                 WriteLog(m_strAddress, line + "\n");
             }
         }
-        files.datGathered.erase(files.datGathered.begin(), files.datGathered.begin() + datBytes);
     }
+    DropGathered(count);
     m_stuGathered.erase(m_stuGathered.begin(),
                         m_stuGathered.begin() +
                             std::min(m_stuGathered.size(), static_cast<std::size_t>(count)));
+}
+
+int CCaseLink::GatheredParts(int slot, int count) {
+    m_gatheredParts.clear();
+    int samples = 0;
+    for (auto piece = m_gathered.begin(); piece != m_gathered.end() && count > 0; ++piece) {
+        const int n = std::min(count, piece->samples);
+        count -= n;
+        const CaseSampleBlock* blocks = piece->at[static_cast<std::size_t>(slot)];
+        if (blocks == nullptr)
+            continue;
+        m_gatheredParts.push_back(
+            CRawFile::Part{blocks, static_cast<std::size_t>(n) * sizeof(CaseSampleBlock)});
+        samples += n;
+    }
+    return samples;
+}
+
+void CCaseLink::DropGathered(int count) {
+    while (count > 0 && !m_gathered.empty()) {
+        GatheredPiece& piece = m_gathered.front();
+        const int n = std::min(count, piece.samples);
+        count -= n;
+        piece.samples -= n;
+        if (piece.samples > 0) {
+            for (const CaseSampleBlock*& blocks : piece.at) {
+                if (blocks != nullptr)
+                    blocks += n;
+            }
+            break;
+        }
+        m_gathered.pop_front();
+    }
 }
 
 double CCaseLink::SteadySeconds() {
@@ -798,11 +832,12 @@ void CCaseLink::WriteGapSamples(std::int64_t count, const char* label) {
     std::memcpy(status.szLabel, text.data(), std::min(text.size(), sizeof status.szLabel - 1));
     constexpr int kChunk = 1024;
     const int chunk = static_cast<int>(std::min<std::int64_t>(count, kChunk));
-    std::vector<CaseSampleBlock> missing(
+    // The files hold the chunk until they have written it.
+    auto missing = std::make_shared<std::vector<CaseSampleBlock>>(
         static_cast<std::size_t>(m_nModules) * static_cast<std::size_t>(chunk), MissingBlock());
-    const SlotRuns runs = LayOutRuns(missing, chunk);
+    const SlotRuns runs = LayOutRuns(*missing, chunk);
     for (std::int64_t left = count; left > 0; left -= chunk)
-        WriteSamplesToFile(runs, 0, static_cast<int>(std::min<std::int64_t>(left, chunk)), &status);
+        WriteSamplesToFile(runs, 0, static_cast<int>(std::min<std::int64_t>(left, chunk)), missing, &status);
 }
 
 void CCaseLink::WriteLog(const std::string& name, const std::string& text) {

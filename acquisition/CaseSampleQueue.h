@@ -2,7 +2,9 @@
 // parser made. A batch stores its modules one after the other, each module's
 // blocks in sample order, so that the processing thread copies a module's run
 // of samples at once instead of one block at a time. Locked: the link's
-// worker adds, the driver's processing thread takes.
+// worker adds, the driver's processing thread takes. A batch's storage is
+// shared: the link writes the case files from it after queueing it, and it
+// is used again only once both are done with it.
 #pragma once
 
 #include "acquisition/CaseSampleBlock.h"
@@ -10,11 +12,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 class CaseSampleQueue {
 public:
+    using Storage = std::shared_ptr<std::vector<CaseSampleBlock>>;
+
     // Consecutive samples of one batch: module k's blocks are Module(k)[0..samples).
     struct Run {
         int modules = 0;
@@ -38,16 +43,13 @@ public:
         const int count =
             static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(samples), limit - m_count));
         Batch batch;
-        if (!m_spare.empty()) {
-            batch.blocks = std::move(m_spare.back());
-            m_spare.pop_back();
-        }
+        batch.blocks = TakeSpareLocked();
         batch.modules = modules;
         batch.samples = count;
         batch.stride = count;
-        batch.blocks.resize(static_cast<std::size_t>(modules) * static_cast<std::size_t>(count));
+        batch.blocks->resize(static_cast<std::size_t>(modules) * static_cast<std::size_t>(count));
         for (int k = 0; k < modules; ++k)
-            fill(k, batch.blocks.data() + static_cast<std::size_t>(k) * static_cast<std::size_t>(count),
+            fill(k, batch.blocks->data() + static_cast<std::size_t>(k) * static_cast<std::size_t>(count),
                  count);
         m_batches.push_back(std::move(batch));
         m_count += static_cast<std::size_t>(count);
@@ -55,24 +57,22 @@ public:
     }
 
     // Storage for a batch the caller fills itself (AddFilled): a used batch's
-    // when one is spare, so that a link's batches allocate nothing.
-    std::vector<CaseSampleBlock> TakeStorage() {
+    // that nobody holds any more when one is spare, so that a link's batches
+    // allocate nothing.
+    Storage TakeStorage() {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_spare.empty())
-            return {};
-        std::vector<CaseSampleBlock> blocks = std::move(m_spare.back());
-        m_spare.pop_back();
-        return blocks;
+        return TakeSpareLocked();
     }
 
     // Unless full, appends a batch the caller filled, module k's blocks at
     // blocks[k × stride ...], up to `samples` samples and stopping where
     // `limit` would wait. The storage then is the queue's (blocks is left
-    // empty); when nothing was queued it stays the caller's. Returns how many
+    // null); when nothing was queued it stays the caller's. Returns how many
     // samples were queued.
-    int AddFilled(int modules, int samples, std::size_t stride, std::vector<CaseSampleBlock>& blocks,
-                  std::size_t full, std::size_t limit) {
-        if (modules <= 0 || samples <= 0 || blocks.size() < static_cast<std::size_t>(modules) * stride)
+    int AddFilled(int modules, int samples, std::size_t stride, Storage& blocks, std::size_t full,
+                  std::size_t limit) {
+        if (modules <= 0 || samples <= 0 || !blocks ||
+            blocks->size() < static_cast<std::size_t>(modules) * stride)
             return 0;
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_count >= full || m_count >= limit)
@@ -83,7 +83,7 @@ public:
             static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(samples), limit - m_count));
         batch.stride = stride;
         batch.blocks = std::move(blocks);
-        blocks.clear();
+        blocks.reset();
         m_count += static_cast<std::size_t>(batch.samples);
         m_batches.push_back(std::move(batch));
         return m_batches.back().samples;
@@ -97,32 +97,47 @@ public:
         while (taken < count && !m_batches.empty()) {
             Batch& head = m_batches.front();
             const int n = std::min(count - taken, head.samples - head.taken);
-            Run run;
-            run.modules = head.modules;
-            run.samples = n;
-            run.first = head.blocks.data() + head.taken;
-            run.stride = head.stride;
-            use(static_cast<const Run&>(run));
+            use(RunOf(head, n));
             Consume(n);
             taken += n;
         }
         return taken;
     }
 
+    // Hands the oldest samples, up to count, to use(const Run&, const
+    // Storage&) in runs of one batch each, without removing them: the caller
+    // reads the runs while it holds their storage, and removes them with
+    // DropPeeked once done. generation tells that call whether the queue was
+    // emptied meanwhile. Returns how many samples were handed.
+    template <typename Use> int Peek(int count, Use use, std::uint64_t& generation) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        generation = m_generation;
+        int handed = 0;
+        for (auto batch = m_batches.begin(); handed < count && batch != m_batches.end(); ++batch) {
+            const int n = std::min(count - handed, batch->samples - batch->taken);
+            use(RunOf(*batch, n), static_cast<const Storage&>(batch->blocks));
+            handed += n;
+        }
+        return handed;
+    }
+    // Removes the count samples Peek handed, unless the queue was emptied
+    // since (its samples then are another run's).
+    void DropPeeked(std::size_t count, std::uint64_t generation) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (generation == m_generation)
+            DropHeadLocked(count);
+    }
+
     // Drops the oldest count samples.
     void DropHead(std::size_t count) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        while (count > 0 && !m_batches.empty()) {
-            const int n = static_cast<int>(std::min<std::size_t>(
-                count, static_cast<std::size_t>(m_batches.front().samples - m_batches.front().taken)));
-            Consume(n);
-            count -= static_cast<std::size_t>(n);
-        }
+        DropHeadLocked(count);
     }
     void RemoveAll() {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_batches.clear();
         m_count = 0;
+        ++m_generation;
     }
     std::size_t GetCount() {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -130,13 +145,42 @@ public:
     }
 
 private:
+    void DropHeadLocked(std::size_t count) {
+        while (count > 0 && !m_batches.empty()) {
+            const int n = static_cast<int>(std::min<std::size_t>(
+                count, static_cast<std::size_t>(m_batches.front().samples - m_batches.front().taken)));
+            Consume(n);
+            count -= static_cast<std::size_t>(n);
+        }
+    }
     struct Batch {
         int modules = 0;
         int samples = 0;
         int taken = 0;
-        std::size_t stride = 0;              // blocks from one module's run to the next
-        std::vector<CaseSampleBlock> blocks; // module k's run starts at k × stride
+        std::size_t stride = 0; // blocks from one module's run to the next
+        Storage blocks;         // module k's run starts at k × stride
     };
+    // The next n samples of a batch.
+    static Run RunOf(const Batch& batch, int n) {
+        Run run;
+        run.modules = batch.modules;
+        run.samples = n;
+        run.first = batch.blocks->data() + batch.taken;
+        run.stride = batch.stride;
+        return run;
+    }
+    // A spare storage nobody else holds (the link's files may still write
+    // from one), or a new one. Under the lock.
+    Storage TakeSpareLocked() {
+        for (auto it = m_spare.begin(); it != m_spare.end(); ++it) {
+            if (it->use_count() == 1) {
+                Storage blocks = std::move(*it);
+                m_spare.erase(it);
+                return blocks;
+            }
+        }
+        return std::make_shared<std::vector<CaseSampleBlock>>();
+    }
     // Removes n samples from the head batch (under the lock), keeping a used
     // batch's storage for a later one: a link queues hundreds a second.
     void Consume(int n) {
@@ -150,9 +194,13 @@ private:
         m_batches.pop_front();
     }
 
-    static constexpr std::size_t kSpareLimit = 16;
+    // A link's files hold a batch's storage until they write its piece, a
+    // few hundred batches at a high rate: the spares cover them, so that a
+    // link allocates no storage once its run goes.
+    static constexpr std::size_t kSpareLimit = 1024;
     std::mutex m_mutex; // guards everything below
     std::deque<Batch> m_batches;
-    std::size_t m_count = 0; // samples waiting
-    std::vector<std::vector<CaseSampleBlock>> m_spare;
+    std::size_t m_count = 0;        // samples waiting
+    std::uint64_t m_generation = 0; // counts RemoveAll
+    std::deque<Storage> m_spare;    // the oldest used (the likeliest free) first
 };

@@ -299,7 +299,7 @@ void CSamplingControl::TrimSampleQueues() {
 
 // ---- The merge of an event-sampling batch ---------------------------------
 
-void CSamplingControl::MergeDigitalSample(int n, CaseSampleBlock* const* perUnit) {
+void CSamplingControl::MergeDigitalSample(int n, const CaseSampleBlock* const* perUnit) {
     if (n < 1 || !perUnit)
         return;
     const SampleSettings& settings = m_pHost->GetProject().m_SampleSettings;
@@ -358,8 +358,8 @@ void CSamplingControl::MergeDigitalSample(int n, CaseSampleBlock* const* perUnit
         }
         m_Status = StatusRecordNow(settings.szSampleStatus);
         const auto counters = CountAnnouncedSet();
-        platform::SendMessage(m_hFrame, kContinuousSample, reinterpret_cast<platform::WPARAM>(counters.data()),
-                              1);
+        platform::SendMessage(m_hFrame, kContinuousSample,
+                              reinterpret_cast<platform::WPARAM>(counters.data()), 1);
         SendStatus(settings.nSampleMode);
     }
     int from = 0, to = 0;

@@ -58,7 +58,7 @@ void CSamplingControl::FillChannelValues() {
     }
 }
 
-void CSamplingControl::AverageSamples(int n, CaseSampleBlock* const* perUnit) {
+void CSamplingControl::AverageSamples(int n, const CaseSampleBlock* const* perUnit) {
     if (n < 1 || !perUnit)
         return;
     for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
@@ -76,7 +76,7 @@ void CSamplingControl::AverageSamples(int n, CaseSampleBlock* const* perUnit) {
     }
 }
 
-void CSamplingControl::CopySample(int index, CaseSampleBlock* const* perUnit) {
+void CSamplingControl::CopySample(int index, const CaseSampleBlock* const* perUnit) {
     for (int slot = 0; slot < g_nCaseCount && slot < MAX_CASE_COUNT; ++slot) {
         const int unit = g_CaseList[slot];
         if (unit < 0 || unit >= kSetBlocks || !perUnit[unit])
@@ -336,7 +336,7 @@ LiveShownSet CSamplingControl::MakeShownSet(platform::UINT message,
     return set;
 }
 
-void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
+void CSamplingControl::ProcessBatch(int n, const CaseSampleBlock* const* perUnit) {
     if (!ProcessBatchSets(n, perUnit))
         return;
     if (platform::IsUiThread())
@@ -350,7 +350,7 @@ void CSamplingControl::ProcessBatch(int n, CaseSampleBlock* const* perUnit) {
     }
 }
 
-bool CSamplingControl::ProcessBatchSets(int n, CaseSampleBlock* const* perUnit) {
+bool CSamplingControl::ProcessBatchSets(int n, const CaseSampleBlock* const* perUnit) {
     // Every set is converted, checked, forwarded and counted here, on
     // whichever thread delivers the batch; nothing here waits for the
     // windows, which take the sets for drawing when they can.
@@ -496,7 +496,7 @@ void CSamplingControl::UpdateLiveViewDemand() {
     m_bEverySetShown = m_pHost->ViewsDrawEverySet();
 }
 
-void CSamplingControl::TimedStep(int n, CaseSampleBlock* const* perUnit) {
+void CSamplingControl::TimedStep(int n, const CaseSampleBlock* const* perUnit) {
     const SampleSettings& settings = m_pHost->GetProject().m_SampleSettings;
     const std::int64_t now = NowMs();
     const double elapsed = static_cast<double>(now - m_nLastTimedTick) * 0.001;
@@ -521,7 +521,7 @@ void CSamplingControl::TimedStep(int n, CaseSampleBlock* const* perUnit) {
     platform::SendMessage(m_hFrame, kBatchDone, 0, 0);
 }
 
-void CSamplingControl::HandleSets(platform::UINT message, int n, CaseSampleBlock* const* perUnit) {
+void CSamplingControl::HandleSets(platform::UINT message, int n, const CaseSampleBlock* const* perUnit) {
     if (n < 1 || !perUnit || !g_bSampling.load())
         return;
     const bool paused = g_bSamplePaused.load() != 0;

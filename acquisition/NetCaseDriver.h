@@ -14,6 +14,7 @@
 #include "platform/Sync.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -168,8 +169,13 @@ private:
     void WatchdogThread();
     void WatchCheck();
     int CountReadySets(const std::vector<std::shared_ptr<CCaseLink>>& links);
-    void GatherBlocks(const std::vector<std::shared_ptr<CCaseLink>>& links, int sets);
-    void DeliverSets(int sets);
+    // Lists the queued runs that hold the cycle's sets, and where the sets
+    // must be cut so that each stretch lies within one run of every case.
+    void PeekCycle(const std::vector<std::shared_ptr<CCaseLink>>& links, int sets);
+    // Hands the listed sets to the owner, a stretch at a time, and takes
+    // them from the links' queues.
+    void DeliverCycle();
+    platform::UINT SetsMessage() const; // 0 in a mode that takes no sets
 
     CCaseProtocol3* m_pEncoder;
     CaseLinkHost* m_pHost;
@@ -214,11 +220,24 @@ private:
 
     std::atomic<std::int32_t> m_bStopProcessingThread{0};
     std::thread m_processing;
-    // One cycle's sets, module by module (processing thread only): module
-    // i's blocks start at i × kMaxSetsPerCycle; of each, the first
-    // m_StoredSets[i] may hold data, every later one holds none.
-    std::vector<CaseSampleBlock> m_SetStorage;
-    std::vector<int> m_StoredSets;
-    std::vector<int> m_FilledSets;
-    CaseLinkQueue m_blockQueue; // blocks handed to the driver window (0x876)
+    // One cycle's runs of each case (processing thread only): run r's sets
+    // begin at the cycle's set runs[r].start.
+    struct CycleRun {
+        CaseSampleQueue::Run run;
+        int start = 0;
+    };
+    struct CycleLink {
+        CCaseLink* link = nullptr;
+        int modules = 0;
+        std::array<int, 8> units{}; // module k's system index, -1 for none (a case has eight slots)
+        std::vector<CycleRun> runs;
+        int peeked = 0;
+        std::uint64_t generation = 0;
+    };
+    std::vector<CycleLink> m_CycleLinks; // the first m_nCycleLinks are this cycle's
+    std::size_t m_nCycleLinks = 0;
+    std::vector<CaseSampleQueue::Storage> m_HeldStorage; // the runs' storage, until delivered
+    std::vector<int> m_Cuts;                             // the stretches' first sets, and the end
+    std::vector<CaseSampleBlock> m_MissingRun;           // a cycle's sets without readings
+    CaseLinkQueue m_blockQueue;                          // blocks handed to the driver window (0x876)
 };

@@ -215,8 +215,8 @@ int CNetCaseDriver::ProcessCycle() {
     const int sets = CountReadySets(links);
     if (sets <= 0)
         return 0;
-    GatherBlocks(links, sets);
-    DeliverSets(sets);
+    PeekCycle(links, sets);
+    DeliverCycle();
     return sets;
 }
 
@@ -260,89 +260,92 @@ int CNetCaseDriver::CountReadySets(const std::vector<std::shared_ptr<CCaseLink>>
     return std::min(minimum, kMaxSetsPerCycle);
 }
 
-void CNetCaseDriver::GatherBlocks(const std::vector<std::shared_ptr<CCaseLink>>& links, int sets) {
-    // The storage is kept from cycle to cycle: a cycle writes the blocks of
-    // the modules it has and empties only what an earlier cycle left. A
-    // module without a reading shows the no-value marker, never 0.0.
-    const CaseSampleBlock missing = CCaseLink::MissingBlock();
-    if (m_SetStorage.empty()) {
-        m_SetStorage.assign(static_cast<std::size_t>(kModuleCount) * kMaxSetsPerCycle, missing);
-        m_StoredSets.assign(kModuleCount, 0);
-        m_FilledSets.assign(kModuleCount, 0);
-    }
-    sets = std::clamp(sets, 0, kMaxSetsPerCycle);
-    std::fill(m_FilledSets.begin(), m_FilledSets.end(), 0);
+void CNetCaseDriver::PeekCycle(const std::vector<std::shared_ptr<CCaseLink>>& links, int sets) {
+    // The cycle's sets are read where the links queued them; the links' runs
+    // stay queued (and their storage held) until the sets are delivered.
+    if (m_MissingRun.empty())
+        m_MissingRun.assign(kMaxSetsPerCycle, CCaseLink::MissingBlock());
+    m_nCycleLinks = 0;
+    m_Cuts.assign({0, sets});
     for (auto& link : links) {
         const int modules = link->GetModuleCount();
         const int caseNo = link->GetCaseNo();
         if (modules == 0 || caseNo < 0 || caseNo > CCaseLink::kMaxCaseNo)
             continue;
+        if (m_CycleLinks.size() <= m_nCycleLinks)
+            m_CycleLinks.emplace_back();
+        CycleLink& cycle = m_CycleLinks[m_nCycleLinks++];
+        cycle.link = link.get();
+        cycle.modules = std::min(modules, static_cast<int>(cycle.units.size()));
         std::int32_t list[CCaseLink::kMaxModules];
         link->CopyModuleList(list);
-        // A set the queue lacks, and a module a queued sample lacks, keep the
-        // sets aligned with empty blocks (from null).
+        for (int k = 0; k < cycle.modules; ++k)
+            cycle.units[k] = list[k] >= 0 && list[k] < 8 ? caseNo * 8 + list[k] : -1;
+        cycle.runs.clear();
         int s = 0;
-        const auto place = [&](int k, const CaseSampleBlock* from, int count) {
-            CaseSampleBlock* out =
-                m_SetStorage.data() + static_cast<std::size_t>(caseNo * 8 + list[k]) * kMaxSetsPerCycle + s;
-            if (from != nullptr)
-                std::copy_n(from, count, out);
-            else
-                std::fill_n(out, count, missing);
+        const auto take = [&](const CaseSampleQueue::Run& run, const CaseSampleQueue::Storage& storage) {
+            cycle.runs.push_back(CycleRun{run, s});
+            m_HeldStorage.push_back(storage);
+            m_Cuts.push_back(s);
+            s += run.samples;
         };
-        const auto placeAll = [&](const CaseSampleQueue::Run* run, int count) {
-            for (int k = 0; k < modules; ++k) {
-                if (list[k] >= 0 && list[k] < 8)
-                    place(k, run != nullptr && k < run->modules ? run->Module(k) : nullptr, count);
-            }
-            s += count;
-        };
-        link->PopSampleRuns(sets, [&](const CaseSampleQueue::Run& run) { placeAll(&run, run.samples); });
-        if (s < sets)
-            placeAll(nullptr, sets - s);
-        for (int k = 0; k < modules; ++k) {
-            if (list[k] >= 0 && list[k] < 8)
-                m_FilledSets[static_cast<std::size_t>(caseNo * 8 + list[k])] = sets;
-        }
+        cycle.peeked = link->PeekSampleRuns(sets, take, cycle.generation);
+        m_Cuts.push_back(s); // a set the queue lacks has no readings of this case
     }
-    for (int module = 0; module < kModuleCount; ++module) {
-        const int filled = m_FilledSets[static_cast<std::size_t>(module)];
-        int& stored = m_StoredSets[static_cast<std::size_t>(module)];
-        CaseSampleBlock* first = m_SetStorage.data() + static_cast<std::size_t>(module) * kMaxSetsPerCycle;
-        if (stored > filled)
-            std::fill(first + filled, first + stored, missing);
-        stored = filled;
-    }
+    std::sort(m_Cuts.begin(), m_Cuts.end());
+    m_Cuts.erase(std::unique(m_Cuts.begin(), m_Cuts.end()), m_Cuts.end());
+    while (!m_Cuts.empty() && m_Cuts.back() > sets)
+        m_Cuts.pop_back();
 }
 
-void CNetCaseDriver::DeliverSets(int sets) {
-    platform::UINT message;
+void CNetCaseDriver::DeliverCycle() {
+    // One delivery for each stretch of sets that lies within one queued
+    // batch of every case: the modules' blocks are handed where they are.
+    const platform::UINT message = SetsMessage();
+    const platform::HWND target = m_processingRelay.Target(m_hOwner);
+    const CaseSampleBlock* arrays[kModuleCount];
+    std::vector<std::size_t> next(m_nCycleLinks, 0);
+    for (std::size_t cut = 0; message != 0 && cut + 1 < m_Cuts.size(); ++cut) {
+        const int from = m_Cuts[cut];
+        std::fill(std::begin(arrays), std::end(arrays), m_MissingRun.data());
+        for (std::size_t i = 0; i < m_nCycleLinks; ++i) {
+            const CycleLink& cycle = m_CycleLinks[i];
+            std::size_t& r = next[i];
+            while (r < cycle.runs.size() && cycle.runs[r].start + cycle.runs[r].run.samples <= from)
+                ++r;
+            if (r == cycle.runs.size())
+                continue;
+            const CycleRun& run = cycle.runs[r];
+            for (int k = 0; k < cycle.modules && k < run.run.modules; ++k) {
+                if (cycle.units[k] >= 0)
+                    arrays[cycle.units[k]] = run.run.Module(k) + (from - run.start);
+            }
+        }
+        platform::SendMessage(target, message, static_cast<platform::WPARAM>(m_Cuts[cut + 1] - from),
+                              reinterpret_cast<platform::LPARAM>(arrays));
+    }
+    for (std::size_t i = 0; i < m_nCycleLinks; ++i)
+        m_CycleLinks[i].link->DropPeekedSamples(m_CycleLinks[i].peeked, m_CycleLinks[i].generation);
+    m_HeldStorage.clear();
+}
+
+platform::UINT CNetCaseDriver::SetsMessage() const {
     switch (m_nSampleMode.load()) {
     case 4:
     case 5:
-        message = 0x867;
-        break;
+        return 0x867;
     case 2:
     case 7:
-        message = 0x868;
-        break;
+        return 0x868;
     case 1:
-        message = 0x869;
-        break;
+        return 0x869;
     case 0:
-        message = 0x86A;
-        break;
+        return 0x86A;
     case 3:
-        message = 0x86B;
-        break;
+        return 0x86B;
     default:
-        return;
+        return 0;
     }
-    CaseSampleBlock* arrays[kModuleCount];
-    for (int i = 0; i < kModuleCount; ++i)
-        arrays[i] = m_SetStorage.data() + static_cast<std::size_t>(i) * kMaxSetsPerCycle;
-    platform::SendMessage(m_processingRelay.Target(m_hOwner), message, static_cast<platform::WPARAM>(sets),
-                          reinterpret_cast<platform::LPARAM>(arrays));
 }
 
 // ---- Watchdog ----------------------------------------------------------------

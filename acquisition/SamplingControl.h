@@ -127,7 +127,7 @@ public:
 
     // ---- Live processing ----
     bool ConvertSampleSet(float* buffer, const CaseSampleBlock* set);
-    void AverageSamples(int n, CaseSampleBlock* const* perUnit);
+    void AverageSamples(int n, const CaseSampleBlock* const* perUnit);
     void ProcessSampleSet(bool announce);
     void OnStoreSampleSet(const SampleStatusRecord* status, const CaseSampleBlock* set);
     bool CheckTrigger(const float* channelValues);
@@ -216,7 +216,7 @@ public:
     void DropDigitalRecords(int k);
     void DropCaseBlocks(int k);
     void TrimSampleQueues();
-    void MergeDigitalSample(int n, CaseSampleBlock* const* perUnit);
+    void MergeDigitalSample(int n, const CaseSampleBlock* const* perUnit);
     void OnMoogCommand(int code, const std::uint32_t* words);
     void DigitalEventAcquisition(const MoogCommand& command);
     void StoreQueuedBatch(int n);
@@ -328,16 +328,16 @@ private:
     // thread, posted from any other, which never waits for the windows.
     void Notify(platform::UINT message, platform::WPARAM wParam, platform::LPARAM lParam);
     LiveShownSet MakeShownSet(platform::UINT message, const std::array<std::int32_t, 3>& counters);
-    void HandleSets(platform::UINT message, int n, CaseSampleBlock* const* perUnit);
-    void ProcessBatch(int n, CaseSampleBlock* const* perUnit);
+    void HandleSets(platform::UINT message, int n, const CaseSampleBlock* const* perUnit);
+    void ProcessBatch(int n, const CaseSampleBlock* const* perUnit);
     // The checks, counts and stores of the batch's sets; false when the run
     // does not take sets now.
-    bool ProcessBatchSets(int n, CaseSampleBlock* const* perUnit);
+    bool ProcessBatchSets(int n, const CaseSampleBlock* const* perUnit);
     // Builds the batches' conversion plan when a run begins, and again when
     // it was built a while ago.
     void RefreshConversionPlan();
-    void TimedStep(int n, CaseSampleBlock* const* perUnit);
-    void CopySample(int index, CaseSampleBlock* const* perUnit);
+    void TimedStep(int n, const CaseSampleBlock* const* perUnit);
+    void CopySample(int index, const CaseSampleBlock* const* perUnit);
     void FillChannelValues();
     void AfterZerosChanged();
     bool ReadZeroFile(const std::string& path, bool text);

@@ -434,7 +434,8 @@ bool CSamplingControl::HandleMessage(platform::UINT message, platform::WPARAM wP
     case kSampleSingle:
     case kSampleTimed:
     case kSampleDigital:
-        HandleSets(message, static_cast<int>(wParam), reinterpret_cast<CaseSampleBlock* const*>(lParam));
+        HandleSets(message, static_cast<int>(wParam),
+                   reinterpret_cast<const CaseSampleBlock* const*>(lParam));
         return true;
     case kDownloadParams:
         if (wParam)

@@ -23,8 +23,8 @@ public:
     // The same for sample `index` of a batch as the case driver delivers it
     // (perUnit[unit] points at the unit's blocks), read where it lies; a
     // unit the batch lacks is read from `missing` (indexed by unit).
-    void Convert(CaseSampleBlock* const* perUnit, int index, const CaseSampleBlock* missing, float* buffer,
-                 float* values) const;
+    void Convert(const CaseSampleBlock* const* perUnit, int index, const CaseSampleBlock* missing,
+                 float* buffer, float* values) const;
 
 private:
     struct Entry {

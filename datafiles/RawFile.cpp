@@ -5,9 +5,13 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace {
+
+// The parts one write takes at most (the system's limit).
+constexpr int kMaxWriteParts = 1024;
 
 // Repeats a read or write of the bytes not yet done (op(done)) until all
 // length bytes are through, an error or end of file; retried on EINTR.
@@ -126,6 +130,38 @@ bool CRawFile::WriteAll(const void* data, std::int64_t length) {
     return TransferAll(length, [&](std::int64_t done) {
                return ::write(m_hFile, in + done, size_t(length - done));
            }) >= length;
+}
+
+bool CRawFile::WriteAllParts(const Part* parts, int count) {
+    if (m_hFile < 0)
+        return false;
+    // A part half written goes on from where the write stopped.
+    std::size_t done = 0; // bytes of parts[0] written
+    while (count > 0) {
+        iovec vector[kMaxWriteParts];
+        int n = 0;
+        for (; n < count && n < kMaxWriteParts; ++n) {
+            const std::size_t skip = n == 0 ? done : 0;
+            vector[n].iov_base = const_cast<char*>(static_cast<const char*>(parts[n].data) + skip);
+            vector[n].iov_len = parts[n].length - skip;
+        }
+        ssize_t written = ::writev(m_hFile, vector, n);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return false;
+        auto left = static_cast<std::size_t>(written);
+        while (count > 0 && left >= parts[0].length - done) {
+            left -= parts[0].length - done;
+            done = 0;
+            ++parts;
+            --count;
+        }
+        if (written == 0 && count > 0 && parts[0].length > done)
+            return false;
+        done += left;
+    }
+    return true;
 }
 
 std::int64_t CRawFile::Length() const {

@@ -2,6 +2,7 @@
 // files. Takes file-style open flags, never throws; offsets are 64-bit.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 class CRawFile {
@@ -35,6 +36,13 @@ public:
     std::int64_t ReadAt(std::int64_t offset, void* data, std::int64_t length);
     bool WriteAt(std::int64_t offset, const void* data, std::int64_t length);
     bool WriteAll(const void* data, std::int64_t length);
+    // Writes the parts one after the other, in as few writes as the system
+    // takes them.
+    struct Part {
+        const void* data;
+        std::size_t length;
+    };
+    bool WriteAllParts(const Part* parts, int count);
     std::int64_t Length() const; // -1 when closed
     bool SetLength(std::int64_t length);
     bool IsOpen() const { return m_hFile >= 0; }

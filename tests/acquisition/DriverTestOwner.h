@@ -27,7 +27,7 @@ struct DriverTestOwner : platform::MessageTarget {
                                  platform::LPARAM lParam) override {
         std::lock_guard<std::mutex> lock(mutex);
         if (message >= 0x867 && message <= 0x86B) {
-            auto* const* arrays = reinterpret_cast<CaseSampleBlock* const*>(lParam);
+            auto* const* arrays = reinterpret_cast<const CaseSampleBlock* const*>(lParam);
             Delivery delivery{message, {}};
             for (int i = 0; i < CNetCaseDriver::kModuleCount; ++i)
                 delivery.arrays.emplace_back(arrays[i], arrays[i] + wParam);

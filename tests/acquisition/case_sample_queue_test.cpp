@@ -84,20 +84,58 @@ TEST(CaseSampleQueue, RefusesWhenFullAndStopsAtTheLimit) {
 TEST(CaseSampleQueue, FilledBatchesKeepTheirStrideAndTheirStorage) {
     CaseSampleQueue queue;
     ASSERT_EQ(AddBatch(queue, 1, 2, 9, 10, 12), 9);
-    std::vector<CaseSampleBlock> blocks(2 * 5);
+    auto blocks = std::make_shared<std::vector<CaseSampleBlock>>(2 * 5);
     for (int k = 0; k < 2; ++k)
         for (int s = 0; s < 5; ++s)
-            blocks[static_cast<std::size_t>(k * 5 + s)] = Block(2, k, s);
+            (*blocks)[static_cast<std::size_t>(k * 5 + s)] = Block(2, k, s);
+    CaseSampleQueue::Storage held = blocks; // as the link's files hold a batch until written
     EXPECT_EQ(queue.AddFilled(2, 4, 5, blocks, 10, 12), 3) << "stops where the limit is reached";
-    EXPECT_TRUE(blocks.empty()) << "the storage is the queue's";
-    std::vector<CaseSampleBlock> refused(2 * 5);
+    EXPECT_EQ(blocks, nullptr) << "the storage is the queue's";
+    auto refused = std::make_shared<std::vector<CaseSampleBlock>>(2 * 5);
     EXPECT_EQ(queue.AddFilled(2, 4, 5, refused, 10, 12), 0) << "full";
-    EXPECT_EQ(refused.size(), 10u) << "refused storage stays the caller's";
+    EXPECT_EQ(refused->size(), 10u) << "refused storage stays the caller's";
 
     queue.DropHead(9);
     EXPECT_EQ(TakeHeaders(queue, 5),
               (std::vector<std::vector<int>>{{20000, 20100}, {20001, 20101}, {20002, 20102}}));
-    EXPECT_GE(queue.TakeStorage().capacity(), 10u) << "the used storage is handed out again";
+    const CaseSampleQueue::Storage first = queue.TakeStorage(), second = queue.TakeStorage();
+    EXPECT_TRUE(first != held && second != held) << "a storage still held elsewhere is not handed out";
+    const CaseSampleBlock* data = held->data();
+    held.reset();
+    EXPECT_EQ(queue.TakeStorage()->data(), data) << "once free, the used storage is handed out again";
+}
+
+// Samples read in place stay queued until dropped; a queue emptied meanwhile
+// (a new run) keeps what it holds now.
+TEST(CaseSampleQueue, PeekedSamplesStayUntilDroppedAndANewRunKeepsItsOwn) {
+    CaseSampleQueue queue;
+    ASSERT_EQ(AddBatch(queue, 1, 2, 3), 3);
+    ASSERT_EQ(AddBatch(queue, 2, 2, 4), 4);
+    std::uint64_t generation = 0;
+    std::vector<int> headers;
+    std::vector<CaseSampleQueue::Storage> held;
+    EXPECT_EQ(queue.Peek(
+                  5,
+                  [&](const CaseSampleQueue::Run& run, const CaseSampleQueue::Storage& storage) {
+                      for (int s = 0; s < run.samples; ++s)
+                          headers.push_back(run.Module(1)[s].nHeader);
+                      held.push_back(storage);
+                  },
+                  generation),
+              5);
+    EXPECT_EQ(headers, (std::vector<int>{10100, 10101, 10102, 20100, 20101}));
+    EXPECT_EQ(held.size(), 2u);
+    EXPECT_EQ(queue.GetCount(), 7u);
+    queue.DropPeeked(5, generation);
+    EXPECT_EQ(TakeHeaders(queue, 5), (std::vector<std::vector<int>>{{20002, 20102}, {20003, 20103}}));
+
+    ASSERT_EQ(AddBatch(queue, 3, 2, 2), 2);
+    queue.Peek(
+        2, [](const CaseSampleQueue::Run&, const CaseSampleQueue::Storage&) {}, generation);
+    queue.RemoveAll();
+    ASSERT_EQ(AddBatch(queue, 4, 2, 2), 2);
+    queue.DropPeeked(2, generation);
+    EXPECT_EQ(queue.GetCount(), 2u) << "the new run's samples are not dropped for the old run's";
 }
 
 } // namespace

@@ -130,6 +130,34 @@ TEST_F(NetCaseDriverTest, CasesThatStopDeliveringLeaveNoEarlierBlocks) {
     }
 }
 
+// Cases whose queued batches end at different sets: a cycle hands its sets
+// in stretches that each lie within one batch of every case, every set once
+// and in order, and takes them from the queues.
+TEST_F(NetCaseDriverTest, BatchesEndingApartDeliverEverySetInOrder) {
+    auto a = AddCase(0, 2, "10.0.0.1");
+    auto b = AddCase(1, 1, "10.0.0.2");
+    Feed(*a, 0, 2, 0, 3);
+    Feed(*a, 0, 2, 3, 5);
+    Feed(*b, 1, 1, 0, 5);
+    Feed(*b, 1, 1, 5, 3);
+    EXPECT_EQ(driver.ProcessCycle(), 8);
+    EXPECT_EQ(driver.ProcessCycle(), 0) << "the delivered sets are taken from the queues";
+    EXPECT_EQ(owner.deliveries.size(), 3u) << "sets 0-2, 3-4 and 5-7";
+    std::vector<int> first, second, third;
+    for (const auto& d : owner.deliveries) {
+        for (std::size_t s = 0; s < d.arrays[0].size(); ++s) {
+            first.push_back(d.arrays[0][s].nHeader);
+            second.push_back(d.arrays[1][s].nHeader & 0xFFFFFF);
+            third.push_back(d.arrays[8][s].nHeader);
+            EXPECT_EQ(d.arrays[9][s].nHeader, -1) << "an unused slot holds no reading";
+        }
+    }
+    const std::vector<int> sets{0, 1, 2, 3, 4, 5, 6, 7};
+    EXPECT_EQ(first, sets);
+    EXPECT_EQ(second, sets);
+    EXPECT_EQ(third, sets);
+}
+
 TEST_F(NetCaseDriverTest, AtMostFiftySetsACycle) {
     auto a = AddCase(0, 1, "10.0.0.1");
     Feed(*a, 0, 1, 0, 60);

@@ -43,6 +43,30 @@ TEST(RawFile, CreationRulesAndShortReads) {
     EXPECT_EQ(file.Open(dir.Path().c_str(), 0x40), 0);
 }
 
+// Parts written in one go land one after the other, past the system's limit
+// of parts a write and with empty parts among them; a closed file refuses.
+TEST(RawFile, PartsAreWrittenInOrder) {
+    TempDir dir;
+    const std::string path = dir.Path() + "/parts.bin";
+    std::vector<std::string> texts;
+    for (int i = 0; i < 2500; ++i)
+        texts.push_back(i % 7 == 0 ? std::string() : std::to_string(i) + ",");
+    std::vector<CRawFile::Part> parts;
+    std::string expected;
+    for (const std::string& text : texts) {
+        parts.push_back(CRawFile::Part{text.data(), text.size()});
+        expected += text;
+    }
+    CRawFile file;
+    EXPECT_FALSE(file.WriteAllParts(parts.data(), static_cast<int>(parts.size())));
+    ASSERT_EQ(file.Open(path.c_str(), 0x1001), 1);
+    ASSERT_TRUE(file.WriteAllParts(parts.data(), static_cast<int>(parts.size())));
+    ASSERT_TRUE(file.WriteAllParts(parts.data(), 0));
+    file.Close();
+    const std::vector<char> bytes = ReadBytes(path);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
+}
+
 // A run beyond 4 GiB, as a sparse file: only the blocks written use disk.
 TEST(RawFile, SixtyFourBitOffsetsThroughTheAccessor) {
     TempDir dir;
