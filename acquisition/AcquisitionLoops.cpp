@@ -5,9 +5,9 @@
 
 #include "acquisition/CommBase.h"
 #include "acquisition/RunWriteError.h"
-#include "app/AppSettings.h"
-#include "app/RunFlags.h"
-#include "app/ValueConversion.h"
+#include "model/AppSettings.h"
+#include "model/RunFlags.h"
+#include "model/ValueConversion.h"
 #include "platform/MessageBox.h"
 #include "platform/Time.h"
 

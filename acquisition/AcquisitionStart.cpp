@@ -6,9 +6,9 @@
 #include "acquisition/CommBase.h"
 #include "acquisition/NetComm.h"
 #include "acquisition/RunWriteError.h"
-#include "app/CaseTables.h"
-#include "app/RunFlags.h"
 #include "datafiles/SampleFileFormat.h"
+#include "model/CaseTables.h"
+#include "model/RunFlags.h"
 #include "platform/Files.h"
 #include "platform/Time.h"
 

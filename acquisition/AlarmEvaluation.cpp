@@ -2,8 +2,8 @@
 #include "acquisition/AlarmEvaluation.h"
 
 #include "acquisition/AlarmEvaluationLog.h"
-#include "app/CaseTables.h"
 #include "datafiles/SampleFileFormat.h"
+#include "model/CaseTables.h"
 
 #include <mutex>
 

@@ -2,8 +2,8 @@
 // are in alarm for the last sample set, and the project's alarm log.
 #pragma once
 
-#include "app/AlarmLevels.h"
-#include "app/ChannelRecords.h"
+#include "model/AlarmLevels.h"
+#include "model/ChannelRecords.h"
 #include "platform/Sync.h"
 
 #include <cstdint>

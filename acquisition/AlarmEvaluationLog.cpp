@@ -1,8 +1,8 @@
 // The alarm log's buffered lines and the file they go to.
 #include "acquisition/AlarmEvaluationLog.h"
 
-#include "app/ChannelNaming.h"
-#include "app/TimeTexts.h"
+#include "model/ChannelNaming.h"
+#include "model/TimeTexts.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "platform/Time.h"

@@ -2,9 +2,9 @@
 // existing result and stored data, and the start of the balance thread.
 #include "acquisition/SamplingControl.h"
 
-#include "app/AppSettings.h"
-#include "app/CaseTables.h"
-#include "app/RunFlags.h"
+#include "model/AppSettings.h"
+#include "model/CaseTables.h"
+#include "model/RunFlags.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 

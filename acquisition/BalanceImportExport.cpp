@@ -2,12 +2,12 @@
 // import of ground-input offsets added to the current zeros.
 #include "acquisition/SamplingControl.h"
 
-#include "app/AppSettings.h"
-#include "app/BalanceResults.h"
-#include "app/RunFlags.h"
+#include "model/AppSettings.h"
+#include "model/RunFlags.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
+#include "project/BalanceResults.h"
 
 #include <algorithm>
 #include <cctype>

@@ -3,12 +3,12 @@
 // difference file and the completion that saves the results.
 #include "acquisition/SamplingControl.h"
 
-#include "app/AppSettings.h"
-#include "app/BalanceResults.h"
-#include "app/CaseTables.h"
-#include "app/TimeTexts.h"
-#include "app/ValueConversion.h"
+#include "model/AppSettings.h"
+#include "model/CaseTables.h"
+#include "model/TimeTexts.h"
+#include "model/ValueConversion.h"
 #include "platform/Time.h"
+#include "project/BalanceResults.h"
 
 #include <cmath>
 

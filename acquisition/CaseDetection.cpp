@@ -4,9 +4,9 @@
 #include "acquisition/CaseSearch.h"
 
 #include "acquisition/CommBase.h"
-#include "app/AppSettings.h"
-#include "app/CaseTables.h"
-#include "app/RunFlags.h"
+#include "model/AppSettings.h"
+#include "model/CaseTables.h"
+#include "model/RunFlags.h"
 #include "platform/DebugLog.h"
 #include "platform/MessageBox.h"
 

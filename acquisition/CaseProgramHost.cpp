@@ -2,12 +2,12 @@
 #include "acquisition/CaseProgramHost.h"
 
 #include "acquisition/ChanInfoWrapper.h"
-#include "app/AppSettings.h"
-#include "app/ChannelRecords.h"
-#include "app/DebugLogFiles.h"
-#include "app/InstrumentIni.h"
-#include "app/RunFlags.h"
-#include "app/ValueConversion.h"
+#include "model/AppSettings.h"
+#include "model/ChannelRecords.h"
+#include "model/DebugLogFiles.h"
+#include "model/InstrumentIni.h"
+#include "model/RunFlags.h"
+#include "model/ValueConversion.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 

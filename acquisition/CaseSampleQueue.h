@@ -7,7 +7,7 @@
 // is used again only once both are done with it.
 #pragma once
 
-#include "acquisition/CaseSampleBlock.h"
+#include "model/CaseSampleBlock.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "acquisition/CaseProtocol3.h"
-#include "acquisition/CaseSampleBlock.h"
+#include "model/CaseSampleBlock.h"
 #include "platform/Message.h"
 
 #include <cstdint>

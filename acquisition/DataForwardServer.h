@@ -10,8 +10,8 @@
 // a slow or silent client never holds the user-interface thread.
 #pragma once
 
+#include "acquisition/PacketQueue.h"
 #include "acquisition/RemotePacket.h"
-#include "app/PacketQueue.h"
 #include "platform/Message.h"
 #include "platform/Socket.h"
 #include "platform/Sync.h"

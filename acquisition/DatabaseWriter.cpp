@@ -1,8 +1,8 @@
 // The database writer's thread and its per-message rules.
 #include "acquisition/DatabaseWriter.h"
 
-#include "app/ValueConversion.h"
 #include "libs/database/Dovrin.h"
+#include "model/ValueConversion.h"
 #include "platform/Profile.h"
 #include "platform/Time.h"
 

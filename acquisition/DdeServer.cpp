@@ -1,7 +1,7 @@
 // The local value service's rules and its tag table.
 #include "acquisition/DdeServer.h"
 
-#include "app/GlobalDataLock.h"
+#include "model/GlobalDataLock.h"
 
 #include <algorithm>
 #include <cstdio>

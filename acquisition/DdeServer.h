@@ -1,10 +1,10 @@
 // The local value service's rules: the tag table of the current channel
 // values of the online cases, and the answers to a request for topic
 // "Box<n>" (case n-1) and item "Tag<k>" (word k of its 17). The service
-// itself is the frame's D-Bus object (app/ui/DdeService.h).
+// itself is the frame's D-Bus object (app/DdeService.h).
 #pragma once
 
-#include "app/CaseTables.h"
+#include "model/CaseTables.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // The serial digital-quantity meter reader.
 #include "acquisition/DigitalMeterPort.h"
 
-#include "acquisition/CaseSampleBlock.h"
+#include "model/CaseSampleBlock.h"
 #include "platform/Time.h"
 
 #include <algorithm>

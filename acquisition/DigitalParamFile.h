@@ -3,7 +3,7 @@
 // project its ".dsi", and the channel tool leaves "digital.pam" to import.
 #pragma once
 
-#include "app/DigitalChannelRecord.h"
+#include "model/DigitalChannelRecord.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 #include "acquisition/FrameTimers.h"
 
 #include "acquisition/CaseSearch.h"
-#include "app/AppSettings.h"
+#include "model/AppSettings.h"
 #include "platform/MessageBox.h"
 
 std::string AutoDetectTimeoutText() {

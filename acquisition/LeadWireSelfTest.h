@@ -4,9 +4,9 @@
 // worker thread that talks to the frame by sent messages only.
 #pragma once
 
-#include "acquisition/CaseSampleBlock.h"
 #include "acquisition/SamplingHost.h"
-#include "app/ChannelRecords.h"
+#include "model/CaseSampleBlock.h"
+#include "model/ChannelRecords.h"
 #include "platform/Message.h"
 
 #include <atomic>

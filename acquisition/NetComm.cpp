@@ -1,10 +1,10 @@
 // The network transport and its case search.
 #include "acquisition/NetComm.h"
 
-#include "app/AppSettings.h"
-#include "app/CaseTables.h"
-#include "app/ProjectState.h"
-#include "app/RunFlags.h"
+#include "model/AppSettings.h"
+#include "model/CaseTables.h"
+#include "model/ProjectState.h"
+#include "model/RunFlags.h"
 #include "platform/DebugLog.h"
 
 #include <algorithm>

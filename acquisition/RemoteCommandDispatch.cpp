@@ -3,7 +3,7 @@
 
 #include "acquisition/DataForwardServer.h"
 #include "acquisition/RemotePacket.h"
-#include "app/DebugLogFiles.h"
+#include "model/DebugLogFiles.h"
 #include "platform/DebugLog.h"
 #include "platform/MessageBox.h"
 

@@ -5,7 +5,6 @@
 #pragma once
 
 #include "acquisition/AlarmEvaluation.h"
-#include "acquisition/CaseSampleBlock.h"
 #include "acquisition/DigitalInterface.h"
 #include "acquisition/DigitalMeterPort.h"
 #include "acquisition/DigitalParamFile.h"
@@ -13,9 +12,10 @@
 #include "acquisition/SamplingHost.h"
 #include "acquisition/SamplingMessages.h"
 #include "acquisition/SetConversionPlan.h"
-#include "app/VirtualChannelValueFiles.h"
 #include "datafiles/FormulaProgram.h"
 #include "datafiles/SampleFileFormat.h"
+#include "datafiles/VirtualChannelValueFiles.h"
+#include "model/CaseSampleBlock.h"
 #include "platform/Message.h"
 #include "platform/RecordFile.h"
 #include "platform/Sync.h"

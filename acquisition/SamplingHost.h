@@ -4,9 +4,9 @@
 // user-interface thread unless its comment says otherwise.
 #pragma once
 
-#include "app/GlobalDataLock.h"
-#include "app/ProjectState.h"
-#include "app/SampleSettings.h"
+#include "model/GlobalDataLock.h"
+#include "model/ProjectState.h"
+#include "model/SampleSettings.h"
 #include "platform/Sync.h"
 
 #include <cstdint>

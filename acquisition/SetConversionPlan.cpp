@@ -1,8 +1,8 @@
 #include "acquisition/SetConversionPlan.h"
 
-#include "app/CaseTables.h"
-#include "app/ChannelRecords.h"
-#include "app/ValueConversion.h"
+#include "model/CaseTables.h"
+#include "model/ChannelRecords.h"
+#include "model/ValueConversion.h"
 
 #include <algorithm>
 #include <bit>

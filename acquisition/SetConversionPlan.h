@@ -7,7 +7,7 @@
 // as before. The results are the same, bit for bit.
 #pragma once
 
-#include "acquisition/CaseSampleBlock.h"
+#include "model/CaseSampleBlock.h"
 
 #include <vector>
 

@@ -2,9 +2,9 @@
 // measure type in use, in the same pattern over each unit's 16 channels.
 #pragma once
 
-#include "app/CaseTables.h"
-#include "app/ChannelDefaults.h"
-#include "app/ValueConversion.h"
+#include "model/CaseTables.h"
+#include "model/ChannelDefaults.h"
+#include "model/ValueConversion.h"
 
 #include <cstdint>
 

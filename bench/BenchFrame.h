@@ -3,11 +3,11 @@
 #pragma once
 
 #include "acquisition/SamplingControl.h"
-#include "app/CaseTables.h"
-#include "app/ChannelRecords.h"
-#include "app/RunFlags.h"
-#include "app/ui/MainFrame.h"
-#include "app/ui/QV7411N_NewFrameApp.h"
+#include "app/MainFrame.h"
+#include "app/QV7411N_NewFrameApp.h"
+#include "model/CaseTables.h"
+#include "model/ChannelRecords.h"
+#include "model/RunFlags.h"
 
 #include <memory>
 

@@ -7,8 +7,8 @@
 #pragma once
 
 #include "acquisition/CaseFrame.h"
-#include "acquisition/CaseSampleBlock.h"
 #include "datafiles/SampleFileFormat.h"
+#include "model/CaseSampleBlock.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

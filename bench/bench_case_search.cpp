@@ -8,8 +8,8 @@
 #include "acquisition/CaseProgramHost.h"
 #include "acquisition/ChanInfoWrapper.h"
 #include "acquisition/NetComm.h"
-#include "app/CaseTables.h"
-#include "app/ValueConversion.h"
+#include "model/CaseTables.h"
+#include "model/ValueConversion.h"
 #include "platform/Message.h"
 #include "platform/Profile.h"
 

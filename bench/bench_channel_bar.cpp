@@ -11,14 +11,14 @@
 
 #include "OffscreenBenchMain.h"
 
-#include "app/CaseTables.h"
-#include "app/ChannelBarPages.h"
-#include "app/ChannelCommitRules.h"
-#include "app/ChannelDefaults.h"
-#include "app/GbkTextCut.h"
-#include "panels/ChannelParamBar.h"
-#include "panels/MSFlexGrid.h"
+#include "model/CaseTables.h"
+#include "model/ChannelDefaults.h"
+#include "model/GbkTextCut.h"
+#include "panels/bars/ChannelBarPages.h"
+#include "panels/bars/ChannelCommitRules.h"
+#include "panels/bars/ChannelParamBar.h"
 #include "platform/Text.h"
+#include "widgets/MSFlexGrid.h"
 
 namespace {
 

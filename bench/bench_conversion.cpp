@@ -11,11 +11,11 @@
 #include <new>
 #include <vector>
 
-#include "app/CaseTables.h"
-#include "app/ChannelDefaults.h"
 #include "acquisition/SetConversionPlan.h"
-#include "app/ValueConversion.h"
 #include "bench/BenchChannels.h"
+#include "model/CaseTables.h"
+#include "model/ChannelDefaults.h"
+#include "model/ValueConversion.h"
 
 // The replaced operator new allocates with malloc, so free is its match.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"

@@ -2,9 +2,9 @@
 // run of 64 units over 10,000 samples against one plain read and write of
 // its files, and the peak list of one million points against the peak
 // search alone.
-#include "app/StoredRunEdit.h"
 #include "datafiles/RunWriter.h"
-#include "views/CurvePeaks.h"
+#include "datafiles/StoredRunEdit.h"
+#include "views/curve/CurvePeaks.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>

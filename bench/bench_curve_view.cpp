@@ -2,8 +2,8 @@
 // long stored window against a short one and against plain polylines of
 // the plot's width; one live sample into 8 views early in a run and after a
 // million samples.
-#include "app/LiveViewFeed.h"
-#include "views/CurveViewWidget.h"
+#include "views/curve/CurveViewWidget.h"
+#include "views/shared/LiveViewFeed.h"
 
 #include <QApplication>
 #include <QImage>
@@ -84,9 +84,9 @@ void BM_PlainPolylines(benchmark::State& state) {
     std::vector<QPolygon> lines(kCurves);
     for (int c = 0; c < kCurves; ++c)
         for (int x = plot.left; x <= plot.right; ++x)
-            lines[std::size_t(c)].append(QPoint(
-                x, m.m_Curves[std::size_t(c)].YValueToPixel(
-                       float(Signal(double(x - plot.left) / (plot.right - plot.left), c)))));
+            lines[std::size_t(c)].append(
+                QPoint(x, m.m_Curves[std::size_t(c)].YValueToPixel(
+                              float(Signal(double(x - plot.left) / (plot.right - plot.left), c)))));
     for (auto _ : state) {
         QImage image(kWidth, kHeight, QImage::Format_RGB32);
         image.fill(Qt::white);

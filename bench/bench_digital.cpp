@@ -6,9 +6,9 @@
 
 #include "acquisition/CaseLink.h"
 #include "acquisition/SamplingControl.h"
-#include "app/AppSettings.h"
-#include "app/CaseTables.h"
-#include "app/RunFlags.h"
+#include "model/AppSettings.h"
+#include "model/CaseTables.h"
+#include "model/RunFlags.h"
 #include "platform/DynamicLibrary.h"
 #include "tests/FakeHosts.h"
 

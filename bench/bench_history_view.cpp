@@ -1,9 +1,9 @@
 // History view repaints and live samples with short and long batches: one
 // live sample into 4 history views of 8 bands fed as the main frame feeds
 // them, and a full repaint of one view, with 256 and 32,768 points a batch.
-#include "app/LiveHistoryFeed.h"
-#include "app/RunFlags.h"
-#include "views/HistoryViewWidget.h"
+#include "model/RunFlags.h"
+#include "views/history/HistoryViewWidget.h"
+#include "views/shared/LiveHistoryFeed.h"
 
 #include <QApplication>
 #include <QImage>
@@ -160,11 +160,7 @@ void BM_HistoryLiveSampleAlone(benchmark::State& state) {
     }
     Finish(state, run);
 }
-BENCHMARK(BM_HistoryLiveSampleAlone)
-    ->Arg(256)
-    ->Arg(32768)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HistoryLiveSampleAlone)->Arg(256)->Arg(32768)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 void BM_HistoryRepaint(benchmark::State& state) {
     g_bSampling = 1;

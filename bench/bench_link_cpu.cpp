@@ -20,8 +20,8 @@
 #include "acquisition/CaseProgramHost.h"
 #include "acquisition/ChanInfoWrapper.h"
 #include "acquisition/NetComm.h"
-#include "app/ChannelDefaults.h"
-#include "app/ChannelRecords.h"
+#include "model/ChannelDefaults.h"
+#include "model/ChannelRecords.h"
 #include "platform/Message.h"
 
 #include <benchmark/benchmark.h>

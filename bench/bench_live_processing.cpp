@@ -11,11 +11,11 @@
 
 #include "acquisition/SamplingControl.h"
 #include "acquisition/SamplingMessages.h"
-#include "app/CaseTables.h"
-#include "app/ChannelDefaults.h"
-#include "app/RunFlags.h"
-#include "app/ValueConversion.h"
 #include "bench/BenchChannels.h"
+#include "model/CaseTables.h"
+#include "model/ChannelDefaults.h"
+#include "model/RunFlags.h"
+#include "model/ValueConversion.h"
 #include "tests/FakeHosts.h"
 #include "tests/ScratchFolder.h"
 

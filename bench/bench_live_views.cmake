@@ -1,5 +1,5 @@
 if(TARGET qv_app_ui)
   qv_add_bench(bench_live_views LIBS qv_app_ui)
-  target_sources(bench_live_views PRIVATE ${CMAKE_SOURCE_DIR}/tests/app/ui/ShellTestSupport.cpp)
-  target_include_directories(bench_live_views PRIVATE ${CMAKE_SOURCE_DIR}/tests/app/ui)
+  target_sources(bench_live_views PRIVATE ${CMAKE_SOURCE_DIR}/tests/app/ShellTestSupport.cpp)
+  target_include_directories(bench_live_views PRIVATE ${CMAKE_SOURCE_DIR}/tests/app)
 endif()

@@ -22,18 +22,18 @@
 
 #include "ShellTestSupport.h"
 
-#include "acquisition/CaseSampleBlock.h"
 #include "acquisition/ChanInfoWrapper.h"
 #include "acquisition/SamplingControl.h"
 #include "acquisition/SamplingMessages.h"
-#include "app/CaseTables.h"
-#include "app/ChannelRecords.h"
-#include "app/OpenViewCounters.h"
-#include "app/RunFlags.h"
-#include "app/SampleSettings.h"
-#include "app/ui/MainFrame.h"
-#include "app/ui/QV7411N_NewFrameApp.h"
-#include "panels/SampleParamBar.h"
+#include "app/MainFrame.h"
+#include "app/QV7411N_NewFrameApp.h"
+#include "model/CaseSampleBlock.h"
+#include "model/CaseTables.h"
+#include "model/ChannelRecords.h"
+#include "model/RunFlags.h"
+#include "model/SampleSettings.h"
+#include "panels/bars/SampleParamBar.h"
+#include "project/OpenViewCounters.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // Speed of the mechanical-property test's load: two channels over a run of
 // 1,000,000 samples of 8 units, in one file (0) and in one file per unit (1),
 // against a plain sequential read of the same files.
-#include "app/MechanicalTest.h"
 #include "datafiles/DataFileAccess.h"
+#include "datafiles/MechanicalTest.h"
 #include "datafiles/RunWriter.h"
 
 #include <benchmark/benchmark.h>

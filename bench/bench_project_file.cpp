@@ -2,9 +2,9 @@
 // sampling settings, 64 cases, the 512-entry case table of the system
 // settings). The writer defers the profile writes, so the file is replaced
 // once a project write, not once a key.
-#include "app/CaseTables.h"
-#include "app/ProjectFile.h"
-#include "app/ProjectState.h"
+#include "model/CaseTables.h"
+#include "model/ProjectState.h"
+#include "project/ProjectFile.h"
 
 #include <benchmark/benchmark.h>
 

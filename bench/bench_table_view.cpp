@@ -3,8 +3,8 @@
 // with 256 online units. The time a unit stays flat: a refresh touches the
 // tabs only when the units change.
 #include "datafiles/RunWriter.h"
-#include "views/TableData.h"
-#include "views/TableViewWidget.h"
+#include "views/table/TableData.h"
+#include "views/table/TableViewWidget.h"
 
 #include <QApplication>
 

@@ -4,7 +4,7 @@
 // file. Wire records are packed little-endian as they travel.
 #pragma once
 
-#include "acquisition/CaseSampleBlock.h"
+#include "model/CaseSampleBlock.h"
 
 #include <array>
 #include <cstdint>

@@ -1,11 +1,11 @@
 #include "calibrator/DlgCalibrationParam.h"
 
-#include "app/ui/FolderBrowser.h"
 #include "calibrator/KelvaneFrame.h"
 #include "calibrator/KelvaneView.h"
 #include "calibrator/NamedWidget.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
+#include "widgets/FolderBrowser.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

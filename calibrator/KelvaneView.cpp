@@ -1,7 +1,7 @@
 #include "calibrator/KelvaneView.h"
 
 #include "calibrator/CalibrateFiles.h"
-#include "panels/MSFlexGrid.h"
+#include "widgets/MSFlexGrid.h"
 
 #include <QGridLayout>
 #include <QHeaderView>

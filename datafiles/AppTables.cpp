@@ -1,10 +1,10 @@
 // Reads the application's case tables and channel records for the data files.
 #include "datafiles/AppTables.h"
 
-#include "app/CaseTables.h"
-#include "app/ChannelRecords.h"
-#include "app/ProjectState.h"
-#include "app/ValueConversion.h"
+#include "model/CaseTables.h"
+#include "model/ChannelRecords.h"
+#include "model/ProjectState.h"
+#include "model/ValueConversion.h"
 
 #include <algorithm>
 

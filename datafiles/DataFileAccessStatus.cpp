@@ -1,8 +1,8 @@
 // Status-record readers of the data-file accessor.
 #include "datafiles/DataFileAccess.h"
 
-#include "app/TimeTexts.h"
 #include "datafiles/RawFile.h"
+#include "model/TimeTexts.h"
 #include "platform/Text.h"
 
 #include <cstring>

@@ -1,11 +1,11 @@
 // Heading lines and row prefixes of the sampled-data exports.
 #include "datafiles/ExportFormat.h"
 
-#include "app/ChannelNaming.h"
-#include "app/TimeTexts.h"
 #include "datafiles/DataFileAccess.h"
 #include "datafiles/ExportRunReader.h"
 #include "datafiles/ExportTextWriter.h"
+#include "model/ChannelNaming.h"
+#include "model/TimeTexts.h"
 #include "platform/Text.h"
 
 #include <cmath>

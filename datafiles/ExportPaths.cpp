@@ -1,7 +1,7 @@
 // Output names of the exports.
 #include "datafiles/ExportPaths.h"
 
-#include "app/ChannelNaming.h"
+#include "model/ChannelNaming.h"
 #include "platform/Files.h"
 
 int PrepareExportFolder(const SaveDataOptions& options, std::string& folder, const std::string& title) {

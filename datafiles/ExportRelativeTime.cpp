@@ -1,8 +1,8 @@
 // Relative times of the sampled-data exports.
 #include "datafiles/ExportRelativeTime.h"
 
-#include "app/TimeTexts.h"
 #include "datafiles/DataFileAccess.h"
+#include "model/TimeTexts.h"
 
 #include <cmath>
 #include <limits>

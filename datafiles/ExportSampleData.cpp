@@ -2,12 +2,12 @@
 // layouts, with and without decimation.
 #include "datafiles/ExportSampleData.h"
 
-#include "app/ChannelNaming.h"
 #include "datafiles/ExportFormat.h"
 #include "datafiles/ExportPaths.h"
 #include "datafiles/ExportRelativeTime.h"
 #include "datafiles/ExportRunReader.h"
 #include "datafiles/ExportTextWriter.h"
+#include "model/ChannelNaming.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 

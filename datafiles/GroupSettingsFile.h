@@ -4,7 +4,7 @@
 #pragma once
 
 #include "datafiles/ChannelTable.h"
-#include "datafiles/ResultGroups.h"
+#include "model/ResultGroups.h"
 
 #include <string>
 #include <vector>

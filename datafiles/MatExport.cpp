@@ -1,11 +1,11 @@
 // MATLAB export through the run-time library.
 #include "datafiles/MatExport.h"
 
-#include "app/ChannelNaming.h"
 #include "datafiles/DataFileAccess.h"
 #include "datafiles/ExportFileCommit.h"
 #include "datafiles/ExportPaths.h"
 #include "datafiles/SampleFileFormat.h"
+#include "model/ChannelNaming.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"

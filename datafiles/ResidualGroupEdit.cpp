@@ -1,8 +1,8 @@
 // The residual-stress group table of the residual-stress dialog.
 #include "datafiles/ResidualGroupEdit.h"
 
-#include "app/ChannelNaming.h"
 #include "datafiles/ResidualStressCalc.h"
+#include "model/ChannelNaming.h"
 #include "platform/Text.h"
 
 #include <cmath>

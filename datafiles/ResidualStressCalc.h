@@ -4,9 +4,9 @@
 // nine result values per sample).
 #pragma once
 
-#include "app/ResidualStressFormula.h"
 #include "datafiles/ResultCalcSource.h"
-#include "datafiles/ResultGroups.h"
+#include "model/ResidualStressFormula.h"
+#include "model/ResultGroups.h"
 
 struct ResidualStressCalcParam : ResultCalcSource {
     std::vector<ResidualStressGroupRecord> groups;

@@ -1,9 +1,9 @@
 // Result file layouts, names and range readers.
 #include "datafiles/ResultFiles.h"
 
-#include "app/NumberTexts.h"
 #include "datafiles/RawFile.h"
 #include "datafiles/ResultColumnNames.h"
+#include "model/NumberTexts.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 // the range check of an imported parameter file.
 #pragma once
 
-#include "datafiles/ResultGroups.h"
+#include "model/ResultGroups.h"
 
 #include <set>
 #include <string>

@@ -3,9 +3,9 @@
 // result record per sample).
 #pragma once
 
-#include "app/ResidualStressFormula.h"
 #include "datafiles/ResultCalcSource.h"
-#include "datafiles/ResultGroups.h"
+#include "model/ResidualStressFormula.h"
+#include "model/ResultGroups.h"
 
 struct RosetteCalcParam : ResultCalcSource {
     std::vector<RosetteGroupRecord> groups;

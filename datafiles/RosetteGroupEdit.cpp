@@ -1,9 +1,9 @@
 // The rosette group table of the rosette settings dialog.
 #include "datafiles/RosetteGroupEdit.h"
 
-#include "app/ChannelNaming.h"
-#include "app/NumberTexts.h"
 #include "datafiles/ResultColumnNames.h"
+#include "model/ChannelNaming.h"
+#include "model/NumberTexts.h"
 #include "platform/Text.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // the stored-value markers and the names of the per-unit files.
 #pragma once
 
-#include "acquisition/CaseSampleBlock.h"
+#include "model/CaseSampleBlock.h"
 
 #include <cstdint>
 #include <string>

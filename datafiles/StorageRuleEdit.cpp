@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/AutoProjectName.h"
+#include "model/AutoProjectName.h"
 #include "platform/Text.h"
 
 const char* const STORAGE_SPLIT_TOO_BIG = "文件最大不能超过2048M!";

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/StorageRule.h"
+#include "model/StorageRule.h"
 #include "platform/Time.h"
 
 constexpr int STORAGE_RULE_PREFIX_LENGTH = 15;

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/VirtualChannelFile.h"
 #include "datafiles/FormulaChecker.h"
 #include "datafiles/OnlineLayout.h"
+#include "model/VirtualChannelFile.h"
 
 // Bytes of a tag in GBK, as its record field holds it.
 constexpr int VIRTUAL_TAG_LENGTH = 63;

@@ -2,9 +2,9 @@
 // read once for all the channels the formulas use.
 #include "datafiles/VirtualChannels.h"
 
-#include "app/NumberTexts.h"
 #include "datafiles/DataFileAccess.h"
 #include "datafiles/RawFile.h"
+#include "model/NumberTexts.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "CaseSimulator.h"
-#include "acquisition/CaseSampleBlock.h"
+#include "model/CaseSampleBlock.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 #include "calibrator/NamedWidget.h"
 #include "calibrator/dialogs/ChannelMark.h"
 #include "calibrator/dialogs/CoefWriting.h"
-#include "panels/MSFlexGrid.h"
 #include "platform/Text.h"
+#include "widgets/MSFlexGrid.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

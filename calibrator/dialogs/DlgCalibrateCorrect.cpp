@@ -7,9 +7,9 @@
 #include "calibrator/NamedWidget.h"
 #include "calibrator/dialogs/ChannelMark.h"
 #include "calibrator/dialogs/CoefWriting.h"
-#include "panels/MSFlexGrid.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "widgets/MSFlexGrid.h"
 
 #include <QApplication>
 #include <QGridLayout>

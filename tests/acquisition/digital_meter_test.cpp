@@ -1,8 +1,8 @@
 // The digital-quantity meter reader: its frame parser over a table of
 // received texts, and the reader against the simulated meter on a
 // pseudo-terminal.
-#include "acquisition/CaseSampleBlock.h"
 #include "acquisition/DigitalMeterPort.h"
+#include "model/CaseSampleBlock.h"
 #include "platform/SerialPort.h"
 #include "tools/MeterSimulator.h"
 

@@ -8,10 +8,10 @@
 #include "FakeChannelSource.h"
 #include "LinkTestHost.h"
 
-#include "app/CaseTables.h"
-#include "app/ProjectState.h"
-#include "app/RunFlags.h"
 #include "datafiles/SampleFileFormat.h"
+#include "model/CaseTables.h"
+#include "model/ProjectState.h"
+#include "model/RunFlags.h"
 #include "platform/Text.h"
 
 #include "ScratchFolder.h"

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "CalibratorTestSupport.h"
-#include "app/ui/ShellTestSupport.h"
+#include "app/ShellTestSupport.h"
 #include "calibrator/CalibrateFiles.h"
 #include "calibrator/KelvaneFrame.h"
 #include "calibrator/RunClock.h"

@@ -11,9 +11,9 @@
 #include "calibrator/dialogs/DlgHandSetting.h"
 #include "calibrator/dialogs/DlgSetCom.h"
 #include "calibrator/dialogs/DlgSetSaveFileName.h"
-#include "panels/MSFlexGrid.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "widgets/MSFlexGrid.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -4,7 +4,7 @@
 // offscreen. A strain run writes its results (.xls, .docx, correct.txt) with
 // the errors and coefficients of those gains; the correction reaches the
 // case's channels.
-#include "app/ui/ShellTestSupport.h"
+#include "app/ShellTestSupport.h"
 #include "calibrator/CalibrateData.h"
 #include "calibrator/CalibrateFiles.h"
 #include "calibrator/DlgCalibrationParam.h"

@@ -1,14 +1,14 @@
 // The parameter form and the result view offscreen: the lists the
 // instrument's settings give, the voltage setup, the channel marks and the
 // point edits that go to the settings file at once.
-#include "app/ui/ShellTestSupport.h"
+#include "app/ShellTestSupport.h"
 #include "calibrator/CalibrateFiles.h"
 #include "calibrator/DlgCalibrationParam.h"
 #include "calibrator/KelvaneFrame.h"
 #include "calibrator/KelvaneView.h"
-#include "panels/MSFlexGrid.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
+#include "widgets/MSFlexGrid.h"
 
 #include <QComboBox>
 #include <QLabel>

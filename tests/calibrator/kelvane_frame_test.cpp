@@ -9,9 +9,9 @@
 #include "calibrator/KelvaneView.h"
 #include "calibrator/dialogs/DlgCalibrateCoef.h"
 #include "calibrator/dialogs/DlgCalibrateCorrect.h"
-#include "panels/MSFlexGrid.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "widgets/MSFlexGrid.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,7 +3,7 @@
 // cannot serve is reported and nothing is written.
 #include "DocxTestSupport.h"
 #include "ScratchFolder.h"
-#include "app/ui/ShellTestSupport.h"
+#include "app/ShellTestSupport.h"
 #include "calibrator/KelvaneDialogHooks.h"
 #include "calibrator/dialogs/DocxPackage.h"
 #include "calibrator/dialogs/DocxTableFill.h"

@@ -1,8 +1,8 @@
 // The data files' view of the application's case tables and channel records.
-#include "app/CaseTables.h"
-#include "app/ChannelRecords.h"
-#include "app/ProjectState.h"
 #include "datafiles/AppTables.h"
+#include "model/CaseTables.h"
+#include "model/ChannelRecords.h"
+#include "model/ProjectState.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // zeroing touches only its channels and samples, and an edit that fails on a
 // later unit's file leaves every file as it was.
 #include "RunWriter.h"
-#include "app/ChannelRecords.h"
-#include "app/StoredRunEdit.h"
+#include "datafiles/StoredRunEdit.h"
+#include "model/ChannelRecords.h"
 
 #include <cmath>
 #include <filesystem>

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/BarMessages.h"
+#include "panels/bars/BarMessages.h"
 #include "platform/Message.h"
 
 inline void EnsurePanelsTestApp() {

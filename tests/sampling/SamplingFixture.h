@@ -12,10 +12,10 @@
 #include "LinkTestHost.h"
 #include "SimulatedSampleIndex.h"
 
-#include "app/AppSettings.h"
-#include "app/CaseTables.h"
-#include "app/RunFlags.h"
-#include "app/ValueConversion.h"
+#include "model/AppSettings.h"
+#include "model/CaseTables.h"
+#include "model/RunFlags.h"
+#include "model/ValueConversion.h"
 #include "platform/MessageBox.h"
 
 #include "ScratchFolder.h"

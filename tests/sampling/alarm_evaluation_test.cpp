@@ -4,8 +4,8 @@
 #include "SamplingFixture.h"
 
 #include "acquisition/AlarmEvaluationLog.h"
-#include "app/CaseTables.h"
-#include "app/TimeTexts.h"
+#include "model/CaseTables.h"
+#include "model/TimeTexts.h"
 #include "platform/Text.h"
 #include "platform/Time.h"
 

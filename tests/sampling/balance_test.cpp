@@ -3,8 +3,8 @@
 // ground-input difference file, and export and import of the results.
 #include "SamplingFixture.h"
 
-#include "app/BalanceResults.h"
 #include "platform/Files.h"
+#include "project/BalanceResults.h"
 
 #include <cstring>
 

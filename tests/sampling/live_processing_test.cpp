@@ -3,8 +3,8 @@
 // trigger mode and the batches the handlers ignore.
 #include "SamplingFixture.h"
 
-#include "app/ChannelDefaults.h"
-#include "app/VirtualChannelValueFiles.h"
+#include "datafiles/VirtualChannelValueFiles.h"
+#include "model/ChannelDefaults.h"
 #include "platform/Files.h"
 #include "platform/Time.h"
 

@@ -2,10 +2,10 @@
 // it stands in for: every kind of channel, markers and non-finite readings.
 #include "acquisition/SetConversionPlan.h"
 
-#include "app/CaseTables.h"
-#include "app/ChannelRecords.h"
-#include "app/ValueConversion.h"
 #include "datafiles/SampleFileFormat.h"
+#include "model/CaseTables.h"
+#include "model/ChannelRecords.h"
+#include "model/ValueConversion.h"
 
 #include <gtest/gtest.h>
 

@@ -11,9 +11,9 @@
 #include "acquisition/FakeChannelSource.h"
 #include "acquisition/LinkTestHost.h"
 #include "acquisition/NetComm.h"
-#include "app/CaseTables.h"
-#include "app/ChannelDefaults.h"
-#include "app/RunFlags.h"
+#include "model/CaseTables.h"
+#include "model/ChannelDefaults.h"
+#include "model/RunFlags.h"
 #include "platform/MessageBox.h"
 
 #include "CaseSimulator.h"

@@ -2,7 +2,7 @@
 // against two simulated cases.
 #include "ShellSearchFixture.h"
 
-#include "app/ChannelCommitRules.h"
+#include "panels/bars/ChannelCommitRules.h"
 
 #include <algorithm>
 

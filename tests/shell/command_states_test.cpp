@@ -1,6 +1,6 @@
 // The frame's command-state rules, its styles and the pruning of its popups.
 #include "app/CommandStates.h"
-#include "app/ui/MenuPruning.h"
+#include "app/MenuPruning.h"
 
 #include "ShellQtApp.h"
 

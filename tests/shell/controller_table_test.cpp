@@ -1,5 +1,5 @@
 // The project's controller table file, byte for byte.
-#include "app/ControllerTableFile.h"
+#include "project/ControllerTableFile.h"
 
 #include "ScratchFolder.h"
 

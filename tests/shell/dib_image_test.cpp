@@ -1,6 +1,6 @@
 // Bitmap files byte for byte, window capture, and the tooltip's palette bitmap.
-#include "app/ui/DibImage.h"
-#include "app/ui/QVBitmap.h"
+#include "app/DibImage.h"
+#include "app/QVBitmap.h"
 
 #include "ShellQtApp.h"
 

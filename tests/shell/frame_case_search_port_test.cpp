@@ -8,21 +8,21 @@
 #include "acquisition/ChanInfoWrapper.h"
 #include "acquisition/FrameTimers.h"
 #include "acquisition/NetComm.h"
-#include "app/AppSettings.h"
-#include "app/CaseTables.h"
-#include "app/RunFlags.h"
-#include "app/ui/MainFrame.h"
-#include "app/ui/MainFrameCaseSearch.h"
-#include "app/ui/MdiTabMenu.h"
-#include "app/ui/PageSetupDialog.h"
-#include "app/ui/QV7411N_NewFrameApp.h"
-#include "panels/DlgModuleFaultAlert.h"
-#include "panels/DlgModuleInfo.h"
-#include "panels/MSFlexGrid.h"
-#include "panels/SampleParamBar.h"
+#include "app/MainFrame.h"
+#include "app/MainFrameCaseSearch.h"
+#include "app/MdiTabMenu.h"
+#include "app/PageSetupDialog.h"
+#include "app/QV7411N_NewFrameApp.h"
+#include "model/AppSettings.h"
+#include "model/CaseTables.h"
+#include "model/RunFlags.h"
+#include "panels/bars/SampleParamBar.h"
+#include "panels/links/DlgModuleFaultAlert.h"
+#include "panels/links/DlgModuleInfo.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
+#include "widgets/MSFlexGrid.h"
 
 #include <QAction>
 #include <QDialog>
@@ -140,7 +140,8 @@ TEST_F(FrameCaseSearchTest, TheDetectionTimerNoticesACaseThatConnectsLater) {
     EXPECT_EQ(m_shell->GetSearch().m_bCaseSearched, 1);
     // The waiting reminder ends at its own next tick once a case is connected;
     // the detection may come first when both are due together.
-    EXPECT_TRUE(ProcessEventsUntil([&] { return !m_shell->IsTimerActive(CFrameTimers::kWaitConnectTimer); }, 3000))
+    EXPECT_TRUE(
+        ProcessEventsUntil([&] { return !m_shell->IsTimerActive(CFrameTimers::kWaitConnectTimer); }, 3000))
         << "a case is connected";
     for (const auto& record : m_boxes.Records())
         EXPECT_NE(record.text, AutoDetectTimeoutText());

@@ -1,13 +1,13 @@
 // Batch labels, the balance check, sample-set clearing, print parameters,
 // paging, key-point lists and the feeds of the live views.
-#include "acquisition/CaseSampleBlock.h"
-#include "app/CaseTables.h"
-#include "app/ChannelRecords.h"
-#include "app/FrameValues.h"
-#include "app/LiveHistoryFeed.h"
-#include "app/LiveViewFeed.h"
 #include "app/PrintParameters.h"
+#include "model/CaseSampleBlock.h"
+#include "model/CaseTables.h"
+#include "model/ChannelRecords.h"
+#include "model/FrameValues.h"
 #include "platform/Profile.h"
+#include "views/shared/LiveHistoryFeed.h"
+#include "views/shared/LiveViewFeed.h"
 
 #include "ScratchFolder.h"
 

@@ -1,6 +1,6 @@
 // The alarm-sound player, the version caption and the history view's markers.
-#include "app/AlarmSoundPlayer.h"
-#include "views/MarkerDrawer.h"
+#include "views/curve/MarkerDrawer.h"
+#include "views/shared/AlarmSoundPlayer.h"
 
 #include "ShellQtApp.h"
 

@@ -5,8 +5,8 @@
 // The data-file headers come before any Qt header (a member of the online
 // layout is named like a Qt keyword).
 #include "datafiles/RunWriter.h"
-#include "views/CurveWorld.h"
-#include "views/TableData.h"
+#include "views/curve/CurveWorld.h"
+#include "views/table/TableData.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,4 +1,0 @@
-// The global data lock's one instance.
-#include "app/GlobalDataLock.h"
-
-platform::CriticalSection g_csData; // guards the current values, view buffers, live processing and forwarding

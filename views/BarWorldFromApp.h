@@ -1,6 +1,0 @@
-// Fills a bar view's inputs from the program's process-wide tables.
-#pragma once
-
-#include "views/BarViewModel.h"
-
-void FillBarWorldFromAppTables(BarWorld& world);

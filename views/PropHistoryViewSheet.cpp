@@ -1,6 +1,0 @@
-// The history view's property sheet.
-#include "views/PropHistoryViewSheet.h"
-
-CPropHistoryViewSheet::CPropHistoryViewSheet(const CGraphDisplayOptions& options, int isGrid,
-                                             int bandsPerPage, QWidget* parent)
-    : CPropRealTimeViewSheet(options, HistoryPages{isGrid, bandsPerPage}, parent) {}

@@ -1,0 +1,96 @@
+// Painting of the channel-value panel.
+#include "views/curve/ChannelPanelPainter.h"
+
+#include "views/shared/GraphPaintTools.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+class QtPanelMetrics : public IPanelMetrics {
+public:
+    explicit QtPanelMetrics(const std::array<QFont, kPanelFontCount>& fonts) : m_fonts(fonts) {}
+    int TextWidth(int font, const std::string& text) const override {
+        return QFontMetrics(m_fonts[std::size_t(font)]).horizontalAdvance(QString::fromStdString(text));
+    }
+    int TextHeight(int font) const override { return QFontMetrics(m_fonts[std::size_t(font)]).height(); }
+    int AverageCharWidth(int font) const override {
+        return QFontMetrics(m_fonts[std::size_t(font)]).averageCharWidth();
+    }
+
+private:
+    const std::array<QFont, kPanelFontCount>& m_fonts;
+};
+
+QRect ToQRect(const PlotRect& r) {
+    return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+}
+
+} // namespace
+
+CChannelPanelPainter::CChannelPanelPainter() {
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    m_Fonts.fill(font);
+    m_GridPenV = m_GridPenH = QPen(QColor(0xC0, 0xC0, 0xC0), 1);
+    m_XScalePen = m_YScalePen = QPen(Qt::black, 1);
+}
+
+void CChannelPanelPainter::TakeOptions(const CGraphDisplayOptions& o) {
+    m_Fonts[kFontXScale] = FontFromLogFont(o.m_lftXScale);
+    m_Fonts[kFontYScale] = FontFromLogFont(o.m_lftYScale);
+    m_Fonts[kFontChannelId] = FontFromLogFont(o.m_lftChannelID);
+    m_Fonts[kFontUnitY] = FontFromLogFont(o.m_lftUnitY);
+    m_Fonts[kFontUnitX] = FontFromLogFont(o.m_lftUnitX);
+    m_GridPenV = m_GridPenH = PenFromStyle(o.m_PenStyle_Grid, o.m_PenWidth_Grid, o.m_Grid);
+    m_XScalePen = PenFromStyle(o.m_PenStyle_Grid, o.m_PenWidth_Grid, o.m_clrXScale);
+    m_YScalePen = PenFromStyle(o.m_PenStyle_Grid, o.m_PenWidth_Grid, o.m_clrYScale);
+}
+
+void CChannelPanelPainter::Draw(QPainter& painter, const CGraphDisplayOptions& o,
+                                const CurveWorld& world) const {
+    painter.save();
+    painter.fillRect(ToQRect(m_Fields.rcClient), ToQColor(o.m_clrViewBack));
+    const bool frameOnly = m_Fields.nLabelChannel == -1 && m_Fields.nGraphKind == 3;
+    if (!frameOnly) {
+        const QRect plot = ToQRect(m_Fields.rcPlot);
+        painter.fillRect(plot, ToQColor(o.m_clrDataLineBack));
+        painter.setPen(QPen(ToQColor(o.m_LineFrame), 1));
+        painter.drawRect(plot);
+    }
+    const ChannelPanelDrawing d = LayoutChannelPanel(m_Fields, o, QtPanelMetrics(m_Fonts), world);
+    for (const PanelLine& line : d.grid) {
+        painter.setPen(line.vertical ? m_GridPenV : m_GridPenH);
+        painter.drawLine(line.x1, line.y1, line.x2, line.y2);
+    }
+    for (const PanelTick& tick : d.ticks)
+        painter.fillRect(
+            QRect(QPoint(tick.rect.left, tick.rect.top), QPoint(tick.rect.right - 1, tick.rect.bottom - 1)),
+            (tick.xScale ? m_XScalePen : m_YScalePen).color());
+    for (const PanelText& text : d.texts) {
+        QFont font = m_Fonts[std::size_t(text.font)];
+        if (text.scale < 1.0) {
+            if (font.pixelSize() > 0)
+                font.setPixelSize(std::max(int(font.pixelSize() * text.scale), 1));
+            else
+                font.setPointSizeF(font.pointSizeF() * text.scale);
+        }
+        painter.setFont(font);
+        painter.setPen(ToQColor(text.colour));
+        const QString s = QString::fromStdString(text.text);
+        const QFontMetrics metrics(font);
+        if (text.font == kFontUnitY) {
+            painter.save();
+            painter.translate(text.x + metrics.ascent(), text.y + metrics.horizontalAdvance(s) / 2);
+            painter.rotate(-90);
+            painter.drawText(0, 0, s);
+            painter.restore();
+        } else {
+            painter.drawText(text.x, text.y + metrics.ascent(), s);
+        }
+    }
+    painter.restore();
+}

@@ -1,0 +1,29 @@
+// The channel-value painter: paints the background, plot frame, grid, scale
+// labels, channel label and unit texts of a curve graph with QPainter, at
+// the places its plain layout gives.
+#pragma once
+
+#include "views/curve/ChannelPanelLayout.h"
+
+#include <QFont>
+#include <QPen>
+
+#include <array>
+
+class QPainter;
+
+class CChannelPanelPainter {
+public:
+    CChannelPanelPainter();
+    virtual ~CChannelPanelPainter() = default;
+
+    // Fonts and pens from the options (the owner calls it after every change).
+    void TakeOptions(const CGraphDisplayOptions& options);
+    void Draw(QPainter& painter, const CGraphDisplayOptions& options, const CurveWorld& world) const;
+
+    ChannelPanelFields m_Fields;
+
+private:
+    std::array<QFont, kPanelFontCount> m_Fonts;
+    QPen m_GridPenV, m_GridPenH, m_XScalePen, m_YScalePen;
+};
