@@ -12,6 +12,7 @@
 #include "datafiles/SampleFileFormat.h"
 #include "model/CaseSampleBlock.h"
 #include "model/ModuleLinearStage.h"
+#include "model/RunFlags.h"
 #include "platform/Message.h"
 #include "platform/Socket.h"
 #include "platform/WakeSignal.h"
@@ -32,8 +33,8 @@
 #include <thread>
 #include <vector>
 
-// Process-wide flags of long case operations and of the start of a run.
-extern std::atomic<std::int32_t> g_bLinkBusy;
+// Process-wide flags of long case operations and of the start of a run
+// (g_bLinkBusy with the run flags).
 extern std::atomic<std::int32_t> g_bStartGate;
 extern std::atomic<double> g_fFirstDataTime;
 

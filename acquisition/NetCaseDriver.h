@@ -9,6 +9,7 @@
 #include "acquisition/CaseLinkHost.h"
 #include "acquisition/ManageThread.h"
 #include "acquisition/OwnerRelay.h"
+#include "model/RunFlags.h"
 #include "platform/Message.h"
 #include "platform/Socket.h"
 #include "platform/Sync.h"
@@ -24,9 +25,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-extern std::atomic<std::int32_t> g_bLinkWatchEnabled;
-extern std::atomic<std::int32_t> g_bStopProcessing;
 
 // One link as the case search sees it.
 struct CaseTableRecord {

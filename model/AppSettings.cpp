@@ -1,7 +1,6 @@
 // System settings and the case table of the main settings file.
 #include "model/AppSettings.h"
 
-#include "acquisition/CaseLink.h"
 #include "model/ProjectState.h"
 #include "model/RunFlags.h"
 #include "model/ValueConversion.h"

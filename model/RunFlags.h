@@ -5,15 +5,18 @@
 #include <atomic>
 #include <cstdint>
 
-#include "acquisition/NetCaseDriver.h"
-
-// g_bStopProcessing (1 while processing of a run is wanted) lives with the
-// network case driver, which polls it.
+// 1 while processing of a run is wanted, and 1 while the links may be watched
+// (0 during a search or a self-test); the network case driver polls both and
+// defines them.
+extern std::atomic<std::int32_t> g_bStopProcessing;
+extern std::atomic<std::int32_t> g_bLinkWatchEnabled;
 extern std::atomic<std::int32_t> g_bNewSampleData;
 extern std::atomic<std::int32_t> g_bSamplePaused;
 extern std::atomic<std::int32_t> g_bSampling;
 extern std::atomic<std::int32_t> g_nCaseStatusMin;
 extern std::atomic<std::int32_t> g_nCaseStatusMax;
+// Set while a long case operation (search, start, self-test) holds the links.
+extern std::atomic<std::int32_t> g_bLinkBusy;
 // Set when two cases report the same case number.
 extern std::atomic<std::int32_t> g_bCaseNumberConflict;
 

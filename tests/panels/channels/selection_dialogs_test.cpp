@@ -5,6 +5,7 @@
 #include "panels/channels/DlgSignalSelect.h"
 #include "panels/run/DlgDistributionBatch.h"
 
+#include "datafiles/SampleFileFormat.h"
 #include "model/AppSettings.h"
 #include "model/ChannelNaming.h"
 #include "platform/Files.h"
