@@ -12,7 +12,6 @@
 #include "model/DebugLogFiles.h"
 #include "model/RunFlags.h"
 #include "model/ValueConversion.h"
-#include "panels/bars/ChannelCommitRules.h"
 #include "platform/DebugLog.h"
 #include "platform/MessageBox.h"
 #include "platform/Time.h"

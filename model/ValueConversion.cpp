@@ -14,6 +14,7 @@ std::int32_t g_nADBase = 20000;
 std::int32_t g_nRefChanOffset = -1;
 bool g_bGNDInputMode = false;
 float g_fChannelOffset[MAX_CHANNEL_COUNT];
+std::int32_t g_nStrainChanCount = 0;
 
 namespace {
 

@@ -73,6 +73,8 @@ bool IsChannelSubVersion3(int channel);
 const char* GetRelAbsModeText(int mode);
 bool IsGndInputMode();
 int CountChannelsOfType(int measureType);
+// Strain channels of the frame's list, recounted after a type change.
+extern std::int32_t g_nStrainChanCount;
 // Name of measurement type 0..6; empty for any other.
 const char* GetMeasureTypeName(int measureType);
 

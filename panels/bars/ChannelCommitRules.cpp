@@ -22,8 +22,6 @@
 #include "platform/MessageBox.h"
 #include "project/ChannelParamFile.h"
 
-std::int32_t g_nStrainChanCount = 0;
-
 namespace {
 
 constexpr int CHANNELS_PER_BRIDGE_GROUP = 4;

@@ -10,9 +10,6 @@
 #include "panels/bars/ChannelBarContext.h"
 #include "platform/Message.h"
 
-// Strain channels of the frame's list, recounted after a type change.
-extern std::int32_t g_nStrainChanCount;
-
 constexpr const char* MSG_VALUE_OUT_OF_RANGE = "输入参数超出允许范围!";
 
 struct BarMessage {

@@ -2,7 +2,7 @@
 // against two simulated cases.
 #include "ShellSearchFixture.h"
 
-#include "panels/bars/ChannelCommitRules.h"
+#include "model/ValueConversion.h"
 
 #include <algorithm>
 

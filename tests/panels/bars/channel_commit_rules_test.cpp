@@ -8,6 +8,7 @@
 
 #include "ChannelBarTestSupport.h"
 #include "model/GbkTextCut.h"
+#include "model/ValueConversion.h"
 #include "panels/bars/BarMessages.h"
 #include "panels/bars/ChannelBarPages.h"
 #include "platform/MessageBox.h"
