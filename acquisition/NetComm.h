@@ -5,17 +5,10 @@
 #include "acquisition/CaseProgramHost.h"
 #include "acquisition/CommBase.h"
 #include "acquisition/NetCaseDriver.h"
+#include "model/CaseTables.h"
 
 #include <cstdint>
 #include <vector>
-
-// One controller (a case) as the controller table lists it.
-struct ControllerRecord {
-    char szAddress[16] = {};
-    std::int32_t nController = 0;
-    std::int32_t nCases = 0;
-    std::int32_t nCaseNo[8] = {};
-};
 
 class CNetComm : public CCommBase {
 public:

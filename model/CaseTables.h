@@ -62,3 +62,11 @@ template <typename F> void ForOnlineChannels(F f) {
 
 // Puts every table to its program-start state (all zero, 32 channels a case).
 void ResetCaseTables();
+
+// One controller (a case) as the controller table lists it.
+struct ControllerRecord {
+    char szAddress[16] = {};
+    std::int32_t nController = 0;
+    std::int32_t nCases = 0;
+    std::int32_t nCaseNo[8] = {};
+};

@@ -1,6 +1,8 @@
 // Byte dumps of the controller records.
 #include "project/ControllerTableFile.h"
 
+#include "model/SampleSettings.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -23,7 +25,7 @@ int SaveControllerTable(const std::string& path, const std::vector<ControllerRec
 }
 
 int LoadControllerTable(const std::string& path, int count, std::vector<ControllerRecord>& table) {
-    if (count < 0 || count > CNetComm::kMaxControllers)
+    if (count < 0 || count > MAX_CONTROLLER_COUNT)
         return 0;
     File file(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!file)
@@ -42,11 +44,10 @@ bool IsControllerTableFileSound(const std::string& path) {
     File file(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!file)
         return true;
-    std::vector<ControllerRecord> records(CNetComm::kMaxControllers + 1);
+    std::vector<ControllerRecord> records(MAX_CONTROLLER_COUNT + 1);
     const std::size_t n =
         std::fread(records.data(), 1, records.size() * sizeof(ControllerRecord), file.get());
-    if (n % sizeof(ControllerRecord) != 0 ||
-        n / sizeof(ControllerRecord) > std::size_t(CNetComm::kMaxControllers))
+    if (n % sizeof(ControllerRecord) != 0 || n / sizeof(ControllerRecord) > std::size_t(MAX_CONTROLLER_COUNT))
         return false;
     records.resize(n / sizeof(ControllerRecord));
     return std::all_of(records.begin(), records.end(), [](const ControllerRecord& r) {

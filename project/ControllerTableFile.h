@@ -2,7 +2,7 @@
 // controllers' records, 56 bytes each, written and read back with the project.
 #pragma once
 
-#include "acquisition/NetComm.h"
+#include "model/CaseTables.h"
 
 #include <string>
 #include <vector>
