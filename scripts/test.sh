@@ -13,6 +13,9 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export QT_QPA_PLATFORM=offscreen
 
+# Every folder includes only the folders below it (scripts/check_layers.py).
+python3 scripts/check_layers.py .
+
 sanitize=${QV_SANITIZE:-address,undefined}
 build=build-test
 [ "$sanitize" = "thread" ] && build=build-tsan
