@@ -170,9 +170,12 @@ private:
     // Lists the queued runs that hold the cycle's sets, and where the sets
     // must be cut so that each stretch lies within one run of every case.
     void PeekCycle(const std::vector<std::shared_ptr<CCaseLink>>& links, int sets);
-    // Hands the listed sets to the owner, a stretch at a time, and takes
-    // them from the links' queues.
+    // Hands the listed sets to the owner and takes them from the links' queues.
     void DeliverCycle();
+    // Points arrays (kModuleCount) at the modules' blocks of the stretch
+    // that begins at set from (the stretches taken in order).
+    void StretchArrays(int from, const CaseSampleBlock** arrays);
+    static constexpr platform::UINT kContinuousSetsMessage = 0x868;
     platform::UINT SetsMessage() const; // 0 in a mode that takes no sets
 
     CCaseProtocol3* m_pEncoder;
@@ -237,5 +240,9 @@ private:
     std::vector<CaseSampleQueue::Storage> m_HeldStorage; // the runs' storage, until delivered
     std::vector<int> m_Cuts;                             // the stretches' first sets, and the end
     std::vector<CaseSampleBlock> m_MissingRun;           // a cycle's sets without readings
-    CaseLinkQueue m_blockQueue;                          // blocks handed to the driver window (0x876)
+    std::vector<std::size_t> m_NextRun;                  // by cycle link: the run of the stretch
+    // A cycle's sets in one piece (module i's at i × kMaxSetsPerCycle), for
+    // the modes that take them whole.
+    std::vector<CaseSampleBlock> m_SetStorage;
+    CaseLinkQueue m_blockQueue; // blocks handed to the driver window (0x876)
 };

@@ -299,34 +299,56 @@ void CNetCaseDriver::PeekCycle(const std::vector<std::shared_ptr<CCaseLink>>& li
 }
 
 void CNetCaseDriver::DeliverCycle() {
-    // One delivery for each stretch of sets that lies within one queued
-    // batch of every case: the modules' blocks are handed where they are.
+    // A continuous run takes the cycle in stretches that each lie within one
+    // queued batch of every case: the modules' blocks are handed where they
+    // are. The other modes average or pick from the cycle's sets as a
+    // whole, so they get them in one piece, gathered.
     const platform::UINT message = SetsMessage();
     const platform::HWND target = m_processingRelay.Target(m_hOwner);
     const CaseSampleBlock* arrays[kModuleCount];
-    std::vector<std::size_t> next(m_nCycleLinks, 0);
+    m_NextRun.assign(m_nCycleLinks, 0);
+    const bool whole = message != kContinuousSetsMessage && m_Cuts.size() > 2;
+    if (whole && m_SetStorage.empty())
+        m_SetStorage.resize(static_cast<std::size_t>(kModuleCount) * kMaxSetsPerCycle);
     for (std::size_t cut = 0; message != 0 && cut + 1 < m_Cuts.size(); ++cut) {
         const int from = m_Cuts[cut];
-        std::fill(std::begin(arrays), std::end(arrays), m_MissingRun.data());
-        for (std::size_t i = 0; i < m_nCycleLinks; ++i) {
-            const CycleLink& cycle = m_CycleLinks[i];
-            std::size_t& r = next[i];
-            while (r < cycle.runs.size() && cycle.runs[r].start + cycle.runs[r].run.samples <= from)
-                ++r;
-            if (r == cycle.runs.size())
-                continue;
-            const CycleRun& run = cycle.runs[r];
-            for (int k = 0; k < cycle.modules && k < run.run.modules; ++k) {
-                if (cycle.units[k] >= 0)
-                    arrays[cycle.units[k]] = run.run.Module(k) + (from - run.start);
-            }
+        const int count = m_Cuts[cut + 1] - from;
+        StretchArrays(from, arrays);
+        if (!whole) {
+            platform::SendMessage(target, message, static_cast<platform::WPARAM>(count),
+                                  reinterpret_cast<platform::LPARAM>(arrays));
+            continue;
         }
-        platform::SendMessage(target, message, static_cast<platform::WPARAM>(m_Cuts[cut + 1] - from),
+        for (int i = 0; i < kModuleCount; ++i)
+            std::copy_n(arrays[i], count,
+                        m_SetStorage.data() + static_cast<std::size_t>(i) * kMaxSetsPerCycle + from);
+    }
+    if (whole && message != 0) {
+        for (int i = 0; i < kModuleCount; ++i)
+            arrays[i] = m_SetStorage.data() + static_cast<std::size_t>(i) * kMaxSetsPerCycle;
+        platform::SendMessage(target, message, static_cast<platform::WPARAM>(m_Cuts.back()),
                               reinterpret_cast<platform::LPARAM>(arrays));
     }
     for (std::size_t i = 0; i < m_nCycleLinks; ++i)
         m_CycleLinks[i].link->DropPeekedSamples(m_CycleLinks[i].peeked, m_CycleLinks[i].generation);
     m_HeldStorage.clear();
+}
+
+void CNetCaseDriver::StretchArrays(int from, const CaseSampleBlock** arrays) {
+    std::fill(arrays, arrays + kModuleCount, m_MissingRun.data());
+    for (std::size_t i = 0; i < m_nCycleLinks; ++i) {
+        const CycleLink& cycle = m_CycleLinks[i];
+        std::size_t& r = m_NextRun[i];
+        while (r < cycle.runs.size() && cycle.runs[r].start + cycle.runs[r].run.samples <= from)
+            ++r;
+        if (r == cycle.runs.size())
+            continue;
+        const CycleRun& run = cycle.runs[r];
+        for (int k = 0; k < cycle.modules && k < run.run.modules; ++k) {
+            if (cycle.units[k] >= 0)
+                arrays[cycle.units[k]] = run.run.Module(k) + (from - run.start);
+        }
+    }
 }
 
 platform::UINT CNetCaseDriver::SetsMessage() const {
@@ -336,7 +358,7 @@ platform::UINT CNetCaseDriver::SetsMessage() const {
         return 0x867;
     case 2:
     case 7:
-        return 0x868;
+        return kContinuousSetsMessage;
     case 1:
         return 0x869;
     case 0:

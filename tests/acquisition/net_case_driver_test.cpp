@@ -158,6 +158,30 @@ TEST_F(NetCaseDriverTest, BatchesEndingApartDeliverEverySetInOrder) {
     EXPECT_EQ(third, sets);
 }
 
+// The modes that average or pick from a cycle's sets (single, timed,
+// averaged, digital) get the cycle whole, however the batches lie.
+TEST_F(NetCaseDriverTest, ModesTakingACycleWholeGetItInOnePiece) {
+    auto a = AddCase(0, 1, "10.0.0.1");
+    auto b = AddCase(1, 1, "10.0.0.2");
+    for (int mode : {0, 1, 3, 4}) {
+        driver.SetSampleMode(mode);
+        for (auto* link : {a.get(), b.get()})
+            link->SetSampleMode(2); // queue the samples whatever the driver's mode
+        owner.deliveries.clear();
+        Feed(*a, 0, 1, 0, 2);
+        Feed(*a, 0, 1, 2, 4);
+        Feed(*b, 1, 1, 0, 5);
+        Feed(*b, 1, 1, 5, 1);
+        EXPECT_EQ(driver.ProcessCycle(), 6) << mode;
+        ASSERT_EQ(owner.deliveries.size(), 1u) << mode;
+        for (int s = 0; s < 6; ++s) {
+            EXPECT_EQ(owner.deliveries[0].arrays[0][static_cast<std::size_t>(s)].nHeader, s) << mode;
+            EXPECT_EQ(owner.deliveries[0].arrays[8][static_cast<std::size_t>(s)].nHeader, s) << mode;
+            EXPECT_EQ(owner.deliveries[0].arrays[1][static_cast<std::size_t>(s)].nHeader, -1) << mode;
+        }
+    }
+}
+
 TEST_F(NetCaseDriverTest, AtMostFiftySetsACycle) {
     auto a = AddCase(0, 1, "10.0.0.1");
     Feed(*a, 0, 1, 0, 60);
