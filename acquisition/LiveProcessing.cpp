@@ -326,12 +326,20 @@ void CSamplingControl::Notify(platform::UINT message, platform::WPARAM wParam, p
 }
 
 LiveShownSet CSamplingControl::MakeShownSet(platform::UINT message,
-                                            const std::array<std::int32_t, 3>& counters) {
+                                            const std::array<std::int32_t, 3>& counters,
+                                            const CLiveViewDemand::Places& places) {
     LiveShownSet set;
     set.nMessage = message;
     set.counters = counters;
     set.values = m_liveSets.TakeSpareValues();
-    set.values.assign(m_LiveValues.begin(), m_LiveValues.end());
+    set.places = places;
+    if (places == nullptr) {
+        set.values.assign(m_LiveValues.begin(), m_LiveValues.end());
+    } else {
+        set.values.resize(places->size());
+        for (std::size_t k = 0; k < places->size(); ++k)
+            set.values[k] = m_LiveValues[static_cast<std::size_t>((*places)[k])];
+    }
     set.virtualResults = m_LiveVirtual;
     return set;
 }
@@ -366,7 +374,9 @@ bool CSamplingControl::ProcessBatchSets(int n, const CaseSampleBlock* const* per
     RefreshConversionPlan();
     // Without a view that draws every set the windows get the batch's last
     // one only: the tables, the bars and the alarm windows show the newest.
-    const bool everySetShown = m_bEverySetShown.load();
+    // With one, the sets before the last carry the places those views read.
+    const bool everySetShown = m_viewDemand.EverySet();
+    const CLiveViewDemand::Places drawnPlaces = everySetShown ? m_viewDemand.GetPlaces() : nullptr;
     std::array<std::int32_t, 3> lastCounters{};
     bool announced = false;
     for (int i = 0; i < n; ++i) {
@@ -416,7 +426,8 @@ bool CSamplingControl::ProcessBatchSets(int n, const CaseSampleBlock* const* per
         lastCounters = counters;
         announced = true;
         if (everySetShown)
-            m_BatchShown.push_back(MakeShownSet(kContinuousSample, counters));
+            m_BatchShown.push_back(
+                MakeShownSet(kContinuousSample, counters, i + 1 < n ? drawnPlaces : nullptr));
         const std::int64_t statusTime = NowMs();
         if (statusTime - m_nLastStatus >= kStatusIntervalMs) {
             Notify(kSampleStatus, static_cast<platform::WPARAM>(mode), 0);
@@ -466,11 +477,21 @@ void CSamplingControl::ShowLiveSets() {
     LiveShownSet& set = m_ShowingSet;
     bool shown = false;
     while (m_liveSets.PopSet(set)) {
+        // A set made for views that have changed since lacks places they
+        // read now: it is passed over, as a set the views fell behind with.
+        if (set.places != nullptr && set.places != m_ShowingPlaces)
+            continue;
         shown = true;
         {
             // The views read the value buffer and the virtual results under this lock.
             std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
-            std::copy(set.values.begin(), set.values.end(), m_ValueBuffer.begin());
+            if (set.places == nullptr) {
+                std::copy(set.values.begin(), set.values.end(), m_ValueBuffer.begin());
+            } else {
+                const std::vector<int>& places = *set.places;
+                for (std::size_t k = 0; k < places.size(); ++k)
+                    m_ValueBuffer[static_cast<std::size_t>(places[k])] = set.values[k];
+            }
             m_VirtualResults = set.virtualResults;
         }
         if (set.nMessage == kContinuousSample)
@@ -493,7 +514,9 @@ void CSamplingControl::ShowLiveSets() {
 }
 
 void CSamplingControl::UpdateLiveViewDemand() {
-    m_bEverySetShown = m_pHost->ViewsDrawEverySet();
+    const bool everySet = m_pHost->ViewsDrawEverySet();
+    m_viewDemand.Update(everySet, everySet ? m_pHost->EverySetPlaces() : std::vector<int>{}, kValueWords);
+    m_ShowingPlaces = m_viewDemand.GetPlaces();
 }
 
 void CSamplingControl::TimedStep(int n, const CaseSampleBlock* const* perUnit) {

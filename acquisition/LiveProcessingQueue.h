@@ -4,6 +4,7 @@
 // blocks, which are saved when the run stores, are all kept.
 #pragma once
 
+#include "acquisition/LiveViewDemand.h"
 #include "platform/Message.h"
 
 #include <array>
@@ -18,7 +19,8 @@
 struct LiveShownSet {
     platform::UINT nMessage = 0; // the frame's announcement of the set
     std::array<std::int32_t, 3> counters{};
-    std::vector<float> values;           // the set's value buffer
+    std::vector<float> values;           // the set's value buffer, or its places below
+    CLiveViewDemand::Places places;      // null for a whole set
     std::map<int, float> virtualResults; // its live virtual channels
     bool bMarkRows = false;              // the last set of a batch: the curve rows it touched
     int nRowFrom = 0;

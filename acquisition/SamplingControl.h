@@ -327,7 +327,9 @@ private:
     // A notice to the frame from set processing: sent on the user-interface
     // thread, posted from any other, which never waits for the windows.
     void Notify(platform::UINT message, platform::WPARAM wParam, platform::LPARAM lParam);
-    LiveShownSet MakeShownSet(platform::UINT message, const std::array<std::int32_t, 3>& counters);
+    // The set in process for the windows: whole, or only the places given.
+    LiveShownSet MakeShownSet(platform::UINT message, const std::array<std::int32_t, 3>& counters,
+                              const CLiveViewDemand::Places& places = nullptr);
     void HandleSets(platform::UINT message, int n, const CaseSampleBlock* const* perUnit);
     void ProcessBatch(int n, const CaseSampleBlock* const* perUnit);
     // The checks, counts and stores of the batch's sets; false when the run
@@ -383,9 +385,8 @@ private:
     std::atomic<bool> m_bPlanStale{true}; // set at a run's start
     std::int64_t m_nPlanBuilt = 0;        // clock ms of the plan's last build
     static constexpr std::int64_t kPlanRecheckMs = 1000;
-    // An open view draws every set: the windows are then handed each set,
-    // otherwise a batch's last.
-    std::atomic<bool> m_bEverySetShown{true};
+    CLiveViewDemand m_viewDemand;
+    CLiveViewDemand::Places m_ShowingPlaces; // user-interface thread: the places last asked for
     SampleStatusRecord m_Status{};
     platform::LocalDateTime m_StatusLabelTime; // the second m_StatusLabel names
     char m_StatusLabel[sizeof SampleStatusRecord::szLabel] = {};

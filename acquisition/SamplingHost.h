@@ -63,6 +63,9 @@ public:
     // Whether an open view draws every set of a continuous run (a curve or
     // history view); the others take the newest set.
     virtual bool ViewsDrawEverySet() = 0;
+    // The value-buffer places (channel places, then the 8 digital words)
+    // that those views read.
+    virtual std::vector<int> EverySetPlaces() = 0;
     // Every open curve view updates its rows from..to of the current block.
     virtual void MarkCurveRows(int /*from*/, int /*to*/) = 0;
 

@@ -142,6 +142,10 @@ bool CFrameSamplingHost::ViewsDrawEverySet() {
     return !CCurveViewWidget::CurveViews().empty() || !CHistoryViewWidget::HistoryViews().empty();
 }
 
+std::vector<int> CFrameSamplingHost::EverySetPlaces() {
+    return m_frame.LiveDrawnPlaces();
+}
+
 void CFrameSamplingHost::MarkCurveRows(int from, int to) {
     m_frame.MarkCurveRows(from, to);
 }

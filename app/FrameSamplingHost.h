@@ -35,6 +35,7 @@ public:
     void ReloadViewData(bool append) override;
     void RefreshTableViews() override;
     bool ViewsDrawEverySet() override;
+    std::vector<int> EverySetPlaces() override;
     void MarkCurveRows(int from, int to) override;
     void SetStatusText(int pane, const std::string& text) override;
     void ShowDataCount(int count, int stored, bool sampling) override;

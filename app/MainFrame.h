@@ -212,6 +212,9 @@ public:
     // Curve views (MainFrameCurveViews.cpp): every open one draws its rows
     // from..to of the current page.
     void MarkCurveRows(int from, int to);
+    // The value-buffer places the curve and history views read of each set
+    // of a run, with those the live history keeps (MainFrameLivePlaces.cpp).
+    std::vector<int> LiveDrawnPlaces() const;
     // What a curve view reads of the frame.
     void FillCurveWorld(CurveWorld& world) const;
     // The curve views showing results of that signal kind (2 rosette, 4

@@ -68,6 +68,13 @@ struct FakeSamplingHost : SamplingHost {
     void ShowBalanceTableView() override {}
     void StartResultWorkers(int) override {}
     bool ViewsDrawEverySet() override { return true; }
+    // Every place, as a view of all channels and digital words reads.
+    std::vector<int> EverySetPlaces() override {
+        std::vector<int> places(4096 + 8);
+        for (std::size_t p = 0; p < places.size(); ++p)
+            places[p] = static_cast<int>(p);
+        return places;
+    }
     void MarkCurveRows(int, int) override {}
     void SetStatusText(int, const std::string&) override {}
     void ShowDataCount(int, int, bool) override {}

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -22,6 +23,10 @@ struct FormulaHost : RecordingHost {
     std::vector<std::string> formulas;
     bool everySetDrawn = true;
     bool ViewsDrawEverySet() override { return everySetDrawn; }
+    std::optional<std::vector<int>> drawnPlaces; // every place when not given
+    std::vector<int> EverySetPlaces() override {
+        return drawnPlaces ? *drawnPlaces : RecordingHost::EverySetPlaces();
+    }
     std::vector<std::vector<std::vector<float>>> spectrumFeeds;
     std::vector<std::string> GetVirtualChannelFormulas() override { return formulas; }
     bool HasSpectrumGraph() override { return true; }
@@ -260,6 +265,69 @@ TEST_F(LiveProcessingTest, WithoutAViewDrawingEverySetTheWindowsTakeEachBatchsLa
     batch(3, 30.0f);
     EXPECT_EQ(announced, (std::vector<int>{5, 7, 8, 9, 10}));
     EXPECT_EQ(Buffered(80), static_cast<float>(ConvertRawToValue(80, 32.0f)));
+}
+
+TEST_F(LiveProcessingTest, TheSetsBeforeABatchsLastCarryThePlacesTheViewsDrawAndTheLastCarriesAll) {
+    host.project.m_SampleSettings.nSampleMode = SAMPLE_MODE_CONTINUOUS;
+    platform::TakeOnSendingThread(frame.GetSafeHwnd(), {kSampleBatch});
+    // Unit 5 is in slot 1: channel 80 at place 16, channel 81 at place 17.
+    host.drawnPlaces = std::vector<int>{16, 4100, 16, -1, 99999};
+    control->UpdateLiveViewDemand();
+    struct Seen {
+        int counter;
+        float drawn, other;
+    };
+    std::vector<Seen> seen;
+    frame.onMessage = [&](platform::UINT message, platform::WPARAM wParam) {
+        if (message == kContinuousSample)
+            seen.push_back({reinterpret_cast<const std::int32_t*>(wParam)[0], Buffered(80), Buffered(81)});
+    };
+    // A batch from the driver's thread, drawn when the windows pump.
+    const auto batchFromDriver = [&](int n, float first) {
+        std::vector<CaseSampleBlock> unit5(static_cast<std::size_t>(n)), unit2(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            unit5[static_cast<std::size_t>(i)].fValues[0] = first + static_cast<float>(i);
+            unit5[static_cast<std::size_t>(i)].fValues[1] = 100.0f + first + static_cast<float>(i);
+        }
+        std::vector<CaseSampleBlock*> perUnit(512, nullptr);
+        perUnit[5] = unit5.data();
+        perUnit[2] = unit2.data();
+        std::thread driver([&] {
+            platform::SendMessage(frame.GetSafeHwnd(), kSampleBatch, static_cast<platform::WPARAM>(n),
+                                  reinterpret_cast<platform::LPARAM>(perUnit.data()));
+        });
+        driver.join();
+    };
+    const auto value = [](int id, float raw) { return static_cast<float>(ConvertRawToValue(id, raw)); };
+
+    batchFromDriver(3, 10.0f);
+    platform::PumpMessages();
+    ASSERT_EQ(seen.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(seen[std::size_t(i)].counter, i + 1);
+        EXPECT_EQ(seen[std::size_t(i)].drawn, value(80, 10.0f + static_cast<float>(i))) << "set " << i;
+    }
+    EXPECT_EQ(seen[2].other, value(81, 112.0f)) << "the batch's last set is whole";
+
+    // The views change while a batch waits for them: its sets made for the
+    // views as they were are passed over, its last (whole) set is shown.
+    batchFromDriver(3, 20.0f);
+    host.drawnPlaces = std::vector<int>{17};
+    seen.clear();
+    platform::PumpMessages();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].counter, 6);
+    EXPECT_EQ(seen[0].drawn, value(80, 22.0f));
+    EXPECT_EQ(seen[0].other, value(81, 122.0f));
+
+    // The next batch carries the places the views read now.
+    batchFromDriver(3, 30.0f);
+    seen.clear();
+    platform::PumpMessages();
+    ASSERT_EQ(seen.size(), 3u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(seen[std::size_t(i)].other, value(81, 130.0f + static_cast<float>(i))) << "set " << i;
+    EXPECT_EQ(control->m_nContinuousCount, 9) << "every set is processed";
 }
 
 TEST_F(LiveProcessingTest, HandlersIgnoreEmptyBatchesAndBatchesOutsideARun) {

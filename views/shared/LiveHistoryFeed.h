@@ -40,6 +40,8 @@ public:
     }
     // Every channel's buffer as GetBuffer gives it, for the views to copy from.
     const float* const* GetBuffers() const { return m_Pointers.data(); }
+    // The channels kept, in the order they were taken up.
+    const std::vector<int>& GetKept() const { return m_Kept; }
     int GetBlock() const { return m_nBlock; }
     int GetChannelCount() const { return int(m_Buffers.size()); }
     int GetKeep() const { return m_nKeep; }
