@@ -68,6 +68,10 @@ constexpr int kModules = 8;
 constexpr double kRate = 5000.0; // samples a second a case
 constexpr int kAlarmChannels = 512;
 constexpr int kMeasureMs = 2000;
+// How long the two sides of a comparison store before they are measured: as
+// a long run goes on, not its first seconds, when the files' first blocks,
+// the spare batches and the caches are still being filled.
+constexpr int kSettleMs = 3000;
 
 constexpr int ID_DETECT_CASE = 32794;
 constexpr int ID_START_SAMPLE = 32788;
@@ -337,7 +341,7 @@ bool MeasurePlainReceiver(int cases, RateFigures& figures, std::string& error) {
         else if (!receiver.Start(folder))
             error = "the plain receiver could not start";
         else {
-            receiver.RunFor(1000); // settle
+            receiver.RunFor(kSettleMs);
             for (int w = 0; w < kCompareWindows; ++w)
                 MeasureWindow(
                     figures, [&] { return receiver.Sets(); }, [&] { receiver.RunFor(kMeasureMs); });
@@ -359,6 +363,7 @@ bool MeasureProgramPath(int cases, bool client, FrameRun::Views views, RateFigur
     FrameRun run(cases);
     const bool started = run.Start(client, false, views, error);
     if (started) {
+        RunEventLoopFor(kSettleMs - 1000); // Start waited for a second's sets
         for (int w = 0; w < kCompareWindows; ++w)
             MeasureWindow(
                 figures, [&] { return run.StoredSets(); }, [] { RunEventLoopFor(kMeasureMs); });
