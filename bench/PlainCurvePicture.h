@@ -65,7 +65,11 @@ class PlainPainter {
 public:
     void Paint(QPainter& p, const PlainScene& s) {
         const QRect plot(QPoint(s.left, s.top), QPoint(s.right - 1, s.bottom - 1));
-        p.fillRect(QRect(0, 0, s.width, s.height), s.back);
+        // The grey margins around the plot, then the plot: no pixel filled twice.
+        p.fillRect(QRect(0, 0, s.width, s.top), s.back);
+        p.fillRect(QRect(0, s.bottom, s.width, s.height - s.bottom), s.back);
+        p.fillRect(QRect(0, s.top, s.left, s.bottom - s.top), s.back);
+        p.fillRect(QRect(s.right, s.top, s.width - s.right, s.bottom - s.top), s.back);
         p.fillRect(plot, s.plotBack);
         p.setPen(s.frame);
         p.drawRect(plot);
