@@ -1,8 +1,11 @@
 // Curve view repaints and live samples: a full repaint of 8 curves over a
-// long stored window against a short one and against plain polylines of
-// the plot's width; one live sample into 8 views early in a run and after a
-// million samples.
+// long stored window against a short one and against a plain Qt program
+// painting the same picture (and, as a floor, bare polylines of the plot's
+// width); one live sample into 8 views early in a run and after a million
+// samples.
+#include "views/curve/ChannelPanelLayout.h"
 #include "views/curve/CurveViewWidget.h"
+#include "views/shared/GraphPaintTools.h"
 #include "views/shared/LiveViewFeed.h"
 
 #include <QApplication>
@@ -10,6 +13,7 @@
 #include <QPainter>
 
 #include "OffscreenBenchMain.h"
+#include "PlainCurvePicture.h"
 
 #include <benchmark/benchmark.h>
 
@@ -63,6 +67,56 @@ std::unique_ptr<CCurveViewWidget> StoredView(int points) {
     return view;
 }
 
+// What the plain program knows of the view's picture: its places, colours,
+// font and ranges, and each curve's column extremes of the same samples.
+PlainScene PlainSceneOf(CCurveViewWidget& view) {
+    const CCurveViewModel& m = view.Model();
+    const CGraphDisplayOptions& o = m.m_Options;
+    const PlotRect& plot = m.GetPlotRect();
+    PlainScene s;
+    s.width = view.width();
+    s.height = view.height();
+    s.left = plot.left;
+    s.top = plot.top;
+    s.right = plot.right;
+    s.bottom = plot.bottom;
+    s.back = ToQColor(o.m_clrViewBack);
+    s.plotBack = ToQColor(o.m_clrDataLineBack);
+    s.frame = ToQColor(o.m_LineFrame);
+    s.grid = ToQColor(o.m_Grid);
+    s.scale = ToQColor(o.m_clrYScale);
+    s.font = QFont(QString::fromStdString(o.m_lftYScale.GetFaceName()));
+    s.font.setPixelSize(std::abs(int(o.m_lftYScale.lfHeight)));
+    s.xGrid = o.m_nXGridCount;
+    s.yGrid = o.m_nYGridCount;
+    s.yDecimals = o.m_nYPrecision;
+    s.xMin = o.m_fXmin;
+    s.xMax = o.m_fXmax;
+    s.yMin = m.m_Curves.front().m_fYMin;
+    s.yMax = m.m_Curves.front().m_fYMax;
+    const ChannelPanelFields& fields = view.PanelFields();
+    s.channel = QString::fromStdString(CurveChannelLabel(fields.nLabelChannel, BenchWorld(), false));
+    s.unit = QString::fromStdString(fields.strUnitX);
+    for (int c = 0; c < kCurves; ++c) {
+        const std::vector<float>& values = m.m_Curves[std::size_t(c)].m_Values;
+        s.curves.push_back(
+            {ToQColor(o.m_Line[c]),
+             PlainColumnsOf(std::vector<float>(values.begin(), values.begin() + m.PointCount()), plot.left,
+                            plot.right)});
+    }
+    return s;
+}
+
+int DifferingPixels(const QImage& a, const QImage& b) {
+    if (a.size() != b.size())
+        return a.width() * a.height();
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            differing += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+    return differing;
+}
+
 void BM_RepaintStored(benchmark::State& state) {
     std::unique_ptr<CCurveViewWidget> view = StoredView(int(state.range(0)));
     view->Invalidate();
@@ -75,7 +129,9 @@ void BM_RepaintStored(benchmark::State& state) {
 BENCHMARK(BM_RepaintStored)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 // The same picture size with eight plain polylines of one point a pixel of
-// the view's plot: the same signal at the same places.
+// the view's plot: the same signal at the same places. A floor: none of the
+// frame, grid and texts, and one point a column where the view's envelope
+// draws two.
 void BM_PlainPolylines(benchmark::State& state) {
     std::unique_ptr<CCurveViewWidget> view = StoredView(1000);
     view->RenderImage();
@@ -98,6 +154,39 @@ void BM_PlainPolylines(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PlainPolylines)->Unit(benchmark::kMillisecond);
+
+// The same repaint as a plain Qt program would make it: the picture of
+// BM_RepaintStored/1000000, pixel for pixel, drawn from each curve's
+// per-column extremes (made once, as the view makes its envelopes) with the
+// frame, grid, ticks, scale labels, channel label, unit and legend laid out
+// anew in each repaint from the font's metrics.
+void BM_PlainSamePicture(benchmark::State& state) {
+    constexpr int kPoints = 1000000;
+    std::unique_ptr<CCurveViewWidget> view = StoredView(kPoints);
+    view->Invalidate();
+    const QImage expected = view->RenderImage();
+    const PlainScene scene = PlainSceneOf(*view);
+    QImage image(kWidth, kHeight, expected.format());
+    PlainPainter plain;
+    {
+        QPainter painter(&image);
+        plain.Paint(painter, scene);
+    }
+    const int differing = DifferingPixels(image, expected);
+    if (differing != 0) {
+        image.save(QStringLiteral("bench_curve_view_plain.png"));
+        expected.save(QStringLiteral("bench_curve_view_view.png"));
+        state.SkipWithError("the plain picture differs from the view's (see bench_curve_view_*.png)");
+        return;
+    }
+    for (auto _ : state) {
+        QPainter painter(&image);
+        plain.Paint(painter, scene);
+        painter.end();
+        benchmark::DoNotOptimize(image);
+    }
+}
+BENCHMARK(BM_PlainSamePicture)->Unit(benchmark::kMillisecond);
 
 // One new sample set fed to 8 live views as the frame feeds them.
 void BM_LiveSample(benchmark::State& state) {

@@ -40,38 +40,47 @@ std::vector<std::string> YLabelTexts(const CGraphDisplayOptions& o,
     return texts;
 }
 
+// Y labels with their widths at full size: each label is measured once.
+struct YLabels {
+    std::vector<std::string> texts;
+    std::vector<int> widths;
+    double scale = 1.0; // of the font's size
+    int Widest() const { return widths.empty() ? 0 : *std::max_element(widths.begin(), widths.end()); }
+};
+
+YLabels MeasuredYLabels(const CGraphDisplayOptions& o, const IPanelMetrics& m,
+                        const std::function<std::string(double)>& format) {
+    YLabels labels;
+    labels.texts = YLabelTexts(o, format);
+    for (const std::string& text : labels.texts)
+        labels.widths.push_back(m.TextWidth(kFontYScale, text));
+    return labels;
+}
+
 // The Y labels at the view's precision, or, when the widest of them would not
 // fit between the unit column and the plot, with fewer decimals and at last in
 // exponent form: a label cut at the window's edge loses its sign and leading
 // digits and reads as another number.
-std::vector<std::string> FittedYLabels(const CGraphDisplayOptions& o, const IPanelMetrics& m, int room,
-                                       double& scale) {
-    const auto widest = [&](const std::vector<std::string>& texts) {
-        int w = 0;
-        for (const std::string& text : texts)
-            w = std::max(w, m.TextWidth(kFontYScale, text));
-        return w;
-    };
-    scale = 1.0;
+YLabels FittedYLabels(const CGraphDisplayOptions& o, const IPanelMetrics& m, int room) {
     const int precision = std::clamp(o.m_nYPrecision, 0, 7);
     for (int p = precision; p >= 0; --p) {
-        std::vector<std::string> texts = YLabelTexts(o, [p](double v) { return Decimal(p, v); });
-        if (widest(texts) <= room)
-            return texts;
+        YLabels labels = MeasuredYLabels(o, m, [p](double v) { return Decimal(p, v); });
+        if (labels.Widest() <= room)
+            return labels;
     }
     // Whole numbers a little too wide keep all their digits in a smaller font.
-    std::vector<std::string> whole = YLabelTexts(o, [](double v) { return Decimal(0, v); });
-    if (widest(whole) * kMinLabelScale <= room) {
-        scale = double(std::max(room, 1)) / widest(whole);
+    YLabels whole = MeasuredYLabels(o, m, [](double v) { return Decimal(0, v); });
+    if (whole.Widest() * kMinLabelScale <= room) {
+        whole.scale = double(std::max(room, 1)) / whole.Widest();
         return whole;
     }
-    std::vector<std::string> texts;
+    YLabels labels;
     for (int p = 2; p >= 0; --p) {
-        texts = YLabelTexts(o, [p](double v) { return platform::Format("%.*e", p, v); });
-        if (widest(texts) <= room)
+        labels = MeasuredYLabels(o, m, [p](double v) { return platform::Format("%.*e", p, v); });
+        if (labels.Widest() <= room)
             break;
     }
-    return texts;
+    return labels;
 }
 
 // The right edge of the column the vertical Y unit text takes, or the
@@ -92,11 +101,11 @@ void LayoutYScale(const ChannelPanelFields& f, const CGraphDisplayOptions& o, co
     const int avg = m.AverageCharWidth(kFontYScale);
     const int height = p.bottom - p.top;
     const int leftmost = UnitColumnRight(f, m) + 2;
-    double scale = 1.0;
-    const std::vector<std::string> texts = FittedYLabels(o, m, p.left - avg - leftmost, scale);
+    const YLabels labels = FittedYLabels(o, m, p.left - avg - leftmost);
+    const double scale = labels.scale;
     int previousBottom = p.top;
     for (int i = 0; i <= n; ++i) {
-        const std::string& text = texts[std::size_t(i)];
+        const std::string& text = labels.texts[std::size_t(i)];
         const int tickY = p.top + 1 + int(std::lround(double(i) * height / n));
         int y = tickY - h / 2;
         if (i == 0) {
@@ -108,7 +117,7 @@ void LayoutYScale(const ChannelPanelFields& f, const CGraphDisplayOptions& o, co
         }
         // (length + 1) average widths left of the plot, never into it when the
         // digits are wider than the average, and never over the unit column.
-        const int width = int(m.TextWidth(kFontYScale, text) * scale);
+        const int width = int(labels.widths[std::size_t(i)] * scale);
         const int x = std::max(
             p.left - std::max(int((platform::Utf8ToGbk(text).size() + 1) * avg * scale), width + avg),
             leftmost);

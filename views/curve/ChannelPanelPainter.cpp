@@ -29,6 +29,24 @@ QRect ToQRect(const PlotRect& r) {
     return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
 }
 
+// The client's background where the plot does not cover it: most of a
+// window is plot, and filling it twice is most of what the background costs.
+void FillAround(QPainter& painter, const QRect& client, const QRect& plot, const QColor& colour) {
+    if (plot.isEmpty()) {
+        painter.fillRect(client, colour);
+        return;
+    }
+    const QRect bands[] = {
+        QRect(QPoint(client.left(), client.top()), QPoint(client.right(), plot.top() - 1)),
+        QRect(QPoint(client.left(), plot.bottom() + 1), QPoint(client.right(), client.bottom())),
+        QRect(QPoint(client.left(), plot.top()), QPoint(plot.left() - 1, plot.bottom())),
+        QRect(QPoint(plot.right() + 1, plot.top()), QPoint(client.right(), plot.bottom())),
+    };
+    for (const QRect& band : bands)
+        if (!band.isEmpty())
+            painter.fillRect(band, colour);
+}
+
 } // namespace
 
 CChannelPanelPainter::CChannelPanelPainter() {
@@ -53,10 +71,13 @@ void CChannelPanelPainter::TakeOptions(const CGraphDisplayOptions& o) {
 void CChannelPanelPainter::Draw(QPainter& painter, const CGraphDisplayOptions& o,
                                 const CurveWorld& world) const {
     painter.save();
-    painter.fillRect(ToQRect(m_Fields.rcClient), ToQColor(o.m_clrViewBack));
+    const QRect client = ToQRect(m_Fields.rcClient);
     const bool frameOnly = m_Fields.nLabelChannel == -1 && m_Fields.nGraphKind == 3;
-    if (!frameOnly) {
+    if (frameOnly) {
+        painter.fillRect(client, ToQColor(o.m_clrViewBack));
+    } else {
         const QRect plot = ToQRect(m_Fields.rcPlot);
+        FillAround(painter, client, plot, ToQColor(o.m_clrViewBack));
         painter.fillRect(plot, ToQColor(o.m_clrDataLineBack));
         painter.setPen(QPen(ToQColor(o.m_LineFrame), 1));
         painter.drawRect(plot);
