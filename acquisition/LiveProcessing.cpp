@@ -377,6 +377,10 @@ bool CSamplingControl::ProcessBatchSets(int n, const CaseSampleBlock* const* per
     // With one, the sets before the last carry the places those views read.
     const bool everySetShown = m_viewDemand.EverySet();
     const CLiveViewDemand::Places drawnPlaces = everySetShown ? m_viewDemand.GetPlaces() : nullptr;
+    // The values by channel id are read by the virtual channels and the
+    // spectrum at every set, otherwise only as the batch's last set left them.
+    const bool softwareSpectrum = g_bSoftwareSpectrum && settings.nAnalysisMode == 1;
+    const bool valuesByIdEachSet = !m_VirtualPrograms.empty() || softwareSpectrum;
     std::array<std::int32_t, 3> lastCounters{};
     bool announced = false;
     for (int i = 0; i < n; ++i) {
@@ -391,7 +395,7 @@ bool CSamplingControl::ProcessBatchSets(int n, const CaseSampleBlock* const* per
             } else {
                 ReadDigitalWords();
                 m_ConversionPlan.Convert(perUnit, i, m_CurrentSet.data(), m_LiveValues.data(),
-                                         m_ChannelValues.data());
+                                         valuesByIdEachSet || i + 1 == n ? m_ChannelValues.data() : nullptr);
             }
             std::copy(m_DigitalWords, m_DigitalWords + 8, m_LiveValues.begin() + MAX_CHANNEL_COUNT);
         }
@@ -433,7 +437,7 @@ bool CSamplingControl::ProcessBatchSets(int n, const CaseSampleBlock* const* per
             Notify(kSampleStatus, static_cast<platform::WPARAM>(mode), 0);
             m_nLastStatus = statusTime;
         }
-        if (g_bSoftwareSpectrum && settings.nAnalysisMode == 1) {
+        if (softwareSpectrum) {
             AppendFftSamples();
             if (settings.nAnalysisBlockSize > 0 && counters[0] % settings.nAnalysisBlockSize == 0)
                 m_liveSets.PushSpectrum(TakeFftBlock());

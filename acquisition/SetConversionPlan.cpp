@@ -57,8 +57,7 @@ bool HasExactReciprocal(float divisor) {
 // 1 * x + 0 is x but for -0, which the float's + 0 makes 0 as it did.
 template <bool byProduct, bool corrected>
 void ConvertRun(int count, const float* __restrict raw, const double* __restrict factor,
-                const float* __restrict slope, const float* __restrict offset, float* __restrict placed,
-                float* __restrict values) {
+                const float* __restrict slope, const float* __restrict offset, float* __restrict placed) {
     for (int k = 0; k < count; ++k) {
         const double x = byProduct ? static_cast<double>(raw[k]) * factor[k]
                                    : static_cast<double>(raw[k]) / factor[k] * 0.001;
@@ -67,9 +66,7 @@ void ConvertRun(int count, const float* __restrict raw, const double* __restrict
             value = static_cast<float>(slope[k] * x + offset[k]);
         else
             value = static_cast<float>(x) + 0.0f;
-        const float v = LiveValue(raw[k], value);
-        placed[k] = v;
-        values[k] = v;
+        placed[k] = LiveValue(raw[k], value);
     }
 }
 
@@ -184,8 +181,9 @@ void CSetConversionPlan::ConvertEntries(BlockOf blockOf, float* buffer, float* v
     }
     // After the whole set, as the values are read from the buffer: two
     // channels at one place both show what it holds.
-    for (const Entry& e : m_Entries)
-        values[e.id] = buffer[e.position];
+    if (values != nullptr)
+        for (const Entry& e : m_Entries)
+            values[e.id] = buffer[e.position];
 }
 
 template <typename BlockOf>
@@ -199,7 +197,8 @@ void CSetConversionPlan::ConvertRuns(BlockOf blockOf, float* buffer, float* valu
                     ? LiveValue(raw, static_cast<float>(ConvertBlockChannelValue(run.id, block)))
                     : 0.0f;
             buffer[run.position] = value;
-            values[run.id] = value;
+            if (values != nullptr)
+                values[run.id] = value;
             continue;
         }
         const auto convert = run.reciprocal
@@ -207,6 +206,8 @@ void CSetConversionPlan::ConvertRuns(BlockOf blockOf, float* buffer, float* valu
                                  : (run.corrected ? ConvertRun<false, true> : ConvertRun<false, false>);
         const auto first = static_cast<std::size_t>(run.first);
         convert(run.count, block.fValues + run.channel, m_Factor.data() + first, m_Slope.data() + first,
-                m_Offset.data() + first, buffer + run.position, values + run.id);
+                m_Offset.data() + first, buffer + run.position);
+        if (values != nullptr)
+            std::copy_n(buffer + run.position, run.count, values + run.id);
     }
 }

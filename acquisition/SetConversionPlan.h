@@ -22,7 +22,8 @@ public:
     void Convert(const CaseSampleBlock* set, float* buffer, float* values) const;
     // The same for sample `index` of a batch as the case driver delivers it
     // (perUnit[unit] points at the unit's blocks), read where it lies; a
-    // unit the batch lacks is read from `missing` (indexed by unit).
+    // unit the batch lacks is read from `missing` (indexed by unit). Without
+    // values (null) only buffer is written.
     void Convert(const CaseSampleBlock* const* perUnit, int index, const CaseSampleBlock* missing,
                  float* buffer, float* values) const;
 

@@ -330,6 +330,34 @@ TEST_F(LiveProcessingTest, TheSetsBeforeABatchsLastCarryThePlacesTheViewsDrawAnd
     EXPECT_EQ(control->m_nContinuousCount, 9) << "every set is processed";
 }
 
+TEST_F(LiveProcessingTest, AVirtualChannelOfABatchReadsEachSetsOwnValues) {
+    host.project.m_SampleSettings.nSampleMode = SAMPLE_MODE_CONTINUOUS;
+    host.formulas = {"ch81*2"}; // chN reads channel N - 1
+    host.project.m_VirtualChannels.resize(1);
+    control->OpenVirtualChannels();
+    std::vector<float> results;
+    frame.onMessage = [&](platform::UINT message, platform::WPARAM) {
+        if (message == kContinuousSample)
+            results.push_back(control->GetVirtualResults().at(0));
+    };
+    constexpr int n = 4;
+    std::vector<CaseSampleBlock> unit5(n), unit2(n);
+    for (int i = 0; i < n; ++i)
+        unit5[std::size_t(i)].fValues[0] = 10.0f * static_cast<float>(i + 1);
+    std::vector<CaseSampleBlock*> perUnit(512, nullptr);
+    perUnit[5] = unit5.data();
+    perUnit[2] = unit2.data();
+    platform::LRESULT result = 0;
+    control->HandleMessage(kSampleBatch, n, reinterpret_cast<platform::LPARAM>(perUnit.data()), result);
+    control->CloseVirtualChannels();
+
+    ASSERT_EQ(results.size(), std::size_t(n));
+    for (int i = 0; i < n; ++i)
+        EXPECT_FLOAT_EQ(results[std::size_t(i)],
+                        2.0f * static_cast<float>(ConvertRawToValue(80, 10.0f * static_cast<float>(i + 1))))
+            << "set " << i;
+}
+
 TEST_F(LiveProcessingTest, HandlersIgnoreEmptyBatchesAndBatchesOutsideARun) {
     std::vector<CaseSampleBlock> unit5(2), unit2(2);
     unit5[0].fValues[3] = 10.0f;
