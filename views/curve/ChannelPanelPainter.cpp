@@ -10,11 +10,24 @@
 
 namespace {
 
+// Widths are kept from one paint to the next: a live window repaints its
+// bands several times a second with mostly the same scale labels, and
+// shaping a text again to measure it is most of what laying them out costs.
 class QtPanelMetrics : public IPanelMetrics {
 public:
-    explicit QtPanelMetrics(const std::array<QFont, kPanelFontCount>& fonts) : m_fonts(fonts) {}
+    QtPanelMetrics(const std::array<QFont, kPanelFontCount>& fonts, CChannelPanelPainter::TextWidths& widths)
+        : m_fonts(fonts), m_widths(widths) {}
     int TextWidth(int font, const std::string& text) const override {
-        return QFontMetrics(m_fonts[std::size_t(font)]).horizontalAdvance(QString::fromStdString(text));
+        auto& known = m_widths[std::size_t(font)];
+        if (const auto it = known.find(text); it != known.end())
+            return it->second;
+        // Labels that follow a growing axis would otherwise pile up.
+        if (known.size() >= kWidthsKept)
+            known.clear();
+        const int width =
+            QFontMetrics(m_fonts[std::size_t(font)]).horizontalAdvance(QString::fromStdString(text));
+        known.emplace(text, width);
+        return width;
     }
     int TextHeight(int font) const override { return QFontMetrics(m_fonts[std::size_t(font)]).height(); }
     int AverageCharWidth(int font) const override {
@@ -22,7 +35,9 @@ public:
     }
 
 private:
+    static constexpr std::size_t kWidthsKept = 1024;
     const std::array<QFont, kPanelFontCount>& m_fonts;
+    CChannelPanelPainter::TextWidths& m_widths;
 };
 
 QRect ToQRect(const PlotRect& r) {
@@ -58,6 +73,8 @@ CChannelPanelPainter::CChannelPanelPainter() {
 }
 
 void CChannelPanelPainter::TakeOptions(const CGraphDisplayOptions& o) {
+    for (auto& widths : m_TextWidths)
+        widths.clear();
     m_Fonts[kFontXScale] = FontFromLogFont(o.m_lftXScale);
     m_Fonts[kFontYScale] = FontFromLogFont(o.m_lftYScale);
     m_Fonts[kFontChannelId] = FontFromLogFont(o.m_lftChannelID);
@@ -82,7 +99,8 @@ void CChannelPanelPainter::Draw(QPainter& painter, const CGraphDisplayOptions& o
         painter.setPen(QPen(ToQColor(o.m_LineFrame), 1));
         painter.drawRect(plot);
     }
-    const ChannelPanelDrawing d = LayoutChannelPanel(m_Fields, o, QtPanelMetrics(m_Fonts), world);
+    const ChannelPanelDrawing d =
+        LayoutChannelPanel(m_Fields, o, QtPanelMetrics(m_Fonts, m_TextWidths), world);
     for (const PanelLine& line : d.grid) {
         painter.setPen(line.vertical ? m_GridPenV : m_GridPenH);
         painter.drawLine(line.x1, line.y1, line.x2, line.y2);

@@ -9,6 +9,8 @@
 #include <QPen>
 
 #include <array>
+#include <string>
+#include <unordered_map>
 
 class QPainter;
 
@@ -23,7 +25,11 @@ public:
 
     ChannelPanelFields m_Fields;
 
+    // Each font's measured texts and their widths.
+    using TextWidths = std::array<std::unordered_map<std::string, int>, kPanelFontCount>;
+
 private:
     std::array<QFont, kPanelFontCount> m_Fonts;
+    mutable TextWidths m_TextWidths;
     QPen m_GridPenV, m_GridPenH, m_XScalePen, m_YScalePen;
 };
