@@ -218,11 +218,24 @@ void CMainFrame::SetPaneText(int id, const QString& text) {
     if (it == m_statusPanes.end())
         return;
     QLabel* pane = it->second;
-    // Only a text that would not fit widens the pane.
-    const int needed =
-        pane->fontMetrics().horizontalAdvance(text) + 2 * pane->margin() + 2 * pane->frameWidth() + 8;
-    if (needed > pane->width())
-        pane->setFixedWidth(needed);
+    if (pane->text() == text)
+        return;
+    // Only a text that would not fit widens the pane. The counts change
+    // many times a second, and their digits are as wide as each other: a
+    // text that differs from the last one measured only in its digits is
+    // not measured again.
+    QString shape = text;
+    for (QChar& c : shape)
+        if (c.isDigit())
+            c = QLatin1Char('0');
+    QString& measured = m_paneMeasuredShapes[id];
+    if (shape != measured) {
+        const int needed =
+            pane->fontMetrics().horizontalAdvance(shape) + 2 * pane->margin() + 2 * pane->frameWidth() + 8;
+        if (needed > pane->width())
+            pane->setFixedWidth(needed);
+        measured = shape;
+    }
     pane->setText(text);
 }
 

@@ -530,6 +530,7 @@ private:
     std::map<int, QDockWidget*> m_panes;
     std::vector<QToolBar*> m_toolBars;
     std::map<int, QLabel*> m_statusPanes;
+    std::map<int, QString> m_paneMeasuredShapes; // the last text measured, its digits as 0
     QLabel* m_pStatusText = nullptr;
     QMdiArea* m_pMdiArea = nullptr;
     CSampleParamBar* m_pSampleParamBar = nullptr;

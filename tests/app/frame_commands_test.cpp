@@ -226,6 +226,12 @@ TEST_F(FrameCommandsTest, FrameShowsItsMenusBarsPanesAndCountPanes) {
     m_frame->SetPaneText(900, longText);
     EXPECT_EQ(m_frame->GetPaneText(900), longText);
     EXPECT_GE(pane->width(), pane->fontMetrics().horizontalAdvance(longText));
+    // So does a count that grows by many digits.
+    const QString manyDigits = QString("当前采集到数据个数:") + QString(60, QChar(u'8'));
+    m_frame->SetPaneText(900, "当前采集到数据个数:1");
+    m_frame->SetPaneText(900, manyDigits);
+    EXPECT_EQ(m_frame->GetPaneText(900), manyDigits);
+    EXPECT_GE(pane->width(), pane->fontMetrics().horizontalAdvance(manyDigits));
     EXPECT_FALSE(m_frame->GetDataLocateBar()->isVisible());
 
     ASSERT_TRUE(m_frame->RunCommand(ID_NEW_TABLE_WINDOW));
