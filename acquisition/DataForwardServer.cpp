@@ -21,6 +21,10 @@ using Clock = std::chrono::steady_clock;
 constexpr int kAcceptWaitMs = 100;
 constexpr int kReceiveWaitMs = 200;
 constexpr int kSendIdleWaitMs = 50;
+// The send thread's rest after a cycle that sent something. While a run
+// queues sets it then takes what came meanwhile in one go, instead of being
+// woken for each set; the bound on waiting blocks decides what is forwarded.
+constexpr auto kSendCyclePause = std::chrono::milliseconds(1);
 constexpr int kOutputIdleWaitMs = 100;
 constexpr int kOutputBusyWaitMs = 1;
 constexpr std::size_t kSpareSets = 4;
@@ -432,11 +436,11 @@ void CDataForwardServer::OutputLoop() {
     }
 }
 
-void CDataForwardServer::SendQueuedBlocks() {
+bool CDataForwardServer::SendQueuedBlocks() {
     CPacketQueue<ForwardSet>::EntryList sets;
     m_blockQueue.TakeAll(sets);
     if (sets.empty())
-        return;
+        return false;
     // The packets of everything taken go out back to back: one buffer, one
     // pass over the clients and one wake of the output thread.
     std::size_t bytes = 0;
@@ -466,13 +470,15 @@ void CDataForwardServer::SendQueuedBlocks() {
     }
     if (!packets->empty())
         EnqueueAndFlush(packets);
+    return true;
 }
 
 void CDataForwardServer::SendLoop() {
     while (m_bSendRun.load()) {
         if (m_nQueuedBlocks.load() == 0)
             m_blockWake.Wait(kSendIdleWaitMs);
-        SendQueuedBlocks();
+        if (SendQueuedBlocks() && m_bSendRun.load())
+            std::this_thread::sleep_for(kSendCyclePause);
     }
     // What was accepted before the stop still goes out.
     SendQueuedBlocks();

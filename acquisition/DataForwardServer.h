@@ -5,7 +5,8 @@
 //
 // No network wait ever happens on the caller's thread: replies and data are
 // put in each client's outbox and written by the server's own threads (the
-// send thread writes the data at once, the output thread what is left over),
+// send thread writes the data, a cycle a millisecond at most while they come,
+// the output thread what is left over),
 // and commands reach the frame through the server's command thread, so that
 // a slow or silent client never holds the user-interface thread.
 #pragma once
@@ -124,7 +125,8 @@ private:
     // Writes what each client's socket takes now; true when some client
     // still has bytes waiting.
     bool FlushClients();
-    void SendQueuedBlocks();
+    // Sends every queued block; false when there was none.
+    bool SendQueuedBlocks();
 
     const std::uint16_t m_nPort;
     const int m_bFloatData;

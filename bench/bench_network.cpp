@@ -183,7 +183,8 @@ for attempt in range(200):
         break
     except OSError:
         time.sleep(0.05)
-while s.recv(1 << 20):
+buf = bytearray(1 << 16)
+while s.recv_into(buf):
     pass
 )";
 
