@@ -9,10 +9,7 @@ namespace {
 
 // Rounds and clamps to lo..hi; a value that is not a number gives hi.
 int RoundClamped(double d, int lo, int hi) {
-    if (std::isnan(d))
-        return hi;
-    return static_cast<int>(std::round(
-        std::clamp(d, static_cast<double>(std::min(lo, hi)), static_cast<double>(std::max(lo, hi)))));
+    return RoundClampedPixel(d, std::min(lo, hi), std::max(lo, hi), hi);
 }
 
 } // namespace

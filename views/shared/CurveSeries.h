@@ -12,6 +12,19 @@ struct PlotRect {
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
 };
 
+// d rounded half away from zero, as std::round, clamped to lo..hi (lo <= hi);
+// a value that is not a number gives nan. Clamping first to whole bounds
+// gives the same as clamping the rounded value, and keeps the conversion in
+// range; the largest double below one half, added with d's sign and
+// truncated, rounds every double as std::round does, without its library
+// call (a repaint maps tens of thousands of values).
+inline int RoundClampedPixel(double d, int lo, int hi, int nan) {
+    if (std::isnan(d))
+        return nan;
+    const double c = std::clamp(d, static_cast<double>(lo), static_cast<double>(hi));
+    return static_cast<int>(c + std::copysign(0.49999999999999994, c));
+}
+
 // A curve's value-to-pixel mapping with its scale worked out once: a
 // repaint maps several values a pixel column, each the same as
 // YValueToPixel gives.
@@ -21,10 +34,7 @@ struct YPixelMap {
     int nLow = 0, nHigh = 0, nNotANumber = 0;
 
     int operator()(double dValue) const {
-        const double y = std::round(dZero - dPerUnit * dValue);
-        if (std::isnan(y))
-            return nNotANumber;
-        return static_cast<int>(std::clamp(y, static_cast<double>(nLow), static_cast<double>(nHigh)));
+        return RoundClampedPixel(dZero - dPerUnit * dValue, nLow, nHigh, nNotANumber);
     }
 };
 

@@ -12,6 +12,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <climits>
 #include <vector>
 
 namespace {
@@ -76,11 +77,23 @@ void PaintEnvelope(QPainter& painter, const CCurveEnvelope& envelope, const CCur
     static std::vector<QLine> spans;
     EnvelopeLines lines(painter, stretch, spans);
     const YPixelMap y = curve.GetYPixelMap();
+    // A join runs from the last value of the column drawn before to the
+    // first of the column drawn next: each of those is mapped once.
+    int lastX = INT_MIN, lastY = 0;     // the column drawn last and its last value's pixel
+    int joinedX = INT_MIN, joinedY = 0; // the column a join reached and its first value's pixel
     envelope.Walk(
         [&](int x, const CCurveEnvelope::Column& column) {
-            lines.Column(x, y(column.fFirst), y(column.fLast), y(column.fMin), y(column.fMax),
-                         column.bJoinPrevious);
+            const int yFirst = x == joinedX ? joinedY : y(column.fFirst);
+            const int yLast = y(column.fLast);
+            lines.Column(x, yFirst, yLast, y(column.fMin), y(column.fMax), column.bJoinPrevious);
+            lastX = x;
+            lastY = yLast;
         },
-        [&](int x1, float v1, int x2, float v2) { lines.Join(QPoint(x1, y(v1)), QPoint(x2, y(v2))); }, fromX,
-        toX);
+        [&](int x1, float v1, int x2, float v2) {
+            const int y1 = x1 == lastX ? lastY : y(v1);
+            joinedX = x2;
+            joinedY = y(v2);
+            lines.Join(QPoint(x1, y1), QPoint(x2, joinedY));
+        },
+        fromX, toX);
 }

@@ -77,6 +77,21 @@ TEST(CurveSeriesTest, PixelMappingsClampToThePlot) {
     EXPECT_EQ(0, one.PointToIndex(90, 0));
 }
 
+TEST(CurveSeriesTest, PixelRoundingIsTheLibrarysHalfAwayFromZero) {
+    const double belowHalf = std::nextafter(0.5, 0.0);
+    const double values[] = {0.0,  -0.0,       0.5,         -0.5,        1.5,   -1.5,   2.5,         -2.5,
+                             belowHalf, -belowHalf, 1 - belowHalf, 2.4999999999999996, 1e6 + 0.5, -1e6 - 0.5,
+                             0.49999, 7.5000001, -7.4999999, 199.5, 219.5};
+    for (double v : values)
+        EXPECT_EQ(static_cast<int>(std::round(v)), RoundClampedPixel(v, -2000000, 2000000, 99)) << v;
+    // Beyond the bounds, infinite or not a number.
+    EXPECT_EQ(20, RoundClampedPixel(-1e300, 20, 220, 99));
+    EXPECT_EQ(220, RoundClampedPixel(219.6, 20, 220, 99));
+    EXPECT_EQ(220, RoundClampedPixel(HUGE_VAL, 20, 220, 99));
+    EXPECT_EQ(20, RoundClampedPixel(-HUGE_VAL, 20, 220, 99));
+    EXPECT_EQ(99, RoundClampedPixel(NAN, 20, 220, 99));
+}
+
 TEST(CurveSeriesTest, ValuesAndPeaks) {
     CCurveSeries s = MakeSeries({1, 2, 3, 2, 1, 9, 3, 9, 2, 1, 0});
     struct Case {
