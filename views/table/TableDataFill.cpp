@@ -2,18 +2,17 @@
 #include "views/table/TableData.h"
 
 #include "datafiles/DataFileAccess.h"
+#include "datafiles/ExportTextWriter.h"
 #include "model/ValueConversion.h"
 #include "views/shared/TableAlarm.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
+// Every cell of a 4,096-channel table is formatted at each refresh.
 std::string FormatDecimals(float value, int decimals) {
-    char text[96];
-    std::snprintf(text, sizeof text, "%.*f", std::clamp(decimals, 0, 15), double(value));
-    return text;
+    return FixedText(double(value), decimals);
 }
 
 std::string MarkerOrNumber(float value, const std::string& number) {
