@@ -20,7 +20,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kAcceptWaitMs = 100;
 constexpr int kReceiveWaitMs = 200;
-constexpr int kSendIdleWaitMs = 50;
+// A queued block and the stop wake the send thread; the wait's bound only
+// keeps an idle sender from sleeping for ever.
+constexpr int kSendIdleWaitMs = 1000;
 // The send thread's rest after a cycle that sent something. While a run
 // queues sets it then takes what came meanwhile in one go, instead of being
 // woken for each set; the bound on waiting blocks decides what is forwarded.
