@@ -278,10 +278,10 @@ public:
     std::int64_t m_nLastTimedTick = 0;  // clock ms of the last timed step
     std::int64_t m_nLastRefresh = 0;    // clock ms of the last view refresh
     // Clock ms of the last status of a continuous run: the status panes
-    // change ten times a second, as fast as a count can be read, not at
-    // the sampling rate.
+    // change four times a second, as often as a changing count can be
+    // read, not at the sampling rate (each change repaints the status bar).
     std::int64_t m_nLastStatus = std::numeric_limits<std::int64_t>::min() / 2;
-    static constexpr std::int64_t kStatusIntervalMs = 100;
+    static constexpr std::int64_t kStatusIntervalMs = 250;
     std::atomic<std::int32_t> m_bBalanceValid{0};
     std::atomic<std::uint8_t> m_bGndBalanceRequest{0};
     std::int32_t m_BalanceSelect[MAX_CHANNEL_COUNT] = {};
