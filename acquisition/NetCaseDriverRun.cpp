@@ -162,13 +162,13 @@ void CNetCaseDriver::StopProcessingThread() {
 void CNetCaseDriver::ProcessingThread() {
     // The thread sleeps until a link tells it that a set may be ready (or
     // the run's processing begins, or the thread is stopped). Cycles are
-    // spaced by the time the run takes for a cycle's 50 sets, 10 to 50 ms,
-    // so that a set is delivered with the others of its time rather than
-    // one call each, and the links' batches, which come at their own times,
-    // wake the thread once a spacing rather than one by one. A cycle that
-    // took the most sets may have left more waiting, and the next one
-    // follows at once. A change that reaches the thread by no call is looked
-    // at within a second.
+    // spaced by the time the run takes for a cycle's 50 sets, 10 to 100 ms
+    // (a live view repaints ten times a second at most), so that a set is
+    // delivered with the others of its time rather than one call each, and
+    // the links' batches, which come at their own times, wake the thread
+    // once a spacing rather than one by one. A cycle that took the most sets
+    // may have left more waiting, and the next one follows at once. A change
+    // that reaches the thread by no call is looked at within a second.
     using Clock = std::chrono::steady_clock;
     constexpr auto kLongestSleep = std::chrono::seconds(1);
     Clock::time_point lastSkipLog = Clock::now() - std::chrono::seconds(1);
@@ -207,7 +207,7 @@ void CNetCaseDriver::ProcessingThread() {
 
 std::chrono::milliseconds CNetCaseDriver::CycleSpacing() const {
     const double ms = 1000.0 * kMaxSetsPerCycle / std::max(1.0f, m_fFactor.load());
-    return std::chrono::milliseconds(static_cast<int>(std::clamp(ms, 10.0, 50.0)));
+    return std::chrono::milliseconds(static_cast<int>(std::clamp(ms, 10.0, 100.0)));
 }
 
 int CNetCaseDriver::ProcessCycle() {
