@@ -64,10 +64,10 @@ public:
     // batches that pass this many bytes of a unit's data file, 0.19 s at
     // 5,000 samples a second) in one write a file, all the case's unit files
     // one after the other, and what is left when they close: a file takes
-    // one write a second at low rates and five at 5,000 samples a second,
+    // two writes a second at low rates and five at 5,000 samples a second,
     // and a killed run loses at most this much and a batch. Larger pieces
     // hold a link's reading up for longer when the disk is slow to take them.
-    static constexpr double kFileBatchSeconds = 1.0;
+    static constexpr double kFileBatchSeconds = 0.5;
     static constexpr std::size_t kFileBatchBytes = 64 * 1024;
     // Gathered pieces written one by one at most; more go in one write.
     static constexpr int kMaxPiecesApart = 4;

@@ -409,8 +409,8 @@ TEST_F(CaseLinkParseTest, LinkWithoutModulesRefusesToStart) {
 } // namespace
 
 // A run killed while it writes leaves per-case files whose whole records all
-// read back as written, in step: each piece of gathered batches (a second's
-// 1,000 samples) reaches a file in one write, the case's units one after
+// read back as written, in step: each piece of gathered batches (500 samples
+// at 1,000 a second) reaches a file in one write, the case's units one after
 // the other.
 TEST_F(CaseLinkParseTest, KilledRunLeavesWholeRecords) {
     const ScratchFolder scratch;
@@ -419,7 +419,7 @@ TEST_F(CaseLinkParseTest, KilledRunLeavesWholeRecords) {
     const float rate = 1000.0f;
     std::memcpy(&params[12], &rate, sizeof rate);
     link.SetSampleParams(params);
-    constexpr std::int64_t kPiece = 1000;
+    constexpr std::int64_t kPiece = 500;
     SetUpModules(1, 3, 2);
     link.SetCaseDataFile(folder, "run");
     link.SetCaseOption(1, 0);
@@ -480,11 +480,11 @@ TEST_F(CaseLinkParseTest, KilledRunLeavesWholeRecords) {
     }
 }
 
-// The per-case files take the batches of about a second of the run (100
-// samples at 100 a second) in one write a file: every unit's files hold the
-// same whole samples at any time, never more than a second behind the
-// stream, and what is gathered reaches them when they close.
-TEST_F(CaseLinkParseTest, FilesTakeASecondOfBatchesAtOnceAndTheRestWhenTheyClose) {
+// The per-case files take the batches of about half a second of the run
+// (50 samples at 100 a second) in one write a file: every unit's files hold
+// the same whole samples at any time, never more than half a second behind
+// the stream, and what is gathered reaches them when they close.
+TEST_F(CaseLinkParseTest, FilesTakeHalfASecondOfBatchesAtOnceAndTheRestWhenTheyClose) {
     const ScratchFolder scratch;
     std::int32_t params[20] = {};
     const float rate = 100.0f;
@@ -506,19 +506,19 @@ TEST_F(CaseLinkParseTest, FilesTakeASecondOfBatchesAtOnceAndTheRestWhenTheyClose
             EXPECT_EQ(stored(unit, ".stu", sizeof(SampleStatusRecord)), samples) << "unit " << unit;
         }
         EXPECT_LE(samples, fed);
-        EXPECT_LT(fed - samples, 100) << "at most a second behind after " << fed << " samples";
+        EXPECT_LT(fed - samples, 50) << "at most half a second behind after " << fed << " samples";
         return samples;
     };
     std::int64_t counter = 0;
-    for (const int batch : {10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 7}) {
+    for (const int batch : {10, 10, 10, 10, 10, 7}) {
         Bytes stream;
         for (int n = 0; n < batch; ++n, ++counter)
             for (int slot = 0; slot < 2; ++slot)
                 CCaseSimulator::AppendUnit(stream, 1, slot, counter, 2);
         Feed(stream);
         const std::int64_t samples = inStep(counter);
-        if (counter == 100)
-            EXPECT_EQ(samples, 100) << "a second's samples are written together";
+        if (counter == 50)
+            EXPECT_EQ(samples, 50) << "half a second's samples are written together";
     }
     link.CloseCaseFiles();
     EXPECT_EQ(inStep(counter), counter) << "the close writes what was gathered";

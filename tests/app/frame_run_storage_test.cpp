@@ -54,7 +54,7 @@ protected:
     // A run of the mode from the menu on a disk that fills during it: the
     // run stops by itself, the user is told, and what was stored stays a
     // whole, openable project.
-    void RunOnFillingDisk(int mode, std::int32_t leastStored, float rate = 100.0f) {
+    void RunOnFillingDisk(int mode, std::int32_t leastStored) {
         SmallDisk disk(kDiskBytes);
         if (!disk.IsMounted())
             GTEST_SKIP() << "no small file system can be mounted here";
@@ -64,7 +64,7 @@ protected:
         // A first page for each of the six run files and one more: a unit's
         // data file needs a second page after some sixty sets, and only one gets it.
         ASSERT_TRUE(disk.FillLeaving(7 * 4096));
-        SetRunSettings(mode, mode == SAMPLE_MODE_TIMED ? 10 : 1, 0, rate);
+        SetRunSettings(mode, mode == SAMPLE_MODE_TIMED ? 10 : 1, 0);
         auto now = std::make_shared<std::atomic<std::int64_t>>(100000);
         m_frame->GetSampling().SetClock([now] { return now->fetch_add(20000); }); // every set due at once
 
@@ -93,10 +93,9 @@ TEST_F(FrameRunStorageTest, ATimedRunOnAFillingDiskStopsAndTellsTheUser) {
     RunOnFillingDisk(SAMPLE_MODE_TIMED, 50);
 }
 
-// The case links store the sets of a continuous run, a second of the run's
-// rate at a time: at 50 sets a second the first second fits the first pages.
+// The case links store the sets of a continuous run.
 TEST_F(FrameRunStorageTest, AContinuousRunOnAFillingDiskStopsAndTellsTheUser) {
-    RunOnFillingDisk(SAMPLE_MODE_CONTINUOUS, 20, 50.0f);
+    RunOnFillingDisk(SAMPLE_MODE_CONTINUOUS, 20);
 }
 
 // A new project on a full disk: its channel parameters cannot be written,
