@@ -10,11 +10,6 @@
 
 namespace {
 
-// Every cell of a 4,096-channel table is formatted at each refresh.
-std::string FormatDecimals(float value, int decimals) {
-    return FixedText(double(value), decimals);
-}
-
 std::string MarkerOrNumber(float value, const std::string& number) {
     std::string text;
     if (IsSpecialValue(value) && FormatSpecialValue(0, value, text))
@@ -30,11 +25,11 @@ int CTableData::DecimalsOf(int channel) const {
 }
 
 std::string CTableData::FormatValue(float value, int channel) const {
-    return FormatDecimals(value, DecimalsOf(channel));
+    return FixedText(double(value), DecimalsOf(channel));
 }
 
 std::string CTableData::FormatDefault(float value) const {
-    return FormatDecimals(value, m_nDataPrecision);
+    return FixedText(double(value), m_nDataPrecision);
 }
 
 float CTableData::BufferValue(int slot, int ch) const {
