@@ -61,13 +61,20 @@ public:
     // buffer.
     static constexpr int kReceiveBatchBytes = 32768;
     // The per-case files take the samples of this long of the run (or the
-    // batches that pass this many bytes of a unit's data file, 0.19 s at
+    // batches that pass kFileBatchBytes of a unit's data file, 0.19 s at
     // 5,000 samples a second) in one write a file, all the case's unit files
-    // one after the other, and what is left when they close: a file takes
-    // two writes a second at low rates and five at 5,000 samples a second,
-    // and a killed run loses at most this much and a batch. Larger pieces
-    // hold a link's reading up for longer when the disk is slow to take them.
+    // one after the other, and what is left when they close. At low rates a
+    // piece grows until a unit's data file takes kFilePieceBytes in it, for
+    // kFileBatchMaxSeconds at most (2 s at 100 samples a second): a write
+    // costs about as much for 3 KiB as for 16, and 32 cases at 100 samples a
+    // second would otherwise spend a fifth of their time in them. A file
+    // takes five writes a second at 5,000 samples a second, two at 500 and
+    // one every two seconds at 100, and a killed run loses at most a piece
+    // and a batch. Larger pieces hold a link's reading up for longer when
+    // the disk is slow to take them.
     static constexpr double kFileBatchSeconds = 0.5;
+    static constexpr double kFileBatchMaxSeconds = 2.0;
+    static constexpr std::size_t kFilePieceBytes = 16 * 1024;
     static constexpr std::size_t kFileBatchBytes = 64 * 1024;
     // Gathered pieces written one by one at most; more go in one write.
     static constexpr int kMaxPiecesApart = 4;
@@ -340,7 +347,9 @@ private:
     // from storage, which they hold until then: the runs lie in it.
     void WriteSamplesToFile(const SlotRuns& runs, int from, int to, const CaseSampleQueue::Storage& storage,
                             const SampleStatusRecord* status = nullptr, bool writeWhenDue = true);
-    // Writes the gathered samples that are due (kFileBatchSeconds): whole
+    // The seconds of the run's samples that make a piece at its rate.
+    double PieceSeconds() const;
+    // Writes the gathered samples that are due (PieceSeconds): whole
     // pieces of the run's rate, all once they pass the byte bound, and less
     // than a piece once it has waited for that long.
     void WriteDueSamples();

@@ -626,7 +626,7 @@ void CCaseLink::WriteSamplesToFile(const SlotRuns& runs, int from, int to,
         status.dtTime = platform::NowOleDate();
         std::memcpy(status.szLabel, CurrentLabel(), sizeof status.szLabel);
     }
-    // The records are gathered for one write a file (see kFileBatchSeconds),
+    // The records are gathered for one write a file (see PieceSeconds),
     // never one 68-byte block at a time.
     const auto count = static_cast<std::size_t>(to - from);
     m_stuGathered.insert(m_stuGathered.end(), count, status);
@@ -657,6 +657,15 @@ const char* CCaseLink::CurrentLabel() {
     return m_szLabel;
 }
 
+double CCaseLink::PieceSeconds() const {
+    const double rate = std::max(0.0f, m_fRequestedRate);
+    const double unitBytesPerSecond = rate * static_cast<double>(sizeof(CaseSampleBlock));
+    if (unitBytesPerSecond <= 0.0)
+        return kFileBatchSeconds;
+    return std::clamp(static_cast<double>(kFilePieceBytes) / unitBytesPerSecond, kFileBatchSeconds,
+                      kFileBatchMaxSeconds);
+}
+
 void CCaseLink::WriteDueSamples() {
     if (m_nGatheredSamples == 0)
         return;
@@ -664,11 +673,12 @@ void CCaseLink::WriteDueSamples() {
         WriteGatheredLocked(); // a fast stream's batches, as they came
         return;
     }
-    // A piece is the run's samples of kFileBatchSeconds, however the stream
-    // was read: the files grow by the same pieces at any load, and a disk
-    // that fills takes the pieces that fit.
+    // A piece is the run's samples of PieceSeconds, however the stream was
+    // read: the files grow by the same pieces at any load, and a disk that
+    // fills takes the pieces that fit.
     const double rate = std::max(0.0f, m_fRequestedRate);
-    const int piece = static_cast<int>(std::max(1.0, rate * kFileBatchSeconds));
+    const double seconds = PieceSeconds();
+    const int piece = static_cast<int>(std::max(1.0, rate * seconds));
     const int pieces = m_nGatheredSamples / piece;
     if (pieces > kMaxPiecesApart) {
         // A case streaming far faster than the run's rate: its whole pieces
@@ -678,7 +688,7 @@ void CCaseLink::WriteDueSamples() {
         while (m_nGatheredSamples >= piece && g_nRunWriteError.load() == 0)
             WriteGatheredLocked(piece);
     }
-    if (m_nGatheredSamples > 0 && SteadySeconds() - m_dGatheredSince >= kFileBatchSeconds)
+    if (m_nGatheredSamples > 0 && SteadySeconds() - m_dGatheredSince >= seconds)
         WriteGatheredLocked(); // less than a piece, gathered for that long
 }
 

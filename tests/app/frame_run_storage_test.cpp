@@ -54,16 +54,14 @@ protected:
     // A run of the mode from the menu on a disk that fills during it: the
     // run stops by itself, the user is told, and what was stored stays a
     // whole, openable project.
-    void RunOnFillingDisk(int mode, std::int32_t leastStored) {
+    void RunOnFillingDisk(int mode, std::int32_t leastStored, int freePages) {
         SmallDisk disk(kDiskBytes);
         if (!disk.IsMounted())
             GTEST_SKIP() << "no small file system can be mounted here";
         Search();
         const std::string projectFile = disk.File("Run/Run.dap");
         ASSERT_EQ(m_frame->GetProjectHandler().PrepareProject(projectFile), 1);
-        // A first page for each of the six run files and one more: a unit's
-        // data file needs a second page after some sixty sets, and only one gets it.
-        ASSERT_TRUE(disk.FillLeaving(7 * 4096));
+        ASSERT_TRUE(disk.FillLeaving(static_cast<std::size_t>(freePages) * 4096));
         SetRunSettings(mode, mode == SAMPLE_MODE_TIMED ? 10 : 1, 0);
         auto now = std::make_shared<std::atomic<std::int64_t>>(100000);
         m_frame->GetSampling().SetClock([now] { return now->fetch_add(20000); }); // every set due at once
@@ -89,13 +87,17 @@ protected:
     }
 };
 
+// A first page for each of the six run files and one more: a unit's data
+// file needs a second page after some sixty sets, and only one gets it.
 TEST_F(FrameRunStorageTest, ATimedRunOnAFillingDiskStopsAndTellsTheUser) {
-    RunOnFillingDisk(SAMPLE_MODE_TIMED, 50);
+    RunOnFillingDisk(SAMPLE_MODE_TIMED, 50, 7);
 }
 
-// The case links store the sets of a continuous run.
+// The case links store the sets of a continuous run two seconds at a time at
+// 100 sets a second: room for the first piece (four pages of each of the
+// three units' data files, two of each status file) and less than the next.
 TEST_F(FrameRunStorageTest, AContinuousRunOnAFillingDiskStopsAndTellsTheUser) {
-    RunOnFillingDisk(SAMPLE_MODE_CONTINUOUS, 20);
+    RunOnFillingDisk(SAMPLE_MODE_CONTINUOUS, 200, 3 * 6 + 3);
 }
 
 // A new project on a full disk: its channel parameters cannot be written,
