@@ -7,6 +7,7 @@
 #include "acquisition/CaseLinkQueue.h"
 #include "acquisition/CaseProtocol3.h"
 #include "acquisition/CaseSampleQueue.h"
+#include "acquisition/LinkEvents.h"
 #include "acquisition/SampleReadySignal.h"
 #include "datafiles/RawFile.h"
 #include "datafiles/SampleFileFormat.h"
@@ -122,9 +123,9 @@ public:
 
     // Takes the accepted connection; the peer's dotted address is the link's identity.
     void Attach(platform::TcpStream&& stream, const std::string& address);
-    // A counter the link raises when its connection drops during a run and
+    // The events the link signals when its connection drops during a run and
     // when data come again after a relink, so that the watchdog looks at once.
-    void SetLinkEvents(std::shared_ptr<std::atomic<int>> events) { m_pLinkEvents = std::move(events); }
+    void SetLinkEvents(std::shared_ptr<CLinkEvents> events) { m_pLinkEvents = std::move(events); }
     // The peer answered a case-information request (on this connection or,
     // for a relinked case, on the one it replaced): it is a case.
     bool HasAnswered() const { return m_bAnswered.load(); }
@@ -433,13 +434,13 @@ private:
     platform::WakeSignal m_receiveWake;
     std::shared_ptr<SampleReadySignal> m_pSampleSignal;
     std::atomic<std::int32_t> m_bRelinkPending{0};
-    std::shared_ptr<std::atomic<int>> m_pLinkEvents;
+    std::shared_ptr<CLinkEvents> m_pLinkEvents;
     std::atomic<bool> m_bAnswered{false};
     std::atomic<std::int64_t> m_nAskedAtMs{0};
     std::int64_t m_nConnectedAtMs = 0;
     void SignalLinkEvent() {
         if (m_pLinkEvents)
-            ++*m_pLinkEvents;
+            m_pLinkEvents->Signal();
     }
     std::atomic<bool> m_bInReceiveLoop{false};
     std::atomic<bool> m_bInStream{false}; // in ReceiveLoop proper

@@ -18,7 +18,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kAcceptWaitMs = 100;
+// A connection, the stop and a client's end wake the listening thread; the
+// bound only keeps it from sleeping for ever (and paces it when no wake
+// signal could be made).
+constexpr int kListenIdleWaitMs = 1000;
+constexpr int kListenNapMs = 100;
 constexpr int kReceiveWaitMs = 200;
 // A queued block and the stop wake the send thread; the wait's bound only
 // keeps an idle sender from sleeping for ever.
@@ -27,7 +31,9 @@ constexpr int kSendIdleWaitMs = 1000;
 // queues sets it then takes what came meanwhile in one go, instead of being
 // woken for each set; the bound on waiting blocks decides what is forwarded.
 constexpr auto kSendCyclePause = std::chrono::milliseconds(1);
-constexpr int kOutputIdleWaitMs = 100;
+// Whatever is put in an outbox wakes the output thread; an idle one looks
+// again after this long only.
+constexpr int kOutputIdleWaitMs = 1000;
 constexpr int kOutputBusyWaitMs = 1;
 constexpr std::size_t kSpareSets = 4;
 constexpr std::uint32_t kCommandStopWaitMs = 200;
@@ -154,6 +160,8 @@ int CDataForwardServer::StartListenThread() {
     m_listener.LocalAddress(local);
     m_nListenPort.store(local.port);
     m_bListenRun.store(1);
+    m_listenWake.Open();
+    m_listenWake.Reset();
     m_relay->bStopping.store(false);
     m_commandThread.Start();
     try {
@@ -181,6 +189,7 @@ int CDataForwardServer::StartSendThread() {
 
 void CDataForwardServer::Stop() {
     m_bListenRun.store(0);
+    m_listenWake.Set();
     DropAllClients();
     if (m_listenThread.joinable())
         m_listenThread.join();
@@ -264,9 +273,17 @@ int CDataForwardServer::GetClientCount() {
 void CDataForwardServer::ListenLoop() {
     while (m_bListenRun.load()) {
         ReapFinishedClients();
+        const bool wakeable = m_listenWake.Handle() >= 0;
+        const int ready = m_listener.WaitReadable(wakeable ? kListenIdleWaitMs : kListenNapMs, m_listenWake);
+        if (ready == platform::kSocketWoken) {
+            m_listenWake.Reset();
+            continue;
+        }
+        if (ready == 0)
+            continue;
         platform::TcpStream stream;
         platform::SocketAddress peer;
-        const int result = m_listener.Accept(stream, kAcceptWaitMs, &peer);
+        const int result = ready == 1 ? m_listener.Accept(stream, 0, &peer) : platform::kSocketError;
         if (result == 1)
             AddClient(std::move(stream), peer);
         else if (result == platform::kSocketError)
@@ -343,6 +360,7 @@ void CDataForwardServer::ClientLoop(const ClientPtr& client) {
     }
     RemoveClient(client);
     client->bFinished.store(true);
+    m_listenWake.Set(); // its thread is joined now, not at the next connection
 }
 
 void CDataForwardServer::RemoveClient(const ClientPtr& client) {

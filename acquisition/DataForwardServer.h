@@ -16,6 +16,7 @@
 #include "platform/Message.h"
 #include "platform/Socket.h"
 #include "platform/Sync.h"
+#include "platform/WakeSignal.h"
 #include "platform/WorkerThread.h"
 
 #include <atomic>
@@ -136,6 +137,7 @@ private:
     std::int32_t m_nForwardFormat[2] = {0, 0};
 
     platform::TcpListener m_listener; // used by the listening thread only while it runs
+    platform::WakeSignal m_listenWake; // the stop, or a client's thread ended
     std::thread m_listenThread;
     std::thread m_outputThread;
     std::thread m_sendThread;

@@ -263,7 +263,7 @@ void CNetCaseDriver::RelinkCase(std::size_t index, const std::shared_ptr<CCaseLi
     old->ShutdownSocket();
     m_links[index] = link;
     link->MarkRelink();
-    ++*m_pLinkEvents;
+    m_pLinkEvents->Signal();
     if (link->IsReceiving()) {
         // Not alive until it is started again and sends: the watchdog
         // reports the case meanwhile, and no set waits for it.

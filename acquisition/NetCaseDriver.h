@@ -204,7 +204,7 @@ private:
     std::atomic<std::int32_t> m_nSilentTimeoutMs{kSilentLinkTimeoutMs};
     // Raised by the links when a connection drops during a run or a case
     // comes back, and by a relink: the watchdog then looks at once.
-    std::shared_ptr<std::atomic<int>> m_pLinkEvents = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<CLinkEvents> m_pLinkEvents = std::make_shared<CLinkEvents>();
     // Told by the links when a set may have become ready, by the start of a
     // run and by the processing thread's stop: the thread sleeps on it.
     std::shared_ptr<SampleReadySignal> m_pSampleSignal = std::make_shared<SampleReadySignal>();

@@ -383,6 +383,7 @@ void CNetCaseDriver::StartWatchdog() {
 
 void CNetCaseDriver::StopWatchdog() {
     m_bWatchRun = 0;
+    m_pLinkEvents->Wake();
     JoinDelivering(m_watchdog, m_bWatchdogDone, m_watchRelay);
 }
 
@@ -393,20 +394,24 @@ void CNetCaseDriver::SetWatchdogPeriod(int milliseconds) {
 }
 
 void CNetCaseDriver::WatchdogThread() {
-    // Short naps, so that a stop is seen within half a second; a dropped or
-    // returning connection is looked at after the nap it happened in.
-    constexpr int kNapMs = 100;
-    std::int64_t waited = 0;
-    int events = m_pLinkEvents->load();
+    // Sleeps until its period ends, a link drops or comes back, or the stop.
+    // An event is looked at a moment later, when the link that signalled it
+    // has done what goes with it. A changed period counts from the last look.
+    using Clock = std::chrono::steady_clock;
+    constexpr int kEventSettleMs = 100;
+    int events = m_pLinkEvents->Count();
+    Clock::time_point periodStart = Clock::now();
+    const auto due = [&] { return periodStart + std::chrono::milliseconds(m_nWatchPeriodMs.load()); };
     while (m_bWatchRun.load()) {
-        const int nap = std::min(kNapMs, m_nWatchPeriodMs.load());
-        platform::Sleep(static_cast<std::uint32_t>(nap));
-        waited += nap;
-        const int now = m_pLinkEvents->load();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due() - Clock::now()).count();
+        m_pLinkEvents->Wait(static_cast<int>(std::min<long long>(left, m_nWatchPeriodMs.load())));
+        if (m_bWatchRun.load() && m_pLinkEvents->Count() != events && Clock::now() < due())
+            platform::Sleep(kEventSettleMs);
         if (!m_bWatchRun.load())
             break;
-        if (waited >= m_nWatchPeriodMs.load()) {
-            waited = 0;
+        const int now = m_pLinkEvents->Count();
+        if (Clock::now() >= due()) {
+            periodStart = Clock::now();
             events = now;
             WatchCheck();
         } else if (now != events) {

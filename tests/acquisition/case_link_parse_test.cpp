@@ -518,10 +518,11 @@ TEST_F(CaseLinkParseTest, FilesTakeAPieceOfBatchesAtOnceAndTheRestWhenTheyClose)
                 CCaseSimulator::AppendUnit(stream, 1, slot, counter, 2);
         Feed(stream);
         const std::int64_t samples = inStep(counter);
-        if (counter < 200)
+        if (counter < 200) {
             EXPECT_EQ(samples, 0) << "nothing is written before the piece is whole";
-        if (counter == 200)
+        } else if (counter == 200) {
             EXPECT_EQ(samples, 200) << "two seconds' samples are written together";
+        }
     }
     link.CloseCaseFiles();
     EXPECT_EQ(inStep(counter), counter) << "the close writes what was gathered";
