@@ -354,6 +354,7 @@ void CSamplingControl::MergeDigitalSample(int n, const CaseSampleBlock* const* p
             std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
             if (!ConvertSampleSet(m_ValueBuffer.data(), m_CurrentSet.data()))
                 break;
+            m_bValuesMeasured = true;
             FillChannelValues();
         }
         m_Status = StatusRecordNow(settings.szSampleStatus);

@@ -206,6 +206,7 @@ void CSamplingControl::ProcessSampleSet(bool announce) {
         std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
         if (!ConvertSampleSet(m_ValueBuffer.data(), m_CurrentSet.data()))
             return;
+        m_bValuesMeasured = true;
         FillChannelValues();
         UpdateTagTable(m_ValueBuffer.data());
     }
@@ -497,6 +498,7 @@ void CSamplingControl::ShowLiveSets() {
                     m_ValueBuffer[static_cast<std::size_t>(places[k])] = set.values[k];
             }
             m_VirtualResults = set.virtualResults;
+            m_bValuesMeasured = true;
         }
         if (set.nMessage == kContinuousSample)
             platform::SendMessage(m_hFrame, kContinuousSample,

@@ -244,6 +244,9 @@ public:
     CaseSampleBlock* GetCurrentSet() { return m_CurrentSet.data(); }
     CaseSampleBlock* GetZeroSet() { return m_ZeroSet.data(); }
     const float* GetValueBuffer() const { return m_ValueBuffer.data(); }
+    // False from a run's start until a set of it has reached the value
+    // buffer: the buffer then holds nothing measured. Read under the data lock.
+    bool HasMeasuredValues() const { return m_bValuesMeasured; }
     // The status record of the last stored set.
     const SampleStatusRecord& GetStatusRecord() const { return m_Status; }
     const float* GetChannelValues() const { return m_ChannelValues.data(); }
@@ -372,6 +375,7 @@ private:
     std::vector<CaseSampleBlock> m_LinkSet;
     platform::Event m_hLinkSampleEvent{true, false}; // manual reset: stays set until a set is taken
     std::vector<float> m_ValueBuffer;                // 4096 values then 8 digital words
+    bool m_bValuesMeasured = false;                  // see HasMeasuredValues; under the data lock
     std::vector<float> m_ChannelValues;
     // A continuous run's sets are processed on the case driver's thread,
     // which never waits for the windows; the windows take them afterwards.

@@ -165,7 +165,11 @@ void CSamplingControl::OnStartSample() {
 
     m_pHost->EnableSampleInputs(false);
     m_pHost->EnableChannelBar(false);
-    std::fill(m_ValueBuffer.begin(), m_ValueBuffer.end(), 0.0f);
+    {
+        std::lock_guard<platform::CriticalSection> lock(m_pHost->GetDataLock());
+        std::fill(m_ValueBuffer.begin(), m_ValueBuffer.end(), 0.0f);
+        m_bValuesMeasured = false;
+    }
     std::fill(m_LiveValues.begin(), m_LiveValues.end(), 0.0f);
     m_liveSets.Clear();
     UpdateLiveViewDemand();

@@ -253,8 +253,14 @@ void CFrameSamplingHost::GetCurrentValues(std::vector<float>& values) {
     values.clear();
     if (m_pSampling == nullptr)
         return;
+    // The sets processed by now reach the buffer first, as they would reach
+    // the views; before the run's first set it holds nothing to send.
+    if (platform::IsUiThread())
+        m_pSampling->ShowLiveSets();
     const int count = std::clamp(g_nChannelCount, 0, CSamplingControl::kValueWords);
     std::lock_guard<platform::CriticalSection> lock(GetDataLock());
+    if (!m_pSampling->HasMeasuredValues())
+        return;
     const float* buffer = m_pSampling->GetValueBuffer();
     values.assign(buffer, buffer + count);
 }
