@@ -10,6 +10,7 @@
 #include "views/shared/AlarmSoundPlayer.h"
 #include "views/shared/DlgPageSetup.h"
 #include "views/table/DlgTableProperty.h"
+#include "views/table/TableCellPainter.h"
 #include "views/table/TableGridModel.h"
 #include "views/table/TablePrinter.h"
 
@@ -73,6 +74,7 @@ CTableViewWidget::CTableViewWidget(const TableWorld& world, QWidget* parent)
     m_model = new CTableGridModel(m_data.m_grid, this);
     m_grid = new QTableView(this);
     m_grid->setModel(m_model);
+    m_grid->setItemDelegate(new CTableCellPainter(m_grid));
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
@@ -115,6 +116,38 @@ TEST_F(TableViewWidgetTest, LiveSampleSetsRefreshOnlyTheCellsThatChanged) {
     EXPECT_EQ(view->Model()->LastChangedCells(), 0);
     EXPECT_EQ(resets, 0);
     EXPECT_EQ(view->StatusStrip()->text(), "采样时间: t    采样状态: s");
+}
+
+// What the grid paints: the fixed cells grey, a cell in alarm red, the
+// selected cell in the selection's colour, and each value's text over them.
+TEST_F(TableViewWidgetTest, TheGridPaintsTheCellsColoursTextsAndSelection) {
+    world.bSampling = true;
+    world.channels[20].bAlarm = true;
+    world.channels[20].fUpper = 100.0f;
+    auto view = View();
+    view->resize(640, 400);
+    view->show();
+    values[20] = 150.0f;
+    Feed(*view);
+    QTableView* grid = view->Grid();
+    grid->setCurrentIndex(view->Model()->index(2, 6));
+    const QImage picture = grid->viewport()->grab().toImage();
+    const auto cell = [&](int row, int column) {
+        return grid->visualRect(view->Model()->index(row, column));
+    };
+    const auto corner = [&](int row, int column) {
+        return picture.pixelColor(cell(row, column).topLeft() + QPoint(2, 2));
+    };
+    EXPECT_EQ(corner(0, 1), QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(corner(2, 5), QColor(255, 0, 0));
+    EXPECT_EQ(corner(2, 4), QColor(255, 255, 255));
+    EXPECT_EQ(corner(2, 6), grid->palette().color(QPalette::Active, QPalette::Highlight));
+    // The alarm cell's text "150" is drawn: its middle holds other colours.
+    const QRect alarm = cell(2, 5);
+    int inked = 0;
+    for (int x = alarm.left(); x <= alarm.right(); ++x)
+        inked += picture.pixelColor(x, alarm.center().y()) != QColor(255, 0, 0);
+    EXPECT_GT(inked, 3);
 }
 
 TEST_F(TableViewWidgetTest, AFifthTableViewCannotBeOpened) {
