@@ -222,8 +222,10 @@ int CHistoryViewWidget::ReceiveData(int kind, int count, const float* set, const
                                     int from) {
     RefreshRunFlags();
     // Bands that took other channels since the last sample copy their whole window.
-    if (m_bEnvelopesDirty)
+    if (m_bBandsChanged && kind == 2 && arrays != nullptr) {
         from = 0;
+        m_bBandsChanged = false;
+    }
     const int valid = m_model.ReceiveData(kind, count, set, arrays, m_world.setPosition, from);
     SendInfoRows();
     return valid;
@@ -454,7 +456,7 @@ void CHistoryViewWidget::ApplySheet(const CGraphDisplayOptions& options, int isG
     CHistoryViewModel& m = m_model;
     if (m.ApplySheet(options, isGrid, bandsPerPage, m_world)) {
         if (m_bLive)
-            m_bEnvelopesDirty = true;
+            m_bEnvelopesDirty = m_bBandsChanged = true;
         else if (m.m_bStoredData && !m.m_bSampling)
             m.LoadCurveData(m_world);
     }
@@ -542,7 +544,7 @@ void CHistoryViewWidget::Relayout() {
     m_model.AssignChannels();
     m_model.LayoutBands(area.left(), area.top(), area.width(), area.height());
     UpdateScrollBar();
-    m_bEnvelopesDirty = true;
+    m_bEnvelopesDirty = m_bBandsChanged = true;
     m_bCacheDirty = true;
 }
 

@@ -163,6 +163,8 @@ private:
     std::array<CCurveEnvelope, CHistoryViewModel::kMaxBands> m_envelopes;
     int m_nEnvelopePoints = 0;
     bool m_bEnvelopesDirty = true;
+    // Bands that took other channels copy their whole live window at the next sample.
+    bool m_bBandsChanged = true;
     QPixmap m_cache;
     bool m_bCacheDirty = true;
     int m_nUndrawnFrom = -1; // points not on the cached picture yet, -1 for none

@@ -247,6 +247,15 @@ TEST(HistoryViewLive, TheRunDrawnSampleBySampleLooksAsPaintedWhole) {
         if (step.bRepaintErase || step.bRepaintNoErase)
             view->Invalidate();
         view->DrawNewPoints(step.nDrawFrom, step.nDrawTo);
+        // Every band holds its channel's whole window, after a squeeze and
+        // after the band took another channel mid-run too.
+        for (const HistoryBand& band : view->Model().m_Bands)
+            if (band.nChannel >= 0)
+                for (int i = 0; i < step.nPoints; ++i)
+                    ASSERT_EQ(band.series.m_Values[std::size_t(i)], buffers[std::size_t(band.nChannel)][i])
+                        << "sample " << s << " channel " << band.nChannel << " point " << i;
+        if (s == kBatch + 30)
+            view->SetBandChannel(0, 2);
         if (s % 3 == 0)
             QApplication::processEvents();
         if (s == kBatch - 5 || s == 2 * kBatch + 12 || s == 3 * kBatch + 20) {
